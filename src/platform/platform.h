@@ -1,0 +1,48 @@
+#pragma once
+
+#include <filesystem>
+
+#include "platform/accessibility.h"
+#include "platform/displays.h"
+#include "platform/notifications.h"
+#include "platform/system.h"
+#include "platform/user_defaults.h"
+#include "platform/window_server.h"
+#include "platform/workspace.h"
+
+namespace tarnwick::platform {
+
+// Every platform service the system calls, one port each. The program installs one backend
+// (the simulated session); nothing above this layer knows which.
+struct Platform {
+    Displays* displays = nullptr;
+    WindowServer* windowServer = nullptr;
+    Accessibility* accessibility = nullptr;
+    Workspace* workspace = nullptr;
+    NotificationCenter* notificationCenter = nullptr;           // the application's default centre
+    NotificationCenter* workspaceNotificationCenter = nullptr;  // the shared workspace's centre
+    NotificationCenter* distributedNotificationCenter = nullptr;
+    UserDefaults* userDefaults = nullptr;                       // the standard domain
+    SystemInfo* system = nullptr;
+};
+
+// The installed platform; throws when none is installed.
+Platform& current();
+
+// Installs a platform for the scope's lifetime (and restores the previous one).
+class PlatformScope {
+public:
+    explicit PlatformScope(Platform& platform);
+    ~PlatformScope();
+    PlatformScope(const PlatformScope&) = delete;
+    PlatformScope& operator=(const PlatformScope&) = delete;
+
+private:
+    Platform* previous_;
+};
+
+// The user's folders, under the home folder.
+std::filesystem::path libraryFolder();
+std::filesystem::path applicationSupportFolder();
+
+}  // namespace tarnwick::platform

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "platform/user_defaults.h"
+
+namespace tarnwick::sim {
+
+// A user-defaults domain held in memory, optionally backed by a JSON file: every change is
+// written through atomically, so the domain survives the process. Values JSON cannot hold
+// (dates, bytes, URLs, non-finite numbers) are stored as tagged objects.
+class MemoryUserDefaults final : public platform::UserDefaults {
+public:
+    MemoryUserDefaults() = default;
+    // Loads the file when it exists; an unreadable file is left alone and the domain starts empty
+    // and unsaved, so the file is never overwritten.
+    explicit MemoryUserDefaults(std::filesystem::path file);
+
+    std::optional<Value> object(const std::string& key) override;
+    void set(const std::string& key, Value value) override;
+    void remove(const std::string& key) override;
+
+    // For tests and the session file: the whole domain at once.
+    void replaceAll(Dictionary values);
+    Dictionary snapshot() const;
+    // How many times a key was written (set or removed) since creation.
+    int writeCount(const std::string& key) const;
+    int totalWrites() const;
+
+private:
+    void persist();
+
+    mutable std::mutex mutex_;
+    Dictionary values_;
+    std::map<std::string, int> writes_;
+    int totalWrites_ = 0;
+    std::optional<std::filesystem::path> file_;
+};
+
+// Encoding of a defaults value as JSON and back (tagged objects for what JSON cannot hold).
+Value encodeDefaultsValue(const Value& value);
+Value decodeDefaultsValue(const Value& value);
+
+}  // namespace tarnwick::sim

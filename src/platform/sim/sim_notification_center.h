@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/notifications.h"
+#include "support/run_loop.h"
+
+namespace tarnwick::sim {
+
+// Delivers posted notifications to their observers on the run loop, one turn later, as the
+// main operation queue would. An observer removed before delivery is not called.
+class SimNotificationCenter final : public platform::NotificationCenter {
+public:
+    explicit SimNotificationCenter(RunLoop& loop);
+    ~SimNotificationCenter() override;
+
+    Subscription addObserver(const std::string& name, std::function<void(const platform::Notification&)> observer) override;
+
+    void post(const std::string& name, Dictionary userInfo = {});
+    size_t observerCount(const std::string& name) const;
+    // Every notification posted so far, oldest first.
+    const std::vector<platform::Notification>& posted() const { return posted_; }
+
+private:
+    struct Observer {
+        std::string name;
+        std::function<void(const platform::Notification&)> callback;
+        bool active = true;
+    };
+    RunLoop& loop_;
+    std::shared_ptr<std::vector<std::shared_ptr<Observer>>> observers_;
+    std::vector<platform::Notification> posted_;
+};
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace tarnwick::platform {
+
+// Facts about this process and its user.
+class SystemInfo {
+public:
+    virtual ~SystemInfo() = default;
+    virtual std::string operatingSystemVersionString() = 0;
+    virtual std::int32_t processIdentifier() = 0;
+    virtual std::uint32_t userID() = 0;
+    virtual std::filesystem::path homeDirectory() = 0;
+    // Screen Recording: whether capture is allowed now, and asking the user for it.
+    virtual bool preflightScreenCaptureAccess() = 0;
+    virtual bool requestScreenCaptureAccess() = 0;
+};
+
+}  // namespace tarnwick::platform

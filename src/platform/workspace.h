@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnwick::platform {
+
+enum class ActivationPolicy { regular, accessory, prohibited };
+
+struct RunningApplication {
+    std::int32_t processIdentifier = 0;
+    std::optional<std::string> bundleIdentifier;
+    std::optional<std::string> localizedName;
+    std::optional<std::string> bundleURL;  // a file URL string
+    ActivationPolicy activationPolicy = ActivationPolicy::regular;
+    bool isHidden = false;
+    bool isTerminated = false;
+    bool isActive = false;
+};
+
+// The shared workspace: running applications and opening URLs.
+class Workspace {
+public:
+    virtual ~Workspace() = default;
+    // In the workspace's order.
+    virtual std::vector<RunningApplication> runningApplications() = 0;
+    virtual std::optional<RunningApplication> runningApplication(std::int32_t processID) = 0;
+    virtual std::optional<std::int32_t> frontmostApplication() = 0;
+    // Opens a URL with its default handler; false when nothing could open it.
+    virtual bool openURL(const std::string& url) = 0;
+};
+
+}  // namespace tarnwick::platform

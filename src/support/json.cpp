@@ -1,0 +1,183 @@
+#include "support/json.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include <nlohmann/json.hpp>
+
+namespace tarnwick::json {
+
+namespace {
+
+bool validLeaf(const Value& value) {
+    switch (value.kind()) {
+    case Value::Kind::null:
+    case Value::Kind::boolean:
+    case Value::Kind::integer:
+    case Value::Kind::unsignedInteger:
+    case Value::Kind::string: return true;
+    case Value::Kind::floating: return std::isfinite(*value.toDouble());
+    case Value::Kind::array:
+        for (const auto& item : *value.asArray())
+            if (!validLeaf(item)) return false;
+        return true;
+    case Value::Kind::dictionary:
+        for (const auto& [key, item] : *value.asDictionary())
+            if (!validLeaf(item)) return false;
+        return true;
+    default: return false;
+    }
+}
+
+void writeString(std::string& out, const std::string& text) {
+    out += '"';
+    for (unsigned char c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '/': out += "\\/"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        default:
+            if (c < 0x20) {
+                static const char* digits = "0123456789abcdef";
+                out += "\\u00";
+                out += digits[c >> 4];
+                out += digits[c & 0xF];
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    out += '"';
+}
+
+void writeDouble(std::string& out, double d) {
+    // Integral values print without a fraction; others in their shortest round-trip form.
+    if (std::trunc(d) == d && std::abs(d) < 1e15) {
+        out += std::to_string(static_cast<long long>(d));
+        return;
+    }
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, d);
+    out.append(buffer, result.ptr);
+}
+
+void indent(std::string& out, int depth) { out.append(static_cast<size_t>(depth) * 2, ' '); }
+
+void writeValue(std::string& out, const Value& value, Style style, int depth) {
+    const bool pretty = style == Style::pretty;
+    switch (value.kind()) {
+    case Value::Kind::null: out += "null"; return;
+    case Value::Kind::boolean: out += *value.asBool() ? "true" : "false"; return;
+    case Value::Kind::integer: out += std::to_string(*value.toInt64()); return;
+    case Value::Kind::unsignedInteger: out += std::to_string(*value.toUInt64()); return;
+    case Value::Kind::floating: writeDouble(out, *value.toDouble()); return;
+    case Value::Kind::string: writeString(out, *value.asString()); return;
+    case Value::Kind::array: {
+        const auto& items = *value.asArray();
+        if (items.empty()) {
+            out += "[]";
+            return;
+        }
+        out += '[';
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (i) out += ',';
+            if (pretty) {
+                out += '\n';
+                indent(out, depth + 1);
+            }
+            writeValue(out, items[i], style, depth + 1);
+        }
+        if (pretty) {
+            out += '\n';
+            indent(out, depth);
+        }
+        out += ']';
+        return;
+    }
+    case Value::Kind::dictionary: {
+        const auto& members = *value.asDictionary();
+        if (members.empty()) {
+            out += "{}";
+            return;
+        }
+        out += '{';
+        bool first = true;
+        for (const auto& [key, item] : members) {  // std::map keeps the keys sorted
+            if (!first) out += ',';
+            first = false;
+            if (pretty) {
+                out += '\n';
+                indent(out, depth + 1);
+            }
+            writeString(out, key);
+            out += pretty ? " : " : ":";
+            writeValue(out, item, style, depth + 1);
+        }
+        if (pretty) {
+            out += '\n';
+            indent(out, depth);
+        }
+        out += '}';
+        return;
+    }
+    default: return;  // unreachable: validated before writing
+    }
+}
+
+}  // namespace
+
+bool isValidObject(const Value& value) {
+    if (value.kind() != Value::Kind::array && value.kind() != Value::Kind::dictionary) return false;
+    return validLeaf(value);
+}
+
+bool isValidFragment(const Value& value) { return validLeaf(value); }
+
+std::optional<std::string> write(const Value& value, Style style, bool allowFragments) {
+    if (allowFragments ? !isValidFragment(value) : !isValidObject(value)) return std::nullopt;
+    std::string out;
+    writeValue(out, value, style, 0);
+    return out;
+}
+
+Value fromNlohmann(const nlohmann::json& j) {
+    switch (j.type()) {
+    case nlohmann::json::value_t::null: return Value();
+    case nlohmann::json::value_t::boolean: return Value(j.get<bool>());
+    case nlohmann::json::value_t::number_integer: return Value(j.get<std::int64_t>());
+    case nlohmann::json::value_t::number_unsigned: {
+        auto u = j.get<std::uint64_t>();
+        if (u <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+            return Value(static_cast<std::int64_t>(u));
+        return Value(u);
+    }
+    case nlohmann::json::value_t::number_float: return Value(j.get<double>());
+    case nlohmann::json::value_t::string: return Value(j.get<std::string>());
+    case nlohmann::json::value_t::array: {
+        Array items;
+        items.reserve(j.size());
+        for (const auto& item : j) items.push_back(fromNlohmann(item));
+        return Value(std::move(items));
+    }
+    case nlohmann::json::value_t::object: {
+        Dictionary members;
+        for (auto it = j.begin(); it != j.end(); ++it) members.emplace(it.key(), fromNlohmann(it.value()));
+        return Value(std::move(members));
+    }
+    default: return Value();
+    }
+}
+
+std::optional<Value> parse(std::string_view text) {
+    auto parsed = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
+    if (parsed.is_discarded()) return std::nullopt;
+    return fromNlohmann(parsed);
+}
+
+}  // namespace tarnwick::json

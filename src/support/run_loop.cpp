@@ -1,0 +1,191 @@
+#include "support/run_loop.h"
+
+#include <cassert>
+#include <chrono>
+#include <cmath>
+#include <stdexcept>
+
+namespace tarnwick {
+
+namespace {
+RunLoop* gMainLoop = nullptr;
+constexpr double kMinimumInterval = 0.0001;
+}  // namespace
+
+RunLoop::RunLoop(Clock& clock) : clock_(clock) {
+    if (auto manual = dynamic_cast<ManualClock*>(&clock_))
+        manual->setDriver([this](double target) { advanceTo(target); });
+}
+
+RunLoop::~RunLoop() {
+    if (auto manual = dynamic_cast<ManualClock*>(&clock_)) manual->setDriver(nullptr);
+    // Queued jobs may hold resumptions of the frames torn down below: drop them first.
+    {
+        std::lock_guard lock(mutex_);
+        while (!queue_.empty()) queue_.pop();
+    }
+    while (true) {
+        std::function<void()> teardown;
+        {
+            std::lock_guard lock(mutex_);
+            if (teardowns_.empty()) break;
+            teardown = std::move(teardowns_.back().second);
+            teardowns_.pop_back();
+        }
+        teardown();
+    }
+}
+
+std::uint64_t RunLoop::addTeardown(std::function<void()> teardown) {
+    std::lock_guard lock(mutex_);
+    auto id = nextTeardown_++;
+    teardowns_.emplace_back(id, std::move(teardown));
+    return id;
+}
+
+void RunLoop::removeTeardown(std::uint64_t id) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(teardowns_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void RunLoop::schedule(double due, std::shared_ptr<detail::LoopItem> item) {
+    {
+        std::lock_guard lock(mutex_);
+        queue_.push(Entry{due, nextSequence_++, std::move(item)});
+    }
+    wake_.notify_all();
+}
+
+void RunLoop::post(Job job) {
+    auto item = std::make_shared<detail::LoopItem>();
+    item->job = std::move(job);
+    schedule(clock_.uptime(), std::move(item));
+}
+
+WorkItem RunLoop::postAfter(double seconds, Job job) {
+    auto item = std::make_shared<detail::LoopItem>();
+    item->job = std::move(job);
+    if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
+    schedule(clock_.uptime() + seconds, item);
+    return WorkItem(item);
+}
+
+Timer RunLoop::scheduleTimer(double interval, double tolerance, Job job) {
+    auto item = std::make_shared<detail::LoopItem>();
+    item->job = std::move(job);
+    item->interval = std::isfinite(interval) && interval > kMinimumInterval ? interval : kMinimumInterval;
+    item->tolerance = std::isfinite(tolerance) && tolerance > 0 ? tolerance : 0;
+    schedule(clock_.uptime() + item->interval, item);
+    return Timer(item);
+}
+
+bool RunLoop::popDue(double now, Entry& entry) {
+    std::lock_guard lock(mutex_);
+    while (!queue_.empty()) {
+        if (queue_.top().item->cancelled) {
+            queue_.pop();
+            continue;
+        }
+        if (queue_.top().due > now) return false;
+        entry = queue_.top();
+        queue_.pop();
+        return true;
+    }
+    return false;
+}
+
+void RunLoop::runEntry(Entry& entry) {
+    auto& item = *entry.item;
+    item.fired = true;
+    if (item.interval > 0) {
+        // Reschedule before running so the job may invalidate its own timer. A timer that fell
+        // behind skips the firings it missed, as the platform's timers do.
+        double next = entry.due + item.interval;
+        double now = clock_.uptime();
+        if (next <= now) next += std::ceil((now - next) / item.interval + 1e-9) * item.interval;
+        if (next <= now) next = now + item.interval;
+        schedule(next, entry.item);
+        auto job = item.job;  // the job may invalidate the timer and release its state
+        job();
+    } else {
+        auto job = std::move(item.job);
+        if (job) job();
+    }
+}
+
+size_t RunLoop::runReady() {
+    size_t count = 0;
+    Entry entry;
+    while (popDue(clock_.uptime(), entry)) {
+        runEntry(entry);
+        ++count;
+    }
+    return count;
+}
+
+void RunLoop::advanceTo(double target) {
+    auto manual = dynamic_cast<ManualClock*>(&clock_);
+    if (!manual) throw std::logic_error("advanceTo needs a manual clock");
+    while (true) {
+        runReady();
+        double next;
+        {
+            std::lock_guard lock(mutex_);
+            while (!queue_.empty() && queue_.top().item->cancelled) queue_.pop();
+            if (queue_.empty()) break;
+            next = queue_.top().due;
+        }
+        if (next > target) break;
+        manual->set(next);
+    }
+    manual->set(target);
+    runReady();
+}
+
+size_t RunLoop::pendingCount() const {
+    std::lock_guard lock(mutex_);
+    return queue_.size();
+}
+
+void RunLoop::run() {
+    {
+        std::lock_guard lock(mutex_);
+        stopped_ = false;
+    }
+    while (true) {
+        runReady();
+        std::unique_lock lock(mutex_);
+        if (stopped_) break;
+        while (!queue_.empty() && queue_.top().item->cancelled) queue_.pop();
+        if (queue_.empty()) {
+            wake_.wait(lock);
+        } else {
+            double wait = queue_.top().due - clock_.uptime();
+            if (wait > 0) wake_.wait_for(lock, std::chrono::duration<double>(wait));
+        }
+        if (stopped_) break;
+    }
+}
+
+void RunLoop::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
+    }
+    wake_.notify_all();
+}
+
+RunLoop& RunLoop::main() {
+    if (!gMainLoop) throw std::logic_error("no main run loop is installed");
+    return *gMainLoop;
+}
+
+RunLoop* RunLoop::installedMain() { return gMainLoop; }
+
+MainLoopScope::MainLoopScope(RunLoop& loop) : previous_(gMainLoop) { gMainLoop = &loop; }
+MainLoopScope::~MainLoopScope() { gMainLoop = previous_; }
+
+double systemUptime() { return RunLoop::main().uptime(); }
+double wallClockNow() { return RunLoop::main().clock().now(); }
+
+}  // namespace tarnwick

@@ -1,0 +1,142 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <queue>
+#include <vector>
+
+#include "support/clock.h"
+
+namespace tarnwick {
+
+namespace detail {
+struct LoopItem {
+    std::function<void()> job;
+    std::atomic<bool> cancelled{false};
+    double interval = 0;   // > 0 for a repeating timer
+    double tolerance = 0;
+    std::atomic<bool> fired{false};
+};
+}  // namespace detail
+
+// A handle to delayed work. Cancelling is safe from any thread; it does nothing once the work ran.
+class WorkItem {
+public:
+    WorkItem() = default;
+    explicit WorkItem(std::shared_ptr<detail::LoopItem> item) : item_(std::move(item)) {}
+    void cancel() {
+        if (item_) item_->cancelled = true;
+    }
+    bool isCancelled() const { return item_ && item_->cancelled; }
+    bool hasFired() const { return item_ && item_->fired; }
+    explicit operator bool() const { return item_ != nullptr; }
+
+private:
+    std::shared_ptr<detail::LoopItem> item_;
+};
+
+// A handle to a repeating timer; invalidate() stops it.
+class Timer {
+public:
+    Timer() = default;
+    explicit Timer(std::shared_ptr<detail::LoopItem> item) : item_(std::move(item)) {}
+    void invalidate() {
+        if (item_) item_->cancelled = true;
+    }
+    bool isValid() const { return item_ && !item_->cancelled; }
+    double interval() const { return item_ ? item_->interval : 0; }
+    double tolerance() const { return item_ ? item_->tolerance : 0; }
+
+private:
+    std::shared_ptr<detail::LoopItem> item_;
+};
+
+// The main thread's loop: posted work, cancellable delayed work and repeating timers, ordered by
+// due time. run() sleeps until the next due item or a post; it never spins. With a manual clock,
+// advancing the clock runs what falls due instead.
+class RunLoop {
+public:
+    using Job = std::function<void()>;
+
+    explicit RunLoop(Clock& clock);
+    ~RunLoop();
+    RunLoop(const RunLoop&) = delete;
+    RunLoop& operator=(const RunLoop&) = delete;
+
+    Clock& clock() const { return clock_; }
+    double uptime() const { return clock_.uptime(); }
+
+    // Thread-safe. Runs the job soon, after work posted before it.
+    void post(Job job);
+    // Thread-safe. Runs the job once, `seconds` from now, unless cancelled first.
+    WorkItem postAfter(double seconds, Job job);
+    // A repeating timer, first firing one interval from now. The tolerance lets the loop fire it
+    // up to that much late to save wake-ups.
+    Timer scheduleTimer(double interval, double tolerance, Job job);
+
+    // Runs until stop(), sleeping while nothing is due.
+    void run();
+    // Thread-safe.
+    void stop();
+
+    // Runs everything due at the current time, including work that it posts for now.
+    size_t runReady();
+    // Manual clock only: moves the clock to the target, running due items in order of due time.
+    void advanceTo(double targetUptime);
+    // Number of items waiting (cancelled ones included until they are dropped).
+    size_t pendingCount() const;
+
+    // Work to do when the loop goes away (tasks still suspended on it release their frames).
+    std::uint64_t addTeardown(std::function<void()> teardown);
+    void removeTeardown(std::uint64_t id);
+
+    // The loop that plays the main thread's role, installed by MainLoopScope.
+    static RunLoop& main();
+    static RunLoop* installedMain();
+
+private:
+    struct Entry {
+        double due;
+        std::uint64_t sequence;
+        std::shared_ptr<detail::LoopItem> item;
+        bool operator>(const Entry& other) const {
+            return due != other.due ? due > other.due : sequence > other.sequence;
+        }
+    };
+
+    void schedule(double due, std::shared_ptr<detail::LoopItem> item);
+    bool popDue(double now, Entry& entry);
+    void runEntry(Entry& entry);
+
+    Clock& clock_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue_;
+    std::uint64_t nextSequence_ = 0;
+    bool stopped_ = false;
+    std::uint64_t nextTeardown_ = 1;
+    std::vector<std::pair<std::uint64_t, std::function<void()>>> teardowns_;
+};
+
+// Installs a loop as the main loop for its lifetime (and restores the previous one).
+class MainLoopScope {
+public:
+    explicit MainLoopScope(RunLoop& loop);
+    ~MainLoopScope();
+    MainLoopScope(const MainLoopScope&) = delete;
+    MainLoopScope& operator=(const MainLoopScope&) = delete;
+
+private:
+    RunLoop* previous_;
+};
+
+// The system uptime as the main loop's clock reads it.
+double systemUptime();
+// Wall-clock seconds since 1970 from the main loop's clock.
+double wallClockNow();
+
+}  // namespace tarnwick

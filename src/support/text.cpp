@@ -1,0 +1,132 @@
+#include "support/text.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tarnwick::text {
+
+namespace {
+
+// Decodes one UTF-8 scalar at position i; returns its length (1 for a malformed byte).
+size_t decode(std::string_view s, size_t i, char32_t& out) {
+    auto c = static_cast<unsigned char>(s[i]);
+    size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
+    if (i + length > s.size()) length = 1;
+    if (length == 1) {
+        out = c;
+        return 1;
+    }
+    char32_t value = c & (0xFF >> (length + 1));
+    for (size_t k = 1; k < length; ++k) {
+        auto next = static_cast<unsigned char>(s[i + k]);
+        if ((next & 0xC0) != 0x80) {
+            out = c;
+            return 1;
+        }
+        value = (value << 6) | (next & 0x3F);
+    }
+    out = value;
+    return length;
+}
+
+void encode(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool isWhitespaceOrNewline(char32_t c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+           c == 0x3000;
+}
+
+template <typename Map>
+std::string mapCase(std::string_view input, Map map) {
+    std::string out;
+    out.reserve(input.size());
+    for (size_t i = 0; i < input.size();) {
+        char32_t c;
+        size_t length = decode(input, i, c);
+        if (length == 1 && static_cast<unsigned char>(input[i]) >= 0x80) {
+            out += input[i];  // keep malformed bytes as they are
+        } else {
+            encode(out, map(c));
+        }
+        i += length;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string trimmed(std::string_view input) {
+    size_t start = 0;
+    size_t end = input.size();
+    while (start < end) {
+        char32_t c;
+        size_t length = decode(input, start, c);
+        if (!isWhitespaceOrNewline(c)) break;
+        start += length;
+    }
+    // Walk backwards scalar by scalar: find the start of the last scalar.
+    while (end > start) {
+        size_t begin = end - 1;
+        while (begin > start && (static_cast<unsigned char>(input[begin]) & 0xC0) == 0x80) --begin;
+        char32_t c;
+        decode(input, begin, c);
+        if (!isWhitespaceOrNewline(c)) break;
+        end = begin;
+    }
+    return std::string(input.substr(start, end - start));
+}
+
+bool isBlank(std::string_view input) { return trimmed(input).empty(); }
+
+bool isDesktopTitle(std::string_view title) {
+    constexpr std::string_view prefix = "Desktop ";
+    if (title.size() <= prefix.size() || title.substr(0, prefix.size()) != prefix) return false;
+    for (char c : title.substr(prefix.size()))
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+std::string uppercased(std::string_view input) {
+    return mapCase(input, [](char32_t c) -> char32_t {
+        if (c >= 'a' && c <= 'z') return c - 32;
+        if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 32;
+        return c;
+    });
+}
+
+std::string lowercased(std::string_view input) {
+    return mapCase(input, [](char32_t c) -> char32_t {
+        if (c >= 'A' && c <= 'Z') return c + 32;
+        if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 32;
+        return c;
+    });
+}
+
+size_t characterCount(std::string_view input) {
+    size_t count = 0;
+    for (size_t i = 0; i < input.size();) {
+        char32_t c;
+        i += decode(input, i, c);
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace tarnwick::text

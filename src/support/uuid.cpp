@@ -1,0 +1,70 @@
+#include "support/uuid.h"
+
+#include <mutex>
+#include <random>
+
+namespace tarnwick::uuid {
+
+namespace {
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+}  // namespace
+
+std::optional<Bytes> parse(std::string_view text) {
+    if (text.size() != 36) return std::nullopt;
+    Bytes bytes{};
+    size_t byte = 0;
+    for (size_t i = 0; i < 36;) {
+        if (i == 8 || i == 13 || i == 18 || i == 23) {
+            if (text[i] != '-') return std::nullopt;
+            ++i;
+            continue;
+        }
+        int high = hexValue(text[i]);
+        int low = hexValue(text[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes[byte++] = static_cast<std::uint8_t>(high * 16 + low);
+        i += 2;
+    }
+    return bytes;
+}
+
+std::string format(const Bytes& bytes) {
+    static const char* digits = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(36);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) out += '-';
+        out += digits[bytes[i] >> 4];
+        out += digits[bytes[i] & 0xF];
+    }
+    return out;
+}
+
+std::optional<std::string> canonical(std::string_view text) {
+    auto bytes = parse(text);
+    if (!bytes) return std::nullopt;
+    return format(*bytes);
+}
+
+std::string random() {
+    static std::mutex mutex;
+    static std::mt19937_64 generator{std::random_device{}()};
+    Bytes bytes;
+    {
+        std::lock_guard lock(mutex);
+        for (size_t i = 0; i < bytes.size(); i += 8) {
+            auto word = generator();
+            for (size_t j = 0; j < 8; ++j) bytes[i + j] = static_cast<std::uint8_t>(word >> (j * 8));
+        }
+    }
+    bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40);
+    bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);
+    return format(bytes);
+}
+
+}  // namespace tarnwick::uuid

@@ -1,0 +1,92 @@
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/run_loop.h"
+
+namespace tarnwick {
+namespace {
+
+TEST(RunLoopTest, AdvanceRunsDueItemsInOrderOfDueTime) {
+    ManualClock clock(100);
+    RunLoop loop(clock);
+    std::vector<std::string> order;
+    loop.postAfter(0.3, [&] { order.push_back("0.3@" + std::to_string(clock.uptime())); });
+    loop.postAfter(0.1, [&] { order.push_back("0.1"); });
+    loop.post([&] { order.push_back("now"); });
+    clock.advance(0.2);
+    EXPECT_EQ(order, (std::vector<std::string>{"now", "0.1"}));
+    clock.advance(0.2);
+    ASSERT_EQ(order.size(), 3u);
+    EXPECT_EQ(order[2].substr(0, 4), "0.3@");
+    EXPECT_DOUBLE_EQ(clock.uptime(), 100.4);
+}
+
+TEST(RunLoopTest, CancelledWorkNeverRuns) {
+    ManualClock clock;
+    RunLoop loop(clock);
+    int runs = 0;
+    auto item = loop.postAfter(1, [&] { ++runs; });
+    item.cancel();
+    clock.advance(2);
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(loop.pendingCount(), 0u);
+}
+
+TEST(RunLoopTest, RepeatingTimerFiresEachIntervalUntilInvalidated) {
+    ManualClock clock(0);
+    RunLoop loop(clock);
+    std::vector<double> firings;
+    Timer timer = loop.scheduleTimer(0.5, 0.05, [&] { firings.push_back(clock.uptime()); });
+    clock.advance(1.6);
+    EXPECT_EQ(firings, (std::vector<double>{0.5, 1.0, 1.5}));
+    EXPECT_DOUBLE_EQ(timer.tolerance(), 0.05);
+    timer.invalidate();
+    clock.advance(2);
+    EXPECT_EQ(firings.size(), 3u);
+}
+
+TEST(RunLoopTest, TimerMayInvalidateItselfWhileFiring) {
+    ManualClock clock(0);
+    RunLoop loop(clock);
+    int firings = 0;
+    Timer timer;
+    timer = loop.scheduleTimer(1, 0, [&] {
+        if (++firings == 2) timer.invalidate();
+    });
+    clock.advance(10);
+    EXPECT_EQ(firings, 2);
+}
+
+TEST(RunLoopTest, WorkPostedFromAnotherThreadWakesTheRealLoop) {
+    SystemClock clock;
+    RunLoop loop(clock);
+    int value = 0;
+    std::thread worker([&] {
+        loop.post([&] {
+            value = 42;
+            loop.stop();
+        });
+    });
+    loop.run();
+    worker.join();
+    EXPECT_EQ(value, 42);
+}
+
+TEST(RunLoopTest, RealLoopSleepsUntilTheNextDueItem) {
+    SystemClock clock;
+    RunLoop loop(clock);
+    double start = clock.uptime();
+    double fired = 0;
+    loop.postAfter(0.05, [&] {
+        fired = clock.uptime();
+        loop.stop();
+    });
+    loop.run();
+    EXPECT_GE(fired - start, 0.05);
+}
+
+}  // namespace
+}  // namespace tarnwick
