@@ -1,6 +1,6 @@
 # Turns a session file into a C++ source that holds it as a string constant.
 file(READ ${INPUT} content)
-set(delimiter "TARNWICK_SESSION_JSON")
+set(delimiter "SESSION")
 file(WRITE ${OUTPUT} "// Generated from sessions/default.json; do not edit.\n")
 file(APPEND ${OUTPUT} "#include <string_view>\nnamespace tarnwick::sim {\n")
 file(APPEND ${OUTPUT} "extern const std::string_view kDefaultSessionJson;\n")

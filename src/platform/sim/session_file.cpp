@@ -1,0 +1,386 @@
+// Reads a session file (docs/session-format.md) into a SimulatedSession.
+
+#include <cmath>
+#include <cstdlib>
+#include <string_view>
+
+#include "platform/sim/sim_accessibility.h"
+#include "platform/sim/simulated_session.h"
+#include "support/error.h"
+#include "support/files.h"
+#include "support/json.h"
+
+namespace tarnwick::sim {
+
+extern const std::string_view kDefaultSessionJson;
+
+namespace {
+
+[[noreturn]] void fail(const std::string& where, const std::string& what) {
+    throw Error("The session file is not valid: " + where + " " + what + ".");
+}
+
+const Dictionary& requireObject(const Value& value, const std::string& where) {
+    if (!value.asDictionary()) fail(where, "must be an object");
+    return *value.asDictionary();
+}
+
+const Array& requireArray(const Value& value, const std::string& where) {
+    if (!value.asArray()) fail(where, "must be an array");
+    return *value.asArray();
+}
+
+double number(const Value& value, const std::string& where) {
+    if (!value.isNumber()) fail(where, "must be a number");
+    return *value.toDouble();
+}
+
+std::string string(const Value& value, const std::string& where) {
+    if (!value.asString()) fail(where, "must be a string");
+    return *value.asString();
+}
+
+bool boolean(const Value& value, const std::string& where) {
+    if (!value.isBool()) fail(where, "must be true or false");
+    return *value.asBool();
+}
+
+template <typename T>
+T integer(const Value& value, const std::string& where) {
+    auto i = value.toInt64();
+    if (!value.isNumber() || !i) fail(where, "must be a whole number");
+    return static_cast<T>(*i);
+}
+
+Rect rect(const Value& value, const std::string& where) {
+    const Array& a = requireArray(value, where);
+    if (a.size() != 4) fail(where, "must list x, y, width and height");
+    return Rect(number(a[0], where), number(a[1], where), number(a[2], where), number(a[3], where));
+}
+
+const Value* member(const Dictionary& object, const char* key) {
+    auto it = object.find(key);
+    return it == object.end() ? nullptr : &it->second;
+}
+
+platform::ActivationPolicy policy(const std::string& text, const std::string& where) {
+    if (text == "regular") return platform::ActivationPolicy::regular;
+    if (text == "accessory") return platform::ActivationPolicy::accessory;
+    if (text == "prohibited") return platform::ActivationPolicy::prohibited;
+    fail(where, "must be \"regular\", \"accessory\" or \"prohibited\"");
+}
+
+// Values inside Accessibility trees and raw window-server data: JSON, plus tagged objects for
+// what JSON cannot hold ({"$point": [x, y]}, {"$size": [w, h]}, {"$double": "nan"},
+// {"$date": seconds}, {"$ref": "name"} for an element).
+struct TreeBuilder {
+    SimulatedSession& session;
+    std::int32_t pid;
+    std::map<std::string, std::uint64_t> named;
+    std::vector<std::pair<std::uint64_t, std::string>> pendingRefs;  // resolved after the tree is built
+    std::vector<std::uint64_t> created;
+
+    Value decode(const Value& value, const std::string& where) {
+        if (auto items = value.asArray()) {
+            Array out;
+            for (size_t i = 0; i < items->size(); ++i)
+                out.push_back(decode((*items)[i], where + "[" + std::to_string(i) + "]"));
+            return Value(std::move(out));
+        }
+        auto object = value.asDictionary();
+        if (!object) return value;
+        if (object->size() == 1) {
+            const auto& [tag, payload] = *object->begin();
+            if (tag == "$point" || tag == "$size") {
+                const Array& a = requireArray(payload, where + "." + tag);
+                if (a.size() != 2) fail(where + "." + tag, "must hold two numbers");
+                auto first = decode(a[0], where), second = decode(a[1], where);
+                double x = number(first, where), y = number(second, where);
+                return tag == "$point" ? Value(GeometryValue::makePoint(x, y)) : Value(GeometryValue::makeSize(x, y));
+            }
+            if (tag == "$double") {
+                std::string text = string(payload, where + ".$double");
+                if (text == "nan") return Value(std::nan(""));
+                if (text == "inf") return Value(INFINITY);
+                if (text == "-inf") return Value(-INFINITY);
+                fail(where + ".$double", "must be \"nan\", \"inf\" or \"-inf\"");
+            }
+            if (tag == "$date") return Value(Date{number(payload, where + ".$date")});
+            if (tag == "$node") return Value(ElementRef{build(payload, where + ".$node")});
+            if (tag == "$ref") {
+                // Placeholder resolved once every named node exists.
+                auto placeholder = session.makeNode(pid).id;
+                pendingRefs.emplace_back(placeholder, string(payload, where + ".$ref"));
+                return Value(ElementRef{placeholder});
+            }
+        }
+        Dictionary out;
+        for (const auto& [key, item] : *object) out[key] = decode(item, where + "." + key);
+        return Value(std::move(out));
+    }
+
+    // A node: {"name": "...", "attributes": {...}, "errors": {...}, "latency": {...},
+    // "settable": [...], "children": [nodes], "windows": [nodes], "windowID": n}.
+    std::uint64_t build(const Value& spec, const std::string& where) {
+        const Dictionary& object = requireObject(spec, where);
+        AXNode& node = session.makeNode(pid);
+        const auto id = node.id;
+        created.push_back(id);
+        if (auto name = member(object, "name")) named[string(*name, where + ".name")] = id;
+        if (auto attributes = member(object, "attributes"))
+            for (const auto& [key, value] : requireObject(*attributes, where + ".attributes")) {
+                auto decoded = decode(value, where + ".attributes." + key);
+                session.node(id).attributes[key].value = std::move(decoded);
+            }
+        for (const char* list : {"children", "windows"}) {
+            if (auto items = member(object, list)) {
+                Array refs;
+                const Array& specs = requireArray(*items, where + "." + list);
+                for (size_t i = 0; i < specs.size(); ++i) {
+                    const std::string childWhere = where + "." + list + "[" + std::to_string(i) + "]";
+                    if (auto ref = specs[i].find("$ref"); ref && specs[i].asDictionary()->size() == 1)
+                        refs.push_back(decode(specs[i], childWhere));
+                    else
+                        refs.emplace_back(ElementRef{build(specs[i], childWhere)});
+                }
+                session.node(id).attributes[std::string(list) == "children" ? "AXChildren" : "AXWindows"].value =
+                    Value(std::move(refs));
+            }
+        }
+        if (auto errors = member(object, "errors"))
+            for (const auto& [key, value] : requireObject(*errors, where + ".errors"))
+                session.node(id).attributes[key].error = integer<platform::AXError>(value, where + ".errors." + key);
+        if (auto latency = member(object, "latency"))
+            for (const auto& [key, value] : requireObject(*latency, where + ".latency"))
+                session.node(id).attributes[key].latency = number(value, where + ".latency." + key);
+        if (auto settable = member(object, "settable"))
+            for (const auto& key : requireArray(*settable, where + ".settable"))
+                session.node(id).attributes[string(key, where + ".settable")].settable = true;
+        if (auto windowID = member(object, "windowID"))
+            session.node(id).windowID = integer<std::uint32_t>(*windowID, where + ".windowID");
+        if (auto error = member(object, "namesError"))
+            session.node(id).namesError = integer<platform::AXError>(*error, where + ".namesError");
+        return id;
+    }
+
+    // Element identity matters (a node reached twice must be the same element), so every
+    // reference to a placeholder is rewritten to the named node it stands for.
+    void resolve(const std::string& where) {
+        std::map<std::uint64_t, std::uint64_t> replacement;
+        for (const auto& [placeholder, name] : pendingRefs) {
+            auto it = named.find(name);
+            if (it == named.end()) fail(where, "refers to an unknown node \"" + name + "\"");
+            replacement[placeholder] = it->second;
+        }
+        if (replacement.empty()) return;
+        std::function<void(Value&)> rewrite = [&](Value& value) {
+            if (auto e = value.asElement()) {
+                if (auto it = replacement.find(e->id); it != replacement.end()) value = Value(ElementRef{it->second});
+            } else if (auto items = value.asArray()) {
+                for (auto& item : *items) rewrite(item);
+            } else if (auto object = value.asDictionary()) {
+                for (auto& [key, item] : *object) rewrite(item);
+            }
+        };
+        for (auto id : created)
+            for (auto& [key, attribute] : session.node(id).attributes) rewrite(attribute.value);
+    }
+};
+
+SimSpace parseSpace(const Value& value, const std::string& where) {
+    const Dictionary& object = requireObject(value, where);
+    SimSpace space;
+    auto id = member(object, "id64");
+    if (!id) fail(where, "needs \"id64\"");
+    space.id64 = integer<std::uint64_t>(*id, where + ".id64");
+    if (auto uuid = member(object, "uuid")) space.uuid = string(*uuid, where + ".uuid");
+    if (auto type = member(object, "type")) space.type = integer<int>(*type, where + ".type");
+    if (auto title = member(object, "title")) space.fullScreenTitle = string(*title, where + ".title");
+    return space;
+}
+
+SimDisplay parseDisplay(const Value& value, const std::string& where) {
+    const Dictionary& object = requireObject(value, where);
+    SimDisplay display;
+    auto id = member(object, "id");
+    if (!id) fail(where, "needs \"id\"");
+    display.id = integer<std::uint32_t>(*id, where + ".id");
+    if (auto uuid = member(object, "uuid")) {
+        if (!uuid->isNull()) display.uuid = string(*uuid, where + ".uuid");
+    }
+    if (auto name = member(object, "name")) display.name = string(*name, where + ".name");
+    auto bounds = member(object, "bounds");
+    if (!bounds) fail(where, "needs \"bounds\"");
+    display.bounds = rect(*bounds, where + ".bounds");
+    if (auto scale = member(object, "scale")) display.scale = number(*scale, where + ".scale");
+    if (auto flag = member(object, "hasScreenNumber")) display.hasScreenNumber = boolean(*flag, where + ".hasScreenNumber");
+    if (auto spaces = member(object, "spaces")) {
+        const Array& list = requireArray(*spaces, where + ".spaces");
+        for (size_t i = 0; i < list.size(); ++i)
+            display.spaces.push_back(parseSpace(list[i], where + ".spaces[" + std::to_string(i) + "]"));
+    }
+    if (auto current = member(object, "current"))
+        display.currentSpace = integer<std::uint64_t>(*current, where + ".current");
+    else if (!display.spaces.empty())
+        display.currentSpace = display.spaces.front().id64;
+    return display;
+}
+
+SimApplication parseApplication(const Value& value, const std::string& where) {
+    const Dictionary& object = requireObject(value, where);
+    SimApplication app;
+    auto pid = member(object, "pid");
+    if (!pid) fail(where, "needs \"pid\"");
+    app.pid = integer<std::int32_t>(*pid, where + ".pid");
+    if (auto v = member(object, "bundleID")) app.bundleIdentifier = string(*v, where + ".bundleID");
+    if (auto v = member(object, "name")) app.name = string(*v, where + ".name");
+    if (auto v = member(object, "bundleURL")) app.bundleURL = string(*v, where + ".bundleURL");
+    if (auto v = member(object, "policy")) app.policy = policy(string(*v, where + ".policy"), where + ".policy");
+    if (auto v = member(object, "hidden")) app.hidden = boolean(*v, where + ".hidden");
+    return app;
+}
+
+SimWindow parseWindow(const Value& value, const std::string& where) {
+    const Dictionary& object = requireObject(value, where);
+    SimWindow window;
+    auto id = member(object, "id");
+    auto pid = member(object, "pid");
+    if (!id || !pid) fail(where, "needs \"id\" and \"pid\"");
+    window.id = integer<std::uint32_t>(*id, where + ".id");
+    window.pid = integer<std::int32_t>(*pid, where + ".pid");
+    if (auto v = member(object, "title")) window.title = string(*v, where + ".title");
+    if (auto v = member(object, "layer")) window.layer = integer<int>(*v, where + ".layer");
+    if (auto v = member(object, "bounds")) window.bounds = rect(*v, where + ".bounds");
+    if (auto v = member(object, "alpha")) window.alpha = number(*v, where + ".alpha");
+    if (auto v = member(object, "minimized")) window.minimized = boolean(*v, where + ".minimized");
+    if (auto v = member(object, "spaces"))
+        for (const auto& space : requireArray(*v, where + ".spaces"))
+            window.spaces.push_back(integer<std::uint64_t>(space, where + ".spaces"));
+    return window;
+}
+
+}  // namespace
+
+void SimulatedSession::load(std::string_view sessionJson) {
+    auto parsed = json::parse(sessionJson);
+    if (!parsed) throw Error("The session file is not valid JSON.");
+    const Dictionary& root = requireObject(*parsed, "the top level");
+
+    if (auto system = member(root, "system")) {
+        const Dictionary& object = requireObject(*system, "\"system\"");
+        if (auto v = member(object, "osVersion")) system_.osVersion = string(*v, "system.osVersion");
+        if (auto v = member(object, "processID")) system_.processID = integer<std::int32_t>(*v, "system.processID");
+        if (auto v = member(object, "userID")) system_.uid = integer<std::uint32_t>(*v, "system.userID");
+        if (auto v = member(object, "accessibilityTrusted")) accessibilityTrusted = boolean(*v, "system.accessibilityTrusted");
+        if (auto v = member(object, "screenCaptureAllowed"))
+            system_.screenCaptureAllowed = boolean(*v, "system.screenCaptureAllowed");
+    }
+    if (auto list = member(root, "displays")) {
+        displays.clear();
+        const Array& items = requireArray(*list, "\"displays\"");
+        for (size_t i = 0; i < items.size(); ++i)
+            displays.push_back(parseDisplay(items[i], "displays[" + std::to_string(i) + "]"));
+    }
+    if (auto list = member(root, "screenOrder")) {
+        screenOrder.clear();
+        for (const auto& id : requireArray(*list, "\"screenOrder\""))
+            screenOrder.push_back(integer<std::uint32_t>(id, "screenOrder"));
+    }
+    if (auto list = member(root, "applications")) {
+        applications.clear();
+        const Array& items = requireArray(*list, "\"applications\"");
+        for (size_t i = 0; i < items.size(); ++i)
+            applications.push_back(parseApplication(items[i], "applications[" + std::to_string(i) + "]"));
+    }
+    if (auto list = member(root, "windows")) {
+        windows.clear();
+        const Array& items = requireArray(*list, "\"windows\"");
+        for (size_t i = 0; i < items.size(); ++i)
+            windows.push_back(parseWindow(items[i], "windows[" + std::to_string(i) + "]"));
+    }
+    if (auto v = member(root, "frontmost")) frontmostPID = integer<std::int32_t>(*v, "frontmost");
+    if (auto mc = member(root, "missionControl")) {
+        const Dictionary& object = requireObject(*mc, "\"missionControl\"");
+        if (auto v = member(object, "open")) missionControlOpen = boolean(*v, "missionControl.open");
+        if (auto v = member(object, "expanded")) spacesBarExpanded = boolean(*v, "missionControl.expanded");
+    }
+    if (auto login = member(root, "session")) {
+        const Dictionary& object = requireObject(*login, "\"session\"");
+        if (auto v = member(object, "present")) loginSession.present = boolean(*v, "session.present");
+        if (auto v = member(object, "onConsole")) loginSession.onConsole = boolean(*v, "session.onConsole");
+        if (auto v = member(object, "loginDone")) loginSession.loginDone = boolean(*v, "session.loginDone");
+        if (auto v = member(object, "locked")) loginSession.locked = boolean(*v, "session.locked");
+    }
+    if (auto sky = member(root, "skyLight")) {
+        const Dictionary& object = requireObject(*sky, "\"skyLight\"");
+        if (auto v = member(object, "available")) skyLight.available = boolean(*v, "skyLight.available");
+        if (auto v = member(object, "missingSymbols"))
+            for (const auto& name : requireArray(*v, "skyLight.missingSymbols"))
+                skyLight.missingSymbols.insert(string(name, "skyLight.missingSymbols"));
+        if (auto v = member(object, "managedDisplaySpaces")) {
+            TreeBuilder decoder{*this, 0, {}, {}, {}};
+            skyLight.managedDisplaySpaces =
+                v->isNull() ? std::optional<Value>() : std::optional<Value>(decoder.decode(*v, "skyLight.managedDisplaySpaces"));
+        }
+    }
+    if (auto v = member(root, "windowList")) {
+        TreeBuilder decoder{*this, 0, {}, {}, {}};
+        windowListOverride = v->isNull() ? std::optional<Value>() : std::optional<Value>(decoder.decode(*v, "windowList"));
+    }
+    if (auto ax = member(root, "accessibility")) {
+        const Dictionary& object = requireObject(*ax, "\"accessibility\"");
+        if (auto trees = member(object, "trees")) {
+            const Array& items = requireArray(*trees, "accessibility.trees");
+            for (size_t i = 0; i < items.size(); ++i) {
+                const std::string where = "accessibility.trees[" + std::to_string(i) + "]";
+                const Dictionary& tree = requireObject(items[i], where);
+                std::int32_t pid = 0;
+                if (auto v = member(tree, "pid")) {
+                    pid = integer<std::int32_t>(*v, where + ".pid");
+                } else if (auto v = member(tree, "bundleID")) {
+                    const auto* app = applicationWithBundleID(string(*v, where + ".bundleID"));
+                    if (!app) fail(where + ".bundleID", "names no application of the session");
+                    pid = app->pid;
+                } else {
+                    fail(where, "needs \"pid\" or \"bundleID\"");
+                }
+                auto root = member(tree, "root");
+                if (!root) fail(where, "needs \"root\"");
+                TreeBuilder builder{*this, pid, {}, {}, {}};
+                explicitTreeRoots[pid] = builder.build(*root, where + ".root");
+                builder.resolve(where);
+            }
+        }
+    }
+    if (auto v = member(root, "defaults")) {
+        Dictionary values;
+        for (const auto& [key, item] : requireObject(*v, "\"defaults\"")) values[key] = decodeDefaultsValue(item);
+        for (auto& [key, item] : values) defaults_->set(key, std::move(item));
+    }
+    rebuildAccessibility();
+}
+
+void SimulatedSession::loadFile(const std::filesystem::path& file) {
+    std::string text;
+    try {
+        text = files::read(file);
+    } catch (const Error&) {
+        throw Error("The session file " + file.string() + " could not be read.");
+    }
+    load(text);
+}
+
+void SimulatedSession::loadDefaultSession() { load(kDefaultSessionJson); }
+
+std::unique_ptr<SimulatedSession> makeProgramSession(RunLoop& loop) {
+    const char* home = std::getenv("HOME");
+    auto session = std::make_unique<SimulatedSession>(loop, home && *home ? home : "/tmp", true);
+    const char* file = std::getenv("TARNWICK_SESSION");
+    if (file && *file)
+        session->loadFile(file);
+    else
+        session->loadDefaultSession();
+    return session;
+}
+
+}  // namespace tarnwick::sim

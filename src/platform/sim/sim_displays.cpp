@@ -1,0 +1,58 @@
+#include "platform/sim/sim_displays.h"
+
+#include <cmath>
+
+#include "platform/sim/simulated_session.h"
+#include "support/text.h"
+
+namespace tarnwick::sim {
+
+namespace {
+constexpr double kMenuBarHeight = 25;
+}
+
+std::vector<platform::ScreenDescription> SimDisplays::screens() {
+    std::vector<platform::ScreenDescription> result;
+    auto order = session_.orderedScreens();
+    if (order.empty()) return result;
+    // AppKit's space has its origin at the bottom left of the primary (first) screen.
+    const SimDisplay* primary = session_.display(order.front());
+    const double primaryHeight = primary ? primary->bounds.height() : 0;
+    for (auto id : order) {
+        const SimDisplay* display = session_.display(id);
+        if (!display) continue;
+        platform::ScreenDescription screen;
+        if (display->hasScreenNumber) screen.deviceDescription["NSScreenNumber"] = Value(display->id);
+        screen.deviceDescription["NSDeviceSize"] = Value(Array{display->bounds.width(), display->bounds.height()});
+        screen.localizedName = display->name;
+        const Rect& b = display->bounds;
+        screen.frame = Rect(b.minX(), primaryHeight - b.maxY(), b.width(), b.height());
+        screen.visibleFrame = Rect(b.minX(), primaryHeight - b.maxY(), b.width(), b.height() - kMenuBarHeight);
+        screen.backingScaleFactor = display->scale;
+        result.push_back(std::move(screen));
+    }
+    return result;
+}
+
+std::optional<std::string> SimDisplays::uuidString(std::uint32_t displayID) {
+    const SimDisplay* display = session_.display(displayID);
+    if (!display || !display->uuid) return std::nullopt;
+    return text::uppercased(*display->uuid);
+}
+
+Rect SimDisplays::bounds(std::uint32_t displayID) {
+    const SimDisplay* display = session_.display(displayID);
+    return display ? display->bounds : Rect();
+}
+
+std::uint64_t SimDisplays::pixelsWide(std::uint32_t displayID) {
+    const SimDisplay* display = session_.display(displayID);
+    return display ? static_cast<std::uint64_t>(std::llround(display->bounds.width() * display->scale)) : 0;
+}
+
+std::uint64_t SimDisplays::pixelsHigh(std::uint32_t displayID) {
+    const SimDisplay* display = session_.display(displayID);
+    return display ? static_cast<std::uint64_t>(std::llround(display->bounds.height() * display->scale)) : 0;
+}
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,206 @@
+#include "platform/sim/sim_window_server.h"
+
+#include <algorithm>
+#include <set>
+
+#include "platform/sim/simulated_session.h"
+
+namespace tarnwick::sim {
+
+namespace {
+
+constexpr const char* kSkyLightPath = "/System/Library/PrivateFrameworks/SkyLight.framework/SkyLight";
+constexpr std::int32_t kConnectionID = 0x1d0f;
+constexpr int kMissionControlLayer = 19;
+constexpr int kDockLayer = 20;
+constexpr double kSpacesBarCollapsedHeight = 24;
+constexpr double kSpacesBarExpandedHeight = 150;
+
+class SimSkyLightFramework final : public platform::SkyLightFramework {
+public:
+    SimSkyLightFramework(SimulatedSession& session, SimWindowServer& server) : session_(session), server_(server) {}
+    ~SimSkyLightFramework() override { ++server_.closeCount; }
+
+    bool hasSymbol(std::string_view name) override {
+        static const std::set<std::string, std::less<>> known = {
+            "SLSMainConnectionID", "SLSCopyManagedDisplaySpaces", "SLSCopyWindowsWithOptionsAndTags"};
+        return known.count(name) && !session_.skyLight.missingSymbols.count(std::string(name));
+    }
+    std::int32_t mainConnectionID() override { return kConnectionID; }
+
+    std::optional<Value> copyManagedDisplaySpaces(std::int32_t connection) override {
+        if (connection != kConnectionID) return std::nullopt;
+        if (session_.skyLight.managedDisplaySpaces) return *session_.skyLight.managedDisplaySpaces;
+        return server_.managedDisplaySpaces();
+    }
+
+    std::optional<Value> copyWindowsWithOptionsAndTags(std::int32_t connection, std::uint32_t, const Array& spaces,
+                                                       std::uint32_t, std::uint64_t&, std::uint64_t&) override {
+        if (connection != kConnectionID || spaces.size() != 1) return std::nullopt;
+        auto space = spaces.front().toUInt64();
+        if (!space) return std::nullopt;
+        ++session_.skyLight.windowQueries[*space];
+        if (auto it = session_.skyLight.windowsForSpace.find(*space); it != session_.skyLight.windowsForSpace.end())
+            return it->second;
+        bool known = false;
+        for (const auto& display : session_.displays)
+            for (const auto& s : display.spaces) known = known || s.id64 == *space;
+        if (!known) return std::nullopt;
+        Array ids;
+        for (const auto& window : session_.windows) {
+            if (window.layer != 0) continue;
+            const auto* app = session_.application(window.pid);
+            if (!app || app->terminated) continue;
+            if (std::find(window.spaces.begin(), window.spaces.end(), *space) != window.spaces.end())
+                ids.emplace_back(window.id);
+        }
+        return Value(std::move(ids));
+    }
+
+private:
+    SimulatedSession& session_;
+    SimWindowServer& server_;
+};
+
+Value rectDictionary(const Rect& r) {
+    Dictionary d;
+    d["X"] = r.origin.x;
+    d["Y"] = r.origin.y;
+    d["Width"] = r.size.width;
+    d["Height"] = r.size.height;
+    return Value(std::move(d));
+}
+
+Value spaceDictionary(const SimSpace& space) {
+    Dictionary d;
+    d["id64"] = Value(space.id64);
+    d["ManagedSpaceID"] = Value(space.id64);
+    d["uuid"] = space.uuid;
+    d["type"] = space.type;
+    return Value(std::move(d));
+}
+
+}  // namespace
+
+std::unique_ptr<platform::SkyLightFramework> SimWindowServer::openSkyLight(const std::string& path, int) {
+    if (!session_.skyLight.available || path != kSkyLightPath) return nullptr;
+    ++openCount;
+    return std::make_unique<SimSkyLightFramework>(session_, *this);
+}
+
+Value SimWindowServer::managedDisplaySpaces() const {
+    Array result;
+    for (const auto& display : session_.displays) {
+        Dictionary entry;
+        entry["Display Identifier"] = display.uuid.value_or("");
+        Array spaces;
+        for (const auto& space : display.spaces) {
+            spaces.push_back(spaceDictionary(space));
+            if (space.id64 == display.currentSpace) entry["Current Space"] = spaceDictionary(space);
+        }
+        entry["Spaces"] = Value(std::move(spaces));
+        result.emplace_back(std::move(entry));
+    }
+    return Value(std::move(result));
+}
+
+bool SimWindowServer::isVisible(const SimWindow& window) const {
+    const auto* app = session_.application(window.pid);
+    if (!app || app->terminated || app->hidden || window.minimized) return false;
+    return session_.isOnCurrentDesktop(window);
+}
+
+Value SimWindowServer::describe(const SimWindow& window, bool onScreen) const {
+    Dictionary d;
+    namespace keys = platform::window_list;
+    d[keys::kNumber] = Value(window.id);
+    d[keys::kOwnerPID] = window.pid;
+    const auto* app = session_.application(window.pid);
+    if (app && app->name) d[keys::kOwnerName] = *app->name;
+    if (!window.title.empty()) d[keys::kName] = window.title;
+    d[keys::kLayer] = window.layer;
+    d[keys::kBounds] = rectDictionary(window.bounds);
+    d[keys::kAlpha] = window.alpha;
+    if (onScreen) d[keys::kIsOnscreen] = true;
+    d[keys::kSharingState] = 1;
+    d[keys::kStoreType] = 1;
+    d[keys::kMemoryUsage] = 2176;
+    return Value(std::move(d));
+}
+
+std::vector<SimWindow> SimWindowServer::systemWindows() const {
+    std::vector<SimWindow> result;
+    std::uint32_t nextID = 900000;
+    if (auto manager = session_.windowManagerPID(); manager && session_.missionControlOpen) {
+        for (auto id : session_.orderedScreens()) {
+            const auto* display = session_.display(id);
+            if (!display) continue;
+            SimWindow bar;
+            bar.id = nextID++;
+            bar.pid = *manager;
+            bar.title = "Spaces Bar";
+            bar.layer = kMissionControlLayer;
+            const Rect& b = display->bounds;
+            bar.bounds = Rect(b.minX(), b.minY(), b.width(),
+                              session_.spacesBarExpanded ? kSpacesBarExpandedHeight : kSpacesBarCollapsedHeight);
+            result.push_back(bar);
+            SimWindow backdrop;
+            backdrop.id = nextID++;
+            backdrop.pid = *manager;
+            backdrop.layer = kMissionControlLayer;
+            backdrop.bounds = b;
+            result.push_back(backdrop);
+        }
+    }
+    if (auto dock = session_.dockPID()) {
+        for (auto id : session_.orderedScreens()) {
+            const auto* display = session_.display(id);
+            if (!display) continue;
+            SimWindow dockWindow;
+            dockWindow.id = 800000 + id;
+            dockWindow.pid = *dock;
+            dockWindow.title = "Dock";
+            dockWindow.layer = kDockLayer;
+            const Rect& b = display->bounds;
+            dockWindow.bounds = Rect(b.minX(), b.maxY() - 70, b.width(), 70);
+            result.push_back(dockWindow);
+        }
+    }
+    return result;
+}
+
+std::optional<Value> SimWindowServer::copyWindowList(std::uint32_t options, std::uint32_t) {
+    if (session_.windowListOverride) return *session_.windowListOverride;
+    const bool onScreenOnly = options & platform::window_list::kOptionOnScreenOnly;
+    Array list;
+    for (const auto& window : systemWindows()) list.push_back(describe(window, true));
+    for (const auto& window : session_.windows) {
+        bool visible = isVisible(window);
+        if (onScreenOnly && !visible) continue;
+        list.push_back(describe(window, visible));
+    }
+    return Value(std::move(list));
+}
+
+std::optional<Value> SimWindowServer::copyWindowDescriptions(const std::vector<std::uint32_t>& windowIDs) {
+    Array list;
+    for (auto id : windowIDs) {
+        const auto* window = session_.window(id);
+        if (!window) continue;
+        list.push_back(describe(*window, isVisible(*window)));
+    }
+    return Value(std::move(list));
+}
+
+std::optional<Value> SimWindowServer::copySessionDictionary() {
+    const auto& login = session_.loginSession;
+    if (!login.present) return std::nullopt;
+    Dictionary d;
+    d["kCGSSessionOnConsoleKey"] = login.onConsole;
+    d["kCGSessionLoginDoneKey"] = login.loginDone;
+    d["kCGSSessionUserIDKey"] = Value(session_.system().uid);
+    if (login.locked) d["CGSSessionScreenIsLocked"] = true;
+    return Value(std::move(d));
+}
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,42 @@
+#include "platform/sim/sim_workspace.h"
+
+#include "platform/sim/simulated_session.h"
+
+namespace tarnwick::sim {
+
+platform::RunningApplication SimWorkspace::describe(const SimApplication& app) const {
+    platform::RunningApplication result;
+    result.processIdentifier = app.pid;
+    result.bundleIdentifier = app.bundleIdentifier;
+    result.localizedName = app.name;
+    result.bundleURL = app.bundleURL;
+    result.activationPolicy = app.policy;
+    result.isHidden = app.hidden;
+    result.isTerminated = app.terminated;
+    result.isActive = session_.frontmostPID == app.pid;
+    return result;
+}
+
+std::vector<platform::RunningApplication> SimWorkspace::runningApplications() {
+    std::vector<platform::RunningApplication> result;
+    for (const auto& app : session_.applications)
+        if (!app.terminated) result.push_back(describe(app));
+    return result;
+}
+
+std::optional<platform::RunningApplication> SimWorkspace::runningApplication(std::int32_t processID) {
+    const auto* app = session_.application(processID);
+    if (!app || app->terminated) return std::nullopt;
+    return describe(*app);
+}
+
+std::optional<std::int32_t> SimWorkspace::frontmostApplication() { return session_.frontmostPID; }
+
+bool SimWorkspace::openURL(const std::string& url) {
+    auto colon = url.find(':');
+    if (colon == std::string::npos || colon == 0) return false;
+    session_.openedURLs.push_back(url);
+    return true;
+}
+
+}  // namespace tarnwick::sim

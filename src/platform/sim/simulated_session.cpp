@@ -1,0 +1,428 @@
+#include "platform/sim/simulated_session.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/sim/sim_accessibility.h"
+#include "platform/sim/sim_displays.h"
+#include "platform/sim/sim_window_server.h"
+#include "platform/sim/sim_workspace.h"
+#include "support/error.h"
+
+namespace tarnwick::sim {
+
+namespace names = platform::notification_names;
+namespace ax = platform::ax_error;
+
+namespace {
+
+constexpr double kSpacesBarCollapsedHeight = 24;
+constexpr double kSpacesBarExpandedHeight = 150;
+constexpr double kCaptionButtonHeight = 40;
+constexpr double kThumbnailTop = 20;
+constexpr double kThumbnailHeight = 100;
+constexpr double kButtonMaximumWidth = 180;
+constexpr double kPressSwitchDelay = 0.25;
+constexpr double kCloseAfterSwitchDelay = 0.2;
+
+AXAttribute attribute(Value value, bool settable = false) {
+    AXAttribute a;
+    a.value = std::move(value);
+    a.settable = settable;
+    return a;
+}
+
+void setFrame(AXNode& node, const Rect& r) {
+    node.attributes["AXPosition"] = attribute(GeometryValue::makePoint(r.origin.x, r.origin.y));
+    node.attributes["AXSize"] = attribute(GeometryValue::makeSize(r.size.width, r.size.height));
+}
+
+Value elements(const std::vector<std::uint64_t>& ids) {
+    Array items;
+    for (auto id : ids) items.emplace_back(ElementRef{id});
+    return Value(std::move(items));
+}
+
+}  // namespace
+
+SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bool persistDefaults)
+    : loop_(loop),
+      notificationCenter_(std::make_unique<SimNotificationCenter>(loop)),
+      workspaceCenter_(std::make_unique<SimNotificationCenter>(loop)),
+      distributedCenter_(std::make_unique<SimNotificationCenter>(loop)),
+      displays_(std::make_unique<SimDisplays>(*this)),
+      windowServer_(std::make_unique<SimWindowServer>(*this)),
+      accessibility_(std::make_unique<SimAccessibility>(*this)),
+      workspace_(std::make_unique<SimWorkspace>(*this)) {
+    system_.home = std::move(home);
+    defaults_ = persistDefaults
+                    ? std::make_unique<MemoryUserDefaults>(system_.home / "Library/Preferences/local.orlenbay.Tarnwick.json")
+                    : std::make_unique<MemoryUserDefaults>();
+    platform_.displays = displays_.get();
+    platform_.windowServer = windowServer_.get();
+    platform_.accessibility = accessibility_.get();
+    platform_.workspace = workspace_.get();
+    platform_.notificationCenter = notificationCenter_.get();
+    platform_.workspaceNotificationCenter = workspaceCenter_.get();
+    platform_.distributedNotificationCenter = distributedCenter_.get();
+    platform_.userDefaults = defaults_.get();
+    platform_.system = &system_;
+}
+
+SimulatedSession::~SimulatedSession() = default;
+
+// ---- lookups
+
+SimDisplay* SimulatedSession::display(std::uint32_t id) {
+    for (auto& d : displays)
+        if (d.id == id) return &d;
+    return nullptr;
+}
+
+const SimDisplay* SimulatedSession::display(std::uint32_t id) const {
+    for (const auto& d : displays)
+        if (d.id == id) return &d;
+    return nullptr;
+}
+
+const SimApplication* SimulatedSession::application(std::int32_t pid) const {
+    for (const auto& app : applications)
+        if (app.pid == pid) return &app;
+    return nullptr;
+}
+
+const SimApplication* SimulatedSession::applicationWithBundleID(std::string_view bundleID) const {
+    for (const auto& app : applications)
+        if (!app.terminated && app.bundleIdentifier == bundleID) return &app;
+    return nullptr;
+}
+
+SimWindow* SimulatedSession::window(std::uint32_t id) {
+    for (auto& w : windows)
+        if (w.id == id) return &w;
+    return nullptr;
+}
+
+std::optional<std::int32_t> SimulatedSession::windowManagerPID() const {
+    if (auto app = applicationWithBundleID(kWindowManagerBundleID)) return app->pid;
+    return std::nullopt;
+}
+
+std::optional<std::int32_t> SimulatedSession::dockPID() const {
+    if (auto app = applicationWithBundleID(kDockBundleID)) return app->pid;
+    return std::nullopt;
+}
+
+std::vector<std::uint32_t> SimulatedSession::orderedScreens() const {
+    std::vector<std::uint32_t> order;
+    for (auto id : screenOrder)
+        if (display(id)) order.push_back(id);
+    for (const auto& d : displays)
+        if (std::find(order.begin(), order.end(), d.id) == order.end()) order.push_back(d.id);
+    return order;
+}
+
+bool SimulatedSession::isOnCurrentDesktop(const SimWindow& window) const {
+    if (window.spaces.empty()) return true;
+    for (const auto& d : displays)
+        if (std::find(window.spaces.begin(), window.spaces.end(), d.currentSpace) != window.spaces.end()) return true;
+    return false;
+}
+
+std::uint64_t SimulatedSession::nextSpaceID() const {
+    std::uint64_t highest = 0;
+    for (const auto& d : displays)
+        for (const auto& s : d.spaces) highest = std::max(highest, s.id64);
+    return highest + 1;
+}
+
+std::uint32_t SimulatedSession::nextWindowID() const {
+    std::uint32_t highest = 0;
+    for (const auto& w : windows) highest = std::max(highest, w.id);
+    return highest + 1;
+}
+
+// ---- Accessibility elements
+
+AXNode& SimulatedSession::node(std::uint64_t id) {
+    auto it = nodes_.find(id);
+    if (it == nodes_.end()) throw Error("unknown Accessibility element");
+    return it->second;
+}
+
+AXNode* SimulatedSession::findNode(std::uint64_t id) {
+    auto it = nodes_.find(id);
+    return it == nodes_.end() ? nullptr : &it->second;
+}
+
+AXNode& SimulatedSession::makeNode(std::int32_t pid) {
+    auto id = nextNodeID_++;
+    AXNode& n = nodes_[id];
+    n.id = id;
+    n.pid = pid;
+    return n;
+}
+
+AXNode& SimulatedSession::stableNode(const std::string& key, std::int32_t pid) {
+    if (auto it = stableIDs_.find(key); it != stableIDs_.end()) {
+        AXNode& n = node(it->second);
+        n.pid = pid;
+        return n;
+    }
+    AXNode& n = makeNode(pid);
+    stableIDs_[key] = n.id;
+    return n;
+}
+
+void SimulatedSession::rebuildAccessibility() {
+    for (const auto& app : applications)
+        if (!app.terminated && !explicitTreeRoots.count(app.pid)) buildApplicationTree(app);
+}
+
+void SimulatedSession::buildApplicationTree(const SimApplication& app) {
+    AXNode& root = stableNode("app:" + std::to_string(app.pid), app.pid);
+    root.attributes.clear();
+    root.actions.clear();
+    root.attributes["AXRole"] = attribute("AXApplication");
+    root.attributes["AXRoleDescription"] = attribute("application");
+    if (app.name) root.attributes["AXTitle"] = attribute(*app.name);
+
+    if (app.bundleIdentifier == kWindowManagerBundleID) {
+        buildMissionControlTree(root);
+        return;
+    }
+
+    std::vector<std::uint64_t> windowElements;
+    std::optional<std::uint64_t> focused;
+    for (const auto& w : windows) {
+        if (w.pid != app.pid || w.layer != 0) continue;
+        // Only windows on a current desktop (or minimised ones) are listed, as macOS does.
+        if (!w.minimized && !isOnCurrentDesktop(w)) continue;
+        AXNode& element = stableNode("window:" + std::to_string(w.id), app.pid);
+        element.attributes.clear();
+        element.actions.clear();
+        element.attributes["AXRole"] = attribute("AXWindow");
+        element.attributes["AXSubrole"] = attribute("AXStandardWindow");
+        element.attributes["AXTitle"] = attribute(w.title);
+        setFrame(element, w.bounds);
+        element.attributes["AXMinimized"] = attribute(w.minimized, true);
+        element.attributes["AXMain"] = attribute(!focused.has_value(), true);
+        element.attributes["AXChildren"] = attribute(Array{});
+        element.windowID = w.id;
+        const std::uint32_t windowID = w.id;
+        element.actions["AXRaise"] = [this, windowID] {
+            auto it = std::find_if(windows.begin(), windows.end(), [&](const SimWindow& x) { return x.id == windowID; });
+            if (it == windows.end()) return ax::kCannotComplete;
+            SimWindow raised = *it;
+            windows.erase(it);
+            windows.insert(windows.begin(), raised);
+            rebuildAccessibility();
+            return ax::kSuccess;
+        };
+        element.onSet = [this, windowID](const std::string& name, const Value& value) {
+            if (name == "AXMinimized") {
+                if (auto* target = window(windowID); target && value.asBool()) {
+                    target->minimized = *value.asBool();
+                    rebuildAccessibility();
+                }
+            }
+            return ax::kSuccess;
+        };
+        windowElements.push_back(element.id);
+        if (!w.minimized && !focused) focused = element.id;
+    }
+    root.attributes["AXWindows"] = attribute(elements(windowElements));
+    root.attributes["AXChildren"] = attribute(elements(windowElements));
+    root.attributes["AXFrontmost"] = attribute(frontmostPID == app.pid, true);
+    if (focused) {
+        root.attributes["AXFocusedWindow"] = attribute(ElementRef{*focused}, true);
+        root.attributes["AXMainWindow"] = attribute(ElementRef{*focused}, true);
+    }
+}
+
+void SimulatedSession::buildMissionControlTree(AXNode& root) {
+    const std::int32_t pid = root.pid;
+    if (!missionControlOpen) {
+        root.attributes["AXChildren"] = attribute(Array{});
+        root.attributes["AXWindows"] = attribute(Array{});
+        return;
+    }
+    // Desktop numbers run across displays in the window server's order.
+    std::map<std::uint64_t, int> numbers;
+    int counter = 0;
+    for (const auto& d : displays)
+        for (const auto& s : d.spaces)
+            if (s.type == 0) numbers[s.id64] = ++counter;
+
+    AXNode& group = stableNode("mc", pid);
+    group.attributes.clear();
+    group.attributes["AXRole"] = attribute("AXGroup");
+    group.attributes["AXIdentifier"] = attribute("mc");
+    std::vector<std::uint64_t> displayGroups;
+    for (auto displayID : orderedScreens()) {
+        const SimDisplay& d = *display(displayID);
+        const std::string key = "mc.display:" + std::to_string(d.id);
+        AXNode& displayNode = stableNode(key, pid);
+        displayNode.attributes.clear();
+        displayNode.attributes["AXRole"] = attribute("AXGroup");
+        displayNode.attributes["AXIdentifier"] = attribute("mc.display");
+        setFrame(displayNode, d.bounds);
+
+        const double barHeight = spacesBarExpanded ? kSpacesBarExpandedHeight : kSpacesBarCollapsedHeight;
+        const Rect bar(d.bounds.minX(), d.bounds.minY(), d.bounds.width(), barHeight);
+        AXNode& barNode = stableNode(key + ":spaces", pid);
+        barNode.attributes.clear();
+        barNode.attributes["AXRole"] = attribute("AXGroup");
+        barNode.attributes["AXIdentifier"] = attribute("mc.spaces");
+        setFrame(barNode, bar);
+
+        const double count = static_cast<double>(std::max<size_t>(d.spaces.size(), 1));
+        const double width = std::min(kButtonMaximumWidth, (d.bounds.width() - 40) / count);
+        const double rowStart = d.bounds.midX() - width * count / 2;
+        std::vector<std::uint64_t> buttons;
+        for (size_t i = 0; i < d.spaces.size(); ++i) {
+            const SimSpace& space = d.spaces[i];
+            AXNode& button = stableNode(key + ":space:" + std::to_string(space.id64), pid);
+            button.attributes.clear();
+            button.actions.clear();
+            button.attributes["AXRole"] = attribute("AXButton");
+            button.attributes["AXTitle"] =
+                attribute(space.type == 0 ? "Desktop " + std::to_string(numbers[space.id64]) : space.fullScreenTitle);
+            button.attributes["AXChildren"] = attribute(Array{});
+            const double x = rowStart + width * static_cast<double>(i) + 4;
+            const Rect frame = spacesBarExpanded ? Rect(x, bar.minY() + kThumbnailTop, width - 8, kThumbnailHeight)
+                                                 : Rect(x, bar.minY(), width - 8, kCaptionButtonHeight);
+            setFrame(button, frame);
+            const std::uint32_t targetDisplay = d.id;
+            const std::uint64_t targetSpace = space.id64;
+            button.actions["AXPress"] = [this, targetDisplay, targetSpace] {
+                loop_.postAfter(kPressSwitchDelay, [this, targetDisplay, targetSpace] {
+                    switchDesktop(targetDisplay, targetSpace);
+                    loop_.postAfter(kCloseAfterSwitchDelay, [this] { closeMissionControl(); });
+                });
+                return ax::kSuccess;
+            };
+            buttons.push_back(button.id);
+        }
+        barNode.attributes["AXChildren"] = attribute(elements(buttons));
+        displayNode.attributes["AXChildren"] = attribute(elements({barNode.id}));
+        displayGroups.push_back(displayNode.id);
+    }
+    group.attributes["AXChildren"] = attribute(elements(displayGroups));
+    root.attributes["AXChildren"] = attribute(elements({group.id}));
+    root.attributes["AXWindows"] = attribute(Array{});
+}
+
+// ---- the user's side
+
+void SimulatedSession::switchDesktop(std::uint32_t displayID, std::uint64_t spaceID) {
+    SimDisplay* d = display(displayID);
+    if (!d) return;
+    if (std::none_of(d->spaces.begin(), d->spaces.end(), [&](const SimSpace& s) { return s.id64 == spaceID; })) return;
+    if (d->currentSpace == spaceID) return;
+    d->currentSpace = spaceID;
+    rebuildAccessibility();
+    workspaceCenter_->post(names::kActiveSpaceDidChange);
+}
+
+void SimulatedSession::openMissionControl() {
+    if (missionControlOpen) return;
+    missionControlOpen = true;
+    spacesBarExpanded = false;
+    rebuildAccessibility();
+}
+
+void SimulatedSession::closeMissionControl() {
+    if (!missionControlOpen) return;
+    missionControlOpen = false;
+    spacesBarExpanded = false;
+    rebuildAccessibility();
+}
+
+void SimulatedSession::toggleMissionControl() {
+    if (missionControlOpen)
+        closeMissionControl();
+    else
+        openMissionControl();
+}
+
+void SimulatedSession::setSpacesBarExpanded(bool expanded) {
+    if (!missionControlOpen || spacesBarExpanded == expanded) return;
+    spacesBarExpanded = expanded;
+    rebuildAccessibility();
+}
+
+void SimulatedSession::addDisplay(SimDisplay added) {
+    displays.push_back(std::move(added));
+    rebuildAccessibility();
+    notificationCenter_->post(names::kScreenParametersDidChange);
+}
+
+void SimulatedSession::removeDisplay(std::uint32_t displayID) {
+    auto before = displays.size();
+    std::erase_if(displays, [&](const SimDisplay& d) { return d.id == displayID; });
+    if (displays.size() == before) return;
+    rebuildAccessibility();
+    notificationCenter_->post(names::kScreenParametersDidChange);
+}
+
+void SimulatedSession::activateApplication(std::int32_t pid) {
+    const auto* app = application(pid);
+    if (!app || app->terminated) return;
+    frontmostPID = pid;
+    rebuildAccessibility();
+    Dictionary info;
+    info[platform::kApplicationProcessIDKey] = pid;
+    if (app->bundleIdentifier) info[platform::kApplicationBundleIDKey] = *app->bundleIdentifier;
+    workspaceCenter_->post(names::kDidActivateApplication, std::move(info));
+}
+
+void SimulatedSession::launchApplication(SimApplication launched) {
+    Dictionary info;
+    info[platform::kApplicationProcessIDKey] = launched.pid;
+    if (launched.bundleIdentifier) info[platform::kApplicationBundleIDKey] = *launched.bundleIdentifier;
+    std::erase_if(applications, [&](const SimApplication& a) { return a.pid == launched.pid; });
+    applications.push_back(std::move(launched));
+    rebuildAccessibility();
+    workspaceCenter_->post(names::kDidLaunchApplication, std::move(info));
+}
+
+void SimulatedSession::terminateApplication(std::int32_t pid) {
+    for (auto& app : applications) {
+        if (app.pid != pid || app.terminated) continue;
+        app.terminated = true;
+        if (frontmostPID == pid) frontmostPID.reset();
+        Dictionary info;
+        info[platform::kApplicationProcessIDKey] = pid;
+        if (app.bundleIdentifier) info[platform::kApplicationBundleIDKey] = *app.bundleIdentifier;
+        rebuildAccessibility();
+        workspaceCenter_->post(names::kDidTerminateApplication, std::move(info));
+        return;
+    }
+}
+
+void SimulatedSession::sleep() {
+    if (loginSession.sleeping) return;
+    loginSession.sleeping = true;
+    workspaceCenter_->post(names::kWillSleep);
+}
+
+void SimulatedSession::wake() {
+    if (!loginSession.sleeping) return;
+    loginSession.sleeping = false;
+    workspaceCenter_->post(names::kDidWake);
+}
+
+void SimulatedSession::lockScreen() {
+    if (loginSession.locked) return;
+    loginSession.locked = true;
+    distributedCenter_->post(names::kScreenIsLocked);
+}
+
+void SimulatedSession::unlockScreen() {
+    if (!loginSession.locked) return;
+    loginSession.locked = false;
+    distributedCenter_->post(names::kScreenIsUnlocked);
+}
+
+}  // namespace tarnwick::sim

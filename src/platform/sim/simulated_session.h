@@ -1,0 +1,145 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sim/memory_user_defaults.h"
+#include "platform/sim/session_state.h"
+#include "platform/sim/sim_notification_center.h"
+#include "platform/sim/sim_system.h"
+#include "support/run_loop.h"
+
+namespace tarnwick::sim {
+
+class SimDisplays;
+class SimWindowServer;
+class SimAccessibility;
+class SimWorkspace;
+
+inline constexpr const char* kWindowManagerBundleID = "com.apple.WindowManager";
+inline constexpr const char* kDockBundleID = "com.apple.dock";
+
+// A simulated macOS login session: displays and their desktops, applications and windows, the
+// Accessibility trees, Mission Control, permissions, the login session and the user-defaults
+// domain. It implements every platform port over this state, and offers the user's side
+// (switch desktop, open Mission Control, plug a display), posting notifications as macOS does.
+class SimulatedSession {
+public:
+    // `home` holds the user's files; the defaults domain is file-backed under it when
+    // `persistDefaults` is set.
+    SimulatedSession(RunLoop& loop, std::filesystem::path home, bool persistDefaults = false);
+    ~SimulatedSession();
+    SimulatedSession(const SimulatedSession&) = delete;
+    SimulatedSession& operator=(const SimulatedSession&) = delete;
+
+    // Builds the state from a session file's JSON (see docs/session-format.md). Throws Error with
+    // a sentence naming the problem.
+    void load(std::string_view sessionJson);
+    void loadFile(const std::filesystem::path& file);
+    void loadDefaultSession();
+
+    platform::Platform& platform() { return platform_; }
+    RunLoop& loop() { return loop_; }
+    Clock& clock() { return loop_.clock(); }
+
+    // ---- state (tests may change it directly; the user's actions below also post notifications)
+    std::vector<SimDisplay> displays;           // in the window server's order
+    std::vector<std::uint32_t> screenOrder;     // the screens' order; empty: same as `displays`
+    std::vector<SimApplication> applications;   // in the workspace's order
+    std::vector<SimWindow> windows;             // front to back
+    std::optional<std::int32_t> frontmostPID;
+    SimLoginSession loginSession;
+    SimSkyLight skyLight;
+    bool accessibilityTrusted = true;
+    bool grantAccessibilityOnPrompt = false;
+    int accessibilityPrompts = 0;
+    bool missionControlOpen = false;
+    bool spacesBarExpanded = false;
+    // Set: the window list returned instead of the generated one (an empty optional inside is a
+    // missing list).
+    std::optional<std::optional<Value>> windowListOverride;
+    // Explicit Accessibility trees by process id, replacing the generated ones.
+    std::map<std::int32_t, std::uint64_t> explicitTreeRoots;
+    std::vector<std::string> openedURLs;
+
+    SimSystemInfo& system() { return system_; }
+    MemoryUserDefaults& defaults() { return *defaults_; }
+    SimNotificationCenter& notificationCenter() { return *notificationCenter_; }
+    SimNotificationCenter& workspaceNotificationCenter() { return *workspaceCenter_; }
+    SimNotificationCenter& distributedNotificationCenter() { return *distributedCenter_; }
+
+    // ---- lookups
+    SimDisplay* display(std::uint32_t id);
+    const SimDisplay* display(std::uint32_t id) const;
+    const SimApplication* application(std::int32_t pid) const;
+    const SimApplication* applicationWithBundleID(std::string_view bundleID) const;
+    SimWindow* window(std::uint32_t id);
+    std::optional<std::int32_t> windowManagerPID() const;
+    std::optional<std::int32_t> dockPID() const;
+    // The screens' order as display ids.
+    std::vector<std::uint32_t> orderedScreens() const;
+    // Whether a window is on a desktop that is current on its display (or on every desktop).
+    bool isOnCurrentDesktop(const SimWindow& window) const;
+    // Next free ids for test setup.
+    std::uint64_t nextSpaceID() const;
+    std::uint32_t nextWindowID() const;
+
+    // ---- Accessibility elements
+    AXNode& node(std::uint64_t id);
+    AXNode* findNode(std::uint64_t id);
+    // A new explicit element of a process.
+    AXNode& makeNode(std::int32_t pid);
+    // The stable element for a key ("app:123", "window:45", ...), created on first use.
+    AXNode& stableNode(const std::string& key, std::int32_t pid);
+    // Rebuilds the generated trees after a change of state (done by every user action).
+    void rebuildAccessibility();
+
+    // ---- the user's side
+    void switchDesktop(std::uint32_t displayID, std::uint64_t spaceID);
+    void openMissionControl();
+    void closeMissionControl();
+    void toggleMissionControl();
+    void setSpacesBarExpanded(bool expanded);
+    void addDisplay(SimDisplay display);
+    void removeDisplay(std::uint32_t displayID);
+    void activateApplication(std::int32_t pid);
+    void launchApplication(SimApplication application);
+    void terminateApplication(std::int32_t pid);
+    void sleep();
+    void wake();
+    void lockScreen();
+    void unlockScreen();
+
+private:
+    void buildApplicationTree(const SimApplication& app);
+    void buildMissionControlTree(AXNode& app);
+
+    RunLoop& loop_;
+    SimSystemInfo system_;
+    std::unique_ptr<MemoryUserDefaults> defaults_;
+    std::unique_ptr<SimNotificationCenter> notificationCenter_;
+    std::unique_ptr<SimNotificationCenter> workspaceCenter_;
+    std::unique_ptr<SimNotificationCenter> distributedCenter_;
+    std::unique_ptr<SimDisplays> displays_;
+    std::unique_ptr<SimWindowServer> windowServer_;
+    std::unique_ptr<SimAccessibility> accessibility_;
+    std::unique_ptr<SimWorkspace> workspace_;
+    platform::Platform platform_;
+
+    std::map<std::uint64_t, AXNode> nodes_;
+    std::map<std::string, std::uint64_t> stableIDs_;
+    std::uint64_t nextNodeID_ = 1;
+
+    friend class SimAccessibility;
+};
+
+// The session the program runs against: the file named by TARNWICK_SESSION, else the built-in
+// default session.
+std::unique_ptr<SimulatedSession> makeProgramSession(RunLoop& loop);
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include "platform/sim/sim_accessibility.h"
+#include "support/error.h"
+#include "testkit/test_environment.h"
+
+namespace tarnwick {
+namespace {
+
+using testkit::TestEnvironment;
+namespace ax = platform::ax_error;
+
+TEST(SimulatedSessionTest, DefaultSessionDescribesTwoDisplaysWithDesktops) {
+    TestEnvironment env;
+    env.session.loadDefaultSession();
+    auto& p = env.session.platform();
+    auto screens = p.displays->screens();
+    ASSERT_EQ(screens.size(), 2u);
+    EXPECT_EQ(screens[0].localizedName, "Built-in Retina Display");
+    // AppKit frames: the second display sits 200 points above the primary's top edge.
+    EXPECT_EQ(screens[1].frame, Rect(1512, 982 - 1240, 2560, 1440));
+    EXPECT_EQ(p.displays->uuidString(2), "9C4E1F7A-5B2D-4E8F-A1C3-6D9B2E4F7A18");
+    EXPECT_EQ(p.displays->pixelsWide(1), 3024u);
+
+    auto sky = p.windowServer->openSkyLight("/System/Library/PrivateFrameworks/SkyLight.framework/SkyLight", 1);
+    ASSERT_TRUE(sky);
+    auto data = sky->copyManagedDisplaySpaces(sky->mainConnectionID());
+    ASSERT_TRUE(data && data->asArray());
+    EXPECT_EQ(data->asArray()->size(), 2u);
+    EXPECT_EQ(*(*data->asArray())[0].find("Spaces")->asArray()->at(0).find("uuid")->asString(), "");
+}
+
+TEST(SimulatedSessionTest, MissionControlExposesItsWindowAndTree) {
+    TestEnvironment env;
+    env.session.loadDefaultSession();
+    auto& p = env.session.platform();
+    auto countLayer19 = [&] {
+        int count = 0;
+        auto list = p.windowServer->copyWindowList(17, 0);
+        for (const auto& w : *list->asArray())
+            if (w.find("kCGWindowLayer")->toInt64() == 19) ++count;
+        return count;
+    };
+    EXPECT_EQ(countLayer19(), 0);
+    env.session.openMissionControl();
+    EXPECT_GT(countLayer19(), 0);
+
+    auto app = p.accessibility->createApplication(120);
+    Value children;
+    ASSERT_EQ(p.accessibility->copyAttributeValue(app, "AXChildren", children), ax::kSuccess);
+    ASSERT_EQ(children.asArray()->size(), 1u);
+    Value displays;
+    p.accessibility->copyAttributeValue(*(*children.asArray())[0].asElement(), "AXChildren", displays);
+    ASSERT_EQ(displays.asArray()->size(), 2u);
+    Value identifier;
+    p.accessibility->copyAttributeValue(*(*displays.asArray())[0].asElement(), "AXIdentifier", identifier);
+    EXPECT_EQ(*identifier.asString(), "mc.display");
+}
+
+TEST(SimulatedSessionTest, PressingADesktopButtonSwitchesAndClosesMissionControl) {
+    TestEnvironment env;
+    env.session.loadDefaultSession();
+    int spaceChanges = 0;
+    auto observer = env.session.workspaceNotificationCenter().addObserver(
+        platform::notification_names::kActiveSpaceDidChange, [&](const auto&) { ++spaceChanges; });
+    env.session.openMissionControl();
+    auto& ax = *env.session.platform().accessibility;
+    // Walk to the second display's third button.
+    Value level;
+    ax.copyAttributeValue(ax.createApplication(120), "AXChildren", level);
+    ax.copyAttributeValue(*level.asArray()->at(0).asElement(), "AXChildren", level);
+    ax.copyAttributeValue(*level.asArray()->at(1).asElement(), "AXChildren", level);
+    ax.copyAttributeValue(*level.asArray()->at(0).asElement(), "AXChildren", level);
+    auto button = *level.asArray()->at(2).asElement();
+    Value title;
+    ax.copyAttributeValue(button, "AXTitle", title);
+    EXPECT_EQ(*title.asString(), "Desktop 6");
+    EXPECT_EQ(ax.performAction(button, "AXPress"), ax::kSuccess);
+    env.advance(1);
+    EXPECT_EQ(env.session.display(2)->currentSpace, 8u);
+    EXPECT_FALSE(env.session.missionControlOpen);
+    EXPECT_EQ(spaceChanges, 1);
+}
+
+TEST(SimulatedSessionTest, SlowAttributesTimeOutOnTheVirtualClock) {
+    TestEnvironment env(0);
+    env.session.load(R"({
+      "applications": [{"pid": 7, "bundleID": "com.apple.WindowManager"}],
+      "accessibility": {"trees": [{"pid": 7, "root": {
+          "attributes": {"AXRole": "AXApplication", "AXTitle": "slow"},
+          "latency": {"AXTitle": 0.5}}}]}
+    })");
+    auto& ax = *env.session.platform().accessibility;
+    auto app = ax.createApplication(7);
+    ax.setMessagingTimeout(app, 0.03f);
+    Value title;
+    EXPECT_EQ(ax.copyAttributeValue(app, "AXTitle", title), ax::kCannotComplete);
+    EXPECT_NEAR(env.clock.uptime(), 0.03, 1e-6);
+    Value role;
+    EXPECT_EQ(ax.copyAttributeValue(app, "AXRole", role), ax::kSuccess);
+    Value missing;
+    EXPECT_EQ(ax.copyAttributeValue(app, "AXIdentifier", missing), ax::kAttributeUnsupported);
+}
+
+TEST(SimulatedSessionTest, ExplicitTreesKeepElementIdentityAcrossReferences) {
+    TestEnvironment env;
+    env.session.load(R"({
+      "applications": [{"pid": 7}],
+      "accessibility": {"trees": [{"pid": 7, "root": {
+          "attributes": {"AXRole": "AXApplication"},
+          "children": [{"name": "w", "attributes": {"AXRole": "AXWindow"}}],
+          "windows": [{"$ref": "w"}]}}]}
+    })");
+    auto& ax = *env.session.platform().accessibility;
+    auto app = ax.createApplication(7);
+    Value children, windows;
+    ax.copyAttributeValue(app, "AXChildren", children);
+    ax.copyAttributeValue(app, "AXWindows", windows);
+    EXPECT_EQ(children.asArray()->at(0), windows.asArray()->at(0));
+}
+
+TEST(SimulatedSessionTest, MalformedSessionFilesAreRefusedWithASentence) {
+    TestEnvironment env;
+    EXPECT_THROW(env.session.load("{"), Error);
+    try {
+        env.session.load(R"({"displays": [{"id": 1}]})");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "The session file is not valid: displays[0] needs \"bounds\".");
+    }
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+namespace tarnwick::testkit {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder() {
+        std::random_device device;
+        path_ = std::filesystem::temp_directory_path() / ("tarnwick-test-" + std::to_string(device()) + "-" +
+                                                          std::to_string(device()));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code error;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, error);
+        std::filesystem::remove_all(path_, error);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace tarnwick::testkit
