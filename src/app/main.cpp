@@ -1,1 +1,3 @@
-int main() { return 0; }
+#include "app/entry_point.h"
+
+int main(int argc, char** argv) { return tarnwick::app::runMain(argc, argv); }

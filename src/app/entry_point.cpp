@@ -1,0 +1,56 @@
+#include "app/entry_point.h"
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string_view>
+
+#include "model/mission_control_inspector.h"
+#include "platform/sim/simulated_session.h"
+#include "support/run_loop.h"
+
+namespace tarnwick::app {
+
+namespace {
+
+bool hasArgument(int argc, char** argv, std::string_view argument) {
+    for (int i = 1; i < argc; ++i)
+        if (argv[i] == argument) return true;
+    return false;
+}
+
+// Prints the diagnostic snapshot as JSON. A snapshot that cannot be written as JSON is a
+// failure, reported as one.
+int runDiagnose() {
+    const std::string text = MissionControlInspector::json(MissionControlInspector::snapshot());
+    if (text.empty()) {
+        std::fputs("Tarnwick could not write the diagnostic snapshot as JSON.\n", stderr);
+        return 1;
+    }
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int runMain(int argc, char** argv) {
+    SystemClock clock;
+    RunLoop loop(clock);
+    MainLoopScope mainLoop(loop);
+    std::unique_ptr<sim::SimulatedSession> session;
+    try {
+        session = sim::makeProgramSession(loop);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 2;
+    }
+    platform::PlatformScope platformScope(session->platform());
+
+    if (hasArgument(argc, argv, "--diagnose")) return runDiagnose();
+
+    std::fputs("Tarnwick: the menu-bar application is not available in this build; use --diagnose.\n", stderr);
+    return 2;
+}
+
+}  // namespace tarnwick::app
