@@ -1,0 +1,45 @@
+#pragma once
+
+#include <exception>
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace tarnwick {
+
+// The names the user gave desktops, keyed by desktop UUID (upper case), kept in a JSON file.
+// A file that exists but could not be read is never overwritten: the load error stays for the
+// store's lifetime and every write is refused with it.
+class DesktopNameStore {
+public:
+    using Names = std::map<std::string, std::string>;
+
+    static constexpr int documentVersion = 1;
+
+    // Loads the file; never throws (problems become loadError()).
+    explicit DesktopNameStore(std::filesystem::path fileURL);
+
+    // Desktop UUID to name. A stored name that is blank counts as no name.
+    Names names() const;
+    void setNames(Names names);
+
+    // Set when an existing file failed to be read or validated.
+    const std::exception_ptr& loadError() const { return loadError_; }
+    void setLoadError(std::exception_ptr error) { loadError_ = std::move(error); }
+
+    // Stores the trimmed name for the desktop, or removes it when the name is blank, and saves
+    // the file. Throws the load error, DesktopCatalogUnavailable for an id that is not a UUID, or
+    // the file system's error (then nothing changes).
+    void set(const std::string& name, const std::string& uuid);
+
+private:
+    void load();
+
+    std::filesystem::path fileURL_;
+    // Entries exactly as read from the file (keys upper-cased), blank names included, so that a
+    // save leaves the other entries as they were.
+    Names entries_;
+    std::exception_ptr loadError_;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,198 @@
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include "model/desktop_catalog_unavailable.h"
+#include "model/desktop_name_store.h"
+#include "support/error.h"
+#include "testkit/temp_folder.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kA = "0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D";
+constexpr const char* kB = "11111111-2222-4333-8444-555555555555";
+constexpr const char* kCorrupt = "The data couldn\u2019t be read because it isn\u2019t in the correct format.";
+
+std::string lower(std::string s) {
+    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+class DesktopNameStoreTest : public ::testing::Test {
+protected:
+    fs::path file() const { return home / "Application Support" / "Tarnwick" / "names.json"; }
+    void writeFile(const std::string& bytes) {
+        fs::create_directories(file().parent_path());
+        std::ofstream(file(), std::ios::binary) << bytes;
+    }
+    std::string fileContent() const {
+        std::ifstream in(file(), std::ios::binary);
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
+    }
+    // The message of whatever set() throws.
+    static std::string failureOf(DesktopNameStore& store, const std::string& name, const std::string& id) {
+        try {
+            store.set(name, id);
+        } catch (const Error& error) {
+            return error.what();
+        }
+        return "no error";
+    }
+    static std::string loadMessage(const DesktopNameStore& store) {
+        if (!store.loadError()) return "no error";
+        try {
+            std::rethrow_exception(store.loadError());
+        } catch (const Error& error) {
+            return error.what();
+        }
+    }
+
+    testkit::TempFolder home;
+};
+
+TEST_F(DesktopNameStoreTest, FirstNameCreatesTheFolderAndTheFile) {
+    DesktopNameStore store(file());
+    EXPECT_FALSE(store.loadError());
+    EXPECT_TRUE(store.names().empty());
+
+    store.set("  Work \n", lower(kA));
+    EXPECT_EQ(fileContent(), std::string(R"({"names":{")") + kA + R"(":"Work"},"version":1})");
+    EXPECT_EQ(store.names(), (DesktopNameStore::Names{{kA, "Work"}}));
+
+    store.set(" \t ", kA);
+    EXPECT_EQ(fileContent(), R"({"names":{},"version":1})");
+    EXPECT_TRUE(store.names().empty());
+}
+
+TEST_F(DesktopNameStoreTest, SameNameAgainLeavesTheFileAlone) {
+    DesktopNameStore store(file());
+    store.set("Work", kA);
+    const std::string handEdited = std::string("{ \"version\": 1, \"names\": { \"") + kA + "\": \"Work\" } }";
+    writeFile(handEdited);
+    store.set(" Work ", kA);
+    store.set("", kB);  // removing a name that is not there
+    EXPECT_EQ(fileContent(), handEdited);
+}
+
+TEST_F(DesktopNameStoreTest, LowerCaseKeyLoadsUpperCaseAndIsRewrittenOnTheNextChange) {
+    const std::string original = std::string(R"({"version":1,"names":{")") + lower(kA) + R"(":"Home"}})";
+    writeFile(original);
+    DesktopNameStore store(file());
+    EXPECT_EQ(store.names(), (DesktopNameStore::Names{{kA, "Home"}}));
+    EXPECT_EQ(fileContent(), original);
+    store.set("Mail", kB);
+    EXPECT_EQ(fileContent(), std::string(R"({"names":{")") + kA + R"(":"Home",")" + kB + R"(":"Mail"},"version":1})");
+}
+
+TEST_F(DesktopNameStoreTest, BlankStoredNamesCountAsNoNameButStayInTheFile) {
+    writeFile(std::string(R"({"version":1,"names":{")") + kA + R"(":"  ",")" + kB + R"(":" Mail "}})");
+    DesktopNameStore store(file());
+    EXPECT_FALSE(store.loadError());
+    EXPECT_EQ(store.names(), (DesktopNameStore::Names{{kB, " Mail "}}));
+
+    const std::string other = "99999999-2222-4333-8444-555555555555";
+    store.set("Code", other);
+    EXPECT_EQ(fileContent(), std::string(R"({"names":{")") + kA + R"(":"  ",")" + kB + R"(":" Mail ",")" + other +
+                                 R"(":"Code"},"version":1})");
+}
+
+TEST_F(DesktopNameStoreTest, FilesThatFailToLoadAreNeverOverwritten) {
+    struct Case { std::string content; std::string message; };
+    const std::string a = kA;
+    const Case cases[] = {
+        {R"({"version":2,"names":{}})", "Saved desktop names could not be read."},
+        {R"({"version":1,"names":{"Desktop 1":"Work"}})", "Saved desktop names could not be read."},
+        {R"({"version":1,"names":{")" + a + R"(":"Work",")" + lower(a) + R"(":"Mail"}})",
+         "Saved desktop identities are ambiguous."},
+        {R"({"version":1,"names":{)", kCorrupt},
+        {R"({"version":1})", kCorrupt},
+        {R"({"version":"1","names":{}})", kCorrupt},
+        {R"({"version":1.5,"names":{}})", kCorrupt},
+        {R"({"version":true,"names":{}})", kCorrupt},
+        {R"({"version":1,"names":{")" + a + R"(":7}})", kCorrupt},
+        {R"([1])", kCorrupt},
+        {"{\"version\":1,\"names\":{\"" + a + "\":\"\xff\"}}", kCorrupt},
+        {"", kCorrupt},
+    };
+    for (const auto& c : cases) {
+        writeFile(c.content);
+        DesktopNameStore store(file());
+        EXPECT_EQ(loadMessage(store), c.message) << c.content;
+        EXPECT_TRUE(store.names().empty());
+        EXPECT_EQ(failureOf(store, "New", kB), c.message);
+        EXPECT_EQ(fileContent(), c.content);
+    }
+}
+
+TEST_F(DesktopNameStoreTest, AFolderWhereTheFileShouldBeIsUnreadable) {
+    fs::create_directories(file());
+    DesktopNameStore store(file());
+    EXPECT_TRUE(store.loadError());
+    EXPECT_NE(failureOf(store, "Work", kA), "no error");
+    EXPECT_TRUE(fs::is_directory(file()));
+}
+
+TEST_F(DesktopNameStoreTest, RejectedNamesChangeNothing) {
+    DesktopNameStore store(file());
+    store.set("Work", kA);
+    EXPECT_EQ(failureOf(store, "Mail", "not-a-uuid"), "This desktop is no longer available.");
+    EXPECT_THROW(store.set("Mail", "not-a-uuid"), DesktopCatalogUnavailable);
+    // Text that is not UTF-8 would leave a file nobody can read back.
+    EXPECT_EQ(failureOf(store, "Bad \xC3", kB), "The file \u201Cnames.json\u201D couldn\u2019t be saved.");
+    EXPECT_EQ(store.names(), (DesktopNameStore::Names{{kA, "Work"}}));
+    EXPECT_EQ(fileContent(), std::string(R"({"names":{")") + kA + R"(":"Work"},"version":1})");
+}
+
+TEST_F(DesktopNameStoreTest, FolderThatCannotBeCreatedIsReported) {
+    std::ofstream(home / "Application Support") << "a file, not a folder";
+    DesktopNameStore store(file());
+    EXPECT_FALSE(store.loadError());
+    EXPECT_THROW(store.set("Work", kA), SystemError);
+    EXPECT_TRUE(store.names().empty());
+}
+
+// Limits the size of files this process may write, so a write fails half way even as root.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit limited = previous_;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int);
+};
+
+TEST_F(DesktopNameStoreTest, InterruptedWriteLeavesTheOldFileWhole) {
+    DesktopNameStore store(file());
+    store.set("Work", kA);
+    const std::string before = fileContent();
+    {
+        FileSizeLimit limit(before.size() + 10);
+        EXPECT_THROW(store.set(std::string(200, 'x'), kB), SystemError);
+    }
+    EXPECT_EQ(fileContent(), before);
+    EXPECT_EQ(store.names(), (DesktopNameStore::Names{{kA, "Work"}}));
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(file().parent_path())) ++entries;
+    EXPECT_EQ(entries, 1);  // no temporary file left behind
+}
+
+}  // namespace
+}  // namespace tarnwick
