@@ -1,0 +1,98 @@
+#include "model/diagnostic_trace_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <system_error>
+#include <unistd.h>
+
+#include "support/error.h"
+#include "support/files.h"
+
+namespace tarnwick::model::trace_file {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+SystemError readError(const fs::path& file) {
+    return file_error::make(errno == ENOENT ? file_error::kFileNoSuchFile : file_error::kFileReadUnknown,
+                            file.filename().string());
+}
+
+// Closes the descriptor however the read ends; a close error changes nothing for a reader.
+class ReadDescriptor {
+public:
+    explicit ReadDescriptor(const fs::path& file) : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {
+        if (fd_ < 0) throw readError(file);
+    }
+    ~ReadDescriptor() { ::close(fd_); }
+    ReadDescriptor(const ReadDescriptor&) = delete;
+    ReadDescriptor& operator=(const ReadDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+void createEmptyIfMissing(const fs::path& file) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) throw file_error::make(file_error::kFileWriteUnknown, file.filename().string());
+    ::close(fd);
+}
+
+}  // namespace
+
+void truncate(const fs::path& file) {
+    files::createDirectories(file.parent_path());
+    files::writeAtomically(file, {});
+}
+
+std::string wholeLineTail(const fs::path& file, std::uint64_t limit, std::uint64_t size) {
+    if (limit < 1) return {};
+    const std::uint64_t count = std::min(size, limit);
+    ReadDescriptor descriptor(file);
+    std::string tail(count, '\0');
+    std::size_t filled = 0;
+    const auto start = static_cast<off_t>(size - count);
+    while (filled < tail.size()) {
+        const ssize_t n = ::pread(descriptor.get(), tail.data() + filled, tail.size() - filled,
+                                  start + static_cast<off_t>(filled));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw readError(file);
+        }
+        if (n == 0) break;  // the file shrank meanwhile
+        filled += static_cast<std::size_t>(n);
+    }
+    tail.resize(filled);
+    if (count < size) {
+        const auto lineFeed = tail.find('\n');
+        if (lineFeed == std::string::npos) return {};
+        tail.erase(0, lineFeed + 1);
+    }
+    return tail;
+}
+
+void appendBounded(const fs::path& file, std::string_view line, std::uint64_t maximumBytes,
+                   std::uint64_t retainedBytes) {
+    files::createDirectories(file.parent_path());
+    std::error_code error;
+    const auto status = fs::status(file, error);
+    if (error && error != std::errc::no_such_file_or_directory)
+        throw file_error::make(file_error::kFileReadUnknown, file.filename().string());
+    if (fs::exists(status)) {
+        std::uint64_t size = 0;
+        if (fs::is_regular_file(status)) {
+            const auto bytes = fs::file_size(file, error);
+            if (!error) size = bytes;
+        }
+        const std::uint64_t room = maximumBytes - line.size();
+        if (size > room) files::writeAtomically(file, wholeLineTail(file, std::min(room, retainedBytes), size));
+    } else {
+        createEmptyIfMissing(file);
+    }
+    files::append(file, line);
+}
+
+}  // namespace tarnwick::model::trace_file
