@@ -6,7 +6,7 @@
 #include "support/run_loop.h"
 #include "testkit/temp_folder.h"
 
-namespace tarnwick::model {
+namespace tarnwick {
 namespace {
 
 constexpr int kRecords = 10'000;
@@ -43,4 +43,4 @@ void BM_AppendTenThousandRecordsWithDefaultQueueBound(benchmark::State& state) {
 BENCHMARK(BM_AppendTenThousandRecordsWithDefaultQueueBound)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-}  // namespace tarnwick::model
+}  // namespace tarnwick

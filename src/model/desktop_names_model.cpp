@@ -40,7 +40,7 @@ std::filesystem::path namesFile() { return platform::applicationSupportFolder() 
 
 DesktopNamesModel::DesktopNamesModel(std::unique_ptr<DisplayNameStore> displayNameStore)
     : displayNameStore_(displayNameStore ? std::move(displayNameStore)
-                                         : std::make_unique<DisplayNameStore>(platform::current().userDefaults)),
+                                         : std::make_unique<DisplayNameStore>()),
       nextRefresh_(-std::numeric_limits<double>::infinity()) {
     displayAliases.set(displayNameStore_->aliases());
     store_ = std::make_unique<DesktopNameStore>(namesFile());

@@ -9,7 +9,7 @@
 #include "support/files.h"
 #include "support/uuid.h"
 
-namespace tarnwick::model::DiagnosticFiles {
+namespace tarnwick::DiagnosticFiles {
 
 namespace fs = std::filesystem;
 
@@ -132,4 +132,4 @@ void prepareForAppend(const fs::path& file) noexcept {
     }
 }
 
-}  // namespace tarnwick::model::DiagnosticFiles
+}  // namespace tarnwick::DiagnosticFiles

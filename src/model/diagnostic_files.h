@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace tarnwick::model {
+namespace tarnwick {
 
 // The one folder every diagnostic file lives in ("Logs/Tarnwick" in the user's Library), and the
 // stateless operations that put files there. Everything runs on the caller's thread.
@@ -42,4 +42,4 @@ void prepareForAppend(const std::filesystem::path& file) noexcept;
 
 }  // namespace DiagnosticFiles
 
-}  // namespace tarnwick::model
+}  // namespace tarnwick

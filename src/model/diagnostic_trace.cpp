@@ -8,7 +8,7 @@
 #include "support/run_loop.h"
 #include "support/time_format.h"
 
-namespace tarnwick::model {
+namespace tarnwick {
 
 DiagnosticTrace::DiagnosticTrace(std::filesystem::path url, std::size_t maximumPendingRecords,
                                  std::uint64_t maximumFileBytes, std::uint64_t retainedFileBytes,
@@ -108,4 +108,4 @@ void DiagnosticTrace::drain(Shared& shared) {
     }
 }
 
-}  // namespace tarnwick::model
+}  // namespace tarnwick

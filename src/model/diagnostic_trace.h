@@ -11,7 +11,7 @@
 #include "support/executor.h"
 #include "support/value.h"
 
-namespace tarnwick::model {
+namespace tarnwick {
 
 // A JSON Lines trace: one compact JSON object per event. Recording never blocks on the file:
 // entries wait in a bounded in-memory queue and a serial worker appends them, keeping the file
@@ -78,4 +78,4 @@ private:
     std::shared_ptr<SerialExecutor> worker_;
 };
 
-}  // namespace tarnwick::model
+}  // namespace tarnwick

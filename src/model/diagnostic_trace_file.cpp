@@ -9,7 +9,7 @@
 #include "support/error.h"
 #include "support/files.h"
 
-namespace tarnwick::model::trace_file {
+namespace tarnwick::trace_file {
 
 namespace fs = std::filesystem;
 
@@ -95,4 +95,4 @@ void appendBounded(const fs::path& file, std::string_view line, std::uint64_t ma
     files::append(file, line);
 }
 
-}  // namespace tarnwick::model::trace_file
+}  // namespace tarnwick::trace_file

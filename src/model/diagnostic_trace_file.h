@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace tarnwick::model::trace_file {
+namespace tarnwick::trace_file {
 
 // Empties the file, creating it and its folder as needed. Throws SystemError.
 void truncate(const std::filesystem::path& file);
@@ -22,4 +22,4 @@ void appendBounded(const std::filesystem::path& file, std::string_view line, std
 // it has none). Throws SystemError when the file cannot be read.
 std::string wholeLineTail(const std::filesystem::path& file, std::uint64_t limit, std::uint64_t size);
 
-}  // namespace tarnwick::model::trace_file
+}  // namespace tarnwick::trace_file

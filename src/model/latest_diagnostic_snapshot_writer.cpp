@@ -5,7 +5,7 @@
 #include "support/run_loop.h"
 #include "support/time_format.h"
 
-namespace tarnwick::model {
+namespace tarnwick {
 
 LatestDiagnosticSnapshotWriter::LatestDiagnosticSnapshotWriter(std::filesystem::path url,
                                                                std::shared_ptr<SerialExecutor> targetQueue)
@@ -64,4 +64,4 @@ void LatestDiagnosticSnapshotWriter::writeFile(const std::filesystem::path& url,
     }
 }
 
-}  // namespace tarnwick::model
+}  // namespace tarnwick

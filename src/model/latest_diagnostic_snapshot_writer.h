@@ -8,7 +8,7 @@
 #include "support/executor.h"
 #include "support/value.h"
 
-namespace tarnwick::model {
+namespace tarnwick {
 
 // Keeps one JSON file holding the most recent state. write() returns at once; a serial worker
 // writes in the background and skips states superseded before it got to them, so a burst of
@@ -52,4 +52,4 @@ private:
     std::shared_ptr<SerialExecutor> worker_;
 };
 
-}  // namespace tarnwick::model
+}  // namespace tarnwick

@@ -55,7 +55,12 @@ std::string read(const fs::path& path) {
 }
 
 void writeAtomically(const fs::path& path, std::string_view bytes) {
-    const fs::path temporary = path.parent_path() / ("." + path.filename().string() + "." + uuid::random() + ".tmp");
+    std::string temporaryName = ".";
+    temporaryName += path.filename().string();
+    temporaryName += '.';
+    temporaryName += uuid::random();
+    temporaryName += ".tmp";
+    const fs::path temporary = path.parent_path() / temporaryName;
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) throw posixError(file_error::kFileWriteUnknown, path);
     bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;

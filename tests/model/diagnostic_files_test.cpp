@@ -14,7 +14,7 @@
 #include "support/uuid.h"
 #include "testkit/test_environment.h"
 
-namespace tarnwick::model {
+namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
@@ -163,4 +163,4 @@ TEST_F(PrepareForAppendTest, LargeFileIsCutToWholeLinesOfItsFinalHalfMebibyte) {
 }
 
 }  // namespace
-}  // namespace tarnwick::model
+}  // namespace tarnwick

@@ -13,7 +13,7 @@
 #include "support/json.h"
 #include "testkit/test_environment.h"
 
-namespace tarnwick::model {
+namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
@@ -179,4 +179,4 @@ TEST_F(DiagnosticTraceTest, RecordsFromSeveralThreadsAreAllWrittenByTheWorkerThr
 }
 
 }  // namespace
-}  // namespace tarnwick::model
+}  // namespace tarnwick

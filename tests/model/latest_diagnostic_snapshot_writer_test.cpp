@@ -10,7 +10,7 @@
 #include "support/json.h"
 #include "testkit/test_environment.h"
 
-namespace tarnwick::model {
+namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
@@ -66,4 +66,4 @@ TEST_F(LatestDiagnosticSnapshotWriterTest, QueuedDrainOutlivesTheWriter) {
 }
 
 }  // namespace
-}  // namespace tarnwick::model
+}  // namespace tarnwick
