@@ -6,8 +6,8 @@
 
 namespace tarnwick {
 
-// The desktop catalog or the names saved for it cannot be used; what() is the complete sentence
-// shown to the user.
+// The desktop catalog or the saved names cannot be used; the message is a complete sentence
+// that says what the user can do.
 class DesktopCatalogUnavailable : public Error {
 public:
     explicit DesktopCatalogUnavailable(std::string message) : Error(std::move(message)) {}
