@@ -157,7 +157,7 @@ std::string DesktopNamesModel::displayNameDraft(const std::string& id) const {
 
 void DesktopNamesModel::editDisplayName(const std::string& text, const std::string& id) {
     displayNameStore_->edit(text, id);
-    displayNameDrafts.set(displayNameStore_->pendingDrafts);
+    displayNameDrafts.set(displayNameStore_->pendingDrafts());
 }
 
 void DesktopNamesModel::commitDisplayName(const std::string& id) {
@@ -172,7 +172,7 @@ void DesktopNamesModel::commitDisplayNames() {
 
 void DesktopNamesModel::publishDisplayNames() {
     displayAliases.setIfChanged(displayNameStore_->aliases());
-    displayNameDrafts.setIfChanged(displayNameStore_->pendingDrafts);
+    displayNameDrafts.setIfChanged(displayNameStore_->pendingDrafts());
 }
 
 }  // namespace tarnwick
