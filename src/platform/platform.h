@@ -4,6 +4,9 @@
 
 #include "platform/accessibility.h"
 #include "platform/displays.h"
+#include "platform/hot_keys.h"
+#include "platform/keyboard_layouts.h"
+#include "platform/login_items.h"
 #include "platform/notifications.h"
 #include "platform/system.h"
 #include "platform/user_defaults.h"
@@ -24,6 +27,10 @@ struct Platform {
     NotificationCenter* distributedNotificationCenter = nullptr;
     UserDefaults* userDefaults = nullptr;                       // the standard domain
     SystemInfo* system = nullptr;
+    // Global keyboard shortcuts, keyboard layouts and the login item.
+    HotKeys* hotKeys = nullptr;
+    KeyboardLayouts* keyboardLayouts = nullptr;
+    LoginItemService* loginItem = nullptr;
 };
 
 // The installed platform; throws when none is installed.

@@ -5,6 +5,9 @@
 
 #include "platform/sim/sim_accessibility.h"
 #include "platform/sim/sim_displays.h"
+#include "platform/sim/sim_hot_keys.h"
+#include "platform/sim/sim_keyboard_layouts.h"
+#include "platform/sim/sim_login_items.h"
 #include "platform/sim/sim_window_server.h"
 #include "platform/sim/sim_workspace.h"
 #include "support/error.h"
@@ -53,7 +56,10 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
       displays_(std::make_unique<SimDisplays>(*this)),
       windowServer_(std::make_unique<SimWindowServer>(*this)),
       accessibility_(std::make_unique<SimAccessibility>(*this)),
-      workspace_(std::make_unique<SimWorkspace>(*this)) {
+      workspace_(std::make_unique<SimWorkspace>(*this)),
+      hotKeys_(std::make_unique<SimHotKeys>(loop)),
+      keyboardLayouts_(std::make_unique<SimKeyboardLayouts>()),
+      loginItem_(std::make_unique<SimLoginItem>()) {
     system_.home = std::move(home);
     defaults_ = persistDefaults
                     ? std::make_unique<MemoryUserDefaults>(system_.home / "Library/Preferences/local.orlenbay.Tarnwick.json")
@@ -67,6 +73,9 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     platform_.distributedNotificationCenter = distributedCenter_.get();
     platform_.userDefaults = defaults_.get();
     platform_.system = &system_;
+    platform_.hotKeys = hotKeys_.get();
+    platform_.keyboardLayouts = keyboardLayouts_.get();
+    platform_.loginItem = loginItem_.get();
 }
 
 SimulatedSession::~SimulatedSession() = default;
@@ -423,6 +432,29 @@ void SimulatedSession::unlockScreen() {
     if (!loginSession.locked) return;
     loginSession.locked = false;
     distributedCenter_->post(names::kScreenIsUnlocked);
+}
+
+// ---- keyboard
+
+void SimulatedSession::pressKeys(std::uint32_t keyCode, std::uint32_t modifiers) {
+    hotKeys_->keyDown(keyCode, modifiers);
+    hotKeys_->keyUp(keyCode, modifiers);
+}
+
+void SimulatedSession::keyDown(std::uint32_t keyCode, std::uint32_t modifiers) { hotKeys_->keyDown(keyCode, modifiers); }
+
+void SimulatedSession::keyUp(std::uint32_t keyCode, std::uint32_t modifiers) { hotKeys_->keyUp(keyCode, modifiers); }
+
+bool SimulatedSession::registerHotKeyInOtherApplication(std::uint32_t keyCode, std::uint32_t modifiers,
+                                                        std::string application) {
+    return hotKeys_->registerForOtherApplication(keyCode, modifiers, std::move(application));
+}
+
+bool SimulatedSession::selectKeyboardLayout(const std::string& layoutID) {
+    if (!keyboardLayouts_->layout(layoutID) || keyboardLayouts_->current == layoutID) return false;
+    keyboardLayouts_->current = layoutID;
+    notificationCenter_->post(names::kKeyboardSelectionDidChange);
+    return true;
 }
 
 }  // namespace tarnwick::sim

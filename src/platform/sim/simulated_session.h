@@ -20,6 +20,9 @@ class SimDisplays;
 class SimWindowServer;
 class SimAccessibility;
 class SimWorkspace;
+class SimHotKeys;
+class SimKeyboardLayouts;
+class SimLoginItem;
 
 inline constexpr const char* kWindowManagerBundleID = "com.apple.WindowManager";
 inline constexpr const char* kDockBundleID = "com.apple.dock";
@@ -115,7 +118,27 @@ public:
     void lockScreen();
     void unlockScreen();
 
+    // ---- keyboard: hot keys, keyboard layouts; the login item
+    SimHotKeys& hotKeys() { return *hotKeys_; }
+    SimKeyboardLayouts& keyboardLayouts() { return *keyboardLayouts_; }
+    SimLoginItem& loginItem() { return *loginItem_; }
+    // The user presses a combination: pressed, then released, delivered on the run loop.
+    void pressKeys(std::uint32_t keyCode, std::uint32_t modifiers);
+    // Holding: each keyDown while held is a repeat; keyUp lets go.
+    void keyDown(std::uint32_t keyCode, std::uint32_t modifiers);
+    void keyUp(std::uint32_t keyCode, std::uint32_t modifiers);
+    // Another application registers a hot key; false when the combination is taken.
+    bool registerHotKeyInOtherApplication(std::uint32_t keyCode, std::uint32_t modifiers,
+                                          std::string application = "another application");
+    // Selects a keyboard layout by id and posts the selection change; false for an unknown id
+    // or the layout already selected.
+    bool selectKeyboardLayout(const std::string& layoutID);
+    // ---- end of keyboard
+
 private:
+    // Reads the session file's "hotKeys", "keyboard" and "loginItem" sections.
+    void loadKeyboardSections(const Dictionary& root);
+
     void buildApplicationTree(const SimApplication& app);
     void buildMissionControlTree(AXNode& app);
 
@@ -129,6 +152,11 @@ private:
     std::unique_ptr<SimWindowServer> windowServer_;
     std::unique_ptr<SimAccessibility> accessibility_;
     std::unique_ptr<SimWorkspace> workspace_;
+    // keyboard and login item
+    std::unique_ptr<SimHotKeys> hotKeys_;
+    std::unique_ptr<SimKeyboardLayouts> keyboardLayouts_;
+    std::unique_ptr<SimLoginItem> loginItem_;
+
     platform::Platform platform_;
 
     std::map<std::uint64_t, AXNode> nodes_;
