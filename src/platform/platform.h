@@ -3,8 +3,15 @@
 #include <filesystem>
 
 #include "platform/accessibility.h"
+#include "platform/alerts.h"
+#include "platform/application_launcher.h"
+#include "platform/bundle.h"
+#include "platform/code_signing.h"
 #include "platform/displays.h"
+#include "platform/file_manager.h"
 #include "platform/notifications.h"
+#include "platform/processes.h"
+#include "platform/shared_application.h"
 #include "platform/system.h"
 #include "platform/user_defaults.h"
 #include "platform/window_server.h"
@@ -24,6 +31,14 @@ struct Platform {
     NotificationCenter* distributedNotificationCenter = nullptr;
     UserDefaults* userDefaults = nullptr;                       // the standard domain
     SystemInfo* system = nullptr;
+    // Self-installation: files, the running bundle, code signing, processes, launching, alerts.
+    FileManager* fileManager = nullptr;
+    MainBundle* mainBundle = nullptr;
+    CodeSigning* codeSigning = nullptr;
+    Processes* processes = nullptr;
+    ApplicationLauncher* applicationLauncher = nullptr;
+    SharedApplication* application = nullptr;
+    Alerts* alerts = nullptr;
 };
 
 // The installed platform; throws when none is installed.

@@ -357,6 +357,7 @@ void SimulatedSession::load(std::string_view sessionJson) {
         for (const auto& [key, item] : requireObject(*v, "\"defaults\"")) values[key] = decodeDefaultsValue(item);
         for (auto& [key, item] : values) defaults_->set(key, std::move(item));
     }
+    loadInstallationState(root);
     rebuildAccessibility();
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sim/installation_state.h"
 #include "platform/sim/memory_user_defaults.h"
 #include "platform/sim/session_state.h"
 #include "platform/sim/sim_notification_center.h"
@@ -20,6 +21,13 @@ class SimDisplays;
 class SimWindowServer;
 class SimAccessibility;
 class SimWorkspace;
+class SimFileManager;
+class SimMainBundle;
+class SimCodeSigning;
+class SimProcesses;
+class SimApplicationLauncher;
+class SimSharedApplication;
+class SimAlerts;
 
 inline constexpr const char* kWindowManagerBundleID = "com.apple.WindowManager";
 inline constexpr const char* kDockBundleID = "com.apple.dock";
@@ -115,7 +123,22 @@ public:
     void lockScreen();
     void unlockScreen();
 
+    // ---- self-installation: the machine's folders (real files under `fileSystem.root`), the
+    // running bundle, disk images and their tool, the process table, launching, code-signing
+    // faults and the user's answers to alerts (platform/sim/installation_state.h)
+    SimFileSystem fileSystem;
+    SimDiskImageTool diskImageTool;
+    SimProcessTable processTable;
+    SimLaunchServices launchServices;
+    SimCodeSigningState codeSigning;
+    SimAlertScript alertScript;
+    SimApplicationState applicationState;
+    // A path of the machine ("/Applications") inside the session's root folder.
+    std::filesystem::path machinePath(const std::filesystem::path& path) const;
+
 private:
+    void loadInstallationState(const Dictionary& root);
+
     void buildApplicationTree(const SimApplication& app);
     void buildMissionControlTree(AXNode& app);
 
@@ -129,6 +152,14 @@ private:
     std::unique_ptr<SimWindowServer> windowServer_;
     std::unique_ptr<SimAccessibility> accessibility_;
     std::unique_ptr<SimWorkspace> workspace_;
+    // self-installation ports
+    std::unique_ptr<SimFileManager> fileManager_;
+    std::unique_ptr<SimMainBundle> mainBundle_;
+    std::unique_ptr<SimCodeSigning> codeSigning_;
+    std::unique_ptr<SimProcesses> processes_;
+    std::unique_ptr<SimApplicationLauncher> applicationLauncher_;
+    std::unique_ptr<SimSharedApplication> sharedApplication_;
+    std::unique_ptr<SimAlerts> alerts_;
     platform::Platform platform_;
 
     std::map<std::uint64_t, AXNode> nodes_;
