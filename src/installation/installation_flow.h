@@ -1,0 +1,90 @@
+#pragma once
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "installation/installation_transaction.h"
+#include "support/task.h"
+
+namespace tarnwick::ApplicationInstallationFlow {
+
+// The other installed copies that were quit to make room; a failed installation opens them again.
+class Recovery {
+public:
+    void record(const std::filesystem::path& url) {
+        if (std::find(stopped.begin(), stopped.end(), url) == stopped.end()) stopped.push_back(url);
+    }
+    std::vector<std::filesystem::path> stopped;
+};
+
+using Verify = std::function<void(const std::filesystem::path&)>;
+using Stop = std::function<Task<void>(Recovery&)>;
+template <typename T>
+using Open = std::function<Task<T>(std::filesystem::path)>;
+
+// Opens the copies that were quit again, in the order they were quit; a copy that fails
+// verification or cannot be opened is passed over.
+template <typename T>
+Task<void> relaunchStopped(std::vector<std::filesystem::path> stopped, Verify verify, Open<T> open) {
+    for (const auto& url : stopped) {
+        try {
+            verify(url);
+        } catch (...) {
+            continue;
+        }
+        try {
+            co_await open(url);
+        } catch (...) {
+        }
+    }
+}
+
+// Installs with the transaction, quitting other copies (`stop`) just before the destination is
+// replaced, then opens the installed copy. When opening fails the installation is rolled back;
+// after any failure the quit copies are opened again. Returns what `open` returned.
+template <typename T>
+Task<T> install(ApplicationInstallationTransaction& transaction, std::filesystem::path source,
+                std::filesystem::path destination, Verify verify, Stop stop, Open<T> open) {
+    Recovery recovery;
+    std::exception_ptr failure;
+    std::optional<ApplicationInstallationTransaction::Receipt> receipt;
+    try {
+        receipt.emplace(co_await transaction.install(
+            source, destination, [&stop, &recovery]() { return stop(recovery); }, verify));
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (failure) {
+        co_await relaunchStopped<T>(recovery.stopped, verify, open);
+        std::rethrow_exception(failure);
+    }
+
+    std::optional<T> opened;
+    try {
+        opened.emplace(co_await open(destination));
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (failure) {
+        try {
+            receipt->rollback();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        co_await relaunchStopped<T>(recovery.stopped, verify, open);
+        std::rethrow_exception(failure);
+    }
+
+    // A copy left behind by a failed finish stays in the workspace; the installation stands.
+    try {
+        receipt->finish();
+    } catch (...) {
+    }
+    co_return std::move(*opened);
+}
+
+}  // namespace tarnwick::ApplicationInstallationFlow
