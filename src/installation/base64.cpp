@@ -28,8 +28,7 @@ std::string encode(std::string_view bytes) {
         std::uint32_t block = 0;
         for (size_t j = 0; j < 3; ++j)
             block = (block << 8) | (j < count ? static_cast<unsigned char>(bytes[i + j]) : 0u);
-        for (size_t j = 0; j < 4; ++j)
-            out += j <= count ? kAlphabet[(block >> (18 - 6 * j)) & 0x3F] : '=';
+        for (size_t j = 0; j < 4; ++j) out += j <= count ? kAlphabet[(block >> (18 - 6 * j)) & 0x3F] : '=';
     }
     return out;
 }

@@ -27,7 +27,8 @@ std::optional<std::int64_t> parseBuildNumber(const std::string& text) {
     for (char c : digits)
         if (c < '0' || c > '9') return std::nullopt;
     // Parsed with the sign so that the lowest 64-bit value is still in range.
-    const std::string signedDigits = (negative ? "-" : "") + std::string(digits);
+    std::string signedDigits(negative ? 1 : 0, '-');
+    signedDigits.append(digits);
     std::int64_t value = 0;
     auto [end, error] = std::from_chars(signedDigits.data(), signedDigits.data() + signedDigits.size(), value);
     if (error != std::errc() || end != signedDigits.data() + signedDigits.size()) return std::nullopt;

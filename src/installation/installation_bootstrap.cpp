@@ -17,9 +17,8 @@ std::shared_ptr<ApplicationInstallationDelegate> delegateIfNeeded(const platform
 std::shared_ptr<ApplicationInstallationDelegate> delegateIfNeeded() { return delegateIfNeeded(platform::mainBundle()); }
 
 InstallerEjection::Outcome finishInstallerEject(const std::vector<std::string>& arguments) {
-    return InstallerEjection::finish(arguments, [](const std::filesystem::path& bundle) {
-        verifyBundle(bundle, requireDesignatedRequirement());
-    });
+    return InstallerEjection::finish(
+        arguments, [](const std::filesystem::path& bundle) { verifyBundle(bundle, requireDesignatedRequirement()); });
 }
 
 }  // namespace ApplicationInstallationBootstrap
@@ -29,7 +28,8 @@ bool isFinishInstallerEjectLaunch(const std::vector<std::string>& arguments) {
 }
 
 int runFinishInstallerEject(const std::vector<std::string>& arguments) {
-    return ApplicationInstallationBootstrap::finishInstallerEject(arguments) == InstallerEjection::Outcome::ejected ? 0 : 1;
+    return ApplicationInstallationBootstrap::finishInstallerEject(arguments) == InstallerEjection::Outcome::ejected ? 0
+                                                                                                                    : 1;
 }
 
 }  // namespace tarnwick

@@ -23,6 +23,27 @@ std::optional<fs::path> bundlePathOf(const platform::RunningApplication& app) {
     return platform::pathFromFileURL(*app.bundleURL);
 }
 
+// Awaits the workspace's completion of opening an application. Built outside the coroutine so the
+// callback's captures are never part of a co_await expression.
+ContinuationAwaiter<platform::RunningApplication> openApplication(platform::ApplicationLauncher& launcher,
+                                                                  const fs::path& url,
+                                                                  const platform::OpenConfiguration& configuration) {
+    return withContinuation<platform::RunningApplication>(
+        [&launcher, url, configuration](Continuation<platform::RunningApplication> continuation) {
+            launcher.openApplication(
+                url, configuration,
+                [continuation](std::optional<platform::RunningApplication> app, std::exception_ptr error) mutable {
+                    if (error)
+                        continuation.resumeThrowing(error);
+                    else if (!app)
+                        continuation.resumeThrowing(
+                            std::make_exception_ptr(ApplicationInstallationError::unexpectedLaunchLocation()));
+                    else
+                        continuation.resume(*app);
+                });
+        });
+}
+
 }  // namespace
 
 ApplicationInstallationDelegate::ApplicationInstallationDelegate(fs::path source, std::vector<fs::path> directories)
@@ -72,8 +93,7 @@ void ApplicationInstallationDelegate::present() {
                 reusable = candidate;
                 reusableBuild = build;
             }
-        } catch (const Error&) {
-        }
+        } catch (const Error&) {}
     }
 
     platform::Alert alert;
@@ -102,10 +122,8 @@ Task<void> ApplicationInstallationDelegate::installOrOpen(std::shared_ptr<Applic
     std::exception_ptr failure;
     std::optional<platform::RunningApplication> opened;
     try {
-        if (reusable)
-            opened = co_await self->openInstalled(*reusable);
-        else
-            opened = co_await self->install(requirement);
+        auto obtaining = reusable ? self->openInstalled(*reusable) : self->install(requirement);
+        opened = co_await std::move(obtaining);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -133,14 +151,19 @@ Task<platform::RunningApplication> ApplicationInstallationDelegate::install(plat
     const fs::path destination = folder / kInstalledName;
 
     ApplicationInstallationTransaction transaction;
-    auto verify = [requirement](const fs::path& bundle) { verifyBundle(bundle, requirement); };
-    auto stop = [requirement, directories = directories_](ApplicationInstallationFlow::Recovery& recovery) {
-        return stopInstalledCopies(requirement, directories, recovery);
+    ApplicationInstallationFlow::Verify verify = [requirement](const fs::path& bundle) {
+        verifyBundle(bundle, requirement);
     };
-    auto self = shared_from_this();
-    auto open = [self](fs::path url) { return self->openInstalled(std::move(url)); };
-    co_return co_await ApplicationInstallationFlow::install<platform::RunningApplication>(transaction, source_,
-                                                                                          destination, verify, stop, open);
+    ApplicationInstallationFlow::Stop stop =
+        [requirement, directories = directories_](ApplicationInstallationFlow::Recovery& recovery) {
+            return stopInstalledCopies(requirement, directories, recovery);
+        };
+    ApplicationInstallationFlow::Open<platform::RunningApplication> open = [self = shared_from_this()](fs::path url) {
+        return self->openInstalled(std::move(url));
+    };
+    auto flow = ApplicationInstallationFlow::install<platform::RunningApplication>(transaction, source_, destination,
+                                                                                   verify, stop, open);
+    co_return co_await std::move(flow);
 }
 
 Task<platform::RunningApplication> ApplicationInstallationDelegate::openInstalled(fs::path url) {
@@ -168,20 +191,8 @@ Task<platform::RunningApplication> ApplicationInstallationDelegate::openInstalle
     configuration.promptsUserIfNeeded = true;
     configuration.arguments = {kOpenArgument};
     auto* launcher = platform.applicationLauncher;
-    auto launched = co_await withContinuation<platform::RunningApplication>(
-        [launcher, url, configuration](Continuation<platform::RunningApplication> continuation) {
-            launcher->openApplication(url, configuration,
-                                      [continuation](std::optional<platform::RunningApplication> app,
-                                                     std::exception_ptr error) mutable {
-                                          if (error)
-                                              continuation.resumeThrowing(error);
-                                          else if (!app)
-                                              continuation.resumeThrowing(std::make_exception_ptr(
-                                                  ApplicationInstallationError::unexpectedLaunchLocation()));
-                                          else
-                                              continuation.resume(*app);
-                                      });
-        });
+    auto opening = openApplication(*launcher, url, configuration);
+    auto launched = co_await std::move(opening);
 
     // The system may run a translocated or other copy instead of the installed one.
     auto launchedBundle = bundlePathOf(launched);
@@ -200,8 +211,7 @@ void ApplicationInstallationDelegate::showError(std::exception_ptr error) {
         if (error) std::rethrow_exception(error);
     } catch (const std::exception& e) {
         description = e.what();
-    } catch (...) {
-    }
+    } catch (...) {}
     platform::Alert alert;
     alert.messageText = "Tarnwick couldn\u2019t be installed";
     alert.informativeText = description + kFinderHint;
@@ -219,9 +229,7 @@ void ApplicationInstallationDelegate::showError(std::exception_ptr error) {
         platform.workspace->openURL(platform::fileURLString(localApplicationsFolder(), true));
         platform.application->terminate();
         return;
-    default:
-        platform.application->terminate();
-        return;
+    default: platform.application->terminate(); return;
     }
 }
 

@@ -8,7 +8,8 @@ std::string ApplicationInstallationError::errorDescription(Case which) {
     case Case::destinationChanged: return "The installed copy changed during installation. Please try again.";
     case Case::invalidApplication: return "The app could not be verified. Download a fresh copy of Tarnwick.";
     case Case::applicationStillRunning: return "Quit the copy of Tarnwick in Applications, then try again.";
-    case Case::unexpectedLaunchLocation: return "macOS opened a temporary copy. Please finish installation using Finder.";
+    case Case::unexpectedLaunchLocation:
+        return "macOS opened a temporary copy. Please finish installation using Finder.";
     }
     return {};
 }

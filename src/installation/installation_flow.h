@@ -37,9 +37,9 @@ Task<void> relaunchStopped(std::vector<std::filesystem::path> stopped, Verify ve
             continue;
         }
         try {
-            co_await open(url);
-        } catch (...) {
-        }
+            auto opening = open(url);
+            co_await std::move(opening);
+        } catch (...) {}
     }
 }
 
@@ -52,20 +52,26 @@ Task<T> install(ApplicationInstallationTransaction& transaction, std::filesystem
     Recovery recovery;
     std::exception_ptr failure;
     std::optional<ApplicationInstallationTransaction::Receipt> receipt;
+    // Callables are named before awaiting: temporaries inside a co_await expression are fragile.
+    ApplicationInstallationTransaction::BeforePromotion beforePromotion = [&stop, &recovery]() {
+        return stop(recovery);
+    };
     try {
-        receipt.emplace(co_await transaction.install(
-            source, destination, [&stop, &recovery]() { return stop(recovery); }, verify));
+        auto installing = transaction.install(source, destination, beforePromotion, verify);
+        receipt.emplace(co_await std::move(installing));
     } catch (...) {
         failure = std::current_exception();
     }
     if (failure) {
-        co_await relaunchStopped<T>(recovery.stopped, verify, open);
+        auto relaunching = relaunchStopped<T>(recovery.stopped, verify, open);
+        co_await std::move(relaunching);
         std::rethrow_exception(failure);
     }
 
     std::optional<T> opened;
     try {
-        opened.emplace(co_await open(destination));
+        auto opening = open(destination);
+        opened.emplace(co_await std::move(opening));
     } catch (...) {
         failure = std::current_exception();
     }
@@ -75,15 +81,15 @@ Task<T> install(ApplicationInstallationTransaction& transaction, std::filesystem
         } catch (...) {
             failure = std::current_exception();
         }
-        co_await relaunchStopped<T>(recovery.stopped, verify, open);
+        auto relaunching = relaunchStopped<T>(recovery.stopped, verify, open);
+        co_await std::move(relaunching);
         std::rethrow_exception(failure);
     }
 
     // A copy left behind by a failed finish stays in the workspace; the installation stands.
     try {
         receipt->finish();
-    } catch (...) {
-    }
+    } catch (...) {}
     co_return std::move(*opened);
 }
 

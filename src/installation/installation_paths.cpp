@@ -49,9 +49,12 @@ fs::path standardized(const fs::path& path) {
         }
         kept.push_back(std::move(part));
     }
-    std::string result = absolute ? "/" : "";
-    for (size_t i = 0; i < kept.size(); ++i) result += (i ? "/" : "") + kept[i];
-    if (result.empty()) result = ".";
+    if (!absolute && kept.empty()) return fs::path(".");
+    std::string result(absolute ? 1 : 0, '/');
+    for (size_t i = 0; i < kept.size(); ++i) {
+        if (i) result += '/';
+        result += kept[i];
+    }
     return fs::path(result);
 }
 

@@ -37,8 +37,8 @@ bool isSafeInstalledCopy(const fs::path& url, const std::vector<fs::path>& appli
 
 bool reuseInstalledCopy(std::int64_t sourceBuild, std::int64_t installedBuild) { return installedBuild >= sourceBuild; }
 
-const fs::path& preferredApplicationsDirectory(const fs::path& system, const fs::path& user,
-                                               const std::function<bool(const fs::path&)>& isWritable) {
+fs::path preferredApplicationsDirectory(const fs::path& system, const fs::path& user,
+                                        const std::function<bool(const fs::path&)>& isWritable) {
     return isWritable(system) ? system : user;
 }
 

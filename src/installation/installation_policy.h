@@ -27,7 +27,7 @@ bool isSafeInstalledCopy(const std::filesystem::path& url,
 // An installed copy of the same or a newer build is opened instead of being replaced.
 bool reuseInstalledCopy(std::int64_t sourceBuild, std::int64_t installedBuild);
 
-const std::filesystem::path& preferredApplicationsDirectory(
+std::filesystem::path preferredApplicationsDirectory(
     const std::filesystem::path& system, const std::filesystem::path& user,
     const std::function<bool(const std::filesystem::path&)>& isWritable);
 

@@ -42,8 +42,8 @@ Task<ApplicationInstallationTransaction::Receipt> ApplicationInstallationTransac
     auto& files = *files_;
     const fs::path source = paths::normalized(sourceURL);
     const fs::path destination = paths::standardized(destinationURL);
-    const fs::path resolvedDestination = paths::standardized(
-        paths::resolvingSymlinks(paths::parent(destination)) / paths::lastComponent(destination));
+    const fs::path resolvedDestination =
+        paths::standardized(paths::resolvingSymlinks(paths::parent(destination)) / paths::lastComponent(destination));
 
     // Copying a bundle into itself, or over a folder that holds it, destroys the source.
     const std::string sourcePath = source.string(), destinationPath = resolvedDestination.string();
@@ -90,7 +90,8 @@ Task<ApplicationInstallationTransaction::Receipt> ApplicationInstallationTransac
     if (!failure) {
         try {
             if (previousIdentity) {
-                if (identifier(destination, files) != *previousIdentity) throw ApplicationInstallationError::destinationChanged();
+                if (identifier(destination, files) != *previousIdentity)
+                    throw ApplicationInstallationError::destinationChanged();
                 move_(destination, parkedName);
                 parked = parkedName;
                 if (identifier(parkedName, files) != *previousIdentity)
@@ -106,8 +107,7 @@ Task<ApplicationInstallationTransaction::Receipt> ApplicationInstallationTransac
         if (exists(staged, files)) {
             try {
                 files.removeItem(staged);
-            } catch (const Error&) {
-            }
+            } catch (const Error&) {}
         }
         if (!keepWorkspace) files.removeEmptyDirectory(workspace);
     };
@@ -193,8 +193,7 @@ void ApplicationInstallationTransaction::Receipt::rollback() {
                 // The replaced copy cannot come back: keep the new one working instead.
                 try {
                     putBack();
-                } catch (const Error&) {
-                }
+                } catch (const Error&) {}
                 throw;
             }
         }

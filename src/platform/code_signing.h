@@ -11,13 +11,13 @@ using OSStatus = std::int32_t;
 
 namespace code_signing_status {
 inline constexpr OSStatus kSuccess = 0;
-inline constexpr OSStatus kRequirementFailed = -67050;     // errSecCSReqFailed
-inline constexpr OSStatus kBadResource = -67054;           // errSecCSBadResource
-inline constexpr OSStatus kSignatureFailed = -67061;       // errSecCSSignatureFailed
-inline constexpr OSStatus kUnsigned = -67062;              // errSecCSUnsigned
-inline constexpr OSStatus kStaticCodeNotFound = -67068;    // errSecCSStaticCodeNotFound
-inline constexpr OSStatus kBadNestedCode = -67021;         // errSecCSBadNestedCode
-inline constexpr OSStatus kNoSuchCode = -67065;            // errSecCSNoSuchCode
+inline constexpr OSStatus kRequirementFailed = -67050;   // errSecCSReqFailed
+inline constexpr OSStatus kBadResource = -67054;         // errSecCSBadResource
+inline constexpr OSStatus kSignatureFailed = -67061;     // errSecCSSignatureFailed
+inline constexpr OSStatus kUnsigned = -67062;            // errSecCSUnsigned
+inline constexpr OSStatus kStaticCodeNotFound = -67068;  // errSecCSStaticCodeNotFound
+inline constexpr OSStatus kBadNestedCode = -67021;       // errSecCSBadNestedCode
+inline constexpr OSStatus kNoSuchCode = -67065;          // errSecCSNoSuchCode
 }  // namespace code_signing_status
 
 // Validity flags of a signature check.
@@ -49,7 +49,8 @@ public:
     virtual OSStatus copySelf(std::optional<Code>& self) = 0;
     virtual OSStatus copyStaticCode(const Code& code, std::optional<StaticCode>& staticCode) = 0;
     virtual OSStatus copyDesignatedRequirement(const StaticCode& code, std::optional<CodeRequirement>& requirement) = 0;
-    virtual OSStatus createStaticCodeWithPath(const std::filesystem::path& path, std::optional<StaticCode>& staticCode) = 0;
+    virtual OSStatus createStaticCodeWithPath(const std::filesystem::path& path,
+                                              std::optional<StaticCode>& staticCode) = 0;
     // Checks the signature (and the requirement, when given) with the validity flags above.
     virtual OSStatus checkStaticCodeValidity(const StaticCode& code, std::uint32_t flags,
                                              const CodeRequirement* requirement) = 0;

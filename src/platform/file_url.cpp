@@ -9,11 +9,7 @@ namespace {
 // Characters a URL path keeps as they are (RFC 3986 unreserved, sub-delimiters, ":", "@", "/").
 bool keepsInPath(unsigned char c) {
     if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-    switch (c) {
-    case '-': case '.': case '_': case '~': case '!': case '$': case '&': case '\'': case '(': case ')':
-    case '*': case '+': case ',': case ';': case '=': case ':': case '@': case '/': return true;
-    default: return false;
-    }
+    return c != 0 && std::string_view("-._~!$&'()*+,;=:@/").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
 int hexValue(char c) {

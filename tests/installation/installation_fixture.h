@@ -28,11 +28,26 @@ struct BundleSpec {
     bool sign = true;
     sim::SigningIdentity identity;
 
-    BundleSpec& withVersion(std::string value) { version = std::move(value); return *this; }
-    BundleSpec& withIdentifier(std::string value) { identifier = std::move(value); return *this; }
-    BundleSpec& withRequireInstallation(std::optional<Value> value) { requireInstallation = std::move(value); return *this; }
-    BundleSpec& withIdentity(sim::SigningIdentity value) { identity = std::move(value); return *this; }
-    BundleSpec& unsignedCopy() { sign = false; return *this; }
+    BundleSpec& withVersion(std::string value) {
+        version = std::move(value);
+        return *this;
+    }
+    BundleSpec& withIdentifier(std::string value) {
+        identifier = std::move(value);
+        return *this;
+    }
+    BundleSpec& withRequireInstallation(std::optional<Value> value) {
+        requireInstallation = std::move(value);
+        return *this;
+    }
+    BundleSpec& withIdentity(sim::SigningIdentity value) {
+        identity = std::move(value);
+        return *this;
+    }
+    BundleSpec& unsignedCopy() {
+        sign = false;
+        return *this;
+    }
 };
 
 // A real app bundle: a manifest, an executable, a resource and a link to it, signed.
@@ -47,8 +62,8 @@ inline fs::path makeBundle(const fs::path& at, const BundleSpec& spec = {}) {
     if (spec.requireInstallation) manifest[kRequireInstallationKey] = *spec.requireInstallation;
     files::writeAtomically(at / platform::kBundleManifestPath, *json::write(manifest, json::Style::pretty));
     files::writeAtomically(at / "Contents/MacOS/Tarnwick", "#!tarnwick " + spec.version + "\n");
-    fs::permissions(at / "Contents/MacOS/Tarnwick", fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
-                    fs::perm_options::add);
+    fs::permissions(at / "Contents/MacOS/Tarnwick",
+                    fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
     files::writeAtomically(at / "Contents/Resources/en.lproj/Localizable.strings", "\"Install\" = \"Install\";\n");
     std::error_code ignored;
     fs::create_directory_symlink("en.lproj", at / "Contents/Resources/Current", ignored);

@@ -62,14 +62,18 @@ TEST_F(InstallationPolicyTest, BuildsAndFolderChoice) {
     EXPECT_FALSE(reuseInstalledCopy(7, 6));
     auto writable = [](const fs::path& p) { return p == "/Applications"; };
     EXPECT_EQ(preferredApplicationsDirectory("/Applications", "/Users/ana/Applications", writable), "/Applications");
-    EXPECT_EQ(preferredApplicationsDirectory("/Library", "/Users/ana/Applications", writable), "/Users/ana/Applications");
+    EXPECT_EQ(preferredApplicationsDirectory("/Library", "/Users/ana/Applications", writable),
+              "/Users/ana/Applications");
 }
 
 TEST_F(InstallationPolicyTest, OnlyABooleanTrueSwitchesInstallationOn) {
     EXPECT_TRUE(installationEnabled(platform::Bundle(makeBundle(root / "a/Tarnwick.app"))));
-    EXPECT_FALSE(installationEnabled(platform::Bundle(makeBundle(root / "b/Tarnwick.app", BundleSpec().withRequireInstallation(Value(1))))));
-    EXPECT_FALSE(installationEnabled(platform::Bundle(makeBundle(root / "c/Tarnwick.app", BundleSpec().withRequireInstallation(Value("YES"))))));
-    EXPECT_FALSE(installationEnabled(platform::Bundle(makeBundle(root / "d/Tarnwick.app", BundleSpec().withRequireInstallation(std::nullopt)))));
+    EXPECT_FALSE(installationEnabled(
+        platform::Bundle(makeBundle(root / "b/Tarnwick.app", BundleSpec().withRequireInstallation(Value(1))))));
+    EXPECT_FALSE(installationEnabled(
+        platform::Bundle(makeBundle(root / "c/Tarnwick.app", BundleSpec().withRequireInstallation(Value("YES"))))));
+    EXPECT_FALSE(installationEnabled(
+        platform::Bundle(makeBundle(root / "d/Tarnwick.app", BundleSpec().withRequireInstallation(std::nullopt)))));
     EXPECT_FALSE(installationEnabled(platform::Bundle(root / "missing/Tarnwick.app")));
 }
 

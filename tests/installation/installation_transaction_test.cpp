@@ -113,6 +113,11 @@ TEST_F(InstallationTransactionTest, UnsafeOrForeignDestinationsAreRefusedBeforeA
     EXPECT_EQ(files::read(destination), "plain file");
 
     fs::remove(destination);
+    fs::create_directory_symlink(applications / "Gone.app", destination);  // a dangling link exists too
+    expectCase(ApplicationInstallationError::Case::unsafeLocation);
+    EXPECT_TRUE(isLink(destination));
+
+    fs::remove(destination);
     makeBundle(destination, BundleSpec().withIdentifier("com.example.Other"));
     const auto foreign = identity(destination);
     expectCase(ApplicationInstallationError::Case::invalidApplication);
@@ -171,15 +176,27 @@ TEST_F(InstallationTransactionTest, AFailureAtEveryStepLeavesThePreviousCopyWork
     };
     auto isStaged = [](const fs::path& p) { return p.filename().string().starts_with(".Tarnwick-install-"); };
     const std::vector<Step> steps = {
-        {"copy", [](auto& t) { t.scripted.before = [](auto& op, auto&, auto&) { if (op == "copy") throw diskFailure(); }; }},
+        {"copy",
+         [](auto& t) {
+             t.scripted.before = [](auto& op, auto&, auto&) {
+                 if (op == "copy") throw diskFailure();
+             };
+         }},
         {"staged verification", [isStaged](auto& t) { t.refuse = isStaged; }},
-        {"park", [](auto& t) {
-             t.scripted.before = [&t](auto& op, auto& from, auto&) { if (op == "move" && from == t.destination) throw diskFailure(); };
+        {"park",
+         [](auto& t) {
+             t.scripted.before = [&t](auto& op, auto& from, auto&) {
+                 if (op == "move" && from == t.destination) throw diskFailure();
+             };
          }},
-        {"promote", [isStaged](auto& t) {
-             t.scripted.before = [isStaged](auto& op, auto& from, auto&) { if (op == "move" && isStaged(from)) throw diskFailure(); };
+        {"promote",
+         [isStaged](auto& t) {
+             t.scripted.before = [isStaged](auto& op, auto& from, auto&) {
+                 if (op == "move" && isStaged(from)) throw diskFailure();
+             };
          }},
-        {"promoted verification", [](auto& t) {
+        {"promoted verification",
+         [](auto& t) {
              t.refuse = [&t, seen = 0](const fs::path& p) mutable { return p == t.destination && ++seen == 2; };
          }},
     };
@@ -203,7 +220,8 @@ TEST_F(InstallationTransactionTest, CancellationWhileOtherCopiesQuitUndoesTheSta
     makeBundle(destination, BundleSpec().withVersion("5"));
     const auto old = identity(destination);
     Transaction transaction;
-    auto handle = spawn(env.loop, transaction.install(source, destination, []() -> Task<void> { co_await sleepFor(5); }, verify()));
+    auto handle = spawn(env.loop, transaction.install(
+                                      source, destination, []() -> Task<void> { co_await sleepFor(5); }, verify()));
     env.advance(1);
     handle.cancel();
     env.advance(1);
@@ -230,7 +248,9 @@ TEST_F(InstallationTransactionTest, ARollbackThatCannotRestoreThePreviousCopyKee
     fs::rename(receipt.workspace() / "held", parked);
 
     // The parked copy cannot be moved back: the new copy returns to the destination.
-    scripted.before = [&](auto& op, auto& from, auto&) { if (op == "move" && from == parked) throw diskFailure(); };
+    scripted.before = [&](auto& op, auto& from, auto&) {
+        if (op == "move" && from == parked) throw diskFailure();
+    };
     EXPECT_THROW(receipt.rollback(), SystemError);
     EXPECT_EQ(identity(destination), installed);
     EXPECT_FALSE(receipt.completed());
@@ -284,7 +304,8 @@ public:
 TEST_F(InstallationFlowTest, OpensTheInstalledCopyAndFinishes) {
     makeBundle(destination, BundleSpec().withVersion("5"));
     Transaction transaction;
-    int result = run(env, ApplicationInstallationFlow::install<int>(transaction, source, destination, verify(), stop(), open()));
+    int result =
+        run(env, ApplicationInstallationFlow::install<int>(transaction, source, destination, verify(), stop(), open()));
     EXPECT_EQ(result, 1);
     EXPECT_EQ(opened, std::vector<fs::path>{destination});
     EXPECT_EQ(versionOf(destination), "7");
@@ -316,7 +337,9 @@ TEST_F(InstallationFlowTest, AFinishThatCannotRemoveThePreviousCopyStillSucceeds
         if (op == "remove" && from.filename() == "Previous.app") throw diskFailure();
     };
     Transaction transaction(&scripted);
-    EXPECT_EQ(run(env, ApplicationInstallationFlow::install<int>(transaction, source, destination, verify(), stop(), open())), 1);
+    EXPECT_EQ(
+        run(env, ApplicationInstallationFlow::install<int>(transaction, source, destination, verify(), stop(), open())),
+        1);
     EXPECT_EQ(versionOf(destination), "7");
     auto names = listing(applications);
     ASSERT_EQ(names.size(), 2u);

@@ -19,7 +19,8 @@ protected:
                       const std::string& entities = "") {
         const std::string mounted = "{\"dev-entry\": \"/dev/disk4s1\", \"mount-point\": \"" + volume.string() + "\"}";
         return "{\"image-path\": \"" + path + "\", \"writeable\": false, \"hdid-pid\": 812" + extra +
-               ", \"system-entities\": [{\"dev-entry\": \"/dev/disk4\"}, " + (entities.empty() ? mounted : entities) + "]}";
+               ", \"system-entities\": [{\"dev-entry\": \"/dev/disk4\"}, " + (entities.empty() ? mounted : entities) +
+               "]}";
     }
     std::optional<InstallerDiskImage> match(const std::string& listing) {
         return InstallerDiskImage::match(volume, "UUID", listing);
@@ -62,8 +63,8 @@ TEST_F(InstallerDiskImageTest, TheListingMustNameExactlyOneMatchingImage) {
     const std::string twice = "{\"dev-entry\": \"/dev/disk4s1\", \"mount-point\": \"" + volume.string() +
                               "\"}, {\"dev-entry\": \"/dev/disk4s2\", \"mount-point\": \"/elsewhere\"}";
     EXPECT_FALSE(match(listingOf(image("/x/T.dmg", "", twice))));
-    EXPECT_FALSE(match(listingOf(image("/x/T.dmg", "", "{\"dev-entry\": \"/dev/rdisk4\", \"mount-point\": \"" +
-                                                          volume.string() + "/\"}"))));
+    EXPECT_FALSE(match(listingOf(
+        image("/x/T.dmg", "", "{\"dev-entry\": \"/dev/rdisk4\", \"mount-point\": \"" + volume.string() + "/\"}"))));
     EXPECT_FALSE(match(listingOf(R"({"image-path": "/x/T.dmg", "system-entities": []})")));
     EXPECT_FALSE(match("{\"images\": [1]}"));
     EXPECT_FALSE(match("not a property list"));
@@ -84,11 +85,13 @@ TEST_F(InstallerDiskImageTest, TheListingMustNameExactlyOneMatchingImage) {
 }
 
 TEST_F(InstallerDiskImageTest, TheHandOffRoundTripsAndLeavesOutAnAbsentAttachment) {
-    InstallerDiskImage record{"/Volumes/Tarnwick 7", "/dev/disk4s1", "/Users/ana/Downloads/T.dmg", std::nullopt, "UUID"};
+    InstallerDiskImage record{"/Volumes/Tarnwick 7", "/dev/disk4s1", "/Users/ana/Downloads/T.dmg", std::nullopt,
+                              "UUID"};
     auto text = record.json();
     ASSERT_TRUE(text);
-    EXPECT_EQ(*text,
-              R"({"backingPath":"\/Users\/ana\/Downloads\/T.dmg","device":"\/dev\/disk4s1","mount":"file:\/\/\/Volumes\/Tarnwick%207\/","volumeUUID":"UUID"})");
+    EXPECT_EQ(
+        *text,
+        R"({"backingPath":"\/Users\/ana\/Downloads\/T.dmg","device":"\/dev\/disk4s1","mount":"file:\/\/\/Volumes\/Tarnwick%207\/","volumeUUID":"UUID"})");
     EXPECT_EQ(InstallerDiskImage::fromJSON(*text), record);
     record.attachmentPID = 812;
     EXPECT_EQ(InstallerDiskImage::fromJSON(*record.json()), record);
@@ -96,10 +99,12 @@ TEST_F(InstallerDiskImageTest, TheHandOffRoundTripsAndLeavesOutAnAbsentAttachmen
     EXPECT_TRUE(InstallerDiskImage::fromJSON(
         R"({"mount":"file:///V/","device":"d","backingPath":"b","volumeUUID":"u","extra":[1]})"));
     EXPECT_FALSE(InstallerDiskImage::fromJSON(R"({"mount":"file:///V/","device":"d","backingPath":"b"})"));
-    EXPECT_FALSE(InstallerDiskImage::fromJSON(R"({"mount":"file:///V/","device":"d","backingPath":"b","volumeUUID":1})"));
+    EXPECT_FALSE(
+        InstallerDiskImage::fromJSON(R"({"mount":"file:///V/","device":"d","backingPath":"b","volumeUUID":1})"));
     EXPECT_FALSE(InstallerDiskImage::fromJSON(
         R"({"mount":"file:///V/","device":"d","backingPath":"b","volumeUUID":"u","attachmentPID":"812"})"));
-    EXPECT_FALSE(InstallerDiskImage::fromJSON(R"({"mount":"https://x/V/","device":"d","backingPath":"b","volumeUUID":"u"})"));
+    EXPECT_FALSE(
+        InstallerDiskImage::fromJSON(R"({"mount":"https://x/V/","device":"d","backingPath":"b","volumeUUID":"u"})"));
 }
 
 TEST(Base64Test, StandardPaddedAndStrict) {
@@ -107,7 +112,8 @@ TEST(Base64Test, StandardPaddedAndStrict) {
         EXPECT_EQ(base64::decode(base64::encode(text)), text);
     EXPECT_EQ(base64::encode("ab?"), "YWI/");
     EXPECT_EQ(base64::encode("a"), "YQ==");
-    for (const char* bad : {"YQ", "YQ=", "Y===", "YQ==YQ==", "YW\nI/", "YW-_", "=YQ="}) EXPECT_FALSE(base64::decode(bad)) << bad;
+    for (const char* bad : {"YQ", "YQ=", "Y===", "YQ==YQ==", "YW\nI/", "YW-_", "=YQ="})
+        EXPECT_FALSE(base64::decode(bad)) << bad;
 }
 
 TEST_F(InstallerDiskImageTest, EjectsOnlyTheSameImageAndReportsAFailedDetach) {
@@ -129,7 +135,8 @@ TEST_F(InstallerDiskImageTest, EjectsOnlyTheSameImageAndReportsAFailedDetach) {
     disk.volumeUUID = record.volumeUUID;
     EXPECT_EQ(record.ejectIfStillMounted(), Ejection::ejected);
     EXPECT_FALSE(disk.attached);
-    EXPECT_EQ(env.session.diskImageTool.invocations.back(), (std::vector<std::string>{"detach", "/dev/disk4s1", "-quiet"}));
+    EXPECT_EQ(env.session.diskImageTool.invocations.back(),
+              (std::vector<std::string>{"detach", "/dev/disk4s1", "-quiet"}));
     EXPECT_EQ(record.ejectIfStillMounted(), Ejection::notMounted);
 }
 

@@ -123,9 +123,19 @@ TEST_F(InstallerEjectionTest, MalformedOrForeignRequestsAreRejectedWithoutWaitin
     auto wrongShape = arguments();
     wrongShape[4] = base64::encode(R"({"mount": "file:///Volumes/Tarnwick/"})");
     const std::vector<std::vector<std::string>> requests = {
-        six, four, garbled, wrongShape, arguments("1"), arguments("4242", "6001"), arguments("4242", "4242"),
-        arguments("4242", "abc"), arguments(" 4242"), arguments("4242", "9999"), arguments("4242", "7000"),
-        arguments("4242", "7001"), {"tarnwick", "--finish-installer-eject"},
+        six,
+        four,
+        garbled,
+        wrongShape,
+        arguments("1"),
+        arguments("4242", "6001"),
+        arguments("4242", "4242"),
+        arguments("4242", "abc"),
+        arguments(" 4242"),
+        arguments("4242", "9999"),
+        arguments("4242", "7000"),
+        arguments("4242", "7001"),
+        {"tarnwick", "--finish-installer-eject"},
     };
     for (const auto& request : requests) {
         EXPECT_EQ(finish(request), Outcome::rejected) << ::testing::PrintToString(request);

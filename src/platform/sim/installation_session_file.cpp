@@ -45,7 +45,8 @@ void SimulatedSession::loadInstallationState(const Dictionary& root) {
         if (auto b = member(object, "mainBundle")) fileSystem.mainBundle = location(text(*b, "fileSystem.mainBundle"));
         if (auto list = member(object, "unwritable")) {
             if (!list->asArray()) fail("fileSystem.unwritable", "must be an array");
-            for (const auto& item : *list->asArray()) fileSystem.unwritableFolders.insert(location(text(item, "fileSystem.unwritable")));
+            for (const auto& item : *list->asArray())
+                fileSystem.unwritableFolders.insert(location(text(item, "fileSystem.unwritable")));
         }
     }
     if (auto v = member(root, "diskImages")) {

@@ -31,8 +31,8 @@ struct SimFileSystem {
 // A disk image attached by the disk-image tool. Its volume is a real folder.
 struct SimDiskImage {
     std::filesystem::path imagePath;
-    std::string device = "/dev/disk4s1";  // the mounted volume's entry
-    std::string wholeDisk = "/dev/disk4"; // the partition scheme's entry (no mount point)
+    std::string device = "/dev/disk4s1";   // the mounted volume's entry
+    std::string wholeDisk = "/dev/disk4";  // the partition scheme's entry (no mount point)
     std::filesystem::path mountPoint;
     std::string volumeUUID;
     bool writeable = false;
@@ -71,8 +71,8 @@ struct SimSpawn {
 
 struct SimProcessTable {
     std::map<std::int32_t, SimProcessDetails> details;
-    std::set<std::int32_t> otherProcesses;  // live processes that are not applications
-    std::map<std::int32_t, int> probeErrors; // signal-0 answers forced per process
+    std::set<std::int32_t> otherProcesses;    // live processes that are not applications
+    std::map<std::int32_t, int> probeErrors;  // signal-0 answers forced per process
     std::vector<std::int32_t> quitRequests;
     std::vector<SimSpawn> spawned;
     bool spawnFails = false;

@@ -22,29 +22,30 @@ std::optional<fs::path> bundlePathOf(const SimApplication& app) {
 
 }  // namespace
 
-void SimApplicationLauncher::openApplication(const fs::path& bundleURL, const platform::OpenConfiguration& configuration,
+void SimApplicationLauncher::openApplication(const fs::path& bundleURL,
+                                             const platform::OpenConfiguration& configuration,
                                              OpenCompletion completion) {
     auto& services = session_.launchServices;
     services.requests.push_back({bundleURL, configuration});
     const auto error = services.openError;
     session_.loop().postAfter(services.completionDelay, [this, bundleURL, configuration, error, completion] {
         if (error) {
-            completion(std::nullopt, std::make_exception_ptr(SystemError("NSOSStatusErrorDomain", kLaunchFailed, *error)));
+            completion(std::nullopt,
+                       std::make_exception_ptr(SystemError("NSOSStatusErrorDomain", kLaunchFailed, *error)));
             return;
         }
         auto launched = open(bundleURL, configuration);
         if (!launched) {
-            completion(std::nullopt,
-                       std::make_exception_ptr(SystemError("NSOSStatusErrorDomain", kLaunchFailed,
-                                                           "The application can\u2019t be opened.")));
+            completion(std::nullopt, std::make_exception_ptr(SystemError("NSOSStatusErrorDomain", kLaunchFailed,
+                                                                         "The application can\u2019t be opened.")));
             return;
         }
         completion(launched, nullptr);
     });
 }
 
-std::optional<platform::RunningApplication> SimApplicationLauncher::open(const fs::path& requested,
-                                                                         const platform::OpenConfiguration& configuration) {
+std::optional<platform::RunningApplication> SimApplicationLauncher::open(
+    const fs::path& requested, const platform::OpenConfiguration& configuration) {
     const fs::path bundle = session_.launchServices.launchesFrom.value_or(requested);
     std::error_code error;
     if (!fs::is_directory(fs::symlink_status(bundle, error))) return std::nullopt;
@@ -69,7 +70,8 @@ std::optional<platform::RunningApplication> SimApplicationLauncher::open(const f
     app.bundleURL = platform::fileURLString(bundle, true);
     auto executable = info.object("CFBundleExecutable");
     SimProcessDetails details;
-    details.executable = bundle / "Contents/MacOS" / (executable && executable->asString() ? *executable->asString() : *app.name);
+    details.executable =
+        bundle / "Contents/MacOS" / (executable && executable->asString() ? *executable->asString() : *app.name);
     details.finishedLaunching = session_.launchServices.launchDuration <= 0;
     details.arguments = configuration.arguments;
     session_.processTable.details[pid] = details;

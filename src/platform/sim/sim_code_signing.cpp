@@ -48,8 +48,8 @@ std::optional<Seal> sealOf(const fs::path& bundle, const std::vector<std::string
     for (; it != end; it.increment(error)) {
         if (error) return std::nullopt;
         const std::string relative = it->path().lexically_relative(bundle).generic_string();
-        const bool skipped = relative == "Contents/_CodeSignature" ||
-                             std::find(nested.begin(), nested.end(), relative) != nested.end();
+        const bool skipped =
+            relative == "Contents/_CodeSignature" || std::find(nested.begin(), nested.end(), relative) != nested.end();
         auto type = it->symlink_status(error).type();
         if (error) return std::nullopt;
         if (skipped) {
@@ -128,8 +128,7 @@ platform::OSStatus readRecord(const fs::path& bundle, std::optional<Record>& rec
     try {
         auto parsed = json::parse(files::read(file));
         if (parsed) record = parseRecord(*parsed);
-    } catch (const Error&) {
-    }
+    } catch (const Error&) {}
     return record ? status::kSuccess : status::kSignatureFailed;
 }
 
@@ -149,7 +148,8 @@ platform::OSStatus checkBundle(const fs::path& bundle, std::uint32_t checkFlags,
             if (!intact) return status::kSignatureFailed;
     } else {
         auto native = record->architectures.find(SimCodeSigning::kNativeArchitecture);
-        const bool intact = native != record->architectures.end() ? native->second : record->architectures.begin()->second;
+        const bool intact =
+            native != record->architectures.end() ? native->second : record->architectures.begin()->second;
         if (!intact) return status::kSignatureFailed;
     }
 

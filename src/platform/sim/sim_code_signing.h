@@ -32,7 +32,8 @@ public:
     explicit SimCodeSigning(SimulatedSession& session) : session_(session) {}
 
     platform::OSStatus copySelf(std::optional<platform::Code>& self) override;
-    platform::OSStatus copyStaticCode(const platform::Code& code, std::optional<platform::StaticCode>& staticCode) override;
+    platform::OSStatus copyStaticCode(const platform::Code& code,
+                                      std::optional<platform::StaticCode>& staticCode) override;
     platform::OSStatus copyDesignatedRequirement(const platform::StaticCode& code,
                                                  std::optional<platform::CodeRequirement>& requirement) override;
     platform::OSStatus createStaticCodeWithPath(const std::filesystem::path& path,

@@ -32,22 +32,25 @@ SystemError operationError(const char* done, const fs::path& path, int error) {
     const std::string name = quoted(path);
     switch (error) {
     case ENOENT:
-        return SystemError(file_error::kDomain, file_error::kFileNoSuchFile, "The file " + name + " doesn\u2019t exist.");
+        return SystemError(file_error::kDomain, file_error::kFileNoSuchFile,
+                           "The file " + name + " doesn\u2019t exist.");
     case EEXIST:
     case ENOTEMPTY:
         return SystemError(file_error::kDomain, kFileWriteFileExists,
                            name + " couldn\u2019t be " + done + " because an item with the same name already exists.");
     case EACCES:
     case EPERM:
-        return SystemError(file_error::kDomain, kFileWriteNoPermission,
-                           name + " couldn\u2019t be " + done + " because you don\u2019t have permission to access it.");
+        return SystemError(
+            file_error::kDomain, kFileWriteNoPermission,
+            name + " couldn\u2019t be " + done + " because you don\u2019t have permission to access it.");
     case EROFS:
         return SystemError(file_error::kDomain, kFileWriteVolumeReadOnly, "The volume for " + name + " is read only.");
     case ENOSPC:
         return SystemError(file_error::kDomain, file_error::kFileWriteOutOfSpace,
                            name + " couldn\u2019t be " + done + " because there isn\u2019t enough space.");
     default:
-        return SystemError(file_error::kDomain, file_error::kFileWriteUnknown, name + " couldn\u2019t be " + done + ".");
+        return SystemError(file_error::kDomain, file_error::kFileWriteUnknown,
+                           name + " couldn\u2019t be " + done + ".");
     }
 }
 
@@ -167,7 +170,8 @@ bool SimFileManager::isWritableFile(const fs::path& path) {
     return ::access(path.c_str(), W_OK) == 0;
 }
 
-void SimFileManager::createDirectory(const fs::path& path, bool withIntermediates, std::optional<unsigned> permissions) {
+void SimFileManager::createDirectory(const fs::path& path, bool withIntermediates,
+                                     std::optional<unsigned> permissions) {
     if (withIntermediates) {
         std::error_code error;
         fs::create_directories(path, error);

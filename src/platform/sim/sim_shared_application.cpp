@@ -20,7 +20,8 @@ fs::path SimMainBundle::bundleURL() {
     if (error) return fs::current_path(error);
     const fs::path macOS = executable.parent_path();
     const fs::path contents = macOS.parent_path();
-    if (macOS.filename() == "MacOS" && contents.filename() == "Contents" && contents.parent_path().extension() == ".app")
+    if (macOS.filename() == "MacOS" && contents.filename() == "Contents" &&
+        contents.parent_path().extension() == ".app")
         return contents.parent_path();
     return macOS;
 }
