@@ -3,11 +3,18 @@
 #include <filesystem>
 
 #include "platform/accessibility.h"
+#include "platform/alerts.h"
+#include "platform/application_launcher.h"
+#include "platform/bundle.h"
+#include "platform/code_signing.h"
 #include "platform/displays.h"
 #include "platform/hot_keys.h"
 #include "platform/keyboard_layouts.h"
 #include "platform/login_items.h"
+#include "platform/file_manager.h"
 #include "platform/notifications.h"
+#include "platform/processes.h"
+#include "platform/shared_application.h"
 #include "platform/system.h"
 #include "platform/user_defaults.h"
 #include "platform/window_server.h"
@@ -31,6 +38,14 @@ struct Platform {
     HotKeys* hotKeys = nullptr;
     KeyboardLayouts* keyboardLayouts = nullptr;
     LoginItemService* loginItem = nullptr;
+    // Self-installation: files, the running bundle, code signing, processes, launching, alerts.
+    FileManager* fileManager = nullptr;
+    MainBundle* mainBundle = nullptr;
+    CodeSigning* codeSigning = nullptr;
+    Processes* processes = nullptr;
+    ApplicationLauncher* applicationLauncher = nullptr;
+    SharedApplication* application = nullptr;
+    Alerts* alerts = nullptr;
 };
 
 // The installed platform; throws when none is installed.

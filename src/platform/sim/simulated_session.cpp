@@ -4,10 +4,16 @@
 #include <cstdlib>
 
 #include "platform/sim/sim_accessibility.h"
+#include "platform/sim/sim_alerts.h"
+#include "platform/sim/sim_application_launcher.h"
+#include "platform/sim/sim_code_signing.h"
 #include "platform/sim/sim_displays.h"
 #include "platform/sim/sim_hot_keys.h"
 #include "platform/sim/sim_keyboard_layouts.h"
 #include "platform/sim/sim_login_items.h"
+#include "platform/sim/sim_file_manager.h"
+#include "platform/sim/sim_processes.h"
+#include "platform/sim/sim_shared_application.h"
 #include "platform/sim/sim_window_server.h"
 #include "platform/sim/sim_workspace.h"
 #include "support/error.h"
@@ -59,7 +65,14 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
       workspace_(std::make_unique<SimWorkspace>(*this)),
       hotKeys_(std::make_unique<SimHotKeys>(loop)),
       keyboardLayouts_(std::make_unique<SimKeyboardLayouts>()),
-      loginItem_(std::make_unique<SimLoginItem>()) {
+      loginItem_(std::make_unique<SimLoginItem>()),
+      fileManager_(std::make_unique<SimFileManager>(*this)),
+      mainBundle_(std::make_unique<SimMainBundle>(*this)),
+      codeSigning_(std::make_unique<SimCodeSigning>(*this)),
+      processes_(std::make_unique<SimProcesses>(*this)),
+      applicationLauncher_(std::make_unique<SimApplicationLauncher>(*this)),
+      sharedApplication_(std::make_unique<SimSharedApplication>(*this)),
+      alerts_(std::make_unique<SimAlerts>(*this)) {
     system_.home = std::move(home);
     defaults_ = persistDefaults
                     ? std::make_unique<MemoryUserDefaults>(system_.home / "Library/Preferences/local.orlenbay.Tarnwick.json")
@@ -76,6 +89,16 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     platform_.hotKeys = hotKeys_.get();
     platform_.keyboardLayouts = keyboardLayouts_.get();
     platform_.loginItem = loginItem_.get();
+    // self-installation: the machine's root folder lives under the home folder unless the
+    // session file names another one
+    fileSystem.root = system_.home / "Machine";
+    platform_.fileManager = fileManager_.get();
+    platform_.mainBundle = mainBundle_.get();
+    platform_.codeSigning = codeSigning_.get();
+    platform_.processes = processes_.get();
+    platform_.applicationLauncher = applicationLauncher_.get();
+    platform_.application = sharedApplication_.get();
+    platform_.alerts = alerts_.get();
 }
 
 SimulatedSession::~SimulatedSession() = default;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sim/installation_state.h"
 #include "platform/sim/memory_user_defaults.h"
 #include "platform/sim/session_state.h"
 #include "platform/sim/sim_notification_center.h"
@@ -23,6 +24,13 @@ class SimWorkspace;
 class SimHotKeys;
 class SimKeyboardLayouts;
 class SimLoginItem;
+class SimFileManager;
+class SimMainBundle;
+class SimCodeSigning;
+class SimProcesses;
+class SimApplicationLauncher;
+class SimSharedApplication;
+class SimAlerts;
 
 inline constexpr const char* kWindowManagerBundleID = "com.apple.WindowManager";
 inline constexpr const char* kDockBundleID = "com.apple.dock";
@@ -135,9 +143,23 @@ public:
     bool selectKeyboardLayout(const std::string& layoutID);
     // ---- end of keyboard
 
+    // ---- self-installation: the machine's folders (real files under `fileSystem.root`), the
+    // running bundle, disk images and their tool, the process table, launching, code-signing
+    // faults and the user's answers to alerts (platform/sim/installation_state.h)
+    SimFileSystem fileSystem;
+    SimDiskImageTool diskImageTool;
+    SimProcessTable processTable;
+    SimLaunchServices launchServices;
+    SimCodeSigningState codeSigning;
+    SimAlertScript alertScript;
+    SimApplicationState applicationState;
+    // A path of the machine ("/Applications") inside the session's root folder.
+    std::filesystem::path machinePath(const std::filesystem::path& path) const;
+
 private:
     // Reads the session file's "hotKeys", "keyboard" and "loginItem" sections.
     void loadKeyboardSections(const Dictionary& root);
+    void loadInstallationState(const Dictionary& root);
 
     void buildApplicationTree(const SimApplication& app);
     void buildMissionControlTree(AXNode& app);
@@ -157,6 +179,14 @@ private:
     std::unique_ptr<SimKeyboardLayouts> keyboardLayouts_;
     std::unique_ptr<SimLoginItem> loginItem_;
 
+    // self-installation ports
+    std::unique_ptr<SimFileManager> fileManager_;
+    std::unique_ptr<SimMainBundle> mainBundle_;
+    std::unique_ptr<SimCodeSigning> codeSigning_;
+    std::unique_ptr<SimProcesses> processes_;
+    std::unique_ptr<SimApplicationLauncher> applicationLauncher_;
+    std::unique_ptr<SimSharedApplication> sharedApplication_;
+    std::unique_ptr<SimAlerts> alerts_;
     platform::Platform platform_;
 
     std::map<std::uint64_t, AXNode> nodes_;

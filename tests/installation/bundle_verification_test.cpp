@@ -1,0 +1,116 @@
+#include "installation/installation_error.h"
+#include "installation_fixture.h"
+
+namespace tarnwick::installation_test {
+namespace {
+
+using ApplicationInstallationSignature::build;
+
+class BundleVerificationTest : public ::testing::Test {
+protected:
+    testkit::TempFolder temp;
+    testkit::TestEnvironment env;
+    platform::CodeRequirement requirement = requirementFor();
+
+    void expectInvalid(const fs::path& bundle) {
+        try {
+            verifyBundle(bundle, requirement);
+            ADD_FAILURE() << bundle << " was accepted";
+        } catch (const ApplicationInstallationError& e) {
+            EXPECT_EQ(e, ApplicationInstallationError::invalidApplication());
+        }
+    }
+};
+
+TEST_F(BundleVerificationTest, BuildNumbersAreStrictDecimalIntegersOfAtLeastOne) {
+    EXPECT_EQ(build(makeBundle(temp / "a.app", BundleSpec().withVersion("42"))), 42);
+    EXPECT_EQ(build(makeBundle(temp / "b.app", BundleSpec().withVersion("+42"))), 42);
+    EXPECT_EQ(build(makeBundle(temp / "c.app", BundleSpec().withVersion("9223372036854775807"))), INT64_MAX);
+    int index = 0;
+    for (const char* bad : {"0", "-3", "1.2", " 42", "42a", "", "+", "9223372036854775808", "٤٢"}) {
+        auto bundle = makeBundle(temp / ("bad" + std::to_string(index++) + ".app"), BundleSpec().withVersion(bad));
+        EXPECT_THROW(build(bundle), ApplicationInstallationError) << "\"" << bad << "\"";
+    }
+}
+
+TEST_F(BundleVerificationTest, IdentifierMustMatchExactly) {
+    EXPECT_THROW(build(makeBundle(temp / "a.app", BundleSpec().withIdentifier("local.orlenbay.tarnwick"))),
+                 ApplicationInstallationError);
+    auto bundle = makeBundle(temp / "b.app");
+    files::writeAtomically(bundle / platform::kBundleManifestPath, R"(["not", "a", "dictionary"])");
+    EXPECT_THROW(build(bundle), ApplicationInstallationError);
+}
+
+TEST_F(BundleVerificationTest, UnreadableOrMalformedManifestsThrowTheirOwnErrors) {
+    files::createDirectories(temp / "empty.app/Contents");
+    try {
+        build(temp / "empty.app");
+        FAIL();
+    } catch (const ApplicationInstallationError&) {
+        FAIL() << "a missing manifest is a file error";
+    } catch (const SystemError& e) {
+        EXPECT_EQ(e.code(), file_error::kFileNoSuchFile);
+    }
+    auto bundle = makeBundle(temp / "broken.app");
+    files::writeAtomically(bundle / platform::kBundleManifestPath, "{\"CFBundleVersion\": ");
+    try {
+        build(bundle);
+        FAIL();
+    } catch (const ApplicationInstallationError&) {
+        FAIL() << "a malformed manifest is a parse error";
+    } catch (const SystemError& e) {
+        EXPECT_EQ(e.code(), 3840);
+    }
+}
+
+TEST_F(BundleVerificationTest, OnlyIntactCopiesSignedByTheSameSignerPass) {
+    EXPECT_NO_THROW(verifyBundle(makeBundle(temp / "good.app"), requirement));
+
+    sim::SigningIdentity stranger;
+    stranger.signer = "Developer ID Application: Someone Else (ZZZZZZZZZZ)";
+    expectInvalid(makeBundle(temp / "foreign.app", BundleSpec().withIdentity(stranger)));
+    expectInvalid(makeBundle(temp / "unsigned.app", BundleSpec().unsignedCopy()));
+
+    auto tampered = makeBundle(temp / "tampered.app");
+    files::writeAtomically(tampered / "Contents/MacOS/Tarnwick", "#!something else\n");
+    expectInvalid(tampered);
+
+    auto added = makeBundle(temp / "added.app");
+    files::writeAtomically(added / "Contents/Resources/extra.dylib", "x");
+    expectInvalid(added);
+
+    sim::SigningIdentity oneArchBroken;
+    oneArchBroken.architectures["x86_64"] = false;
+    expectInvalid(makeBundle(temp / "arch.app", BundleSpec().withIdentity(oneArchBroken)));
+}
+
+TEST_F(BundleVerificationTest, NestedCodeAndLinksLeavingTheBundleAreChecked) {
+    auto bundle = temp / "nested.app";
+    makeBundle(bundle / "Contents/Frameworks/Updater.app", BundleSpec().withIdentifier("local.orlenbay.Updater"));
+    sim::SigningIdentity identity;
+    identity.nestedCode = {"Contents/Frameworks/Updater.app"};
+    makeBundle(bundle, BundleSpec().withIdentity(identity));
+    EXPECT_NO_THROW(verifyBundle(bundle, requirement));
+    files::writeAtomically(bundle / "Contents/Frameworks/Updater.app/Contents/MacOS/Tarnwick", "changed");
+    expectInvalid(bundle);
+
+    auto escaping = temp / "escaping.app";
+    files::createDirectories(escaping / "Contents");
+    fs::create_symlink("/etc/passwd", escaping / "Contents/passwd");
+    makeBundle(escaping);
+    expectInvalid(escaping);
+}
+
+TEST_F(BundleVerificationTest, TheRequirementComesFromTheRunningCopy) {
+    EXPECT_FALSE(designatedRequirement());  // the test program is no signed bundle
+    env.session.fileSystem.mainBundle = makeBundle(temp / "running.app");
+    auto own = designatedRequirement();
+    ASSERT_TRUE(own);
+    EXPECT_EQ(own->text, requirement.text);
+    env.session.codeSigning.selfAvailable = false;
+    EXPECT_FALSE(designatedRequirement());
+    EXPECT_THROW(requireDesignatedRequirement(), ApplicationInstallationError);
+}
+
+}  // namespace
+}  // namespace tarnwick::installation_test
