@@ -3,8 +3,11 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "installation/installation_bootstrap.h"
 #include "model/mission_control_inspector.h"
 #include "platform/sim/simulated_session.h"
 #include "support/run_loop.h"
@@ -47,7 +50,17 @@ int runMain(int argc, char** argv) {
     }
     platform::PlatformScope platformScope(session->platform());
 
+    const std::vector<std::string> arguments(argv, argv + argc);
+    if (isFinishInstallerEjectLaunch(arguments)) return runFinishInstallerEject(arguments);
     if (hasArgument(argc, argv, "--diagnose")) return runDiagnose();
+
+    // A copy that must be installed first runs the installation dialog instead of the app; the
+    // dialog ends the run by stopping the main loop.
+    if (auto installer = ApplicationInstallationBootstrap::delegateIfNeeded()) {
+        installer->applicationDidFinishLaunching();
+        loop.run();
+        return 0;
+    }
 
     std::fputs("Tarnwick: the menu-bar application is not available in this build; use --diagnose.\n", stderr);
     return 2;
