@@ -20,42 +20,6 @@ constexpr std::uint32_t kLastModifierKey = 63;
 constexpr std::size_t kMaximumTranslationLength = 8;
 constexpr char32_t kFunctionKeyBase = 0xF703;  // F1 is U+F704
 
-std::string utf8(char32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
-}
-
-// A lone surrogate becomes U+FFFD, so a layout can never hand out malformed text.
-std::string utf8(const std::u16string& units) {
-    std::string out;
-    for (size_t i = 0; i < units.size(); ++i) {
-        char32_t c = units[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        out += utf8(c);
-    }
-    return out;
-}
-
 const char* fixedKeyName(std::uint32_t keyCode) {
     switch (keyCode) {
     case 36: return "\u21A9";  // Return
@@ -135,7 +99,7 @@ std::optional<std::string> layoutKeyName(std::uint32_t keyCode) {
                                        layouts.keyboardType(), translate::kNoDeadKeysMask, deadKeyState,
                                        kMaximumTranslationLength, characters);
     if (status != carbon::kNoErr || characters.empty()) return std::nullopt;
-    return utf8(characters);
+    return text::fromUTF16(characters);
 }
 
 // "F1" ... "F20": the number after the "F".
@@ -194,9 +158,9 @@ std::string OverviewShortcut::keyName() const {
 }
 
 std::string OverviewShortcut::menuEquivalent() const {
-    if (auto fixed = fixedMenuCharacter(keyCode)) return utf8(*fixed);
+    if (auto fixed = fixedMenuCharacter(keyCode)) return text::fromScalar(*fixed);
     const std::string name = keyName();
-    if (auto n = functionKeyNumber(name)) return utf8(kFunctionKeyBase + static_cast<char32_t>(*n));
+    if (auto n = functionKeyNumber(name)) return text::fromScalar(kFunctionKeyBase + static_cast<char32_t>(*n));
     if (text::characterCount(name) == 1) return text::lowercased(name);
     return "";
 }

@@ -119,6 +119,27 @@ std::string lowercased(std::string_view input) {
     });
 }
 
+std::string fromUTF16(std::u16string_view units) {
+    std::string out;
+    for (size_t i = 0; i < units.size(); ++i) {
+        char32_t c = units[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        encode(out, c);
+    }
+    return out;
+}
+
+std::string fromScalar(char32_t scalar) {
+    std::string out;
+    encode(out, scalar);
+    return out;
+}
+
 size_t characterCount(std::string_view input) {
     size_t count = 0;
     for (size_t i = 0; i < input.size();) {

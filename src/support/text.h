@@ -16,6 +16,11 @@ bool isDesktopTitle(std::string_view title);
 std::string uppercased(std::string_view input);
 std::string lowercased(std::string_view input);
 
+// UTF-8 from UTF-16 code units; a lone surrogate becomes U+FFFD.
+std::string fromUTF16(std::u16string_view units);
+// The UTF-8 encoding of one scalar value.
+std::string fromScalar(char32_t scalar);
+
 // Number of Unicode scalar values in UTF-8 text.
 size_t characterCount(std::string_view input);
 
