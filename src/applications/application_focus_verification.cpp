@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "applications/window_metadata.h"
 #include "platform/window_server.h"
 
 namespace tarnwick {
@@ -9,18 +10,6 @@ namespace tarnwick {
 namespace {
 
 namespace keys = platform::window_list;
-
-std::optional<Rect> rectangle(const Value* dictionary) {
-    if (!dictionary || !dictionary->asDictionary()) return std::nullopt;
-    double parts[4];
-    const char* names[4] = {"X", "Y", "Width", "Height"};
-    for (int i = 0; i < 4; ++i) {
-        const Value* part = dictionary->find(names[i]);
-        if (!part || !part->isNumber()) return std::nullopt;
-        parts[i] = *part->toDouble();
-    }
-    return Rect(parts[0], parts[1], parts[2], parts[3]);
-}
 
 bool isFiniteOrigin(const Rect& r) { return std::isfinite(r.origin.x) && std::isfinite(r.origin.y); }
 
@@ -41,7 +30,8 @@ std::optional<ApplicationWindowObservation> ApplicationWindowObservation::from(c
     auto pid = owner->toInt32();
     auto level = layer->toInt64();
     auto opacity = alpha->isNumber() ? alpha->toDouble() : std::nullopt;
-    auto bounds = rectangle(entry.find(keys::kBounds));
+    const Value* frame = entry.find(keys::kBounds);
+    auto bounds = frame ? WindowMetadata::rect(*frame) : std::nullopt;
     if (!id || !pid || !level || !opacity || !bounds) return std::nullopt;
     const Value* onScreen = entry.find(keys::kIsOnscreen);
     return ApplicationWindowObservation{*id, *pid, *level, *opacity, *bounds,
