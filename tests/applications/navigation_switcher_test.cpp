@@ -16,17 +16,6 @@ protected:
     TaskHandle<void> start(SpaceNavigationTarget target) {
         return spawn(Switcher::switchTo(std::move(target), f.catalog()));
     }
-    // The failure case a finished switch threw.
-    static std::optional<Failure::Case> failureOf(const TaskHandle<void>& handle) {
-        if (!handle.error()) return std::nullopt;
-        try {
-            std::rethrow_exception(handle.error());
-        } catch (const Failure& failure) {
-            return failure.failureCase();
-        } catch (...) {
-        }
-        return std::nullopt;
-    }
     bool missionControlOpen() { return f.env.session.missionControlOpen; }
 
     NavigationFixture f;

@@ -67,3 +67,42 @@ struct NavigationFixture {
 };
 
 }  // namespace tarnwick::navigation_testing
+
+#include <fstream>
+#include <sstream>
+
+#include "model/diagnostic_files.h"
+#include "support/json.h"
+
+namespace tarnwick::navigation_testing {
+
+// The records of the app-focus trace, in file order.
+inline std::vector<Value> focusTrace() {
+    std::ifstream in(DiagnosticFiles::location(ApplicationWindowFocus::kTraceFileName));
+    std::vector<Value> records;
+    std::string line;
+    while (std::getline(in, line))
+        if (auto parsed = json::parse(line)) records.push_back(*parsed);
+    return records;
+}
+
+inline std::vector<std::string> traceEvents() {
+    std::vector<std::string> events;
+    for (const auto& record : focusTrace())
+        if (const Value* event = record.find("event"); event && event->asString()) events.push_back(*event->asString());
+    return events;
+}
+
+// The failure case a finished task threw.
+inline std::optional<ApplicationWindowFocus::Failure::Case> failureOf(const TaskHandle<void>& handle) {
+    if (!handle.error()) return std::nullopt;
+    try {
+        std::rethrow_exception(handle.error());
+    } catch (const ApplicationWindowFocus::Failure& failure) {
+        return failure.failureCase();
+    } catch (...) {
+    }
+    return std::nullopt;
+}
+
+}  // namespace tarnwick::navigation_testing
