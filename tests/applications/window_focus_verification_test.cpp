@@ -68,35 +68,16 @@ TEST(ApplicationFocusVerificationTest, ConfirmationNeedsTheCurrentSpaceAndTheOwn
 }
 
 TEST(ApplicationFocusVerificationTest, WindowListEntriesNeedEveryKeyButOnScreen) {
-    Dictionary entry;
-    entry["kCGWindowNumber"] = 5;
-    entry["kCGWindowOwnerPID"] = 100;
-    entry["kCGWindowLayer"] = 0;
-    entry["kCGWindowAlpha"] = 1;
-    Dictionary bounds;
-    bounds["X"] = 1;
-    bounds["Y"] = 2;
-    bounds["Width"] = 3;
-    bounds["Height"] = 4;
-    entry["kCGWindowBounds"] = bounds;
-    auto parsed = ApplicationWindowObservation::from(Value(entry));
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(*parsed, (ApplicationWindowObservation{5, 100, 0, 1.0, Rect(1, 2, 3, 4), false}));
-    entry["kCGWindowIsOnscreen"] = true;
-    EXPECT_TRUE(ApplicationWindowObservation::from(Value(entry))->onScreen);
-
+    Dictionary entry{{"kCGWindowNumber", Value(5)}, {"kCGWindowOwnerPID", Value(100)}, {"kCGWindowLayer", Value(0)},
+                     {"kCGWindowAlpha", Value(1)},
+                     {"kCGWindowBounds", Value(Dictionary{{"X", Value(1)}, {"Y", Value(2)}, {"Width", Value(3)}, {"Height", Value(4)}})}};
+    EXPECT_EQ(ApplicationWindowObservation::from(Value(entry)),
+              (ApplicationWindowObservation{5, 100, 0, 1.0, Rect(1, 2, 3, 4), false}));
     for (const char* key : {"kCGWindowNumber", "kCGWindowOwnerPID", "kCGWindowLayer", "kCGWindowAlpha", "kCGWindowBounds"}) {
         Dictionary missing = entry;
         missing.erase(key);
         EXPECT_FALSE(ApplicationWindowObservation::from(Value(missing))) << key;
     }
-    Dictionary badBounds = entry;
-    badBounds["kCGWindowBounds"] = Dictionary{{"X", Value(1)}};
-    EXPECT_FALSE(ApplicationWindowObservation::from(Value(badBounds)));
-    Dictionary fractionalLayer = entry;
-    fractionalLayer["kCGWindowLayer"] = 0.5;
-    EXPECT_FALSE(ApplicationWindowObservation::from(Value(fractionalLayer)));
-    EXPECT_FALSE(ApplicationWindowObservation::from(Value(Array{})));
 }
 
 }  // namespace
