@@ -15,6 +15,7 @@
 #include "platform/notifications.h"
 #include "platform/processes.h"
 #include "platform/shared_application.h"
+#include "platform/private_functions.h"
 #include "platform/system.h"
 #include "platform/user_defaults.h"
 #include "platform/window_server.h"
@@ -46,6 +47,8 @@ struct Platform {
     ApplicationLauncher* applicationLauncher = nullptr;
     SharedApplication* application = nullptr;
     Alerts* alerts = nullptr;
+    // Functions looked up by name at run time (the private front-process calls).
+    PrivateFunctions* privateFunctions = nullptr;
 };
 
 // The installed platform; throws when none is installed.

@@ -359,6 +359,7 @@ void SimulatedSession::load(std::string_view sessionJson) {
     }
     loadKeyboardSections(root);
     loadInstallationState(root);
+    loadNavigationSection(root);
     rebuildAccessibility();
 }
 

@@ -183,6 +183,24 @@ std::optional<Value> SimWindowServer::copyWindowList(std::uint32_t options, std:
 }
 
 std::optional<Value> SimWindowServer::copyWindowDescriptions(const std::vector<std::uint32_t>& windowIDs) {
+    // An injected window list also answers for descriptions: its entries whose number was asked
+    // for, in its own order and with its repeats and faults; entries that are not dictionaries, and
+    // a list that is not an array, are handed back as they are.
+    if (session_.windowListOverride) {
+        const auto& override = *session_.windowListOverride;
+        if (!override || !override->asArray()) return override;
+        Array picked;
+        for (const auto& entry : *override->asArray()) {
+            if (!entry.asDictionary()) {
+                picked.push_back(entry);
+                continue;
+            }
+            const Value* number = entry.find(platform::window_list::kNumber);
+            const auto id = number ? number->toUInt32() : std::nullopt;
+            if (id && std::find(windowIDs.begin(), windowIDs.end(), *id) != windowIDs.end()) picked.push_back(entry);
+        }
+        return Value(std::move(picked));
+    }
     Array list;
     for (auto id : windowIDs) {
         const auto* window = session_.window(id);
@@ -195,6 +213,7 @@ std::optional<Value> SimWindowServer::copyWindowDescriptions(const std::vector<s
 std::optional<Value> SimWindowServer::copySessionDictionary() {
     const auto& login = session_.loginSession;
     if (!login.present) return std::nullopt;
+    if (login.dictionary) return login.dictionary;
     Dictionary d;
     d["kCGSSessionOnConsoleKey"] = login.onConsole;
     d["kCGSessionLoginDoneKey"] = login.loginDone;

@@ -14,6 +14,7 @@
 #include "platform/sim/sim_file_manager.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_shared_application.h"
+#include "platform/sim/sim_private_functions.h"
 #include "platform/sim/sim_window_server.h"
 #include "platform/sim/sim_workspace.h"
 #include "support/error.h"
@@ -31,8 +32,6 @@ constexpr double kCaptionButtonHeight = 40;
 constexpr double kThumbnailTop = 20;
 constexpr double kThumbnailHeight = 100;
 constexpr double kButtonMaximumWidth = 180;
-constexpr double kPressSwitchDelay = 0.25;
-constexpr double kCloseAfterSwitchDelay = 0.2;
 
 AXAttribute attribute(Value value, bool settable = false) {
     AXAttribute a;
@@ -72,7 +71,8 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
       processes_(std::make_unique<SimProcesses>(*this)),
       applicationLauncher_(std::make_unique<SimApplicationLauncher>(*this)),
       sharedApplication_(std::make_unique<SimSharedApplication>(*this)),
-      alerts_(std::make_unique<SimAlerts>(*this)) {
+      alerts_(std::make_unique<SimAlerts>(*this)),
+      privateFunctions_(std::make_unique<SimPrivateFunctions>(*this)) {
     system_.home = std::move(home);
     defaults_ = persistDefaults
                     ? std::make_unique<MemoryUserDefaults>(system_.home / "Library/Preferences/local.orlenbay.Tarnwick.json")
@@ -99,6 +99,7 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     platform_.applicationLauncher = applicationLauncher_.get();
     platform_.application = sharedApplication_.get();
     platform_.alerts = alerts_.get();
+    platform_.privateFunctions = privateFunctions_.get();
 }
 
 SimulatedSession::~SimulatedSession() = default;
@@ -242,15 +243,7 @@ void SimulatedSession::buildApplicationTree(const SimApplication& app) {
         element.attributes["AXChildren"] = attribute(Array{});
         element.windowID = w.id;
         const std::uint32_t windowID = w.id;
-        element.actions["AXRaise"] = [this, windowID] {
-            auto it = std::find_if(windows.begin(), windows.end(), [&](const SimWindow& x) { return x.id == windowID; });
-            if (it == windows.end()) return ax::kCannotComplete;
-            SimWindow raised = *it;
-            windows.erase(it);
-            windows.insert(windows.begin(), raised);
-            rebuildAccessibility();
-            return ax::kSuccess;
-        };
+        element.actions["AXRaise"] = [this, windowID] { return raiseWindow(windowID); };
         element.onSet = [this, windowID](const std::string& name, const Value& value) {
             if (name == "AXMinimized") {
                 if (auto* target = window(windowID); target && value.asBool()) {
@@ -328,11 +321,7 @@ void SimulatedSession::buildMissionControlTree(AXNode& root) {
             const std::uint32_t targetDisplay = d.id;
             const std::uint64_t targetSpace = space.id64;
             button.actions["AXPress"] = [this, targetDisplay, targetSpace] {
-                loop_.postAfter(kPressSwitchDelay, [this, targetDisplay, targetSpace] {
-                    switchDesktop(targetDisplay, targetSpace);
-                    loop_.postAfter(kCloseAfterSwitchDelay, [this] { closeMissionControl(); });
-                });
-                return ax::kSuccess;
+                return pressDesktopButton(targetDisplay, targetSpace);
             };
             buttons.push_back(button.id);
         }
