@@ -8,9 +8,13 @@ namespace tarnwick::sim {
 
 namespace ax = platform::ax_error;
 
-bool SimAccessibility::isProcessTrusted() { return session_.accessibilityTrusted; }
+bool SimAccessibility::isProcessTrusted() {
+    auto guard = session_.lock();
+    return session_.accessibilityTrusted;
+}
 
 bool SimAccessibility::isProcessTrustedWithPrompt(bool prompt) {
+    auto guard = session_.lock();
     if (prompt && !session_.accessibilityTrusted) {
         ++session_.accessibilityPrompts;
         if (session_.grantAccessibilityOnPrompt) session_.accessibilityTrusted = true;
@@ -19,6 +23,7 @@ bool SimAccessibility::isProcessTrustedWithPrompt(bool prompt) {
 }
 
 ElementRef SimAccessibility::createApplication(std::int32_t processID) {
+    auto guard = session_.lock();
     if (auto it = session_.explicitTreeRoots.find(processID); it != session_.explicitTreeRoots.end())
         return ElementRef{it->second};
     return ElementRef{session_.stableNode("app:" + std::to_string(processID), processID).id};
@@ -45,6 +50,7 @@ bool SimAccessibility::deliver(std::uint64_t element, double latency) {
 }
 
 platform::AXError SimAccessibility::setMessagingTimeout(ElementRef element, float seconds) {
+    auto guard = session_.lock();
     if (!std::isfinite(seconds) || seconds < 0) return ax::kIllegalArgument;
     if (!session_.findNode(element.id)) return ax::kIllegalArgument;
     timeouts[element.id] = seconds;
@@ -52,6 +58,7 @@ platform::AXError SimAccessibility::setMessagingTimeout(ElementRef element, floa
 }
 
 platform::AXError SimAccessibility::copyAttributeValue(ElementRef element, const std::string& attribute, Value& value) {
+    auto guard = session_.lock();
     ++attributeReads;
     if (globalError != ax::kSuccess) return globalError;
     if (!session_.accessibilityTrusted) return ax::kAPIDisabled;
@@ -69,6 +76,7 @@ platform::AXError SimAccessibility::copyAttributeValue(ElementRef element, const
 }
 
 platform::AXError SimAccessibility::copyAttributeNames(ElementRef element, std::vector<std::string>& names) {
+    auto guard = session_.lock();
     if (globalError != ax::kSuccess) return globalError;
     if (!session_.accessibilityTrusted) return ax::kAPIDisabled;
     AXNode* node = resolve(element);
@@ -80,6 +88,7 @@ platform::AXError SimAccessibility::copyAttributeNames(ElementRef element, std::
 }
 
 platform::AXError SimAccessibility::copyParameterizedAttributeNames(ElementRef element, std::vector<std::string>& names) {
+    auto guard = session_.lock();
     if (globalError != ax::kSuccess) return globalError;
     if (!session_.accessibilityTrusted) return ax::kAPIDisabled;
     AXNode* node = resolve(element);
@@ -90,6 +99,7 @@ platform::AXError SimAccessibility::copyParameterizedAttributeNames(ElementRef e
 }
 
 platform::AXError SimAccessibility::isAttributeSettable(ElementRef element, const std::string& attribute, bool& settable) {
+    auto guard = session_.lock();
     if (globalError != ax::kSuccess) return globalError;
     if (!session_.accessibilityTrusted) return ax::kAPIDisabled;
     AXNode* node = resolve(element);
@@ -102,6 +112,7 @@ platform::AXError SimAccessibility::isAttributeSettable(ElementRef element, cons
 }
 
 platform::AXError SimAccessibility::setAttributeValue(ElementRef element, const std::string& attribute, const Value& value) {
+    auto guard = session_.lock();
     if (globalError != ax::kSuccess) return globalError;
     if (!session_.accessibilityTrusted) return ax::kAPIDisabled;
     AXNode* node = resolve(element);
@@ -120,6 +131,7 @@ platform::AXError SimAccessibility::setAttributeValue(ElementRef element, const 
 }
 
 platform::AXError SimAccessibility::performAction(ElementRef element, const std::string& action) {
+    auto guard = session_.lock();
     if (globalError != ax::kSuccess) return globalError;
     if (!session_.accessibilityTrusted) return ax::kAPIDisabled;
     AXNode* node = resolve(element);
@@ -131,6 +143,7 @@ platform::AXError SimAccessibility::performAction(ElementRef element, const std:
 }
 
 platform::AXError SimAccessibility::windowID(ElementRef element, std::uint32_t& windowID) {
+    auto guard = session_.lock();
     AXNode* node = resolve(element);
     if (!node || !node->windowID) return ax::kFailure;
     windowID = *node->windowID;

@@ -12,6 +12,7 @@ constexpr double kMenuBarHeight = 25;
 }
 
 std::vector<platform::ScreenDescription> SimDisplays::screens() {
+    auto guard = session_.lock();
     std::vector<platform::ScreenDescription> result;
     auto order = session_.orderedScreens();
     if (order.empty()) return result;
@@ -35,22 +36,26 @@ std::vector<platform::ScreenDescription> SimDisplays::screens() {
 }
 
 std::optional<std::string> SimDisplays::uuidString(std::uint32_t displayID) {
+    auto guard = session_.lock();
     const SimDisplay* display = session_.display(displayID);
     if (!display || !display->uuid) return std::nullopt;
     return text::uppercased(*display->uuid);
 }
 
 Rect SimDisplays::bounds(std::uint32_t displayID) {
+    auto guard = session_.lock();
     const SimDisplay* display = session_.display(displayID);
     return display ? display->bounds : Rect();
 }
 
 std::uint64_t SimDisplays::pixelsWide(std::uint32_t displayID) {
+    auto guard = session_.lock();
     const SimDisplay* display = session_.display(displayID);
     return display ? static_cast<std::uint64_t>(std::llround(display->bounds.width() * display->scale)) : 0;
 }
 
 std::uint64_t SimDisplays::pixelsHigh(std::uint32_t displayID) {
+    auto guard = session_.lock();
     const SimDisplay* display = session_.display(displayID);
     return display ? static_cast<std::uint64_t>(std::llround(display->bounds.height() * display->scale)) : 0;
 }

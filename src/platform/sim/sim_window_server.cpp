@@ -29,6 +29,7 @@ public:
     std::int32_t mainConnectionID() override { return kConnectionID; }
 
     std::optional<Value> copyManagedDisplaySpaces(std::int32_t connection) override {
+        auto guard = session_.lock();
         if (connection != kConnectionID) return std::nullopt;
         if (session_.skyLight.managedDisplaySpaces) return *session_.skyLight.managedDisplaySpaces;
         return server_.managedDisplaySpaces();
@@ -36,6 +37,7 @@ public:
 
     std::optional<Value> copyWindowsWithOptionsAndTags(std::int32_t connection, std::uint32_t, const Array& spaces,
                                                        std::uint32_t, std::uint64_t&, std::uint64_t&) override {
+        auto guard = session_.lock();
         if (connection != kConnectionID || spaces.size() != 1) return std::nullopt;
         auto space = spaces.front().toUInt64();
         if (!space) return std::nullopt;
@@ -83,6 +85,7 @@ Value spaceDictionary(const SimSpace& space) {
 }  // namespace
 
 std::unique_ptr<platform::SkyLightFramework> SimWindowServer::openSkyLight(const std::string& path, int) {
+    auto guard = session_.lock();
     if (!session_.skyLight.available || path != kSkyLightPath) return nullptr;
     ++openCount;
     return std::make_unique<SimSkyLightFramework>(session_, *this);
@@ -170,6 +173,7 @@ std::vector<SimWindow> SimWindowServer::systemWindows() const {
 }
 
 std::optional<Value> SimWindowServer::copyWindowList(std::uint32_t options, std::uint32_t) {
+    auto guard = session_.lock();
     if (session_.windowListOverride) return *session_.windowListOverride;
     const bool onScreenOnly = options & platform::window_list::kOptionOnScreenOnly;
     Array list;
@@ -183,6 +187,7 @@ std::optional<Value> SimWindowServer::copyWindowList(std::uint32_t options, std:
 }
 
 std::optional<Value> SimWindowServer::copyWindowDescriptions(const std::vector<std::uint32_t>& windowIDs) {
+    auto guard = session_.lock();
     // An injected window list also answers for descriptions: its entries whose number was asked
     // for, in its own order and with its repeats and faults; entries that are not dictionaries, and
     // a list that is not an array, are handed back as they are.
@@ -211,6 +216,7 @@ std::optional<Value> SimWindowServer::copyWindowDescriptions(const std::vector<s
 }
 
 std::optional<Value> SimWindowServer::copySessionDictionary() {
+    auto guard = session_.lock();
     const auto& login = session_.loginSession;
     if (!login.present) return std::nullopt;
     if (login.dictionary) return login.dictionary;

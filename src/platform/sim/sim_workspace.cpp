@@ -18,6 +18,7 @@ platform::RunningApplication SimWorkspace::describe(const SimApplication& app) c
 }
 
 std::vector<platform::RunningApplication> SimWorkspace::runningApplications() {
+    auto guard = session_.lock();
     std::vector<platform::RunningApplication> result;
     for (const auto& app : session_.applications)
         if (!app.terminated) result.push_back(describe(app));
@@ -25,14 +26,19 @@ std::vector<platform::RunningApplication> SimWorkspace::runningApplications() {
 }
 
 std::optional<platform::RunningApplication> SimWorkspace::runningApplication(std::int32_t processID) {
+    auto guard = session_.lock();
     const auto* app = session_.application(processID);
     if (!app || app->terminated) return std::nullopt;
     return describe(*app);
 }
 
-std::optional<std::int32_t> SimWorkspace::frontmostApplication() { return session_.frontmostPID; }
+std::optional<std::int32_t> SimWorkspace::frontmostApplication() {
+    auto guard = session_.lock();
+    return session_.frontmostPID;
+}
 
 bool SimWorkspace::openURL(const std::string& url) {
+    auto guard = session_.lock();
     auto colon = url.find(':');
     if (colon == std::string::npos || colon == 0) return false;
     session_.openedURLs.push_back(url);
@@ -40,6 +46,7 @@ bool SimWorkspace::openURL(const std::string& url) {
 }
 
 bool SimWorkspace::unhide(std::int32_t processID) {
+    auto guard = session_.lock();
     for (auto& app : session_.applications) {
         if (app.pid != processID || app.terminated) continue;
         app.hidden = false;
@@ -50,6 +57,7 @@ bool SimWorkspace::unhide(std::int32_t processID) {
 }
 
 void SimWorkspace::openApplication(const std::string& path, OpenApplicationCompletion completion) {
+    auto guard = session_.lock();
     session_.openApplication(path, std::move(completion));
 }
 

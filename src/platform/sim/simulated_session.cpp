@@ -208,6 +208,7 @@ AXNode& SimulatedSession::stableNode(const std::string& key, std::int32_t pid) {
 }
 
 void SimulatedSession::rebuildAccessibility() {
+    auto guard = lock();
     for (const auto& app : applications)
         if (!app.terminated && !explicitTreeRoots.count(app.pid)) buildApplicationTree(app);
 }
@@ -337,6 +338,7 @@ void SimulatedSession::buildMissionControlTree(AXNode& root) {
 // ---- the user's side
 
 void SimulatedSession::switchDesktop(std::uint32_t displayID, std::uint64_t spaceID) {
+    auto guard = lock();
     SimDisplay* d = display(displayID);
     if (!d) return;
     if (std::none_of(d->spaces.begin(), d->spaces.end(), [&](const SimSpace& s) { return s.id64 == spaceID; })) return;
@@ -347,6 +349,7 @@ void SimulatedSession::switchDesktop(std::uint32_t displayID, std::uint64_t spac
 }
 
 void SimulatedSession::openMissionControl() {
+    auto guard = lock();
     if (missionControlOpen) return;
     missionControlOpen = true;
     spacesBarExpanded = false;
@@ -354,6 +357,7 @@ void SimulatedSession::openMissionControl() {
 }
 
 void SimulatedSession::closeMissionControl() {
+    auto guard = lock();
     if (!missionControlOpen) return;
     missionControlOpen = false;
     spacesBarExpanded = false;
@@ -361,6 +365,7 @@ void SimulatedSession::closeMissionControl() {
 }
 
 void SimulatedSession::toggleMissionControl() {
+    auto guard = lock();
     if (missionControlOpen)
         closeMissionControl();
     else
@@ -368,18 +373,21 @@ void SimulatedSession::toggleMissionControl() {
 }
 
 void SimulatedSession::setSpacesBarExpanded(bool expanded) {
+    auto guard = lock();
     if (!missionControlOpen || spacesBarExpanded == expanded) return;
     spacesBarExpanded = expanded;
     rebuildAccessibility();
 }
 
 void SimulatedSession::addDisplay(SimDisplay added) {
+    auto guard = lock();
     displays.push_back(std::move(added));
     rebuildAccessibility();
     notificationCenter_->post(names::kScreenParametersDidChange);
 }
 
 void SimulatedSession::removeDisplay(std::uint32_t displayID) {
+    auto guard = lock();
     auto before = displays.size();
     std::erase_if(displays, [&](const SimDisplay& d) { return d.id == displayID; });
     if (displays.size() == before) return;
@@ -388,6 +396,7 @@ void SimulatedSession::removeDisplay(std::uint32_t displayID) {
 }
 
 void SimulatedSession::activateApplication(std::int32_t pid) {
+    auto guard = lock();
     const auto* app = application(pid);
     if (!app || app->terminated) return;
     frontmostPID = pid;
@@ -399,6 +408,7 @@ void SimulatedSession::activateApplication(std::int32_t pid) {
 }
 
 void SimulatedSession::launchApplication(SimApplication launched) {
+    auto guard = lock();
     Dictionary info;
     info[platform::kApplicationProcessIDKey] = launched.pid;
     if (launched.bundleIdentifier) info[platform::kApplicationBundleIDKey] = *launched.bundleIdentifier;
@@ -409,6 +419,7 @@ void SimulatedSession::launchApplication(SimApplication launched) {
 }
 
 void SimulatedSession::terminateApplication(std::int32_t pid) {
+    auto guard = lock();
     for (auto& app : applications) {
         if (app.pid != pid || app.terminated) continue;
         app.terminated = true;
@@ -423,24 +434,28 @@ void SimulatedSession::terminateApplication(std::int32_t pid) {
 }
 
 void SimulatedSession::sleep() {
+    auto guard = lock();
     if (loginSession.sleeping) return;
     loginSession.sleeping = true;
     workspaceCenter_->post(names::kWillSleep);
 }
 
 void SimulatedSession::wake() {
+    auto guard = lock();
     if (!loginSession.sleeping) return;
     loginSession.sleeping = false;
     workspaceCenter_->post(names::kDidWake);
 }
 
 void SimulatedSession::lockScreen() {
+    auto guard = lock();
     if (loginSession.locked) return;
     loginSession.locked = true;
     distributedCenter_->post(names::kScreenIsLocked);
 }
 
 void SimulatedSession::unlockScreen() {
+    auto guard = lock();
     if (!loginSession.locked) return;
     loginSession.locked = false;
     distributedCenter_->post(names::kScreenIsUnlocked);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,6 +58,10 @@ public:
     void loadDefaultSession();
 
     platform::Platform& platform() { return platform_; }
+
+    // The program reads the session from worker threads (the actors) while the main loop changes
+    // it: every port and every user action holds this lock.
+    std::unique_lock<std::recursive_mutex> lock() const { return std::unique_lock(mutex_); }
     RunLoop& loop() { return loop_; }
     Clock& clock() { return loop_.clock(); }
 
@@ -185,6 +190,7 @@ private:
     void buildMissionControlTree(AXNode& app);
 
     RunLoop& loop_;
+    mutable std::recursive_mutex mutex_;
     SimSystemInfo system_;
     std::unique_ptr<MemoryUserDefaults> defaults_;
     std::unique_ptr<SimNotificationCenter> notificationCenter_;

@@ -21,6 +21,7 @@ constexpr const char* kNotFoundDescription = "The application can’t be opened 
 
 void SimulatedSession::openApplication(const std::string& path,
                                        platform::Workspace::OpenApplicationCompletion completion) {
+    auto guard = lock();
     std::optional<SystemError> error;
     bool toggles = false;
     if (path == kMissionControlApplicationPath) {
@@ -39,6 +40,7 @@ void SimulatedSession::openApplication(const std::string& path,
 }
 
 platform::AXError SimulatedSession::pressDesktopButton(std::uint32_t displayID, std::uint64_t spaceID) {
+    auto guard = lock();
     ++navigation.desktopPresses;
     const platform::AXError status = navigation.pressStatus;
     // A refused press does nothing; cannot-complete still goes through, as a slow Dock does.
@@ -54,6 +56,7 @@ platform::AXError SimulatedSession::pressDesktopButton(std::uint32_t displayID, 
 }
 
 platform::AXError SimulatedSession::raiseWindow(std::uint32_t windowID) {
+    auto guard = lock();
     if (navigation.windowsRefusingRaise.count(windowID)) return ax::kCannotComplete;
     auto it = std::find_if(windows.begin(), windows.end(), [&](const SimWindow& x) { return x.id == windowID; });
     if (it == windows.end()) return ax::kCannotComplete;
@@ -63,6 +66,7 @@ platform::AXError SimulatedSession::raiseWindow(std::uint32_t windowID) {
 }
 
 void SimulatedSession::bringToFront(std::int32_t pid, std::uint32_t windowID) {
+    auto guard = lock();
     activateApplication(pid);
     if (navigation.windowsRefusingRaise.count(windowID)) return;
     auto it = std::find_if(windows.begin(), windows.end(),
