@@ -5,6 +5,7 @@
 #include "platform/accessibility.h"
 #include "platform/displays.h"
 #include "platform/hot_keys.h"
+#include "platform/icons.h"
 #include "platform/keyboard_layouts.h"
 #include "platform/login_items.h"
 #include "platform/notifications.h"
@@ -31,6 +32,8 @@ struct Platform {
     HotKeys* hotKeys = nullptr;
     KeyboardLayouts* keyboardLayouts = nullptr;
     LoginItemService* loginItem = nullptr;
+    // App icons and the files they come from.
+    Icons* icons = nullptr;
 };
 
 // The installed platform; throws when none is installed.

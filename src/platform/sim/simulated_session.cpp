@@ -6,6 +6,7 @@
 #include "platform/sim/sim_accessibility.h"
 #include "platform/sim/sim_displays.h"
 #include "platform/sim/sim_hot_keys.h"
+#include "platform/sim/sim_icons.h"  // application icons
 #include "platform/sim/sim_keyboard_layouts.h"
 #include "platform/sim/sim_login_items.h"
 #include "platform/sim/sim_window_server.h"
@@ -76,6 +77,11 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     platform_.hotKeys = hotKeys_.get();
     platform_.keyboardLayouts = keyboardLayouts_.get();
     platform_.loginItem = loginItem_.get();
+
+    // ---- application icons
+    icons_ = std::make_unique<SimIcons>(*this);
+    platform_.icons = icons_.get();
+    // ---- end of application icons
 }
 
 SimulatedSession::~SimulatedSession() = default;
