@@ -9,6 +9,7 @@
 #include "platform/keyboard_layouts.h"
 #include "platform/login_items.h"
 #include "platform/notifications.h"
+#include "platform/private_functions.h"
 #include "platform/system.h"
 #include "platform/user_defaults.h"
 #include "platform/window_server.h"
@@ -32,6 +33,8 @@ struct Platform {
     HotKeys* hotKeys = nullptr;
     KeyboardLayouts* keyboardLayouts = nullptr;
     LoginItemService* loginItem = nullptr;
+    // Functions looked up by name at run time (the private front-process calls).
+    PrivateFunctions* privateFunctions = nullptr;
     // App icons and the files they come from.
     Icons* icons = nullptr;
 };

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "support/error.h"
 
 namespace tarnwick::platform {
 
@@ -30,6 +33,15 @@ public:
     virtual std::optional<std::int32_t> frontmostApplication() = 0;
     // Opens a URL with its default handler; false when nothing could open it.
     virtual bool openURL(const std::string& url) = 0;
+
+    // Shows a hidden application again; false when it cannot be (no such running application).
+    virtual bool unhide(std::int32_t processID) = 0;
+
+    // Opens (launches or activates) the application bundle at a file path with the default
+    // configuration. The completion runs later on the main run loop, with the launch's error
+    // (what() is the system's description) or nothing on success.
+    using OpenApplicationCompletion = std::function<void(std::optional<SystemError> error)>;
+    virtual void openApplication(const std::string& path, OpenApplicationCompletion completion) = 0;
 };
 
 }  // namespace tarnwick::platform

@@ -358,6 +358,7 @@ void SimulatedSession::load(std::string_view sessionJson) {
         for (auto& [key, item] : values) defaults_->set(key, std::move(item));
     }
     loadKeyboardSections(root);
+    loadNavigationSection(root);
     rebuildAccessibility();
 }
 

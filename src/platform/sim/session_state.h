@@ -86,6 +86,8 @@ struct SimLoginSession {
     bool loginDone = true;
     bool locked = false;
     bool sleeping = false;
+    // Set: the dictionary returned instead of the generated one (for missing keys and odd types).
+    std::optional<Value> dictionary;
 };
 
 // Faults and overrides a session can inject into the private window-server framework.

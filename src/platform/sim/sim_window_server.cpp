@@ -213,6 +213,7 @@ std::optional<Value> SimWindowServer::copyWindowDescriptions(const std::vector<s
 std::optional<Value> SimWindowServer::copySessionDictionary() {
     const auto& login = session_.loginSession;
     if (!login.present) return std::nullopt;
+    if (login.dictionary) return login.dictionary;
     Dictionary d;
     d["kCGSSessionOnConsoleKey"] = login.onConsole;
     d["kCGSessionLoginDoneKey"] = login.loginDone;

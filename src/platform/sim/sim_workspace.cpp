@@ -39,4 +39,18 @@ bool SimWorkspace::openURL(const std::string& url) {
     return true;
 }
 
+bool SimWorkspace::unhide(std::int32_t processID) {
+    for (auto& app : session_.applications) {
+        if (app.pid != processID || app.terminated) continue;
+        app.hidden = false;
+        session_.rebuildAccessibility();
+        return true;
+    }
+    return false;
+}
+
+void SimWorkspace::openApplication(const std::string& path, OpenApplicationCompletion completion) {
+    session_.openApplication(path, std::move(completion));
+}
+
 }  // namespace tarnwick::sim

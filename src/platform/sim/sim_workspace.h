@@ -13,6 +13,8 @@ public:
     std::optional<platform::RunningApplication> runningApplication(std::int32_t processID) override;
     std::optional<std::int32_t> frontmostApplication() override;
     bool openURL(const std::string& url) override;
+    bool unhide(std::int32_t processID) override;
+    void openApplication(const std::string& path, OpenApplicationCompletion completion) override;
 
 private:
     platform::RunningApplication describe(const struct SimApplication& app) const;

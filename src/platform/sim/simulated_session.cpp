@@ -9,6 +9,7 @@
 #include "platform/sim/sim_icons.h"  // application icons
 #include "platform/sim/sim_keyboard_layouts.h"
 #include "platform/sim/sim_login_items.h"
+#include "platform/sim/sim_private_functions.h"
 #include "platform/sim/sim_window_server.h"
 #include "platform/sim/sim_workspace.h"
 #include "support/error.h"
@@ -26,8 +27,6 @@ constexpr double kCaptionButtonHeight = 40;
 constexpr double kThumbnailTop = 20;
 constexpr double kThumbnailHeight = 100;
 constexpr double kButtonMaximumWidth = 180;
-constexpr double kPressSwitchDelay = 0.25;
-constexpr double kCloseAfterSwitchDelay = 0.2;
 
 AXAttribute attribute(Value value, bool settable = false) {
     AXAttribute a;
@@ -60,7 +59,8 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
       workspace_(std::make_unique<SimWorkspace>(*this)),
       hotKeys_(std::make_unique<SimHotKeys>(loop)),
       keyboardLayouts_(std::make_unique<SimKeyboardLayouts>()),
-      loginItem_(std::make_unique<SimLoginItem>()) {
+      loginItem_(std::make_unique<SimLoginItem>()),
+      privateFunctions_(std::make_unique<SimPrivateFunctions>(*this)) {
     system_.home = std::move(home);
     defaults_ = persistDefaults
                     ? std::make_unique<MemoryUserDefaults>(system_.home / "Library/Preferences/local.orlenbay.Tarnwick.json")
@@ -77,6 +77,7 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     platform_.hotKeys = hotKeys_.get();
     platform_.keyboardLayouts = keyboardLayouts_.get();
     platform_.loginItem = loginItem_.get();
+    platform_.privateFunctions = privateFunctions_.get();
 
     // ---- application icons
     icons_ = std::make_unique<SimIcons>(*this);
@@ -225,15 +226,7 @@ void SimulatedSession::buildApplicationTree(const SimApplication& app) {
         element.attributes["AXChildren"] = attribute(Array{});
         element.windowID = w.id;
         const std::uint32_t windowID = w.id;
-        element.actions["AXRaise"] = [this, windowID] {
-            auto it = std::find_if(windows.begin(), windows.end(), [&](const SimWindow& x) { return x.id == windowID; });
-            if (it == windows.end()) return ax::kCannotComplete;
-            SimWindow raised = *it;
-            windows.erase(it);
-            windows.insert(windows.begin(), raised);
-            rebuildAccessibility();
-            return ax::kSuccess;
-        };
+        element.actions["AXRaise"] = [this, windowID] { return raiseWindow(windowID); };
         element.onSet = [this, windowID](const std::string& name, const Value& value) {
             if (name == "AXMinimized") {
                 if (auto* target = window(windowID); target && value.asBool()) {
@@ -311,11 +304,7 @@ void SimulatedSession::buildMissionControlTree(AXNode& root) {
             const std::uint32_t targetDisplay = d.id;
             const std::uint64_t targetSpace = space.id64;
             button.actions["AXPress"] = [this, targetDisplay, targetSpace] {
-                loop_.postAfter(kPressSwitchDelay, [this, targetDisplay, targetSpace] {
-                    switchDesktop(targetDisplay, targetSpace);
-                    loop_.postAfter(kCloseAfterSwitchDelay, [this] { closeMissionControl(); });
-                });
-                return ax::kSuccess;
+                return pressDesktopButton(targetDisplay, targetSpace);
             };
             buttons.push_back(button.id);
         }

@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "platform/sim/memory_user_defaults.h"
 #include "platform/sim/session_state.h"
+#include "platform/sim/sim_navigation.h"
 #include "platform/sim/sim_notification_center.h"
 #include "platform/sim/sim_system.h"
 #include "support/run_loop.h"
@@ -23,6 +24,7 @@ class SimWorkspace;
 class SimHotKeys;
 class SimKeyboardLayouts;
 class SimLoginItem;
+class SimPrivateFunctions;
 
 inline constexpr const char* kWindowManagerBundleID = "com.apple.WindowManager";
 inline constexpr const char* kDockBundleID = "com.apple.dock";
@@ -135,7 +137,26 @@ public:
     bool selectKeyboardLayout(const std::string& layoutID);
     // ---- end of keyboard
 
+    // ---- navigation: opening the Mission Control application, pressing desktop buttons,
+    // raising windows and the private front-process calls (faults in `navigation`)
+    SimNavigation navigation;
+    SimPrivateFunctions& privateFunctions() { return *privateFunctions_; }
+    // Opens the application at a path: the Mission Control application toggles Mission Control.
+    // The completion runs on the loop after the navigation's launch delay.
+    void openApplication(const std::string& path, platform::Workspace::OpenApplicationCompletion completion);
+    // A desktop's button in Mission Control is pressed: switches to the desktop and then closes
+    // Mission Control, each after its delay. Returns the press's status.
+    platform::AXError pressDesktopButton(std::uint32_t displayID, std::uint64_t spaceID);
+    // "AXRaise" on a window: moves it to the front of the window list.
+    platform::AXError raiseWindow(std::uint32_t windowID);
+    // Makes a process frontmost with one of its windows in front.
+    void bringToFront(std::int32_t pid, std::uint32_t windowID);
+    // ---- end of navigation
+
 private:
+    // Reads the session file's "navigation" section.
+    void loadNavigationSection(const Dictionary& root);
+
     // Reads the session file's "hotKeys", "keyboard" and "loginItem" sections.
     void loadKeyboardSections(const Dictionary& root);
 
@@ -156,6 +177,8 @@ private:
     std::unique_ptr<SimHotKeys> hotKeys_;
     std::unique_ptr<SimKeyboardLayouts> keyboardLayouts_;
     std::unique_ptr<SimLoginItem> loginItem_;
+    // navigation
+    std::unique_ptr<SimPrivateFunctions> privateFunctions_;
 
     platform::Platform platform_;
 
