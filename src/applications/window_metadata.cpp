@@ -7,14 +7,14 @@ namespace tarnwick {
 std::optional<std::vector<Dictionary>> WindowMetadata::descriptions(const std::vector<std::uint32_t>& windowIDs) {
     if (windowIDs.empty()) return std::vector<Dictionary>{};
     auto answer = platform::current().windowServer->copyWindowDescriptions(windowIDs);
-    const Array* entries = answer ? answer->asArray() : nullptr;
+    Array* entries = answer ? answer->asArray() : nullptr;
     if (!entries) return std::nullopt;
     std::vector<Dictionary> result;
     result.reserve(entries->size());
-    for (const auto& entry : *entries) {
-        const Dictionary* description = entry.asDictionary();
+    for (auto& entry : *entries) {
+        Dictionary* description = entry.asDictionary();
         if (!description) return std::nullopt;
-        result.push_back(*description);
+        result.push_back(std::move(*description));
     }
     return result;
 }

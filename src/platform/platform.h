@@ -9,6 +9,7 @@
 #include "platform/code_signing.h"
 #include "platform/displays.h"
 #include "platform/hot_keys.h"
+#include "platform/icons.h"
 #include "platform/keyboard_layouts.h"
 #include "platform/login_items.h"
 #include "platform/file_manager.h"
@@ -49,6 +50,8 @@ struct Platform {
     Alerts* alerts = nullptr;
     // Functions looked up by name at run time (the private front-process calls).
     PrivateFunctions* privateFunctions = nullptr;
+    // App icons and the files they come from.
+    Icons* icons = nullptr;
 };
 
 // The installed platform; throws when none is installed.

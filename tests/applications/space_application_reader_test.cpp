@@ -137,13 +137,5 @@ TEST_F(SpaceApplicationReaderTest, AWindowReportedTwiceAppearsOnceWithItsFirstUs
     EXPECT_EQ(windowIDs(SpaceApplicationReader::readNow({6})), (std::vector<std::uint32_t>{505, 506}));
 }
 
-TEST_F(SpaceApplicationReaderTest, RectanglesComeFromTheirDictionaryRepresentation) {
-    EXPECT_EQ(WindowMetadata::rect(Value(Dictionary{{"X", 1}, {"Y", -2.5}, {"Width", 3}, {"Height", 4}})),
-              Rect(1, -2.5, 3, 4));
-    EXPECT_EQ(WindowMetadata::rect(Value(Dictionary{{"X", 1}, {"Y", 2}, {"Width", 3}})), std::nullopt);
-    EXPECT_EQ(WindowMetadata::rect(Value(Dictionary{{"X", true}, {"Y", 2}, {"Width", 3}, {"Height", 4}})), std::nullopt);
-    EXPECT_EQ(WindowMetadata::rect(Value(Array{})), std::nullopt);
-}
-
 }  // namespace
 }  // namespace tarnwick

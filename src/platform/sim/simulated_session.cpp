@@ -9,6 +9,7 @@
 #include "platform/sim/sim_code_signing.h"
 #include "platform/sim/sim_displays.h"
 #include "platform/sim/sim_hot_keys.h"
+#include "platform/sim/sim_icons.h"  // application icons
 #include "platform/sim/sim_keyboard_layouts.h"
 #include "platform/sim/sim_login_items.h"
 #include "platform/sim/sim_file_manager.h"
@@ -100,6 +101,11 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     platform_.application = sharedApplication_.get();
     platform_.alerts = alerts_.get();
     platform_.privateFunctions = privateFunctions_.get();
+
+    // ---- application icons
+    icons_ = std::make_unique<SimIcons>(*this);
+    platform_.icons = icons_.get();
+    // ---- end of application icons
 }
 
 SimulatedSession::~SimulatedSession() = default;

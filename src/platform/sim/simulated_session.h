@@ -221,6 +221,14 @@ private:
     std::uint64_t nextNodeID_ = 1;
 
     friend class SimAccessibility;
+
+    // ---- application icons: bundles on disk, their icons and the system symbols
+public:
+    class SimIcons& icons() { return *icons_; }
+
+private:
+    std::unique_ptr<class SimIcons> icons_;
+    // ---- end of application icons
 };
 
 // The session the program runs against: the file named by TARNWICK_SESSION, else the built-in
