@@ -1,5 +1,6 @@
 // Reads the session file's self-installation keys ("fileSystem", "diskImages", "alertAnswers").
 
+#include "platform/sim/session_file_reading.h"
 #include "platform/sim/simulated_session.h"
 #include "support/error.h"
 
@@ -7,23 +8,7 @@ namespace tarnwick::sim {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-[[noreturn]] void fail(const std::string& where, const std::string& what) {
-    throw Error("The session file is not valid: " + where + " " + what + ".");
-}
-
-const Value* member(const Dictionary& object, const char* key) {
-    auto it = object.find(key);
-    return it == object.end() ? nullptr : &it->second;
-}
-
-std::string text(const Value& value, const std::string& where) {
-    if (!value.asString()) fail(where, "must be a string");
-    return *value.asString();
-}
-
-}  // namespace
+using namespace session_file;
 
 fs::path SimulatedSession::machinePath(const fs::path& path) const {
     return fileSystem.root / (path.is_absolute() ? path.relative_path() : path);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/sim/sim_accessibility.h"
+#include "platform/sim/session_file_reading.h"
 #include "platform/sim/simulated_session.h"
 #include "support/error.h"
 #include "support/files.h"
@@ -14,53 +15,14 @@ namespace tarnwick::sim {
 
 extern const std::string_view kDefaultSessionJson;
 
+using namespace session_file;
+
 namespace {
 
-[[noreturn]] void fail(const std::string& where, const std::string& what) {
-    throw Error("The session file is not valid: " + where + " " + what + ".");
-}
-
-const Dictionary& requireObject(const Value& value, const std::string& where) {
-    if (!value.asDictionary()) fail(where, "must be an object");
-    return *value.asDictionary();
-}
-
-const Array& requireArray(const Value& value, const std::string& where) {
-    if (!value.asArray()) fail(where, "must be an array");
-    return *value.asArray();
-}
-
-double number(const Value& value, const std::string& where) {
-    if (!value.isNumber()) fail(where, "must be a number");
-    return *value.toDouble();
-}
-
-std::string string(const Value& value, const std::string& where) {
-    if (!value.asString()) fail(where, "must be a string");
-    return *value.asString();
-}
-
-bool boolean(const Value& value, const std::string& where) {
-    if (!value.isBool()) fail(where, "must be true or false");
-    return *value.asBool();
-}
-
-template <typename T>
-T integer(const Value& value, const std::string& where) {
-    auto i = value.toInt64();
-    if (!value.isNumber() || !i) fail(where, "must be a whole number");
-    return static_cast<T>(*i);
-}
-
 Rect rect(const Value& value, const std::string& where) {
-    const Array& a = requireArray(value, where);
+    const Array& a = session_file::array(value, where);
     if (a.size() != 4) fail(where, "must list x, y, width and height");
     return Rect(number(a[0], where), number(a[1], where), number(a[2], where), number(a[3], where));
-}
-
-const Value* member(const Dictionary& object, const char* key) {
-    auto it = object.find(key);
-    return it == object.end() ? nullptr : &it->second;
 }
 
 platform::ActivationPolicy policy(const std::string& text, const std::string& where) {
@@ -92,14 +54,14 @@ struct TreeBuilder {
         if (object->size() == 1) {
             const auto& [tag, payload] = *object->begin();
             if (tag == "$point" || tag == "$size") {
-                const Array& a = requireArray(payload, where + "." + tag);
+                const Array& a = session_file::array(payload, where + "." + tag);
                 if (a.size() != 2) fail(where + "." + tag, "must hold two numbers");
                 auto first = decode(a[0], where), second = decode(a[1], where);
                 double x = number(first, where), y = number(second, where);
                 return tag == "$point" ? Value(GeometryValue::makePoint(x, y)) : Value(GeometryValue::makeSize(x, y));
             }
             if (tag == "$double") {
-                std::string text = string(payload, where + ".$double");
+                std::string text = session_file::text(payload, where + ".$double");
                 if (text == "nan") return Value(std::nan(""));
                 if (text == "inf") return Value(INFINITY);
                 if (text == "-inf") return Value(-INFINITY);
@@ -110,7 +72,7 @@ struct TreeBuilder {
             if (tag == "$ref") {
                 // Placeholder resolved once every named node exists.
                 auto placeholder = session.makeNode(pid).id;
-                pendingRefs.emplace_back(placeholder, string(payload, where + ".$ref"));
+                pendingRefs.emplace_back(placeholder, session_file::text(payload, where + ".$ref"));
                 return Value(ElementRef{placeholder});
             }
         }
@@ -122,20 +84,20 @@ struct TreeBuilder {
     // A node: {"name": "...", "attributes": {...}, "errors": {...}, "latency": {...},
     // "settable": [...], "children": [nodes], "windows": [nodes], "windowID": n}.
     std::uint64_t build(const Value& spec, const std::string& where) {
-        const Dictionary& object = requireObject(spec, where);
+        const Dictionary& object = session_file::object(spec, where);
         AXNode& node = session.makeNode(pid);
         const auto id = node.id;
         created.push_back(id);
-        if (auto name = member(object, "name")) named[string(*name, where + ".name")] = id;
+        if (auto name = member(object, "name")) named[session_file::text(*name, where + ".name")] = id;
         if (auto attributes = member(object, "attributes"))
-            for (const auto& [key, value] : requireObject(*attributes, where + ".attributes")) {
+            for (const auto& [key, value] : session_file::object(*attributes, where + ".attributes")) {
                 auto decoded = decode(value, where + ".attributes." + key);
                 session.node(id).attributes[key].value = std::move(decoded);
             }
         for (const char* list : {"children", "windows"}) {
             if (auto items = member(object, list)) {
                 Array refs;
-                const Array& specs = requireArray(*items, where + "." + list);
+                const Array& specs = session_file::array(*items, where + "." + list);
                 for (size_t i = 0; i < specs.size(); ++i) {
                     const std::string childWhere = where + "." + list + "[" + std::to_string(i) + "]";
                     if (auto ref = specs[i].find("$ref"); ref && specs[i].asDictionary()->size() == 1)
@@ -148,14 +110,14 @@ struct TreeBuilder {
             }
         }
         if (auto errors = member(object, "errors"))
-            for (const auto& [key, value] : requireObject(*errors, where + ".errors"))
+            for (const auto& [key, value] : session_file::object(*errors, where + ".errors"))
                 session.node(id).attributes[key].error = integer<platform::AXError>(value, where + ".errors." + key);
         if (auto latency = member(object, "latency"))
-            for (const auto& [key, value] : requireObject(*latency, where + ".latency"))
+            for (const auto& [key, value] : session_file::object(*latency, where + ".latency"))
                 session.node(id).attributes[key].latency = number(value, where + ".latency." + key);
         if (auto settable = member(object, "settable"))
-            for (const auto& key : requireArray(*settable, where + ".settable"))
-                session.node(id).attributes[string(key, where + ".settable")].settable = true;
+            for (const auto& key : session_file::array(*settable, where + ".settable"))
+                session.node(id).attributes[session_file::text(key, where + ".settable")].settable = true;
         if (auto windowID = member(object, "windowID"))
             session.node(id).windowID = integer<std::uint32_t>(*windowID, where + ".windowID");
         if (auto error = member(object, "namesError"))
@@ -188,34 +150,34 @@ struct TreeBuilder {
 };
 
 SimSpace parseSpace(const Value& value, const std::string& where) {
-    const Dictionary& object = requireObject(value, where);
+    const Dictionary& object = session_file::object(value, where);
     SimSpace space;
     auto id = member(object, "id64");
     if (!id) fail(where, "needs \"id64\"");
     space.id64 = integer<std::uint64_t>(*id, where + ".id64");
-    if (auto uuid = member(object, "uuid")) space.uuid = string(*uuid, where + ".uuid");
+    if (auto uuid = member(object, "uuid")) space.uuid = session_file::text(*uuid, where + ".uuid");
     if (auto type = member(object, "type")) space.type = integer<int>(*type, where + ".type");
-    if (auto title = member(object, "title")) space.fullScreenTitle = string(*title, where + ".title");
+    if (auto title = member(object, "title")) space.fullScreenTitle = session_file::text(*title, where + ".title");
     return space;
 }
 
 SimDisplay parseDisplay(const Value& value, const std::string& where) {
-    const Dictionary& object = requireObject(value, where);
+    const Dictionary& object = session_file::object(value, where);
     SimDisplay display;
     auto id = member(object, "id");
     if (!id) fail(where, "needs \"id\"");
     display.id = integer<std::uint32_t>(*id, where + ".id");
     if (auto uuid = member(object, "uuid")) {
-        if (!uuid->isNull()) display.uuid = string(*uuid, where + ".uuid");
+        if (!uuid->isNull()) display.uuid = session_file::text(*uuid, where + ".uuid");
     }
-    if (auto name = member(object, "name")) display.name = string(*name, where + ".name");
+    if (auto name = member(object, "name")) display.name = session_file::text(*name, where + ".name");
     auto bounds = member(object, "bounds");
     if (!bounds) fail(where, "needs \"bounds\"");
     display.bounds = rect(*bounds, where + ".bounds");
     if (auto scale = member(object, "scale")) display.scale = number(*scale, where + ".scale");
     if (auto flag = member(object, "hasScreenNumber")) display.hasScreenNumber = boolean(*flag, where + ".hasScreenNumber");
     if (auto spaces = member(object, "spaces")) {
-        const Array& list = requireArray(*spaces, where + ".spaces");
+        const Array& list = session_file::array(*spaces, where + ".spaces");
         for (size_t i = 0; i < list.size(); ++i)
             display.spaces.push_back(parseSpace(list[i], where + ".spaces[" + std::to_string(i) + "]"));
     }
@@ -227,34 +189,34 @@ SimDisplay parseDisplay(const Value& value, const std::string& where) {
 }
 
 SimApplication parseApplication(const Value& value, const std::string& where) {
-    const Dictionary& object = requireObject(value, where);
+    const Dictionary& object = session_file::object(value, where);
     SimApplication app;
     auto pid = member(object, "pid");
     if (!pid) fail(where, "needs \"pid\"");
     app.pid = integer<std::int32_t>(*pid, where + ".pid");
-    if (auto v = member(object, "bundleID")) app.bundleIdentifier = string(*v, where + ".bundleID");
-    if (auto v = member(object, "name")) app.name = string(*v, where + ".name");
-    if (auto v = member(object, "bundleURL")) app.bundleURL = string(*v, where + ".bundleURL");
-    if (auto v = member(object, "policy")) app.policy = policy(string(*v, where + ".policy"), where + ".policy");
+    if (auto v = member(object, "bundleID")) app.bundleIdentifier = session_file::text(*v, where + ".bundleID");
+    if (auto v = member(object, "name")) app.name = session_file::text(*v, where + ".name");
+    if (auto v = member(object, "bundleURL")) app.bundleURL = session_file::text(*v, where + ".bundleURL");
+    if (auto v = member(object, "policy")) app.policy = policy(session_file::text(*v, where + ".policy"), where + ".policy");
     if (auto v = member(object, "hidden")) app.hidden = boolean(*v, where + ".hidden");
     return app;
 }
 
 SimWindow parseWindow(const Value& value, const std::string& where) {
-    const Dictionary& object = requireObject(value, where);
+    const Dictionary& object = session_file::object(value, where);
     SimWindow window;
     auto id = member(object, "id");
     auto pid = member(object, "pid");
     if (!id || !pid) fail(where, "needs \"id\" and \"pid\"");
     window.id = integer<std::uint32_t>(*id, where + ".id");
     window.pid = integer<std::int32_t>(*pid, where + ".pid");
-    if (auto v = member(object, "title")) window.title = string(*v, where + ".title");
+    if (auto v = member(object, "title")) window.title = session_file::text(*v, where + ".title");
     if (auto v = member(object, "layer")) window.layer = integer<int>(*v, where + ".layer");
     if (auto v = member(object, "bounds")) window.bounds = rect(*v, where + ".bounds");
     if (auto v = member(object, "alpha")) window.alpha = number(*v, where + ".alpha");
     if (auto v = member(object, "minimized")) window.minimized = boolean(*v, where + ".minimized");
     if (auto v = member(object, "spaces"))
-        for (const auto& space : requireArray(*v, where + ".spaces"))
+        for (const auto& space : session_file::array(*v, where + ".spaces"))
             window.spaces.push_back(integer<std::uint64_t>(space, where + ".spaces"));
     return window;
 }
@@ -264,11 +226,11 @@ SimWindow parseWindow(const Value& value, const std::string& where) {
 void SimulatedSession::load(std::string_view sessionJson) {
     auto parsed = json::parse(sessionJson);
     if (!parsed) throw Error("The session file is not valid JSON.");
-    const Dictionary& root = requireObject(*parsed, "the top level");
+    const Dictionary& root = session_file::object(*parsed, "the top level");
 
     if (auto system = member(root, "system")) {
-        const Dictionary& object = requireObject(*system, "\"system\"");
-        if (auto v = member(object, "osVersion")) system_.osVersion = string(*v, "system.osVersion");
+        const Dictionary& object = session_file::object(*system, "\"system\"");
+        if (auto v = member(object, "osVersion")) system_.osVersion = session_file::text(*v, "system.osVersion");
         if (auto v = member(object, "processID")) system_.processID = integer<std::int32_t>(*v, "system.processID");
         if (auto v = member(object, "userID")) system_.uid = integer<std::uint32_t>(*v, "system.userID");
         if (auto v = member(object, "accessibilityTrusted")) accessibilityTrusted = boolean(*v, "system.accessibilityTrusted");
@@ -277,46 +239,46 @@ void SimulatedSession::load(std::string_view sessionJson) {
     }
     if (auto list = member(root, "displays")) {
         displays.clear();
-        const Array& items = requireArray(*list, "\"displays\"");
+        const Array& items = session_file::array(*list, "\"displays\"");
         for (size_t i = 0; i < items.size(); ++i)
             displays.push_back(parseDisplay(items[i], "displays[" + std::to_string(i) + "]"));
     }
     if (auto list = member(root, "screenOrder")) {
         screenOrder.clear();
-        for (const auto& id : requireArray(*list, "\"screenOrder\""))
+        for (const auto& id : session_file::array(*list, "\"screenOrder\""))
             screenOrder.push_back(integer<std::uint32_t>(id, "screenOrder"));
     }
     if (auto list = member(root, "applications")) {
         applications.clear();
-        const Array& items = requireArray(*list, "\"applications\"");
+        const Array& items = session_file::array(*list, "\"applications\"");
         for (size_t i = 0; i < items.size(); ++i)
             applications.push_back(parseApplication(items[i], "applications[" + std::to_string(i) + "]"));
     }
     if (auto list = member(root, "windows")) {
         windows.clear();
-        const Array& items = requireArray(*list, "\"windows\"");
+        const Array& items = session_file::array(*list, "\"windows\"");
         for (size_t i = 0; i < items.size(); ++i)
             windows.push_back(parseWindow(items[i], "windows[" + std::to_string(i) + "]"));
     }
     if (auto v = member(root, "frontmost")) frontmostPID = integer<std::int32_t>(*v, "frontmost");
     if (auto mc = member(root, "missionControl")) {
-        const Dictionary& object = requireObject(*mc, "\"missionControl\"");
+        const Dictionary& object = session_file::object(*mc, "\"missionControl\"");
         if (auto v = member(object, "open")) missionControlOpen = boolean(*v, "missionControl.open");
         if (auto v = member(object, "expanded")) spacesBarExpanded = boolean(*v, "missionControl.expanded");
     }
     if (auto login = member(root, "session")) {
-        const Dictionary& object = requireObject(*login, "\"session\"");
+        const Dictionary& object = session_file::object(*login, "\"session\"");
         if (auto v = member(object, "present")) loginSession.present = boolean(*v, "session.present");
         if (auto v = member(object, "onConsole")) loginSession.onConsole = boolean(*v, "session.onConsole");
         if (auto v = member(object, "loginDone")) loginSession.loginDone = boolean(*v, "session.loginDone");
         if (auto v = member(object, "locked")) loginSession.locked = boolean(*v, "session.locked");
     }
     if (auto sky = member(root, "skyLight")) {
-        const Dictionary& object = requireObject(*sky, "\"skyLight\"");
+        const Dictionary& object = session_file::object(*sky, "\"skyLight\"");
         if (auto v = member(object, "available")) skyLight.available = boolean(*v, "skyLight.available");
         if (auto v = member(object, "missingSymbols"))
-            for (const auto& name : requireArray(*v, "skyLight.missingSymbols"))
-                skyLight.missingSymbols.insert(string(name, "skyLight.missingSymbols"));
+            for (const auto& name : session_file::array(*v, "skyLight.missingSymbols"))
+                skyLight.missingSymbols.insert(session_file::text(name, "skyLight.missingSymbols"));
         if (auto v = member(object, "managedDisplaySpaces")) {
             TreeBuilder decoder{*this, 0, {}, {}, {}};
             skyLight.managedDisplaySpaces =
@@ -328,17 +290,17 @@ void SimulatedSession::load(std::string_view sessionJson) {
         windowListOverride = v->isNull() ? std::optional<Value>() : std::optional<Value>(decoder.decode(*v, "windowList"));
     }
     if (auto ax = member(root, "accessibility")) {
-        const Dictionary& object = requireObject(*ax, "\"accessibility\"");
+        const Dictionary& object = session_file::object(*ax, "\"accessibility\"");
         if (auto trees = member(object, "trees")) {
-            const Array& items = requireArray(*trees, "accessibility.trees");
+            const Array& items = session_file::array(*trees, "accessibility.trees");
             for (size_t i = 0; i < items.size(); ++i) {
                 const std::string where = "accessibility.trees[" + std::to_string(i) + "]";
-                const Dictionary& tree = requireObject(items[i], where);
+                const Dictionary& tree = session_file::object(items[i], where);
                 std::int32_t pid = 0;
                 if (auto v = member(tree, "pid")) {
                     pid = integer<std::int32_t>(*v, where + ".pid");
                 } else if (auto v = member(tree, "bundleID")) {
-                    const auto* app = applicationWithBundleID(string(*v, where + ".bundleID"));
+                    const auto* app = applicationWithBundleID(session_file::text(*v, where + ".bundleID"));
                     if (!app) fail(where + ".bundleID", "names no application of the session");
                     pid = app->pid;
                 } else {
@@ -354,7 +316,7 @@ void SimulatedSession::load(std::string_view sessionJson) {
     }
     if (auto v = member(root, "defaults")) {
         Dictionary values;
-        for (const auto& [key, item] : requireObject(*v, "\"defaults\"")) values[key] = decodeDefaultsValue(item);
+        for (const auto& [key, item] : session_file::object(*v, "\"defaults\"")) values[key] = decodeDefaultsValue(item);
         for (auto& [key, item] : values) defaults_->set(key, std::move(item));
     }
     loadKeyboardSections(root);

@@ -5,50 +5,13 @@
 #include "platform/sim/sim_hot_keys.h"
 #include "platform/sim/sim_keyboard_layouts.h"
 #include "platform/sim/sim_login_items.h"
+#include "platform/sim/session_file_reading.h"
 #include "platform/sim/simulated_session.h"
 #include "support/error.h"
 
 namespace tarnwick::sim {
 
-namespace {
-
-[[noreturn]] void fail(const std::string& where, const std::string& what) {
-    throw Error("The session file is not valid: " + where + " " + what + ".");
-}
-
-const Dictionary& object(const Value& value, const std::string& where) {
-    if (!value.asDictionary()) fail(where, "must be an object");
-    return *value.asDictionary();
-}
-
-const Value* member(const Dictionary& dictionary, const char* key) {
-    auto it = dictionary.find(key);
-    return it == dictionary.end() ? nullptr : &it->second;
-}
-
-std::int32_t status(const Value& value, const std::string& where) {
-    auto n = value.toInt32();
-    if (!value.isNumber() || !n) fail(where, "must be a whole number");
-    return *n;
-}
-
-std::uint32_t unsigned32(const Value& value, const std::string& where) {
-    auto n = value.toUInt32();
-    if (!value.isNumber() || !n) fail(where, "must be a whole number from 0 to 4294967295");
-    return *n;
-}
-
-std::string text(const Value& value, const std::string& where) {
-    if (!value.asString()) fail(where, "must be a string");
-    return *value.asString();
-}
-
-bool boolean(const Value& value, const std::string& where) {
-    if (!value.isBool()) fail(where, "must be true or false");
-    return *value.asBool();
-}
-
-}  // namespace
+using namespace session_file;
 
 void SimulatedSession::loadKeyboardSections(const Dictionary& root) {
     if (auto section = member(root, "hotKeys")) {
