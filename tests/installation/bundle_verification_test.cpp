@@ -23,18 +23,18 @@ protected:
 };
 
 TEST_F(BundleVerificationTest, BuildNumbersAreStrictDecimalIntegersOfAtLeastOne) {
-    EXPECT_EQ(build(makeBundle(temp / "a.app", BundleSpec().withVersion("42"))), 42);
-    EXPECT_EQ(build(makeBundle(temp / "b.app", BundleSpec().withVersion("+42"))), 42);
-    EXPECT_EQ(build(makeBundle(temp / "c.app", BundleSpec().withVersion("9223372036854775807"))), INT64_MAX);
+    EXPECT_EQ(build(makeBundle(temp / "a.app", BundleRecipe().withVersion("42"))), 42);
+    EXPECT_EQ(build(makeBundle(temp / "b.app", BundleRecipe().withVersion("+42"))), 42);
+    EXPECT_EQ(build(makeBundle(temp / "c.app", BundleRecipe().withVersion("9223372036854775807"))), INT64_MAX);
     int index = 0;
     for (const char* bad : {"0", "-3", "1.2", " 42", "42a", "", "+", "9223372036854775808", "٤٢"}) {
-        auto bundle = makeBundle(temp / ("bad" + std::to_string(index++) + ".app"), BundleSpec().withVersion(bad));
+        auto bundle = makeBundle(temp / ("bad" + std::to_string(index++) + ".app"), BundleRecipe().withVersion(bad));
         EXPECT_THROW(build(bundle), ApplicationInstallationError) << "\"" << bad << "\"";
     }
 }
 
 TEST_F(BundleVerificationTest, IdentifierMustMatchExactly) {
-    EXPECT_THROW(build(makeBundle(temp / "a.app", BundleSpec().withIdentifier("local.orlenbay.tarnwick"))),
+    EXPECT_THROW(build(makeBundle(temp / "a.app", BundleRecipe().withIdentifier("local.orlenbay.tarnwick"))),
                  ApplicationInstallationError);
     auto bundle = makeBundle(temp / "b.app");
     files::writeAtomically(bundle / platform::kBundleManifestPath, R"(["not", "a", "dictionary"])");
@@ -68,8 +68,8 @@ TEST_F(BundleVerificationTest, OnlyIntactCopiesSignedByTheSameSignerPass) {
 
     sim::SigningIdentity stranger;
     stranger.signer = "Developer ID Application: Someone Else (ZZZZZZZZZZ)";
-    expectInvalid(makeBundle(temp / "foreign.app", BundleSpec().withIdentity(stranger)));
-    expectInvalid(makeBundle(temp / "unsigned.app", BundleSpec().unsignedCopy()));
+    expectInvalid(makeBundle(temp / "foreign.app", BundleRecipe().withIdentity(stranger)));
+    expectInvalid(makeBundle(temp / "unsigned.app", BundleRecipe().unsignedCopy()));
 
     auto tampered = makeBundle(temp / "tampered.app");
     files::writeAtomically(tampered / "Contents/MacOS/Tarnwick", "#!something else\n");
@@ -81,15 +81,15 @@ TEST_F(BundleVerificationTest, OnlyIntactCopiesSignedByTheSameSignerPass) {
 
     sim::SigningIdentity oneArchBroken;
     oneArchBroken.architectures["x86_64"] = false;
-    expectInvalid(makeBundle(temp / "arch.app", BundleSpec().withIdentity(oneArchBroken)));
+    expectInvalid(makeBundle(temp / "arch.app", BundleRecipe().withIdentity(oneArchBroken)));
 }
 
 TEST_F(BundleVerificationTest, NestedCodeAndLinksLeavingTheBundleAreChecked) {
     auto bundle = temp / "nested.app";
-    makeBundle(bundle / "Contents/Frameworks/Updater.app", BundleSpec().withIdentifier("local.orlenbay.Updater"));
+    makeBundle(bundle / "Contents/Frameworks/Updater.app", BundleRecipe().withIdentifier("local.orlenbay.Updater"));
     sim::SigningIdentity identity;
     identity.nestedCode = {"Contents/Frameworks/Updater.app"};
-    makeBundle(bundle, BundleSpec().withIdentity(identity));
+    makeBundle(bundle, BundleRecipe().withIdentity(identity));
     EXPECT_NO_THROW(verifyBundle(bundle, requirement));
     files::writeAtomically(bundle / "Contents/Frameworks/Updater.app/Contents/MacOS/Tarnwick", "changed");
     expectInvalid(bundle);

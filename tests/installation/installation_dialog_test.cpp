@@ -95,7 +95,7 @@ TEST_F(InstallationDialogTest, TheCopyOnTheImageInstallsOpensTheInstalledCopyAnd
 }
 
 TEST_F(InstallationDialogTest, AnOlderInstalledCopyIsQuitAndReplaced) {
-    makeBundle(installed, BundleSpec().withVersion("5"));
+    makeBundle(installed, BundleRecipe().withVersion("5"));
     running(3000, installed);
     launch({"Install and Open"});
     EXPECT_EQ(messages(), std::vector<std::string>{"Install Tarnwick"});
@@ -108,8 +108,8 @@ TEST_F(InstallationDialogTest, AnOlderInstalledCopyIsQuitAndReplaced) {
 }
 
 TEST_F(InstallationDialogTest, ACopyOfTheSameOrANewerBuildIsOpenedInsteadOfReplaced) {
-    makeBundle(userApplications / "Tarnwick.app", BundleSpec().withVersion("7"));
-    makeBundle(installed, BundleSpec().withVersion("7"));
+    makeBundle(userApplications / "Tarnwick.app", BundleRecipe().withVersion("7"));
+    makeBundle(installed, BundleRecipe().withVersion("7"));
     running(3000, userApplications / "Tarnwick.app");
     launch({"Open Tarnwick"});
     ASSERT_EQ(messages(), std::vector<std::string>{"Tarnwick is already installed"});
@@ -124,8 +124,8 @@ TEST_F(InstallationDialogTest, ACopyOfTheSameOrANewerBuildIsOpenedInsteadOfRepla
 }
 
 TEST_F(InstallationDialogTest, TheHigherInstalledBuildIsOpened) {
-    makeBundle(userApplications / "Tarnwick.app", BundleSpec().withVersion("7"));
-    makeBundle(installed, BundleSpec().withVersion("8"));
+    makeBundle(userApplications / "Tarnwick.app", BundleRecipe().withVersion("7"));
+    makeBundle(installed, BundleRecipe().withVersion("8"));
     launch({"Open Tarnwick"});
     EXPECT_EQ(env.session.launchServices.requests.at(0).bundle, installed);
 }
@@ -138,7 +138,7 @@ TEST_F(InstallationDialogTest, WithoutWriteAccessToApplicationsTheUsersFolderIsC
 }
 
 TEST_F(InstallationDialogTest, ACopyThatRefusesToQuitIsReportedAndTryAgainAsksAfresh) {
-    makeBundle(installed, BundleSpec().withVersion("5"));
+    makeBundle(installed, BundleRecipe().withVersion("5"));
     running(3000, installed, sim::SimQuitAnswer::refuse);
     launch({"Install and Open", "Try Again", "escape"});
     ASSERT_EQ(messages(), (std::vector<std::string>{"Install Tarnwick", "Tarnwick couldn\u2019t be installed",
@@ -152,7 +152,7 @@ TEST_F(InstallationDialogTest, ACopyThatRefusesToQuitIsReportedAndTryAgainAsksAf
 }
 
 TEST_F(InstallationDialogTest, ACopyStillRunningAfterTenSecondsIsReportedAndLeftInPlace) {
-    makeBundle(installed, BundleSpec().withVersion("5"));
+    makeBundle(installed, BundleRecipe().withVersion("5"));
     running(3000, installed, sim::SimQuitAnswer::ignore);
     const double start = env.clock.uptime();
     launch({"Install and Open", "Quit"});
@@ -166,7 +166,7 @@ TEST_F(InstallationDialogTest, ACopyStillRunningAfterTenSecondsIsReportedAndLeft
 }
 
 TEST_F(InstallationDialogTest, ATemporaryCopyLaunchedInsteadIsQuitAndTheInstallationUndone) {
-    makeBundle(installed, BundleSpec().withVersion("5"));
+    makeBundle(installed, BundleRecipe().withVersion("5"));
     const fs::path translocated =
         makeBundle(env.session.machinePath("/private/var/folders/xy/AppTranslocation/Tarnwick.app"));
     env.session.launchServices.launchesFrom = translocated;
@@ -188,7 +188,7 @@ TEST_F(InstallationDialogTest, ForgedCopiesAreNeverInstalledNorReplaced) {
     // A destination signed by someone else is never replaced.
     sim::SigningIdentity stranger;
     stranger.signer = "Developer ID Application: Mallory (MMMMMMMMMM)";
-    makeBundle(installed, BundleSpec().withVersion("5").withIdentity(stranger));
+    makeBundle(installed, BundleRecipe().withVersion("5").withIdentity(stranger));
     launch({"Install and Open", "Quit"});
     EXPECT_EQ(alert(1).alert.informativeText,
               std::string("The app could not be verified. Download a fresh copy of Tarnwick.") + kFinderHint);
@@ -248,7 +248,7 @@ TEST_F(InstallationDialogTest, TheBootstrapAsksOnlyWhenInstallationIsOnAndTheCop
     for (auto flag : {std::optional<Value>(Value(false)), std::optional<Value>()}) {
         const fs::path downloaded = env.home.path() / "Downloads/Tarnwick.app";
         fs::remove_all(downloaded);
-        makeBundle(downloaded, BundleSpec().withRequireInstallation(flag));
+        makeBundle(downloaded, BundleRecipe().withRequireInstallation(flag));
         env.session.fileSystem.mainBundle = downloaded;
         EXPECT_FALSE(ApplicationInstallationBootstrap::delegateIfNeeded());
     }

@@ -21,53 +21,53 @@ namespace tarnwick::installation_test {
 
 namespace fs = std::filesystem;
 
-struct BundleSpec {
+struct BundleRecipe {
     std::string identifier = kApplicationBundleIdentifier;
     std::string version = "7";
     std::optional<Value> requireInstallation = Value(true);
     bool sign = true;
     sim::SigningIdentity identity;
 
-    BundleSpec& withVersion(std::string value) {
+    BundleRecipe& withVersion(std::string value) {
         version = std::move(value);
         return *this;
     }
-    BundleSpec& withIdentifier(std::string value) {
+    BundleRecipe& withIdentifier(std::string value) {
         identifier = std::move(value);
         return *this;
     }
-    BundleSpec& withRequireInstallation(std::optional<Value> value) {
+    BundleRecipe& withRequireInstallation(std::optional<Value> value) {
         requireInstallation = std::move(value);
         return *this;
     }
-    BundleSpec& withIdentity(sim::SigningIdentity value) {
+    BundleRecipe& withIdentity(sim::SigningIdentity value) {
         identity = std::move(value);
         return *this;
     }
-    BundleSpec& unsignedCopy() {
+    BundleRecipe& unsignedCopy() {
         sign = false;
         return *this;
     }
 };
 
 // A real app bundle: a manifest, an executable, a resource and a link to it, signed.
-inline fs::path makeBundle(const fs::path& at, const BundleSpec& spec = {}) {
+inline fs::path makeBundle(const fs::path& at, const BundleRecipe& recipe = {}) {
     files::createDirectories(at / "Contents/MacOS");
     files::createDirectories(at / "Contents/Resources/en.lproj");
     Value manifest;
-    manifest["CFBundleIdentifier"] = spec.identifier;
-    manifest["CFBundleVersion"] = spec.version;
+    manifest["CFBundleIdentifier"] = recipe.identifier;
+    manifest["CFBundleVersion"] = recipe.version;
     manifest["CFBundleExecutable"] = "Tarnwick";
     manifest["CFBundleName"] = "Tarnwick";
-    if (spec.requireInstallation) manifest[kRequireInstallationKey] = *spec.requireInstallation;
+    if (recipe.requireInstallation) manifest[kRequireInstallationKey] = *recipe.requireInstallation;
     files::writeAtomically(at / platform::kBundleManifestPath, *json::write(manifest, json::Style::pretty));
-    files::writeAtomically(at / "Contents/MacOS/Tarnwick", "#!tarnwick " + spec.version + "\n");
+    files::writeAtomically(at / "Contents/MacOS/Tarnwick", "#!tarnwick " + recipe.version + "\n");
     fs::permissions(at / "Contents/MacOS/Tarnwick",
                     fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
     files::writeAtomically(at / "Contents/Resources/en.lproj/Localizable.strings", "\"Install\" = \"Install\";\n");
     std::error_code ignored;
     fs::create_directory_symlink("en.lproj", at / "Contents/Resources/Current", ignored);
-    if (spec.sign) sim::SimCodeSigning::sign(at, spec.identity);
+    if (recipe.sign) sim::SimCodeSigning::sign(at, recipe.identity);
     return at;
 }
 
@@ -100,12 +100,12 @@ T run(testkit::TestEnvironment& env, Task<T> task, double limit = 120) {
 }
 
 // A read-only disk image attached at "/Volumes/Tarnwick" holding a copy of the app.
-inline sim::SimDiskImage& attachInstallerImage(testkit::TestEnvironment& env, const BundleSpec& spec = {}) {
+inline sim::SimDiskImage& attachInstallerImage(testkit::TestEnvironment& env, const BundleRecipe& recipe = {}) {
     sim::SimDiskImage image;
     image.imagePath = env.home.path() / "Downloads/Tarnwick-7.dmg";
     image.mountPoint = env.session.machinePath("/Volumes/Tarnwick");
     image.volumeUUID = "0E6C9B52-8D1F-4C3A-B7E2-91A45F3D6C08";
-    makeBundle(image.mountPoint / "Tarnwick.app", spec);
+    makeBundle(image.mountPoint / "Tarnwick.app", recipe);
     env.session.diskImageTool.images.push_back(image);
     return env.session.diskImageTool.images.back();
 }

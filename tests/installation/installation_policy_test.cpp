@@ -69,11 +69,11 @@ TEST_F(InstallationPolicyTest, BuildsAndFolderChoice) {
 TEST_F(InstallationPolicyTest, OnlyABooleanTrueSwitchesInstallationOn) {
     EXPECT_TRUE(installationEnabled(platform::Bundle(makeBundle(root / "a/Tarnwick.app"))));
     EXPECT_FALSE(installationEnabled(
-        platform::Bundle(makeBundle(root / "b/Tarnwick.app", BundleSpec().withRequireInstallation(Value(1))))));
+        platform::Bundle(makeBundle(root / "b/Tarnwick.app", BundleRecipe().withRequireInstallation(Value(1))))));
     EXPECT_FALSE(installationEnabled(
-        platform::Bundle(makeBundle(root / "c/Tarnwick.app", BundleSpec().withRequireInstallation(Value("YES"))))));
+        platform::Bundle(makeBundle(root / "c/Tarnwick.app", BundleRecipe().withRequireInstallation(Value("YES"))))));
     EXPECT_FALSE(installationEnabled(
-        platform::Bundle(makeBundle(root / "d/Tarnwick.app", BundleSpec().withRequireInstallation(std::nullopt)))));
+        platform::Bundle(makeBundle(root / "d/Tarnwick.app", BundleRecipe().withRequireInstallation(std::nullopt)))));
     EXPECT_FALSE(installationEnabled(platform::Bundle(root / "missing/Tarnwick.app")));
 }
 

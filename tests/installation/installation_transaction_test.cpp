@@ -69,7 +69,7 @@ TEST_F(InstallationTransactionTest, AFreshInstallCopiesTheSourceKeepingLinksAndP
 }
 
 TEST_F(InstallationTransactionTest, ReplacingAnOlderCopyParksItUntilFinishOrRollback) {
-    makeBundle(destination, BundleSpec().withVersion("5"));
+    makeBundle(destination, BundleRecipe().withVersion("5"));
     const auto old = identity(destination);
     Transaction transaction;
     Receipt receipt = install(transaction);
@@ -118,7 +118,7 @@ TEST_F(InstallationTransactionTest, UnsafeOrForeignDestinationsAreRefusedBeforeA
     EXPECT_TRUE(isLink(destination));
 
     fs::remove(destination);
-    makeBundle(destination, BundleSpec().withIdentifier("com.example.Other"));
+    makeBundle(destination, BundleRecipe().withIdentifier("com.example.Other"));
     const auto foreign = identity(destination);
     expectCase(ApplicationInstallationError::Case::invalidApplication);
     EXPECT_EQ(identity(destination), foreign);
@@ -139,12 +139,12 @@ TEST_F(InstallationTransactionTest, UnsafeOrForeignDestinationsAreRefusedBeforeA
 }
 
 TEST_F(InstallationTransactionTest, ADestinationReplacedWhileOtherCopiesQuitIsLeftAlone) {
-    makeBundle(destination, BundleSpec().withVersion("5"));
+    makeBundle(destination, BundleRecipe().withVersion("5"));
     Transaction transaction;
     fs::path intruder = applications / "elsewhere";
     auto replace = [&]() -> Task<void> {
         fs::rename(destination, intruder);
-        makeBundle(destination, BundleSpec().withVersion("9"));
+        makeBundle(destination, BundleRecipe().withVersion("9"));
         co_return;
     };
     try {
@@ -203,7 +203,7 @@ TEST_F(InstallationTransactionTest, AFailureAtEveryStepLeavesThePreviousCopyWork
     for (const auto& step : steps) {
         SCOPED_TRACE(step.name);
         fs::remove_all(applications);
-        makeBundle(destination, BundleSpec().withVersion("5"));
+        makeBundle(destination, BundleRecipe().withVersion("5"));
         const auto old = identity(destination);
         scripted.before = nullptr;
         refuse = nullptr;
@@ -217,7 +217,7 @@ TEST_F(InstallationTransactionTest, AFailureAtEveryStepLeavesThePreviousCopyWork
 }
 
 TEST_F(InstallationTransactionTest, CancellationWhileOtherCopiesQuitUndoesTheStaging) {
-    makeBundle(destination, BundleSpec().withVersion("5"));
+    makeBundle(destination, BundleRecipe().withVersion("5"));
     const auto old = identity(destination);
     Transaction transaction;
     auto handle = spawn(env.loop, transaction.install(
@@ -232,7 +232,7 @@ TEST_F(InstallationTransactionTest, CancellationWhileOtherCopiesQuitUndoesTheSta
 }
 
 TEST_F(InstallationTransactionTest, ARollbackThatCannotRestoreThePreviousCopyKeepsTheNewOne) {
-    makeBundle(destination, BundleSpec().withVersion("5"));
+    makeBundle(destination, BundleRecipe().withVersion("5"));
     Transaction transaction(&scripted);
     Receipt receipt = install(transaction);
     const auto installed = identity(destination);
@@ -240,7 +240,7 @@ TEST_F(InstallationTransactionTest, ARollbackThatCannotRestoreThePreviousCopyKee
     // The parked copy was swapped: nothing is moved, the new copy keeps working.
     const fs::path parked = *receipt.previous();
     fs::rename(parked, receipt.workspace() / "held");
-    makeBundle(parked, BundleSpec().withVersion("3"));
+    makeBundle(parked, BundleRecipe().withVersion("3"));
     EXPECT_THROW(receipt.rollback(), ApplicationInstallationError);
     EXPECT_EQ(identity(destination), installed);
     EXPECT_FALSE(receipt.completed());
@@ -267,7 +267,7 @@ TEST_F(InstallationTransactionTest, RollbackLeavesAForeignItemAtTheDestination) 
     Receipt receipt = install(transaction);
     // Moved aside rather than deleted, so its file number cannot be reused for the newcomer.
     fs::rename(destination, applications / "aside");
-    makeBundle(destination, BundleSpec().withVersion("9"));
+    makeBundle(destination, BundleRecipe().withVersion("9"));
     const auto foreign = identity(destination);
     EXPECT_THROW(receipt.rollback(), ApplicationInstallationError);
     EXPECT_EQ(identity(destination), foreign);
@@ -302,7 +302,7 @@ public:
 };
 
 TEST_F(InstallationFlowTest, OpensTheInstalledCopyAndFinishes) {
-    makeBundle(destination, BundleSpec().withVersion("5"));
+    makeBundle(destination, BundleRecipe().withVersion("5"));
     Transaction transaction;
     int result =
         run(env, ApplicationInstallationFlow::install<int>(transaction, source, destination, verify(), stop(), open()));
@@ -313,12 +313,12 @@ TEST_F(InstallationFlowTest, OpensTheInstalledCopyAndFinishes) {
 }
 
 TEST_F(InstallationFlowTest, AFailedOpenRollsBackAndReopensTheQuitCopies) {
-    makeBundle(destination, BundleSpec().withVersion("5"));
+    makeBundle(destination, BundleRecipe().withVersion("5"));
     const auto old = identity(destination);
     const fs::path other = env.home.path() / "Applications/Tarnwick.app";
-    makeBundle(other, BundleSpec().withVersion("6"));
+    makeBundle(other, BundleRecipe().withVersion("6"));
     const fs::path broken = env.home.path() / "Applications/Broken/Tarnwick.app";
-    makeBundle(broken, BundleSpec().unsignedCopy());
+    makeBundle(broken, BundleRecipe().unsignedCopy());
     quit = {broken, other, destination};
     openFails = true;
     Transaction transaction;
@@ -332,7 +332,7 @@ TEST_F(InstallationFlowTest, AFailedOpenRollsBackAndReopensTheQuitCopies) {
 }
 
 TEST_F(InstallationFlowTest, AFinishThatCannotRemoveThePreviousCopyStillSucceeds) {
-    makeBundle(destination, BundleSpec().withVersion("5"));
+    makeBundle(destination, BundleRecipe().withVersion("5"));
     scripted.before = [](auto& op, auto& from, auto&) {
         if (op == "remove" && from.filename() == "Previous.app") throw diskFailure();
     };

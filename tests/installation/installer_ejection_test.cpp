@@ -146,7 +146,7 @@ TEST_F(InstallerEjectionTest, MalformedOrForeignRequestsAreRejectedWithoutWaitin
     env.session.fileSystem.mainBundle = volume / "Tarnwick.app";
     EXPECT_EQ(finish(arguments()), Outcome::rejected);
     env.session.fileSystem.mainBundle = installed;
-    makeBundle(installed, BundleSpec().withRequireInstallation(Value(false)));
+    makeBundle(installed, BundleRecipe().withRequireInstallation(Value(false)));
     EXPECT_EQ(finish(arguments()), Outcome::rejected);
     EXPECT_TRUE(disk.attached);
 }

@@ -83,8 +83,8 @@ struct TreeBuilder {
 
     // A node: {"name": "...", "attributes": {...}, "errors": {...}, "latency": {...},
     // "settable": [...], "children": [nodes], "windows": [nodes], "windowID": n}.
-    std::uint64_t build(const Value& spec, const std::string& where) {
-        const Dictionary& object = session_file::object(spec, where);
+    std::uint64_t build(const Value& nodeDescription, const std::string& where) {
+        const Dictionary& object = session_file::object(nodeDescription, where);
         AXNode& node = session.makeNode(pid);
         const auto id = node.id;
         created.push_back(id);
