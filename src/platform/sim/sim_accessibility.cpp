@@ -122,7 +122,8 @@ platform::AXError SimAccessibility::setAttributeValue(ElementRef element, const 
     if (!deliver(element.id, it->second.latency)) return ax::kCannotComplete;
     if (!it->second.settable) return ax::kFailure;
     if (node->onSet) {
-        auto status = node->onSet(attribute, value);
+        auto onSet = node->onSet;  // the write may rebuild the tree and replace the handler
+        auto status = onSet(attribute, value);
         if (status != ax::kSuccess) return status;
     }
     if (AXNode* again = session_.findNode(element.id))  // the write may have rebuilt the tree
