@@ -104,17 +104,30 @@ bool isDesktopTitle(std::string_view title) {
 }
 
 std::string uppercased(std::string_view input) {
-    return mapCase(input, [](char32_t c) -> char32_t {
+    std::string upper = mapCase(input, [](char32_t c) -> char32_t {
         if (c >= 'a' && c <= 'z') return c - 32;
         if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 32;
+        if (c == 0xFF) return 0x178;
+        if (c >= 0x3B1 && c <= 0x3C9) return c == 0x3C2 ? 0x3A3 : c - 0x20;  // Greek, final sigma too
+        if (c >= 0x430 && c <= 0x44F) return c - 0x20;                       // Cyrillic
+        if (c >= 0x450 && c <= 0x45F) return c - 0x50;
         return c;
     });
+    // "ß" has no single capital: it becomes "SS".
+    constexpr std::string_view sharpS = "\u00DF";
+    for (size_t at = upper.find(sharpS); at != std::string::npos; at = upper.find(sharpS, at + 2))
+        upper.replace(at, sharpS.size(), "SS");
+    return upper;
 }
 
 std::string lowercased(std::string_view input) {
     return mapCase(input, [](char32_t c) -> char32_t {
         if (c >= 'A' && c <= 'Z') return c + 32;
         if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 32;
+        if (c == 0x178) return 0xFF;
+        if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 0x20;  // Greek
+        if (c >= 0x410 && c <= 0x42F) return c + 0x20;                // Cyrillic
+        if (c >= 0x400 && c <= 0x40F) return c + 0x50;
         return c;
     });
 }

@@ -12,7 +12,8 @@ bool isBlank(std::string_view input);
 // "Desktop " followed by one or more ASCII digits and nothing else.
 bool isDesktopTitle(std::string_view title);
 
-// Upper- and lower-case mapping of ASCII and Latin-1 letters in UTF-8 text; other characters stay.
+// Upper- and lower-case mapping of ASCII, Latin-1, basic Greek and Cyrillic letters in UTF-8 text
+// ("ß" upper-cases to "SS"); other characters stay.
 std::string uppercased(std::string_view input);
 std::string lowercased(std::string_view input);
 

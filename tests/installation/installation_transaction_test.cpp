@@ -68,6 +68,19 @@ TEST_F(InstallationTransactionTest, AFreshInstallCopiesTheSourceKeepingLinksAndP
     EXPECT_EQ(listing(applications), std::vector<std::string>{"Tarnwick.app"});
 }
 
+TEST_F(InstallationTransactionTest, AnApplicationsFolderThatIsALinkIsInstalledThrough) {
+    const fs::path elsewhere = env.home.path() / "Apps";
+    files::createDirectories(elsewhere);
+    fs::create_directory_symlink(elsewhere, env.home.path() / "Applications");
+    const fs::path linked = env.home.path() / "Applications/Tarnwick.app";
+    Transaction transaction;
+    Receipt receipt = run(env, transaction.install(source, linked, nullptr, verify()));
+    receipt.finish();
+    EXPECT_EQ(versionOf(elsewhere / "Tarnwick.app"), "7");
+    EXPECT_TRUE(isLink(env.home.path() / "Applications"));
+    EXPECT_EQ(listing(elsewhere), std::vector<std::string>{"Tarnwick.app"});
+}
+
 TEST_F(InstallationTransactionTest, ReplacingAnOlderCopyParksItUntilFinishOrRollback) {
     makeBundle(destination, BundleRecipe().withVersion("5"));
     const auto old = identity(destination);

@@ -2,6 +2,7 @@
 
 #include "model/overview_shortcut.h"
 #include "platform/sim/sim_keyboard_layouts.h"
+#include "support/text.h"
 #include "testkit/test_environment.h"
 
 namespace tarnwick {
@@ -54,6 +55,10 @@ TEST(OverviewShortcutTest, DisplayNamesPutGlyphsInAFixedOrderBeforeTheUpperCased
     EXPECT_EQ((OverviewShortcut{36, kControl}).displayName(), "⌃↩");
     env.session.selectKeyboardLayout(layout_ids::kFrench);
     EXPECT_EQ((OverviewShortcut{19, kCommand}).displayName(), "⌘É");
+    // Upper case as the platform writes it: "ß" has no single capital; other scripts have theirs.
+    env.session.selectKeyboardLayout(layout_ids::kGerman);
+    EXPECT_EQ((OverviewShortcut{27, kCommand}).displayName(), "⌘SS");
+    EXPECT_EQ(text::uppercased("цїλς"), "ЦЇΛΣ");
 }
 
 TEST(OverviewShortcutTest, KeyNamesComeFromTheTableThenTheLayoutThenTheCode) {

@@ -176,7 +176,9 @@ void SimFileManager::createDirectory(const fs::path& path, bool withIntermediate
         std::error_code error;
         fs::create_directories(path, error);
         if (error) throw operationError("created", path, error.value());
-        if (!fs::is_directory(fs::symlink_status(path, error))) throw operationError("created", path, EEXIST);
+        // An existing folder, also one reached through a link (an Applications folder that is a
+        // link elsewhere), is what was asked for; anything else is in the way.
+        if (!fs::is_directory(fs::status(path, error))) throw operationError("created", path, EEXIST);
     } else if (::mkdir(path.c_str(), 0700) != 0) {
         throw operationError("created", path, errno);
     }
