@@ -9,7 +9,7 @@ namespace tarnwick {
 
 namespace {
 
-[[noreturn]] void fail(const char* message) { throw DesktopCatalogUnavailable(message); }
+[[noreturn]] void fail(const char* message) { throw DesktopCatalog::Unavailable(message); }
 
 // The descriptor a raw display belongs to: the first whose id matches ignoring case.
 // `lowercasedIDs` holds the descriptors' ids in lower case, in the same order.

@@ -50,7 +50,7 @@ const std::vector<MonitorDescriptor> kScreens = {{kDisplayA, "Built-in", Rect(0,
 std::string parseError(const Array& raw, const std::vector<MonitorDescriptor>& monitors = kScreens) {
     try {
         DesktopCatalog::parse(raw, monitors);
-    } catch (const DesktopCatalogUnavailable& error) {
+    } catch (const DesktopCatalog::Unavailable& error) {
         return error.what();
     }
     return "";
