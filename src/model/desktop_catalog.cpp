@@ -9,7 +9,7 @@ namespace tarnwick {
 
 namespace {
 
-[[noreturn]] void fail(const char* message) { throw DesktopCatalogUnavailable(message); }
+[[noreturn]] void fail(const char* message) { throw DesktopCatalog::Unavailable(message); }
 
 // The descriptor a raw display belongs to: the first whose id matches ignoring case.
 // `lowercasedIDs` holds the descriptors' ids in lower case, in the same order.
@@ -44,11 +44,11 @@ std::optional<std::uint64_t> currentSpaceOf(const Value& rawDisplay) {
     return id ? id->toUInt64() : std::nullopt;
 }
 
-// The space's type. Booleans, fractions, negative and out-of-range numbers are not a type the
-// window server uses, so they mean the data's format changed.
-std::uint64_t typeOf(const Value& space) {
+// The space's type: a whole number. Booleans, fractions and numbers beyond the integer range
+// mean the data's format changed; any other whole number is a kind of space.
+std::int64_t typeOf(const Value& space) {
     const auto* type = space.find("type");
-    auto value = type ? type->toUInt64() : std::nullopt;
+    auto value = type ? type->toInt64() : std::nullopt;
     if (!value) fail(DesktopCatalog::kInformationChanged);
     return *value;
 }

@@ -16,6 +16,9 @@ namespace tarnwick {
 // managed-display data, and relates it to the node dictionaries of Mission Control's
 // Accessibility tree. Pure functions; safe from any thread.
 struct DesktopCatalog {
+    // The error of the catalog (and of the names store): one complete user-facing message.
+    using Unavailable = DesktopCatalogUnavailable;
+
     static constexpr const char* kNotAvailable = "Desktop information is not available. Try Refresh.";
     static constexpr const char* kMonitorUnmatched =
         "A monitor could not be matched to its desktops. Try Refresh after reconnecting it.";
@@ -25,7 +28,7 @@ struct DesktopCatalog {
     static constexpr const char* kFirstSpaceIdentity = "00000000-0000-0000-0000-000000000001";
 
     // The displays of `monitors` (in their order) that the raw data describes, each with its
-    // ordinary desktops. Throws DesktopCatalogUnavailable with one of the four messages above.
+    // ordinary desktops. Throws Unavailable with one of the four messages above.
     static std::vector<DesktopMonitor> parse(const Array& rawDisplays, const std::vector<MonitorDescriptor>& monitors);
 
     // Desktop id to the title of its caption button in Mission Control, for the displays whose

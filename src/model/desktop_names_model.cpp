@@ -79,7 +79,7 @@ void DesktopNamesModel::refresh(bool force) {
         bool wellFormed = raw && raw->asArray();
         if (wellFormed)
             for (const auto& display : *raw->asArray()) wellFormed = wellFormed && display.asDictionary();
-        if (!wellFormed) throw DesktopCatalogUnavailable(DesktopCatalog::kNotAvailable);
+        if (!wellFormed) throw DesktopCatalog::Unavailable(DesktopCatalog::kNotAvailable);
         parsed = DesktopCatalog::parse(*raw->asArray(), descriptors);
     } catch (const Error& error) {
         failure = error.what();

@@ -23,9 +23,11 @@ constexpr std::string_view kDockBundleID = "com.apple.dock";
 constexpr const char* kStringAttributes[] = {"AXRole", "AXSubrole", "AXTitle", "AXDescription", "AXIdentifier", "AXValue"};
 constexpr const char* kWritableQueries[] = {"AXTitle", "AXValue", "AXDescription"};
 
+// The attribute's value; nothing on any error, and nothing when a successful copy yields no value.
 std::optional<Value> read(ElementRef element, const std::string& attribute) {
     Value value;
-    if (platform::current().accessibility->copyAttributeValue(element, attribute, value) != platform::ax_error::kSuccess)
+    if (platform::current().accessibility->copyAttributeValue(element, attribute, value) != platform::ax_error::kSuccess ||
+        value.isNull())
         return std::nullopt;
     return value;
 }

@@ -175,8 +175,19 @@ Value fromNlohmann(const nlohmann::json& j) {
 }
 
 std::optional<Value> parse(std::string_view text) {
-    auto parsed = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
-    if (parsed.is_discarded()) return std::nullopt;
+    // The conversion into a Value (and the Value's destruction) recurses once per nesting level,
+    // so text nested deeper than any real document is refused instead of exhausting the stack.
+    bool tooDeep = false;
+    const nlohmann::json::parser_callback_t depthCheck = [&tooDeep](int depth, nlohmann::json::parse_event_t event,
+                                                                    nlohmann::json&) {
+        // `depth` counts the containers around the one that starts here.
+        const bool starts = event == nlohmann::json::parse_event_t::object_start ||
+                            event == nlohmann::json::parse_event_t::array_start;
+        if (starts && depth >= kMaximumDepth) tooDeep = true;
+        return true;
+    };
+    auto parsed = nlohmann::json::parse(text.begin(), text.end(), depthCheck, false);
+    if (parsed.is_discarded() || tooDeep) return std::nullopt;
     return fromNlohmann(parsed);
 }
 

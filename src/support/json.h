@@ -23,8 +23,12 @@ enum class Style { compact, pretty };
 // value cannot be represented; a top-level fragment is accepted only when allowFragments is set.
 std::optional<std::string> write(const Value& value, Style style = Style::compact, bool allowFragments = false);
 
+// Deepest nesting of arrays and objects that parse() accepts.
+inline constexpr int kMaximumDepth = 512;
+
 // Parses JSON text. Integers stay integers (unsigned only beyond the signed range), floating
-// numbers stay floating. Returns nothing for text that is not JSON.
+// numbers stay floating. Returns nothing for text that is not JSON or is nested deeper than
+// kMaximumDepth.
 std::optional<Value> parse(std::string_view text);
 
 Value fromNlohmann(const nlohmann::json& json);

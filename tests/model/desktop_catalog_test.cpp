@@ -50,7 +50,7 @@ const std::vector<MonitorDescriptor> kScreens = {{kDisplayA, "Built-in", Rect(0,
 std::string parseError(const Array& raw, const std::vector<MonitorDescriptor>& monitors = kScreens) {
     try {
         DesktopCatalog::parse(raw, monitors);
-    } catch (const DesktopCatalogUnavailable& error) {
+    } catch (const DesktopCatalog::Unavailable& error) {
         return error.what();
     }
     return "";
@@ -125,7 +125,7 @@ TEST(DesktopCatalogParseTest, DisplaysThatCannotBeMatchedToOneScreen) {
 
 TEST(DesktopCatalogParseTest, TypesThatAreNotWholeNumbersMeanTheDataChanged) {
     const double inf = std::numeric_limits<double>::infinity();
-    const std::vector<Value> badTypes = {true, 0.5, -1, std::nan(""), inf, 1e300, "0", Value()};
+    const std::vector<Value> badTypes = {true, 0.5, std::nan(""), inf, 1e300, "0", Value()};
     for (const auto& type : badTypes)
         EXPECT_EQ(parseError({display(kDisplayA, {desktop(1), space(2, desktopUUID(2), type)})}),
                   DesktopCatalog::kInformationChanged)
@@ -133,6 +133,12 @@ TEST(DesktopCatalogParseTest, TypesThatAreNotWholeNumbersMeanTheDataChanged) {
     EXPECT_EQ(parseError({display(kDisplayA, {Value(Dictionary{})})}), DesktopCatalog::kInformationChanged);
     // A type written as a whole floating number is an ordinary desktop.
     EXPECT_EQ(parseError({display(kDisplayA, {space(1, "", 0.0)})}), "");
+    // Any other whole number, negative ones included, is a kind of space that is not a desktop.
+    auto catalog = DesktopCatalog::parse({display(kDisplayA, {desktop(1), space(2, desktopUUID(2), -1),
+                                                              space(3, desktopUUID(3), -2.0), desktop(4)})},
+                                         kScreens);
+    ASSERT_EQ(catalog[0].desktops.size(), 2u);
+    EXPECT_EQ(catalog[0].desktops[1].nativeTitle, "Desktop 2");
 }
 
 TEST(DesktopCatalogParseTest, IdentitiesThatCannotBeVerified) {

@@ -121,11 +121,13 @@ TEST_F(DesktopNameStoreTest, FilesThatFailToLoadAreNeverOverwritten) {
         {R"([1])", kCorrupt},
         {"{\"version\":1,\"names\":{\"" + a + "\":\"\xff\"}}", kCorrupt},
         {"", kCorrupt},
+        // Nesting far beyond any real file must be refused, not recursed into.
+        {R"({"version":1,"names":{"x":)" + std::string(200000, '[') + std::string(200000, ']') + "}}", kCorrupt},
     };
     for (const auto& c : cases) {
         writeFile(c.content);
         DesktopNameStore store(file());
-        EXPECT_EQ(loadMessage(store), c.message) << c.content;
+        EXPECT_EQ(loadMessage(store), c.message) << c.content.substr(0, 80);
         EXPECT_TRUE(store.names().empty());
         EXPECT_EQ(failureOf(store, "New", kB), c.message);
         EXPECT_EQ(fileContent(), c.content);

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "model/mission_control_inspector.h"
@@ -55,7 +57,7 @@ TEST(MissionControlInspectorTest, DetailsOnlyForDesktopButtons) {
     env.session.load(R"({"applications": [{"pid": 7}], "accessibility": {"trees": [{"pid": 7, "root": {
         "attributes": {"AXRole": "AXApplication"},
         "children": [
-          {"attributes": {"AXRole": "AXButton", "AXTitle": "Desktop 2"}, "settable": ["AXTitle"]},
+          {"attributes": {"AXRole": "AXButton", "AXTitle": "Desktop 2", "AXHelp": null}, "settable": ["AXTitle"]},
           {"attributes": {"AXRole": "AXButton", "AXTitle": "Desktop"}},
           {"attributes": {"AXRole": "AXGroup", "AXTitle": "Desktop 3"}}]}}]}})");
     auto tree = MissionControlInspector::tree(env.session.platform().accessibility->createApplication(7), true, false,
@@ -65,6 +67,10 @@ TEST(MissionControlInspectorTest, DetailsOnlyForDesktopButtons) {
     EXPECT_EQ(*tree[1].find("writableAttributes")->find("AXTitle"), Value(true));
     EXPECT_FALSE(tree[1].find("writableAttributes")->find("AXValue"));  // unsupported: left out
     EXPECT_EQ(*tree[1].find("attributeValues")->find("AXTitle"), Value("Desktop 2"));
+    // Supported, but the copy yields no value: no description of it.
+    const auto& supported = *tree[1].find("supportedAttributes")->asArray();
+    EXPECT_NE(std::find(supported.begin(), supported.end(), Value("AXHelp")), supported.end());
+    EXPECT_FALSE(tree[1].find("attributeValues")->find("AXHelp"));
     EXPECT_FALSE(tree[2].find("supportedAttributes"));
     EXPECT_FALSE(tree[3].find("supportedAttributes"));
 }
