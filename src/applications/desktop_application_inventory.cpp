@@ -153,10 +153,14 @@ Task<void> DesktopApplicationInventory::runRefresh(LifetimeToken::Weak alive, st
 }
 
 void DesktopApplicationInventory::activate(const SpaceApplication& app, const std::string& desktopID) {
+    // Copied first: the app usually lives in `entries`, which observers of the message may change.
+    std::string appID = app.id;
+    std::string desktop = desktopID;
     const std::uint64_t generation = ++activationGeneration_;
     activationError.set(std::nullopt);
     activationTask_ = navigation_.run(
-        [alive = lifetime_.weak(), this, generation, appID = app.id, desktopID]() -> Task<void> {
+        [alive = lifetime_.weak(), this, generation, appID = std::move(appID), desktopID = std::move(desktop)]()
+            -> Task<void> {
             return runActivation(alive, generation, appID, desktopID);
         });
 }

@@ -56,6 +56,15 @@ TEST_F(ApplicationIconCacheTest, WorkspaceIconsAreHandedOutUnchangedFor30Seconds
     EXPECT_EQ(cache.count(), 1u);
 }
 
+TEST_F(ApplicationIconCacheTest, ABundlePathWithEscapedCharactersFindsItsWorkspaceIcon) {
+    env.session.launchApplication({4000, "com.example.Code", "Studio Code",
+                                   "file:///Applications/Studio%20Code.app/"});
+    ApplicationIconCache cache(clock(), ApplicationIconCache::workspaceResolver);
+    const auto image = cache.image(app("com.example.Code", "file:///Applications/Studio%20Code.app/", "Studio Code"));
+    EXPECT_EQ(image.source, "/Applications/Studio Code.app");
+    EXPECT_EQ(cache.count(), 1u);
+}
+
 TEST_F(ApplicationIconCacheTest, AppsWithoutAUsableBundleGetTheAppSymbolEveryTimeAndNothingIsCached) {
     ApplicationIconCache cache(clock(), ApplicationIconCache::workspaceResolver);
     icons().files["/Applications/Locked.app"] = sim::SimBundleFile{false, true, true};

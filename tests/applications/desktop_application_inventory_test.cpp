@@ -331,6 +331,20 @@ TEST_F(InventoryTest, StoppingDuringAnActivationIgnoresItsResult) {
     EXPECT_EQ(opens.size(), 1u);
 }
 
+TEST_F(InventoryTest, AnActivationKeepsItsAppWhenClearingTheErrorChangesTheRows) {
+    inventory->start();
+    finishReads();
+    // An observer that narrows the rows when the message clears replaces the entries that the
+    // activated app was passed from.
+    auto narrowing = inventory->activationError.subscribe(
+        [this](const auto&) { inventory->setSpaceIDs(std::vector<std::uint64_t>{4}); });
+    inventory->activate(entries().at("D1").apps[0], "D1");
+    ASSERT_FALSE(entries().count("D1"));
+    env.settle();
+    ASSERT_EQ(opens.size(), 1u);
+    EXPECT_EQ(opens[0].appID, "com.apple.finder");
+}
+
 TEST_F(InventoryTest, AnInventoryThatGoesAwayLeavesTheTimerAndItsReadBehindSafely) {
     inventory->start();
     env.settle();

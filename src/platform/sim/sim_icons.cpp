@@ -1,31 +1,19 @@
 #include "platform/sim/sim_icons.h"
 
-#include <string_view>
-
+#include "platform/file_url.h"
 #include "platform/sim/simulated_session.h"
 
 namespace tarnwick::sim {
 
-namespace {
-
-// The path of a plain file URL of a session file ("file:///Applications/A.app/").
-std::string pathOfFileURL(std::string_view url) {
-    constexpr std::string_view scheme = "file://";
-    if (url.substr(0, scheme.size()) != scheme) return {};
-    url.remove_prefix(scheme.size());
-    if (url.substr(0, 9) == "localhost") url.remove_prefix(9);
-    std::string path(url);
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
-}
-
-}  // namespace
-
 std::optional<SimBundleFile> SimIcons::file(const std::string& path) const {
     if (auto it = files.find(path); it != files.end()) return it->second;
-    for (const auto& application : session_.applications)
-        if (application.bundleURL && !path.empty() && pathOfFileURL(*application.bundleURL) == path)
-            return SimBundleFile{};
+    if (path.empty()) return std::nullopt;
+    // Bundle URLs are escaped ("Studio%20Code.app"); the lookup asks with the plain path.
+    for (const auto& application : session_.applications) {
+        if (!application.bundleURL) continue;
+        const auto bundlePath = platform::pathFromFileURL(*application.bundleURL);
+        if (bundlePath && bundlePath->string() == path) return SimBundleFile{};
+    }
     return std::nullopt;
 }
 

@@ -19,9 +19,14 @@ constexpr double kSpacesBarExpandedHeight = 150;
 class SimSkyLightFramework final : public platform::SkyLightFramework {
 public:
     SimSkyLightFramework(SimulatedSession& session, SimWindowServer& server) : session_(session), server_(server) {}
-    ~SimSkyLightFramework() override { ++server_.closeCount; }
+    // Opened and closed from the actors' threads as well as the main loop.
+    ~SimSkyLightFramework() override {
+        auto guard = session_.lock();
+        ++server_.closeCount;
+    }
 
     bool hasSymbol(std::string_view name) override {
+        auto guard = session_.lock();
         static const std::set<std::string, std::less<>> known = {
             "SLSMainConnectionID", "SLSCopyManagedDisplaySpaces", "SLSCopyWindowsWithOptionsAndTags"};
         return known.count(name) && !session_.skyLight.missingSymbols.count(std::string(name));
