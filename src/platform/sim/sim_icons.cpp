@@ -18,16 +18,19 @@ std::optional<SimBundleFile> SimIcons::file(const std::string& path) const {
 }
 
 bool SimIcons::isReadableFile(const std::string& path) {
+    auto guard = session_.lock();
     auto found = file(path);
     return found && found->readable;
 }
 
 bool SimIcons::isBundle(const std::string& path) {
+    auto guard = session_.lock();
     auto found = file(path);
     return found && found->readable && found->bundle;
 }
 
 platform::Image SimIcons::iconForFile(const std::string& path) {
+    auto guard = session_.lock();
     ++iconRequests[path];
     auto found = file(path);
     // The workspace answers for any path, with a generic icon when it knows no better.
@@ -36,6 +39,7 @@ platform::Image SimIcons::iconForFile(const std::string& path) {
 
 std::optional<platform::Image> SimIcons::systemSymbolImage(const std::string& name,
                                                            const std::string& accessibilityDescription) {
+    auto guard = session_.lock();
     if (!hasSymbols) return std::nullopt;
     return platform::Image{nextImageID_++, name, {kIconSize / 2, kIconSize / 2}, true, accessibilityDescription};
 }
