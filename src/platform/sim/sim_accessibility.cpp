@@ -38,6 +38,13 @@ AXNode* SimAccessibility::resolve(ElementRef element) {
     return node;
 }
 
+platform::AXError SimAccessibility::answer(ElementRef element, AXNode*& node) {
+    if (globalError != ax::kSuccess) return globalError;
+    if (!session_.accessibilityTrusted) return ax::kAPIDisabled;
+    node = resolve(element);
+    return node ? ax::kSuccess : ax::kCannotComplete;
+}
+
 bool SimAccessibility::deliver(std::uint64_t element, double latency) {
     double timeout = kDefaultTimeout;
     if (auto it = timeouts.find(element); it != timeouts.end() && it->second > 0) timeout = it->second;
@@ -77,10 +84,8 @@ platform::AXError SimAccessibility::copyAttributeValue(ElementRef element, const
 
 platform::AXError SimAccessibility::copyAttributeNames(ElementRef element, std::vector<std::string>& names) {
     auto guard = session_.lock();
-    if (globalError != ax::kSuccess) return globalError;
-    if (!session_.accessibilityTrusted) return ax::kAPIDisabled;
-    AXNode* node = resolve(element);
-    if (!node) return ax::kCannotComplete;
+    AXNode* node = nullptr;
+    if (auto status = answer(element, node); status != ax::kSuccess) return status;
     if (node->namesError != ax::kSuccess) return node->namesError;
     names.clear();
     for (const auto& [name, attribute] : node->attributes) names.push_back(name);
@@ -89,10 +94,8 @@ platform::AXError SimAccessibility::copyAttributeNames(ElementRef element, std::
 
 platform::AXError SimAccessibility::copyParameterizedAttributeNames(ElementRef element, std::vector<std::string>& names) {
     auto guard = session_.lock();
-    if (globalError != ax::kSuccess) return globalError;
-    if (!session_.accessibilityTrusted) return ax::kAPIDisabled;
-    AXNode* node = resolve(element);
-    if (!node) return ax::kCannotComplete;
+    AXNode* node = nullptr;
+    if (auto status = answer(element, node); status != ax::kSuccess) return status;
     if (node->parameterizedNamesError != ax::kSuccess) return node->parameterizedNamesError;
     names = node->parameterizedNames;
     return ax::kSuccess;
@@ -100,10 +103,8 @@ platform::AXError SimAccessibility::copyParameterizedAttributeNames(ElementRef e
 
 platform::AXError SimAccessibility::isAttributeSettable(ElementRef element, const std::string& attribute, bool& settable) {
     auto guard = session_.lock();
-    if (globalError != ax::kSuccess) return globalError;
-    if (!session_.accessibilityTrusted) return ax::kAPIDisabled;
-    AXNode* node = resolve(element);
-    if (!node) return ax::kCannotComplete;
+    AXNode* node = nullptr;
+    if (auto status = answer(element, node); status != ax::kSuccess) return status;
     auto it = node->attributes.find(attribute);
     if (it == node->attributes.end()) return ax::kAttributeUnsupported;
     if (it->second.settableError != ax::kSuccess) return it->second.settableError;
@@ -113,10 +114,8 @@ platform::AXError SimAccessibility::isAttributeSettable(ElementRef element, cons
 
 platform::AXError SimAccessibility::setAttributeValue(ElementRef element, const std::string& attribute, const Value& value) {
     auto guard = session_.lock();
-    if (globalError != ax::kSuccess) return globalError;
-    if (!session_.accessibilityTrusted) return ax::kAPIDisabled;
-    AXNode* node = resolve(element);
-    if (!node) return ax::kCannotComplete;
+    AXNode* node = nullptr;
+    if (auto status = answer(element, node); status != ax::kSuccess) return status;
     auto it = node->attributes.find(attribute);
     if (it == node->attributes.end()) return ax::kAttributeUnsupported;
     if (!deliver(element.id, it->second.latency)) return ax::kCannotComplete;
@@ -133,10 +132,8 @@ platform::AXError SimAccessibility::setAttributeValue(ElementRef element, const 
 
 platform::AXError SimAccessibility::performAction(ElementRef element, const std::string& action) {
     auto guard = session_.lock();
-    if (globalError != ax::kSuccess) return globalError;
-    if (!session_.accessibilityTrusted) return ax::kAPIDisabled;
-    AXNode* node = resolve(element);
-    if (!node) return ax::kCannotComplete;
+    AXNode* node = nullptr;
+    if (auto status = answer(element, node); status != ax::kSuccess) return status;
     auto it = node->actions.find(action);
     if (it == node->actions.end()) return ax::kActionUnsupported;
     auto perform = it->second;  // the action may rebuild the tree

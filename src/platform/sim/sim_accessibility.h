@@ -40,6 +40,8 @@ private:
     // Lets time pass for a message with the given latency; false when it timed out.
     bool deliver(std::uint64_t element, double latency);
     AXNode* resolve(ElementRef element);
+    // The checks every request passes first: an injected fault, trust, a live element.
+    platform::AXError answer(ElementRef element, AXNode*& node);
     SimulatedSession& session_;
 };
 
