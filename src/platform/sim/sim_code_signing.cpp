@@ -1,8 +1,8 @@
 #include "platform/sim/sim_code_signing.h"
 
 #include <algorithm>
-#include <set>
 #include <cstdio>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
