@@ -218,6 +218,19 @@ TEST_F(InstallationDialogTest, EscapeAtTheInstallAlertQuitsWithoutTouchingAnythi
     EXPECT_EQ(env.session.applicationState.terminations, 1);
 }
 
+TEST_F(InstallationDialogTest, AnAnswerNamingNoButtonAbortsItsAlertAndMakesTheSessionInvalid) {
+    makeBundle(installed, BundleRecipe().withVersion("5"));
+    running(3000, installed, sim::SimQuitAnswer::refuse);
+    launch({"Install and Open", "Retry"});
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Install Tarnwick", "Tarnwick couldn\u2019t be installed"}));
+    EXPECT_EQ(alert(1).answer, "");
+    EXPECT_EQ(env.session.alertScript.error,
+              "The session file is not valid: alertAnswers[1] \"Retry\" names no button of the alert \"Tarnwick "
+              "couldn\u2019t be installed\".");
+    EXPECT_EQ(env.session.applicationState.terminations, 1);  // taken as Quit
+    EXPECT_EQ(versionOf(installed), "5");
+}
+
 TEST_F(InstallationDialogTest, OpeningACopyOutsideApplicationsIsRefused) {
     auto delegate = ApplicationInstallationBootstrap::delegateIfNeeded();
     try {
