@@ -1,11 +1,12 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace tarnwick {
 
@@ -14,34 +15,48 @@ class OverviewFocusTarget {
 public:
     enum class Kind { desktop, application };
 
-    static OverviewFocusTarget desktop(std::string desktopID) {
-        const auto length = desktopID.size();
-        return OverviewFocusTarget(Kind::desktop, std::move(desktopID), length);
+    static OverviewFocusTarget desktop(std::string_view desktopID) {
+        return OverviewFocusTarget(Kind::desktop, desktopID, {});
     }
     static OverviewFocusTarget application(std::string_view desktopID, std::string_view appID) {
-        std::string ids;
-        ids.reserve(desktopID.size() + appID.size());
-        ids.append(desktopID).append(appID);
-        return OverviewFocusTarget(Kind::application, std::move(ids), desktopID.size());
+        return OverviewFocusTarget(Kind::application, desktopID, appID);
     }
 
     Kind kind() const { return kind_; }
     // The desktop's UUID in both cases.
-    std::string_view desktopID() const { return std::string_view(ids_).substr(0, desktopLength_); }
+    std::string_view desktopID() const { return ids().substr(0, desktopLength_); }
     // The app's identity; empty for a desktop.
-    std::string_view appID() const { return std::string_view(ids_).substr(desktopLength_); }
+    std::string_view appID() const { return ids().substr(desktopLength_); }
 
-    friend bool operator==(const OverviewFocusTarget&, const OverviewFocusTarget&) = default;
+    friend bool operator==(const OverviewFocusTarget& a, const OverviewFocusTarget& b) {
+        return a.kind_ == b.kind_ && a.desktopLength_ == b.desktopLength_ && a.ids() == b.ids();
+    }
 
 private:
-    // Both ids in one string: the overview's focus order is rebuilt often and holds hundreds of
-    // targets, so one allocation per target instead of two matters.
-    OverviewFocusTarget(Kind kind, std::string ids, std::size_t desktopLength)
-        : kind_(kind), desktopLength_(desktopLength), ids_(std::move(ids)) {}
+    // The focus order is rebuilt on every key press and render and holds hundreds of targets,
+    // so the ids of a target (a desktop UUID and usually a bundle identifier) are kept inline;
+    // only longer ones go to the heap.
+    static constexpr std::size_t kInlineCapacity = 72;
+
+    OverviewFocusTarget(Kind kind, std::string_view desktopID, std::string_view appID)
+        : kind_(kind), desktopLength_(desktopID.size()), length_(desktopID.size() + appID.size()) {
+        if (length_ <= kInlineCapacity) {
+            desktopID.copy(inline_.data(), desktopID.size());
+            appID.copy(inline_.data() + desktopID.size(), appID.size());
+        } else {
+            overflow_.reserve(length_);
+            overflow_.append(desktopID).append(appID);
+        }
+    }
+    std::string_view ids() const {
+        return length_ <= kInlineCapacity ? std::string_view(inline_.data(), length_) : std::string_view(overflow_);
+    }
 
     Kind kind_;
     std::size_t desktopLength_;
-    std::string ids_;  // the desktop's id followed by the app's
+    std::size_t length_;
+    std::array<char, kInlineCapacity> inline_{};  // the desktop's id followed by the app's
+    std::string overflow_;                        // the same, when they do not fit inline
 };
 
 }  // namespace tarnwick

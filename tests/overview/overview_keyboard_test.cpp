@@ -1,3 +1,4 @@
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -60,6 +61,23 @@ TEST(OverviewFocusTargetTest, TheCaseTellsADesktopFromAnAppWithTheSameStrings) {
     std::unordered_set<Target> set{desktop, emptyApp, Target::application("A", "x.y")};
     EXPECT_EQ(set.size(), 3u);
     EXPECT_EQ(std::hash<Target>()(desktop), std::hash<Target>()(Target::desktop("A")));
+}
+
+TEST(OverviewFocusTargetTest, KeepsIdsOfAnyLengthApart) {
+    const std::string desktopID(36, 'D');
+    for (std::size_t appLength : {0u, 35u, 36u, 37u, 200u}) {
+        const std::string appID(appLength, 'a');
+        const auto target = Target::application(desktopID, appID);
+        EXPECT_EQ(target.desktopID(), desktopID);
+        EXPECT_EQ(target.appID(), appID);
+        const auto copy = target;
+        EXPECT_EQ(copy, target);
+        EXPECT_EQ(copy.appID(), appID);
+        EXPECT_NE(Target::application(desktopID, appID + "b"), target);
+        EXPECT_EQ(std::hash<Target>()(copy), std::hash<Target>()(target));
+    }
+    EXPECT_NE(Target::application("AB", "C"), Target::application("A", "BC"));
+    EXPECT_EQ(Target::desktop(std::string(300, 'x')).desktopID(), std::string(300, 'x'));
 }
 
 platform::KeyEvent key(std::uint16_t code, platform::ModifierFlags modifiers = 0, std::string characters = {}) {
