@@ -42,6 +42,10 @@ struct BannerWorld {
     static constexpr const char* kDesktop3 = "6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40";
 
     explicit BannerWorld(std::string_view sessionJson = {}) : loaded(env, sessionJson) {}
+    // App reads wait until the test runs them with `heldReads->runAll()`.
+    struct HoldReads {};
+    explicit BannerWorld(HoldReads, std::string_view sessionJson = {})
+        : loaded(env, sessionJson), heldReads(std::make_shared<ManualExecutor>()), reader(heldReads) {}
 
     std::vector<TraceRecord> trace() {
         controller.diagnosticTrace().flush();
@@ -83,6 +87,7 @@ struct BannerWorld {
                 env.session.load(json);
         }
     } loaded;
+    std::shared_ptr<ManualExecutor> heldReads;
     SpaceApplicationReader reader{std::make_shared<LoopExecutor>(env.loop)};
     SpaceApplicationSnapshotLoader loader{systemUptime, nullptr, &reader};
     ApplicationIconCache icons{systemUptime, ApplicationIconCache::workspaceResolver};
