@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "overlays/banner_application_layout.h"
 #include "testkit/banner_world.h"
+#include "testkit/many_displays_session.h"
 #include "testkit/test_environment.h"
 
 namespace tarnwick {
@@ -24,48 +25,20 @@ constexpr int kWindows = 400;
 constexpr double kDisplayWidth = 2560;
 constexpr double kDisplayHeight = 1440;
 
-std::string uuidFor(int kind, int n) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%08X-0000-4000-8000-%012X", kind, n);
-    return text;
-}
+using testkit::numberedUUID;
 
 // Six displays of sixteen desktops (the first of each current) as a catalog.
 std::vector<DesktopMonitor> catalog() {
     std::vector<DesktopMonitor> monitors;
     int space = 1;
     for (int d = 0; d < kDisplays; ++d) {
-        DesktopMonitor monitor{uuidFor(0xD15, d), "Display", Rect(d * kDisplayWidth, 0, kDisplayWidth, kDisplayHeight), {}};
+        DesktopMonitor monitor{numberedUUID(0xD15, d), "Display", Rect(d * kDisplayWidth, 0, kDisplayWidth, kDisplayHeight), {}};
         for (int k = 0; k < kDesktopsPerDisplay; ++k, ++space)
-            monitor.desktops.push_back({uuidFor(0xDE5, space), static_cast<std::uint64_t>(space),
+            monitor.desktops.push_back({numberedUUID(0xDE5, space), static_cast<std::uint64_t>(space),
                                         "Desktop " + std::to_string(space), k == 0});
         monitors.push_back(std::move(monitor));
     }
     return monitors;
-}
-
-// The same six displays in a session, with 400 windows spread over the desktops.
-std::string sessionJson() {
-    std::string json = R"({"displays": [)";
-    int space = 1;
-    for (int d = 0; d < kDisplays; ++d) {
-        json += (d ? "," : "") + std::string(R"({"id": )") + std::to_string(d + 1) + R"(, "uuid": ")" + uuidFor(0xD15, d) +
-                R"(", "bounds": [)" + std::to_string(d * kDisplayWidth) + ", 0, 2560, 1440], \"spaces\": [";
-        for (int k = 0; k < kDesktopsPerDisplay; ++k, ++space)
-            json += (k ? "," : "") + std::string(R"({"id64": )") + std::to_string(space) + R"(, "uuid": ")" +
-                    uuidFor(0xDE5, space) + "\"}";
-        json += "]}";
-    }
-    json += R"(], "applications": [{"pid": 120, "bundleID": "com.apple.WindowManager", "name": "WindowManager"})";
-    for (int a = 0; a < 40; ++a)
-        json += R"(, {"pid": )" + std::to_string(1000 + a) + R"(, "name": "App )" + std::to_string(a) +
-                R"(", "bundleURL": "file:///Applications/App)" + std::to_string(a) + R"(.app/"})";
-    json += R"(], "windows": [)";
-    for (int w = 0; w < kWindows; ++w)
-        json += (w ? "," : "") + std::string(R"({"id": )") + std::to_string(5000 + w) + R"(, "pid": )" +
-                std::to_string(1000 + w % 40) + R"(, "bounds": [40, 60, 800, 600], "spaces": [)" +
-                std::to_string(1 + w % (kDisplays * kDesktopsPerDisplay)) + "]}";
-    return json + "]}";
 }
 
 void BM_TrackerObserveOneDisplayChanged(benchmark::State& state) {
@@ -149,7 +122,7 @@ BENCHMARK(BM_BannerTwentyAppRow)->Unit(benchmark::kMicrosecond);
 // A switch on one display of 6 x 16 and the first sample: forced catalog refresh, tracker, one
 // banner (apps off, so no load starts).
 void BM_SampleAfterSwitch(benchmark::State& state) {
-    testkit::BannerWorld world(sessionJson());
+    testkit::BannerWorld world(testkit::manyDisplaysSession(kDisplays, kDesktopsPerDisplay, kWindows));
     world.settings.update([](AppPreferences& p) { p.bannerShowsApplications = false; });
     world.controller.start();
     std::uint64_t target = 2;
@@ -171,7 +144,7 @@ BENCHMARK(BM_SampleAfterSwitch)->Unit(benchmark::kMicrosecond);
 // The visibility tick's own work on a list of 400 windows with Mission Control closed.
 void BM_VisibilityCheckOf400Windows(benchmark::State& state) {
     testkit::TestEnvironment env;
-    env.session.load(sessionJson());
+    env.session.load(testkit::manyDisplaysSession(kDisplays, kDesktopsPerDisplay, kWindows));
     // Every window of the session, on screen or not, stands in for a busy screen's list.
     const auto list = platform::current().windowServer->copyWindowList(0, 0);
     if (!list || list->asArray()->size() < 400) state.SkipWithError("the list is short");
@@ -185,7 +158,7 @@ BENCHMARK(BM_VisibilityCheckOf400Windows)->Unit(benchmark::kMicrosecond);
 // For reference: the same tick with the simulated list produced each time.
 void BM_VisibilityTickWithListProduction(benchmark::State& state) {
     testkit::TestEnvironment env;
-    env.session.load(sessionJson());
+    env.session.load(testkit::manyDisplaysSession(kDisplays, kDesktopsPerDisplay, kWindows));
     for (auto _ : state) {
         bool visible = MissionControlVisibility::isVisible(MissionControlVisibility::currentSnapshot());
         benchmark::DoNotOptimize(visible);

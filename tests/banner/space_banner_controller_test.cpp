@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -7,6 +9,7 @@
 #include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/screens.h"
 #include "testkit/banner_world.h"
+#include "testkit/many_displays_session.h"
 #include "testkit/printing.h"
 
 namespace tarnwick {
@@ -312,6 +315,46 @@ TEST_F(SpaceBannerControllerTest, MissionControlBannersGoUnderThePointerElseOnTh
     setPreferences([](AppPreferences& p) { p.missionControlBannerEnabled = false; });
     controller.missionControlChanged(true);
     EXPECT_FALSE(shownOn2());
+}
+
+TEST(SpaceBannerControllerManyDisplaysTest, OnePanelPerDisplayReusedAndOneAppRequestPerOpening) {
+    BannerWorld world(testkit::manyDisplaysSession(6, 16, 400));
+    world.settings.update([](AppPreferences& p) {
+        p.missionControlBannerEnabled = true;
+        p.missionControlBannerOnAllMonitors = true;
+    });
+    world.controller.start();
+    auto& session = world.env.session;
+    auto& windows = session.windowSystem();
+    session.openMissionControl();
+    world.controller.missionControlChanged(true);
+    world.env.settle();
+    EXPECT_EQ(windows.onScreenPanels().size(), 6u);
+    for (std::uint32_t display = 1; display <= 6; ++display) EXPECT_EQ(windows.panelsOnDisplay(display).size(), 1u);
+    // One read for the six current desktops, shared by the six banners.
+    std::map<std::uint64_t, int> once;
+    for (std::uint64_t space = 1; space <= 96; space += 16) once[space] = 1;
+    EXPECT_EQ(session.skyLight.windowQueries, once);
+    EXPECT_EQ(world.records("banner-apps-updated").size(), 6u);
+
+    // Closed and opened again: the same six panels.
+    const auto panels = windows.panels();
+    session.closeMissionControl();
+    world.controller.missionControlChanged(false);
+    session.openMissionControl();
+    world.controller.missionControlChanged(true);
+    EXPECT_EQ(windows.panels().size(), 6u);
+    for (auto* panel : windows.panels()) EXPECT_NE(std::find(panels.begin(), panels.end(), panel), panels.end());
+}
+
+TEST_F(SpaceBannerControllerTest, AFullTraceQueueDropsRecordsWithoutTouchingTheBanners) {
+    // Nothing drains while the loop does not turn: 200 previews queue far more than 256 records.
+    for (int i = 0; i < 200; ++i) controller.preview();
+    EXPECT_TRUE(controller.banner(BannerWorld::kDisplay1)->isVisible());
+    auto records = world.trace();
+    EXPECT_EQ(records.back().event, DiagnosticTrace::kDroppedEvent);
+    advance(2.2);
+    EXPECT_FALSE(controller.banner(BannerWorld::kDisplay1)->isVisible());
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ protected:
     std::unique_ptr<SpaceNameBanner> banner;
     std::vector<Event> events;
     AppPreferences preferences;
+    ui::SystemFontMetrics systemModel;
 };
 
 TEST_F(SpaceNameBannerTest, ThePanelIsANonActivatingClickThroughShadowlessFloatingPanel) {
@@ -244,6 +245,25 @@ TEST_F(SpaceNameBannerTest, HideReportsThenVoidsEveryDelayedStep) {
     env.advance(5);
     EXPECT_EQ(events.size(), 2u);  // the dismissal of the old showing did nothing
     EXPECT_FALSE(banner->isVisible());
+}
+
+TEST_F(SpaceNameBannerTest, AVeryLongOrMultiLineNameStaysOneTruncatedLine) {
+    testkit::TextMetricsScope model{env.session.platform(), systemModel};
+    std::string name;
+    for (int i = 0; i < 10000; ++i) name += i % 3 ? "a" : "é";
+    banner->show(name, kVisible, preferences, false);
+    EXPECT_EQ(panel().frame().width(), 360);
+    EXPECT_EQ(banner->content().label().maximumNumberOfLines, 1);
+    EXPECT_EQ(banner->content().label().lineBreakMode, ui::LineBreakMode::truncatingTail);
+    preferences.bannerScale = 1.5;
+    banner->show(name, Rect(0, 0, 300, 875), preferences, false);
+    EXPECT_EQ(panel().frame().width(), 300 - 2 * 24);
+
+    // A line break inside a name: still one line of text in a one-line banner.
+    banner->show("Work\nPlay", kVisible, AppPreferences{}, false);
+    EXPECT_EQ(panel().frame().height(), 44);
+    EXPECT_TRUE(banner->content().label().usesSingleLineMode);
+    EXPECT_EQ(banner->content().label().fittingSize().height, systemModel.defaultLineHeight(banner->content().label().font));
 }
 
 }  // namespace

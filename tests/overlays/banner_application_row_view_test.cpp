@@ -91,6 +91,12 @@ TEST_F(RowViewTest, InvalidSizesFallBackAndANarrowRowShowsNothing) {
     EXPECT_EQ(hidden(*narrow), (std::vector<bool>{true, true, true}));
     EXPECT_TRUE(narrow->overflow().isHidden());
 
+    // A count set beyond the configured apps shows what the pool holds, never more.
+    row->configure(apps(2), BannerApplicationLayout::IconSize{16});
+    row->setApplicationCount(5);
+    row->layoutSubtreeIfNeeded();
+    EXPECT_EQ(hidden(*row), (std::vector<bool>{false, false}));
+
     auto tiny = make(Rect(0, 0, 1, 1));
     tiny->configure({}, BannerApplicationLayout::IconSize{std::numeric_limits<double>::quiet_NaN()});
     tiny->setApplicationCount(-5);
