@@ -1,5 +1,7 @@
 #include "applications/mission_control_launch.h"
 
+#include <utility>
+
 #include "platform/platform.h"
 
 namespace tarnwick {
