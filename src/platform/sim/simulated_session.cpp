@@ -15,6 +15,7 @@
 #include "platform/sim/sim_file_manager.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_shared_application.h"
+#include "platform/sim/sim_updater.h"  // software updates
 #include "platform/sim/sim_private_functions.h"
 #include "platform/sim/sim_window_server.h"
 #include "platform/sim/sim_workspace.h"
@@ -106,6 +107,11 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     icons_ = std::make_unique<SimIcons>(*this);
     platform_.icons = icons_.get();
     // ---- end of application icons
+
+    // ---- software updates
+    updateFramework_ = std::make_unique<SimUpdateFramework>(*this);
+    platform_.updateFramework = updateFramework_.get();
+    // ---- end of software updates
 }
 
 SimulatedSession::~SimulatedSession() = default;
