@@ -20,6 +20,7 @@
 #include "platform/system.h"
 #include "platform/ui/text_metrics.h"
 #include "platform/ui/window_system.h"
+#include "platform/updater.h"
 #include "platform/user_defaults.h"
 #include "platform/window_server.h"
 #include "platform/workspace.h"
@@ -57,6 +58,8 @@ struct Platform {
     // Our own windows and the text system that sizes their labels (platform/ui).
     ui::WindowSystem* windowSystem = nullptr;
     ui::TextMetrics* textMetrics = nullptr;
+    // Finding and offering new versions of the app.
+    UpdateFramework* updateFramework = nullptr;
 };
 
 // The installed platform; throws when none is installed.

@@ -326,6 +326,7 @@ void SimulatedSession::load(std::string_view sessionJson) {
     loadInstallationState(root);
     loadNavigationSection(root);
     loadUserInterfaceSections(root);
+    loadUpdatesSection(root);
     rebuildAccessibility();
 }
 

@@ -15,6 +15,7 @@
 #include "platform/sim/sim_file_manager.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_shared_application.h"
+#include "platform/sim/sim_updater.h"  // software updates
 #include "platform/sim/sim_private_functions.h"
 #include "platform/sim/sim_window_server.h"
 #include "platform/sim/ui/sim_window_system.h"  // our windows
@@ -114,6 +115,11 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     platform_.windowSystem = windowSystem_.get();
     platform_.textMetrics = fontMetrics_.get();
     // ---- end of our windows
+
+    // ---- software updates
+    updateFramework_ = std::make_unique<SimUpdateFramework>(*this);
+    platform_.updateFramework = updateFramework_.get();
+    // ---- end of software updates
 }
 
 SimulatedSession::~SimulatedSession() = default;

@@ -15,6 +15,7 @@
 #include "platform/sim/sim_navigation.h"
 #include "platform/sim/sim_notification_center.h"
 #include "platform/sim/sim_system.h"
+#include "platform/sim/update_state.h"
 #include "support/run_loop.h"
 
 namespace tarnwick::sim {
@@ -255,6 +256,16 @@ private:
     std::unique_ptr<SimWindowSystem> windowSystem_;
     std::unique_ptr<platform::ui::SystemFontMetrics> fontMetrics_;
     // ---- end of our windows
+
+    // ---- software updates: the update framework, its feed and faults (platform/sim/update_state.h)
+public:
+    SimUpdates updates;
+
+private:
+    // Reads the session file's "updates" section.
+    void loadUpdatesSection(const Dictionary& root);
+    std::unique_ptr<class SimUpdateFramework> updateFramework_;
+    // ---- end of software updates
 };
 
 // The session the program runs against: the file named by TARNWICK_SESSION, else the built-in
