@@ -18,6 +18,9 @@
 #include "platform/shared_application.h"
 #include "platform/private_functions.h"
 #include "platform/system.h"
+#include "platform/ui/text_metrics.h"
+#include "platform/ui/window_system.h"
+#include "platform/updater.h"
 #include "platform/user_defaults.h"
 #include "platform/window_server.h"
 #include "platform/workspace.h"
@@ -52,6 +55,11 @@ struct Platform {
     PrivateFunctions* privateFunctions = nullptr;
     // App icons and the files they come from.
     Icons* icons = nullptr;
+    // Our own windows and the text system that sizes their labels (platform/ui).
+    ui::WindowSystem* windowSystem = nullptr;
+    ui::TextMetrics* textMetrics = nullptr;
+    // Finding and offering new versions of the app.
+    UpdateFramework* updateFramework = nullptr;
 };
 
 // The installed platform; throws when none is installed.

@@ -350,6 +350,8 @@ void SimulatedSession::load(std::string_view sessionJson) {
     loadKeyboardSections(root);
     loadInstallationState(root);
     loadNavigationSection(root);
+    loadUserInterfaceSections(root);
+    loadUpdatesSection(root);
     rebuildAccessibility();
 }
 

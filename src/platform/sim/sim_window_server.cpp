@@ -4,6 +4,7 @@
 #include <set>
 
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_window_system.h"
 
 namespace tarnwick::sim {
 
@@ -190,6 +191,7 @@ std::optional<Value> SimWindowServer::copyWindowList(std::uint32_t options, std:
         if (onScreenOnly && !visible) continue;
         list.push_back(describe(window, visible));
     }
+    session_.windowSystem().addToWindowList(list, onScreenOnly);
     return Value(std::move(list));
 }
 

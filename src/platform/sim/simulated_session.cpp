@@ -15,8 +15,10 @@
 #include "platform/sim/sim_file_manager.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_shared_application.h"
+#include "platform/sim/sim_updater.h"  // software updates
 #include "platform/sim/sim_private_functions.h"
 #include "platform/sim/sim_window_server.h"
+#include "platform/sim/ui/sim_window_system.h"  // our windows
 #include "platform/sim/sim_workspace.h"
 #include "support/error.h"
 
@@ -106,6 +108,18 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     icons_ = std::make_unique<SimIcons>(*this);
     platform_.icons = icons_.get();
     // ---- end of application icons
+
+    // ---- our windows
+    windowSystem_ = std::make_unique<SimWindowSystem>(*this);
+    fontMetrics_ = std::make_unique<platform::ui::SystemFontMetrics>();
+    platform_.windowSystem = windowSystem_.get();
+    platform_.textMetrics = fontMetrics_.get();
+    // ---- end of our windows
+
+    // ---- software updates
+    updateFramework_ = std::make_unique<SimUpdateFramework>(*this);
+    platform_.updateFramework = updateFramework_.get();
+    // ---- end of software updates
 }
 
 SimulatedSession::~SimulatedSession() = default;
