@@ -21,7 +21,8 @@ Value tagged(const char* type, Value payload) {
 
 Value encodeDefaultsValue(const Value& value) {
     switch (value.kind()) {
-    case Value::Kind::floating: {
+    case Value::Kind::floating:
+    case Value::Kind::singleFloating: {
         double d = *value.toDouble();
         if (std::isfinite(d)) return value;
         return tagged("double", std::isnan(d) ? "nan" : (d > 0 ? "inf" : "-inf"));
