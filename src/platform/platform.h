@@ -15,9 +15,11 @@
 #include "platform/file_manager.h"
 #include "platform/notifications.h"
 #include "platform/processes.h"
+#include "platform/screen_capture.h"
 #include "platform/shared_application.h"
 #include "platform/private_functions.h"
 #include "platform/system.h"
+#include "platform/text_recognition.h"
 #include "platform/user_defaults.h"
 #include "platform/window_server.h"
 #include "platform/workspace.h"
@@ -52,6 +54,9 @@ struct Platform {
     PrivateFunctions* privateFunctions = nullptr;
     // App icons and the files they come from.
     Icons* icons = nullptr;
+    // Screen capture and text recognition (the Mission Control captions).
+    ScreenCapture* screenCapture = nullptr;
+    TextRecognition* textRecognition = nullptr;
 };
 
 // The installed platform; throws when none is installed.
