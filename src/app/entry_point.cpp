@@ -55,6 +55,12 @@ int runMain(int argc, char** argv) {
     if (auto installer = ApplicationInstallationBootstrap::delegateIfNeeded()) {
         installer->applicationDidFinishLaunching();
         loop.run();
+        // A scripted answer that fit no alert: the run went on as if nobody answered it, and the
+        // session file is reported as the invalid one it is.
+        if (const auto& error = session->alertScript.error) {
+            std::fprintf(stderr, "%s\n", error->c_str());
+            return 2;
+        }
         return 0;
     }
 

@@ -47,11 +47,16 @@ Task<void> MissionControlSpaceSwitcher::switchTo(SpaceNavigationTarget target, D
     // When Mission Control is already open (opened false), a press on a current desktop simply
     // closes it there.
     std::optional<OpeningForNavigation> opening;
+    std::shared_ptr<MissionControlLaunch> launch;
     std::exception_ptr failure;
     try {
         if (!visible()) {
+            co_await checkCancellation();  // nothing opened yet, nothing to undo
             opening.emplace();
-            co_await toggle();
+            launch = MissionControlLaunch::start(systemUptime() + kTimeLimit);
+            const auto report = co_await launch->report();
+            if (!report) throw Failure(Failure::Case::verification);
+            if (*report) throw **report;
         }
         co_await pressAndWait(target, catalog);
     } catch (...) {
@@ -59,22 +64,36 @@ Task<void> MissionControlSpaceSwitcher::switchTo(SpaceNavigationTarget target, D
     }
     if (!failure) co_return;
 
-    if (opening && visible()) {
-        bool usable = true;
+    if (opening) {
+        // A task of its own: the switch's cancellation must not cut the clean-up short, and its
+        // waits are bounded on their own.
+        const TaskContext context = co_await currentTaskContext();
+        const TaskHandle<void> cleanUp = spawn(*context.loop, closeAfterFailure(launch));
         try {
-            ApplicationWindowFocus::checkSession();
-        } catch (const Error&) {
-            usable = false;  // Mission Control is left as it is on a locked or foreign session
-        }
-        if (usable) {
-            try {
-                co_await toggle();
-            } catch (...) {
-            }
+            co_await cleanUp.value();
+        } catch (...) {
         }
     }
     opening.reset();
     std::rethrow_exception(failure);
+}
+
+Task<void> MissionControlSpaceSwitcher::closeAfterFailure(std::shared_ptr<MissionControlLaunch> opening) {
+    // The launch that opens Mission Control toggles it whenever it lands: closing it before
+    // that would only let it open again afterwards.
+    if (opening && !opening->hasReported()) co_await opening->report();
+    for (int attempt = 0; attempt < kClosingAttempts && visible(); ++attempt) {
+        try {
+            ApplicationWindowFocus::checkSession();
+        } catch (const Error&) {
+            co_return;  // Mission Control is left as it is on a locked or foreign session
+        }
+        // A press accepted before the failure may close Mission Control while this launch is on
+        // its way; the launch then opens it again, hence the second look.
+        const auto closing = MissionControlLaunch::start(systemUptime() + kTimeLimit);
+        const auto report = co_await closing->report();
+        if (!report || *report) co_return;  // a launch that fails or never reports is not retried
+    }
 }
 
 Task<void> MissionControlSpaceSwitcher::pressAndWait(const SpaceNavigationTarget& target,
@@ -105,15 +124,6 @@ Task<void> MissionControlSpaceSwitcher::pressAndWait(const SpaceNavigationTarget
         co_await sleepFor(kPollInterval);
         if (++polls >= kMaximumPolls) throw Failure(Failure::Case::verification);
     }
-}
-
-Task<void> MissionControlSpaceSwitcher::toggle() {
-    using Result = std::optional<SystemError>;
-    Result error = co_await withContinuation<Result>([](Continuation<Result> continuation) {
-        platform::current().workspace->openApplication(
-            kMissionControlPath, [continuation](Result launchError) mutable { continuation.resume(std::move(launchError)); });
-    });
-    if (error) throw *error;
 }
 
 bool MissionControlSpaceSwitcher::visible() {

@@ -1,8 +1,11 @@
 #include "installation/installation_dialog.h"
 
+#include <cstdio>
+
 #include "installation/bundle_verification.h"
 #include "installation/installation_error.h"
 #include "installation/installation_flow.h"
+#include "installation/installation_leftovers.h"
 #include "installation/installation_paths.h"
 #include "installation/installation_policy.h"
 #include "installation/installed_copy_stop.h"
@@ -62,8 +65,24 @@ bool ApplicationInstallationDelegate::applicationShouldHandleReopen(bool) {
     return true;
 }
 
+void ApplicationInstallationDelegate::clearInterruptedInstallations() {
+    auto& files = *platform::current().fileManager;
+    const InstallationLeftovers::Verify verify = [](const fs::path& bundle) {
+        verifyBundle(bundle, requireDesignatedRequirement());
+    };
+    for (const auto& directory : directories_) {
+        for (auto& line : InstallationLeftovers::recover(directory / kInstalledName, verify, files)) {
+            std::fprintf(stderr, "Tarnwick: %s\n", line.c_str());
+            leftoverLog_.push_back(std::move(line));
+        }
+    }
+}
+
 void ApplicationInstallationDelegate::present() {
     auto& platform = platform::current();
+    // First, so that a copy a killed installation parked is back in place before the installed
+    // copies are looked at.
+    clearInterruptedInstallations();
     auto requirement = designatedRequirement();
     if (!requirement) {
         showError(std::make_exception_ptr(ApplicationInstallationError::invalidApplication()));

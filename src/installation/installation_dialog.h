@@ -3,6 +3,7 @@
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "installation/installer_ejection.h"
@@ -39,6 +40,8 @@ public:
     const TaskHandle<>& installTask() const { return installTask_; }
     // What became of the disk-image hand-off after the last successful install or open.
     std::optional<InstallerEjection::HandOff> lastHandOff() const { return lastHandOff_; }
+    // What could not be cleared of interrupted installations (also written to the log).
+    const std::vector<std::string>& leftoverLog() const { return leftoverLog_; }
 
     static constexpr const char* kInstalledName = "Tarnwick.app";
     static constexpr const char* kOpenArgument = "--settings";
@@ -48,11 +51,15 @@ private:
                                     platform::CodeRequirement requirement,
                                     std::optional<std::filesystem::path> reusable);
     std::filesystem::path localApplicationsFolder() const;
+    // Clears what a killed installation left beside each installed copy; failures only go to
+    // the log, starting goes on.
+    void clearInterruptedInstallations();
 
     std::filesystem::path source_;
     std::vector<std::filesystem::path> directories_;
     TaskHandle<> installTask_;
     std::optional<InstallerEjection::HandOff> lastHandOff_;
+    std::vector<std::string> leftoverLog_;
 };
 
 }  // namespace tarnwick

@@ -2,6 +2,7 @@
 
 #include "installation/installation_error.h"
 #include "installation/installation_paths.h"
+#include "installation/installation_workspace.h"
 #include "platform/platform.h"
 #include "support/uuid.h"
 
@@ -10,8 +11,17 @@ namespace tarnwick {
 namespace fs = std::filesystem;
 
 namespace {
-constexpr unsigned kWorkspacePermissions = 0700;
+
+// Removes an item; a removal that reports failure although the item is gone counts as done.
+void removeLooking(const fs::path& path, platform::FileManager& files) {
+    try {
+        files.removeItem(path);
+    } catch (...) {
+        if (ApplicationInstallationTransaction::exists(path, files)) throw;
+    }
 }
+
+}  // namespace
 
 ApplicationInstallationTransaction::ApplicationInstallationTransaction(platform::FileManager* fileManager, Move move)
     : files_(fileManager ? fileManager : platform::current().fileManager), move_(std::move(move)) {
@@ -35,6 +45,31 @@ bool ApplicationInstallationTransaction::exists(const fs::path& path, platform::
     } catch (const Error&) {
         return false;
     }
+}
+
+std::optional<FileIdentity> ApplicationInstallationTransaction::itemAt(const fs::path& path,
+                                                                      platform::FileManager& files) {
+    try {
+        const auto attributes = files.attributesOfItem(paths::withoutTrailingSlash(path));
+        if (!attributes.systemNumber || !attributes.systemFileNumber) return std::nullopt;
+        return FileIdentity{*attributes.systemNumber, *attributes.systemFileNumber};
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+}
+
+void ApplicationInstallationTransaction::relocate(const std::function<void()>& call, const fs::path& from,
+                                                  const fs::path& to, platform::FileManager& files) {
+    const auto moving = itemAt(from, files);
+    std::exception_ptr failure;
+    try {
+        call();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (moving && itemAt(to, files) == moving) return;
+    if (failure) std::rethrow_exception(failure);
+    throw ApplicationInstallationError::destinationChanged();
 }
 
 Task<ApplicationInstallationTransaction::Receipt> ApplicationInstallationTransaction::install(
@@ -64,12 +99,13 @@ Task<ApplicationInstallationTransaction::Receipt> ApplicationInstallationTransac
     const fs::path parent = paths::parent(destination);
     files.createDirectory(parent, true);
     const fs::path workspace = parent / (kWorkspacePrefix + uuid::random());
-    files.createDirectory(workspace, false, kWorkspacePermissions);
+    InstallationWorkspace::create(workspace, files);
 
     const fs::path staged = workspace / (kStagedPrefix + uuid::random() + ".app");
     const fs::path parkedName = workspace / kParkedName;
+    std::optional<FileIdentity> stagedIdentity;  // known once the staged copy is verified
+    std::optional<fs::path> swappedOut;          // where the item taken from the destination lies
     std::optional<fs::path> parked;
-    FileIdentity stagedIdentity{};
     std::exception_ptr failure;
 
     try {
@@ -92,31 +128,45 @@ Task<ApplicationInstallationTransaction::Receipt> ApplicationInstallationTransac
             if (previousIdentity) {
                 if (identifier(destination, files) != *previousIdentity)
                     throw ApplicationInstallationError::destinationChanged();
-                move_(destination, parkedName);
-                parked = parkedName;
-                if (identifier(parkedName, files) != *previousIdentity)
+                // Both copies trade places in one step: there is no instant without a copy at
+                // the destination, whenever this process is stopped.
+                relocate([&] { files.exchangeItems(staged, destination); }, staged, destination, files);
+                swappedOut = staged;
+                if (identifier(staged, files) != *previousIdentity)
                     throw ApplicationInstallationError::destinationChanged();
+                relocate([&] { move_(staged, parkedName); }, staged, parkedName, files);
+                swappedOut = parked = parkedName;
+            } else {
+                relocate([&] { move_(staged, destination); }, staged, destination, files);
             }
-            move_(staged, destination);
         } catch (...) {
             failure = std::current_exception();
         }
     }
 
     auto cleanUp = [&](bool keepWorkspace) {
-        if (exists(staged, files)) {
+        // The staged copy goes, wherever a failed swap left it; what stood at the destination
+        // never does.
+        for (const fs::path& item : {staged, parkedName}) {
+            const auto found = itemAt(item, files);
+            if (!found || !(stagedIdentity ? *found == *stagedIdentity : item == staged)) continue;
             try {
-                files.removeItem(staged);
+                files.removeItem(item);
             } catch (const Error&) {}
         }
-        if (!keepWorkspace) files.removeEmptyDirectory(workspace);
+        if (!keepWorkspace) InstallationWorkspace::removeIfEmpty(workspace, files);
     };
 
     if (failure) {
-        // Whatever stood at the destination goes back when nothing took its place.
-        if (parked && !exists(destination, files)) {
+        // Whatever stood at the destination goes back when nothing, or only our copy, took its
+        // place; anything else that arrived meanwhile stays.
+        if (swappedOut) {
             try {
-                files.moveItem(*parked, destination);
+                if (!exists(destination, files))
+                    relocate([&] { files.moveItem(*swappedOut, destination); }, *swappedOut, destination, files);
+                else if (stagedIdentity && itemAt(destination, files) == stagedIdentity)
+                    relocate([&] { files.exchangeItems(destination, *swappedOut); }, destination, *swappedOut,
+                             files);
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -125,9 +175,9 @@ Task<ApplicationInstallationTransaction::Receipt> ApplicationInstallationTransac
         std::rethrow_exception(failure);
     }
 
-    Receipt receipt(destination, workspace, parked, stagedIdentity, previousIdentity, files, move_);
+    Receipt receipt(destination, workspace, parked, *stagedIdentity, previousIdentity, files, move_);
     try {
-        if (identifier(destination, files) != stagedIdentity) throw ApplicationInstallationError::destinationChanged();
+        if (identifier(destination, files) != *stagedIdentity) throw ApplicationInstallationError::destinationChanged();
         verify(destination);
     } catch (...) {
         failure = std::current_exception();
@@ -169,9 +219,10 @@ void ApplicationInstallationTransaction::Receipt::rollback() {
 
     if (exists(destination_, files)) {
         const fs::path rejected = workspace_ / (kRejectedPrefix + uuid::random() + ".app");
-        move_(destination_, rejected);
+        relocate([&] { move_(destination_, rejected); }, destination_, rejected, files);
         auto putBack = [&] {
-            if (!exists(destination_, files)) files.moveItem(rejected, destination_);
+            if (!exists(destination_, files))
+                relocate([&] { files.moveItem(rejected, destination_); }, rejected, destination_, files);
         };
         FileIdentity rejectedIdentity;
         try {
@@ -188,7 +239,7 @@ void ApplicationInstallationTransaction::Receipt::rollback() {
         if (exists(destination_, files)) throw ApplicationInstallationError::destinationChanged();
         if (previous_) {
             try {
-                files.moveItem(*previous_, destination_);
+                relocate([&] { files.moveItem(*previous_, destination_); }, *previous_, destination_, files);
             } catch (...) {
                 // The replaced copy cannot come back: keep the new one working instead.
                 try {
@@ -197,12 +248,12 @@ void ApplicationInstallationTransaction::Receipt::rollback() {
                 throw;
             }
         }
-        files.removeItem(rejected);
+        removeLooking(rejected, files);
     } else if (previous_) {
-        files.moveItem(*previous_, destination_);
+        relocate([&] { files.moveItem(*previous_, destination_); }, *previous_, destination_, files);
     }
     completed_ = true;
-    files.removeEmptyDirectory(workspace_);
+    InstallationWorkspace::removeIfEmpty(workspace_, files);
 }
 
 void ApplicationInstallationTransaction::Receipt::finish() {
@@ -211,10 +262,10 @@ void ApplicationInstallationTransaction::Receipt::finish() {
     if (previous_) {
         if (!previousIdentity_ || identifier(*previous_, files) != *previousIdentity_)
             throw ApplicationInstallationError::destinationChanged();
-        files.removeItem(*previous_);
+        removeLooking(*previous_, files);
     }
     completed_ = true;
-    files.removeEmptyDirectory(workspace_);
+    InstallationWorkspace::removeIfEmpty(workspace_, files);
 }
 
 }  // namespace tarnwick

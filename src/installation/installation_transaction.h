@@ -17,8 +17,12 @@ using FileIdentity = std::array<std::uint64_t, 2>;
 
 // Replaces the copy at a destination by a verified copy of the source, staged beside it in a
 // hidden workspace, so that the user always keeps a working copy and nothing that is not a
-// verified copy of this app is ever replaced. The result can later be finished (the replaced
-// copy is removed) or rolled back (the replaced copy comes back).
+// verified copy of this app is ever replaced. The staged copy and the installed one trade
+// places in one step, so even a killed installer leaves a copy at the destination; what a kill
+// leaves in the workspace is cleared by InstallationLeftovers at the next start. The result can
+// later be finished (the replaced copy is removed) or rolled back (the replaced copy comes back).
+// Whether a move happened is decided by what lies at each place afterwards, not by the status
+// the file system reported.
 class ApplicationInstallationTransaction {
 public:
     using Move = std::function<void(const std::filesystem::path& from, const std::filesystem::path& to)>;
@@ -76,6 +80,15 @@ public:
     static FileIdentity identifier(const std::filesystem::path& path, platform::FileManager& files);
     // Whether the item itself can be looked at (a dangling link exists).
     static bool exists(const std::filesystem::path& path, platform::FileManager& files);
+    // The identity of whatever item lies at the place, of any kind; nothing when there is none.
+    static std::optional<FileIdentity> itemAt(const std::filesystem::path& path, platform::FileManager& files);
+    // Runs a move or a swap of the item at `from` and decides by looking whether that item now
+    // lies at `to`. A rename can take effect and still report failure (network volumes do), and
+    // one that reports success may have done nothing: trusting the status would then restore
+    // the wrong things. Throws the call's error, or destinationChanged when it reported success,
+    // unless the item arrived.
+    static void relocate(const std::function<void()>& call, const std::filesystem::path& from,
+                         const std::filesystem::path& to, platform::FileManager& files);
 
     static constexpr const char* kWorkspacePrefix = ".Tarnwick-installation-";
     static constexpr const char* kStagedPrefix = ".Tarnwick-install-";

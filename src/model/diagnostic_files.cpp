@@ -4,6 +4,7 @@
 #include <system_error>
 #include <vector>
 
+#include "model/diagnostic_trace_file.h"
 #include "platform/platform.h"
 #include "support/error.h"
 #include "support/files.h"
@@ -122,12 +123,11 @@ void prepareForAppend(const fs::path& file) noexcept {
         if (error || !fs::is_regular_file(status)) return;
         const auto size = fs::file_size(file, error);
         if (error || size <= kAppendGuardBytes) return;
-        const std::string content = files::read(file);
-        const std::size_t start = content.size() > kAppendRetainedBytes ? content.size() - kAppendRetainedBytes : 0;
-        const auto lineFeed = content.find('\n', start);
+        // Only the retained tail is read, so memory stays bounded whatever the file's size.
+        const std::string tail = trace_file::wholeLineTail(file, kAppendRetainedBytes, size);
         // Without a line start in the window there is nothing whole to keep; leave the file alone.
-        if (lineFeed == std::string::npos) return;
-        files::writeAtomically(file, std::string_view(content).substr(lineFeed + 1));
+        if (tail.empty()) return;
+        files::writeAtomically(file, tail);
     } catch (...) {
     }
 }

@@ -36,8 +36,10 @@ std::filesystem::path file(const std::string& name);
 std::filesystem::path writeSnapshot(std::string_view bytes, const std::string& prefix,
                                     const std::optional<std::filesystem::path>& folder = std::nullopt);
 
-// Size guard before appending to a JSON Lines file that no trace manages. Never throws; on any
-// failure the file stays as it was.
+// Size guard before appending to a JSON Lines file that no trace manages: a file over the guard
+// is cut to the whole lines of its final retained bytes, reading only those. A window with no
+// whole line in it leaves the file as it is. Never throws; on any failure the file stays as it
+// was.
 void prepareForAppend(const std::filesystem::path& file) noexcept;
 
 }  // namespace DiagnosticFiles

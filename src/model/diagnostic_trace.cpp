@@ -25,11 +25,25 @@ DiagnosticTrace::DiagnosticTrace(std::filesystem::path url, std::size_t maximumP
 // before it is joined.
 DiagnosticTrace::~DiagnosticTrace() = default;
 
-bool DiagnosticTrace::record(const std::string& event, Dictionary fields) {
-    return enqueue({false, {event, std::move(fields), wallClockNow(), systemUptime()}});
+// Stamped with the system's clock when no main loop is installed. A diagnostic record never
+// throws into its caller: anything that goes wrong drops it.
+bool DiagnosticTrace::record(const std::string& event, Dictionary fields) noexcept {
+    try {
+        const Clock& clock = stampingClock();
+        return enqueue({false, {event, std::move(fields), clock.now(), clock.uptime()}});
+    } catch (...) {
+        return false;
+    }
 }
 
-bool DiagnosticTrace::reset() { return enqueue({true, {{}, {}, wallClockNow(), systemUptime()}}); }
+bool DiagnosticTrace::reset() noexcept {
+    try {
+        const Clock& clock = stampingClock();
+        return enqueue({true, {{}, {}, clock.now(), clock.uptime()}});
+    } catch (...) {
+        return false;
+    }
+}
 
 void DiagnosticTrace::flush() {
     worker_->sync([] {});

@@ -32,11 +32,12 @@ public:
     DiagnosticTrace(const DiagnosticTrace&) = delete;
     DiagnosticTrace& operator=(const DiagnosticTrace&) = delete;
 
-    // Queues the event stamped with the current time and uptime; false when the queue was full
-    // and the record was dropped. Callable from any thread; does no I/O.
-    bool record(const std::string& event, Dictionary fields = {});
-    // Queues emptying the file; false when dropped.
-    bool reset();
+    // Queues the event stamped with the current time and uptime (of the main loop's clock, or the
+    // system's when no main loop is installed); false when the queue was full and the record was
+    // dropped. Callable from any thread; does no I/O; never throws.
+    bool record(const std::string& event, Dictionary fields = {}) noexcept;
+    // Queues emptying the file; false when dropped. Never throws.
+    bool reset() noexcept;
     // Waits until everything queued before the call has been written. Must not be called from
     // the worker.
     void flush();

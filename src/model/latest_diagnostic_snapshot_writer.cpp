@@ -18,19 +18,23 @@ LatestDiagnosticSnapshotWriter::LatestDiagnosticSnapshotWriter(std::filesystem::
 // before it is joined.
 LatestDiagnosticSnapshotWriter::~LatestDiagnosticSnapshotWriter() = default;
 
-void LatestDiagnosticSnapshotWriter::write(Dictionary state) {
-    Snapshot snapshot{std::move(state), wallClockNow()};
-    bool startDrain = false;
-    {
-        std::lock_guard guard(shared_->lock);
-        shared_->pending = std::move(snapshot);  // an unwritten older state is superseded
-        if (!shared_->draining) {
-            shared_->draining = true;
-            startDrain = true;
+void LatestDiagnosticSnapshotWriter::write(Dictionary state) noexcept {
+    // A diagnostic write never throws into its caller: anything that goes wrong drops the state.
+    try {
+        Snapshot snapshot{std::move(state), stampingClock().now()};
+        bool startDrain = false;
+        {
+            std::lock_guard guard(shared_->lock);
+            shared_->pending = std::move(snapshot);  // an unwritten older state is superseded
+            if (!shared_->draining) {
+                shared_->draining = true;
+                startDrain = true;
+            }
         }
+        // Submitted outside the lock so that an executor running jobs inline cannot deadlock.
+        if (startDrain) worker_->submit([shared = shared_] { drain(*shared); });
+    } catch (...) {
     }
-    // Submitted outside the lock so that an executor running jobs inline cannot deadlock.
-    if (startDrain) worker_->submit([shared = shared_] { drain(*shared); });
 }
 
 void LatestDiagnosticSnapshotWriter::flush() {

@@ -25,8 +25,9 @@ public:
     LatestDiagnosticSnapshotWriter(const LatestDiagnosticSnapshotWriter&) = delete;
     LatestDiagnosticSnapshotWriter& operator=(const LatestDiagnosticSnapshotWriter&) = delete;
 
-    // Records the state with the current time. Callable from any thread.
-    void write(Dictionary state);
+    // Records the state with the current time (of the main loop's clock, or the system's when no
+    // main loop is installed). Callable from any thread; never throws.
+    void write(Dictionary state) noexcept;
     // Waits until every state passed before the call has been written or dropped. Must not be
     // called from the worker.
     void flush();

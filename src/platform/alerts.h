@@ -26,12 +26,14 @@ using ModalResponse = long;
 inline constexpr ModalResponse kAlertFirstButtonReturn = 1000;
 inline constexpr ModalResponse kAlertSecondButtonReturn = 1001;
 inline constexpr ModalResponse kAlertThirdButtonReturn = 1002;
+// The modal session was aborted: no button was chosen.
+inline constexpr ModalResponse kModalResponseAbort = -1001;
 
 // Modal alerts: running one waits for the user's choice.
 class Alerts {
 public:
     virtual ~Alerts() = default;
-    // kAlertFirstButtonReturn plus the index of the chosen button.
+    // kAlertFirstButtonReturn plus the index of the chosen button, or kModalResponseAbort.
     virtual ModalResponse runModal(const Alert& alert) = 0;
 };
 

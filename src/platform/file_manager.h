@@ -52,6 +52,13 @@ public:
     virtual void copyItem(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
     // Moves an item; never replaces an item at `to`, whatever its type.
     virtual void moveItem(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+    // Swaps two existing items in one step: each takes the other's place, so neither place is
+    // empty at any instant. Fails, changing nothing, unless both exist.
+    virtual void exchangeItems(const std::filesystem::path& first, const std::filesystem::path& second) = 0;
+    // Creates a new file holding the bytes; fails when any item exists at the path.
+    virtual void createFile(const std::filesystem::path& path, const std::string& contents) = 0;
+    // The names of the items in a folder, in no particular order.
+    virtual std::vector<std::string> contentsOfDirectory(const std::filesystem::path& path) = 0;
     // Removes an item and everything inside it; symbolic links are removed, not followed.
     virtual void removeItem(const std::filesystem::path& path) = 0;
     // Removes a folder only when it is empty; reports whether it did.

@@ -20,6 +20,7 @@
 #include "platform/private_functions.h"
 #include "platform/system.h"
 #include "platform/text_recognition.h"
+#include "platform/updater.h"
 #include "platform/user_defaults.h"
 #include "platform/window_server.h"
 #include "platform/workspace.h"
@@ -57,6 +58,8 @@ struct Platform {
     // Screen capture and text recognition (the Mission Control captions).
     ScreenCapture* screenCapture = nullptr;
     TextRecognition* textRecognition = nullptr;
+    // Finding and offering new versions of the app.
+    UpdateFramework* updateFramework = nullptr;
 };
 
 // The installed platform; throws when none is installed.

@@ -187,6 +187,12 @@ RunLoop* RunLoop::installedMain() { return gMainLoop; }
 MainLoopScope::MainLoopScope(RunLoop& loop) : previous_(gMainLoop) { gMainLoop = &loop; }
 MainLoopScope::~MainLoopScope() { gMainLoop = previous_; }
 
+const Clock& stampingClock() {
+    static const SystemClock systemClock;
+    if (const RunLoop* loop = RunLoop::installedMain()) return loop->clock();
+    return systemClock;
+}
+
 double systemUptime() { return RunLoop::main().uptime(); }
 double wallClockNow() { return RunLoop::main().clock().now(); }
 

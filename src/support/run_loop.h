@@ -136,6 +136,11 @@ private:
     RunLoop* previous_;
 };
 
+// The main loop's clock, or the system's own when no main loop is installed (a worker still
+// running before the program's loop exists or after it is gone). For writers that stamp what
+// they record and must never fail for want of a loop.
+const Clock& stampingClock();
+
 // The system uptime as the main loop's clock reads it.
 double systemUptime();
 // Wall-clock seconds since 1970 from the main loop's clock.

@@ -2,12 +2,14 @@
 
 // Coroutine tasks that stand in for the platform's structured concurrency: a Task<T> runs on the
 // run loop, awaits other tasks (which share its cancellation), sleeps on the loop's clock, hops to
-// serial executors and waits for one-shot continuations. Every resumption is posted to the loop,
-// never run inline, so a resumed caller cannot re-enter code that is still iterating its waiters.
+// serial executors and waits for one-shot continuations (optionally bounded by a deadline and cut
+// short by cancellation). Every resumption is posted to the loop, never run inline, so a resumed
+// caller cannot re-enter code that is still iterating its waiters.
 
 #include <coroutine>
 #include <exception>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -351,9 +353,114 @@ private:
 };
 
 // co_await withContinuation<T>([](Continuation<T> c) { ... c.resume(value); })
+// With GCC 12, a start function that captures anything must be a named variable: a lambda
+// temporary inside the co_await expression is destroyed twice (its captures released twice).
+// The same holds for waitForCompletion below.
 template <typename T>
 ContinuationAwaiter<T> withContinuation(typename ContinuationAwaiter<T>::Start start) {
     return ContinuationAwaiter<T>(std::move(start));
+}
+
+// What a bounded wait gives when it does not throw: the completion's value, or nothing when the
+// deadline passed first (for a completion without value: true, or false at the deadline).
+template <typename T>
+using CompletionOutcome = std::conditional_t<std::is_void_v<T>, bool, std::optional<T>>;
+
+// Waits for one completion of a platform call without trusting it to ever come. Unlike
+// withContinuation, the awaiting task's cancellation resumes it at once with CancellationError
+// (a task cancelled before the wait never starts the call), and an optional deadline (uptime on
+// the loop's clock) resumes it with an empty outcome. Whichever comes first wins; a completion
+// after that is ignored (its resume() returns false).
+template <typename T>
+class CompletionWaitAwaiter {
+public:
+    using Start = std::function<void(Continuation<T>)>;
+
+    CompletionWaitAwaiter(Start start, std::optional<double> deadline)
+        : start_(std::move(start)),
+          deadline_(deadline),
+          state_(std::make_shared<typename Continuation<T>::State>()),
+          ending_(std::make_shared<Ending>(Ending::completed)) {}
+    CompletionWaitAwaiter(CompletionWaitAwaiter&&) = default;
+    ~CompletionWaitAwaiter() {
+        if (!state_) return;
+        state_->slot->release();
+        disarm();
+    }
+
+    bool await_ready() const noexcept { return false; }
+    template <typename P>
+    bool await_suspend(std::coroutine_handle<P> h) {
+        const TaskContext& context = h.promise().context;
+        if (context.isCancelled()) {
+            *ending_ = Ending::cancelled;
+            return false;
+        }
+        const auto slot = state_->slot;
+        slot->handle = h;
+        slot->loop = context.loop;
+        const auto ending = ending_;
+        // Whoever claims the slot first decides the ending and posts the one resumption.
+        const auto end = [slot, ending](Ending how) {
+            if (!slot->claim()) return;
+            *ending = how;
+            slot->postResume(slot);
+        };
+        // An infinite deadline never passes; any other (even NaN) is armed, passed ones at once.
+        if (deadline_ && *deadline_ != std::numeric_limits<double>::infinity())
+            deadlineItem_ = context.loop->postAfter(*deadline_ - context.loop->uptime(),
+                                                      [end] { end(Ending::timedOut); });
+        if (context.cancellation) {
+            token_ = context.cancellation;
+            handlerId_ = token_->onCancel([end] { end(Ending::cancelled); });
+        }
+        try {
+            start_(Continuation<T>(state_));
+        } catch (...) {
+            // Another ending already posted its resumption: that one stands.
+            if (!slot->claim()) return true;
+            state_->error = std::current_exception();
+            return false;
+        }
+        return true;
+    }
+    CompletionOutcome<T> await_resume() {
+        disarm();
+        if (*ending_ == Ending::cancelled) throw CancellationError();
+        if (*ending_ == Ending::timedOut) return CompletionOutcome<T>{};
+        if (state_->error) std::rethrow_exception(state_->error);
+        if constexpr (std::is_void_v<T>)
+            return true;
+        else
+            return std::move(state_->value);
+    }
+
+private:
+    enum class Ending { completed, cancelled, timedOut };
+
+    void disarm() {
+        deadlineItem_.cancel();
+        if (token_) {
+            token_->removeHandler(handlerId_);
+            token_.reset();
+        }
+    }
+
+    Start start_;
+    std::optional<double> deadline_;
+    std::shared_ptr<typename Continuation<T>::State> state_;
+    std::shared_ptr<Ending> ending_;
+    WorkItem deadlineItem_;
+    CancellationToken token_;
+    std::uint64_t handlerId_ = 0;
+};
+
+// co_await waitForCompletion<T>([](Continuation<T> c) { ...platform call that calls c.resume... },
+// deadline): the completion's outcome; throws CancellationError, or the error the call resumed with.
+template <typename T>
+CompletionWaitAwaiter<T> waitForCompletion(typename CompletionWaitAwaiter<T>::Start start,
+                                           std::optional<double> deadline = std::nullopt) {
+    return CompletionWaitAwaiter<T>(std::move(start), deadline);
 }
 
 // co_await onExecutor(executor, fn): runs fn on the serial executor and resumes on the loop

@@ -310,6 +310,20 @@ TEST_F(InventoryTest, OnlyTheLatestActivationRunsToTheEndAndEveryFinishedOneRefr
     EXPECT_EQ(finishReads(), 1u);
 }
 
+TEST_F(InventoryTest, TheRefreshAfterAnActivationReadsAnewEvenRightAfterARead) {
+    inventory->start();
+    finishReads();
+    inventory->activate(entries().at("D1").apps[0], "D1");
+    env.advance(0.9);
+    inventory->refresh();  // a read that completes 0.1 s before the activation ends
+    EXPECT_EQ(finishReads(), 1u);
+    env.advance(0.1);
+    ASSERT_TRUE(opens[0].ended);
+    env.settle();
+    // The activation may have moved windows: a result 0.1 s old is not fresh enough.
+    EXPECT_EQ(executor->pending(), 1u);
+}
+
 TEST_F(InventoryTest, StoppingDuringAnActivationIgnoresItsResult) {
     inventory->start();
     finishReads();

@@ -1,3 +1,6 @@
+#include <optional>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "applications/application_window_focus.h"
@@ -160,6 +163,99 @@ TEST_F(SwitcherTest, CancellingDuringAPauseClosesMissionControlAndRestoresTheCou
     EXPECT_THROW(std::rethrow_exception(handle.error()), CancellationError);
     EXPECT_FALSE(missionControlOpen());
     EXPECT_FALSE(Switcher::isOpeningForNavigation());
+}
+
+TEST_F(SwitcherTest, ALaunchThatNeverReportsFailsAtTheTimeLimitAndItsLateReportIsIgnored) {
+    nav.launchDelay = 10.0;
+    const double started = f.env.clock.uptime();
+    double finished = 0;
+    auto handle = start(notes);
+    handle.onCompletion([&] { finished = f.env.clock.uptime(); });
+    f.env.advance(2.9);
+    EXPECT_FALSE(handle.isDone());
+    EXPECT_TRUE(Switcher::isOpeningForNavigation());
+    f.env.advance(1.0);
+    EXPECT_EQ(failureOf(handle), Failure::Case::verification);
+    EXPECT_NEAR(finished - started, 3.0, 1e-9);
+    EXPECT_FALSE(Switcher::isOpeningForNavigation());
+
+    f.env.advance(10.0);  // the launch lands long after: nothing of the switch wakes up again
+    EXPECT_EQ(failureOf(handle), Failure::Case::verification);
+    EXPECT_EQ(nav.missionControlLaunches, 1);
+    EXPECT_EQ(nav.desktopPresses, 0);
+}
+
+TEST_F(SwitcherTest, CancellingWhileMissionControlLaunchesWaitsForTheLaunchOnlyToCloseItAgain) {
+    nav.launchDelay = 0.3;
+    auto handle = start(notes);
+    f.env.advance(0.1);
+    handle.cancel();
+    f.env.advance(0.2);  // the launch lands and opens Mission Control
+    EXPECT_FALSE(handle.isDone());
+    EXPECT_TRUE(Switcher::isOpeningForNavigation());  // the opening is still this switch's own
+    f.env.advance(0.3);
+    ASSERT_TRUE(handle.isDone());
+    EXPECT_THROW(std::rethrow_exception(handle.error()), CancellationError);
+    EXPECT_FALSE(missionControlOpen());
+    EXPECT_EQ(nav.missionControlLaunches, 2);
+    EXPECT_EQ(nav.desktopPresses, 0);
+    EXPECT_FALSE(Switcher::isOpeningForNavigation());
+
+    // A switch cancelled before it opened anything opens nothing.
+    auto token = makeCancellationToken();
+    token->cancel();
+    auto early = spawn(Switcher::switchTo(notes, f.catalog()), token);
+    f.env.advance(1.0);
+    EXPECT_THROW(std::rethrow_exception(early.error()), CancellationError);
+    EXPECT_EQ(nav.missionControlLaunches, 2);
+}
+
+TEST_F(SwitcherTest, APressThatClosesMissionControlDuringTheCleanUpStillLeavesItClosed) {
+    // The desktop becomes current at once, but Mission Control closes only 2.85 s after the
+    // start, while the clean-up's launch of 2.7 s is on its way: that launch reopens it.
+    nav.launchDelay = 0.3;
+    nav.closeDelay = 2.3;
+    auto handle = start(notes);
+    f.env.advance(2.8);
+    EXPECT_EQ(failureOf(handle), std::nullopt);
+    f.env.advance(1.0);
+    EXPECT_EQ(failureOf(handle), Failure::Case::verification);
+    EXPECT_FALSE(missionControlOpen());
+    EXPECT_EQ(nav.missionControlLaunches, 3);
+    EXPECT_FALSE(Switcher::isOpeningForNavigation());
+}
+
+// Cancels a switch over a slow launch at every 25 ms step of its life; whatever it was waiting
+// for, Mission Control ends closed as it was before.
+TEST(SwitcherCancellationTest, CancellingAtAnyPointLeavesMissionControlClosed) {
+    struct Variant {
+        const char* name;
+        std::optional<double> switchDelay;
+        std::optional<double> closeDelay;
+    };
+    const Variant variants[] = {{"lands", 0.25, 0.2}, {"never lands", std::nullopt, 0.2}, {"stays open", 0.25, std::nullopt}};
+    for (const auto& variant : variants) {
+        for (int step = 0; step <= 60; ++step) {
+            SCOPED_TRACE(std::string(variant.name) + ", cancelled at " + std::to_string(step * 25) + " ms");
+            NavigationFixture f;
+            auto& nav = f.env.session.navigation;
+            nav.launchDelay = 0.3;
+            nav.switchDelay = variant.switchDelay;
+            nav.closeDelay = variant.closeDelay;
+            auto handle = spawn(Switcher::switchTo({kNotesDesktop, kBuiltIn, 3}, f.catalog()));
+            f.env.advance(step * 0.025);
+            handle.cancel();
+            f.env.advance(10.0);
+            ASSERT_TRUE(handle.isDone());
+            if (handle.error())
+                EXPECT_THROW(std::rethrow_exception(handle.error()), CancellationError);
+            else
+                EXPECT_EQ(f.currentSpace(1), 3u);  // it had finished before the cancellation
+            EXPECT_FALSE(f.env.session.missionControlOpen);
+            EXPECT_FALSE(Switcher::isOpeningForNavigation());
+            EXPECT_LE(nav.missionControlLaunches, 3);
+        }
+    }
 }
 
 TEST_F(SwitcherTest, ALockedSessionStopsTheSwitchAndLeavesMissionControlAlone) {

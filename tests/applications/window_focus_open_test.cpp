@@ -126,11 +126,21 @@ TEST_F(OpenTest, AFocusedWindowOtherThanTheTargetIsNeverConfirmed) {
     explicitTree(kNotesPID, {504}, 999);
     const double started = f.env.clock.uptime();
     double finished = 0;
-    auto handle = open(kNotes, kNotesDesktop);
+    std::vector<double> catalogReads;
+    DesktopCatalogFunction catalog = [&, inner = f.catalog()] {
+        catalogReads.push_back(f.env.clock.uptime() - started);
+        return inner();
+    };
+    auto handle = spawn(ApplicationWindowFocus::open(kNotes, kNotesDesktop, catalog, f.services()));
     handle.onCompletion([&] { finished = f.env.clock.uptime(); });
     f.env.advance(3.0);
     EXPECT_EQ(failureOf(handle), Case::verification);
     EXPECT_NEAR(finished - started, 0.5 + 1.0, 1e-9);
+    // Each verification poll reads the catalog, after pauses of 0.12, 0.18, 0.3 and 0.4 s.
+    ASSERT_GE(catalogReads.size(), 4u);
+    const std::vector<double> polls(catalogReads.end() - 4, catalogReads.end());
+    const double expected[] = {0.62, 0.8, 1.1, 1.5};
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(polls[i], expected[i], 1e-9) << "poll " << i;
     const auto events = traceEvents();
     EXPECT_EQ(std::count(events.begin(), events.end(), "observed"), 4);
     EXPECT_EQ(events.back(), "verification-failed");
@@ -154,6 +164,20 @@ TEST_F(OpenTest, AnAppThatQuitsWhileItIsBeingVerifiedIsNotConfirmed) {
     f.env.session.terminateApplication(kNotesPID);
     f.env.advance(2.0);
     EXPECT_EQ(failureOf(handle), Case::verification);
+    EXPECT_EQ(traceEvents().back(), "verification-failed");
+}
+
+TEST_F(OpenTest, AWindowMovedToAnotherDesktopWhileItIsBeingVerifiedIsNotConfirmed) {
+    explicitTree(kNotesPID, {504}, 504);  // Notes keeps reporting it as its focused window
+    auto handle = open(kNotes, kNotesDesktop);
+    f.env.advance(0.55);  // switched, raised, first pause running
+    for (auto& window : f.env.session.windows)
+        if (window.id == 504) window.spaces = {5};  // still focused, its app in front, but elsewhere
+    f.env.advance(2.0);
+    EXPECT_EQ(failureOf(handle), Case::verification);
+    const auto records = focusTrace();
+    ASSERT_GE(records.size(), 2u);
+    EXPECT_EQ(field(records[records.size() - 2], "focusedWindow"), Value(504));
     EXPECT_EQ(traceEvents().back(), "verification-failed");
 }
 

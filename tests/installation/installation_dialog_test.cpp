@@ -130,6 +130,25 @@ TEST_F(InstallationDialogTest, TheHigherInstalledBuildIsOpened) {
     EXPECT_EQ(env.session.launchServices.requests.at(0).bundle, installed);
 }
 
+TEST_F(InstallationDialogTest, WhatAKilledInstallationLeftIsClearedBeforeTheAlert) {
+    // A rollback killed between its two moves: the previous copy parked, nothing in its place.
+    const fs::path workspace = applications / ".Tarnwick-installation-6F1C2A3B-0000-4000-8000-00000000000A";
+    makeBundle(workspace / "Previous.app", BundleRecipe().withVersion("7"));
+    files::writeAtomically(workspace / ".Tarnwick-workspace", "");
+    // A parked copy that no longer verifies stays where it is; that is only logged.
+    const fs::path stuck = userApplications / ".Tarnwick-installation-6F1C2A3B-0000-4000-8000-00000000000B";
+    makeBundle(stuck / "Previous.app", BundleRecipe().unsignedCopy());
+    files::writeAtomically(stuck / ".Tarnwick-workspace", "");
+
+    auto delegate = launch({"Open Tarnwick"});
+    ASSERT_EQ(messages(), std::vector<std::string>{"Tarnwick is already installed"});
+    EXPECT_EQ(env.session.launchServices.requests.at(0).bundle, installed);
+    EXPECT_EQ(listing(applications), std::vector<std::string>{"Tarnwick.app"});
+    ASSERT_EQ(delegate->leftoverLog().size(), 1u);
+    EXPECT_TRUE(delegate->leftoverLog()[0].find(stuck.string()) != std::string::npos) << delegate->leftoverLog()[0];
+    EXPECT_TRUE(fs::exists(stuck / "Previous.app"));
+}
+
 TEST_F(InstallationDialogTest, WithoutWriteAccessToApplicationsTheUsersFolderIsCreatedAndUsed) {
     env.session.fileSystem.unwritableFolders.insert(applications);
     launch({"Install and Open"});
@@ -216,6 +235,19 @@ TEST_F(InstallationDialogTest, EscapeAtTheInstallAlertQuitsWithoutTouchingAnythi
     EXPECT_TRUE(listing(applications).empty());
     EXPECT_TRUE(env.session.launchServices.requests.empty());
     EXPECT_EQ(env.session.applicationState.terminations, 1);
+}
+
+TEST_F(InstallationDialogTest, AnAnswerNamingNoButtonAbortsItsAlertAndMakesTheSessionInvalid) {
+    makeBundle(installed, BundleRecipe().withVersion("5"));
+    running(3000, installed, sim::SimQuitAnswer::refuse);
+    launch({"Install and Open", "Retry"});
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Install Tarnwick", "Tarnwick couldn\u2019t be installed"}));
+    EXPECT_EQ(alert(1).answer, "");
+    EXPECT_EQ(env.session.alertScript.error,
+              "The session file is not valid: alertAnswers[1] \"Retry\" names no button of the alert \"Tarnwick "
+              "couldn\u2019t be installed\".");
+    EXPECT_EQ(env.session.applicationState.terminations, 1);  // taken as Quit
+    EXPECT_EQ(versionOf(installed), "5");
 }
 
 TEST_F(InstallationDialogTest, OpeningACopyOutsideApplicationsIsRefused) {

@@ -54,14 +54,16 @@ TEST_F(InstallationTransactionTest, AFreshInstallCopiesTheSourceKeepingLinksAndP
     EXPECT_EQ(identity(destination), receipt.identity());
     EXPECT_TRUE(fs::exists(source / "Contents/MacOS/Tarnwick"));
 
-    // The hidden workspace sits beside the destination, private to the user, now empty.
+    // The hidden workspace sits beside the destination, private to the user, holding only the
+    // marker that makes it recognisable as ours.
     ASSERT_TRUE(fs::is_directory(receipt.workspace()));
     EXPECT_EQ(receipt.workspace().parent_path(), applications);
     EXPECT_TRUE(receipt.workspace().filename().string().starts_with(".Tarnwick-installation-"));
     struct stat info {};
     ::stat(receipt.workspace().c_str(), &info);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
-    EXPECT_TRUE(listing(receipt.workspace()).empty());
+    EXPECT_EQ(listing(receipt.workspace()), std::vector<std::string>{".Tarnwick-workspace"});
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(receipt.workspace() / ".Tarnwick-workspace")));
 
     receipt.finish();
     EXPECT_TRUE(receipt.completed());
@@ -153,7 +155,13 @@ TEST_F(InstallationTransactionTest, UnsafeOrForeignDestinationsAreRefusedBeforeA
 
 TEST_F(InstallationTransactionTest, ADestinationReplacedWhileOtherCopiesQuitIsLeftAlone) {
     makeBundle(destination, BundleRecipe().withVersion("5"));
-    Transaction transaction;
+    // Not even moved for a moment: its owner would find it gone, and a failed move back would
+    // leave it in our workspace.
+    std::vector<std::string> touching;
+    scripted.before = [&](auto& op, auto& from, auto& to) {
+        if (from == destination || to == destination) touching.push_back(op);
+    };
+    Transaction transaction(&scripted);
     fs::path intruder = applications / "elsewhere";
     auto replace = [&]() -> Task<void> {
         fs::rename(destination, intruder);
@@ -168,18 +176,75 @@ TEST_F(InstallationTransactionTest, ADestinationReplacedWhileOtherCopiesQuitIsLe
     }
     EXPECT_EQ(versionOf(destination), "9");
     EXPECT_EQ(listing(applications), (std::vector<std::string>{"Tarnwick.app", "elsewhere"}));
+    EXPECT_TRUE(touching.empty()) << touching.front();
 }
 
 TEST_F(InstallationTransactionTest, AFirstInstallNeverReplacesWhatAppearsMeanwhile) {
-    Transaction transaction;
-    auto appear = [&]() -> Task<void> {
-        files::createDirectories(destination);
-        files::writeAtomically(destination / "keep", "someone else's");
-        co_return;
+    // A folder with something in it, and an empty one, which a plain rename would replace.
+    for (bool empty : {false, true}) {
+        SCOPED_TRACE(empty ? "empty folder" : "folder with a file");
+        fs::remove_all(applications);
+        Transaction transaction;
+        std::optional<FileIdentity> arrived;
+        auto appear = [&]() -> Task<void> {
+            files::createDirectories(destination);
+            if (!empty) files::writeAtomically(destination / "keep", "someone else's");
+            arrived = identity(destination);
+            co_return;
+        };
+        EXPECT_THROW(install(transaction, appear), SystemError);
+        EXPECT_EQ(identity(destination), arrived);
+        EXPECT_EQ(listing(destination), empty ? std::vector<std::string>{} : std::vector<std::string>{"keep"});
+        EXPECT_EQ(listing(applications), std::vector<std::string>{"Tarnwick.app"});
+    }
+}
+
+TEST_F(InstallationTransactionTest, TheDestinationHoldsAWorkingCopyAtEveryStepOfAReplacement) {
+    makeBundle(destination, BundleRecipe().withVersion("5"));
+    std::vector<std::string> withoutCopy;
+    auto look = [&](const std::string& op, auto&, auto&) {
+        try {
+            verifyBundle(destination, requirement);
+        } catch (const std::exception&) {
+            withoutCopy.push_back(op);
+        }
     };
-    EXPECT_THROW(install(transaction, appear), SystemError);
-    EXPECT_EQ(files::read(destination / "keep"), "someone else's");
+    scripted.before = look;
+    scripted.after = look;
+    Transaction transaction(&scripted);
+    Receipt receipt = install(transaction);
+    receipt.finish();
+    EXPECT_TRUE(withoutCopy.empty()) << "no copy around " << withoutCopy.front();
+    EXPECT_EQ(versionOf(destination), "7");
     EXPECT_EQ(listing(applications), std::vector<std::string>{"Tarnwick.app"});
+}
+
+TEST_F(InstallationTransactionTest, WhetherAMoveHappenedIsDecidedByLooking) {
+    // Every move and swap takes effect but reports failure, as network volumes may: the
+    // installation stands, and so does a rollback, which brings the previous copy back.
+    makeBundle(destination, BundleRecipe().withVersion("5"));
+    const auto old = identity(destination);
+    scripted.after = [](auto& op, auto&, auto&) {
+        if (op == "move" || op == "exchange") throw diskFailure();
+    };
+    Transaction reporting(&scripted);
+    Receipt receipt = install(reporting);
+    EXPECT_EQ(versionOf(destination), "7");
+    ASSERT_TRUE(receipt.previous());
+    EXPECT_EQ(identity(*receipt.previous()), old);
+    receipt.rollback();
+    EXPECT_TRUE(receipt.completed());
+    EXPECT_EQ(identity(destination), old);
+    EXPECT_EQ(listing(applications), std::vector<std::string>{"Tarnwick.app"});
+
+    // A move that reports success without moving anything fails, and nothing is lost.
+    Transaction idle(nullptr, [](const fs::path&, const fs::path&) {});
+    EXPECT_THROW(install(idle), ApplicationInstallationError);
+    EXPECT_EQ(identity(destination), old);
+    EXPECT_EQ(listing(applications), std::vector<std::string>{"Tarnwick.app"});
+    fs::remove_all(destination);
+    EXPECT_THROW(install(idle), ApplicationInstallationError);
+    EXPECT_TRUE(listing(applications).empty());
 }
 
 TEST_F(InstallationTransactionTest, AFailureAtEveryStepLeavesThePreviousCopyWorking) {
@@ -196,16 +261,16 @@ TEST_F(InstallationTransactionTest, AFailureAtEveryStepLeavesThePreviousCopyWork
              };
          }},
         {"staged verification", [isStaged](auto& t) { t.refuse = isStaged; }},
-        {"park",
+        {"swap",
          [](auto& t) {
-             t.scripted.before = [&t](auto& op, auto& from, auto&) {
-                 if (op == "move" && from == t.destination) throw diskFailure();
+             t.scripted.before = [](auto& op, auto&, auto&) {
+                 if (op == "exchange") throw diskFailure();
              };
          }},
-        {"promote",
-         [isStaged](auto& t) {
-             t.scripted.before = [isStaged](auto& op, auto& from, auto&) {
-                 if (op == "move" && isStaged(from)) throw diskFailure();
+        {"park after the swap",
+         [](auto& t) {
+             t.scripted.before = [](auto& op, auto&, auto& to) {
+                 if (op == "move" && to.filename() == "Previous.app") throw diskFailure();
              };
          }},
         {"promoted verification",
@@ -356,7 +421,7 @@ TEST_F(InstallationFlowTest, AFinishThatCannotRemoveThePreviousCopyStillSucceeds
     EXPECT_EQ(versionOf(destination), "7");
     auto names = listing(applications);
     ASSERT_EQ(names.size(), 2u);
-    EXPECT_EQ(listing(applications / names[0]), std::vector<std::string>{"Previous.app"});
+    EXPECT_EQ(listing(applications / names[0]), (std::vector<std::string>{".Tarnwick-workspace", "Previous.app"}));
 }
 
 TEST(InstallationRecoveryTest, RecordsEachCopyOnce) {

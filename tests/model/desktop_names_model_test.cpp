@@ -1,3 +1,4 @@
+#include <cmath>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -51,6 +52,18 @@ TEST_F(DesktopNamesModelTest, UnforcedRefreshesAreThrottledForcedOnesNever) {
     env.advance(0.4);
     model.refresh(false);
     EXPECT_TRUE(desktop(model, 0, 2).isCurrent);
+}
+
+TEST_F(DesktopNamesModelTest, TheThrottleEndsExactlyHalfASecondAfterARefresh) {
+    const double refreshed = env.clock.uptime();
+    DesktopNamesModel model;  // refreshes as it is created
+    env.session.display(1)->currentSpace = 3;
+    env.clock.set(std::nextafter(refreshed + 0.5, 0.0));
+    model.refresh(false);
+    EXPECT_TRUE(desktop(model, 0, 0).isCurrent);
+    env.clock.set(refreshed + 0.5);
+    model.refresh(false);
+    EXPECT_TRUE(desktop(model, 0, 1).isCurrent);
 }
 
 TEST_F(DesktopNamesModelTest, CatalogChangedIsQueuedOnlyForChangesOrTheUser) {

@@ -2,11 +2,13 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <set>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "model/diagnostic_files.h"
 #include "support/error.h"
@@ -160,6 +162,52 @@ TEST_F(PrepareForAppendTest, LargeFileIsCutToWholeLinesOfItsFinalHalfMebibyte) {
     EXPECT_EQ(files::read(file), expected);
     EXPECT_LE(expected.size(), 524'288u);
     EXPECT_EQ(expected.substr(0, 8), "{\"line\":");
+}
+
+// Lets the process take at most `extra` more bytes of data memory while it lives, so a reader
+// that loads a whole huge file fails fast instead of exhausting the machine.
+class DataMemoryLimit {
+public:
+    explicit DataMemoryLimit(std::uint64_t extra) {
+        getrlimit(RLIMIT_DATA, &previous_);
+        std::ifstream status("/proc/self/status");
+        std::string key;
+        std::uint64_t kilobytes = 0;
+        while (status >> key && key != "VmData:") status.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+        status >> kilobytes;
+        rlimit limit = previous_;
+        limit.rlim_cur = std::min<rlim_t>(previous_.rlim_max, kilobytes * 1024 + extra);
+        active_ = kilobytes > 0 && setrlimit(RLIMIT_DATA, &limit) == 0;
+    }
+    ~DataMemoryLimit() {
+        if (active_) setrlimit(RLIMIT_DATA, &previous_);
+    }
+    DataMemoryLimit(const DataMemoryLimit&) = delete;
+    DataMemoryLimit& operator=(const DataMemoryLimit&) = delete;
+
+private:
+    rlimit previous_{};
+    bool active_ = false;
+};
+
+TEST_F(PrepareForAppendTest, AHugeFileIsCutReadingOnlyItsTail) {
+    // 64 GiB, nearly all of it a hole, ending in 600 KiB of lines.
+    std::string tail;
+    for (int i = 0; tail.size() < 600 * 1024; ++i) tail += "{\"line\":" + std::to_string(i) + "}\n";
+    const std::uint64_t size = std::uint64_t{64} << 30;
+    writeFile(file, "");
+    fs::resize_file(file, size - tail.size());
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::app);
+        out << tail;
+    }
+    ASSERT_EQ(fs::file_size(file), size);
+    {
+        DataMemoryLimit limit(64 * kMiB);
+        DiagnosticFiles::prepareForAppend(file);
+    }
+    ASSERT_LE(fs::file_size(file), 524'288u);  // read back only once it is small
+    EXPECT_EQ(files::read(file), tail.substr(tail.find('\n', tail.size() - 524'288) + 1));
 }
 
 }  // namespace

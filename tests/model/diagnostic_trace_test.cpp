@@ -164,6 +164,26 @@ TEST_F(DiagnosticTraceTest, QueuedDrainOutlivesTheTrace) {
     EXPECT_EQ(lines().size(), 1u);
 }
 
+// A worker still recording before the program's loop exists or after it is gone.
+TEST(DiagnosticTraceWithoutLoopTest, RecordsAndResetsAreStampedWithTheSystemClockInsteadOfThrowing) {
+    ASSERT_EQ(RunLoop::installedMain(), nullptr);
+    testkit::TempFolder home;
+    const fs::path url = home / "trace.jsonl";
+    auto worker = std::make_shared<ManualExecutor>();
+    DiagnosticTrace trace(url, 256, 1'048'576, 524'288, worker);
+    EXPECT_TRUE(trace.record("before"));
+    EXPECT_TRUE(trace.reset());
+    EXPECT_TRUE(trace.record("after", {{"n", 1}}));
+    worker->runAll();
+    const auto written = linesOf(files::read(url));
+    ASSERT_EQ(written.size(), 1u);
+    const auto record = json::parse(written[0]);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(*record->find("event"), Value("after"));
+    EXPECT_GT(record->find("uptime")->toDouble().value_or(0), 0);
+    EXPECT_TRUE(record->find("timestamp")->asString());
+}
+
 TEST_F(DiagnosticTraceTest, RecordsFromSeveralThreadsAreAllWrittenByTheWorkerThread) {
     DiagnosticTrace trace(url, 1000, 1'048'576, 524'288, std::make_shared<ThreadExecutor>("trace"));
     std::vector<std::thread> threads;

@@ -137,6 +137,19 @@ TEST_F(GlobalOverviewShortcutTest, SuspensionUnregistersAndResumingRegistersExac
     EXPECT_EQ(actions, 1);
 }
 
+TEST_F(GlobalOverviewShortcutTest, AReleaseMissedWhileUnregisteredDoesNotSwallowTheNextPress) {
+    auto shortcut = makeActive();
+    env.session.keyDown(kDefault.keyCode, kDefault.modifiers);
+    env.settle();
+    EXPECT_EQ(actions, 1);
+    shortcut->setSuspended(true);  // the screen locks while the keys are held
+    env.session.keyUp(kDefault.keyCode, kDefault.modifiers);  // the release reaches no hot key
+    env.settle();
+    shortcut->setSuspended(false);
+    press(kDefault);
+    EXPECT_EQ(actions, 2);
+}
+
 TEST_F(GlobalOverviewShortcutTest, RecordingReleasesTheHotKeyUntilCancelledOrACombinationIsUsed) {
     auto shortcut = makeActive();
     shortcut->rejectRecording();
@@ -235,6 +248,23 @@ TEST_F(GlobalOverviewShortcutTest, ACombinationAnotherApplicationHoldsIsRefused)
     press(kOther);  // goes to the other application
     EXPECT_EQ(actions, 0);
     EXPECT_EQ(hotKeys.deliveries().back().owner, "Launcher");
+}
+
+TEST_F(GlobalOverviewShortcutTest, ACombinationThatCannotBeRegisteredLeavesThePreviousRegistrationUntouched) {
+    auto shortcut = makeActive();
+    const auto before = own();
+    const int unregisters = hotKeys.unregisterCalls;
+    hotKeys.registerStatus = -9868;  // every registration fails from now on
+    EXPECT_FALSE(shortcut->use(kOther));
+    EXPECT_EQ(shortcut->error.get(), "That shortcut could not be registered (-9868). Try another combination.");
+    // The old registration was never released, so it did not have to be made again (which would
+    // have failed too).
+    EXPECT_EQ(hotKeys.unregisterCalls, unregisters);
+    ASSERT_TRUE(registered(kDefault));
+    EXPECT_EQ(own()[0].id, before[0].id);
+    EXPECT_TRUE(shortcut->isRegistered());
+    press(kDefault);
+    EXPECT_EQ(actions, 1);
 }
 
 TEST_F(GlobalOverviewShortcutTest, PlatformFailuresAreReportedWithTheirStatusAndRetried) {

@@ -65,5 +65,19 @@ TEST_F(LatestDiagnosticSnapshotWriterTest, QueuedDrainOutlivesTheWriter) {
     EXPECT_EQ(written().at("last"), Value(true));
 }
 
+TEST(LatestDiagnosticSnapshotWriterWithoutLoopTest, AStateIsStampedWithTheSystemClockInsteadOfThrowing) {
+    ASSERT_EQ(RunLoop::installedMain(), nullptr);
+    testkit::TempFolder home;
+    const fs::path url = home / "state.json";
+    auto worker = std::make_shared<ManualExecutor>();
+    LatestDiagnosticSnapshotWriter writer(url, worker);
+    writer.write({{"granted", true}});
+    EXPECT_EQ(worker->runAll(), 1u);
+    const auto state = json::parse(files::read(url));
+    ASSERT_TRUE(state);
+    EXPECT_EQ(*state->find("granted"), Value(true));
+    EXPECT_TRUE(state->find("timestamp")->asString());
+}
+
 }  // namespace
 }  // namespace tarnwick

@@ -94,6 +94,24 @@ TEST_F(SettingsModelTest, StatusRefreshNotifiesOnlyWhenReadinessFlips) {
     EXPECT_TRUE(model.loginEnabled());
 }
 
+TEST_F(SettingsModelTest, StatusRefreshPublishesOnlyTheValuesThatChanged) {
+    SettingsModel model;
+    int accessibility = 0, screen = 0, login = 0;
+    auto a = model.accessibilityAllowed.subscribe([&](bool) { ++accessibility; });
+    auto s = model.screenAllowed.subscribe([&](bool) { ++screen; });
+    auto l = model.loginStatus.subscribe([&](LoginItemStatus) { ++login; });
+
+    model.refreshSystemStatus(true);
+    model.refreshSystemStatus(false);
+    EXPECT_EQ(accessibility + screen + login, 0);
+
+    env.session.system().screenCaptureAllowed = false;
+    model.refreshSystemStatus(true);
+    model.refreshSystemStatus(true);
+    EXPECT_EQ(screen, 1);
+    EXPECT_EQ(accessibility + login, 0);
+}
+
 TEST_F(SettingsModelTest, LaunchAtLoginFollowsTheLoginItemStates) {
     SettingsModel model;
     login.approvalRequired = true;

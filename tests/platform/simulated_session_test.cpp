@@ -1,7 +1,11 @@
+#include <memory>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "platform/sim/sim_accessibility.h"
 #include "support/error.h"
+#include "support/files.h"
 #include "testkit/test_environment.h"
 
 namespace tarnwick {
@@ -82,6 +86,28 @@ TEST(SimulatedSessionTest, PressingADesktopButtonSwitchesAndClosesMissionControl
     EXPECT_EQ(spaceChanges, 1);
 }
 
+TEST(SimulatedSessionTest, AWindowWithoutDesktopsOfItsOwnIsListedOnEveryDesktop) {
+    TestEnvironment env;
+    env.session.loadDefaultSession();
+    sim::SimWindow everywhere;
+    everywhere.id = 590;
+    everywhere.pid = 303;
+    everywhere.bounds = Rect(10, 10, 300, 200);
+    env.session.windows.insert(env.session.windows.begin() + 1, everywhere);  // behind 501
+    auto sky = env.session.platform().windowServer->openSkyLight(
+        "/System/Library/PrivateFrameworks/SkyLight.framework/SkyLight", 1);
+    ASSERT_TRUE(sky);
+    auto windowsOf = [&](std::uint64_t space) {
+        std::uint64_t setTags = 0, clearTags = 0;
+        return sky->copyWindowsWithOptionsAndTags(sky->mainConnectionID(), 0, Array{Value(space)}, 0, setTags,
+                                                  clearTags);
+    };
+    EXPECT_EQ(windowsOf(1), Value(Array{501, 590, 502}));
+    EXPECT_EQ(windowsOf(4), Value(Array{590, 503}));
+    EXPECT_EQ(windowsOf(5), Value(Array{590, 508}));
+    EXPECT_EQ(windowsOf(2), std::nullopt);  // no such desktop
+}
+
 TEST(SimulatedSessionTest, SlowAttributesTimeOutOnTheVirtualClock) {
     TestEnvironment env(0);
     env.session.load(R"({
@@ -128,6 +154,41 @@ TEST(SimulatedSessionTest, MalformedSessionFilesAreRefusedWithASentence) {
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "The session file is not valid: displays[0] needs \"bounds\".");
     }
+}
+
+// A session file's "defaults" fill a domain the user does not have yet, and never change one
+// that is already saved, even an unreadable one.
+TEST(SimulatedSessionTest, SessionDefaultsAreOnlyTheInitialContentOfANewDomain) {
+    testkit::TempFolder home;
+    const auto domain = home / "Library/Preferences/local.orlenbay.Tarnwick.json";
+    ManualClock clock;
+    RunLoop loop(clock);
+    const auto session = [&] { return std::make_unique<sim::SimulatedSession>(loop, home.path(), true); };
+
+    auto fresh = session();
+    fresh->load(R"({"defaults": {"bannerDuration": 3, "paused": true}})");
+    EXPECT_EQ(fresh->defaults().object("bannerDuration"), Value(3));
+    const std::string saved = files::read(domain);
+    EXPECT_NE(saved.find("\"paused\" : true"), std::string::npos);
+    fresh->defaults().set("bannerDuration", 5);  // the user's own change
+    const std::string changed = files::read(domain);
+    fresh.reset();
+
+    auto later = session();
+    later->load(R"({"defaults": {"bannerDuration": 4, "labelsEnabled": false}})");
+    EXPECT_EQ(later->defaults().object("bannerDuration"), Value(5));
+    EXPECT_EQ(later->defaults().object("labelsEnabled"), std::nullopt);
+    EXPECT_EQ(files::read(domain), changed);
+    later.reset();
+
+    files::writeAtomically(domain, "{");
+    auto unreadable = session();
+    unreadable->load(R"({"defaults": {"bannerDuration": 4}})");
+    EXPECT_EQ(unreadable->defaults().object("bannerDuration"), std::nullopt);
+    EXPECT_EQ(files::read(domain), "{");
+
+    // The defaults are checked all the same.
+    EXPECT_THROW(unreadable->load(R"({"defaults": [1]})"), Error);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
+#include <limits>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -100,6 +103,133 @@ TEST_F(TaskTest, ContinuationResumesOnceAndOnTheLoop) {
     EXPECT_EQ(*handle.result(), 42);
 }
 
+// A platform call whose completion the test delivers (or never does).
+struct PendingCall {
+    std::optional<Continuation<int>> completion;
+    int starts = 0;
+    std::function<void(Continuation<int>)> start() {
+        return [this](Continuation<int> c) {
+            ++starts;
+            completion.emplace(c);
+        };
+    }
+};
+
+Task<CompletionOutcome<int>> boundedWait(std::function<void(Continuation<int>)> start, std::optional<double> deadline) {
+    co_return co_await waitForCompletion<int>(std::move(start), deadline);
+}
+
+std::string endingOf(const TaskHandle<CompletionOutcome<int>>& handle) {
+    if (!handle.isDone()) return "waiting";
+    if (handle.error()) {
+        try {
+            std::rethrow_exception(handle.error());
+        } catch (const CancellationError&) {
+            return "cancelled";
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+    }
+    const auto& outcome = *handle.result();
+    return outcome ? std::to_string(*outcome) : "timed out";
+}
+
+TEST_F(TaskTest, ABoundedWaitResumesWithTheCompletionOrItsError) {
+    PendingCall call;
+    auto handle = spawn(boundedWait(call.start(), 5.0));
+    loop.runReady();
+    ASSERT_TRUE(call.completion);
+    EXPECT_TRUE(call.completion->resume(7));
+    EXPECT_EQ(endingOf(handle), "waiting");  // posted, not inline
+    loop.runReady();
+    EXPECT_EQ(endingOf(handle), "7");
+    clock.advance(10);  // the deadline it no longer waits for does nothing
+    EXPECT_EQ(endingOf(handle), "7");
+
+    PendingCall failing;
+    auto failed = spawn(boundedWait(failing.start(), std::nullopt));
+    loop.runReady();
+    failing.completion->resumeThrowing(std::make_exception_ptr(Error("refused")));
+    loop.runReady();
+    EXPECT_EQ(endingOf(failed), "refused");
+
+    auto thrown = spawn(boundedWait([](Continuation<int>) { throw Error("could not start"); }, 1.0));
+    loop.runReady();
+    EXPECT_EQ(endingOf(thrown), "could not start");
+    clock.advance(2);  // its deadline must not resume the finished wait a second time
+}
+
+TEST_F(TaskTest, CancellingABoundedWaitResumesItAtOnceAndALateCompletionIsIgnored) {
+    PendingCall call;
+    auto handle = spawn(boundedWait(call.start(), std::nullopt));
+    loop.runReady();
+    handle.cancel();
+    loop.runReady();  // no time passes
+    EXPECT_EQ(endingOf(handle), "cancelled");
+    EXPECT_FALSE(call.completion->resume(1));
+
+    // Cancelled before it waits: the call is never made.
+    PendingCall never;
+    auto token = makeCancellationToken();
+    token->cancel();
+    auto early = spawn(boundedWait(never.start(), 5.0), token);
+    loop.runReady();
+    EXPECT_EQ(endingOf(early), "cancelled");
+    EXPECT_EQ(never.starts, 0);
+}
+
+TEST_F(TaskTest, APassedDeadlineResumesABoundedWaitWithATimeout) {
+    PendingCall call;
+    auto handle = spawn(boundedWait(call.start(), 3.0));
+    loop.runReady();
+    clock.advance(2.999);
+    EXPECT_EQ(endingOf(handle), "waiting");
+    clock.advance(0.001);
+    EXPECT_EQ(endingOf(handle), "timed out");
+    EXPECT_FALSE(call.completion->resume(1));
+    handle.cancel();  // cancelling after the end changes nothing
+    loop.runReady();
+    EXPECT_EQ(endingOf(handle), "timed out");
+
+    // A call that completes while it starts wins over a deadline already past; an infinite
+    // deadline never passes.
+    auto ready = spawn(boundedWait([](Continuation<int> c) { c.resume(4); }, 0.0));
+    PendingCall unbounded;
+    auto forever = spawn(boundedWait(unbounded.start(), std::numeric_limits<double>::infinity()));
+    clock.advance(1e6);
+    EXPECT_EQ(endingOf(ready), "4");
+    EXPECT_EQ(endingOf(forever), "waiting");
+}
+
+Task<bool> boundedVoidWait(std::optional<Continuation<void>>& saved, double deadline) {
+    co_return co_await waitForCompletion<void>([&saved](Continuation<void> c) { saved.emplace(c); }, deadline);
+}
+
+TEST_F(TaskTest, ABoundedWaitWithoutValueTellsCompletionFromTimeout) {
+    std::optional<Continuation<void>> first, second;
+    auto completed = spawn(boundedVoidWait(first, 1.0));
+    auto timedOut = spawn(boundedVoidWait(second, 1.0));
+    loop.runReady();
+    first->resume();
+    clock.advance(1.0);
+    EXPECT_EQ(completed.result(), true);
+    EXPECT_EQ(timedOut.result(), false);
+}
+
+TEST_F(TaskTest, ABoundedWaitTakesItsCompletionOrCancellationFromAnyThread) {
+    PendingCall completedCall, cancelledCall;
+    auto completed = spawn(boundedWait(completedCall.start(), 5.0));
+    auto cancelled = spawn(boundedWait(cancelledCall.start(), 5.0));
+    loop.runReady();
+    std::thread completing([&] { completedCall.completion->resume(9); });
+    std::thread cancelling([&] { cancelled.cancel(); });
+    completing.join();
+    cancelling.join();
+    loop.runReady();
+    EXPECT_EQ(endingOf(completed), "9");
+    EXPECT_EQ(endingOf(cancelled), "cancelled");
+}
+
 Task<int> hop(SerialExecutor& executor) {
     int value = co_await onExecutor(executor, [] { return 7; });
     co_return value + 1;
@@ -155,6 +285,21 @@ TEST(TaskTeardownTest, SuspendedTasksAreReleasedWithTheirLoop) {
         EXPECT_FALSE(weak.expired());
     }
     EXPECT_TRUE(weak.expired());
+}
+
+TEST(TaskTeardownTest, ACompletionAfterTheLoopReleasedABoundedWaitReachesNothing) {
+    std::optional<Continuation<int>> saved;
+    {
+        ManualClock clock;
+        RunLoop loop(clock);
+        auto task = [](std::optional<Continuation<int>>& out) -> Task<void> {
+            co_await waitForCompletion<int>([&out](Continuation<int> c) { out.emplace(c); }, 10.0);
+        };
+        spawn(loop, task(saved));
+        loop.runReady();
+    }
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(saved->resume(1));
 }
 
 }  // namespace

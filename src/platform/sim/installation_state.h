@@ -104,10 +104,14 @@ struct SimShownAlert {
 };
 
 // The user's answers to modal alerts: button titles, or "escape". An alert without a scripted
-// answer is answered with Escape (or its first button when none has Escape).
+// answer is answered with Escape (or its first button when none has Escape). An answer that
+// names no button of its alert makes the session file invalid: the alert is aborted and the
+// sentence kept in `error` for the program to report.
 struct SimAlertScript {
     std::deque<std::string> answers;
     std::vector<SimShownAlert> shown;
+    int answered = 0;  // scripted answers used so far
+    std::optional<std::string> error;
 };
 
 struct SimApplicationState {

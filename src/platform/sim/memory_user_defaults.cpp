@@ -87,6 +87,7 @@ MemoryUserDefaults::MemoryUserDefaults(std::filesystem::path file) {
         file_ = std::move(file);
         return;
     }
+    startedFresh_ = false;
     try {
         auto parsed = json::parse(files::read(file));
         if (parsed && parsed->asDictionary()) {

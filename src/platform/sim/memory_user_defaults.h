@@ -24,6 +24,10 @@ public:
     void set(const std::string& key, Value value) override;
     void remove(const std::string& key) override;
 
+    // No saved domain existed when it was created (a domain held only in memory counts as one):
+    // the session file's defaults are the initial content of such a domain only.
+    bool startedFresh() const { return startedFresh_; }
+
     // For tests and the session file: the whole domain at once.
     void replaceAll(Dictionary values);
     Dictionary snapshot() const;
@@ -39,6 +43,7 @@ private:
     std::map<std::string, int> writes_;
     int totalWrites_ = 0;
     std::optional<std::filesystem::path> file_;
+    bool startedFresh_ = true;
 };
 
 // Encoding of a defaults value as JSON and back (tagged objects for what JSON cannot hold).

@@ -318,12 +318,16 @@ void SimulatedSession::load(std::string_view sessionJson) {
     if (auto v = member(root, "defaults")) {
         Dictionary values;
         for (const auto& [key, item] : session_file::object(*v, "\"defaults\"")) values[key] = decodeDefaultsValue(item);
-        for (auto& [key, item] : values) defaults_->set(key, std::move(item));
+        // The domain's initial content: a domain the user already has (even an unreadable one)
+        // is never changed by a session file.
+        if (defaults_->startedFresh())
+            for (auto& [key, item] : values) defaults_->set(key, std::move(item));
     }
     loadKeyboardSections(root);
     loadInstallationState(root);
     loadNavigationSection(root);
     loadCaptureSections(root);
+    loadUpdatesSection(root);
     rebuildAccessibility();
 }
 

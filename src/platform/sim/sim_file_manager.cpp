@@ -16,6 +16,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Error codes of the platform's file error domain beyond those support/error.h names.
+constexpr long kFileReadNoPermission = 257;
 constexpr long kFileReadNoSuchFile = 260;
 constexpr long kFileWriteNoPermission = 513;
 constexpr long kFileWriteFileExists = 516;
@@ -197,6 +198,45 @@ void SimFileManager::moveItem(const fs::path& from, const fs::path& to) {
     // The rename itself refuses to replace, so nothing that appears at `to` meanwhile is lost.
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0)
         throw operationError("moved", from, errno);
+}
+
+void SimFileManager::exchangeItems(const fs::path& first, const fs::path& second) {
+    if (::renameat2(AT_FDCWD, first.c_str(), AT_FDCWD, second.c_str(), RENAME_EXCHANGE) != 0)
+        throw operationError("moved", first, errno);
+}
+
+void SimFileManager::createFile(const fs::path& path, const std::string& contents) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) throw operationError("saved", path, errno);
+    int error = writeAll(fd, contents.data(), contents.size()) ? 0 : errno;
+    if (::close(fd) != 0 && !error) error = errno;
+    if (error) {
+        // A file cut short is worse than none.
+        ::unlink(path.c_str());
+        throw operationError("saved", path, error);
+    }
+}
+
+std::vector<std::string> SimFileManager::contentsOfDirectory(const fs::path& path) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error))
+        names.push_back(it->path().filename().string());
+    if (!error) return names;
+    const std::string name = quoted(path);
+    switch (error.value()) {
+    case ENOENT:
+    case ENOTDIR:
+        throw SystemError(file_error::kDomain, kFileReadNoSuchFile, "The folder " + name + " doesn\u2019t exist.");
+    case EACCES:
+    case EPERM:
+        throw SystemError(file_error::kDomain, kFileReadNoPermission,
+                          "The folder " + name +
+                              " couldn\u2019t be opened because you don\u2019t have permission to see its contents.");
+    default:
+        throw SystemError(file_error::kDomain, file_error::kFileReadUnknown,
+                          "The folder " + name + " couldn\u2019t be opened.");
+    }
 }
 
 void SimFileManager::removeItem(const fs::path& path) {

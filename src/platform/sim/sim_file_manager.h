@@ -20,6 +20,9 @@ public:
                          std::optional<unsigned> posixPermissions) override;
     void copyItem(const std::filesystem::path& from, const std::filesystem::path& to) override;
     void moveItem(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void exchangeItems(const std::filesystem::path& first, const std::filesystem::path& second) override;
+    void createFile(const std::filesystem::path& path, const std::string& contents) override;
+    std::vector<std::string> contentsOfDirectory(const std::filesystem::path& path) override;
     void removeItem(const std::filesystem::path& path) override;
     bool removeEmptyDirectory(const std::filesystem::path& path) override;
     std::optional<platform::VolumeResourceValues> volumeResourceValues(const std::filesystem::path& path) override;

@@ -59,7 +59,9 @@ public:
             if (window.layer != 0) continue;
             const auto* app = session_.application(window.pid);
             if (!app || app->terminated) continue;
-            if (std::find(window.spaces.begin(), window.spaces.end(), *space) != window.spaces.end())
+            // A window with no desktops of its own is on every desktop.
+            if (window.spaces.empty() ||
+                std::find(window.spaces.begin(), window.spaces.end(), *space) != window.spaces.end())
                 ids.emplace_back(window.id);
         }
         return Value(std::move(ids));

@@ -18,6 +18,7 @@
 #include "platform/sim/sim_file_manager.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_shared_application.h"
+#include "platform/sim/sim_updater.h"  // software updates
 #include "platform/sim/sim_private_functions.h"
 #include "platform/sim/sim_window_server.h"
 #include "platform/sim/sim_workspace.h"
@@ -108,6 +109,12 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     textRecognition_ = std::make_unique<SimTextRecognition>(*this);
     platform_.screenCapture = screenCapture_.get();
     platform_.textRecognition = textRecognition_.get();
+    // ---- end of screen capture and text recognition
+
+    // ---- software updates
+    updateFramework_ = std::make_unique<SimUpdateFramework>(*this);
+    platform_.updateFramework = updateFramework_.get();
+    // ---- end of software updates
 }
 
 SimulatedSession::~SimulatedSession() = default;

@@ -16,6 +16,7 @@
 #include "platform/sim/sim_navigation.h"
 #include "platform/sim/sim_notification_center.h"
 #include "platform/sim/sim_system.h"
+#include "platform/sim/update_state.h"
 #include "support/run_loop.h"
 
 namespace tarnwick::sim {
@@ -248,6 +249,16 @@ public:
 private:
     std::unique_ptr<class SimIcons> icons_;
     // ---- end of application icons
+
+    // ---- software updates: the update framework, its feed and faults (platform/sim/update_state.h)
+public:
+    SimUpdates updates;
+
+private:
+    // Reads the session file's "updates" section.
+    void loadUpdatesSection(const Dictionary& root);
+    std::unique_ptr<class SimUpdateFramework> updateFramework_;
+    // ---- end of software updates
 };
 
 // The session the program runs against: the file named by TARNWICK_SESSION, else the built-in

@@ -1,0 +1,108 @@
+#include "platform/sim/sim_update_feed.h"
+
+#include <cstdint>
+#include <filesystem>
+
+#include "platform/bundle.h"
+#include "platform/code_signing.h"
+#include "platform/file_url.h"
+#include "platform/sim/simulated_session.h"
+#include "support/error.h"
+#include "support/files.h"
+#include "support/json.h"
+
+namespace tarnwick::sim {
+
+namespace {
+
+namespace fs = std::filesystem;
+using Kind = SimUpdateOutcome::Kind;
+
+struct FeedItem {
+    std::int64_t build = 0;
+    std::string version;
+    fs::path bundle;
+};
+
+SimUpdateOutcome failure(const char* message) { return {Kind::failed, {}, message, false}; }
+
+// A build number: a whole number, in the manifest perhaps written as a decimal string.
+std::optional<std::int64_t> buildNumber(const Value& value) {
+    if (value.isNumber()) return value.toInt64();
+    const std::string* text = value.asString();
+    if (!text || text->empty() || text->size() > 18) return std::nullopt;
+    std::int64_t number = 0;
+    for (char c : *text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+// Nothing when any item is malformed: a feed is taken whole or not at all.
+std::optional<std::vector<FeedItem>> parseFeed(const Value& feed) {
+    const Array* items = feed.asArray();
+    if (!items) return std::nullopt;
+    std::vector<FeedItem> result;
+    for (const Value& item : *items) {
+        const Value* build = item.find("build");
+        const Value* version = item.find("version");
+        const Value* url = item.find("url");
+        if (!build || !build->isNumber() || !version || !version->asString() || !url || !url->asString())
+            return std::nullopt;
+        auto number = build->toInt64();
+        auto path = platform::pathFromFileURL(*url->asString());
+        if (!number || !path) return std::nullopt;
+        result.push_back({*number, *version->asString(), *path});
+    }
+    return result;
+}
+
+bool verified(SimulatedSession& session, const fs::path& bundle, const std::string& identifier) {
+    if (platform::Bundle(bundle).bundleIdentifier() != identifier) return false;
+    namespace flags = platform::code_signing_flags;
+    auto& signing = *session.platform().codeSigning;
+    std::optional<platform::Code> self;
+    std::optional<platform::StaticCode> selfCode;
+    std::optional<platform::CodeRequirement> requirement;
+    std::optional<platform::StaticCode> update;
+    constexpr auto ok = platform::code_signing_status::kSuccess;
+    if (signing.copySelf(self) != ok || signing.copyStaticCode(*self, selfCode) != ok ||
+        signing.copyDesignatedRequirement(*selfCode, requirement) != ok ||
+        signing.createStaticCodeWithPath(bundle, update) != ok)
+        return false;
+    const std::uint32_t all = flags::kCheckAllArchitectures | flags::kCheckNestedCode | flags::kStrictValidate;
+    return signing.checkStaticCodeValidity(*update, all, &*requirement) == ok;
+}
+
+}  // namespace
+
+SimUpdateOutcome checkUpdateFeed(SimulatedSession& session) {
+    const SimUpdates& updates = session.updates;
+    std::optional<fs::path> feedPath = updates.feedURL ? platform::pathFromFileURL(*updates.feedURL) : std::nullopt;
+    if (!feedPath) return failure(kUpdateFeedUnavailable);
+    std::string text;
+    try {
+        text = files::read(*feedPath);
+    } catch (const Error&) {
+        return failure(kUpdateFeedUnavailable);
+    }
+    auto feed = json::parse(text);
+    auto items = feed ? parseFeed(*feed) : std::nullopt;
+    if (!items) return failure(kUpdateFeedInvalid);
+
+    const platform::Bundle running(session.platform().mainBundle->bundleURL());
+    auto version = running.object("CFBundleVersion");
+    auto current = version ? buildNumber(*version) : std::nullopt;
+    auto identifier = running.bundleIdentifier();
+    if (!current || !identifier) return failure(kRunningVersionUnknown);
+
+    const FeedItem* newest = nullptr;
+    for (const auto& item : *items)
+        if (item.build > *current && (!newest || item.build > newest->build)) newest = &item;
+    if (!newest) return {Kind::upToDate, {}, {}, false};
+    if (!verified(session, newest->bundle, *identifier)) return failure(kUpdateNotVerified);
+    return {Kind::updateFound, newest->version, {}, false};
+}
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,200 @@
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "installation/installation_fixture.h"
+#include "platform/file_url.h"
+#include "platform/sim/sim_updater.h"
+#include "support/error.h"
+#include "testkit/test_environment.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+using installation_test::BundleRecipe;
+using installation_test::makeBundle;
+using Kind = sim::SimUpdateOutcome::Kind;
+
+// The running copy is build 7, signed; updates are bundles beside it in the home folder.
+class UpdateSessionTest : public ::testing::Test {
+protected:
+    UpdateSessionTest() {
+        env.session.fileSystem.mainBundle = makeBundle(env.home / "Applications/Tarnwick.app");
+        feed = env.home / "feed.json";
+        env.session.updates.feedURL = platform::fileURLString(feed, false);
+        updater = std::make_shared<sim::SimUpdater>(env.session);
+    }
+
+    std::string bundleURL(const std::string& name, const BundleRecipe& recipe) {
+        return platform::fileURLString(makeBundle(env.home / "updates" / name, recipe), true);
+    }
+    void writeFeed(const std::string& json) { files::writeAtomically(feed, json); }
+    // Starts the updater, checks once and lets the check finish.
+    sim::SimUpdateOutcome check() {
+        if (!updater->isStarted()) updater->startUpdater();
+        env.settle();
+        const size_t before = env.session.updates.outcomes.size();
+        updater->checkForUpdates();
+        env.settle();
+        EXPECT_EQ(env.session.updates.outcomes.size(), before + 1);
+        return env.session.updates.outcomes.back();
+    }
+    std::string item(int build, const std::string& version, const std::string& url) {
+        return R"({"build": )" + std::to_string(build) + R"(, "version": ")" + version + R"(", "url": ")" + url + "\"}";
+    }
+
+    testkit::TestEnvironment env;
+    fs::path feed;
+    std::shared_ptr<sim::SimUpdater> updater;
+};
+
+TEST_F(UpdateSessionTest, TheNewestSignedBuildAboveTheRunningOneIsOffered) {
+    const auto eight = bundleURL("8.app", BundleRecipe().withVersion("8"));
+    const auto nine = bundleURL("9.app", BundleRecipe().withVersion("9"));
+    writeFeed("[" + item(8, "1.8", eight) + ", " + item(9, "1.9", nine) + ", " + item(6, "1.6", eight) + "]");
+    EXPECT_EQ(check(), (sim::SimUpdateOutcome{Kind::updateFound, "1.9", {}, false}));
+}
+
+TEST_F(UpdateSessionTest, NothingNewerIsUpToDate) {
+    const auto seven = bundleURL("7.app", BundleRecipe());
+    writeFeed("[" + item(7, "1.7", seven) + ", " + item(3, "1.3", seven) + "]");
+    EXPECT_EQ(check().kind, Kind::upToDate);
+    writeFeed("[]");
+    EXPECT_EQ(check().kind, Kind::upToDate);
+}
+
+TEST_F(UpdateSessionTest, AnUpdateThatIsUnsignedSignedByAnotherOrForAnotherAppIsRefused) {
+    sim::SigningIdentity stranger;
+    stranger.signer = "Developer ID Application: Someone Else (0000000000)";
+    for (const auto& recipe : {BundleRecipe().withVersion("8").unsignedCopy(),
+                               BundleRecipe().withVersion("8").withIdentity(stranger),
+                               BundleRecipe().withVersion("8").withIdentifier("com.example.other")}) {
+        fs::remove_all(env.home / "updates");
+        writeFeed("[" + item(8, "1.8", bundleURL("8.app", recipe)) + "]");
+        const auto outcome = check();
+        EXPECT_EQ(outcome.kind, Kind::failed);
+        EXPECT_EQ(outcome.message, sim::kUpdateNotVerified);
+    }
+    // A newer build whose bundle is missing.
+    writeFeed("[" + item(8, "1.8", platform::fileURLString(env.home / "nowhere.app", true)) + "]");
+    EXPECT_EQ(check().message, sim::kUpdateNotVerified);
+}
+
+TEST_F(UpdateSessionTest, AMissingOrMalformedFeedFailsWithTheFrameworksSentenceAndChangesNothing) {
+    const auto before = installation_test::listing(env.home / "Applications/Tarnwick.app/Contents");
+    EXPECT_EQ(check().message, sim::kUpdateFeedUnavailable);
+    env.session.updates.feedURL = "https://updates.example.com/feed.json";
+    EXPECT_EQ(check().message, sim::kUpdateFeedUnavailable);
+    env.session.updates.feedURL = platform::fileURLString(feed, false);
+
+    const auto url = bundleURL("8.app", BundleRecipe().withVersion("8"));
+    for (const std::string& text : {std::string("not json"), std::string(R"({"build": 8})"),
+                                    "[" + item(8, "1.8", url) + R"(, {"build": "9", "version": "1.9", "url": ")" + url + "\"}]",
+                                    std::string(R"([{"build": 8, "version": "1.8"}])"),
+                                    std::string(R"([{"build": 8.5, "version": "1.8", "url": "file:///x"}])"),
+                                    std::string(R"([{"build": 8, "version": "1.8", "url": "https://example.com/x"}])")}) {
+        writeFeed(text);
+        EXPECT_EQ(check().message, sim::kUpdateFeedInvalid) << text;
+    }
+    EXPECT_EQ(installation_test::listing(env.home / "Applications/Tarnwick.app/Contents"), before);
+    EXPECT_EQ(installation_test::versionOf(env.home / "Applications/Tarnwick.app"), "7");
+}
+
+TEST_F(UpdateSessionTest, ARunningCopyWithoutABuildNumberCannotBeCompared) {
+    env.session.fileSystem.mainBundle = makeBundle(env.home / "Odd.app", BundleRecipe().withVersion("seven"));
+    writeFeed("[]");
+    EXPECT_EQ(check().message, sim::kRunningVersionUnknown);
+}
+
+TEST_F(UpdateSessionTest, NoCheckBeforeTheStartOrWhileOneRuns) {
+    env.session.updates.checkDuration = 1;
+    writeFeed("[]");
+    updater->checkForUpdates();
+    env.advance(2);
+    EXPECT_TRUE(env.session.updates.outcomes.empty());
+    EXPECT_EQ(env.session.updates.checkRequests, 1);
+
+    updater->startUpdater();
+    EXPECT_TRUE(updater->canCheckForUpdates());
+    updater->checkForUpdates();
+    updater->checkForUpdates();
+    EXPECT_FALSE(updater->canCheckForUpdates());
+    env.advance(1);
+    EXPECT_EQ(env.session.updates.outcomes.size(), 1u);
+    EXPECT_TRUE(updater->canCheckForUpdates());
+}
+
+TEST_F(UpdateSessionTest, AutomaticChecksRunOnTheSessionsIntervalOnlyWhileStartedAndOn) {
+    env.session.updates.checkInterval = 3600;
+    writeFeed("[]");
+    updater->setAutomaticallyChecksForUpdates(true);
+    env.advance(7200);
+    EXPECT_TRUE(env.session.updates.outcomes.empty());
+    EXPECT_FALSE(updater->hasScheduledChecks());
+
+    updater->startUpdater();
+    EXPECT_TRUE(updater->hasScheduledChecks());
+    env.advance(3600);
+    ASSERT_EQ(env.session.updates.outcomes.size(), 1u);
+    EXPECT_TRUE(env.session.updates.outcomes[0].automatic);
+    env.advance(3600);
+    EXPECT_EQ(env.session.updates.outcomes.size(), 2u);
+
+    updater->setAutomaticallyChecksForUpdates(false);
+    env.advance(7200);
+    EXPECT_EQ(env.session.updates.outcomes.size(), 2u);
+    EXPECT_EQ(env.session.updates.checkRequests, 0);
+}
+
+TEST_F(UpdateSessionTest, TheSwitchesLiveInTheDefaultsDomain) {
+    updater->setAutomaticallyDownloadsUpdates(true);
+    EXPECT_EQ(env.session.defaults().object(sim::kAutomaticDownloadsDefaultsKey), Value(true));
+    auto other = std::make_shared<sim::SimUpdater>(env.session);
+    EXPECT_TRUE(other->automaticallyDownloadsUpdates());
+    EXPECT_FALSE(other->automaticallyChecksForUpdates());
+}
+
+TEST_F(UpdateSessionTest, AStartErrorIsThrownWithItsDescriptionAndLeavesTheUpdaterStopped) {
+    env.session.updates.startError = "The feed address is missing.";
+    try {
+        updater->startUpdater();
+        FAIL() << "the start should fail";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "The feed address is missing.");
+    }
+    EXPECT_FALSE(updater->canCheckForUpdates());
+    EXPECT_EQ(env.session.updates.startCalls, 1);
+}
+
+TEST_F(UpdateSessionTest, TheSessionFileSetsTheFeedFaultsAndInitialSwitches) {
+    env.session.defaults().set(sim::kAutomaticDownloadsDefaultsKey, true);
+    env.session.load(R"({"updates": {"feed": "file:///tmp/feed.json", "startError": "No.", "allowsAutomaticUpdates": false,
+        "automaticChecks": true, "automaticDownloads": false, "reportingDelay": 0.25, "changesCarryValues": false,
+        "checkInterval": 60, "checkDuration": 2}})");
+    const auto& updates = env.session.updates;
+    EXPECT_EQ(updates.feedURL, "file:///tmp/feed.json");
+    EXPECT_EQ(updates.startError, "No.");
+    EXPECT_FALSE(updates.allowsAutomaticUpdates);
+    EXPECT_EQ(updates.reportingDelay, 0.25);
+    EXPECT_FALSE(updates.changesCarryValues);
+    EXPECT_EQ(updates.checkInterval, 60);
+    EXPECT_EQ(updates.checkDuration, 2);
+    EXPECT_TRUE(updater->automaticallyChecksForUpdates());
+    // A choice already kept stands.
+    EXPECT_TRUE(updater->automaticallyDownloadsUpdates());
+
+    env.session.load(R"({"updates": {"feed": null, "startError": null}})");
+    EXPECT_EQ(updates.feedURL, std::nullopt);
+    EXPECT_EQ(updates.startError, std::nullopt);
+
+    for (const char* bad : {R"({"updates": []})", R"({"updates": {"feed": 3}})", R"({"updates": {"checkInterval": 0}})",
+                            R"({"updates": {"reportingDelay": -1}})", R"({"updates": {"automaticChecks": "yes"}})"}) {
+        testkit::TestEnvironment fresh;
+        EXPECT_THROW(fresh.session.load(bad), Error) << bad;
+    }
+}
+
+}  // namespace
+}  // namespace tarnwick
