@@ -23,6 +23,8 @@ inline constexpr const char* kSessionDidBecomeActive = "NSWorkspaceSessionDidBec
 inline constexpr const char* kDidActivateApplication = "NSWorkspaceDidActivateApplicationNotification";
 inline constexpr const char* kDidLaunchApplication = "NSWorkspaceDidLaunchApplicationNotification";
 inline constexpr const char* kDidTerminateApplication = "NSWorkspaceDidTerminateApplicationNotification";
+inline constexpr const char* kAccessibilityDisplayOptionsDidChange =
+    "NSWorkspaceAccessibilityDisplayOptionsDidChangeNotification";
 // Application (default) centre
 inline constexpr const char* kScreenParametersDidChange = "NSApplicationDidChangeScreenParametersNotification";
 inline constexpr const char* kKeyboardSelectionDidChange = "NSTextInputContextKeyboardSelectionDidChangeNotification";

@@ -20,6 +20,8 @@
 #include "platform/private_functions.h"
 #include "platform/system.h"
 #include "platform/text_recognition.h"
+#include "platform/ui/text_metrics.h"
+#include "platform/ui/window_system.h"
 #include "platform/updater.h"
 #include "platform/user_defaults.h"
 #include "platform/window_server.h"
@@ -58,6 +60,9 @@ struct Platform {
     // Screen capture and text recognition (the Mission Control captions).
     ScreenCapture* screenCapture = nullptr;
     TextRecognition* textRecognition = nullptr;
+    // Our own windows and the text system that sizes their labels (platform/ui).
+    ui::WindowSystem* windowSystem = nullptr;
+    ui::TextMetrics* textMetrics = nullptr;
     // Finding and offering new versions of the app.
     UpdateFramework* updateFramework = nullptr;
 };

@@ -34,6 +34,9 @@ public:
     // Opens a URL with its default handler; false when nothing could open it.
     virtual bool openURL(const std::string& url) = 0;
 
+    // The accessibility setting that asks for less motion (fades become instant).
+    virtual bool accessibilityDisplayShouldReduceMotion() = 0;
+
     // Shows a hidden application again; false when it cannot be (no such running application).
     virtual bool unhide(std::int32_t processID) = 0;
 

@@ -327,6 +327,7 @@ void SimulatedSession::load(std::string_view sessionJson) {
     loadInstallationState(root);
     loadNavigationSection(root);
     loadCaptureSections(root);
+    loadUserInterfaceSections(root);
     loadUpdatesSection(root);
     rebuildAccessibility();
 }

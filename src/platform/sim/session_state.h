@@ -23,6 +23,15 @@ struct SimSpace {
     std::string fullScreenTitle;  // caption of a full-screen space in Mission Control
 };
 
+// The strips a display keeps for the menu bar and the Dock, in points from each edge.
+struct SimInsets {
+    double top = 25;  // the menu bar
+    double bottom = 0;
+    double left = 0;
+    double right = 0;
+    friend bool operator==(const SimInsets&, const SimInsets&) = default;
+};
+
 struct SimDisplay {
     std::uint32_t id = 0;
     std::optional<std::string> uuid;  // nothing: the display yields no UUID
@@ -32,6 +41,7 @@ struct SimDisplay {
     bool hasScreenNumber = true;
     std::vector<SimSpace> spaces;
     std::uint64_t currentSpace = 0;
+    SimInsets reserved;  // the screen's visible frame is what lies inside them
 };
 
 struct SimApplication {

@@ -1,15 +1,12 @@
 #include "platform/sim/sim_displays.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/sim/simulated_session.h"
 #include "support/text.h"
 
 namespace tarnwick::sim {
-
-namespace {
-constexpr double kMenuBarHeight = 25;
-}
 
 std::vector<platform::ScreenDescription> SimDisplays::screens() {
     auto guard = session_.lock();
@@ -28,7 +25,10 @@ std::vector<platform::ScreenDescription> SimDisplays::screens() {
         screen.localizedName = display->name;
         const Rect& b = display->bounds;
         screen.frame = Rect(b.minX(), primaryHeight - b.maxY(), b.width(), b.height());
-        screen.visibleFrame = Rect(b.minX(), primaryHeight - b.maxY(), b.width(), b.height() - kMenuBarHeight);
+        // What the reserved strips leave; never a negative size.
+        const SimInsets& r = display->reserved;
+        screen.visibleFrame = Rect(b.minX() + r.left, primaryHeight - b.maxY() + r.bottom,
+                                   std::max(b.width() - r.left - r.right, 0.0), std::max(b.height() - r.top - r.bottom, 0.0));
         screen.backingScaleFactor = display->scale;
         result.push_back(std::move(screen));
     }

@@ -5,6 +5,7 @@
 
 #include "platform/sim/capture/mission_control_layout.h"
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_window_system.h"
 
 namespace tarnwick::sim {
 
@@ -198,6 +199,7 @@ std::optional<Value> SimWindowServer::copyWindowList(std::uint32_t options, std:
         if (onScreenOnly && !visible) continue;
         list.push_back(describe(window, visible));
     }
+    session_.windowSystem().addToWindowList(list, onScreenOnly);
     return Value(std::move(list));
 }
 

@@ -56,6 +56,11 @@ bool SimWorkspace::unhide(std::int32_t processID) {
     return false;
 }
 
+bool SimWorkspace::accessibilityDisplayShouldReduceMotion() {
+    auto guard = session_.lock();
+    return session_.reduceMotion;
+}
+
 void SimWorkspace::openApplication(const std::string& path, OpenApplicationCompletion completion) {
     auto guard = session_.lock();
     session_.openApplication(path, std::move(completion));

@@ -14,6 +14,7 @@ public:
     std::optional<std::int32_t> frontmostApplication() override;
     bool openURL(const std::string& url) override;
     bool unhide(std::int32_t processID) override;
+    bool accessibilityDisplayShouldReduceMotion() override;
     void openApplication(const std::string& path, OpenApplicationCompletion completion) override;
 
 private:

@@ -21,6 +21,7 @@
 #include "platform/sim/sim_updater.h"  // software updates
 #include "platform/sim/sim_private_functions.h"
 #include "platform/sim/sim_window_server.h"
+#include "platform/sim/ui/sim_window_system.h"  // our windows
 #include "platform/sim/sim_workspace.h"
 #include "support/error.h"
 
@@ -110,6 +111,13 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     platform_.screenCapture = screenCapture_.get();
     platform_.textRecognition = textRecognition_.get();
     // ---- end of screen capture and text recognition
+
+    // ---- our windows
+    windowSystem_ = std::make_unique<SimWindowSystem>(*this);
+    fontMetrics_ = std::make_unique<platform::ui::SystemFontMetrics>();
+    platform_.windowSystem = windowSystem_.get();
+    platform_.textMetrics = fontMetrics_.get();
+    // ---- end of our windows
 
     // ---- software updates
     updateFramework_ = std::make_unique<SimUpdateFramework>(*this);

@@ -36,6 +36,7 @@ class SimApplicationLauncher;
 class SimSharedApplication;
 class SimAlerts;
 class SimPrivateFunctions;
+class SimWindowSystem;
 
 inline constexpr const char* kWindowManagerBundleID = "com.apple.WindowManager";
 inline constexpr const char* kDockBundleID = "com.apple.dock";
@@ -249,6 +250,31 @@ public:
 private:
     std::unique_ptr<class SimIcons> icons_;
     // ---- end of application icons
+
+    // ---- our windows (panels, views, text, motion), the pointer and clicks, Reduce Motion, and
+    // the user's changes of screens and desktops (platform/sim/ui)
+public:
+    SimWindowSystem& windowSystem() { return *windowSystem_; }
+    bool reduceMotion = false;
+    // Turns Reduce Motion on or off, posting the accessibility display change when it changes.
+    void setReduceMotion(bool on);
+    // Moves or resizes a display, posting the screen-parameter change.
+    void setDisplayBounds(std::uint32_t displayID, Rect bounds);
+    // Changes the strips a display reserves, posting the screen-parameter change.
+    void setDisplayReserved(std::uint32_t displayID, SimInsets reserved);
+    // A new desktop after the display's last one (Mission Control's "+" button).
+    void addDesktop(std::uint32_t displayID, SimSpace space);
+    // Closes a desktop; closing the current one makes its neighbour (the next, else the previous)
+    // current and posts the active-desktop change. False when there is no such desktop.
+    bool removeDesktop(std::uint32_t displayID, std::uint64_t spaceID);
+
+private:
+    // Reads "system.reduceMotion", "pointer", "icons", each display's "reserved" and each
+    // application's "bundle".
+    void loadUserInterfaceSections(const Dictionary& root);
+    std::unique_ptr<SimWindowSystem> windowSystem_;
+    std::unique_ptr<platform::ui::SystemFontMetrics> fontMetrics_;
+    // ---- end of our windows
 
     // ---- software updates: the update framework, its feed and faults (platform/sim/update_state.h)
 public:

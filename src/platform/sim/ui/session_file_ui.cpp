@@ -1,0 +1,82 @@
+// Reads the session file's keys of the user-interface layer: Reduce Motion, the pointer, the
+// system symbols, each display's reserved strips and each application's bundle state.
+
+#include <string>
+
+#include "platform/file_url.h"
+#include "platform/sim/session_file_reading.h"
+#include "platform/sim/sim_icons.h"
+#include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_window_system.h"
+
+namespace tarnwick::sim {
+
+using namespace session_file;
+
+namespace {
+
+Point point(const Value& value, const std::string& where) {
+    const Array& a = array(value, where);
+    if (a.size() != 2) fail(where, "must list x and y");
+    return Point{number(a[0], where), number(a[1], where)};
+}
+
+SimInsets insets(const Value& value, const std::string& where) {
+    const Dictionary& object = session_file::object(value, where);
+    SimInsets result;
+    auto edge = [&](const char* key, double& target) {
+        if (auto v = member(object, key)) {
+            target = number(*v, where + "." + key);
+            if (!(target >= 0)) fail(where + "." + key, "must be a number of points, 0 or more");
+        }
+    };
+    edge("top", result.top);
+    edge("bottom", result.bottom);
+    edge("left", result.left);
+    edge("right", result.right);
+    return result;
+}
+
+SimBundleFile bundleState(const std::string& state, const std::string& where) {
+    if (state == "present") return SimBundleFile{};
+    if (state == "missing") return SimBundleFile{false, false, false};
+    if (state == "unreadable") return SimBundleFile{false, true, true};
+    if (state == "iconless") return SimBundleFile{true, true, false};
+    fail(where, "must be \"present\", \"missing\", \"unreadable\" or \"iconless\"");
+}
+
+}  // namespace
+
+void SimulatedSession::loadUserInterfaceSections(const Dictionary& root) {
+    if (auto system = member(root, "system")) {
+        if (auto v = member(object(*system, "\"system\""), "reduceMotion")) reduceMotion = boolean(*v, "system.reduceMotion");
+    }
+    if (auto v = member(root, "pointer")) windowSystem_->pointer_ = point(*v, "pointer");
+    if (auto section = member(root, "icons")) {
+        const Dictionary& icons = object(*section, "\"icons\"");
+        if (auto v = member(icons, "systemSymbols")) icons_->hasSymbols = boolean(*v, "icons.systemSymbols");
+    }
+    // Per display and per application, matched by position with what the main reader built.
+    if (auto list = member(root, "displays")) {
+        const Array& items = array(*list, "\"displays\"");
+        for (size_t i = 0; i < items.size() && i < displays.size(); ++i) {
+            const std::string where = "displays[" + std::to_string(i) + "]";
+            if (auto v = member(object(items[i], where), "reserved")) displays[i].reserved = insets(*v, where + ".reserved");
+        }
+    }
+    if (auto list = member(root, "applications")) {
+        const Array& items = array(*list, "\"applications\"");
+        for (size_t i = 0; i < items.size() && i < applications.size(); ++i) {
+            const std::string where = "applications[" + std::to_string(i) + "]";
+            auto v = member(object(items[i], where), "bundle");
+            if (!v) continue;
+            auto state = bundleState(text(*v, where + ".bundle"), where + ".bundle");
+            const auto& url = applications[i].bundleURL;
+            auto path = url ? platform::pathFromFileURL(*url) : std::nullopt;
+            if (!path) fail(where + ".bundle", "needs the application's \"bundleURL\" as a file URL");
+            icons_->files[path->string()] = state;
+        }
+    }
+}
+
+}  // namespace tarnwick::sim

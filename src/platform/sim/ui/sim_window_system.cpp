@@ -1,0 +1,215 @@
+#include "platform/sim/ui/sim_window_system.h"
+
+#include <algorithm>
+
+#include "platform/sim/simulated_session.h"
+#include "platform/ui/screens.h"
+
+namespace tarnwick::sim {
+
+namespace ui = platform::ui;
+namespace keys = platform::window_list;
+
+namespace {
+
+Value rectDictionary(const Rect& r) {
+    Dictionary d;
+    d["X"] = r.origin.x;
+    d["Y"] = r.origin.y;
+    d["Width"] = r.size.width;
+    d["Height"] = r.size.height;
+    return Value(std::move(d));
+}
+
+std::int64_t layerOf(const Value& entry) {
+    const Value* layer = entry.find(keys::kLayer);
+    auto value = layer ? layer->toInt64() : std::nullopt;
+    return value.value_or(0);
+}
+
+}  // namespace
+
+SimWindowSystem::~SimWindowSystem() {
+    // Panels that outlive the session stop reporting to it.
+    for (auto& r : records_) r.panel->detachFromWindowSystem();
+}
+
+SimWindowSystem::Record* SimWindowSystem::record(const ui::Panel& panel) {
+    for (auto& r : records_)
+        if (r.panel == &panel) return &r;
+    return nullptr;
+}
+
+std::uint32_t SimWindowSystem::panelCreated(ui::Panel& panel) {
+    auto guard = session_.lock();
+    Record r;
+    r.panel = &panel;
+    r.number = nextNumber_++;
+    r.frame = panel.frame();
+    r.alpha = ui::AlphaAnimation{1, 1, 0, 0};
+    records_.push_back(r);
+    return r.number;
+}
+
+void SimWindowSystem::panelDestroyed(ui::Panel& panel) {
+    auto guard = session_.lock();
+    if (auto* r = record(panel); r && key_ == r->number) key_.reset();
+    std::erase_if(records_, [&](const Record& r) { return r.panel == &panel; });
+}
+
+void SimWindowSystem::panelChanged(ui::Panel& panel) {
+    auto guard = session_.lock();
+    Record* r = record(panel);
+    if (!r) return;
+    r->title = panel.title();
+    r->level = panel.level();
+    r->frame = panel.frame();
+    const double alpha = panel.alphaValue();
+    r->alpha = panel.alphaAnimation().value_or(ui::AlphaAnimation{alpha, alpha, 0, 0});
+}
+
+void SimWindowSystem::orderFront(ui::Panel& panel) {
+    auto guard = session_.lock();
+    if (Record* r = record(panel)) {
+        r->shown = true;
+        r->order = nextOrder_++;
+    }
+}
+
+void SimWindowSystem::orderOut(ui::Panel& panel) {
+    auto guard = session_.lock();
+    if (Record* r = record(panel)) {
+        r->shown = false;
+        if (key_ == r->number) key_.reset();
+    }
+}
+
+void SimWindowSystem::makeKey(ui::Panel& panel) {
+    auto guard = session_.lock();
+    if (Record* r = record(panel)) key_ = r->number;
+}
+
+ui::Panel* SimWindowSystem::keyPanel() {
+    auto guard = session_.lock();
+    for (auto& r : records_)
+        if (key_ == r.number) return r.panel;
+    return nullptr;
+}
+
+Point SimWindowSystem::pointerLocation() {
+    auto guard = session_.lock();
+    return pointer_;
+}
+
+std::vector<const SimWindowSystem::Record*> SimWindowSystem::ordered() const {
+    std::vector<const Record*> result;
+    for (const auto& r : records_) result.push_back(&r);
+    std::stable_sort(result.begin(), result.end(), [](const Record* a, const Record* b) {
+        if (a->shown != b->shown) return a->shown;
+        if (a->level != b->level) return a->level > b->level;
+        return a->order > b->order;
+    });
+    return result;
+}
+
+void SimWindowSystem::addToWindowList(Array& list, bool onScreenOnly) const {
+    auto guard = session_.lock();
+    if (records_.empty()) return;
+    // The window list's space: origin at the top left of the primary screen, y down.
+    const auto screens = session_.orderedScreens();
+    const SimDisplay* primary = screens.empty() ? nullptr : session_.display(screens.front());
+    const double primaryTop = primary ? primary->bounds.height() : 0;
+    const double now = session_.loop().uptime();
+    const auto processID = session_.system().processID;
+
+    size_t position = 0;
+    for (const Record* r : ordered()) {
+        if (onScreenOnly && !r->shown) continue;
+        Dictionary d;
+        d[keys::kNumber] = Value(r->number);
+        d[keys::kOwnerPID] = processID;
+        d[keys::kOwnerName] = kOwnerName;
+        if (!r->title.empty()) d[keys::kName] = r->title;
+        d[keys::kLayer] = r->level;
+        d[keys::kBounds] = rectDictionary(Rect(r->frame.minX(), primaryTop - r->frame.maxY(), r->frame.width(), r->frame.height()));
+        d[keys::kAlpha] = r->alpha.valueAt(now);
+        if (r->shown) d[keys::kIsOnscreen] = true;
+        d[keys::kSharingState] = 1;
+        d[keys::kStoreType] = 2;
+        d[keys::kMemoryUsage] = 2176;
+        // Front to back: before the first entry of a lower layer, after our panels placed so far.
+        while (position < list.size() && layerOf(list[position]) >= r->level) ++position;
+        list.insert(list.begin() + static_cast<std::ptrdiff_t>(position), Value(std::move(d)));
+        ++position;
+    }
+}
+
+std::vector<ui::Panel*> SimWindowSystem::panels() const {
+    auto guard = session_.lock();
+    std::vector<ui::Panel*> result;
+    for (const Record* r : ordered()) result.push_back(r->panel);
+    return result;
+}
+
+std::vector<ui::Panel*> SimWindowSystem::onScreenPanels() const {
+    auto guard = session_.lock();
+    std::vector<ui::Panel*> result;
+    for (const Record* r : ordered())
+        if (r->shown) result.push_back(r->panel);
+    return result;
+}
+
+ui::Panel* SimWindowSystem::panelTitled(std::string_view title) const {
+    for (auto* panel : panels())
+        if (panel->title() == title) return panel;
+    return nullptr;
+}
+
+ui::Panel* SimWindowSystem::panelLabelled(std::string_view accessibilityLabel) const {
+    for (auto* panel : panels())
+        if (panel->accessibilityLabel() == accessibilityLabel) return panel;
+    return nullptr;
+}
+
+ui::Panel* SimWindowSystem::panelShowing(std::string_view text) const {
+    for (auto* panel : onScreenPanels()) {
+        const auto texts = panel->shownTexts();
+        if (std::find(texts.begin(), texts.end(), text) != texts.end()) return panel;
+    }
+    return nullptr;
+}
+
+std::vector<ui::Panel*> SimWindowSystem::panelsOnDisplay(std::uint32_t displayID) const {
+    std::vector<ui::Panel*> result;
+    for (auto* panel : onScreenPanels()) {
+        auto screen = panel->screen();
+        if (screen && ui::displayID(*screen) == displayID) result.push_back(panel);
+    }
+    return result;
+}
+
+void SimWindowSystem::movePointer(Point location) {
+    auto guard = session_.lock();
+    pointer_ = location;
+}
+
+SimClick SimWindowSystem::click(Point location, platform::ModifierFlags modifierFlags, int clickCount) {
+    SimClick result{location, modifierFlags, clickCount, nullptr, nullptr};
+    movePointer(location);
+    for (auto* panel : onScreenPanels()) {
+        if (panel->ignoresMouseEvents() || !panel->frame().contains(location)) continue;
+        ui::MouseEvent event;
+        event.type = ui::event_type::kLeftMouseDown;
+        event.locationInWindow = Point{location.x - panel->frame().origin.x, location.y - panel->frame().origin.y};
+        event.modifierFlags = modifierFlags;
+        event.clickCount = clickCount;
+        result.panel = panel;
+        result.view = panel->mouseDown(event);
+        return result;
+    }
+    auto guard = session_.lock();
+    clicksPast_.push_back(result);
+    return result;
+}
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,65 @@
+// The user's changes of screens, desktops and the Reduce Motion setting.
+
+#include <algorithm>
+
+#include "platform/sim/simulated_session.h"
+
+namespace tarnwick::sim {
+
+namespace names = platform::notification_names;
+
+void SimulatedSession::setReduceMotion(bool on) {
+    auto guard = lock();
+    if (reduceMotion == on) return;
+    reduceMotion = on;
+    workspaceNotificationCenter().post(names::kAccessibilityDisplayOptionsDidChange);
+}
+
+void SimulatedSession::setDisplayBounds(std::uint32_t displayID, Rect bounds) {
+    auto guard = lock();
+    SimDisplay* d = display(displayID);
+    if (!d) return;
+    d->bounds = bounds;
+    rebuildAccessibility();
+    notificationCenter().post(names::kScreenParametersDidChange);
+}
+
+void SimulatedSession::setDisplayReserved(std::uint32_t displayID, SimInsets reserved) {
+    auto guard = lock();
+    SimDisplay* d = display(displayID);
+    if (!d) return;
+    d->reserved = reserved;
+    notificationCenter().post(names::kScreenParametersDidChange);
+}
+
+void SimulatedSession::addDesktop(std::uint32_t displayID, SimSpace space) {
+    auto guard = lock();
+    SimDisplay* d = display(displayID);
+    if (!d) return;
+    d->spaces.push_back(std::move(space));
+    if (d->spaces.size() == 1) d->currentSpace = d->spaces.front().id64;
+    rebuildAccessibility();
+}
+
+bool SimulatedSession::removeDesktop(std::uint32_t displayID, std::uint64_t spaceID) {
+    auto guard = lock();
+    SimDisplay* d = display(displayID);
+    if (!d || d->spaces.size() < 2) return false;
+    auto it = std::find_if(d->spaces.begin(), d->spaces.end(), [&](const SimSpace& s) { return s.id64 == spaceID; });
+    if (it == d->spaces.end()) return false;
+    // The neighbour takes over: the next desktop, else the previous one.
+    const auto index = static_cast<size_t>(it - d->spaces.begin());
+    d->spaces.erase(it);
+    const std::uint64_t neighbour = d->spaces[std::min(index, d->spaces.size() - 1)].id64;
+    // Its windows move to the neighbour, as the system moves them.
+    for (auto& w : windows)
+        for (auto& s : w.spaces)
+            if (s == spaceID) s = neighbour;
+    const bool wasCurrent = d->currentSpace == spaceID;
+    if (wasCurrent) d->currentSpace = neighbour;
+    rebuildAccessibility();
+    if (wasCurrent) workspaceNotificationCenter().post(names::kActiveSpaceDidChange);
+    return true;
+}
+
+}  // namespace tarnwick::sim

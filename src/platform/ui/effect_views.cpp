@@ -1,0 +1,12 @@
+#include "platform/ui/effect_views.h"
+
+namespace tarnwick::platform::ui {
+
+void GlassEffectView::setContentView(std::shared_ptr<View> content) {
+    if (content && content_ == content && content->superview() == this) return;
+    if (content_ && content_->superview() == this) content_->removeFromSuperview();
+    content_ = std::move(content);
+    if (content_) addSubview(content_);
+}
+
+}  // namespace tarnwick::platform::ui

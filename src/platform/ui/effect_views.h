@@ -1,0 +1,44 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "platform/ui/color.h"
+#include "platform/ui/view.h"
+
+namespace tarnwick::platform::ui {
+
+enum class VisualEffectMaterial { titlebar, selection, menu, popover, sidebar, headerView, sheet, windowBackground, hudWindow };
+enum class VisualEffectBlending { behindWindow, withinWindow };
+enum class VisualEffectState { followsWindowActiveState, active, inactive };
+
+// A frosted backdrop that blurs what lies behind it.
+class VisualEffectView : public View {
+public:
+    using View::View;
+    VisualEffectMaterial material = VisualEffectMaterial::titlebar;
+    VisualEffectBlending blendingMode = VisualEffectBlending::behindWindow;
+    VisualEffectState state = VisualEffectState::followsWindowActiveState;
+    bool isEmphasized = false;
+};
+
+enum class GlassStyle { regular, clear };
+
+// A glass backdrop hosting one content view (kept as its subview).
+class GlassEffectView : public View {
+public:
+    using View::View;
+    GlassStyle style = GlassStyle::regular;
+    double cornerRadius = 0;
+    std::optional<Color> tintColor;
+    bool isInteractive = false;
+
+    const std::shared_ptr<View>& contentView() const { return content_; }
+    // Replaces the content view (nothing clears it); the new one joins the subviews.
+    void setContentView(std::shared_ptr<View> content);
+
+private:
+    std::shared_ptr<View> content_;
+};
+
+}  // namespace tarnwick::platform::ui

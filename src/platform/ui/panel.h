@@ -1,0 +1,182 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/displays.h"
+#include "platform/ui/color.h"
+#include "platform/ui/mouse_event.h"
+#include "platform/ui/view.h"
+#include "support/geometry.h"
+#include "support/observable.h"
+#include "support/run_loop.h"
+
+namespace tarnwick::platform::ui {
+
+class WindowSystem;
+
+// Window style bits, with the platform's values.
+namespace style_mask {
+inline constexpr std::uint64_t kBorderless = 0;
+inline constexpr std::uint64_t kTitled = 1;
+inline constexpr std::uint64_t kClosable = 2;
+inline constexpr std::uint64_t kMiniaturizable = 4;
+inline constexpr std::uint64_t kResizable = 8;
+inline constexpr std::uint64_t kNonactivatingPanel = 128;
+inline constexpr std::uint64_t kFullSizeContentView = 1u << 15;
+}  // namespace style_mask
+
+// How a window takes part in desktops and window cycling.
+namespace collection_behavior {
+inline constexpr std::uint64_t kCanJoinAllSpaces = 1;
+inline constexpr std::uint64_t kMoveToActiveSpace = 2;
+inline constexpr std::uint64_t kManaged = 4;
+inline constexpr std::uint64_t kTransient = 8;
+inline constexpr std::uint64_t kStationary = 16;
+inline constexpr std::uint64_t kParticipatesInCycle = 32;
+inline constexpr std::uint64_t kIgnoresCycle = 64;
+inline constexpr std::uint64_t kFullScreenPrimary = 128;
+inline constexpr std::uint64_t kFullScreenAuxiliary = 256;
+}  // namespace collection_behavior
+
+namespace window_level {
+inline constexpr int kNormal = 0;
+inline constexpr int kFloating = 3;
+inline constexpr int kPopUpMenu = 101;
+inline constexpr int kMissionControl = 1000;
+}  // namespace window_level
+
+namespace animation_behavior {
+inline constexpr int kDefault = 0;
+inline constexpr int kNone = 2;
+inline constexpr int kDocumentWindow = 3;
+inline constexpr int kUtilityWindow = 4;
+inline constexpr int kAlertPanel = 5;
+}  // namespace animation_behavior
+
+enum class BackingStore { retained, nonretained, buffered };
+
+// A fade of the window's alpha in flight.
+struct AlphaAnimation {
+    double fromValue = 0;
+    double toValue = 0;
+    double duration = 0;
+    double beginTime = 0;  // system uptime
+
+    // The alpha shown at the given time.
+    double valueAt(double uptime) const;
+};
+
+// One of our windows (a panel), as plain state: what the app set and what the user does to it.
+// It registers with the window system when made and leaves it when destroyed; the window list
+// shows it from then on, front to back among the other windows. Main loop only.
+class Panel {
+public:
+    Panel(Rect contentRect, std::uint64_t styleMask, BackingStore backing = BackingStore::buffered, bool defer = false);
+    virtual ~Panel();
+    Panel(const Panel&) = delete;
+    Panel& operator=(const Panel&) = delete;
+
+    std::uint32_t windowNumber() const { return number_; }
+    std::uint64_t styleMask() const { return styleMask_; }
+    BackingStore backing() const { return backing_; }
+    bool isDeferred() const { return deferred_; }
+
+    // ---- what the window server shows
+    const std::string& title() const { return title_; }
+    void setTitle(std::string title);
+    int level() const { return level_; }
+    void setLevel(int level);
+    bool ignoresMouseEvents() const { return ignoresMouseEvents_; }
+    void setIgnoresMouseEvents(bool ignores);
+    const std::optional<std::string>& accessibilityLabel() const { return accessibilityLabel_; }
+    void setAccessibilityLabel(std::optional<std::string> label);
+
+    // ---- plain settings
+    std::uint64_t collectionBehavior = 0;
+    bool hidesOnDeactivate = false;
+    int animationBehavior = animation_behavior::kDefault;
+    bool isExcludedFromWindowsMenu = false;
+    bool isOpaque = true;
+    Color backgroundColor = Color::named("windowBackgroundColor");
+    bool hasShadow = true;
+
+    // ---- content
+    const std::shared_ptr<View>& contentView() const { return contentView_; }
+    // The content view fills the window.
+    void setContentView(std::shared_ptr<View> view);
+
+    // ---- frame (screen coordinates: origin at the bottom left of the primary screen, y up)
+    const Rect& frame() const { return frame_; }
+    void setFrame(const Rect& frame, bool display, bool animate = false);
+    struct FrameChange {
+        bool display = false;
+        bool animate = false;
+    };
+    // How the last setFrame was asked.
+    const FrameChange& lastFrameChange() const { return lastFrameChange_; }
+
+    // ---- alpha and fades on the main loop's clock
+    // The alpha shown now (part way through a fade).
+    double alphaValue() const;
+    // Sets the alpha at once, ending a fade in flight.
+    void setAlphaValue(double alpha);
+    // Fades to the alpha over the duration (0: at once). The completion runs on a later turn of
+    // the main loop when the fade ends, is replaced by another or is ended by setAlphaValue.
+    void animateAlpha(double alpha, double duration, std::function<void()> completion = nullptr);
+    const std::optional<AlphaAnimation>& alphaAnimation() const { return fade_; }
+
+    // ---- ordering and key state
+    // Shown in front of the other panels of its level, whether or not the app is active.
+    void orderFrontRegardless();
+    void orderOut();
+    bool isVisible() const { return visible_; }
+    void makeKeyAndOrderFront();
+    bool isKeyWindow() const;
+    virtual bool canBecomeKey() const;
+    virtual bool canBecomeMain() const;
+
+    // The screen that holds most of the window, or nothing.
+    std::optional<ScreenDescription> screen() const;
+    // Rebuilds the cursor rectangles of the view and its subviews.
+    void invalidateCursorRects(View& view);
+
+    // ---- the user's clicks (sent by the window system)
+    // Delivers a mouse-down at a window point to the view its hit test names; returns that view,
+    // or nothing when no view took it (outside every view, or refused as a first click).
+    View* mouseDown(const MouseEvent& event);
+    // The text of every visible label of the content.
+    std::vector<std::string> shownTexts() const;
+
+    // The window system forgets this panel (it is going away first).
+    void detachFromWindowSystem() { system_ = nullptr; }
+
+private:
+    void changed();
+    void endFade();
+
+    WindowSystem* system_;
+    std::uint32_t number_ = 0;
+    std::uint64_t styleMask_;
+    BackingStore backing_;
+    bool deferred_;
+    std::string title_;
+    int level_ = window_level::kNormal;
+    bool ignoresMouseEvents_ = false;
+    std::optional<std::string> accessibilityLabel_;
+    std::shared_ptr<View> contentView_;
+    Rect frame_;
+    FrameChange lastFrameChange_;
+    double alpha_ = 1;
+    std::optional<AlphaAnimation> fade_;
+    std::function<void()> fadeCompletion_;
+    WorkItem fadeEnd_;
+    bool visible_ = false;
+    LifetimeToken lifetime_;
+};
+
+}  // namespace tarnwick::platform::ui

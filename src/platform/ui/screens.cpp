@@ -1,0 +1,50 @@
+#include "platform/ui/screens.h"
+
+#include <algorithm>
+
+#include "platform/platform.h"
+#include "platform/ui/panel.h"
+#include "platform/ui/window_system.h"
+
+namespace tarnwick::platform::ui {
+
+namespace {
+
+double overlap(const Rect& a, const Rect& b) {
+    const double w = std::min(a.maxX(), b.maxX()) - std::max(a.minX(), b.minX());
+    const double h = std::min(a.maxY(), b.maxY()) - std::max(a.minY(), b.minY());
+    return w > 0 && h > 0 ? w * h : 0;
+}
+
+}  // namespace
+
+std::vector<ScreenDescription> screens() { return current().displays->screens(); }
+
+std::optional<ScreenDescription> mainScreen() {
+    if (Panel* key = windowSystem().keyPanel())
+        if (auto screen = key->screen()) return screen;
+    auto all = screens();
+    if (all.empty()) return std::nullopt;
+    return all.front();
+}
+
+std::optional<ScreenDescription> screenContaining(const Rect& frame) {
+    std::optional<ScreenDescription> best;
+    double bestArea = 0;
+    for (auto& screen : screens()) {
+        const double area = overlap(screen.frame, frame);
+        if (area > bestArea) {
+            bestArea = area;
+            best = std::move(screen);
+        }
+    }
+    return best;
+}
+
+std::optional<std::uint32_t> displayID(const ScreenDescription& screen) {
+    auto it = screen.deviceDescription.find("NSScreenNumber");
+    if (it == screen.deviceDescription.end()) return std::nullopt;
+    return it->second.toUInt32();
+}
+
+}  // namespace tarnwick::platform::ui

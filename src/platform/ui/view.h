@@ -1,0 +1,112 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ui/layer.h"
+#include "platform/ui/mouse_event.h"
+#include "support/geometry.h"
+
+namespace tarnwick::platform::ui {
+
+class Panel;
+
+enum class Appearance { aqua, darkAqua, vibrantLight, vibrantDark };
+enum class Cursor { arrow, pointingHand, iBeam };
+
+struct CursorRect {
+    Rect rect;
+    Cursor cursor = Cursor::arrow;
+    friend bool operator==(const CursorRect&, const CursorRect&) = default;
+};
+
+// A retained view: a frame in its superview's coordinates (origin at the bottom left, y up),
+// ordered subviews (the last is frontmost), layout on demand, hit testing, mouse handling and
+// cursor rectangles, and an optional layer. It records what the app asks of it so that tests
+// can read the tree. Views are shared objects (make them with std::make_shared). Main loop only.
+class View : public std::enable_shared_from_this<View> {
+public:
+    explicit View(Rect frame = {});
+    virtual ~View();
+    View(const View&) = delete;
+    View& operator=(const View&) = delete;
+
+    // ---- geometry
+    const Rect& frame() const { return frame_; }
+    // A change of size marks the view as needing layout.
+    void setFrame(const Rect& frame);
+    // The view's own coordinates: its size, origin 0,0.
+    Rect bounds() const { return Rect(0, 0, frame_.width(), frame_.height()); }
+
+    // ---- the tree
+    const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
+    View* superview() const { return superview_; }
+    // Adds the view in front of the others (or just above `sibling`), taking it from its old place.
+    void addSubview(std::shared_ptr<View> view);
+    void addSubview(std::shared_ptr<View> view, const View& above);
+    void removeFromSuperview();
+    // The panel the view is in, or nothing.
+    Panel* window() const;
+
+    bool isHidden() const { return hidden_; }
+    void setHidden(bool hidden) { hidden_ = hidden; }
+    // Hidden itself or inside a hidden view.
+    bool isHiddenOrHasHiddenAncestor() const;
+
+    // ---- layout
+    bool needsLayout() const { return needsLayout_; }
+    void setNeedsLayout(bool needed = true) { needsLayout_ = needed; }
+    // Lays out this view when it needs it, then its subviews, front to back down the tree.
+    void layoutSubtreeIfNeeded();
+    // Places the subviews; the override point of the views the system builds.
+    virtual void layout() {}
+
+    // ---- events
+    // The frontmost visible view under the point (in the superview's coordinates), or nothing.
+    virtual View* hitTest(Point pointInSuperview);
+    virtual bool acceptsFirstMouse(const MouseEvent& event);
+    // Unhandled clicks go to the superview, as to the next responder.
+    virtual void mouseDown(const MouseEvent& event);
+    // Called when the cursor rectangles are rebuilt; views add theirs here.
+    virtual void resetCursorRects() {}
+    void addCursorRect(const Rect& rect, Cursor cursor);
+    void discardCursorRects() { cursorRects_.clear(); }
+    const std::vector<CursorRect>& cursorRects() const { return cursorRects_; }
+    // A window point in this view's coordinates.
+    Point convertFromWindow(Point point) const;
+
+    // ---- layer and look
+    bool wantsLayer() const { return layer_ != nullptr; }
+    // A layer-backed view gets a layer; turning it off drops the layer.
+    void setWantsLayer(bool wants);
+    Layer* layer() const { return layer_.get(); }
+    std::optional<Appearance> appearance;
+    std::optional<std::string> accessibilityLabel;
+
+    // ---- reading the tree
+    // The text of every visible label in the subtree, front to back within each view.
+    std::vector<std::string> shownTexts() const;
+    // Every view of the subtree, this one first, level by level.
+    std::vector<View*> descendants();
+
+protected:
+    virtual void collectShownText(std::vector<std::string>& texts) const;
+
+private:
+    friend class Panel;
+    void detach();
+
+    Rect frame_;
+    std::vector<std::shared_ptr<View>> subviews_;
+    View* superview_ = nullptr;
+    Panel* hostWindow_ = nullptr;  // set on a panel's content view
+    bool hidden_ = false;
+    bool needsLayout_ = true;
+    std::vector<CursorRect> cursorRects_;
+    std::shared_ptr<Layer> layer_;
+};
+
+}  // namespace tarnwick::platform::ui

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+
+#include "support/geometry.h"
+
+namespace tarnwick::platform::ui {
+
+class Panel;
+
+// The window server as our own panels meet it: it lists them (with their level, frame and
+// alpha) from creation until they are destroyed, orders them, knows the key window and where
+// the pointer is. Panels call it themselves; the system's code rarely needs it directly.
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+    // A new panel; returns its window number.
+    virtual std::uint32_t panelCreated(Panel& panel) = 0;
+    virtual void panelDestroyed(Panel& panel) = 0;
+    // The panel's level, frame, alpha, title or mouse handling changed.
+    virtual void panelChanged(Panel& panel) = 0;
+    // Ordered in, in front of the other panels of its level; or ordered out.
+    virtual void orderFront(Panel& panel) = 0;
+    virtual void orderOut(Panel& panel) = 0;
+    virtual void makeKey(Panel& panel) = 0;
+    // The key window among our panels, or nothing.
+    virtual Panel* keyPanel() = 0;
+    // The pointer in screen coordinates (origin at the bottom left of the primary screen, y up).
+    virtual Point pointerLocation() = 0;
+};
+
+// The installed platform's window system.
+WindowSystem& windowSystem();
+
+}  // namespace tarnwick::platform::ui

@@ -1,0 +1,221 @@
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/ui/effect_views.h"
+#include "platform/ui/text_label.h"
+#include "platform/ui/text_metrics.h"
+#include "platform/ui/transaction.h"
+#include "platform/ui/view.h"
+#include "testkit/test_environment.h"
+
+namespace tarnwick {
+namespace {
+
+namespace ui = platform::ui;
+using testkit::TestEnvironment;
+
+// ---- text metrics
+
+TEST(SystemFontMetricsTest, CountsCharactersNotBytes) {
+    ui::SystemFontMetrics metrics;
+    const auto font = ui::Font::system(17, ui::font_weight::kMedium);
+    const double one = metrics.lineWidth("e", font);
+    EXPECT_GT(one, 0);
+    EXPECT_DOUBLE_EQ(metrics.lineWidth("é", font), one);              // two bytes, one character
+    EXPECT_DOUBLE_EQ(metrics.lineWidth("e\u0301", font), one);        // a combining mark adds nothing
+    EXPECT_DOUBLE_EQ(metrics.lineWidth("😀", font), 2 * one);         // four bytes, one wide character
+    EXPECT_DOUBLE_EQ(metrics.lineWidth("Work", font), 4 * one);
+    EXPECT_DOUBLE_EQ(metrics.lineWidth("a\nb", font), 3 * one);        // a line break measures as a space
+    EXPECT_DOUBLE_EQ(metrics.lineWidth("\xff", font), one);            // a stray byte is one character
+    EXPECT_GT(metrics.lineWidth("W", ui::Font::system(17, ui::font_weight::kBold)), metrics.lineWidth("W", ui::Font::system(17)));
+}
+
+TEST(SystemFontMetricsTest, WrapsAtWordsWithinTheLineLimitAndBreaksLongWords) {
+    ui::SystemFontMetrics metrics;
+    const auto font = ui::Font::system(10);
+    const double a = ui::SystemFontMetrics::advance(font);
+    const double line = metrics.defaultLineHeight(font);
+    // "aaaa bbbb" in a width of six characters: two lines.
+    EXPECT_DOUBLE_EQ(metrics.fittingSize("aaaa bbbb", font, 6 * a, 0, true).height, 2 * line);
+    EXPECT_DOUBLE_EQ(metrics.fittingSize("aaaa bbbb", font, 6 * a, 1, true).height, line);
+    // A word of twelve characters in six: broken into two lines.
+    EXPECT_DOUBLE_EQ(metrics.fittingSize("aaaaaaaaaaaa", font, 6 * a, 0, true).height, 2 * line);
+    // One line when it does not wrap, whatever the width; empty text still takes a line.
+    EXPECT_DOUBLE_EQ(metrics.fittingSize("aaaa bbbb", font, 2 * a, 0, false).height, line);
+    EXPECT_DOUBLE_EQ(metrics.fittingSize("", font, 100, 2, true).height, line);
+    // Explicit line breaks start lines when the text wraps.
+    EXPECT_DOUBLE_EQ(metrics.fittingSize("a\nb\nc", font, 100, 0, true).height, 3 * line);
+    EXPECT_LE(metrics.fittingSize("aaaa bbbb cccc", font, 6 * a, 0, true).width, 6 * a);
+}
+
+TEST(SystemFontMetricsTest, MeasuresTenThousandCharactersInOnePass) {
+    ui::SystemFontMetrics metrics;
+    const auto font = ui::Font::system(17);
+    std::string name;
+    for (int i = 0; i < 10000; ++i) name += (i % 7 == 0) ? "é " : "w";
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 50; ++i) {
+        metrics.lineWidth(name, font);
+        metrics.fittingSize(name, font, 1, 0, true);
+    }
+    // Generous bound: a quadratic measurement of 10,000 characters takes far longer.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST(SystemFontMetricsTest, GlyphBoundsFollowTheInkOfTheLine) {
+    ui::SystemFontMetrics metrics;
+    const auto font = ui::Font::system(20);
+    EXPECT_EQ(metrics.glyphImageBounds("   ", font), Rect());
+    const Rect caps = metrics.glyphImageBounds("Desktop 1", font);
+    const Rect low = metrics.glyphImageBounds("ace", font);
+    EXPECT_LT(caps.minY(), 0);   // "p" descends below the baseline
+    EXPECT_EQ(low.minY(), 0);
+    EXPECT_GT(caps.maxY(), low.maxY());
+}
+
+// ---- views
+
+class ViewTest : public ::testing::Test {
+protected:
+    TestEnvironment env;
+};
+
+struct RecordingView : ui::View {
+    using View::View;
+    int layouts = 0;
+    int clicks = 0;
+    bool firstMouse = false;
+    void layout() override { ++layouts; }
+    void mouseDown(const ui::MouseEvent&) override { ++clicks; }
+    bool acceptsFirstMouse(const ui::MouseEvent&) override { return firstMouse; }
+};
+
+TEST_F(ViewTest, HitTestingFindsTheFrontmostVisibleViewInLocalCoordinates) {
+    auto root = std::make_shared<ui::View>(Rect(0, 0, 200, 100));
+    auto back = std::make_shared<ui::View>(Rect(10, 10, 100, 50));
+    auto front = std::make_shared<ui::View>(Rect(50, 20, 100, 50));
+    auto inner = std::make_shared<ui::View>(Rect(5, 5, 10, 10));
+    root->addSubview(back);
+    root->addSubview(front);
+    back->addSubview(inner);
+    EXPECT_EQ(root->hitTest({60, 30}), front.get());
+    EXPECT_EQ(root->hitTest({16, 16}), inner.get());  // (16,16) is (1,1) inside `inner`
+    EXPECT_EQ(root->hitTest({190, 90}), root.get());
+    EXPECT_EQ(root->hitTest({250, 10}), nullptr);
+    front->setHidden(true);
+    EXPECT_EQ(root->hitTest({60, 30}), back.get());
+    // Ordered above the back view instead of in front of everything.
+    auto middle = std::make_shared<ui::View>(Rect(0, 0, 200, 100));
+    root->addSubview(middle, *back);
+    ASSERT_EQ(root->subviews().size(), 3u);
+    EXPECT_EQ(root->subviews()[1], middle);
+    EXPECT_EQ(root->hitTest({60, 30}), middle.get());
+}
+
+TEST_F(ViewTest, LayoutRunsOnlyWhenNeededAndASizeChangeAsksForIt) {
+    auto parent = std::make_shared<RecordingView>(Rect(0, 0, 100, 100));
+    auto child = std::make_shared<RecordingView>(Rect(0, 0, 10, 10));
+    parent->addSubview(child);
+    parent->layoutSubtreeIfNeeded();
+    parent->layoutSubtreeIfNeeded();
+    EXPECT_EQ(parent->layouts, 1);
+    EXPECT_EQ(child->layouts, 1);
+    child->setFrame(Rect(5, 5, 10, 10));  // moved, same size
+    parent->layoutSubtreeIfNeeded();
+    EXPECT_EQ(child->layouts, 1);
+    child->setFrame(Rect(5, 5, 20, 10));
+    parent->layoutSubtreeIfNeeded();
+    EXPECT_EQ(child->layouts, 2);
+}
+
+TEST_F(ViewTest, UnhandledClicksGoToTheSuperviewAndShownTextSkipsHiddenLabels) {
+    auto parent = std::make_shared<RecordingView>(Rect(0, 0, 100, 100));
+    auto child = std::make_shared<ui::View>(Rect(0, 0, 10, 10));
+    parent->addSubview(child);
+    child->mouseDown(ui::MouseEvent{});
+    EXPECT_EQ(parent->clicks, 1);
+
+    auto shown = std::make_shared<ui::TextLabel>("Work");
+    auto hidden = std::make_shared<ui::TextLabel>("Secret");
+    hidden->setHidden(true);
+    parent->addSubview(shown);
+    parent->addSubview(hidden);
+    EXPECT_EQ(parent->shownTexts(), std::vector<std::string>{"Work"});
+}
+
+TEST_F(ViewTest, GlassContentViewMovesBetweenGlassAndOtherParents) {
+    auto host = std::make_shared<ui::View>(Rect(0, 0, 100, 40));
+    auto glass = std::make_shared<ui::GlassEffectView>();
+    auto content = std::make_shared<ui::View>();
+    host->addSubview(glass);
+    glass->setContentView(content);
+    EXPECT_EQ(content->superview(), glass.get());
+    glass->setContentView(nullptr);
+    EXPECT_EQ(content->superview(), nullptr);
+    host->addSubview(content, *glass);
+    glass->setContentView(content);
+    EXPECT_EQ(content->superview(), glass.get());
+    EXPECT_EQ(host->subviews().size(), 1u);
+}
+
+// ---- layers and motion
+
+TEST_F(ViewTest, AnAnimationRunsForItsDurationThenItsTransactionCompletes) {
+    auto layer = std::make_shared<ui::Layer>();
+    int completions = 0;
+    {
+        ui::Transaction transaction;
+        transaction.setDisableActions(true);
+        EXPECT_TRUE(ui::Transaction::actionsDisabled());
+        transaction.setCompletion([&] { ++completions; });
+        layer->addAnimation(ui::BasicAnimation{"position.x", -105, 0, 0.14, ui::TimingFunction::easeInEaseOut}, "reveal");
+        transaction.commit();
+    }
+    EXPECT_FALSE(ui::Transaction::actionsDisabled());
+    ASSERT_NE(layer->animation("reveal"), nullptr);
+    EXPECT_EQ(layer->animation("reveal")->beginTime, 1000.0);
+    EXPECT_EQ(layer->animation("reveal")->animation.fromValue, -105);
+    env.advance(0.13);
+    EXPECT_EQ(completions, 0);
+    env.advance(0.02);
+    EXPECT_EQ(completions, 1);
+    EXPECT_TRUE(layer->animations().empty());
+}
+
+TEST_F(ViewTest, ReplacingOrRemovingAnAnimationEndsItAndAZeroSecondOneEndsOnTheNextTurn) {
+    auto layer = std::make_shared<ui::Layer>();
+    std::vector<std::string> ended;
+    auto add = [&](const std::string& name, double duration) {
+        ui::Transaction transaction;
+        transaction.setCompletion([&ended, name] { ended.push_back(name); });
+        layer->addAnimation(ui::BasicAnimation{"opacity", 0, 1, duration}, "fade");
+    };
+    add("first", 1);
+    add("second", 1);  // replaces the first under the same key
+    env.settle();
+    EXPECT_EQ(ended, std::vector<std::string>{"first"});
+    layer->removeAllAnimations();
+    EXPECT_EQ(ended.size(), 1u);  // completions run on a later turn, never inside the call
+    env.settle();
+    EXPECT_EQ(ended, (std::vector<std::string>{"first", "second"}));
+    add("instant", 0);
+    EXPECT_EQ(layer->animations().size(), 1u);
+    env.settle();
+    EXPECT_EQ(ended.back(), "instant");
+    // A transaction without animations completes on the next turn.
+    add("none", 0);
+    env.settle();
+    {
+        ui::Transaction empty;
+        empty.setCompletion([&] { ended.push_back("empty"); });
+    }
+    EXPECT_NE(ended.back(), "empty");
+    env.settle();
+    EXPECT_EQ(ended.back(), "empty");
+}
+
+}  // namespace
+}  // namespace tarnwick

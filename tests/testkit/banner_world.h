@@ -1,0 +1,99 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "applications/application_icon_cache.h"
+#include "applications/space_application_reader.h"
+#include "applications/space_application_snapshot_loader.h"
+#include "banner/space_banner_controller.h"
+#include "model/desktop_names_model.h"
+#include "model/diagnostic_files.h"
+#include "model/settings_model.h"
+#include "support/files.h"
+#include "support/json.h"
+#include "testkit/test_environment.h"
+
+namespace tarnwick::testkit {
+
+// One record of "space-banner-trace.jsonl".
+struct TraceRecord {
+    std::string event;
+    Dictionary fields;
+    std::string field(const std::string& key) const {
+        auto it = fields.find(key);
+        return it != fields.end() && it->second.asString() ? *it->second.asString() : std::string();
+    }
+};
+
+// A session with the real desktop model, settings and banner controller over it, the app
+// loader and icon cache of this test (never the program's shared ones), and the trace read back.
+struct BannerWorld {
+    // Default session: display 1 ("Built-in", desktops 1, 3, 5) and display 2 ("Studio", desktops
+    // 4, 6, 8 and a full-screen space), Mission Control closed.
+    static constexpr const char* kDisplay1 = "37D8832A-2D66-02CA-B9F7-8F30A301B230";
+    static constexpr const char* kDisplay2 = "9C4E1F7A-5B2D-4E8F-A1C3-6D9B2E4F7A18";
+    static constexpr const char* kDesktop4 = "1E2D3C4B-5A69-4788-97A6-B5C4D3E2F101";
+    static constexpr const char* kDesktop6 = "2F3E4D5C-6B7A-4899-A8B7-C6D5E4F3A202";
+    static constexpr const char* kDesktop8 = "3A4F5E6D-7C8B-49AA-B9C8-D7E6F5A4B303";
+    static constexpr const char* kDesktop3 = "6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40";
+
+    explicit BannerWorld(std::string_view sessionJson = {}) : loaded(env, sessionJson) {}
+    // App reads wait until the test runs them with `heldReads->runAll()`.
+    struct HoldReads {};
+    explicit BannerWorld(HoldReads, std::string_view sessionJson = {})
+        : loaded(env, sessionJson), heldReads(std::make_shared<ManualExecutor>()), reader(heldReads) {}
+
+    std::vector<TraceRecord> trace() {
+        controller.diagnosticTrace().flush();
+        std::vector<TraceRecord> records;
+        const auto file = DiagnosticFiles::location(SpaceBannerController::traceFileName);
+        if (!std::filesystem::exists(file)) return records;
+        const std::string text = files::read(file);
+        size_t start = 0;
+        while (start < text.size()) {
+            size_t end = text.find('\n', start);
+            if (end == std::string::npos) end = text.size();
+            if (auto value = json::parse(std::string_view(text).substr(start, end - start)); value && value->asDictionary()) {
+                TraceRecord record{*value->find("event")->asString(), *value->asDictionary()};
+                records.push_back(std::move(record));
+            }
+            start = end + 1;
+        }
+        return records;
+    }
+    std::vector<std::string> events() {
+        std::vector<std::string> names;
+        for (const auto& record : trace()) names.push_back(record.event);
+        return names;
+    }
+    // The records of one event.
+    std::vector<TraceRecord> records(const std::string& event) {
+        std::vector<TraceRecord> found;
+        for (auto& record : trace())
+            if (record.event == event) found.push_back(std::move(record));
+        return found;
+    }
+
+    TestEnvironment env;
+    struct Loaded {
+        Loaded(TestEnvironment& env, std::string_view json) {
+            if (json.empty())
+                env.session.loadDefaultSession();
+            else
+                env.session.load(json);
+        }
+    } loaded;
+    std::shared_ptr<ManualExecutor> heldReads;
+    SpaceApplicationReader reader{std::make_shared<LoopExecutor>(env.loop)};
+    SpaceApplicationSnapshotLoader loader{systemUptime, nullptr, &reader};
+    ApplicationIconCache icons{systemUptime, ApplicationIconCache::workspaceResolver};
+    DesktopNamesModel model;
+    SettingsModel settings;
+    SpaceBannerController controller{model, settings, SpaceBannerServices{&loader, &icons}};
+};
+
+}  // namespace tarnwick::testkit
