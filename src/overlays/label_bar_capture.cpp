@@ -97,18 +97,19 @@ struct Screenshot {
     std::optional<std::string> error;
 };
 
-// Waits for the platform's screenshot. TODO(bounded wait): bound by `waitLimit` and cancel.
-Task<Screenshot> takeScreenshot(platform::ContentFilter filter, platform::ScreenshotConfiguration configuration,
-                                double waitLimit) {
-    (void)waitLimit;
-    typename ContinuationAwaiter<Screenshot>::Start start = [filter, configuration](Continuation<Screenshot> done) {
+// The platform's screenshot, or nothing when none came within `waitLimit` seconds. The task's
+// cancellation ends the wait at once; a screenshot that comes later is dropped.
+Task<std::optional<Screenshot>> takeScreenshot(platform::ContentFilter filter,
+                                               platform::ScreenshotConfiguration configuration, double waitLimit) {
+    typename CompletionWaitAwaiter<Screenshot>::Start start = [filter, configuration](Continuation<Screenshot> done) {
         platform::current().screenCapture->captureImage(
-            filter, configuration, [done](std::optional<platform::Screenshot> image, std::optional<std::string> error) mutable {
+            filter, configuration,
+            [done](std::optional<platform::Screenshot> image, std::optional<std::string> error) mutable {
                 done.resume(Screenshot{std::move(image), std::move(error)});
             });
     };
-    auto suspension = withContinuation<Screenshot>(std::move(start));
-    Screenshot shot = co_await suspension;
+    auto wait = waitForCompletion<Screenshot>(std::move(start), systemUptime() + waitLimit);
+    std::optional<Screenshot> shot = co_await wait;
     co_return shot;
 }
 
@@ -136,9 +137,10 @@ Task<CapturedLabelBar> captureLabelBar(BarCaptureRequest request, double waitLim
                               filter.contentRect, 0, 0, uuid::random()};
     for (const auto& window : request.nativeWindows) captured.includedWindowIDs.push_back(window.windowID);
     captured.captureStartedAt = systemUptime();
-    Screenshot shot = co_await takeScreenshot(filter, configuration, waitLimit);
-    if (!shot.image) throw Error(shot.error.value_or(kLabelBarCaptureTimedOut));
-    captured.image = std::move(*shot.image);
+    std::optional<Screenshot> shot = co_await takeScreenshot(filter, configuration, waitLimit);
+    if (!shot) throw Error(kLabelBarCaptureTimedOut);
+    if (!shot->image) throw Error(shot->error.value_or("The Spaces Bar could not be captured"));
+    captured.image = std::move(*shot->image);
     captured.capturedAt = systemUptime();
     co_await checkCancellation();
     co_return captured;

@@ -208,17 +208,18 @@ struct Listing {
     std::optional<std::string> error;
 };
 
-// Waits for the platform's window listing. TODO(bounded wait): bound by `waitLimit` and cancel.
-Task<Listing> listWindows(double waitLimit) {
-    (void)waitLimit;
-    typename ContinuationAwaiter<Listing>::Start start = [](Continuation<Listing> done) {
+// The platform's window listing, or nothing when none came within `waitLimit` seconds. The task's
+// cancellation ends the wait at once (CancellationError); a listing that comes later is dropped.
+Task<std::optional<Listing>> listWindows(double waitLimit) {
+    typename CompletionWaitAwaiter<Listing>::Start start = [](Continuation<Listing> done) {
         platform::current().screenCapture->getShareableContent(
-            true, true, [done](std::optional<platform::ShareableContent> content, std::optional<std::string> error) mutable {
+            true, true,
+            [done](std::optional<platform::ShareableContent> content, std::optional<std::string> error) mutable {
                 done.resume(Listing{std::move(content), std::move(error)});
             });
     };
-    auto suspension = withContinuation<Listing>(std::move(start));
-    Listing listing = co_await suspension;
+    auto wait = waitForCompletion<Listing>(std::move(start), systemUptime() + waitLimit);
+    std::optional<Listing> listing = co_await wait;
     co_return listing;
 }
 
@@ -256,17 +257,21 @@ Task<Value> LabelLocator::inspect(std::optional<Rect> display, std::optional<std
     trace("Checking screen access", debug);
     const double enumerationStart = systemUptime();
 
-    Listing listing;
+    std::optional<Listing> listing;
+    std::string listingFailure;
     try {
         listing = co_await listWindows(kPlatformWaitLimit);
+        if (!listing) listingFailure = kListingTimedOut;
     } catch (const std::exception& error) {
-        listing.error = error.what();
+        listingFailure = error.what();
     }
-    if (!listing.content) co_return unsupported(listing.error.value_or(kListingTimedOut), 0, start);
+    if (listing && !listing->content)
+        listingFailure = listing->error.value_or("The on-screen windows could not be listed");
+    if (!listingFailure.empty()) co_return unsupported(listingFailure, 0, start);
     if (co_await taskIsCancelled()) co_return unsupported(CancellationError().what(), 0, start);
-    trace("Shareable content received: " + std::to_string(listing.content->windows.size()) + " windows", debug);
+    trace("Shareable content received: " + std::to_string(listing->content->windows.size()) + " windows", debug);
 
-    std::vector<BarCaptureRequest> requests = BarCaptureRequest::build(*listing.content, display, displays);
+    std::vector<BarCaptureRequest> requests = BarCaptureRequest::build(*listing->content, display, displays);
     auto run = std::make_shared<BarRun>();
     run->regions = std::move(regions);
     run->debug = debug;

@@ -247,6 +247,54 @@ TEST_F(LabelLocatorTest, CancellingWhileBarsAreWorkedOnIsUnsupportedAndKeepsWhat
     EXPECT_EQ(published->size(), 1u);
 }
 
+TEST_F(LabelLocatorTest, AScreenshotThatNeverCompletesFailsItsBarAfterOneSecond) {
+    env.session.capture.faults.screenshotLatencyByDisplay[2] = std::nullopt;
+    auto handle = start();
+    env.advance(0.99);
+    EXPECT_FALSE(handle.isDone());
+    EXPECT_EQ(published->size(), 1u);  // the other bar is complete
+    env.advance(0.01);
+    ASSERT_TRUE(handle.isDone());
+    const Value* stuck = barOn(*handle.result(), secondDisplay);
+    ASSERT_TRUE(stuck);
+    EXPECT_EQ(*stuck->find("error"), Value(kLabelBarCaptureTimedOut));
+    EXPECT_NEAR(*stuck->find("captureSeconds")->toDouble(), 1.0, 1e-9);
+    EXPECT_EQ(texts(*barOn(*handle.result(), firstDisplay)).size(), 3u);
+}
+
+TEST_F(LabelLocatorTest, AScreenshotArrivingAfterItsBoundIsIgnored) {
+    env.session.capture.faults.screenshotLatency = 1.5;
+    auto handle = start({.display = firstDisplay});
+    env.advance(1.0);
+    ASSERT_TRUE(handle.isDone());
+    EXPECT_EQ(*handle.result()->find("bars")->asArray()->at(0).find("error"), Value(kLabelBarCaptureTimedOut));
+    env.advance(1.0);  // the late screenshot resumes nothing
+    EXPECT_TRUE(published->empty());
+}
+
+TEST_F(LabelLocatorTest, AListingThatNeverCompletesIsUnsupportedAfterOneSecond) {
+    env.session.capture.faults.listingLatency = std::nullopt;
+    auto handle = start();
+    env.advance(0.5);
+    EXPECT_FALSE(handle.isDone());
+    env.advance(0.5);
+    ASSERT_TRUE(handle.isDone());
+    EXPECT_EQ(*handle.result()->find("unsupported"), Value(LabelLocator::kListingTimedOut));
+    EXPECT_NEAR(*handle.result()->find("totalSeconds")->toDouble(), 1.0, 1e-9);
+}
+
+TEST_F(LabelLocatorTest, CancellingWhileTheWindowsAreListedEndsAtOnce) {
+    env.session.capture.faults.listingLatency = 0.5;
+    auto handle = start();
+    env.advance(0.1);
+    handle.cancel();
+    env.settle();
+    ASSERT_TRUE(handle.isDone());
+    EXPECT_EQ(*handle.result()->find("unsupported"), Value(CancellationError().what()));
+    env.advance(1.0);
+    EXPECT_TRUE(env.session.capture.captures.empty());
+}
+
 TEST(LabelBarResultTest, FrameNumbersReadBackAsDoubles) {
     LabelBarResult result(Dictionary{{"frameCG", Value(Dictionary{{"x", 1}, {"y", 2.5f}, {"width", 3u}, {"height", 4.0}})}});
     for (const auto& [key, value] : *result.metadata.at("frameCG").asDictionary())

@@ -4,31 +4,33 @@
 #include <map>
 
 #include "platform/sim/simulated_session.h"
+#include "platform/ui/text_metrics.h"
 #include "support/text.h"
 
 namespace tarnwick::sim {
 
 namespace {
 
-// The advance of one character in the caption font.
-double characterWidth(std::string_view character) {
-    return (character == " " ? 0.28 : 0.6) * MissionControlLayout::kCaptionFontSize;
+// Captions are set in the system font; the model is stateless, so the simulation keeps its own
+// and captions stay put when a test installs a text measurer of its own.
+platform::ui::SystemFontMetrics& captionMetrics() {
+    static platform::ui::SystemFontMetrics metrics;
+    return metrics;
 }
 
-double captionHeight() { return 1.2 * MissionControlLayout::kCaptionFontSize; }
+platform::ui::Font captionFont() { return platform::ui::Font::system(MissionControlLayout::kCaptionFontSize); }
 
 }  // namespace
 
 std::vector<std::pair<std::string, double>> MissionControlLayout::captionCharacters(std::string_view title) {
     std::vector<std::pair<std::string, double>> result;
-    for (auto character : text::scalars(title)) result.emplace_back(std::string(character), characterWidth(character));
+    for (auto character : text::scalars(title))
+        result.emplace_back(std::string(character), captionMetrics().lineWidth(character, captionFont()));
     return result;
 }
 
 Size MissionControlLayout::captionSize(std::string_view title) {
-    double width = 0;
-    for (const auto& [character, advance] : captionCharacters(title)) width += advance;
-    return Size{width, captionHeight()};
+    return Size{captionMetrics().lineWidth(title, captionFont()), captionMetrics().defaultLineHeight(captionFont())};
 }
 
 std::vector<SimSpacesBar> MissionControlLayout::bars(const SimulatedSession& session, double uptime) {
