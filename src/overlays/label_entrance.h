@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "overlays/label_reveal.h"
 #include "support/geometry.h"
 
 namespace tarnwick {
@@ -28,6 +29,8 @@ struct LabelEntrance {
 
     // How long a caption must hold still before its label shows.
     static constexpr double settleDuration = 0.075;
+    // How long a label's reveal lasts.
+    static constexpr double revealDuration = LabelReveal::duration;
 
     std::optional<Rect> candidate;  // seen, not yet still long enough
     double candidateSince = 0;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "model/desktop_catalog.h"
+#include "platform/ui/text_metrics.h"
 
 namespace tarnwick {
 
@@ -67,6 +68,21 @@ std::optional<double> MissionControlCaption::width(Mode mode, const Rect& native
         return std::max(base, std::min({room, std::max(compactLimit, thumbnail->width() - 16), std::ceil(textWidth) + 20}));
     if (compact <= room) return compact;
     return std::nullopt;
+}
+
+double MissionControlCaption::fontSize(std::string_view text, double proposed, double width) {
+    if (!std::isfinite(proposed)) return minimumFontSize;
+    if (proposed <= 0 || !std::isfinite(width) || width <= 20) return minimumFontSize;
+    if (proposed <= minimumFontSize) return proposed;
+    auto& metrics = platform::ui::textMetrics();
+    double size = proposed;
+    do {
+        const auto font = platform::ui::Font::system(size);
+        const double height = metrics.fittingSize(text, font, width - 20, 0, true).height;
+        if (height <= 2 * metrics.defaultLineHeight(font) + 0.5) return size;
+        size = std::max(size - 0.5, minimumFontSize);
+    } while (size > minimumFontSize);
+    return minimumFontSize;
 }
 
 }  // namespace tarnwick

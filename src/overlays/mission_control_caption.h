@@ -44,6 +44,10 @@ struct MissionControlCaption {
     // one line at the proposed size; `compactLimit` the widest label allowed while collapsed.
     static std::optional<double> width(Mode mode, const Rect& native, double textWidth, double compactLimit,
                                        const std::optional<Rect>& thumbnail, const Rect& display);
+    // The largest size, from `proposed` down in half points, at which the name set in the system
+    // font and wrapped at `width` - 20 takes at most two lines (measured by the platform's text
+    // metrics); the 11-point floor is returned unmeasured, and a proposal at or below it as it is.
+    static double fontSize(std::string_view text, double proposed, double width);
 };
 
 }  // namespace tarnwick

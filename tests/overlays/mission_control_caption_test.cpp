@@ -124,3 +124,49 @@ TEST(MissionControlCaptionWidthTest, ExpandedLabelsStayInsideTheDisplay) {
 
 }  // namespace
 }  // namespace tarnwick
+
+#include "testkit/scripted_text_metrics.h"
+
+namespace tarnwick {
+namespace {
+
+class MissionControlCaptionFontTest : public ::testing::Test {
+protected:
+    testkit::TestEnvironment env;
+    testkit::ScriptedTextMetrics metrics;
+    testkit::TextMetricsScope scope{env.session.platform(), metrics};
+
+    std::vector<double> measuredSizes() const {
+        std::vector<double> sizes;
+        for (const auto& request : metrics.fittingRequests) sizes.push_back(request.font.size);
+        return sizes;
+    }
+};
+
+TEST_F(MissionControlCaptionFontTest, StepsDownByHalfPointsToTheUnmeasuredFloor) {
+    metrics.fittingHeight = 1000;  // never fits in two lines
+    EXPECT_EQ(MissionControlCaption::fontSize("A very long desktop name", 13, 120), 11);
+    EXPECT_EQ(measuredSizes(), (std::vector<double>{13, 12.5, 12, 11.5}));
+    EXPECT_EQ(metrics.fittingRequests.front().width, 100);
+    EXPECT_TRUE(metrics.fittingRequests.front().wraps);
+    EXPECT_EQ(metrics.fittingRequests.front().maximumLines, 0);
+}
+
+TEST_F(MissionControlCaptionFontTest, TheFirstSizeThatFitsInTwoLinesWins) {
+    // With the system font model a two-word name fits in two lines at once.
+    EXPECT_EQ(MissionControlCaption::fontSize("Design Review", 13, 80), 13);
+    EXPECT_EQ(measuredSizes(), std::vector<double>{13});
+}
+
+TEST_F(MissionControlCaptionFontTest, UnusableOrSmallProposalsAreNotMeasured) {
+    EXPECT_EQ(MissionControlCaption::fontSize("Work", 9, 120), 9);
+    EXPECT_EQ(MissionControlCaption::fontSize("Work", 11, 120), 11);
+    EXPECT_EQ(MissionControlCaption::fontSize("Work", std::nan(""), 120), 11);
+    EXPECT_EQ(MissionControlCaption::fontSize("Work", -3, 120), 11);
+    EXPECT_EQ(MissionControlCaption::fontSize("Work", 13, 20), 11);
+    EXPECT_EQ(MissionControlCaption::fontSize("Work", 13, std::numeric_limits<double>::infinity()), 11);
+    EXPECT_TRUE(metrics.fittingRequests.empty());
+}
+
+}  // namespace
+}  // namespace tarnwick
