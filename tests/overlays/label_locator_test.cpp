@@ -4,7 +4,10 @@
 
 #include "locator_fixture.h"
 #include "overlays/label_bar_capture.h"
+#include "overlays/frosted_label_view.h"
 #include "platform/sim/capture/sim_screen_capture.h"
+#include "platform/sim/ui/sim_window_system.h"
+#include "platform/ui/panel.h"
 
 namespace tarnwick {
 namespace {
@@ -293,6 +296,39 @@ TEST_F(LabelLocatorTest, CancellingWhileTheWindowsAreListedEndsAtOnce) {
     EXPECT_EQ(*handle.result()->find("unsupported"), Value(CancellationError().what()));
     env.advance(1.0);
     EXPECT_TRUE(env.session.capture.captures.empty());
+}
+
+TEST_F(LabelLocatorTest, OurLabelPanelsOverTheCaptionsDoNotChangeWhatIsRead) {
+    const Value before = locate();
+    // A name label at level 1000 over every caption, as the overlay places them.
+    std::vector<std::unique_ptr<platform::ui::Panel>> panels;
+    const double primaryTop = firstDisplay.height();
+    for (std::uint32_t id : {1u, 2u})
+        for (const auto& button : buttons(id)) {
+            auto panel = std::make_unique<platform::ui::Panel>(Rect(0, 0, 1, 1), 128);
+            panel->setLevel(platform::ui::window_level::kMissionControl);
+            const Rect& c = button.caption;
+            panel->setFrame(Rect(c.minX() - 10, primaryTop - c.maxY() - 4, c.width() + 20, c.height() + 8), true);
+            auto label = std::make_shared<FrostedLabelView>(Rect(0, 0, c.width() + 20, c.height() + 8));
+            label->configure("Work " + button.title, 12, 1, 0);
+            panel->setContentView(label);
+            panel->orderFrontRegardless();
+            panels.push_back(std::move(panel));
+        }
+    const Value after = locate();
+    for (const Rect& display : {firstDisplay, secondDisplay}) {
+        EXPECT_EQ(texts(*barOn(after, display)), texts(*barOn(before, display)));
+        EXPECT_EQ(*barOn(after, display)->find("labels"), *barOn(before, display)->find("labels"));
+        EXPECT_EQ(*barOn(after, display)->find("includedWindowIDs"), *barOn(before, display)->find("includedWindowIDs"));
+    }
+    // The panels are on screen, just never in a capture.
+    std::size_t listed = 0;
+    for (const auto& panel : panels)
+        for (const auto& capture : env.session.capture.captures)
+            listed += std::count(capture.includedWindowIDs.begin(), capture.includedWindowIDs.end(),
+                                 panel->windowNumber());
+    EXPECT_EQ(listed, 0u);
+    EXPECT_EQ(env.session.windowSystem().onScreenPanels().size(), panels.size());
 }
 
 TEST(LabelBarResultTest, FrameNumbersReadBackAsDoubles) {

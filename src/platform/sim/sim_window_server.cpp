@@ -191,7 +191,11 @@ std::vector<SimWindow> SimWindowServer::systemWindows() const {
 std::optional<Value> SimWindowServer::copyWindowList(std::uint32_t options, std::uint32_t) {
     auto guard = session_.lock();
     if (session_.windowListOverride) return *session_.windowListOverride;
-    const bool onScreenOnly = options & platform::window_list::kOptionOnScreenOnly;
+    return Value(windowList(options & platform::window_list::kOptionOnScreenOnly));
+}
+
+Array SimWindowServer::windowList(bool onScreenOnly) const {
+    auto guard = session_.lock();
     Array list;
     for (const auto& window : systemWindows()) list.push_back(describe(window, true));
     for (const auto& window : session_.windows) {
@@ -200,7 +204,7 @@ std::optional<Value> SimWindowServer::copyWindowList(std::uint32_t options, std:
         list.push_back(describe(window, visible));
     }
     session_.windowSystem().addToWindowList(list, onScreenOnly);
-    return Value(std::move(list));
+    return list;
 }
 
 std::optional<Value> SimWindowServer::copyWindowDescriptions(const std::vector<std::uint32_t>& windowIDs) {

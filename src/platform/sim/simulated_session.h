@@ -40,6 +40,8 @@ class SimWindowSystem;
 
 inline constexpr const char* kWindowManagerBundleID = "com.apple.WindowManager";
 inline constexpr const char* kDockBundleID = "com.apple.dock";
+// Tarnwick's own bundle, which owns our panels.
+inline constexpr const char* kOwnBundleID = "local.orlenbay.Tarnwick";
 
 // A simulated macOS login session: displays and their desktops, applications and windows, the
 // Accessibility trees, Mission Control, permissions, the login session and the user-defaults

@@ -11,13 +11,27 @@ namespace tarnwick::sim {
 
 namespace {
 
-platform::ShareableWindow shareable(const SimulatedSession& session, const SimWindow& window) {
+// A window-list entry as screen capture describes the window.
+platform::ShareableWindow shareable(SimulatedSession& session, const Value& entry) {
+    namespace keys = platform::window_list;
     platform::ShareableWindow result;
-    result.windowID = window.id;
-    if (!window.title.empty()) result.title = window.title;
-    result.frame = window.bounds;
-    if (const auto* app = session.application(window.pid); app && !app->terminated && app->bundleIdentifier)
+    if (const Value* number = entry.find(keys::kNumber)) result.windowID = number->toUInt32().value_or(0);
+    if (const Value* name = entry.find(keys::kName); name && name->asString()) result.title = *name->asString();
+    if (const Value* bounds = entry.find(keys::kBounds)) {
+        auto read = [bounds](const char* key) {
+            const Value* v = bounds->find(key);
+            return v ? v->toDouble().value_or(0) : 0.0;
+        };
+        result.frame = Rect(read("X"), read("Y"), read("Width"), read("Height"));
+    }
+    const Value* owner = entry.find(keys::kOwnerPID);
+    const auto pid = owner ? owner->toInt32() : std::nullopt;
+    if (pid && *pid == session.system().processID) {
+        result.owningApplication = platform::ShareableApplication{kOwnBundleID};
+    } else if (const auto* app = pid ? session.application(*pid) : nullptr;
+               app && !app->terminated && app->bundleIdentifier) {
         result.owningApplication = platform::ShareableApplication{*app->bundleIdentifier};
+    }
     return result;
 }
 
@@ -43,10 +57,8 @@ SimDrawnLine drawLine(const std::string& text, const Rect& frame, Point origin, 
 
 platform::ShareableContent SimScreenCapture::shareableContent() const {
     platform::ShareableContent content;
-    for (const auto& window : session_.windowServer().systemWindows())
-        content.windows.push_back(shareable(session_, window));
-    for (const auto& window : session_.windows)
-        if (session_.windowServer().isVisible(window)) content.windows.push_back(shareable(session_, window));
+    for (const auto& entry : session_.windowServer().windowList(true))
+        content.windows.push_back(shareable(session_, entry));
     for (const auto& display : session_.displays) content.displays.push_back({display.id, display.bounds});
     return content;
 }
