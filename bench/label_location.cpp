@@ -9,6 +9,8 @@
 #include "model/desktop_catalog.h"
 #include "overlays/label_geometry_flight.h"
 #include "overlays/label_locator.h"
+#include "overlays/mission_control_application_layout.h"
+#include "overlays/mission_control_caption.h"
 #include "overlays/rendered_label_reader.h"
 #include "platform/sim/capture/mission_control_layout.h"
 #include "testkit/test_environment.h"
@@ -144,6 +146,39 @@ void BM_GeometryFlightThousandRequests(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 1000);
 }
 BENCHMARK(BM_GeometryFlightThousandRequests)->Unit(benchmark::kMicrosecond);
+
+// The strip frames of 96 expanded previews (six displays of 16).
+void BM_StripFramesForNinetySixSlots(benchmark::State& state) {
+    testkit::TestEnvironment env;
+    env.session.load(session(6));
+    env.session.setSpacesBarExpanded(true);
+    std::vector<MissionControlApplicationSlot> slots;
+    for (const auto& bar : sim::MissionControlLayout::bars(env.session, env.clock.uptime()))
+        for (const auto& button : bar.buttons)
+            slots.push_back({{"D", "M", 1}, button.caption, button.frame, bar.bar, bar.display, button.frame.width()});
+    int placed = 0;
+    for (auto _ : state) {
+        placed = 0;
+        for (const auto& slot : slots)
+            if (MissionControlApplicationLayout::frame(slot, 2, 12)) ++placed;
+        benchmark::DoNotOptimize(placed);
+    }
+    state.counters["placed"] = placed;
+}
+BENCHMARK(BM_StripFramesForNinetySixSlots)->Unit(benchmark::kMicrosecond);
+
+// The worst font size: a name that never fits in two lines, measured at 13, 12.5, 12 and 11.5.
+void BM_CaptionFontSizeWorstCase(benchmark::State& state) {
+    testkit::TestEnvironment env;
+    const std::string name = "A desktop name far too long to fit in two lines of a narrow label";
+    double size = 0;
+    for (auto _ : state) {
+        size = MissionControlCaption::fontSize(name, 13, 60);
+        benchmark::DoNotOptimize(size);
+    }
+    state.counters["size"] = size;
+}
+BENCHMARK(BM_CaptionFontSizeWorstCase)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tarnwick
