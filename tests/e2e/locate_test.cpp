@@ -1,7 +1,9 @@
+#include <cmath>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
+#include "app/json_output.h"
 #include "platform/sim/capture/mission_control_layout.h"
 #include "support/files.h"
 #include "support/json.h"
@@ -108,6 +110,19 @@ TEST_F(LocateTest, CaptureDebugTracesOnStandardErrorAndAddsTheWholeImageComparis
     auto alone = locate({"--capture-debug"});
     EXPECT_EQ(alone.standardOutput, "");
     EXPECT_EQ(alone.standardError.find("Checking screen access"), std::string::npos);
+}
+
+TEST(JsonOutputTest, ADictionaryThatIsNotJsonIsAFailureNotABareLineFeed) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = app::printJSON(Value(Dictionary{{"seconds", std::nan("")}}), "Could not write it.");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Could not write it.\n");
+    EXPECT_EQ(status, 1);
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(app::printJSON(Value(Dictionary{{"confidence", 0.97f}}), "Could not write it."), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "{\n  \"confidence\" : 0.97\n}\n");
 }
 
 }  // namespace
