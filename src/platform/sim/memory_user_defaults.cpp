@@ -105,7 +105,8 @@ void findMalformedTag(const Value& value, const std::string& path, std::optional
 
 Value encodeDefaultsValue(const Value& value) {
     switch (value.kind()) {
-    case Value::Kind::floating: {
+    case Value::Kind::floating:
+    case Value::Kind::singleFloating: {
         double d = *value.toDouble();
         if (std::isfinite(d)) return value;
         return tagged("double", std::isnan(d) ? "nan" : (d > 0 ? "inf" : "-inf"));

@@ -285,6 +285,7 @@ void SimulatedSession::load(std::string_view sessionJson) {
     if (auto mc = member(root, "missionControl")) {
         const Dictionary& object = session_file::object(*mc, "\"missionControl\"");
         if (auto v = member(object, "open")) missionControlOpen = boolean(*v, "missionControl.open");
+        if (missionControlOpen) capture.missionControlOpenedAt = loop_.uptime();
         if (auto v = member(object, "expanded")) spacesBarExpanded = boolean(*v, "missionControl.expanded");
     }
     if (auto login = member(root, "session")) {
@@ -350,6 +351,7 @@ void SimulatedSession::load(std::string_view sessionJson) {
     loadKeyboardSections(root);
     loadInstallationState(root);
     loadNavigationSection(root);
+    loadCaptureSections(root);
     loadUserInterfaceSections(root);
     loadUpdatesSection(root);
     rebuildAccessibility();
