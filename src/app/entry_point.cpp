@@ -46,6 +46,7 @@ int runMain(int argc, char** argv) {
     platform::PlatformScope platformScope(session->platform());
 
     const std::vector<std::string> arguments(argv, argv + argc);
+    session->system().arguments = arguments;
     if (isFinishInstallerEjectLaunch(arguments)) return runFinishInstallerEject(arguments);
     if (hasArgument(argc, argv, "--locate")) return runLocate(arguments);
     if (hasArgument(argc, argv, "--diagnose")) return runDiagnose();
