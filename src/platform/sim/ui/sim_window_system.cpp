@@ -232,7 +232,8 @@ std::optional<std::pair<std::uint32_t, std::uint64_t>> SimWindowSystem::desktopB
     const Point point{location.x, primary->bounds.height() - location.y};
     for (const auto& bar : MissionControlLayout::bars(session_, session_.loop().uptime()))
         for (const auto& button : bar.buttons)
-            if (button.frame.contains(point)) return std::pair{bar.displayID, button.spaceID};
+            if (button.frame.contains(point) || button.caption.contains(point))
+                return std::pair{bar.displayID, button.spaceID};
     return std::nullopt;
 }
 
