@@ -42,8 +42,10 @@ struct LabelWorld {
     static constexpr const char* kDesktop5 = "2F3E4D5C-6B7A-4899-A8B7-C6D5E4F3A202";  // space 6
     static constexpr const char* kDesktop6 = "3A4F5E6D-7C8B-49AA-B9C8-D7E6F5A4B303";  // space 8
 
+    using Names = std::map<std::string, std::string>;  // desktop UUID to saved name
+
     // The saved names are written to the names file before the model reads it.
-    explicit LabelWorld(std::map<std::string, std::string> names = {}, std::string_view sessionJson = {})
+    explicit LabelWorld(Names names = {}, std::string_view sessionJson = {})
         : prepared(env, std::move(names), sessionJson) {
         controller.report = [this](const std::string& text) { reports.push_back(text); };
         controller.visibilityChanged = [this](bool visible) { visibility.push_back(visible); };
