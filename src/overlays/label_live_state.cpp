@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <string_view>
 
 #include "model/desktop_catalog.h"
 #include "overlays/mission_control_caption.h"
@@ -25,11 +26,6 @@ const std::string* stringAt(const Value& node, const char* key) {
 }
 
 Value optionalText(const std::optional<std::string>& text) { return text ? Value(*text) : Value(); }
-
-Value rawFrame(const Value& node) {
-    const Value* frame = node.find("frameAX");
-    return frame ? *frame : Value(Dictionary{});
-}
 
 // JSON cannot hold non-finite numbers (a frame read from a misbehaving element may carry them);
 // they enter a signature as text, so that it still changes exactly when they do.
@@ -65,11 +61,15 @@ std::string signatureText(const Value& value) {
     return json::write(writable(value)).value_or(std::string());
 }
 
+// A caption button of a display, as the tree has it.
 struct Button {
-    std::string title;
+    const std::string* title;
     std::optional<Rect> frame;
-    Value rawFrame;
+    const Value* rawFrame;  // nothing: the node has no "frameAX"
+    const std::string* firstTitle = nullptr;  // the title of the first node with this title
 };
+
+Value frameValue(const Value* raw) { return raw ? *raw : Value(Dictionary{}); }
 
 }  // namespace
 
@@ -78,39 +78,52 @@ Value labelFrameMetadata(const Rect& frame) { return rectangleDictionary(frame);
 std::optional<LabelLiveState> labelLiveState(const Array& tree, const LabelConfiguration& configuration,
                                              const MissionControlOverlayOptions& options, bool sampleMode) {
     const auto titles = DesktopCatalog::nativeTitles(tree, configuration.monitors);
-    // The first node carrying each title, in tree order.
-    std::map<std::string, size_t> firstWithTitle;
-    for (size_t i = 0; i < tree.size(); ++i)
-        if (const auto* title = stringAt(tree[i], "AXTitle")) firstWithTitle.emplace(*title, i);
+    // Which display each native title belongs to.
+    std::map<std::string_view, size_t> titleDisplay;
+    for (size_t m = 0; m < configuration.monitors.size(); ++m)
+        for (const auto& desktop : configuration.monitors[m].desktops)
+            if (auto title = titles.find(desktop.id); title != titles.end()) titleDisplay.emplace(title->second, m);
+    // Each display's buttons (the nodes titled as one of its desktops, in tree order), and the
+    // first node carrying each title.
+    std::vector<std::vector<Button>> buttonsOf(configuration.monitors.size());
+    std::map<std::string_view, Button> firstWithTitle;
+    for (const auto& node : tree) {
+        const auto* title = stringAt(node, "AXTitle");
+        if (!title) continue;
+        const Value* raw = node.find("frameAX");
+        Button button{title, DesktopCatalog::rectangle(raw), raw};
+        // Buttons of one title share the first one's title string, so that they compare at once.
+        button.firstTitle = firstWithTitle.emplace(*title, button).first->second.title;
+        if (auto owner = titleDisplay.find(*title); owner != titleDisplay.end()) buttonsOf[owner->second].push_back(button);
+    }
 
     LabelLiveState live;
-    Array everyTarget;
-    for (const auto& monitor : configuration.monitors) {
+    // Each target's dictionary is written once: its text enters its display's signature and the
+    // overall one (the JSON text of the list of every target and every bar).
+    std::string everyTarget = "[";
+    const auto append = [](std::string& list, const std::string& text) {
+        if (list.size() > 1) list += ',';
+        list += text;
+    };
+    for (size_t m = 0; m < configuration.monitors.size(); ++m) {
+        const DesktopMonitor& monitor = configuration.monitors[m];
+        const std::vector<Button>& buttons = buttonsOf[m];
         const std::optional<Rect> bar = MissionControlCaption::bar(tree, monitor.bounds);
-
-        std::set<std::string> monitorTitles;
-        for (const auto& desktop : monitor.desktops)
-            if (auto title = titles.find(desktop.id); title != titles.end()) monitorTitles.insert(title->second);
-        std::vector<Button> buttons;
         std::vector<double> leftEdges;
-        if (!monitorTitles.empty())
-            for (const auto& node : tree) {
-                const auto* title = stringAt(node, "AXTitle");
-                if (!title || !monitorTitles.count(*title)) continue;
-                Button button{*title, DesktopCatalog::rectangle(node.find("frameAX")), rawFrame(node)};
-                if (button.frame) leftEdges.push_back(button.frame->minX());
-                buttons.push_back(std::move(button));
-            }
+        for (const auto& button : buttons)
+            if (button.frame) leftEdges.push_back(button.frame->minX());
 
-        Array targets, identities;
+        std::string targets = "[";
+        Array identities;
+        identities.reserve(monitor.desktops.size());
         for (const auto& desktop : monitor.desktops) {
             const auto title = titles.find(desktop.id);
-            identities.push_back(Value(Dictionary{
-                {"uuid", desktop.id},
-                {"spaceID", desktop.spaceID},
-                {"native", title != titles.end() ? Value(title->second) : Value()},
-                {"current", desktop.isCurrent},
-            }));
+            Dictionary identity;
+            identity.emplace("uuid", desktop.id);
+            identity.emplace("spaceID", desktop.spaceID);
+            identity.emplace("native", title != titles.end() ? Value(title->second) : Value());
+            identity.emplace("current", desktop.isCurrent);
+            identities.emplace_back(std::move(identity));
 
             std::optional<std::string> name;
             if (sampleMode) {
@@ -126,19 +139,17 @@ std::optional<LabelLiveState> labelLiveState(const Array& tree, const LabelConfi
             ++live.expectedTargetCount;
 
             if (title == titles.end()) continue;
-            const auto node = firstWithTitle.find(title->second);
-            if (node == firstWithTitle.end()) continue;
-            const Value& buttonNode = tree[node->second];
-            const auto frame = DesktopCatalog::rectangle(buttonNode.find("frameAX"));
-            if (!frame) continue;
+            const auto found = firstWithTitle.find(title->second);
+            if (found == firstWithTitle.end() || !found->second.frame) continue;
+            const Rect frame = *found->second.frame;
 
             double nearest = std::numeric_limits<double>::infinity();
             for (const auto& other : buttons)
-                if (other.title != title->second && other.frame)
-                    nearest = std::min(nearest, std::abs(other.frame->minX() - frame->minX()));
+                if (other.frame && other.firstTitle != found->second.title)
+                    nearest = std::min(nearest, std::abs(other.frame->minX() - frame.minX()));
             const double widthLimit = std::min(nearest - kCaptionSpacing, kMaximumLabelWidth);
 
-            const auto region = DesktopCatalog::recognitionRegion(frame->minX(), leftEdges, monitor.bounds);
+            const auto region = DesktopCatalog::recognitionRegion(frame.minX(), leftEdges, monitor.bounds);
             if (!region) continue;
 
             live.targets.push_back(LabelTarget{
@@ -151,40 +162,48 @@ std::optional<LabelLiveState> labelLiveState(const Array& tree, const LabelConfi
                 *region,
                 desktop.isCurrent,
                 bar,
-                *frame,
+                frame,
             });
-            targets.push_back(Value(Dictionary{
-                {"uuid", desktop.id},
-                {"native", title->second},
-                {"name", optionalText(name)},
-                {"spaceID", desktop.spaceID},
-                {"frame", rawFrame(buttonNode)},
-                {"display", monitor.id},
-                {"maximumWidth", widthLimit},
-                {"isCurrent", desktop.isCurrent},
-            }));
+            Dictionary entry;
+            entry.emplace("uuid", desktop.id);
+            entry.emplace("native", title->second);
+            entry.emplace("name", optionalText(name));
+            entry.emplace("spaceID", desktop.spaceID);
+            entry.emplace("frame", frameValue(found->second.rawFrame));
+            entry.emplace("display", monitor.id);
+            entry.emplace("maximumWidth", widthLimit);
+            entry.emplace("isCurrent", desktop.isCurrent);
+            const std::string text = signatureText(Value(std::move(entry)));
+            append(targets, text);
+            append(everyTarget, text);
         }
+        targets += ']';
 
         Array buttonEntries;
-        for (const auto& button : buttons)
-            buttonEntries.push_back(Value(Dictionary{{"title", button.title}, {"frame", button.rawFrame}}));
-        const Value displaySignature(Dictionary{
-            {"monitor", monitor.id},
-            {"bounds", labelFrameMetadata(monitor.bounds)},
-            {"bar", bar ? labelFrameMetadata(*bar) : Value(Dictionary{})},
-            {"identities", Value(std::move(identities))},
-            {"buttons", Value(std::move(buttonEntries))},
-            {"targets", Value(targets)},
-        });
-        live.displaySignatures[monitor.id] = signatureText(displaySignature);
-        for (auto& target : targets) everyTarget.push_back(std::move(target));
+        buttonEntries.reserve(buttons.size());
+        for (const auto& button : buttons) {
+            Dictionary entry;
+            entry.emplace("title", *button.title);
+            entry.emplace("frame", frameValue(button.rawFrame));
+            buttonEntries.emplace_back(std::move(entry));
+        }
+        // The display's own values, then its targets: two JSON texts, each self-delimiting.
+        Dictionary display;
+        display.emplace("monitor", monitor.id);
+        display.emplace("bounds", labelFrameMetadata(monitor.bounds));
+        display.emplace("bar", bar ? labelFrameMetadata(*bar) : Value(Dictionary{}));
+        display.emplace("identities", std::move(identities));
+        display.emplace("buttons", std::move(buttonEntries));
+        live.displaySignatures[monitor.id] = signatureText(Value(std::move(display))) + targets;
     }
     for (const auto& node : tree) {
         const auto* identifier = stringAt(node, "AXIdentifier");
-        if (identifier && *identifier == "mc.spaces") everyTarget.push_back(Value(Dictionary{{"bar", rawFrame(node)}}));
+        if (identifier && *identifier == "mc.spaces")
+            append(everyTarget, signatureText(Value(Dictionary{{"bar", frameValue(node.find("frameAX"))}})));
     }
     if (live.targets.empty()) return std::nullopt;
-    live.signature = signatureText(Value(std::move(everyTarget)));
+    everyTarget += ']';
+    live.signature = std::move(everyTarget);
     return live;
 }
 

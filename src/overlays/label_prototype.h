@@ -110,6 +110,8 @@ public:
     static std::optional<Rect> labelRect(const Value& label);
 
 private:
+    friend struct LabelPrototypeProbe;  // tests and benchmarks reach single steps through it
+
     using GeometryFlight = LabelGeometryFlight<MissionControlGeometrySnapshot>;
     using Weak = LifetimeToken::Weak;
 
