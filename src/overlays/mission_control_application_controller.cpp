@@ -22,6 +22,14 @@ bool describesCatalog(const MissionControlApplicationSlot& slot, const std::vect
     });
 }
 
+// The same displays at exactly the same bounds with the same desktops: what the slots were
+// checked against still holds. Display names do not matter.
+bool sameCatalog(const std::vector<DesktopMonitor>& a, const std::vector<DesktopMonitor>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const DesktopMonitor& x, const DesktopMonitor& y) {
+        return x.id == y.id && x.bounds == y.bounds && x.desktops == y.desktops;
+    });
+}
+
 int clampedCount(std::size_t count) {
     return static_cast<int>(std::min<std::size_t>(count, std::numeric_limits<int>::max()));
 }
@@ -118,6 +126,7 @@ void MissionControlApplicationController::refreshSlots() {
     if (running_ && scope != scope_) clear();
     slots_ = std::move(candidates);
     scope_ = std::move(scope);
+    checkedCatalog_ = monitors;
 
     std::vector<std::uint64_t> spaceIDs;
     spaceIDs.reserve(slots_.size());
@@ -136,18 +145,25 @@ void MissionControlApplicationController::present(const DesktopApplicationInvent
         return;
     }
     const std::vector<DesktopMonitor> monitors = monitors_();
-    const bool stale = identity(monitors) != scope_ ||
-                       std::any_of(slots_.begin(), slots_.end(),
-                                   [&](const auto& slot) { return !describesCatalog(slot, monitors); });
-    if (stale) {
-        // The desktops moved since they were measured; wait for fresh measurements.
-        measuredSlots_.clear();
-        clear();
-        return;
+    // The slots were checked against this very catalog when they were stored.
+    if (!sameCatalog(monitors, checkedCatalog_)) {
+        const bool stale = identity(monitors) != scope_ ||
+                           std::any_of(slots_.begin(), slots_.end(),
+                                       [&](const auto& slot) { return !describesCatalog(slot, monitors); });
+        if (stale) {
+            // The desktops moved since they were measured; wait for fresh measurements.
+            measuredSlots_.clear();
+            clear();
+            return;
+        }
+        checkedCatalog_ = monitors;
     }
 
+    // The list is compared with the last one as it is made, and only copied out once it differs:
+    // most publications change nothing that is shown.
     std::vector<MissionControlApplicationPresentation> presentations;
-    presentations.reserve(slots_.size());
+    std::size_t unchanged = 0;  // leading strips equal to the last list's
+    bool differs = false;
     for (const auto& slot : slots_) {
         const auto entry = entries.find(slot.target.desktopID);
         // Rows still loading or not read show nothing rather than a wrong or empty strip.
@@ -156,10 +172,29 @@ void MissionControlApplicationController::present(const DesktopApplicationInvent
         const auto& apps = entry->second.apps;
         const auto frame = MissionControlApplicationLayout::frame(slot, clampedCount(apps.size()), iconSize_, position_);
         if (!frame) continue;
-        presentations.push_back(MissionControlApplicationPresentation{
-            slot.target, *frame, apps, iconSize_, describe_ ? describe_(slot.target) : defaultDescription});
+        std::string label = describe_ ? describe_(slot.target) : defaultDescription;
+        if (!differs) {
+            if (unchanged < lastPresentations_.size()) {
+                const auto& last = lastPresentations_[unchanged];
+                if (last.target == slot.target && last.frame == *frame && last.iconSize == iconSize_ &&
+                    last.accessibilityLabel == label && last.applications == apps) {
+                    ++unchanged;
+                    continue;
+                }
+            }
+            differs = true;
+            presentations.reserve(slots_.size());
+            presentations.assign(lastPresentations_.begin(), lastPresentations_.begin() + unchanged);
+        }
+        presentations.push_back(
+            MissionControlApplicationPresentation{slot.target, *frame, apps, iconSize_, std::move(label)});
     }
-    if (presentations != lastPresentations_) render(std::move(presentations));
+    if (!differs) {
+        if (unchanged == lastPresentations_.size()) return;
+        // The last list, shortened.
+        presentations.assign(lastPresentations_.begin(), lastPresentations_.begin() + unchanged);
+    }
+    render(std::move(presentations));
 }
 
 void MissionControlApplicationController::clear() {
@@ -169,6 +204,7 @@ void MissionControlApplicationController::clear() {
     }
     slots_.clear();
     scope_.clear();
+    checkedCatalog_.clear();
     if (!lastPresentations_.empty()) render({});
 }
 

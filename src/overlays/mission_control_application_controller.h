@@ -83,6 +83,7 @@ private:
     std::vector<MissionControlApplicationSlot> measuredSlots_;
     std::vector<MissionControlApplicationSlot> slots_;
     std::vector<std::string> scope_;
+    std::vector<DesktopMonitor> checkedCatalog_;  // the catalog `slots_` and `scope_` were checked against
     std::vector<MissionControlApplicationPresentation> lastPresentations_;
     LifetimeToken lifetime_;
 };

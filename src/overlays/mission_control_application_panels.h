@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "applications/space_navigation_target.h"
@@ -55,7 +56,11 @@ private:
         std::string monitorID;  // upper case
         std::string desktopID;
         std::uint64_t spaceID = 0;
-        friend auto operator<=>(const Identity&, const Identity&) = default;
+        friend bool operator==(const Identity&, const Identity&) = default;
+        // The space id first: it tells most desktops apart without reading a string.
+        friend bool operator<(const Identity& a, const Identity& b) {
+            return std::tie(a.spaceID, a.desktopID, a.monitorID) < std::tie(b.spaceID, b.desktopID, b.monitorID);
+        }
     };
     static Identity identity(const SpaceNavigationTarget& target);
 

@@ -276,6 +276,30 @@ TEST_F(StripControllerTest, ACatalogChangeWhileStripsShowClearsThemUntilFreshMea
     EXPECT_EQ(names(renders[3][2].applications), (std::vector<std::string>{"Mail", "Terminal"}));
 }
 
+TEST_F(StripControllerTest, StripsStayThroughADesktopSwitchButNotThroughAMovedDisplay) {
+    showStrips();
+    auto addWindow = [this](std::uint32_t id, std::uint64_t space) {
+        world.env.session.windows.push_back(
+            {.id = id, .pid = 304, .title = "Note", .bounds = Rect(40, 60, 800, 600), .spaces = {space}});
+        inventory->refresh();
+        finishReads();
+    };
+    world.env.session.switchDesktop(2, 6);
+    world.env.settle();
+    addWindow(700, 4);
+    ASSERT_EQ(renders.size(), 2u);
+    EXPECT_EQ(renders[1].size(), 5u);
+    EXPECT_TRUE(controller->isRunning());
+
+    // The studio display moves by half a point: what was measured on it no longer holds.
+    world.env.session.setDisplayBounds(2, Rect(1512.5, -200, 2560, 1440));
+    world.env.settle();
+    addWindow(701, 1);
+    ASSERT_EQ(renders.size(), 3u);
+    EXPECT_TRUE(renders[2].empty());
+    EXPECT_FALSE(controller->isRunning());
+}
+
 TEST_F(StripControllerTest, FreshMeasurementsOfAChangedCatalogClearTheOldStripsFirst) {
     showStrips();
     sim::SimSpace added;
