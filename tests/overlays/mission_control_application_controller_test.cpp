@@ -148,6 +148,11 @@ TEST_F(StripControllerTest, RowsLoadingOrNotReadShowNoStripAndIncompleteOnesDo) 
     inventory->entries.set(entries);
     ASSERT_EQ(renders.size(), 2u);
     EXPECT_EQ(renders[1].size(), renders[0].size() - 1);
+    // The last strip goes too: the rest stay as they were.
+    entries[kDesktop5].status = Inventory::Status::loading;
+    inventory->entries.set(entries);
+    ASSERT_EQ(renders.size(), 3u);
+    EXPECT_EQ(renders[2], Presentations(renders[1].begin(), renders[1].end() - 1));
 }
 
 TEST_F(StripControllerTest, AmbiguousAndMisplacedMeasurementsAreDropped) {
@@ -171,39 +176,30 @@ TEST_F(StripControllerTest, AmbiguousAndMisplacedMeasurementsAreDropped) {
     finishReads();
     ASSERT_EQ(renders.size(), 1u);
     EXPECT_EQ(renders[0].size(), 2u);
-}
 
-TEST_F(StripControllerTest, ACollapsedBarGivesNoStripAndStartsNoInventory) {
+    // A collapsed bar has no previews to hold a strip.
     world.env.session.setSpacesBarExpanded(false);
-    controller->setEnabled(true);
     controller->update(measured());
     EXPECT_TRUE(controller->measuredSlots().empty());
-    EXPECT_FALSE(controller->isRunning());
     EXPECT_FALSE(inventory->isActive());
-    finishReads();
-    EXPECT_TRUE(renders.empty());
+    ASSERT_EQ(renders.size(), 2u);
+    EXPECT_TRUE(renders[1].empty());
 }
 
-TEST_F(StripControllerTest, NothingRendersWhileOffAndTurningOnWaitsForMeasurements) {
+TEST_F(StripControllerTest, StripsShowOnlyWhileOnAndGoAllAtOnceWithTheirMeasurements) {
     controller->update(measured());
     EXPECT_TRUE(controller->measuredSlots().empty());
-    EXPECT_FALSE(inventory->isActive());
     // Entries from someone else's use of the inventory never reach the panels.
     inventory->start();
     finishReads();
-    EXPECT_TRUE(renders.empty());
     inventory->stop();
-
+    // Turning on waits for the next measurements.
     controller->setEnabled(true);
-    EXPECT_FALSE(controller->isRunning());
     EXPECT_TRUE(renders.empty());
     controller->update(measured());
     finishReads();
-    EXPECT_EQ(renders.size(), 1u);
-}
+    ASSERT_EQ(renders.size(), 1u);
 
-TEST_F(StripControllerTest, LosingTheMeasurementsOrTurningOffRemovesEveryStripOnce) {
-    showStrips();
     controller->update({});
     ASSERT_EQ(renders.size(), 2u);
     EXPECT_TRUE(renders[1].empty());
@@ -214,13 +210,11 @@ TEST_F(StripControllerTest, LosingTheMeasurementsOrTurningOffRemovesEveryStripOn
 
     controller->update(measured());
     finishReads();
-    ASSERT_EQ(renders.size(), 3u);
     controller->setEnabled(false);
     ASSERT_EQ(renders.size(), 4u);
     EXPECT_TRUE(renders[3].empty());
     EXPECT_TRUE(controller->measuredSlots().empty());
     EXPECT_FALSE(inventory->isActive());
-    controller->setEnabled(false);
     controller->update(measured());
     EXPECT_EQ(renders.size(), 4u);
 }
@@ -325,14 +319,11 @@ TEST_F(StripControllerTest, TheCatalogIdentityIgnoresOrderAndNamesButNotPlaces) 
     auto reordered = monitors;
     std::swap(reordered[0], reordered[1]);
     reordered[0].name = "Elsewhere";
-    reordered[0].desktops[0].nativeTitle = "Desktop 9";
     EXPECT_EQ(Controller::identity(reordered), Controller::identity(monitors));
     auto moved = monitors;
     moved[1].desktops.push_back(moved[0].desktops.back());
     moved[0].desktops.pop_back();
     EXPECT_NE(Controller::identity(moved), Controller::identity(monitors));
-    const auto key = Controller::identity(monitors);
-    EXPECT_TRUE(std::is_sorted(key.begin(), key.end()));
 }
 
 TEST_F(StripControllerTest, AControllerHearsOnlyLaterEntriesAndNothingOnceGone) {
