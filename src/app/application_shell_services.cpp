@@ -35,6 +35,9 @@ ApplicationShellServices ApplicationShellServices::make(std::weak_ptr<Applicatio
         }
         return kUnknownDesktop;
     };
+    services.render = [owner](const std::vector<MissionControlApplicationPresentation>& presentations) {
+        if (auto self = owner.lock()) self->missionControlApplicationPanels().render(presentations);
+    };
     return services;
 }
 

@@ -9,6 +9,8 @@
 #include "model/desktop_monitor.h"
 #include "model/desktop_names_model.h"
 #include "overlays/label_prototype.h"
+#include "overlays/mission_control_application_panels.h"
+#include "overlays/mission_control_application_presentation.h"
 
 namespace tarnwick::app {
 
@@ -18,6 +20,8 @@ class ApplicationShellServiceOwner {
 public:
     virtual ~ApplicationShellServiceOwner() = default;
     virtual DesktopNamesModel& namesModel() = 0;
+    // The app-icon panels over Mission Control, made on first use.
+    virtual MissionControlApplicationPanels& missionControlApplicationPanels() = 0;
 };
 
 // The closures the application delegate hands to the label controller, the Mission Control
@@ -34,6 +38,8 @@ struct ApplicationShellServices {
     std::function<void()> refreshCatalog;
     // "Apps on <saved name, else the caption>, <display name>" for a desktop of the catalog.
     std::function<std::string(const SpaceNavigationTarget&)> describe;
+    // Shows the strips in the owner's app-icon panels.
+    std::function<void(const std::vector<MissionControlApplicationPresentation>&)> render;
 
     static ApplicationShellServices make(std::weak_ptr<ApplicationShellServiceOwner> owner);
 };

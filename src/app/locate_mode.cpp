@@ -28,9 +28,14 @@ Task<Value> locate(bool debug, LabelRecognitionWorker* worker) {
 class SavedNames final : public ApplicationShellServiceOwner {
 public:
     DesktopNamesModel& namesModel() override { return model_; }
+    MissionControlApplicationPanels& missionControlApplicationPanels() override {
+        if (!panels_) panels_ = std::make_unique<MissionControlApplicationPanels>();
+        return *panels_;
+    }
 
 private:
     DesktopNamesModel model_;
+    std::unique_ptr<MissionControlApplicationPanels> panels_;
 };
 
 Task<Value> inspectSaved(bool debug, LabelRecognitionWorker* worker) {

@@ -13,7 +13,16 @@ using testkit::LabelWorld;
 
 struct Shell final : ApplicationShellServiceOwner {
     DesktopNamesModel model;
+    std::unique_ptr<MissionControlApplicationPanels> panels;
+    int panelsMade = 0;
     DesktopNamesModel& namesModel() override { return model; }
+    MissionControlApplicationPanels& missionControlApplicationPanels() override {
+        if (!panels) {
+            ++panelsMade;
+            panels = std::make_unique<MissionControlApplicationPanels>(nullptr, [] { return nullptr; });
+        }
+        return *panels;
+    }
 };
 
 TEST(ApplicationShellServicesTest, TheClosuresReadTheNamesModelAndDescribeDesktops) {
@@ -55,6 +64,19 @@ TEST(ApplicationShellServicesTest, WithTheOwnerGoneTheyGiveNothingAndNeverFail) 
     EXPECT_TRUE(services.monitors().empty());
     services.refreshCatalog();
     EXPECT_EQ(services.describe({LabelWorld::kDesktop4, LabelWorld::kDisplay2, 4}), "Desktop applications");
+    services.render({});
+}
+
+TEST(ApplicationShellServicesTest, RenderingMakesTheOwnersPanelsOnFirstUse) {
+    testkit::TestEnvironment env;
+    env.session.loadDefaultSession();
+    auto shell = std::make_shared<Shell>();
+    const auto services = ApplicationShellServices::make(shell);
+    EXPECT_EQ(shell->panelsMade, 0);
+    services.render({});
+    services.render({});
+    EXPECT_EQ(shell->panelsMade, 1);
+    EXPECT_EQ(shell->panels->panelCount(), 0u);
 }
 
 }  // namespace

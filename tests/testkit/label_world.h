@@ -172,11 +172,22 @@ struct LabelWorld {
     MissionControlGeometryReader reader;
     LabelRecognitionWorker worker{std::make_shared<LoopExecutor>(env.loop)};
     ApplicationIconCache icons{systemUptime, ApplicationIconCache::workspaceResolver};
+    // The application delegate's part: the names model, and the app-icon panels made on first use
+    // with this test's icon cache.
     struct Shell final : app::ApplicationShellServiceOwner {
+        explicit Shell(ApplicationIconCache& cache) : icons(&cache) {}
         DesktopNamesModel model;
+        ApplicationIconCache* icons;
+        std::unique_ptr<MissionControlApplicationPanels> panels;
         DesktopNamesModel& namesModel() override { return model; }
+        MissionControlApplicationPanels& missionControlApplicationPanels() override {
+            if (!panels)
+                panels = std::make_unique<MissionControlApplicationPanels>(
+                    nullptr, [cache = icons] { return std::make_unique<MissionControlApplicationPanel>(cache); });
+            return *panels;
+        }
     };
-    std::shared_ptr<Shell> shell = std::make_shared<Shell>();
+    std::shared_ptr<Shell> shell = std::make_shared<Shell>(icons);
     app::ApplicationShellServices services = app::ApplicationShellServices::make(shell);
     LabelPrototype controller{services.configurationProvider, LabelPrototypeServices{&reader, {&worker}, &icons}};
 
