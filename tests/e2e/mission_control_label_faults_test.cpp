@@ -126,5 +126,27 @@ TEST_F(LabelFaultTest, RecognitionFailingOnOneDisplayTakesItsLabelsDownWhenTheyE
     EXPECT_LE(untilShown(kEveryLabel), 0.5);
 }
 
+TEST(LabelPermissionTest, WithoutScreenRecordingNoLabelOrSlotAppearsButVisibilityIsStillReported) {
+    LabelWorld world(kNames);
+    world.env.session.revokeScreenRecording();
+    world.controller.setOptions(MissionControlOverlayOptions{true, true});
+    world.controller.start(false);
+    world.env.session.openMissionControl();
+    world.env.session.setSpacesBarExpanded(true);
+    world.env.advance(2.0);
+    EXPECT_TRUE(world.shownLabels().empty());
+    EXPECT_TRUE(world.slotLists.empty());
+    EXPECT_EQ(world.captures(), 0u);
+    EXPECT_GT(world.geometryReads(), 0);
+    world.env.session.closeMissionControl();
+    world.env.advance(0.2);
+    EXPECT_EQ(world.visibility, (std::vector<bool>{true, false}));
+
+    // Granted, the labels appear at the next opening.
+    world.env.session.grantScreenRecording();
+    world.env.session.openMissionControl();
+    EXPECT_LE(world.runUntil([&] { return world.shownLabels().size() == kNames.size(); }), 0.5);
+}
+
 }  // namespace
 }  // namespace tarnwick
