@@ -87,6 +87,9 @@ TEST_F(AppIconsRoadTest, ExpandedPreviewsGetTheirDesktopsAppsAndCollapsingPoolsT
     EXPECT_EQ(appsIn(shown.at("Apps on Desktop 3, " + builtIn)), std::vector<std::string>{"Finder"});
     EXPECT_EQ(appsIn(shown.at("Apps on Code, " + studio)), std::vector<std::string>{"Safari"});
     EXPECT_EQ(appsIn(shown.at("Apps on Desktop 5, " + studio)), (std::vector<std::string>{"Mail", "Terminal"}));
+    // The strips' inventory reads exactly the measured desktops.
+    EXPECT_EQ(inventory->spaceIDs(), (std::vector<std::uint64_t>{1, 3, 4, 5, 6, 8}));
+    EXPECT_TRUE(inventory->isActive());
     for (const auto& [label, panel] : shown) {
         EXPECT_EQ(panel->level(), 1000) << label;
         EXPECT_TRUE(panel->ignoresMouseEvents()) << label;
@@ -121,6 +124,7 @@ TEST_F(AppIconsRoadTest, ExpandedPreviewsGetTheirDesktopsAppsAndCollapsingPoolsT
     world.env.advance(1.0);
     EXPECT_EQ(emptyRenders(), 1u);
     EXPECT_EQ(world.shell->panels->idleCount(), 5u);
+    EXPECT_FALSE(inventory->isActive());
 
     // Expanded again, they come back in the same panels.
     world.env.session.setSpacesBarExpanded(true);
