@@ -12,11 +12,11 @@ ui::Node WorkstationAppIconButton::body(ui::ViewContext& context) const {
     auto icon = ui::image(image, true, ui::ImageInterpolation::high)
                     .frame(iconSize, iconSize)
                     .scaleEffect(scale(keyboardSelected, hovering.get(), reduceMotion));
-    auto label = ui::vstack(ui::HorizontalAlignment::center, 0, ui::nodes(std::move(icon)))
-                     .padding(kInset)
-                     .frame(frame, frame)
-                     .contentShape();
-    return ui::button(std::move(label), action, ui::ButtonStyle::plain)
+    // The inset and the square are the button's own, so its whole square takes clicks.
+    return ui::button(std::move(icon), action, ui::ButtonStyle::plain)
+        .padding(kInset)
+        .frame(frame, frame)
+        .contentShape()
         .focusEffectDisabled()
         .onHover([hovering](bool inside) { hovering.set(inside); })
         .onDisappear([hovering] { hovering.set(false); })

@@ -1,5 +1,6 @@
 // What the overview shows: the rules of WorkstationPreviewView mapped onto nodes.
 
+#include <algorithm>
 #include <utility>
 
 #include "overview/workstation_app_icon_button.h"
@@ -46,6 +47,22 @@ void WorkstationPreviewView::observe(ui::ViewHost& host) {
     host.watch(hoveredDesktopID);
     host.watch(keyboardFocus);
     host.watch(keyboardSelection);
+}
+
+std::function<void()> WorkstationPreviewView::pickAction(std::shared_ptr<const SpaceNavigationTarget> target,
+                                                        std::optional<std::string> appID) const {
+    struct Pick {
+        const SelectionHandler* handler;
+        std::shared_ptr<const SpaceNavigationTarget> target;
+        std::optional<std::string> appID;
+    };
+    auto pick = std::make_shared<const Pick>(Pick{&selection_, std::move(target), std::move(appID)});
+    return [pick] {
+        const auto& handler = *pick->handler;
+        if (!handler) return;
+        handler(pick->appID ? WorkstationSelection::application(*pick->appID, *pick->target)
+                            : WorkstationSelection::desktop(*pick->target));
+    };
 }
 
 std::optional<ui::Animation> WorkstationPreviewView::highlightAnimation(bool reduceMotion) const {
@@ -100,6 +117,7 @@ Node WorkstationPreviewView::errorLine(const std::string& message, ui::Color col
 Node WorkstationPreviewView::list(const RenderInputs& inputs, ui::ScrollProxy proxy) {
     const auto& monitors = model_.monitors.get();
     std::vector<Node> sections;
+    sections.reserve(std::max<std::size_t>(monitors.size(), 1));
     if (monitors.empty()) {
         auto empty = ui::vstack(ui::HorizontalAlignment::leading, 4,
                                 ui::nodes(ui::text(emptyTitle(model_.errorMessage->has_value())).font(ui::TextStyle::subheadline),
@@ -114,6 +132,7 @@ Node WorkstationPreviewView::list(const RenderInputs& inputs, ui::ScrollProxy pr
                                         ui::nodes(std::move(title), ui::spacer(4),
                                                   caption(desktopCountText(monitor.desktops.size())).fixedSize()));
         std::vector<Node> rows;
+        rows.reserve(std::max<std::size_t>(monitor.desktops.size(), 1) + 1);  // and the header
         if (monitor.desktops.empty()) rows.push_back(caption(kNoDesktopsOnMonitor));
         for (const auto& desktop : monitor.desktops)
             rows.push_back(desktopRow(desktop, monitor, displayName, inputs).id(desktop.id));
@@ -131,14 +150,16 @@ Node WorkstationPreviewView::desktopRow(const ManagedDesktop& desktop, const Des
                                         const std::string& displayName, const RenderInputs& inputs) {
     const std::string name = savedName(desktop, inputs.names);
     const std::string help = switchHelp(name, displayName);
-    const auto target = navigationTarget(monitor, desktop);
+    const auto target = std::make_shared<const SpaceNavigationTarget>(navigationTarget(monitor, desktop));
     const auto focusTarget = Target::desktop(desktop.id);
 
     std::vector<Node> titles;
+    titles.reserve(2);
     titles.push_back(ui::text(name).font(ui::TextStyle::subheadline).lineLimit(2));
     if (auto nativeTitle = subtitle(name, desktop)) titles.push_back(caption(std::move(*nativeTitle)));
     const bool selected = keyboardSelected(focusTarget);
     std::vector<Node> label;
+    label.reserve(3);
     label.push_back(ui::vstack(ui::HorizontalAlignment::leading, 2, std::move(titles))
                         .scaleEffect(titleScale(selected), ui::UnitPoint::leading())
                         .animation(highlightAnimation(inputs.reduceMotion), selected));
@@ -153,10 +174,7 @@ Node WorkstationPreviewView::desktopRow(const ManagedDesktop& desktop, const Des
     auto button = ui::button(ui::hstack(ui::VerticalAlignment::firstTextBaseline, 10, std::move(label))
                                  .fillWidth(ui::Alignment::leading())
                                  .contentShape(),
-                             [this, target] {
-                                 if (selection_) selection_(WorkstationSelection::desktop(target));
-                             },
-                             ui::ButtonStyle::plain)
+                             pickAction(target, std::nullopt), ui::ButtonStyle::plain)
                       .focused(keyboardFocus, focusTarget)
                       .focusEffectDisabled()
                       .id(focusTarget)
@@ -167,6 +185,7 @@ Node WorkstationPreviewView::desktopRow(const ManagedDesktop& desktop, const Des
                       .accessibilityIdentifier(desktopIdentifier(desktop.id));
 
     std::vector<Node> parts;
+    parts.reserve(3);
     parts.push_back(std::move(button));
     for (auto& part : applicationIcons(desktop, name, displayName, target, inputs)) parts.push_back(std::move(part));
     const std::string id = desktop.id;
@@ -181,7 +200,7 @@ Node WorkstationPreviewView::desktopRow(const ManagedDesktop& desktop, const Des
 
 std::vector<Node> WorkstationPreviewView::applicationIcons(const ManagedDesktop& desktop, const std::string& name,
                                                            const std::string& displayName,
-                                                           const SpaceNavigationTarget& target,
+                                                           const std::shared_ptr<const SpaceNavigationTarget>& target,
                                                            const RenderInputs& inputs) {
     std::vector<Node> parts;
     const auto found = inputs.entries.find(desktop.id);
@@ -193,9 +212,7 @@ std::vector<Node> WorkstationPreviewView::applicationIcons(const ManagedDesktop&
         for (const auto& app : entry->apps) {
             const auto focusTarget = Target::application(desktop.id, app.id);
             WorkstationAppIconButton button{applications_.icon(app), size, keyboardSelected(focusTarget),
-                                            [this, appID = app.id, target] {
-                                                if (selection_) selection_(WorkstationSelection::application(appID, target));
-                                            }};
+                                            pickAction(target, app.id)};
             cells.push_back(ui::component(std::move(button))
                                 .focused(keyboardFocus, focusTarget)
                                 .focusEffectDisabled()

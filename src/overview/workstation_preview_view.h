@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -158,8 +159,14 @@ private:
                                   const std::string& displayName, const RenderInputs& inputs);
     std::vector<platform::ui::Node> applicationIcons(const ManagedDesktop& desktop, const std::string& name,
                                                      const std::string& displayName,
-                                                     const SpaceNavigationTarget& target, const RenderInputs& inputs);
+                                                     const std::shared_ptr<const SpaceNavigationTarget>& target,
+                                                     const RenderInputs& inputs);
     static platform::ui::Node errorLine(const std::string& message, platform::ui::Color color);
+    // A control's action: hands `selection` the desktop, or the app on it. The row's controls
+    // share its target, and each action's pick is shared, so the copies a render makes of an
+    // action cost nothing.
+    std::function<void()> pickAction(std::shared_ptr<const SpaceNavigationTarget> target,
+                                     std::optional<std::string> appID) const;
     std::optional<platform::ui::Animation> highlightAnimation(bool reduceMotion) const;
 
     // Moves selection and focus together.

@@ -45,8 +45,8 @@ protected:
     const Node* icon(const std::string& desktopID, const std::string& appID) {
         return find(View::applicationIdentifier(desktopID, appID));
     }
-    // The icon's image inside its button and its inset square.
-    const Node& iconImage(const Node& icon) { return icon.children()[0].children()[0].children()[0]; }
+    // The icon's image inside its button.
+    const Node& iconImage(const Node& icon) { return icon.children()[0].children()[0]; }
     double fill(const std::string& desktopID) {
         return row(desktopID).modifiers().backgrounds[0].as<ui::ShapeContent>()->fillOpacity;
     }
@@ -77,7 +77,7 @@ protected:
 TEST_F(RenderedPreviewTest, HeaderSectionsAndRowsSayWhatTheModelsHold) {
     const Node* title = host().findText("Workstation");
     ASSERT_TRUE(title);
-    EXPECT_TRUE(title->modifiers().accessibilityHeader);
+    EXPECT_TRUE(title->modifiers().accessibility().header);
     EXPECT_EQ(title->textStyle(), ui::TextStyle::headline);
     const Node* counts = host().findText("2 monitors \u00B7 3 desktops");
     ASSERT_TRUE(counts);
@@ -90,7 +90,7 @@ TEST_F(RenderedPreviewTest, HeaderSectionsAndRowsSayWhatTheModelsHold) {
     ASSERT_TRUE(builtIn);
     EXPECT_EQ(builtIn->as<ui::LabelContent>()->systemImage, "laptopcomputer");
     EXPECT_EQ(builtIn->lineLimit(), 2);
-    EXPECT_TRUE(builtIn->modifiers().accessibilityHeader);
+    EXPECT_TRUE(builtIn->modifiers().accessibility().header);
     EXPECT_EQ(host().findText("Studio Display")->as<ui::LabelContent>()->systemImage, "display");
     EXPECT_TRUE(host().findText("2 desktops")->modifiers().fixedWidth);
     EXPECT_TRUE(host().findText("1 desktop"));
@@ -99,21 +99,21 @@ TEST_F(RenderedPreviewTest, HeaderSectionsAndRowsSayWhatTheModelsHold) {
     settle();
     const Node* alias = host().findText("Desk");
     ASSERT_TRUE(alias);
-    EXPECT_EQ(alias->modifiers().help, "Studio Display");
+    EXPECT_EQ(alias->modifiers().accessibility().help, "Studio Display");
     EXPECT_EQ(alias->as<ui::LabelContent>()->systemImage, "display");
 
     // Rows: help and accessibility name the display by its shown name; "Current" on each
     // display's current desktop.
-    EXPECT_EQ(button(kD1).modifiers().help, "Switch to Desktop 1 on Built-in Retina Display");
-    EXPECT_EQ(button(kD1).modifiers().accessibilityLabel, "Switch to Desktop 1 on Built-in Retina Display");
-    EXPECT_EQ(button(kD3).modifiers().accessibilityLabel, "Switch to Desktop 3 on Desk");
-    EXPECT_EQ(button(kD1).modifiers().accessibilityValue, "Current desktop");
-    EXPECT_EQ(button(kD2).modifiers().accessibilityValue, "");
+    EXPECT_EQ(button(kD1).modifiers().accessibility().help, "Switch to Desktop 1 on Built-in Retina Display");
+    EXPECT_EQ(button(kD1).modifiers().accessibility().label, "Switch to Desktop 1 on Built-in Retina Display");
+    EXPECT_EQ(button(kD3).modifiers().accessibility().label, "Switch to Desktop 3 on Desk");
+    EXPECT_EQ(button(kD1).modifiers().accessibility().value, "Current desktop");
+    EXPECT_EQ(button(kD2).modifiers().accessibility().value, "");
     const auto current = allWithText("Current");
     ASSERT_EQ(current.size(), 2u);
     EXPECT_EQ(current[0]->as<ui::LabelContent>()->systemImage, "checkmark.circle.fill");
     EXPECT_EQ(current[0]->foregroundColor(), ui::Color::systemBlue());
-    EXPECT_EQ(current[0]->modifiers().accessibilityLabel, "Current desktop");
+    EXPECT_EQ(current[0]->modifiers().accessibility().label, "Current desktop");
     EXPECT_EQ(host().texts(&button(kD2)), Strings{"Desktop 2"});
 
     // A saved name shows with the native title under it; a blank one shows the native title alone.
@@ -170,11 +170,11 @@ TEST_F(RenderedPreviewTest, IconsAndStatusLinesFollowEachEntry) {
 
     const Node* mail = icon(kD1, kMail.id);
     ASSERT_TRUE(mail);
-    EXPECT_EQ(mail->modifiers().help, "Open Mail on Desktop 1");
-    EXPECT_EQ(mail->modifiers().accessibilityLabel, "Open Mail on Desktop 1 on Built-in Retina Display");
+    EXPECT_EQ(mail->modifiers().accessibility().help, "Open Mail on Desktop 1");
+    EXPECT_EQ(mail->modifiers().accessibility().label, "Open Mail on Desktop 1 on Built-in Retina Display");
     EXPECT_TRUE(mail->modifiers().focusEffectDisabled);
     const Node& grid = *mail->parent();
-    EXPECT_EQ(grid.modifiers().accessibilityContainerLabel, "Apps on Desktop 1");
+    EXPECT_EQ(grid.modifiers().accessibility().containerLabel, "Apps on Desktop 1");
     // Columns exactly 20 wide at the default size, 4 apart.
     EXPECT_EQ(mail->frame().size, (Size{20, 20}));
     EXPECT_EQ(icon(kD1, kNotes.id)->frame().minX() - mail->frame().minX(), 24);
@@ -284,7 +284,7 @@ TEST_F(RenderedPreviewTest, TheKeyboardSelectionScalesItsControlAndScrollsItToTh
     explicitMode(Target::desktop(kD2));
     EXPECT_EQ(view->keyboardSelection.get(), Target::desktop(kD2));
     ASSERT_TRUE(host().focusedNode());
-    EXPECT_EQ(host().focusedNode()->modifiers().accessibilityIdentifier, View::desktopIdentifier(kD2));
+    EXPECT_EQ(host().focusedNode()->modifiers().accessibility().identifier, View::desktopIdentifier(kD2));
     EXPECT_EQ(titles(kD2).modifiers().scale, 1.04);
     EXPECT_EQ(titles(kD2).modifiers().scaleAnchor, ui::UnitPoint::leading());
     EXPECT_EQ(titles(kD1).modifiers().scale, 1);
@@ -453,7 +453,7 @@ TEST_F(RenderedPreviewTest, AnAppWithoutAnIconGetsTheFallbackInTheSameSquareAndD
     const auto& image = iconImage(*cell).as<ui::ImageContent>()->image;
     EXPECT_EQ(image.source, inventory->icon(helper).source);
     EXPECT_TRUE(image.isValid);
-    EXPECT_EQ(cell->modifiers().accessibilityLabel, "Open Helper on Desktop 1 on Built-in Retina Display");
+    EXPECT_EQ(cell->modifiers().accessibility().label, "Open Helper on Desktop 1 on Built-in Retina Display");
     EXPECT_FALSE(icon(kD1, "com.example.app"));
     ASSERT_TRUE(host().click(*cell));
     EXPECT_EQ(picks.back(), WorkstationSelection::application("com.example.app.helper", {kD1, kBuiltIn, 1}));

@@ -291,7 +291,7 @@ TEST_F(DeclarativeTest, FocusFollowsTheBoundValueAndAValueNoNodeCarriesGivesNone
     focus.set("two");
     env.settle();
     ASSERT_TRUE(h().focusedNode());
-    EXPECT_EQ(h().focusedNode()->modifiers().accessibilityIdentifier, "two");
+    EXPECT_EQ(h().focusedNode()->modifiers().accessibility().identifier, "two");
 
     // The platform moves focus, then drops it.
     h().moveFocus(node("one"));

@@ -40,7 +40,7 @@ Size TextContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) {
         .size;
 }
 
-void TextContent::placeChildren(Node& node, Rect content, Layout& layout) {
+void TextContent::placeChildren(Node& node, Rect content, Proposal, Layout& layout) {
     const auto fit = fitText(layout, text, fontFor(node.textStyle()), content.width(), node.lineLimit(), true);
     lines = fit.lines;
     truncated = fit.truncated;
@@ -64,7 +64,7 @@ Size LabelContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) {
     return Size{symbol + fit.size.width, std::max(fit.size.height, layout.metrics().defaultLineHeight(font))};
 }
 
-void LabelContent::placeChildren(Node& node, Rect content, Layout& layout) {
+void LabelContent::placeChildren(Node& node, Rect content, Proposal, Layout& layout) {
     const Font font = fontFor(node.textStyle());
     const double width = std::max(0.0, content.width() - symbolWidth(font) - kSymbolSpacing);
     const auto fit = fitText(layout, title, font, width, node.lineLimit(), true);
@@ -103,7 +103,7 @@ Size ButtonContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) 
     return Size{size.width + label.width, size.height + label.height};
 }
 
-void ButtonContent::placeChildren(Node& node, Rect content, Layout& layout) {
+void ButtonContent::placeChildren(Node& node, Rect content, Proposal, Layout& layout) {
     if (node.children().empty()) return;
     const auto insets = bezelInsets();
     layout.place(node.mutableChildren().front(),
@@ -165,7 +165,7 @@ Size GridContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) {
     return Size{proposal.width.value_or(used), rows.height};
 }
 
-void GridContent::placeChildren(Node& node, Rect content, Layout& layout) {
+void GridContent::placeChildren(Node& node, Rect content, Proposal, Layout& layout) {
     const auto rows = gridRows(*this, node, content.width(), layout);
     columns = rows.columns;
     const double used = rows.columns * rows.columnWidth + spacing * (rows.columns - 1);

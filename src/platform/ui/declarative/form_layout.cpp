@@ -58,7 +58,7 @@ Size SectionContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout)
     return Size{width.value_or(widest), height};
 }
 
-void SectionContent::placeChildren(Node& node, Rect content, Layout& layout) {
+void SectionContent::placeChildren(Node& node, Rect content, Proposal, Layout& layout) {
     const auto parts = partsOf(*this, node);
     double y = content.minY();
     if (parts.header) {
@@ -92,7 +92,7 @@ Size FormContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) {
     return Size{proposal.width.value_or(widest), proposal.height.value_or(height)};
 }
 
-void FormContent::placeChildren(Node& node, Rect content, Layout& layout) {
+void FormContent::placeChildren(Node& node, Rect content, Proposal, Layout& layout) {
     const double width = std::max(0.0, content.width() - 2 * kInset);
     auto& sections = node.mutableChildren();
     std::vector<double> heights;

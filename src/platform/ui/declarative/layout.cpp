@@ -1,6 +1,7 @@
 #include "platform/ui/declarative/layout.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "platform/ui/declarative/nodes.h"
@@ -65,12 +66,9 @@ double fraction(VerticalAlignment a) {
 // ---- Layout
 
 Size Layout::measure(Node& node, Proposal proposal) {
-    for (const auto& entry : node.measureCache)
-        if (entry.valid && entry.proposal == proposal) return entry.size;
+    if (const Size* known = node.measureCache.find(proposal)) return *known;
     const Size size = measureUncached(node, proposal);
-    auto& cache = node.measureCache;
-    std::move_backward(std::begin(cache), std::end(cache) - 1, std::end(cache));
-    cache[0] = Node::MeasureCacheEntry{proposal, size, true};
+    node.measureCache.store(proposal, size);
     return size;
 }
 
@@ -88,14 +86,17 @@ Size Layout::measureUncached(Node& node, Proposal proposal) {
 }
 
 void Layout::place(Node& node, Rect frame) {
+    // Placed at a size it was measured at, a node is laid out with the proposal that gave that
+    // size, so everything inside answers from what it measured then.
+    Proposal proposal = node.measureCache.proposalFor(frame.size).value_or(Proposal{frame.width(), frame.height()});
     Rect content = frame;
     if (node.hasModifiers()) {
         const Modifiers& m = node.modifiers();
         const auto& pad = m.padding;
+        proposal = innerProposal(m, proposal);
         if (m.frame) {
             // The content keeps its own size within the frame, placed by the alignment.
-            const Size inner =
-                node.content()->sizeThatFits(node, innerProposal(m, Proposal{frame.width(), frame.height()}), *this);
+            const Size inner = node.content()->sizeThatFits(node, proposal, *this);
             const double width = std::min(inner.width + pad.width(), frame.width());
             const double height = std::min(inner.height + pad.height(), frame.height());
             const double x = aligned(frame.minX(), frame.width(), width, fraction(m.frame->alignment.horizontal));
@@ -112,7 +113,7 @@ void Layout::place(Node& node, Rect frame) {
         }
     }
     node.setFrame(frame, content);
-    node.content()->placeChildren(node, content, *this);
+    node.content()->placeChildren(node, content, proposal, *this);
 }
 
 std::optional<double> Layout::baseline(Node& node, Proposal proposal) {
@@ -142,9 +143,9 @@ Size NodeContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) {
     return size;
 }
 
-void NodeContent::placeChildren(Node& node, Rect content, Layout& layout) {
+void NodeContent::placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout) {
     for (auto& child : node.mutableChildren()) {
-        const Size s = layout.measure(child, Proposal{content.width(), content.height()});
+        const Size s = layout.measure(child, proposal);
         layout.place(child, Rect(aligned(content.minX(), content.width(), s.width, 0.5),
                                  aligned(content.minY(), content.height(), s.height, 0.5), s.width, s.height));
     }
@@ -160,12 +161,31 @@ std::optional<double> NodeContent::firstBaseline(Node& node, Proposal proposal, 
 
 namespace {
 
-// How one child of a stack may be sized along the stack's axis.
-struct Extent {
+// How one child of a stack may be sized along the stack's axis, and where it goes.
+struct Slot {
     double minimum = 0;
     double ideal = 0;
     double maximum = 0;
     bool spacer = false;
+    double length = 0;  // along the axis
+    double across = 0;
+    double offset = 0;  // across the axis
+    Rect frame;         // relative to the stack's content origin
+};
+
+// The slots of one stack's children: inline for the usual handful, on the heap beyond.
+class Slots {
+public:
+    explicit Slots(std::size_t count) : count_(count) {
+        if (count > inline_.size()) heap_.resize(count);
+    }
+    Slot& operator[](std::size_t i) { return count_ > inline_.size() ? heap_[i] : inline_[i]; }
+    std::size_t size() const { return count_; }
+
+private:
+    std::size_t count_;
+    std::array<Slot, 8> inline_{};
+    std::vector<Slot> heap_;
 };
 
 double along(Axis axis, Size size) { return axis == Axis::vertical ? size.height : size.width; }
@@ -175,13 +195,8 @@ Proposal proposalFor(Axis axis, std::optional<double> alongLength, std::optional
     return axis == Axis::vertical ? Proposal{acrossLength, alongLength} : Proposal{alongLength, acrossLength};
 }
 
-// Where each child of a stack goes, relative to the stack's content origin, and the whole size.
-struct Arrangement {
-    std::vector<Rect> frames;
-    Size size;
-};
-
-Arrangement arrange(const StackContent& stack, Node& node, Proposal proposal, Layout& layout) {
+// Where each child of a stack goes (into the slots) and the stack's whole size.
+Size arrange(const StackContent& stack, Node& node, Proposal proposal, Layout& layout, Slots& slots) {
     const Axis axis = stack.axis;
     const Axis outer = layout.stackAxis();
     layout.setStackAxis(axis);
@@ -190,13 +205,14 @@ Arrangement arrange(const StackContent& stack, Node& node, Proposal proposal, La
     const std::optional<double> alongProposal = axis == Axis::vertical ? proposal.height : proposal.width;
     const std::optional<double> acrossProposal = axis == Axis::vertical ? proposal.width : proposal.height;
 
-    std::vector<Extent> extents(count);
     std::size_t spacers = 0;
     double idealTotal = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        auto& e = extents[i];
+        Slot& e = slots[i];
         if (const auto* s = children[i].as<SpacerContent>()) {
-            e = Extent{s->minLength, s->minLength, alongProposal ? *alongProposal : s->minLength, true};
+            e.minimum = e.ideal = s->minLength;
+            e.maximum = alongProposal ? *alongProposal : s->minLength;
+            e.spacer = true;
             ++spacers;
         } else {
             e.ideal = along(axis, layout.measure(children[i], proposalFor(axis, std::nullopt, acrossProposal)));
@@ -208,107 +224,102 @@ Arrangement arrange(const StackContent& stack, Node& node, Proposal proposal, La
     // stack placed at the size it asked for); otherwise the least flexible children are served
     // first and spacers share what is left.
     const double spacing = count > 1 ? stack.spacing * static_cast<double>(count - 1) : 0;
-    std::vector<double> lengths(count);
     if (!alongProposal || std::abs(idealTotal + spacing - *alongProposal) < 1e-9) {
-        for (std::size_t i = 0; i < count; ++i) lengths[i] = extents[i].ideal;
+        for (std::size_t i = 0; i < count; ++i) slots[i].length = slots[i].ideal;
     } else {
+        double spacerMinimum = 0;
+        std::vector<std::size_t> order;
+        order.reserve(count);
         for (std::size_t i = 0; i < count; ++i) {
-            auto& e = extents[i];
-            if (e.spacer) continue;
+            Slot& e = slots[i];
+            if (e.spacer) {
+                spacerMinimum += e.minimum;
+                continue;
+            }
             e.minimum = along(axis, layout.measure(children[i], proposalFor(axis, 0.0, acrossProposal)));
             e.maximum = along(axis, layout.measure(children[i], proposalFor(axis, *alongProposal, acrossProposal)));
             e.maximum = std::max(e.maximum, e.minimum);
+            order.push_back(i);
         }
-        double spacerMinimum = 0;
-        for (const auto& e : extents)
-            if (e.spacer) spacerMinimum += e.minimum;
         double remaining = *alongProposal - spacing - spacerMinimum;
-        std::vector<std::size_t> order;
-        for (std::size_t i = 0; i < count; ++i)
-            if (!extents[i].spacer) order.push_back(i);
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            return extents[a].maximum - extents[a].minimum < extents[b].maximum - extents[b].minimum;
+            return slots[a].maximum - slots[a].minimum < slots[b].maximum - slots[b].minimum;
         });
         std::size_t left = order.size();
         for (std::size_t i : order) {
             const double share = std::max(0.0, remaining) / static_cast<double>(left--);
-            lengths[i] = std::clamp(share, extents[i].minimum, extents[i].maximum);
-            remaining -= lengths[i];
+            slots[i].length = std::clamp(share, slots[i].minimum, slots[i].maximum);
+            remaining -= slots[i].length;
         }
         const double spacerShare = spacers ? (std::max(0.0, remaining) + spacerMinimum) / static_cast<double>(spacers) : 0;
         for (std::size_t i = 0; i < count; ++i)
-            if (extents[i].spacer) lengths[i] = std::max(extents[i].minimum, spacerShare);
+            if (slots[i].spacer) slots[i].length = std::max(slots[i].minimum, spacerShare);
     }
 
     // Sizes across the axis, then positions.
-    Arrangement result;
-    result.frames.resize(count);
-    std::vector<double> acrossLengths(count);
     double widest = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        if (extents[i].spacer) continue;
-        const Size s = layout.measure(children[i], proposalFor(axis, lengths[i], acrossProposal));
-        acrossLengths[i] = across(axis, s);
-        widest = std::max(widest, acrossLengths[i]);
+        if (slots[i].spacer) continue;
+        const Size s = layout.measure(children[i], proposalFor(axis, slots[i].length, acrossProposal));
+        slots[i].across = across(axis, s);
+        widest = std::max(widest, slots[i].across);
     }
 
     // Horizontal stacks may line their children up on the first text baseline.
-    std::vector<double> offsets(count, 0);
     if (axis == Axis::horizontal && stack.vertical == VerticalAlignment::firstTextBaseline) {
-        std::vector<double> baselines(count, 0);
         double deepest = 0;
         for (std::size_t i = 0; i < count; ++i) {
-            if (extents[i].spacer) continue;
-            auto b = layout.baseline(children[i], proposalFor(axis, lengths[i], acrossProposal));
-            baselines[i] = b.value_or(acrossLengths[i]);
-            deepest = std::max(deepest, baselines[i]);
+            if (slots[i].spacer) continue;
+            auto b = layout.baseline(children[i], proposalFor(axis, slots[i].length, acrossProposal));
+            slots[i].offset = b.value_or(slots[i].across);  // the baseline, for now
+            deepest = std::max(deepest, slots[i].offset);
         }
         widest = 0;
         for (std::size_t i = 0; i < count; ++i) {
-            if (extents[i].spacer) continue;
-            offsets[i] = deepest - baselines[i];
-            widest = std::max(widest, offsets[i] + acrossLengths[i]);
+            if (slots[i].spacer) continue;
+            slots[i].offset = deepest - slots[i].offset;
+            widest = std::max(widest, slots[i].offset + slots[i].across);
         }
     } else {
-        for (std::size_t i = 0; i < count; ++i) {
-            if (extents[i].spacer) continue;
-            const double f = axis == Axis::vertical ? fraction(stack.horizontal) : fraction(stack.vertical);
-            offsets[i] = (widest - acrossLengths[i]) * f;
-        }
+        const double f = axis == Axis::vertical ? fraction(stack.horizontal) : fraction(stack.vertical);
+        for (std::size_t i = 0; i < count; ++i)
+            if (!slots[i].spacer) slots[i].offset = (widest - slots[i].across) * f;
     }
 
     double cursor = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const double acrossLength = extents[i].spacer ? 0 : acrossLengths[i];
-        result.frames[i] = axis == Axis::vertical ? Rect(offsets[i], cursor, acrossLength, lengths[i])
-                                                  : Rect(cursor, offsets[i], lengths[i], acrossLength);
-        cursor += lengths[i] + stack.spacing;
+        Slot& e = slots[i];
+        const double acrossLength = e.spacer ? 0 : e.across;
+        e.frame = axis == Axis::vertical ? Rect(e.offset, cursor, acrossLength, e.length)
+                                         : Rect(cursor, e.offset, e.length, acrossLength);
+        cursor += e.length + stack.spacing;
     }
     const double total = count ? cursor - stack.spacing : 0;
-    result.size = axis == Axis::vertical ? Size{widest, total} : Size{total, widest};
     layout.setStackAxis(outer);
-    return result;
+    return axis == Axis::vertical ? Size{widest, total} : Size{total, widest};
 }
 
 }  // namespace
 
 Size StackContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) {
-    return arrange(*this, node, proposal, layout).size;
+    Slots slots(node.children().size());
+    return arrange(*this, node, proposal, layout, slots);
 }
 
-void StackContent::placeChildren(Node& node, Rect content, Layout& layout) {
-    const auto arrangement = arrange(*this, node, Proposal{content.width(), content.height()}, layout);
+void StackContent::placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout) {
+    Slots slots(node.children().size());
+    const Size used = arrange(*this, node, proposal, layout, slots);
     // Children line up across the whole content, which may be wider than they need.
     const double room = axis == Axis::vertical ? content.width() : content.height();
-    const double used = axis == Axis::vertical ? arrangement.size.width : arrangement.size.height;
+    const double usedAcross = axis == Axis::vertical ? used.width : used.height;
     const double shift = vertical == VerticalAlignment::firstTextBaseline && axis == Axis::horizontal
                              ? 0
-                             : (room - used) * (axis == Axis::vertical ? fraction(horizontal) : fraction(vertical));
+                             : (room - usedAcross) * (axis == Axis::vertical ? fraction(horizontal) : fraction(vertical));
     auto& children = node.mutableChildren();
     const Axis outer = layout.stackAxis();
     layout.setStackAxis(axis);
     for (std::size_t i = 0; i < children.size(); ++i) {
-        const Rect& f = arrangement.frames[i];
+        const Rect& f = slots[i].frame;
         const double x = content.minX() + f.origin.x + (axis == Axis::vertical ? shift : 0);
         const double y = content.minY() + f.origin.y + (axis == Axis::horizontal ? shift : 0);
         layout.place(children[i], Rect(x, y, f.width(), f.height()));
@@ -319,10 +330,11 @@ void StackContent::placeChildren(Node& node, Rect content, Layout& layout) {
 std::optional<double> StackContent::firstBaseline(Node& node, Proposal proposal, Layout& layout) {
     auto& children = node.mutableChildren();
     if (children.empty()) return std::nullopt;
-    const auto arrangement = arrange(*this, node, proposal, layout);
+    Slots slots(children.size());
+    arrange(*this, node, proposal, layout, slots);
     for (std::size_t i = 0; i < children.size(); ++i) {
         if (children[i].as<SpacerContent>()) continue;
-        const Rect& f = arrangement.frames[i];
+        const Rect& f = slots[i].frame;
         if (auto b = layout.baseline(children[i], Proposal{f.width(), f.height()})) return f.origin.y + *b;
         if (axis == Axis::vertical) return std::nullopt;
     }

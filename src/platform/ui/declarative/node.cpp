@@ -1,5 +1,9 @@
 #include "platform/ui/declarative/node.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 #include "platform/ui/declarative/nodes.h"
 
 namespace tarnwick::platform::ui {
@@ -10,6 +14,54 @@ const Modifiers& noModifiers() {
     return none;
 }
 }  // namespace
+
+const AccessibilityModifiers& Modifiers::accessibility() const {
+    static const AccessibilityModifiers none;
+    return accessibilityPart ? *accessibilityPart : none;
+}
+
+const EventModifiers& Modifiers::events() const {
+    static const EventModifiers none;
+    return eventPart ? *eventPart : none;
+}
+
+AccessibilityModifiers& Modifiers::mutableAccessibility() {
+    if (!accessibilityPart) accessibilityPart = std::make_unique<AccessibilityModifiers>();
+    return *accessibilityPart;
+}
+
+EventModifiers& Modifiers::mutableEvents() {
+    if (!eventPart) eventPart = std::make_unique<EventModifiers>();
+    return *eventPart;
+}
+
+namespace {
+double encode(const std::optional<double>& length) {
+    return length ? *length : std::numeric_limits<double>::quiet_NaN();
+}
+bool sameLength(double stored, const std::optional<double>& length) {
+    return length ? stored == *length : std::isnan(stored);
+}
+std::optional<double> decode(double stored) { return std::isnan(stored) ? std::nullopt : std::optional(stored); }
+}  // namespace
+
+const Size* Node::MeasureCache::find(const Proposal& proposal) const {
+    for (const auto& entry : entries_)
+        if (entry.size.width >= 0 && sameLength(entry.width, proposal.width) && sameLength(entry.height, proposal.height))
+            return &entry.size;
+    return nullptr;
+}
+
+std::optional<Proposal> Node::MeasureCache::proposalFor(const Size& size) const {
+    for (const auto& entry : entries_)
+        if (entry.size.width >= 0 && entry.size == size) return Proposal{decode(entry.width), decode(entry.height)};
+    return std::nullopt;
+}
+
+void Node::MeasureCache::store(const Proposal& proposal, const Size& size) {
+    std::move_backward(entries_.begin(), entries_.end() - 1, entries_.end());
+    entries_[0] = Entry{encode(proposal.width), encode(proposal.height), size};
+}
 
 Node::Node() : content_(std::make_unique<GroupContent>()) {}
 
@@ -123,53 +175,53 @@ Node&& Node::focusEffectDisabled() && {
 }
 
 Node&& Node::help(std::string text) && {
-    mutableModifiers().help = std::move(text);
+    mutableModifiers().mutableAccessibility().help = std::move(text);
     return std::move(*this);
 }
 
 Node&& Node::accessibilityLabel(std::string label) && {
-    mutableModifiers().accessibilityLabel = std::move(label);
+    mutableModifiers().mutableAccessibility().label = std::move(label);
     return std::move(*this);
 }
 
 Node&& Node::accessibilityValue(std::string value) && {
-    mutableModifiers().accessibilityValue = std::move(value);
+    mutableModifiers().mutableAccessibility().value = std::move(value);
     return std::move(*this);
 }
 
 Node&& Node::accessibilityIdentifier(std::string identifier) && {
-    mutableModifiers().accessibilityIdentifier = std::move(identifier);
+    mutableModifiers().mutableAccessibility().identifier = std::move(identifier);
     return std::move(*this);
 }
 
 Node&& Node::accessibilityHeader() && {
-    mutableModifiers().accessibilityHeader = true;
+    mutableModifiers().mutableAccessibility().header = true;
     return std::move(*this);
 }
 
 Node&& Node::accessibilityContainer(std::string label) && {
-    mutableModifiers().accessibilityContainerLabel = std::move(label);
+    mutableModifiers().mutableAccessibility().containerLabel = std::move(label);
     return std::move(*this);
 }
 
 Node&& Node::onHover(std::function<void(bool)> action) && {
-    mutableModifiers().onHover = std::move(action);
+    mutableModifiers().mutableEvents().onHover = std::move(action);
     return std::move(*this);
 }
 
 Node&& Node::onAppear(std::function<void()> action) && {
-    mutableModifiers().onAppear.push_back(std::move(action));
+    mutableModifiers().mutableEvents().onAppear.push_back(std::move(action));
     return std::move(*this);
 }
 
 Node&& Node::onDisappear(std::function<void()> action) && {
-    mutableModifiers().onDisappear.push_back(std::move(action));
+    mutableModifiers().mutableEvents().onDisappear.push_back(std::move(action));
     return std::move(*this);
 }
 
 Node&& Node::onKeyPress(std::vector<std::uint16_t> keys, KeyPhases phases,
                         std::function<KeyPressResult(const KeyPress&)> action) && {
-    mutableModifiers().onKeyPress.push_back(KeyHandler{std::move(keys), phases, std::move(action)});
+    mutableModifiers().mutableEvents().onKeyPress.push_back(KeyHandler{std::move(keys), phases, std::move(action)});
     return std::move(*this);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -21,6 +22,8 @@ namespace tarnwick::platform::ui {
 class Node;
 class Layout;
 struct Modifiers;
+class ComponentContentBase;
+class BridgedContentBase;
 
 // What a node asks of its size: a width and a height, or nothing for "its ideal size".
 struct Proposal {
@@ -39,8 +42,9 @@ public:
     // The size of the content (inside the node's padding and frame) for a proposal. The
     // default lays the children over one another, each at the proposal.
     virtual Size sizeThatFits(Node& node, Proposal proposal, Layout& layout);
-    // Gives each child its frame within the content rectangle.
-    virtual void placeChildren(Node& node, Rect content, Layout& layout);
+    // Gives each child its frame within the content rectangle; `proposal` is what the content
+    // was offered when it was measured at that size.
+    virtual void placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout);
     // From the top of the content to the first line's baseline, if it shows text.
     virtual std::optional<double> firstBaseline(Node& node, Proposal proposal, Layout& layout);
     // Draws something that takes clicks (text, images, shapes), beyond what its children draw.
@@ -49,6 +53,9 @@ public:
     virtual bool clipsChildren() const { return false; }
     // The text it shows itself, not counting its children.
     virtual void collectText(std::vector<std::string>&) const {}
+    // The kinds the host treats apart, without a cast per node.
+    virtual ComponentContentBase* asComponent() { return nullptr; }
+    virtual BridgedContentBase* asBridged() { return nullptr; }
 };
 
 // Asks a binding's value to hold focus, or checks whether it does.
@@ -230,12 +237,24 @@ public:
     void setIdentity(std::uint64_t identity) { identity_ = identity; }
     void setParent(const Node* parent) { parent_ = parent; }
     void inherit(const Node* parent);
-    struct MeasureCacheEntry {
-        Proposal proposal;
-        Size size;
-        bool valid = false;
+    // The last few sizes the layout asked for, by proposal.
+    class MeasureCache {
+    public:
+        const Size* find(const Proposal& proposal) const;
+        // The proposal that gave this size, if one did.
+        std::optional<Proposal> proposalFor(const Size& size) const;
+        void store(const Proposal& proposal, const Size& size);
+
+    private:
+        // A proposal's lengths with NaN for "ideal"; an entry without a size is empty.
+        struct Entry {
+            double width = 0;
+            double height = 0;
+            Size size{-1, -1};
+        };
+        std::array<Entry, 4> entries_{};
     };
-    MeasureCacheEntry measureCache[4];
+    MeasureCache measureCache;
 
 private:
     std::unique_ptr<NodeContent> content_;
@@ -251,27 +270,19 @@ private:
     bool disabled_ = false;
 };
 
-struct Modifiers {
-    EdgeInsets padding;
-    std::optional<FrameSpec> frame;
-    bool fixedWidth = false;
-    bool fixedHeight = false;
-    std::optional<TextStyle> font;
-    std::optional<Color> foreground;
-    std::optional<int> lineLimit;
-    std::vector<Node> backgrounds;
-    double scale = 1;
-    UnitPoint scaleAnchor;
-    bool contentShape = false;
-    AnyValue id;
-    std::shared_ptr<FocusBindingBase> focus;
-    bool focusEffectDisabled = false;
+// Who the node is for assistive technology, and its tooltip.
+struct AccessibilityModifiers {
     std::optional<std::string> help;
-    std::optional<std::string> accessibilityLabel;
-    std::optional<std::string> accessibilityValue;
-    std::optional<std::string> accessibilityIdentifier;
-    bool accessibilityHeader = false;
-    std::optional<std::string> accessibilityContainerLabel;
+    std::optional<std::string> label;
+    std::optional<std::string> value;
+    std::optional<std::string> identifier;
+    bool header = false;
+    // One element with this label whose children stay reachable.
+    std::optional<std::string> containerLabel;
+};
+
+// What the node does when the pointer, the window, a watched value, a signal or a key moves.
+struct EventModifiers {
     std::function<void(bool)> onHover;
     std::vector<std::function<void()>> onAppear;
     std::vector<std::function<void()>> onDisappear;
@@ -279,12 +290,41 @@ struct Modifiers {
     std::vector<std::shared_ptr<ReceiverBase>> onReceive;
     std::vector<KeyHandler> onKeyPress;
     std::vector<AnimationSpec> animations;
+};
+
+// A node's modifiers: the layout's and the look's here, accessibility and events in parts of
+// their own made when first set (most nodes have neither).
+struct Modifiers {
+    EdgeInsets padding;
+    std::optional<FrameSpec> frame;
+    bool fixedWidth = false;
+    bool fixedHeight = false;
+    bool contentShape = false;
+    bool focusEffectDisabled = false;
+    std::optional<TextStyle> font;
+    std::optional<int> lineLimit;
     std::optional<bool> disabled;
+    std::optional<Color> foreground;
+    double scale = 1;
+    UnitPoint scaleAnchor;
+    AnyValue id;
+    std::shared_ptr<FocusBindingBase> focus;
+    std::vector<Node> backgrounds;
+    std::unique_ptr<AccessibilityModifiers> accessibilityPart;
+    std::unique_ptr<EventModifiers> eventPart;
+
+    const AccessibilityModifiers& accessibility() const;
+    const EventModifiers& events() const;
+    AccessibilityModifiers& mutableAccessibility();
+    EventModifiers& mutableEvents();
 
     // Whether the host keeps anything for the node from one render to the next.
     bool needsRecord() const {
-        return focus || !onAppear.empty() || !onDisappear.empty() || !onChange.empty() || !onReceive.empty() ||
-               !animations.empty();
+        if (focus) return true;
+        if (!eventPart) return false;
+        const auto& e = *eventPart;
+        return !e.onAppear.empty() || !e.onDisappear.empty() || !e.onChange.empty() || !e.onReceive.empty() ||
+               !e.animations.empty();
     }
 };
 
@@ -302,7 +342,7 @@ Node&& Node::focused(Published<std::optional<T>>& binding, T value) && {
 
 template <typename T>
 Node&& Node::onChange(T value, std::function<void(const T&)> action) && {
-    mutableModifiers().onChange.push_back(ChangeReaction{
+    mutableModifiers().mutableEvents().onChange.push_back(ChangeReaction{
         AnyValue(std::move(value)), [action = std::move(action)](const AnyValue& changed) {
             if (const T* v = changed.get<T>(); v && action) action(*v);
         }});
@@ -311,13 +351,15 @@ Node&& Node::onChange(T value, std::function<void(const T&)> action) && {
 
 template <typename T>
 Node&& Node::onReceive(Signal<T>& signal, std::function<void(const T&)> action) && {
-    mutableModifiers().onReceive.push_back(std::make_shared<Receiver<T>>(signal, std::move(action)));
+    mutableModifiers().mutableEvents().onReceive.push_back(std::make_shared<Receiver<T>>(signal, std::move(action)));
     return std::move(*this);
 }
 
 template <typename T>
 Node&& Node::animation(std::optional<Animation> animation, T value) && {
-    mutableModifiers().animations.push_back(AnimationSpec{animation, AnyValue(std::move(value))});
+    auto& animations = mutableModifiers().mutableEvents().animations;
+    if (animations.empty()) animations.reserve(2);  // a node usually watches one or two values
+    animations.push_back(AnimationSpec{animation, AnyValue(std::move(value))});
     return std::move(*this);
 }
 

@@ -39,7 +39,7 @@ public:
         : axis(axis), horizontal(horizontal), vertical(vertical), spacing(spacing) {}
     std::string_view kind() const override { return "stack"; }
     Size sizeThatFits(Node& node, Proposal proposal, Layout& layout) override;
-    void placeChildren(Node& node, Rect content, Layout& layout) override;
+    void placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout) override;
     std::optional<double> firstBaseline(Node& node, Proposal proposal, Layout& layout) override;
 
     Axis axis;
@@ -62,7 +62,7 @@ public:
     explicit TextContent(std::string text) : text(std::move(text)) {}
     std::string_view kind() const override { return "text"; }
     Size sizeThatFits(Node& node, Proposal proposal, Layout& layout) override;
-    void placeChildren(Node& node, Rect content, Layout& layout) override;
+    void placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout) override;
     std::optional<double> firstBaseline(Node& node, Proposal proposal, Layout& layout) override;
     bool isHitTestable() const override { return true; }
     void collectText(std::vector<std::string>& texts) const override { texts.push_back(text); }
@@ -79,7 +79,7 @@ public:
     LabelContent(std::string title, std::string systemImage) : title(std::move(title)), systemImage(std::move(systemImage)) {}
     std::string_view kind() const override { return "label"; }
     Size sizeThatFits(Node& node, Proposal proposal, Layout& layout) override;
-    void placeChildren(Node& node, Rect content, Layout& layout) override;
+    void placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout) override;
     std::optional<double> firstBaseline(Node& node, Proposal proposal, Layout& layout) override;
     bool isHitTestable() const override { return true; }
     void collectText(std::vector<std::string>& texts) const override { texts.push_back(title); }
@@ -113,7 +113,7 @@ public:
     ButtonContent(std::function<void()> action, ButtonStyle style) : action(std::move(action)), style(style) {}
     std::string_view kind() const override { return "button"; }
     Size sizeThatFits(Node& node, Proposal proposal, Layout& layout) override;
-    void placeChildren(Node& node, Rect content, Layout& layout) override;
+    void placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout) override;
     std::optional<double> firstBaseline(Node& node, Proposal proposal, Layout& layout) override;
 
     EdgeInsets bezelInsets() const { return style == ButtonStyle::bordered ? EdgeInsets{3, 8, 3, 8} : EdgeInsets{}; }
@@ -148,7 +148,7 @@ public:
     FormContent(FormStyle style, bool scrollBackgroundHidden) : style(style), scrollBackgroundHidden(scrollBackgroundHidden) {}
     std::string_view kind() const override { return "form"; }
     Size sizeThatFits(Node& node, Proposal proposal, Layout& layout) override;
-    void placeChildren(Node& node, Rect content, Layout& layout) override;
+    void placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout) override;
     std::optional<double> firstBaseline(Node&, Proposal, Layout&) override { return std::nullopt; }
     bool clipsChildren() const override { return true; }
 
@@ -174,7 +174,7 @@ public:
     explicit SectionContent(bool hasHeader) : hasHeader(hasHeader) {}
     std::string_view kind() const override { return "section"; }
     Size sizeThatFits(Node& node, Proposal proposal, Layout& layout) override;
-    void placeChildren(Node& node, Rect content, Layout& layout) override;
+    void placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout) override;
     std::optional<double> firstBaseline(Node&, Proposal, Layout&) override { return std::nullopt; }
     bool hasHeader;
 };
@@ -188,7 +188,7 @@ public:
           alignment(alignment) {}
     std::string_view kind() const override { return "grid"; }
     Size sizeThatFits(Node& node, Proposal proposal, Layout& layout) override;
-    void placeChildren(Node& node, Rect content, Layout& layout) override;
+    void placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout) override;
 
     // Columns for a width, and the width each one gets.
     int columnCount(double width) const;
@@ -213,8 +213,9 @@ public:
 class BridgedContentBase : public NodeContent {
 public:
     std::string_view kind() const override { return "bridged"; }
+    BridgedContentBase* asBridged() override { return this; }
     Size sizeThatFits(Node& node, Proposal proposal, Layout& layout) override;
-    void placeChildren(Node&, Rect, Layout&) override {}
+    void placeChildren(Node&, Rect, Proposal, Layout&) override {}
     virtual std::shared_ptr<View> makeView() = 0;
     virtual void updateView(View& view) = 0;
     virtual void dismantleView(View& view) = 0;
@@ -239,6 +240,7 @@ public:
 class ComponentContentBase : public NodeContent {
 public:
     std::string_view kind() const override { return "component"; }
+    ComponentContentBase* asComponent() override { return this; }
     virtual Node body(ViewContext& context) = 0;
 };
 

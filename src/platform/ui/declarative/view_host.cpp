@@ -69,7 +69,7 @@ ViewHost::~ViewHost() {
     for (auto& [identity, record] : records_) {
         for (auto& state : record.states) state->host = nullptr;
         if (!record.bridged) continue;
-        if (auto* bridge = record.node ? dynamic_cast<BridgedContentBase*>(record.node->content()) : nullptr)
+        if (auto* bridge = record.node ? record.node->content()->asBridged() : nullptr)
             bridge->dismantleView(*record.bridged);
         record.bridged->removeFromSuperview();
     }
@@ -121,11 +121,12 @@ void ViewHost::render() {
         Record& gone = it->second;
         for (auto& state : gone.states) state->host = nullptr;
         if (gone.bridged) {
-            if (auto* bridge = dynamic_cast<BridgedContentBase*>(gone.node->content())) bridge->dismantleView(*gone.bridged);
+            if (auto* bridge = gone.node->content()->asBridged()) bridge->dismantleView(*gone.bridged);
             gone.bridged->removeFromSuperview();
+            cursorsStale_ = true;
         }
         if (onScreen_)
-            for (const auto& action : gone.node->modifiers().onDisappear) disappearing.push_back(action);
+            for (const auto& action : gone.node->modifiers().events().onDisappear) disappearing.push_back(action);
         std::erase(hovered_, it->first);
         it = records_.erase(it);
     }
@@ -134,7 +135,7 @@ void ViewHost::render() {
     placeBridgedViews();
     checkFocus();
     for (const Node* node : appearing_)
-        for (const auto& action : node->modifiers().onAppear)
+        for (const auto& action : node->modifiers().events().onAppear)
             if (action) action();
     for (const auto& action : disappearing)
         if (action) action();
@@ -175,8 +176,8 @@ ViewHost::Record& ViewHost::touch(Node& node) {
 
 void ViewHost::expand(Node& node) {
     NodeContent* content = node.content();
-    auto* component = dynamic_cast<ComponentContentBase*>(content);
-    if (component || dynamic_cast<BridgedContentBase*>(content) || (node.hasModifiers() && node.modifiers().needsRecord())) {
+    auto* component = content->asComponent();
+    if (component || content->asBridged() || (node.hasModifiers() && node.modifiers().needsRecord())) {
         Record& record = touch(node);
         if (component) {
             ViewContext context(*this, record.states, environment_);
@@ -214,21 +215,21 @@ void ViewHost::expand(Node& node) {
         expand(background);
     }
     if (modifiers.focus) focusables_.push_back(&node);
-    if (modifiers.onHover) hoverables_.push_back(&node);
+    if (modifiers.events().onHover) hoverables_.push_back(&node);
 }
 
 void ViewHost::reconcile(Record& record, Node& node, bool isNew) {
-    if (dynamic_cast<BridgedContentBase*>(node.content())) {
-        auto* bridge = static_cast<BridgedContentBase*>(node.content());
+    if (auto* bridge = node.content()->asBridged()) {
         if (!record.bridged) {
             record.bridged = bridge->makeView();
             if (record.bridged) container_.addSubview(record.bridged);
+            cursorsStale_ = true;
         }
         if (record.bridged) bridge->updateView(*record.bridged);
         bridgedNodes_.push_back(&node);
     }
-    if (!node.hasModifiers()) return;
-    const Modifiers& m = node.modifiers();
+    if (!node.hasModifiers() || !node.modifiers().eventPart) return;
+    const EventModifiers& m = node.modifiers().events();
 
     // Signals: one subscription per signal for as long as the node stays; values go to the
     // action of the latest render.
@@ -303,14 +304,22 @@ void ViewHost::placeBridgedViews() {
         const Rect& f = node->frame();
         View& view = *it->second.bridged;
         // The container's coordinates have their origin at the bottom left.
-        view.setFrame(Rect(f.minX(), height - f.maxY(), f.width(), f.height()));
+        const Rect frame(f.minX(), height - f.maxY(), f.width(), f.height());
         const Rect visible = visibleFrame(*node);
-        view.setHidden(!(visible.width() > 0 && visible.height() > 0));
+        const bool hidden = !(visible.width() > 0 && visible.height() > 0);
+        if (view.frame() == frame && view.isHidden() == hidden) continue;
+        view.setFrame(frame);
+        view.setHidden(hidden);
+        cursorsStale_ = true;
     }
 }
 
 void ViewHost::refreshCursorRects() {
-    if (Panel* window = container_.window()) window->invalidateCursorRects(container_);
+    if (!cursorsStale_) return;
+    if (Panel* window = container_.window()) {
+        window->invalidateCursorRects(container_);
+        cursorsStale_ = false;
+    }
 }
 
 // ---- focus
@@ -372,7 +381,7 @@ void ViewHost::appearAll() {
     if (!root_) return;
     std::vector<std::function<void()>> actions;
     eachNode(*root_, [&](const Node& node) {
-        for (const auto& action : node.modifiers().onAppear) actions.push_back(action);
+        for (const auto& action : node.modifiers().events().onAppear) actions.push_back(action);
     });
     for (const auto& action : actions)
         if (action) action();
@@ -382,7 +391,7 @@ void ViewHost::disappearAll() {
     if (!root_) return;
     std::vector<std::function<void()>> actions;
     eachNode(*root_, [&](const Node& node) {
-        for (const auto& action : node.modifiers().onDisappear) actions.push_back(action);
+        for (const auto& action : node.modifiers().events().onDisappear) actions.push_back(action);
     });
     for (const auto& action : actions)
         if (action) action();

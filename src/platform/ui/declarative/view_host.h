@@ -154,6 +154,7 @@ private:
     bool renderPending_ = false;
     bool rendering_ = false;
     bool onScreen_ = false;
+    bool cursorsStale_ = false;  // a bridged view came, went or moved
     WorkItem scheduledRender_;
 
     // Collected while a tree is expanded.

@@ -49,7 +49,7 @@ const Node* hitNode(const Node& node, Point point, const Rect& clip) {
 
 void collectHovered(const Node& node, Point point, const Rect& clip, std::vector<const Node*>& inside) {
     if (!clip.contains(point)) return;
-    if (node.modifiers().onHover && node.frame().contains(point)) inside.push_back(&node);
+    if (node.modifiers().events().onHover && node.frame().contains(point)) inside.push_back(&node);
     const Rect inner = node.content()->clipsChildren() ? intersection(clip, node.frame()) : clip;
     for (const auto& child : node.children()) collectHovered(child, point, inner, inside);
 }
@@ -61,7 +61,7 @@ void collectHovered(const Node& node, Point point, const Rect& clip, std::vector
 const Node* ViewHost::find(std::string_view accessibilityIdentifier) const {
     if (!root_) return nullptr;
     return findNode(*root_, [&](const Node& node) {
-        const auto& identifier = node.modifiers().accessibilityIdentifier;
+        const auto& identifier = node.modifiers().accessibility().identifier;
         return identifier && *identifier == accessibilityIdentifier;
     });
 }
@@ -155,13 +155,13 @@ void ViewHost::hover(Point point) {
     for (const Node* node : inside) {
         now.push_back(node->identity());
         if (std::find(hovered_.begin(), hovered_.end(), node->identity()) == hovered_.end())
-            entered.push_back(node->modifiers().onHover);
+            entered.push_back(node->modifiers().events().onHover);
     }
     std::vector<std::function<void(bool)>> left;
     for (std::uint64_t identity : hovered_) {
         if (std::find(now.begin(), now.end(), identity) != now.end()) continue;
         for (const Node* node : hoverables_)
-            if (node->identity() == identity) left.push_back(node->modifiers().onHover);
+            if (node->identity() == identity) left.push_back(node->modifiers().events().onHover);
     }
     hovered_ = std::move(now);
     for (const auto& action : entered) action(true);
@@ -179,7 +179,7 @@ void ViewHost::unhover() {
     std::vector<std::function<void(bool)>> left;
     for (std::uint64_t identity : hovered_)
         for (const Node* node : hoverables_)
-            if (node->identity() == identity) left.push_back(node->modifiers().onHover);
+            if (node->identity() == identity) left.push_back(node->modifiers().events().onHover);
     hovered_.clear();
     for (const auto& action : left) action(false);
 }
@@ -200,7 +200,7 @@ bool ViewHost::keyDown(const KeyEvent& event) {
     const Node* start = focusedNode();
     if (!start) start = defaultResponder();
     for (const Node* n = start; n; n = n->parent()) {
-        for (const auto& handler : n->modifiers().onKeyPress) {
+        for (const auto& handler : n->modifiers().events().onKeyPress) {
             if (!(handler.phases & static_cast<KeyPhases>(press.phase))) continue;
             if (!handler.keys.empty() &&
                 std::find(handler.keys.begin(), handler.keys.end(), event.keyCode) == handler.keys.end())
