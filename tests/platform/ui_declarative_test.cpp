@@ -132,6 +132,13 @@ TEST_F(DeclarativeTest, ChangesInOneTurnRenderOnceOnALaterTurnAndLayoutRendersAt
     EXPECT_EQ(h().texts(), Strings{"7"});
     env.settle();
     EXPECT_EQ(root->bodies, 3);
+
+    // The user turns Reduce Motion on: the environment changed, so the view renders again.
+    EXPECT_FALSE(h().environment().reduceMotion);
+    env.session.setReduceMotion(true);
+    env.settle();
+    EXPECT_EQ(root->bodies, 4);
+    EXPECT_TRUE(h().environment().reduceMotion);
 }
 
 TEST_F(DeclarativeTest, StacksPaddingSpacersAndFramesGiveEveryNodeAFrame) {
@@ -200,9 +207,10 @@ TEST_F(DeclarativeTest, StateFollowsIdentityAcrossRendersAndShowingsAndLeavesWit
     Published<Strings> titles{Strings{"a", "b"}};
     host(
         [&](ui::ViewContext&) {
-            std::vector<Node> rows;
-            for (const auto& t : titles.get()) rows.push_back(ui::component(CounterButton{t}).id(t));
-            return ui::vstack(ui::HorizontalAlignment::leading, 4, std::move(rows));
+            return ui::vstack(ui::HorizontalAlignment::leading, 4,
+                              ui::nodes(ui::forEach(
+                                  titles.get(), [](const std::string& t) { return t; },
+                                  [](const std::string& t) { return ui::component(CounterButton{t}); })));
         },
         [&](ui::ViewHost& host) { host.watch(titles); });
     ASSERT_TRUE(h().click(node("counter.b")));

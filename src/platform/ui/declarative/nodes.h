@@ -270,6 +270,16 @@ Node lazyVGrid(double columnMinimum, double columnMaximum, double spacing, doubl
                HorizontalAlignment alignment, std::vector<Node> cells);
 Node scrollReader(Node content);
 
+// A keyed list: one node per item, each identified by its key (so its state follows the item
+// when items move), in its parent's place.
+template <typename Items, typename Key, typename Make>
+Node forEach(const Items& items, Key key, Make make) {
+    std::vector<Node> children;
+    children.reserve(std::size(items));
+    for (const auto& item : items) children.push_back(make(item).id(key(item)));
+    return group(std::move(children));
+}
+
 template <typename R>
 Node bridged(R representable) {
     return Node(std::make_unique<BridgedContent<R>>(std::move(representable)));
