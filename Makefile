@@ -2,13 +2,17 @@
 # make test - build and run every test
 # make asan-test / tsan-test - the tests under sanitizers
 # make bench - build and run the benchmarks (release build)
+# make fuzz  - build the fuzz targets (clang, libFuzzer) and run each for FUZZ_SECONDS on its seeds
 
 BUILD ?= build
 ARGS ?= --diagnose
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+FUZZ_CXX ?= clang++-14
+FUZZ_SECONDS ?= 20
+FUZZ_SYMBOLIZER ?= /usr/lib/llvm-14/bin/llvm-symbolizer
 
-.PHONY: all deps configure build run test asan-test tsan-test bench clean
+.PHONY: all deps configure build run test asan-test tsan-test bench fuzz clean
 
 all: build
 
@@ -40,5 +44,18 @@ bench: deps
 	cmake --build build-bench -j $(JOBS)
 	for b in build-bench/bench/*_bench; do $$b; done
 
+# New inputs go to build-fuzz/corpus/<target>; the seeds in fuzz/corpus/<target> are only read.
+fuzz: deps
+	@tools/install-deps.sh fuzz
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DTARNWICK_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS)
+	@for seeds in fuzz/corpus/*/; do \
+	  name=$$(basename $$seeds); \
+	  mkdir -p build-fuzz/corpus/$$name build-fuzz/findings; \
+	  echo "== $${name}_fuzzer for $(FUZZ_SECONDS) s"; \
+	  ASAN_SYMBOLIZER_PATH=$(FUZZ_SYMBOLIZER) build-fuzz/fuzz/$${name}_fuzzer -max_total_time=$(FUZZ_SECONDS) \
+	    -print_final_stats=1 -artifact_prefix=build-fuzz/findings/$$name- build-fuzz/corpus/$$name $$seeds || exit 1; \
+	done
+
 clean:
-	rm -rf build build-asan build-tsan build-bench
+	rm -rf build build-asan build-tsan build-bench build-fuzz

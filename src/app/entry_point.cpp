@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/json_output.h"
+#include "app/locate_mode.h"
 #include "installation/installation_bootstrap.h"
 #include "model/mission_control_inspector.h"
 #include "platform/sim/simulated_session.h"
@@ -25,14 +27,7 @@ bool hasArgument(int argc, char** argv, std::string_view argument) {
 // Prints the diagnostic snapshot as JSON. A snapshot that cannot be written as JSON is a
 // failure, reported as one.
 int runDiagnose() {
-    const std::string text = MissionControlInspector::json(MissionControlInspector::snapshot());
-    if (text.empty()) {
-        std::fputs("Tarnwick could not write the diagnostic snapshot as JSON.\n", stderr);
-        return 1;
-    }
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return printJSON(MissionControlInspector::snapshot(), "Tarnwick could not write the diagnostic snapshot as JSON.");
 }
 
 }  // namespace
@@ -52,6 +47,7 @@ int runMain(int argc, char** argv) {
 
     const std::vector<std::string> arguments(argv, argv + argc);
     if (isFinishInstallerEjectLaunch(arguments)) return runFinishInstallerEject(arguments);
+    if (hasArgument(argc, argv, "--locate")) return runLocate(arguments);
     if (hasArgument(argc, argv, "--diagnose")) return runDiagnose();
 
     // A copy that must be installed first runs the installation dialog instead of the app; the

@@ -43,6 +43,13 @@ struct DesktopCatalog {
     // A node's "frameAX" as a rectangle: finite x, y, width and height, with a positive size.
     static std::optional<Rect> rectangle(const Value* frame);
 
+    // The frame of the "mc.display" node a node lies in: the first met walking up from the node
+    // itself through at most 17 "parent" steps. Nothing when the walk ends first (a parent that is
+    // missing, not an index into the tree, or the steps used up) or that frame is unusable.
+    static std::optional<Rect> enclosingDisplayFrame(const Array& tree, size_t index);
+    // Whether a display node's frame is the display's: origin and size each less than a point off.
+    static bool sameDisplayFrame(const Rect& node, const Rect& display);
+
     // The horizontal band of the display in which the caption centred at `centerX` is read,
     // reaching halfway to the nearest neighbouring caption.
     static std::optional<Rect> recognitionRegion(double centerX, const std::vector<double>& neighbors,

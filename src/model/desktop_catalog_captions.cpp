@@ -13,30 +13,9 @@ constexpr const char* kDisplayIdentifier = "mc.display";
 // A caption button and its ancestors up to the display element: the button and 17 ancestors.
 constexpr int kMaximumWalk = 18;
 
-bool approximatelyEqual(const Rect& a, const Rect& b) {
-    return std::abs(a.minX() - b.minX()) < 1.0 && std::abs(a.minY() - b.minY()) < 1.0 &&
-           std::abs(a.width() - b.width()) < 1.0 && std::abs(a.height() - b.height()) < 1.0;
-}
-
 const std::string* stringAt(const Value& node, const char* key) {
     const auto* value = node.find(key);
     return value ? value->asString() : nullptr;
-}
-
-// The rectangle of the display element that a node lies in: the first "mc.display" node met
-// walking up from the node itself. Nothing when the walk ends first or that frame is unusable.
-std::optional<Rect> enclosingDisplayFrame(const Array& tree, size_t index) {
-    for (int examined = 0; examined < kMaximumWalk; ++examined) {
-        const Value& node = tree[index];
-        if (const auto* identifier = stringAt(node, "AXIdentifier"); identifier && *identifier == kDisplayIdentifier)
-            return DesktopCatalog::rectangle(node.find("frameAX"));
-        const auto* parentValue = node.find("parent");
-        // A parent must be an integer index inside the tree; anything else ends the walk.
-        auto parent = parentValue ? parentValue->toInt64() : std::nullopt;
-        if (!parent || *parent < 0 || static_cast<std::uint64_t>(*parent) >= tree.size()) return std::nullopt;
-        index = static_cast<size_t>(*parent);
-    }
-    return std::nullopt;
 }
 
 struct Caption {
@@ -50,7 +29,8 @@ std::vector<Caption> captionsOf(const Array& tree) {
     for (size_t i = 0; i < tree.size(); ++i) {
         const auto* title = stringAt(tree[i], "AXTitle");
         if (!title || !text::isDesktopTitle(*title)) continue;
-        captions.push_back({title, DesktopCatalog::rectangle(tree[i].find("frameAX")), enclosingDisplayFrame(tree, i)});
+        captions.push_back(
+            {title, DesktopCatalog::rectangle(tree[i].find("frameAX")), DesktopCatalog::enclosingDisplayFrame(tree, i)});
     }
     return captions;
 }
@@ -61,7 +41,8 @@ std::optional<std::vector<const std::string*>> titlesOnDisplay(const std::vector
                                                                const DesktopMonitor& display) {
     std::vector<const Caption*> kept;
     for (const auto& caption : captions)
-        if (caption.displayFrame && approximatelyEqual(*caption.displayFrame, display.bounds)) kept.push_back(&caption);
+        if (caption.displayFrame && DesktopCatalog::sameDisplayFrame(*caption.displayFrame, display.bounds))
+            kept.push_back(&caption);
     if (kept.size() != display.desktops.size()) return std::nullopt;
     for (const auto* caption : kept)
         if (!caption->frame) return std::nullopt;
@@ -125,12 +106,32 @@ std::optional<int> DesktopCatalog::nativeButtonIndex(const std::string& desktopI
         const auto* role = stringAt(tree[i], "AXRole");
         if (!nodeTitle || *nodeTitle != title->second || !role || *role != "AXButton") continue;
         if (!rectangle(tree[i].find("frameAX"))) continue;
-        auto displayFrame = enclosingDisplayFrame(tree, i);
-        if (!displayFrame || !approximatelyEqual(*displayFrame, owner->bounds)) continue;
+        auto displayFrame = DesktopCatalog::enclosingDisplayFrame(tree, i);
+        if (!displayFrame || !DesktopCatalog::sameDisplayFrame(*displayFrame, owner->bounds)) continue;
         if (found) return std::nullopt;
         found = static_cast<int>(i);
     }
     return found;
+}
+
+std::optional<Rect> DesktopCatalog::enclosingDisplayFrame(const Array& tree, size_t index) {
+    if (index >= tree.size()) return std::nullopt;
+    for (int examined = 0; examined < kMaximumWalk; ++examined) {
+        const Value& node = tree[index];
+        if (const auto* identifier = stringAt(node, "AXIdentifier"); identifier && *identifier == kDisplayIdentifier)
+            return rectangle(node.find("frameAX"));
+        const auto* parentValue = node.find("parent");
+        // A parent must be an integer index inside the tree; anything else ends the walk.
+        auto parent = parentValue ? parentValue->toInt64() : std::nullopt;
+        if (!parent || *parent < 0 || static_cast<std::uint64_t>(*parent) >= tree.size()) return std::nullopt;
+        index = static_cast<size_t>(*parent);
+    }
+    return std::nullopt;
+}
+
+bool DesktopCatalog::sameDisplayFrame(const Rect& a, const Rect& b) {
+    return std::abs(a.minX() - b.minX()) < 1.0 && std::abs(a.minY() - b.minY()) < 1.0 &&
+           std::abs(a.width() - b.width()) < 1.0 && std::abs(a.height() - b.height()) < 1.0;
 }
 
 std::optional<Rect> DesktopCatalog::rectangle(const Value* frame) {

@@ -23,7 +23,7 @@ SystemError readError(const fs::path& file) {
 // Closes the descriptor however the read ends; a close error changes nothing for a reader.
 class ReadDescriptor {
 public:
-    explicit ReadDescriptor(const fs::path& file) : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {
+    explicit ReadDescriptor(const fs::path& file) : fd_(files::openRegular(file, O_RDONLY)) {
         if (fd_ < 0) throw readError(file);
     }
     ~ReadDescriptor() { ::close(fd_); }
@@ -36,7 +36,8 @@ private:
 };
 
 void createEmptyIfMissing(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    // Never waits for a reader should a FIFO have appeared there meanwhile.
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0) throw file_error::make(file_error::kFileWriteUnknown, file.filename().string());
     ::close(fd);
 }

@@ -52,6 +52,8 @@ std::optional<std::filesystem::path> pathFromFileURL(std::string_view url) {
     for (size_t i = 0; i < url.size(); ++i) {
         char c = url[i];
         if (c == '?' || c == '#') break;
+        // A path cannot hold a NUL: written raw or escaped, it would cut the path short.
+        if (c == '\0') return std::nullopt;
         if (c != '%') {
             text += c;
             continue;

@@ -15,9 +15,11 @@
 #include "platform/file_manager.h"
 #include "platform/notifications.h"
 #include "platform/processes.h"
+#include "platform/screen_capture.h"
 #include "platform/shared_application.h"
 #include "platform/private_functions.h"
 #include "platform/system.h"
+#include "platform/text_recognition.h"
 #include "platform/ui/text_metrics.h"
 #include "platform/ui/window_system.h"
 #include "platform/updater.h"
@@ -55,6 +57,9 @@ struct Platform {
     PrivateFunctions* privateFunctions = nullptr;
     // App icons and the files they come from.
     Icons* icons = nullptr;
+    // Screen capture and text recognition (the Mission Control captions).
+    ScreenCapture* screenCapture = nullptr;
+    TextRecognition* textRecognition = nullptr;
     // Our own windows and the text system that sizes their labels (platform/ui).
     ui::WindowSystem* windowSystem = nullptr;
     ui::TextMetrics* textMetrics = nullptr;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "support/error.h"
@@ -34,8 +35,24 @@ bool writeAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
+int openRegular(const fs::path& path, int flags) {
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat info {};
+    const int error = ::fstat(fd, &info) != 0 ? errno : S_ISREG(info.st_mode) ? 0 : EINVAL;
+    if (error) {
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    // Regular files never block; clearing the flag only keeps later reads and writes ordinary.
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status >= 0) ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+    return fd;
+}
+
 std::string read(const fs::path& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = openRegular(path, O_RDONLY);
     if (fd < 0) throw posixError(file_error::kFileReadUnknown, path);
     std::string content;
     char buffer[65536];
@@ -87,7 +104,7 @@ void createDirectories(const fs::path& path) {
 }
 
 void append(const fs::path& path, std::string_view bytes) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    int fd = openRegular(path, O_WRONLY | O_APPEND);
     if (fd < 0) throw posixError(file_error::kFileWriteUnknown, path);
     bool ok = writeAll(fd, bytes);
     int savedErrno = errno;

@@ -10,7 +10,13 @@ namespace tarnwick::files {
 
 namespace fs = std::filesystem;
 
-// Reads a whole file; throws SystemError when it cannot be read.
+// Opens a regular file, or a link to one, with `flags` (O_RDONLY, O_WRONLY | O_APPEND, ...) and
+// close-on-exec. The open never waits: a FIFO, a device or a socket at the path is refused, since
+// opening one can block until some other process shows up. Returns the descriptor, or -1 with
+// errno set (EINVAL for an item that is not a regular file).
+int openRegular(const fs::path& path, int flags);
+
+// Reads a whole regular file; throws SystemError when it cannot be read or is no regular file.
 std::string read(const fs::path& path);
 
 // Replaces the file atomically: the bytes go to a temporary file in the same folder, are flushed,
@@ -21,7 +27,7 @@ void writeAtomically(const fs::path& path, std::string_view bytes);
 // Creates a folder with its intermediate folders; throws SystemError on failure.
 void createDirectories(const fs::path& path);
 
-// Appends bytes at the end of an existing file; throws SystemError on failure.
+// Appends bytes at the end of an existing regular file; throws SystemError on failure.
 void append(const fs::path& path, std::string_view bytes);
 
 // Size of a regular file, or nothing when it cannot be read.

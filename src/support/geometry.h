@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tarnwick {
 
@@ -50,6 +51,48 @@ struct Rect {
     bool intersects(const Rect& r) const {
         return r.minX() < maxX() && r.maxX() > minX() && r.minY() < maxY() && r.maxY() > minY();
     }
+
+    // The null rectangle: what the intersection of two disjoint rectangles is. It lies nowhere,
+    // so it is contained in nothing and unites with anything as the other rectangle.
+    static Rect null() {
+        constexpr double infinity = std::numeric_limits<double>::infinity();
+        return Rect(infinity, infinity, 0, 0);
+    }
+    bool isNull() const {
+        constexpr double infinity = std::numeric_limits<double>::infinity();
+        return origin.x == infinity || origin.y == infinity;
+    }
+    // Null, or without area.
+    bool isEmpty() const { return isNull() || size.width == 0 || size.height == 0; }
+    // The same rectangle with a non-negative width and height.
+    Rect standardized() const {
+        if (isNull()) return null();
+        return Rect(minX(), minY(), width(), height());
+    }
+    // The part both rectangles cover; touching edges give a rectangle without area, and
+    // rectangles apart (or a null one) the null rectangle.
+    Rect intersection(const Rect& r) const {
+        if (isNull() || r.isNull()) return null();
+        const double left = std::max(minX(), r.minX()), right = std::min(maxX(), r.maxX());
+        const double top = std::max(minY(), r.minY()), bottom = std::min(maxY(), r.maxY());
+        if (!(left <= right) || !(top <= bottom)) return null();
+        return Rect(left, top, right - left, bottom - top);
+    }
+    // The smallest rectangle covering both; a null rectangle adds nothing.
+    Rect united(const Rect& r) const {
+        if (isNull()) return r.standardized();
+        if (r.isNull()) return standardized();
+        const double left = std::min(minX(), r.minX()), right = std::max(maxX(), r.maxX());
+        const double top = std::min(minY(), r.minY()), bottom = std::max(maxY(), r.maxY());
+        return Rect(left, top, right - left, bottom - top);
+    }
+    // The smallest rectangle on whole numbers that covers this one (edges rounded outwards).
+    Rect integral() const {
+        if (isNull()) return null();
+        const double left = std::floor(minX()), top = std::floor(minY());
+        return Rect(left, top, std::ceil(maxX()) - left, std::ceil(maxY()) - top);
+    }
+    double area() const { return isNull() ? 0 : width() * height(); }
 
     friend bool operator==(const Rect&, const Rect&) = default;
 };

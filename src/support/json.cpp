@@ -17,7 +17,8 @@ bool validLeaf(const Value& value) {
     case Value::Kind::integer:
     case Value::Kind::unsignedInteger:
     case Value::Kind::string: return true;
-    case Value::Kind::floating: return std::isfinite(*value.toDouble());
+    case Value::Kind::floating:
+    case Value::Kind::singleFloating: return std::isfinite(*value.toDouble());
     case Value::Kind::array:
         for (const auto& item : *value.asArray())
             if (!validLeaf(item)) return false;
@@ -67,6 +68,18 @@ void writeDouble(std::string& out, double d) {
     out.append(buffer, result.ptr);
 }
 
+// A single-precision number in the shortest decimal that reads back as the same float, so that
+// a confidence of 0.97f is written 0.97 and not as the double it widens to.
+void writeFloat(std::string& out, float f) {
+    if (std::trunc(f) == f && std::abs(f) < 1e15f) {
+        out += std::to_string(static_cast<long long>(f));
+        return;
+    }
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, f);
+    out.append(buffer, result.ptr);
+}
+
 void indent(std::string& out, int depth) { out.append(static_cast<size_t>(depth) * 2, ' '); }
 
 void writeValue(std::string& out, const Value& value, Style style, int depth) {
@@ -77,6 +90,7 @@ void writeValue(std::string& out, const Value& value, Style style, int depth) {
     case Value::Kind::integer: out += std::to_string(*value.toInt64()); return;
     case Value::Kind::unsignedInteger: out += std::to_string(*value.toUInt64()); return;
     case Value::Kind::floating: writeDouble(out, *value.toDouble()); return;
+    case Value::Kind::singleFloating: writeFloat(out, static_cast<float>(*value.toDouble())); return;
     case Value::Kind::string: writeString(out, *value.asString()); return;
     case Value::Kind::array: {
         const auto& items = *value.asArray();

@@ -3,6 +3,7 @@
 #include <cassert>
 #include <chrono>
 #include <cmath>
+#include <iterator>
 #include <stdexcept>
 
 namespace tarnwick {
@@ -29,8 +30,9 @@ RunLoop::~RunLoop() {
         {
             std::lock_guard lock(mutex_);
             if (teardowns_.empty()) break;
-            teardown = std::move(teardowns_.back().second);
-            teardowns_.pop_back();
+            auto last = std::prev(teardowns_.end());
+            teardown = std::move(last->second);
+            teardowns_.erase(last);
         }
         teardown();
     }
@@ -39,13 +41,13 @@ RunLoop::~RunLoop() {
 std::uint64_t RunLoop::addTeardown(std::function<void()> teardown) {
     std::lock_guard lock(mutex_);
     auto id = nextTeardown_++;
-    teardowns_.emplace_back(id, std::move(teardown));
+    teardowns_.emplace(id, std::move(teardown));
     return id;
 }
 
 void RunLoop::removeTeardown(std::uint64_t id) {
     std::lock_guard lock(mutex_);
-    std::erase_if(teardowns_, [id](const auto& entry) { return entry.first == id; });
+    teardowns_.erase(id);
 }
 
 void RunLoop::schedule(double due, std::shared_ptr<detail::LoopItem> item) {

@@ -163,4 +163,51 @@ size_t characterCount(std::string_view input) {
     return count;
 }
 
+std::vector<std::string_view> scalars(std::string_view input) {
+    std::vector<std::string_view> result;
+    for (size_t i = 0; i < input.size();) {
+        char32_t c;
+        const size_t length = decode(input, i, c);
+        result.push_back(input.substr(i, length));
+        i += length;
+    }
+    return result;
+}
+
+std::optional<char32_t> scalarAt(std::string_view input, size_t index) {
+    if (index >= input.size()) return std::nullopt;
+    char32_t c;
+    decode(input, index, c);
+    return c;
+}
+
+std::optional<char32_t> scalarBefore(std::string_view input, size_t index) {
+    if (index == 0 || index > input.size()) return std::nullopt;
+    size_t begin = index - 1;
+    while (begin > 0 && index - begin < 4 && (static_cast<unsigned char>(input[begin]) & 0xC0) == 0x80) --begin;
+    char32_t c;
+    // A scalar that does not end exactly here means the byte before stands alone.
+    if (begin + decode(input, begin, c) != index) return static_cast<unsigned char>(input[index - 1]);
+    return c;
+}
+
+bool isWordCharacter(char32_t c) {
+    if (c < 0x80) return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    // Outside ASCII, everything counts as a letter except the blocks of spaces, punctuation,
+    // symbols, emoji and private use, and the lone symbols of Latin-1.
+    if (c <= 0xBF) return c == 0xAA || c == 0xB2 || c == 0xB3 || c == 0xB5 || c == 0xB9 || c == 0xBA;
+    if (c == 0xD7 || c == 0xF7) return false;
+    if (c >= 0x2000 && c <= 0x2BFF) return false;   // punctuation, currency, arrows, maths, shapes
+    if (c >= 0x2E00 && c <= 0x2E7F) return false;   // supplemental punctuation
+    if (c >= 0x3000 && c <= 0x303F) return false;   // CJK symbols and punctuation
+    if (c >= 0xD800 && c <= 0xF8FF) return false;   // surrogates and private use
+    if (c >= 0xFE10 && c <= 0xFE6F) return false;   // vertical and small forms
+    if ((c >= 0xFF00 && c <= 0xFF0F) || (c >= 0xFF1A && c <= 0xFF20) || (c >= 0xFF3B && c <= 0xFF40) ||
+        (c >= 0xFF5B && c <= 0xFF65))
+        return c == 0xFF3F;                          // fullwidth punctuation, but its underscore
+    if (c >= 0xFFF0 && c <= 0xFFFF) return false;   // specials
+    if (c >= 0x1F000 && c <= 0x1FAFF) return false;  // emoji and pictographs
+    return c <= 0x10FFFF;
+}
+
 }  // namespace tarnwick::text

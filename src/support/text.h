@@ -1,7 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnwick::text {
 
@@ -24,5 +26,14 @@ std::string fromScalar(char32_t scalar);
 
 // Number of Unicode scalar values in UTF-8 text.
 size_t characterCount(std::string_view input);
+
+// The Unicode scalars of UTF-8 text, each as its bytes (a malformed byte stands alone).
+std::vector<std::string_view> scalars(std::string_view input);
+// The scalar starting at byte `index`, and the one ending there; nothing past either end.
+std::optional<char32_t> scalarAt(std::string_view input, size_t index);
+std::optional<char32_t> scalarBefore(std::string_view input, size_t index);
+// A character inside a word, for word boundaries: a letter or digit of any script, a combining
+// mark, or the underscore. Spaces, punctuation, symbols and emoji are not.
+bool isWordCharacter(char32_t scalar);
 
 }  // namespace tarnwick::text

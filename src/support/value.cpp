@@ -43,6 +43,7 @@ std::optional<double> Value::toDouble() const {
     case Kind::integer: return static_cast<double>(std::get<std::int64_t>(storage_));
     case Kind::unsignedInteger: return static_cast<double>(std::get<std::uint64_t>(storage_));
     case Kind::floating: return std::get<double>(storage_);
+    case Kind::singleFloating: return static_cast<double>(std::get<float>(storage_));
     default: return std::nullopt;
     }
 }
@@ -55,8 +56,9 @@ std::optional<std::int64_t> Value::toInt64() const {
         if (u > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return std::nullopt;
         return static_cast<std::int64_t>(u);
     }
-    case Kind::floating: {
-        double d = std::get<double>(storage_);
+    case Kind::floating:
+    case Kind::singleFloating: {
+        const double d = *toDouble();
         if (!std::isfinite(d) || std::trunc(d) != d || d < -kTwoTo63 || d >= kTwoTo63) return std::nullopt;
         return static_cast<std::int64_t>(d);
     }
@@ -72,8 +74,9 @@ std::optional<std::uint64_t> Value::toUInt64() const {
         return static_cast<std::uint64_t>(i);
     }
     case Kind::unsignedInteger: return std::get<std::uint64_t>(storage_);
-    case Kind::floating: {
-        double d = std::get<double>(storage_);
+    case Kind::floating:
+    case Kind::singleFloating: {
+        const double d = *toDouble();
         if (!std::isfinite(d) || std::trunc(d) != d || d < 0 || d >= kTwoTo64) return std::nullopt;
         return static_cast<std::uint64_t>(d);
     }
@@ -112,8 +115,10 @@ bool isEqualObject(const Value& a, const Value& b) {
     if (aNumeric || bNumeric) {
         if (!aNumeric || !bNumeric) return false;
         // Integers compare exactly; anything involving a floating value compares as doubles.
-        if (auto ai = a.toInt64(), bi = b.toInt64();
-            ai && bi && a.kind() != Value::Kind::floating && b.kind() != Value::Kind::floating)
+        const auto isFloating = [](const Value& v) {
+            return v.kind() == Value::Kind::floating || v.kind() == Value::Kind::singleFloating;
+        };
+        if (auto ai = a.toInt64(), bi = b.toInt64(); ai && bi && !isFloating(a) && !isFloating(b))
             return *ai == *bi;
         if (a.kind() == Value::Kind::unsignedInteger && b.kind() == Value::Kind::unsignedInteger)
             return *a.toUInt64() == *b.toUInt64();
@@ -142,7 +147,8 @@ std::string describe(const Value& value) {
     case Value::Kind::boolean: return *value.asBool() ? "1" : "0";
     case Value::Kind::integer: return std::to_string(*value.toInt64());
     case Value::Kind::unsignedInteger: return std::to_string(*value.toUInt64());
-    case Value::Kind::floating: return formatDouble(*value.toDouble());
+    case Value::Kind::floating:
+    case Value::Kind::singleFloating: return formatDouble(*value.toDouble());
     case Value::Kind::string: return *value.asString();
     case Value::Kind::bytes: return "{length = " + std::to_string(value.asBytes()->data.size()) + " bytes}";
     case Value::Kind::date: return "<date " + formatDouble(value.asDate()->secondsSince1970) + ">";

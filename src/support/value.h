@@ -56,8 +56,10 @@ struct GeometryValue {
 // numbers, and it can hold what JSON cannot (dates, bytes, URLs, NaN, element handles).
 class Value {
 public:
+    // `singleFloating` is a single-precision number (a confidence, a scale): it reads as the
+    // double it converts to exactly, and JSON writes it in its own shortest form (0.97).
     enum class Kind { null, boolean, integer, unsignedInteger, floating, string, bytes, date, url, array,
-                      dictionary, element, geometry };
+                      dictionary, element, geometry, singleFloating };
 
     Value() = default;
     Value(std::nullptr_t) {}
@@ -69,6 +71,7 @@ public:
     Value(unsigned long i) : storage_(static_cast<std::uint64_t>(i)) {}
     Value(unsigned long long i) : storage_(static_cast<std::uint64_t>(i)) {}
     Value(double d) : storage_(d) {}
+    Value(float f) : storage_(f) {}
     Value(const char* s) : storage_(std::string(s)) {}
     Value(std::string s) : storage_(std::move(s)) {}
     Value(std::string_view s) : storage_(std::string(s)) {}
@@ -85,7 +88,8 @@ public:
     bool isBool() const { return kind() == Kind::boolean; }
     // A number in the strict sense: integer or floating, never a boolean.
     bool isNumber() const {
-        return kind() == Kind::integer || kind() == Kind::unsignedInteger || kind() == Kind::floating;
+        return kind() == Kind::integer || kind() == Kind::unsignedInteger || kind() == Kind::floating ||
+               kind() == Kind::singleFloating;
     }
     bool isInteger() const { return kind() == Kind::integer || kind() == Kind::unsignedInteger; }
 
@@ -120,7 +124,7 @@ public:
     friend bool operator==(const Value& a, const Value& b) { return a.storage_ == b.storage_; }
 
     using Storage = std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double, std::string, Bytes,
-                                 Date, Url, Array, Dictionary, ElementRef, GeometryValue>;
+                                 Date, Url, Array, Dictionary, ElementRef, GeometryValue, float>;
     const Storage& storage() const { return storage_; }
 
 private:

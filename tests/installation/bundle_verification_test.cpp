@@ -101,6 +101,36 @@ TEST_F(BundleVerificationTest, NestedCodeAndLinksLeavingTheBundleAreChecked) {
     expectInvalid(escaping);
 }
 
+// Records that name the bundle itself, a way out of it or the same code twice would lead the
+// check around in circles (until the stack or the path length gives out); they fail it instead.
+TEST_F(BundleVerificationTest, NestedCodeMustLieStrictlyInsideTheBundleAndCountsOnce) {
+    int index = 0;
+    const auto signedWith = [&](std::vector<std::string> nested, const std::function<void(const fs::path&)>& prepare) {
+        auto bundle = temp / ("self" + std::to_string(index++) + ".app");
+        files::createDirectories(bundle / "Contents/Frameworks");
+        prepare(bundle);
+        sim::SigningIdentity identity;
+        identity.nestedCode = std::move(nested);
+        return makeBundle(bundle, BundleRecipe().withIdentity(identity));
+    };
+    const auto nothing = [](const fs::path&) {};
+    const auto loop = [](const fs::path& bundle) {
+        fs::create_directory_symlink("..", bundle / "Contents/Loop");
+    };
+    expectInvalid(signedWith({""}, nothing));
+    expectInvalid(signedWith({"."}, nothing));
+    expectInvalid(signedWith({"Contents/.."}, nothing));
+    expectInvalid(signedWith({"../self0.app"}, nothing));
+    expectInvalid(signedWith({(temp / ("self" + std::to_string(index) + ".app")).string()}, nothing));
+    expectInvalid(signedWith({"Contents/Loop/"}, loop));
+
+    const auto updater = [](const fs::path& bundle) {
+        makeBundle(bundle / "Contents/Frameworks/Updater.app", BundleRecipe().withIdentifier("local.orlenbay.Updater"));
+    };
+    expectInvalid(signedWith({"Contents/Frameworks/Updater.app", "Contents/Frameworks/./Updater.app"}, updater));
+    EXPECT_NO_THROW(verifyBundle(signedWith({"Contents/Frameworks/../Frameworks/Updater.app"}, updater), requirement));
+}
+
 TEST_F(BundleVerificationTest, TheRequirementComesFromTheRunningCopy) {
     EXPECT_FALSE(designatedRequirement());  // the test program is no signed bundle
     env.session.fileSystem.mainBundle = makeBundle(temp / "running.app");

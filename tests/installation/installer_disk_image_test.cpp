@@ -105,6 +105,12 @@ TEST_F(InstallerDiskImageTest, TheHandOffRoundTripsAndLeavesOutAnAbsentAttachmen
         R"({"mount":"file:///V/","device":"d","backingPath":"b","volumeUUID":"u","attachmentPID":"812"})"));
     EXPECT_FALSE(
         InstallerDiskImage::fromJSON(R"({"mount":"https://x/V/","device":"d","backingPath":"b","volumeUUID":"u"})"));
+    // A NUL would cut the mount's path short, raw as much as escaped.
+    for (const char* mount : {R"(file:\/\/\/\u0000)", R"(file:\/\/\/V\u0000\/)", "file:///V%00/"})
+        EXPECT_FALSE(InstallerDiskImage::fromJSON(std::string(R"({"mount":")") + mount +
+                                                  R"(","device":"d","backingPath":"b","volumeUUID":"u"})"))
+            << mount;
+    EXPECT_FALSE(platform::pathFromFileURL(std::string("file:///V\0/", 11)));
 }
 
 TEST(Base64Test, StandardPaddedAndStrict) {

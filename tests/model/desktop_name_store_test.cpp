@@ -2,6 +2,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -140,6 +141,15 @@ TEST_F(DesktopNameStoreTest, AFolderWhereTheFileShouldBeIsUnreadable) {
     EXPECT_TRUE(store.loadError());
     EXPECT_NE(failureOf(store, "Work", kA), "no error");
     EXPECT_TRUE(fs::is_directory(file()));
+}
+
+TEST_F(DesktopNameStoreTest, AFifoWhereTheFileShouldBeIsUnreadableAndNeverWaitedFor) {
+    fs::create_directories(file().parent_path());
+    ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0);
+    DesktopNameStore store(file());
+    EXPECT_EQ(loadMessage(store), "The file \u201cnames.json\u201d couldn\u2019t be opened.");
+    EXPECT_EQ(failureOf(store, "Work", kA), loadMessage(store));
+    EXPECT_TRUE(fs::is_fifo(file()));
 }
 
 TEST_F(DesktopNameStoreTest, RejectedNamesChangeNothing) {

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -143,6 +144,15 @@ TEST_F(DiagnosticTraceTest, TailWithoutALineFeedIsDiscarded) {
     trace->flush();
     ASSERT_EQ(lines().size(), 1u);
     EXPECT_EQ(lines()[0].substr(0, 9), R"({"event":)");
+}
+
+TEST_F(DiagnosticTraceTest, AFifoInThePlaceOfTheFileIsLeftAloneAndNeverWaitedFor) {
+    fs::create_directories(url.parent_path());
+    ASSERT_EQ(::mkfifo(url.c_str(), 0600), 0);
+    auto trace = makeTrace();
+    trace->record("next");
+    trace->flush();
+    EXPECT_TRUE(fs::is_fifo(url));
 }
 
 TEST_F(DiagnosticTraceTest, RetainedBytesAreCappedAtTheMaximumAndTheFileNeverPassesIt) {

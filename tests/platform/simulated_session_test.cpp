@@ -1,5 +1,6 @@
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -153,6 +154,62 @@ TEST(SimulatedSessionTest, MalformedSessionFilesAreRefusedWithASentence) {
         FAIL();
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "The session file is not valid: displays[0] needs \"bounds\".");
+    }
+}
+
+// The sentence a session file is refused with, or "accepted".
+std::string refusal(TestEnvironment& env, const std::string& json) {
+    try {
+        env.session.load(json);
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "accepted";
+}
+
+TEST(SimulatedSessionTest, DisplayGeometryBeyondAnyScreenIsRefused) {
+    TestEnvironment env;
+    const std::string boundsRange =
+        "The session file is not valid: displays[0].bounds must hold x and y from -1000000 to 1000000 and a width and "
+        "height from 0 to 1000000.";
+    const std::string scaleRange = "The session file is not valid: displays[0].scale must be a number above 0 and at most 16.";
+    const auto display = [](const std::string& bounds, const std::string& scale = "2") {
+        return R"({"displays": [{"id": 1, "bounds": )" + bounds + R"(, "scale": )" + scale + "}]}";
+    };
+    EXPECT_EQ(refusal(env, display("[0, 0, 1e308, 900]")), boundsRange);
+    EXPECT_EQ(refusal(env, display("[-1e308, 0, 1440, 900]")), boundsRange);
+    EXPECT_EQ(refusal(env, display("[0, 0, 1440, -900]")), boundsRange);
+    EXPECT_EQ(refusal(env, display("[0, 0, 1440, 900]", "1e308")), scaleRange);
+    EXPECT_EQ(refusal(env, display("[0, 0, 1440, 900]", "0")), scaleRange);
+    EXPECT_EQ(refusal(env, display("[0, 0, 1440, 900]", "-2")), scaleRange);
+
+    EXPECT_EQ(refusal(env, display("[-1000000, 1000000, 1000000, 0]", "16")), "accepted");
+    EXPECT_EQ(env.session.platform().displays->pixelsWide(1), 16'000'000u);
+}
+
+TEST(SimulatedSessionTest, DefaultsTaggedWithAValueThatDoesNotFitAreRefused) {
+    TestEnvironment env;
+    EXPECT_EQ(refusal(env, R"({"defaults": {"limit": {"$type": "double", "value": "minus infinity"}}})"),
+              "The session file is not valid: defaults.limit.value must be \"nan\", \"inf\" or \"-inf\".");
+    EXPECT_EQ(refusal(env, R"({"defaults": {"list": [1, {"$type": "bytes", "value": [300]}]}})"),
+              "The session file is not valid: defaults.list[1].value must be an array of whole numbers from 0 to 255.");
+    EXPECT_EQ(refusal(env, R"({"defaults": {"when": {"$type": "date", "value": "today"}}})"),
+              "The session file is not valid: defaults.when.value must be a number.");
+
+    EXPECT_EQ(refusal(env, R"({"defaults": {"limit": {"$type": "double", "value": "-inf"}, "other": {"$type": "x", "value": 1}}})"),
+              "accepted");
+    EXPECT_EQ(env.session.platform().userDefaults->object("limit"), Value(-INFINITY));
+}
+
+TEST(SimulatedSessionTest, ASessionFileThatIsNoRegularFileIsRefusedWithoutWaiting) {
+    TestEnvironment env;
+    const auto fifo = env.home / "session.json";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    try {
+        env.session.loadFile(fifo);
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.what(), "The session file " + fifo.string() + " could not be read.");
     }
 }
 

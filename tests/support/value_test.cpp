@@ -70,3 +70,29 @@ TEST(JsonTest, ParseKeepsIntegersApartFromFloatingNumbers) {
 
 }  // namespace
 }  // namespace tarnwick
+
+namespace tarnwick {
+namespace {
+
+TEST(SingleFloatTest, JsonWritesTheShortestSinglePrecisionDecimal) {
+    Dictionary d;
+    d["confidence"] = 0.97f;
+    d["filterScale"] = 2.0f;
+    d["seconds"] = static_cast<double>(0.97f);
+    EXPECT_EQ(json::write(Value(d)), R"({"confidence":0.97,"filterScale":2,"seconds":0.9700000286102295})");
+    EXPECT_FALSE(json::write(Value(Array{Value(std::nanf(""))})));
+}
+
+TEST(SingleFloatTest, ReadsAsTheNumberItWidensTo) {
+    const Value v(0.5f);
+    EXPECT_TRUE(v.isNumber());
+    EXPECT_EQ(v.kind(), Value::Kind::singleFloating);
+    EXPECT_EQ(v.toDouble(), 0.5);
+    EXPECT_EQ(Value(3.0f).toInt64(), 3);
+    EXPECT_FALSE(Value(0.5f).toInt64());
+    EXPECT_TRUE(isEqualObject(Value(0.5f), Value(0.5)));
+    EXPECT_FALSE(isEqualObject(Value(0.97f), Value(0.97)));
+}
+
+}  // namespace
+}  // namespace tarnwick

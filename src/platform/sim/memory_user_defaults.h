@@ -46,8 +46,19 @@ private:
     bool startedFresh_ = true;
 };
 
-// Encoding of a defaults value as JSON and back (tagged objects for what JSON cannot hold).
+// Encoding of a defaults value as JSON and back: tagged objects {"$type": "date" | "url" |
+// "bytes" | "double" | "dictionary", "value": ...} for what JSON cannot hold, "dictionary" wrapping
+// a dictionary whose own keys are "$type" and "value". A tagged object whose "value" does not fit
+// its type reads back as the plain dictionary it is.
 Value encodeDefaultsValue(const Value& value);
 Value decodeDefaultsValue(const Value& value);
+
+// The first tagged object of a known type whose "value" does not fit: where it is below the
+// value (".key[2].value") and what the "value" must be.
+struct MalformedDefaultsTag {
+    std::string path;
+    std::string expectation;
+};
+std::optional<MalformedDefaultsTag> findMalformedDefaultsTag(const Value& value);
 
 }  // namespace tarnwick::sim

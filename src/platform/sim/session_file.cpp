@@ -25,6 +25,27 @@ Rect rect(const Value& value, const std::string& where) {
     return Rect(number(a[0], where), number(a[1], where), number(a[2], where), number(a[3], where));
 }
 
+// A display's frame, within a range that any arrangement of real screens fits in many times over,
+// so that its size in pixels is always a number the window server can hold.
+constexpr double kLargestDisplayCoordinate = 1'000'000;
+constexpr double kLargestBackingScale = 16;
+
+Rect displayBounds(const Value& value, const std::string& where) {
+    const Rect bounds = rect(value, where);
+    const double limit = kLargestDisplayCoordinate;
+    const auto within = [limit](double v) { return v >= -limit && v <= limit; };
+    if (!within(bounds.origin.x) || !within(bounds.origin.y) || !within(bounds.size.width) ||
+        !within(bounds.size.height) || bounds.size.width < 0 || bounds.size.height < 0)
+        fail(where, "must hold x and y from -1000000 to 1000000 and a width and height from 0 to 1000000");
+    return bounds;
+}
+
+double backingScale(const Value& value, const std::string& where) {
+    const double scale = number(value, where);
+    if (!(scale > 0 && scale <= kLargestBackingScale)) fail(where, "must be a number above 0 and at most 16");
+    return scale;
+}
+
 platform::ActivationPolicy policy(const std::string& text, const std::string& where) {
     if (text == "regular") return platform::ActivationPolicy::regular;
     if (text == "accessory") return platform::ActivationPolicy::accessory;
@@ -173,8 +194,8 @@ SimDisplay parseDisplay(const Value& value, const std::string& where) {
     if (auto name = member(object, "name")) display.name = session_file::text(*name, where + ".name");
     auto bounds = member(object, "bounds");
     if (!bounds) fail(where, "needs \"bounds\"");
-    display.bounds = rect(*bounds, where + ".bounds");
-    if (auto scale = member(object, "scale")) display.scale = number(*scale, where + ".scale");
+    display.bounds = displayBounds(*bounds, where + ".bounds");
+    if (auto scale = member(object, "scale")) display.scale = backingScale(*scale, where + ".scale");
     if (auto flag = member(object, "hasScreenNumber")) display.hasScreenNumber = boolean(*flag, where + ".hasScreenNumber");
     if (auto spaces = member(object, "spaces")) {
         const Array& list = session_file::array(*spaces, where + ".spaces");
@@ -264,6 +285,7 @@ void SimulatedSession::load(std::string_view sessionJson) {
     if (auto mc = member(root, "missionControl")) {
         const Dictionary& object = session_file::object(*mc, "\"missionControl\"");
         if (auto v = member(object, "open")) missionControlOpen = boolean(*v, "missionControl.open");
+        if (missionControlOpen) capture.missionControlOpenedAt = loop_.uptime();
         if (auto v = member(object, "expanded")) spacesBarExpanded = boolean(*v, "missionControl.expanded");
     }
     if (auto login = member(root, "session")) {
@@ -316,7 +338,11 @@ void SimulatedSession::load(std::string_view sessionJson) {
     }
     if (auto v = member(root, "defaults")) {
         Dictionary values;
-        for (const auto& [key, item] : session_file::object(*v, "\"defaults\"")) values[key] = decodeDefaultsValue(item);
+        for (const auto& [key, item] : session_file::object(*v, "\"defaults\"")) {
+            if (auto malformed = findMalformedDefaultsTag(item))
+                fail("defaults." + key + malformed->path, malformed->expectation);
+            values[key] = decodeDefaultsValue(item);
+        }
         // The domain's initial content: a domain the user already has (even an unreadable one)
         // is never changed by a session file.
         if (defaults_->startedFresh())
@@ -325,6 +351,7 @@ void SimulatedSession::load(std::string_view sessionJson) {
     loadKeyboardSections(root);
     loadInstallationState(root);
     loadNavigationSection(root);
+    loadCaptureSections(root);
     loadUserInterfaceSections(root);
     loadUpdatesSection(root);
     rebuildAccessibility();

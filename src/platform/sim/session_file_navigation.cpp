@@ -10,21 +10,6 @@ namespace tarnwick::sim {
 
 using namespace session_file;
 
-namespace {
-
-double seconds(const Value& value, const std::string& where) {
-    if (!value.isNumber() || !(*value.toDouble() >= 0)) fail(where, "must be a number of seconds, 0 or more");
-    return *value.toDouble();
-}
-
-// A delay, or null for "never".
-std::optional<double> delay(const Value& value, const std::string& where) {
-    if (value.isNull()) return std::nullopt;
-    return seconds(value, where);
-}
-
-}  // namespace
-
 void SimulatedSession::loadNavigationSection(const Dictionary& root) {
     const Value* section = member(root, "navigation");
     if (!section) return;

@@ -3,6 +3,7 @@
 // Typed reads of a session file's values, each failing with a sentence that names the place.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "support/error.h"
@@ -62,6 +63,18 @@ inline std::uint32_t unsigned32(const Value& value, const std::string& where) {
     auto n = value.toUInt32();
     if (!value.isNumber() || !n) fail(where, "must be a whole number from 0 to 4294967295");
     return *n;
+}
+
+// A duration: a number of seconds, 0 or more (infinity included).
+inline double seconds(const Value& value, const std::string& where) {
+    if (!value.isNumber() || !(*value.toDouble() >= 0)) fail(where, "must be a number of seconds, 0 or more");
+    return *value.toDouble();
+}
+
+// A delay, or null for "never".
+inline std::optional<double> delay(const Value& value, const std::string& where) {
+    if (value.isNull()) return std::nullopt;
+    return seconds(value, where);
 }
 
 }  // namespace tarnwick::sim::session_file

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,7 +138,38 @@ bool isFolder(const fs::path& path) {
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-platform::OSStatus checkBundle(const fs::path& bundle, std::uint32_t checkFlags, const std::string* requirement) {
+// Whether `inner` lies below `outer` (both resolved, without "." or ".." parts), not at it.
+bool strictlyInside(const fs::path& inner, const fs::path& outer) {
+    auto i = inner.begin();
+    for (auto o = outer.begin(); o != outer.end(); ++o, ++i) {
+        if (o->empty()) continue;  // the empty last part of a folder path ending in "/"
+        if (i == inner.end() || *i != *o) return false;
+    }
+    for (; i != inner.end(); ++i)
+        if (!i->empty()) return true;
+    return false;
+}
+
+// The resolved folder of a nested code item: a relative path that stays strictly inside the
+// bundle even once its links are followed. Anything else (the bundle itself, a way out, a link
+// as the item) is no nested code of this bundle.
+std::optional<fs::path> nestedCodeFolder(const fs::path& bundle, const std::string& relative) {
+    const fs::path normal = fs::path(relative).lexically_normal();
+    if (relative.empty() || normal.is_absolute() || normal.empty() || normal == "." || *normal.begin() == "..")
+        return std::nullopt;
+    if (!isFolder(bundle / normal)) return std::nullopt;
+    std::error_code error;
+    const fs::path outer = fs::canonical(bundle, error);
+    if (error) return std::nullopt;
+    const fs::path inner = fs::canonical(bundle / normal, error);
+    if (error || !strictlyInside(inner, outer)) return std::nullopt;
+    return inner;
+}
+
+// `visited` holds the resolved folders of the code checked so far, so that no record can lead
+// the check back to code it is already checking.
+platform::OSStatus checkBundle(const fs::path& bundle, std::uint32_t checkFlags, const std::string* requirement,
+                               std::set<fs::path>& visited) {
     if (!isFolder(bundle)) return status::kStaticCodeNotFound;
     std::optional<Record> record;
     if (auto result = readRecord(bundle, record); result != status::kSuccess) return result;
@@ -164,9 +196,10 @@ platform::OSStatus checkBundle(const fs::path& bundle, std::uint32_t checkFlags,
     }
 
     for (const auto& nested : record->nested) {
-        const fs::path code = bundle / nested;
-        if (!isFolder(code)) return status::kBadNestedCode;
-        if ((checkFlags & flags::kCheckNestedCode) && checkBundle(code, checkFlags, nullptr) != status::kSuccess)
+        const auto code = nestedCodeFolder(bundle, nested);
+        if (!code || !visited.insert(*code).second) return status::kBadNestedCode;
+        if ((checkFlags & flags::kCheckNestedCode) &&
+            checkBundle(bundle / fs::path(nested).lexically_normal(), checkFlags, nullptr, visited) != status::kSuccess)
             return status::kBadNestedCode;
     }
 
@@ -214,7 +247,10 @@ platform::OSStatus SimCodeSigning::createStaticCodeWithPath(const fs::path& path
 
 platform::OSStatus SimCodeSigning::checkStaticCodeValidity(const platform::StaticCode& code, std::uint32_t checkFlags,
                                                            const platform::CodeRequirement* requirement) {
-    return checkBundle(code.path, checkFlags, requirement ? &requirement->text : nullptr);
+    std::set<fs::path> visited;
+    std::error_code error;
+    if (auto self = fs::canonical(code.path, error); !error) visited.insert(self);
+    return checkBundle(code.path, checkFlags, requirement ? &requirement->text : nullptr, visited);
 }
 
 void SimCodeSigning::sign(const fs::path& bundle, const SigningIdentity& identity) {

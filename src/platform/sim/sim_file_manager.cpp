@@ -8,6 +8,7 @@
 
 #include "platform/sim/simulated_session.h"
 #include "support/error.h"
+#include "support/files.h"
 
 namespace tarnwick::sim {
 
@@ -70,7 +71,7 @@ bool writeAll(int fd, const char* data, size_t size) {
 
 // Copies one regular file into a new file; returns 0 or the error number.
 int copyFile(const fs::path& from, const fs::path& to, mode_t mode) {
-    int in = ::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    int in = files::openRegular(from, O_RDONLY | O_NOFOLLOW);
     if (in < 0) return errno;
     int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (out < 0) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/sim/capture/mission_control_layout.h"
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_window_system.h"
 
@@ -14,8 +15,8 @@ constexpr const char* kSkyLightPath = "/System/Library/PrivateFrameworks/SkyLigh
 constexpr std::int32_t kConnectionID = 0x1d0f;
 constexpr int kMissionControlLayer = 19;
 constexpr int kDockLayer = 20;
-constexpr double kSpacesBarCollapsedHeight = 24;
-constexpr double kSpacesBarExpandedHeight = 150;
+constexpr std::uint32_t kExtraSpacesBarIDs = 910000;
+constexpr std::uint32_t kStraySpacesBarIDs = 920000;
 
 class SimSkyLightFramework final : public platform::SkyLightFramework {
 public:
@@ -141,27 +142,34 @@ Value SimWindowServer::describe(const SimWindow& window, bool onScreen) const {
 
 std::vector<SimWindow> SimWindowServer::systemWindows() const {
     std::vector<SimWindow> result;
-    std::uint32_t nextID = 900000;
     if (auto manager = session_.windowManagerPID(); manager && session_.missionControlOpen) {
-        for (auto id : session_.orderedScreens()) {
-            const auto* display = session_.display(id);
-            if (!display) continue;
+        const auto spacesBar = [&](std::uint32_t id, const Rect& frame) {
             SimWindow bar;
-            bar.id = nextID++;
+            bar.id = id;
             bar.pid = *manager;
             bar.title = "Spaces Bar";
             bar.layer = kMissionControlLayer;
-            const Rect& b = display->bounds;
-            bar.bounds = Rect(b.minX(), b.minY(), b.width(),
-                              session_.spacesBarExpanded ? kSpacesBarExpandedHeight : kSpacesBarCollapsedHeight);
-            result.push_back(bar);
+            bar.bounds = frame;
+            return bar;
+        };
+        const auto layout = MissionControlLayout::bars(session_, session_.loop().uptime());
+        for (const auto& display : layout) {
+            const std::uint32_t barID = session_.spacesBarWindowID(display.displayID);
+            result.push_back(spacesBar(barID, display.bar));
             SimWindow backdrop;
-            backdrop.id = nextID++;
+            backdrop.id = barID + 1;
             backdrop.pid = *manager;
             backdrop.layer = kMissionControlLayer;
-            backdrop.bounds = b;
+            backdrop.bounds = display.display;
             result.push_back(backdrop);
         }
+        const auto& faults = session_.capture.faults;
+        std::uint32_t extraID = kExtraSpacesBarIDs;
+        for (auto displayID : faults.extraSpacesBars)
+            for (const auto& display : layout)
+                if (display.displayID == displayID) result.push_back(spacesBar(extraID++, display.bar));
+        std::uint32_t strayID = kStraySpacesBarIDs;
+        for (const auto& frame : faults.barsOutsideDisplays) result.push_back(spacesBar(strayID++, frame));
     }
     if (auto dock = session_.dockPID()) {
         for (auto id : session_.orderedScreens()) {
@@ -183,7 +191,11 @@ std::vector<SimWindow> SimWindowServer::systemWindows() const {
 std::optional<Value> SimWindowServer::copyWindowList(std::uint32_t options, std::uint32_t) {
     auto guard = session_.lock();
     if (session_.windowListOverride) return *session_.windowListOverride;
-    const bool onScreenOnly = options & platform::window_list::kOptionOnScreenOnly;
+    return Value(windowList(options & platform::window_list::kOptionOnScreenOnly));
+}
+
+Array SimWindowServer::windowList(bool onScreenOnly) const {
+    auto guard = session_.lock();
     Array list;
     for (const auto& window : systemWindows()) list.push_back(describe(window, true));
     for (const auto& window : session_.windows) {
@@ -192,7 +204,7 @@ std::optional<Value> SimWindowServer::copyWindowList(std::uint32_t options, std:
         list.push_back(describe(window, visible));
     }
     session_.windowSystem().addToWindowList(list, onScreenOnly);
-    return Value(std::move(list));
+    return list;
 }
 
 std::optional<Value> SimWindowServer::copyWindowDescriptions(const std::vector<std::uint32_t>& windowIDs) {

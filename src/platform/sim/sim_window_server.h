@@ -21,6 +21,9 @@ public:
     Value describe(const SimWindow& window, bool onScreen) const;
     // Whether a window shows on screen now.
     bool isVisible(const SimWindow& window) const;
+    // The window list the session generates (system windows, apps' windows, our panels), front to
+    // back; faults injected into the window list do not apply.
+    Array windowList(bool onScreenOnly) const;
     // Windows that Mission Control and the Dock draw, front to back.
     std::vector<SimWindow> systemWindows() const;
 

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/sim/capture/mission_control_layout.h"
+#include "platform/sim/capture/sim_screen_capture.h"
+#include "platform/sim/capture/sim_text_recognition.h"
 #include "platform/sim/sim_accessibility.h"
 #include "platform/sim/sim_alerts.h"
 #include "platform/sim/sim_application_launcher.h"
@@ -28,13 +31,6 @@ namespace names = platform::notification_names;
 namespace ax = platform::ax_error;
 
 namespace {
-
-constexpr double kSpacesBarCollapsedHeight = 24;
-constexpr double kSpacesBarExpandedHeight = 150;
-constexpr double kCaptionButtonHeight = 40;
-constexpr double kThumbnailTop = 20;
-constexpr double kThumbnailHeight = 100;
-constexpr double kButtonMaximumWidth = 180;
 
 AXAttribute attribute(Value value, bool settable = false) {
     AXAttribute a;
@@ -108,6 +104,13 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     icons_ = std::make_unique<SimIcons>(*this);
     platform_.icons = icons_.get();
     // ---- end of application icons
+
+    // ---- screen capture and text recognition
+    screenCapture_ = std::make_unique<SimScreenCapture>(*this);
+    textRecognition_ = std::make_unique<SimTextRecognition>(*this);
+    platform_.screenCapture = screenCapture_.get();
+    platform_.textRecognition = textRecognition_.get();
+    // ---- end of screen capture and text recognition
 
     // ---- our windows
     windowSystem_ = std::make_unique<SimWindowSystem>(*this);
@@ -293,54 +296,36 @@ void SimulatedSession::buildMissionControlTree(AXNode& root) {
         root.attributes["AXWindows"] = attribute(Array{});
         return;
     }
-    // Desktop numbers run across displays in the window server's order.
-    std::map<std::uint64_t, int> numbers;
-    int counter = 0;
-    for (const auto& d : displays)
-        for (const auto& s : d.spaces)
-            if (s.type == 0) numbers[s.id64] = ++counter;
-
     AXNode& group = stableNode("mc", pid);
     group.attributes.clear();
     group.attributes["AXRole"] = attribute("AXGroup");
     group.attributes["AXIdentifier"] = attribute("mc");
     std::vector<std::uint64_t> displayGroups;
-    for (auto displayID : orderedScreens()) {
-        const SimDisplay& d = *display(displayID);
-        const std::string key = "mc.display:" + std::to_string(d.id);
+    for (const SimSpacesBar& layout : MissionControlLayout::bars(*this, loop_.uptime())) {
+        const std::string key = "mc.display:" + std::to_string(layout.displayID);
         AXNode& displayNode = stableNode(key, pid);
         displayNode.attributes.clear();
         displayNode.attributes["AXRole"] = attribute("AXGroup");
         displayNode.attributes["AXIdentifier"] = attribute("mc.display");
-        setFrame(displayNode, d.bounds);
+        setFrame(displayNode, layout.display);
 
-        const double barHeight = spacesBarExpanded ? kSpacesBarExpandedHeight : kSpacesBarCollapsedHeight;
-        const Rect bar(d.bounds.minX(), d.bounds.minY(), d.bounds.width(), barHeight);
         AXNode& barNode = stableNode(key + ":spaces", pid);
         barNode.attributes.clear();
         barNode.attributes["AXRole"] = attribute("AXGroup");
         barNode.attributes["AXIdentifier"] = attribute("mc.spaces");
-        setFrame(barNode, bar);
+        setFrame(barNode, layout.bar);
 
-        const double count = static_cast<double>(std::max<size_t>(d.spaces.size(), 1));
-        const double width = std::min(kButtonMaximumWidth, (d.bounds.width() - 40) / count);
-        const double rowStart = d.bounds.midX() - width * count / 2;
         std::vector<std::uint64_t> buttons;
-        for (size_t i = 0; i < d.spaces.size(); ++i) {
-            const SimSpace& space = d.spaces[i];
-            AXNode& button = stableNode(key + ":space:" + std::to_string(space.id64), pid);
+        for (const SimDesktopButton& desktop : layout.buttons) {
+            AXNode& button = stableNode(key + ":space:" + std::to_string(desktop.spaceID), pid);
             button.attributes.clear();
             button.actions.clear();
             button.attributes["AXRole"] = attribute("AXButton");
-            button.attributes["AXTitle"] =
-                attribute(space.type == 0 ? "Desktop " + std::to_string(numbers[space.id64]) : space.fullScreenTitle);
+            button.attributes["AXTitle"] = attribute(desktop.title);
             button.attributes["AXChildren"] = attribute(Array{});
-            const double x = rowStart + width * static_cast<double>(i) + 4;
-            const Rect frame = spacesBarExpanded ? Rect(x, bar.minY() + kThumbnailTop, width - 8, kThumbnailHeight)
-                                                 : Rect(x, bar.minY(), width - 8, kCaptionButtonHeight);
-            setFrame(button, frame);
-            const std::uint32_t targetDisplay = d.id;
-            const std::uint64_t targetSpace = space.id64;
+            setFrame(button, desktop.frame);
+            const std::uint32_t targetDisplay = layout.displayID;
+            const std::uint64_t targetSpace = desktop.spaceID;
             button.actions["AXPress"] = [this, targetDisplay, targetSpace] {
                 return pressDesktopButton(targetDisplay, targetSpace);
             };
@@ -373,6 +358,7 @@ void SimulatedSession::openMissionControl() {
     if (missionControlOpen) return;
     missionControlOpen = true;
     spacesBarExpanded = false;
+    capture.missionControlOpenedAt = loop_.uptime();
     rebuildAccessibility();
 }
 

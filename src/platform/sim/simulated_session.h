@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sim/capture/capture_state.h"
 #include "platform/sim/installation_state.h"
 #include "platform/sim/memory_user_defaults.h"
 #include "platform/sim/session_state.h"
@@ -39,6 +40,8 @@ class SimWindowSystem;
 
 inline constexpr const char* kWindowManagerBundleID = "com.apple.WindowManager";
 inline constexpr const char* kDockBundleID = "com.apple.dock";
+// Tarnwick's own bundle, which owns our panels.
+inline constexpr const char* kOwnBundleID = "local.orlenbay.Tarnwick";
 
 // A simulated macOS login session: displays and their desktops, applications and windows, the
 // Accessibility trees, Mission Control, permissions, the login session and the user-defaults
@@ -88,6 +91,7 @@ public:
     std::vector<std::string> openedURLs;
 
     SimSystemInfo& system() { return system_; }
+    SimWindowServer& windowServer() const { return *windowServer_; }
     MemoryUserDefaults& defaults() { return *defaults_; }
     SimNotificationCenter& notificationCenter() { return *notificationCenter_; }
     SimNotificationCenter& workspaceNotificationCenter() { return *workspaceCenter_; }
@@ -223,6 +227,23 @@ private:
     std::uint64_t nextNodeID_ = 1;
 
     friend class SimAccessibility;
+
+    // ---- screen capture and text recognition: the captions Mission Control draws, faults and
+    // what tests observe (platform/sim/capture/)
+public:
+    SimCaptureState capture;
+    // The window ids of a display's "Spaces Bar" and backdrop windows, kept for the display.
+    std::uint32_t spacesBarWindowID(std::uint32_t displayID);
+    // The user grants or revokes Screen Recording in the system settings.
+    void grantScreenRecording();
+    void revokeScreenRecording();
+
+private:
+    std::unique_ptr<class SimScreenCapture> screenCapture_;
+    std::unique_ptr<class SimTextRecognition> textRecognition_;
+    // Reads the session file's "capture" and "recognition" sections.
+    void loadCaptureSections(const Dictionary& root);
+    // ---- end of screen capture and text recognition
 
     // ---- application icons: bundles on disk, their icons and the system symbols
 public:

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarnwick::app {
+
+// "--locate": locates the native desktop captions once over every display and prints the
+// locator's dictionary as JSON ("--capture-debug" adds the progress lines and comparisons).
+// Runs the main loop until the location has finished; returns the exit status.
+int runLocate(const std::vector<std::string>& arguments);
+
+}  // namespace tarnwick::app

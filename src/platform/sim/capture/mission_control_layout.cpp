@@ -1,0 +1,84 @@
+#include "platform/sim/capture/mission_control_layout.h"
+
+#include <algorithm>
+#include <map>
+
+#include "platform/sim/simulated_session.h"
+#include "platform/ui/text_metrics.h"
+#include "support/text.h"
+
+namespace tarnwick::sim {
+
+namespace {
+
+// Captions are set in the system font; the model is stateless, so the simulation keeps its own
+// and captions stay put when a test installs a text measurer of its own.
+platform::ui::SystemFontMetrics& captionMetrics() {
+    static platform::ui::SystemFontMetrics metrics;
+    return metrics;
+}
+
+platform::ui::Font captionFont() { return platform::ui::Font::system(MissionControlLayout::kCaptionFontSize); }
+
+}  // namespace
+
+std::vector<std::pair<std::string, double>> MissionControlLayout::captionCharacters(std::string_view title) {
+    std::vector<std::pair<std::string, double>> result;
+    for (auto character : text::scalars(title))
+        result.emplace_back(std::string(character), captionMetrics().lineWidth(character, captionFont()));
+    return result;
+}
+
+Size MissionControlLayout::captionSize(std::string_view title) {
+    return Size{captionMetrics().lineWidth(title, captionFont()), captionMetrics().defaultLineHeight(captionFont())};
+}
+
+std::vector<SimSpacesBar> MissionControlLayout::bars(const SimulatedSession& session, double uptime) {
+    std::vector<SimSpacesBar> result;
+    if (!session.missionControlOpen) return result;
+    const bool expanded = session.spacesBarExpanded;
+    // Desktop numbers run across displays in the window server's order.
+    std::map<std::uint64_t, int> numbers;
+    int counter = 0;
+    for (const auto& d : session.displays)
+        for (const auto& s : d.spaces)
+            if (s.type == 0) numbers[s.id64] = ++counter;
+
+    const auto& faults = session.capture.faults;
+    Point motion;
+    const double elapsed = uptime - session.capture.missionControlOpenedAt;
+    if (faults.captionMotionDuration > 0 && elapsed >= 0 && elapsed < faults.captionMotionDuration) {
+        const double remaining = 1 - elapsed / faults.captionMotionDuration;
+        motion = Point{faults.captionMotionOffset.x * remaining, faults.captionMotionOffset.y * remaining};
+    }
+
+    for (auto displayID : session.orderedScreens()) {
+        const SimDisplay& d = *session.display(displayID);
+        SimSpacesBar bar;
+        bar.displayID = d.id;
+        bar.display = d.bounds;
+        bar.bar = Rect(d.bounds.minX(), d.bounds.minY(), d.bounds.width(),
+                       expanded ? kExpandedBarHeight : kCollapsedBarHeight);
+        const double count = static_cast<double>(std::max<size_t>(d.spaces.size(), 1));
+        const double pitch = std::min(kButtonMaximumWidth, (d.bounds.width() - 40) / count);
+        const double rowStart = d.bounds.midX() - pitch * count / 2;
+        for (size_t i = 0; i < d.spaces.size(); ++i) {
+            const SimSpace& space = d.spaces[i];
+            SimDesktopButton button;
+            button.spaceID = space.id64;
+            button.title = space.type == 0 ? "Desktop " + std::to_string(numbers[space.id64]) : space.fullScreenTitle;
+            const double x = rowStart + pitch * static_cast<double>(i) + kButtonGap / 2;
+            button.frame = expanded ? Rect(x, bar.bar.minY() + kThumbnailTop, pitch - kButtonGap, kThumbnailHeight)
+                                    : Rect(x, bar.bar.minY(), pitch - kButtonGap, kCollapsedButtonHeight);
+            const Size size = captionSize(button.title);
+            const double midY = expanded ? button.frame.maxY() + kCaptionGap + size.height / 2 : bar.bar.midY();
+            button.caption = Rect(button.frame.midX() - size.width / 2 + motion.x, midY - size.height / 2 + motion.y,
+                                  size.width, size.height);
+            bar.buttons.push_back(std::move(button));
+        }
+        result.push_back(std::move(bar));
+    }
+    return result;
+}
+
+}  // namespace tarnwick::sim

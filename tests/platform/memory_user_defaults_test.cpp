@@ -1,0 +1,95 @@
+#include <cmath>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/memory_user_defaults.h"
+#include "support/files.h"
+#include "support/json.h"
+#include "testkit/temp_folder.h"
+
+namespace tarnwick::sim {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MemoryUserDefaultsTest : public ::testing::Test {
+protected:
+    testkit::TempFolder home;
+    fs::path file = home / "local.orlenbay.Tarnwick.json";
+
+    // Loads `content` as the domain file, then tries to change the domain.
+    Dictionary loadAndChange(const std::string& content) {
+        files::writeAtomically(file, content);
+        MemoryUserDefaults defaults(file);
+        auto loaded = defaults.snapshot();
+        defaults.set("showBanner", false);
+        return loaded;
+    }
+};
+
+TEST_F(MemoryUserDefaultsTest, ADomainThatIsNotADictionaryStartsEmptyAndIsNeverOverwritten) {
+    for (const std::string content : {R"({"$type":"url","value":"x"})", R"({"$type":"date","value":5})",
+                                      R"({"$type":"bytes","value":[1,2]})", R"({"$type":"double","value":"nan"})",
+                                      R"([{"showBanner":true}])", R"("text")", "{", ""}) {
+        EXPECT_TRUE(loadAndChange(content).empty()) << content;
+        EXPECT_EQ(files::read(file), content);
+    }
+}
+
+TEST_F(MemoryUserDefaultsTest, ADomainThatIsNoRegularFileIsLeftAlone) {
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    MemoryUserDefaults fromFifo(file);
+    fromFifo.set("showBanner", false);
+    EXPECT_TRUE(fs::is_fifo(file));
+    fs::remove(file);
+
+    fs::create_symlink(home / "elsewhere.json", file);
+    MemoryUserDefaults fromDanglingLink(file);
+    fromDanglingLink.set("showBanner", false);
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_FALSE(fs::exists(home / "elsewhere.json"));
+}
+
+TEST_F(MemoryUserDefaultsTest, EveryValueReadsBackAsItselfAfterARestart) {
+    Dictionary tagShaped{{"$type", Value("date")}, {"value", Value(5)}};
+    Dictionary values{
+        {"date", Value(Date{1.5})},
+        {"url", Value(Url{"file:///Applications/"})},
+        {"bytes", Value(Bytes{{0, 7, 255}})},
+        {"infinite", Value(-INFINITY)},
+        {"nested", Value(Array{Value(tagShaped), Value(Dictionary{{"$type", Value("url")}, {"value", Value(tagShaped)}})})},
+        // Keys of their own that happen to be those of a tagged value.
+        {"$type", Value("url")},
+    };
+    {
+        MemoryUserDefaults defaults(file);
+        defaults.replaceAll(values);
+    }
+    EXPECT_EQ(MemoryUserDefaults(file).snapshot(), values);
+
+    // The domain as a whole shaped like a tagged value.
+    {
+        MemoryUserDefaults defaults(file);
+        defaults.replaceAll(tagShaped);
+    }
+    EXPECT_EQ(MemoryUserDefaults(file).snapshot(), tagShaped);
+}
+
+TEST_F(MemoryUserDefaultsTest, ATaggedValueThatDoesNotFitItsTypeStaysTheDictionaryItIs) {
+    for (const std::string member : {R"({"$type":"double","value":"minus infinity"})", R"({"$type":"double","value":1})",
+                                     R"({"$type":"date","value":"yesterday"})", R"({"$type":"date","value":true})",
+                                     R"({"$type":"url","value":7})", R"({"$type":"bytes","value":[1,256]})",
+                                     R"({"$type":"bytes","value":[1.5]})", R"({"$type":"dictionary","value":[]})"}) {
+        const Value stored = *json::parse(member);
+        EXPECT_EQ(loadAndChange(R"({"k":)" + member + "}").at("k"), stored) << member;
+        EXPECT_EQ(findMalformedDefaultsTag(Value(Array{Value(), stored}))->path, "[1].value") << member;
+    }
+    EXPECT_FALSE(findMalformedDefaultsTag(*json::parse(R"({"k":{"$type":"other","value":"x"}})")));
+    EXPECT_EQ(findMalformedDefaultsTag(*json::parse(R"({"a":{"$type":"dictionary","value":{"b":{"$type":"url","value":1}}}})"))
+                  ->path,
+              ".a.value.b.value");
+}
+
+}  // namespace
+}  // namespace tarnwick::sim
