@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -585,6 +586,42 @@ TEST_F(DeclarativeTest, AFormScrollsANodeToTheMiddleWithinItsContent) {
     content = node("form").as<ui::FormContent>();
     EXPECT_DOUBLE_EQ(h().scrollOffset(node("form")), content->contentHeight - 200);
     EXPECT_DOUBLE_EQ(h().findText("Row 39")->frame().maxY(), 200 - ui::FormContent::kInset - ui::FormContent::kBoxInsetY);
+}
+
+// An inner view whose body fails after others were expanded.
+struct Fragile {
+    bool fails = false;
+    Node body(ui::ViewContext&) const {
+        if (fails) throw std::runtime_error("no body");
+        return ui::text("fragile");
+    }
+};
+
+TEST_F(DeclarativeTest, ABodyThatThrowsLeavesTheShownTreeAndTheHostAbleToRenderAgain) {
+    auto counts = std::make_shared<Probe::Counts>();
+    Published<int> phase{0};
+    Strings events;
+    host(
+        [&](ui::ViewContext&) {
+            std::vector<Node> rows;
+            rows.push_back(ui::bridged(Probe{counts}).frame(10, 10).id(phase.get() == 1 ? 1 : 0));
+            rows.push_back(ui::text("kept").onDisappear([&] { events.push_back("gone"); }).id(std::string("kept")));
+            rows.push_back(ui::component(Fragile{phase.get() == 1}));
+            return ui::vstack(ui::HorizontalAlignment::leading, 0, std::move(rows));
+        },
+        [&](ui::ViewHost& host) { host.watch(phase); });
+    panel->orderFrontRegardless();
+    phase.set(1);  // a new bridged view is made, then an inner body fails
+    EXPECT_THROW(h().render(), std::runtime_error);
+    EXPECT_EQ(h().texts(), (Strings{"kept", "fragile"}));
+    EXPECT_EQ(hosting->subviews().size(), 1u);
+    phase.set(2);
+    env.settle();
+    EXPECT_EQ(h().texts(), (Strings{"kept", "fragile"}));
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(hosting->subviews().size(), 1u);
+    panel->orderOut();
+    EXPECT_EQ(events, Strings{"gone"});
 }
 
 }  // namespace

@@ -37,6 +37,13 @@ std::uint64_t childIdentity(std::uint64_t parent, const Node& child, std::size_t
 
 bool isSplicedGroup(const Node& node) { return !node.hasModifiers() && node.as<GroupContent>(); }
 
+template <typename Visit>
+void eachNode(const Node& node, const Visit& visit) {
+    visit(node);
+    for (const auto& child : node.children()) eachNode(child, visit);
+    for (const auto& background : node.modifiers().backgrounds) eachNode(background, visit);
+}
+
 // The root view as the tree's outermost component.
 class RootContent final : public ComponentContentBase {
 public:
@@ -93,6 +100,11 @@ void ViewHost::render() {
         return;
     }
     rendering_ = true;
+    // Ends the render however it ends, so a body that throws does not stop the host for good.
+    struct Rendering {
+        bool& flag;
+        ~Rendering() { flag = false; }
+    } rendering{rendering_};
     renderPending_ = false;
     scheduledRender_.cancel();
     ++generation_;
@@ -107,7 +119,12 @@ void ViewHost::render() {
     auto tree = std::make_unique<Node>(std::make_unique<RootContent>(rootView_));
     tree->setIdentity(kRootIdentity);
     tree->inherit(nullptr);
-    expand(*tree);
+    try {
+        expand(*tree);
+    } catch (...) {
+        keepShownTree();
+        throw;
+    }
     auto previous = std::exchange(root_, std::move(tree));
     layOut();
 
@@ -141,16 +158,46 @@ void ViewHost::render() {
         if (action) action();
     for (const auto& change : changes_)
         if (change.reaction->action) change.reaction->action(change.reaction->value);
-    rendering_ = false;
     refreshCursorRects();
 }
 
-void ViewHost::expandChildren(Node& node, std::vector<Node>& children, std::uint64_t identity, std::vector<Node>& into) {
+void ViewHost::keepShownTree() {
+    // What the half-built tree touched may point into it: the records of the tree still shown
+    // point at its nodes again, and the rest go.
+    ++generation_;
+    focusables_.clear();
+    hoverables_.clear();
+    bridgedNodes_.clear();
+    appearing_.clear();
+    changes_.clear();
+    if (root_)
+        eachNode(*root_, [&](const Node& shown) {
+            auto& node = const_cast<Node&>(shown);
+            if (auto it = records_.find(node.identity()); it != records_.end()) {
+                it->second.generation = generation_;
+                it->second.node = &node;
+            }
+            if (node.modifiers().focus) focusables_.push_back(&node);
+            if (node.modifiers().events().onHover) hoverables_.push_back(&node);
+            if (node.content()->asBridged()) bridgedNodes_.push_back(&node);
+        });
+    for (auto it = records_.begin(); it != records_.end();) {
+        if (it->second.generation == generation_) {
+            ++it;
+            continue;
+        }
+        for (auto& state : it->second.states) state->host = nullptr;
+        if (it->second.bridged) it->second.bridged->removeFromSuperview();
+        it = records_.erase(it);
+    }
+}
+
+void ViewHost::expandChildren(std::vector<Node>& children, std::uint64_t identity, std::vector<Node>& into) {
     for (std::size_t i = 0; i < children.size(); ++i) {
         Node& child = children[i];
         const std::uint64_t id = childIdentity(identity, child, i);
         if (isSplicedGroup(child)) {
-            expandChildren(node, child.mutableChildren(), id, into);
+            expandChildren(child.mutableChildren(), id, into);
             continue;
         }
         child.setIdentity(id);
@@ -194,7 +241,7 @@ void ViewHost::expand(Node& node) {
         if (splice) {
             std::vector<Node> flat;
             flat.reserve(children.size());
-            expandChildren(node, children, node.identity(), flat);
+            expandChildren(children, node.identity(), flat);
             children = std::move(flat);
         } else {
             for (std::size_t i = 0; i < children.size(); ++i) children[i].setIdentity(childIdentity(node.identity(), children[i], i));
@@ -367,15 +414,6 @@ void ViewHost::setOnScreen(bool onScreen) {
         disappearAll();
     }
 }
-
-namespace {
-template <typename Visit>
-void eachNode(const Node& node, const Visit& visit) {
-    visit(node);
-    for (const auto& child : node.children()) eachNode(child, visit);
-    for (const auto& background : node.modifiers().backgrounds) eachNode(background, visit);
-}
-}  // namespace
 
 void ViewHost::appearAll() {
     if (!root_) return;

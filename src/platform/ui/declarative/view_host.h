@@ -128,8 +128,12 @@ private:
     };
 
     void expand(Node& node);
-    void expandChildren(Node& node, std::vector<Node>& children, std::uint64_t identity, std::vector<Node>& into);
+    // Puts the children in `into` with their identities, the members of spliced groups in their
+    // group's place.
+    void expandChildren(std::vector<Node>& children, std::uint64_t identity, std::vector<Node>& into);
     Record& touch(Node& node);
+    // After an expansion that failed: back to the tree still shown.
+    void keepShownTree();
     void reconcile(Record& record, Node& node, bool isNew);
     void layOut();
     void placeBridgedViews();
