@@ -224,7 +224,8 @@ Size arrange(const StackContent& stack, Node& node, Proposal proposal, Layout& l
     // stack placed at the size it asked for); otherwise the least flexible children are served
     // first and spacers share what is left.
     const double spacing = count > 1 ? stack.spacing * static_cast<double>(count - 1) : 0;
-    if (!alongProposal || std::abs(idealTotal + spacing - *alongProposal) < 1e-9) {
+    const bool atIdeal = !alongProposal || std::abs(idealTotal + spacing - *alongProposal) < 1e-9;
+    if (atIdeal) {
         for (std::size_t i = 0; i < count; ++i) slots[i].length = slots[i].ideal;
     } else {
         double spacerMinimum = 0;
@@ -256,11 +257,15 @@ Size arrange(const StackContent& stack, Node& node, Proposal proposal, Layout& l
             if (slots[i].spacer) slots[i].length = std::max(slots[i].minimum, spacerShare);
     }
 
-    // Sizes across the axis, then positions.
+    // Sizes across the axis, then positions. Children at their ideal length are asked as they
+    // were for it.
     double widest = 0;
+    const auto lengthProposal = [&](std::size_t i) {
+        return proposalFor(axis, atIdeal ? std::nullopt : std::optional(slots[i].length), acrossProposal);
+    };
     for (std::size_t i = 0; i < count; ++i) {
         if (slots[i].spacer) continue;
-        const Size s = layout.measure(children[i], proposalFor(axis, slots[i].length, acrossProposal));
+        const Size s = layout.measure(children[i], lengthProposal(i));
         slots[i].across = across(axis, s);
         widest = std::max(widest, slots[i].across);
     }
@@ -270,7 +275,7 @@ Size arrange(const StackContent& stack, Node& node, Proposal proposal, Layout& l
         double deepest = 0;
         for (std::size_t i = 0; i < count; ++i) {
             if (slots[i].spacer) continue;
-            auto b = layout.baseline(children[i], proposalFor(axis, slots[i].length, acrossProposal));
+            auto b = layout.baseline(children[i], lengthProposal(i));
             slots[i].offset = b.value_or(slots[i].across);  // the baseline, for now
             deepest = std::max(deepest, slots[i].offset);
         }
