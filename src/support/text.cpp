@@ -58,6 +58,14 @@ std::string mapCase(std::string_view input, Map map) {
     std::string out;
     out.reserve(input.size());
     for (size_t i = 0; i < input.size();) {
+        // ASCII maps to ASCII: no decoding needed for most identifiers.
+        if (const auto byte = static_cast<unsigned char>(input[i]); byte < 0x80) {
+            if (const char32_t mapped = map(byte); mapped < 0x80) {
+                out += static_cast<char>(mapped);
+                ++i;
+                continue;
+            }
+        }
         char32_t c;
         size_t length = decode(input, i, c);
         if (length == 1 && static_cast<unsigned char>(input[i]) >= 0x80) {

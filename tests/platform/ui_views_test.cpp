@@ -161,6 +161,43 @@ TEST_F(ViewTest, GlassContentViewMovesBetweenGlassAndOtherParents) {
     EXPECT_EQ(host->subviews().size(), 1u);
 }
 
+TEST_F(ViewTest, SubviewsFollowTheirSuperviewsSizeAsTheirMasksSay) {
+    auto parent = std::make_shared<ui::View>(Rect(0, 0, 100, 40));
+    auto filling = std::make_shared<ui::View>(Rect(5, 5, 90, 30));
+    filling->autoresizingMask = ui::autoresizing::kWidthSizable | ui::autoresizing::kHeightSizable;
+    auto pinnedRight = std::make_shared<ui::View>(Rect(80, 0, 20, 10));
+    pinnedRight->autoresizingMask = ui::autoresizing::kMinXMargin;
+    auto centred = std::make_shared<ui::View>(Rect(40, 0, 20, 10));
+    centred->autoresizingMask = ui::autoresizing::kMinXMargin | ui::autoresizing::kMaxXMargin;
+    auto fixed = std::make_shared<ui::View>(Rect(1, 2, 3, 4));
+    auto inner = std::make_shared<ui::View>(Rect(0, 0, 90, 30));
+    inner->autoresizingMask = ui::autoresizing::kWidthSizable;
+    for (auto& view : {filling, pinnedRight, centred, fixed}) parent->addSubview(view);
+    filling->addSubview(inner);
+    filling->layoutSubtreeIfNeeded();
+
+    parent->setFrame(Rect(10, 10, 160, 60));
+    EXPECT_EQ(filling->frame(), Rect(5, 5, 150, 50));
+    EXPECT_TRUE(filling->needsLayout());
+    EXPECT_EQ(inner->frame(), Rect(0, 0, 150, 30));  // resizing goes down the tree
+    EXPECT_EQ(pinnedRight->frame(), Rect(140, 0, 20, 10));
+    EXPECT_EQ(centred->frame(), Rect(70, 0, 20, 10));
+    EXPECT_EQ(fixed->frame(), Rect(1, 2, 3, 4));
+    // A move alone resizes nothing.
+    parent->setFrame(Rect(0, 0, 160, 60));
+    EXPECT_EQ(filling->frame(), Rect(5, 5, 150, 50));
+}
+
+TEST_F(ViewTest, AGlassContentViewStartsFillingTheGlass) {
+    auto glass = std::make_shared<ui::GlassEffectView>(Rect(0, 0, 120, 30));
+    auto content = std::make_shared<ui::View>();
+    content->autoresizingMask = ui::autoresizing::kWidthSizable | ui::autoresizing::kHeightSizable;
+    glass->setContentView(content);
+    EXPECT_EQ(content->frame(), Rect(0, 0, 120, 30));
+    glass->setFrame(Rect(0, 0, 200, 40));
+    EXPECT_EQ(content->frame(), Rect(0, 0, 200, 40));
+}
+
 // ---- layers and motion
 
 TEST_F(ViewTest, AnAnimationRunsForItsDurationThenItsTransactionCompletes) {

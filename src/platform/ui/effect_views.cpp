@@ -6,7 +6,9 @@ void GlassEffectView::setContentView(std::shared_ptr<View> content) {
     if (content && content_ == content && content->superview() == this) return;
     if (content_ && content_->superview() == this) content_->removeFromSuperview();
     content_ = std::move(content);
-    if (content_) addSubview(content_);
+    if (!content_) return;
+    addSubview(content_);
+    content_->setFrame(bounds());
 }
 
 }  // namespace tarnwick::platform::ui

@@ -34,7 +34,8 @@ public:
     bool isInteractive = false;
 
     const std::shared_ptr<View>& contentView() const { return content_; }
-    // Replaces the content view (nothing clears it); the new one joins the subviews.
+    // Replaces the content view (nothing clears it); the new one joins the subviews, filling
+    // the glass.
     void setContentView(std::shared_ptr<View> content);
 
 private:

@@ -46,6 +46,7 @@ void Panel::setIgnoresMouseEvents(bool ignores) {
 }
 
 void Panel::setAccessibilityLabel(std::optional<std::string> label) {
+    if (label == accessibilityLabel_) return;
     accessibilityLabel_ = std::move(label);
     changed();
 }
@@ -64,8 +65,10 @@ void Panel::setContentView(std::shared_ptr<View> view) {
 }
 
 void Panel::setFrame(const Rect& frame, bool display, bool animate) {
-    frame_ = frame;
     lastFrameChange_ = FrameChange{display, animate};
+    // Where it already is: the window server has nothing to learn.
+    if (frame == frame_) return;
+    frame_ = frame;
     if (contentView_) contentView_->setFrame(Rect(0, 0, frame.width(), frame.height()));
     changed();
 }

@@ -1,6 +1,7 @@
 #include "platform/ui/view.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tarnwick::platform::ui {
 
@@ -11,8 +12,41 @@ View::~View() {
 }
 
 void View::setFrame(const Rect& frame) {
-    if (frame.size != frame_.size) needsLayout_ = true;
+    const Size oldSize = frame_.size;
     frame_ = frame;
+    if (frame.size == oldSize) return;
+    needsLayout_ = true;
+    resizeSubviews(oldSize);
+}
+
+namespace {
+
+// The new origin and length of one axis of a subview whose superview grew by `delta`.
+void followAxis(double& origin, double& length, double delta, bool minFlexible, bool lengthFlexible, bool maxFlexible) {
+    const int parts = int(minFlexible) + int(lengthFlexible) + int(maxFlexible);
+    if (parts == 0 || delta == 0 || !std::isfinite(delta)) return;
+    const double share = delta / parts;
+    if (minFlexible) origin += share;
+    if (lengthFlexible) length += share;
+}
+
+}  // namespace
+
+void View::resizeSubviews(Size oldSize) {
+    const double dw = frame_.size.width - oldSize.width;
+    const double dh = frame_.size.height - oldSize.height;
+    // A subview may resize its own subviews in turn; walk a copy.
+    auto children = subviews_;
+    for (auto& child : children) {
+        const unsigned mask = child->autoresizingMask;
+        if (mask == autoresizing::kNotSizable) continue;
+        Rect next = child->frame_;
+        followAxis(next.origin.x, next.size.width, dw, mask & autoresizing::kMinXMargin,
+                   mask & autoresizing::kWidthSizable, mask & autoresizing::kMaxXMargin);
+        followAxis(next.origin.y, next.size.height, dh, mask & autoresizing::kMinYMargin,
+                   mask & autoresizing::kHeightSizable, mask & autoresizing::kMaxYMargin);
+        child->setFrame(next);
+    }
 }
 
 void View::detach() {

@@ -18,6 +18,17 @@ class Panel;
 enum class Appearance { aqua, darkAqua, vibrantLight, vibrantDark };
 enum class Cursor { arrow, pointingHand, iBeam };
 
+// Which of a view's margins and lengths follow a change of its superview's size.
+namespace autoresizing {
+inline constexpr unsigned kNotSizable = 0;
+inline constexpr unsigned kMinXMargin = 1;
+inline constexpr unsigned kWidthSizable = 2;
+inline constexpr unsigned kMaxXMargin = 4;
+inline constexpr unsigned kMinYMargin = 8;
+inline constexpr unsigned kHeightSizable = 16;
+inline constexpr unsigned kMaxYMargin = 32;
+}  // namespace autoresizing
+
 struct CursorRect {
     Rect rect;
     Cursor cursor = Cursor::arrow;
@@ -37,8 +48,11 @@ public:
 
     // ---- geometry
     const Rect& frame() const { return frame_; }
-    // A change of size marks the view as needing layout.
+    // A change of size marks the view as needing layout and resizes the subviews that follow it.
     void setFrame(const Rect& frame);
+    // How the view follows its superview's size (`autoresizing` bits): the change of each
+    // length is shared equally among the flexible parts of that axis; none flexible, it stays.
+    unsigned autoresizingMask = autoresizing::kNotSizable;
     // The view's own coordinates: its size, origin 0,0.
     Rect bounds() const { return Rect(0, 0, frame_.width(), frame_.height()); }
 
@@ -109,6 +123,7 @@ protected:
 private:
     friend class Panel;
     void detach();
+    void resizeSubviews(Size oldSize);
 
     Rect frame_;
     std::vector<std::shared_ptr<View>> subviews_;
