@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@
 #include "overview/workstation_preview_status.h"
 #include "overview/workstation_selection.h"
 #include "platform/key_event.h"
+#include "platform/ui/declarative/nodes.h"
+#include "platform/ui/declarative/view_context.h"
+#include "platform/ui/declarative/view_host.h"
 #include "support/observable.h"
 
 namespace tarnwick {
@@ -27,9 +31,9 @@ namespace tarnwick {
 //
 // This class holds the view's rules as plain functions of the models (what is shown, in which
 // order Tab visits it, how the keyboard and the pointer change the view state and what a pick
-// hands to `selection`); rendering maps them onto nodes. The view never navigates, closes the
-// panel or reports errors itself. Main loop only.
-class WorkstationPreviewView {
+// hands to `selection`); `body` maps them onto nodes. The view never navigates, closes the panel
+// or reports errors itself. Main loop only.
+class WorkstationPreviewView final : public platform::ui::DeclarativeView {
 public:
     using Entry = DesktopApplicationInventory::Entry;
     using Names = DesktopNameStore::Names;
@@ -39,6 +43,14 @@ public:
                            WorkstationPreviewStatus& status, SettingsModel& settings, SelectionHandler selection);
     WorkstationPreviewView(const WorkstationPreviewView&) = delete;
     WorkstationPreviewView& operator=(const WorkstationPreviewView&) = delete;
+
+    // ---- rendering ----
+
+    // A header, the scrolling list of displays and their desktops with their apps, the keyboard
+    // hint and the error lines.
+    platform::ui::Node body(platform::ui::ViewContext& context) override;
+    // Every published value of the four models and the view's own state.
+    void observe(platform::ui::ViewHost& host) override;
 
     // ---- view state, empty at first ----
 
@@ -133,6 +145,30 @@ public:
     static SpaceNavigationTarget navigationTarget(const DesktopMonitor& monitor, const ManagedDesktop& desktop);
 
 private:
+    // What one render reads once.
+    struct RenderInputs {
+        Names names;
+        const DesktopApplicationInventory::Entries& entries;
+        double iconSize;
+        bool reduceMotion;
+    };
+
+    platform::ui::Node header() const;
+    platform::ui::Node list(const RenderInputs& inputs, platform::ui::ScrollProxy proxy);
+    platform::ui::Node desktopRow(const ManagedDesktop& desktop, const DesktopMonitor& monitor,
+                                  const std::string& displayName, const RenderInputs& inputs);
+    std::vector<platform::ui::Node> applicationIcons(const ManagedDesktop& desktop, const std::string& name,
+                                                     const std::string& displayName,
+                                                     const std::shared_ptr<const SpaceNavigationTarget>& target,
+                                                     const RenderInputs& inputs);
+    static platform::ui::Node errorLine(const std::string& message, platform::ui::Color color);
+    // A control's action: hands `selection` the desktop, or the app on it. The row's controls
+    // share its target, and each action's pick is shared, so the copies a render makes of an
+    // action cost nothing.
+    std::function<void()> pickAction(std::shared_ptr<const SpaceNavigationTarget> target,
+                                     std::optional<std::string> appID) const;
+    std::optional<platform::ui::Animation> highlightAnimation(bool reduceMotion) const;
+
     // Moves selection and focus together.
     void select(const std::optional<OverviewFocusTarget>& target);
     bool acceptsKeyboardNow() const;

@@ -23,6 +23,8 @@ struct Color {
     static Color white() { return Color{"white", 1, 1, 1, 1}; }
     static Color black() { return Color{"black", 0, 0, 0, 1}; }
     static Color clear() { return Color{"clear", 0, 0, 0, 0}; }
+    static Color systemBlue() { return named("systemBlue"); }
+    static Color systemRed() { return named("systemRed"); }
 
     friend bool operator==(const Color&, const Color&) = default;
 };

@@ -1,6 +1,7 @@
 #include "platform/ui/panel.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/ui/screens.h"
 #include "platform/ui/window_system.h"
@@ -51,12 +52,16 @@ void Panel::setAccessibilityLabel(std::optional<std::string> label) {
 }
 
 void Panel::setContentView(std::shared_ptr<View> view) {
-    if (contentView_) contentView_->hostWindow_ = nullptr;
+    if (contentView_) {
+        contentView_->hostWindow_ = nullptr;
+        if (visible_) contentView_->windowVisibilityChanged(false);
+    }
     contentView_ = std::move(view);
     if (!contentView_) return;
     contentView_->removeFromSuperview();
     contentView_->hostWindow_ = this;
     contentView_->setFrame(Rect(0, 0, frame_.width(), frame_.height()));
+    if (visible_) contentView_->windowVisibilityChanged(true);
 }
 
 void Panel::setFrame(const Rect& frame, bool display, bool animate) {
@@ -98,13 +103,15 @@ void Panel::animateAlpha(double alpha, double duration, std::function<void()> co
 }
 
 void Panel::orderFrontRegardless() {
-    visible_ = true;
+    const bool wasVisible = std::exchange(visible_, true);
     if (system_) system_->orderFront(*this);
+    if (!wasVisible && contentView_) contentView_->windowVisibilityChanged(true);
 }
 
 void Panel::orderOut() {
-    visible_ = false;
+    const bool wasVisible = std::exchange(visible_, false);
     if (system_) system_->orderOut(*this);
+    if (wasVisible && contentView_) contentView_->windowVisibilityChanged(false);
 }
 
 void Panel::makeKeyAndOrderFront() {

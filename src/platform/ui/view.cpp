@@ -116,6 +116,14 @@ void View::mouseDown(const MouseEvent& event) {
     if (superview_) superview_->mouseDown(event);
 }
 
+bool View::keyDown(const KeyEvent& event) { return superview_ ? superview_->keyDown(event) : false; }
+
+void View::windowVisibilityChanged(bool visible) {
+    // Views may leave or join while they hear it; walk a copy.
+    auto children = subviews_;
+    for (auto& child : children) child->windowVisibilityChanged(visible);
+}
+
 void View::addCursorRect(const Rect& rect, Cursor cursor) { cursorRects_.push_back(CursorRect{rect, cursor}); }
 
 Point View::convertFromWindow(Point point) const {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/key_event.h"
 #include "platform/ui/layer.h"
 #include "platform/ui/mouse_event.h"
 #include "support/geometry.h"
@@ -91,6 +92,16 @@ public:
     const std::vector<CursorRect>& cursorRects() const { return cursorRects_; }
     // A window point in this view's coordinates.
     Point convertFromWindow(Point point) const;
+
+    // ---- keys
+    virtual bool acceptsFirstResponder() const { return false; }
+    // A key press for this view; returns whether something consumed it. Unconsumed keys go to
+    // the superview, as to the next responder.
+    virtual bool keyDown(const KeyEvent& event);
+
+    // ---- the window
+    // The window was ordered in (true) or out (false); every view of its content hears it.
+    virtual void windowVisibilityChanged(bool visible);
 
     // ---- layer and look
     bool wantsLayer() const { return layer_ != nullptr; }

@@ -1,0 +1,39 @@
+#include "platform/ui/declarative/hosting_view.h"
+
+#include "platform/ui/panel.h"
+
+namespace tarnwick::platform::ui {
+
+HostingView::HostingView(std::unique_ptr<DeclarativeView> rootView, Rect frame)
+    : View(frame), rootView_(std::move(rootView)), host_(std::make_unique<ViewHost>(*rootView_, *this)) {
+    host_->invalidate();
+}
+
+HostingView::~HostingView() { host_.reset(); }
+
+bool HostingView::keyDown(const KeyEvent& event) {
+    if (host_->keyDown(event)) return true;
+    return View::keyDown(event);
+}
+
+void HostingView::mouseDown(const MouseEvent& event) { host_->click(treePoint(convertFromWindow(event.locationInWindow))); }
+
+void HostingView::layout() {
+    if (host_->needsRender())
+        host_->render();
+    else
+        host_->layoutNow();
+}
+
+void HostingView::windowVisibilityChanged(bool visible) {
+    host_->setOnScreen(visible);
+    View::windowVisibilityChanged(visible);
+}
+
+void HostingView::collectShownText(std::vector<std::string>& texts) const {
+    if (isHidden()) return;
+    for (auto& text : host_->texts()) texts.push_back(std::move(text));
+    View::collectShownText(texts);
+}
+
+}  // namespace tarnwick::platform::ui

@@ -1,0 +1,176 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/key_event.h"
+#include "platform/ui/declarative/node.h"
+#include "platform/ui/declarative/nodes.h"
+#include "platform/ui/declarative/view_context.h"
+#include "platform/ui/view.h"
+#include "support/observable.h"
+
+namespace tarnwick::platform::ui {
+
+// Renders a declarative view into a retained view and keeps it alive between renders.
+//
+// A render asks the root for its body, expands it (the bodies of inner views, lists put in
+// their parents' place, identities, inherited text styles), lays it out at the container's
+// size, then reconciles what it keeps by identity: the state of views, the values change
+// reactions and animations watch, signal subscriptions, bridged retained views. Last come the
+// appear actions of new nodes and the change reactions, in tree order. Published values the
+// root subscribed (watch) render again on a later turn, once per turn however many changed.
+//
+// Besides it holds a focus engine (focusable nodes by bound value; a value that no node of the
+// tree carries gives no focus), the pointer's hover, clicks and keys, and the scroll offsets.
+// Reading functions and the user's side serve the hosting view and tests. Nodes handed out are
+// valid until the next render. Main loop only.
+class ViewHost {
+public:
+    // `container` holds the bridged views and gives the size to lay out in.
+    ViewHost(DeclarativeView& root, View& container);
+    ~ViewHost();
+    ViewHost(const ViewHost&) = delete;
+    ViewHost& operator=(const ViewHost&) = delete;
+
+    // ---- rendering
+    template <typename T>
+    void watch(Published<T>& value) {
+        observations_.push_back(value.subscribe([this](const T&) { invalidate(); }));
+    }
+    void invalidate();
+    bool needsRender() const { return renderPending_ || !root_; }
+    void render();
+    void renderIfNeeded();
+    // Lays the tree out again at the container's size, without asking for a new body.
+    void layoutNow();
+    std::uint64_t renderCount() const { return renderCount_; }
+    const Environment& environment() const { return environment_; }
+
+    // ---- the window: appear actions run each time it comes on screen, disappear actions when
+    // it leaves.
+    void setOnScreen(bool onScreen);
+    bool isOnScreen() const { return onScreen_; }
+
+    // ---- reading
+    const Node* root() const { return root_.get(); }
+    const Node* find(std::string_view accessibilityIdentifier) const;
+    // The first node that shows exactly this text.
+    const Node* findText(std::string_view text) const;
+    // Every text of the subtree (the whole tree by default), in tree order.
+    std::vector<std::string> texts(const Node* subtree = nullptr) const;
+    const Node* focusedNode() const;
+    const std::vector<const Node*>& focusableNodes() const { return focusables_; }
+    struct AnimationInFlight {
+        Animation animation;
+        double beginTime = 0;  // system uptime
+    };
+    // The animation of the latest change of the node or its ancestors, while it runs.
+    std::optional<AnimationInFlight> animationInFlight(const Node& node) const;
+    struct ScrollRequest {
+        AnyValue id;
+        UnitPoint anchor;
+    };
+    const std::optional<ScrollRequest>& lastScrollTarget() const { return lastScrollTarget_; }
+    double scrollOffset(const Node& scroller) const;
+    // The node's frame within the scrolling containers around it (empty when scrolled away).
+    Rect visibleFrame(const Node& node) const;
+    // Where the node is drawn: its frame under its own and its ancestors' scale effects.
+    Rect presentedFrame(const Node& node) const;
+    std::shared_ptr<View> bridgedView(const Node& node) const;
+    // The frontmost node that takes a click at the point.
+    const Node* hitTest(Point point) const;
+
+    // ---- the user's side (points in the host's coordinates: top left origin, y down)
+    // Runs the action of the button under the point; returns that button, or nothing.
+    const Node* click(Point point);
+    // Clicks the middle of the node's visible part; false when nothing of it shows.
+    bool click(const Node& node);
+    // The pointer moves to the point: hover actions of the nodes it entered, then of those it left.
+    void hover(Point point);
+    bool hover(const Node& node);
+    // The pointer leaves the view.
+    void unhover();
+    // Offers a key press to the key handlers from the focused node out to the root; true when
+    // one handled it.
+    bool keyDown(const KeyEvent& event);
+    // The platform moves focus to a focusable node, or drops it.
+    void moveFocus(const Node& node);
+    void dropFocus();
+
+    // The scroll proxy's request.
+    void scrollTo(const AnyValue& id, UnitPoint anchor);
+
+private:
+    struct ReceiverSlot {
+        const void* source = nullptr;
+        std::shared_ptr<std::shared_ptr<ReceiverBase>> current;
+        Subscription subscription;
+    };
+    struct Record {
+        std::uint64_t generation = 0;
+        const Node* node = nullptr;
+        std::vector<std::shared_ptr<StateBoxBase>> states;
+        std::vector<AnyValue> changeValues;
+        std::vector<AnyValue> animationValues;
+        std::optional<AnimationInFlight> inFlight;
+        std::vector<ReceiverSlot> receivers;
+        std::shared_ptr<View> bridged;
+        bool appeared = false;
+    };
+    struct PendingChange {
+        const ChangeReaction* reaction;
+    };
+
+    void expand(Node& node);
+    // Puts the children in `into` with their identities, the members of spliced groups in their
+    // group's place.
+    void expandChildren(std::vector<Node>& children, std::uint64_t identity, std::vector<Node>& into);
+    Record& touch(Node& node);
+    // After an expansion that failed: back to the tree still shown.
+    void keepShownTree();
+    void reconcile(Record& record, Node& node, bool isNew);
+    void layOut();
+    void placeBridgedViews();
+    void checkFocus();
+    void disappearAll();
+    void appearAll();
+    void refreshCursorRects();
+    const Node* defaultResponder() const;
+    Rect clipOf(const Node& node) const;
+
+    DeclarativeView& rootView_;
+    View& container_;
+    std::unique_ptr<Node> root_;
+    Environment environment_;
+    std::vector<Subscription> observations_;
+    Subscription reduceMotionObserver_;
+    std::unordered_map<std::uint64_t, Record> records_;
+    std::unordered_map<std::uint64_t, double> scrollOffsets_;
+    std::unordered_map<const void*, std::shared_ptr<FocusBindingBase>> focusBindings_;
+    std::uint64_t generation_ = 0;
+    std::uint64_t renderCount_ = 0;
+    bool renderPending_ = false;
+    bool rendering_ = false;
+    bool onScreen_ = false;
+    bool cursorsStale_ = false;  // a bridged view came, went or moved
+    WorkItem scheduledRender_;
+
+    // Collected while a tree is expanded.
+    std::vector<const Node*> focusables_;
+    std::vector<const Node*> hoverables_;
+    std::vector<Node*> bridgedNodes_;
+    std::vector<const Node*> appearing_;
+    std::vector<PendingChange> changes_;
+
+    std::vector<std::uint64_t> hovered_;
+    std::optional<ScrollRequest> lastScrollTarget_;
+    LifetimeToken lifetime_;
+};
+
+}  // namespace tarnwick::platform::ui
