@@ -17,13 +17,13 @@ LabelPresentation::LabelPresentation(std::string monitor, ApplicationIconCache* 
     p.hasShadow = false;
     p.isOpaque = false;
     p.backgroundColor = ui::Color::clear();
-    auto view = std::make_shared<FrostedLabelView>(Rect(0, 0, 1, 1), icons);
-    view->setContainerShape(FrostedLabelView::ContainerShape::roundedRectangle);
-    p.setContentView(view);
+    view_ = std::make_shared<FrostedLabelView>(Rect(0, 0, 1, 1), icons);
+    view_->setContainerShape(FrostedLabelView::ContainerShape::roundedRectangle);
+    p.setContentView(view_);
 }
 
 FrostedLabelView* LabelPresentation::label() const {
-    return dynamic_cast<FrostedLabelView*>(panel_->contentView().get());
+    return panel_->contentView() == view_ ? view_.get() : nullptr;
 }
 
 void LabelPresentation::hide(bool resetPlacement) {

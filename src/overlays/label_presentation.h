@@ -29,7 +29,7 @@ public:
 
     platform::ui::Panel& panel() { return *panel_; }
     const platform::ui::Panel& panel() const { return *panel_; }
-    // The panel's content when it is a label view.
+    // The panel's content while it is the label view it was made with.
     FrostedLabelView* label() const;
 
     // Takes the label down: click-through again, no reveal, ordered out, expired at once; with
@@ -43,6 +43,7 @@ public:
 
 private:
     std::unique_ptr<platform::ui::Panel> panel_;
+    std::shared_ptr<FrostedLabelView> view_;  // the content it was made with
 };
 
 }  // namespace tarnwick

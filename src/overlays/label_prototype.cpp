@@ -181,7 +181,7 @@ Task<void> LabelPrototype::runGeometryTask(Weak alive, std::uint64_t request, bo
 }
 
 void LabelPrototype::trace(const std::string& event, Dictionary fields) {
-    if (isDetailedEvent(event) && !detailedDiagnostics_ && !sampleMode_) return;
+    if (isDetailedEvent(event) && !writesDetails()) return;
     if (event == lastTrace_ && fields == lastTraceFields_) return;
     lastTrace_ = event;
     lastTraceFields_ = fields;

@@ -128,6 +128,8 @@ private:
     void cancelCapture();
     void hideAll();
     void trace(const std::string& event, Dictionary fields = {});
+    // Whether the detailed records are written now (their fields need not be built otherwise).
+    bool writesDetails() const { return detailedDiagnostics_ || sampleMode_; }
     static std::optional<std::int32_t> windowManagerProcess();
 
     // ---- recognition and placement

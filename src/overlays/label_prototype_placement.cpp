@@ -53,7 +53,8 @@ bool LabelPrototype::present(const Target& target, const Rect& native, const std
     switch (action.kind) {
     case LabelEntrance::Action::Kind::wait:
         applicationSlots_.remove(target.id);
-        trace("waiting-for-settled-label", Dictionary{{"uuid", target.id}, {"nativeLabelCG", rectangleDictionary(native)}});
+        if (writesDetails())
+            trace("waiting-for-settled-label", Dictionary{{"uuid", target.id}, {"nativeLabelCG", rectangleDictionary(native)}});
         return false;
     case LabelEntrance::Action::Kind::hide:
         presentation->hide(false);  // the entrance keeps the moved caption as its new candidate
@@ -180,12 +181,13 @@ bool LabelPrototype::present(const Target& target, const Rect& native, const std
     presentation->expiry = wallClockNow() + LabelRefreshSchedule::placementLifetime;
     updateMouseRouting(platform::current().events->modifierFlags());
 
-    trace("drawn", Dictionary{{"uuid", target.id},
-                              {"captionMode", std::string(rawValue(mode))},
-                              {"highlighted", highlighted},
-                              {"fontSize", fontSize},
-                              {"captionWidth", *width},
-                              {"nativeLabelCG", rectangleDictionary(caption)}});
+    if (writesDetails())
+        trace("drawn", Dictionary{{"uuid", target.id},
+                                  {"captionMode", std::string(rawValue(mode))},
+                                  {"highlighted", highlighted},
+                                  {"fontSize", fontSize},
+                                  {"captionWidth", *width},
+                                  {"nativeLabelCG", rectangleDictionary(caption)}});
 
     // A label just revealed is confirmed only when a later pass keeps it.
     return !begins;
