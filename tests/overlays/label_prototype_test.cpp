@@ -105,6 +105,15 @@ TEST_F(LabelPrototypeTest, SlotOnlyTargetsAreConfirmedWithoutAnyLabelShowing) {
     EXPECT_FALSE(world.controller.hasModifierMonitor());  // no labels: nothing to click
 }
 
+TEST_F(LabelPrototypeTest, UnderReduceMotionLabelsShowWithoutTheirReveal) {
+    world.env.session.setReduceMotion(true);
+    openWithLabels();
+    for (const auto& [id, name] : kNames) EXPECT_FALSE(world.controller.presentations().at(id)->label()->isRevealing());
+    EXPECT_TRUE(world.records("reveal-started").empty());
+    EXPECT_EQ(world.records("shown-without-motion").size(), kNames.size());
+    for (const auto& record : world.records("first-overlay")) EXPECT_EQ(record.fields.at("revealDuration"), Value(0));
+}
+
 TEST_F(LabelPrototypeTest, TheTraceSkipsRepeatsAndWritesDetailsOnlyWhenAsked) {
     openWithLabels();
     world.env.advance(1.0);
