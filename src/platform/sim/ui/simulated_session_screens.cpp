@@ -1,8 +1,10 @@
-// The user's changes of screens, desktops and the Reduce Motion setting.
+// The user's changes of screens, desktops and the Reduce Motion setting, and the modifier keys
+// the user holds.
 
 #include <algorithm>
 
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_events.h"
 
 namespace tarnwick::sim {
 
@@ -14,6 +16,10 @@ void SimulatedSession::setReduceMotion(bool on) {
     reduceMotion = on;
     workspaceNotificationCenter().post(names::kAccessibilityDisplayOptionsDidChange);
 }
+
+void SimulatedSession::holdModifiers(platform::ModifierFlags flags) { events_->holdModifiers(flags); }
+
+void SimulatedSession::releaseModifiers(platform::ModifierFlags flags) { events_->releaseModifiers(flags); }
 
 void SimulatedSession::setDisplayBounds(std::uint32_t displayID, Rect bounds) {
     auto guard = lock();
