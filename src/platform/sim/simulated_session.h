@@ -18,6 +18,7 @@
 #include "platform/sim/sim_system.h"
 #include "platform/sim/update_state.h"
 #include "support/run_loop.h"
+#include "platform/sim/recent_log.h"
 
 namespace tarnwick::sim {
 
@@ -88,7 +89,7 @@ public:
     std::optional<std::optional<Value>> windowListOverride;
     // Explicit Accessibility trees by process id, replacing the generated ones.
     std::map<std::int32_t, std::uint64_t> explicitTreeRoots;
-    std::vector<std::string> openedURLs;
+    RecentLog<std::string> openedURLs;
 
     SimSystemInfo& system() { return system_; }
     SimWindowServer& windowServer() const { return *windowServer_; }

@@ -10,6 +10,7 @@
 #include "platform/ui/panel.h"
 #include "platform/ui/window_system.h"
 #include "support/value.h"
+#include "platform/sim/recent_log.h"
 
 namespace tarnwick::sim {
 
@@ -72,7 +73,7 @@ public:
     // second one's click count is 2.
     std::pair<SimClick, SimClick> doubleClick(Point location);
     // The clicks that went past our panels, oldest first.
-    const std::vector<SimClick>& clicksPastPanels() const { return clicksPast_; }
+    const RecentLog<SimClick>& clicksPastPanels() const { return clicksPast_; }
 
     static constexpr std::uint32_t kFirstWindowNumber = 600000;
     static constexpr const char* kOwnerName = "Tarnwick";
@@ -99,7 +100,7 @@ private:
     std::uint64_t nextOrder_ = 1;
     std::optional<std::uint32_t> key_;
     Point pointer_;
-    std::vector<SimClick> clicksPast_;
+    RecentLog<SimClick> clicksPast_;
 
     friend class SimulatedSession;  // reads the pointer from the session file
 };
