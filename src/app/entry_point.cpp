@@ -1,38 +1,59 @@
+// The program's entry point: the one place that chooses the backend. Everything above the ports
+// runs against `platform::current()`; here the simulated session is made and installed.
+
 #include "app/entry_point.h"
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "app/json_output.h"
+#include "app/diagnose_mode.h"
 #include "app/locate_mode.h"
+#include "app/program_mode.h"
 #include "installation/installation_bootstrap.h"
-#include "model/mission_control_inspector.h"
 #include "platform/sim/simulated_session.h"
 #include "support/run_loop.h"
+#include "support/signal_watcher.h"
 
 namespace tarnwick::app {
 
 namespace {
 
-bool hasArgument(int argc, char** argv, std::string_view argument) {
-    for (int i = 1; i < argc; ++i)
-        if (argv[i] == argument) return true;
-    return false;
-}
-
-// Prints the diagnostic snapshot as JSON. A snapshot that cannot be written as JSON is a
-// failure, reported as one.
-int runDiagnose() {
-    return printJSON(MissionControlInspector::snapshot(), "Tarnwick could not write the diagnostic snapshot as JSON.");
+// The normal run. Until the application delegate exists, only a copy that must first be
+// installed runs (the installation dialog); otherwise the program says the menu-bar application
+// is not available.
+int runNormal(RunLoop& loop, sim::SimulatedSession& session) {
+    auto installer = ApplicationInstallationBootstrap::delegateIfNeeded();
+    if (!installer) {
+        std::fputs("Tarnwick: the menu-bar application is not available in this build; use --diagnose.\n", stderr);
+        return 2;
+    }
+    // A signal ends the run as the application's termination would: the loop stops and main
+    // returns.
+    SignalWatcher signals(loop, [&loop] { loop.stop(); });
+    // The dialog ends the run by stopping the main loop.
+    loop.post([installer] { installer->applicationDidFinishLaunching(); });
+    loop.run();
+    // A scripted answer that fit no alert: the run went on as if nobody answered it, and the
+    // session file is reported as the invalid one it is.
+    if (const auto& error = session.alertScript.error) {
+        std::fprintf(stderr, "%s\n", error->c_str());
+        return 2;
+    }
+    return 0;
 }
 
 }  // namespace
 
 int runMain(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv, argv + argc);
+    const ProgramMode mode = programMode(arguments);
+    // A JSON mode whose reader went away fails its write (status 1) instead of dying silently.
+    if (mode == ProgramMode::locate || mode == ProgramMode::diagnose) std::signal(SIGPIPE, SIG_IGN);
+
     SystemClock clock;
     RunLoop loop(clock);
     MainLoopScope mainLoop(loop);
@@ -44,29 +65,15 @@ int runMain(int argc, char** argv) {
         return 2;
     }
     platform::PlatformScope platformScope(session->platform());
-
-    const std::vector<std::string> arguments(argv, argv + argc);
     session->system().arguments = arguments;
-    if (isFinishInstallerEjectLaunch(arguments)) return runFinishInstallerEject(arguments);
-    if (hasArgument(argc, argv, "--locate") || hasArgument(argc, argv, "--locate-saved")) return runLocate(arguments);
-    if (hasArgument(argc, argv, "--diagnose")) return runDiagnose();
 
-    // A copy that must be installed first runs the installation dialog instead of the app; the
-    // dialog ends the run by stopping the main loop.
-    if (auto installer = ApplicationInstallationBootstrap::delegateIfNeeded()) {
-        installer->applicationDidFinishLaunching();
-        loop.run();
-        // A scripted answer that fit no alert: the run went on as if nobody answered it, and the
-        // session file is reported as the invalid one it is.
-        if (const auto& error = session->alertScript.error) {
-            std::fprintf(stderr, "%s\n", error->c_str());
-            return 2;
-        }
-        return 0;
+    switch (mode) {
+    case ProgramMode::finishInstallerEject: return runFinishInstallerEject(arguments);
+    case ProgramMode::locate: return runLocate(arguments);
+    case ProgramMode::diagnose: return runDiagnose();
+    case ProgramMode::normal: break;
     }
-
-    std::fputs("Tarnwick: the menu-bar application is not available in this build; use --diagnose.\n", stderr);
-    return 2;
+    return runNormal(loop, *session);
 }
 
 }  // namespace tarnwick::app

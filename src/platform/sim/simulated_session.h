@@ -300,7 +300,12 @@ private:
 };
 
 // The session the program runs against: the file named by TARNWICK_SESSION, else the built-in
-// default session.
+// default session. The user's files go to the home folder (programHomeFolder). Throws Error with
+// the sentence to show when there is no home folder or the session file cannot be used.
 std::unique_ptr<SimulatedSession> makeProgramSession(RunLoop& loop);
+// HOME, else the account's home folder; throws Error when there is neither.
+std::filesystem::path programHomeFolder();
+// The rule of programHomeFolder over its two sources (either may be missing).
+std::filesystem::path homeFolder(const char* homeVariable, const char* accountHome);
 
 }  // namespace tarnwick::sim
