@@ -214,6 +214,11 @@ void RunLoop::stop() {
     wake_.notify_all();
 }
 
+bool RunLoop::stopRequested() const {
+    std::lock_guard lock(mutex_);
+    return stopped_;
+}
+
 RunLoop& RunLoop::main() {
     if (!gMainLoop) throw std::logic_error("no main run loop is installed");
     return *gMainLoop;

@@ -86,6 +86,8 @@ public:
     void run();
     // Thread-safe.
     void stop();
+    // Thread-safe. Whether stop() was called since run() last started.
+    bool stopRequested() const;
 
     // Runs everything due at the current time, including work that it posts for now.
     size_t runReady();

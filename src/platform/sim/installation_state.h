@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -125,6 +126,12 @@ struct SimShownAlert {
 // alert is aborted and the sentence kept in `error` for the program to report.
 struct SimAlertScript {
     std::deque<SimAlertAnswer> answers;
+    // The simulated user's console: hears each alert when it shows and when it closes (with the
+    // chosen button's title, empty when aborted), and answers those the script does not answer
+    // (nothing: Escape, as without it).
+    std::function<void(const platform::Alert&)> onShow;
+    std::function<std::optional<SimAlertAnswer>(platform::Alert&)> ask;
+    std::function<void(const platform::Alert&, const std::string& button)> onClose;
     RecentLog<SimShownAlert> shown;
     int answered = 0;  // scripted answers used so far
     std::optional<std::string> error;

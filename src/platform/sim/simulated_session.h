@@ -140,6 +140,18 @@ public:
     void wake();
     void lockScreen();
     void unlockScreen();
+    // The displays go to sleep (or wake) while the machine stays awake.
+    void sleepScreens();
+    void wakeScreens();
+    // Fast user switching: another user's session comes to the front (the login session leaves
+    // the console), and this one comes back.
+    void switchUserAway();
+    void switchUserBack();
+    // Quits a running application and starts it again under a new process id, with its windows
+    // (a restart of the Dock, say). Returns the new process id; nothing when it was not running.
+    std::optional<std::int32_t> relaunchApplication(std::string_view bundleID);
+    // A process id no application of the session has used.
+    std::int32_t nextProcessID() const;
 
     // ---- keyboard: hot keys, keyboard layouts; the login item
     SimHotKeys& hotKeys() { return *hotKeys_; }

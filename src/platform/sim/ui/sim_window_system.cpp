@@ -42,6 +42,40 @@ SimWindowSystem::Record* SimWindowSystem::record(const ui::Panel& panel) {
     return nullptr;
 }
 
+const SimWindowSystem::Record* SimWindowSystem::record(const ui::Panel& panel) const {
+    for (const auto& r : records_)
+        if (r.panel == &panel) return &r;
+    return nullptr;
+}
+
+bool SimWindowSystem::miniaturize(ui::Panel& panel) {
+    {
+        auto guard = session_.lock();
+        Record* r = record(panel);
+        if (!r || !r->shown || r->miniaturized || !(panel.styleMask() & ui::style_mask::kMiniaturizable)) return false;
+        r->miniaturized = true;
+    }
+    panel.orderOut();
+    return true;
+}
+
+bool SimWindowSystem::restore(ui::Panel& panel) {
+    {
+        auto guard = session_.lock();
+        Record* r = record(panel);
+        if (!r || !r->miniaturized) return false;
+        r->miniaturized = false;
+    }
+    panel.makeKeyAndOrderFront();
+    return true;
+}
+
+bool SimWindowSystem::isMiniaturized(const ui::Panel& panel) const {
+    auto guard = session_.lock();
+    const Record* r = record(panel);
+    return r && r->miniaturized;
+}
+
 std::uint32_t SimWindowSystem::panelCreated(ui::Panel& panel) {
     auto guard = session_.lock();
     Record r;
@@ -74,6 +108,7 @@ void SimWindowSystem::orderFront(ui::Panel& panel) {
     auto guard = session_.lock();
     if (Record* r = record(panel)) {
         r->shown = true;
+        r->miniaturized = false;
         r->order = nextOrder_++;
     }
 }

@@ -72,6 +72,11 @@ public:
     // Two clicks at the point within the double-click interval, with the held modifiers: the
     // second one's click count is 2.
     std::pair<SimClick, SimClick> doubleClick(Point location);
+    // The user miniaturizes a window to the Dock (it leaves the screen) or restores it; false when
+    // the window cannot be miniaturized, or is not (or already) in the Dock.
+    bool miniaturize(platform::ui::Panel& panel);
+    bool restore(platform::ui::Panel& panel);
+    bool isMiniaturized(const platform::ui::Panel& panel) const;
     // The clicks that went past our panels, oldest first.
     const RecentLog<SimClick>& clicksPastPanels() const { return clicksPast_; }
 
@@ -87,9 +92,11 @@ private:
         Rect frame;  // screen coordinates, y up
         platform::ui::AlphaAnimation alpha;
         bool shown = false;
+        bool miniaturized = false;
         std::uint64_t order = 0;  // larger: ordered front later
     };
     Record* record(const platform::ui::Panel& panel);
+    const Record* record(const platform::ui::Panel& panel) const;
     std::optional<std::pair<std::uint32_t, std::uint64_t>> desktopButtonAt(Point location) const;
     // Records front to back.
     std::vector<const Record*> ordered() const;
