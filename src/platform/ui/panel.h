@@ -201,16 +201,7 @@ public:
     void keyStatusChanged(bool key);
 
     // A reference that does not keep the panel alive: get() is nothing once it is gone.
-    class Weak {
-    public:
-        Weak() = default;
-        Weak(Panel* panel, LifetimeToken::Weak alive) : panel_(panel), alive_(std::move(alive)) {}
-        Panel* get() const { return panel_ && alive_ ? panel_ : nullptr; }
-
-    private:
-        Panel* panel_ = nullptr;
-        LifetimeToken::Weak alive_;
-    };
+    using Weak = WeakRef<Panel>;
     Weak weak() { return Weak(this, lifetime_.weak()); }
 
 private:

@@ -43,6 +43,11 @@ public:
     void watch(Published<T>& value) {
         observations_.push_back(value.subscribe([this](const T&) { invalidate(); }));
     }
+    // A signal that something the body reads changed without a published value of its own.
+    template <typename... Args>
+    void watch(Signal<Args...>& signal) {
+        observations_.push_back(signal.subscribe([this](const Args&...) { invalidate(); }));
+    }
     void invalidate();
     bool needsRender() const { return renderPending_ || !root_; }
     void render();
