@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,7 +42,16 @@ struct OverviewWorld {
     static constexpr std::int32_t kOwnPID = 4242;
     static constexpr std::int32_t kTerminal = 303;
 
-    explicit OverviewWorld(std::string_view sessionJson = {}) : loaded(env, sessionJson) {
+    explicit OverviewWorld(std::string_view sessionJson = {}) : loaded(env, sessionJson) { wire(); }
+    // App reads and trace writes wait until the test runs them with `held->runAll()`.
+    struct HoldBackground {};
+    explicit OverviewWorld(HoldBackground, std::string_view sessionJson = {})
+        : loaded(env, sessionJson), held(std::make_shared<ManualExecutor>()) {
+        heldFactory.emplace([this](const std::string&) { return held; });
+        wire();
+    }
+
+    void wire() {
         item = std::make_unique<platform::ui::StatusItem>();
         menu = std::make_shared<platform::ui::Menu>();
         menu->addItem("Workstation Overview", [this] {
@@ -147,7 +157,10 @@ struct OverviewWorld {
                 env.session.load(json);
         }
     } loaded;
-    SpaceApplicationReader reader{std::make_shared<LoopExecutor>(env.loop)};
+    std::shared_ptr<ManualExecutor> held;
+    std::optional<ExecutorFactoryScope> heldFactory;
+    SpaceApplicationReader reader{held ? std::static_pointer_cast<SerialExecutor>(held)
+                                       : std::static_pointer_cast<SerialExecutor>(std::make_shared<LoopExecutor>(env.loop))};
     NativeApplicationWindowFocus native;
     SpaceApplicationSnapshotLoader loader{systemUptime, nullptr, &reader};
     ApplicationIconCache icons{systemUptime, ApplicationIconCache::workspaceResolver};
