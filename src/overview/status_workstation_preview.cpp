@@ -60,6 +60,8 @@ StatusWorkstationPreview::StatusWorkstationPreview(std::weak_ptr<ui::StatusBarBu
     auto& center = *platform::current().notificationCenter;
     focusObserver_ = center.addObserver(names::kWindowDidResignKey, panel_.get(), [this, alive](const platform::Notification&) {
         if (!alive || isClosing_) return;
+        // Heard after the panel took key status again (closed and shown anew meanwhile): stale.
+        if (panel_->isKeyWindow()) return;
         if (acceptsKeyboard(interactionMode_) && panel_->isVisible()) close("focus-left");
     });
     activationObserver_ = center.addObserver(names::kApplicationDidBecomeActive, [this, alive](const platform::Notification&) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ui/effect_views.h"
+#include "testkit/many_displays_session.h"
 #include "testkit/overview_world.h"
 
 namespace tarnwick {
@@ -249,7 +250,12 @@ TEST_F(PresenterTest, ChangesOfTheButtonsWindowCloseAPanelHangingFromIt) {
     world.settle();
     EXPECT_EQ(world.closings(), (Strings{"anchor-changed"}));
 
+    // Hidden and shown again before anyone heard it: still on screen and seen, nothing changed.
     hoverOpen();
+    world.env.session.statusBar().hideWindow(*world.item);
+    world.item->window().orderFrontRegardless();
+    world.settle();
+    EXPECT_TRUE(world.shown());
     world.env.session.statusBar().setOccluded(*world.item, true);
     world.settle();
     EXPECT_EQ(world.closings().back(), "anchor-changed");
@@ -284,6 +290,15 @@ TEST_F(PresenterTest, EscapeAndLosingKeyFocusCloseAKeyboardShowing) {
     EXPECT_EQ(world.closings().back(), "focus-left");
     EXPECT_EQ(platform::current().workspace->frontmostApplication(), 305);
 
+    // Closed and shown anew by a double click: the late word that it resigned key is stale.
+    world.preview->showOverview();
+    world.settle();
+    world.env.session.windowSystem().doubleClick(world.buttonCentre());
+    world.settle();
+    EXPECT_TRUE(world.shown());
+    EXPECT_TRUE(world.panel().isKeyWindow());
+    EXPECT_EQ(world.closings().back(), "status-click");
+
     // Escape with no view left to take it reaches the panel's cancel operation.
     world.preview->showOverview();
     world.settle();
@@ -308,6 +323,22 @@ TEST_F(PresenterTest, AfterAnyCloseNoTimerOfTheOverviewIsLeft) {
     world.env.advance(5);
     EXPECT_EQ(world.events(), events);
     EXPECT_EQ(world.closings(), (Strings{"environment-changed"}));
+}
+
+TEST(PresenterManyDisplaysTest, SixDisplaysOfSixteenDesktopsFitThePanelAndTheListScrolls) {
+    OverviewWorld world(testkit::manyDisplaysSession(6, 16, 400));
+    world.preview->showOverview();
+    world.settle();
+    ASSERT_TRUE(world.shown());
+    EXPECT_LE(world.panel().frame().width(), 360);
+    EXPECT_LE(world.panel().frame().height(), 560);
+    const auto* last = world.desktopRow(testkit::numberedUUID(0xDE5, 96));
+    ASSERT_TRUE(last);
+    // The list scrolls: the last row lies below what shows of it, the first one shows.
+    EXPECT_FALSE(world.host().visibleFrame(*last).isUsable());
+    EXPECT_TRUE(world.host().visibleFrame(*world.desktopRow(testkit::numberedUUID(0xDE5, 1))).isUsable());
+    EXPECT_EQ(world.records("shown").back().fields.at("desktops"), Value(96));
+    EXPECT_EQ(world.records("shown").back().fields.at("monitors"), Value(6));
 }
 
 }  // namespace

@@ -53,19 +53,25 @@ void SimulatedSession::keyUp(std::uint16_t keyCode, platform::ModifierFlags modi
 }
 
 void SimulatedSession::routeKey(const platform::KeyEvent& key) {
-    auto guard = lock();
-    const bool ownActive = frontmostPID == system_.processID;
-    ui::Panel* window = windowSystem_->keyPanel();
+    bool ownActive = false;
+    ui::Panel* window = nullptr;
+    {
+        auto guard = lock();
+        ownActive = frontmostPID == system_.processID;
+        window = windowSystem_->keyPanel();
+    }
     if (window && !window->isVisible()) window = nullptr;
     const bool toUs = window && (ownActive || (window->styleMask() & ui::style_mask::kNonactivatingPanel));
     platform::Event event{ui::event_type::kKeyDown, key.modifierFlags, 0, windowSystem_->pointerLocation(),
                           key.keyCode, key.isRepeat, toUs ? window->windowNumber() : 0};
     if (!toUs) {
         // Our application is active without a key window: the press goes nowhere.
+        auto guard = lock();
         keyPresses.push_back(KeyPress{key, false, 0, false, ownActive ? std::nullopt : frontmostPID});
         if (!ownActive) events_->sentToOtherApplication(event);
         return;
     }
+    // The window's views answer without the session's lock held, as for clicks.
     KeyPress press{key, false, window->windowNumber(), false, std::nullopt};
     auto alive = window->weak();
     auto passed = events_->passLocalMonitors(event);
@@ -77,6 +83,7 @@ void SimulatedSession::routeKey(const platform::KeyEvent& key) {
         SimEvents::Handling handling(*events_, *passed);
         press.consumed = window->sendKeyEvent(delivered);
     }
+    auto guard = lock();
     keyPresses.push_back(std::move(press));
 }
 

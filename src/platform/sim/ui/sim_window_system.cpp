@@ -58,8 +58,7 @@ std::optional<std::pair<std::uint32_t, std::uint64_t>> SimWindowSystem::activeDe
 }
 
 bool SimWindowSystem::onActiveSpace(const Record& r) const {
-    if (r.panel->collectionBehavior & ui::collection_behavior::kCanJoinAllSpaces) return true;
-    if (!r.desktop) return true;
+    if (r.joinsAllSpaces || !r.desktop) return true;
     const SimDisplay* d = session_.display(r.desktop->first);
     return !d || d->currentSpace == r.desktop->second;
 }
@@ -104,7 +103,8 @@ void SimWindowSystem::orderFront(ui::Panel& panel) {
         // A window joins the desktop the user sees when it comes in; one that moves to the
         // active desktop also when it is ordered front again.
         namespace behavior = ui::collection_behavior;
-        if (panel.collectionBehavior & behavior::kCanJoinAllSpaces)
+        r->joinsAllSpaces = panel.collectionBehavior & behavior::kCanJoinAllSpaces;
+        if (r->joinsAllSpaces)
             r->desktop.reset();
         else if (!r->shown || !r->desktop || (panel.collectionBehavior & behavior::kMoveToActiveSpace))
             r->desktop = activeDesktopAt(panel.frame());
@@ -128,7 +128,9 @@ void SimWindowSystem::makeKey(ui::Panel& panel) {
     auto guard = session_.lock();
     Record* r = record(panel);
     if (!r || key_ == r->number) return;
-    if (panel.collectionBehavior & ui::collection_behavior::kMoveToActiveSpace) r->desktop = activeDesktopAt(panel.frame());
+    r->joinsAllSpaces = panel.collectionBehavior & ui::collection_behavior::kCanJoinAllSpaces;
+    if (!r->joinsAllSpaces && (panel.collectionBehavior & ui::collection_behavior::kMoveToActiveSpace))
+        r->desktop = activeDesktopAt(panel.frame());
     ui::Panel* previous = keyPanel();
     key_ = r->number;
     if (previous) previous->keyStatusChanged(false);

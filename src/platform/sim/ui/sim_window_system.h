@@ -110,6 +110,7 @@ private:
         std::uint64_t order = 0;  // larger: ordered front later
         // The desktop it stays on (display id, space id); nothing: not placed on one yet.
         std::optional<std::pair<std::uint32_t, std::uint64_t>> desktop;
+        bool joinsAllSpaces = false;  // as its collection behaviour said when last ordered in
     };
     Record* record(const platform::ui::Panel& panel);
     const Record* record(const platform::ui::Panel& panel) const;
