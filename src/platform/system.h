@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/locale.h"
+
 namespace tarnwick::platform {
 
 // Facts about this process and its user.
@@ -17,6 +19,8 @@ public:
     // Screen Recording: whether capture is allowed now, and asking the user for it.
     virtual bool preflightScreenCaptureAccess() = 0;
     virtual bool requestScreenCaptureAccess() = 0;
+    // The user's current locale, for formatting numbers.
+    virtual Locale currentLocale() = 0;
 };
 
 }  // namespace tarnwick::platform

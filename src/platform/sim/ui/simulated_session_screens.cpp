@@ -1,4 +1,4 @@
-// The user's changes of screens, desktops and the Reduce Motion setting.
+// The user's changes of screens, desktops, the Reduce Motion setting and the locale.
 
 #include <algorithm>
 
@@ -13,6 +13,13 @@ void SimulatedSession::setReduceMotion(bool on) {
     if (reduceMotion == on) return;
     reduceMotion = on;
     workspaceNotificationCenter().post(names::kAccessibilityDisplayOptionsDidChange);
+}
+
+void SimulatedSession::setLocale(platform::Locale locale) {
+    auto guard = lock();
+    if (system_.locale == locale) return;
+    system_.locale = std::move(locale);
+    notificationCenter().post(names::kCurrentLocaleDidChange);
 }
 
 void SimulatedSession::setDisplayBounds(std::uint32_t displayID, Rect bounds) {
