@@ -243,12 +243,14 @@ TEST_F(ControlsTest, AColourWellWithoutOpacityTakesColoursOpaqueAndConversionToS
     EXPECT_FALSE(host.chooseColor(view.node("well"), ui::ColorInSpace::gray(0.5)));
     EXPECT_EQ(tint.writes.size(), 1u);
 
-    // Display P3's pure red lies outside sRGB: it converts to extended components.
-    const auto red = ui::ColorInSpace::displayP3(1, 0, 0).convertedToSRGB();
-    ASSERT_TRUE(red);
-    EXPECT_NEAR(red->red, 1.0931, 1e-3);
-    EXPECT_NEAR(red->green, -0.2267, 1e-3);
-    EXPECT_NEAR(red->blue, -0.1501, 1e-3);
+    // A Display P3 colour inside sRGB's gamut keeps its look; pure P3 red lies outside and is
+    // clipped to sRGB's edge.
+    const auto warm = ui::ColorInSpace::displayP3(0.6, 0.5, 0.4).convertedToSRGB();
+    ASSERT_TRUE(warm);
+    EXPECT_NEAR(warm->red, 0.6197, 1e-3);
+    EXPECT_NEAR(warm->green, 0.4952, 1e-3);
+    EXPECT_NEAR(warm->blue, 0.3854, 1e-3);
+    EXPECT_EQ(ui::ColorInSpace::displayP3(1, 0, 0).convertedToSRGB(), ui::ColorInSpace::sRGB(1, 0, 0));
     const auto white = ui::ColorInSpace::displayP3(1, 1, 1).convertedToSRGB();
     EXPECT_NEAR(white->red, 1, 1e-6);
     EXPECT_NEAR(white->blue, 1, 1e-6);

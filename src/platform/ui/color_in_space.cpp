@@ -1,5 +1,6 @@
 #include "platform/ui/color_in_space.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarnwick::platform::ui {
@@ -20,19 +21,21 @@ double encoded(double linearValue) {
     return std::copysign(value, linearValue);
 }
 
+// sRGB holds components within 0...1: what lies outside its gamut is clipped to its edge.
+double unit(double component) { return std::isnan(component) ? 0 : std::clamp(component, 0.0, 1.0); }
+
 }  // namespace
 
 std::optional<ColorInSpace> ColorInSpace::convertedToSRGB() const {
     switch (space) {
         case ColorSpace::sRGB:
-            return *this;
+            return sRGB(unit(red), unit(green), unit(blue), unit(alpha));
         case ColorSpace::gray:
-            return sRGB(red, red, red, alpha);
+            return sRGB(unit(red), unit(red), unit(red), unit(alpha));
         case ColorSpace::displayP3: {
             const double r = linear(red), g = linear(green), b = linear(blue);
-            return sRGB(encoded(1.2249401 * r - 0.2249404 * g),
-                        encoded(-0.0420569 * r + 1.0420571 * g),
-                        encoded(-0.0196376 * r - 0.0786361 * g + 1.0982735 * b), alpha);
+            return sRGB(unit(encoded(1.2249401 * r - 0.2249404 * g)), unit(encoded(-0.0420569 * r + 1.0420571 * g)),
+                        unit(encoded(-0.0196376 * r - 0.0786361 * g + 1.0982735 * b)), unit(alpha));
         }
         case ColorSpace::pattern:
             break;

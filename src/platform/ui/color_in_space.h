@@ -30,8 +30,8 @@ struct ColorInSpace {
     static ColorInSpace gray(double white, double alpha = 1) { return {ColorSpace::gray, white, white, white, alpha, {}}; }
     static ColorInSpace pattern(std::string imageName) { return {ColorSpace::pattern, 0, 0, 0, 1, std::move(imageName)}; }
 
-    // The same colour in sRGB; components outside 0...1 stay as they come (extended range).
-    // Nothing for a colour that has no components to convert.
+    // The same colour in sRGB, whose components lie within 0...1 (a colour outside its gamut is
+    // clipped to the edge). Nothing for a colour that has no components to convert.
     std::optional<ColorInSpace> convertedToSRGB() const;
     // What a view draws: the sRGB colour, or nothing when it cannot be converted.
     std::optional<Color> displayed() const;

@@ -76,6 +76,13 @@ std::optional<double> LabelContent::firstBaseline(Node& node, Proposal, Layout& 
     return layout.metrics().firstBaselineOffset(node.font());
 }
 
+// ---- symbol: as wide as a label's symbol, a line high
+
+Size SymbolContent::sizeThatFits(Node& node, Proposal, Layout& layout) {
+    const Font font = node.font();
+    return Size{symbolWidth(font), layout.metrics().defaultLineHeight(font)};
+}
+
 // ---- image, shape, bridged view: they take what they are offered
 
 Size ImageContent::sizeThatFits(Node&, Proposal proposal, Layout&) {

@@ -182,6 +182,11 @@ Node&& Node::monospacedDigit() && {
     return std::move(*this);
 }
 
+Node&& Node::opacity(double opacity) && {
+    mutableModifiers().mutableStyle().opacity *= opacity;
+    return std::move(*this);
+}
+
 Node&& Node::tint(Color color) && {
     mutableModifiers().mutableStyle().tint = std::move(color);
     return std::move(*this);
@@ -315,6 +320,8 @@ Node label(std::string title, std::string systemImage) {
 Node image(Image image, bool resizable, ImageInterpolation interpolation) {
     return Node(std::make_unique<ImageContent>(std::move(image), resizable, interpolation));
 }
+
+Node systemImage(std::string name) { return Node(std::make_unique<SymbolContent>(std::move(name))); }
 
 Node button(Node label, std::function<void()> action, ButtonStyle style) {
     std::vector<Node> children;

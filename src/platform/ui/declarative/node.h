@@ -177,6 +177,8 @@ public:
     Node&& lineLimit(int lines) &&;
     // The accent of the controls inside (buttons, switches, selections).
     Node&& tint(Color color) &&;
+    // Drawn this transparent (with everything inside); opacities set one after another multiply.
+    Node&& opacity(double opacity) &&;
     Node&& controlSize(ControlSize size) &&;
     Node&& background(Node node) &&;
     Node&& scaleEffect(double scale, UnitPoint anchor = UnitPoint::center()) &&;
@@ -326,6 +328,7 @@ struct StyleModifiers {
     std::optional<Color> tint;
     std::optional<ControlSize> controlSize;
     bool monospacedDigit = false;
+    double opacity = 1;  // of the node itself, not inherited
 };
 
 // A node's modifiers: the layout's and the look's here, accessibility and events in parts of

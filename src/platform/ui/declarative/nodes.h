@@ -94,6 +94,16 @@ public:
     static constexpr double kSymbolWidth = 1.2;
 };
 
+// A system symbol, drawn at the size of the text around it.
+class SymbolContent final : public NodeContent {
+public:
+    explicit SymbolContent(std::string name) : name(std::move(name)) {}
+    std::string_view kind() const override { return "symbol"; }
+    Size sizeThatFits(Node& node, Proposal proposal, Layout& layout) override;
+    bool isHitTestable() const override { return true; }
+    std::string name;
+};
+
 class ImageContent final : public NodeContent {
 public:
     ImageContent(Image image, bool resizable, ImageInterpolation interpolation)
@@ -145,7 +155,8 @@ public:
     std::shared_ptr<const CustomButtonStyle> customStyle;
 };
 
-enum class ShapeKind { rectangle, roundedRectangle };
+// A capsule's ends are half circles: its corner radius is half its shorter side.
+enum class ShapeKind { rectangle, roundedRectangle, capsule };
 
 // A filled shape; it takes the whole size it is given.
 class ShapeContent final : public NodeContent {
@@ -284,6 +295,7 @@ Node spacer(double minLength = 0);
 Node text(std::string text);
 Node label(std::string title, std::string systemImage);
 Node image(Image image, bool resizable = false, ImageInterpolation interpolation = ImageInterpolation::medium);
+Node systemImage(std::string name);
 Node button(Node label, std::function<void()> action, ButtonStyle style = ButtonStyle::bordered);
 Node button(Node label, std::function<void()> action, std::shared_ptr<const CustomButtonStyle> style);
 Node shape(ShapeKind kind, double cornerRadius, CornerCurve curve, Color fill, double fillOpacity = 1);
