@@ -264,6 +264,11 @@ Node&& Node::accessibilityHeader() && {
     return std::move(*this);
 }
 
+Node&& Node::accessibilityHidden() && {
+    mutableModifiers().mutableAccessibility().hidden = true;
+    return std::move(*this);
+}
+
 Node&& Node::accessibilityContainer(std::string label) && {
     mutableModifiers().mutableAccessibility().containerLabel = std::move(label);
     return std::move(*this);

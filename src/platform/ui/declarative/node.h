@@ -196,6 +196,8 @@ public:
     Node&& accessibilityValue(std::string value) &&;
     Node&& accessibilityIdentifier(std::string identifier) &&;
     Node&& accessibilityHeader() &&;
+    // Left out for assistive technology (a filler that only keeps things lined up).
+    Node&& accessibilityHidden() &&;
     // One accessibility element with a label whose children stay reachable.
     Node&& accessibilityContainer(std::string label) &&;
     Node&& onHover(std::function<void(bool inside)> action) &&;
@@ -305,6 +307,7 @@ struct AccessibilityModifiers {
     std::optional<std::string> value;
     std::optional<std::string> identifier;
     bool header = false;
+    bool hidden = false;
     // One element with this label whose children stay reachable.
     std::optional<std::string> containerLabel;
 };
