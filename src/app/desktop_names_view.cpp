@@ -2,7 +2,9 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <memory>
 #include <utility>
+#include <vector>
 
 #include "model/preference_limits.h"
 
@@ -147,26 +149,35 @@ Node DesktopNamesView::applicationIcons(const ManagedDesktop& desktop, const std
     const std::optional<ui::Animation> animation =
         inputs.reduceMotion ? std::nullopt : std::optional(ui::Animation::easeOut(kIconAnimationDuration));
     const auto& focused = focusedApplication.get();
+    // The icons' actions share one copy of the desktop's apps, so a render copies them once.
+    struct Apps {
+        DesktopApplicationInventory* inventory;
+        std::string desktopID;
+        std::vector<SpaceApplication> apps;
+    };
+    const auto shared = std::make_shared<const Apps>(Apps{&applications_, desktop.id, entry->apps});
     std::vector<Node> cells;
     cells.reserve(entry->apps.size());
-    for (const auto& app : entry->apps) {
+    for (std::size_t i = 0; i < entry->apps.size(); ++i) {
+        const SpaceApplication& app = entry->apps[i];
         std::string focus = focusValue(desktop.id, app.id);
         const bool hasFocus = focused && *focused == focus;
-        auto image = ui::image(applications_.icon(app), true, ui::ImageInterpolation::high)
-                         .frame(size, size)
-                         .scaleEffect(hasFocus ? kIconScale : 1.0)
-                         .animation(animation, hasFocus);
-        // The padding lies around the scaled icon, and the whole square takes clicks.
-        auto icon = ui::vstack(ui::HorizontalAlignment::center, 0, ui::nodes(std::move(image))).padding(2).contentShape();
+        auto icon = ui::image(applications_.icon(app), true, ui::ImageInterpolation::high)
+                        .frame(size, size)
+                        .scaleEffect(hasFocus ? kIconScale : 1.0)
+                        .animation(animation, hasFocus);
         std::string help = "Open " + app.name + " on " + desktop.nativeTitle;
         std::string label = help + " on " + displayName;
-        cells.push_back(ui::button(std::move(icon), [this, app, id = desktop.id] { applications_.activate(app, id); },
-                                   ui::ButtonStyle::plain)
+        // The padding lies around the scaled icon, and the whole square takes clicks.
+        auto open = [shared, i] { shared->inventory->activate(shared->apps[i], shared->desktopID); };
+        cells.push_back(ui::button(std::move(icon), std::move(open), ui::ButtonStyle::plain)
+                            .padding(2)
+                            .contentShape()
                             .focusEffectDisabled()
-                            .focused(focusedApplication, std::move(focus))
+                            .focused(focusedApplication, focus)
                             .help(std::move(help))
                             .accessibilityLabel(std::move(label))
-                            .accessibilityIdentifier(applicationIdentifier(desktop.id, app.id))
+                            .accessibilityIdentifier("open-app." + focus)
                             .id(app.id));
     }
     auto grid = ui::lazyVGrid(size + 4, size + 4, 4, 4, ui::HorizontalAlignment::leading, std::move(cells))

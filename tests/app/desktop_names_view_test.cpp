@@ -175,15 +175,15 @@ TEST_F(DesktopNamesViewTest, TheIconAreaSaysWhatIsKnownOfADesktopsApps) {
 
     settings.update([](AppPreferences& p) { p.applicationIconSize = 32; });
     env.settle();
-    const Node& icon = node(DesktopNamesView::applicationIdentifier(kD1, kMail.id)).children().front();
-    EXPECT_EQ(icon.frame().size, (Size{36, 36}));
-    EXPECT_EQ(icon.children().front().frame().size, (Size{32, 32}));
+    const Node& button = node(DesktopNamesView::applicationIdentifier(kD1, kMail.id));
+    EXPECT_EQ(button.frame().size, (Size{36, 36}));
+    EXPECT_EQ(button.children().front().frame().size, (Size{32, 32}));
 }
 
 TEST_F(DesktopNamesViewTest, AFocusedIconGrowsWithAShortEaseOutAndWithoutItUnderReduceMotion) {
     setEntries({{kD1, Entry{{kMail, kNotes}, Status::ready}}});
     const auto image = [&](const SpaceApplication& app) -> const Node& {
-        return node(DesktopNamesView::applicationIdentifier(kD1, app.id)).children().front().children().front();
+        return node(DesktopNamesView::applicationIdentifier(kD1, app.id)).children().front();
     };
     host().moveFocus(node(DesktopNamesView::applicationIdentifier(kD1, kNotes.id)));
     EXPECT_EQ(view->focusedApplication.get(), std::optional<std::string>(kD1 + "." + kNotes.id));
