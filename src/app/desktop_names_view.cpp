@@ -91,7 +91,6 @@ Node DesktopNamesView::body(ui::ViewContext& context) {
     ui::FrameSpec minimum;
     minimum.minWidth = 580;
     minimum.minHeight = 400;
-    minimum.maxWidth = minimum.maxHeight = ui::FrameSpec::infinity;
     return ui::vstack(ui::HorizontalAlignment::center, 8,
                       ui::nodes(ui::form(std::move(sections), ui::FormStyle::grouped), bottomBar()))
         .tint(ui::Color::systemBlue())
