@@ -46,8 +46,9 @@ int runMain(int argc, char** argv) {
     platform::PlatformScope platformScope(session->platform());
 
     const std::vector<std::string> arguments(argv, argv + argc);
+    session->system().arguments = arguments;
     if (isFinishInstallerEjectLaunch(arguments)) return runFinishInstallerEject(arguments);
-    if (hasArgument(argc, argv, "--locate")) return runLocate(arguments);
+    if (hasArgument(argc, argv, "--locate") || hasArgument(argc, argv, "--locate-saved")) return runLocate(arguments);
     if (hasArgument(argc, argv, "--diagnose")) return runDiagnose();
 
     // A copy that must be installed first runs the installation dialog instead of the app; the

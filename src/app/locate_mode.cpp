@@ -1,14 +1,22 @@
 #include "app/locate_mode.h"
 
 #include <algorithm>
+#include <memory>
 
+#include "app/application_shell_services.h"
 #include "app/json_output.h"
+#include "model/desktop_names_model.h"
 #include "overlays/label_locator.h"
+#include "overlays/label_prototype.h"
 #include "support/run_loop.h"
 
 namespace tarnwick::app {
 
 namespace {
+
+bool hasArgument(const std::vector<std::string>& arguments, const char* argument) {
+    return std::find(arguments.begin(), arguments.end(), argument) != arguments.end();
+}
 
 Task<Value> locate(bool debug, LabelRecognitionWorker* worker) {
     Value result = co_await LabelLocator::inspect(std::nullopt, std::nullopt, std::nullopt, debug, 1, {},
@@ -16,13 +24,38 @@ Task<Value> locate(bool debug, LabelRecognitionWorker* worker) {
     co_return result;
 }
 
+// The names model the saved labels come from, as the shell's closures reach it.
+class SavedNames final : public ApplicationShellServiceOwner {
+public:
+    DesktopNamesModel& namesModel() override { return model_; }
+    MissionControlApplicationPanels& missionControlApplicationPanels() override {
+        if (!panels_) panels_ = std::make_unique<MissionControlApplicationPanels>();
+        return *panels_;
+    }
+
+private:
+    DesktopNamesModel model_;
+    std::unique_ptr<MissionControlApplicationPanels> panels_;
+};
+
+Task<Value> inspectSaved(bool debug, LabelRecognitionWorker* worker) {
+    auto names = std::make_shared<SavedNames>();
+    LabelPrototypeServices services;
+    services.locator.recognition = worker;
+    LabelPrototype prototype(ApplicationShellServices::make(names).configurationProvider, services);
+    auto inspection = prototype.inspectConfiguredLabels(debug);
+    Value result = co_await std::move(inspection);
+    co_return result;
+}
+
 }  // namespace
 
 int runLocate(const std::vector<std::string>& arguments) {
-    const bool debug = std::find(arguments.begin(), arguments.end(), "--capture-debug") != arguments.end();
+    const bool debug = hasArgument(arguments, "--capture-debug");
     LabelRecognitionWorker worker;
     RunLoop& loop = RunLoop::main();
-    auto location = spawn(loop, locate(debug, &worker));
+    auto location = spawn(loop, hasArgument(arguments, "--locate-saved") ? inspectSaved(debug, &worker)
+                                                                        : locate(debug, &worker));
     location.onCompletion([&loop] { loop.stop(); });
     loop.run();
     if (!location.result()) return 1;

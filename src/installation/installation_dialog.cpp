@@ -128,7 +128,7 @@ void ApplicationInstallationDelegate::present() {
             "names and settings will be kept.";
         alert.buttons = {{"Install and Open", "\r"}, {"Quit", kEscape}};
     }
-    if (platform.alerts->runModal(alert) != platform::kAlertFirstButtonReturn) {
+    if (alert.runModal() != platform::kAlertFirstButtonReturn) {
         platform.application->terminate();
         return;
     }
@@ -235,7 +235,7 @@ void ApplicationInstallationDelegate::showError(std::exception_ptr error) {
     alert.messageText = "Tarnwick couldn\u2019t be installed";
     alert.informativeText = description + kFinderHint;
     alert.buttons = {{"Show in Finder", "\r"}, {"Try Again", ""}, {"Quit", kEscape}};
-    switch (platform.alerts->runModal(alert)) {
+    switch (alert.runModal()) {
     case platform::kAlertSecondButtonReturn: {
         std::weak_ptr<ApplicationInstallationDelegate> weak = weak_from_this();
         RunLoop::main().post([weak] {

@@ -75,14 +75,34 @@ double MissionControlCaption::fontSize(std::string_view text, double proposed, d
     if (proposed <= 0 || !std::isfinite(width) || width <= 20) return minimumFontSize;
     if (proposed <= minimumFontSize) return proposed;
     auto& metrics = platform::ui::textMetrics();
-    double size = proposed;
-    do {
+    const auto fits = [&](double size) {
         const auto font = platform::ui::Font::system(size);
         const double height = metrics.fittingSize(text, font, width - 20, 0, true).height;
-        if (height <= 2 * metrics.defaultLineHeight(font) + 0.5) return size;
-        size = std::max(size - 0.5, minimumFontSize);
-    } while (size > minimumFontSize);
-    return minimumFontSize;
+        return height <= 2 * metrics.defaultLineHeight(font) + 0.5;
+    };
+    // The sizes tried, from the top: proposed - step * k for k = 0, 1, ... while above the floor.
+    constexpr double step = 0.5;
+    const auto candidate = [&](double k) { return std::max(proposed - step * k, minimumFontSize); };
+    if (fits(proposed)) return proposed;
+    const double candidates = std::ceil((proposed - minimumFontSize) / step);
+    if (candidates <= kLinearFontSteps) {
+        for (double k = 1; k < candidates; ++k)
+            if (fits(candidate(k))) return candidate(k);
+        return minimumFontSize;
+    }
+    // An absurd proposal: a smaller font never needs more lines, so the first size that fits is
+    // found by halving the range of steps, in a bounded number of measurements (for sizes so large
+    // that half a point is below their precision, the search ends at the bound).
+    double below = 0, above = candidates;  // `below` does not fit; from `above` on everything does
+    for (int i = 0; i < kMaximumFontSearches && above - below > 1; ++i) {
+        const double k = std::floor(below + (above - below) / 2);
+        if (!(k > below && k < above)) break;
+        if (fits(candidate(k)))
+            above = k;
+        else
+            below = k;
+    }
+    return above >= candidates ? minimumFontSize : candidate(above);
 }
 
 }  // namespace tarnwick

@@ -31,6 +31,10 @@ struct MissionControlCaption {
     using Mode = MissionControlCaptionMode;
 
     static constexpr double minimumFontSize = 11;
+    // Proposals with at most this many half-point steps above the floor are walked step by step;
+    // larger ones are searched, with at most kMaximumFontSearches more measurements.
+    static constexpr double kLinearFontSteps = 64;
+    static constexpr int kMaximumFontSearches = 1100;
 
     // The Spaces Bar frame of the display whose Mission Control frame is `display`: the one
     // "mc.spaces" node under that display's "mc.display" node lying inside it. Nothing when there
@@ -47,6 +51,7 @@ struct MissionControlCaption {
     // The largest size, from `proposed` down in half points, at which the name set in the system
     // font and wrapped at `width` - 20 takes at most two lines (measured by the platform's text
     // metrics); the 11-point floor is returned unmeasured, and a proposal at or below it as it is.
+    // The work stays bounded for absurdly large proposals.
     static double fontSize(std::string_view text, double proposed, double width);
 };
 

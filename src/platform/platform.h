@@ -8,6 +8,7 @@
 #include "platform/bundle.h"
 #include "platform/code_signing.h"
 #include "platform/displays.h"
+#include "platform/events.h"
 #include "platform/hot_keys.h"
 #include "platform/icons.h"
 #include "platform/keyboard_layouts.h"
@@ -63,6 +64,8 @@ struct Platform {
     // Our own windows and the text system that sizes their labels (platform/ui).
     ui::WindowSystem* windowSystem = nullptr;
     ui::TextMetrics* textMetrics = nullptr;
+    // The user's input as the whole system sees it (global monitors, held modifiers).
+    Events* events = nullptr;
     // Finding and offering new versions of the app.
     UpdateFramework* updateFramework = nullptr;
 };

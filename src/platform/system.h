@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/locale.h"
 
@@ -16,6 +17,8 @@ public:
     virtual std::int32_t processIdentifier() = 0;
     virtual std::uint32_t userID() = 0;
     virtual std::filesystem::path homeDirectory() = 0;
+    // The process's command line, the program's path first.
+    virtual std::vector<std::string> processArguments() = 0;
     // Screen Recording: whether capture is allowed now, and asking the user for it.
     virtual bool preflightScreenCaptureAccess() = 0;
     virtual bool requestScreenCaptureAccess() = 0;

@@ -33,7 +33,12 @@ bool validLeaf(const Value& value) {
 
 void writeString(std::string& out, const std::string& text) {
     out += '"';
-    for (unsigned char c : text) {
+    size_t plain = 0;  // start of the run of characters written as they are
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != '"' && c != '\\' && c != '/') continue;
+        out.append(text, plain, i - plain);
+        plain = i + 1;
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -43,17 +48,15 @@ void writeString(std::string& out, const std::string& text) {
         case '\t': out += "\\t"; break;
         case '\b': out += "\\b"; break;
         case '\f': out += "\\f"; break;
-        default:
-            if (c < 0x20) {
-                static const char* digits = "0123456789abcdef";
-                out += "\\u00";
-                out += digits[c >> 4];
-                out += digits[c & 0xF];
-            } else {
-                out += static_cast<char>(c);
-            }
+        default: {
+            static const char* digits = "0123456789abcdef";
+            out += "\\u00";
+            out += digits[c >> 4];
+            out += digits[c & 0xF];
+        }
         }
     }
+    out.append(text, plain, text.size() - plain);
     out += '"';
 }
 

@@ -77,7 +77,8 @@ Timer RunLoop::scheduleTimer(double interval, double tolerance, Job job) {
     item->job = std::move(job);
     item->interval = std::isfinite(interval) && interval > kMinimumInterval ? interval : kMinimumInterval;
     item->tolerance = std::isfinite(tolerance) && tolerance > 0 ? tolerance : 0;
-    schedule(clock_.uptime() + item->interval, item);
+    item->origin = clock_.uptime() + item->interval;
+    schedule(item->origin, item);
     return Timer(item);
 }
 
@@ -100,11 +101,16 @@ void RunLoop::runEntry(Entry& entry) {
     auto& item = *entry.item;
     item.fired = true;
     if (item.interval > 0) {
-        // Reschedule before running so the job may invalidate its own timer. A timer that fell
+        // Reschedule before running so the job may invalidate its own timer. Fire dates lie on a
+        // grid from the first one (so they do not drift by rounding), and a timer that fell
         // behind skips the firings it missed, as the platform's timers do.
-        double next = entry.due + item.interval;
-        double now = clock_.uptime();
-        if (next <= now) next += std::ceil((now - next) / item.interval + 1e-9) * item.interval;
+        const double now = clock_.uptime();
+        item.firings += 1;
+        double next = item.origin + item.firings * item.interval;
+        if (next <= now) {
+            item.firings = std::floor((now - item.origin) / item.interval) + 1;
+            next = item.origin + item.firings * item.interval;
+        }
         if (next <= now) next = now + item.interval;
         schedule(next, entry.item);
         auto job = item.job;  // the job may invalidate the timer and release its state

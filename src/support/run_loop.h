@@ -20,6 +20,8 @@ struct LoopItem {
     std::atomic<bool> cancelled{false};
     double interval = 0;   // > 0 for a repeating timer
     double tolerance = 0;
+    double origin = 0;     // a timer's first fire date; the later ones lie on its grid
+    double firings = 0;    // grid steps from the origin to the fire date scheduled last
     std::atomic<bool> fired{false};
 };
 }  // namespace detail

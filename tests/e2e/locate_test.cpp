@@ -112,6 +112,52 @@ TEST_F(LocateTest, CaptureDebugTracesOnStandardErrorAndAddsTheWholeImageComparis
     EXPECT_EQ(alone.standardError.find("Checking screen access"), std::string::npos);
 }
 
+// The saved names of the session's desktops 3 and 4 ("Desktop 2" on the built-in display and
+// "Desktop 4" on the studio display).
+void saveNames(const testkit::TempFolder& home, const std::string& names) {
+    const auto folder = home.path() / "Library/Application Support/Tarnwick";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "names.json") << R"({"version": 1, "names": )" << names << "}";
+}
+
+TEST_F(LocateTest, LocateSavedLocatesTheCaptionsOfTheNamedDesktopsOnly) {
+    saveNames(home, R"({"1E2D3C4B-5A69-4788-97A6-B5C4D3E2F101": "Code"})");
+    auto result = locate({"--locate-saved"});
+    ASSERT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_TRUE(result.standardError.empty());
+    ASSERT_GE(result.standardOutput.size(), 2u);
+    EXPECT_EQ(result.standardOutput.back(), '\n');
+    EXPECT_NE(result.standardOutput[result.standardOutput.size() - 2], '\n');
+    auto parsed = json::parse(result.standardOutput);
+    ASSERT_TRUE(parsed && parsed->find("bars")) << result.standardOutput;
+    // Only the studio display has a named desktop, so only its bar is read.
+    const auto& bars = *parsed->find("bars")->asArray();
+    ASSERT_EQ(bars.size(), 1u);
+    EXPECT_TRUE(Rect(1512, -200, 2560, 1440).contains(rectangle(*bars[0].find("frameCG"))));
+    bool found = false;
+    for (const auto& label : *bars[0].find("labels")->asArray()) found = found || *label.find("text") == Value("Desktop 4");
+    EXPECT_TRUE(found);
+
+    // It wins over "--locate".
+    auto both = locate({"--locate", "--locate-saved"});
+    parsed = json::parse(both.standardOutput);
+    ASSERT_TRUE(parsed && parsed->find("bars"));
+    EXPECT_EQ(parsed->find("bars")->asArray()->size(), 1u);
+}
+
+TEST_F(LocateTest, LocateSavedWithMissionControlClosedSaysSo) {
+    saveNames(home, R"({"1E2D3C4B-5A69-4788-97A6-B5C4D3E2F101": "Code"})");
+    auto closed = locate({"--locate-saved"}, sessionWith(R"("missionControl": {"open": false})"));
+    ASSERT_EQ(closed.exitStatus, 0);
+    EXPECT_EQ(closed.standardOutput,
+              "{\n  \"unsupported\" : \"Open Mission Control to inspect saved desktop labels\"\n}\n");
+    // Without any saved name nothing wants a label either.
+    saveNames(home, "{}");
+    auto unnamed = locate({"--locate-saved"});
+    EXPECT_EQ(unnamed.standardOutput,
+              "{\n  \"unsupported\" : \"Open Mission Control to inspect saved desktop labels\"\n}\n");
+}
+
 TEST(JsonOutputTest, ADictionaryThatIsNotJsonIsAFailureNotABareLineFeed) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();

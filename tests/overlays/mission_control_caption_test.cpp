@@ -170,3 +170,41 @@ TEST_F(MissionControlCaptionFontTest, UnusableOrSmallProposalsAreNotMeasured) {
 
 }  // namespace
 }  // namespace tarnwick
+
+namespace tarnwick {
+namespace {
+
+// Every half point from the proposal down: the reference the bounded search must agree with.
+double steppedFontSize(std::string_view text, double proposed, double width) {
+    auto& metrics = platform::ui::textMetrics();
+    for (double k = 0;; ++k) {
+        const double size = proposed - 0.5 * k;
+        if (size <= MissionControlCaption::minimumFontSize) return MissionControlCaption::minimumFontSize;
+        const auto font = platform::ui::Font::system(size);
+        if (metrics.fittingSize(text, font, width - 20, 0, true).height <= 2 * metrics.defaultLineHeight(font) + 0.5)
+            return size;
+    }
+}
+
+TEST_F(MissionControlCaptionFontTest, AHugeProposalEndsAfterABoundedNumberOfMeasurements) {
+    metrics.fittingHeight = std::nan("");  // never fits, at any size
+    EXPECT_EQ(MissionControlCaption::fontSize("Work", 1e300, 120), 11);
+    EXPECT_LE(metrics.fittingRequests.size(), 1200u);
+    metrics.fittingRequests.clear();
+    EXPECT_EQ(MissionControlCaption::fontSize("Work", 1e9, 120), 11);
+    EXPECT_LE(metrics.fittingRequests.size(), 40u);
+    // A name that fits at once keeps even an absurd size, as before.
+    metrics.fittingHeight.reset();
+    EXPECT_EQ(MissionControlCaption::fontSize("", 1e300, 120), 1e300);
+}
+
+TEST_F(MissionControlCaptionFontTest, ASearchedProposalFindsTheSizeTheHalfPointWalkFinds) {
+    for (const char* name : {"Design Review Board Meeting Notes", "Quarterly planning and hiring", "Mail"})
+        for (double proposed : {13.0, 40.25, 333.0, 1000.5, 4096.0})
+            for (double width : {60.0, 140.0, 600.0})
+                EXPECT_EQ(MissionControlCaption::fontSize(name, proposed, width), steppedFontSize(name, proposed, width))
+                    << name << " at " << proposed << " in " << width;
+}
+
+}  // namespace
+}  // namespace tarnwick

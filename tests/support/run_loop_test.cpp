@@ -48,6 +48,24 @@ TEST(RunLoopTest, RepeatingTimerFiresEachIntervalUntilInvalidated) {
     EXPECT_EQ(firings.size(), 3u);
 }
 
+TEST(RunLoopTest, ATimerFiresOnTheGridOfItsFirstDateWithoutDriftAndSkipsWhatItMissed) {
+    ManualClock clock(1000);
+    RunLoop loop(clock);
+    std::vector<double> firings;
+    Timer timer = loop.scheduleTimer(0.15, 0.015, [&] { firings.push_back(clock.uptime()); });
+    // Added up 400 times, 0.15 would overshoot 60 s by rounding; on the grid it does not.
+    clock.advance(60);
+    EXPECT_EQ(firings.size(), 400u);
+    // A loop held up for a second fires once, late, then goes on at the next date of the grid.
+    clock.set(1061);
+    clock.advance(0);
+    ASSERT_EQ(firings.size(), 401u);
+    EXPECT_EQ(firings.back(), 1061);
+    clock.advance(0.1);
+    ASSERT_EQ(firings.size(), 402u);
+    EXPECT_DOUBLE_EQ(firings.back(), 1061.05);
+}
+
 TEST(RunLoopTest, TimerMayInvalidateItselfWhileFiring) {
     ManualClock clock(0);
     RunLoop loop(clock);

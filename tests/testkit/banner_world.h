@@ -13,21 +13,10 @@
 #include "model/desktop_names_model.h"
 #include "model/diagnostic_files.h"
 #include "model/settings_model.h"
-#include "support/files.h"
-#include "support/json.h"
 #include "testkit/test_environment.h"
+#include "testkit/trace_records.h"
 
 namespace tarnwick::testkit {
-
-// One record of "space-banner-trace.jsonl".
-struct TraceRecord {
-    std::string event;
-    Dictionary fields;
-    std::string field(const std::string& key) const {
-        auto it = fields.find(key);
-        return it != fields.end() && it->second.asString() ? *it->second.asString() : std::string();
-    }
-};
 
 // A session with the real desktop model, settings and banner controller over it, the app
 // loader and icon cache of this test (never the program's shared ones), and the trace read back.
@@ -49,21 +38,7 @@ struct BannerWorld {
 
     std::vector<TraceRecord> trace() {
         controller.diagnosticTrace().flush();
-        std::vector<TraceRecord> records;
-        const auto file = DiagnosticFiles::location(SpaceBannerController::traceFileName);
-        if (!std::filesystem::exists(file)) return records;
-        const std::string text = files::read(file);
-        size_t start = 0;
-        while (start < text.size()) {
-            size_t end = text.find('\n', start);
-            if (end == std::string::npos) end = text.size();
-            if (auto value = json::parse(std::string_view(text).substr(start, end - start)); value && value->asDictionary()) {
-                TraceRecord record{*value->find("event")->asString(), *value->asDictionary()};
-                records.push_back(std::move(record));
-            }
-            start = end + 1;
-        }
-        return records;
+        return readTraceRecords(DiagnosticFiles::location(SpaceBannerController::traceFileName));
     }
     std::vector<std::string> events() {
         std::vector<std::string> names;

@@ -65,7 +65,22 @@ void SimulatedSession::loadInstallationState(const Dictionary& root) {
     }
     if (auto v = member(root, "alertAnswers")) {
         if (!v->asArray()) fail("\"alertAnswers\"", "must be an array");
-        for (const auto& item : *v->asArray()) alertScript.answers.push_back(text(item, "alertAnswers"));
+        const Array& items = *v->asArray();
+        for (size_t i = 0; i < items.size(); ++i) {
+            const std::string where = "alertAnswers[" + std::to_string(i) + "]";
+            if (items[i].asString()) {
+                alertScript.answers.push_back(text(items[i], where));
+                continue;
+            }
+            // {"button": title, "text": what the user types into the alert's field first}
+            if (!items[i].asDictionary()) fail(where, "must be a button title or an object");
+            const Dictionary& answer = *items[i].asDictionary();
+            const Value* button = member(answer, "button");
+            if (!button) fail(where, "needs \"button\"");
+            std::optional<std::string> typed;
+            if (auto t = member(answer, "text")) typed = text(*t, where + ".text");
+            alertScript.answers.push_back(SimAlertAnswer(text(*button, where + ".button"), std::move(typed)));
+        }
     }
 }
 

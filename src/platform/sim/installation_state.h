@@ -10,10 +10,12 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/alerts.h"
 #include "platform/application_launcher.h"
+#include "support/geometry.h"
 
 namespace tarnwick::sim {
 
@@ -98,17 +100,30 @@ struct SimCodeSigningState {
     bool selfAvailable = true;  // false: the running program's requirement cannot be obtained
 };
 
-struct SimShownAlert {
-    platform::Alert alert;
-    std::string answer;  // the chosen button's title
+// One answer of the user to an alert: the button chosen (a title, or "escape"), and the text
+// typed into the alert's text field first, if any.
+struct SimAlertAnswer {
+    std::string button;
+    std::optional<std::string> text;
+    SimAlertAnswer(std::string chosen, std::optional<std::string> typed = std::nullopt)
+        : button(std::move(chosen)), text(std::move(typed)) {}
+    SimAlertAnswer(const char* chosen) : button(chosen) {}
 };
 
-// The user's answers to modal alerts: button titles, or "escape". An alert without a scripted
-// answer is answered with Escape (or its first button when none has Escape). An answer that
-// names no button of its alert makes the session file invalid: the alert is aborted and the
-// sentence kept in `error` for the program to report.
+struct SimShownAlert {
+    platform::Alert alert;  // as it was when answered (its field holds the typed text)
+    std::string answer;     // the chosen button's title
+    Rect windowFrame;       // where its window was, in screen coordinates
+    std::optional<std::uint32_t> screen;  // the display id of the screen holding most of it
+    bool keyAndFront = false;
+};
+
+// The user's answers to modal alerts, each a button title or "escape", with optional typed
+// text. An alert without a scripted answer is answered with Escape (or its first button when none
+// has Escape). An answer that names no button of its alert makes the session file invalid: the
+// alert is aborted and the sentence kept in `error` for the program to report.
 struct SimAlertScript {
-    std::deque<std::string> answers;
+    std::deque<SimAlertAnswer> answers;
     std::vector<SimShownAlert> shown;
     int answered = 0;  // scripted answers used so far
     std::optional<std::string> error;

@@ -24,6 +24,7 @@ bool SimAccessibility::isProcessTrustedWithPrompt(bool prompt) {
 
 ElementRef SimAccessibility::createApplication(std::int32_t processID) {
     auto guard = session_.lock();
+    ++applicationElements[processID];
     if (auto it = session_.explicitTreeRoots.find(processID); it != session_.explicitTreeRoots.end())
         return ElementRef{it->second};
     return ElementRef{session_.stableNode("app:" + std::to_string(processID), processID).id};

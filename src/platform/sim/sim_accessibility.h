@@ -33,6 +33,9 @@ public:
     // Messaging timeouts that were set, by element.
     std::map<std::uint64_t, float> timeouts;
     int attributeReads = 0;
+    // Application elements made, by process id: every read of a process's tree begins with one
+    // (so the WindowManager's count is the number of Mission Control geometry reads).
+    std::map<std::int32_t, int> applicationElements;
     // Fails every request with this error while set (for example kAPIDisabled).
     platform::AXError globalError = platform::ax_error::kSuccess;
 

@@ -1,15 +1,36 @@
 #include "platform/sim/sim_alerts.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
 #include "platform/sim/simulated_session.h"
+#include "platform/ui/screens.h"
 
 namespace tarnwick::sim {
 
-platform::ModalResponse SimAlerts::runModal(const platform::Alert& alert) {
+Size SimAlerts::layoutSize(const platform::Alert& alert) {
+    const double lines = static_cast<double>(std::count(alert.informativeText.begin(), alert.informativeText.end(), '\n'));
+    double width = kWidth, height = kBaseHeight + kLineHeight * lines;
+    if (alert.textField) {
+        const Rect& field = alert.textField->frame;
+        if (field.isFinite()) {
+            width = std::max(width, field.width() + 140);
+            height += std::max(field.height(), 0.0) + 8;
+        }
+    }
+    return Size{width, height};
+}
+
+void SimAlerts::record(platform::Alert& alert, std::string answer) {
+    SimShownAlert shown{alert, std::move(answer), alert.window().frame(), std::nullopt, alert.window().isKeyAndFront()};
+    if (auto screen = alert.window().screen()) shown.screen = platform::ui::displayID(*screen);
+    session_.alertScript.shown.push_back(std::move(shown));
+}
+
+platform::ModalResponse SimAlerts::runModal(platform::Alert& alert) {
     auto& script = session_.alertScript;
-    std::string answer = "escape";
+    SimAlertAnswer answer("escape");
     std::optional<int> scripted;
     if (!script.answers.empty()) {
         answer = script.answers.front();
@@ -19,19 +40,21 @@ platform::ModalResponse SimAlerts::runModal(const platform::Alert& alert) {
     size_t chosen = alert.buttons.size();
     for (size_t i = 0; i < alert.buttons.size() && chosen == alert.buttons.size(); ++i) {
         const auto& button = alert.buttons[i];
-        if (answer == "escape" ? button.keyEquivalent == "\x1b" : button.title == answer) chosen = i;
+        if (answer.button == "escape" ? button.keyEquivalent == "\x1b" : button.title == answer.button) chosen = i;
     }
-    if (chosen == alert.buttons.size() && answer == "escape" && !alert.buttons.empty()) chosen = 0;
+    if (chosen == alert.buttons.size() && answer.button == "escape" && !alert.buttons.empty()) chosen = 0;
     if (chosen == alert.buttons.size()) {
         // The script cannot go on; the program learns it as an alert nobody answered.
         const std::string where = scripted ? "alertAnswers[" + std::to_string(*scripted) + "]" : "alertAnswers";
         if (!script.error)
-            script.error = "The session file is not valid: " + where + " \"" + answer +
+            script.error = "The session file is not valid: " + where + " \"" + answer.button +
                            "\" names no button of the alert \"" + alert.messageText + "\".";
-        script.shown.push_back({alert, {}});
+        record(alert, {});
         return platform::kModalResponseAbort;
     }
-    script.shown.push_back({alert, alert.buttons[chosen].title});
+    // The user types first (replacing what the field held), then chooses the button.
+    if (answer.text && alert.textField) alert.textField->stringValue = *answer.text;
+    record(alert, alert.buttons[chosen].title);
     return platform::kAlertFirstButtonReturn + static_cast<platform::ModalResponse>(chosen);
 }
 

@@ -6,13 +6,22 @@ namespace tarnwick::sim {
 
 class SimulatedSession;
 
-// Modal alerts answered from the session's script; every alert shown is recorded with its answer.
+// Modal alerts answered from the session's script: a button, and text typed into the alert's
+// field first. Every alert shown is recorded with its answer, its window frame and its screen.
 class SimAlerts : public platform::Alerts {
 public:
     explicit SimAlerts(SimulatedSession& session) : session_(session) {}
-    platform::ModalResponse runModal(const platform::Alert& alert) override;
+    platform::ModalResponse runModal(platform::Alert& alert) override;
+    // A fixed width (wider for a wide field) and a height that grows with the informative text's
+    // lines and the field.
+    Size layoutSize(const platform::Alert& alert) override;
+
+    static constexpr double kWidth = 420;
+    static constexpr double kBaseHeight = 140;
+    static constexpr double kLineHeight = 16;
 
 private:
+    void record(platform::Alert& alert, std::string answer);
     SimulatedSession& session_;
 };
 

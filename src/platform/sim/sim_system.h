@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/system.h"
 
@@ -13,6 +14,7 @@ public:
     std::int32_t processIdentifier() override { return processID; }
     std::uint32_t userID() override { return uid; }
     std::filesystem::path homeDirectory() override { return home; }
+    std::vector<std::string> processArguments() override { return arguments; }
     bool preflightScreenCaptureAccess() override { return screenCaptureAllowed; }
     bool requestScreenCaptureAccess() override {
         ++screenCaptureRequests;
@@ -26,6 +28,7 @@ public:
     std::int32_t processID = 4242;
     std::uint32_t uid = 501;
     std::filesystem::path home;
+    std::vector<std::string> arguments{"tarnwick"};
     bool screenCaptureAllowed = true;
     bool grantScreenCaptureOnRequest = false;
     int screenCaptureRequests = 0;

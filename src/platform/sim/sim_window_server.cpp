@@ -190,6 +190,7 @@ std::vector<SimWindow> SimWindowServer::systemWindows() const {
 
 std::optional<Value> SimWindowServer::copyWindowList(std::uint32_t options, std::uint32_t) {
     auto guard = session_.lock();
+    ++windowListCopies;
     if (session_.windowListOverride) return *session_.windowListOverride;
     return Value(windowList(options & platform::window_list::kOptionOnScreenOnly));
 }

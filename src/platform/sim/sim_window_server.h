@@ -27,6 +27,8 @@ public:
     // Windows that Mission Control and the Dock draw, front to back.
     std::vector<SimWindow> systemWindows() const;
 
+    // Window lists handed out (each poll of Mission Control's visibility asks for one).
+    int windowListCopies = 0;
     int openCount = 0;
     int closeCount = 0;
 

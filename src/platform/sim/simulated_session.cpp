@@ -21,6 +21,7 @@
 #include "platform/sim/sim_updater.h"  // software updates
 #include "platform/sim/sim_private_functions.h"
 #include "platform/sim/sim_window_server.h"
+#include "platform/sim/ui/sim_events.h"
 #include "platform/sim/ui/sim_window_system.h"  // our windows
 #include "platform/sim/sim_workspace.h"
 #include "support/error.h"
@@ -117,6 +118,8 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     fontMetrics_ = std::make_unique<platform::ui::SystemFontMetrics>();
     platform_.windowSystem = windowSystem_.get();
     platform_.textMetrics = fontMetrics_.get();
+    events_ = std::make_unique<SimEvents>(*this);
+    platform_.events = events_.get();
     // ---- end of our windows
 
     // ---- software updates

@@ -92,6 +92,7 @@ public:
 
     SimSystemInfo& system() { return system_; }
     SimWindowServer& windowServer() const { return *windowServer_; }
+    SimAccessibility& accessibility() const { return *accessibility_; }
     MemoryUserDefaults& defaults() { return *defaults_; }
     SimNotificationCenter& notificationCenter() { return *notificationCenter_; }
     SimNotificationCenter& workspaceNotificationCenter() { return *workspaceCenter_; }
@@ -273,11 +274,19 @@ public:
     // current and posts the active-desktop change. False when there is no such desktop.
     bool removeDesktop(std::uint32_t displayID, std::uint64_t spaceID);
 
+    // ---- the keyboard's modifiers and the mouse's double clicks as the whole system sees them
+    class SimEvents& events() { return *events_; }
+    // The user presses and holds modifier keys, or lets go of them; global monitors hear each
+    // change and the current flags follow.
+    void holdModifiers(platform::ModifierFlags flags);
+    void releaseModifiers(platform::ModifierFlags flags);
+
 private:
-    // Reads "system.reduceMotion", "system.locale", "pointer", "icons", each display's "reserved" and each
-    // application's "bundle".
+    // Reads "system.reduceMotion", "system.locale", "pointer", "icons", each display's
+    // "reserved", each application's "bundle" and the "events" section.
     void loadUserInterfaceSections(const Dictionary& root);
     std::unique_ptr<SimWindowSystem> windowSystem_;
+    std::unique_ptr<class SimEvents> events_;
     std::unique_ptr<platform::ui::SystemFontMetrics> fontMetrics_;
     // ---- end of our windows
 

@@ -42,6 +42,8 @@ struct SimCaptureFaults {
 struct SimRecognitionFaults {
     double latency = 0;  // seconds per recognised image, passing on the calling thread
     std::optional<std::string> error;
+    // Recognition of the screenshots of one display fails with this description.
+    std::map<std::uint32_t, std::string> errorByDisplay;
     float confidence = 1.0f;
     std::map<std::string, float> confidenceByText;
     std::map<std::string, std::string> misreads;  // a caption read as another text

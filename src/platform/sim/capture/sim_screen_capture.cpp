@@ -114,6 +114,7 @@ void SimScreenCapture::captureImage(const platform::ContentFilter& filter,
 
     // The text of the included Spaces Bar windows, as the screenshot shows it.
     auto content = std::make_shared<SimScreenshotContent>();
+    content->displayID = displayID;
     const Rect& source = configuration.sourceRect;
     if (!error && source.isUsable() && configuration.width > 0 && configuration.height > 0) {
         const Point origin{filter.display.frame.minX() + source.minX(), filter.display.frame.minY() + source.minY()};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ struct SimDrawnLine {
 // placed where it would be drawn.
 class SimScreenshotContent final : public platform::ScreenshotContent {
 public:
+    std::uint32_t displayID = 0;  // the display the screenshot was taken of
     std::vector<SimDrawnLine> lines;
 };
 

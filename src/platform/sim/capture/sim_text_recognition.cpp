@@ -129,8 +129,12 @@ platform::TextRecognitionResult SimTextRecognition::perform(const platform::Scre
 
     platform::TextRecognitionResult result;
     const auto* content = dynamic_cast<const SimScreenshotContent*>(image.content().get());
+    const auto displayError =
+        content ? faults.errorByDisplay.find(content->displayID) : faults.errorByDisplay.end();
     if (faults.error) {
         result.error = faults.error;
+    } else if (displayError != faults.errorByDisplay.end()) {
+        result.error = displayError->second;
     } else if (content && pixels.isUsable()) {
         std::vector<Reading> readings;
         for (const auto& line : content->lines)

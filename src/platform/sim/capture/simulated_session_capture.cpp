@@ -88,6 +88,11 @@ void loadCapture(SimCaptureFaults& faults, const Dictionary& section) {
 void loadRecognition(SimRecognitionFaults& faults, const Dictionary& section) {
     if (auto v = member(section, "latency")) faults.latency = seconds(*v, "recognition.latency");
     if (auto v = member(section, "error")) faults.error = text(*v, "recognition.error");
+    if (auto v = member(section, "errors"))
+        for (const auto& [key, item] : object(*v, "recognition.errors")) {
+            const std::string where = "recognition.errors." + key;
+            faults.errorByDisplay[numberKey(key, where)] = text(item, where);
+        }
     if (auto v = member(section, "confidence")) {
         if (v->isNumber()) {
             faults.confidence = confidence(*v, "recognition.confidence");

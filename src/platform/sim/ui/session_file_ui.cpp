@@ -1,11 +1,14 @@
-// Reads the session file's keys of the user-interface layer: Reduce Motion, the locale, the pointer, the
-// system symbols, each display's reserved strips and each application's bundle state.
+// Reads the session file's keys of the user-interface layer: Reduce Motion, the locale, the
+// pointer, the system symbols, each display's reserved strips, each application's bundle state,
+// and the "events" section (the double-click interval and the modifiers held at the start).
 
+#include <cmath>
 #include <string>
 
 #include "platform/file_url.h"
 #include "platform/sim/session_file_reading.h"
 #include "platform/sim/sim_icons.h"
+#include "platform/sim/ui/sim_events.h"
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_window_system.h"
 
@@ -56,6 +59,18 @@ platform::Locale locale(const Value& value, const std::string& where) {
     return result;
 }
 
+// A modifier key by name, with the platform's flag.
+platform::ModifierFlags modifierFlag(const std::string& name, const std::string& where) {
+    namespace flags = platform::modifier_flags;
+    if (name == "shift") return flags::kShift;
+    if (name == "control") return flags::kControl;
+    if (name == "option") return flags::kOption;
+    if (name == "command") return flags::kCommand;
+    if (name == "capsLock") return flags::kCapsLock;
+    if (name == "function") return flags::kFunction;
+    fail(where, "must be \"shift\", \"control\", \"option\", \"command\", \"capsLock\" or \"function\"");
+}
+
 SimBundleFile bundleState(const std::string& state, const std::string& where) {
     if (state == "present") return SimBundleFile{};
     if (state == "missing") return SimBundleFile{false, false, false};
@@ -71,6 +86,21 @@ void SimulatedSession::loadUserInterfaceSections(const Dictionary& root) {
         const Dictionary& settings = object(*system, "\"system\"");
         if (auto v = member(settings, "reduceMotion")) reduceMotion = boolean(*v, "system.reduceMotion");
         if (auto v = member(settings, "locale")) system_.locale = locale(*v, "system.locale");
+    }
+    if (auto section = member(root, "events")) {
+        const Dictionary& events = object(*section, "\"events\"");
+        if (auto v = member(events, "doubleClickInterval")) {
+            events_->clickInterval = seconds(*v, "events.doubleClickInterval");
+            if (!std::isfinite(events_->clickInterval))
+                fail("events.doubleClickInterval", "must be a finite number of seconds");
+        }
+        if (auto v = member(events, "heldModifiers")) {
+            const Array& keys = array(*v, "events.heldModifiers");
+            for (size_t i = 0; i < keys.size(); ++i) {
+                const std::string where = "events.heldModifiers[" + std::to_string(i) + "]";
+                events_->heldModifiers |= modifierFlag(text(keys[i], where), where);
+            }
+        }
     }
     if (auto v = member(root, "pointer")) windowSystem_->pointer_ = point(*v, "pointer");
     if (auto section = member(root, "icons")) {

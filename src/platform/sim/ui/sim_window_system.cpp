@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/sim/capture/mission_control_layout.h"
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_events.h"
 #include "platform/ui/screens.h"
 
 namespace tarnwick::sim {
@@ -193,23 +195,46 @@ void SimWindowSystem::movePointer(Point location) {
     pointer_ = location;
 }
 
-SimClick SimWindowSystem::click(Point location, platform::ModifierFlags modifierFlags, int clickCount) {
-    SimClick result{location, modifierFlags, clickCount, nullptr, nullptr};
+SimClick SimWindowSystem::click(Point location, std::optional<platform::ModifierFlags> modifierFlags, int clickCount) {
+    const platform::ModifierFlags modifiers = modifierFlags ? *modifierFlags : session_.events().modifierFlags();
+    SimClick result{location, modifiers, clickCount, nullptr, nullptr, std::nullopt};
     movePointer(location);
     for (auto* panel : onScreenPanels()) {
         if (panel->ignoresMouseEvents() || !panel->frame().contains(location)) continue;
         ui::MouseEvent event;
         event.type = ui::event_type::kLeftMouseDown;
         event.locationInWindow = Point{location.x - panel->frame().origin.x, location.y - panel->frame().origin.y};
-        event.modifierFlags = modifierFlags;
+        event.modifierFlags = modifiers;
         event.clickCount = clickCount;
         result.panel = panel;
         result.view = panel->mouseDown(event);
         return result;
     }
     auto guard = session_.lock();
+    if (clickCount == 1) result.pressedDesktop = desktopButtonAt(location);
     clicksPast_.push_back(result);
+    if (result.pressedDesktop) session_.pressDesktopButton(result.pressedDesktop->first, result.pressedDesktop->second);
     return result;
+}
+
+std::pair<SimClick, SimClick> SimWindowSystem::doubleClick(Point location) {
+    SimClick first = click(location, std::nullopt, 1);
+    SimClick second = click(location, std::nullopt, 2);
+    return {first, second};
+}
+
+std::optional<std::pair<std::uint32_t, std::uint64_t>> SimWindowSystem::desktopButtonAt(Point location) const {
+    if (!session_.missionControlOpen) return std::nullopt;
+    const auto screens = session_.orderedScreens();
+    const SimDisplay* primary = screens.empty() ? nullptr : session_.display(screens.front());
+    if (!primary) return std::nullopt;
+    // Mission Control's frames: origin at the top left of the primary screen, y down.
+    const Point point{location.x, primary->bounds.height() - location.y};
+    for (const auto& bar : MissionControlLayout::bars(session_, session_.loop().uptime()))
+        for (const auto& button : bar.buttons)
+            if (button.frame.contains(point) || button.caption.contains(point))
+                return std::pair{bar.displayID, button.spaceID};
+    return std::nullopt;
 }
 
 }  // namespace tarnwick::sim

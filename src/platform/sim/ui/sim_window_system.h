@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/panel.h"
@@ -21,6 +22,8 @@ struct SimClick {
     int clickCount = 1;
     platform::ui::Panel* panel = nullptr;  // the panel that took it; nothing: it went past our panels
     platform::ui::View* view = nullptr;    // the view that received the mouse-down, if any
+    // A click past our panels on a desktop's button in Mission Control presses it.
+    std::optional<std::pair<std::uint32_t, std::uint64_t>> pressedDesktop;  // display id, space id
     bool wentPastPanels() const { return panel == nullptr; }
 };
 
@@ -59,9 +62,15 @@ public:
 
     // ---- the user's side
     void movePointer(Point location);
-    // A mouse-down at a screen point: the frontmost shown panel there that does not ignore the
-    // mouse takes it, at the view its hit test names; otherwise it goes past our panels.
-    SimClick click(Point location, platform::ModifierFlags modifierFlags = 0, int clickCount = 1);
+    // A mouse-down at a screen point with the modifiers given (nothing: those the user holds):
+    // the frontmost shown panel there that does not ignore the mouse takes it, at the view its
+    // hit test names; otherwise it goes past our panels to what lies below, where a first click
+    // on a desktop's button in an open Mission Control presses the button.
+    SimClick click(Point location, std::optional<platform::ModifierFlags> modifierFlags = std::nullopt,
+                   int clickCount = 1);
+    // Two clicks at the point within the double-click interval, with the held modifiers: the
+    // second one's click count is 2.
+    std::pair<SimClick, SimClick> doubleClick(Point location);
     // The clicks that went past our panels, oldest first.
     const std::vector<SimClick>& clicksPastPanels() const { return clicksPast_; }
 
@@ -80,6 +89,7 @@ private:
         std::uint64_t order = 0;  // larger: ordered front later
     };
     Record* record(const platform::ui::Panel& panel);
+    std::optional<std::pair<std::uint32_t, std::uint64_t>> desktopButtonAt(Point location) const;
     // Records front to back.
     std::vector<const Record*> ordered() const;
 

@@ -1,8 +1,10 @@
-// The user's changes of screens, desktops, the Reduce Motion setting and the locale.
+// The user's changes of screens, desktops, the Reduce Motion setting and the locale, and the
+// modifier keys the user holds.
 
 #include <algorithm>
 
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_events.h"
 
 namespace tarnwick::sim {
 
@@ -21,6 +23,10 @@ void SimulatedSession::setLocale(platform::Locale locale) {
     system_.locale = std::move(locale);
     notificationCenter().post(names::kCurrentLocaleDidChange);
 }
+
+void SimulatedSession::holdModifiers(platform::ModifierFlags flags) { events_->holdModifiers(flags); }
+
+void SimulatedSession::releaseModifiers(platform::ModifierFlags flags) { events_->releaseModifiers(flags); }
 
 void SimulatedSession::setDisplayBounds(std::uint32_t displayID, Rect bounds) {
     auto guard = lock();
