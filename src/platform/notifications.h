@@ -28,6 +28,7 @@ inline constexpr const char* kAccessibilityDisplayOptionsDidChange =
 // Application (default) centre
 inline constexpr const char* kScreenParametersDidChange = "NSApplicationDidChangeScreenParametersNotification";
 inline constexpr const char* kKeyboardSelectionDidChange = "NSTextInputContextKeyboardSelectionDidChangeNotification";
+inline constexpr const char* kCurrentLocaleDidChange = "NSCurrentLocaleDidChangeNotification";
 // Distributed centre
 inline constexpr const char* kScreenIsLocked = "com.apple.screenIsLocked";
 inline constexpr const char* kScreenIsUnlocked = "com.apple.screenIsUnlocked";

@@ -110,13 +110,24 @@ void Panel::orderFrontRegardless() {
 
 void Panel::orderOut() {
     const bool wasVisible = std::exchange(visible_, false);
+    const bool wasKey = isKeyWindow();
     if (system_) system_->orderOut(*this);
     if (wasVisible && contentView_) contentView_->windowVisibilityChanged(false);
+    if (wasKey && !isKeyWindow()) keyStateChanged(false);
 }
 
 void Panel::makeKeyAndOrderFront() {
     orderFrontRegardless();
-    if (system_ && canBecomeKey()) system_->makeKey(*this);
+    if (!system_ || !canBecomeKey()) return;
+    Panel* previous = system_->keyPanel();
+    system_->makeKey(*this);
+    if (previous == this) return;
+    if (previous) previous->keyStateChanged(false);
+    keyStateChanged(true);
+}
+
+void Panel::keyStateChanged(bool key) {
+    if (contentView_) contentView_->windowKeyStateChanged(key);
 }
 
 bool Panel::isKeyWindow() const { return system_ && system_->keyPanel() == this; }

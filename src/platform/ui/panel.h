@@ -152,6 +152,9 @@ public:
     // The text of every visible label of the content.
     std::vector<std::string> shownTexts() const;
 
+    // The window system made the panel key, or took key state away: its views hear it.
+    void keyStateChanged(bool key);
+
     // The window system forgets this panel (it is going away first).
     void detachFromWindowSystem() { system_ = nullptr; }
 
