@@ -30,6 +30,7 @@ inline constexpr const char* kAccessibilityDisplayOptionsDidChange =
 // Application (default) centre
 inline constexpr const char* kScreenParametersDidChange = "NSApplicationDidChangeScreenParametersNotification";
 inline constexpr const char* kKeyboardSelectionDidChange = "NSTextInputContextKeyboardSelectionDidChangeNotification";
+inline constexpr const char* kCurrentLocaleDidChange = "NSCurrentLocaleDidChangeNotification";
 inline constexpr const char* kApplicationDidBecomeActive = "NSApplicationDidBecomeActiveNotification";
 inline constexpr const char* kApplicationDidResignActive = "NSApplicationDidResignActiveNotification";
 // Application (default) centre, each posted by one window (the notification's object)

@@ -275,6 +275,9 @@ public:
     bool reduceMotion = false;
     // Turns Reduce Motion on or off, posting the accessibility display change when it changes.
     void setReduceMotion(bool on);
+    // The user picks another region in the system settings: the locale changes and the current
+    // locale change is posted (nothing when it is the same).
+    void setLocale(platform::Locale locale);
     // Moves or resizes a display, posting the screen-parameter change.
     void setDisplayBounds(std::uint32_t displayID, Rect bounds);
     // Changes the strips a display reserves, posting the screen-parameter change.
@@ -296,8 +299,8 @@ public:
     void releaseModifiers(platform::ModifierFlags flags);
 
 private:
-    // Reads "system.reduceMotion", "pointer", "icons", each display's "reserved", each
-    // application's "bundle" and the "events" section.
+    // Reads "system.reduceMotion", "system.locale", "pointer", "icons", each display's
+    // "reserved", each application's "bundle" and the "events" section.
     void loadUserInterfaceSections(const Dictionary& root);
     std::unique_ptr<SimWindowSystem> windowSystem_;
     std::unique_ptr<class SimEvents> events_;

@@ -168,7 +168,8 @@ void Panel::makeKeyAndOrderFront() {
 
 bool Panel::isKeyWindow() const { return system_ && system_->keyPanel() == this; }
 
-void Panel::keyStatusChanged(bool key) {
+void Panel::keyStateChanged(bool key) {
+    if (contentView_) contentView_->windowKeyStateChanged(key);
     post(key ? notification_names::kWindowDidBecomeKey : notification_names::kWindowDidResignKey);
 }
 

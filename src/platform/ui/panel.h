@@ -190,6 +190,10 @@ public:
     // The text of every visible label of the content.
     std::vector<std::string> shownTexts() const;
 
+    // The window system made the panel key, or took key state away: its views hear it, and the
+    // window posts its become-key or resign-key notification.
+    void keyStateChanged(bool key);
+
     // The window system forgets this panel (it is going away first).
     void detachFromWindowSystem() { system_ = nullptr; }
     // ---- the system's side
@@ -197,8 +201,6 @@ public:
     void setOccludedBySystem(bool occluded);
     // A subtree left the window: it takes no more keys.
     void subtreeLeft(View& subtree);
-    // The window system moved key status to or from this window.
-    void keyStatusChanged(bool key);
 
     // A reference that does not keep the panel alive: get() is nothing once it is gone.
     using Weak = WeakRef<Panel>;

@@ -161,6 +161,11 @@ void View::windowVisibilityChanged(bool visible) {
     for (auto& child : children) child->windowVisibilityChanged(visible);
 }
 
+void View::windowKeyStateChanged(bool key) {
+    auto children = subviews_;
+    for (auto& child : children) child->windowKeyStateChanged(key);
+}
+
 void View::addCursorRect(const Rect& rect, Cursor cursor) { cursorRects_.push_back(CursorRect{rect, cursor}); }
 
 Point View::convertFromWindow(Point point) const {

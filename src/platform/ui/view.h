@@ -122,6 +122,8 @@ public:
     // ---- the window
     // The window was ordered in (true) or out (false); every view of its content hears it.
     virtual void windowVisibilityChanged(bool visible);
+    // The window became (true) or stopped being (false) the key window; every view hears it.
+    virtual void windowKeyStateChanged(bool key);
     // The view went into another window or out of any (it is already there when it hears it).
     virtual void viewDidMoveToWindow() {}
 

@@ -119,7 +119,7 @@ void SimWindowSystem::orderOut(ui::Panel& panel) {
         r->shown = false;
         if (key_ == r->number) {
             key_.reset();
-            panel.keyStatusChanged(false);
+            panel.keyStateChanged(false);
         }
     }
 }
@@ -133,15 +133,15 @@ void SimWindowSystem::makeKey(ui::Panel& panel) {
         r->desktop = activeDesktopAt(panel.frame());
     ui::Panel* previous = keyPanel();
     key_ = r->number;
-    if (previous) previous->keyStatusChanged(false);
-    panel.keyStatusChanged(true);
+    if (previous) previous->keyStateChanged(false);
+    panel.keyStateChanged(true);
 }
 
 void SimWindowSystem::resignKey() {
     auto guard = session_.lock();
     ui::Panel* previous = keyPanel();
     key_.reset();
-    if (previous) previous->keyStatusChanged(false);
+    if (previous) previous->keyStateChanged(false);
 }
 
 void SimWindowSystem::setOccluded(ui::Panel& panel, bool occluded) { panel.setOccludedBySystem(occluded); }
