@@ -87,6 +87,8 @@ ViewHost::~ViewHost() {
 }
 
 void ViewHost::invalidate() {
+    // A window that lays its content out before it shows (or before the next turn) renders then.
+    container_.setNeedsLayout();
     if (renderPending_) return;
     renderPending_ = true;
     scheduledRender_ = RunLoop::main().postAfter(0, [this, alive = lifetime_.weak()] {

@@ -44,6 +44,11 @@ public:
     void watch(Published<T>& value) {
         observations_.push_back(value.subscribe([this](const T&) { invalidate(); }));
     }
+    // A signal that something the body reads changed without a published value of its own.
+    template <typename... Args>
+    void watch(Signal<Args...>& signal) {
+        observations_.push_back(signal.subscribe([this](const Args&...) { invalidate(); }));
+    }
     void invalidate();
     // Also when the body read the container's size and that size changed since.
     bool needsRender() const;
