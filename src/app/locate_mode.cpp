@@ -6,6 +6,7 @@
 #include "app/json_output.h"
 #include "app/program_mode.h"
 #include "model/desktop_names_model.h"
+#include "model/mission_control_geometry_reader.h"
 #include "overlays/label_locator.h"
 #include "overlays/label_prototype.h"
 #include "support/run_loop.h"
@@ -34,10 +35,11 @@ private:
     std::unique_ptr<MissionControlApplicationPanels> panels_;
 };
 
-Task<Value> inspectSaved(bool debug, LabelRecognitionWorker* worker) {
+Task<Value> inspectSaved(bool debug, LabelRecognitionWorker* worker, MissionControlGeometryReader* reader) {
     auto names = std::make_shared<SavedNames>();
     LabelPrototypeServices services;
     services.locator.recognition = worker;
+    services.geometryReader = reader;
     LabelPrototype prototype(ApplicationShellServices::make(names).configurationProvider, services);
     auto inspection = prototype.inspectConfiguredLabels(debug);
     Value result = co_await std::move(inspection);
@@ -48,9 +50,12 @@ Task<Value> inspectSaved(bool debug, LabelRecognitionWorker* worker) {
 
 int runLocate(const std::vector<std::string>& arguments, const JsonOutput& output) {
     const bool debug = hasArgument(arguments, "--capture-debug");
+    // The workers are ours, not the process-wide ones: their threads end here, with every read
+    // they still hold finished, while the main loop those reads post back to still exists.
     LabelRecognitionWorker worker;
+    MissionControlGeometryReader reader;
     RunLoop& loop = RunLoop::main();
-    auto location = spawn(loop, hasArgument(arguments, "--locate-saved") ? inspectSaved(debug, &worker)
+    auto location = spawn(loop, hasArgument(arguments, "--locate-saved") ? inspectSaved(debug, &worker, &reader)
                                                                         : locate(debug, &worker));
     // The task ends the run, not the process: main returns, so the output is flushed and the
     // trace writers' queues drain.

@@ -41,6 +41,8 @@ public:
     std::function<void()> changed;
 
     bool isRegistered() const { return isRegistered_; }
+    // A reference for views that must not keep the shortcut alive.
+    WeakRef<GlobalOverviewShortcut> weak() { return WeakRef<GlobalOverviewShortcut>(this, lifetime_.weak()); }
 
     // Remembers the action a press runs, observes keyboard-layout changes and registers.
     void start(std::function<void()> action);

@@ -5,6 +5,9 @@
 
 #include "model/global_overview_shortcut.h"
 #include "model/overview_shortcut.h"
+#include "platform/ui/declarative/nodes.h"
+#include "platform/ui/declarative/view_context.h"
+#include "platform/ui/declarative/view_host.h"
 
 namespace tarnwick {
 
@@ -15,12 +18,30 @@ namespace tarnwick {
 //
 // This class holds the control's texts and rules as plain functions of the shortcut; they are
 // read afresh at each render, which follows the shortcut, the recording, the error and the
-// keyboard layout (key names change with it). Main loop only.
+// keyboard layout (key names change with it). It is a component: a page puts it in its body
+// and watches what `observe` watches; `Standalone` hosts it alone. Main loop only.
 class OverviewShortcutControl {
 public:
     explicit OverviewShortcutControl(GlobalOverviewShortcut& shortcut) : shortcut_(shortcut) {}
 
     GlobalOverviewShortcut& shortcut() const { return shortcut_; }
+
+    // ---- the view
+    // Two rows and, with an error, a third line; every button bordered.
+    platform::ui::Node body(platform::ui::ViewContext& context) const;
+    // What a view showing the control renders again for: the shortcut, the recording, the error
+    // and a change of keyboard layout.
+    static void observe(platform::ui::ViewHost& host, GlobalOverviewShortcut& shortcut);
+    // The control as the whole content of a hosting view.
+    class Standalone final : public platform::ui::DeclarativeView {
+    public:
+        explicit Standalone(GlobalOverviewShortcut& shortcut) : shortcut_(shortcut) {}
+        platform::ui::Node body(platform::ui::ViewContext& context) override;
+        void observe(platform::ui::ViewHost& host) override { OverviewShortcutControl::observe(host, shortcut_); }
+
+    private:
+        GlobalOverviewShortcut& shortcut_;
+    };
 
     // ---- row 1
     static constexpr const char* kLabel = "Keyboard shortcut";
@@ -57,6 +78,7 @@ public:
     static constexpr double kRecorderHeight = 26;
     static constexpr double kRecorderFontSize = 13;  // monospaced, medium weight
     static constexpr double kHelpSpacerMinimum = 4;
+    static constexpr double kRowSpacing = 8;
 
 private:
     GlobalOverviewShortcut& shortcut_;

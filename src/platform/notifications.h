@@ -11,6 +11,8 @@ namespace tarnwick::platform {
 struct Notification {
     std::string name;
     Dictionary userInfo;
+    // What posted it, for notifications about one object (a window); nothing otherwise.
+    const void* object = nullptr;
 };
 
 namespace notification_names {
@@ -30,6 +32,16 @@ inline constexpr const char* kAccessibilityDisplayOptionsDidChange =
 // Application (default) centre
 inline constexpr const char* kScreenParametersDidChange = "NSApplicationDidChangeScreenParametersNotification";
 inline constexpr const char* kKeyboardSelectionDidChange = "NSTextInputContextKeyboardSelectionDidChangeNotification";
+inline constexpr const char* kCurrentLocaleDidChange = "NSCurrentLocaleDidChangeNotification";
+inline constexpr const char* kApplicationDidBecomeActive = "NSApplicationDidBecomeActiveNotification";
+inline constexpr const char* kApplicationDidResignActive = "NSApplicationDidResignActiveNotification";
+// Application (default) centre, each posted by one window (the notification's object)
+inline constexpr const char* kWindowDidBecomeKey = "NSWindowDidBecomeKeyNotification";
+inline constexpr const char* kWindowDidResignKey = "NSWindowDidResignKeyNotification";
+inline constexpr const char* kWindowDidMove = "NSWindowDidMoveNotification";
+inline constexpr const char* kWindowDidChangeScreen = "NSWindowDidChangeScreenNotification";
+inline constexpr const char* kWindowDidChangeOcclusionState = "NSWindowDidChangeOcclusionStateNotification";
+inline constexpr const char* kWindowWillClose = "NSWindowWillCloseNotification";
 // Distributed centre
 inline constexpr const char* kScreenIsLocked = "com.apple.screenIsLocked";
 inline constexpr const char* kScreenIsUnlocked = "com.apple.screenIsUnlocked";
@@ -45,8 +57,14 @@ inline constexpr const char* kApplicationBundleIDKey = "NSWorkspaceApplicationBu
 class NotificationCenter {
 public:
     virtual ~NotificationCenter() = default;
+    // Every notification of the name, whoever posted it.
     [[nodiscard]] virtual Subscription addObserver(const std::string& name,
                                                    std::function<void(const Notification&)> observer) = 0;
+    // Only those of the name that `object` posts (the notifications of one window, say).
+    [[nodiscard]] virtual Subscription addObserver(const std::string& name, const void* object,
+                                                   std::function<void(const Notification&)> observer) = 0;
+    // Posts a notification; its observers hear it on a later turn of the main loop.
+    virtual void post(Notification notification) = 0;
 };
 
 }  // namespace tarnwick::platform

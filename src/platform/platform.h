@@ -21,6 +21,8 @@
 #include "platform/private_functions.h"
 #include "platform/system.h"
 #include "platform/text_recognition.h"
+#include "platform/ui/menu.h"
+#include "platform/ui/status_item.h"
 #include "platform/ui/text_metrics.h"
 #include "platform/ui/window_system.h"
 #include "platform/updater.h"
@@ -64,8 +66,11 @@ struct Platform {
     // Our own windows and the text system that sizes their labels (platform/ui).
     ui::WindowSystem* windowSystem = nullptr;
     ui::TextMetrics* textMetrics = nullptr;
-    // The user's input as the whole system sees it (global monitors, held modifiers).
+    // The user's input as the whole system sees it (monitors, the current event, held modifiers).
     Events* events = nullptr;
+    // The menu bar's status items, and the tracking of open menus.
+    ui::StatusBar* statusBar = nullptr;
+    ui::MenuTracking* menuTracking = nullptr;
     // Finding and offering new versions of the app.
     UpdateFramework* updateFramework = nullptr;
 };

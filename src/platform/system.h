@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/locale.h"
+
 namespace tarnwick::platform {
 
 // Facts about this process and its user.
@@ -20,6 +22,8 @@ public:
     // Screen Recording: whether capture is allowed now, and asking the user for it.
     virtual bool preflightScreenCaptureAccess() = 0;
     virtual bool requestScreenCaptureAccess() = 0;
+    // The user's current locale, for formatting numbers.
+    virtual Locale currentLocale() = 0;
 };
 
 }  // namespace tarnwick::platform

@@ -31,6 +31,8 @@ public:
     virtual std::vector<RunningApplication> runningApplications() = 0;
     virtual std::optional<RunningApplication> runningApplication(std::int32_t processID) = 0;
     virtual std::optional<std::int32_t> frontmostApplication() = 0;
+    // Makes a running application the active one; false when it is not running.
+    virtual bool activateApplication(std::int32_t processID) = 0;
     // Opens a URL with its default handler; false when nothing could open it.
     virtual bool openURL(const std::string& url) = 0;
 

@@ -135,4 +135,18 @@ private:
     std::shared_ptr<bool> alive_;
 };
 
+// A reference that does not keep its object alive: get() is nothing once the object (and with
+// it the lifetime token it was made with) is gone.
+template <typename T>
+class WeakRef {
+public:
+    WeakRef() = default;
+    WeakRef(T* object, LifetimeToken::Weak alive) : object_(object), alive_(std::move(alive)) {}
+    T* get() const { return object_ && alive_ ? object_ : nullptr; }
+
+private:
+    T* object_ = nullptr;
+    LifetimeToken::Weak alive_;
+};
+
 }  // namespace tarnwick

@@ -51,10 +51,11 @@ void RunLoop::removeTeardown(std::uint64_t id) {
 }
 
 void RunLoop::schedule(double due, std::shared_ptr<detail::LoopItem> item) {
-    {
-        std::lock_guard lock(mutex_);
-        queue_.push(Entry{due, nextSequence_++, std::move(item)});
-    }
+    std::lock_guard lock(mutex_);
+    queue_.push(Entry{due, nextSequence_++, std::move(item)});
+    // Notified under the lock: a loop that wakes for this item, finishes its run and is
+    // destroyed (its destructor takes the lock first) cannot tear the condition variable down
+    // while a worker thread is still inside this call.
     wake_.notify_all();
 }
 

@@ -46,7 +46,7 @@ protected:
         return list.size() == 1 && list[0].keyCode == s.keyCode && list[0].modifiers == s.modifiers;
     }
     void press(const OverviewShortcut& s) {
-        env.session.pressKeys(s.keyCode, s.modifiers);
+        env.session.pressKeys(static_cast<std::uint16_t>(s.keyCode), s.eventModifiers());
         env.settle();
     }
 
@@ -77,18 +77,18 @@ TEST_F(GlobalOverviewShortcutTest, CreatingRegistersNothingAndStartingWaitsForTh
 
 TEST_F(GlobalOverviewShortcutTest, PressingTheCombinationRunsTheActionOncePerHoldOnTheRunLoop) {
     auto shortcut = makeActive();
-    env.session.pressKeys(13, kControl | kOption | kCommand);
+    env.session.pressKeys(13, OverviewShortcut{13, kControl | kOption | kCommand}.eventModifiers());
     EXPECT_EQ(actions, 0);  // delivered on the run loop, not inside the press
     env.settle();
     EXPECT_EQ(actions, 1);
 
     // Key repeat while held runs nothing more; a new press after letting go runs again.
-    env.session.keyDown(13, kDefault.modifiers);
-    env.session.keyDown(13, kDefault.modifiers);
-    env.session.keyDown(13, kDefault.modifiers);
+    env.session.keyDown(13, kDefault.eventModifiers());
+    env.session.keyDown(13, kDefault.eventModifiers());
+    env.session.keyDown(13, kDefault.eventModifiers());
     env.settle();
     EXPECT_EQ(actions, 2);
-    env.session.keyUp(13, kDefault.modifiers);
+    env.session.keyUp(13, kDefault.eventModifiers());
     press(kDefault);
     EXPECT_EQ(actions, 3);
 
@@ -112,7 +112,7 @@ TEST_F(GlobalOverviewShortcutTest, EventsOfOtherSignaturesOrEarlierRegistrations
     EXPECT_EQ(actions, 1);
 
     // A press queued before suspension arrives after it: its registration is gone.
-    env.session.keyDown(kOther.keyCode, kOther.modifiers);
+    env.session.keyDown(static_cast<std::uint16_t>(kOther.keyCode), kOther.eventModifiers());
     shortcut->setSuspended(true);
     env.settle();
     EXPECT_EQ(actions, 1);
@@ -139,11 +139,11 @@ TEST_F(GlobalOverviewShortcutTest, SuspensionUnregistersAndResumingRegistersExac
 
 TEST_F(GlobalOverviewShortcutTest, AReleaseMissedWhileUnregisteredDoesNotSwallowTheNextPress) {
     auto shortcut = makeActive();
-    env.session.keyDown(kDefault.keyCode, kDefault.modifiers);
+    env.session.keyDown(static_cast<std::uint16_t>(kDefault.keyCode), kDefault.eventModifiers());
     env.settle();
     EXPECT_EQ(actions, 1);
     shortcut->setSuspended(true);  // the screen locks while the keys are held
-    env.session.keyUp(kDefault.keyCode, kDefault.modifiers);  // the release reaches no hot key
+    env.session.keyUp(static_cast<std::uint16_t>(kDefault.keyCode), kDefault.eventModifiers());  // the release reaches no hot key
     env.settle();
     shortcut->setSuspended(false);
     press(kDefault);
@@ -365,7 +365,7 @@ TEST_F(GlobalOverviewShortcutTest, APressAfterDestructionReachesNothing) {
     auto shortcut = makeActive();
     int redraws = 0;
     auto subscription = shortcut->objectWillChange.subscribe([&] { ++redraws; });
-    env.session.keyDown(kDefault.keyCode, kDefault.modifiers);  // already on its way
+    env.session.keyDown(static_cast<std::uint16_t>(kDefault.keyCode), kDefault.eventModifiers());  // already on its way
     env.session.selectKeyboardLayout(sim::keyboard_layout_ids::kGerman);
     shortcut.reset();
     EXPECT_EQ(changes, 0);

@@ -106,7 +106,7 @@ TEST_F(ShortcutRecorderTest, ALetterIsRefusedAndTheRecordingGoesOnUntilAValidCom
     EXPECT_EQ(control.errorLine(), std::nullopt);
     EXPECT_EQ(control.recorderTitle(), "\u2303\u2325\u2318O");
 
-    env.session.pressKeys(kKeyO, 0x1900);
+    env.session.pressKeys(kKeyO, kControlOptionCommand);
     env.settle();
     EXPECT_EQ(actions, 1);
 }

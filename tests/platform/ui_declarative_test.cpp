@@ -125,11 +125,11 @@ TEST_F(DeclarativeTest, ChangesInOneTurnRenderOnceOnALaterTurnAndLayoutRendersAt
     env.settle();
     EXPECT_EQ(root->bodies, 2);
 
-    // Asked for layout with a change pending, it renders now; the posted render then has
-    // nothing to do.
+    // A change pending makes the hosting view need layout; laid out (as a window does before it
+    // shows), it renders now, and the posted render then has nothing to do.
     a.set(5);
-    hosting->setNeedsLayout();
-    hosting->layoutSubtreeIfNeeded();
+    EXPECT_TRUE(hosting->needsLayout());
+    panel->contentView()->layoutSubtreeIfNeeded();
     EXPECT_EQ(h().texts(), Strings{"7"});
     env.settle();
     EXPECT_EQ(root->bodies, 3);

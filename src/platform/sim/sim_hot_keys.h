@@ -57,6 +57,8 @@ public:
     // event is delivered on the run loop to whoever registered the combination.
     void keyDown(std::uint32_t keyCode, std::uint32_t modifiers);
     void keyUp(std::uint32_t keyCode, std::uint32_t modifiers);
+    // Whether some registration (ours or another application's) holds the combination.
+    bool isHeld(std::uint32_t keyCode, std::uint32_t modifiers) const { return holder(keyCode, modifiers) != nullptr; }
     // Another application takes a combination; false when it is already taken.
     bool registerForOtherApplication(std::uint32_t keyCode, std::uint32_t modifiers, std::string application);
     // Sends a hot-key event to the application target now (nothing: without the hot-key id

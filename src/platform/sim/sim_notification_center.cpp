@@ -13,7 +13,12 @@ SimNotificationCenter::~SimNotificationCenter() {
 
 Subscription SimNotificationCenter::addObserver(const std::string& name,
                                                 std::function<void(const platform::Notification&)> callback) {
-    auto observer = std::make_shared<Observer>(Observer{name, std::move(callback), true});
+    return addObserver(name, nullptr, std::move(callback));
+}
+
+Subscription SimNotificationCenter::addObserver(const std::string& name, const void* object,
+                                                std::function<void(const platform::Notification&)> callback) {
+    auto observer = std::make_shared<Observer>(Observer{name, object, std::move(callback), true});
     observers_->push_back(observer);
     std::weak_ptr<std::vector<std::shared_ptr<Observer>>> weakList = observers_;
     return Subscription([weakList, observer] {
@@ -23,14 +28,20 @@ Subscription SimNotificationCenter::addObserver(const std::string& name,
 }
 
 void SimNotificationCenter::post(const std::string& name, Dictionary userInfo) {
-    platform::Notification notification{name, std::move(userInfo)};
-    posted_.push_back(notification);
+    post(platform::Notification{name, std::move(userInfo), nullptr});
+}
+
+void SimNotificationCenter::post(platform::Notification notification) {
+    bool heard = false;
     for (const auto& observer : *observers_) {
-        if (observer->name != name) continue;
+        if (!observer->hears(notification)) continue;
+        heard = true;
         loop_.post([observer, notification] {
             if (observer->active) observer->callback(notification);
         });
     }
+    // Windows post on every move and ordering; only what someone listens to is kept.
+    if (heard || !notification.object) posted_.push_back(std::move(notification));
 }
 
 size_t SimNotificationCenter::observerCount(const std::string& name) const {

@@ -6,7 +6,16 @@ namespace tarnwick::sim {
 
 namespace fs = std::filesystem;
 
-void SimSharedApplication::activate(bool) { ++session_.applicationState.activations; }
+void SimSharedApplication::activate(bool) {
+    auto guard = session_.lock();
+    ++session_.applicationState.activations;
+    session_.activateApplication(session_.system().processID);
+}
+
+bool SimSharedApplication::isActive() {
+    auto guard = session_.lock();
+    return session_.frontmostPID == session_.system().processID;
+}
 
 void SimSharedApplication::terminate() {
     ++session_.applicationState.terminations;

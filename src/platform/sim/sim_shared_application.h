@@ -7,11 +7,13 @@ namespace tarnwick::sim {
 
 class SimulatedSession;
 
-// This process's application object: activation is counted; terminating stops the main loop.
+// This process's application object: activating makes it frontmost (and is counted);
+// terminating stops the main loop.
 class SimSharedApplication : public platform::SharedApplication {
 public:
     explicit SimSharedApplication(SimulatedSession& session) : session_(session) {}
     void activate(bool ignoringOtherApps) override;
+    bool isActive() override;
     void terminate() override;
 
 private:

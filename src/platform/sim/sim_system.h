@@ -22,6 +22,8 @@ public:
         return screenCaptureAllowed;
     }
 
+    platform::Locale currentLocale() override { return locale; }
+
     std::string osVersion = "Version 15.1 (Build 24B83)";
     std::int32_t processID = 4242;
     std::uint32_t uid = 501;
@@ -30,6 +32,7 @@ public:
     bool screenCaptureAllowed = true;
     bool grantScreenCaptureOnRequest = false;
     int screenCaptureRequests = 0;
+    platform::Locale locale;
 };
 
 }  // namespace tarnwick::sim

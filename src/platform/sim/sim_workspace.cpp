@@ -27,6 +27,16 @@ std::vector<platform::RunningApplication> SimWorkspace::runningApplications() {
 
 std::optional<platform::RunningApplication> SimWorkspace::runningApplication(std::int32_t processID) {
     auto guard = session_.lock();
+    if (processID == session_.system().processID && !session_.application(processID)) {
+        // Our own process, which the session's application list leaves out.
+        platform::RunningApplication own;
+        own.processIdentifier = processID;
+        own.bundleIdentifier = kOwnBundleID;
+        own.localizedName = "Tarnwick";
+        own.activationPolicy = platform::ActivationPolicy::accessory;
+        own.isActive = session_.frontmostPID == processID;
+        return own;
+    }
     const auto* app = session_.application(processID);
     if (!app || app->terminated) return std::nullopt;
     return describe(*app);
@@ -35,6 +45,13 @@ std::optional<platform::RunningApplication> SimWorkspace::runningApplication(std
 std::optional<std::int32_t> SimWorkspace::frontmostApplication() {
     auto guard = session_.lock();
     return session_.frontmostPID;
+}
+
+bool SimWorkspace::activateApplication(std::int32_t processID) {
+    auto guard = session_.lock();
+    if (!runningApplication(processID)) return false;
+    session_.activateApplication(processID);
+    return true;
 }
 
 bool SimWorkspace::openURL(const std::string& url) {

@@ -12,6 +12,7 @@ public:
     std::vector<platform::RunningApplication> runningApplications() override;
     std::optional<platform::RunningApplication> runningApplication(std::int32_t processID) override;
     std::optional<std::int32_t> frontmostApplication() override;
+    bool activateApplication(std::int32_t processID) override;
     bool openURL(const std::string& url) override;
     bool unhide(std::int32_t processID) override;
     bool accessibilityDisplayShouldReduceMotion() override;

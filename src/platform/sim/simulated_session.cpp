@@ -22,6 +22,8 @@
 #include "platform/sim/sim_private_functions.h"
 #include "platform/sim/sim_window_server.h"
 #include "platform/sim/ui/sim_events.h"
+#include "platform/sim/ui/sim_menus.h"
+#include "platform/sim/ui/sim_status_bar.h"
 #include "platform/sim/ui/sim_window_system.h"  // our windows
 #include "platform/sim/sim_workspace.h"
 #include "support/error.h"
@@ -120,6 +122,10 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     platform_.textMetrics = fontMetrics_.get();
     events_ = std::make_unique<SimEvents>(*this);
     platform_.events = events_.get();
+    statusBar_ = std::make_unique<SimStatusBar>(*this);
+    menus_ = std::make_unique<SimMenus>(*this);
+    platform_.statusBar = statusBar_.get();
+    platform_.menuTracking = menus_.get();
     // ---- end of our windows
 
     // ---- software updates
@@ -406,14 +412,24 @@ void SimulatedSession::removeDisplay(std::uint32_t displayID) {
 
 void SimulatedSession::activateApplication(std::int32_t pid) {
     auto guard = lock();
+    const std::int32_t own = system_.processID;
     const auto* app = application(pid);
-    if (!app || app->terminated) return;
+    if (pid != own && (!app || app->terminated)) return;
+    const bool wasOwn = frontmostPID == own;
     frontmostPID = pid;
     rebuildAccessibility();
     Dictionary info;
     info[platform::kApplicationProcessIDKey] = pid;
-    if (app->bundleIdentifier) info[platform::kApplicationBundleIDKey] = *app->bundleIdentifier;
+    if (app && app->bundleIdentifier) info[platform::kApplicationBundleIDKey] = *app->bundleIdentifier;
+    if (pid == own && !app) info[platform::kApplicationBundleIDKey] = kOwnBundleID;
     workspaceCenter_->post(names::kDidActivateApplication, std::move(info));
+    if (pid == own) {
+        if (!wasOwn) notificationCenter_->post(names::kApplicationDidBecomeActive);
+        return;
+    }
+    // Another application takes the keyboard: our key window resigns.
+    if (wasOwn) notificationCenter_->post(names::kApplicationDidResignActive);
+    windowSystem_->resignKey();
 }
 
 void SimulatedSession::launchApplication(SimApplication launched) {
@@ -524,15 +540,6 @@ std::optional<std::int32_t> SimulatedSession::relaunchApplication(std::string_vi
 }
 
 // ---- keyboard
-
-void SimulatedSession::pressKeys(std::uint32_t keyCode, std::uint32_t modifiers) {
-    hotKeys_->keyDown(keyCode, modifiers);
-    hotKeys_->keyUp(keyCode, modifiers);
-}
-
-void SimulatedSession::keyDown(std::uint32_t keyCode, std::uint32_t modifiers) { hotKeys_->keyDown(keyCode, modifiers); }
-
-void SimulatedSession::keyUp(std::uint32_t keyCode, std::uint32_t modifiers) { hotKeys_->keyUp(keyCode, modifiers); }
 
 bool SimulatedSession::registerHotKeyInOtherApplication(std::uint32_t keyCode, std::uint32_t modifiers,
                                                         std::string application) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -157,11 +158,24 @@ public:
     SimHotKeys& hotKeys() { return *hotKeys_; }
     SimKeyboardLayouts& keyboardLayouts() { return *keyboardLayouts_; }
     SimLoginItem& loginItem() { return *loginItem_; }
-    // The user presses a combination: pressed, then released, delivered on the run loop.
-    void pressKeys(std::uint32_t keyCode, std::uint32_t modifiers);
+    // The user presses a key with modifier flags: pressed, then released, delivered on the run
+    // loop. A combination registered as a hot key goes to its owner and nowhere else; any other
+    // press goes to our key window while our application is active or that window is a
+    // non-activating panel (Panel::sendKeyEvent, after our local monitors), else to the
+    // frontmost application.
+    void pressKeys(std::uint16_t keyCode, platform::ModifierFlags modifiers, std::string characters = {});
     // Holding: each keyDown while held is a repeat; keyUp lets go.
-    void keyDown(std::uint32_t keyCode, std::uint32_t modifiers);
-    void keyUp(std::uint32_t keyCode, std::uint32_t modifiers);
+    void keyDown(std::uint16_t keyCode, platform::ModifierFlags modifiers, std::string characters = {});
+    void keyUp(std::uint16_t keyCode, platform::ModifierFlags modifiers);
+    // Where each key press went, oldest first.
+    struct KeyPress {
+        platform::KeyEvent event;
+        bool hotKey = false;                  // taken by a registered hot key
+        std::uint32_t window = 0;             // the window number of ours it went to (0: none)
+        bool consumed = false;                // something in that window consumed it
+        std::optional<std::int32_t> application;  // the other application it went to
+    };
+    std::vector<KeyPress> keyPresses;
     // Another application registers a hot key; false when the combination is taken.
     bool registerHotKeyInOtherApplication(std::uint32_t keyCode, std::uint32_t modifiers,
                                           std::string application = "another application");
@@ -274,6 +288,9 @@ public:
     bool reduceMotion = false;
     // Turns Reduce Motion on or off, posting the accessibility display change when it changes.
     void setReduceMotion(bool on);
+    // The user picks another region in the system settings: the locale changes and the current
+    // locale change is posted (nothing when it is the same).
+    void setLocale(platform::Locale locale);
     // Moves or resizes a display, posting the screen-parameter change.
     void setDisplayBounds(std::uint32_t displayID, Rect bounds);
     // Changes the strips a display reserves, posting the screen-parameter change.
@@ -286,17 +303,24 @@ public:
 
     // ---- the keyboard's modifiers and the mouse's double clicks as the whole system sees them
     class SimEvents& events() { return *events_; }
+    // ---- the menu bar's status items and the open menus
+    class SimStatusBar& statusBar() { return *statusBar_; }
+    class SimMenus& menus() { return *menus_; }
     // The user presses and holds modifier keys, or lets go of them; global monitors hear each
     // change and the current flags follow.
     void holdModifiers(platform::ModifierFlags flags);
     void releaseModifiers(platform::ModifierFlags flags);
 
 private:
-    // Reads "system.reduceMotion", "pointer", "icons", each display's "reserved", each
-    // application's "bundle" and the "events" section.
+    // Reads "system.reduceMotion", "system.locale", "pointer", "icons", each display's
+    // "reserved", each application's "bundle" and the "events" section.
     void loadUserInterfaceSections(const Dictionary& root);
     std::unique_ptr<SimWindowSystem> windowSystem_;
     std::unique_ptr<class SimEvents> events_;
+    std::unique_ptr<class SimStatusBar> statusBar_;
+    std::unique_ptr<class SimMenus> menus_;
+    std::set<std::uint16_t> heldKeys_;
+    void routeKey(const platform::KeyEvent& event);
     std::unique_ptr<platform::ui::SystemFontMetrics> fontMetrics_;
     // ---- end of our windows
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/platform.h"
 #include "platform/ui/screens.h"
 #include "platform/ui/window_system.h"
 
@@ -22,12 +23,20 @@ Panel::Panel(Rect contentRect, std::uint64_t styleMask, BackingStore backing, bo
 
 Panel::~Panel() {
     fadeEnd_.cancel();
-    if (contentView_) contentView_->hostWindow_ = nullptr;
+    if (contentView_) {
+        contentView_->hostWindow_ = nullptr;
+        for (View* v : contentView_->descendants()) v->viewDidMoveToWindow();
+    }
     if (system_) system_->panelDestroyed(*this);
 }
 
 void Panel::changed() {
     if (system_) system_->panelChanged(*this);
+}
+
+void Panel::post(const char* name) {
+    if (!system_) return;
+    if (auto* center = current().notificationCenter) center->post(Notification{name, {}, this});
 }
 
 void Panel::setTitle(std::string title) {
@@ -53,14 +62,20 @@ void Panel::setAccessibilityLabel(std::optional<std::string> label) {
 
 void Panel::setContentView(std::shared_ptr<View> view) {
     if (contentView_) {
-        contentView_->hostWindow_ = nullptr;
-        if (visible_) contentView_->windowVisibilityChanged(false);
+        auto old = std::move(contentView_);
+        old->hostWindow_ = nullptr;
+        if (visible_) old->windowVisibilityChanged(false);
+        subtreeLeft(*old);
+        for (View* v : old->descendants()) v->viewDidMoveToWindow();
     }
     contentView_ = std::move(view);
     if (!contentView_) return;
     contentView_->removeFromSuperview();
+    Panel* from = contentView_->window();
+    if (from && from != this) from->setContentView(nullptr);
     contentView_->hostWindow_ = this;
     contentView_->setFrame(Rect(0, 0, frame_.width(), frame_.height()));
+    for (View* v : contentView_->descendants()) v->viewDidMoveToWindow();
     if (visible_) contentView_->windowVisibilityChanged(true);
 }
 
@@ -68,9 +83,18 @@ void Panel::setFrame(const Rect& frame, bool display, bool animate) {
     lastFrameChange_ = FrameChange{display, animate};
     // Where it already is: the window server has nothing to learn.
     if (frame == frame_) return;
+    const Rect old = frame_;
     frame_ = frame;
     if (contentView_) contentView_->setFrame(Rect(0, 0, frame.width(), frame.height()));
     changed();
+    if (!system_) return;
+    if (old.origin != frame.origin) post(notification_names::kWindowDidMove);
+    const auto before = screenContaining(old), after = screenContaining(frame);
+    const auto displayOf = [](const std::optional<ScreenDescription>& screen) {
+        return screen ? displayID(*screen) : std::nullopt;
+    };
+    if (before.has_value() != after.has_value() || displayOf(before) != displayOf(after))
+        post(notification_names::kWindowDidChangeScreen);
 }
 
 double Panel::alphaValue() const { return fade_ ? fade_->valueAt(RunLoop::main().uptime()) : alpha_; }
@@ -103,23 +127,93 @@ void Panel::animateAlpha(double alpha, double duration, std::function<void()> co
 }
 
 void Panel::orderFrontRegardless() {
+    const unsigned occlusion = occlusionState();
     const bool wasVisible = std::exchange(visible_, true);
     if (system_) system_->orderFront(*this);
     if (!wasVisible && contentView_) contentView_->windowVisibilityChanged(true);
+    if (occlusionState() != occlusion) post(notification_names::kWindowDidChangeOcclusionState);
 }
 
 void Panel::orderOut() {
+    const unsigned occlusion = occlusionState();
     const bool wasVisible = std::exchange(visible_, false);
     if (system_) system_->orderOut(*this);
     if (wasVisible && contentView_) contentView_->windowVisibilityChanged(false);
+    if (occlusionState() != occlusion) post(notification_names::kWindowDidChangeOcclusionState);
+}
+
+void Panel::close() {
+    post(notification_names::kWindowWillClose);
+    orderOut();
+}
+
+bool Panel::isOnActiveSpace() const { return visible_ && system_ && system_->isOnActiveSpace(*this); }
+
+unsigned Panel::occlusionState() const { return isOnActiveSpace() && !occluded_ ? occlusion_state::kVisible : 0; }
+
+void Panel::setOccludedBySystem(bool occluded) {
+    const unsigned occlusion = occlusionState();
+    occluded_ = occluded;
+    if (occlusionState() != occlusion) post(notification_names::kWindowDidChangeOcclusionState);
+}
+
+void Panel::makeKey() {
+    if (system_ && canBecomeKey()) system_->makeKey(*this);
 }
 
 void Panel::makeKeyAndOrderFront() {
     orderFrontRegardless();
-    if (system_ && canBecomeKey()) system_->makeKey(*this);
+    makeKey();
 }
 
 bool Panel::isKeyWindow() const { return system_ && system_->keyPanel() == this; }
+
+void Panel::keyStateChanged(bool key) {
+    if (contentView_) contentView_->windowKeyStateChanged(key);
+    post(key ? notification_names::kWindowDidBecomeKey : notification_names::kWindowDidResignKey);
+}
+
+View* Panel::firstResponder() const {
+    auto responder = firstResponder_.lock();
+    return responder && responder->window() == this ? responder.get() : nullptr;
+}
+
+bool Panel::makeFirstResponder(View* responder) {
+    View* current = firstResponder();
+    if (responder == current) return true;
+    if (current && !current->resignFirstResponder()) return false;
+    firstResponder_.reset();
+    if (!responder) return true;
+    if (responder->window() != this || !responder->acceptsFirstResponder() || !responder->becomeFirstResponder())
+        return false;
+    firstResponder_ = responder->weak_from_this();
+    return true;
+}
+
+void Panel::subtreeLeft(View& subtree) {
+    auto responder = firstResponder_.lock();
+    if (!responder) return;
+    for (View* v = responder.get(); v; v = v->superview())
+        if (v == &subtree) {
+            // It is no longer ours to ask; whatever it answers, it goes.
+            firstResponder_.reset();
+            responder->resignFirstResponder();
+            return;
+        }
+}
+
+bool Panel::sendKeyEvent(const KeyEvent& event) {
+    // Keep the window's views alive while they answer.
+    auto content = contentView_;
+    if ((event.modifierFlags & modifier_flags::kCommand) && content && content->performKeyEquivalent(event)) return true;
+    std::shared_ptr<View> responder = firstResponder() ? firstResponder()->shared_from_this() : nullptr;
+    if (responder && responder->keyDown(event)) return true;
+    if (event.keyCode == key_codes::kEscape) {
+        cancelOperation();
+        return true;
+    }
+    return false;
+}
 
 bool Panel::canBecomeKey() const { return styleMask_ & style_mask::kTitled; }
 
@@ -134,14 +228,35 @@ void Panel::invalidateCursorRects(View& view) {
     }
 }
 
-View* Panel::mouseDown(const MouseEvent& event) {
+View* Panel::pressTarget(const MouseEvent& event) {
+    pressed_.reset();
     if (!contentView_) return nullptr;
     View* hit = contentView_->hitTest(event.locationInWindow);
     if (!hit) return nullptr;
     // A click on a window that is not key reaches the view only when the view takes first clicks.
     if (!isKeyWindow() && !hit->acceptsFirstMouse(event)) return nullptr;
-    hit->mouseDown(event);
+    pressed_ = hit->weak_from_this();
     return hit;
+}
+
+View* Panel::mouseDown(const MouseEvent& event) {
+    View* hit = pressTarget(event);
+    if (hit) hit->mouseDown(event);
+    return hit;
+}
+
+void Panel::mouseUp(const MouseEvent& event) {
+    if (auto target = std::exchange(pressed_, {}).lock()) target->mouseUp(event);
+}
+
+View* Panel::rightMouseDown(const MouseEvent& event) {
+    View* hit = pressTarget(event);
+    if (hit) hit->rightMouseDown(event);
+    return hit;
+}
+
+void Panel::rightMouseUp(const MouseEvent& event) {
+    if (auto target = std::exchange(pressed_, {}).lock()) target->rightMouseUp(event);
 }
 
 std::vector<std::string> Panel::shownTexts() const {

@@ -58,6 +58,11 @@ inline constexpr int kUtilityWindow = 4;
 inline constexpr int kAlertPanel = 5;
 }  // namespace animation_behavior
 
+// What of a window is visible, as bits.
+namespace occlusion_state {
+inline constexpr unsigned kVisible = 1u << 1;
+}  // namespace occlusion_state
+
 enum class BackingStore { retained, nonretained, buffered };
 
 // A fade of the window's alpha in flight.
@@ -73,7 +78,9 @@ struct AlphaAnimation {
 
 // One of our windows (a panel), as plain state: what the app set and what the user does to it.
 // It registers with the window system when made and leaves it when destroyed; the window list
-// shows it from then on, front to back among the other windows. Main loop only.
+// shows it from then on, front to back among the other windows. It posts its own notifications
+// (key, move, screen, occlusion, close) on the application's centre with itself as the object.
+// Main loop only.
 class Panel {
 public:
     Panel(Rect contentRect, std::uint64_t styleMask, BackingStore backing = BackingStore::buffered, bool defer = false);
@@ -104,6 +111,7 @@ public:
     bool isOpaque = true;
     Color backgroundColor = Color::named("windowBackgroundColor");
     bool hasShadow = true;
+    bool isReleasedWhenClosed = true;
 
     // ---- content
     const std::shared_ptr<View>& contentView() const { return contentView_; }
@@ -119,6 +127,10 @@ public:
     };
     // How the last setFrame was asked.
     const FrameChange& lastFrameChange() const { return lastFrameChange_; }
+    // A rectangle of the window's coordinates (origin at its bottom left) in screen coordinates.
+    Rect convertToScreen(const Rect& rect) const {
+        return Rect(rect.origin.x + frame_.origin.x, rect.origin.y + frame_.origin.y, rect.width(), rect.height());
+    }
 
     // ---- alpha and fades on the main loop's clock
     // The alpha shown now (part way through a fade).
@@ -134,7 +146,15 @@ public:
     // Shown in front of the other panels of its level, whether or not the app is active.
     void orderFrontRegardless();
     void orderOut();
+    // Posts the will-close notification, then orders the window out.
+    void close();
     bool isVisible() const { return visible_; }
+    // Shown on the desktop the user sees now on its display (or on every desktop).
+    bool isOnActiveSpace() const;
+    // occlusion_state bits: kVisible while some of it can be seen.
+    unsigned occlusionState() const;
+    // Key when it can become key (nothing otherwise).
+    void makeKey();
     void makeKeyAndOrderFront();
     bool isKeyWindow() const;
     virtual bool canBecomeKey() const;
@@ -142,22 +162,55 @@ public:
 
     // The screen that holds most of the window, or nothing.
     std::optional<ScreenDescription> screen() const;
+
+    // ---- keys: the first responder and the chain of superviews above it
+    // The view that gets key presses first; nothing: the window itself.
+    View* firstResponder() const;
+    // Moves the role to a view of this window that accepts it (nothing: the window). The
+    // current responder may refuse to resign and the new one to become: then false, and a
+    // refusal to become leaves the window as first responder.
+    bool makeFirstResponder(View* responder);
+    // A key press for the window: with Command it is first offered down the view tree as a key
+    // equivalent; then it goes to the first responder and up its superviews; an Escape nobody
+    // consumed becomes cancelOperation(). True when something consumed it.
+    bool sendKeyEvent(const KeyEvent& event);
+    // Escape reached the window unconsumed.
+    virtual void cancelOperation() {}
     // Rebuilds the cursor rectangles of the view and its subviews.
     void invalidateCursorRects(View& view);
 
     // ---- the user's clicks (sent by the window system)
     // Delivers a mouse-down at a window point to the view its hit test names; returns that view,
-    // or nothing when no view took it (outside every view, or refused as a first click).
+    // or nothing when no view took it (outside every view, or refused as a first click). The
+    // release goes to the view that took the press.
     View* mouseDown(const MouseEvent& event);
+    void mouseUp(const MouseEvent& event);
+    View* rightMouseDown(const MouseEvent& event);
+    void rightMouseUp(const MouseEvent& event);
     // The text of every visible label of the content.
     std::vector<std::string> shownTexts() const;
 
+    // The window system made the panel key, or took key state away: its views hear it, and the
+    // window posts its become-key or resign-key notification.
+    void keyStateChanged(bool key);
+
     // The window system forgets this panel (it is going away first).
     void detachFromWindowSystem() { system_ = nullptr; }
+    // ---- the system's side
+    // Another window covers this one wholly (or no longer does).
+    void setOccludedBySystem(bool occluded);
+    // A subtree left the window: it takes no more keys.
+    void subtreeLeft(View& subtree);
+
+    // A reference that does not keep the panel alive: get() is nothing once it is gone.
+    using Weak = WeakRef<Panel>;
+    Weak weak() { return Weak(this, lifetime_.weak()); }
 
 private:
     void changed();
     void endFade();
+    void post(const char* name);
+    View* pressTarget(const MouseEvent& event);
 
     WindowSystem* system_;
     std::uint32_t number_ = 0;
@@ -176,6 +229,9 @@ private:
     std::function<void()> fadeCompletion_;
     WorkItem fadeEnd_;
     bool visible_ = false;
+    bool occluded_ = false;
+    std::weak_ptr<View> firstResponder_;
+    std::weak_ptr<View> pressed_;  // the view that took the last press, for its release
     LifetimeToken lifetime_;
 };
 

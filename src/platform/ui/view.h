@@ -9,6 +9,7 @@
 #include "platform/key_event.h"
 #include "platform/ui/layer.h"
 #include "platform/ui/mouse_event.h"
+#include "platform/ui/tracking_area.h"
 #include "support/geometry.h"
 
 namespace tarnwick::platform::ui {
@@ -55,6 +56,8 @@ public:
     unsigned autoresizingMask = autoresizing::kNotSizable;
     // The view's own coordinates: its size, origin 0,0.
     Rect bounds() const { return Rect(0, 0, frame_.width(), frame_.height()); }
+    // The part of the bounds its superviews leave visible (empty when none), in its coordinates.
+    Rect visibleRect() const;
 
     // ---- the tree
     const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
@@ -83,25 +86,46 @@ public:
     // The frontmost visible view under the point (in the superview's coordinates), or nothing.
     virtual View* hitTest(Point pointInSuperview);
     virtual bool acceptsFirstMouse(const MouseEvent& event);
-    // Unhandled clicks go to the superview, as to the next responder.
+    // Unhandled clicks go to the superview, as to the next responder. The release of a press
+    // goes to the view that received the press.
     virtual void mouseDown(const MouseEvent& event);
+    virtual void mouseUp(const MouseEvent& event);
+    virtual void rightMouseDown(const MouseEvent& event);
+    virtual void rightMouseUp(const MouseEvent& event);
     // Called when the cursor rectangles are rebuilt; views add theirs here.
     virtual void resetCursorRects() {}
     void addCursorRect(const Rect& rect, Cursor cursor);
     void discardCursorRects() { cursorRects_.clear(); }
     const std::vector<CursorRect>& cursorRects() const { return cursorRects_; }
-    // A window point in this view's coordinates.
+    // A window point in this view's coordinates, and a rectangle of the view in the window's.
     Point convertFromWindow(Point point) const;
+    Rect convertToWindow(const Rect& rect) const;
+
+    // ---- tracking areas: the window system tells their owners when the pointer enters or leaves
+    void addTrackingArea(std::shared_ptr<TrackingArea> area);
+    void removeTrackingArea(const TrackingArea& area);
+    const std::vector<std::shared_ptr<TrackingArea>>& trackingAreas() const { return trackingAreas_; }
 
     // ---- keys
     virtual bool acceptsFirstResponder() const { return false; }
+    // Asked when the window makes the view its first responder, or moves that role elsewhere;
+    // false refuses.
+    virtual bool becomeFirstResponder() { return true; }
+    virtual bool resignFirstResponder() { return true; }
     // A key press for this view; returns whether something consumed it. Unconsumed keys go to
     // the superview, as to the next responder.
     virtual bool keyDown(const KeyEvent& event);
+    // A key press with Command, offered down the tree before it goes to the first responder;
+    // true when this view or one inside it acted on it. By default the subviews are asked.
+    virtual bool performKeyEquivalent(const KeyEvent& event);
 
     // ---- the window
     // The window was ordered in (true) or out (false); every view of its content hears it.
     virtual void windowVisibilityChanged(bool visible);
+    // The window became (true) or stopped being (false) the key window; every view hears it.
+    virtual void windowKeyStateChanged(bool key);
+    // The view went into another window or out of any (it is already there when it hears it).
+    virtual void viewDidMoveToWindow() {}
 
     // ---- layer and look
     bool wantsLayer() const { return layer_ != nullptr; }
@@ -124,6 +148,8 @@ private:
     friend class Panel;
     void detach();
     void resizeSubviews(Size oldSize);
+    // Every view of the subtree hears that it left `from` for its window now.
+    static void movedWindow(View& subtree, Panel* from);
 
     Rect frame_;
     std::vector<std::shared_ptr<View>> subviews_;
@@ -132,6 +158,7 @@ private:
     bool hidden_ = false;
     bool needsLayout_ = true;
     std::vector<CursorRect> cursorRects_;
+    std::vector<std::shared_ptr<TrackingArea>> trackingAreas_;
     std::shared_ptr<Layer> layer_;
 };
 

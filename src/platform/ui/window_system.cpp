@@ -12,4 +12,6 @@ WindowSystem& windowSystem() {
     return *system;
 }
 
+Panel* keyWindow() { return windowSystem().keyPanel(); }
+
 }  // namespace tarnwick::platform::ui

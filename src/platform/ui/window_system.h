@@ -22,14 +22,21 @@ public:
     // Ordered in, in front of the other panels of its level; or ordered out.
     virtual void orderFront(Panel& panel) = 0;
     virtual void orderOut(Panel& panel) = 0;
+    // Key status moves to the panel; the panel that had it resigns (both hear it).
     virtual void makeKey(Panel& panel) = 0;
     // The key window among our panels, or nothing.
     virtual Panel* keyPanel() = 0;
+    // Whether a shown panel is on the desktop the user sees now on its display: one that joins
+    // every desktop always is; another stays on the desktop it was ordered in on (one that moves
+    // to the active desktop follows when it is ordered in or made key).
+    virtual bool isOnActiveSpace(const Panel& panel) = 0;
     // The pointer in screen coordinates (origin at the bottom left of the primary screen, y up).
     virtual Point pointerLocation() = 0;
 };
 
 // The installed platform's window system.
 WindowSystem& windowSystem();
+// The key window among our panels, or nothing.
+Panel* keyWindow();
 
 }  // namespace tarnwick::platform::ui

@@ -1,6 +1,6 @@
-// Reads the session file's keys of the user-interface layer: Reduce Motion, the pointer, the
-// system symbols, each display's reserved strips, each application's bundle state, and the
-// "events" section (the double-click interval and the modifiers held at the start).
+// Reads the session file's keys of the user-interface layer: Reduce Motion, the locale, the
+// pointer, the system symbols, each display's reserved strips, each application's bundle state,
+// and the "events" section (the double-click interval and the modifiers held at the start).
 
 #include <cmath>
 #include <string>
@@ -40,6 +40,25 @@ SimInsets insets(const Value& value, const std::string& where) {
     return result;
 }
 
+// An identifier ("de_DE"), or an object with "identifier" and, to differ from what the
+// identifier implies, "decimalSeparator" and "groupingSeparator".
+platform::Locale locale(const Value& value, const std::string& where) {
+    if (value.asString()) {
+        const std::string identifier = text(value, where);
+        if (identifier.empty()) fail(where, "must name a locale, such as \"en_US\"");
+        return platform::Locale::named(identifier);
+    }
+    const Dictionary& spec = object(value, where);
+    auto identifier = member(spec, "identifier");
+    if (!identifier) fail(where, "needs \"identifier\"");
+    platform::Locale result = locale(*identifier, where + ".identifier");
+    if (auto v = member(spec, "decimalSeparator")) result.decimalSeparator = text(*v, where + ".decimalSeparator");
+    if (auto v = member(spec, "groupingSeparator")) result.groupingSeparator = text(*v, where + ".groupingSeparator");
+    if (result.decimalSeparator.empty() || result.decimalSeparator == result.groupingSeparator)
+        fail(where, "needs a decimal separator that is not empty and differs from the grouping separator");
+    return result;
+}
+
 // A modifier key by name, with the platform's flag.
 platform::ModifierFlags modifierFlag(const std::string& name, const std::string& where) {
     namespace flags = platform::modifier_flags;
@@ -64,7 +83,9 @@ SimBundleFile bundleState(const std::string& state, const std::string& where) {
 
 void SimulatedSession::loadUserInterfaceSections(const Dictionary& root) {
     if (auto system = member(root, "system")) {
-        if (auto v = member(object(*system, "\"system\""), "reduceMotion")) reduceMotion = boolean(*v, "system.reduceMotion");
+        const Dictionary& settings = object(*system, "\"system\"");
+        if (auto v = member(settings, "reduceMotion")) reduceMotion = boolean(*v, "system.reduceMotion");
+        if (auto v = member(settings, "locale")) system_.locale = locale(*v, "system.locale");
     }
     if (auto section = member(root, "events")) {
         const Dictionary& events = object(*section, "\"events\"");

@@ -76,6 +76,27 @@ bool SimWindowSystem::isMiniaturized(const ui::Panel& panel) const {
     return r && r->miniaturized;
 }
 
+std::optional<std::pair<std::uint32_t, std::uint64_t>> SimWindowSystem::activeDesktopAt(const Rect& frame) const {
+    auto screen = ui::screenContaining(frame);
+    if (!screen) screen = ui::mainScreen();
+    const auto id = screen ? ui::displayID(*screen) : std::nullopt;
+    const SimDisplay* d = id ? session_.display(*id) : nullptr;
+    if (!d) return std::nullopt;
+    return std::pair{d->id, d->currentSpace};
+}
+
+bool SimWindowSystem::onActiveSpace(const Record& r) const {
+    if (r.joinsAllSpaces || !r.desktop) return true;
+    const SimDisplay* d = session_.display(r.desktop->first);
+    return !d || d->currentSpace == r.desktop->second;
+}
+
+bool SimWindowSystem::isOnActiveSpace(const ui::Panel& panel) {
+    auto guard = session_.lock();
+    const Record* r = record(panel);
+    return r && r->shown && onActiveSpace(*r);
+}
+
 std::uint32_t SimWindowSystem::panelCreated(ui::Panel& panel) {
     auto guard = session_.lock();
     Record r;
@@ -107,6 +128,14 @@ void SimWindowSystem::panelChanged(ui::Panel& panel) {
 void SimWindowSystem::orderFront(ui::Panel& panel) {
     auto guard = session_.lock();
     if (Record* r = record(panel)) {
+        // A window joins the desktop the user sees when it comes in; one that moves to the
+        // active desktop also when it is ordered front again.
+        namespace behavior = ui::collection_behavior;
+        r->joinsAllSpaces = panel.collectionBehavior & behavior::kCanJoinAllSpaces;
+        if (r->joinsAllSpaces)
+            r->desktop.reset();
+        else if (!r->shown || !r->desktop || (panel.collectionBehavior & behavior::kMoveToActiveSpace))
+            r->desktop = activeDesktopAt(panel.frame());
         r->shown = true;
         r->miniaturized = false;
         r->order = nextOrder_++;
@@ -117,14 +146,34 @@ void SimWindowSystem::orderOut(ui::Panel& panel) {
     auto guard = session_.lock();
     if (Record* r = record(panel)) {
         r->shown = false;
-        if (key_ == r->number) key_.reset();
+        if (key_ == r->number) {
+            key_.reset();
+            panel.keyStateChanged(false);
+        }
     }
 }
 
 void SimWindowSystem::makeKey(ui::Panel& panel) {
     auto guard = session_.lock();
-    if (Record* r = record(panel)) key_ = r->number;
+    Record* r = record(panel);
+    if (!r || key_ == r->number) return;
+    r->joinsAllSpaces = panel.collectionBehavior & ui::collection_behavior::kCanJoinAllSpaces;
+    if (!r->joinsAllSpaces && (panel.collectionBehavior & ui::collection_behavior::kMoveToActiveSpace))
+        r->desktop = activeDesktopAt(panel.frame());
+    ui::Panel* previous = keyPanel();
+    key_ = r->number;
+    if (previous) previous->keyStateChanged(false);
+    panel.keyStateChanged(true);
 }
+
+void SimWindowSystem::resignKey() {
+    auto guard = session_.lock();
+    ui::Panel* previous = keyPanel();
+    key_.reset();
+    if (previous) previous->keyStateChanged(false);
+}
+
+void SimWindowSystem::setOccluded(ui::Panel& panel, bool occluded) { panel.setOccludedBySystem(occluded); }
 
 ui::Panel* SimWindowSystem::keyPanel() {
     auto guard = session_.lock();
@@ -161,7 +210,8 @@ void SimWindowSystem::addToWindowList(Array& list, bool onScreenOnly) const {
 
     size_t position = 0;
     for (const Record* r : ordered()) {
-        if (onScreenOnly && !r->shown) continue;
+        const bool onScreen = r->shown && onActiveSpace(*r);
+        if (onScreenOnly && !onScreen) continue;
         Dictionary d;
         d[keys::kNumber] = Value(r->number);
         d[keys::kOwnerPID] = processID;
@@ -170,7 +220,7 @@ void SimWindowSystem::addToWindowList(Array& list, bool onScreenOnly) const {
         d[keys::kLayer] = r->level;
         d[keys::kBounds] = rectDictionary(Rect(r->frame.minX(), primaryTop - r->frame.maxY(), r->frame.width(), r->frame.height()));
         d[keys::kAlpha] = r->alpha.valueAt(now);
-        if (r->shown) d[keys::kIsOnscreen] = true;
+        if (onScreen) d[keys::kIsOnscreen] = true;
         d[keys::kSharingState] = 1;
         d[keys::kStoreType] = 2;
         d[keys::kMemoryUsage] = 2176;
@@ -192,8 +242,14 @@ std::vector<ui::Panel*> SimWindowSystem::onScreenPanels() const {
     auto guard = session_.lock();
     std::vector<ui::Panel*> result;
     for (const Record* r : ordered())
-        if (r->shown) result.push_back(r->panel);
+        if (r->shown && onActiveSpace(*r)) result.push_back(r->panel);
     return result;
+}
+
+ui::Panel* SimWindowSystem::panelAt(Point location) const {
+    for (auto* panel : onScreenPanels())
+        if (!panel->ignoresMouseEvents() && panel->frame().contains(location)) return panel;
+    return nullptr;
 }
 
 ui::Panel* SimWindowSystem::panelTitled(std::string_view title) const {
@@ -226,27 +282,71 @@ std::vector<ui::Panel*> SimWindowSystem::panelsOnDisplay(std::uint32_t displayID
 }
 
 void SimWindowSystem::movePointer(Point location) {
-    auto guard = session_.lock();
-    pointer_ = location;
+    {
+        auto guard = session_.lock();
+        pointer_ = location;
+    }
+    updateTracking();
 }
 
 SimClick SimWindowSystem::click(Point location, std::optional<platform::ModifierFlags> modifierFlags, int clickCount) {
-    const platform::ModifierFlags modifiers = modifierFlags ? *modifierFlags : session_.events().modifierFlags();
-    SimClick result{location, modifiers, clickCount, nullptr, nullptr, std::nullopt};
+    return press(location, modifierFlags, clickCount, false);
+}
+
+SimClick SimWindowSystem::rightClick(Point location, std::optional<platform::ModifierFlags> modifierFlags,
+                                     int clickCount) {
+    return press(location, modifierFlags, clickCount, true);
+}
+
+SimClick SimWindowSystem::press(Point location, std::optional<platform::ModifierFlags> modifierFlags, int clickCount,
+                                bool right) {
+    namespace types = ui::event_type;
+    SimEvents& events = session_.events();
+    const platform::ModifierFlags modifiers = modifierFlags ? *modifierFlags : events.modifierFlags();
+    SimClick result{location, modifiers, clickCount, right, nullptr, nullptr, false, std::nullopt};
     movePointer(location);
-    for (auto* panel : onScreenPanels()) {
-        if (panel->ignoresMouseEvents() || !panel->frame().contains(location)) continue;
-        ui::MouseEvent event;
-        event.type = ui::event_type::kLeftMouseDown;
-        event.locationInWindow = Point{location.x - panel->frame().origin.x, location.y - panel->frame().origin.y};
-        event.modifierFlags = modifiers;
-        event.clickCount = clickCount;
+    const int downType = right ? types::kRightMouseDown : types::kLeftMouseDown;
+    const int upType = right ? types::kRightMouseUp : types::kLeftMouseUp;
+    platform::Event down{downType, modifiers, clickCount, location, 0, false, 0};
+    platform::Event up{upType, modifiers, clickCount, location, 0, false, 0};
+
+    if (ui::Panel* panel = panelAt(location)) {
         result.panel = panel;
-        result.view = panel->mouseDown(event);
+        down.windowNumber = up.windowNumber = panel->windowNumber();
+        const auto mouseEvent = [&](const platform::Event& e) {
+            ui::MouseEvent event;
+            event.type = e.type;
+            event.locationInWindow = Point{e.locationInScreen.x - panel->frame().origin.x,
+                                           e.locationInScreen.y - panel->frame().origin.y};
+            event.modifierFlags = e.modifierFlags;
+            event.clickCount = e.clickCount;
+            return event;
+        };
+        auto alive = panel->weak();
+        auto passed = events.passLocalMonitors(down);
+        if (!passed || !alive.get()) {
+            result.swallowed = true;
+            return result;
+        }
+        {
+            SimEvents::Handling handling(events, *passed);
+            result.view = right ? panel->rightMouseDown(mouseEvent(*passed)) : panel->mouseDown(mouseEvent(*passed));
+        }
+        // The release comes where the press was, to the view that took it.
+        if (!alive.get()) return result;
+        auto released = events.passLocalMonitors(up);
+        if (!released || !alive.get()) return result;
+        SimEvents::Handling handling(events, *released);
+        if (right)
+            panel->rightMouseUp(mouseEvent(*released));
+        else
+            panel->mouseUp(mouseEvent(*released));
         return result;
     }
     auto guard = session_.lock();
-    if (clickCount == 1) result.pressedDesktop = desktopButtonAt(location);
+    events.sentToOtherApplication(down);
+    events.sentToOtherApplication(up);
+    if (!right && clickCount == 1) result.pressedDesktop = desktopButtonAt(location);
     clicksPast_.push_back(result);
     if (result.pressedDesktop) session_.pressDesktopButton(result.pressedDesktop->first, result.pressedDesktop->second);
     return result;

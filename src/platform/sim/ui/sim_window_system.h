@@ -21,8 +21,10 @@ struct SimClick {
     Point location;  // screen coordinates, y up
     platform::ModifierFlags modifierFlags = 0;
     int clickCount = 1;
+    bool rightButton = false;
     platform::ui::Panel* panel = nullptr;  // the panel that took it; nothing: it went past our panels
     platform::ui::View* view = nullptr;    // the view that received the mouse-down, if any
+    bool swallowed = false;                // a local monitor of ours kept it from the panel
     // A click past our panels on a desktop's button in Mission Control presses it.
     std::optional<std::pair<std::uint32_t, std::uint64_t>> pressedDesktop;  // display id, space id
     bool wentPastPanels() const { return panel == nullptr; }
@@ -30,8 +32,11 @@ struct SimClick {
 
 // Our panels as the simulated window server keeps them: listed in the window list (our
 // process, level, frame, alpha) front to back from creation until destruction, ordered by
-// level and then by the latest order-front, with the key window and the pointer. Tests find
-// panels here by title, accessibility label or shown text, and click as the user.
+// level and then by the latest order-front, with the key window, the pointer and the desktop
+// each panel is on. Tests find panels here by title, accessibility label or shown text, and
+// move the pointer and click as the user: pointer moves feed the views' tracking areas, presses
+// pass our local event monitors and go to a panel (press and release), or past our panels to
+// the global monitors.
 class SimWindowSystem final : public platform::ui::WindowSystem {
 public:
     explicit SimWindowSystem(SimulatedSession& session) : session_(session) {}
@@ -45,6 +50,11 @@ public:
     void makeKey(platform::ui::Panel& panel) override;
     platform::ui::Panel* keyPanel() override;
     Point pointerLocation() override;
+    bool isOnActiveSpace(const platform::ui::Panel& panel) override;
+
+    // ---- the system's side
+    // Another application took the keyboard: our key window resigns.
+    void resignKey();
 
     // ---- the window list: adds the panels to a list built front to back (each one before the
     // first entry of a lower layer); ordered-out panels only when not on-screen only
@@ -60,15 +70,24 @@ public:
     platform::ui::Panel* panelShowing(std::string_view text) const;
     // The shown panels whose screen is the display's.
     std::vector<platform::ui::Panel*> panelsOnDisplay(std::uint32_t displayID) const;
+    // The frontmost panel on screen at the point that takes the mouse, or nothing.
+    platform::ui::Panel* panelAt(Point location) const;
 
     // ---- the user's side
+    // Moves the pointer; the tracking areas it entered or left tell their owners (those left
+    // first), on the panels on screen that take the mouse where the pointer is.
     void movePointer(Point location);
-    // A mouse-down at a screen point with the modifiers given (nothing: those the user holds):
-    // the frontmost shown panel there that does not ignore the mouse takes it, at the view its
-    // hit test names; otherwise it goes past our panels to what lies below, where a first click
-    // on a desktop's button in an open Mission Control presses the button.
+    // A click (press and release) at a screen point with the modifiers given (nothing: those the
+    // user holds): the frontmost panel on screen there that does not ignore the mouse takes it
+    // after our local monitors passed it, the press at the view its hit test names and the
+    // release at the same view, each the application's current event while it is handled;
+    // otherwise it goes past our panels to what lies below (our global monitors hear it later),
+    // where a first click on a desktop's button in an open Mission Control presses the button.
     SimClick click(Point location, std::optional<platform::ModifierFlags> modifierFlags = std::nullopt,
                    int clickCount = 1);
+    // The same with the right button (never pressing anything in Mission Control).
+    SimClick rightClick(Point location, std::optional<platform::ModifierFlags> modifierFlags = std::nullopt,
+                        int clickCount = 1);
     // Two clicks at the point within the double-click interval, with the held modifiers: the
     // second one's click count is 2.
     std::pair<SimClick, SimClick> doubleClick(Point location);
@@ -79,6 +98,8 @@ public:
     bool isMiniaturized(const platform::ui::Panel& panel) const;
     // The clicks that went past our panels, oldest first.
     const RecentLog<SimClick>& clicksPastPanels() const { return clicksPast_; }
+    // Another window covers the panel wholly, or no longer does.
+    void setOccluded(platform::ui::Panel& panel, bool occluded);
 
     static constexpr std::uint32_t kFirstWindowNumber = 600000;
     static constexpr const char* kOwnerName = "Tarnwick";
@@ -94,9 +115,18 @@ private:
         bool shown = false;
         bool miniaturized = false;
         std::uint64_t order = 0;  // larger: ordered front later
+        // The desktop it stays on (display id, space id); nothing: not placed on one yet.
+        std::optional<std::pair<std::uint32_t, std::uint64_t>> desktop;
+        bool joinsAllSpaces = false;  // as its collection behaviour said when last ordered in
     };
     Record* record(const platform::ui::Panel& panel);
     const Record* record(const platform::ui::Panel& panel) const;
+    bool onActiveSpace(const Record& r) const;
+    // The active desktop of the display holding most of the frame.
+    std::optional<std::pair<std::uint32_t, std::uint64_t>> activeDesktopAt(const Rect& frame) const;
+    SimClick press(Point location, std::optional<platform::ModifierFlags> modifierFlags, int clickCount, bool right);
+    // Tells the owners of the tracking areas the pointer entered or left.
+    void updateTracking();
     std::optional<std::pair<std::uint32_t, std::uint64_t>> desktopButtonAt(Point location) const;
     // Records front to back.
     std::vector<const Record*> ordered() const;

@@ -1,5 +1,5 @@
-// The user's changes of screens, desktops and the Reduce Motion setting, and the modifier keys
-// the user holds.
+// The user's changes of screens, desktops, the Reduce Motion setting and the locale, and the
+// modifier keys the user holds.
 
 #include <algorithm>
 
@@ -15,6 +15,13 @@ void SimulatedSession::setReduceMotion(bool on) {
     if (reduceMotion == on) return;
     reduceMotion = on;
     workspaceNotificationCenter().post(names::kAccessibilityDisplayOptionsDidChange);
+}
+
+void SimulatedSession::setLocale(platform::Locale locale) {
+    auto guard = lock();
+    if (system_.locale == locale) return;
+    system_.locale = std::move(locale);
+    notificationCenter().post(names::kCurrentLocaleDidChange);
 }
 
 void SimulatedSession::holdModifiers(platform::ModifierFlags flags) { events_->holdModifiers(flags); }

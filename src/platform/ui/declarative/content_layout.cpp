@@ -36,18 +36,18 @@ TextFit fitText(Layout& layout, const std::string& text, const Font& font, doubl
 // ---- text
 
 Size TextContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) {
-    return fitText(layout, text, fontFor(node.textStyle()), proposal.width.value_or(kUnbounded), node.lineLimit(), false)
+    return fitText(layout, text, node.font(), proposal.width.value_or(kUnbounded), node.lineLimit(), false)
         .size;
 }
 
 void TextContent::placeChildren(Node& node, Rect content, Proposal, Layout& layout) {
-    const auto fit = fitText(layout, text, fontFor(node.textStyle()), content.width(), node.lineLimit(), true);
+    const auto fit = fitText(layout, text, node.font(), content.width(), node.lineLimit(), true);
     lines = fit.lines;
     truncated = fit.truncated;
 }
 
 std::optional<double> TextContent::firstBaseline(Node& node, Proposal, Layout& layout) {
-    return layout.metrics().firstBaselineOffset(fontFor(node.textStyle()));
+    return layout.metrics().firstBaselineOffset(node.font());
 }
 
 // ---- label
@@ -57,7 +57,7 @@ double symbolWidth(const Font& font) { return font.size * LabelContent::kSymbolW
 }  // namespace
 
 Size LabelContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) {
-    const Font font = fontFor(node.textStyle());
+    const Font font = node.font();
     const double symbol = symbolWidth(font) + kSymbolSpacing;
     const double width = proposal.width ? std::max(0.0, *proposal.width - symbol) : kUnbounded;
     const auto fit = fitText(layout, title, font, width, node.lineLimit(), false);
@@ -65,7 +65,7 @@ Size LabelContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) {
 }
 
 void LabelContent::placeChildren(Node& node, Rect content, Proposal, Layout& layout) {
-    const Font font = fontFor(node.textStyle());
+    const Font font = node.font();
     const double width = std::max(0.0, content.width() - symbolWidth(font) - kSymbolSpacing);
     const auto fit = fitText(layout, title, font, width, node.lineLimit(), true);
     lines = fit.lines;
@@ -73,7 +73,14 @@ void LabelContent::placeChildren(Node& node, Rect content, Proposal, Layout& lay
 }
 
 std::optional<double> LabelContent::firstBaseline(Node& node, Proposal, Layout& layout) {
-    return layout.metrics().firstBaselineOffset(fontFor(node.textStyle()));
+    return layout.metrics().firstBaselineOffset(node.font());
+}
+
+// ---- symbol: as wide as a label's symbol, a line high
+
+Size SymbolContent::sizeThatFits(Node& node, Proposal, Layout& layout) {
+    const Font font = node.font();
+    return Size{symbolWidth(font), layout.metrics().defaultLineHeight(font)};
 }
 
 // ---- image, shape, bridged view: they take what they are offered
@@ -93,8 +100,23 @@ Size BridgedContentBase::sizeThatFits(Node&, Proposal proposal, Layout&) {
 
 // ---- button
 
+EdgeInsets ButtonContent::bezelInsets(ControlSize size) const {
+    if (style != ButtonStyle::bordered && style != ButtonStyle::glassProminent) return {};
+    switch (size) {
+        case ControlSize::mini:
+            return {1, 4, 1, 4};
+        case ControlSize::small:
+            return {2, 6, 2, 6};
+        case ControlSize::large:
+            return {6, 12, 6, 12};
+        case ControlSize::regular:
+            break;
+    }
+    return {3, 8, 3, 8};
+}
+
 Size ButtonContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) {
-    const auto insets = bezelInsets();
+    const auto insets = bezelInsets(node.controlSize());
     Size size{insets.width(), insets.height()};
     if (node.children().empty()) return size;
     if (proposal.width) proposal.width = std::max(0.0, *proposal.width - insets.width());
@@ -105,7 +127,7 @@ Size ButtonContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) 
 
 void ButtonContent::placeChildren(Node& node, Rect content, Proposal, Layout& layout) {
     if (node.children().empty()) return;
-    const auto insets = bezelInsets();
+    const auto insets = bezelInsets(node.controlSize());
     layout.place(node.mutableChildren().front(),
                  Rect(content.minX() + insets.leading, content.minY() + insets.top,
                       std::max(0.0, content.width() - insets.width()), std::max(0.0, content.height() - insets.height())));
@@ -114,7 +136,7 @@ void ButtonContent::placeChildren(Node& node, Rect content, Proposal, Layout& la
 std::optional<double> ButtonContent::firstBaseline(Node& node, Proposal proposal, Layout& layout) {
     if (node.children().empty()) return std::nullopt;
     auto b = layout.baseline(node.mutableChildren().front(), proposal);
-    if (b) *b += bezelInsets().top;
+    if (b) *b += bezelInsets(node.controlSize()).top;
     return b;
 }
 

@@ -30,6 +30,11 @@ void HostingView::windowVisibilityChanged(bool visible) {
     View::windowVisibilityChanged(visible);
 }
 
+void HostingView::windowKeyStateChanged(bool key) {
+    host_->windowKeyStateChanged();
+    View::windowKeyStateChanged(key);
+}
+
 void HostingView::collectShownText(std::vector<std::string>& texts) const {
     if (isHidden()) return;
     for (auto& text : host_->texts()) texts.push_back(std::move(text));

@@ -33,6 +33,7 @@ public:
     // Renders when a render is due, else lays the tree out again at the view's size.
     void layout() override;
     void windowVisibilityChanged(bool visible) override;
+    void windowKeyStateChanged(bool key) override;
 
     // A point of this view (origin at the bottom left, y up) in the tree's coordinates (origin at
     // the top left, y down), and back.

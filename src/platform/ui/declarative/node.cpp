@@ -25,6 +25,16 @@ const EventModifiers& Modifiers::events() const {
     return eventPart ? *eventPart : none;
 }
 
+const StyleModifiers& Modifiers::style() const {
+    static const StyleModifiers none;
+    return stylePart ? *stylePart : none;
+}
+
+StyleModifiers& Modifiers::mutableStyle() {
+    if (!stylePart) stylePart = std::make_unique<StyleModifiers>();
+    return *stylePart;
+}
+
 AccessibilityModifiers& Modifiers::mutableAccessibility() {
     if (!accessibilityPart) accessibilityPart = std::make_unique<AccessibilityModifiers>();
     return *accessibilityPart;
@@ -83,18 +93,38 @@ Modifiers& Node::mutableModifiers() {
 
 Color Node::foregroundColor() const { return foreground_ ? *foreground_ : Color::label(); }
 
+Font Node::font() const {
+    Font font = fontFor(textStyle_);
+    if (fontWeight_) font.weight = *fontWeight_;
+    return font;
+}
+
 void Node::inherit(const Node* parent) {
     if (parent) {
         textStyle_ = parent->textStyle_;
         foreground_ = parent->foreground_;
+        tint_ = parent->tint_;
+        fontWeight_ = parent->fontWeight_;
         lineLimit_ = parent->lineLimit_;
+        controlSize_ = parent->controlSize_;
         disabled_ = parent->disabled_;
+        monospacedDigit_ = parent->monospacedDigit_;
     }
     if (!modifiers_) return;
-    if (modifiers_->font) textStyle_ = *modifiers_->font;
+    if (modifiers_->font) {
+        // A text style of its own brings its own weight, unless one is set here too.
+        textStyle_ = *modifiers_->font;
+        fontWeight_.reset();
+    }
     if (modifiers_->foreground) foreground_ = &*modifiers_->foreground;
     if (modifiers_->lineLimit) lineLimit_ = *modifiers_->lineLimit;
     if (modifiers_->disabled) disabled_ = disabled_ || *modifiers_->disabled;
+    if (const auto* style = modifiers_->stylePart.get()) {
+        if (style->fontWeight) fontWeight_ = style->fontWeight;
+        if (style->tint) tint_ = &*style->tint;
+        if (style->controlSize) controlSize_ = *style->controlSize;
+        monospacedDigit_ = monospacedDigit_ || style->monospacedDigit;
+    }
 }
 
 // ---- modifiers
@@ -139,6 +169,41 @@ Node&& Node::fixedSize(bool horizontal, bool vertical) && {
 
 Node&& Node::font(TextStyle style) && {
     mutableModifiers().font = style;
+    return std::move(*this);
+}
+
+Node&& Node::fontWeight(double weight) && {
+    mutableModifiers().mutableStyle().fontWeight = weight;
+    return std::move(*this);
+}
+
+Node&& Node::monospacedDigit() && {
+    mutableModifiers().mutableStyle().monospacedDigit = true;
+    return std::move(*this);
+}
+
+Node&& Node::opacity(double opacity) && {
+    mutableModifiers().mutableStyle().opacity *= opacity;
+    return std::move(*this);
+}
+
+Node&& Node::tint(Color color) && {
+    mutableModifiers().mutableStyle().tint = std::move(color);
+    return std::move(*this);
+}
+
+Node&& Node::controlSize(ControlSize size) && {
+    mutableModifiers().mutableStyle().controlSize = size;
+    return std::move(*this);
+}
+
+Node&& Node::keyboardShortcut(KeyboardShortcut shortcut) && {
+    mutableModifiers().mutableEvents().keyboardShortcut = std::move(shortcut);
+    return std::move(*this);
+}
+
+Node&& Node::onSubmit(std::function<void()> action) && {
+    mutableModifiers().mutableEvents().onSubmit = std::move(action);
     return std::move(*this);
 }
 
@@ -199,6 +264,11 @@ Node&& Node::accessibilityHeader() && {
     return std::move(*this);
 }
 
+Node&& Node::accessibilityHidden() && {
+    mutableModifiers().mutableAccessibility().hidden = true;
+    return std::move(*this);
+}
+
 Node&& Node::accessibilityContainer(std::string label) && {
     mutableModifiers().mutableAccessibility().containerLabel = std::move(label);
     return std::move(*this);
@@ -256,10 +326,18 @@ Node image(Image image, bool resizable, ImageInterpolation interpolation) {
     return Node(std::make_unique<ImageContent>(std::move(image), resizable, interpolation));
 }
 
+Node systemImage(std::string name) { return Node(std::make_unique<SymbolContent>(std::move(name))); }
+
 Node button(Node label, std::function<void()> action, ButtonStyle style) {
     std::vector<Node> children;
     children.push_back(std::move(label));
     return Node(std::make_unique<ButtonContent>(std::move(action), style), std::move(children));
+}
+
+Node button(Node label, std::function<void()> action, std::shared_ptr<const CustomButtonStyle> style) {
+    std::vector<Node> children;
+    children.push_back(std::move(label));
+    return Node(std::make_unique<ButtonContent>(std::move(action), std::move(style)), std::move(children));
 }
 
 Node shape(ShapeKind kind, double cornerRadius, CornerCurve curve, Color fill, double fillOpacity) {

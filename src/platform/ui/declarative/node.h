@@ -24,6 +24,7 @@ class Layout;
 struct Modifiers;
 class ComponentContentBase;
 class BridgedContentBase;
+class ButtonContent;
 
 // What a node asks of its size: a width and a height, or nothing for "its ideal size".
 struct Proposal {
@@ -56,6 +57,7 @@ public:
     // The kinds the host treats apart, without a cast per node.
     virtual ComponentContentBase* asComponent() { return nullptr; }
     virtual BridgedContentBase* asBridged() { return nullptr; }
+    virtual ButtonContent* asButton() { return nullptr; }
 };
 
 // Asks a binding's value to hold focus, or checks whether it does.
@@ -116,7 +118,8 @@ private:
 
 struct ChangeReaction {
     AnyValue value;
-    std::function<void(const AnyValue&)> action;
+    // Given the value of the render before and the new one.
+    std::function<void(const AnyValue& previous, const AnyValue& current)> action;
 };
 
 struct KeyHandler {
@@ -167,8 +170,16 @@ public:
     Node&& fixedSize(bool horizontal = true, bool vertical = true) &&;
     // Text style, colour and line limit reach every text inside.
     Node&& font(TextStyle style) &&;
+    Node&& fontWeight(double weight) &&;
+    // Digits take one width each, so numbers do not jiggle as they change.
+    Node&& monospacedDigit() &&;
     Node&& foreground(Color color) &&;
     Node&& lineLimit(int lines) &&;
+    // The accent of the controls inside (buttons, switches, selections).
+    Node&& tint(Color color) &&;
+    // Drawn this transparent (with everything inside); opacities set one after another multiply.
+    Node&& opacity(double opacity) &&;
+    Node&& controlSize(ControlSize size) &&;
     Node&& background(Node node) &&;
     Node&& scaleEffect(double scale, UnitPoint anchor = UnitPoint::center()) &&;
     // The whole box takes clicks, not only what it draws.
@@ -185,6 +196,8 @@ public:
     Node&& accessibilityValue(std::string value) &&;
     Node&& accessibilityIdentifier(std::string identifier) &&;
     Node&& accessibilityHeader() &&;
+    // Left out for assistive technology (a filler that only keeps things lined up).
+    Node&& accessibilityHidden() &&;
     // One accessibility element with a label whose children stay reachable.
     Node&& accessibilityContainer(std::string label) &&;
     Node&& onHover(std::function<void(bool inside)> action) &&;
@@ -193,6 +206,9 @@ public:
     // Runs after a render in which the value differs from the one of the render before.
     template <typename T>
     Node&& onChange(T value, std::function<void(const T&)> action) &&;
+    // The same, given the value of the render before as well.
+    template <typename T>
+    Node&& onChangeFrom(T value, std::function<void(const T& previous, const T& current)> action) &&;
     template <typename T>
     Node&& onReceive(Signal<T>& signal, std::function<void(const T&)> action) &&;
     // Key presses of these keys in these phases while the node or one inside it has focus.
@@ -202,6 +218,10 @@ public:
     template <typename T>
     Node&& animation(std::optional<Animation> animation, T value) &&;
     Node&& disabled(bool disabled = true) &&;
+    // A button's key equivalent: the key pressed in the window runs the button's action.
+    Node&& keyboardShortcut(KeyboardShortcut shortcut) &&;
+    // Runs when the user submits a text field inside (Return).
+    Node&& onSubmit(std::function<void()> action) &&;
 
     // ---- reading the tree (valid until the host renders again)
     std::string_view kind() const;
@@ -224,7 +244,13 @@ public:
     std::uint64_t identity() const { return identity_; }
     // What reaches the node from its ancestors.
     TextStyle textStyle() const { return textStyle_; }
+    // The text style's font with the weight set around the node.
+    Font font() const;
+    bool usesMonospacedDigits() const { return monospacedDigit_; }
     Color foregroundColor() const;
+    // The accent set around the node, if any.
+    const Color* tint() const { return tint_; }
+    ControlSize controlSize() const { return controlSize_; }
     // 0: no limit.
     int lineLimit() const { return lineLimit_; }
     bool isDisabled() const { return disabled_; }
@@ -266,8 +292,12 @@ private:
     const Node* parent_ = nullptr;
     TextStyle textStyle_ = TextStyle::body;
     const Color* foreground_ = nullptr;  // held by an ancestor's modifiers
+    const Color* tint_ = nullptr;        // likewise
+    std::optional<double> fontWeight_;
     int lineLimit_ = 0;
+    ControlSize controlSize_ = ControlSize::regular;
     bool disabled_ = false;
+    bool monospacedDigit_ = false;
 };
 
 // Who the node is for assistive technology, and its tooltip.
@@ -277,6 +307,7 @@ struct AccessibilityModifiers {
     std::optional<std::string> value;
     std::optional<std::string> identifier;
     bool header = false;
+    bool hidden = false;
     // One element with this label whose children stay reachable.
     std::optional<std::string> containerLabel;
 };
@@ -290,6 +321,17 @@ struct EventModifiers {
     std::vector<std::shared_ptr<ReceiverBase>> onReceive;
     std::vector<KeyHandler> onKeyPress;
     std::vector<AnimationSpec> animations;
+    std::optional<KeyboardShortcut> keyboardShortcut;
+    std::function<void()> onSubmit;
+};
+
+// How the controls and texts inside look beyond font and colour; made when first set.
+struct StyleModifiers {
+    std::optional<double> fontWeight;
+    std::optional<Color> tint;
+    std::optional<ControlSize> controlSize;
+    bool monospacedDigit = false;
+    double opacity = 1;  // of the node itself, not inherited
 };
 
 // A node's modifiers: the layout's and the look's here, accessibility and events in parts of
@@ -312,11 +354,14 @@ struct Modifiers {
     std::vector<Node> backgrounds;
     std::unique_ptr<AccessibilityModifiers> accessibilityPart;
     std::unique_ptr<EventModifiers> eventPart;
+    std::unique_ptr<StyleModifiers> stylePart;
 
     const AccessibilityModifiers& accessibility() const;
     const EventModifiers& events() const;
+    const StyleModifiers& style() const;
     AccessibilityModifiers& mutableAccessibility();
     EventModifiers& mutableEvents();
+    StyleModifiers& mutableStyle();
 
     // Whether the host keeps anything for the node from one render to the next.
     bool needsRecord() const {
@@ -343,8 +388,19 @@ Node&& Node::focused(Published<std::optional<T>>& binding, T value) && {
 template <typename T>
 Node&& Node::onChange(T value, std::function<void(const T&)> action) && {
     mutableModifiers().mutableEvents().onChange.push_back(ChangeReaction{
-        AnyValue(std::move(value)), [action = std::move(action)](const AnyValue& changed) {
+        AnyValue(std::move(value)), [action = std::move(action)](const AnyValue&, const AnyValue& changed) {
             if (const T* v = changed.get<T>(); v && action) action(*v);
+        }});
+    return std::move(*this);
+}
+
+template <typename T>
+Node&& Node::onChangeFrom(T value, std::function<void(const T&, const T&)> action) && {
+    mutableModifiers().mutableEvents().onChange.push_back(ChangeReaction{
+        AnyValue(std::move(value)), [action = std::move(action)](const AnyValue& previous, const AnyValue& changed) {
+            const T* before = previous.get<T>();
+            const T* now = changed.get<T>();
+            if (before && now && action) action(*before, *now);
         }});
     return std::move(*this);
 }

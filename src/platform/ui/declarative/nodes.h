@@ -94,6 +94,16 @@ public:
     static constexpr double kSymbolWidth = 1.2;
 };
 
+// A system symbol, drawn at the size of the text around it.
+class SymbolContent final : public NodeContent {
+public:
+    explicit SymbolContent(std::string name) : name(std::move(name)) {}
+    std::string_view kind() const override { return "symbol"; }
+    Size sizeThatFits(Node& node, Proposal proposal, Layout& layout) override;
+    bool isHitTestable() const override { return true; }
+    std::string name;
+};
+
 class ImageContent final : public NodeContent {
 public:
     ImageContent(Image image, bool resizable, ImageInterpolation interpolation)
@@ -107,22 +117,46 @@ public:
     ImageInterpolation interpolation;
 };
 
-// Runs its action when clicked; its one child is its label.
+// What a button style of the app's own is given to draw a button: its label, whether the user
+// is pressing it, and the environment it reads.
+struct ButtonStyleConfiguration {
+    Node label;
+    bool isPressed = false;
+    bool isEnabled = true;
+    // Whether the button's window is the active (key) window.
+    bool appearsActive = false;
+};
+
+// A button look of the app's own: the host asks it for the button's body at each render.
+class CustomButtonStyle {
+public:
+    virtual ~CustomButtonStyle() = default;
+    virtual Node makeBody(ButtonStyleConfiguration configuration) const = 0;
+};
+
+// Runs its action when clicked; its one child is its label (with a custom style, the body the
+// style made of the label).
 class ButtonContent final : public NodeContent {
 public:
     ButtonContent(std::function<void()> action, ButtonStyle style) : action(std::move(action)), style(style) {}
+    ButtonContent(std::function<void()> action, std::shared_ptr<const CustomButtonStyle> custom)
+        : action(std::move(action)), style(ButtonStyle::custom), customStyle(std::move(custom)) {}
     std::string_view kind() const override { return "button"; }
+    ButtonContent* asButton() override { return this; }
     Size sizeThatFits(Node& node, Proposal proposal, Layout& layout) override;
     void placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout) override;
     std::optional<double> firstBaseline(Node& node, Proposal proposal, Layout& layout) override;
 
-    EdgeInsets bezelInsets() const { return style == ButtonStyle::bordered ? EdgeInsets{3, 8, 3, 8} : EdgeInsets{}; }
+    // The bezel around the label of a bordered or prominent button, by control size.
+    EdgeInsets bezelInsets(ControlSize size) const;
 
     std::function<void()> action;
     ButtonStyle style;
+    std::shared_ptr<const CustomButtonStyle> customStyle;
 };
 
-enum class ShapeKind { rectangle, roundedRectangle };
+// A capsule's ends are half circles: its corner radius is half its shorter side.
+enum class ShapeKind { rectangle, roundedRectangle, capsule };
 
 // A filled shape; it takes the whole size it is given.
 class ShapeContent final : public NodeContent {
@@ -261,7 +295,9 @@ Node spacer(double minLength = 0);
 Node text(std::string text);
 Node label(std::string title, std::string systemImage);
 Node image(Image image, bool resizable = false, ImageInterpolation interpolation = ImageInterpolation::medium);
+Node systemImage(std::string name);
 Node button(Node label, std::function<void()> action, ButtonStyle style = ButtonStyle::bordered);
+Node button(Node label, std::function<void()> action, std::shared_ptr<const CustomButtonStyle> style);
 Node shape(ShapeKind kind, double cornerRadius, CornerCurve curve, Color fill, double fillOpacity = 1);
 Node form(std::vector<Node> sections, FormStyle style = FormStyle::grouped, bool scrollBackgroundHidden = false);
 // A section, with a header or without.

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/locale.h"
 #include "platform/ui/declarative/any_value.h"
 #include "platform/ui/declarative/node.h"
 
@@ -15,6 +16,10 @@ class ViewHost;
 struct Environment {
     // The system's Reduce Motion setting: changes happen without animation.
     bool reduceMotion = false;
+    // The user's locale, for the numbers the views format.
+    Locale locale;
+    // Whether the view's window is the key window (controls draw in their active colours).
+    bool appearsActive = false;
 };
 
 class StateBoxBase {
@@ -87,6 +92,9 @@ public:
     }
     const Environment& environment() const { return environment_; }
     ScrollProxy scrollProxy() const { return ScrollProxy(&host_); }
+    // The size the tree is laid out in (the hosting view's). A body that reads it renders again
+    // whenever that size changes, as a geometry reader's content does.
+    Size containerSize() const;
 
 private:
     ViewHost& host_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <typeinfo>
+#include <utility>
 
 #include "platform/platform.h"
 #include "platform/ui/declarative/layout.h"
@@ -68,6 +69,9 @@ ViewHost::ViewHost(DeclarativeView& root, View& container) : rootView_(root), co
     if (auto* center = current().workspaceNotificationCenter)
         reduceMotionObserver_ = center->addObserver(notification_names::kAccessibilityDisplayOptionsDidChange,
                                                     [this](const Notification&) { invalidate(); });
+    if (auto* center = current().notificationCenter)
+        localeObserver_ = center->addObserver(notification_names::kCurrentLocaleDidChange,
+                                              [this](const Notification&) { invalidate(); });
     rootView_.observe(*this);
 }
 
@@ -83,11 +87,30 @@ ViewHost::~ViewHost() {
 }
 
 void ViewHost::invalidate() {
+    // A window that lays its content out before it shows (or before the next turn) renders then.
+    container_.setNeedsLayout();
     if (renderPending_) return;
     renderPending_ = true;
     scheduledRender_ = RunLoop::main().postAfter(0, [this, alive = lifetime_.weak()] {
         if (alive) renderIfNeeded();
     });
+}
+
+bool ViewHost::needsRender() const {
+    return renderPending_ || !root_ || (readsContainerSize_ && container_.bounds().size != renderedContainerSize_);
+}
+
+Size ViewHost::readContainerSize() {
+    readsContainerSize_ = true;
+    return renderedContainerSize_;
+}
+
+Size ViewContext::containerSize() const { return host_.readContainerSize(); }
+
+void ViewHost::windowKeyStateChanged() {
+    const Panel* window = container_.window();
+    const bool active = window && window->isKeyWindow();
+    if (active != environment_.appearsActive) invalidate();
 }
 
 void ViewHost::renderIfNeeded() {
@@ -110,9 +133,15 @@ void ViewHost::render() {
     ++generation_;
     ++renderCount_;
     environment_.reduceMotion = current().workspace->accessibilityDisplayShouldReduceMotion();
+    if (auto* system = current().system) environment_.locale = system->currentLocale();
+    const Panel* window = container_.window();
+    environment_.appearsActive = window && window->isKeyWindow();
+    readsContainerSize_ = false;
+    renderedContainerSize_ = container_.bounds().size;
     focusables_.clear();
     hoverables_.clear();
     bridgedNodes_.clear();
+    shortcuts_.clear();
     appearing_.clear();
     changes_.clear();
 
@@ -157,7 +186,7 @@ void ViewHost::render() {
     for (const auto& action : disappearing)
         if (action) action();
     for (const auto& change : changes_)
-        if (change.reaction->action) change.reaction->action(change.reaction->value);
+        if (change.reaction->action) change.reaction->action(change.previous, change.reaction->value);
     refreshCursorRects();
 }
 
@@ -168,6 +197,7 @@ void ViewHost::keepShownTree() {
     focusables_.clear();
     hoverables_.clear();
     bridgedNodes_.clear();
+    shortcuts_.clear();
     appearing_.clear();
     changes_.clear();
     if (root_)
@@ -179,6 +209,7 @@ void ViewHost::keepShownTree() {
             }
             if (node.modifiers().focus) focusables_.push_back(&node);
             if (node.modifiers().events().onHover) hoverables_.push_back(&node);
+            if (node.modifiers().events().keyboardShortcut) shortcuts_.push_back(&node);
             if (node.content()->asBridged()) bridgedNodes_.push_back(&node);
         });
     for (auto it = records_.begin(); it != records_.end();) {
@@ -233,6 +264,15 @@ void ViewHost::expand(Node& node) {
             node.mutableChildren().push_back(std::move(body));
         }
     }
+    // A button of a style of the app's own shows the body the style makes of its label.
+    if (auto* button = content->asButton(); button && button->customStyle && !node.children().empty()) {
+        ButtonStyleConfiguration configuration{std::move(node.mutableChildren().front()),
+                                               pressed_ && *pressed_ == node.identity(), !node.isDisabled(),
+                                               environment_.appearsActive};
+        Node body = button->customStyle->makeBody(std::move(configuration));
+        node.mutableChildren().clear();
+        node.mutableChildren().push_back(std::move(body));
+    }
 
     auto& children = node.mutableChildren();
     if (!children.empty()) {
@@ -263,6 +303,7 @@ void ViewHost::expand(Node& node) {
     }
     if (modifiers.focus) focusables_.push_back(&node);
     if (modifiers.events().onHover) hoverables_.push_back(&node);
+    if (modifiers.events().keyboardShortcut) shortcuts_.push_back(&node);
 }
 
 void ViewHost::reconcile(Record& record, Node& node, bool isNew) {
@@ -321,8 +362,8 @@ void ViewHost::reconcile(Record& record, Node& node, bool isNew) {
     } else {
         for (std::size_t i = 0; i < m.onChange.size(); ++i) {
             if (record.changeValues[i] == m.onChange[i].value) continue;
-            record.changeValues[i] = m.onChange[i].value;
-            changes_.push_back(PendingChange{&m.onChange[i]});
+            AnyValue previous = std::exchange(record.changeValues[i], m.onChange[i].value);
+            changes_.push_back(PendingChange{&m.onChange[i], std::move(previous)});
         }
     }
 
@@ -394,7 +435,12 @@ const Node* ViewHost::focusedNode() const {
 }
 
 void ViewHost::moveFocus(const Node& node) {
-    if (const auto& focus = node.modifiers().focus) focus->focus();
+    const auto& focus = node.modifiers().focus;
+    if (!focus) return;
+    // One node of a window holds focus: whatever other binding held it lets go.
+    for (const auto& [binding, representative] : focusBindings_)
+        if (binding != focus->binding()) representative->clear();
+    focus->focus();
 }
 
 void ViewHost::dropFocus() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/key_event.h"
+#include "platform/ui/color_in_space.h"
 #include "platform/ui/declarative/node.h"
 #include "platform/ui/declarative/nodes.h"
 #include "platform/ui/declarative/view_context.h"
@@ -43,8 +44,14 @@ public:
     void watch(Published<T>& value) {
         observations_.push_back(value.subscribe([this](const T&) { invalidate(); }));
     }
+    // A signal that something the body reads changed without a published value of its own.
+    template <typename... Args>
+    void watch(Signal<Args...>& signal) {
+        observations_.push_back(signal.subscribe([this](const Args&...) { invalidate(); }));
+    }
     void invalidate();
-    bool needsRender() const { return renderPending_ || !root_; }
+    // Also when the body read the container's size and that size changed since.
+    bool needsRender() const;
     void render();
     void renderIfNeeded();
     // Lays the tree out again at the container's size, without asking for a new body.
@@ -56,6 +63,11 @@ public:
     // it leaves.
     void setOnScreen(bool onScreen);
     bool isOnScreen() const { return onScreen_; }
+    // The window became or stopped being the key window: renders again when the body's
+    // environment said otherwise.
+    void windowKeyStateChanged();
+    // For ViewContext: the container's size, noted as read by this render.
+    Size readContainerSize();
 
     // ---- reading
     const Node* root() const { return root_.get(); }
@@ -99,9 +111,46 @@ public:
     // Offers a key press to the key handlers from the focused node out to the root; true when
     // one handled it.
     bool keyDown(const KeyEvent& event);
-    // The platform moves focus to a focusable node, or drops it.
+    // The platform moves focus to a focusable node (every other bound value lets go), or drops it.
     void moveFocus(const Node& node);
     void dropFocus();
+
+    // ---- the user's side: controls. Each acts as the user would on the control: only on a
+    // control that is enabled and can be shown (scrolled into view first, as the user would);
+    // false when it could not act.
+    // Scrolls the scrolling containers around the node until it shows; false when it cannot.
+    bool scrollIntoView(const Node& node);
+    // Flips a switch.
+    bool toggle(const Node& node);
+    // Drags a slider to the value, which it takes as the nearest step within its range.
+    bool slide(const Node& node, double value);
+    // One click on a stepper's up or down arrow; false at the end of its range.
+    bool increment(const Node& node);
+    bool decrement(const Node& node);
+    // Clicks into a text field (it takes focus) and types the text one character at a time;
+    // each character is one edit of the field's text.
+    bool type(const Node& node, std::string_view text);
+    // Selects everything in a text field and deletes it: one edit, to empty.
+    bool clearText(const Node& node);
+    // Return in a text field: the nearest submit action around it runs.
+    bool submit(const Node& node);
+    // Chooses the option or row with this tag in a picker or a list (a picker inside a menu is
+    // reached through the menu); false for a tag the control does not offer.
+    bool select(const Node& node, const AnyValue& tag);
+    template <typename T>
+    bool select(const Node& node, T tag) {
+        return select(node, AnyValue(std::move(tag)));
+    }
+    // Clicks the empty space of a list: its selection is asked to become empty.
+    bool clearSelection(const Node& node);
+    // Chooses a colour in the colour panel for a colour well; a well without opacity takes it
+    // opaque.
+    bool chooseColor(const Node& node, const ColorInSpace& color);
+    // Holds the mouse down on a button (it draws pressed), then lets go: inside, the button's
+    // action runs; outside, nothing happens.
+    bool press(const Node& node);
+    bool release(bool inside = true);
+    bool isPressed(const Node& node) const { return pressed_ && *pressed_ == node.identity(); }
 
     // The scroll proxy's request.
     void scrollTo(const AnyValue& id, UnitPoint anchor);
@@ -125,6 +174,7 @@ private:
     };
     struct PendingChange {
         const ChangeReaction* reaction;
+        AnyValue previous;
     };
 
     void expand(Node& node);
@@ -143,6 +193,9 @@ private:
     void refreshCursorRects();
     const Node* defaultResponder() const;
     Rect clipOf(const Node& node) const;
+    // The control a driver may act on: enabled and shown (revealed by scrolling).
+    bool canAct(const Node& node);
+    bool runShortcut(const KeyEvent& event);
 
     DeclarativeView& rootView_;
     View& container_;
@@ -150,6 +203,7 @@ private:
     Environment environment_;
     std::vector<Subscription> observations_;
     Subscription reduceMotionObserver_;
+    Subscription localeObserver_;
     std::unordered_map<std::uint64_t, Record> records_;
     std::unordered_map<std::uint64_t, double> scrollOffsets_;
     std::unordered_map<const void*, std::shared_ptr<FocusBindingBase>> focusBindings_;
@@ -159,12 +213,16 @@ private:
     bool rendering_ = false;
     bool onScreen_ = false;
     bool cursorsStale_ = false;  // a bridged view came, went or moved
+    bool readsContainerSize_ = false;
+    Size renderedContainerSize_;
+    std::optional<std::uint64_t> pressed_;  // the button the mouse is held down on
     WorkItem scheduledRender_;
 
     // Collected while a tree is expanded.
     std::vector<const Node*> focusables_;
     std::vector<const Node*> hoverables_;
     std::vector<Node*> bridgedNodes_;
+    std::vector<const Node*> shortcuts_;
     std::vector<const Node*> appearing_;
     std::vector<PendingChange> changes_;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/view_host.h"
 #include "support/run_loop.h"
 
@@ -130,6 +131,7 @@ const Node* ViewHost::hitTest(Point point) const {
 const Node* ViewHost::click(Point point) {
     const Node* hit = hitTest(point);
     for (const Node* n = hit; n; n = n->parent()) {
+        if (n->as<ToggleContent>()) return toggle(*n) ? n : nullptr;
         const auto* button = n->as<ButtonContent>();
         if (!button) continue;
         if (n->isDisabled()) return nullptr;
@@ -195,9 +197,34 @@ const Node* ViewHost::defaultResponder() const {
     return node;
 }
 
+bool ViewHost::runShortcut(const KeyEvent& event) {
+    constexpr ModifierFlags kRelevant =
+        modifier_flags::kCommand | modifier_flags::kShift | modifier_flags::kOption | modifier_flags::kControl;
+    std::string key = event.characters;
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (const Node* node : shortcuts_) {
+        const auto& shortcut = *node->modifiers().events().keyboardShortcut;
+        if (shortcut.key != key || (event.modifierFlags & kRelevant) != (shortcut.modifiers & kRelevant)) continue;
+        auto* button = node->content()->asButton();
+        if (!button || node->isDisabled()) continue;
+        // A copy: the action may change what the tree holds.
+        if (auto action = button->action) action();
+        return true;
+    }
+    return false;
+}
+
 bool ViewHost::keyDown(const KeyEvent& event) {
+    if (!event.isRepeat && runShortcut(event)) return true;
     const KeyPress press{event, event.isRepeat ? KeyPhase::repeat : KeyPhase::down};
     const Node* start = focusedNode();
+    // Return in a text field with focus submits it; the field keeps the key.
+    if (start && start->as<TextFieldContent>() &&
+        (event.keyCode == key_codes::kReturn || event.keyCode == key_codes::kKeypadEnter)) {
+        if (!event.isRepeat) submit(*start);
+        return true;
+    }
     if (!start) start = defaultResponder();
     for (const Node* n = start; n; n = n->parent()) {
         for (const auto& handler : n->modifiers().events().onKeyPress) {

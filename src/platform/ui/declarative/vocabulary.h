@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "platform/key_event.h"
 #include "platform/ui/font.h"
@@ -55,7 +56,7 @@ struct EdgeInsets {
 // ---- text
 
 // The system's text styles; their sizes are the platform's look.
-enum class TextStyle { body, headline, subheadline, caption };
+enum class TextStyle { body, headline, subheadline, caption, title2, callout };
 
 constexpr Font fontFor(TextStyle style) {
     switch (style) {
@@ -65,6 +66,10 @@ constexpr Font fontFor(TextStyle style) {
             return Font{11, font_weight::kRegular, false};
         case TextStyle::caption:
             return Font{10, font_weight::kRegular, false};
+        case TextStyle::title2:
+            return Font{17, font_weight::kRegular, false};
+        case TextStyle::callout:
+            return Font{12, font_weight::kRegular, false};
         case TextStyle::body:
             break;
     }
@@ -102,8 +107,27 @@ enum class KeyPressResult { handled, ignored };
 
 // ---- controls and containers
 
-enum class ButtonStyle { plain, bordered };
+// How a button draws itself: without a bezel (plain, borderless), in a bezel, as a prominent
+// glass capsule, or by a style of the app's own (see CustomButtonStyle).
+enum class ButtonStyle { plain, bordered, borderless, glassProminent, custom };
+// The size of the controls inside a node; it reaches every control inside.
+enum class ControlSize { mini, small, regular, large };
 enum class FormStyle { grouped };
 enum class ImageInterpolation { none, low, medium, high };
+// A picker as a pop-up menu, as segments side by side, or as its bare options (inside a menu).
+enum class PickerStyle { menu, segmented, inline_ };
+enum class ListStyle { automatic, sidebar };
+enum class MenuStyle { automatic, borderlessButton };
+enum class TextFieldStyle { automatic, roundedBorder };
+// Which columns of a split view show.
+enum class ColumnVisibility { all, detailOnly };
+enum class SplitViewStyle { automatic, balanced };
+
+// A key equivalent of a button: the key's character (lower case) with modifier flags.
+struct KeyboardShortcut {
+    std::string key;
+    ModifierFlags modifiers = modifier_flags::kCommand;
+    friend bool operator==(const KeyboardShortcut&, const KeyboardShortcut&) = default;
+};
 
 }  // namespace tarnwick::platform::ui

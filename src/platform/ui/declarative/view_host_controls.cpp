@@ -1,0 +1,207 @@
+// The user's side of the controls: switches, sliders, steppers, text fields, pickers, lists,
+// colour wells and holding a button down.
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/ui/declarative/controls.h"
+#include "platform/ui/declarative/view_host.h"
+
+namespace tarnwick::platform::ui {
+
+namespace {
+
+bool shows(const Rect& r) { return r.width() > 0 && r.height() > 0; }
+
+// The scrolling container around the node whose viewport the node lies outside, innermost first.
+const Node* scrollerHiding(const Node& node) {
+    for (const Node* n = node.parent(); n; n = n->parent()) {
+        const bool scrolls = n->as<FormContent>() || n->as<ListContent>();
+        if (!scrolls) continue;
+        const Rect& viewport = n->contentFrame();
+        if (node.frame().minY() < viewport.minY() || node.frame().maxY() > viewport.maxY()) return n;
+    }
+    return nullptr;
+}
+
+// Where every character of UTF-8 text ends, so typing sends whole characters.
+std::vector<std::string> characters(std::string_view text) {
+    std::vector<std::string> result;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 1;
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead >= 0xF0)
+            length = 4;
+        else if (lead >= 0xE0)
+            length = 3;
+        else if (lead >= 0xC0)
+            length = 2;
+        length = std::min(length, text.size() - i);
+        result.emplace_back(text.substr(i, length));
+        i += length;
+    }
+    return result;
+}
+
+}  // namespace
+
+bool ViewHost::scrollIntoView(const Node& node) {
+    if (shows(visibleFrame(node))) return true;
+    if (!shows(node.frame())) return false;
+    // Each pass scrolls the innermost container that hides the node, centring the node in it.
+    for (int pass = 0; pass < 4; ++pass) {
+        const Node* scroller = scrollerHiding(node);
+        if (!scroller) break;
+        const Rect& viewport = scroller->contentFrame();
+        const double shift = node.frame().midY() - viewport.midY();
+        scrollOffsets_[scroller->identity()] = scrollOffset(*scroller) + shift;
+        layoutNow();
+    }
+    return shows(visibleFrame(node));
+}
+
+bool ViewHost::canAct(const Node& node) {
+    if (node.isDisabled()) return false;
+    // A control inside a menu is reached by opening the menu: the outermost menu must show.
+    const Node* shown = &node;
+    for (const Node* n = node.parent(); n; n = n->parent())
+        if (n->as<MenuContent>()) shown = n;
+    return scrollIntoView(*shown);
+}
+
+bool ViewHost::toggle(const Node& node) {
+    const auto* control = node.as<ToggleContent>();
+    if (!control || !canAct(node)) return false;
+    const auto isOn = control->isOn;  // a copy: the write may change what the tree holds
+    if (!isOn.get || !isOn.set) return false;
+    isOn.set(!isOn.get());
+    return true;
+}
+
+bool ViewHost::slide(const Node& node, double value) {
+    const auto* control = node.as<SliderContent>();
+    if (!control || !canAct(node) || !control->binding.set) return false;
+    const double snapped = control->snapped(value);
+    const auto binding = control->binding;
+    binding.set(snapped);
+    return true;
+}
+
+bool ViewHost::increment(const Node& node) {
+    const auto* control = node.as<StepperContent>();
+    if (!control || !canAct(node) || !control->binding.set || !control->canIncrement()) return false;
+    const double next = std::min(control->value() + control->step, control->upper);
+    const auto binding = control->binding;
+    binding.set(next);
+    return true;
+}
+
+bool ViewHost::decrement(const Node& node) {
+    const auto* control = node.as<StepperContent>();
+    if (!control || !canAct(node) || !control->binding.set || !control->canDecrement()) return false;
+    const double next = std::max(control->value() - control->step, control->lower);
+    const auto binding = control->binding;
+    binding.set(next);
+    return true;
+}
+
+bool ViewHost::type(const Node& node, std::string_view text) {
+    const auto* field = node.as<TextFieldContent>();
+    if (!field || !canAct(node) || !field->binding.get || !field->binding.set) return false;
+    const auto binding = field->binding;
+    // Clicking into the field gives it focus; whatever held focus lets go.
+    if (node.modifiers().focus)
+        moveFocus(node);
+    else
+        dropFocus();
+    for (const auto& character : characters(text)) binding.set(binding.get() + character);
+    return true;
+}
+
+bool ViewHost::clearText(const Node& node) {
+    const auto* field = node.as<TextFieldContent>();
+    if (!field || !canAct(node) || !field->binding.set) return false;
+    const auto binding = field->binding;
+    if (node.modifiers().focus)
+        moveFocus(node);
+    else
+        dropFocus();
+    binding.set(std::string());
+    return true;
+}
+
+bool ViewHost::submit(const Node& node) {
+    if (!node.as<TextFieldContent>() || !canAct(node)) return false;
+    for (const Node* n = &node; n; n = n->parent()) {
+        if (!n->hasModifiers() || !n->modifiers().events().onSubmit) continue;
+        if (auto action = n->modifiers().events().onSubmit) action();
+        break;
+    }
+    return true;
+}
+
+bool ViewHost::select(const Node& node, const AnyValue& tag) {
+    const std::vector<AnyValue>* tags = nullptr;
+    const AnyBinding* selection = nullptr;
+    if (const auto* picker = node.as<PickerContent>()) {
+        tags = &picker->tags;
+        selection = &picker->selection;
+    } else if (const auto* list = node.as<ListContent>()) {
+        tags = &list->tags;
+        selection = &list->selection;
+    }
+    if (!tags || !selection->set || !canAct(node)) return false;
+    bool offered = false;
+    for (const auto& t : *tags) offered = offered || t == tag;
+    if (!offered) return false;
+    const auto set = selection->set;
+    set(tag);
+    return true;
+}
+
+bool ViewHost::clearSelection(const Node& node) {
+    const auto* list = node.as<ListContent>();
+    if (!list || !list->selection.set || !canAct(node)) return false;
+    const auto set = list->selection.set;
+    set(AnyValue());
+    return true;
+}
+
+bool ViewHost::chooseColor(const Node& node, const ColorInSpace& color) {
+    const auto* well = node.as<ColorWellContent>();
+    if (!well || !well->binding.set || !canAct(node)) return false;
+    ColorInSpace chosen = color;
+    if (!well->options.supportsOpacity) chosen.alpha = 1;
+    const auto binding = well->binding;
+    binding.set(chosen);
+    return true;
+}
+
+bool ViewHost::press(const Node& node) {
+    if (!node.content()->asButton() || !canAct(node)) return false;
+    pressed_ = node.identity();
+    invalidate();
+    return true;
+}
+
+bool ViewHost::release(bool inside) {
+    if (!pressed_) return false;
+    const std::uint64_t identity = *std::exchange(pressed_, std::nullopt);
+    invalidate();
+    if (!inside || !root_) return true;
+    const Node* button = nullptr;
+    std::vector<const Node*> pending{root_.get()};
+    while (!pending.empty() && !button) {
+        const Node* n = pending.back();
+        pending.pop_back();
+        if (n->identity() == identity && n->content()->asButton()) button = n;
+        for (const auto& child : n->children()) pending.push_back(&child);
+    }
+    if (!button || button->isDisabled()) return true;
+    if (auto action = const_cast<Node*>(button)->content()->asButton()->action) action();
+    return true;
+}
+
+}  // namespace tarnwick::platform::ui

@@ -1,0 +1,148 @@
+// The settings view's shell: the sidebar and its selection, the width rule with the compact
+// page menu, the sidebar toggle, leaving the Overview page, and the prominent buttons' look.
+
+#include <gtest/gtest.h>
+
+#include "app/settings_primary_button_style.h"
+#include "settings_view_fixture.h"
+
+namespace tarnwick {
+namespace {
+
+namespace ui = platform::ui;
+using Columns = ui::ColumnVisibility;
+using Strings = std::vector<std::string>;
+
+class SettingsShellTest : public testkit::SettingsViewFixture {};
+
+TEST_F(SettingsShellTest, TheSidebarListsTheFivePagesAndAnEmptySelectionKeepsThePage) {
+    open();
+    const Node* list = labelled<ui::ListContent>("Settings sections");
+    ASSERT_TRUE(list);
+    Strings identifiers;
+    for (const auto& row : list->children()) identifiers.push_back(*row.modifiers().accessibility().identifier);
+    EXPECT_EQ(identifiers, (Strings{"settings-page.general", "settings-page.desktopNames", "settings-page.overview",
+                                    "settings-page.banner", "settings-page.permissions"}));
+    EXPECT_EQ(host().texts(list), (Strings{"General", "Desktop Names", "Overview", "Banner", "Permissions"}));
+    EXPECT_EQ(node("settings-page.banner").as<ui::LabelContent>()->systemImage, "rectangle.bottomthird.inset.filled");
+
+    EXPECT_TRUE(host().select(*list, SettingsTab::banner));
+    EXPECT_EQ(settings->tab.get(), SettingsTab::banner);
+    // A click on the list's empty space asks for no selection: the page stays.
+    EXPECT_TRUE(host().clearSelection(*labelled<ui::ListContent>("Settings sections")));
+    EXPECT_EQ(settings->tab.get(), SettingsTab::banner);
+    env.settle();
+    EXPECT_EQ(labelled<ui::ListContent>("Settings sections")->as<ui::ListContent>()->selectedIndex(), 3u);
+    EXPECT_TRUE(text("Banner"));  // the heading
+}
+
+TEST_F(SettingsShellTest, NarrowTheViewHidesTheSidebarAndTurnsTheTitleIntoAPageMenuUntilItWidensAgain) {
+    open(619);
+    EXPECT_EQ(view->columns.get(), Columns::detailOnly);
+    ASSERT_TRUE(has(TarnwickSettingsView::kSectionMenuIdentifier));
+    const Node& menu = node(TarnwickSettingsView::kSectionMenuIdentifier);
+    EXPECT_EQ(menu.modifiers().accessibility().label, "Settings section");
+    EXPECT_EQ(menu.modifiers().accessibility().value, "General");
+    // The hidden sidebar cannot be used; the page menu reaches every page.
+    EXPECT_FALSE(host().select(*labelled<ui::ListContent>("Settings sections"), SettingsTab::banner));
+    const Node* picker = find(&menu, [](const Node& n) { return n.as<ui::PickerContent>() != nullptr; });
+    ASSERT_TRUE(picker);
+    EXPECT_EQ(picker->as<ui::PickerContent>()->title, "Settings section");
+    EXPECT_TRUE(host().select(*picker, SettingsTab::banner));
+    EXPECT_EQ(settings->tab.get(), SettingsTab::banner);
+    env.settle();
+    EXPECT_EQ(node(TarnwickSettingsView::kSectionMenuIdentifier).modifiers().accessibility().value, "Banner");
+
+    hosted->resize(620, 560);
+    env.settle();
+    EXPECT_EQ(view->columns.get(), Columns::all);
+    EXPECT_FALSE(has(TarnwickSettingsView::kSectionMenuIdentifier));
+    EXPECT_TRUE(host().find("settings-page.general"));
+    hosted->resize(600, 560);
+    env.settle();
+    EXPECT_EQ(view->columns.get(), Columns::detailOnly);
+}
+
+TEST_F(SettingsShellTest, TheUsersToggleStandsUntilTheWidthCrossesTheThreshold) {
+    open(760);
+    EXPECT_EQ(view->columns.get(), Columns::all);
+    EXPECT_FALSE(has(TarnwickSettingsView::kSectionMenuIdentifier));
+    ASSERT_TRUE(hosted->click(TarnwickSettingsView::kSidebarToggleIdentifier));
+    env.settle();
+    EXPECT_EQ(view->columns.get(), Columns::detailOnly);
+    EXPECT_TRUE(has(TarnwickSettingsView::kSectionMenuIdentifier));  // compact while hidden, however wide
+    EXPECT_EQ(node(TarnwickSettingsView::kSidebarToggleIdentifier).modifiers().accessibility().help,
+              "Show or hide settings sections");
+
+    hosted->resize(700, 560);
+    env.settle();
+    hosted->resize(650, 560);
+    env.settle();
+    EXPECT_EQ(view->columns.get(), Columns::detailOnly);
+    hosted->resize(610, 560);
+    hosted->resize(900, 560);
+    env.settle();
+    EXPECT_EQ(view->columns.get(), Columns::all);
+
+    ASSERT_TRUE(hosted->click(TarnwickSettingsView::kSidebarToggleIdentifier));
+    ASSERT_TRUE(hosted->click(TarnwickSettingsView::kSidebarToggleIdentifier));
+    EXPECT_EQ(view->columns.get(), Columns::all);
+}
+
+TEST_F(SettingsShellTest, LeavingTheOverviewPageEndsAShortcutRecordingAndOtherPageChangesLeaveIt) {
+    open();
+    auto& shortcut = settings->overviewShortcut();
+    shortcut.beginRecording();
+    showPage(SettingsTab::banner);
+    showPage(SettingsTab::permissions);
+    EXPECT_TRUE(shortcut.isRecording.get());
+
+    showPage(SettingsTab::overview);
+    EXPECT_TRUE(shortcut.isRecording.get());
+    showPage(SettingsTab::general);
+    EXPECT_FALSE(shortcut.isRecording.get());
+    EXPECT_TRUE(text("General"));
+}
+
+TEST_F(SettingsShellTest, PageHeadingAndPrimaryButtonsLookAsTheirWindowIs) {
+    open();
+    const Node* heading = text("General");
+    ASSERT_TRUE(heading);
+    // The sidebar's row comes first; the heading is the one marked as a header.
+    heading = find(host().root(), [](const Node& n) {
+        return n.modifiers().accessibility().header && n.as<ui::TextContent>();
+    });
+    ASSERT_TRUE(heading);
+    EXPECT_EQ(heading->as<ui::TextContent>()->text, "General");
+    EXPECT_EQ(heading->font().weight, ui::font_weight::kSemibold);
+    EXPECT_EQ(heading->textStyle(), ui::TextStyle::title2);
+
+    // The key window's buttons are filled with the accent; pressed, they dim.
+    const Node* check = buttonShowing("Check for Updates\u2026");
+    ASSERT_TRUE(check);
+    EXPECT_EQ(check->controlSize(), ui::ControlSize::large);
+    const auto fillOf = [](const Node& button) {
+        const Node& body = button.children().front();
+        return body.modifiers().backgrounds.front().as<ui::ShapeContent>()->fill;
+    };
+    EXPECT_EQ(fillOf(*check), SettingsPrimaryButtonStyle::accent());
+    // The updater has not started: the button cannot check and draws at half opacity.
+    EXPECT_TRUE(check->isDisabled());
+    EXPECT_DOUBLE_EQ(check->children().front().modifiers().style().opacity, 0.5);
+
+    ui::Panel other(Rect(0, 0, 50, 50), ui::style_mask::kTitled);
+    other.makeKeyAndOrderFront();
+    env.settle();
+    EXPECT_EQ(fillOf(*buttonShowing("Check for Updates\u2026")), SettingsPrimaryButtonStyle::inactiveFill());
+
+    hosted->show();
+    showPage(SettingsTab::banner);
+    const Node* reset = buttonShowing("Reset appearance");
+    ASSERT_TRUE(reset && host().press(*reset));
+    env.settle();
+    EXPECT_DOUBLE_EQ(buttonShowing("Reset appearance")->children().front().modifiers().style().opacity, 0.85);
+    host().release();
+}
+
+}  // namespace
+}  // namespace tarnwick
