@@ -1,10 +1,10 @@
 #include "app/locate_mode.h"
 
-#include <algorithm>
 #include <memory>
 
 #include "app/application_shell_services.h"
 #include "app/json_output.h"
+#include "app/program_mode.h"
 #include "model/desktop_names_model.h"
 #include "model/mission_control_geometry_reader.h"
 #include "overlays/label_locator.h"
@@ -14,10 +14,6 @@
 namespace tarnwick::app {
 
 namespace {
-
-bool hasArgument(const std::vector<std::string>& arguments, const char* argument) {
-    return std::find(arguments.begin(), arguments.end(), argument) != arguments.end();
-}
 
 Task<Value> locate(bool debug, LabelRecognitionWorker* worker) {
     Value result = co_await LabelLocator::inspect(std::nullopt, std::nullopt, std::nullopt, debug, 1, {},
@@ -52,7 +48,7 @@ Task<Value> inspectSaved(bool debug, LabelRecognitionWorker* worker, MissionCont
 
 }  // namespace
 
-int runLocate(const std::vector<std::string>& arguments) {
+int runLocate(const std::vector<std::string>& arguments, const JsonOutput& output) {
     const bool debug = hasArgument(arguments, "--capture-debug");
     // The workers are ours, not the process-wide ones: their threads end here, with every read
     // they still hold finished, while the main loop those reads post back to still exists.
@@ -61,10 +57,15 @@ int runLocate(const std::vector<std::string>& arguments) {
     RunLoop& loop = RunLoop::main();
     auto location = spawn(loop, hasArgument(arguments, "--locate-saved") ? inspectSaved(debug, &worker, &reader)
                                                                         : locate(debug, &worker));
+    // The task ends the run, not the process: main returns, so the output is flushed and the
+    // trace writers' queues drain.
     location.onCompletion([&loop] { loop.stop(); });
     loop.run();
-    if (!location.result()) return 1;
-    return printJSON(*location.result(), "Tarnwick could not write the located captions as JSON.");
+    if (!location.result()) {
+        std::fputs("Tarnwick could not locate the captions.\n", output.err);
+        return 1;
+    }
+    return printJSON(*location.result(), "Tarnwick could not write the located captions as JSON.", output);
 }
 
 }  // namespace tarnwick::app

@@ -146,9 +146,12 @@ void RunLoop::advanceTo(double target) {
         }
         if (next > target) break;
         manual->set(next);
+        runReady();
+        notifySettled();
     }
     manual->set(target);
     runReady();
+    notifySettled();
 }
 
 size_t RunLoop::pendingCount() const {
@@ -156,18 +159,46 @@ size_t RunLoop::pendingCount() const {
     return queue_.size();
 }
 
+std::uint64_t RunLoop::addSettledObserver(std::function<void()> observer) {
+    const auto id = nextSettledObserver_++;
+    settledObservers_.emplace(id, std::move(observer));
+    return id;
+}
+
+void RunLoop::removeSettledObserver(std::uint64_t id) { settledObservers_.erase(id); }
+
+void RunLoop::notifySettled() {
+    // An observer may remove itself or others while it runs.
+    for (auto it = settledObservers_.begin(); it != settledObservers_.end();) {
+        const auto id = it->first;
+        auto observer = it->second;
+        observer();
+        it = settledObservers_.upper_bound(id);
+    }
+}
+
 void RunLoop::run() {
     {
         std::lock_guard lock(mutex_);
         stopped_ = false;
     }
+    const bool manual = clock_.isManual();
     while (true) {
         runReady();
+        {
+            std::lock_guard lock(mutex_);
+            if (stopped_) break;
+        }
+        notifySettled();
         std::unique_lock lock(mutex_);
         if (stopped_) break;
         while (!queue_.empty() && queue_.top().item->cancelled) queue_.pop();
         if (queue_.empty()) {
             wake_.wait(lock);
+        } else if (manual) {
+            // Only a post (due at the clock's time) or a move of the clock by someone else wakes
+            // the loop; the queue's deadlines are virtual.
+            if (queue_.top().due > clock_.uptime()) wake_.wait(lock);
         } else {
             double wait = queue_.top().due - clock_.uptime();
             if (wait > 0) wake_.wait_for(lock, std::chrono::duration<double>(wait));
@@ -182,6 +213,11 @@ void RunLoop::stop() {
         stopped_ = true;
     }
     wake_.notify_all();
+}
+
+bool RunLoop::stopRequested() const {
+    std::lock_guard lock(mutex_);
+    return stopped_;
 }
 
 RunLoop& RunLoop::main() {

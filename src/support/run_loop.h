@@ -60,7 +60,8 @@ private:
 
 // The main thread's loop: posted work, cancellable delayed work and repeating timers, ordered by
 // due time. run() sleeps until the next due item or a post; it never spins. With a manual clock,
-// advancing the clock runs what falls due instead.
+// advancing the clock runs what falls due instead, and run() waits for posts only: a deadline of
+// virtual time comes when someone advances the clock, not when real time passes.
 class RunLoop {
 public:
     using Job = std::function<void()>;
@@ -85,6 +86,8 @@ public:
     void run();
     // Thread-safe.
     void stop();
+    // Thread-safe. Whether stop() was called since run() last started.
+    bool stopRequested() const;
 
     // Runs everything due at the current time, including work that it posts for now.
     size_t runReady();
@@ -92,6 +95,12 @@ public:
     void advanceTo(double targetUptime);
     // Number of items waiting (cancelled ones included until they are dropped).
     size_t pendingCount() const;
+
+    // Called on the loop's thread each time the loop has run everything due: before run() waits,
+    // and in advanceTo after each instant the clock moved to. Observers see the state the work of
+    // that instant left (the simulated user's console prints what changed).
+    std::uint64_t addSettledObserver(std::function<void()> observer);
+    void removeSettledObserver(std::uint64_t id);
 
     // Work to do when the loop goes away (tasks still suspended on it release their frames).
     std::uint64_t addTeardown(std::function<void()> teardown);
@@ -114,6 +123,7 @@ private:
     void schedule(double due, std::shared_ptr<detail::LoopItem> item);
     bool popDue(double now, Entry& entry);
     void runEntry(Entry& entry);
+    void notifySettled();
 
     Clock& clock_;
     mutable std::mutex mutex_;
@@ -124,6 +134,9 @@ private:
     std::uint64_t nextTeardown_ = 1;
     // By id, so that each of many suspended tasks leaves in logarithmic time; torn down newest first.
     std::map<std::uint64_t, std::function<void()>> teardowns_;
+    // Main loop thread only.
+    std::map<std::uint64_t, std::function<void()>> settledObservers_;
+    std::uint64_t nextSettledObserver_ = 1;
 };
 
 // Installs a loop as the main loop for its lifetime (and restores the previous one).

@@ -171,6 +171,41 @@ size_t characterCount(std::string_view input) {
     return count;
 }
 
+bool isValidUTF8(std::string_view input) {
+    size_t i = 0;
+    while (i < input.size()) {
+        const auto lead = static_cast<unsigned char>(input[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t length;
+        char32_t minimum;
+        if ((lead >> 5) == 0x6) {
+            length = 2;
+            minimum = 0x80;
+        } else if ((lead >> 4) == 0xE) {
+            length = 3;
+            minimum = 0x800;
+        } else if ((lead >> 3) == 0x1E) {
+            length = 4;
+            minimum = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + length > input.size()) return false;
+        char32_t value = lead & (0xFF >> (length + 1));
+        for (size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(input[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            value = (value << 6) | (next & 0x3F);
+        }
+        if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
+        i += length;
+    }
+    return true;
+}
+
 std::vector<std::string_view> scalars(std::string_view input) {
     std::vector<std::string_view> result;
     for (size_t i = 0; i < input.size();) {

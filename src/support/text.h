@@ -24,6 +24,10 @@ std::string fromUTF16(std::u16string_view units);
 // The UTF-8 encoding of one scalar value.
 std::string fromScalar(char32_t scalar);
 
+// Well-formed UTF-8: no stray or missing continuation bytes, no overlong forms, no surrogates,
+// nothing above U+10FFFF.
+bool isValidUTF8(std::string_view input);
+
 // Number of Unicode scalar values in UTF-8 text.
 size_t characterCount(std::string_view input);
 

@@ -1,4 +1,6 @@
 #include <filesystem>
+#include <map>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +34,41 @@ TEST(ProgramModesTest, AScriptedAnswerNamingNoButtonIsAnInvalidSessionFileNotACr
               "The session file is not valid: alertAnswers[0] \"Install\" names no button of the alert \"Install "
               "Tarnwick\".\n");
     EXPECT_FALSE(std::filesystem::exists(home / "Machine/Applications/Tarnwick.app"));
+}
+
+const std::string kMissionControlOpen = std::string(TARNWICK_SOURCE_DIR) + "/sessions/mission-control-open.json";
+
+TEST(ProgramModesTest, TheOrderOfTheChecksThroughTheProgram) {
+    testkit::TempFolder home;
+    const std::map<std::string, std::string> env{{"HOME", home.path().string()}, {"TARNWICK_SESSION", kMissionControlOpen}};
+    // "--locate-saved" wins inside the locate mode: with no saved name nothing wants a label.
+    auto saved = testkit::runTarnwick({"--locate", "--locate-saved"}, env);
+    EXPECT_EQ(saved.exitStatus, 0);
+    EXPECT_EQ(saved.standardOutput, "{\n  \"unsupported\" : \"Open Mission Control to inspect saved desktop labels\"\n}\n");
+    // The ejection option anywhere but first is ignored: here the snapshot is printed.
+    auto diagnose = testkit::runTarnwick({"--diagnose", "--finish-installer-eject", "1", "2", "e30="}, env);
+    EXPECT_EQ(diagnose.exitStatus, 0);
+    EXPECT_EQ(diagnose.standardOutput.rfind("{\n  \"accessibilityTrusted\"", 0), 0u);
+    EXPECT_EQ(diagnose.standardOutput.find("\n\n"), std::string::npos);
+    EXPECT_EQ(diagnose.standardOutput.back(), '\n');
+}
+
+TEST(ProgramModesTest, AJsonModeWhoseReaderWentAwayOrWhoseDiskIsFullFailsWithStatusOne) {
+    testkit::TempFolder home;
+    const std::map<std::string, std::string> env{{"HOME", home.path().string()}, {"TARNWICK_SESSION", kMissionControlOpen}};
+    for (const char* option : {"--diagnose", "--locate"}) {
+        testkit::RunOptions closed;
+        closed.closedOutput = true;
+        auto result = testkit::runTarnwick({option}, env, closed);
+        EXPECT_EQ(result.terminatingSignal, 0) << option;
+        EXPECT_EQ(result.exitStatus, 1) << option;
+        EXPECT_EQ(result.standardError, "Tarnwick could not write its output; nothing more was written.\n") << option;
+
+        testkit::RunOptions full;
+        full.outputFile = "/dev/full";
+        result = testkit::runTarnwick({option}, env, full);
+        EXPECT_EQ(result.exitStatus, 1) << option;
+    }
 }
 
 }  // namespace

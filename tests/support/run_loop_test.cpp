@@ -106,5 +106,53 @@ TEST(RunLoopTest, RealLoopSleepsUntilTheNextDueItem) {
     EXPECT_GE(fired - start, 0.05);
 }
 
+TEST(RunLoopTest, AManualLoopRunsPostsAndLeavesVirtualDeadlinesToWhoeverMovesTheClock) {
+    ManualClock clock(100);
+    RunLoop loop(clock);
+    std::vector<std::string> events;
+    loop.postAfter(5, [&] { events.push_back("deadline at " + std::to_string(clock.uptime())); });
+    std::thread worker([&] {
+        loop.post([&] {
+            events.push_back("posted");
+            clock.advance(5);  // as the console's wait does
+            loop.stop();
+        });
+    });
+    loop.run();
+    worker.join();
+    EXPECT_EQ(events, (std::vector<std::string>{"posted", "deadline at 105.000000"}));
+}
+
+TEST(RunLoopTest, SettledObserversSeeEachInstantTheClockMovedToAndEachTurnBeforeTheLoopWaits) {
+    ManualClock clock(0);
+    RunLoop loop(clock);
+    std::vector<std::string> seen;
+    int state = 0;
+    loop.postAfter(1, [&] { state = 1; });
+    loop.postAfter(1, [&] { state = 2; });
+    loop.postAfter(3, [&] { state = 3; });
+    const auto id = loop.addSettledObserver([&] { seen.push_back(std::to_string(int(clock.uptime())) + ":" + std::to_string(state)); });
+    clock.advance(4);
+    // Both items of the first instant ran before the observer looked.
+    EXPECT_EQ(seen, (std::vector<std::string>{"1:2", "3:3", "4:3"}));
+
+    // run(): the observer looks once the turn's work is done, before the loop would wait.
+    seen.clear();
+    loop.post([&] { state = 5; });
+    bool stopping = false;
+    const auto stopper = loop.addSettledObserver([&] {
+        if (!stopping) loop.post([&] { loop.stop(); });
+        stopping = true;
+    });
+    loop.run();
+    EXPECT_EQ(seen, (std::vector<std::string>{"4:5"}));
+    loop.removeSettledObserver(stopper);
+
+    seen.clear();
+    loop.removeSettledObserver(id);
+    clock.advance(1);
+    EXPECT_TRUE(seen.empty());
+}
+
 }  // namespace
 }  // namespace tarnwick

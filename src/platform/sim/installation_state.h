@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -16,6 +17,7 @@
 #include "platform/alerts.h"
 #include "platform/application_launcher.h"
 #include "support/geometry.h"
+#include "platform/sim/recent_log.h"
 
 namespace tarnwick::sim {
 
@@ -50,7 +52,7 @@ struct SimDiskImageTool {
     SimDetachAnswer detachAnswer = SimDetachAnswer::detach;
     bool infoFails = false;
     std::optional<std::string> infoOutput;  // replaces the generated listing
-    std::vector<std::vector<std::string>> invocations;
+    RecentLog<std::vector<std::string>> invocations;
 };
 
 // How a running application answers a quit request.
@@ -75,8 +77,8 @@ struct SimProcessTable {
     std::map<std::int32_t, SimProcessDetails> details;
     std::set<std::int32_t> otherProcesses;    // live processes that are not applications
     std::map<std::int32_t, int> probeErrors;  // signal-0 answers forced per process
-    std::vector<std::int32_t> quitRequests;
-    std::vector<SimSpawn> spawned;
+    RecentLog<std::int32_t> quitRequests;
+    RecentLog<SimSpawn> spawned;
     bool spawnFails = false;
 };
 
@@ -92,8 +94,8 @@ struct SimLaunchServices {
     std::optional<std::filesystem::path> launchesFrom;
     double completionDelay = 0.1;
     double launchDuration = 0.5;  // until a new instance finishes launching
-    std::vector<SimOpenRequest> requests;
-    std::vector<std::filesystem::path> revealedInFinder;
+    RecentLog<SimOpenRequest> requests;
+    RecentLog<std::filesystem::path> revealedInFinder;
 };
 
 struct SimCodeSigningState {
@@ -124,7 +126,13 @@ struct SimShownAlert {
 // alert is aborted and the sentence kept in `error` for the program to report.
 struct SimAlertScript {
     std::deque<SimAlertAnswer> answers;
-    std::vector<SimShownAlert> shown;
+    // The simulated user's console: hears each alert when it shows and when it closes (with the
+    // chosen button's title, empty when aborted), and answers those the script does not answer
+    // (nothing: Escape, as without it).
+    std::function<void(const platform::Alert&)> onShow;
+    std::function<std::optional<SimAlertAnswer>(platform::Alert&)> ask;
+    std::function<void(const platform::Alert&, const std::string& button)> onClose;
+    RecentLog<SimShownAlert> shown;
     int answered = 0;  // scripted answers used so far
     std::optional<std::string> error;
 };

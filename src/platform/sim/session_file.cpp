@@ -1,8 +1,12 @@
 // Reads a session file (docs/session-format.md) into a SimulatedSession.
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include "platform/sim/sim_accessibility.h"
 #include "platform/sim/session_file_reading.h"
@@ -369,9 +373,26 @@ void SimulatedSession::loadFile(const std::filesystem::path& file) {
 
 void SimulatedSession::loadDefaultSession() { load(kDefaultSessionJson); }
 
-std::unique_ptr<SimulatedSession> makeProgramSession(RunLoop& loop) {
+std::filesystem::path homeFolder(const char* homeVariable, const char* accountHome) {
+    if (homeVariable && *homeVariable) return homeVariable;
+    // Never a shared folder such as the temporary one: others could read or plant the user's
+    // names and settings there.
+    if (accountHome && *accountHome) return accountHome;
+    throw Error("Tarnwick cannot tell where your files belong: HOME is not set and your account has no home folder.");
+}
+
+std::filesystem::path programHomeFolder() {
     const char* home = std::getenv("HOME");
-    auto session = std::make_unique<SimulatedSession>(loop, home && *home ? home : "/tmp", true);
+    if (home && *home) return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    const bool known = getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found;
+    return homeFolder(home, known ? found->pw_dir : nullptr);
+}
+
+std::unique_ptr<SimulatedSession> makeProgramSession(RunLoop& loop) {
+    auto session = std::make_unique<SimulatedSession>(loop, programHomeFolder(), true);
     const char* file = std::getenv("TARNWICK_SESSION");
     if (file && *file)
         session->loadFile(file);

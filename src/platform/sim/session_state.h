@@ -96,6 +96,7 @@ struct SimLoginSession {
     bool loginDone = true;
     bool locked = false;
     bool sleeping = false;
+    bool screensAsleep = false;  // the displays sleep while the machine stays awake
     // Set: the dictionary returned instead of the generated one (for missing keys and odd types).
     std::optional<Value> dictionary;
 };

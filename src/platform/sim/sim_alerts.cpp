@@ -23,19 +23,23 @@ Size SimAlerts::layoutSize(const platform::Alert& alert) {
 }
 
 void SimAlerts::record(platform::Alert& alert, std::string answer) {
-    SimShownAlert shown{alert, std::move(answer), alert.window().frame(), std::nullopt, alert.window().isKeyAndFront()};
+    SimShownAlert shown{alert, answer, alert.window().frame(), std::nullopt, alert.window().isKeyAndFront()};
     if (auto screen = alert.window().screen()) shown.screen = platform::ui::displayID(*screen);
     session_.alertScript.shown.push_back(std::move(shown));
+    if (session_.alertScript.onClose) session_.alertScript.onClose(alert, answer);
 }
 
 platform::ModalResponse SimAlerts::runModal(platform::Alert& alert) {
     auto& script = session_.alertScript;
+    if (script.onShow) script.onShow(alert);
     SimAlertAnswer answer("escape");
     std::optional<int> scripted;
     if (!script.answers.empty()) {
         answer = script.answers.front();
         script.answers.pop_front();
         scripted = script.answered++;
+    } else if (script.ask) {
+        if (auto asked = script.ask(alert)) answer = std::move(*asked);
     }
     size_t chosen = alert.buttons.size();
     for (size_t i = 0; i < alert.buttons.size() && chosen == alert.buttons.size(); ++i) {

@@ -111,8 +111,7 @@ std::optional<fs::path> SimApplicationLauncher::executableURL(std::int32_t proce
 }
 
 void SimApplicationLauncher::activateFileViewerSelecting(const std::vector<fs::path>& items) {
-    auto& revealed = session_.launchServices.revealedInFinder;
-    revealed.insert(revealed.end(), items.begin(), items.end());
+    for (const auto& item : items) session_.launchServices.revealedInFinder.push_back(item);
 }
 
 }  // namespace tarnwick::sim

@@ -8,6 +8,7 @@
 #include "platform/hot_keys.h"
 #include "support/observable.h"
 #include "support/run_loop.h"
+#include "platform/sim/recent_log.h"
 
 namespace tarnwick::sim {
 
@@ -69,7 +70,7 @@ public:
     // This application's registrations.
     std::vector<SimHotKeyRegistration> ownRegistrations() const;
     size_t handlerCount() const { return handlers_.size(); }
-    const std::vector<SimHotKeyDelivery>& deliveries() const { return deliveries_; }
+    const RecentLog<SimHotKeyDelivery>& deliveries() const { return deliveries_; }
 
     // What copySymbolicHotKeys hands out, and its status (non-zero: the copy fails).
     Value symbolicHotKeys;
@@ -107,7 +108,7 @@ private:
     std::vector<SimHotKeyRegistration> registrations_;
     std::vector<Handler> handlers_;
     std::vector<Event> inFlight_;
-    std::vector<SimHotKeyDelivery> deliveries_;
+    RecentLog<SimHotKeyDelivery> deliveries_;
     std::uint64_t nextRef_ = 1;
     LifetimeToken lifetime_;
 };

@@ -8,6 +8,7 @@
 
 #include "platform/accessibility.h"
 #include "platform/private_functions.h"
+#include "platform/sim/recent_log.h"
 
 namespace tarnwick::sim {
 
@@ -43,8 +44,8 @@ struct SimNavigation {
         std::uint32_t windowID = 0;
         std::uint32_t options = 0;
     };
-    std::vector<FrontRequest> frontRequests;
-    std::vector<platform::EventRecordBytes> postedEventRecords;
+    RecentLog<FrontRequest> frontRequests;
+    RecentLog<platform::EventRecordBytes> postedEventRecords;
     int getProcessCalls = 0;
 };
 

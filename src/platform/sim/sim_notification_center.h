@@ -8,6 +8,7 @@
 
 #include "platform/notifications.h"
 #include "support/run_loop.h"
+#include "platform/sim/recent_log.h"
 
 namespace tarnwick::sim {
 
@@ -26,8 +27,8 @@ public:
 
     void post(const std::string& name, Dictionary userInfo = {});
     size_t observerCount(const std::string& name) const;
-    // Every notification posted so far, oldest first.
-    const std::vector<platform::Notification>& posted() const { return posted_; }
+    // The notifications posted lately, oldest first.
+    const RecentLog<platform::Notification>& posted() const { return posted_; }
 
 private:
     struct Observer {
@@ -39,7 +40,7 @@ private:
     };
     RunLoop& loop_;
     std::shared_ptr<std::vector<std::shared_ptr<Observer>>> observers_;
-    std::vector<platform::Notification> posted_;
+    RecentLog<platform::Notification> posted_;
 };
 
 }  // namespace tarnwick::sim

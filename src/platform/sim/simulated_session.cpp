@@ -486,6 +486,59 @@ void SimulatedSession::unlockScreen() {
     distributedCenter_->post(names::kScreenIsUnlocked);
 }
 
+void SimulatedSession::sleepScreens() {
+    auto guard = lock();
+    if (loginSession.screensAsleep) return;
+    loginSession.screensAsleep = true;
+    workspaceCenter_->post(names::kScreensDidSleep);
+}
+
+void SimulatedSession::wakeScreens() {
+    auto guard = lock();
+    if (!loginSession.screensAsleep) return;
+    loginSession.screensAsleep = false;
+    workspaceCenter_->post(names::kScreensDidWake);
+}
+
+void SimulatedSession::switchUserAway() {
+    auto guard = lock();
+    if (!loginSession.onConsole) return;
+    loginSession.onConsole = false;
+    workspaceCenter_->post(names::kSessionDidResignActive);
+}
+
+void SimulatedSession::switchUserBack() {
+    auto guard = lock();
+    if (loginSession.onConsole) return;
+    loginSession.onConsole = true;
+    workspaceCenter_->post(names::kSessionDidBecomeActive);
+}
+
+std::int32_t SimulatedSession::nextProcessID() const {
+    std::int32_t highest = system_.processID;
+    for (const auto& app : applications) highest = std::max(highest, app.pid);
+    return highest + 1;
+}
+
+std::optional<std::int32_t> SimulatedSession::relaunchApplication(std::string_view bundleID) {
+    auto guard = lock();
+    const SimApplication* running = applicationWithBundleID(bundleID);
+    if (!running) return std::nullopt;
+    SimApplication relaunched = *running;
+    const std::int32_t oldPID = running->pid;
+    terminateApplication(oldPID);
+    // The quit instance leaves the list, so that restarts never pile up over a long run.
+    std::erase_if(applications, [&](const SimApplication& a) { return a.pid == oldPID; });
+    relaunched.pid = nextProcessID();
+    relaunched.terminated = false;
+    for (auto& w : windows)
+        if (w.pid == oldPID) w.pid = relaunched.pid;
+    explicitTreeRoots.erase(oldPID);  // the new process builds its elements afresh
+    const std::int32_t pid = relaunched.pid;
+    launchApplication(std::move(relaunched));
+    return pid;
+}
+
 // ---- keyboard
 
 bool SimulatedSession::registerHotKeyInOtherApplication(std::uint32_t keyCode, std::uint32_t modifiers,

@@ -19,6 +19,7 @@
 #include "platform/sim/sim_system.h"
 #include "platform/sim/update_state.h"
 #include "support/run_loop.h"
+#include "platform/sim/recent_log.h"
 
 namespace tarnwick::sim {
 
@@ -89,7 +90,7 @@ public:
     std::optional<std::optional<Value>> windowListOverride;
     // Explicit Accessibility trees by process id, replacing the generated ones.
     std::map<std::int32_t, std::uint64_t> explicitTreeRoots;
-    std::vector<std::string> openedURLs;
+    RecentLog<std::string> openedURLs;
 
     SimSystemInfo& system() { return system_; }
     SimWindowServer& windowServer() const { return *windowServer_; }
@@ -140,6 +141,18 @@ public:
     void wake();
     void lockScreen();
     void unlockScreen();
+    // The displays go to sleep (or wake) while the machine stays awake.
+    void sleepScreens();
+    void wakeScreens();
+    // Fast user switching: another user's session comes to the front (the login session leaves
+    // the console), and this one comes back.
+    void switchUserAway();
+    void switchUserBack();
+    // Quits a running application and starts it again under a new process id, with its windows
+    // (a restart of the Dock, say). Returns the new process id; nothing when it was not running.
+    std::optional<std::int32_t> relaunchApplication(std::string_view bundleID);
+    // A process id no application of the session has used.
+    std::int32_t nextProcessID() const;
 
     // ---- keyboard: hot keys, keyboard layouts; the login item
     SimHotKeys& hotKeys() { return *hotKeys_; }
@@ -323,7 +336,12 @@ private:
 };
 
 // The session the program runs against: the file named by TARNWICK_SESSION, else the built-in
-// default session.
+// default session. The user's files go to the home folder (programHomeFolder). Throws Error with
+// the sentence to show when there is no home folder or the session file cannot be used.
 std::unique_ptr<SimulatedSession> makeProgramSession(RunLoop& loop);
+// HOME, else the account's home folder; throws Error when there is neither.
+std::filesystem::path programHomeFolder();
+// The rule of programHomeFolder over its two sources (either may be missing).
+std::filesystem::path homeFolder(const char* homeVariable, const char* accountHome);
 
 }  // namespace tarnwick::sim

@@ -11,6 +11,7 @@
 #include "platform/screen_capture.h"
 #include "platform/text_recognition.h"
 #include "support/geometry.h"
+#include "platform/sim/recent_log.h"
 
 namespace tarnwick::sim {
 
@@ -77,8 +78,8 @@ struct SimCaptureState {
     std::map<std::uint32_t, std::uint32_t> spacesBarSlots;
 
     int listings = 0;
-    std::vector<SimCaptureRecord> captures;
-    std::vector<SimRecognitionRecord> recognitions;
+    RecentLog<SimCaptureRecord> captures;
+    RecentLog<SimRecognitionRecord> recognitions;
     int capturesInFlight = 0;
     int mostCapturesInFlight = 0;
     int recognitionsInFlight = 0;

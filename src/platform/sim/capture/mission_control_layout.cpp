@@ -33,16 +33,20 @@ Size MissionControlLayout::captionSize(std::string_view title) {
     return Size{captionMetrics().lineWidth(title, captionFont()), captionMetrics().defaultLineHeight(captionFont())};
 }
 
-std::vector<SimSpacesBar> MissionControlLayout::bars(const SimulatedSession& session, double uptime) {
-    std::vector<SimSpacesBar> result;
-    if (!session.missionControlOpen) return result;
-    const bool expanded = session.spacesBarExpanded;
-    // Desktop numbers run across displays in the window server's order.
+std::map<std::uint64_t, int> MissionControlLayout::desktopNumbers(const SimulatedSession& session) {
     std::map<std::uint64_t, int> numbers;
     int counter = 0;
     for (const auto& d : session.displays)
         for (const auto& s : d.spaces)
             if (s.type == 0) numbers[s.id64] = ++counter;
+    return numbers;
+}
+
+std::vector<SimSpacesBar> MissionControlLayout::bars(const SimulatedSession& session, double uptime) {
+    std::vector<SimSpacesBar> result;
+    if (!session.missionControlOpen) return result;
+    const bool expanded = session.spacesBarExpanded;
+    auto numbers = desktopNumbers(session);
 
     const auto& faults = session.capture.faults;
     Point motion;

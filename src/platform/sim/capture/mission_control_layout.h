@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,9 @@ struct MissionControlLayout {
     // Every screen's bar, in the screens' order; nothing while Mission Control is closed.
     // `uptime` places captions that still glide in after Mission Control opened.
     static std::vector<SimSpacesBar> bars(const SimulatedSession& session, double uptime);
+    // The number of each ordinary desktop by space id: "Desktop N" counts across displays in the
+    // window server's order.
+    static std::map<std::uint64_t, int> desktopNumbers(const SimulatedSession& session);
     // The size of a caption's text.
     static Size captionSize(std::string_view title);
     // Each character of a caption's text with its share of the caption's width.

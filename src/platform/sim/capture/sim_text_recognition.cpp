@@ -120,7 +120,7 @@ platform::TextRecognitionResult SimTextRecognition::perform(const platform::Scre
         auto guard = session_.lock();
         auto& state = session_.capture;
         faults = state.recognition;
-        record = state.recognitions.size();
+        record = state.recognitions.total();
         state.recognitions.push_back({pixels, request, 0});
         state.mostRecognitionsInFlight = std::max(state.mostRecognitionsInFlight, ++state.recognitionsInFlight);
     }
@@ -163,7 +163,7 @@ platform::TextRecognitionResult SimTextRecognition::perform(const platform::Scre
     auto guard = session_.lock();
     auto& state = session_.capture;
     --state.recognitionsInFlight;
-    state.recognitions[record].observations = result.observations.size();
+    if (auto* entry = state.recognitions.entry(record)) entry->observations = result.observations.size();
     return result;
 }
 

@@ -48,6 +48,34 @@ const SimWindowSystem::Record* SimWindowSystem::record(const ui::Panel& panel) c
     return nullptr;
 }
 
+bool SimWindowSystem::miniaturize(ui::Panel& panel) {
+    {
+        auto guard = session_.lock();
+        Record* r = record(panel);
+        if (!r || !r->shown || r->miniaturized || !(panel.styleMask() & ui::style_mask::kMiniaturizable)) return false;
+        r->miniaturized = true;
+    }
+    panel.orderOut();
+    return true;
+}
+
+bool SimWindowSystem::restore(ui::Panel& panel) {
+    {
+        auto guard = session_.lock();
+        Record* r = record(panel);
+        if (!r || !r->miniaturized) return false;
+        r->miniaturized = false;
+    }
+    panel.makeKeyAndOrderFront();
+    return true;
+}
+
+bool SimWindowSystem::isMiniaturized(const ui::Panel& panel) const {
+    auto guard = session_.lock();
+    const Record* r = record(panel);
+    return r && r->miniaturized;
+}
+
 std::optional<std::pair<std::uint32_t, std::uint64_t>> SimWindowSystem::activeDesktopAt(const Rect& frame) const {
     auto screen = ui::screenContaining(frame);
     if (!screen) screen = ui::mainScreen();
@@ -109,6 +137,7 @@ void SimWindowSystem::orderFront(ui::Panel& panel) {
         else if (!r->shown || !r->desktop || (panel.collectionBehavior & behavior::kMoveToActiveSpace))
             r->desktop = activeDesktopAt(panel.frame());
         r->shown = true;
+        r->miniaturized = false;
         r->order = nextOrder_++;
     }
 }

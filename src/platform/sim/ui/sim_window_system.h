@@ -10,6 +10,7 @@
 #include "platform/ui/panel.h"
 #include "platform/ui/window_system.h"
 #include "support/value.h"
+#include "platform/sim/recent_log.h"
 
 namespace tarnwick::sim {
 
@@ -90,8 +91,13 @@ public:
     // Two clicks at the point within the double-click interval, with the held modifiers: the
     // second one's click count is 2.
     std::pair<SimClick, SimClick> doubleClick(Point location);
+    // The user miniaturizes a window to the Dock (it leaves the screen) or restores it; false when
+    // the window cannot be miniaturized, or is not (or already) in the Dock.
+    bool miniaturize(platform::ui::Panel& panel);
+    bool restore(platform::ui::Panel& panel);
+    bool isMiniaturized(const platform::ui::Panel& panel) const;
     // The clicks that went past our panels, oldest first.
-    const std::vector<SimClick>& clicksPastPanels() const { return clicksPast_; }
+    const RecentLog<SimClick>& clicksPastPanels() const { return clicksPast_; }
     // Another window covers the panel wholly, or no longer does.
     void setOccluded(platform::ui::Panel& panel, bool occluded);
 
@@ -107,6 +113,7 @@ private:
         Rect frame;  // screen coordinates, y up
         platform::ui::AlphaAnimation alpha;
         bool shown = false;
+        bool miniaturized = false;
         std::uint64_t order = 0;  // larger: ordered front later
         // The desktop it stays on (display id, space id); nothing: not placed on one yet.
         std::optional<std::pair<std::uint32_t, std::uint64_t>> desktop;
@@ -130,7 +137,7 @@ private:
     std::uint64_t nextOrder_ = 1;
     std::optional<std::uint32_t> key_;
     Point pointer_;
-    std::vector<SimClick> clicksPast_;
+    RecentLog<SimClick> clicksPast_;
 
     friend class SimulatedSession;  // reads the pointer from the session file
 };

@@ -1,0 +1,124 @@
+#include "platform/sim/console/change_printer.h"
+
+#include <cstdio>
+
+#include "platform/sim/console/command_words.h"
+#include "platform/sim/simulated_session.h"
+
+namespace tarnwick::sim {
+
+namespace {
+
+const ShownDisplay* findDisplay(const ScreenState& state, std::uint32_t id) {
+    for (const auto& d : state.displays)
+        if (d.id == id) return &d;
+    return nullptr;
+}
+
+const ShownWindow* findWindow(const ScreenState& state, std::uint32_t number) {
+    for (const auto& w : state.windows)
+        if (w.number == number) return &w;
+    return nullptr;
+}
+
+std::string windowName(const ShownWindow& window) {
+    return "window " + std::to_string(window.number) + " " + quotedText(window.title);
+}
+
+// The entries of a log added after the first `seen` of them, those still kept.
+template <typename T, typename Print>
+void printNew(const RecentLog<T>& log, std::size_t seen, Print print) {
+    const std::size_t first = log.total() - log.size();
+    for (std::size_t sequence = std::max(seen, first); sequence < log.total(); ++sequence)
+        print(log[sequence - first]);
+}
+
+}  // namespace
+
+ChangePrinter::ChangePrinter(SimulatedSession& session, ConsoleSink& sink) : session_(session), sink_(sink) { reset(); }
+
+void ChangePrinter::reset() { last_ = readScreen(session_); }
+
+std::string ChangePrinter::frameText(const Rect& frame) {
+    return formatNumber(frame.minX()) + " " + formatNumber(frame.minY()) + " " + formatNumber(frame.width()) + " " +
+           formatNumber(frame.height());
+}
+
+std::string ChangePrinter::textsText(const std::vector<std::string>& texts) {
+    std::string result;
+    for (const auto& text : texts) result += (result.empty() ? "" : " ") + quotedText(text);
+    return result;
+}
+
+void ChangePrinter::printEvent(const std::string& event) {
+    char prefix[48];
+    std::snprintf(prefix, sizeof prefix, "@%.3f ", session_.loop().uptime());
+    sink_.write(std::string(prefix) + event + "\n");
+}
+
+void ChangePrinter::printChanges() {
+    ScreenState now = readScreen(session_);
+    compareDisplays(now);
+    if (now.missionControlOpen != last_.missionControlOpen)
+        printEvent(now.missionControlOpen ? "mission-control opened" : "mission-control closed");
+    else if (now.missionControlOpen && now.spacesBarExpanded != last_.spacesBarExpanded)
+        printEvent(now.spacesBarExpanded ? "mission-control expanded" : "mission-control collapsed");
+    compareWindows(now);
+    compareRecords();
+    last_ = std::move(now);
+}
+
+void ChangePrinter::compareDisplays(const ScreenState& now) {
+    for (const auto& before : last_.displays)
+        if (!findDisplay(now, before.id))
+            printEvent("display removed " + std::to_string(before.id) + " " + quotedText(before.name));
+    for (const auto& display : now.displays) {
+        const ShownDisplay* before = findDisplay(last_, display.id);
+        if (!before) {
+            printEvent("display added " + std::to_string(display.id) + " " + quotedText(display.name) + " at " +
+                       frameText(display.bounds) + " current " + quotedText(display.currentTitle));
+            continue;
+        }
+        if (before->bounds != display.bounds)
+            printEvent("display moved " + std::to_string(display.id) + " to " + frameText(display.bounds));
+        if (before->currentSpace != display.currentSpace)
+            printEvent("desktop switched on display " + std::to_string(display.id) + " to " +
+                       quotedText(display.currentTitle));
+    }
+}
+
+void ChangePrinter::compareWindows(const ScreenState& now) {
+    for (const auto& before : last_.windows)
+        if (!findWindow(now, before.number)) printEvent("hidden " + windowName(before));
+    for (const auto& window : now.windows) {
+        const ShownWindow* before = findWindow(last_, window.number);
+        if (!before) {
+            std::string line = "shown " + windowName(window) + " at " + frameText(window.frame) + " level " +
+                               std::to_string(window.level);
+            if (!window.texts.empty()) line += " texts " + textsText(window.texts);
+            printEvent(line);
+            continue;
+        }
+        if (before->title != window.title)
+            printEvent("retitled window " + std::to_string(window.number) + " " + quotedText(before->title) + " to " +
+                       quotedText(window.title));
+        if (before->frame != window.frame) printEvent("moved " + windowName(window) + " to " + frameText(window.frame));
+        if (before->texts != window.texts)
+            printEvent("texts of " + windowName(window) + " now " +
+                       (window.texts.empty() ? std::string("none") : textsText(window.texts)));
+    }
+}
+
+void ChangePrinter::compareRecords() {
+    auto guard = session_.lock();
+    printNew(session_.openedURLs, last_.urlsOpened, [&](const std::string& url) { printEvent("url opened " + quotedText(url)); });
+    printNew(session_.launchServices.revealedInFinder, last_.filesRevealed,
+             [&](const std::filesystem::path& file) { printEvent("file revealed " + quotedText(file.string())); });
+    printNew(session_.launchServices.requests, last_.applicationsOpened, [&](const SimOpenRequest& request) {
+        std::string line = "application opened " + quotedText(request.bundle.string());
+        if (!request.configuration.arguments.empty()) line += " arguments " + textsText(request.configuration.arguments);
+        printEvent(line);
+    });
+}
+
+}  // namespace tarnwick::sim

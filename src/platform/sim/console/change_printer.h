@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+#include "platform/sim/console/console_sink.h"
+#include "platform/sim/console/screen_state.h"
+
+namespace tarnwick::sim {
+
+class SimulatedSession;
+
+// Prints what changed on the simulated screen since it last looked, one line per change, each
+// prefixed with the session's uptime ("@1000.350 "): our windows and panels shown, hidden,
+// moved, retitled or re-texted; desktop switches; displays added or removed; Mission Control
+// opening, closing, expanding and collapsing; URLs opened, files revealed, applications opened.
+class ChangePrinter {
+public:
+    ChangePrinter(SimulatedSession& session, ConsoleSink& sink);
+
+    // Takes the screen as it is now as known, printing nothing.
+    void reset();
+    // Prints every change since the last look (main loop).
+    void printChanges();
+    // One event line with the uptime prefix (alerts, the application's end).
+    void printEvent(const std::string& event);
+
+    static std::string frameText(const Rect& frame);
+    static std::string textsText(const std::vector<std::string>& texts);
+
+private:
+    void compareDisplays(const ScreenState& now);
+    void compareWindows(const ScreenState& now);
+    // URLs, files and applications opened since the last look (their counts in the last state).
+    void compareRecords();
+
+    SimulatedSession& session_;
+    ConsoleSink& sink_;
+    ScreenState last_;
+};
+
+}  // namespace tarnwick::sim

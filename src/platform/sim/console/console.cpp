@@ -1,0 +1,340 @@
+#include "platform/sim/console/console.h"
+
+#include <chrono>
+#include <exception>
+
+#include "platform/sim/console/command_words.h"
+#include "platform/sim/console/console_commands.h"
+#include "platform/sim/simulated_session.h"
+#include "support/error.h"
+
+namespace tarnwick::sim {
+
+// ---- the inbox
+
+void Console::Inbox::push(Input input) {
+    {
+        std::lock_guard lock(mutex_);
+        if (closed_) return;
+        lines_.push_back(std::move(input));
+    }
+    ready_.notify_all();
+}
+
+void Console::Inbox::close() {
+    {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+    }
+    ready_.notify_all();
+}
+
+void Console::Inbox::interrupt() {
+    {
+        std::lock_guard lock(mutex_);
+        interrupted_ = true;
+    }
+    ready_.notify_all();
+}
+
+std::optional<Console::Input> Console::Inbox::popLocked() {
+    if (interrupted_) {
+        interrupted_ = false;
+        return Input{Input::Kind::interrupt, {}};
+    }
+    if (!lines_.empty()) {
+        Input input = std::move(lines_.front());
+        lines_.pop_front();
+        return input;
+    }
+    if (closed_ && !endTaken_) {
+        endTaken_ = true;
+        return Input{Input::Kind::end, {}};
+    }
+    return std::nullopt;
+}
+
+std::optional<Console::Input> Console::Inbox::tryPop() {
+    std::lock_guard lock(mutex_);
+    return popLocked();
+}
+
+Console::Input Console::Inbox::waitPop() {
+    std::unique_lock lock(mutex_);
+    while (true) {
+        if (auto input = popLocked()) return *input;
+        ready_.wait(lock);
+    }
+}
+
+void Console::Inbox::returnEnd() {
+    std::lock_guard lock(mutex_);
+    endTaken_ = false;
+}
+
+void Console::Inbox::waitFor(double seconds) {
+    std::unique_lock lock(mutex_);
+    ready_.wait_for(lock, std::chrono::duration<double>(seconds), [this] { return interrupted_; });
+}
+
+// ---- the console
+
+Console::Console(SimulatedSession& session, ConsoleSink& sink, bool prompt)
+    : session_(session), sink_(sink), prompt_(prompt), printer_(session, sink), weak_(lifetime_.weak()) {
+    auto weak = weak_;
+    settledObserver_ = session_.loop().addSettledObserver([this, weak] {
+        if (weak) onSettled();
+    });
+    auto& alerts = session_.alertScript;
+    alerts.onShow = [this](const platform::Alert& alert) {
+        printer_.printChanges();
+        std::string line = "alert " + quotedText(alert.messageText);
+        if (!alert.informativeText.empty()) line += " informative " + quotedText(alert.informativeText);
+        if (alert.textField) line += " field " + quotedText(alert.textField->stringValue);
+        line += " buttons";
+        for (const auto& button : alert.buttons) line += " " + quotedText(button.title);
+        printer_.printEvent(line);
+    };
+    alerts.ask = [this](platform::Alert& alert) { return askAlert(alert); };
+    alerts.onClose = [this](const platform::Alert&, const std::string& button) {
+        printer_.printEvent(button.empty() ? std::string("alert closed without an answer")
+                                           : "alert closed with " + quotedText(button));
+    };
+}
+
+Console::~Console() {
+    session_.loop().removeSettledObserver(settledObserver_);
+    session_.alertScript.onShow = nullptr;
+    session_.alertScript.ask = nullptr;
+    session_.alertScript.onClose = nullptr;
+}
+
+void Console::post() {
+    auto weak = weak_;
+    session_.loop().post([this, weak] {
+        if (weak) drain();
+    });
+}
+
+void Console::receive(std::string line) {
+    inbox_.push(Input{Input::Kind::line, std::move(line)});
+    post();
+}
+
+void Console::receiveOverlongLine() {
+    inbox_.push(Input{Input::Kind::overlong, {}});
+    post();
+}
+
+void Console::endOfInput() {
+    inbox_.close();
+    post();
+}
+
+void Console::interrupt() { inbox_.interrupt(); }
+
+bool Console::onVirtualTime() const { return session_.clock().isManual(); }
+
+bool Console::stopped() const { return ended_ || quitting_ || session_.loop().stopRequested(); }
+
+void Console::write(const std::string& text) {
+    // Nobody reads any more (a closed pipe): as if the input had ended.
+    if (!sink_.write(text) && !outputLost_) {
+        outputLost_ = true;
+        endOfInput();
+    }
+}
+
+void Console::say(const std::string& line) { write(line + "\n"); }
+
+void Console::prompt() {
+    if (prompt_ && ready_ && !ended_ && !quitting_) write("> ");
+}
+
+void Console::answer(const std::string& text) {
+    answerOwed_ = false;
+    write(text + "\n");
+    prompt();
+}
+
+void Console::markReady() {
+    if (ready_) return;
+    ready_ = true;
+    printer_.printChanges();
+    write("ready\n");
+    prompt();
+}
+
+void Console::launched() {
+    if (ended_) return;
+    markReady();
+    drain();
+}
+
+void Console::applicationEnded(int status) {
+    if (ended_) return;
+    printer_.printChanges();
+    printer_.printEvent("application ended with status " + std::to_string(status));
+    ended_ = true;
+    answerOwed_ = false;
+    waitEnd_.cancel();
+}
+
+void Console::settle() {
+    if (!session_.loop().stopRequested()) session_.loop().runReady();
+}
+
+void Console::onSettled() {
+    if (ended_) return;
+    printer_.printChanges();
+    // An alert answered outside any command (one shown at launch or by a timer) owes its answer
+    // once the loop has run what the answer set going.
+    if (!executing_ && !deferred_ && answerOwed_) answer("ok");
+}
+
+void Console::drain() {
+    if (!ready_ || executing_ || deferred_ || stopped()) return;
+    while (auto input = inbox_.tryPop()) {
+        switch (input->kind) {
+        case Input::Kind::interrupt: continue;  // the signal's own work is on the loop already
+        case Input::Kind::end: requestQuit(); return;
+        case Input::Kind::line:
+        case Input::Kind::overlong: run(*input, false); break;
+        }
+        if (deferred_ || stopped()) return;
+    }
+}
+
+void Console::execute(std::string_view line) {
+    receive(std::string(line));
+    drain();
+}
+
+void Console::run(const Input& input, bool duringAlert) {
+    std::vector<std::string> words;
+    const bool outer = !executing_;
+    executing_ = true;
+    try {
+        if (input.kind == Input::Kind::overlong)
+            throw Error("The line is longer than " + std::to_string(kLongestConsoleLine) +
+                        " bytes; type a shorter command.");
+        words = splitCommandWords(input.text);
+        if (words.empty()) {
+            // A blank line or a comment is no command.
+            if (outer) executing_ = false;
+            return;
+        }
+        answerOwed_ = true;
+        dispatch(words, duringAlert);
+        if (!duringAlert && !stopped()) settle();
+        printer_.printChanges();
+        if (answerOwed_ && !deferred_ && !(duringAlert && alertAnswer_)) answer("ok");
+    } catch (const std::exception& error) {
+        printer_.printChanges();
+        answer(std::string("error: ") + error.what());
+    }
+    if (outer) executing_ = false;
+}
+
+void Console::dispatch(const std::vector<std::string>& words, bool duringAlert) {
+    std::size_t first = 0;
+    std::optional<std::string> window;
+    if (words[0] == "in") {
+        if (words.size() < 3) throw Error("in needs a window's title and a command, as in: in \"Settings\" press save.");
+        window = words[1];
+        first = 2;
+    }
+    const ConsoleCommand* command = findConsoleCommand(words[first]);
+    if (!command) throw Error("Unknown command " + quotedText(words[first]) + "; type help for the list of commands.");
+    if (window && !command->takesWindow) throw Error(command->name + " acts on no window; type " + command->usage + ".");
+    if (duringAlert && !command->duringAlert)
+        throw Error("An alert is open (" + quotedText(alert_ ? alert_->messageText : std::string()) +
+                    "); answer it first with alert press \"<button>\" (screen and wait work meanwhile).");
+    if (!duringAlert && command->name == "alert") throw Error("No alert is open; alert answers an alert that shows.");
+    CommandContext context{*this, session_, std::vector<std::string>(words.begin() + static_cast<std::ptrdiff_t>(first) + 1, words.end()),
+                           window};
+    command->run(context);
+}
+
+void Console::answerAlert(SimAlertAnswer answer) {
+    if (!alert_) throw Error("No alert is open; alert answers an alert that shows.");
+    alertAnswer_ = std::move(answer);
+}
+
+void Console::waitFor(double seconds) {
+    if (alert_) {
+        // A modal run serves only its alert: time passes, and timers run when the alert closes.
+        if (auto* manual = dynamic_cast<ManualClock*>(&session_.clock()))
+            manual->set(manual->uptime() + seconds);
+        else
+            inbox_.waitFor(seconds);
+        return;
+    }
+    if (auto* manual = dynamic_cast<ManualClock*>(&session_.clock())) {
+        manual->advance(seconds);
+        return;
+    }
+    deferred_ = true;
+    auto weak = weak_;
+    waitEnd_ = session_.loop().postAfter(seconds, [this, weak] {
+        if (weak) finishWait();
+    });
+}
+
+void Console::finishWait() {
+    deferred_ = false;
+    printer_.printChanges();
+    if (answerOwed_) answer("ok");
+    drain();
+}
+
+void Console::requestQuit() {
+    if (quitting_ || ended_) return;
+    quitting_ = true;
+    answerOwed_ = false;
+    printer_.printChanges();
+    if (quit) quit();
+}
+
+std::optional<SimAlertAnswer> Console::askAlert(platform::Alert& alert) {
+    if (ended_) return std::nullopt;
+    markReady();
+    // The command (or wait) that led here is answered now: the alert is what it caused.
+    if (answerOwed_) {
+        waitEnd_.cancel();
+        deferred_ = false;
+        answer("ok");
+    }
+    alert_ = &alert;
+    alertAnswer_.reset();
+    const bool wasExecuting = executing_;
+    executing_ = true;
+    bool inputEnded = false;
+    while (!alertAnswer_) {
+        const Input input = inbox_.waitPop();
+        switch (input.kind) {
+        case Input::Kind::interrupt: alertAnswer_ = SimAlertAnswer("escape"); break;
+        case Input::Kind::end:
+            inputEnded = true;
+            // On virtual time no one can answer any more; in real time a person may still come
+            // back (a signal ends the wait).
+            if (onVirtualTime()) alertAnswer_ = SimAlertAnswer("escape");
+            break;
+        case Input::Kind::line:
+        case Input::Kind::overlong: run(input, true); break;
+        }
+    }
+    executing_ = wasExecuting;
+    alert_ = nullptr;
+    // `alert press` is answered once the alert has closed and its effects are printed; Escape
+    // from the end of input or a signal answers no command.
+    answerOwed_ = !inputEnded && answerOwed_;
+    if (inputEnded) {
+        // The end of input still ends the run once the alert is gone.
+        inbox_.returnEnd();
+        post();
+    }
+    return alertAnswer_;
+}
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,149 @@
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/alerts.h"
+#include "platform/sim/console/change_printer.h"
+#include "platform/sim/console/console_sink.h"
+#include "platform/sim/installation_state.h"
+#include "support/observable.h"
+#include "support/run_loop.h"
+
+namespace tarnwick::sim {
+
+class SimulatedSession;
+
+// The simulated user's hands and eyes: reads commands, acts on the session as a person would
+// (switch desktop, open Mission Control, click a label, answer an alert, plug a display) and
+// prints what changed on the screen. Commands run on the main loop, one at a time; each is
+// answered, after every change it caused so far has been printed, by "ok" or
+// "error: <sentence>". A line that is blank or only a comment gets no answer.
+//
+// On virtual time (a manual clock) only `wait` moves the clock, so a run is deterministic. A
+// modal alert with no scripted answer waits for the console's `alert` commands; meanwhile only
+// console input, `screen` and `wait` are served, as a modal run serves only its alert. The
+// command that led to the alert is answered when it shows; `alert press` is answered once the
+// alert has closed and its effects are printed.
+//
+// Input arrives from any thread (the program's reader thread); everything else is main loop only.
+class Console {
+public:
+    Console(SimulatedSession& session, ConsoleSink& sink, bool prompt = false);
+    ~Console();
+    Console(const Console&) = delete;
+    Console& operator=(const Console&) = delete;
+
+    // ---- input, from any thread
+    void receive(std::string line);
+    // A line longer than the console reads (its text is not kept).
+    void receiveOverlongLine();
+    // No more input: the console does what `quit` does (and, on virtual time, answers an open
+    // alert with Escape first).
+    void endOfInput();
+    // The process was asked to end: an alert waiting for an answer is answered with Escape, so
+    // that the main loop turns again and the termination can run.
+    void interrupt();
+
+    // ---- the run (main loop)
+    // The launch sequence has finished: prints "ready" and starts taking commands.
+    void launched();
+    // The application ended: prints its status; later commands get no answer.
+    void applicationEnded(int status);
+    bool hasEnded() const { return ended_; }
+    // Log out: the application terminates as on a logout. The entry point fills it; the run ends
+    // when the application does.
+    std::function<void()> quit;
+    // Runs the commands received so far (posted to the loop whenever input arrives).
+    void drain();
+    // Runs one line now, as if typed (in-process tests).
+    void execute(std::string_view line);
+
+    // ---- for the commands
+    SimulatedSession& session() { return session_; }
+    // A line of a command's own output (help, screen).
+    void say(const std::string& line);
+    bool onVirtualTime() const;
+    // The alert waiting for the console's answer, if any.
+    platform::Alert* openAlert() const { return alert_; }
+    void answerAlert(SimAlertAnswer answer);
+    void waitFor(double seconds);
+    void requestQuit();
+    // Runs what a command set going for now (posted work, notifications), as the next turns of
+    // the main loop would.
+    void settle();
+
+    static constexpr double kLongestWait = 3600;
+
+private:
+    struct Input {
+        enum class Kind { line, overlong, end, interrupt };
+        Kind kind = Kind::line;
+        std::string text;
+    };
+    // Lines from the reader thread; a modal alert takes them straight from here, since the main
+    // loop does not turn while it waits.
+    class Inbox {
+    public:
+        void push(Input input);
+        void close();
+        void interrupt();
+        std::optional<Input> tryPop();
+        // Waits for the next input; after the end only an interrupt comes.
+        Input waitPop();
+        // Waits up to the seconds, or until an interrupt is pending.
+        void waitFor(double seconds);
+        // The end of input was taken by someone who could not act on it: it comes once more.
+        void returnEnd();
+
+    private:
+        std::optional<Input> popLocked();
+        std::mutex mutex_;
+        std::condition_variable ready_;
+        std::deque<Input> lines_;
+        bool closed_ = false;
+        bool endTaken_ = false;
+        bool interrupted_ = false;
+    };
+
+    void run(const Input& input, bool duringAlert);
+    void dispatch(const std::vector<std::string>& words, bool duringAlert);
+    void answer(const std::string& text);
+    void write(const std::string& text);
+    void markReady();
+    void prompt();
+    void onSettled();
+    void finishWait();
+    void post();
+    std::optional<SimAlertAnswer> askAlert(platform::Alert& alert);
+    bool stopped() const;
+
+    SimulatedSession& session_;
+    ConsoleSink& sink_;
+    bool prompt_;
+    ChangePrinter printer_;
+    Inbox inbox_;
+    std::uint64_t settledObserver_ = 0;
+
+    bool ready_ = false;
+    bool executing_ = false;
+    bool answerOwed_ = false;
+    bool deferred_ = false;   // a real-time wait answers later
+    bool quitting_ = false;
+    bool ended_ = false;
+    bool outputLost_ = false;
+    WorkItem waitEnd_;
+    platform::Alert* alert_ = nullptr;
+    std::optional<SimAlertAnswer> alertAnswer_;
+
+    LifetimeToken lifetime_;
+    LifetimeToken::Weak weak_;
+};
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,69 @@
+#include "platform/sim/console/console_commands.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "platform/sim/console/command_words.h"
+#include "support/error.h"
+
+namespace tarnwick::sim {
+
+const std::vector<ConsoleCommand>& consoleCommands() {
+    static const std::vector<ConsoleCommand> commands = [] {
+        std::vector<ConsoleCommand> all;
+        addConsoleCommands(all);
+        addSessionCommands(all);
+        addWindowCommands(all);
+        addPendingCommands(all);
+        return all;
+    }();
+    return commands;
+}
+
+const ConsoleCommand* findConsoleCommand(const std::string& name) {
+    for (const auto& command : consoleCommands())
+        if (command.name == name) return &command;
+    return nullptr;
+}
+
+void expectArguments(const CommandContext& context, const ConsoleCommand& command, std::size_t least, std::size_t most) {
+    const std::size_t count = context.arguments.size();
+    if (count >= least && count <= most) return;
+    throw Error(std::string(count < least ? "Too few" : "Too many") + " words for " + command.name + "; type " +
+                command.usage + ".");
+}
+
+double numberArgument(const std::string& word, const std::string& what, double least, double most) {
+    double value = 0;
+    const char* end = word.data() + word.size();
+    auto [stop, error] = std::from_chars(word.data(), end, value);
+    if (error != std::errc() || stop != end || !std::isfinite(value))
+        throw Error(quotedText(word) + " is no number; " + what + " is a number from " + formatNumber(least) + " to " +
+                    formatNumber(most) + ".");
+    if (value < least || value > most)
+        throw Error(what + " must be from " + formatNumber(least) + " to " + formatNumber(most) + ", not " +
+                    formatNumber(value) + ".");
+    return value;
+}
+
+std::int64_t integerArgument(const std::string& word, const std::string& what, std::int64_t least, std::int64_t most) {
+    std::int64_t value = 0;
+    const char* end = word.data() + word.size();
+    auto [stop, error] = std::from_chars(word.data(), end, value);
+    if (error != std::errc() || stop != end)
+        throw Error(quotedText(word) + " is no whole number; " + what + " is a whole number from " + std::to_string(least) +
+                    " to " + std::to_string(most) + ".");
+    if (value < least || value > most)
+        throw Error(what + " must be from " + std::to_string(least) + " to " + std::to_string(most) + ", not " +
+                    std::to_string(value) + ".");
+    return value;
+}
+
+std::string choiceArgument(const std::string& word, const std::vector<std::string>& choices,
+                                  const ConsoleCommand& command) {
+    for (const auto& choice : choices)
+        if (word == choice) return choice;
+    throw Error(quotedText(word) + " is not something " + command.name + " knows; type " + command.usage + ".");
+}
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,87 @@
+// The console's own commands: help, screen, wait, alert answers and quit.
+
+#include <algorithm>
+
+#include "platform/sim/console/command_words.h"
+#include "platform/sim/console/console.h"
+#include "platform/sim/console/console_commands.h"
+#include "platform/sim/console/key_combination.h"
+#include "platform/sim/console/screen_report.h"
+#include "platform/sim/console/screen_svg.h"
+#include "platform/sim/simulated_session.h"
+#include "support/error.h"
+
+namespace tarnwick::sim {
+
+namespace {
+
+void help(CommandContext& context) {
+    constexpr std::size_t kColumn = 44;
+    for (const auto& command : consoleCommands()) {
+        const std::size_t gap = command.usage.size() < kColumn ? kColumn - command.usage.size() : 2;
+        context.console.say(command.usage + std::string(gap, ' ') + command.summary);
+    }
+    context.console.say("Words are separated by blanks; put text with blanks in double quotes; # starts a comment.");
+}
+
+void screen(CommandContext& context) {
+    const auto& command = *findConsoleCommand("screen");
+    expectArguments(context, command, 0, 2);
+    if (context.arguments.empty()) {
+        for (const auto& line : screenReport(context.session, context.console.openAlert())) context.console.say(line);
+        return;
+    }
+    if (context.arguments[0] != "svg" || context.arguments.size() != 2)
+        throw Error("screen takes nothing or svg and a file; type " + command.usage + ".");
+    writeScreenSvg(context.session, context.console.openAlert(), context.arguments[1]);
+}
+
+void wait(CommandContext& context) {
+    const auto& command = *findConsoleCommand("wait");
+    expectArguments(context, command, 1, 1);
+    context.console.waitFor(numberArgument(context.arguments[0], "The time to wait in seconds", 0, Console::kLongestWait));
+}
+
+platform::Alert& openAlert(CommandContext& context) {
+    platform::Alert* alert = context.console.openAlert();
+    if (!alert) throw Error("No alert is open; alert answers an alert that shows.");
+    return *alert;
+}
+
+void alert(CommandContext& context) {
+    const auto& command = *findConsoleCommand("alert");
+    expectArguments(context, command, 2, 2);
+    platform::Alert& shown = openAlert(context);
+    const std::string action = choiceArgument(context.arguments[0], {"type", "press"}, command);
+    const std::string& text = context.arguments[1];
+    if (action == "type") {
+        if (!shown.textField) throw Error("The alert " + quotedText(shown.messageText) + " has no text field to type into.");
+        shown.textField->stringValue = text;
+        return;
+    }
+    for (const auto& button : shown.buttons)
+        if (button.title == text) return context.console.answerAlert(SimAlertAnswer(text));
+    std::string titles;
+    for (const auto& button : shown.buttons) titles += (titles.empty() ? "" : ", ") + quotedText(button.title);
+    throw Error("The alert has no button " + quotedText(text) + "; press one of " + titles + ".");
+}
+
+void quit(CommandContext& context) {
+    expectArguments(context, *findConsoleCommand("quit"), 0, 0);
+    context.console.requestQuit();
+}
+
+}  // namespace
+
+void addConsoleCommands(std::vector<ConsoleCommand>& commands) {
+    commands.push_back({"help", "help", "lists the commands", true, false, help});
+    commands.push_back({"screen", "screen [svg <file>]", "shows what is on screen, or draws it as an SVG file", true,
+                        false, screen});
+    commands.push_back({"wait", "wait <seconds>", "lets time pass (on virtual time only this moves the clock)", true,
+                        false, wait});
+    commands.push_back({"alert", "alert type|press \"<text>\"", "types into the open alert's field, or presses its button",
+                        true, false, alert});
+    commands.push_back({"quit", "quit", "logs out: the application ends and the console with it", false, false, quit});
+}
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,115 @@
+#include "platform/sim/console/key_combination.h"
+
+#include <map>
+#include <vector>
+
+#include "platform/hot_keys.h"
+#include "platform/sim/sim_keyboard_layouts.h"
+#include "support/error.h"
+#include "support/text.h"
+
+namespace tarnwick::sim {
+
+namespace flags = platform::modifier_flags;
+namespace codes = platform::key_codes;
+
+namespace {
+
+struct NamedKey {
+    std::uint16_t code;
+    const char* characters;
+};
+
+const std::map<std::string, NamedKey>& namedKeys() {
+    static const std::map<std::string, NamedKey> keys = {
+        {"return", {codes::kReturn, "\r"}},
+        {"enter", {codes::kKeypadEnter, "\x03"}},
+        {"escape", {codes::kEscape, "\x1b"}},
+        {"tab", {codes::kTab, "\t"}},
+        {"space", {codes::kSpace, " "}},
+        {"delete", {codes::kDelete, "\x7f"}},
+        {"forward-delete", {codes::kForwardDelete, "\xEF\x9C\xA8"}},  // U+F728
+        {"left", {123, "\xEF\x9C\x82"}},                              // U+F702
+        {"right", {124, "\xEF\x9C\x83"}},                             // U+F703
+        {"down", {125, "\xEF\x9C\x81"}},                              // U+F701
+        {"up", {126, "\xEF\x9C\x80"}},                                // U+F700
+    };
+    return keys;
+}
+
+struct Modifier {
+    platform::ModifierFlags flag;
+    std::uint32_t carbon;
+};
+
+const std::map<std::string, Modifier>& modifiers() {
+    static const std::map<std::string, Modifier> names = {
+        {"ctrl", {flags::kControl, platform::carbon::kControlKey}},
+        {"control", {flags::kControl, platform::carbon::kControlKey}},
+        {"opt", {flags::kOption, platform::carbon::kOptionKey}},
+        {"alt", {flags::kOption, platform::carbon::kOptionKey}},
+        {"option", {flags::kOption, platform::carbon::kOptionKey}},
+        {"cmd", {flags::kCommand, platform::carbon::kCmdKey}},
+        {"command", {flags::kCommand, platform::carbon::kCmdKey}},
+        {"shift", {flags::kShift, platform::carbon::kShiftKey}},
+    };
+    return names;
+}
+
+const char* const kUsage = "name a key with its modifiers, as in keys ctrl-opt-cmd-w, keys cmd-r or keys return";
+
+}  // namespace
+
+KeyCombination parseKeyCombination(std::string_view text, const SimKeyboardLayout& layout) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t dash = text.find('-', start);
+        // A dash that is the last character is the key itself ("cmd--").
+        if (dash == std::string_view::npos || dash + 1 == text.size()) {
+            parts.emplace_back(text.substr(start));
+            break;
+        }
+        parts.emplace_back(text.substr(start, dash - start));
+        start = dash + 1;
+    }
+    // "forward-delete" is one key name.
+    if (parts.size() >= 2 && parts[parts.size() - 2] == "forward" && parts.back() == "delete") {
+        parts.pop_back();
+        parts.back() = "forward-delete";
+    }
+    if (parts.empty() || parts.back().empty()) throw Error(std::string("The combination names no key; ") + kUsage + ".");
+
+    KeyCombination combination;
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        auto modifier = modifiers().find(text::lowercased(parts[i]));
+        if (modifier == modifiers().end())
+            throw Error("\"" + parts[i] + "\" is no modifier key (ctrl, opt, cmd or shift); " + kUsage + ".");
+        combination.flags |= modifier->second.flag;
+        combination.carbonModifiers |= modifier->second.carbon;
+    }
+
+    const std::string& key = parts.back();
+    if (auto named = namedKeys().find(text::lowercased(key)); named != namedKeys().end() && text::characterCount(key) > 1) {
+        combination.keyCode = named->second.code;
+        combination.characters = named->second.characters;
+        return combination;
+    }
+    if (text::characterCount(key) != 1) throw Error("\"" + key + "\" is no key; " + kUsage + ".");
+    // The key that types the character on the layout; the main keys before the keypad's.
+    const std::string lower = text::lowercased(key);
+    for (const auto& [code, typed] : layout.keys) {
+        if (code >= 65 || text::fromUTF16(typed) != lower) continue;
+        combination.keyCode = code;
+        combination.characters = (combination.flags & flags::kShift) ? text::uppercased(lower) : lower;
+        if (lower != key) {  // an upper-case letter is that key with Shift
+            combination.flags |= flags::kShift;
+            combination.carbonModifiers |= platform::carbon::kShiftKey;
+            combination.characters = key;
+        }
+        return combination;
+    }
+    throw Error("No key types \"" + key + "\" on the " + layout.name + " keyboard layout; " + kUsage + ".");
+}
+
+}  // namespace tarnwick::sim

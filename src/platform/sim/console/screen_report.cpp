@@ -1,0 +1,61 @@
+#include "platform/sim/console/screen_report.h"
+
+#include "platform/alerts.h"
+#include "platform/sim/capture/mission_control_layout.h"
+#include "platform/sim/console/change_printer.h"
+#include "platform/sim/console/command_words.h"
+#include "platform/sim/console/screen_state.h"
+#include "platform/sim/console/screen_views.h"
+#include "platform/sim/simulated_session.h"
+#include "platform/ui/declarative/hosting_view.h"
+#include "platform/ui/panel.h"
+
+namespace tarnwick::sim {
+
+std::vector<std::string> screenReport(SimulatedSession& session, const platform::Alert* openAlert) {
+    auto guard = session.lock();
+    const ScreenState screen = readScreen(session);
+    std::vector<std::string> lines;
+    for (const auto& d : screen.displays)
+        lines.push_back("display " + std::to_string(d.id) + " " + quotedText(d.name) + " at " +
+                        ChangePrinter::frameText(d.bounds) + " current " + quotedText(d.currentTitle) + " desktops " +
+                        ChangePrinter::textsText(d.desktops));
+    if (!screen.missionControlOpen) {
+        lines.emplace_back("mission-control closed");
+    } else {
+        lines.emplace_back(std::string("mission-control open ") + (screen.spacesBarExpanded ? "expanded" : "collapsed"));
+        for (const auto& bar : MissionControlLayout::bars(session, session.loop().uptime()))
+            for (const auto& button : bar.buttons)
+                lines.push_back("caption " + quotedText(button.title) + " at " + ChangePrinter::frameText(button.caption) +
+                                " on display " + std::to_string(bar.displayID));
+    }
+    const auto& login = screen.loginSession;
+    lines.push_back(std::string("session ") + (login.sleeping ? "asleep" : "awake") +
+                    (login.locked ? " locked" : " unlocked") + (login.screensAsleep ? " screens-asleep" : " screens-awake") +
+                    (login.onConsole ? " user-here" : " user-away"));
+    lines.push_back("pointer at " + formatNumber(screen.pointer.x) + " " + formatNumber(screen.pointer.y));
+    lines.emplace_back("status-item none");
+    if (openAlert) {
+        std::string line = "alert " + quotedText(openAlert->messageText);
+        if (!openAlert->informativeText.empty()) line += " informative " + quotedText(openAlert->informativeText);
+        if (openAlert->textField) line += " field " + quotedText(openAlert->textField->stringValue);
+        line += " buttons";
+        for (const auto& button : openAlert->buttons) line += " " + quotedText(button.title);
+        lines.push_back(std::move(line));
+    }
+    for (const auto& window : screen.windows) {
+        std::string line = "window " + std::to_string(window.number) + " " + quotedText(window.title) + " at " +
+                           ChangePrinter::frameText(window.frame) + " level " + std::to_string(window.level) +
+                           " alpha " + formatNumber(window.alpha);
+        if (window.key) line += " key";
+        if (!window.texts.empty()) line += " texts " + ChangePrinter::textsText(window.texts);
+        lines.push_back(std::move(line));
+        for (auto* hosting : hostingViews(*window.panel))
+            if (const auto* root = hosting->host().root())
+                for (auto& node : nodeLines(*root)) lines.push_back("  " + node);
+    }
+    for (auto number : screen.miniaturized) lines.push_back("miniaturized window " + std::to_string(number));
+    return lines;
+}
+
+}  // namespace tarnwick::sim

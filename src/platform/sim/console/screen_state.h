@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/sim/session_state.h"
+#include "support/geometry.h"
+
+namespace tarnwick::platform::ui {
+class Panel;
+}
+
+namespace tarnwick::sim {
+
+class SimulatedSession;
+
+// The console's coordinates are global points: origin at the top left of the main display,
+// y down, as display bounds are in a session file. Our panels keep screen coordinates (origin at
+// the bottom left of the primary screen, y up); this converts between the two.
+struct GlobalSpace {
+    double primaryHeight = 0;
+
+    static GlobalSpace of(const SimulatedSession& session);
+    Rect toGlobal(const Rect& screen) const { return Rect(screen.minX(), primaryHeight - screen.maxY(), screen.width(), screen.height()); }
+    Point toGlobal(Point screen) const { return Point{screen.x, primaryHeight - screen.y}; }
+    Point toScreen(Point global) const { return Point{global.x, primaryHeight - global.y}; }
+};
+
+// "Desktop N" as Mission Control numbers the ordinary desktops, or a full-screen space's title.
+std::string desktopTitle(const std::map<std::uint64_t, int>& numbers, const SimSpace& space);
+
+struct ShownDisplay {
+    std::uint32_t id = 0;
+    std::string name;
+    Rect bounds;  // global
+    std::uint64_t currentSpace = 0;
+    std::string currentTitle;
+    std::vector<std::string> desktops;  // titles, in order
+};
+
+// One of our windows on screen.
+struct ShownWindow {
+    std::uint32_t number = 0;
+    std::string title;
+    Rect frame;  // global
+    int level = 0;
+    double alpha = 1;
+    bool key = false;
+    std::vector<std::string> texts;
+    platform::ui::Panel* panel = nullptr;  // valid while the state is fresh (main loop)
+};
+
+// What the simulated user sees now, as far as the console reports it.
+struct ScreenState {
+    std::vector<ShownDisplay> displays;
+    bool missionControlOpen = false;
+    bool spacesBarExpanded = false;
+    std::vector<ShownWindow> windows;  // front to back
+    std::vector<std::uint32_t> miniaturized;
+    Point pointer;  // global
+    SimLoginSession loginSession;
+    // How many URLs were opened, files revealed and applications opened, ever.
+    std::size_t urlsOpened = 0;
+    std::size_t filesRevealed = 0;
+    std::size_t applicationsOpened = 0;
+};
+
+// Reads the screen now (main loop).
+ScreenState readScreen(SimulatedSession& session);
+
+}  // namespace tarnwick::sim

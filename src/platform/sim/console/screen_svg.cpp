@@ -1,0 +1,153 @@
+#include "platform/sim/console/screen_svg.h"
+
+#include <algorithm>
+
+#include "platform/alerts.h"
+#include "platform/sim/capture/mission_control_layout.h"
+#include "platform/sim/console/command_words.h"
+#include "platform/sim/console/screen_state.h"
+#include "platform/sim/console/screen_views.h"
+#include "platform/sim/simulated_session.h"
+#include "platform/ui/panel.h"
+#include "support/error.h"
+#include "support/files.h"
+
+namespace tarnwick::sim {
+
+namespace {
+
+std::string n(double value) { return formatNumber(value); }
+
+std::string rect(const Rect& r, const std::string& cls, const std::string& style) {
+    return "<rect class=\"" + cls + "\" x=\"" + n(r.minX()) + "\" y=\"" + n(r.minY()) + "\" width=\"" + n(r.width()) +
+           "\" height=\"" + n(r.height()) + "\" " + style + "/>\n";
+}
+
+std::string text(double x, double y, double size, const std::string& cls, std::string_view content,
+                 const std::string& fill = "#ffffff") {
+    return "<text class=\"" + cls + "\" x=\"" + n(x) + "\" y=\"" + n(y) + "\" font-size=\"" + n(size) + "\" fill=\"" +
+           fill + "\">" + xmlEscaped(content) + "</text>\n";
+}
+
+// A text at its frame: starting at the left edge, its baseline a quarter from the bottom.
+std::string placed(const Rect& frame, const std::string& cls, std::string_view content) {
+    const double size = std::clamp(frame.height() * 0.75, 6.0, 96.0);
+    return text(frame.minX(), frame.maxY() - frame.height() / 4, size, cls, content);
+}
+
+Rect viewBox(const ScreenState& screen) {
+    if (screen.displays.empty()) return Rect(0, 0, 1, 1);
+    Rect box = screen.displays.front().bounds;
+    for (const auto& d : screen.displays) {
+        const double minX = std::min(box.minX(), d.bounds.minX()), minY = std::min(box.minY(), d.bounds.minY());
+        const double maxX = std::max(box.maxX(), d.bounds.maxX()), maxY = std::max(box.maxY(), d.bounds.maxY());
+        box = Rect(minX, minY, maxX - minX, maxY - minY);
+    }
+    return box;
+}
+
+std::string alertPicture(const platform::Alert& alert, const GlobalSpace& space) {
+    const Rect frame = space.toGlobal(alert.window().frame());
+    std::string out = "<g class=\"alert\">\n";
+    out += rect(frame, "alert-frame", "fill=\"#2b2b2e\" stroke=\"#c8c8cc\" stroke-width=\"1\"");
+    double y = frame.minY() + 28;
+    out += text(frame.minX() + 20, y, 13, "alert-message", alert.messageText);
+    if (!alert.informativeText.empty()) out += text(frame.minX() + 20, y += 20, 11, "alert-informative", alert.informativeText);
+    if (alert.textField) {
+        const Rect field(frame.minX() + 20, y + 12, std::min(frame.width() - 40, 280.0), 22);
+        out += rect(field, "alert-field", "fill=\"#1c1c1e\" stroke=\"#8e8e93\"");
+        out += placed(Rect(field.minX() + 4, field.minY() + 3, field.width() - 8, 16), "alert-field-text",
+                      alert.textField->stringValue);
+    }
+    double x = frame.maxX() - 20;
+    for (const auto& button : alert.buttons) {
+        const double width = 16 + 7.0 * static_cast<double>(button.title.size());
+        x -= width;
+        const Rect box(x, frame.maxY() - 40, width, 24);
+        out += rect(box, "alert-button", "fill=\"#3a3a3c\" stroke=\"#8e8e93\"");
+        out += placed(Rect(box.minX() + 8, box.minY() + 4, box.width() - 16, 16), "alert-button-title", button.title);
+        x -= 8;
+    }
+    return out + "</g>\n";
+}
+
+}  // namespace
+
+std::string xmlEscaped(std::string_view input) {
+    std::string out;
+    out.reserve(input.size());
+    for (char c : input) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default:
+            if ((byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F)
+                out += "\xEF\xBF\xBD";
+            else
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string screenSvg(SimulatedSession& session, const platform::Alert* openAlert) {
+    auto guard = session.lock();
+    const ScreenState screen = readScreen(session);
+    const GlobalSpace space = GlobalSpace::of(session);
+    const Rect box = viewBox(screen);
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"" + n(box.minX()) + " " + n(box.minY()) + " " +
+           n(box.width()) + " " + n(box.height()) + "\" width=\"" + n(box.width()) + "\" height=\"" + n(box.height()) +
+           "\" font-family=\"Helvetica, Arial, sans-serif\">\n";
+
+    for (const auto& d : screen.displays) {
+        out += "<g class=\"display\" data-display=\"" + std::to_string(d.id) + "\">\n";
+        out += rect(d.bounds, "display-frame", "fill=\"#1d2b3a\" stroke=\"#7f8fa6\" stroke-width=\"2\"");
+        out += text(d.bounds.minX() + 16, d.bounds.maxY() - 40, 18, "display-name", d.name);
+        out += text(d.bounds.minX() + 16, d.bounds.maxY() - 16, 16, "current-desktop", d.currentTitle, "#c8d6e5");
+        out += "</g>\n";
+    }
+
+    if (screen.missionControlOpen) {
+        out += "<g class=\"mission-control\">\n";
+        for (const auto& bar : MissionControlLayout::bars(session, session.loop().uptime())) {
+            out += rect(bar.bar, "spaces-bar", "fill=\"#000000\" fill-opacity=\"0.35\"");
+            for (const auto& button : bar.buttons) {
+                out += rect(button.frame, "desktop-button", "fill=\"#3d5a80\" fill-opacity=\"0.6\"");
+                out += rect(button.caption, "caption-frame", "fill=\"none\" stroke=\"#ffffff\" stroke-opacity=\"0.3\"");
+                out += placed(button.caption, "caption", button.title);
+            }
+        }
+        out += "</g>\n";
+    }
+
+    for (auto window = screen.windows.rbegin(); window != screen.windows.rend(); ++window) {
+        out += "<g class=\"window\" data-window=\"" + std::to_string(window->number) + "\" data-level=\"" +
+               std::to_string(window->level) + "\" opacity=\"" + n(std::clamp(window->alpha, 0.0, 1.0)) + "\">\n";
+        out += rect(window->frame, "window-frame", "fill=\"#f2f2f7\" fill-opacity=\"0.25\" stroke=\"#f2f2f7\"");
+        if (!window->title.empty())
+            out += text(window->frame.minX() + 4, window->frame.minY() + 12, 10, "window-title", window->title, "#8e8e93");
+        for (const auto& placedText : placedTexts(*window->panel))
+            out += placed(space.toGlobal(placedText.frame), "text", placedText.text);
+        out += "</g>\n";
+    }
+    if (openAlert) out += alertPicture(*openAlert, space);
+    return out + "</svg>\n";
+}
+
+void writeScreenSvg(SimulatedSession& session, const platform::Alert* openAlert, const std::filesystem::path& file) {
+    const std::string picture = screenSvg(session, openAlert);
+    try {
+        if (file.empty() || !file.has_filename()) throw Error("no file name");
+        files::writeAtomically(file, picture);
+    } catch (const Error&) {
+        throw Error("The picture could not be written to " + quotedText(file.string()) +
+                    "; name a file in a folder that exists and that you may write to.");
+    }
+}
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tarnwick::platform {
+class Alert;
+}
+
+namespace tarnwick::sim {
+
+class SimulatedSession;
+
+// The simulated screen as an SVG picture, so a person can look at the overlays, the banner and
+// the overview instead of reading about them. One user unit per point in global coordinates
+// (origin at the top left of the main display, y down, so the picture stands upright; panels'
+// screen coordinates are flipped into it); the view box is the union of the displays. Each
+// display is a rectangle at its frame with its name and current desktop; while Mission Control
+// is open, its captions at their rectangles; then every visible window and panel of ours, the
+// open alert last, as a rectangle at its frame with its title and its texts at their views' or
+// nodes' frames, alpha as opacity, back to front. Texts are XML-escaped. The same screen gives
+// the same bytes.
+std::string screenSvg(SimulatedSession& session, const platform::Alert* openAlert);
+
+// Writes the picture atomically (a temporary file renamed over the target). Throws Error with a
+// sentence when it cannot; nothing is left behind then.
+void writeScreenSvg(SimulatedSession& session, const platform::Alert* openAlert, const std::filesystem::path& file);
+
+// Text for XML character data and attribute values: &, <, >, " and ' escaped; characters XML
+// cannot hold (most control characters) become U+FFFD.
+std::string xmlEscaped(std::string_view text);
+
+}  // namespace tarnwick::sim

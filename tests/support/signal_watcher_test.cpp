@@ -1,0 +1,50 @@
+#include <csignal>
+#include <cstdlib>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "support/signal_watcher.h"
+
+namespace tarnwick {
+namespace {
+
+// Each case runs in a child process of its own: the watcher blocks the signals for good.
+class SignalWatcherTest : public ::testing::Test {
+protected:
+    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+};
+
+TEST_F(SignalWatcherTest, ASignalOnlyWakesTheMainLoopAndTheProgramEndsItsOwnWay) {
+    EXPECT_EXIT(
+        {
+            SystemClock clock;
+            RunLoop loop(clock);
+            bool terminated = false;
+            SignalWatcher watcher(loop, [&] {
+                terminated = true;
+                loop.stop();
+            });
+            kill(getpid(), SIGTERM);
+            loop.run();
+            std::exit(terminated ? 7 : 8);
+        },
+        ::testing::ExitedWithCode(7), "");
+}
+
+TEST_F(SignalWatcherTest, ASecondSignalWhileTheProgramEndsEndsItAtOnceWithStatusOne) {
+    EXPECT_EXIT(
+        {
+            SystemClock clock;
+            RunLoop loop(clock);
+            // The termination takes its time; meanwhile the user presses Control-C again.
+            SignalWatcher watcher(loop, [] { kill(getpid(), SIGINT); });
+            kill(getpid(), SIGHUP);
+            loop.run();
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(1), "");
+}
+
+}  // namespace
+}  // namespace tarnwick
