@@ -1,0 +1,91 @@
+#include <algorithm>
+#include <exception>
+
+#include "app/app_delegate.h"
+#include "model/diagnostic_files.h"
+#include "model/mission_control_inspector.h"
+#include "overlays/label_locator.h"
+#include "platform/platform.h"
+
+namespace tarnwick {
+
+void AppDelegate::toggleLabelDiagnostics(platform::ui::MenuItem& item) {
+    auto& labels = prototype();
+    labels.setDetailedDiagnostics(!labels.detailedDiagnostics());
+    (void)item;
+}
+
+void AppDelegate::record() {
+    auto& platform = platform::current();
+    if (!platform.accessibility->isProcessTrusted()) {
+        platform.application->activate(true);
+        if (!platform.accessibility->isProcessTrustedWithPrompt(true)) return;
+    }
+    if (timer_) return;
+    samples_.clear();
+    remaining_ = kRecordingSamples;
+    setDiagnosticsStatus(kRecordingStatus);
+    Weak weak = weak_from_this();
+    timer_ = RunLoop::main().scheduleTimer(kRecordingInterval, 0, [weak] {
+        if (auto self = weak.lock()) self->sample();
+    });
+}
+
+void AppDelegate::sample() {
+    samples_.push_back(MissionControlInspector::snapshot());
+    if (--remaining_ > 0) return;
+    if (timer_) timer_->invalidate();
+    timer_.reset();
+    const std::string data = MissionControlInspector::json(Value(Dictionary{{"samples", Value(std::move(samples_))}}));
+    samples_.clear();
+    // Nothing written is not a saved diagnostic: an empty file would only hide the failure.
+    if (data.empty()) {
+        setDiagnosticsStatus(std::string(kDiagnosticFailed) + kRecordingNotJSON);
+        return;
+    }
+    try {
+        captureURL_ = DiagnosticFiles::writeSnapshot(data, DiagnosticFiles::kMissionControlPrefix);
+        setDiagnosticsStatus(kDiagnosticSaved);
+    } catch (const std::exception& error) {
+        setDiagnosticsStatus(std::string(kDiagnosticFailed) + error.what());
+    }
+}
+
+void AppDelegate::locate() {
+    if (!platform::current().system->preflightScreenCaptureAccess()) {
+        requestPermissions();
+        return;
+    }
+    setDiagnosticsStatus(kLocateStatus);
+    Weak weak = weak_from_this();
+    // Each call inspects once on its own; a second one within the delay is not refused.
+    locateWork_.push_back(RunLoop::main().postAfter(kLocateDelay, [weak] {
+        auto self = weak.lock();
+        if (!self) return;
+        std::erase_if(self->locateTasks_, [](const TaskHandle<void>& task) { return task.isDone(); });
+        self->locateTasks_.push_back(spawn(RunLoop::main(), runLocate(weak, &self->recognitionWorker_)));
+    }));
+}
+
+Task<void> AppDelegate::runLocate(Weak weak, LabelRecognitionWorker* worker) {
+    Value result = co_await LabelLocator::inspect(std::nullopt, std::nullopt, std::nullopt, false, 1, {},
+                                                  LabelLocatorServices{worker});
+    const std::string data = MissionControlInspector::json(result);
+    std::optional<std::filesystem::path> written;
+    if (!data.empty()) {
+        try {
+            written = DiagnosticFiles::writeSnapshot(data, DiagnosticFiles::kLabelLocatorPrefix);
+        } catch (const std::exception&) {
+        }
+    }
+    auto self = weak.lock();
+    if (!self) co_return;
+    if (written) {
+        self->captureURL_ = *written;
+        self->setDiagnosticsStatus(kLocateSaved);
+    } else {
+        self->setDiagnosticsStatus(kLocateFailed);
+    }
+}
+
+}  // namespace tarnwick
