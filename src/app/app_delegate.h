@@ -152,6 +152,13 @@ public:
     // active); `locked` changes only when the dictionary says, `sleeping` never.
     static TarnwickSessionState readSession(const std::optional<Value>& dictionary, std::uint32_t userID,
                                             TarnwickSessionState previous);
+    // Writes a diagnostic's JSON as a new snapshot file: the file, or why there is none (empty
+    // JSON is a failure, never an empty file).
+    struct DiagnosticWrite {
+        std::optional<std::filesystem::path> file;
+        std::string error;
+    };
+    static DiagnosticWrite writeDiagnostic(const std::string& json, const char* prefix);
     // Display id to frame for every monitor.
     static std::map<std::string, Rect> topologyOf(const std::vector<DesktopMonitor>& monitors);
 

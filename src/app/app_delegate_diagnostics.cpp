@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <exception>
+#include <string>
 
 #include "app/app_delegate.h"
 #include "model/diagnostic_files.h"
@@ -36,18 +37,25 @@ void AppDelegate::sample() {
     if (--remaining_ > 0) return;
     if (timer_) timer_->invalidate();
     timer_.reset();
-    const std::string data = MissionControlInspector::json(Value(Dictionary{{"samples", Value(std::move(samples_))}}));
+    const auto written = writeDiagnostic(
+        MissionControlInspector::json(Value(Dictionary{{"samples", Value(std::move(samples_))}})),
+        DiagnosticFiles::kMissionControlPrefix);
     samples_.clear();
-    // Nothing written is not a saved diagnostic: an empty file would only hide the failure.
-    if (data.empty()) {
-        setDiagnosticsStatus(std::string(kDiagnosticFailed) + kRecordingNotJSON);
-        return;
-    }
-    try {
-        captureURL_ = DiagnosticFiles::writeSnapshot(data, DiagnosticFiles::kMissionControlPrefix);
+    if (written.file) {
+        captureURL_ = *written.file;
         setDiagnosticsStatus(kDiagnosticSaved);
+    } else {
+        setDiagnosticsStatus(kDiagnosticFailed + written.error);
+    }
+}
+
+AppDelegate::DiagnosticWrite AppDelegate::writeDiagnostic(const std::string& json, const char* prefix) {
+    // No JSON is no diagnostic: an empty file reported as saved would only hide the failure.
+    if (json.empty()) return {std::nullopt, kRecordingNotJSON};
+    try {
+        return {DiagnosticFiles::writeSnapshot(json, prefix), {}};
     } catch (const std::exception& error) {
-        setDiagnosticsStatus(std::string(kDiagnosticFailed) + error.what());
+        return {std::nullopt, error.what()};
     }
 }
 
@@ -70,18 +78,11 @@ void AppDelegate::locate() {
 Task<void> AppDelegate::runLocate(Weak weak, LabelRecognitionWorker* worker) {
     Value result = co_await LabelLocator::inspect(std::nullopt, std::nullopt, std::nullopt, false, 1, {},
                                                   LabelLocatorServices{worker});
-    const std::string data = MissionControlInspector::json(result);
-    std::optional<std::filesystem::path> written;
-    if (!data.empty()) {
-        try {
-            written = DiagnosticFiles::writeSnapshot(data, DiagnosticFiles::kLabelLocatorPrefix);
-        } catch (const std::exception&) {
-        }
-    }
+    const auto written = writeDiagnostic(MissionControlInspector::json(result), DiagnosticFiles::kLabelLocatorPrefix);
     auto self = weak.lock();
     if (!self) co_return;
-    if (written) {
-        self->captureURL_ = *written;
+    if (written.file) {
+        self->captureURL_ = *written.file;
         self->setDiagnosticsStatus(kLocateSaved);
     } else {
         self->setDiagnosticsStatus(kLocateFailed);
