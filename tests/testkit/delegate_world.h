@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/app_delegate.h"
+#include "overlays/label_presentation.h"
 #include "model/diagnostic_files.h"
 #include "support/json.h"
 #include "testkit/test_environment.h"
@@ -105,6 +106,49 @@ struct DelegateWorld {
         const auto fields = snapshot();
         const auto it = fields.find("event");
         return it != fields.end() && it->second.asString() ? *it->second.asString() : std::string();
+    }
+
+    // The desktop's name label while it is on screen.
+    platform::ui::Panel* shownLabel(const std::string& desktopID) {
+        const auto& presentations = delegate->prototype().presentations();
+        auto it = presentations.find(desktopID);
+        if (it == presentations.end() || !it->second->panel().isVisible()) return nullptr;
+        return &it->second->panel();
+    }
+    std::size_t shownLabelCount() {
+        std::size_t count = 0;
+        for (const auto& [id, presentation] : delegate->prototype().presentations())
+            if (presentation->panel().isVisible()) ++count;
+        return count;
+    }
+    Point labelCentre(const std::string& desktopID) {
+        const Rect& frame = shownLabel(desktopID)->frame();
+        return Point{frame.midX(), frame.midY()};
+    }
+    // Runs time forward in small steps until the condition holds (at most `limit` seconds);
+    // returns the time it took.
+    template <typename Condition>
+    double runUntil(Condition condition, double limit = 2.0, double step = 0.01) {
+        double elapsed = 0;
+        while (!condition() && elapsed < limit) {
+            env.advance(step);
+            elapsed += step;
+        }
+        return elapsed;
+    }
+    // The names file's entries.
+    std::map<std::string, std::string> namesFile() {
+        std::map<std::string, std::string> names;
+        std::ifstream in(namesFilePath());
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        auto parsed = json::parse(text);
+        if (!parsed || !parsed->find("names") || !parsed->find("names")->asDictionary()) return names;
+        for (const auto& [id, name] : *parsed->find("names")->asDictionary())
+            if (name.asString()) names[id] = *name.asString();
+        return names;
+    }
+    std::filesystem::path namesFilePath() const {
+        return env.home.path() / "Library/Application Support/Tarnwick/names.json";
     }
 
     std::string statusLine() const { return delegate->runStatus() ? delegate->runStatus()->title : std::string(); }
