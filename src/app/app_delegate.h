@@ -31,7 +31,9 @@
 #include "overlays/mission_control_application_controller.h"
 #include "overlays/mission_control_application_panels.h"
 #include "overview/status_workstation_preview.h"
+#include "platform/shared_application.h"
 #include "platform/ui/menu.h"
+#include "platform/ui/panel.h"
 #include "platform/ui/status_item.h"
 #include "support/observable.h"
 #include "support/run_loop.h"
@@ -48,7 +50,9 @@ namespace tarnwick {
 //
 // Its concerns live in one source file each: launch, status menu, feature state, lifecycle,
 // rename prompt, quit, permissions and diagnostics.
-class AppDelegate final : public app::ApplicationShellServiceOwner, public std::enable_shared_from_this<AppDelegate> {
+class AppDelegate final : public platform::ApplicationDelegate,
+                          public app::ApplicationShellServiceOwner,
+                          public std::enable_shared_from_this<AppDelegate> {
 public:
     static constexpr const char* kPermissionSnapshotFile = "permission-state.json";
     static constexpr const char* kLaunchedBeforeKey = "hasLaunchedBefore";
@@ -86,10 +90,10 @@ public:
     AppDelegate& operator=(const AppDelegate&) = delete;
 
     // ---- the application's calls (launch: app_delegate_launch.cpp; quit: app_delegate_quit.cpp)
-    void applicationWillFinishLaunching();
-    void applicationDidFinishLaunching();
-    bool applicationShouldHandleReopen(bool hasVisibleWindows);
-    void applicationWillTerminate();
+    void applicationWillFinishLaunching() override;
+    void applicationDidFinishLaunching() override;
+    bool applicationShouldHandleReopen(bool hasVisibleWindows) override;
+    void applicationWillTerminate() override;
 
     // ---- status menu actions (app_delegate_status_menu.cpp)
     void showWorkstationOverview();
@@ -211,6 +215,7 @@ private:
     void showShortcutOnMenu();
     void updateStatusLine(const TarnwickFeatures& features, bool namesAvailable);
     void setDiagnosticsStatus(const std::string& text);
+    void showWindowOnDisplay(platform::ui::Panel& window, std::optional<std::uint32_t> displayID);
     // lifecycle
     void teardown();
     void runRecoveryAttempt(int attempt);
@@ -263,6 +268,8 @@ private:
     std::shared_ptr<platform::ui::MenuItem> statusSeparator_;
     std::shared_ptr<platform::ui::MenuItem> status_;
     std::shared_ptr<platform::ui::MenuItem> runStatus_;
+    // The standard About panel's window, once seen (the application keeps it).
+    std::optional<platform::ui::Panel::Weak> aboutWindow_;
     std::string overviewKeyEquivalent_;
     platform::ModifierFlags overviewModifierMask_ = 0;
 
@@ -285,7 +292,6 @@ private:
     SettingsWorkCoalescer missionControlAppearanceWork_;
     SettingsWorkCoalescer settingsDiagnosticWork_;
     LatestDiagnosticSnapshotWriter permissionSnapshot_;
-    bool terminated_ = false;
 };
 
 }  // namespace tarnwick

@@ -1,6 +1,7 @@
 #include "app/app_delegate.h"
 #include "platform/bundle.h"
 #include "platform/platform.h"
+#include "platform/ui/panel.h"
 
 namespace tarnwick {
 
@@ -98,6 +99,11 @@ void AppDelegate::writePermissionDiagnostics(const std::string& event, const std
     permissionSnapshot_.write(std::move(fields));
 }
 
-std::size_t AppDelegate::visibleTitledWindowCount() const { return 0; }
+std::size_t AppDelegate::visibleTitledWindowCount() const {
+    std::size_t count = 0;
+    for (const auto* window : platform::current().application->windows())
+        if (window->isVisible() && (window->styleMask() & platform::ui::style_mask::kTitled) != 0) ++count;
+    return count;
+}
 
 }  // namespace tarnwick

@@ -12,8 +12,6 @@ void AppDelegate::quit() {
 void AppDelegate::terminateApplication() { platform::current().application->terminate(); }
 
 void AppDelegate::applicationWillTerminate() {
-    if (terminated_) return;
-    terminated_ = true;
     namesModel_.commitDisplayNames();
     bannerAppearanceWork_.cancel();
     missionControlAppearanceWork_.cancel();

@@ -1,5 +1,9 @@
+#include <algorithm>
+
 #include "app/app_delegate.h"
+#include "app/tarnwick_window_placement.h"
 #include "platform/platform.h"
+#include "platform/ui/screens.h"
 
 namespace tarnwick {
 
@@ -27,6 +31,7 @@ void AppDelegate::buildStatusItem() {
     item_ = std::make_unique<platform::ui::StatusItem>(platform::ui::StatusItem::kSquareLength);
     if (auto button = item_->button()) {
         button->symbolName = "tag";
+        button->accessibilityDescription = "Tarnwick";
     }
 
     Weak weak = weak_from_this();
@@ -135,9 +140,39 @@ void AppDelegate::showSettings() { openSettings(std::nullopt, invocationDisplayI
 void AppDelegate::showPermissions() { openSettings(SettingsTab::permissions, invocationDisplayID(nullptr)); }
 
 void AppDelegate::showAbout() {
-    // The standard About panel comes with the application object; until it offers one, the app
-    // comes to the front so that whatever the system shows is seen.
+    const auto displayID = invocationDisplayID(nullptr);
+    if (aboutWindow_) {
+        if (auto* window = aboutWindow_->get()) {
+            showWindowOnDisplay(*window, displayID);
+            return;
+        }
+    }
+    auto& application = *platform::current().application;
+    const auto before = application.windows();
+    application.orderFrontStandardAboutPanel();
+    for (auto* window : application.windows()) {
+        if ((window->styleMask() & platform::ui::style_mask::kTitled) == 0) continue;
+        if (std::find(before.begin(), before.end(), window) != before.end()) continue;
+        aboutWindow_ = window->weak();
+        showWindowOnDisplay(*window, displayID);
+        return;
+    }
+    // No window of ours: the panel comes to the front where the system put it.
+    application.activate(true);
+}
+
+void AppDelegate::showWindowOnDisplay(platform::ui::Panel& window, std::optional<std::uint32_t> displayID) {
+    std::vector<TarnwickWindowPlacement::Display> displays;
+    for (const auto& screen : platform::ui::screens())
+        if (auto id = platform::ui::displayID(screen)) displays.emplace_back(*id, screen.frame, screen.visibleFrame);
+    std::optional<std::uint32_t> existing;
+    if (auto screen = window.screen()) existing = platform::ui::displayID(*screen);
+    const auto primary = displays.empty() ? std::nullopt : std::optional<std::uint32_t>(displays.front().id);
+    if (const auto target = TarnwickWindowPlacement::target(displayID, existing, primary, displays))
+        if (const auto frame = TarnwickWindowPlacement::frame(window.frame(), target->visible))
+            window.setFrame(*frame, false);
     platform::current().application->activate(true);
+    window.makeKeyAndOrderFront();
 }
 
 }  // namespace tarnwick

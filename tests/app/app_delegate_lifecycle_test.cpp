@@ -142,7 +142,8 @@ TEST(AppDelegateQuit, TerminationSavesPendingWorkAndLetsGoOfEverything) {
     delegate.settings().update([](AppPreferences& p) { p.bannerScale = 1.25; });
     world.env.advance(0.01);
     delegate.quit();
-    delegate.applicationWillTerminate();
+    EXPECT_EQ(world.env.session.applicationState.terminations, 1);
+    EXPECT_TRUE(world.env.loop.stopRequested());
     EXPECT_EQ(world.snapshotEvent(), "settings-changed");
     EXPECT_EQ(world.snapshot().at("bannerScale").toDouble(), 1.25);
     EXPECT_EQ(delegate.namesModel().displayAlias(DelegateWorld::kDisplay2), "Desk");

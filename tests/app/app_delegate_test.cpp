@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/sim/sim_hot_keys.h"
+#include "platform/sim/ui/sim_status_bar.h"
 #include "platform/ui/panel.h"
 #include "testkit/delegate_world.h"
 #include "testkit/trace_records.h"
@@ -38,6 +39,21 @@ TEST(AppDelegateLaunch, WiresEverythingAndRecordsTheLaunch) {
     EXPECT_FALSE(snapshot.count("overviewShortcutError"));
 }
 
+TEST(AppDelegateLaunch, WithoutAStatusButtonThereIsNoOverviewAndTheShortcutDoesNothing) {
+    DelegateWorld world;
+    world.env.session.statusBar().itemsGetButtons = false;
+    auto& delegate = world.launch();
+    EXPECT_EQ(delegate.workstationPreview(), nullptr);
+    EXPECT_EQ(world.snapshot().at("workstationPreviewAttached").asBool(), false);
+    world.env.session.pressKeys(13, platform::modifier_flags::kControl | platform::modifier_flags::kOption |
+                                        platform::modifier_flags::kCommand);
+    world.settle();
+    delegate.showWorkstationOverview();
+    delegate.invalidateRenderers();
+    world.settle();
+    EXPECT_EQ(world.statusLine(), AppDelegate::kRunning);
+}
+
 TEST(AppDelegateLaunch, NothingHappensBeforeLaunchHasFinished) {
     DelegateWorld world;
     auto& delegate = world.make();
@@ -70,7 +86,7 @@ TEST(AppDelegateLaunch, FirstLaunchOpensPermissionsOnceOverTwoLaunches) {
     world.delegate->settings().overviewShortcut().dispose();
     world.delegate.reset();
     world.opened->settings.clear();
-    world.launch();
+    world.launchAgain();
     EXPECT_TRUE(world.opened->settings.empty());
 }
 
@@ -95,9 +111,12 @@ TEST(AppDelegateLaunch, CommandLineOpensWindowsAndTheTestQuitsAfterTwentySeconds
     EXPECT_EQ(world.opened->names.size(), 1u);
     world.env.advance(19.9);
     EXPECT_TRUE(delegate.prototype().isRunning());
+    EXPECT_FALSE(world.env.session.applicationState.terminated);
     world.env.advance(0.2);
     EXPECT_FALSE(delegate.prototype().isRunning());
     EXPECT_FALSE(delegate.testingLabel());
+    EXPECT_TRUE(world.env.session.applicationState.terminated);
+    EXPECT_EQ(delegate.lifecycleObserverCount(), 0u);
 }
 
 TEST(AppDelegateLaunch, ReopenShowsSettingsOnItsLastPage) {

@@ -181,7 +181,6 @@ TEST_F(DelegateRoadsTest, QuittingRightAfterAChangeSavesItAndLetsGoOfTheHotKey) 
     delegate.settings().update([](AppPreferences& p) { p.bannerDuration = 3.0; });
     world.env.advance(0.03);
     delegate.quit();
-    delegate.applicationWillTerminate();
     EXPECT_EQ(world.snapshotEvent(), "settings-changed");
     EXPECT_EQ(world.snapshot().at("bannerObserverRunning").asBool(), false);
     EXPECT_EQ(delegate.namesModel().displayAlias(DelegateWorld::kDisplay2), "Desk");
@@ -191,6 +190,45 @@ TEST_F(DelegateRoadsTest, QuittingRightAfterAChangeSavesItAndLetsGoOfTheHotKey) 
     world.settle();
     world.env.advance(1);
     EXPECT_EQ(world.snapshotEvent(), "settings-changed");
+}
+
+TEST_F(DelegateRoadsTest, LoggingOutTakesTheOverlaysDownAndSavesAsQuittingDoes) {
+    auto& delegate = world.launch();
+    ASSERT_LE(openWithLabels(), 0.5);
+    delegate.settings().update([](AppPreferences& p) { p.bannerScale = 1.5; });
+    world.env.session.logOut();
+    EXPECT_EQ(world.env.session.applicationState.terminations, 1);
+    EXPECT_EQ(world.shownLabelCount(), 0u);
+    EXPECT_EQ(world.snapshotEvent(), "settings-changed");
+    EXPECT_EQ(world.snapshot().at("bannerScale").toDouble(), 1.5);
+    EXPECT_TRUE(world.env.session.hotKeys().ownRegistrations().empty());
+    EXPECT_EQ(delegate.lifecycleObserverCount(), 0u);
+}
+
+TEST_F(DelegateRoadsTest, ReopeningTheAppShowsTheSettings) {
+    world.launch();
+    EXPECT_EQ(world.env.session.reopenApplication(), true);
+    ASSERT_EQ(world.opened->settings.size(), 1u);
+}
+
+TEST_F(DelegateRoadsTest, AboutIsOneWindowReshownOnTheInvokingDisplay) {
+    auto& delegate = world.launch();
+    world.env.session.windowSystem().movePointer(Point{200, 300});
+    delegate.showAbout();
+    auto windows = platform::current().application->windows();
+    ASSERT_EQ(world.env.session.applicationState.aboutPanelRequests, 1);
+    platform::ui::Panel* about = nullptr;
+    for (auto* window : windows)
+        if (window->isVisible() && (window->styleMask() & platform::ui::style_mask::kTitled)) about = window;
+    ASSERT_NE(about, nullptr);
+    const auto second = platform::ui::screens()[1];
+    world.env.session.windowSystem().movePointer(Point{second.frame.midX(), second.frame.midY()});
+    delegate.showAbout();
+    EXPECT_EQ(world.env.session.applicationState.aboutPanelRequests, 1);
+    EXPECT_TRUE(second.visibleFrame.contains(about->frame()));
+    EXPECT_EQ(world.snapshot().at("visibleWindowCount").toInt64(), std::optional<std::int64_t>(0));
+    delegate.writePermissionDiagnostics("launch");
+    EXPECT_EQ(world.snapshot().at("visibleWindowCount").toInt64(), std::optional<std::int64_t>(1));
 }
 
 }  // namespace

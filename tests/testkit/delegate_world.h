@@ -74,9 +74,20 @@ struct DelegateWorld {
         return w;
     }
 
-    // Makes the delegate and launches it: will finish, then did finish launching.
+    // Makes the delegate, hands it to the application object and finishes launching, as the
+    // program does.
     AppDelegate& launch() {
         make();
+        auto& application = *platform::current().application;
+        application.setDelegate(delegate);
+        application.finishLaunching();
+        env.settle();
+        return *delegate;
+    }
+    // A later launch in the same home (the application object launches only once per session).
+    AppDelegate& launchAgain() {
+        make();
+        platform::current().application->setDelegate(delegate);
         delegate->applicationWillFinishLaunching();
         delegate->applicationDidFinishLaunching();
         env.settle();
