@@ -329,6 +329,8 @@ private:
     std::unique_ptr<class SimMenus> menus_;
     std::set<std::uint16_t> heldKeys_;
     void routeKey(const platform::KeyEvent& event);
+    // A Command combination for the main menu; true when a row took it.
+    bool performMainMenuKeyEquivalent(const platform::KeyEvent& key);
     std::unique_ptr<platform::ui::SystemFontMetrics> fontMetrics_;
     // ---- end of our windows
 
