@@ -101,7 +101,6 @@ public:
     void showSettings();
     void showPermissions();
     void showAbout();
-    void checkForUpdates();
     void quit();
 
     // ---- feature state (app_delegate_feature_state.cpp)
@@ -270,8 +269,6 @@ private:
     std::shared_ptr<platform::ui::MenuItem> runStatus_;
     // The standard About panel's window, once seen (the application keeps it).
     std::optional<platform::ui::Panel::Weak> aboutWindow_;
-    std::string overviewKeyEquivalent_;
-    platform::ModifierFlags overviewModifierMask_ = 0;
 
     // ---- the Testing submenu's recording
     std::optional<Timer> timer_;

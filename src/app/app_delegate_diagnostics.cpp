@@ -13,7 +13,7 @@ namespace tarnwick {
 void AppDelegate::toggleLabelDiagnostics(platform::ui::MenuItem& item) {
     auto& labels = prototype();
     labels.setDetailedDiagnostics(!labels.detailedDiagnostics());
-    (void)item;
+    item.state = labels.detailedDiagnostics() ? platform::ui::ControlState::on : platform::ui::ControlState::off;
 }
 
 void AppDelegate::record() {

@@ -20,7 +20,7 @@ std::shared_ptr<MenuItem> row(Menu& menu, std::string title, std::function<void(
 }
 
 std::shared_ptr<MenuItem> separator(Menu& menu) {
-    auto item = std::make_shared<MenuItem>();
+    auto item = MenuItem::separator();
     menu.items.push_back(item);
     return item;
 }
@@ -48,14 +48,17 @@ void AppDelegate::buildStatusItem() {
     overviewMenuItem_ = row(menu, "Workstation Overview", action(&AppDelegate::showWorkstationOverview));
     row(menu, "Desktop Names", action(&AppDelegate::showNames));
     separator(menu);
-    row(menu, "Settings\u2026", action(&AppDelegate::showSettings));
+    row(menu, "Settings\u2026", action(&AppDelegate::showSettings))->keyEquivalent = ",";
     separator(menu);
     row(menu, "About Tarnwick", action(&AppDelegate::showAbout));
-    row(menu, "Check for Updates\u2026", action(&AppDelegate::checkForUpdates));
+    // The update service is the row's target and decides whether it is enabled.
+    auto updates = row(menu, "Check for Updates\u2026");
+    updates->actionName = SoftwareUpdates::kCheckForUpdatesAction;
+    updates->setTarget(updates_, updates_.lifetime());
     testingMenuItem_ = row(menu, "Testing");
     testingMenuItem_->isHidden = true;
     separator(menu);
-    row(menu, "Quit Tarnwick", action(&AppDelegate::quit));
+    row(menu, "Quit Tarnwick", action(&AppDelegate::quit))->keyEquivalent = "q";
 
     testingMenu_ = std::make_shared<Menu>("Testing");
     Menu& testing = *testingMenu_;
@@ -75,15 +78,14 @@ void AppDelegate::buildStatusItem() {
     row(testing, "Record Mission Control geometry (15 seconds)", action(&AppDelegate::record));
     row(testing, "Locate rendered labels (after 5 seconds)", action(&AppDelegate::locate));
     row(testing, "Reveal latest diagnostic\u2026", action(&AppDelegate::reveal));
+    testingMenuItem_->submenu = testingMenu_;
 }
-
-void AppDelegate::checkForUpdates() { updates_.checkForUpdates(); }
 
 void AppDelegate::showShortcutOnMenu() {
     if (!overviewMenuItem_) return;
     const auto& current = settings_.overviewShortcut().shortcut.get();
-    overviewKeyEquivalent_ = current ? current->menuEquivalent() : std::string();
-    overviewModifierMask_ = current ? current->eventModifiers() : 0;
+    overviewMenuItem_->keyEquivalent = current ? current->menuEquivalent() : std::string();
+    overviewMenuItem_->keyEquivalentModifierMask = current ? current->eventModifiers() : 0;
 }
 
 std::string AppDelegate::statusTitle(const AppPreferences& preferences, bool suspended, bool permissionsReady,
