@@ -22,9 +22,43 @@ Menu::~Menu() {
     if (tracking_) tracking_->menuDestroyed(*this);
 }
 
-MenuItem& Menu::addItem(std::string itemTitle, std::function<void()> action) {
-    items.push_back(std::make_shared<MenuItem>(std::move(itemTitle), std::move(action)));
+std::shared_ptr<MenuItem> MenuItem::separator() {
+    auto row = std::make_shared<MenuItem>();
+    row->separator_ = true;
+    row->isEnabled = false;
+    return row;
+}
+
+MenuItem& Menu::addItem(std::string itemTitle, std::function<void()> action, std::string keyEquivalent) {
+    items.push_back(std::make_shared<MenuItem>(std::move(itemTitle), std::move(action), std::move(keyEquivalent)));
     return *items.back();
+}
+
+MenuItem& Menu::addSeparator() {
+    items.push_back(MenuItem::separator());
+    return *items.back();
+}
+
+MenuItem& Menu::addSubmenu(std::shared_ptr<Menu> submenu) {
+    auto& row = addItem(submenu ? submenu->title : std::string());
+    row.submenu = std::move(submenu);
+    return row;
+}
+
+void Menu::update() {
+    if (!autoenablesItems) return;
+    for (const auto& row : items) {
+        if (!row) continue;
+        if (row->isSeparatorItem()) {
+            row->isEnabled = false;
+        } else if (row->validate) {
+            // A copy: the check may replace itself.
+            auto check = row->validate;
+            row->isEnabled = check(*row);
+        } else {
+            row->isEnabled = row->action != nullptr || row->submenu != nullptr;
+        }
+    }
 }
 
 MenuItem* Menu::item(std::string_view itemTitle) const {
@@ -48,6 +82,7 @@ void Menu::cancelTracking() {
 void Menu::trackingBegan(Point location) {
     location_ = location;
     if (delegate) delegate->menuWillOpen(*this);
+    update();
     open_ = true;
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/event_modifier_flags.h"
 #include "support/geometry.h"
 
 namespace tarnwick::platform::ui {
@@ -14,16 +15,37 @@ namespace tarnwick::platform::ui {
 class Menu;
 class View;
 
-// One row of a menu.
+// A row's check mark.
+enum class ControlState { off, on, mixed };
+
+// One row of a menu: a title with an action, a separator line, or the way into a submenu.
 class MenuItem {
 public:
-    explicit MenuItem(std::string title = {}, std::function<void()> action = nullptr)
-        : title(std::move(title)), action(std::move(action)) {}
+    explicit MenuItem(std::string title = {}, std::function<void()> action = nullptr, std::string keyEquivalent = {})
+        : title(std::move(title)), action(std::move(action)), keyEquivalent(std::move(keyEquivalent)) {}
+    // A separator: a line that is never chosen nor enabled.
+    static std::shared_ptr<MenuItem> separator();
 
     std::string title;
     bool isHidden = false;
     // Sent when the user chooses the row, after the menu has closed; nothing: the row does nothing.
     std::function<void()> action;
+    // The target's answer whether the row can be chosen now, asked each time its menu opens.
+    // Nothing: the row goes to the first responder, which takes any row with an action (or a
+    // submenu).
+    std::function<bool(const MenuItem&)> validate;
+    // Shown at the row's right: the key ("q", "," or empty for none) with the modifiers.
+    std::string keyEquivalent;
+    ModifierFlags keyEquivalentModifierMask = modifier_flags::kCommand;
+    std::shared_ptr<Menu> submenu;
+    ControlState state = ControlState::off;
+    // Whether the user can choose it; a menu that enables its rows itself sets it when it opens.
+    bool isEnabled = true;
+
+    bool isSeparatorItem() const { return separator_; }
+
+private:
+    bool separator_ = false;
 };
 
 // Hears a menu open and close.
@@ -62,10 +84,18 @@ public:
     std::vector<std::shared_ptr<MenuItem>> items;
     // Not owned; nothing: no one hears the menu open and close.
     MenuDelegate* delegate = nullptr;
+    // Set: each opening enables the rows by their validation (else rows keep isEnabled as set).
+    bool autoenablesItems = true;
 
-    MenuItem& addItem(std::string itemTitle, std::function<void()> action = nullptr);
+    MenuItem& addItem(std::string itemTitle, std::function<void()> action = nullptr, std::string keyEquivalent = {});
+    MenuItem& addSeparator();
+    // A row that leads to the submenu, titled as the submenu is.
+    MenuItem& addSubmenu(std::shared_ptr<Menu> submenu);
     // The first row with the title, or nothing.
     MenuItem* item(std::string_view itemTitle) const;
+    // Enables each row by its validation (while the menu enables its rows itself); done as the
+    // menu or a submenu opens.
+    void update();
 
     // Opens the menu at a point of the view (its coordinates, origin at the bottom left), with
     // no row placed under the point. False when the view is in no window.

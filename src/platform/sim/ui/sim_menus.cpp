@@ -40,15 +40,32 @@ void SimMenus::cancelTracking(ui::Menu& menu) {
     if (open_ == &menu) close(menu);
 }
 
+std::shared_ptr<ui::MenuItem> SimMenus::choosable(const ui::Menu& menu, std::string_view title) {
+    for (const auto& item : menu.items)
+        if (item && !item->isHidden && !item->isSeparatorItem() && item->title == title)
+            return item->isEnabled ? item : nullptr;
+    return nullptr;
+}
+
 bool SimMenus::choose(std::string_view title) {
     ui::Menu* menu = open_;
     if (!menu) return false;
-    std::shared_ptr<ui::MenuItem> row;
-    for (const auto& item : menu->items)
-        if (item && !item->isHidden && item->title == title) {
-            row = item;
-            break;
-        }
+    auto row = choosable(*menu, title);
+    if (!row) return false;
+    close(*menu);
+    if (auto action = row->action) action();
+    return true;
+}
+
+bool SimMenus::choose(std::string_view submenuTitle, std::string_view title) {
+    ui::Menu* menu = open_;
+    if (!menu) return false;
+    auto leading = choosable(*menu, submenuTitle);
+    if (!leading || !leading->submenu) return false;
+    // Kept alive: the row's action may take the submenu apart.
+    const std::shared_ptr<ui::Menu> submenu = leading->submenu;
+    submenu->update();
+    auto row = choosable(*submenu, title);
     if (!row) return false;
     close(*menu);
     if (auto action = row->action) action();

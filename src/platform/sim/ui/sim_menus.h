@@ -29,9 +29,13 @@ public:
     int cancelledTrackings() const { return cancels_; }
 
     // ---- the user's side
-    // Chooses the open menu's visible row with the title: the menu closes, then the row's action
-    // runs. False when no menu is open or it shows no such row.
+    // Chooses the open menu's visible, enabled row with the title: the menu closes, then the
+    // row's action runs. False when no menu is open or it shows no such row (a separator or a
+    // disabled row cannot be chosen).
     bool choose(std::string_view title);
+    // The same for a row of a submenu: the open menu's row leading to the submenu (visible and
+    // enabled) opens it, which enables its rows, and the row is chosen there.
+    bool choose(std::string_view submenuTitle, std::string_view title);
     // Closes the open menu without choosing anything (a click elsewhere, Escape).
     void dismiss();
     // ---- the system's side
@@ -40,6 +44,8 @@ public:
 
 private:
     void close(platform::ui::Menu& menu);
+    // The menu's visible, enabled row with the title, or nothing.
+    static std::shared_ptr<platform::ui::MenuItem> choosable(const platform::ui::Menu& menu, std::string_view title);
 
     SimulatedSession& session_;
     std::vector<platform::ui::Menu*> menus_;
