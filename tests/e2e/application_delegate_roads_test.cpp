@@ -13,6 +13,7 @@
 #include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/screens.h"
 #include "testkit/delegate_world.h"
+#include "testkit/trace_records.h"
 
 namespace tarnwick {
 namespace {
@@ -161,6 +162,8 @@ TEST_F(DelegateRoadsTest, ARenameOfAVanishedDesktopShowsNoPrompt) {
 
 TEST_F(DelegateRoadsTest, TheShortcutOpensTheOverviewAndAPickSwitchesDesktopOnTheOtherDisplay) {
     auto& delegate = world.launch();
+    // Mission Control opened by our own switch shows no Mission Control banner.
+    delegate.settings().update([](AppPreferences& p) { p.missionControlBannerEnabled = true; });
     world.env.session.windowSystem().movePointer(Point{600, 700});
     pressShortcut();
     world.settle();
@@ -173,6 +176,10 @@ TEST_F(DelegateRoadsTest, TheShortcutOpensTheOverviewAndAPickSwitchesDesktopOnTh
                    5.0, 0.05);
     EXPECT_EQ(world.env.session.display(2)->currentSpace, 8u);
     EXPECT_FALSE(overviewShown());
+    delegate.spaceBanners().diagnosticTrace().flush();
+    for (const auto& record :
+         testkit::readTraceRecords(DiagnosticFiles::location(SpaceBannerController::traceFileName)))
+        EXPECT_NE(record.event, "mission-control-shown");
 }
 
 TEST_F(DelegateRoadsTest, QuittingRightAfterAChangeSavesItAndLetsGoOfTheHotKey) {
