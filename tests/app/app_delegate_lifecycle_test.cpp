@@ -210,6 +210,21 @@ TEST(AppDelegateDiagnostics, RecordingWithoutAccessibilityRecordsNothing) {
     EXPECT_FALSE(delegate.recording());
 }
 
+TEST(AppDelegateDiagnostics, LocatingWaitsFiveSecondsThenSavesTheLocatorsResult) {
+    DelegateWorld world;
+    auto& delegate = world.launch();
+    delegate.locate();
+    EXPECT_EQ(delegate.diagnosticsStatus()->title, AppDelegate::kLocateStatus);
+    world.env.session.openMissionControl();
+    world.env.advance(4.99);
+    EXPECT_FALSE(delegate.captureURL());
+    world.runUntil([&] { return delegate.captureURL().has_value(); }, 1.0);
+    ASSERT_TRUE(delegate.captureURL());
+    EXPECT_EQ(delegate.diagnosticsStatus()->title, AppDelegate::kLocateSaved);
+    EXPECT_EQ(delegate.captureURL()->filename().string().rfind("label-locator-", 0), 0u);
+    EXPECT_GT(std::filesystem::file_size(*delegate.captureURL()), 2u);
+}
+
 TEST(AppDelegateDiagnostics, LocatingWithoutScreenRecordingRequestsItInstead) {
     DelegateWorld world;
     auto& delegate = world.launch();
