@@ -14,6 +14,7 @@ const std::vector<ConsoleCommand>& consoleCommands() {
         addConsoleCommands(all);
         addSessionCommands(all);
         addWindowCommands(all);
+        addStatusItemCommands(all);
         addPendingCommands(all);
         return all;
     }();

@@ -11,6 +11,7 @@
 #include "platform/sim/console/screen_views.h"
 #include "platform/sim/sim_hot_keys.h"
 #include "platform/sim/sim_keyboard_layouts.h"
+#include "platform/sim/ui/sim_menus.h"
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/declarative/hosting_view.h"
@@ -52,8 +53,7 @@ Point middleOf(const ui::Panel& panel) { return Point{panel.frame().midX(), pane
 void clickLabel(CommandContext& context) {
     const auto& spec = command("click");
     expectArguments(context, spec, 2, 2);
-    if (context.arguments[0] != "label")
-        throw Error("click takes label <N> (the status item is not available yet); type " + spec.usage + ".");
+    if (context.arguments[0] != "label") throw Error("click takes label <N> or status-item; type " + spec.usage + ".");
     context.session.windowSystem().click(middleOf(labelOver(context, context.arguments[1])));
 }
 
@@ -194,6 +194,12 @@ void keys(CommandContext& context) {
         if (keys.keyCode == platform::key_codes::kEscape) return context.console.answerAlert(SimAlertAnswer("escape"));
         throw Error("An alert is open; it takes return, escape or alert press \"<button>\".");
     }
+    if (session.menus().openMenu()) {
+        // An open menu takes the keyboard: Escape closes it.
+        if (keys.keyCode != platform::key_codes::kEscape)
+            throw Error("A menu is open; it takes escape or menu \"<row>\".");
+        return session.menus().dismiss();
+    }
     // A global hot key goes to whoever registered it; other keys to our key window, if any.
     for (const auto& registration : session.hotKeys().registrations())
         if (registration.keyCode == keys.keyCode && registration.modifiers == keys.carbonModifiers)
@@ -211,9 +217,9 @@ void keys(CommandContext& context) {
 
 void addWindowCommands(std::vector<ConsoleCommand>& commands) {
     commands.push_back({"click", "click label <N> | click status-item [option]",
-                        "clicks the name label over \"Desktop N\" in Mission Control", false, false, [](CommandContext& c) {
-                            if (!c.arguments.empty() && c.arguments[0] == "status-item")
-                                throw Error("There is no status item in this build yet; click label <N> works.");
+                        "clicks the label over \"Desktop N\" in Mission Control, or the status item (with Option held)",
+                        false, false, [](CommandContext& c) {
+                            if (!c.arguments.empty() && c.arguments[0] == "status-item") return clickStatusItem(c);
                             clickLabel(c);
                         }});
     commands.push_back({"option-double-click", "option-double-click label <N>",
