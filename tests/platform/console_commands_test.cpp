@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/sim/capture/mission_control_layout.h"
+#include "platform/sim/console/console_commands.h"
+#include "platform/sim/console/screen_state.h"
 #include "platform/sim/sim_login_items.h"
+#include "platform/sim/ui/sim_events.h"
 #include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/declarative/hosting_view.h"
 #include "platform/ui/declarative/nodes.h"
@@ -231,6 +235,66 @@ TEST_F(ConsoleCommandsTest, ControlsOfAWindowsTreeByIdentifierOrTitle) {
     EXPECT_EQ(console.type("close Plain"), Lines{"error: the window \"Plain\" has no close button."});
     EXPECT_EQ(console.type("resize Plain 20 20"), Lines{"error: the window \"Plain\" cannot be resized."});
     EXPECT_EQ(console.type("miniaturize Plain"), Lines{"error: the window \"Plain\" cannot be miniaturized."});
+}
+
+// A label's view: notes each press with its click count and whether Option was held.
+class PressedView final : public ui::View {
+public:
+    using View::View;
+    bool acceptsFirstMouse(const platform::ui::MouseEvent&) override { return true; }
+    void mouseDown(const platform::ui::MouseEvent& event) override {
+        presses.push_back(std::to_string(event.clickCount) +
+                          ((event.modifierFlags & platform::modifier_flags::kOption) ? " option" : ""));
+    }
+    Lines presses;
+};
+
+TEST_F(ConsoleCommandsTest, LabelsOverMissionControlsCaptionsTakeTheClicks) {
+    EXPECT_EQ(console.type("click label 2"),
+              Lines{"error: Mission Control is not open, so no label shows; type mission-control open first."});
+    console.type("mission-control open");
+    EXPECT_EQ(console.type("click label 2"),
+              Lines{"error: No label shows over \"Desktop 2\"; labels show over named desktops once they settle (wait "
+                    "a little)."});
+    EXPECT_EQ(console.type("click label 12"), Lines{"error: Mission Control shows no \"Desktop 12\"; screen lists the captions."});
+
+    // A label of ours over "Desktop 2"'s caption, above Mission Control.
+    const sim::GlobalSpace space = sim::GlobalSpace::of(env.session);
+    Rect caption;
+    for (const auto& bar : sim::MissionControlLayout::bars(env.session, env.clock.uptime()))
+        for (const auto& button : bar.buttons)
+            if (button.title == "Desktop 2") caption = button.caption;
+    const Point middle = space.toScreen(Point{caption.midX(), caption.midY()});
+    ui::Panel label(Rect(middle.x - 50, middle.y - 12, 100, 24), ui::style_mask::kBorderless);
+    label.setLevel(ui::window_level::kMissionControl + 1);
+    auto view = std::make_shared<PressedView>(Rect(0, 0, 100, 24));
+    label.contentView()->addSubview(view);
+    label.orderFrontRegardless();
+
+    EXPECT_EQ(console.type("click label 2").back(), "ok");
+    EXPECT_EQ(console.type("option-double-click label 2"), Lines{"ok"});
+    EXPECT_EQ(view->presses, (Lines{"1", "1 option", "2 option"}));
+    EXPECT_EQ(env.session.events().modifierFlags(), 0u);  // Option is let go again
+    EXPECT_EQ(console.type("option-double-click caption 2"),
+              Lines{"error: option-double-click takes label <N>; type option-double-click label <N>."});
+}
+
+TEST_F(ConsoleCommandsTest, HelpListsEveryCommandAndQuitLogsOutWithoutAnAnswer) {
+    const Lines help = console.type("help");
+    ASSERT_EQ(help.back(), "ok");
+    for (const auto& command : sim::consoleCommands()) {
+        const bool listed = std::any_of(help.begin(), help.end(), [&](const std::string& line) {
+            return line.rfind(command.usage + " ", 0) == 0 && line.find(command.summary) != std::string::npos;
+        });
+        EXPECT_TRUE(listed) << command.name;
+    }
+    // Text fields, switches and pickers are not in this build: the commands say so.
+    EXPECT_EQ(console.type("in \"Nowhere\" type name \"Work\"").back(),
+              "error: No window titled \"Nowhere\" is on screen; screen lists the windows.");
+    EXPECT_EQ(console.type("quit now").back(), "error: Too many words for quit; type quit.");
+    EXPECT_EQ(console.typeAll({"quit", "switch 2"}), Lines{});
+    EXPECT_EQ(console.quits, 1);
+    EXPECT_EQ(env.session.display(1)->currentSpace, 1u);  // nothing runs once the quit began
 }
 
 }  // namespace
