@@ -8,6 +8,7 @@
 #include "platform/sim/capture/mission_control_layout.h"
 #include "platform/sim/console/console_commands.h"
 #include "platform/sim/console/screen_state.h"
+#include "platform/sim/sim_hot_keys.h"
 #include "platform/sim/sim_login_items.h"
 #include "platform/sim/ui/sim_events.h"
 #include "platform/sim/ui/sim_window_system.h"
@@ -277,6 +278,40 @@ TEST_F(ConsoleCommandsTest, LabelsOverMissionControlsCaptionsTakeTheClicks) {
     EXPECT_EQ(env.session.events().modifierFlags(), 0u);  // Option is let go again
     EXPECT_EQ(console.type("option-double-click caption 2"),
               Lines{"error: option-double-click takes label <N>; type option-double-click label <N>."});
+}
+
+// A view of a non-activating key panel that keeps the keys it hears.
+struct KeyView final : ui::View {
+    using View::View;
+    Lines heard;
+    bool acceptsFirstResponder() const override { return true; }
+    bool keyDown(const platform::KeyEvent& e) override {
+        heard.push_back(std::to_string(e.keyCode) + " " + e.characters + " " + std::to_string(e.modifierFlags));
+        return true;
+    }
+};
+
+TEST_F(ConsoleCommandsTest, KeysGoWhereTheSystemSendsThem) {
+    struct KeyPanel final : ui::Panel {
+        using Panel::Panel;
+        bool canBecomeKey() const override { return true; }
+    } panel(Rect(100, 100, 300, 200), ui::style_mask::kNonactivatingPanel);
+    auto view = std::make_shared<KeyView>(Rect(0, 0, 300, 200));
+    panel.contentView()->addSubview(view);
+    panel.makeKeyAndOrderFront();
+    ASSERT_TRUE(panel.makeFirstResponder(view.get()));
+
+    EXPECT_EQ(console.type("keys shift-a").back(), "ok");
+    EXPECT_EQ(console.type("keys return").back(), "ok");
+    EXPECT_EQ(view->heard, (Lines{"0 A " + std::to_string(platform::modifier_flags::kShift), "36 \r 0"}));
+    // A registered global shortcut reaches its owner and nothing else, with the modifiers typed.
+    ASSERT_TRUE(env.session.registerHotKeyInOtherApplication(13, 0x1900));
+    EXPECT_EQ(console.type("keys ctrl-opt-cmd-w"), Lines{"ok"});
+    EXPECT_EQ(view->heard.size(), 2u);
+    EXPECT_TRUE(env.session.keyPresses.back().hotKey);
+    EXPECT_EQ(env.session.hotKeys().deliveries().back().owner, "another application");
+    EXPECT_EQ(console.type("keys ctrl-"), Lines{"error: \"ctrl-\" is no key; name a key with its modifiers, as in keys "
+                                                "ctrl-opt-cmd-w, keys cmd-r or keys return."});
 }
 
 TEST_F(ConsoleCommandsTest, HelpListsEveryCommandAndQuitLogsOutWithoutAnAnswer) {

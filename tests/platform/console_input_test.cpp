@@ -104,7 +104,6 @@ TEST(KeyCombinationTest, ModifiersAndAKeyOfTheLayoutOrANamedKey) {
     const auto& us = layouts[0];
     auto keys = sim::parseKeyCombination("ctrl-opt-cmd-w", us);
     EXPECT_EQ(keys.keyCode, 13);
-    EXPECT_EQ(keys.carbonModifiers, platform::carbon::kControlKey | platform::carbon::kOptionKey | platform::carbon::kCmdKey);
     EXPECT_EQ(keys.flags, platform::modifier_flags::kControl | platform::modifier_flags::kOption |
                               platform::modifier_flags::kCommand);
     EXPECT_EQ(keys.characters, "w");

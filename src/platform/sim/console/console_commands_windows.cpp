@@ -200,17 +200,10 @@ void keys(CommandContext& context) {
             throw Error("A menu is open; it takes escape or menu \"<row>\".");
         return session.menus().dismiss();
     }
-    // A global hot key goes to whoever registered it; other keys to our key window, if any.
-    for (const auto& registration : session.hotKeys().registrations())
-        if (registration.keyCode == keys.keyCode && registration.modifiers == keys.carbonModifiers)
-            return session.pressKeys(keys.keyCode, keys.carbonModifiers);
-    ui::Panel* key = session.windowSystem().keyPanel();
-    if (!key || !key->contentView()) return;  // another application has the keyboard
-    for (ui::View* view : key->contentView()->descendants())
-        if (view->acceptsFirstResponder()) {
-            view->keyDown(keys.event());
-            return;
-        }
+    // As the system routes a press: a registered global shortcut to its owner, other keys to our
+    // key window while we are active (key equivalents first, then its first responder), else to
+    // the frontmost application.
+    session.pressKeys(keys.keyCode, keys.flags, keys.characters);
 }
 
 }  // namespace
