@@ -25,6 +25,7 @@ const std::vector<ConsoleCommand>& consoleCommands() {
         addConsoleCommands(all);
         addSessionCommands(all);
         addWindowCommands(all);
+        addControlCommands(all);
         addStatusItemCommands(all);
         addPendingCommands(all);
         return all;
