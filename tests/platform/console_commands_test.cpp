@@ -89,6 +89,8 @@ TEST_F(ConsoleCommandsTest, EachBadLineGetsOneErrorAndChangesNothing) {
         "screen svg",
         "type \"unclosed",
         "user elsewhere",
+        "switch \xC3\x28",                  // not UTF-8
+        "switch 2 " + std::string(4100, '2'),  // over 4,096 bytes
     };
     for (const auto& line : bad) {
         const Lines answer = console.type(line);
