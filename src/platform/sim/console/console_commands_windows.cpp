@@ -1,18 +1,16 @@
 // The simulated user's hands on our windows: the name labels over Mission Control, the window
 // buttons, and the keyboard.
 
-#include "platform/hot_keys.h"
 #include "platform/sim/capture/mission_control_layout.h"
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/console.h"
 #include "platform/sim/console/console_commands.h"
+#include "platform/sim/console/console_targets.h"
 #include "platform/sim/console/key_combination.h"
 #include "platform/sim/console/screen_state.h"
-#include "platform/sim/console/console_targets.h"
-#include "platform/sim/sim_hot_keys.h"
 #include "platform/sim/sim_keyboard_layouts.h"
-#include "platform/sim/ui/sim_menus.h"
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_menus.h"
 #include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/panel.h"
 #include "support/error.h"
