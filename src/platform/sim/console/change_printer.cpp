@@ -147,7 +147,8 @@ void ChangePrinter::compareWindows(const ScreenState& now) {
 
 void ChangePrinter::compareRecords() {
     auto guard = session_.lock();
-    printNew(session_.openedURLs, last_.urlsOpened, [&](const std::string& url) { printEvent("url opened " + quotedText(url)); });
+    printNew(session_.openedURLs, last_.urlsOpened,
+             [&](const std::string& url) { printEvent("url opened " + quotedText(url)); });
     printNew(session_.launchServices.revealedInFinder, last_.filesRevealed,
              [&](const std::filesystem::path& file) { printEvent("file revealed " + quotedText(file.string())); });
     printNew(session_.launchServices.requests, last_.applicationsOpened, [&](const SimOpenRequest& request) {

@@ -251,8 +251,9 @@ void Console::dispatch(const std::vector<std::string>& words, bool duringAlert) 
         throw Error("An alert is open (" + quotedText(alert_ ? alert_->messageText : std::string()) +
                     "); answer it first with alert press \"<button>\" (screen and wait work meanwhile).");
     if (!duringAlert && command->name == "alert") throw Error("No alert is open; alert answers an alert that shows.");
-    CommandContext context{*this, session_, std::vector<std::string>(words.begin() + static_cast<std::ptrdiff_t>(first) + 1, words.end()),
-                           window};
+    CommandContext context{
+        *this, session_, std::vector<std::string>(words.begin() + static_cast<std::ptrdiff_t>(first) + 1, words.end()),
+        window};
     command->run(context);
 }
 

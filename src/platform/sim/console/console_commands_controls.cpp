@@ -24,8 +24,8 @@ namespace {
 const ConsoleCommand& command(const char* name) { return *findConsoleCommand(name); }
 
 void press(CommandContext& context) {
-    const auto& spec = command("press");
-    expectArguments(context, spec, 1, 1);
+    const auto& thisCommand = command("press");
+    expectArguments(context, thisCommand, 1, 1);
     ui::Panel& panel = targetWindow(context, context.window);
     const FoundControl control = findControl(panel, context.arguments[0]);
     if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
@@ -44,8 +44,8 @@ void press(CommandContext& context) {
 }
 
 void focus(CommandContext& context) {
-    const auto& spec = command("focus");
-    expectArguments(context, spec, 1, 1);
+    const auto& thisCommand = command("focus");
+    expectArguments(context, thisCommand, 1, 1);
     ui::Panel& panel = targetWindow(context, context.window);
     const FoundControl control = findControl(panel, context.arguments[0]);
     if (!control.node->modifiers().focus || control.node->isDisabled())
@@ -104,8 +104,8 @@ const ui::AnyValue& optionShowing(const CommandContext& context, const FoundCont
 }
 
 void setValue(CommandContext& context) {
-    const auto& spec = command("set");
-    expectArguments(context, spec, 2, 2);
+    const auto& thisCommand = command("set");
+    expectArguments(context, thisCommand, 2, 2);
     const FoundControl control = enabledControl(context);
     auto& host = control.hosting->host();
     const ui::Node& node = *control.node;
@@ -113,7 +113,7 @@ void setValue(CommandContext& context) {
     const std::string& value = context.arguments[1];
     bool acted = true;
     if (const auto* toggle = dynamic_cast<const ui::ToggleContent*>(node.content())) {
-        const bool on = choiceArgument(value, {"on", "off"}, spec) == "on";
+        const bool on = choiceArgument(value, {"on", "off"}, thisCommand) == "on";
         if (toggle->value() != on) acted = host.toggle(node);
     } else if (const auto* slider = dynamic_cast<const ui::SliderContent*>(node.content())) {
         acted = host.slide(node, numberArgument(value, "The value of " + quotedText(name), slider->lower, slider->upper));

@@ -32,10 +32,11 @@ Point centreOf(CommandContext& context, const ui::StatusItem& item) {
     return context.session.statusBar().buttonCentre(item);
 }
 
-void expectStatusItemWord(CommandContext& context, const ConsoleCommand& spec, std::size_t most) {
-    expectArguments(context, spec, 1, most);
+void expectStatusItemWord(CommandContext& context, const ConsoleCommand& thisCommand, std::size_t most) {
+    expectArguments(context, thisCommand, 1, most);
     if (context.arguments[0] != "status-item")
-        throw Error(quotedText(context.arguments[0]) + " is nothing " + spec.name + " knows; type " + spec.usage + ".");
+        throw Error(quotedText(context.arguments[0]) + " is nothing " + thisCommand.name + " knows; type " +
+                    thisCommand.usage + ".");
 }
 
 // A click while a menu is open closes the menu and goes no further, as menu tracking takes it.
@@ -79,8 +80,8 @@ const ui::MenuItem& visibleRow(const ui::Menu& menu, const std::string& title) {
 }
 
 void menu(CommandContext& context) {
-    const auto& spec = command("menu");
-    expectArguments(context, spec, 1, 16);
+    const auto& thisCommand = command("menu");
+    expectArguments(context, thisCommand, 1, 16);
     ui::Menu* open = context.session.menus().openMenu();
     if (!open) throw Error("No menu is open; click status-item opens the status menu.");
     const auto& path = context.arguments;
@@ -93,11 +94,11 @@ void menu(CommandContext& context) {
 }  // namespace
 
 void clickStatusItem(CommandContext& context) {
-    const auto& spec = command("click");
-    expectStatusItemWord(context, spec, 2);
+    const auto& thisCommand = command("click");
+    expectStatusItemWord(context, thisCommand, 2);
     const bool option = context.arguments.size() == 2;
     if (option && context.arguments[1] != "option")
-        throw Error(quotedText(context.arguments[1]) + " is no key to hold; type " + spec.usage + ".");
+        throw Error(quotedText(context.arguments[1]) + " is no key to hold; type " + thisCommand.usage + ".");
     const Point centre = centreOf(context, statusItem(context));
     if (closedOpenMenu(context)) return;
     auto& session = context.session;

@@ -48,16 +48,16 @@ ui::Panel& labelOver(CommandContext& context, const std::string& number) {
 Point middleOf(const ui::Panel& panel) { return Point{panel.frame().midX(), panel.frame().midY()}; }
 
 void clickLabel(CommandContext& context) {
-    const auto& spec = command("click");
-    expectArguments(context, spec, 2, 2);
-    if (context.arguments[0] != "label") throw Error("click takes label <N> or status-item; type " + spec.usage + ".");
+    const auto& thisCommand = command("click");
+    expectArguments(context, thisCommand, 2, 2);
+    if (context.arguments[0] != "label") throw Error("click takes label <N> or status-item; type " + thisCommand.usage + ".");
     context.session.windowSystem().click(middleOf(labelOver(context, context.arguments[1])));
 }
 
 void optionDoubleClickLabel(CommandContext& context) {
-    const auto& spec = command("option-double-click");
-    expectArguments(context, spec, 2, 2);
-    if (context.arguments[0] != "label") throw Error("option-double-click takes label <N>; type " + spec.usage + ".");
+    const auto& thisCommand = command("option-double-click");
+    expectArguments(context, thisCommand, 2, 2);
+    if (context.arguments[0] != "label") throw Error("option-double-click takes label <N>; type " + thisCommand.usage + ".");
     ui::Panel& label = labelOver(context, context.arguments[1]);
     auto& session = context.session;
     // The labels take the mouse only while Option alone is held: the app hears the key first.

@@ -27,7 +27,9 @@ struct GlobalSpace {
     double primaryHeight = 0;
 
     static GlobalSpace of(const SimulatedSession& session);
-    Rect toGlobal(const Rect& screen) const { return Rect(screen.minX(), primaryHeight - screen.maxY(), screen.width(), screen.height()); }
+    Rect toGlobal(const Rect& screen) const {
+        return Rect(screen.minX(), primaryHeight - screen.maxY(), screen.width(), screen.height());
+    }
     Point toGlobal(Point screen) const { return Point{screen.x, primaryHeight - screen.y}; }
     Point toScreen(Point global) const { return Point{global.x, primaryHeight - global.y}; }
 };
