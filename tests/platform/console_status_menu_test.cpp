@@ -75,7 +75,7 @@ TEST_F(ConsoleStatusMenuTest, WithoutAStatusItemOrAnOpenMenuTheCommandsSaySo) {
               Lines{"error: There is no status item in the menu bar; screen shows what is there."});
     EXPECT_EQ(console->type("menu \"Quit Tarnwick\""),
               Lines{"error: No menu is open; click status-item opens the status menu."});
-    EXPECT_EQ(console->type("reopen"), Lines{"error: There is no application to reopen in this build yet."});
+    EXPECT_EQ(console->type("reopen"), Lines{"error: The application is not running; reopen serves it between ready and its end."});
     makeStatusItem();
     EXPECT_EQ(console->type("hover status-bar").back(),
               "error: \"status-bar\" is nothing hover knows; type hover status-item.");
@@ -128,6 +128,26 @@ TEST_F(ConsoleStatusMenuTest, HoverClickAndChooseAsAPersonWould) {
     EXPECT_EQ(console->type("double-click status-item").back(), "ok");
     EXPECT_EQ(clicks, (Lines{"1", "1", "1", "1 option", "1", "2"}));
     EXPECT_EQ(env.session.events().modifierFlags(), 0u);
+}
+
+TEST_F(ConsoleStatusMenuTest, ASubmenuIsChosenByItsPathAndADisabledRowByNone) {
+    makeStatusItem();
+    auto testing = std::make_shared<ui::Menu>("Testing");
+    testing->addItem("Record", [this] { chosen.emplace_back("Record"); });
+    auto& idle = testing->addItem("Idle");  // nothing to do: disabled when the menu updates
+    menu->items[1]->isHidden = false;
+    menu->items[1]->submenu = testing;
+    console->type("click status-item");
+    EXPECT_EQ(console->type("menu Testing Nothing"),
+              Lines{"error: The menu shows no row \"Nothing\"; its rows are \"Record\", \"Idle\"."});
+    EXPECT_FALSE(idle.isEnabled);
+    EXPECT_EQ(console->type("menu Testing Idle"),
+              Lines{"error: The row \"Idle\" is disabled; screen shows the rows that act."});
+    EXPECT_EQ(console->type("menu Testing Record Again"),
+              Lines{"error: The row \"Record\" opens no submenu; type menu \"Record\"."});
+    EXPECT_TRUE(chosen.empty());
+    EXPECT_EQ(console->type("menu Testing Record"), (Lines{"@1000.000 menu closed \"Status\"", "ok"}));
+    EXPECT_EQ(chosen, Lines{"Record"});
 }
 
 TEST_F(ConsoleStatusMenuTest, AStatusItemWithoutAShownButtonIsNotThere) {

@@ -9,6 +9,7 @@
 #include "platform/sim/console/console_commands.h"
 #include "platform/sim/console/screen_state.h"
 #include "platform/sim/sim_login_items.h"
+#include "platform/sim/sim_shared_application.h"
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_window_system.h"
 #include "support/error.h"
@@ -188,6 +189,9 @@ void addSessionCommands(std::vector<ConsoleCommand>& commands) {
     commands.push_back({"reopen", "reopen", "opens the running application again, as from the Finder", false, false,
                         [](CommandContext& context) {
                             expectArguments(context, command("reopen"), 0, 0);
+                            if (!context.session.sharedApplication().isLaunched() ||
+                                context.session.sharedApplication().isTerminated())
+                                throw Error("The application is not running; reopen serves it between ready and its end.");
                             context.session.reopenApplication();
                         }});
     commands.push_back({"display", "display add <id> <x> <y> <w> <h> \"<name>\" <desktops> | display remove <id>",

@@ -85,10 +85,20 @@ void menu(CommandContext& context) {
     ui::Menu* open = context.session.menus().openMenu();
     if (!open) throw Error("No menu is open; click status-item opens the status menu.");
     const auto& path = context.arguments;
-    visibleRow(*open, path[0]);
-    // Rows open no submenus in this build: a longer path names nothing on screen.
-    if (path.size() > 1) throw Error("The row " + quotedText(path[0]) + " opens no submenu; type menu " + quotedText(path[0]) + ".");
-    context.session.menus().choose(path[0]);
+    // Every word but the last names a row that leads to a submenu; the submenu is enabled
+    // afresh as it opens, as the system does when the pointer rests on its row.
+    const ui::Menu* menu = open;
+    for (std::size_t index = 0; index < path.size(); ++index) {
+        const ui::MenuItem& row = visibleRow(*menu, path[index]);
+        if (!row.isEnabled)
+            throw Error("The row " + quotedText(path[index]) + " is disabled; screen shows the rows that act.");
+        if (index + 1 == path.size()) break;
+        if (!row.submenu)
+            throw Error("The row " + quotedText(path[index]) + " opens no submenu; type menu " + quotedText(path[index]) + ".");
+        row.submenu->update();
+        menu = row.submenu.get();
+    }
+    context.session.menus().choose(path);
 }
 
 }  // namespace
