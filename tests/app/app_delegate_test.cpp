@@ -2,6 +2,7 @@
 
 #include "platform/sim/sim_hot_keys.h"
 #include "platform/sim/ui/sim_status_bar.h"
+#include "platform/ui/menu.h"
 #include "platform/ui/panel.h"
 #include "testkit/delegate_world.h"
 #include "testkit/trace_records.h"
@@ -28,6 +29,8 @@ TEST(AppDelegateLaunch, WiresEverythingAndRecordsTheLaunch) {
     EXPECT_TRUE(delegate.statusSeparator()->isHidden);
     EXPECT_EQ(world.env.session.hotKeys().ownRegistrations().size(), 1u);
     EXPECT_EQ(delegate.lifecycleObserverCount(), 11u);
+    ASSERT_TRUE(platform::ui::mainMenu());
+    EXPECT_TRUE(platform::ui::mainMenu()->item({"Edit", "Paste"}));
 
     const auto snapshot = world.snapshot();
     EXPECT_EQ(world.snapshotEvent(), "launch");
