@@ -2,6 +2,7 @@
 
 #include "platform/sim/sim_hot_keys.h"
 #include "platform/sim/ui/sim_status_bar.h"
+#include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/panel.h"
 #include "testkit/delegate_world.h"
@@ -75,6 +76,7 @@ TEST(AppDelegateLaunch, NothingHappensBeforeLaunchHasFinished) {
     world.settle();
     EXPECT_TRUE(delegate.session().locked);
     EXPECT_FALSE(std::filesystem::exists(world.snapshotFile()));
+    EXPECT_TRUE(world.env.session.windowSystem().panels().empty());
 }
 
 TEST(AppDelegateLaunch, FirstLaunchOpensPermissionsOnceOverTwoLaunches) {
