@@ -35,6 +35,7 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/panel.h"
 #include "platform/ui/status_item.h"
+#include "platform/ui/window_controller.h"
 #include "support/observable.h"
 #include "support/run_loop.h"
 #include "support/value.h"
@@ -214,7 +215,6 @@ private:
     void showShortcutOnMenu();
     void updateStatusLine(const TarnwickFeatures& features, bool namesAvailable);
     void setDiagnosticsStatus(const std::string& text);
-    void showWindowOnDisplay(platform::ui::Panel& window, std::optional<std::uint32_t> displayID);
     // lifecycle
     void teardown();
     void runRecoveryAttempt(int attempt);
@@ -267,8 +267,8 @@ private:
     std::shared_ptr<platform::ui::MenuItem> statusSeparator_;
     std::shared_ptr<platform::ui::MenuItem> status_;
     std::shared_ptr<platform::ui::MenuItem> runStatus_;
-    // The standard About panel's window, once seen (the application keeps it).
-    std::optional<platform::ui::Panel::Weak> aboutWindow_;
+    // Around the standard About panel's window, once seen (the application keeps the window).
+    std::unique_ptr<platform::ui::WindowController> aboutController_;
 
     // ---- the Testing submenu's recording
     std::optional<Timer> timer_;

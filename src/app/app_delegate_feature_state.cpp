@@ -161,7 +161,7 @@ void AppDelegate::reveal() {
 
 void AppDelegate::invalidateRenderers() {
     if (workstationPreview_) workstationPreview_->close();
-    missionControlApplications().update({});
+    if (missionControlApplications_) missionControlApplications_->update({});
 }
 
 }  // namespace tarnwick

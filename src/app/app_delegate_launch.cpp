@@ -1,11 +1,11 @@
 #include <algorithm>
 
 #include "app/app_delegate.h"
+#include "app/application_editing_menu.h"
 #include "app/tarnwick_window_placement.h"
 #include "applications/mission_control_space_switcher.h"
 #include "model/diagnostic_files.h"
 #include "platform/platform.h"
-#include "platform/ui/screens.h"
 
 namespace tarnwick {
 
@@ -33,6 +33,7 @@ void AppDelegate::applicationWillFinishLaunching() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+    ApplicationEditingMenu::install();
     buildStatusItem();
     if (item_ && item_->button()) {
         StatusWorkstationPreviewServices services;
@@ -258,21 +259,7 @@ std::optional<std::uint32_t> AppDelegate::settingsWindowDisplayID() {
 
 std::optional<std::uint32_t> AppDelegate::invocationDisplayID(const platform::ui::Panel* source) {
     if (windows_.invocationDisplayID) return windows_.invocationDisplayID(source);
-    auto& platform = platform::current();
-    // After a Command key press the command came from the key window.
-    if (!source) {
-        const auto event = platform.events->currentEvent();
-        if (event && event->type == platform::ui::event_type::kKeyDown &&
-            (event->modifierFlags & platform::modifier_flags::kCommand) != 0)
-            source = platform.windowSystem->keyPanel();
-    }
-    std::optional<std::uint32_t> sourceDisplay;
-    if (source)
-        if (auto screen = source->screen()) sourceDisplay = platform::ui::displayID(*screen);
-    std::vector<TarnwickWindowPlacement::Display> displays;
-    for (const auto& screen : platform::ui::screens())
-        if (auto id = platform::ui::displayID(screen)) displays.emplace_back(*id, screen.frame, screen.visibleFrame);
-    return TarnwickWindowPlacement::invokingDisplay(platform.windowSystem->pointerLocation(), sourceDisplay, displays);
+    return TarnwickWindowPlacement::invocationDisplayID(source);
 }
 
 bool AppDelegate::hasArgument(const std::string& argument) const {

@@ -100,15 +100,17 @@ void AppDelegate::observeLifecycle() {
     observe(workspace, names::kDidTerminateApplication, systemProcess);
 }
 
+// Touches only what exists: before launch (or at a termination that comes first) nothing is made
+// just to be stopped.
 void AppDelegate::teardown() {
     bannerAppearanceWork_.cancel();
     missionControlAppearanceWork_.cancel();
     displayIdentification_.hide();
     invalidateRenderers();
-    prototype().stop();
+    if (prototype_) prototype_->stop();
     overlaysRunning_ = false;
     testingLabel_ = false;
-    spaceBanners().stop();
+    if (spaceBanners_) spaceBanners_->stop();
 }
 
 void AppDelegate::suspendEnvironment(const std::string& reason) {

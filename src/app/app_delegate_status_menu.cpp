@@ -3,7 +3,7 @@
 #include "app/app_delegate.h"
 #include "app/tarnwick_window_placement.h"
 #include "platform/platform.h"
-#include "platform/ui/screens.h"
+#include "platform/ui/window_controller.h"
 
 namespace tarnwick {
 
@@ -143,11 +143,9 @@ void AppDelegate::showPermissions() { openSettings(SettingsTab::permissions, inv
 
 void AppDelegate::showAbout() {
     const auto displayID = invocationDisplayID(nullptr);
-    if (aboutWindow_) {
-        if (auto* window = aboutWindow_->get()) {
-            showWindowOnDisplay(*window, displayID);
-            return;
-        }
+    if (aboutController_ && aboutController_->window()) {
+        TarnwickWindowPlacement::show(*aboutController_, displayID);
+        return;
     }
     auto& application = *platform::current().application;
     const auto before = application.windows();
@@ -155,26 +153,12 @@ void AppDelegate::showAbout() {
     for (auto* window : application.windows()) {
         if ((window->styleMask() & platform::ui::style_mask::kTitled) == 0) continue;
         if (std::find(before.begin(), before.end(), window) != before.end()) continue;
-        aboutWindow_ = window->weak();
-        showWindowOnDisplay(*window, displayID);
+        aboutController_ = std::make_unique<platform::ui::WindowController>(*window);
+        TarnwickWindowPlacement::show(*aboutController_, displayID);
         return;
     }
     // No window of ours: the panel comes to the front where the system put it.
     application.activate(true);
-}
-
-void AppDelegate::showWindowOnDisplay(platform::ui::Panel& window, std::optional<std::uint32_t> displayID) {
-    std::vector<TarnwickWindowPlacement::Display> displays;
-    for (const auto& screen : platform::ui::screens())
-        if (auto id = platform::ui::displayID(screen)) displays.emplace_back(*id, screen.frame, screen.visibleFrame);
-    std::optional<std::uint32_t> existing;
-    if (auto screen = window.screen()) existing = platform::ui::displayID(*screen);
-    const auto primary = displays.empty() ? std::nullopt : std::optional<std::uint32_t>(displays.front().id);
-    if (const auto target = TarnwickWindowPlacement::target(displayID, existing, primary, displays))
-        if (const auto frame = TarnwickWindowPlacement::frame(window.frame(), target->visible))
-            window.setFrame(*frame, false);
-    platform::current().application->activate(true);
-    window.makeKeyAndOrderFront();
 }
 
 }  // namespace tarnwick

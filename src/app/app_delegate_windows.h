@@ -38,8 +38,7 @@ struct AppDelegateWindows {
     std::function<std::unique_ptr<SettingsWindowHandle>(SettingsModel&, DesktopNamesModel&, SoftwareUpdates&)>
         makeSettingsWindow;
     std::function<std::unique_ptr<NamesWindowHandle>(DesktopNamesModel&, SettingsModel&)> makeNamesWindow;
-    // The display of the source window (nothing: of the key window after a Command key press, else
-    // of the pointer).
+    // Replaces the invoking display's lookup (TarnwickWindowPlacement::invocationDisplayID).
     std::function<std::optional<std::uint32_t>(const platform::ui::Panel* sourceWindow)> invocationDisplayID;
 };
 

@@ -2,6 +2,8 @@
 
 #include "platform/sim/sim_hot_keys.h"
 #include "platform/sim/ui/sim_status_bar.h"
+#include "platform/sim/ui/sim_window_system.h"
+#include "platform/ui/menu.h"
 #include "platform/ui/panel.h"
 #include "testkit/delegate_world.h"
 #include "testkit/trace_records.h"
@@ -28,6 +30,8 @@ TEST(AppDelegateLaunch, WiresEverythingAndRecordsTheLaunch) {
     EXPECT_TRUE(delegate.statusSeparator()->isHidden);
     EXPECT_EQ(world.env.session.hotKeys().ownRegistrations().size(), 1u);
     EXPECT_EQ(delegate.lifecycleObserverCount(), 11u);
+    ASSERT_TRUE(platform::ui::mainMenu());
+    EXPECT_TRUE(platform::ui::mainMenu()->item({"Edit", "Paste"}));
 
     const auto snapshot = world.snapshot();
     EXPECT_EQ(world.snapshotEvent(), "launch");
@@ -72,6 +76,7 @@ TEST(AppDelegateLaunch, NothingHappensBeforeLaunchHasFinished) {
     world.settle();
     EXPECT_TRUE(delegate.session().locked);
     EXPECT_FALSE(std::filesystem::exists(world.snapshotFile()));
+    EXPECT_TRUE(world.env.session.windowSystem().panels().empty());
 }
 
 TEST(AppDelegateLaunch, FirstLaunchOpensPermissionsOnceOverTwoLaunches) {

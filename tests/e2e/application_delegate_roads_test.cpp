@@ -3,6 +3,7 @@
 // a new display, the rename prompt, the global shortcut and quitting.
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 
 #include "overview/workstation_preview_view.h"
 #include "platform/sim/sim_hot_keys.h"
+#include "platform/sim/sim_application_launcher.h"
 #include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/screens.h"
 #include "testkit/delegate_world.h"
@@ -237,6 +239,65 @@ TEST_F(DelegateRoadsTest, AboutIsOneWindowReshownOnTheInvokingDisplay) {
     delegate.writePermissionDiagnostics("launch");
     EXPECT_EQ(world.snapshot().at("visibleWindowCount").toInt64(), std::optional<std::int64_t>(1));
 }
+
+TEST_F(DelegateRoadsTest, WakingWithoutDisplayDataTriesFiveTimesThenReportsOnce) {
+    auto& delegate = world.launch();
+    world.env.session.sleep();
+    world.settle();
+    EXPECT_EQ(world.snapshotEvent(), "sleep");
+    world.env.session.skyLight.managedDisplaySpaces = std::optional<Value>{};
+    world.env.session.wake();
+    world.settle();
+    // Attempts at 0.2, 0.6, 1.4, 3.0 and 6.2 s.
+    const double attempts[] = {0.2, 0.6, 1.4, 3.0};
+    double elapsed = 0;
+    for (double at : attempts) {
+        world.env.advance(at - elapsed);
+        elapsed = at;
+        EXPECT_TRUE(delegate.recoveryPending()) << at;
+        EXPECT_NE(world.snapshotEvent(), "environment-recovered") << at;
+    }
+    world.env.advance(6.19 - elapsed);
+    EXPECT_NE(world.snapshotEvent(), "environment-recovered");
+    world.env.advance(0.01);
+    EXPECT_FALSE(delegate.recoveryPending());
+    EXPECT_EQ(world.snapshotEvent(), "environment-recovered");
+    EXPECT_FALSE(delegate.spaceBanners().isRunning());
+    // The series is over: nothing else comes.
+    world.env.session.skyLight.managedDisplaySpaces.reset();
+    world.env.advance(20);
+    EXPECT_FALSE(delegate.spaceBanners().isRunning());
+}
+
+
+TEST_F(DelegateRoadsTest, RecordingGeometryTakesThirtySamplesIntoOneFile) {
+    auto& delegate = world.launch();
+    delegate.record();
+    world.env.advance(1);
+    delegate.record();  // a second choice during the recording does nothing
+    EXPECT_EQ(delegate.diagnosticsStatus()->title, AppDelegate::kRecordingStatus);
+    world.env.advance(13.9);
+    EXPECT_TRUE(delegate.recording());
+    world.env.advance(0.1);
+    EXPECT_FALSE(delegate.recording());
+    EXPECT_EQ(delegate.diagnosticsStatus()->title, AppDelegate::kDiagnosticSaved);
+    ASSERT_TRUE(delegate.captureURL());
+    std::ifstream in(*delegate.captureURL());
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto value = json::parse(text);
+    ASSERT_TRUE(value);
+    const auto* samples = value->find("samples") ? value->find("samples")->asArray() : nullptr;
+    ASSERT_NE(samples, nullptr);
+    EXPECT_EQ(samples->size(), 30u);
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(delegate.captureURL()->parent_path()))
+        if (entry.path().filename().string().rfind("mission-control-", 0) == 0) ++files;
+    EXPECT_EQ(files, 1u);
+    delegate.reveal();
+    ASSERT_EQ(world.env.session.launchServices.revealedInFinder.size(), 1u);
+    EXPECT_EQ(world.env.session.launchServices.revealedInFinder[0], *delegate.captureURL());
+}
+
 
 }  // namespace
 }  // namespace tarnwick

@@ -17,6 +17,7 @@
 #include "platform/sim/session_state.h"
 #include "platform/sim/sim_navigation.h"
 #include "platform/sim/sim_notification_center.h"
+#include "platform/sim/sim_pasteboard.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/update_state.h"
 #include "support/run_loop.h"
@@ -314,6 +315,8 @@ public:
     // ---- the menu bar's status items and the open menus
     class SimStatusBar& statusBar() { return *statusBar_; }
     class SimMenus& menus() { return *menus_; }
+    // What the user copied last (one string at most).
+    SimPasteboard pasteboard;
     // The user presses and holds modifier keys, or lets go of them; global monitors hear each
     // change and the current flags follow.
     void holdModifiers(platform::ModifierFlags flags);

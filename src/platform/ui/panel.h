@@ -106,6 +106,10 @@ public:
 
     std::uint32_t windowNumber() const { return number_; }
     std::uint64_t styleMask() const { return styleMask_; }
+    void setStyleMask(std::uint64_t styleMask) {
+        styleMask_ = styleMask;
+        changed();
+    }
     BackingStore backing() const { return backing_; }
     bool isDeferred() const { return deferred_; }
 
