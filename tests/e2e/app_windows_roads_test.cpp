@@ -1,7 +1,7 @@
 // The app's own windows as the user meets them, on the built-in session's two displays and
 // virtual time: the settings window opened where the pointer is, narrowed to its page menu,
 // closed and reopened; a display's friendly name; the Desktop Names window saving a name as it
-// is typed.
+// is typed, and an app icon bringing its window forward on a desktop that is not current.
 
 #include <fstream>
 #include <iterator>
@@ -14,6 +14,8 @@
 #include "app/desktop_names_window.h"
 #include "app/settings_window.h"
 #include "applications/application_icon_cache.h"
+#include "applications/native_application_window_focus.h"
+#include "applications/running_application_record.h"
 #include "applications/space_application_reader.h"
 #include "applications/space_application_snapshot_loader.h"
 #include "platform/platform.h"
@@ -53,8 +55,9 @@ protected:
         names = std::make_shared<DesktopNamesModel>();
         updates = std::make_unique<SoftwareUpdates>();
         settingsWindow = std::make_unique<SettingsWindow>(settings, names, *updates);
-        namesWindow = std::make_unique<DesktopNamesWindow>(names, settings, &scheduler,
-                                                           DesktopApplicationInventory::Services{&loader, &icons, {}, {}});
+        DesktopApplicationInventory::Services services{&loader, &icons, {}, {}};
+        services.focus = {&reader, &native};
+        namesWindow = std::make_unique<DesktopNamesWindow>(names, settings, &scheduler, services);
     }
     void pointAtDisplay(std::size_t index) {
         const Rect frame = ui::screens().at(index).frame;
@@ -68,7 +71,8 @@ protected:
 
     testkit::TestEnvironment env;
     SpaceApplicationReader reader{std::make_shared<LoopExecutor>(env.loop)};
-    SpaceApplicationSnapshotLoader loader{[this] { return env.clock.uptime(); }, nullptr, &reader};
+    NativeApplicationWindowFocus native;
+    SpaceApplicationSnapshotLoader loader{[this] { return env.clock.uptime(); }, runningApplicationRecord, &reader};
     ApplicationIconCache icons{[this] { return env.clock.uptime(); }, ApplicationIconCache::workspaceResolver};
     InventoryRefreshScheduler scheduler{InventoryRefreshScheduler::repeatingTimer};
     std::shared_ptr<SettingsModel> settings;
@@ -134,7 +138,7 @@ TEST_F(AppWindowsRoadsTest, AFriendlyNameTypedAndTheWindowClosedIsStored) {
     EXPECT_TRUE(env.session.defaults().dictionary("displayAliases"));
 }
 
-TEST_F(AppWindowsRoadsTest, ANameTypedIntoTheDesktopNamesWindowIsInTheNamesFileAtOnce) {
+TEST_F(AppWindowsRoadsTest, ANameTypedIntoTheDesktopNamesWindowIsSavedAtOnceAndAnAppIconOpensItsWindowOnItsDesktop) {
     namesWindow->open(std::nullopt);
     env.settle();
     ASSERT_TRUE(namesWindow->window()->isKeyWindow());
@@ -149,9 +153,21 @@ TEST_F(AppWindowsRoadsTest, ANameTypedIntoTheDesktopNamesWindowIsInTheNamesFileA
     EXPECT_NE(stored.find("\"Mail\""), std::string::npos) << stored;
     EXPECT_NE(stored.find(desktop), std::string::npos) << stored;
 
+    // Notes has a window on that desktop, which is not the current one: its icon brings it
+    // forward there, through Mission Control.
+    env.advance(3.0);
+    host.renderIfNeeded();
+    const Node* notes = host.find(DesktopNamesView::applicationIdentifier(desktop, "com.apple.Notes"));
+    ASSERT_TRUE(notes) << ::testing::PrintToString(host.texts());
+    ASSERT_NE(env.session.display(1)->currentSpace, 3u);
+    ASSERT_TRUE(host.click(*notes));
+    env.advance(2.0);
+    EXPECT_EQ(namesWindow->applications().activationError.get(), std::nullopt);
+    EXPECT_EQ(env.session.display(1)->currentSpace, 3u);
+    EXPECT_EQ(env.session.frontmostPID, 304);
+
     // The inventory runs while the window is shown and stops when it is closed.
     EXPECT_TRUE(namesWindow->applications().isActive());
-    env.advance(3.0);
     ASSERT_TRUE(env.session.windowSystem().close(*namesWindow->window()));
     EXPECT_FALSE(namesWindow->applications().isActive());
     EXPECT_FALSE(scheduler.isRunning());
