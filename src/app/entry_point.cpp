@@ -48,15 +48,15 @@ int endOfRun(sim::SimulatedSession& session) {
 // stops the loop; the console then prints the status the program returns.
 int runWithConsole(RunLoop& loop, sim::SimulatedSession& session,
                    std::shared_ptr<ApplicationInstallationDelegate> installer) {
-    std::optional<SignalWatcher> signals;
     sim::FileDescriptorSink sink(STDOUT_FILENO);
     sim::Console console(session, sink, isatty(STDIN_FILENO) == 1);
     // Termination as on a logout: the application object ends (its delegate hears it once) and
     // stops the loop.
     const auto terminate = [&session] { session.logOut(); };
     console.quit = terminate;
-    // Before the reader: the signals are blocked for every thread started from here on.
-    signals.emplace(loop, terminate, [&console] { console.interrupt(); });
+    // Before the reader: the signals are blocked for every thread started from here on. After
+    // the console: its thread, which interrupts the console, ends before the console does.
+    SignalWatcher signals(loop, terminate, [&console] { console.interrupt(); });
     sim::ConsoleReader reader(console, STDIN_FILENO);
     loop.post([&console, installer] {
         if (installer) installer->applicationDidFinishLaunching();

@@ -176,7 +176,7 @@ public:
     // Holding: each keyDown while held is a repeat; keyUp lets go.
     void keyDown(std::uint16_t keyCode, platform::ModifierFlags modifiers, std::string characters = {});
     void keyUp(std::uint16_t keyCode, platform::ModifierFlags modifiers);
-    // Where each key press went, oldest first.
+    // Where each key press went, oldest first (the newest few hundred).
     struct KeyPress {
         platform::KeyEvent event;
         bool hotKey = false;                  // taken by a registered hot key
@@ -184,7 +184,7 @@ public:
         bool consumed = false;                // something in that window consumed it
         std::optional<std::int32_t> application;  // the other application it went to
     };
-    std::vector<KeyPress> keyPresses;
+    RecentLog<KeyPress> keyPresses;
     // Another application registers a hot key; false when the combination is taken.
     bool registerHotKeyInOtherApplication(std::uint32_t keyCode, std::uint32_t modifiers,
                                           std::string application = "another application");

@@ -63,6 +63,8 @@ void ChangePrinter::printChanges() {
         printEvent(now.missionControlOpen ? "mission-control opened" : "mission-control closed");
     else if (now.missionControlOpen && now.spacesBarExpanded != last_.spacesBarExpanded)
         printEvent(now.spacesBarExpanded ? "mission-control expanded" : "mission-control collapsed");
+    compareStatusItem(now);
+    compareMenu(now);
     compareWindows(now);
     compareRecords();
     last_ = std::move(now);
@@ -85,6 +87,40 @@ void ChangePrinter::compareDisplays(const ScreenState& now) {
             printEvent("desktop switched on display " + std::to_string(display.id) + " to " +
                        quotedText(display.currentTitle));
     }
+}
+
+std::string ChangePrinter::statusItemText(const ShownStatusItem& item) {
+    std::string text = "at " + frameText(item.frame);
+    if (!item.toolTip.empty()) text += " tooltip " + quotedText(item.toolTip);
+    return text;
+}
+
+std::string ChangePrinter::menuText(const ShownMenu& menu) {
+    std::string text = quotedText(menu.title) + " at " + formatNumber(menu.location.x) + " " + formatNumber(menu.location.y);
+    return text + " rows " + (menu.rows.empty() ? std::string("none") : textsText(menu.rows));
+}
+
+void ChangePrinter::compareStatusItem(const ScreenState& now) {
+    const auto& before = last_.statusItem;
+    const auto& item = now.statusItem;
+    if (before == item) return;
+    if (!item) return printEvent("status-item hidden");
+    if (!before) return printEvent("status-item shown " + statusItemText(*item));
+    if (before->frame != item->frame) printEvent("status-item moved to " + frameText(item->frame));
+    if (before->toolTip != item->toolTip)
+        printEvent("status-item tooltip " + (item->toolTip.empty() ? std::string("none") : quotedText(item->toolTip)));
+}
+
+void ChangePrinter::compareMenu(const ScreenState& now) {
+    const auto& before = last_.menu;
+    const auto& menu = now.menu;
+    if (before == menu) return;
+    if (before && (!menu || before->location != menu->location || before->title != menu->title))
+        printEvent("menu closed " + quotedText(before->title));
+    if (!menu) return;
+    if (!before || before->location != menu->location || before->title != menu->title)
+        return printEvent("menu opened " + menuText(*menu));
+    printEvent("menu rows now " + (menu->rows.empty() ? std::string("none") : textsText(menu->rows)));
 }
 
 void ChangePrinter::compareWindows(const ScreenState& now) {
@@ -111,7 +147,8 @@ void ChangePrinter::compareWindows(const ScreenState& now) {
 
 void ChangePrinter::compareRecords() {
     auto guard = session_.lock();
-    printNew(session_.openedURLs, last_.urlsOpened, [&](const std::string& url) { printEvent("url opened " + quotedText(url)); });
+    printNew(session_.openedURLs, last_.urlsOpened,
+             [&](const std::string& url) { printEvent("url opened " + quotedText(url)); });
     printNew(session_.launchServices.revealedInFinder, last_.filesRevealed,
              [&](const std::filesystem::path& file) { printEvent("file revealed " + quotedText(file.string())); });
     printNew(session_.launchServices.requests, last_.applicationsOpened, [&](const SimOpenRequest& request) {

@@ -12,7 +12,8 @@ class SimulatedSession;
 // Prints what changed on the simulated screen since it last looked, one line per change, each
 // prefixed with the session's uptime ("@1000.350 "): our windows and panels shown, hidden,
 // moved, retitled or re-texted; desktop switches; displays added or removed; Mission Control
-// opening, closing, expanding and collapsing; URLs opened, files revealed, applications opened.
+// opening, closing, expanding and collapsing; the status item and its tooltip; a menu opened with
+// its rows, and closed; URLs opened, files revealed, applications opened.
 class ChangePrinter {
 public:
     ChangePrinter(SimulatedSession& session, ConsoleSink& sink);
@@ -26,9 +27,13 @@ public:
 
     static std::string frameText(const Rect& frame);
     static std::string textsText(const std::vector<std::string>& texts);
+    static std::string statusItemText(const ShownStatusItem& item);
+    static std::string menuText(const ShownMenu& menu);
 
 private:
     void compareDisplays(const ScreenState& now);
+    void compareStatusItem(const ScreenState& now);
+    void compareMenu(const ScreenState& now);
     void compareWindows(const ScreenState& now);
     // URLs, files and applications opened since the last look (their counts in the last state).
     void compareRecords();

@@ -38,10 +38,6 @@ void Console::Inbox::interrupt() {
 }
 
 std::optional<Console::Input> Console::Inbox::popLocked() {
-    if (interrupted_) {
-        interrupted_ = false;
-        return Input{Input::Kind::interrupt, {}};
-    }
     if (!lines_.empty()) {
         Input input = std::move(lines_.front());
         lines_.pop_front();
@@ -62,6 +58,8 @@ std::optional<Console::Input> Console::Inbox::tryPop() {
 Console::Input Console::Inbox::waitPop() {
     std::unique_lock lock(mutex_);
     while (true) {
+        // Once the process was asked to end, every alert is answered at once.
+        if (interrupted_) return Input{Input::Kind::interrupt, {}};
         if (auto input = popLocked()) return *input;
         ready_.wait(lock);
     }
@@ -196,7 +194,7 @@ void Console::drain() {
     if (!ready_ || executing_ || deferred_ || stopped()) return;
     while (auto input = inbox_.tryPop()) {
         switch (input->kind) {
-        case Input::Kind::interrupt: continue;  // the signal's own work is on the loop already
+        case Input::Kind::interrupt: break;  // only alerts hear it (the signal's work is on the loop)
         case Input::Kind::end: requestQuit(); return;
         case Input::Kind::line:
         case Input::Kind::overlong: run(*input, false); break;
@@ -225,6 +223,8 @@ void Console::run(const Input& input, bool duringAlert) {
             return;
         }
         answerOwed_ = true;
+        // What changed before the command (the work of other turns) comes first.
+        printer_.printChanges();
         dispatch(words, duringAlert);
         if (!duringAlert && !stopped()) settle();
         printer_.printChanges();
@@ -251,8 +251,9 @@ void Console::dispatch(const std::vector<std::string>& words, bool duringAlert) 
         throw Error("An alert is open (" + quotedText(alert_ ? alert_->messageText : std::string()) +
                     "); answer it first with alert press \"<button>\" (screen and wait work meanwhile).");
     if (!duringAlert && command->name == "alert") throw Error("No alert is open; alert answers an alert that shows.");
-    CommandContext context{*this, session_, std::vector<std::string>(words.begin() + static_cast<std::ptrdiff_t>(first) + 1, words.end()),
-                           window};
+    CommandContext context{
+        *this, session_, std::vector<std::string>(words.begin() + static_cast<std::ptrdiff_t>(first) + 1, words.end()),
+        window};
     command->run(context);
 }
 

@@ -94,8 +94,10 @@ private:
         void push(Input input);
         void close();
         void interrupt();
+        // The next line or the end of input.
         std::optional<Input> tryPop();
-        // Waits for the next input; after the end only an interrupt comes.
+        // Waits for the next input; an interrupt, once there was one, comes first and for good;
+        // after the end only an interrupt comes.
         Input waitPop();
         // Waits up to the seconds, or until an interrupt is pending.
         void waitFor(double seconds);

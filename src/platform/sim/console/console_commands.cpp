@@ -8,12 +8,25 @@
 
 namespace tarnwick::sim {
 
+namespace {
+
+// "The width" as it reads inside a sentence.
+std::string inSentence(const std::string& what) {
+    std::string text = what;
+    if (text.rfind("The ", 0) == 0) text[0] = 't';
+    return text;
+}
+
+}  // namespace
+
 const std::vector<ConsoleCommand>& consoleCommands() {
     static const std::vector<ConsoleCommand> commands = [] {
         std::vector<ConsoleCommand> all;
         addConsoleCommands(all);
         addSessionCommands(all);
         addWindowCommands(all);
+        addControlCommands(all);
+        addStatusItemCommands(all);
         addPendingCommands(all);
         return all;
     }();
@@ -38,8 +51,8 @@ double numberArgument(const std::string& word, const std::string& what, double l
     const char* end = word.data() + word.size();
     auto [stop, error] = std::from_chars(word.data(), end, value);
     if (error != std::errc() || stop != end || !std::isfinite(value))
-        throw Error(quotedText(word) + " is no number; " + what + " is a number from " + formatNumber(least) + " to " +
-                    formatNumber(most) + ".");
+        throw Error(quotedText(word) + " is no number; " + inSentence(what) + " is a number from " +
+                    formatNumber(least) + " to " + formatNumber(most) + ".");
     if (value < least || value > most)
         throw Error(what + " must be from " + formatNumber(least) + " to " + formatNumber(most) + ", not " +
                     formatNumber(value) + ".");
@@ -51,8 +64,8 @@ std::int64_t integerArgument(const std::string& word, const std::string& what, s
     const char* end = word.data() + word.size();
     auto [stop, error] = std::from_chars(word.data(), end, value);
     if (error != std::errc() || stop != end)
-        throw Error(quotedText(word) + " is no whole number; " + what + " is a whole number from " + std::to_string(least) +
-                    " to " + std::to_string(most) + ".");
+        throw Error(quotedText(word) + " is no whole number; " + inSentence(what) + " is a whole number from " +
+                    std::to_string(least) + " to " + std::to_string(most) + ".");
     if (value < least || value > most)
         throw Error(what + " must be from " + std::to_string(least) + " to " + std::to_string(most) + ", not " +
                     std::to_string(value) + ".");

@@ -38,8 +38,13 @@ const ConsoleCommand* findConsoleCommand(const std::string& name);
 // The groups, each in a file of its own.
 void addConsoleCommands(std::vector<ConsoleCommand>& commands);   // help, screen, wait, alert, quit
 void addSessionCommands(std::vector<ConsoleCommand>& commands);   // desktops, displays, apps, the session
-void addWindowCommands(std::vector<ConsoleCommand>& commands);    // labels, controls, windows, keys
-void addPendingCommands(std::vector<ConsoleCommand>& commands);   // the status item, menus, reopen
+void addWindowCommands(std::vector<ConsoleCommand>& commands);    // labels, window buttons, keys
+void addControlCommands(std::vector<ConsoleCommand>& commands);   // the controls of a window's tree
+void addStatusItemCommands(std::vector<ConsoleCommand>& commands);  // the status item and its menu
+void addPendingCommands(std::vector<ConsoleCommand>& commands);   // reopen
+
+// `click status-item [option]`, which shares `click` with the labels.
+void clickStatusItem(CommandContext& context);
 
 // ---- reading arguments: each throws Error naming the command's usage
 // Exactly `count` arguments (or between `least` and `most`).

@@ -24,7 +24,8 @@ void switchDesktop(CommandContext& context) {
     auto& session = context.session;
     auto guard = session.lock();
     const auto numbers = MissionControlLayout::desktopNumbers(session);
-    const auto number = integerArgument(context.arguments[0], "The desktop's number", 1, std::max<std::int64_t>(1, static_cast<std::int64_t>(numbers.size())));
+    const auto number = integerArgument(context.arguments[0], "The desktop's number", 1,
+                                        std::max<std::int64_t>(1, static_cast<std::int64_t>(numbers.size())));
     for (const auto& display : session.displays)
         for (const auto& space : display.spaces)
             if (auto found = numbers.find(space.id64); found != numbers.end() && found->second == number)
@@ -33,9 +34,9 @@ void switchDesktop(CommandContext& context) {
 }
 
 void missionControl(CommandContext& context) {
-    const auto& spec = command("mission-control");
-    expectArguments(context, spec, 1, 1);
-    const std::string action = choiceArgument(context.arguments[0], {"open", "close", "expand", "collapse"}, spec);
+    const auto& thisCommand = command("mission-control");
+    expectArguments(context, thisCommand, 1, 1);
+    const std::string action = choiceArgument(context.arguments[0], {"open", "close", "expand", "collapse"}, thisCommand);
     auto& session = context.session;
     if (action == "open") return session.openMissionControl();
     if (action == "close") return session.closeMissionControl();
@@ -45,8 +46,8 @@ void missionControl(CommandContext& context) {
 }
 
 void pointer(CommandContext& context) {
-    const auto& spec = command("pointer");
-    expectArguments(context, spec, 2, 2);
+    const auto& thisCommand = command("pointer");
+    expectArguments(context, thisCommand, 2, 2);
     auto& session = context.session;
     Point global;
     if (context.arguments[0] == "display") {
@@ -71,9 +72,9 @@ ConsoleCommand action(const char* name, const char* summary, void (SimulatedSess
 }
 
 void user(CommandContext& context) {
-    const auto& spec = command("user");
-    expectArguments(context, spec, 1, 1);
-    if (choiceArgument(context.arguments[0], {"away", "back"}, spec) == "away")
+    const auto& thisCommand = command("user");
+    expectArguments(context, thisCommand, 1, 1);
+    if (choiceArgument(context.arguments[0], {"away", "back"}, thisCommand) == "away")
         context.session.switchUserAway();
     else
         context.session.switchUserBack();
@@ -88,19 +89,19 @@ std::string madeUUID(std::uint32_t prefix, std::uint64_t id) {
 }
 
 void display(CommandContext& context) {
-    const auto& spec = command("display");
-    if (context.arguments.empty()) expectArguments(context, spec, 1, 8);
-    const std::string action = choiceArgument(context.arguments[0], {"add", "remove"}, spec);
+    const auto& thisCommand = command("display");
+    if (context.arguments.empty()) expectArguments(context, thisCommand, 1, 8);
+    const std::string action = choiceArgument(context.arguments[0], {"add", "remove"}, thisCommand);
     auto& session = context.session;
     auto guard = session.lock();
     if (action == "remove") {
-        expectArguments(context, spec, 2, 2);
+        expectArguments(context, thisCommand, 2, 2);
         const auto id = integerArgument(context.arguments[1], "The display id", 0, 0xFFFFFFFF);
         if (!session.display(static_cast<std::uint32_t>(id)))
             throw Error("There is no display " + std::to_string(id) + "; screen lists the displays.");
         return session.removeDisplay(static_cast<std::uint32_t>(id));
     }
-    expectArguments(context, spec, 8, 8);
+    expectArguments(context, thisCommand, 8, 8);
     const auto& a = context.arguments;
     SimDisplay added;
     added.id = static_cast<std::uint32_t>(integerArgument(a[1], "The display id", 1, 0xFFFFFFFF));
@@ -117,9 +118,9 @@ void display(CommandContext& context) {
 }
 
 void app(CommandContext& context) {
-    const auto& spec = command("app");
-    expectArguments(context, spec, 2, 2);
-    const std::string action = choiceArgument(context.arguments[0], {"launch", "quit", "restart", "activate"}, spec);
+    const auto& thisCommand = command("app");
+    expectArguments(context, thisCommand, 2, 2);
+    const std::string action = choiceArgument(context.arguments[0], {"launch", "quit", "restart", "activate"}, thisCommand);
     const std::string& bundleID = context.arguments[1];
     auto& session = context.session;
     auto guard = session.lock();
@@ -144,11 +145,11 @@ void app(CommandContext& context) {
 }
 
 void permission(CommandContext& context, bool grant) {
-    const auto& spec = command(grant ? "grant" : "revoke");
-    expectArguments(context, spec, 1, 1);
+    const auto& thisCommand = command(grant ? "grant" : "revoke");
+    expectArguments(context, thisCommand, 1, 1);
     auto& session = context.session;
     auto guard = session.lock();
-    if (choiceArgument(context.arguments[0], {"accessibility", "screen-recording"}, spec) == "accessibility")
+    if (choiceArgument(context.arguments[0], {"accessibility", "screen-recording"}, thisCommand) == "accessibility")
         session.accessibilityTrusted = grant;
     else if (grant)
         session.grantScreenRecording();
@@ -157,9 +158,9 @@ void permission(CommandContext& context, bool grant) {
 }
 
 void loginItem(CommandContext& context) {
-    const auto& spec = command("login-item");
-    expectArguments(context, spec, 1, 1);
-    choiceArgument(context.arguments[0], {"approve"}, spec);
+    const auto& thisCommand = command("login-item");
+    expectArguments(context, thisCommand, 1, 1);
+    choiceArgument(context.arguments[0], {"approve"}, thisCommand);
     auto guard = context.session.lock();
     auto& item = context.session.loginItem();
     if (item.state != platform::LoginItemStatus::requiresApproval)

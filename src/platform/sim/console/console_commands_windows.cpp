@@ -1,19 +1,17 @@
-// The simulated user's hands on our windows: the name labels over Mission Control, controls of a
-// window's declarative tree, the window buttons, and the keyboard.
+// The simulated user's hands on our windows: the name labels over Mission Control, the window
+// buttons, and the keyboard.
 
-#include "platform/hot_keys.h"
 #include "platform/sim/capture/mission_control_layout.h"
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/console.h"
 #include "platform/sim/console/console_commands.h"
+#include "platform/sim/console/console_targets.h"
 #include "platform/sim/console/key_combination.h"
 #include "platform/sim/console/screen_state.h"
-#include "platform/sim/console/screen_views.h"
-#include "platform/sim/sim_hot_keys.h"
 #include "platform/sim/sim_keyboard_layouts.h"
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_menus.h"
 #include "platform/sim/ui/sim_window_system.h"
-#include "platform/ui/declarative/hosting_view.h"
 #include "platform/ui/panel.h"
 #include "support/error.h"
 
@@ -50,17 +48,16 @@ ui::Panel& labelOver(CommandContext& context, const std::string& number) {
 Point middleOf(const ui::Panel& panel) { return Point{panel.frame().midX(), panel.frame().midY()}; }
 
 void clickLabel(CommandContext& context) {
-    const auto& spec = command("click");
-    expectArguments(context, spec, 2, 2);
-    if (context.arguments[0] != "label")
-        throw Error("click takes label <N> (the status item is not available yet); type " + spec.usage + ".");
+    const auto& thisCommand = command("click");
+    expectArguments(context, thisCommand, 2, 2);
+    if (context.arguments[0] != "label") throw Error("click takes label <N> or status-item; type " + thisCommand.usage + ".");
     context.session.windowSystem().click(middleOf(labelOver(context, context.arguments[1])));
 }
 
 void optionDoubleClickLabel(CommandContext& context) {
-    const auto& spec = command("option-double-click");
-    expectArguments(context, spec, 2, 2);
-    if (context.arguments[0] != "label") throw Error("option-double-click takes label <N>; type " + spec.usage + ".");
+    const auto& thisCommand = command("option-double-click");
+    expectArguments(context, thisCommand, 2, 2);
+    if (context.arguments[0] != "label") throw Error("option-double-click takes label <N>; type " + thisCommand.usage + ".");
     ui::Panel& label = labelOver(context, context.arguments[1]);
     auto& session = context.session;
     // The labels take the mouse only while Option alone is held: the app hears the key first.
@@ -72,79 +69,6 @@ void optionDoubleClickLabel(CommandContext& context) {
 
 // ---- windows
 
-std::string describe(const ui::Panel& panel) { return "the window " + quotedText(panel.title()); }
-
-// The window a command acts on: the one titled so (shown, or in the Dock when `miniaturized`
-// are wanted), else the key window.
-ui::Panel& targetWindow(CommandContext& context, const std::optional<std::string>& title, bool miniaturized = false) {
-    auto& windows = context.session.windowSystem();
-    if (!title) {
-        if (ui::Panel* key = windows.keyPanel()) return *key;
-        throw Error("No window of ours is key; name one, as in: in \"Settings\" press save.");
-    }
-    for (auto* panel : windows.panels())
-        if (panel->title() == *title && (miniaturized ? windows.isMiniaturized(*panel) : panel->isVisible())) return *panel;
-    throw Error("No window titled " + quotedText(*title) + (miniaturized ? " is in the Dock" : " is on screen") +
-                "; screen lists the windows.");
-}
-
-struct FoundControl {
-    ui::HostingView* hosting = nullptr;
-    const ui::Node* node = nullptr;
-};
-
-// A node of the window's declarative tree, by accessibility identifier, else by the text it shows.
-FoundControl findControl(ui::Panel& panel, const std::string& name) {
-    const auto hosts = hostingViews(panel);
-    if (hosts.empty()) throw Error(describe(panel) + " has no controls.");
-    for (auto* hosting : hosts)
-        if (const ui::Node* node = hosting->host().find(name)) return {hosting, node};
-    for (auto* hosting : hosts)
-        if (const ui::Node* node = hosting->host().findText(name)) return {hosting, node};
-    throw Error(describe(panel) + " shows nothing with the identifier or text " + quotedText(name) +
-                "; screen lists its view tree.");
-}
-
-void press(CommandContext& context) {
-    const auto& spec = command("press");
-    expectArguments(context, spec, 1, 1);
-    ui::Panel& panel = targetWindow(context, context.window);
-    const FoundControl control = findControl(panel, context.arguments[0]);
-    if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
-    const Rect visible = control.hosting->host().visibleFrame(*control.node);
-    if (!(visible.width() > 0 && visible.height() > 0))
-        throw Error(quotedText(context.arguments[0]) + " is scrolled out of sight.");
-    const Rect host = screenFrame(*control.hosting);
-    const Point point{host.minX() + visible.midX(), host.maxY() - visible.midY()};
-    // The click lands on whatever is frontmost there, as the user's would.
-    for (auto* shown : context.session.windowSystem().onScreenPanels()) {
-        if (shown->ignoresMouseEvents() || !shown->frame().contains(point)) continue;
-        if (shown != &panel) throw Error(quotedText(context.arguments[0]) + " is covered by another window.");
-        break;
-    }
-    context.session.windowSystem().click(point);
-}
-
-void focus(CommandContext& context) {
-    const auto& spec = command("focus");
-    expectArguments(context, spec, 1, 1);
-    ui::Panel& panel = targetWindow(context, context.window);
-    const FoundControl control = findControl(panel, context.arguments[0]);
-    if (!control.node->modifiers().focus || control.node->isDisabled())
-        throw Error(quotedText(context.arguments[0]) + " cannot take the keyboard focus.");
-    control.hosting->host().moveFocus(*control.node);
-}
-
-// Controls that take text or a value join the declarative layer later; until then these say so.
-void notYetControl(CommandContext& context, const char* name, std::size_t least, std::size_t most) {
-    const auto& spec = command(name);
-    expectArguments(context, spec, least, most);
-    ui::Panel& panel = targetWindow(context, context.window);
-    findControl(panel, context.arguments[0]);
-    throw Error(quotedText(context.arguments[0]) + " takes no text or value: the windows of this build have no text "
-                "fields, switches or pickers yet.");
-}
-
 Rect parsedSize(const CommandContext& context, std::size_t at) {
     return Rect(0, 0, numberArgument(context.arguments[at], "The width", 1, 100000),
                 numberArgument(context.arguments[at + 1], "The height", 1, 100000));
@@ -155,20 +79,22 @@ void resize(CommandContext& context) {
     ui::Panel& panel = targetWindow(context, context.arguments[0]);
     const Rect size = parsedSize(context, 1);
     // The top left corner stays where it is; the window keeps its minimum size.
-    if (!context.session.windowSystem().resize(panel, size.size)) throw Error(describe(panel) + " cannot be resized.");
+    if (!context.session.windowSystem().resize(panel, size.size))
+        throw Error(describeWindow(panel) + " cannot be resized.");
 }
 
 void closeWindow(CommandContext& context) {
     expectArguments(context, command("close"), 1, 1);
     ui::Panel& panel = targetWindow(context, context.arguments[0]);
-    if (!context.session.windowSystem().close(panel)) throw Error(describe(panel) + " has no close button.");
+    // Its delegate and observers hear that it will close.
+    if (!context.session.windowSystem().close(panel)) throw Error(describeWindow(panel) + " has no close button.");
 }
 
 void miniaturize(CommandContext& context) {
     expectArguments(context, command("miniaturize"), 1, 1);
     ui::Panel& panel = targetWindow(context, context.arguments[0]);
     if (!context.session.windowSystem().miniaturize(panel))
-        throw Error(describe(panel) + " cannot be miniaturized.");
+        throw Error(describeWindow(panel) + " cannot be miniaturized.");
 }
 
 void restore(CommandContext& context) {
@@ -191,42 +117,30 @@ void keys(CommandContext& context) {
         if (keys.keyCode == platform::key_codes::kEscape) return context.console.answerAlert(SimAlertAnswer("escape"));
         throw Error("An alert is open; it takes return, escape or alert press \"<button>\".");
     }
-    // A global hot key goes to whoever registered it; other keys to our key window, if any.
-    for (const auto& registration : session.hotKeys().registrations())
-        if (registration.keyCode == keys.keyCode && registration.modifiers == keys.carbonModifiers)
-            return session.pressKeys(keys.keyCode, keys.carbonModifiers);
-    ui::Panel* key = session.windowSystem().keyPanel();
-    if (!key || !key->contentView()) return;  // another application has the keyboard
-    for (ui::View* view : key->contentView()->descendants())
-        if (view->acceptsFirstResponder()) {
-            view->keyDown(keys.event());
-            return;
-        }
+    if (session.menus().openMenu()) {
+        // An open menu takes the keyboard: Escape closes it.
+        if (keys.keyCode != platform::key_codes::kEscape)
+            throw Error("A menu is open; it takes escape or menu \"<row>\".");
+        return session.menus().dismiss();
+    }
+    // As the system routes a press: a registered global shortcut to its owner, other keys to our
+    // key window while we are active (key equivalents first, then its first responder), else to
+    // the frontmost application.
+    session.pressKeys(keys.keyCode, keys.flags, keys.characters);
 }
 
 }  // namespace
 
 void addWindowCommands(std::vector<ConsoleCommand>& commands) {
     commands.push_back({"click", "click label <N> | click status-item [option]",
-                        "clicks the name label over \"Desktop N\" in Mission Control", false, false, [](CommandContext& c) {
-                            if (!c.arguments.empty() && c.arguments[0] == "status-item")
-                                throw Error("There is no status item in this build yet; click label <N> works.");
+                        "clicks the label over \"Desktop N\" in Mission Control, or the status item (with Option held)",
+                        false, false, [](CommandContext& c) {
+                            if (!c.arguments.empty() && c.arguments[0] == "status-item") return clickStatusItem(c);
                             clickLabel(c);
                         }});
     commands.push_back({"option-double-click", "option-double-click label <N>",
                         "double-clicks the label over \"Desktop N\" with Option held (renames)", false, false,
                         optionDoubleClickLabel});
-    commands.push_back({"press", "[in \"<window>\"] press <identifier or title>",
-                        "presses a control of the key window (or the named one)", false, true, press});
-    commands.push_back({"type", "[in \"<window>\"] type <identifier> \"<text>\"", "types into a text field", false,
-                        true, [](CommandContext& c) { notYetControl(c, "type", 2, 2); }});
-    commands.push_back({"submit", "[in \"<window>\"] submit <identifier>", "presses Return in a text field", false,
-                        true, [](CommandContext& c) { notYetControl(c, "submit", 1, 1); }});
-    commands.push_back({"focus", "[in \"<window>\"] focus <identifier>", "gives a control the keyboard focus", false,
-                        true, focus});
-    commands.push_back({"set", "[in \"<window>\"] set <identifier> <value>",
-                        "sets a switch, slider, stepper or picker", false, true,
-                        [](CommandContext& c) { notYetControl(c, "set", 2, 2); }});
     commands.push_back({"resize", "resize \"<window>\" <width> <height>", "resizes a window, its top left staying",
                         false, false, resize});
     commands.push_back({"close", "close \"<window>\"", "closes a window with its close button", false, false, closeWindow});

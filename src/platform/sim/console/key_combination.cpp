@@ -37,21 +37,16 @@ const std::map<std::string, NamedKey>& namedKeys() {
     return keys;
 }
 
-struct Modifier {
-    platform::ModifierFlags flag;
-    std::uint32_t carbon;
-};
-
-const std::map<std::string, Modifier>& modifiers() {
-    static const std::map<std::string, Modifier> names = {
-        {"ctrl", {flags::kControl, platform::carbon::kControlKey}},
-        {"control", {flags::kControl, platform::carbon::kControlKey}},
-        {"opt", {flags::kOption, platform::carbon::kOptionKey}},
-        {"alt", {flags::kOption, platform::carbon::kOptionKey}},
-        {"option", {flags::kOption, platform::carbon::kOptionKey}},
-        {"cmd", {flags::kCommand, platform::carbon::kCmdKey}},
-        {"command", {flags::kCommand, platform::carbon::kCmdKey}},
-        {"shift", {flags::kShift, platform::carbon::kShiftKey}},
+const std::map<std::string, platform::ModifierFlags>& modifiers() {
+    static const std::map<std::string, platform::ModifierFlags> names = {
+        {"ctrl", flags::kControl},
+        {"control", flags::kControl},
+        {"opt", flags::kOption},
+        {"alt", flags::kOption},
+        {"option", flags::kOption},
+        {"cmd", flags::kCommand},
+        {"command", flags::kCommand},
+        {"shift", flags::kShift},
     };
     return names;
 }
@@ -85,8 +80,7 @@ KeyCombination parseKeyCombination(std::string_view text, const SimKeyboardLayou
         auto modifier = modifiers().find(text::lowercased(parts[i]));
         if (modifier == modifiers().end())
             throw Error("\"" + parts[i] + "\" is no modifier key (ctrl, opt, cmd or shift); " + kUsage + ".");
-        combination.flags |= modifier->second.flag;
-        combination.carbonModifiers |= modifier->second.carbon;
+        combination.flags |= modifier->second;
     }
 
     const std::string& key = parts.back();
@@ -104,7 +98,6 @@ KeyCombination parseKeyCombination(std::string_view text, const SimKeyboardLayou
         combination.characters = (combination.flags & flags::kShift) ? text::uppercased(lower) : lower;
         if (lower != key) {  // an upper-case letter is that key with Shift
             combination.flags |= flags::kShift;
-            combination.carbonModifiers |= platform::carbon::kShiftKey;
             combination.characters = key;
         }
         return combination;

@@ -14,11 +14,8 @@ struct SimKeyboardLayout;
 // A key with the modifiers held while it is pressed, as the console's `keys` names it.
 struct KeyCombination {
     std::uint16_t keyCode = 0;
-    platform::ModifierFlags flags = 0;   // as a key event carries them
-    std::uint32_t carbonModifiers = 0;   // as hot keys are registered
-    std::string characters;              // what the key types (UTF-8)
-
-    platform::KeyEvent event() const { return platform::KeyEvent{keyCode, characters, flags, false}; }
+    platform::ModifierFlags flags = 0;  // as a key event carries them
+    std::string characters;             // what the key types (UTF-8)
 };
 
 // Reads "ctrl-opt-cmd-w", "cmd-r", "shift-tab", "return": modifiers (ctrl or control, opt or

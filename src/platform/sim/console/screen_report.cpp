@@ -34,7 +34,9 @@ std::vector<std::string> screenReport(SimulatedSession& session, const platform:
                     (login.locked ? " locked" : " unlocked") + (login.screensAsleep ? " screens-asleep" : " screens-awake") +
                     (login.onConsole ? " user-here" : " user-away"));
     lines.push_back("pointer at " + formatNumber(screen.pointer.x) + " " + formatNumber(screen.pointer.y));
-    lines.emplace_back("status-item none");
+    lines.push_back(screen.statusItem ? "status-item " + ChangePrinter::statusItemText(*screen.statusItem)
+                                      : std::string("status-item none"));
+    if (screen.menu) lines.push_back("menu " + ChangePrinter::menuText(*screen.menu));
     if (openAlert) {
         std::string line = "alert " + quotedText(openAlert->messageText);
         if (!openAlert->informativeText.empty()) line += " informative " + quotedText(openAlert->informativeText);

@@ -1,8 +1,14 @@
 #include "platform/sim/console/screen_state.h"
 
+#include <algorithm>
+
 #include "platform/sim/capture/mission_control_layout.h"
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_menus.h"
+#include "platform/sim/ui/sim_status_bar.h"
 #include "platform/sim/ui/sim_window_system.h"
+#include "platform/ui/menu.h"
+#include "platform/ui/status_item.h"
 
 namespace tarnwick::sim {
 
@@ -15,6 +21,20 @@ GlobalSpace GlobalSpace::of(const SimulatedSession& session) {
 std::string desktopTitle(const std::map<std::uint64_t, int>& numbers, const SimSpace& space) {
     if (auto number = numbers.find(space.id64); number != numbers.end()) return "Desktop " + std::to_string(number->second);
     return space.fullScreenTitle;
+}
+
+platform::ui::StatusItem* shownStatusItem(SimulatedSession& session) {
+    auto& bar = session.statusBar();
+    for (auto* item : bar.items())
+        if (bar.buttonFrame(*item) && item->window().isVisible()) return item;
+    return nullptr;
+}
+
+std::vector<std::string> visibleRows(const platform::ui::Menu& menu) {
+    std::vector<std::string> rows;
+    for (const auto& item : menu.items)
+        if (item && !item->isHidden && !item->isSeparatorItem()) rows.push_back(item->title);
+    return rows;
 }
 
 ScreenState readScreen(SimulatedSession& session) {
@@ -35,8 +55,19 @@ ScreenState readScreen(SimulatedSession& session) {
     state.missionControlOpen = session.missionControlOpen;
     state.spacesBarExpanded = session.spacesBarExpanded;
     auto& windows = session.windowSystem();
+    // The status item's window is the item, reported on its own.
+    std::vector<const platform::ui::Panel*> statusWindows;
+    for (auto* item : session.statusBar().items()) statusWindows.push_back(&item->window());
+    if (auto* item = shownStatusItem(session)) {
+        const auto button = item->button();
+        state.statusItem = ShownStatusItem{space.toGlobal(*session.statusBar().buttonFrame(*item)),
+                                           button->toolTip.value_or(""), item->window().windowNumber()};
+    }
+    if (const platform::ui::Menu* menu = session.menus().openMenu())
+        state.menu = ShownMenu{menu->title, space.toGlobal(menu->location().value_or(Point{})), visibleRows(*menu)};
     const platform::ui::Panel* key = windows.keyPanel();
     for (auto* panel : windows.panels()) {
+        if (std::find(statusWindows.begin(), statusWindows.end(), panel) != statusWindows.end()) continue;
         if (windows.isMiniaturized(*panel)) state.miniaturized.push_back(panel->windowNumber());
         if (!panel->isVisible()) continue;
         state.windows.push_back(ShownWindow{panel->windowNumber(), panel->title(), space.toGlobal(panel->frame()),

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,10 @@
 #include "support/geometry.h"
 
 namespace tarnwick::platform::ui {
+class Menu;
 class Panel;
-}
+class StatusItem;
+}  // namespace tarnwick::platform::ui
 
 namespace tarnwick::sim {
 
@@ -24,7 +27,9 @@ struct GlobalSpace {
     double primaryHeight = 0;
 
     static GlobalSpace of(const SimulatedSession& session);
-    Rect toGlobal(const Rect& screen) const { return Rect(screen.minX(), primaryHeight - screen.maxY(), screen.width(), screen.height()); }
+    Rect toGlobal(const Rect& screen) const {
+        return Rect(screen.minX(), primaryHeight - screen.maxY(), screen.width(), screen.height());
+    }
     Point toGlobal(Point screen) const { return Point{screen.x, primaryHeight - screen.y}; }
     Point toScreen(Point global) const { return Point{global.x, primaryHeight - global.y}; }
 };
@@ -53,12 +58,38 @@ struct ShownWindow {
     platform::ui::Panel* panel = nullptr;  // valid while the state is fresh (main loop)
 };
 
+// Our status item in the menu bar, while its button is in a shown window.
+struct ShownStatusItem {
+    Rect frame;  // global, the button's
+    std::string toolTip;
+    std::uint32_t windowNumber = 0;
+
+    bool operator==(const ShownStatusItem&) const = default;
+};
+
+// The open menu: where it hangs from and the rows it shows (hidden ones left out).
+struct ShownMenu {
+    std::string title;
+    Point location;  // global, its top left
+    std::vector<std::string> rows;
+
+    bool operator==(const ShownMenu&) const = default;
+};
+
+// The status item the user can point at: the first of ours whose button is in a shown window.
+platform::ui::StatusItem* shownStatusItem(SimulatedSession& session);
+
+// The rows of a menu the user sees, in order.
+std::vector<std::string> visibleRows(const platform::ui::Menu& menu);
+
 // What the simulated user sees now, as far as the console reports it.
 struct ScreenState {
     std::vector<ShownDisplay> displays;
     bool missionControlOpen = false;
     bool spacesBarExpanded = false;
-    std::vector<ShownWindow> windows;  // front to back
+    std::optional<ShownStatusItem> statusItem;
+    std::optional<ShownMenu> menu;
+    std::vector<ShownWindow> windows;  // front to back, the status item's window left out
     std::vector<std::uint32_t> miniaturized;
     Point pointer;  // global
     SimLoginSession loginSession;

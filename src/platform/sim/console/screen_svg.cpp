@@ -46,6 +46,31 @@ Rect viewBox(const ScreenState& screen) {
     return box;
 }
 
+std::string statusItemPicture(const ShownStatusItem& item) {
+    std::string out = "<g class=\"status-item\" data-window=\"" + std::to_string(item.windowNumber) + "\">\n";
+    out += rect(item.frame, "status-item-frame", "fill=\"#f2f2f7\" fill-opacity=\"0.4\" stroke=\"#f2f2f7\"");
+    if (!item.toolTip.empty())
+        out += "<title>" + xmlEscaped(item.toolTip) + "</title>\n";
+    return out + "</g>\n";
+}
+
+// A menu hangs from its location: a row of 22 points per visible row, as wide as its longest row.
+std::string menuPicture(const ShownMenu& menu) {
+    std::size_t longest = 0;
+    for (const auto& row : menu.rows) longest = std::max(longest, row.size());
+    constexpr double kRow = 22, kPadding = 5;
+    const Rect frame(menu.location.x, menu.location.y, std::max(160.0, 40 + 7.0 * static_cast<double>(longest)),
+                     kRow * static_cast<double>(menu.rows.size()) + 2 * kPadding);
+    std::string out = "<g class=\"menu\">\n";
+    out += rect(frame, "menu-frame", "fill=\"#2b2b2e\" stroke=\"#8e8e93\" stroke-width=\"1\"");
+    double y = frame.minY() + kPadding;
+    for (const auto& row : menu.rows) {
+        out += placed(Rect(frame.minX() + 20, y + 3, frame.width() - 30, 16), "menu-row", row);
+        y += kRow;
+    }
+    return out + "</g>\n";
+}
+
 std::string alertPicture(const platform::Alert& alert, const GlobalSpace& space) {
     const Rect frame = space.toGlobal(alert.window().frame());
     std::string out = "<g class=\"alert\">\n";
@@ -125,6 +150,7 @@ std::string screenSvg(SimulatedSession& session, const platform::Alert* openAler
         out += "</g>\n";
     }
 
+    if (screen.statusItem) out += statusItemPicture(*screen.statusItem);
     for (auto window = screen.windows.rbegin(); window != screen.windows.rend(); ++window) {
         out += "<g class=\"window\" data-window=\"" + std::to_string(window->number) + "\" data-level=\"" +
                std::to_string(window->level) + "\" opacity=\"" + n(std::clamp(window->alpha, 0.0, 1.0)) + "\">\n";
@@ -135,6 +161,8 @@ std::string screenSvg(SimulatedSession& session, const platform::Alert* openAler
             out += placed(space.toGlobal(placedText.frame), "text", placedText.text);
         out += "</g>\n";
     }
+    // A menu and an alert stand in front of every window.
+    if (screen.menu) out += menuPicture(*screen.menu);
     if (openAlert) out += alertPicture(*openAlert, space);
     return out + "</svg>\n";
 }

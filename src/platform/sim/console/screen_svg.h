@@ -16,10 +16,10 @@ class SimulatedSession;
 // (origin at the top left of the main display, y down, so the picture stands upright; panels'
 // screen coordinates are flipped into it); the view box is the union of the displays. Each
 // display is a rectangle at its frame with its name and current desktop; while Mission Control
-// is open, its captions at their rectangles; then every visible window and panel of ours, the
-// open alert last, as a rectangle at its frame with its title and its texts at their views' or
-// nodes' frames, alpha as opacity, back to front. Texts are XML-escaped. The same screen gives
-// the same bytes.
+// is open, its captions at their rectangles; the status item; then every visible window and panel
+// of ours as a rectangle at its frame with its title and its texts at their views' or nodes'
+// frames, alpha as opacity, back to front; an open menu and the open alert last. Texts are
+// XML-escaped. The same screen gives the same bytes.
 std::string screenSvg(SimulatedSession& session, const platform::Alert* openAlert);
 
 // Writes the picture atomically (a temporary file renamed over the target). Throws Error with a

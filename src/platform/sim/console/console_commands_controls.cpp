@@ -1,0 +1,160 @@
+// The simulated user's hands on the controls of our windows' declarative trees: buttons, the
+// keyboard focus, text fields, switches, sliders, steppers, pickers and lists.
+
+#include <cmath>
+
+#include "platform/sim/console/command_words.h"
+#include "platform/sim/console/console.h"
+#include "platform/sim/console/console_commands.h"
+#include "platform/sim/console/console_targets.h"
+#include "platform/sim/console/screen_views.h"
+#include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_window_system.h"
+#include "platform/ui/declarative/controls.h"
+#include "platform/ui/declarative/hosting_view.h"
+#include "platform/ui/panel.h"
+#include "support/error.h"
+
+namespace tarnwick::sim {
+
+namespace ui = platform::ui;
+
+namespace {
+
+const ConsoleCommand& command(const char* name) { return *findConsoleCommand(name); }
+
+void press(CommandContext& context) {
+    const auto& thisCommand = command("press");
+    expectArguments(context, thisCommand, 1, 1);
+    ui::Panel& panel = targetWindow(context, context.window);
+    const FoundControl control = findControl(panel, context.arguments[0]);
+    if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
+    const Rect visible = control.hosting->host().visibleFrame(*control.node);
+    if (!(visible.width() > 0 && visible.height() > 0))
+        throw Error(quotedText(context.arguments[0]) + " is scrolled out of sight.");
+    const Rect host = screenFrame(*control.hosting);
+    const Point point{host.minX() + visible.midX(), host.maxY() - visible.midY()};
+    // The click lands on whatever is frontmost there, as the user's would.
+    for (auto* shown : context.session.windowSystem().onScreenPanels()) {
+        if (shown->ignoresMouseEvents() || !shown->frame().contains(point)) continue;
+        if (shown != &panel) throw Error(quotedText(context.arguments[0]) + " is covered by another window.");
+        break;
+    }
+    context.session.windowSystem().click(point);
+}
+
+void focus(CommandContext& context) {
+    const auto& thisCommand = command("focus");
+    expectArguments(context, thisCommand, 1, 1);
+    ui::Panel& panel = targetWindow(context, context.window);
+    const FoundControl control = findControl(panel, context.arguments[0]);
+    if (!control.node->modifiers().focus || control.node->isDisabled())
+        throw Error(quotedText(context.arguments[0]) + " cannot take the keyboard focus.");
+    control.hosting->host().moveFocus(*control.node);
+}
+
+// The control named by the command's first word, in the key window or the one named; enabled.
+FoundControl enabledControl(CommandContext& context) {
+    ui::Panel& panel = targetWindow(context, context.window);
+    const FoundControl control = findControl(panel, context.arguments[0]);
+    if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
+    return control;
+}
+
+const ui::TextFieldContent& textField(const CommandContext& context, const FoundControl& control) {
+    const auto* field = dynamic_cast<const ui::TextFieldContent*>(control.node->content());
+    if (!field)
+        throw Error(quotedText(context.arguments[0]) + " is a " + std::string(control.node->kind()) +
+                    ", not a text field.");
+    return *field;
+}
+
+void typeText(CommandContext& context) {
+    expectArguments(context, command("type"), 2, 2);
+    const FoundControl control = enabledControl(context);
+    const auto& field = textField(context, control);
+    auto& host = control.hosting->host();
+    if (!host.scrollIntoView(*control.node)) throw Error(quotedText(context.arguments[0]) + " cannot be shown.");
+    // What the field held is selected and typed over, as a person replacing it would.
+    if (!field.text().empty()) host.clearText(*control.node);
+    host.type(*control.node, context.arguments[1]);
+}
+
+void submitText(CommandContext& context) {
+    expectArguments(context, command("submit"), 1, 1);
+    const FoundControl control = enabledControl(context);
+    textField(context, control);
+    if (!control.hosting->host().submit(*control.node))
+        throw Error(quotedText(context.arguments[0]) + " cannot be shown.");
+}
+
+// The tag of the option (a picker's) or row (a list's) that shows the text.
+const ui::AnyValue& optionShowing(const CommandContext& context, const FoundControl& control,
+                                  const std::vector<ui::AnyValue>& tags) {
+    const auto& children = control.node->children();
+    std::string shown;
+    for (std::size_t i = 0; i < children.size() && i < tags.size(); ++i) {
+        const auto texts = control.hosting->host().texts(&children[i]);
+        for (const auto& text : texts)
+            if (text == context.arguments[1]) return tags[i];
+        if (!texts.empty()) shown += (shown.empty() ? "" : ", ") + quotedText(texts.front());
+    }
+    throw Error(quotedText(context.arguments[0]) + " offers no " + quotedText(context.arguments[1]) + "; it offers " +
+                (shown.empty() ? std::string("nothing") : shown) + ".");
+}
+
+void setValue(CommandContext& context) {
+    const auto& thisCommand = command("set");
+    expectArguments(context, thisCommand, 2, 2);
+    const FoundControl control = enabledControl(context);
+    auto& host = control.hosting->host();
+    const ui::Node& node = *control.node;
+    const std::string& name = context.arguments[0];
+    const std::string& value = context.arguments[1];
+    bool acted = true;
+    if (const auto* toggle = dynamic_cast<const ui::ToggleContent*>(node.content())) {
+        const bool on = choiceArgument(value, {"on", "off"}, thisCommand) == "on";
+        if (toggle->value() != on) acted = host.toggle(node);
+    } else if (const auto* slider = dynamic_cast<const ui::SliderContent*>(node.content())) {
+        acted = host.slide(node, numberArgument(value, "The value of " + quotedText(name), slider->lower, slider->upper));
+    } else if (const auto* stepper = dynamic_cast<const ui::StepperContent*>(node.content())) {
+        const double target = numberArgument(value, "The value of " + quotedText(name), stepper->lower, stepper->upper);
+        const double steps = stepper->step > 0 ? (target - stepper->lower) / stepper->step : 0;
+        if (stepper->step <= 0 || std::abs(steps - std::round(steps)) > 1e-9)
+            throw Error(quotedText(name) + " moves in steps of " + formatNumber(stepper->step) + " from " +
+                        formatNumber(stepper->lower) + "; " + formatNumber(target) + " is not one of them.");
+        // One click of an arrow per step, as a person would, bounded by the number of steps.
+        const double tolerance = stepper->step / 2;
+        for (double clicks = std::abs(stepper->value() - target) / stepper->step + 1; clicks > 0; --clicks) {
+            if (std::abs(stepper->value() - target) < tolerance) break;
+            acted = stepper->value() < target ? host.increment(node) : host.decrement(node);
+            if (!acted) break;
+        }
+    } else if (const auto* picker = dynamic_cast<const ui::PickerContent*>(node.content())) {
+        acted = host.select(node, optionShowing(context, control, picker->tags));
+    } else if (const auto* list = dynamic_cast<const ui::ListContent*>(node.content())) {
+        acted = host.select(node, optionShowing(context, control, list->tags));
+    } else {
+        throw Error(quotedText(name) + " is a " + std::string(node.kind()) +
+                    "; set works on switches, sliders, steppers, pickers and lists.");
+    }
+    if (!acted) throw Error(quotedText(name) + " cannot be shown.");
+}
+
+}  // namespace
+
+void addControlCommands(std::vector<ConsoleCommand>& commands) {
+    commands.push_back({"press", "[in \"<window>\"] press <identifier or title>",
+                        "presses a control of the key window (or the named one)", false, true, press});
+    commands.push_back({"type", "[in \"<window>\"] type <identifier> \"<text>\"",
+                        "types the text into a text field in place of what it held", false, true, typeText});
+    commands.push_back({"submit", "[in \"<window>\"] submit <identifier>", "presses Return in a text field", false,
+                        true, submitText});
+    commands.push_back({"focus", "[in \"<window>\"] focus <identifier>", "gives a control the keyboard focus", false,
+                        true, focus});
+    commands.push_back({"set", "[in \"<window>\"] set <identifier> <value>",
+                        "sets a switch (on or off), slider, stepper, picker or list (the option's text)", false, true,
+                        setValue});
+}
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,94 @@
+// The built program with the simulated user's console: turned on by the environment, driven on
+// virtual time through standard input, ended by quit, the end of input or a signal.
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "testkit/console_process.h"
+#include "testkit/run_program.h"
+#include "testkit/temp_folder.h"
+#include "testkit/xml_document.h"
+
+namespace tarnwick {
+namespace {
+
+using Lines = std::vector<std::string>;
+const std::filesystem::path kDefaultSession = std::filesystem::path(TARNWICK_SOURCE_DIR) / "sessions/default.json";
+
+TEST(ConsoleProgramTest, ABadConsoleVariableEndsTheProgramWithStatusTwoNamingIt) {
+    testkit::TempFolder home;
+    const std::string h = home.path().string();
+    const std::vector<std::pair<std::map<std::string, std::string>, std::string>> cases{
+        {{{"HOME", h}, {"TARNWICK_CONSOLE", "yes"}},
+         "TARNWICK_CONSOLE must be 1 to turn the console on, or empty or unset to leave it off.\n"},
+        {{{"HOME", h}, {"TARNWICK_CONSOLE", "1"}, {"TARNWICK_VIRTUAL_TIME", "0"}},
+         "TARNWICK_VIRTUAL_TIME must be 1 to stop the clock, or empty or unset to leave it off.\n"},
+        {{{"HOME", h}, {"TARNWICK_VIRTUAL_TIME", "1"}},
+         "TARNWICK_VIRTUAL_TIME=1 needs TARNWICK_CONSOLE=1: only the console's wait moves virtual time.\n"},
+    };
+    for (const auto& [environment, sentence] : cases) {
+        testkit::RunOptions options;
+        options.unset = {"TARNWICK_CONSOLE", "TARNWICK_VIRTUAL_TIME"};
+        const auto result = testkit::runTarnwick({}, environment, options);
+        EXPECT_EQ(result.exitStatus, 2) << sentence;
+        EXPECT_EQ(result.standardError, sentence);
+        EXPECT_EQ(result.standardOutput, "");
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(home.path()));
+}
+
+TEST(ConsoleProgramTest, CommandsOnVirtualTimeThroughStandardInputThenQuit) {
+    testkit::TempFolder home;
+    testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
+    EXPECT_EQ(program.ready(), Lines{"ready"});
+    EXPECT_EQ(program.send("switch 2"), (Lines{"@1000.000 desktop switched on display 1 to \"Desktop 2\"", "ok"}));
+    // Bad input: one error each, nothing changed.
+    EXPECT_EQ(program.send("switch \xC3\x28"), Lines{"error: The line is not valid UTF-8 text; type it again as plain text."});
+    EXPECT_EQ(program.send(std::string(5000, 'x')), Lines{"error: The line is longer than 4096 bytes; type a shorter command."});
+    EXPECT_EQ(program.send("mission-control sideways"),
+              Lines{"error: \"sideways\" is not something mission-control knows; type "
+                    "mission-control open|close|expand|collapse."});
+    EXPECT_EQ(program.send("# a comment gets no answer\nwait 1.25"), Lines{"ok"});
+    const Lines screen = program.send("screen");
+    ASSERT_GE(screen.size(), 3u);
+    EXPECT_EQ(screen[0].rfind("display 1 \"Built-in Retina Display\" at 0 0 1512 982 current \"Desktop 2\"", 0), 0u);
+
+    const auto picture = home.path() / "screen.svg";
+    EXPECT_EQ(program.send("screen svg " + picture.string()), Lines{"ok"});
+    std::ifstream in(picture);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    EXPECT_TRUE(testkit::parseXml(bytes.str()));
+
+    EXPECT_EQ(program.send("quit"), Lines{"@1001.250 application ended with status 0"});
+    EXPECT_EQ(program.finish(), 0);
+    EXPECT_FALSE(program.readFailed());
+    EXPECT_EQ(program.standardError(), "");
+}
+
+TEST(ConsoleProgramTest, TheEndOfInputOrASignalEndsTheRunAsALogoutWithStatusZero) {
+    testkit::TempFolder home;
+    {
+        testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
+        program.write("switch 3\n");
+        program.closeInput();
+        EXPECT_EQ(program.finish(), 0);
+        EXPECT_EQ(program.rest(), (Lines{"ready", "@1000.000 desktop switched on display 1 to \"Desktop 3\"", "ok",
+                                         "@1000.000 application ended with status 0"}));
+    }
+    testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
+    EXPECT_EQ(program.ready(), Lines{"ready"});
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.finish(), 0);
+    EXPECT_EQ(program.rest(), Lines{"@1000.000 application ended with status 0"});
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,128 @@
+// The console's hands on the controls of a window's declarative tree: text fields, switches,
+// sliders, steppers, pickers and lists, each worked as a person would, and refused whole when
+// the word or value does not fit the control.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/ui/declarative/controls.h"
+#include "platform/ui/declarative/hosting_view.h"
+#include "platform/ui/declarative/nodes.h"
+#include "platform/ui/panel.h"
+#include "testkit/console_driver.h"
+#include "testkit/test_environment.h"
+
+namespace tarnwick {
+namespace {
+
+namespace ui = platform::ui;
+using Lines = std::vector<std::string>;
+
+template <typename T>
+Binding<T> bound(Published<T>& value) {
+    return Binding<T>{[&value] { return value.get(); }, [&value](const T& v) { value.set(v); }};
+}
+
+class SettingsForm final : public ui::DeclarativeView {
+public:
+    ui::Node body(ui::ViewContext&) override {
+        return ui::vstack(
+            ui::HorizontalAlignment::leading, 6,
+            ui::nodes(ui::textField("Name", bound(name)).onSubmit([this] { submitted.push_back(name.get()); })
+                          .accessibilityIdentifier("name"),
+                      ui::toggle("Show banner", bound(banner)).accessibilityIdentifier("banner"),
+                      ui::slider(bound(size), 10, 40, 2).accessibilityIdentifier("size"),
+                      ui::stepper(ui::text("Seconds"), bound(seconds), 0.5, 5, 0.5).accessibilityIdentifier("seconds"),
+                      ui::picker("Position", bound(position), std::vector<int>{0, 1, 2},
+                                 ui::nodes(ui::text("Top"), ui::text("Middle"), ui::text("Bottom")))
+                          .accessibilityIdentifier("position"),
+                      ui::toggle("Locked", bound(banner)).disabled().accessibilityIdentifier("locked"),
+                      ui::button(ui::text("Done"), [] {}).accessibilityIdentifier("done")));
+    }
+    void observe(ui::ViewHost& host) override {
+        host.watch(name);
+        host.watch(banner);
+        host.watch(size);
+        host.watch(seconds);
+        host.watch(position);
+    }
+    Published<std::string> name{"Desktop 2"};
+    Published<bool> banner{false};
+    Published<double> size{20};
+    Published<double> seconds{1.5};
+    Published<int> position{0};
+    Lines submitted;
+};
+
+class ConsoleControlsTest : public ::testing::Test {
+protected:
+    ConsoleControlsTest() {
+        env.session.loadDefaultSession();
+        auto view = std::make_unique<SettingsForm>();
+        form = view.get();
+        auto hosting = std::make_shared<ui::HostingView>(std::move(view));
+        window.setTitle("Settings");
+        window.setContentView(hosting);
+        hosting->layoutSubtreeIfNeeded();
+        window.makeKeyAndOrderFront();
+        console = std::make_unique<testkit::ConsoleDriver>(env.session);
+    }
+    std::string state() const {
+        return form->name.get() + "|" + std::to_string(form->banner.get()) + "|" + std::to_string(form->size.get()) + "|" +
+               std::to_string(form->seconds.get()) + "|" + std::to_string(form->position.get());
+    }
+
+    testkit::TestEnvironment env;
+    ui::Panel window{Rect(200, 200, 360, 320), ui::style_mask::kTitled | ui::style_mask::kClosable};
+    SettingsForm* form = nullptr;
+    std::unique_ptr<testkit::ConsoleDriver> console;
+};
+
+TEST_F(ConsoleControlsTest, EachControlIsWorkedAsAPersonWould) {
+    // Typing replaces what the field held; Return submits it.
+    EXPECT_EQ(console->type("type name \"Work & play\"").back(), "ok");
+    EXPECT_EQ(form->name.get(), "Work & play");
+    EXPECT_EQ(console->type("in Settings submit name").back(), "ok");
+    EXPECT_EQ(form->submitted, Lines{"Work & play"});
+
+    EXPECT_EQ(console->type("set banner on").back(), "ok");
+    EXPECT_EQ(console->type("set banner on").back(), "ok");  // already on: stays on
+    EXPECT_TRUE(form->banner.get());
+    EXPECT_EQ(console->type("set size 30.8").back(), "ok");
+    EXPECT_EQ(form->size.get(), 30);  // the nearest step
+    EXPECT_EQ(console->type("set seconds 3.5").back(), "ok");
+    EXPECT_EQ(form->seconds.get(), 3.5);
+    EXPECT_EQ(console->type("set seconds 0.5").back(), "ok");
+    EXPECT_EQ(form->seconds.get(), 0.5);
+    EXPECT_EQ(console->type("set position Bottom").back(), "ok");
+    EXPECT_EQ(form->position.get(), 2);
+}
+
+TEST_F(ConsoleControlsTest, AWordOrValueThatDoesNotFitTheControlChangesNothing) {
+    const std::string before = state();
+    const std::vector<std::pair<std::string, std::string>> bad{
+        {"type banner \"x\"", "error: \"banner\" is a toggle, not a text field."},
+        {"submit size", "error: \"size\" is a slider, not a text field."},
+        {"set banner yes", "error: \"yes\" is not something set knows; type [in \"<window>\"] set <identifier> <value>."},
+        {"set size 50", "error: The value of \"size\" must be from 10 to 40, not 50."},
+        {"set size big", "error: \"big\" is no number; the value of \"size\" is a number from 10 to 40."},
+        {"set seconds 1.2", "error: \"seconds\" moves in steps of 0.5 from 0.5; 1.2 is not one of them."},
+        {"set position Left", "error: \"position\" offers no \"Left\"; it offers \"Top\", \"Middle\", \"Bottom\"."},
+        {"set done on", "error: \"done\" is a button; set works on switches, sliders, steppers, pickers and lists."},
+        {"set locked on", "error: \"locked\" is disabled."},
+        {"set nothing on",
+         "error: the window \"Settings\" shows nothing with the identifier or text \"nothing\"; screen lists its view tree."},
+        {"type name", "error: Too few words for type; type [in \"<window>\"] type <identifier> \"<text>\"."},
+        {"in Elsewhere set banner on", "error: No window titled \"Elsewhere\" is on screen; screen lists the windows."},
+    };
+    for (const auto& [line, error] : bad) EXPECT_EQ(console->type(line), Lines{error}) << line;
+    EXPECT_EQ(state(), before);
+    EXPECT_TRUE(form->submitted.empty());
+}
+
+}  // namespace
+}  // namespace tarnwick

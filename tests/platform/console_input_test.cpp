@@ -1,0 +1,164 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/console/command_words.h"
+#include "platform/sim/console/console_reader.h"
+#include "platform/sim/console/console_settings.h"
+#include "platform/sim/console/key_combination.h"
+#include "platform/sim/sim_keyboard_layouts.h"
+#include "support/error.h"
+#include "testkit/console_driver.h"
+#include "testkit/test_environment.h"
+
+namespace tarnwick {
+namespace {
+
+using sim::splitCommandWords;
+using Words = std::vector<std::string>;
+
+std::string errorOf(std::string_view line) {
+    try {
+        splitCommandWords(line);
+    } catch (const Error& error) {
+        return error.message();
+    }
+    return "";
+}
+
+TEST(CommandWordsTest, BlanksSeparateQuotesHoldTextAndCommentsEndTheLine) {
+    EXPECT_EQ(splitCommandWords("  switch\t2  "), (Words{"switch", "2"}));
+    EXPECT_EQ(splitCommandWords("alert type \"Work and play\""), (Words{"alert", "type", "Work and play"}));
+    EXPECT_EQ(splitCommandWords("type name \"\""), (Words{"type", "name", ""}));
+    EXPECT_EQ(splitCommandWords("say \"a \\\"b\\\" \\\\ c\\n\\x41\""), (Words{"say", "a \"b\" \\ c\nA"}));
+    EXPECT_EQ(splitCommandWords("pre\"fix and\"post"), (Words{"prefix andpost"}));
+    EXPECT_EQ(splitCommandWords("wait 1 # a second"), (Words{"wait", "1"}));
+    EXPECT_EQ(splitCommandWords("press \"# not a comment\""), (Words{"press", "# not a comment"}));
+    EXPECT_EQ(splitCommandWords("   # only a comment"), Words{});
+    EXPECT_EQ(splitCommandWords(""), Words{});
+    EXPECT_EQ(splitCommandWords("alert type \"Büro 🖥\""), (Words{"alert", "type", "Büro 🖥"}));
+}
+
+TEST(CommandWordsTest, BadLinesAreRefusedWithASentenceSayingWhatToType) {
+    EXPECT_EQ(errorOf("alert type \"Work"), "A quoted text is not closed; end it with a double quote.");
+    EXPECT_EQ(errorOf("type x \"\\q\""), "Unknown escape \\q in quotes; use \\\", \\\\, \\n, \\t or \\xHH.");
+    EXPECT_EQ(errorOf("type x \"\\x4\""), "\\x in quotes needs two hexadecimal digits, as in \"\\x41\".");
+    EXPECT_NE(errorOf("type x \"\\xC3\""), "");     // escapes that make no UTF-8
+    EXPECT_NE(errorOf("type x \"\\x00\""), "");     // or a NUL
+    EXPECT_EQ(errorOf("switch \xC3\x28"), "The line is not valid UTF-8 text; type it again as plain text.");
+    EXPECT_NE(errorOf("switch \xED\xA0\x80"), "");  // a surrogate
+    EXPECT_NE(errorOf("switch \xC0\xAF"), "");      // an overlong form
+    EXPECT_NE(errorOf(std::string("switch\0 2", 9)), "");
+    EXPECT_NE(errorOf("switch \x1b[2J"), "");
+    EXPECT_EQ(errorOf(std::string(4096, 'a')), "");
+    EXPECT_EQ(errorOf(std::string(4097, 'a')), "The line is longer than 4096 bytes; type a shorter command.");
+}
+
+TEST(CommandWordsTest, PrintedTextCanBeTypedBack) {
+    for (const std::string text : {"plain", "with \"quotes\" and \\", "tab\tand\nline", "bell\x07", "<b>&\"", ""}) {
+        const std::string typed = "press " + sim::quotedText(text);
+        EXPECT_EQ(splitCommandWords(typed), (Words{"press", text})) << typed;
+    }
+    EXPECT_EQ(sim::formatNumber(1000.35), "1000.35");
+    EXPECT_EQ(sim::formatNumber(12), "12");
+    EXPECT_EQ(sim::formatNumber(-0.0001), "0");
+    EXPECT_EQ(sim::formatNumber(4.8423), "4.842");
+}
+
+TEST(ConsoleSettingsTest, OnlyOneOrNothingAndVirtualTimeOnlyWithTheConsole) {
+    auto read = [](std::map<std::string, std::string> variables) {
+        return sim::readConsoleSettings([variables](const char* name) -> const char* {
+            auto it = variables.find(name);
+            return it == variables.end() ? nullptr : it->second.c_str();
+        });
+    };
+    EXPECT_FALSE(read({}).enabled);
+    EXPECT_FALSE(read({{"TARNWICK_CONSOLE", ""}, {"TARNWICK_VIRTUAL_TIME", ""}}).enabled);
+    EXPECT_TRUE(read({{"TARNWICK_CONSOLE", "1"}}).enabled);
+    EXPECT_FALSE(read({{"TARNWICK_CONSOLE", "1"}}).virtualTime);
+    EXPECT_TRUE(read({{"TARNWICK_CONSOLE", "1"}, {"TARNWICK_VIRTUAL_TIME", "1"}}).virtualTime);
+    for (const char* bad : {"yes", "0", "true", " 1", "1 ", "01"}) {
+        try {
+            read({{"TARNWICK_CONSOLE", bad}});
+            ADD_FAILURE() << bad;
+        } catch (const Error& error) {
+            EXPECT_EQ(error.message(), "TARNWICK_CONSOLE must be 1 to turn the console on, or empty or unset to leave it off.");
+        }
+    }
+    try {
+        read({{"TARNWICK_VIRTUAL_TIME", "1"}});
+        ADD_FAILURE();
+    } catch (const Error& error) {
+        EXPECT_EQ(error.message(), "TARNWICK_VIRTUAL_TIME=1 needs TARNWICK_CONSOLE=1: only the console's wait moves virtual time.");
+    }
+    EXPECT_THROW(read({{"TARNWICK_CONSOLE", "1"}, {"TARNWICK_VIRTUAL_TIME", "on"}}), Error);
+}
+
+TEST(KeyCombinationTest, ModifiersAndAKeyOfTheLayoutOrANamedKey) {
+    const auto layouts = sim::builtInKeyboardLayouts();
+    const auto& us = layouts[0];
+    auto keys = sim::parseKeyCombination("ctrl-opt-cmd-w", us);
+    EXPECT_EQ(keys.keyCode, 13);
+    EXPECT_EQ(keys.flags, platform::modifier_flags::kControl | platform::modifier_flags::kOption |
+                              platform::modifier_flags::kCommand);
+    EXPECT_EQ(keys.characters, "w");
+    EXPECT_EQ(sim::parseKeyCombination("return", us).keyCode, platform::key_codes::kReturn);
+    EXPECT_EQ(sim::parseKeyCombination("escape", us).characters, "\x1b");
+    EXPECT_EQ(sim::parseKeyCombination("cmd--", us).keyCode, 27);
+    EXPECT_EQ(sim::parseKeyCombination("shift-forward-delete", us).keyCode, platform::key_codes::kForwardDelete);
+    const auto upper = sim::parseKeyCombination("cmd-R", us);
+    EXPECT_EQ(upper.keyCode, 15);
+    EXPECT_TRUE(upper.flags & platform::modifier_flags::kShift);
+    EXPECT_EQ(upper.characters, "R");
+    // The key that types the character on the layout in use.
+    EXPECT_EQ(sim::parseKeyCombination("cmd-z", layouts[1]).keyCode, 16);
+    EXPECT_EQ(sim::parseKeyCombination("cmd-z", us).keyCode, 6);
+
+    for (const char* bad : {"", "cmd-", "hyper-w", "cmd-ww", "cmd-é", "cmd-f13"})
+        EXPECT_THROW(sim::parseKeyCombination(bad, us), Error) << bad;
+}
+
+// The reader thread hands over whole lines: a carriage return before the line feed goes, a line
+// over the limit is refused whole, the last line needs no line feed, then the input ends.
+TEST(ConsoleReaderTest, WholeLinesFromAnotherThreadThenTheEnd) {
+    testkit::TestEnvironment env;
+    env.session.loadDefaultSession();
+    testkit::ConsoleDriver driver(env.session);
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    {
+        sim::ConsoleReader reader(driver.console, fds[0]);
+        const std::string input = "screen svg\r\n" + std::string(5000, 'x') + "\nswitch 2\nwait 0.5\r\n" +
+                                  std::string(4096, 'y') + "\r\nswitch 1";
+        ASSERT_EQ(write(fds[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
+        close(fds[1]);
+        // The console runs what arrives on the main loop, which on virtual time waits for posts
+        // only; the end of input asks to quit, which ends the run.
+        driver.console.quit = [&] {
+            ++driver.quits;
+            env.loop.stop();
+        };
+        env.loop.run();
+    }
+    close(fds[0]);
+    const auto lines = driver.sink.takeLines();
+    const std::vector<std::string> expected{
+        "error: screen takes nothing or svg and a file; type screen [svg <file>].",
+        "error: The line is longer than 4096 bytes; type a shorter command.",
+        "@1000.000 desktop switched on display 1 to \"Desktop 2\"",
+        "ok",
+        "ok",
+        "error: Unknown command \"" + std::string(4096, 'y') + "\"; type help for the list of commands.",
+        "@1000.500 desktop switched on display 1 to \"Desktop 1\"",
+        "ok",
+    };
+    EXPECT_EQ(lines, expected);
+}
+
+}  // namespace
+}  // namespace tarnwick

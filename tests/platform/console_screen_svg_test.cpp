@@ -1,0 +1,159 @@
+// `screen svg`: the simulated screen as a picture that parses as XML, with every display, caption,
+// window and text where it is on screen, the same bytes for the same screen, written whole or not
+// at all.
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/alerts.h"
+#include "platform/ui/panel.h"
+#include "platform/ui/text_label.h"
+#include "testkit/console_driver.h"
+#include "testkit/temp_folder.h"
+#include "testkit/test_environment.h"
+#include "testkit/xml_document.h"
+
+namespace tarnwick {
+namespace {
+
+namespace ui = platform::ui;
+using Lines = std::vector<std::string>;
+
+std::string contents(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+std::vector<std::string> folderEntries(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class ConsoleScreenSvgTest : public ::testing::Test {
+protected:
+    ConsoleScreenSvgTest() {
+        env.session.loadDefaultSession();
+        console = std::make_unique<testkit::ConsoleDriver>(env.session);
+    }
+    // Draws the screen and parses the picture.
+    testkit::XmlElement picture(const std::string& name = "screen.svg") {
+        const auto file = folder / name;
+        EXPECT_EQ(console->type("screen svg " + file.string()).back(), "ok");
+        std::string problem;
+        auto root = testkit::parseXml(contents(file), &problem);
+        EXPECT_TRUE(root) << problem;
+        return root ? *root : testkit::XmlElement{};
+    }
+
+    testkit::TestEnvironment env;
+    std::unique_ptr<testkit::ConsoleDriver> console;
+    testkit::TempFolder folder;
+};
+
+TEST_F(ConsoleScreenSvgTest, DisplaysCaptionsAndWindowsStandWhereTheyAreAndTextStaysText) {
+    const std::string awkward = "<b>&\"' </svg>";
+    console->type("display add 3 4072 0 1920 1080 \"" + std::string("<b>&\\\"' </svg>") + "\" 2");
+    console->type("mission-control open");
+    // A panel of ours over the built-in display, titled and showing the same awkward text.
+    ui::Panel panel(Rect(100, 682, 300, 100), ui::style_mask::kBorderless);
+    panel.setTitle(awkward);
+    panel.setAlphaValue(0.5);
+    panel.contentView()->addSubview(std::make_shared<ui::TextLabel>(awkward, Rect(10, 20, 200, 24)));
+    panel.orderFrontRegardless();
+
+    const testkit::XmlElement svg = picture();
+    EXPECT_EQ(svg.name, "svg");
+    // The view box is the union of the displays, in global points (y down).
+    EXPECT_EQ(*svg.attribute("viewBox"), "0 -200 5992 1440");
+    const auto displays = svg.all("rect", "display-frame");
+    ASSERT_EQ(displays.size(), 3u);
+    EXPECT_EQ(displays[2]->number("x"), 4072);
+    EXPECT_EQ(displays[2]->number("y"), 0);
+    EXPECT_EQ(displays[2]->number("width"), 1920);
+    EXPECT_EQ(displays[1]->number("y"), -200);
+    EXPECT_EQ(svg.all("text", "display-name")[2]->text, awkward);
+
+    // Every desktop's caption while Mission Control is open (a full-screen app's too).
+    const auto captions = svg.all("text", "caption");
+    ASSERT_EQ(captions.size(), 9u);
+    EXPECT_EQ(captions[0]->text, "Desktop 1");
+
+    // The panel: its frame flipped into global points, its alpha, its title and label as text.
+    const auto windows = svg.all("g", "window");
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(*windows[0]->attribute("opacity"), "0.5");
+    const auto frame = windows[0]->all("rect", "window-frame");
+    EXPECT_EQ(frame[0]->number("x"), 100);
+    EXPECT_EQ(frame[0]->number("y"), 200);
+    EXPECT_EQ(windows[0]->all("text", "window-title")[0]->text, awkward);
+    const auto texts = windows[0]->all("text", "text");
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0]->text, awkward);
+    // The label's text lies inside the panel.
+    EXPECT_GE(texts[0]->number("x"), 100);
+    EXPECT_LE(texts[0]->number("y"), 300);
+    EXPECT_GE(texts[0]->number("y"), 200);
+}
+
+TEST_F(ConsoleScreenSvgTest, TheSameScreenGivesTheSameBytesAndTheFileIsReplacedWhole) {
+    const auto first = folder / "a.svg";
+    const auto second = folder / "b.svg";
+    std::ofstream(first) << "an older picture, longer than nothing at all";
+    EXPECT_EQ(console->type("screen svg " + first.string()), Lines{"ok"});
+    EXPECT_EQ(console->type("screen svg " + second.string()), Lines{"ok"});
+    EXPECT_EQ(contents(first), contents(second));
+    EXPECT_EQ(contents(first).rfind("<?xml", 0), 0u);
+    // No temporary file stays behind.
+    EXPECT_EQ(folderEntries(folder.path()), (Lines{"a.svg", "b.svg"}));
+}
+
+TEST_F(ConsoleScreenSvgTest, AFileThatCannotBeWrittenGetsOneErrorAndLeavesNothing) {
+    std::ofstream(folder / "plain") << "a file, not a folder";
+    std::filesystem::create_directory(folder / "taken.svg");
+    for (const auto& target : {folder / "missing" / "screen.svg", folder / "plain" / "screen.svg", folder / "taken.svg"}) {
+        const Lines answer = console->type("screen svg " + target.string());
+        EXPECT_EQ(answer, Lines{"error: The picture could not be written to \"" + target.string() +
+                                "\"; name a file in a folder that exists and that you may write to."});
+    }
+    EXPECT_EQ(folderEntries(folder.path()), (Lines{"plain", "taken.svg"}));
+    EXPECT_TRUE(std::filesystem::is_empty(folder / "taken.svg"));
+    EXPECT_EQ(contents(folder / "plain"), "a file, not a folder");
+}
+
+TEST_F(ConsoleScreenSvgTest, AnOpenAlertIsDrawnInFrontAndTheCommandIsServedWhileItWaits) {
+    platform::Alert alert;
+    alert.messageText = "Rename <Desktop 4>";
+    alert.buttons = {{"Save", "\r"}, {"Cancel", "\x1b"}};
+    env.loop.postAfter(0.5, [&] { alert.runModal(); });
+    const auto file = folder / "alert.svg";
+    console->typeAll({"wait 1", "screen svg " + file.string(), "alert press Cancel"});
+    auto svg = testkit::parseXml(contents(file));
+    ASSERT_TRUE(svg);
+    const auto messages = svg->all("text", "alert-message");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0]->text, "Rename <Desktop 4>");
+    EXPECT_EQ(svg->children.back().name, "g");
+    EXPECT_EQ(*svg->children.back().attribute("class"), "alert");
+    EXPECT_EQ(svg->all("text", "alert-button-title").size(), 2u);
+}
+
+TEST(XmlDocumentTest, TheCheckRefusesWhatIsNotWellFormed) {
+    EXPECT_TRUE(testkit::parseXml("<?xml version=\"1.0\"?>\n<a x=\"1\"><b>t &amp; &#65;</b><!-- c --></a>\n"));
+    EXPECT_EQ(testkit::parseXml("<a>x &#65;&lt;</a>")->text, "x A<");
+    for (const char* bad : {"", "<a>", "<a></b>", "<a><b></a></b>", "<a x=1/>", "<a x=\"1\" x=\"2\"/>", "<a>&foo;</a>",
+                            "<a>1 < 2</a>", "<a>&</a>", "<a/><b/>", "<a x=\"<\"/>", "text"})
+        EXPECT_FALSE(testkit::parseXml(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace tarnwick

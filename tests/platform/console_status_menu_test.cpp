@@ -1,0 +1,144 @@
+// The console's hands on the menu bar: pointing at and clicking our status item, and choosing
+// in the menu it opens.
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/events.h"
+#include "platform/sim/ui/sim_events.h"
+#include "platform/sim/ui/sim_menus.h"
+#include "platform/ui/menu.h"
+#include "platform/ui/status_item.h"
+#include "platform/ui/tracking_area.h"
+#include "testkit/console_driver.h"
+#include "testkit/test_environment.h"
+
+namespace tarnwick {
+namespace {
+
+namespace ui = platform::ui;
+using Lines = std::vector<std::string>;
+
+struct Pointer final : ui::TrackingAreaOwner {
+    Lines heard;
+    void mouseEntered(const ui::TrackingEvent&) override { heard.emplace_back("in"); }
+    void mouseExited(const ui::TrackingEvent&) override { heard.emplace_back("out"); }
+};
+
+class ConsoleStatusMenuTest : public ::testing::Test {
+protected:
+    ConsoleStatusMenuTest() {
+        env.session.loadDefaultSession();
+        console = std::make_unique<testkit::ConsoleDriver>(env.session);
+    }
+
+    // The status item as an app would make it: a click opens its menu, each click's count and
+    // Option noted.
+    void makeStatusItem() {
+        item = std::make_unique<ui::StatusItem>();
+        auto button = item->button();
+        button->toolTip = "Tarnwick";
+        button->addTrackingArea(std::make_shared<ui::TrackingArea>(
+            Rect(), ui::tracking_options::kMouseEnteredAndExited | ui::tracking_options::kActiveAlways |
+                        ui::tracking_options::kInVisibleRect,
+            &pointer));
+        menu = std::make_shared<ui::Menu>("Status");
+        menu->addItem("Workstation Overview", [this] { chosen.emplace_back("Workstation Overview"); });
+        menu->addItem("Testing").isHidden = true;
+        menu->addItem("Quit Tarnwick", [this] { chosen.emplace_back("Quit Tarnwick"); });
+        button->action = [this] {
+            const auto event = platform::current().events->currentEvent();
+            clicks.push_back(std::to_string(event->clickCount) +
+                             ((event->modifierFlags & platform::modifier_flags::kOption) ? " option" : ""));
+            if (event->clickCount == 1) menu->popUp(nullptr, Point{0, 0}, *item->button());
+        };
+    }
+
+    testkit::TestEnvironment env;
+    std::unique_ptr<testkit::ConsoleDriver> console;
+    std::unique_ptr<ui::StatusItem> item;
+    std::shared_ptr<ui::Menu> menu;
+    Pointer pointer;
+    Lines clicks;
+    Lines chosen;
+};
+
+TEST_F(ConsoleStatusMenuTest, WithoutAStatusItemOrAnOpenMenuTheCommandsSaySo) {
+    EXPECT_EQ(console->type("hover status-item"),
+              Lines{"error: There is no status item in the menu bar; screen shows what is there."});
+    EXPECT_EQ(console->type("unhover"), Lines{"error: There is no status item in the menu bar; screen shows what is there."});
+    EXPECT_EQ(console->type("click status-item option"),
+              Lines{"error: There is no status item in the menu bar; screen shows what is there."});
+    EXPECT_EQ(console->type("menu \"Quit Tarnwick\""),
+              Lines{"error: No menu is open; click status-item opens the status menu."});
+    EXPECT_EQ(console->type("reopen"), Lines{"error: There is no application to reopen in this build yet."});
+    makeStatusItem();
+    EXPECT_EQ(console->type("hover status-bar").back(),
+              "error: \"status-bar\" is nothing hover knows; type hover status-item.");
+    EXPECT_EQ(console->type("click status-item shift").back(),
+              "error: \"shift\" is no key to hold; type click label <N> | click status-item [option].");
+    EXPECT_EQ(console->type("menu").back(), "error: Too few words for menu; type menu \"<row>\" [\"<row>\" ...].");
+    EXPECT_TRUE(clicks.empty());
+}
+
+TEST_F(ConsoleStatusMenuTest, HoverClickAndChooseAsAPersonWould) {
+    makeStatusItem();
+    // The item and its tooltip show as changes, and in `screen`.
+    EXPECT_EQ(console->type("wait 0"), (Lines{"@1000.000 status-item shown at 1479 0 25 25 tooltip \"Tarnwick\"", "ok"}));
+    const Lines before = console->screen();
+    EXPECT_NE(std::find(before.begin(), before.end(), "status-item at 1479 0 25 25 tooltip \"Tarnwick\""), before.end());
+    item->button()->toolTip = "Desktop 1";
+    EXPECT_EQ(console->type("wait 0"), (Lines{"@1000.000 status-item tooltip \"Desktop 1\"", "ok"}));
+
+    EXPECT_EQ(console->type("unhover"), Lines{"error: The pointer is not on the status item; hover status-item puts it there."});
+    EXPECT_EQ(console->type("hover status-item"), Lines{"ok"});
+    EXPECT_EQ(console->type("unhover"), Lines{"ok"});
+    EXPECT_EQ(pointer.heard, (Lines{"in", "out"}));
+
+    EXPECT_EQ(console->type("click status-item"),
+              (Lines{"@1000.000 menu opened \"Status\" at 1479 25 rows \"Workstation Overview\" \"Quit Tarnwick\"", "ok"}));
+    const Lines screen = console->screen();
+    EXPECT_NE(std::find(screen.begin(), screen.end(), "menu \"Status\" at 1479 25 rows \"Workstation Overview\" \"Quit Tarnwick\""),
+              screen.end());
+    // A hidden row, a row that is not there, or a path past a row without a submenu: nothing
+    // is chosen and the menu stays open.
+    EXPECT_EQ(console->type("menu Testing"),
+              Lines{"error: The menu shows no row \"Testing\"; its rows are \"Workstation Overview\", \"Quit Tarnwick\"."});
+    EXPECT_EQ(console->type("menu \"Quit Tarnwick\" Now"),
+              Lines{"error: The row \"Quit Tarnwick\" opens no submenu; type menu \"Quit Tarnwick\"."});
+    EXPECT_EQ(console->type("keys cmd-q"), Lines{"error: A menu is open; it takes escape or menu \"<row>\"."});
+    EXPECT_TRUE(chosen.empty());
+    EXPECT_EQ(console->type("menu \"Quit Tarnwick\""), (Lines{"@1000.000 menu closed \"Status\"", "ok"}));
+    EXPECT_EQ(chosen, Lines{"Quit Tarnwick"});
+
+    // Escape closes the menu; so does a click on the item, which then goes no further.
+    console->type("click status-item");
+    EXPECT_EQ(console->type("keys escape"), (Lines{"@1000.000 menu closed \"Status\"", "ok"}));
+    console->type("click status-item");
+    EXPECT_EQ(console->type("click status-item"), (Lines{"@1000.000 menu closed \"Status\"", "ok"}));
+    EXPECT_EQ(clicks, (Lines{"1", "1", "1"}));
+
+    // Option is held while the click happens; a double click's second click counts two.
+    console->type("click status-item option");
+    console->type("keys escape");
+    EXPECT_EQ(console->type("double-click status-item").back(), "ok");
+    EXPECT_EQ(clicks, (Lines{"1", "1", "1", "1 option", "1", "2"}));
+    EXPECT_EQ(env.session.events().modifierFlags(), 0u);
+}
+
+TEST_F(ConsoleStatusMenuTest, AStatusItemWithoutAShownButtonIsNotThere) {
+    makeStatusItem();
+    console->type("wait 0");
+    item->takeButtonOutOfWindow();
+    EXPECT_EQ(console->type("wait 0"), (Lines{"@1000.000 status-item hidden", "ok"}));
+    EXPECT_EQ(console->type("click status-item").back(),
+              "error: There is no status item in the menu bar; screen shows what is there.");
+    EXPECT_TRUE(clicks.empty());
+}
+
+}  // namespace
+}  // namespace tarnwick
