@@ -138,7 +138,7 @@ public:
     void identifyDisplay(const std::string& displayID);
 
     // ---- the shell's closures reach these
-    DesktopNamesModel& namesModel() override { return namesModel_; }
+    DesktopNamesModel& namesModel() override { return *namesModel_; }
     MissionControlApplicationPanels& missionControlApplicationPanels() override;
 
     // ---- the decisions, as pure rules
@@ -167,7 +167,7 @@ public:
     static std::map<std::string, Rect> topologyOf(const std::vector<DesktopMonitor>& monitors);
 
     // ---- reading the delegate (tests and diagnostics)
-    SettingsModel& settings() { return settings_; }
+    SettingsModel& settings() { return *settings_; }
     SoftwareUpdates& updates() { return updates_; }
     DisplayIdentificationController& displayIdentification() { return displayIdentification_; }
     const TarnwickSessionState& session() const { return session_; }
@@ -238,8 +238,9 @@ private:
     AppDelegateWindows windows_;
 
     // ---- models and controllers
-    DesktopNamesModel namesModel_;
-    SettingsModel settings_;
+    // Shared with the settings window, which may outlive a page that reads them.
+    std::shared_ptr<DesktopNamesModel> namesModel_;
+    std::shared_ptr<SettingsModel> settings_;
     SoftwareUpdates updates_;
     std::unique_ptr<NamesWindowHandle> namesWindow_;
     std::unique_ptr<SettingsWindowHandle> settingsWindow_;

@@ -21,17 +21,17 @@ bool AppDelegate::labelControllerMustPoll(const TarnwickFeatures& features, cons
 
 void AppDelegate::applyFeatureState(bool refreshPermissions) {
     if (!launched_) return;
-    if (refreshPermissions) settings_.refreshSystemStatus(false);
+    if (refreshPermissions) settings_->refreshSystemStatus(false);
 
-    const AppPreferences& preferences = settings_.preferences.get();
+    const AppPreferences& preferences = settings_->preferences.get();
     const bool suspended = session_.suspended();
     if (workstationPreview_) workstationPreview_->setEnabled(preferences.hoverPreviewEnabled && !suspended);
-    settings_.overviewShortcut().setSuspended(suspended);
+    settings_->overviewShortcut().setSuspended(suspended);
 
-    const auto& monitors = namesModel_.monitors.get();
-    const bool available = namesAvailable(namesModel_.store().names(), monitors);
+    const auto& monitors = namesModel_->monitors.get();
+    const bool available = namesAvailable(namesModel_->store().names(), monitors);
     const TarnwickFeatures features =
-        preferences.features(settings_.permissionsReady(), available, suspended, testingLabel_);
+        preferences.features(settings_->permissionsReady(), available, suspended, testingLabel_);
 
     auto& applications = missionControlApplications();
     applications.setEnabled(features.missionControlApplications);
@@ -78,7 +78,7 @@ void AppDelegate::applySettingsChange(const AppPreferences& old, const AppPrefer
             missionControlAppearanceWork_.submit([weak] {
                 auto self = weak.lock();
                 if (!self) return;
-                const AppPreferences& now = self->settings_.preferences.get();
+                const AppPreferences& now = self->settings_->preferences.get();
                 self->missionControlApplications().setIconSize(now.missionControlIconSize);
                 self->missionControlApplications().setPosition(now.missionControlApplicationPosition);
             });
@@ -124,8 +124,8 @@ void AppDelegate::applySettingsChange(const AppPreferences& old, const AppPrefer
 }
 
 void AppDelegate::startPrototype() {
-    if (session_.suspended() || settings_.preferences->paused || !settings_.preferences->labelsEnabled) return;
-    if (!settings_.permissionsReady()) {
+    if (session_.suspended() || settings_->preferences->paused || !settings_->preferences->labelsEnabled) return;
+    if (!settings_->permissionsReady()) {
         requestPermissions();
         return;
     }

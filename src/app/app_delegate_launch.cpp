@@ -2,6 +2,7 @@
 
 #include "app/app_delegate.h"
 #include "app/application_editing_menu.h"
+#include "app/settings_window.h"
 #include "app/tarnwick_window_placement.h"
 #include "applications/mission_control_space_switcher.h"
 #include "model/diagnostic_files.h"
@@ -14,6 +15,8 @@ AppDelegate::AppDelegate(AppDelegateWindows windows)
       icons_(systemUptime, ApplicationIconCache::workspaceResolver),
       refreshScheduler_(InventoryRefreshScheduler::repeatingTimer),
       windows_(std::move(windows)),
+      namesModel_(std::make_shared<DesktopNamesModel>()),
+      settings_(std::make_shared<SettingsModel>()),
       permissionSnapshot_(DiagnosticFiles::location(kPermissionSnapshotFile)) {}
 
 AppDelegate::~AppDelegate() {
@@ -43,7 +46,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         services.scheduler = &refreshScheduler_;
         Weak weak = weak_from_this();
         workstationPreview_ = std::make_unique<StatusWorkstationPreview>(
-            item_->button(), menu_, namesModel_, settings_,
+            item_->button(), menu_, *namesModel_, *settings_,
             [weak] {
                 auto self = weak.lock();
                 return self && self->launched_ && !self->session_.suspended();
@@ -55,14 +58,14 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
     installPrototypeHooks(prototype());
     installHooks();
-    topology_ = topologyOf(namesModel_.monitors.get());
+    topology_ = topologyOf(namesModel_->monitors.get());
     launched_ = true;
 
     updates_.start();
     installShortcut();
 
     applyFeatureState(true);
-    if (namesModel_.monitors.get().empty()) recoverEnvironment();
+    if (namesModel_->monitors.get().empty()) recoverEnvironment();
 
     if (hasArgument("--prototype") || hasArgument("--prototype-test")) startPrototype();
     if (hasArgument("--prototype-test")) {
@@ -78,7 +81,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     const auto stored = defaults.object(kLaunchedBeforeKey);
     const bool launchedBefore = stored && stored->asBool().value_or(false);
     defaults.set(kLaunchedBeforeKey, Value(true));
-    if (!launchedBefore && !settings_.permissionsReady() && settings_.preferences->labelsEnabled)
+    if (!launchedBefore && !settings_->permissionsReady() && settings_->preferences->labelsEnabled)
         openSettings(SettingsTab::permissions, std::nullopt);
 
     writePermissionDiagnostics("launch");
@@ -111,7 +114,7 @@ void AppDelegate::installPrototypeHooks(LabelPrototype& controller) {
 
 void AppDelegate::installHooks() {
     Weak weak = weak_from_this();
-    namesModel_.namesChanged = [weak] {
+    namesModel_->namesChanged = [weak] {
         auto self = weak.lock();
         if (!self) return;
         if (self->testingLabel_) {
@@ -122,39 +125,39 @@ void AppDelegate::installHooks() {
         self->applyFeatureState(true);
         self->writePermissionDiagnostics("names-changed");
     };
-    namesModel_.catalogChanged = [weak] {
+    namesModel_->catalogChanged = [weak] {
         if (auto self = weak.lock()) self->topologyCheck();
     };
 
-    settings_.changed = [weak](const AppPreferences& old, const AppPreferences& updated) {
+    settings_->changed = [weak](const AppPreferences& old, const AppPreferences& updated) {
         if (auto self = weak.lock()) self->applySettingsChange(old, updated);
     };
-    settings_.systemStatusChanged = [weak] {
+    settings_->systemStatusChanged = [weak] {
         auto self = weak.lock();
         if (!self) return;
         self->applyFeatureState(false);
         self->writePermissionDiagnostics("permissions-changed");
     };
-    settings_.previewRequested = [weak] {
+    settings_->previewRequested = [weak] {
         if (auto self = weak.lock()) self->previewSpaceBanner();
     };
-    settings_.permissionSetupRequested = [weak] {
+    settings_->permissionSetupRequested = [weak] {
         if (auto self = weak.lock()) self->requestPermissions(self->settingsWindowDisplayID());
     };
-    settings_.namesRequested = [weak] {
+    settings_->namesRequested = [weak] {
         if (auto self = weak.lock()) self->openNames(self->settingsWindowDisplayID());
     };
-    settings_.overviewRequested = [weak] {
+    settings_->overviewRequested = [weak] {
         if (auto self = weak.lock()) self->showWorkstationOverview();
     };
-    settings_.identifyDisplayRequested = [weak](const std::string& displayID) {
+    settings_->identifyDisplayRequested = [weak](const std::string& displayID) {
         if (auto self = weak.lock()) self->identifyDisplay(displayID);
     };
 }
 
 void AppDelegate::installShortcut() {
     Weak weak = weak_from_this();
-    auto& shortcut = settings_.overviewShortcut();
+    auto& shortcut = settings_->overviewShortcut();
     shortcut.changed = [weak] {
         auto self = weak.lock();
         if (!self) return;
@@ -173,16 +176,16 @@ void AppDelegate::installShortcut() {
 }
 
 void AppDelegate::identifyDisplay(const std::string& displayID) {
-    namesModel_.refresh(true);
+    namesModel_->refresh(true);
     std::optional<std::string> message = kDisplayUnavailable;
     if (!session_.suspended()) {
-        for (const auto& monitor : namesModel_.monitors.get()) {
+        for (const auto& monitor : namesModel_->monitors.get()) {
             if (monitor.id != displayID) continue;
-            if (displayIdentification_.identify(displayID, namesModel_.displayName(monitor))) message.reset();
+            if (displayIdentification_.identify(displayID, namesModel_->displayName(monitor))) message.reset();
             break;
         }
     }
-    settings_.displayIdentificationError.set(message);
+    settings_->displayIdentificationError.set(message);
 }
 
 // ---- lazily made members
@@ -201,7 +204,7 @@ LabelPrototype& AppDelegate::prototype() {
 
 SpaceBannerController& AppDelegate::spaceBanners() {
     if (!spaceBanners_)
-        spaceBanners_ = std::make_unique<SpaceBannerController>(namesModel_, settings_,
+        spaceBanners_ = std::make_unique<SpaceBannerController>(*namesModel_, *settings_,
                                                                 SpaceBannerServices{&applicationLoader_, &icons_});
     return *spaceBanners_;
 }
@@ -230,8 +233,30 @@ MissionControlApplicationController& AppDelegate::missionControlApplications() {
     return *missionControlApplications_;
 }
 
+namespace {
+
+// The settings window of the program.
+class ProgramSettingsWindow final : public SettingsWindowHandle {
+public:
+    ProgramSettingsWindow(std::shared_ptr<SettingsModel> model, std::shared_ptr<DesktopNamesModel> names,
+                          SoftwareUpdates& updates)
+        : window_(std::move(model), std::move(names), updates) {}
+    void open(std::optional<SettingsTab> tab, std::optional<std::uint32_t> displayID) override {
+        window_.open(tab, displayID);
+    }
+    platform::ui::Panel* window() override { return window_.window(); }
+
+private:
+    SettingsWindow window_;
+};
+
+}  // namespace
+
 SettingsWindowHandle& AppDelegate::settingsWindow() {
-    if (!settingsWindow_) settingsWindow_ = windows_.makeSettingsWindow(settings_, namesModel_, updates_);
+    if (!settingsWindow_)
+        settingsWindow_ = windows_.makeSettingsWindow
+                              ? windows_.makeSettingsWindow(settings_, namesModel_, updates_)
+                              : std::make_unique<ProgramSettingsWindow>(settings_, namesModel_, updates_);
     return *settingsWindow_;
 }
 
@@ -243,7 +268,6 @@ NamesWindowHandle& AppDelegate::namesWindow() {
 // ---- windows and displays
 
 void AppDelegate::openSettings(std::optional<SettingsTab> tab, std::optional<std::uint32_t> displayID) {
-    if (!windows_.makeSettingsWindow && !settingsWindow_) return;
     settingsWindow().open(tab, displayID);
 }
 
@@ -253,8 +277,7 @@ void AppDelegate::openNames(std::optional<std::uint32_t> displayID) {
 }
 
 std::optional<std::uint32_t> AppDelegate::settingsWindowDisplayID() {
-    platform::ui::Panel* window = windows_.makeSettingsWindow || settingsWindow_ ? settingsWindow().window() : nullptr;
-    return invocationDisplayID(window);
+    return invocationDisplayID(settingsWindow().window());
 }
 
 std::optional<std::uint32_t> AppDelegate::invocationDisplayID(const platform::ui::Panel* source) {

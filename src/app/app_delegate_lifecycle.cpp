@@ -76,7 +76,7 @@ void AppDelegate::observeLifecycle() {
     observe(workspace, names::kScreensDidSleep, sleep);
     // Permissions granted in System Settings are noticed when the user switches apps.
     observe(workspace, names::kDidActivateApplication,
-            [](AppDelegate& self, const platform::Notification&) { self.settings_.refreshSystemStatus(true); });
+            [](AppDelegate& self, const platform::Notification&) { self.settings_->refreshSystemStatus(true); });
     observe(workspace, names::kSessionDidResignActive, [](AppDelegate& self, const platform::Notification&) {
         self.session_.active = false;
         self.suspendEnvironment("session-inactive");
@@ -135,10 +135,10 @@ void AppDelegate::scheduleRecovery(int attempt) {
 }
 
 void AppDelegate::runRecoveryAttempt(int attempt) {
-    namesModel_.refresh(true);
-    topology_ = topologyOf(namesModel_.monitors.get());
+    namesModel_->refresh(true);
+    topology_ = topologyOf(namesModel_->monitors.get());
     applyFeatureState(true);
-    if (!namesModel_.monitors.get().empty() || attempt >= kLastRecoveryAttempt || session_.suspended()) {
+    if (!namesModel_->monitors.get().empty() || attempt >= kLastRecoveryAttempt || session_.suspended()) {
         writePermissionDiagnostics("environment-recovered");
         return;
     }
@@ -146,7 +146,7 @@ void AppDelegate::runRecoveryAttempt(int attempt) {
 }
 
 void AppDelegate::topologyCheck() {
-    auto current = topologyOf(namesModel_.monitors.get());
+    auto current = topologyOf(namesModel_->monitors.get());
     if (current != topology_) {
         topology_ = std::move(current);
         teardown();

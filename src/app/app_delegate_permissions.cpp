@@ -18,7 +18,7 @@ void AppDelegate::requestPermissions(std::optional<std::uint32_t> displayID) {
     // One request at a time.
     if (settingUpPermissions_) return;
     settingUpPermissions_ = true;
-    settings_.requestingPermissions.set(true);
+    settings_->requestingPermissions.set(true);
     openSettings(SettingsTab::permissions, displayID);
     permissionTask_ = spawn(RunLoop::main(), runPermissionRequest(weak_from_this()));
 }
@@ -52,12 +52,12 @@ Task<void> AppDelegate::runPermissionRequest(Weak weak) {
         platform.application->activate(true);
         platform.accessibility->isProcessTrustedWithPrompt(true);
     }
-    self->settings_.refreshSystemStatus(false);
+    self->settings_->refreshSystemStatus(false);
     self->applyFeatureState(false);
     self->writePermissionDiagnostics("permission-request-returned", captureError);
     self->settingUpPermissions_ = false;
-    self->settings_.requestingPermissions.set(false);
-    self->settings_.hasRequestedPermissions.set(true);
+    self->settings_->requestingPermissions.set(false);
+    self->settings_->hasRequestedPermissions.set(true);
 }
 
 void AppDelegate::writePermissionDiagnostics(const std::string& event, const std::optional<std::string>& error) {
@@ -68,16 +68,16 @@ void AppDelegate::writePermissionDiagnostics(const std::string& event, const std
         bundlePath_ = platform.mainBundle->bundleURL().string();
         bundleIdentifier_ = platform::Bundle(platform.mainBundle->bundleURL()).bundleIdentifier().value_or("missing");
     }
-    const AppPreferences& preferences = settings_.preferences.get();
+    const AppPreferences& preferences = settings_->preferences.get();
     Dictionary fields;
     fields["event"] = event;
     fields["pid"] = platform.system->processIdentifier();
     fields["bundleID"] = *bundleIdentifier_;
     fields["bundlePath"] = bundlePath_;
-    fields["screenCaptureAllowed"] = settings_.screenAllowed.get();
-    fields["accessibilityAllowed"] = settings_.accessibilityAllowed.get();
+    fields["screenCaptureAllowed"] = settings_->screenAllowed.get();
+    fields["accessibilityAllowed"] = settings_->accessibilityAllowed.get();
     fields["visibleWindowCount"] = static_cast<std::int64_t>(visibleTitledWindowCount());
-    fields["loginStatus"] = static_cast<int>(settings_.loginStatus.get());
+    fields["loginStatus"] = static_cast<int>(settings_->loginStatus.get());
     fields["bannerScale"] = preferences.bannerScale;
     fields["paused"] = preferences.paused;
     fields["labelRendererRunning"] = prototype().isRunning();
@@ -89,7 +89,7 @@ void AppDelegate::writePermissionDiagnostics(const std::string& event, const std
     fields["sleeping"] = session_.sleeping;
     if (error) fields["captureError"] = *error;
 
-    auto& shortcut = settings_.overviewShortcut();
+    auto& shortcut = settings_->overviewShortcut();
     const auto& current = shortcut.shortcut.get();
     fields["overviewShortcut"] = current ? current->displayName() : std::string("None");
     fields["overviewShortcutRegistered"] = shortcut.isRegistered();

@@ -12,7 +12,7 @@ void AppDelegate::quit() {
 void AppDelegate::terminateApplication() { platform::current().application->terminate(); }
 
 void AppDelegate::applicationWillTerminate() {
-    namesModel_.commitDisplayNames();
+    namesModel_->commitDisplayNames();
     bannerAppearanceWork_.cancel();
     missionControlAppearanceWork_.cancel();
     // A "settings-changed" snapshot still waiting is written now, then the file itself.
@@ -26,7 +26,7 @@ void AppDelegate::applicationWillTerminate() {
     }
     teardown();
     if (workstationPreview_) workstationPreview_->dispose();
-    settings_.overviewShortcut().dispose();
+    settings_->overviewShortcut().dispose();
     lifecycleObservers_.clear();
 }
 

@@ -23,8 +23,8 @@ Found find(const std::vector<DesktopMonitor>& monitors, const std::string& deskt
 }  // namespace
 
 void AppDelegate::quickRename(const std::string& desktopID) {
-    namesModel_.refresh(true);
-    const Found found = find(namesModel_.monitors.get(), desktopID);
+    namesModel_->refresh(true);
+    const Found found = find(namesModel_->monitors.get(), desktopID);
     if (!found.desktop) return;
     // Copies: the catalog may be rebuilt while the prompt shows.
     const std::string firstDisplay = found.monitor->id;
@@ -34,7 +34,7 @@ void AppDelegate::quickRename(const std::string& desktopID) {
     alert.messageText = "Rename " + nativeTitle;
     // The display's own name: an alias could be the very thing being confused.
     alert.informativeText = found.monitor->name + "\nLeave the name blank to use its default.";
-    const auto names = namesModel_.store().names();
+    const auto names = namesModel_->store().names();
     const auto saved = names.find(desktopID);
     alert.textField = platform::AlertTextField{saved != names.end() ? saved->second : std::string(), nativeTitle,
                                                "Desktop name", Rect(0, 0, 280, 24), true};
@@ -42,14 +42,14 @@ void AppDelegate::quickRename(const std::string& desktopID) {
 
     platform::current().application->activate(true);
     for (;;) {
-        namesModel_.refresh(true);
-        const Found now = find(namesModel_.monitors.get(), desktopID);
+        namesModel_->refresh(true);
+        const Found now = find(namesModel_->monitors.get(), desktopID);
         const std::string displayID = now.monitor ? now.monitor->id : firstDisplay;
         const auto response = RenameAlertPlacement::run(alert, displayID);
         if (!response || *response != platform::kAlertFirstButtonReturn) return;
-        namesModel_.refresh(true);
-        if (namesModel_.rename(alert.textField->stringValue, desktopID)) return;
-        alert.informativeText = namesModel_.errorMessage.get().value_or(kRenameFailed);
+        namesModel_->refresh(true);
+        if (namesModel_->rename(alert.textField->stringValue, desktopID)) return;
+        alert.informativeText = namesModel_->errorMessage.get().value_or(kRenameFailed);
     }
 }
 

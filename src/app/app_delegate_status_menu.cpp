@@ -83,7 +83,7 @@ void AppDelegate::buildStatusItem() {
 
 void AppDelegate::showShortcutOnMenu() {
     if (!overviewMenuItem_) return;
-    const auto& current = settings_.overviewShortcut().shortcut.get();
+    const auto& current = settings_->overviewShortcut().shortcut.get();
     overviewMenuItem_->keyEquivalent = current ? current->menuEquivalent() : std::string();
     overviewMenuItem_->keyEquivalentModifierMask = current ? current->eventModifiers() : 0;
 }
@@ -100,10 +100,10 @@ std::string AppDelegate::statusTitle(const AppPreferences& preferences, bool sus
 
 void AppDelegate::updateStatusLine(const TarnwickFeatures& features, bool available) {
     if (!runStatus_) return;
-    const AppPreferences& preferences = settings_.preferences.get();
+    const AppPreferences& preferences = settings_->preferences.get();
     runStatus_->action = nullptr;
     const std::string title =
-        statusTitle(preferences, session_.suspended(), settings_.permissionsReady(), features, available);
+        statusTitle(preferences, session_.suspended(), settings_->permissionsReady(), features, available);
     runStatus_->title = title;
     if (title == kPermissionsNeeded) {
         Weak weak = weak_from_this();

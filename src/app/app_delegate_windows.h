@@ -32,12 +32,15 @@ public:
     virtual platform::ui::Panel* window() = 0;
 };
 
-// How the delegate makes its two windows and finds the display a command came from. The
-// program fills it with the real windows; tests may record instead.
+// How the delegate makes its two windows and finds the display a command came from. What is left
+// empty is the real thing (a window without a factory of its own is not opened until it exists);
+// tests may record instead.
 struct AppDelegateWindows {
-    std::function<std::unique_ptr<SettingsWindowHandle>(SettingsModel&, DesktopNamesModel&, SoftwareUpdates&)>
+    std::function<std::unique_ptr<SettingsWindowHandle>(std::shared_ptr<SettingsModel>,
+                                                        std::shared_ptr<DesktopNamesModel>, SoftwareUpdates&)>
         makeSettingsWindow;
-    std::function<std::unique_ptr<NamesWindowHandle>(DesktopNamesModel&, SettingsModel&)> makeNamesWindow;
+    std::function<std::unique_ptr<NamesWindowHandle>(std::shared_ptr<DesktopNamesModel>, std::shared_ptr<SettingsModel>)>
+        makeNamesWindow;
     // Replaces the invoking display's lookup (TarnwickWindowPlacement::invocationDisplayID).
     std::function<std::optional<std::uint32_t>(const platform::ui::Panel* sourceWindow)> invocationDisplayID;
 };

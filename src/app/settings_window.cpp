@@ -46,6 +46,7 @@ SettingsWindow::SettingsWindow(std::shared_ptr<SettingsModel> model, std::shared
 SettingsWindow::~SettingsWindow() {
     // The window's view reads the models: it goes first.
     setWindow(nullptr);
+    hosting_.reset();
 }
 
 void SettingsWindow::open(std::optional<SettingsTab> tab, std::optional<std::uint32_t> displayID) {

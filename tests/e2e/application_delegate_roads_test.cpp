@@ -184,6 +184,36 @@ TEST_F(DelegateRoadsTest, TheShortcutOpensTheOverviewAndAPickSwitchesDesktopOnTh
         EXPECT_NE(record.event, "mission-control-shown");
 }
 
+TEST(DelegateSettingsRoadsTest, GrantingMissingAccessTwiceQuicklyAsksOnceScreenRecordingFirst) {
+    DelegateWorld world(DelegateWorld::RealWindows{});
+    world.env.session.system().screenCaptureAllowed = false;
+    world.env.session.accessibilityTrusted = false;
+    world.env.session.capture.faults.listingLatency = 0.5;
+    world.env.session.capture.faults.listingError = "The user declined TCCs for application, window, display capture";
+    auto& delegate = world.launch();
+    // The first launch with access missing opens the Permissions page.
+    auto* window = delegate.settingsWindow().window();
+    ASSERT_TRUE(window && window->isVisible());
+    EXPECT_EQ(delegate.settings().tab.get(), SettingsTab::permissions);
+
+    // The page's button calls the settings' hook; pressed twice quickly.
+    delegate.settings().permissionSetupRequested();
+    world.settle();
+    delegate.settings().permissionSetupRequested();
+    world.settle();
+    EXPECT_EQ(world.env.session.system().screenCaptureRequests, 1);
+    EXPECT_EQ(world.env.session.accessibilityPrompts, 0);
+    world.env.advance(0.5);
+    world.settle();
+    EXPECT_EQ(world.env.session.accessibilityPrompts, 1);
+    EXPECT_TRUE(delegate.settings().hasRequestedPermissions.get());
+    EXPECT_FALSE(delegate.settings().requestingPermissions.get());
+    const auto snapshot = world.snapshot();
+    EXPECT_EQ(world.snapshotEvent(), "permission-request-returned");
+    ASSERT_TRUE(snapshot.count("captureError"));
+    EXPECT_GE(*snapshot.at("visibleWindowCount").toInt64(), 1);
+}
+
 TEST_F(DelegateRoadsTest, QuittingRightAfterAChangeSavesItAndLetsGoOfTheHotKey) {
     auto& delegate = world.launch();
     delegate.namesModel().editDisplayName("Desk", DelegateWorld::kDisplay2);

@@ -142,7 +142,7 @@ TEST_F(ConsoleStatusMenuTest, ASubmenuIsChosenByItsPathAndADisabledRowByNone) {
               Lines{"error: The menu shows no row \"Nothing\"; its rows are \"Record\", \"Idle\"."});
     EXPECT_FALSE(idle.isEnabled);
     EXPECT_EQ(console->type("menu Testing Idle"),
-              Lines{"error: The row \"Idle\" is disabled; screen shows the rows that act."});
+              Lines{"error: The row \"Idle\" is disabled."});
     EXPECT_EQ(console->type("menu Testing Record Again"),
               Lines{"error: The row \"Record\" opens no submenu; type menu \"Record\"."});
     EXPECT_TRUE(chosen.empty());

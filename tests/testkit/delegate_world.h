@@ -59,15 +59,20 @@ struct DelegateWorld {
     using Names = std::map<std::string, std::string>;
 
     explicit DelegateWorld(Names names = {}, std::string_view sessionJson = {}) : prepared(env, names, sessionJson) {}
+    // With the program's own windows instead of recording ones.
+    struct RealWindows {};
+    DelegateWorld(RealWindows, Names names = {}) : prepared(env, names, {}), realWindows(true) {}
 
     AppDelegateWindows windows() {
         AppDelegateWindows w;
+        if (realWindows) return w;
         auto log = opened;
-        w.makeSettingsWindow = [log](SettingsModel&, DesktopNamesModel&, SoftwareUpdates&) {
+        w.makeSettingsWindow = [log](std::shared_ptr<SettingsModel>, std::shared_ptr<DesktopNamesModel>,
+                                     SoftwareUpdates&) {
             ++log->settingsMade;
             return std::make_unique<SettingsWindow>(log);
         };
-        w.makeNamesWindow = [log](DesktopNamesModel&, SettingsModel&) {
+        w.makeNamesWindow = [log](std::shared_ptr<DesktopNamesModel>, std::shared_ptr<SettingsModel>) {
             ++log->namesMade;
             return std::make_unique<NamesWindow>(log);
         };
@@ -185,6 +190,7 @@ struct DelegateWorld {
                 << *json::write(Value(Dictionary{{"version", 1}, {"names", Value(std::move(entries))}}));
         }
     } prepared;
+    bool realWindows = false;
     std::shared_ptr<Windows> opened = std::make_shared<Windows>();
     std::shared_ptr<AppDelegate> delegate;
 };

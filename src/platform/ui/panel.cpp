@@ -89,7 +89,11 @@ void Panel::setFrame(const Rect& frame, bool display, bool animate) {
     frame_ = frame;
     if (contentView_) contentView_->setFrame(Rect(0, 0, frame.width(), frame.height()));
     changed();
-    if (visible_) saveFrame();
+    if (visible_) {
+        saveFrame();
+        // A shown window lays out its views at their new size before it draws again.
+        if (old.size != frame.size) displayContent();
+    }
     if (!system_) return;
     if (old.size != frame.size) post(notification_names::kWindowDidResize);
     if (old.origin != frame.origin) post(notification_names::kWindowDidMove);
@@ -134,6 +138,8 @@ void Panel::orderFrontRegardless() {
     const unsigned occlusion = occlusionState();
     // Coming in, it takes the frame it was last shown with (which may be on another display).
     if (!visible_) restoreFrame();
+    // Coming in, it lays out what needs it before it draws.
+    if (!visible_) displayContent();
     const bool wasVisible = std::exchange(visible_, true);
     if (system_) system_->orderFront(*this);
     if (!wasVisible && contentView_) contentView_->windowVisibilityChanged(true);
@@ -166,6 +172,11 @@ void Panel::miniaturizedBySystem() {
     miniaturized_ = true;
     post(notification_names::kWindowDidMiniaturize);
     if (auto* d = delegate()) d->windowDidMiniaturize(*this);
+}
+
+void Panel::displayContent() {
+    // Keep the views alive while they lay out.
+    if (auto content = contentView_) content->layoutSubtreeIfNeeded();
 }
 
 void Panel::center() {

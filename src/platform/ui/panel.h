@@ -261,6 +261,7 @@ private:
     View* pressTarget(const MouseEvent& event);
     void saveFrame();
     void restoreFrame();
+    void displayContent();
 
     WindowSystem* system_;
     std::uint32_t number_ = 0;

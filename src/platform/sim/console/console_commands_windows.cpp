@@ -79,12 +79,14 @@ void resize(CommandContext& context) {
     ui::Panel& panel = targetWindow(context, context.arguments[0]);
     const Rect size = parsedSize(context, 1);
     // The top left corner stays where it is; the window keeps its minimum size.
-    if (!context.session.windowSystem().resize(panel, size.size)) throw Error(describeWindow(panel) + " cannot be resized.");
+    if (!context.session.windowSystem().resize(panel, size.size))
+        throw Error(describeWindow(panel) + " cannot be resized.");
 }
 
 void closeWindow(CommandContext& context) {
     expectArguments(context, command("close"), 1, 1);
     ui::Panel& panel = targetWindow(context, context.arguments[0]);
+    // Its delegate and observers hear that it will close.
     if (!context.session.windowSystem().close(panel)) throw Error(describeWindow(panel) + " has no close button.");
 }
 
