@@ -81,11 +81,12 @@ int runNormal(RunLoop& loop, sim::SimulatedSession& session, const sim::ConsoleS
     // Destroyed first: no command reaches a delegate that is gone.
     std::optional<sim::ConsoleReader> reader;
     if (console) reader.emplace(*console, STDIN_FILENO);
-    // Launching finishes on the loop's first turn, as run() would do it; then the console takes
-    // commands.
-    loop.post([&application, &console] {
+    // Launching finishes on the loop's first turn, as run() would do it; the console takes
+    // commands once what launching set going on the loop (the first snapshot, say) has run.
+    loop.post([&loop, &application, &console] {
         application.finishLaunching();
-        if (console) console->launched();
+        if (console)
+            loop.post([&console] { console->launched(); });
     });
     application.run();
     const int status = endOfRun(session);

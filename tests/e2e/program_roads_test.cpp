@@ -1,0 +1,201 @@
+// The roads a person takes through the menu-bar app, driven through the built program with the
+// console on virtual time: every step is typed on its standard input and checked in what it
+// prints and in the files it leaves behind.
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/json.h"
+#include "testkit/console_process.h"
+#include "testkit/temp_folder.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+const fs::path kRoads = fs::path(TARNWICK_SOURCE_DIR) / "tests/e2e/roads";
+const fs::path kDefaultSession = fs::path(TARNWICK_SOURCE_DIR) / "sessions/default.json";
+// Desktop 3, the last desktop of the built-in display, in the default session.
+constexpr const char* kDesktop3 = "A0B1C2D3-E4F5-4A6B-8C7D-9E0F1A2B3C4D";
+constexpr const char* kBuiltInDisplay = "37D8832A-2D66-02CA-B9F7-8F30A301B230";
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The saved names, as the names file keeps them.
+void saveNames(const testkit::TempFolder& home, const std::string& names) {
+    const auto folder = home.path() / "Library/Application Support/Tarnwick";
+    fs::create_directories(folder);
+    std::ofstream(folder / "names.json") << R"({"version": 1, "names": )" << names << "}";
+}
+
+std::optional<Value> savedNames(const testkit::TempFolder& home) {
+    return json::parse(readFile(home.path() / "Library/Application Support/Tarnwick/names.json"));
+}
+
+// The "event" of the permission snapshot file, or "" when there is none.
+std::string snapshotEvent(const testkit::TempFolder& home) {
+    const auto parsed = json::parse(readFile(home.path() / "Library/Logs/Tarnwick/permission-state.json"));
+    const Value* event = parsed ? parsed->find("event") : nullptr;
+    return event && event->asString() ? *event->asString() : std::string();
+}
+
+bool hasPrefix(const Lines& lines, const std::string& prefix) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
+}
+
+class ProgramRoadsTest : public ::testing::Test {
+protected:
+    testkit::ConsoleProcess& start(const fs::path& session, std::vector<std::string> arguments = {}) {
+        program = std::make_unique<testkit::ConsoleProcess>(
+            testkit::ConsoleProcess::Options{home.path(), session, std::move(arguments), {}, true});
+        const Lines ready = program->ready();
+        EXPECT_EQ(ready.back(), "ready");
+        return *program;
+    }
+    // Opens the status menu as a click does (it waits out the double-click interval).
+    void openStatusMenu() {
+        EXPECT_EQ(program->send("click status-item").back(), "ok");
+        EXPECT_TRUE(hasPrefix(program->send("wait 0.5"), "@"));
+    }
+
+    testkit::TempFolder home;
+    std::unique_ptr<testkit::ConsoleProcess> program;
+};
+
+// Road 9: whatever a person types wrong gets one error line and changes nothing on screen.
+TEST_F(ProgramRoadsTest, BadInputOfEveryKindChangesNothing) {
+    auto& app = start(kDefaultSession);
+    const Lines before = app.send("screen");
+    const Lines bad{
+        "fly away",                       // an unknown command
+        "switch",                         // a missing word
+        "switch two",                     // a malformed one
+        "switch 9",                       // no such desktop
+        "click label 2",                  // nothing on screen to click
+        "menu \"Quit Tarnwick\"",         // no menu open
+        "alert press \"Save\"",           // no alert
+        "press settings-page.general",    // no window
+        "type \"unclosed",                // an unclosed quote
+        std::string(5000, 'x'),           // over 4,096 bytes
+        "switch \xC3\x28",                // not UTF-8
+    };
+    for (const auto& line : bad) {
+        const Lines answer = app.send(line);
+        ASSERT_EQ(answer.size(), 1u) << line;
+        EXPECT_EQ(answer[0].rfind("error: ", 0), 0u) << line << " -> " << answer[0];
+    }
+    EXPECT_EQ(app.send("screen"), before);
+    EXPECT_EQ(app.send("quit").back(), "@1000.000 application ended with status 0");
+    EXPECT_EQ(app.finish(), 0);
+    EXPECT_EQ(app.standardError(), "");
+}
+
+// Road 6: locking, sleeping and the Dock's restart take the labels down and bring them back, the
+// permission snapshot saying so after each step; quitting from the menu ends with status 0.
+TEST_F(ProgramRoadsTest, LockSleepAndADockRestartTakeTheLabelsDownAndBringThemBack) {
+    saveNames(home, std::string(R"({")") + kDesktop3 + R"(": "Home"})");
+    auto& app = start(kRoads / "lifecycle.json");
+    EXPECT_EQ(snapshotEvent(home), "launch");
+    const std::string label = "shown window 600002 \"\" at 896.3 0 79.4 24 level 1000 texts \"Home\"";
+    const std::string gone = "hidden window 600002 \"\"";
+    app.send("mission-control open");
+    EXPECT_EQ(app.send("wait 1"), (Lines{"@1000.225 " + label, "ok"}));
+
+    EXPECT_EQ(app.send("lock"), (Lines{"@1001.000 " + gone, "ok"}));
+    EXPECT_EQ(snapshotEvent(home), "locked");
+    EXPECT_EQ(app.send("unlock"), Lines{"ok"});
+    EXPECT_EQ(app.send("wait 1"), (Lines{"@1001.325 " + label, "ok"}));
+    EXPECT_EQ(snapshotEvent(home), "environment-recovered");
+
+    EXPECT_EQ(app.send("sleep"), (Lines{"@1002.000 " + gone, "ok"}));
+    EXPECT_EQ(snapshotEvent(home), "sleep");
+    app.send("wake");
+    EXPECT_EQ(app.send("wait 1"), (Lines{"@1002.325 " + label, "ok"}));
+    EXPECT_EQ(snapshotEvent(home), "environment-recovered");
+
+    // The Dock draws Mission Control: its restart starts the overlays afresh.
+    app.send("screen");  // the snapshot is rewritten by the restart; mark where it stood
+    EXPECT_EQ(app.send("app restart com.apple.dock"), (Lines{"@1003.000 " + gone, "ok"}));
+    EXPECT_EQ(app.send("wait 1"), (Lines{"@1003.325 " + label, "ok"}));
+    EXPECT_EQ(snapshotEvent(home), "environment-recovered");
+
+    app.send("mission-control close");
+    openStatusMenu();
+    EXPECT_EQ(app.send("menu \"Quit Tarnwick\"").back(), "ok");
+    EXPECT_EQ(app.finish(), 0);
+    EXPECT_EQ(app.rest().back(), "@1004.500 application ended with status 0");
+    EXPECT_FALSE(snapshotEvent(home).empty());
+    EXPECT_EQ(app.standardError(), "");
+}
+
+// Road 1: a desktop switch shows the banner with the desktop's name on that display, gone after
+// its duration and fade.
+TEST_F(ProgramRoadsTest, ADesktopSwitchShowsItsBannerOnItsDisplayForItsDuration) {
+    auto& app = start(kRoads / "banner.json");
+    EXPECT_EQ(app.send("switch 6"), (Lines{"@1000.000 desktop switched on display 2 to \"Desktop 6\"", "ok"}));
+    EXPECT_EQ(app.send("wait 1"),
+              (Lines{"@1000.120 shown window 600002 \"Space Name\" at 2729 1164 126 44 level 3 texts \"Desktop 6\"", "ok"}));
+    // Inside the studio display (1512, -200, 2560 x 1440), at its bottom.
+    EXPECT_EQ(app.send("wait 1"), Lines{"ok"});
+    EXPECT_EQ(app.send("wait 1"), (Lines{"@1002.320 hidden window 600002 \"Space Name\"", "ok"}));
+    EXPECT_EQ(app.send("quit").back(), "@1003.000 application ended with status 0");
+    EXPECT_EQ(app.finish(), 0);
+}
+
+// Road 3: an Option-double-click on a label asks for the new name; saved, it is in the names
+// file and on the label.
+TEST_F(ProgramRoadsTest, RenamingThroughALabelSavesTheNameAndShowsIt) {
+    saveNames(home, std::string(R"({")") + kDesktop3 + R"(": "Home"})");
+    auto& app = start(kRoads / "rename.json");
+    app.send("mission-control open");
+    app.send("wait 1");
+    EXPECT_EQ(app.send("option-double-click label 3"),
+              (Lines{"@1001.000 hidden window 600002 \"\"",
+                     "@1001.000 alert \"Rename Desktop 3\" informative \"Built-in Retina Display\\nLeave the name blank "
+                     "to use its default.\" field \"Home\" buttons \"Save\" \"Cancel\"",
+                     "ok"}));
+    EXPECT_EQ(app.send("alert type \"Work\""), Lines{"ok"});
+    EXPECT_EQ(app.send("alert press \"Save\""), (Lines{"@1001.000 alert closed with \"Save\"", "ok"}));
+    const auto names = savedNames(home);
+    ASSERT_TRUE(names && names->find("names"));
+    EXPECT_EQ(*names->find("names")->find(kDesktop3), Value("Work"));
+    EXPECT_EQ(app.send("wait 1"),
+              (Lines{"@1001.125 shown window 600002 \"\" at 896.3 0 79.4 24 level 1000 texts \"Work\"", "ok"}));
+    app.send("quit");
+    EXPECT_EQ(app.finish(), 0);
+}
+
+// Road 8: a friendly name typed into the settings and never committed is saved when a signal
+// ends the program, which then exits 0.
+TEST_F(ProgramRoadsTest, ASignalKeepsATypedFriendlyName) {
+    auto& app = start(kRoads / "friendly-name.json");
+    openStatusMenu();
+    EXPECT_TRUE(hasPrefix(app.send("menu \"Settings…\""), "@1000.500 shown window 600002 \"Tarnwick Settings\""));
+    EXPECT_EQ(app.send("press settings-page.desktopNames").back(), "ok");
+    EXPECT_EQ(app.send(std::string("type display-alias.") + kBuiltInDisplay + " \"Laptop\"").back(), "ok");
+    app.signal(SIGTERM);
+    EXPECT_EQ(app.finish(), 0);
+    EXPECT_EQ(app.rest().back(), "@1000.500 application ended with status 0");
+    const auto defaults = json::parse(readFile(home.path() / "Library/Preferences/local.orlenbay.Tarnwick.json"));
+    ASSERT_TRUE(defaults);
+    const std::string text = readFile(home.path() / "Library/Preferences/local.orlenbay.Tarnwick.json");
+    EXPECT_NE(text.find("displayAliases"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Laptop\""), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace tarnwick
