@@ -197,5 +197,40 @@ TEST_F(ProgramRoadsTest, ASignalKeepsATypedFriendlyName) {
     EXPECT_NE(text.find("\"Laptop\""), std::string::npos) << text;
 }
 
+// Road 7: the hidden Testing menu, revealed by an Option-click, records Mission Control's
+// geometry for 15 seconds: one file of 30 samples, and its status row says so.
+TEST_F(ProgramRoadsTest, TheTestingMenuRecordsMissionControlGeometryForFifteenSeconds) {
+    auto& app = start(kRoads / "geometry-recording.json");
+    EXPECT_EQ(app.send("click status-item option").back(), "ok");
+    EXPECT_TRUE(hasPrefix(app.send("wait 0.5"), "@1000.500 menu opened"));
+    EXPECT_EQ(app.send("menu \"Testing\" \"Record Mission Control geometry (15 seconds)\"").back(), "ok");
+    app.send("mission-control open");  // samples taken while it opens and while it is open
+    app.send("wait 15");
+    std::vector<fs::path> recordings;
+    for (const auto& entry : fs::directory_iterator(home.path() / "Library/Logs/Tarnwick"))
+        if (entry.path().filename().string().rfind("mission-control-", 0) == 0) recordings.push_back(entry.path());
+    ASSERT_EQ(recordings.size(), 1u);
+    const std::string name = recordings[0].filename().string();
+    EXPECT_EQ(name.size(), std::string("mission-control-").size() + 36 + std::string(".json").size()) << name;
+    const auto recording = json::parse(readFile(recordings[0]));
+    ASSERT_TRUE(recording);
+    const Value* samples = recording->find("samples");
+    ASSERT_TRUE(samples && samples->asArray()) << readFile(recordings[0]).substr(0, 300);
+    EXPECT_EQ(samples->asArray()->size(), 30u);
+
+    app.send("mission-control close");
+    app.send("click status-item option");
+    app.send("wait 0.5");
+    const Lines screen = app.send("screen");
+    ASSERT_TRUE(hasPrefix(screen, "  submenu \"Testing\" rows "));
+    for (const auto& line : screen) {
+        if (line.rfind("  submenu \"Testing\" rows ", 0) == 0) {
+            EXPECT_EQ(line.rfind("  submenu \"Testing\" rows \"Diagnostic saved\"", 0), 0u) << line;
+        }
+    }
+    app.send("quit");
+    EXPECT_EQ(app.finish(), 0);
+}
+
 }  // namespace
 }  // namespace tarnwick
