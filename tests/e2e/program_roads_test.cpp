@@ -12,9 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include "support/geometry.h"
 #include "support/json.h"
 #include "testkit/console_process.h"
 #include "testkit/temp_folder.h"
+#include "testkit/xml_document.h"
 
 namespace tarnwick {
 namespace {
@@ -230,6 +232,76 @@ TEST_F(ProgramRoadsTest, TheTestingMenuRecordsMissionControlGeometryForFifteenSe
     }
     app.send("quit");
     EXPECT_EQ(app.finish(), 0);
+}
+
+// The frame of a drawn rectangle.
+Rect frameOf(const testkit::XmlElement& rect) {
+    return Rect(rect.number("x"), rect.number("y"), rect.number("width"), rect.number("height"));
+}
+
+// A text's anchor: its left end on its baseline.
+Point anchorOf(const testkit::XmlElement& text) { return Point{text.number("x"), text.number("y")}; }
+
+bool holds(const Rect& outer, const Rect& inner) {
+    return inner.minX() >= outer.minX() && inner.maxX() <= outer.maxX() && inner.minY() >= outer.minY() &&
+           inner.maxY() <= outer.maxY();
+}
+
+// Road 10: the pictures of the screen during a banner and with Mission Control's labels: every
+// display at its frame, the banner's text inside its panel inside its display, the label's text
+// over its caption, and a name with XML's own characters kept as text.
+TEST_F(ProgramRoadsTest, PicturesOfTheScreenPlaceTheBannerAndTheLabelsWhereTheyAre) {
+    const std::string name = "<b>&\"";
+    saveNames(home, std::string(R"({")") + kDesktop3 + R"(": "<b>&\"")" + "}");
+    auto& app = start(kRoads / "screen-pictures.json");
+    app.send("switch 6");
+    app.send("wait 0.5");
+    EXPECT_EQ(app.send("screen svg " + (home.path() / "banner.svg").string()), Lines{"ok"});
+    app.send("wait 3");
+    app.send("mission-control open");
+    app.send("wait 1");
+    EXPECT_EQ(app.send("screen svg " + (home.path() / "labels.svg").string()), Lines{"ok"});
+    app.send("quit");
+    EXPECT_EQ(app.finish(), 0);
+
+    std::string problem;
+    const auto banner = testkit::parseXml(readFile(home.path() / "banner.svg"), &problem);
+    ASSERT_TRUE(banner) << problem;
+    const auto displays = banner->all("rect", "display-frame");
+    ASSERT_EQ(displays.size(), 2u);
+    EXPECT_EQ(frameOf(*displays[0]), Rect(0, 0, 1512, 982));
+    const Rect studio(1512, -200, 2560, 1440);
+    EXPECT_EQ(frameOf(*displays[1]), studio);
+    const auto windows = banner->all("g", "window");
+    ASSERT_EQ(windows.size(), 1u);
+    const Rect panel = frameOf(*windows[0]->all("rect", "window-frame").at(0));
+    EXPECT_TRUE(holds(studio, panel));
+    const auto texts = windows[0]->all("text", "text");
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0]->text, "Desktop 6");
+    EXPECT_TRUE(panel.contains(anchorOf(*texts[0])));
+
+    const auto labels = testkit::parseXml(readFile(home.path() / "labels.svg"), &problem);
+    ASSERT_TRUE(labels) << problem;
+    const testkit::XmlElement* caption = nullptr;
+    const auto captions = labels->all("text", "caption");
+    const auto captionFrames = labels->all("rect", "caption-frame");
+    ASSERT_EQ(captions.size(), captionFrames.size());
+    Rect captionFrame;
+    for (std::size_t index = 0; index < captions.size(); ++index) {
+        if (captions[index]->text != "Desktop 3") continue;
+        caption = captions[index];
+        captionFrame = frameOf(*captionFrames[index]);
+    }
+    ASSERT_TRUE(caption);
+    const auto labelWindows = labels->all("g", "window");
+    ASSERT_EQ(labelWindows.size(), 1u);
+    const Rect label = frameOf(*labelWindows[0]->all("rect", "window-frame").at(0));
+    const auto labelTexts = labelWindows[0]->all("text", "text");
+    ASSERT_EQ(labelTexts.size(), 1u);
+    EXPECT_EQ(labelTexts[0]->text, name);
+    EXPECT_TRUE(holds(label, captionFrame));
+    EXPECT_TRUE(label.contains(anchorOf(*labelTexts[0])));
 }
 
 }  // namespace
