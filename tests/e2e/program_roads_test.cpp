@@ -304,5 +304,48 @@ TEST_F(ProgramRoadsTest, PicturesOfTheScreenPlaceTheBannerAndTheLabelsWhereTheyA
     EXPECT_TRUE(label.contains(anchorOf(*labelTexts[0])));
 }
 
+// Road 4: resting on the status item opens the overview under it; pressing a desktop of the
+// other display switches to it through Mission Control; the global shortcut toggles the overview
+// at the pointer.
+TEST_F(ProgramRoadsTest, TheOverviewOpensUnderTheStatusItemSwitchesDesktopsAndFollowsTheShortcut) {
+    auto& app = start(kRoads / "overview.json");
+    app.send("hover status-item");
+    const Lines shown = app.send("wait 1");
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].rfind("@1000.350 shown window 600001 \"Workstation Overview\" at 1144 33 360 560 level 101 ", 0), 0u)
+        << shown[0];
+    EXPECT_EQ(app.send("screen svg " + (home.path() / "overview.svg").string()), Lines{"ok"});
+
+    EXPECT_EQ(app.send("in \"Workstation Overview\" press switch-space.2F3E4D5C-6B7A-4899-A8B7-C6D5E4F3A202"),
+              (Lines{"@1001.000 mission-control opened", "@1001.000 hidden window 600001 \"Workstation Overview\"", "ok"}));
+    const Lines switched = app.send("wait 1");
+    ASSERT_GE(switched.size(), 3u);
+    EXPECT_EQ(switched[0], "@1001.250 desktop switched on display 2 to \"Desktop 5\"");
+    EXPECT_EQ(switched[1], "@1001.450 mission-control closed");
+
+    app.send("wait 2");
+    app.send("pointer 300 300");
+    const Lines opened = app.send("keys ctrl-opt-cmd-w");
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0].rfind("@1004.000 shown window 600001 \"Workstation Overview\" at 312 312 360 560 ", 0), 0u) << opened[0];
+    EXPECT_EQ(app.send("keys ctrl-opt-cmd-w"), (Lines{"@1004.000 hidden window 600001 \"Workstation Overview\"", "ok"}));
+    app.send("quit");
+    EXPECT_EQ(app.finish(), 0);
+
+    // In the picture the overview hangs under the status item.
+    std::string problem;
+    const auto picture = testkit::parseXml(readFile(home.path() / "overview.svg"), &problem);
+    ASSERT_TRUE(picture) << problem;
+    const auto item = picture->all("rect", "status-item-frame");
+    ASSERT_EQ(item.size(), 1u);
+    const Rect itemFrame = frameOf(*item[0]);
+    const auto windows = picture->all("g", "window");
+    ASSERT_EQ(windows.size(), 1u);
+    const Rect overview = frameOf(*windows[0]->all("rect", "window-frame").at(0));
+    EXPECT_GE(overview.minY(), itemFrame.maxY());
+    EXPECT_LE(overview.minX(), itemFrame.midX());
+    EXPECT_GE(overview.maxX(), itemFrame.midX());
+}
+
 }  // namespace
 }  // namespace tarnwick
