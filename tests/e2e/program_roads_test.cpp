@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "installation/installation_fixture.h"
 #include "support/geometry.h"
 #include "support/json.h"
 #include "testkit/console_process.h"
@@ -345,6 +346,36 @@ TEST_F(ProgramRoadsTest, TheOverviewOpensUnderTheStatusItemSwitchesDesktopsAndFo
     EXPECT_GE(overview.minY(), itemFrame.maxY());
     EXPECT_LE(overview.minX(), itemFrame.midX());
     EXPECT_GE(overview.maxX(), itemFrame.midX());
+}
+
+// Road 5: a copy started from a disk image asks to be installed; "Install and Open" installs it
+// (into the user's Applications folder, the machine's being closed to us), opens the installed
+// copy on its settings, and ends with status 0.
+TEST_F(ProgramRoadsTest, ACopyOnADiskImageInstallsItselfAndOpensTheInstalledCopy) {
+    installation_test::makeBundle(home / "Disk/Volumes/Tarnwick/Tarnwick.app");
+    program = std::make_unique<testkit::ConsoleProcess>(
+        testkit::ConsoleProcess::Options{home.path(), kRoads / "install.json", {}, {}, true});
+    const Lines asked = program->ready();
+    ASSERT_FALSE(asked.empty());
+    Lines pressed = program->send("alert press \"Install and Open\"");
+    const Lines waited = program->send("wait 15");
+    pressed.insert(pressed.end(), waited.begin(), waited.end());
+    program->closeInput();
+    const int status = program->finish();
+    Lines all = asked;
+    all.insert(all.end(), pressed.begin(), pressed.end());
+    all.insert(all.end(), program->rest().begin(), program->rest().end());
+    std::string transcript;
+    for (const auto& line : all) transcript += line + "\n";
+    EXPECT_EQ(status, 0) << transcript;
+    EXPECT_TRUE(hasPrefix(all, "@1000.000 alert \"Install Tarnwick\"")) << transcript;
+    EXPECT_TRUE(fs::exists(home / "Applications/Tarnwick.app/Contents/Info.json")) << transcript;
+    EXPECT_TRUE(hasPrefix(all, "@1000.000 application opened \"" + (home / "Applications/Tarnwick.app").string() +
+                                   "\" arguments \"--settings\""))
+        << transcript;
+    // The installer is meant to quit by itself once the installed copy runs; here it still ends
+    // only with its input.
+    EXPECT_EQ(all.back(), "@1015.000 application ended with status 0") << transcript;
 }
 
 }  // namespace
