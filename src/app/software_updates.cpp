@@ -46,6 +46,12 @@ void SoftwareUpdates::checkForUpdates() {
 
 bool SoftwareUpdates::validateMenuItem() const { return updater_->canCheckForUpdates(); }
 
+void SoftwareUpdates::performAction(std::string_view action, platform::ui::MenuItem*) {
+    if (action == kCheckForUpdatesAction) checkForUpdates();
+}
+
+bool SoftwareUpdates::validateMenuItem(const platform::ui::MenuItem&) { return validateMenuItem(); }
+
 void SoftwareUpdates::setAutomaticChecks(bool on) { updater_->setAutomaticallyChecksForUpdates(on); }
 
 void SoftwareUpdates::setAutomaticDownloads(bool on) { updater_->setAutomaticallyDownloadsUpdates(on); }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/action_target.h"
 #include "platform/updater.h"
 #include "support/observable.h"
 
@@ -13,8 +14,9 @@ namespace tarnwick {
 // The app's one way to the update framework: it makes the framework's standard controller
 // without starting it, mirrors the updater's four switches for the settings window, starts the
 // updater once when launching has finished, offers "Check for Updates…" and keeps the
-// description of a failed start for the settings page. Main loop only.
-class SoftwareUpdates {
+// description of a failed start for the settings page. As a menu row's target it answers
+// "checkForUpdates:" and validates that row. Main loop only.
+class SoftwareUpdates final : public platform::ui::ActionTarget {
 public:
     // Without an updater, the framework's standard controller is made (not started) and kept
     // for as long as this object lives. The delegate passes none; tests pass their own.
@@ -40,6 +42,13 @@ public:
     void checkForUpdates();
     // Whether a menu item that runs checkForUpdates is enabled: the updater's current answer.
     bool validateMenuItem() const;
+
+    // ---- as the target of the "Check for Updates…" row (set it with `lifetime()`)
+    static constexpr const char* kCheckForUpdatesAction = "checkForUpdates:";
+    bool respondsToAction(std::string_view action) const override { return action == kCheckForUpdatesAction; }
+    void performAction(std::string_view action, platform::ui::MenuItem* sender) override;
+    bool validateMenuItem(const platform::ui::MenuItem& item) override;
+    const LifetimeToken& lifetime() const { return lifetime_; }
     // The settings page's switches write the updater only; the published values follow when
     // the updater reports the change.
     void setAutomaticChecks(bool on);

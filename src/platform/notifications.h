@@ -42,6 +42,9 @@ inline constexpr const char* kWindowDidMove = "NSWindowDidMoveNotification";
 inline constexpr const char* kWindowDidChangeScreen = "NSWindowDidChangeScreenNotification";
 inline constexpr const char* kWindowDidChangeOcclusionState = "NSWindowDidChangeOcclusionStateNotification";
 inline constexpr const char* kWindowWillClose = "NSWindowWillCloseNotification";
+inline constexpr const char* kWindowDidResize = "NSWindowDidResizeNotification";
+inline constexpr const char* kWindowDidMiniaturize = "NSWindowDidMiniaturizeNotification";
+inline constexpr const char* kWindowDidDeminiaturize = "NSWindowDidDeminiaturizeNotification";
 // Distributed centre
 inline constexpr const char* kScreenIsLocked = "com.apple.screenIsLocked";
 inline constexpr const char* kScreenIsUnlocked = "com.apple.screenIsUnlocked";

@@ -15,6 +15,7 @@
 #include "platform/login_items.h"
 #include "platform/file_manager.h"
 #include "platform/notifications.h"
+#include "platform/pasteboard.h"
 #include "platform/processes.h"
 #include "platform/screen_capture.h"
 #include "platform/shared_application.h"
@@ -71,6 +72,8 @@ struct Platform {
     // The menu bar's status items, and the tracking of open menus.
     ui::StatusBar* statusBar = nullptr;
     ui::MenuTracking* menuTracking = nullptr;
+    // What the user copied (text only).
+    Pasteboard* pasteboard = nullptr;
     // Finding and offering new versions of the app.
     UpdateFramework* updateFramework = nullptr;
 };

@@ -4,6 +4,8 @@
 
 #include "app/software_updates.h"
 #include "platform/sim/sim_updater.h"
+#include "platform/sim/ui/sim_menus.h"
+#include "platform/ui/menu.h"
 #include "testkit/test_environment.h"
 
 namespace tarnwick {
@@ -127,6 +129,21 @@ TEST_F(SoftwareUpdatesTest, ACheckRunsOnlyWhenTheUpdaterCanCheck) {
     EXPECT_FALSE(framework().outcomes[0].automatic);
     EXPECT_TRUE(updates.validateMenuItem());
     EXPECT_TRUE(updates.canCheckForUpdates.get());
+}
+
+TEST_F(SoftwareUpdatesTest, AsARowsTargetItEnablesTheRowByTheUpdaterAndChecksWhenChosen) {
+    SoftwareUpdates updates;
+    platform::ui::Menu menu;
+    auto& row = menu.addItem("Check for Updates…");
+    row.actionName = SoftwareUpdates::kCheckForUpdatesAction;
+    row.setTarget(updates, updates.lifetime());
+    menu.update();
+    EXPECT_FALSE(row.isEnabled);
+    updates.start();
+    menu.update();  // the updater's answer now, before its late report
+    EXPECT_TRUE(row.isEnabled);
+    EXPECT_TRUE(row.perform());
+    EXPECT_EQ(framework().checkRequests, 1);
 }
 
 TEST_F(SoftwareUpdatesTest, ReportsArrivingAfterTheObjectIsGoneReachNothing) {

@@ -18,6 +18,15 @@ public:
     void unregisterApp() override;
     void openSystemSettingsLoginItems() override { ++settingsOpenings; }
 
+    // ---- the user's side
+    // The user approves the waiting login item in System Settings: it is enabled. Nothing is
+    // posted (the app sees it when it reads the status again). False when none was waiting.
+    bool approve() {
+        if (state != platform::LoginItemStatus::requiresApproval) return false;
+        state = platform::LoginItemStatus::enabled;
+        return true;
+    }
+
     platform::LoginItemStatus state = platform::LoginItemStatus::notRegistered;
     // Registering ends in requiresApproval instead of enabled.
     bool approvalRequired = false;

@@ -126,6 +126,7 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     menus_ = std::make_unique<SimMenus>(*this);
     platform_.statusBar = statusBar_.get();
     platform_.menuTracking = menus_.get();
+    platform_.pasteboard = &pasteboard;
     // ---- end of our windows
 
     // ---- software updates

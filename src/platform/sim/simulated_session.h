@@ -16,6 +16,7 @@
 #include "platform/sim/session_state.h"
 #include "platform/sim/sim_navigation.h"
 #include "platform/sim/sim_notification_center.h"
+#include "platform/sim/sim_pasteboard.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/update_state.h"
 #include "support/run_loop.h"
@@ -306,6 +307,8 @@ public:
     // ---- the menu bar's status items and the open menus
     class SimStatusBar& statusBar() { return *statusBar_; }
     class SimMenus& menus() { return *menus_; }
+    // What the user copied last (one string at most).
+    SimPasteboard pasteboard;
     // The user presses and holds modifier keys, or lets go of them; global monitors hear each
     // change and the current flags follow.
     void holdModifiers(platform::ModifierFlags flags);
@@ -321,6 +324,8 @@ private:
     std::unique_ptr<class SimMenus> menus_;
     std::set<std::uint16_t> heldKeys_;
     void routeKey(const platform::KeyEvent& event);
+    // A Command combination for the main menu; true when a row took it.
+    bool performMainMenuKeyEquivalent(const platform::KeyEvent& key);
     std::unique_ptr<platform::ui::SystemFontMetrics> fontMetrics_;
     // ---- end of our windows
 

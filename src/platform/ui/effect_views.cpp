@@ -8,6 +8,8 @@ void GlassEffectView::setContentView(std::shared_ptr<View> content) {
     content_ = std::move(content);
     if (!content_) return;
     addSubview(content_);
+    // It fills the glass, also when the glass is resized later.
+    content_->autoresizingMask = autoresizing::kWidthSizable | autoresizing::kHeightSizable;
     content_->setFrame(bounds());
 }
 

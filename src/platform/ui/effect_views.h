@@ -35,7 +35,7 @@ public:
 
     const std::shared_ptr<View>& contentView() const { return content_; }
     // Replaces the content view (nothing clears it); the new one joins the subviews, filling
-    // the glass.
+    // the glass as it is resized.
     void setContentView(std::shared_ptr<View> content);
 
 private:

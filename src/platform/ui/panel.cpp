@@ -1,6 +1,8 @@
 #include "platform/ui/panel.h"
 
 #include <algorithm>
+#include <cmath>
+#include <sstream>
 #include <utility>
 
 #include "platform/platform.h"
@@ -87,7 +89,13 @@ void Panel::setFrame(const Rect& frame, bool display, bool animate) {
     frame_ = frame;
     if (contentView_) contentView_->setFrame(Rect(0, 0, frame.width(), frame.height()));
     changed();
+    if (visible_) {
+        saveFrame();
+        // A shown window lays out its views at their new size before it draws again.
+        if (old.size != frame.size) displayContent();
+    }
     if (!system_) return;
+    if (old.size != frame.size) post(notification_names::kWindowDidResize);
     if (old.origin != frame.origin) post(notification_names::kWindowDidMove);
     const auto before = screenContaining(old), after = screenContaining(frame);
     const auto displayOf = [](const std::optional<ScreenDescription>& screen) {
@@ -128,14 +136,24 @@ void Panel::animateAlpha(double alpha, double duration, std::function<void()> co
 
 void Panel::orderFrontRegardless() {
     const unsigned occlusion = occlusionState();
+    // Coming in for the first time, it takes the frame it was last shown with (which may be on
+    // another display); later it stays where the app or the user put it.
+    if (!visible_ && !std::exchange(frameRestored_, true)) restoreFrame();
+    // Coming in, it lays out what needs it before it draws.
+    if (!visible_) displayContent();
     const bool wasVisible = std::exchange(visible_, true);
     if (system_) system_->orderFront(*this);
     if (!wasVisible && contentView_) contentView_->windowVisibilityChanged(true);
     if (occlusionState() != occlusion) post(notification_names::kWindowDidChangeOcclusionState);
+    if (std::exchange(miniaturized_, false)) {
+        post(notification_names::kWindowDidDeminiaturize);
+        if (auto* d = delegate()) d->windowDidDeminiaturize(*this);
+    }
 }
 
 void Panel::orderOut() {
     const unsigned occlusion = occlusionState();
+    if (visible_) saveFrame();
     const bool wasVisible = std::exchange(visible_, false);
     if (system_) system_->orderOut(*this);
     if (wasVisible && contentView_) contentView_->windowVisibilityChanged(false);
@@ -144,7 +162,87 @@ void Panel::orderOut() {
 
 void Panel::close() {
     post(notification_names::kWindowWillClose);
+    if (auto* d = delegate()) d->windowWillClose(*this);
+    miniaturized_ = false;
     orderOut();
+}
+
+void Panel::miniaturizedBySystem() {
+    if (miniaturized_) return;
+    orderOut();
+    miniaturized_ = true;
+    post(notification_names::kWindowDidMiniaturize);
+    if (auto* d = delegate()) d->windowDidMiniaturize(*this);
+}
+
+void Panel::displayContent() {
+    // Keep the views alive while they lay out.
+    if (auto content = contentView_) content->layoutSubtreeIfNeeded();
+}
+
+void Panel::center() {
+    const auto screen = mainScreen();
+    if (!screen) return;
+    const Rect& visible = screen->visibleFrame;
+    setFrame(Rect(visible.origin.x + (visible.width() - frame_.width()) / 2,
+                  visible.origin.y + (visible.height() - frame_.height()) / 2, frame_.width(), frame_.height()),
+             false);
+}
+
+// ---- frame autosave
+
+namespace {
+
+bool usable(const Rect& r) {
+    return std::isfinite(r.origin.x) && std::isfinite(r.origin.y) && std::isfinite(r.width()) &&
+           std::isfinite(r.height()) && r.width() > 0 && r.height() > 0;
+}
+
+}  // namespace
+
+std::string Panel::autosaveKey(const std::string& name) { return "NSWindow Frame " + name; }
+
+std::optional<Rect> Panel::savedFrame(const std::string& name) {
+    auto* defaults = current().userDefaults;
+    if (name.empty() || !defaults) return std::nullopt;
+    const auto text = defaults->string(autosaveKey(name));
+    if (!text) return std::nullopt;
+    std::istringstream in(*text);
+    double x = 0, y = 0, width = 0, height = 0;
+    std::string rest;
+    if (!(in >> x >> y >> width >> height) || (in >> rest)) return std::nullopt;
+    const Rect frame(x, y, width, height);
+    if (!usable(frame)) return std::nullopt;
+    return frame;
+}
+
+bool Panel::setFrameAutosaveName(std::string name) {
+    if (!name.empty() && system_)
+        for (Panel* other : system_->windows())
+            if (other != this && other->autosaveName_ == name) return false;
+    if (name != autosaveName_) frameRestored_ = false;
+    autosaveName_ = std::move(name);
+    return true;
+}
+
+void Panel::saveFrame() {
+    auto* defaults = current().userDefaults;
+    if (autosaveName_.empty() || !defaults || !usable(frame_)) return;
+    std::ostringstream out;
+    out.precision(17);
+    out << frame_.origin.x << ' ' << frame_.origin.y << ' ' << frame_.width() << ' ' << frame_.height();
+    defaults->set(autosaveKey(autosaveName_), Value(out.str()));
+}
+
+void Panel::restoreFrame() {
+    if (auto saved = savedFrame(autosaveName_)) {
+        const Size minimum = contentMinSize;
+        Rect frame = *saved;
+        // A frame saved smaller than the window allows now grows to the minimum.
+        frame.size.width = std::max(frame.width(), minimum.width);
+        frame.size.height = std::max(frame.height(), minimum.height);
+        setFrame(frame, false);
+    }
 }
 
 bool Panel::isOnActiveSpace() const { return visible_ && system_ && system_->isOnActiveSpace(*this); }
@@ -171,6 +269,8 @@ bool Panel::isKeyWindow() const { return system_ && system_->keyPanel() == this;
 void Panel::keyStateChanged(bool key) {
     if (contentView_) contentView_->windowKeyStateChanged(key);
     post(key ? notification_names::kWindowDidBecomeKey : notification_names::kWindowDidResignKey);
+    if (key)
+        if (auto* d = delegate()) d->windowDidBecomeKey(*this);
 }
 
 View* Panel::firstResponder() const {

@@ -65,6 +65,22 @@ inline constexpr unsigned kVisible = 1u << 1;
 
 enum class BackingStore { retained, nonretained, buffered };
 
+// Whether the window joins others in tabs.
+enum class TabbingMode { automatic, preferred, disallowed };
+
+class Panel;
+
+// Hears what happens to one window as it happens (the window's notifications reach their
+// observers on a later turn).
+class WindowDelegate {
+public:
+    virtual ~WindowDelegate() = default;
+    virtual void windowDidBecomeKey(Panel& window) { (void)window; }
+    virtual void windowWillClose(Panel& window) { (void)window; }
+    virtual void windowDidMiniaturize(Panel& window) { (void)window; }
+    virtual void windowDidDeminiaturize(Panel& window) { (void)window; }
+};
+
 // A fade of the window's alpha in flight.
 struct AlphaAnimation {
     double fromValue = 0;
@@ -90,6 +106,10 @@ public:
 
     std::uint32_t windowNumber() const { return number_; }
     std::uint64_t styleMask() const { return styleMask_; }
+    void setStyleMask(std::uint64_t styleMask) {
+        styleMask_ = styleMask;
+        changed();
+    }
     BackingStore backing() const { return backing_; }
     bool isDeferred() const { return deferred_; }
 
@@ -112,6 +132,27 @@ public:
     Color backgroundColor = Color::named("windowBackgroundColor");
     bool hasShadow = true;
     bool isReleasedWhenClosed = true;
+    TabbingMode tabbingMode = TabbingMode::automatic;
+    // The title bar draws no background of its own (the content shows through it).
+    bool titlebarAppearsTransparent = false;
+    // The user cannot resize the window below this size.
+    Size contentMinSize;
+
+    // ---- the delegate (not kept alive: one that went away hears nothing)
+    void setDelegate(WindowDelegate& delegate, const LifetimeToken& lifetime) { delegate_ = {&delegate, lifetime.weak()}; }
+    WindowDelegate* delegate() const { return delegate_.get(); }
+
+    // ---- frame autosave: under a name, the frame is kept in the user's defaults whenever it
+    // changes while the window is shown and when it is closed or ordered out, and restored the
+    // first time the window is ordered in under that name (possibly onto another display, where
+    // an earlier run left it). False when another window of ours uses the name already; an empty
+    // name stops it.
+    bool setFrameAutosaveName(std::string name);
+    const std::string& frameAutosaveName() const { return autosaveName_; }
+    // The defaults key of a name's frame, and the frame saved under a name (nothing when none, or
+    // what is stored cannot be read as a finite, non-empty frame).
+    static std::string autosaveKey(const std::string& name);
+    static std::optional<Rect> savedFrame(const std::string& name);
 
     // ---- content
     const std::shared_ptr<View>& contentView() const { return contentView_; }
@@ -146,8 +187,13 @@ public:
     // Shown in front of the other panels of its level, whether or not the app is active.
     void orderFrontRegardless();
     void orderOut();
-    // Posts the will-close notification, then orders the window out.
+    // The window's delegate and observers hear that it will close, then it is ordered out.
     void close();
+    // Centres the window on the main screen's visible frame.
+    void center();
+    // In the Dock: ordered out by the user's miniaturize, until it is ordered in again (which
+    // restores it, telling the delegate).
+    bool isMiniaturized() const { return miniaturized_; }
     bool isVisible() const { return visible_; }
     // Shown on the desktop the user sees now on its display (or on every desktop).
     bool isOnActiveSpace() const;
@@ -199,6 +245,9 @@ public:
     // ---- the system's side
     // Another window covers this one wholly (or no longer does).
     void setOccludedBySystem(bool occluded);
+    // The user miniaturized the window to the Dock: it is ordered out, and its delegate and
+    // observers hear it.
+    void miniaturizedBySystem();
     // A subtree left the window: it takes no more keys.
     void subtreeLeft(View& subtree);
 
@@ -211,6 +260,9 @@ private:
     void endFade();
     void post(const char* name);
     View* pressTarget(const MouseEvent& event);
+    void saveFrame();
+    void restoreFrame();
+    void displayContent();
 
     WindowSystem* system_;
     std::uint32_t number_ = 0;
@@ -232,6 +284,10 @@ private:
     bool occluded_ = false;
     std::weak_ptr<View> firstResponder_;
     std::weak_ptr<View> pressed_;  // the view that took the last press, for its release
+    WeakRef<WindowDelegate> delegate_;
+    std::string autosaveName_;
+    bool frameRestored_ = false;  // under the current autosave name
+    bool miniaturized_ = false;
     LifetimeToken lifetime_;
 };
 

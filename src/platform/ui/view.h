@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/key_event.h"
+#include "platform/ui/action_target.h"
 #include "platform/ui/layer.h"
 #include "platform/ui/mouse_event.h"
 #include "platform/ui/tracking_area.h"
@@ -39,8 +40,10 @@ struct CursorRect {
 // A retained view: a frame in its superview's coordinates (origin at the bottom left, y up),
 // ordered subviews (the last is frontmost), layout on demand, hit testing, mouse handling and
 // cursor rectangles, and an optional layer. It records what the app asks of it so that tests
-// can read the tree. Views are shared objects (make them with std::make_shared). Main loop only.
-class View : public std::enable_shared_from_this<View> {
+// can read the tree. Views are shared objects (make them with std::make_shared). As responders
+// they may answer named actions (copy:, selectAll:) sent along the key window's chain. Main loop
+// only.
+class View : public std::enable_shared_from_this<View>, public ActionTarget {
 public:
     explicit View(Rect frame = {});
     virtual ~View();

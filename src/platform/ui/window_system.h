@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "support/geometry.h"
 
@@ -26,6 +27,8 @@ public:
     virtual void makeKey(Panel& panel) = 0;
     // The key window among our panels, or nothing.
     virtual Panel* keyPanel() = 0;
+    // Every window of ours, shown or not, front to back.
+    virtual std::vector<Panel*> windows() = 0;
     // Whether a shown panel is on the desktop the user sees now on its display: one that joins
     // every desktop always is; another stays on the desktop it was ordered in on (one that moves
     // to the active desktop follows when it is ordered in or made key).

@@ -70,10 +70,10 @@ void doubleClick(CommandContext& context) {
     context.session.windowSystem().doubleClick(centre);
 }
 
-// The open menu's visible row with the title.
+// The menu's visible row with the title.
 const ui::MenuItem& visibleRow(const ui::Menu& menu, const std::string& title) {
     for (const auto& item : menu.items)
-        if (item && !item->isHidden && item->title == title) return *item;
+        if (item && !item->isHidden && !item->isSeparatorItem() && item->title == title) return *item;
     std::string rows;
     for (const auto& row : visibleRows(menu)) rows += (rows.empty() ? "" : ", ") + quotedText(row);
     throw Error("The menu shows no row " + quotedText(title) + "; its rows are " + (rows.empty() ? "none" : rows) + ".");
@@ -85,10 +85,19 @@ void menu(CommandContext& context) {
     ui::Menu* open = context.session.menus().openMenu();
     if (!open) throw Error("No menu is open; click status-item opens the status menu.");
     const auto& path = context.arguments;
-    visibleRow(*open, path[0]);
-    // Rows open no submenus in this build: a longer path names nothing on screen.
-    if (path.size() > 1) throw Error("The row " + quotedText(path[0]) + " opens no submenu; type menu " + quotedText(path[0]) + ".");
-    context.session.menus().choose(path[0]);
+    const ui::Menu* current = open;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (i > 0) const_cast<ui::Menu*>(current)->update();  // a submenu enables its rows as it opens
+        const ui::MenuItem& row = visibleRow(*current, path[i]);
+        if (!row.isEnabled) throw Error("The row " + quotedText(path[i]) + " is disabled.");
+        const bool last = i + 1 == path.size();
+        if (last && row.submenu)
+            throw Error("The row " + quotedText(path[i]) + " opens a submenu; name one of its rows after it.");
+        if (!last && !row.submenu)
+            throw Error("The row " + quotedText(path[i]) + " opens no submenu; type menu " + quotedText(path[i]) + ".");
+        current = row.submenu.get();
+    }
+    context.session.menus().choose(std::vector<std::string>(path.begin(), path.end()));
 }
 
 }  // namespace

@@ -78,17 +78,16 @@ void resize(CommandContext& context) {
     expectArguments(context, command("resize"), 3, 3);
     ui::Panel& panel = targetWindow(context, context.arguments[0]);
     const Rect size = parsedSize(context, 1);
-    if (!(panel.styleMask() & ui::style_mask::kResizable)) throw Error(describeWindow(panel) + " cannot be resized.");
-    // The top left corner stays where it is.
-    const Rect& frame = panel.frame();
-    panel.setFrame(Rect(frame.minX(), frame.maxY() - size.height(), size.width(), size.height()), true);
+    // The top left corner stays where it is; the window keeps its minimum size.
+    if (!context.session.windowSystem().resize(panel, size.size))
+        throw Error(describeWindow(panel) + " cannot be resized.");
 }
 
 void closeWindow(CommandContext& context) {
     expectArguments(context, command("close"), 1, 1);
     ui::Panel& panel = targetWindow(context, context.arguments[0]);
-    if (!(panel.styleMask() & ui::style_mask::kClosable)) throw Error(describeWindow(panel) + " has no close button.");
-    panel.orderOut();
+    // Its delegate and observers hear that it will close.
+    if (!context.session.windowSystem().close(panel)) throw Error(describeWindow(panel) + " has no close button.");
 }
 
 void miniaturize(CommandContext& context) {

@@ -33,7 +33,7 @@ platform::ui::StatusItem* shownStatusItem(SimulatedSession& session) {
 std::vector<std::string> visibleRows(const platform::ui::Menu& menu) {
     std::vector<std::string> rows;
     for (const auto& item : menu.items)
-        if (item && !item->isHidden) rows.push_back(item->title);
+        if (item && !item->isHidden && !item->isSeparatorItem()) rows.push_back(item->title);
     return rows;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/sim/sim_hot_keys.h"
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_events.h"
+#include "platform/sim/ui/sim_menus.h"
 #include "platform/sim/ui/sim_window_system.h"
 
 namespace tarnwick::sim {
@@ -52,6 +53,12 @@ void SimulatedSession::keyUp(std::uint16_t keyCode, platform::ModifierFlags modi
     if (hotKeys_->isHeld(keyCode, bits)) hotKeys_->keyUp(keyCode, bits);
 }
 
+bool SimulatedSession::performMainMenuKeyEquivalent(const platform::KeyEvent& key) {
+    if (!(key.modifierFlags & flags::kCommand)) return false;
+    auto menu = menus_->mainMenu();
+    return menu && menu->performKeyEquivalent(key);
+}
+
 void SimulatedSession::routeKey(const platform::KeyEvent& key) {
     bool ownActive = false;
     ui::Panel* window = nullptr;
@@ -65,9 +72,15 @@ void SimulatedSession::routeKey(const platform::KeyEvent& key) {
     platform::Event event{ui::event_type::kKeyDown, key.modifierFlags, 0, windowSystem_->pointerLocation(),
                           key.keyCode, key.isRepeat, toUs ? window->windowNumber() : 0};
     if (!toUs) {
-        // Our application is active without a key window: the press goes nowhere.
+        // Our application is active without a key window: only the main menu's key equivalents
+        // take the press.
+        KeyPress press{key, false, 0, false, ownActive ? std::nullopt : frontmostPID};
+        if (ownActive) {
+            SimEvents::Handling handling(*events_, event);
+            press.consumed = performMainMenuKeyEquivalent(key);
+        }
         auto guard = lock();
-        keyPresses.push_back(KeyPress{key, false, 0, false, ownActive ? std::nullopt : frontmostPID});
+        keyPresses.push_back(std::move(press));
         if (!ownActive) events_->sentToOtherApplication(event);
         return;
     }
@@ -82,6 +95,8 @@ void SimulatedSession::routeKey(const platform::KeyEvent& key) {
         delivered.isRepeat = passed->isARepeat;
         SimEvents::Handling handling(*events_, *passed);
         press.consumed = window->sendKeyEvent(delivered);
+        // A Command combination no view took goes to the main menu.
+        if (!press.consumed) press.consumed = performMainMenuKeyEquivalent(delivered);
     }
     auto guard = lock();
     keyPresses.push_back(std::move(press));

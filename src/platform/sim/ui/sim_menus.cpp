@@ -9,6 +9,7 @@ namespace tarnwick::sim {
 namespace ui = platform::ui;
 
 SimMenus::~SimMenus() {
+    // The main menu may outlive the session in a test's hands; it forgets us first.
     for (auto* menu : menus_) menu->detachFromTracking();
 }
 
@@ -22,6 +23,10 @@ void SimMenus::menuDestroyed(ui::Menu& menu) {
     std::erase(menus_, &menu);
     if (open_ == &menu) open_ = nullptr;
 }
+
+void SimMenus::setMainMenu(std::shared_ptr<ui::Menu> menu) { mainMenu_ = std::move(menu); }
+
+std::shared_ptr<ui::Menu> SimMenus::mainMenu() { return mainMenu_; }
 
 void SimMenus::close(ui::Menu& menu) {
     if (open_ == &menu) open_ = nullptr;
@@ -40,18 +45,73 @@ void SimMenus::cancelTracking(ui::Menu& menu) {
     if (open_ == &menu) close(menu);
 }
 
-bool SimMenus::choose(std::string_view title) {
-    ui::Menu* menu = open_;
-    if (!menu) return false;
-    std::shared_ptr<ui::MenuItem> row;
-    for (const auto& item : menu->items)
-        if (item && !item->isHidden && item->title == title) {
-            row = item;
-            break;
+std::vector<SimMenuRow> SimMenus::rows(const ui::Menu& menu) {
+    std::vector<SimMenuRow> out;
+    for (const auto& item : menu.items) {
+        if (!item) continue;
+        SimMenuRow row;
+        row.title = item->title;
+        row.separator = item->isSeparatorItem();
+        row.hidden = item->isHidden;
+        row.enabled = item->isEnabled;
+        row.keyEquivalent = item->keyEquivalent;
+        row.modifiers = item->keyEquivalent.empty() ? 0 : item->keyEquivalentModifierMask;
+        row.state = item->state;
+        row.symbolName = item->symbolName;
+        row.toolTip = item->toolTip;
+        if (item->submenu) {
+            row.hasSubmenu = true;
+            row.submenu = rows(*item->submenu);
         }
+        out.push_back(std::move(row));
+    }
+    return out;
+}
+
+std::shared_ptr<ui::MenuItem> SimMenus::reach(ui::Menu& menu, const std::vector<std::string>& path) {
+    ui::Menu* current = &menu;
+    std::shared_ptr<ui::MenuItem> row;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (!current) return nullptr;
+        if (i > 0) current->update();  // a submenu validates its rows as it opens
+        row = nullptr;
+        for (const auto& item : current->items)
+            if (item && !item->isHidden && !item->isSeparatorItem() && item->title == path[i]) {
+                row = item;
+                break;
+            }
+        if (!row || !row->isEnabled) return nullptr;
+        // Every row but the last must open a submenu; the last must not.
+        const bool last = i + 1 == path.size();
+        if (last == static_cast<bool>(row->submenu)) return nullptr;
+        current = row->submenu.get();
+    }
+    return row;
+}
+
+bool SimMenus::choose(std::string_view title) { return choose(std::vector<std::string>{std::string(title)}); }
+
+bool SimMenus::choose(std::initializer_list<std::string_view> path) {
+    return choose(std::vector<std::string>(path.begin(), path.end()));
+}
+
+bool SimMenus::choose(const std::vector<std::string>& path) {
+    ui::Menu* menu = open_;
+    if (!menu || path.empty()) return false;
+    auto row = reach(*menu, path);
     if (!row) return false;
     close(*menu);
-    if (auto action = row->action) action();
+    row->perform();
+    return true;
+}
+
+bool SimMenus::chooseFromMenuBar(const std::vector<std::string>& path) {
+    auto menu = mainMenu_;
+    if (!menu || path.size() < 2) return false;
+    menu->update();
+    auto row = reach(*menu, path);
+    if (!row) return false;
+    row->perform();
     return true;
 }
 

@@ -53,9 +53,10 @@ bool SimWindowSystem::miniaturize(ui::Panel& panel) {
         auto guard = session_.lock();
         Record* r = record(panel);
         if (!r || !r->shown || r->miniaturized || !(panel.styleMask() & ui::style_mask::kMiniaturizable)) return false;
-        r->miniaturized = true;
     }
-    panel.orderOut();
+    panel.miniaturizedBySystem();
+    auto guard = session_.lock();
+    if (Record* r = record(panel)) r->miniaturized = true;
     return true;
 }
 
@@ -66,6 +67,31 @@ bool SimWindowSystem::restore(ui::Panel& panel) {
         if (!r || !r->miniaturized) return false;
         r->miniaturized = false;
     }
+    // A click on the Dock tile brings our application forward.
+    session_.activateApplication(session_.system().processID);
+    panel.makeKeyAndOrderFront();
+    return true;
+}
+
+bool SimWindowSystem::resize(ui::Panel& panel, Size size) {
+    if (!panel.isVisible() || !(panel.styleMask() & ui::style_mask::kResizable)) return false;
+    if (!(size.width > 0 && size.height > 0)) return false;
+    size.width = std::max(size.width, panel.contentMinSize.width);
+    size.height = std::max(size.height, panel.contentMinSize.height);
+    const Rect& frame = panel.frame();
+    panel.setFrame(Rect(frame.minX(), frame.maxY() - size.height, size.width, size.height), true);
+    return true;
+}
+
+bool SimWindowSystem::close(ui::Panel& panel) {
+    if (!panel.isVisible() || !(panel.styleMask() & ui::style_mask::kClosable)) return false;
+    panel.close();
+    return true;
+}
+
+bool SimWindowSystem::focus(ui::Panel& panel) {
+    if (!panel.isVisible() || !panel.canBecomeKey()) return false;
+    session_.activateApplication(session_.system().processID);
     panel.makeKeyAndOrderFront();
     return true;
 }

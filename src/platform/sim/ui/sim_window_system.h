@@ -49,6 +49,7 @@ public:
     void orderOut(platform::ui::Panel& panel) override;
     void makeKey(platform::ui::Panel& panel) override;
     platform::ui::Panel* keyPanel() override;
+    std::vector<platform::ui::Panel*> windows() override { return panels(); }
     Point pointerLocation() override;
     bool isOnActiveSpace(const platform::ui::Panel& panel) override;
 
@@ -91,11 +92,21 @@ public:
     // Two clicks at the point within the double-click interval, with the held modifiers: the
     // second one's click count is 2.
     std::pair<SimClick, SimClick> doubleClick(Point location);
-    // The user miniaturizes a window to the Dock (it leaves the screen) or restores it; false when
-    // the window cannot be miniaturized, or is not (or already) in the Dock.
+    // The user miniaturizes a window to the Dock (it leaves the screen; its delegate and
+    // observers hear it) or restores it (our application is activated, the window ordered in,
+    // told it left the Dock, and made key); false when the window cannot be miniaturized, or is
+    // not (or already) in the Dock.
     bool miniaturize(platform::ui::Panel& panel);
     bool restore(platform::ui::Panel& panel);
     bool isMiniaturized(const platform::ui::Panel& panel) const;
+    // The user drags a shown, resizable window's corner to this size (never below its minimum
+    // content size), its top left corner staying; false when it cannot be resized.
+    bool resize(platform::ui::Panel& panel, Size size);
+    // The user clicks a shown window's close button: false when it has none.
+    bool close(platform::ui::Panel& panel);
+    // The user clicks into another shown window of ours: our application is activated and the
+    // window ordered front and made key; false when it is not shown or cannot become key.
+    bool focus(platform::ui::Panel& panel);
     // The clicks that went past our panels, oldest first.
     const RecentLog<SimClick>& clicksPastPanels() const { return clicksPast_; }
     // Another window covers the panel wholly, or no longer does.

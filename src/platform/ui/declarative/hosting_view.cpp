@@ -1,5 +1,7 @@
 #include "platform/ui/declarative/hosting_view.h"
 
+#include "platform/platform.h"
+#include "platform/ui/menu.h"
 #include "platform/ui/panel.h"
 
 namespace tarnwick::platform::ui {
@@ -14,6 +16,43 @@ HostingView::~HostingView() { host_.reset(); }
 bool HostingView::keyDown(const KeyEvent& event) {
     if (host_->keyDown(event)) return true;
     return View::keyDown(event);
+}
+
+bool HostingView::resignFirstResponder() {
+    host_->endEditing();
+    return true;
+}
+
+namespace {
+
+bool isEditAction(std::string_view action) {
+    return action == "cut:" || action == "copy:" || action == "paste:" || action == "selectAll:";
+}
+
+}  // namespace
+
+bool HostingView::respondsToAction(std::string_view action) const {
+    return isEditAction(action) && host_->editingField();
+}
+
+void HostingView::performAction(std::string_view action, MenuItem*) {
+    if (action == "cut:")
+        host_->cutText();
+    else if (action == "copy:")
+        host_->copyText();
+    else if (action == "paste:")
+        host_->pasteText();
+    else if (action == "selectAll:")
+        host_->selectAllText();
+}
+
+bool HostingView::validateMenuItem(const MenuItem& item) {
+    if (item.actionName == "cut:" || item.actionName == "copy:") return host_->hasSelectedText();
+    if (item.actionName == "paste:") {
+        auto* pasteboard = current().pasteboard;
+        return pasteboard && pasteboard->string().has_value();
+    }
+    return true;
 }
 
 void HostingView::mouseDown(const MouseEvent& event) { host_->click(treePoint(convertFromWindow(event.locationInWindow))); }

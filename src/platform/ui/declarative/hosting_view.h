@@ -26,6 +26,13 @@ public:
     const ViewHost& host() const { return *host_; }
 
     bool acceptsFirstResponder() const override { return true; }
+    // Giving up the first responder ends the editing of a text field.
+    bool resignFirstResponder() override;
+    // The Edit menu's actions on the text field being edited: "cut:", "copy:", "paste:",
+    // "selectAll:"; cut and copy are enabled with text selected, paste with text to paste.
+    bool respondsToAction(std::string_view action) const override;
+    void performAction(std::string_view action, MenuItem* sender) override;
+    bool validateMenuItem(const MenuItem& item) override;
     // True when a key handler of the tree consumed the key.
     bool keyDown(const KeyEvent& event) override;
     bool acceptsFirstMouse(const MouseEvent&) override { return true; }

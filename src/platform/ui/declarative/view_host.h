@@ -132,6 +132,21 @@ public:
     bool type(const Node& node, std::string_view text);
     // Selects everything in a text field and deletes it: one edit, to empty.
     bool clearText(const Node& node);
+
+    // ---- editing: the text field being edited (the focused one, else the one last clicked or
+    // typed into while no other node took focus since) with all its text selected or none; the
+    // Edit menu's actions on it. Typing over a selection replaces it.
+    const Node* editingField() const;
+    bool hasSelectedText() const;
+    // False when no field is being edited (cut and copy also when nothing is selected, paste
+    // when the pasteboard holds no text).
+    bool selectAllText();
+    bool copyText();
+    bool cutText();
+    bool pasteText();
+    // The field is no longer edited (its window's first responder moved elsewhere); a focused
+    // field lets go of focus.
+    void endEditing();
     // Return in a text field: the nearest submit action around it runs.
     bool submit(const Node& node);
     // Chooses the option or row with this tag in a picker or a list (a picker inside a menu is
@@ -196,6 +211,9 @@ private:
     // The control a driver may act on: enabled and shown (revealed by scrolling).
     bool canAct(const Node& node);
     bool runShortcut(const KeyEvent& event);
+    // The user clicked or typed into the field: it takes focus (or every binding lets go when it
+    // has none), its window's first responder becomes this host's view, and it is edited.
+    void beginEditing(const Node& field);
 
     DeclarativeView& rootView_;
     View& container_;
@@ -216,6 +234,8 @@ private:
     bool readsContainerSize_ = false;
     Size renderedContainerSize_;
     std::optional<std::uint64_t> pressed_;  // the button the mouse is held down on
+    std::optional<std::uint64_t> editing_;  // the text field last clicked or typed into
+    bool allSelected_ = false;
     WorkItem scheduledRender_;
 
     // Collected while a tree is expanded.

@@ -8,6 +8,8 @@
 
 #include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/view_host.h"
+#include "platform/platform.h"
+#include "platform/ui/panel.h"
 
 namespace tarnwick::platform::ui {
 
@@ -23,6 +25,14 @@ const Node* scrollerHiding(const Node& node) {
         const Rect& viewport = n->contentFrame();
         if (node.frame().minY() < viewport.minY() || node.frame().maxY() > viewport.maxY()) return n;
     }
+    return nullptr;
+}
+
+// The node of the tree with the identity, or nothing.
+const Node* withIdentity(const Node& node, std::uint64_t identity) {
+    if (node.identity() == identity) return &node;
+    for (const Node& child : node.children())
+        if (const Node* found = withIdentity(child, identity)) return found;
     return nullptr;
 }
 
@@ -107,16 +117,30 @@ bool ViewHost::decrement(const Node& node) {
     return true;
 }
 
+void ViewHost::beginEditing(const Node& field) {
+    const std::uint64_t identity = field.identity();
+    // Clicking into the field gives it focus; whatever held focus lets go.
+    if (field.modifiers().focus)
+        moveFocus(field);
+    else
+        dropFocus();
+    if (Panel* window = container_.window(); window && window->firstResponder() != &container_)
+        window->makeFirstResponder(&container_);
+    if (editing_ != identity) allSelected_ = false;
+    editing_ = identity;
+}
+
 bool ViewHost::type(const Node& node, std::string_view text) {
     const auto* field = node.as<TextFieldContent>();
     if (!field || !canAct(node) || !field->binding.get || !field->binding.set) return false;
     const auto binding = field->binding;
-    // Clicking into the field gives it focus; whatever held focus lets go.
-    if (node.modifiers().focus)
-        moveFocus(node);
-    else
-        dropFocus();
-    for (const auto& character : characters(text)) binding.set(binding.get() + character);
+    beginEditing(node);
+    const auto typed = characters(text);
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        // The first character replaces a selection.
+        const bool replaces = i == 0 && std::exchange(allSelected_, false);
+        binding.set((replaces ? std::string() : binding.get()) + typed[i]);
+    }
     return true;
 }
 
@@ -124,12 +148,67 @@ bool ViewHost::clearText(const Node& node) {
     const auto* field = node.as<TextFieldContent>();
     if (!field || !canAct(node) || !field->binding.set) return false;
     const auto binding = field->binding;
-    if (node.modifiers().focus)
-        moveFocus(node);
-    else
-        dropFocus();
+    beginEditing(node);
+    allSelected_ = false;
     binding.set(std::string());
     return true;
+}
+
+// ---- editing
+
+const Node* ViewHost::editingField() const {
+    if (const Node* focused = focusedNode(); focused && focused->as<TextFieldContent>()) return focused;
+    if (!editing_ || !root_) return nullptr;
+    const Node* node = withIdentity(*root_, *editing_);
+    return node && node->as<TextFieldContent>() && !node->isDisabled() ? node : nullptr;
+}
+
+bool ViewHost::hasSelectedText() const {
+    const Node* field = editingField();
+    return field && allSelected_ && editing_ == field->identity() && !field->as<TextFieldContent>()->text().empty();
+}
+
+bool ViewHost::selectAllText() {
+    const Node* field = editingField();
+    if (!field) return false;
+    editing_ = field->identity();
+    allSelected_ = true;
+    return true;
+}
+
+bool ViewHost::copyText() {
+    auto* pasteboard = current().pasteboard;
+    if (!hasSelectedText() || !pasteboard) return false;
+    pasteboard->setString(editingField()->as<TextFieldContent>()->text());
+    return true;
+}
+
+bool ViewHost::cutText() {
+    const Node* field = editingField();
+    if (!field || !copyText()) return false;
+    const auto binding = field->as<TextFieldContent>()->binding;
+    allSelected_ = false;
+    if (binding.set) binding.set(std::string());
+    return true;
+}
+
+bool ViewHost::pasteText() {
+    const Node* field = editingField();
+    auto* pasteboard = current().pasteboard;
+    const auto text = pasteboard ? pasteboard->string() : std::nullopt;
+    if (!field || !text) return false;
+    const auto binding = field->as<TextFieldContent>()->binding;
+    if (!binding.get || !binding.set) return false;
+    const bool replaces = std::exchange(allSelected_, false) && editing_ == field->identity();
+    editing_ = field->identity();
+    binding.set((replaces ? std::string() : binding.get()) + *text);
+    return true;
+}
+
+void ViewHost::endEditing() {
+    if (const Node* focused = focusedNode(); focused && focused->as<TextFieldContent>()) dropFocus();
+    editing_.reset();
+    allSelected_ = false;
 }
 
 bool ViewHost::submit(const Node& node) {

@@ -132,6 +132,11 @@ const Node* ViewHost::click(Point point) {
     const Node* hit = hitTest(point);
     for (const Node* n = hit; n; n = n->parent()) {
         if (n->as<ToggleContent>()) return toggle(*n) ? n : nullptr;
+        if (n->as<TextFieldContent>()) {
+            if (n->isDisabled()) return nullptr;
+            beginEditing(*n);
+            return n;
+        }
         const auto* button = n->as<ButtonContent>();
         if (!button) continue;
         if (n->isDisabled()) return nullptr;

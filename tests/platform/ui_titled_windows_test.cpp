@@ -1,0 +1,181 @@
+// Titled windows: their delegate, miniaturizing to the Dock and back, the user's resize, close
+// and clicks into another window, the frame kept in the defaults under an autosave name, and a
+// controller holding a window.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/notifications.h"
+#include "platform/sim/ui/sim_window_system.h"
+#include "platform/ui/panel.h"
+#include "platform/ui/screens.h"
+#include "platform/ui/window_controller.h"
+#include "testkit/test_environment.h"
+
+namespace tarnwick {
+namespace {
+
+namespace ui = platform::ui;
+namespace style = ui::style_mask;
+namespace names = platform::notification_names;
+using testkit::TestEnvironment;
+
+constexpr std::uint64_t kTitledWindow =
+    style::kTitled | style::kClosable | style::kMiniaturizable | style::kResizable | style::kFullSizeContentView;
+
+struct Delegate final : ui::WindowDelegate {
+    std::vector<std::string>* log = nullptr;
+    void windowDidBecomeKey(ui::Panel& w) override { log->push_back("key " + std::to_string(w.isKeyWindow())); }
+    void windowWillClose(ui::Panel& w) override { log->push_back("close " + std::to_string(w.isVisible())); }
+    void windowDidMiniaturize(ui::Panel& w) override {
+        log->push_back("mini " + std::to_string(w.isVisible()) + std::to_string(w.isMiniaturized()));
+    }
+    void windowDidDeminiaturize(ui::Panel& w) override { log->push_back("demini " + std::to_string(w.isVisible())); }
+    LifetimeToken lifetime;
+};
+
+class TitledWindowsTest : public ::testing::Test {
+protected:
+    TitledWindowsTest() {
+        env.session.loadDefaultSession();
+        delegate.log = &log;
+        window.setTitle("Desktop Names");
+        window.setDelegate(delegate, delegate.lifetime);
+        for (const char* name : {names::kWindowWillClose, names::kWindowDidMiniaturize, names::kWindowDidDeminiaturize,
+                                 names::kWindowDidResize})
+            observations.push_back(platform::current().notificationCenter->addObserver(
+                name, &window, [this, name](const platform::Notification&) { log.push_back(name); }));
+    }
+    // What was heard, the window's observers included (they hear on a later turn).
+    std::vector<std::string> take() {
+        env.settle();
+        return std::exchange(log, {});
+    }
+    sim::SimWindowSystem& windows() { return env.session.windowSystem(); }
+
+    TestEnvironment env;
+    std::vector<std::string> log;
+    Delegate delegate;
+    ui::Panel window{Rect(100, 100, 650, 650), kTitledWindow};
+    std::vector<Subscription> observations;
+};
+
+TEST_F(TitledWindowsTest, TheDelegateHearsKeyCloseAndTheDockAtOnceTheWindowsObserversLater) {
+    window.makeKeyAndOrderFront();
+    EXPECT_EQ(take(), (std::vector<std::string>{"key 1"}));
+
+    ASSERT_TRUE(windows().miniaturize(window));
+    EXPECT_EQ(take(), (std::vector<std::string>{"mini 01", names::kWindowDidMiniaturize}));
+    EXPECT_FALSE(window.isKeyWindow());
+    EXPECT_FALSE(windows().miniaturize(window));  // already in the Dock
+
+    // Restored from the Dock: back in, out of the Dock, then key (and our app in front).
+    env.session.activateApplication(303);
+    ASSERT_TRUE(windows().restore(window));
+    EXPECT_EQ(take(), (std::vector<std::string>{"demini 1", "key 1", names::kWindowDidDeminiaturize}));
+    EXPECT_EQ(env.session.frontmostPID, env.session.system().processID);
+
+    ASSERT_TRUE(windows().close(window));
+    EXPECT_EQ(take(), (std::vector<std::string>{"close 1", names::kWindowWillClose}));
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(windows().close(window));  // not shown: no button to click
+
+    // Ordering in a miniaturized window brings it out of the Dock as well.
+    window.makeKeyAndOrderFront();
+    windows().miniaturize(window);
+    take();
+    window.orderFrontRegardless();
+    EXPECT_FALSE(window.isMiniaturized());
+    EXPECT_EQ(take(), (std::vector<std::string>{"demini 1", names::kWindowDidDeminiaturize}));
+
+    // A delegate that went away hears nothing.
+    {
+        Delegate gone;
+        gone.log = &log;
+        window.setDelegate(gone, gone.lifetime);
+    }
+    EXPECT_EQ(window.delegate(), nullptr);
+    windows().close(window);
+    EXPECT_EQ(take(), (std::vector<std::string>{names::kWindowWillClose}));
+}
+
+TEST_F(TitledWindowsTest, TheUsersResizeKeepsTheTopLeftAndTheMinimumSize) {
+    window.contentMinSize = Size{380, 320};
+    window.orderFrontRegardless();
+    ASSERT_TRUE(windows().resize(window, Size{619, 500}));
+    EXPECT_EQ(window.frame(), Rect(100, 250, 619, 500));
+    EXPECT_EQ(take(), (std::vector<std::string>{names::kWindowDidResize}));
+    ASSERT_TRUE(windows().resize(window, Size{100, 100}));
+    EXPECT_EQ(window.frame(), Rect(100, 430, 380, 320));
+
+    ui::Panel fixed(Rect(0, 0, 200, 200), style::kTitled | style::kClosable);
+    fixed.orderFrontRegardless();
+    EXPECT_FALSE(windows().resize(fixed, Size{300, 300}));
+    EXPECT_FALSE(windows().miniaturize(fixed));
+
+    // A click into another window of ours makes it key, bringing our app forward.
+    window.makeKey();
+    env.session.activateApplication(303);
+    ASSERT_TRUE(windows().focus(fixed));
+    EXPECT_TRUE(fixed.isKeyWindow());
+    EXPECT_EQ(env.session.frontmostPID, env.session.system().processID);
+}
+
+TEST_F(TitledWindowsTest, AnAutosavedFrameIsKeptWhileShownAndRestoredWhenFirstShownOnAnotherDisplay) {
+    auto& defaults = env.session.defaults();
+    const std::string key = ui::Panel::autosaveKey("DesktopNames");
+    // Stored by an earlier run on the second display: the first showing puts the window there.
+    const auto screens = ui::screens();
+    ASSERT_EQ(screens.size(), 2u);
+    const Rect second = screens[1].visibleFrame;
+    const Rect there(second.origin.x + 10, second.origin.y + 10, 650, 650);
+    defaults.set(key, Value(std::to_string(there.origin.x) + " " + std::to_string(there.origin.y) + " 650 650"));
+    ASSERT_TRUE(window.setFrameAutosaveName("DesktopNames"));
+    ui::Panel other(Rect(0, 0, 100, 100), kTitledWindow);
+    EXPECT_FALSE(other.setFrameAutosaveName("DesktopNames"));  // one window per name
+    window.makeKeyAndOrderFront();
+    EXPECT_EQ(window.frame(), there);
+    EXPECT_EQ(ui::displayID(*window.screen()), ui::displayID(screens[1]));
+
+    // Moved while shown: saved. Moved while hidden: not saved, and not undone by showing again.
+    window.setFrame(Rect(140, 100, 650, 650), false);
+    EXPECT_EQ(ui::Panel::savedFrame("DesktopNames"), Rect(140, 100, 650, 650));
+    window.close();
+    window.setFrame(Rect(120, 100, 650, 650), false);
+    EXPECT_EQ(ui::Panel::savedFrame("DesktopNames"), Rect(140, 100, 650, 650));
+    window.orderFrontRegardless();
+    EXPECT_EQ(window.frame(), Rect(120, 100, 650, 650));
+    window.orderOut();
+    EXPECT_EQ(ui::Panel::savedFrame("DesktopNames"), Rect(120, 100, 650, 650));
+
+    // What cannot be read as a frame is left alone and the window stays where it is.
+    for (const char* bad : {"garbage", "1 2 3", "0 0 0 0", "nan 0 10 10", "1 2 3 4 5"}) {
+        defaults.set(key, Value(std::string(bad)));
+        EXPECT_FALSE(ui::Panel::savedFrame("DesktopNames")) << bad;
+    }
+    ui::Panel fresh(Rect(30, 40, 200, 100), kTitledWindow);
+    ASSERT_TRUE(fresh.setFrameAutosaveName("Fresh"));
+    defaults.set(ui::Panel::autosaveKey("Fresh"), Value(std::string("1 2 3")));
+    fresh.orderFrontRegardless();
+    EXPECT_EQ(fresh.frame(), Rect(30, 40, 200, 100));
+}
+
+TEST_F(TitledWindowsTest, AControllerOwnsItsWindowOrWrapsOneItDoesNotKeepAlive) {
+    ui::WindowController owning(std::make_unique<ui::Panel>(Rect(0, 0, 300, 200), kTitledWindow));
+    ASSERT_NE(owning.window(), nullptr);
+    owning.showWindow();
+    EXPECT_TRUE(owning.window()->isKeyWindow());
+
+    auto about = std::make_unique<ui::Panel>(Rect(0, 0, 300, 200), kTitledWindow);
+    ui::WindowController wrapping(*about);
+    EXPECT_EQ(wrapping.window(), about.get());
+    about.reset();
+    EXPECT_EQ(wrapping.window(), nullptr);
+    wrapping.showWindow();  // nothing to show
+}
+
+}  // namespace
+}  // namespace tarnwick
