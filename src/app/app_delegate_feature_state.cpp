@@ -149,8 +149,8 @@ void AppDelegate::previewSpaceBanner() {
     platform::ui::Panel* settingsPanel = settingsWindow_ ? settingsWindow_->window() : nullptr;
     if (settingsPanel && settingsPanel->isVisible()) {
         screen = settingsPanel->screen();
-    } else if (windows_.makeNamesWindow || namesWindow_) {
-        if (auto* names = namesWindow().window()) screen = names->screen();
+    } else if (auto* names = namesWindow().window()) {
+        screen = names->screen();
     }
     spaceBanners().preview(screen);
 }

@@ -2,6 +2,7 @@
 
 #include "app/app_delegate.h"
 #include "app/application_editing_menu.h"
+#include "app/desktop_names_window.h"
 #include "app/settings_window.h"
 #include "app/tarnwick_window_placement.h"
 #include "applications/mission_control_space_switcher.h"
@@ -250,6 +251,19 @@ private:
     SettingsWindow window_;
 };
 
+// The Desktop Names window of the program, with the delegate's refresh timer and app services.
+class ProgramNamesWindow final : public NamesWindowHandle {
+public:
+    ProgramNamesWindow(std::shared_ptr<DesktopNamesModel> model, std::shared_ptr<SettingsModel> settings,
+                       InventoryRefreshScheduler* scheduler, DesktopApplicationInventory::Services services)
+        : window_(std::move(model), std::move(settings), scheduler, std::move(services)) {}
+    void open(std::optional<std::uint32_t> displayID) override { window_.open(displayID); }
+    platform::ui::Panel* window() override { return window_.window(); }
+
+private:
+    DesktopNamesWindow window_;
+};
+
 }  // namespace
 
 SettingsWindowHandle& AppDelegate::settingsWindow() {
@@ -261,7 +275,18 @@ SettingsWindowHandle& AppDelegate::settingsWindow() {
 }
 
 NamesWindowHandle& AppDelegate::namesWindow() {
-    if (!namesWindow_) namesWindow_ = windows_.makeNamesWindow(namesModel_, settings_);
+    if (!namesWindow_) {
+        if (windows_.makeNamesWindow) {
+            namesWindow_ = windows_.makeNamesWindow(namesModel_, settings_);
+        } else {
+            DesktopApplicationInventoryServices services;
+            services.loader = &applicationLoader_;
+            services.icons = &icons_;
+            services.focus = ApplicationFocusServices{&applicationReader_, &windowFocus_};
+            namesWindow_ =
+                std::make_unique<ProgramNamesWindow>(namesModel_, settings_, &refreshScheduler_, std::move(services));
+        }
+    }
     return *namesWindow_;
 }
 
@@ -271,10 +296,7 @@ void AppDelegate::openSettings(std::optional<SettingsTab> tab, std::optional<std
     settingsWindow().open(tab, displayID);
 }
 
-void AppDelegate::openNames(std::optional<std::uint32_t> displayID) {
-    if (!windows_.makeNamesWindow && !namesWindow_) return;
-    namesWindow().open(displayID);
-}
+void AppDelegate::openNames(std::optional<std::uint32_t> displayID) { namesWindow().open(displayID); }
 
 std::optional<std::uint32_t> AppDelegate::settingsWindowDisplayID() {
     return invocationDisplayID(settingsWindow().window());

@@ -33,7 +33,7 @@ public:
 };
 
 // How the delegate makes its two windows and finds the display a command came from. What is left
-// empty is the real thing (a window without a factory of its own is not opened until it exists);
+// empty is the program's own (SettingsWindow, DesktopNamesWindow, the window placement's lookup);
 // tests may record instead.
 struct AppDelegateWindows {
     std::function<std::unique_ptr<SettingsWindowHandle>(std::shared_ptr<SettingsModel>,

@@ -196,9 +196,10 @@ TEST(DelegateSettingsRoadsTest, GrantingMissingAccessTwiceQuicklyAsksOnceScreenR
     ASSERT_TRUE(window && window->isVisible());
     EXPECT_EQ(delegate.settings().tab.get(), SettingsTab::permissions);
 
-    // The page's button calls the settings' hook; pressed twice quickly.
-    delegate.settings().permissionSetupRequested();
+    ASSERT_TRUE(DelegateWorld::clickText(window, "Grant missing access\u2026"));
     world.settle();
+    // The button now reads "Requesting access…"; the settings' hook is asked again anyway.
+    EXPECT_FALSE(DelegateWorld::clickText(window, "Grant missing access\u2026"));
     delegate.settings().permissionSetupRequested();
     world.settle();
     EXPECT_EQ(world.env.session.system().screenCaptureRequests, 1);
@@ -212,6 +213,30 @@ TEST(DelegateSettingsRoadsTest, GrantingMissingAccessTwiceQuicklyAsksOnceScreenR
     EXPECT_EQ(world.snapshotEvent(), "permission-request-returned");
     ASSERT_TRUE(snapshot.count("captureError"));
     EXPECT_GE(*snapshot.at("visibleWindowCount").toInt64(), 1);
+}
+
+TEST(DelegateSettingsRoadsTest, TheMenuOpensTheProgramsWindowsOnTheDisplayUnderThePointer) {
+    DelegateWorld world(DelegateWorld::RealWindows{});
+    world.env.session.defaults().set(AppDelegate::kLaunchedBeforeKey, Value(true));
+    auto& delegate = world.launch();
+    const auto second = platform::ui::screens()[1];
+    world.env.session.windowSystem().movePointer(Point{second.frame.midX(), second.frame.midY()});
+    delegate.statusMenu()->item("Desktop Names")->action();
+    auto* names = delegate.namesWindow().window();
+    ASSERT_TRUE(names && names->isVisible());
+    EXPECT_EQ(names->title(), "Desktop Names");
+    EXPECT_TRUE(second.visibleFrame.contains(names->frame()));
+    delegate.statusMenu()->item("Settings\u2026")->action();
+    auto* settings = delegate.settingsWindow().window();
+    ASSERT_TRUE(settings && settings->isVisible());
+    EXPECT_TRUE(second.visibleFrame.contains(settings->frame()));
+    // The banner preview goes to the settings window's screen while it shows.
+    delegate.previewSpaceBanner();
+    world.settle();
+    bool bannerOnSecond = false;
+    for (auto* panel : world.env.session.windowSystem().panelsOnDisplay(2))
+        bannerOnSecond = bannerOnSecond || panel->title() == "Space Name";
+    EXPECT_TRUE(bannerOnSecond);
 }
 
 TEST_F(DelegateRoadsTest, QuittingRightAfterAChangeSavesItAndLetsGoOfTheHotKey) {

@@ -124,39 +124,43 @@ TEST_F(TitledWindowsTest, TheUsersResizeKeepsTheTopLeftAndTheMinimumSize) {
     EXPECT_EQ(env.session.frontmostPID, env.session.system().processID);
 }
 
-TEST_F(TitledWindowsTest, AnAutosavedFrameIsKeptWhileShownAndRestoredOnShowingOnAnotherDisplay) {
+TEST_F(TitledWindowsTest, AnAutosavedFrameIsKeptWhileShownAndRestoredWhenFirstShownOnAnotherDisplay) {
     auto& defaults = env.session.defaults();
-    ASSERT_TRUE(window.setFrameAutosaveName("DesktopNames"));
-    ui::Panel other(Rect(0, 0, 100, 100), kTitledWindow);
-    EXPECT_FALSE(other.setFrameAutosaveName("DesktopNames"));  // one window per name
-
-    // Moved while hidden: nothing saved yet.
-    window.setFrame(Rect(120, 100, 650, 650), false);
-    EXPECT_FALSE(defaults.object(ui::Panel::autosaveKey("DesktopNames")));
-    window.orderFrontRegardless();
-    window.setFrame(Rect(140, 100, 650, 650), false);
-    EXPECT_EQ(ui::Panel::savedFrame("DesktopNames"), Rect(140, 100, 650, 650));
-    window.close();
-
-    // Stored by an earlier run on the second display: showing puts it there.
+    const std::string key = ui::Panel::autosaveKey("DesktopNames");
+    // Stored by an earlier run on the second display: the first showing puts the window there.
     const auto screens = ui::screens();
     ASSERT_EQ(screens.size(), 2u);
     const Rect second = screens[1].visibleFrame;
     const Rect there(second.origin.x + 10, second.origin.y + 10, 650, 650);
-    defaults.set(ui::Panel::autosaveKey("DesktopNames"),
-                 Value(std::to_string(there.origin.x) + " " + std::to_string(there.origin.y) + " 650 650"));
+    defaults.set(key, Value(std::to_string(there.origin.x) + " " + std::to_string(there.origin.y) + " 650 650"));
+    ASSERT_TRUE(window.setFrameAutosaveName("DesktopNames"));
+    ui::Panel other(Rect(0, 0, 100, 100), kTitledWindow);
+    EXPECT_FALSE(other.setFrameAutosaveName("DesktopNames"));  // one window per name
     window.makeKeyAndOrderFront();
     EXPECT_EQ(window.frame(), there);
     EXPECT_EQ(ui::displayID(*window.screen()), ui::displayID(screens[1]));
 
-    // What cannot be read as a frame is left alone and the window stays where it is.
+    // Moved while shown: saved. Moved while hidden: not saved, and not undone by showing again.
+    window.setFrame(Rect(140, 100, 650, 650), false);
+    EXPECT_EQ(ui::Panel::savedFrame("DesktopNames"), Rect(140, 100, 650, 650));
     window.close();
+    window.setFrame(Rect(120, 100, 650, 650), false);
+    EXPECT_EQ(ui::Panel::savedFrame("DesktopNames"), Rect(140, 100, 650, 650));
+    window.orderFrontRegardless();
+    EXPECT_EQ(window.frame(), Rect(120, 100, 650, 650));
+    window.orderOut();
+    EXPECT_EQ(ui::Panel::savedFrame("DesktopNames"), Rect(120, 100, 650, 650));
+
+    // What cannot be read as a frame is left alone and the window stays where it is.
     for (const char* bad : {"garbage", "1 2 3", "0 0 0 0", "nan 0 10 10", "1 2 3 4 5"}) {
-        defaults.set(ui::Panel::autosaveKey("DesktopNames"), Value(std::string(bad)));
+        defaults.set(key, Value(std::string(bad)));
         EXPECT_FALSE(ui::Panel::savedFrame("DesktopNames")) << bad;
     }
-    window.orderFrontRegardless();
-    EXPECT_EQ(window.frame(), there);
+    ui::Panel fresh(Rect(30, 40, 200, 100), kTitledWindow);
+    ASSERT_TRUE(fresh.setFrameAutosaveName("Fresh"));
+    defaults.set(ui::Panel::autosaveKey("Fresh"), Value(std::string("1 2 3")));
+    fresh.orderFrontRegardless();
+    EXPECT_EQ(fresh.frame(), Rect(30, 40, 200, 100));
 }
 
 TEST_F(TitledWindowsTest, AControllerOwnsItsWindowOrWrapsOneItDoesNotKeepAlive) {

@@ -11,6 +11,7 @@
 
 #include "app/app_delegate.h"
 #include "overlays/label_presentation.h"
+#include "platform/ui/declarative/hosting_view.h"
 #include "model/diagnostic_files.h"
 #include "support/json.h"
 #include "testkit/test_environment.h"
@@ -165,6 +166,22 @@ struct DelegateWorld {
     }
     std::filesystem::path namesFilePath() const {
         return env.home.path() / "Library/Application Support/Tarnwick/names.json";
+    }
+
+    // The declarative host inside one of our windows.
+    static platform::ui::ViewHost* hostIn(platform::ui::View& view) {
+        if (auto* hosting = dynamic_cast<platform::ui::HostingView*>(&view)) return &hosting->host();
+        for (const auto& subview : view.subviews())
+            if (auto* found = hostIn(*subview)) return found;
+        return nullptr;
+    }
+    // Clicks the button showing the text in the window; false when it shows no such button.
+    static bool clickText(platform::ui::Panel* window, const std::string& shown) {
+        auto* host = window && window->contentView() ? hostIn(*window->contentView()) : nullptr;
+        if (!host) return false;
+        host->renderIfNeeded();
+        const auto* node = host->findText(shown);
+        return node && host->scrollIntoView(*node) && host->click(*node);
     }
 
     std::string statusLine() const { return delegate->runStatus() ? delegate->runStatus()->title : std::string(); }

@@ -136,8 +136,9 @@ void Panel::animateAlpha(double alpha, double duration, std::function<void()> co
 
 void Panel::orderFrontRegardless() {
     const unsigned occlusion = occlusionState();
-    // Coming in, it takes the frame it was last shown with (which may be on another display).
-    if (!visible_) restoreFrame();
+    // Coming in for the first time, it takes the frame it was last shown with (which may be on
+    // another display); later it stays where the app or the user put it.
+    if (!visible_ && !std::exchange(frameRestored_, true)) restoreFrame();
     // Coming in, it lays out what needs it before it draws.
     if (!visible_) displayContent();
     const bool wasVisible = std::exchange(visible_, true);
@@ -219,6 +220,7 @@ bool Panel::setFrameAutosaveName(std::string name) {
     if (!name.empty() && system_)
         for (Panel* other : system_->windows())
             if (other != this && other->autosaveName_ == name) return false;
+    if (name != autosaveName_) frameRestored_ = false;
     autosaveName_ = std::move(name);
     return true;
 }

@@ -143,9 +143,10 @@ public:
     WindowDelegate* delegate() const { return delegate_.get(); }
 
     // ---- frame autosave: under a name, the frame is kept in the user's defaults whenever it
-    // changes while the window is shown and when it is closed or ordered out, and restored each
-    // time the window is ordered in (possibly onto another display). False when another window
-    // of ours uses the name already; an empty name stops it.
+    // changes while the window is shown and when it is closed or ordered out, and restored the
+    // first time the window is ordered in under that name (possibly onto another display, where
+    // an earlier run left it). False when another window of ours uses the name already; an empty
+    // name stops it.
     bool setFrameAutosaveName(std::string name);
     const std::string& frameAutosaveName() const { return autosaveName_; }
     // The defaults key of a name's frame, and the frame saved under a name (nothing when none, or
@@ -285,6 +286,7 @@ private:
     std::weak_ptr<View> pressed_;  // the view that took the last press, for its release
     WeakRef<WindowDelegate> delegate_;
     std::string autosaveName_;
+    bool frameRestored_ = false;  // under the current autosave name
     bool miniaturized_ = false;
     LifetimeToken lifetime_;
 };

@@ -189,10 +189,9 @@ void addSessionCommands(std::vector<ConsoleCommand>& commands) {
     commands.push_back({"reopen", "reopen", "opens the running application again, as from the Finder", false, false,
                         [](CommandContext& context) {
                             expectArguments(context, command("reopen"), 0, 0);
-                            if (!context.session.sharedApplication().isLaunched() ||
-                                context.session.sharedApplication().isTerminated())
-                                throw Error("The application is not running; reopen serves it between ready and its end.");
-                            context.session.reopenApplication();
+                            // Nothing heard it: not launched yet, ended, or no delegate.
+                            if (!context.session.reopenApplication())
+                                throw Error("There is no running application to reopen.");
                         }});
     commands.push_back({"display", "display add <id> <x> <y> <w> <h> \"<name>\" <desktops> | display remove <id>",
                         "plugs in a display with that many desktops (global points, y down), or unplugs one", false,
