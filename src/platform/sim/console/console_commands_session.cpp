@@ -9,7 +9,6 @@
 #include "platform/sim/console/console_commands.h"
 #include "platform/sim/console/screen_state.h"
 #include "platform/sim/sim_login_items.h"
-#include "platform/sim/sim_shared_application.h"
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_window_system.h"
 #include "support/error.h"
