@@ -50,8 +50,9 @@ int runWithConsole(RunLoop& loop, sim::SimulatedSession& session,
                    std::shared_ptr<ApplicationInstallationDelegate> installer) {
     sim::FileDescriptorSink sink(STDOUT_FILENO);
     sim::Console console(session, sink, isatty(STDIN_FILENO) == 1);
-    // Termination as on a logout: the application ends and the loop with it.
-    const auto terminate = [&loop] { loop.stop(); };
+    // Termination as on a logout: the application object ends (its delegate hears it once) and
+    // stops the loop.
+    const auto terminate = [&session] { session.logOut(); };
     console.quit = terminate;
     // Before the reader: the signals are blocked for every thread started from here on. After
     // the console: its thread, which interrupts the console, ends before the console does.
@@ -79,7 +80,7 @@ int runNormal(RunLoop& loop, sim::SimulatedSession& session, const sim::ConsoleS
     }
     // A signal ends the run as the application's termination would: the loop stops and main
     // returns.
-    SignalWatcher signals(loop, [&loop] { loop.stop(); });
+    SignalWatcher signals(loop, [&session] { session.logOut(); });
     // The dialog ends the run by stopping the main loop.
     loop.post([installer] { installer->applicationDidFinishLaunching(); });
     loop.run();

@@ -11,6 +11,7 @@
 #include "app/settings_page_parts.h"
 #include "app/settings_primary_button_style.h"
 #include "app/settings_window_layout.h"
+#include "overview/overview_shortcut_control.h"
 
 namespace tarnwick {
 
@@ -67,6 +68,7 @@ void TarnwickSettingsView::observe(ui::ViewHost& host) {
     host.watch(updates_.startupError);
     host.watch(columns);
     host.watch(focusedDisplayAlias);
+    OverviewShortcutControl::observe(host, model_.overviewShortcut());
 }
 
 // ---- rules
@@ -202,11 +204,6 @@ Node TarnwickSettingsView::page(const ui::Environment& environment) {
             return permissions();
     }
     return general();
-}
-
-Node TarnwickSettingsView::overview() {
-    // The Overview page's rows come with the application delegate's overview settings.
-    return ui::form({}, ui::FormStyle::grouped);
 }
 
 Node TarnwickSettingsView::iconSizeRow(const IconSizeRow& row) {

@@ -96,8 +96,11 @@ TEST_F(SettingsShellTest, LeavingTheOverviewPageEndsAShortcutRecordingAndOtherPa
     showPage(SettingsTab::banner);
     showPage(SettingsTab::permissions);
     EXPECT_TRUE(shortcut.isRecording.get());
+    shortcut.cancelRecording();
 
+    // A recording begun on the Overview page (its recorder is in the window by then).
     showPage(SettingsTab::overview);
+    shortcut.beginRecording();
     EXPECT_TRUE(shortcut.isRecording.get());
     showPage(SettingsTab::general);
     EXPECT_FALSE(shortcut.isRecording.get());

@@ -75,7 +75,7 @@ TEST_F(ConsoleStatusMenuTest, WithoutAStatusItemOrAnOpenMenuTheCommandsSaySo) {
               Lines{"error: There is no status item in the menu bar; screen shows what is there."});
     EXPECT_EQ(console->type("menu \"Quit Tarnwick\""),
               Lines{"error: No menu is open; click status-item opens the status menu."});
-    EXPECT_EQ(console->type("reopen"), Lines{"error: There is no application to reopen in this build yet."});
+    EXPECT_EQ(console->type("reopen"), Lines{"error: There is no running application to reopen."});
     makeStatusItem();
     EXPECT_EQ(console->type("hover status-bar").back(),
               "error: \"status-bar\" is nothing hover knows; type hover status-item.");

@@ -131,6 +131,72 @@ TEST_F(StatusItemTest, APoppedUpMenuOpensAtOnceAndClosesOnAChoiceADismissalOrACa
     EXPECT_FALSE(menu.popUp(nullptr, Point{}, *loose));
 }
 
+TEST_F(StatusItemTest, RowsAreEnabledByTheirValidationEachTimeTheMenuOpens) {
+    ui::Menu menu;
+    std::vector<std::string> chosen;
+    bool canCheck = false;
+    int validations = 0;
+    menu.addItem("Settings\u2026", [&] { chosen.push_back("settings"); }, ",");
+    menu.addSeparator();
+    // The row's target answers its action and decides whether it is enabled.
+    struct Checker final : ui::ActionTarget {
+        std::function<bool()> validation;
+        std::function<void()> perform;
+        bool respondsToAction(std::string_view action) const override { return action == "checkForUpdates:"; }
+        void performAction(std::string_view, ui::MenuItem*) override { perform(); }
+        bool validateMenuItem(const ui::MenuItem&) override { return validation(); }
+    } checker;
+    checker.validation = [&] {
+        ++validations;
+        return canCheck;
+    };
+    checker.perform = [&] { chosen.push_back("check"); };
+    LifetimeToken checkerLifetime;
+    auto& check = menu.addItem("Check for Updates\u2026");
+    check.actionName = "checkForUpdates:";
+    check.setTarget(checker, checkerLifetime);
+    menu.addItem("Paused");  // no action: nobody takes it
+    auto testing = std::make_shared<ui::Menu>("Testing");
+    testing->addItem("Diagnostics");
+    auto& verbose = testing->addItem("Verbose label diagnostics", [&] { chosen.push_back("verbose"); });
+    verbose.state = ui::ControlState::on;
+    auto& row = menu.addSubmenu(testing);
+    EXPECT_EQ(row.title, "Testing");
+    auto& quit = menu.addItem("Quit Tarnwick", [&] { chosen.push_back("quit"); }, "q");
+    EXPECT_EQ(quit.keyEquivalentModifierMask, flags::kCommand);
+    auto& menus = env.session.menus();
+
+    menu.popUp(nullptr, Point{0, 0}, *item->button());
+    EXPECT_EQ(validations, 1);
+    EXPECT_FALSE(check.isEnabled);
+    EXPECT_FALSE(menu.items[1]->isEnabled);
+    EXPECT_TRUE(menu.items[1]->isSeparatorItem());
+    EXPECT_FALSE(menu.item("Paused")->isEnabled);
+    EXPECT_TRUE(row.isEnabled);
+    EXPECT_FALSE(menus.choose("Check for Updates\u2026"));
+    EXPECT_FALSE(menus.choose("Paused"));
+    EXPECT_FALSE(menus.choose(""));  // the separator
+    EXPECT_TRUE(menu.isOpen());
+    // Into the submenu: its rows are enabled as it opens.
+    EXPECT_FALSE(menus.choose("Testing", "Diagnostics"));
+    ASSERT_TRUE(menus.choose("Testing", "Verbose label diagnostics"));
+    EXPECT_FALSE(menu.isOpen());
+
+    canCheck = true;
+    menu.popUp(nullptr, Point{0, 0}, *item->button());
+    EXPECT_TRUE(check.isEnabled);
+    ASSERT_TRUE(menus.choose("Check for Updates\u2026"));
+    EXPECT_EQ(chosen, (std::vector<std::string>{"verbose", "check"}));
+
+    // A menu that leaves its rows alone keeps what the program set.
+    menu.autoenablesItems = false;
+    check.isEnabled = false;
+    menu.popUp(nullptr, Point{0, 0}, *item->button());
+    EXPECT_FALSE(check.isEnabled);
+    EXPECT_EQ(validations, 2);
+    menus.dismiss();
+}
+
 struct Tracker final : ui::TrackingAreaOwner {
     std::vector<std::string> heard;
     static std::string surface(const ui::TrackingEvent& e) { return *e.trackingArea->userInfo().at("surface").asString(); }

@@ -137,9 +137,4 @@ struct SimAlertScript {
     std::optional<std::string> error;
 };
 
-struct SimApplicationState {
-    int activations = 0;
-    int terminations = 0;
-};
-
 }  // namespace tarnwick::sim

@@ -298,6 +298,8 @@ void SimulatedSession::load(std::string_view sessionJson) {
         if (auto v = member(object, "onConsole")) loginSession.onConsole = boolean(*v, "session.onConsole");
         if (auto v = member(object, "loginDone")) loginSession.loginDone = boolean(*v, "session.loginDone");
         if (auto v = member(object, "locked")) loginSession.locked = boolean(*v, "session.locked");
+        // Any value at all: the dictionary is read as the system hands it out, odd types included.
+        if (auto v = member(object, "dictionary")) loginSession.dictionary = *v;
     }
     if (auto sky = member(root, "skyLight")) {
         const Dictionary& object = session_file::object(*sky, "\"skyLight\"");
@@ -358,6 +360,7 @@ void SimulatedSession::load(std::string_view sessionJson) {
     loadCaptureSections(root);
     loadUserInterfaceSections(root);
     loadUpdatesSection(root);
+    loadApplicationSections(root);
     rebuildAccessibility();
 }
 

@@ -46,6 +46,9 @@ platform::ModalResponse SimAlerts::runModal(platform::Alert& alert) {
         const auto& button = alert.buttons[i];
         if (answer.button == "escape" ? button.keyEquivalent == "\x1b" : button.title == answer.button) chosen = i;
     }
+    // Without a button of its own for Escape, the system gives Escape to the one titled "Cancel".
+    for (size_t i = 0; i < alert.buttons.size() && chosen == alert.buttons.size() && answer.button == "escape"; ++i)
+        if (alert.buttons[i].title == "Cancel") chosen = i;
     if (chosen == alert.buttons.size() && answer.button == "escape" && !alert.buttons.empty()) chosen = 0;
     if (chosen == alert.buttons.size()) {
         // The script cannot go on; the program learns it as an alert nobody answered.

@@ -1,10 +1,58 @@
 #include "platform/sim/sim_shared_application.h"
 
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_window_system.h"
+#include "platform/ui/screens.h"
+#include "platform/ui/status_item.h"
+#include "platform/ui/text_label.h"
 
 namespace tarnwick::sim {
 
 namespace fs = std::filesystem;
+namespace ui = platform::ui;
+
+namespace {
+
+constexpr double kAboutWidth = 280;
+constexpr double kAboutHeight = 180;
+
+}  // namespace
+
+SimSharedApplication::~SimSharedApplication() = default;
+
+void SimSharedApplication::finishLaunching() {
+    {
+        auto guard = session_.lock();
+        auto& state = session_.applicationState;
+        if (state.launched || state.terminated) return;
+        state.launched = true;
+    }
+    // The delegate is asked afresh each time: it may let go of itself while launching.
+    if (auto delegate = delegate_.lock()) delegate->applicationWillFinishLaunching();
+    if (isTerminated()) return;
+    if (auto delegate = delegate_.lock()) delegate->applicationDidFinishLaunching();
+}
+
+bool SimSharedApplication::isLaunched() {
+    auto guard = session_.lock();
+    return session_.applicationState.launched;
+}
+
+void SimSharedApplication::run() {
+    if (isTerminated()) return;
+    session_.loop().post([this] { finishLaunching(); });
+    session_.loop().run();
+}
+
+void SimSharedApplication::setActivationPolicy(platform::ActivationPolicy policy) {
+    auto guard = session_.lock();
+    session_.applicationState.activationPolicy = policy;
+}
+
+platform::ActivationPolicy SimSharedApplication::activationPolicy() {
+    auto guard = session_.lock();
+    return session_.applicationState.activationPolicy.value_or(platform::ActivationPolicy::accessory);
+}
 
 void SimSharedApplication::activate(bool) {
     auto guard = session_.lock();
@@ -17,9 +65,70 @@ bool SimSharedApplication::isActive() {
     return session_.frontmostPID == session_.system().processID;
 }
 
+std::vector<ui::Panel*> SimSharedApplication::windows() { return session_.windowSystem().panels(); }
+
+void SimSharedApplication::orderFrontStandardAboutPanel() {
+    {
+        auto guard = session_.lock();
+        ++session_.applicationState.aboutPanelRequests;
+        if (!session_.applicationState.aboutPanelShowsWindow) return;
+    }
+    if (!aboutPanel_) {
+        aboutPanel_ = std::make_unique<ui::Panel>(Rect(0, 0, kAboutWidth, kAboutHeight),
+                                                  ui::style_mask::kTitled | ui::style_mask::kClosable);
+        aboutPanel_->setTitle(std::string("About ") + kApplicationName);
+        aboutPanel_->isReleasedWhenClosed = false;
+        auto content = std::make_shared<ui::View>(Rect(0, 0, kAboutWidth, kAboutHeight));
+        content->addSubview(std::make_shared<ui::TextLabel>(kApplicationName, Rect(20, 100, kAboutWidth - 40, 24)));
+        aboutPanel_->setContentView(content);
+        // The system centres it on the main screen the first time; the user may move it later.
+        if (const auto screen = ui::mainScreen()) {
+            const Rect& visible = screen->visibleFrame;
+            aboutPanel_->setFrame(Rect(visible.origin.x + (visible.width() - kAboutWidth) / 2,
+                                       visible.origin.y + (visible.height() - kAboutHeight) / 2, kAboutWidth,
+                                       kAboutHeight),
+                                  false);
+        }
+    }
+    aboutPanel_->orderFrontRegardless();
+}
+
 void SimSharedApplication::terminate() {
-    ++session_.applicationState.terminations;
+    {
+        auto guard = session_.lock();
+        auto& state = session_.applicationState;
+        ++state.terminations;
+        state.terminated = true;
+    }
+    // Set before the delegate hears it: a terminate from inside will-terminate only stops the loop.
+    if (!terminating_) {
+        terminating_ = true;
+        if (auto delegate = delegate_.lock()) delegate->applicationWillTerminate();
+    }
     session_.loop().stop();
+}
+
+bool SimSharedApplication::isTerminated() {
+    auto guard = session_.lock();
+    return session_.applicationState.terminated;
+}
+
+bool SimSharedApplication::hasVisibleWindows() {
+    for (const ui::Panel* panel : windows())
+        if (panel->isVisible() && panel->level() != ui::window_level::kStatus) return true;
+    return false;
+}
+
+std::optional<bool> SimSharedApplication::reopen() {
+    if (!isLaunched() || isTerminated()) return std::nullopt;
+    // The system brings the app to the front; that is not the program's own activation.
+    session_.activateApplication(session_.system().processID);
+    const bool visible = hasVisibleWindows();
+    std::optional<bool> answer;
+    if (auto delegate = delegate_.lock()) answer = delegate->applicationShouldHandleReopen(visible);
+    auto guard = session_.lock();
+    session_.applicationState.reopens.push_back({visible, answer});
+    return answer;
 }
 
 fs::path SimMainBundle::bundleURL() {

@@ -33,7 +33,7 @@ std::optional<platform::RunningApplication> SimWorkspace::runningApplication(std
         own.processIdentifier = processID;
         own.bundleIdentifier = kOwnBundleID;
         own.localizedName = "Tarnwick";
-        own.activationPolicy = platform::ActivationPolicy::accessory;
+        own.activationPolicy = session_.applicationState.activationPolicy.value_or(platform::ActivationPolicy::accessory);
         own.isActive = session_.frontmostPID == processID;
         return own;
     }

@@ -515,6 +515,10 @@ void SimulatedSession::switchUserBack() {
     workspaceCenter_->post(names::kSessionDidBecomeActive);
 }
 
+void SimulatedSession::logOut() { sharedApplication_->terminate(); }
+
+std::optional<bool> SimulatedSession::reopenApplication() { return sharedApplication_->reopen(); }
+
 std::int32_t SimulatedSession::nextProcessID() const {
     std::int32_t highest = system_.processID;
     for (const auto& app : applications) highest = std::max(highest, app.pid);

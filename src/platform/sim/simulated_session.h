@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sim/application_state.h"
 #include "platform/sim/capture/capture_state.h"
 #include "platform/sim/installation_state.h"
 #include "platform/sim/memory_user_defaults.h"
@@ -149,6 +150,13 @@ public:
     // the console), and this one comes back.
     void switchUserAway();
     void switchUserBack();
+    // The user logs out: our application is asked to terminate, as from anywhere else.
+    void logOut();
+    // The user opens our app again while it runs (from the Finder, say): it comes to the front
+    // and its delegate is asked to handle the reopen; returns the answer (nothing before launching
+    // finished, after termination, or without a delegate).
+    std::optional<bool> reopenApplication();
+    SimSharedApplication& sharedApplication() { return *sharedApplication_; }
     // Quits a running application and starts it again under a new process id, with its windows
     // (a restart of the Dock, say). Returns the new process id; nothing when it was not running.
     std::optional<std::int32_t> relaunchApplication(std::string_view bundleID);
@@ -336,6 +344,9 @@ public:
 private:
     // Reads the session file's "updates" section.
     void loadUpdatesSection(const Dictionary& root);
+    // Reads the application object's keys: "application", "statusBar" and the permission
+    // prompts' answers under "system".
+    void loadApplicationSections(const Dictionary& root);
     std::unique_ptr<class SimUpdateFramework> updateFramework_;
     // ---- end of software updates
 };

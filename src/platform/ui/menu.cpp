@@ -130,6 +130,12 @@ MenuItem& Menu::addItem(std::shared_ptr<MenuItem> row) {
 
 MenuItem& Menu::addSeparator() { return addItem(MenuItem::separator()); }
 
+MenuItem& Menu::addSubmenu(std::shared_ptr<Menu> submenu) {
+    auto& row = addItem(submenu ? submenu->title : std::string());
+    row.submenu = std::move(submenu);
+    return row;
+}
+
 MenuItem* Menu::item(std::string_view itemTitle) const {
     for (const auto& row : items)
         if (row && !row->isSeparatorItem() && row->title == itemTitle) return row.get();

@@ -116,6 +116,8 @@ public:
     MenuItem& addItem(std::string itemTitle, std::function<void()> action = nullptr, std::string keyEquivalent = {});
     MenuItem& addItem(std::shared_ptr<MenuItem> item);
     MenuItem& addSeparator();
+    // A row that leads to the submenu, titled as the submenu is.
+    MenuItem& addSubmenu(std::shared_ptr<Menu> submenu);
     // The first row with the title, or nothing.
     MenuItem* item(std::string_view itemTitle) const;
     // The row at the end of a title path through submenus ({"Edit", "Copy"}), or nothing.

@@ -31,14 +31,14 @@ StatusBar& statusBar() {
 StatusItem::StatusItem(double length)
     : bar_(&statusBar()),
       length_(length),
-      window_(std::make_unique<Panel>(Rect(0, 0, 1, 1), style_mask::kBorderless | style_mask::kNonactivatingPanel)),
-      button_(std::make_shared<StatusBarButton>()) {
+      window_(std::make_unique<Panel>(Rect(0, 0, 1, 1), style_mask::kBorderless | style_mask::kNonactivatingPanel)) {
+    if (bar_->givesItemsButtons()) button_ = std::make_shared<StatusBarButton>();
     window_->setLevel(window_level::kStatus);
     window_->collectionBehavior = collection_behavior::kCanJoinAllSpaces | collection_behavior::kStationary;
     window_->isOpaque = false;
     window_->backgroundColor = Color::clear();
     window_->hasShadow = false;
-    window_->setContentView(button_);
+    if (button_) window_->setContentView(button_);
     window_->setFrame(bar_->statusItemCreated(*this), true);
     window_->orderFrontRegardless();
 }

@@ -32,6 +32,8 @@ public:
 
     // ---- what it shows
     std::optional<std::string> symbolName;  // a system symbol image
+    // What assistive software reads for the image.
+    std::optional<std::string> accessibilityDescription;
     std::optional<std::string> toolTip;
 
     // The press is the status window's, never a first click refused.
@@ -59,6 +61,8 @@ public:
     // A new item; returns the frame of its window (screen coordinates, y up).
     virtual Rect statusItemCreated(StatusItem& item) = 0;
     virtual void statusItemDestroyed(StatusItem& item) = 0;
+    // Whether a new item gets a button; the system may give it none.
+    virtual bool givesItemsButtons() = 0;
 };
 
 // One item in the menu bar: a button in a window of its own (level kStatus, on every desktop).
@@ -70,6 +74,8 @@ public:
     static constexpr double kSquareLength = -2;
     static constexpr double kVariableLength = -1;
 
+    // An item of the length (a width in points, or one of the two above); it may come without a
+    // button when the system gives none.
     explicit StatusItem(double length = kSquareLength);
     ~StatusItem();
     StatusItem(const StatusItem&) = delete;

@@ -70,6 +70,8 @@ void SimScreenCapture::getShareableContent(bool, bool, ContentCompletion complet
     if (!faults.listingLatency) return;  // never completes
     std::optional<platform::ShareableContent> content;
     std::optional<std::string> error = faults.listingError;
+    // Without Screen Recording the system refuses the listing (asking for it is SystemInfo's).
+    if (!error && !session_.system().preflightScreenCaptureAccess()) error = kScreenRecordingDeclined;
     if (!error) content = shareableContent();
     session_.loop().postAfter(*faults.listingLatency, [completion = std::move(completion), content, error] {
         completion(content, error);

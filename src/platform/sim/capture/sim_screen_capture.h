@@ -22,6 +22,8 @@ public:
 
     // The texts of the failures the session itself causes.
     static constexpr const char* kDisplayGone = "The display was disconnected during the capture";
+    static constexpr const char* kScreenRecordingDeclined =
+        "The user declined TCCs for application, window, display capture";
     static constexpr const char* kMissionControlClosed = "Mission Control closed during the capture";
 
 private:

@@ -27,7 +27,6 @@ const std::vector<ConsoleCommand>& consoleCommands() {
         addWindowCommands(all);
         addControlCommands(all);
         addStatusItemCommands(all);
-        addPendingCommands(all);
         return all;
     }();
     return commands;

@@ -41,7 +41,6 @@ void addSessionCommands(std::vector<ConsoleCommand>& commands);   // desktops, d
 void addWindowCommands(std::vector<ConsoleCommand>& commands);    // labels, window buttons, keys
 void addControlCommands(std::vector<ConsoleCommand>& commands);   // the controls of a window's tree
 void addStatusItemCommands(std::vector<ConsoleCommand>& commands);  // the status item and its menu
-void addPendingCommands(std::vector<ConsoleCommand>& commands);   // reopen
 
 // `click status-item [option]`, which shares `click` with the labels.
 void clickStatusItem(CommandContext& context);

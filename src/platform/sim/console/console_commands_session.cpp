@@ -185,6 +185,13 @@ void addSessionCommands(std::vector<ConsoleCommand>& commands) {
     commands.push_back(action("screens-sleep", "puts the displays to sleep", &SimulatedSession::sleepScreens));
     commands.push_back(action("screens-wake", "wakes the displays", &SimulatedSession::wakeScreens));
     commands.push_back({"user", "user away|back", "switches to another user's session, and back", false, false, user});
+    commands.push_back({"reopen", "reopen", "opens the running application again, as from the Finder", false, false,
+                        [](CommandContext& context) {
+                            expectArguments(context, command("reopen"), 0, 0);
+                            // Nothing heard it: not launched yet, ended, or no delegate.
+                            if (!context.session.reopenApplication())
+                                throw Error("There is no running application to reopen.");
+                        }});
     commands.push_back({"display", "display add <id> <x> <y> <w> <h> \"<name>\" <desktops> | display remove <id>",
                         "plugs in a display with that many desktops (global points, y down), or unplugs one", false,
                         false, display});

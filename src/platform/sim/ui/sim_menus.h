@@ -59,6 +59,8 @@ public:
     bool choose(std::string_view title);
     bool choose(std::initializer_list<std::string_view> path);
     bool choose(const std::vector<std::string>& path);
+    // A row of a submenu of the open menu.
+    bool choose(std::string_view submenuTitle, std::string_view title) { return choose({submenuTitle, title}); }
     // Chooses a row of the main menu from the menu bar ({"Edit", "Copy"}); false when there is
     // no main menu or no such visible, enabled row.
     bool chooseFromMenuBar(const std::vector<std::string>& path);

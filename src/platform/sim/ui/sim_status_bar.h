@@ -22,6 +22,10 @@ public:
 
     Rect statusItemCreated(platform::ui::StatusItem& item) override;
     void statusItemDestroyed(platform::ui::StatusItem& item) override;
+    bool givesItemsButtons() override { return itemsGetButtons; }
+
+    // False: new items come without a button (the session file's "statusBar.buttons").
+    bool itemsGetButtons = true;
 
     // ---- what tests see
     const std::vector<platform::ui::StatusItem*>& items() const { return items_; }
