@@ -378,5 +378,26 @@ TEST_F(ProgramRoadsTest, ACopyOnADiskImageInstallsItselfAndOpensTheInstalledCopy
     EXPECT_EQ(all.back(), "@1015.000 application ended with status 0") << transcript;
 }
 
+// Road 2: a desktop named in the Desktop Names window gets its label over its caption when
+// Mission Control opens (Desktop 2's caption spans 726.3 to 785.7 on the built-in display).
+TEST_F(ProgramRoadsTest, ADesktopNamedInTheNamesWindowIsLabelledOverItsCaption) {
+    auto& app = start(kRoads / "names-window.json");
+    openStatusMenu();
+    EXPECT_TRUE(hasPrefix(app.send("menu \"Desktop Names\""), "@1000.500 shown window 600002 \"Desktop Names\""));
+    const std::string field = "name.6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40";
+    EXPECT_EQ(app.send("type " + field + " \"Work\"").back(), "ok");
+    EXPECT_EQ(app.send("submit " + field).back(), "ok");
+    app.send("wait 1");
+    app.send("close \"Desktop Names\"");
+    app.send("mission-control open");
+    EXPECT_EQ(app.send("wait 1"),
+              (Lines{"@1001.625 shown window 600003 \"\" at 716.3 0 79.4 24 level 1000 texts \"Work\"", "ok"}));
+    const auto names = savedNames(home);
+    ASSERT_TRUE(names && names->find("names"));
+    EXPECT_EQ(*names->find("names")->find("6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40"), Value("Work"));
+    app.send("quit");
+    EXPECT_EQ(app.finish(), 0);
+}
+
 }  // namespace
 }  // namespace tarnwick
