@@ -1,11 +1,15 @@
-# make run  - build and run tarnwick against the built-in simulated session
+# make run  - build and run tarnwick against the built-in simulated session, with the console
+#            on standard input (ARGS=... passes options; RUN_HOME=... the user's home folder)
 # make test - build and run every test
 # make asan-test / tsan-test - the tests under sanitizers
 # make bench - build and run the benchmarks (release build)
 # make fuzz  - build the fuzz targets (clang, libFuzzer) and run each for FUZZ_SECONDS on its seeds
 
 BUILD ?= build
-ARGS ?= --diagnose
+# The user's files of `make run` (preferences, names, logs) stay under the build folder and
+# survive between runs; a developer's own home gets no Library folder.
+RUN_HOME ?= $(abspath $(BUILD))/home
+ARGS ?=
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_CXX ?= clang++-14
@@ -28,7 +32,8 @@ build: deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	$(BUILD)/tarnwick $(ARGS)
+	@mkdir -p "$(RUN_HOME)"
+	HOME="$(RUN_HOME)" TARNWICK_CONSOLE=1 $(BUILD)/tarnwick $(ARGS)
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -13,10 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "app/app_delegate.h"
 #include "app/diagnose_mode.h"
 #include "app/locate_mode.h"
 #include "app/program_mode.h"
 #include "installation/installation_bootstrap.h"
+#include "platform/platform.h"
+#include "platform/shared_application.h"
 #include "platform/sim/console/console.h"
 #include "platform/sim/console/console_reader.h"
 #include "platform/sim/console/console_settings.h"
@@ -42,49 +45,53 @@ int endOfRun(sim::SimulatedSession& session) {
     return 0;
 }
 
-// The normal run with the simulated user's console. Until the application delegate exists, the
-// console drives the session on its own, and a copy that must first be installed runs the
-// installation dialog. The end of the application (a quit, a signal, the installer's own end)
-// stops the loop; the console then prints the status the program returns.
-int runWithConsole(RunLoop& loop, sim::SimulatedSession& session,
-                   std::shared_ptr<ApplicationInstallationDelegate> installer) {
-    sim::FileDescriptorSink sink(STDOUT_FILENO);
-    sim::Console console(session, sink, isatty(STDIN_FILENO) == 1);
-    // Termination as on a logout: the application object ends (its delegate hears it once) and
-    // stops the loop.
-    const auto terminate = [&session] { session.logOut(); };
-    console.quit = terminate;
-    // Before the reader: the signals are blocked for every thread started from here on. After
-    // the console: its thread, which interrupts the console, ends before the console does.
-    SignalWatcher signals(loop, terminate, [&console] { console.interrupt(); });
-    sim::ConsoleReader reader(console, STDIN_FILENO);
-    loop.post([&console, installer] {
-        if (installer) installer->applicationDidFinishLaunching();
-        console.launched();
-    });
-    loop.run();
-    const int status = endOfRun(session);
-    console.applicationEnded(status);
-    return status;
+// The delegate of the normal run: the installation dialog's when the running copy must first be
+// installed, else the menu-bar application's.
+std::shared_ptr<platform::ApplicationDelegate> makeDelegate() {
+    if (auto installer = ApplicationInstallationBootstrap::delegateIfNeeded()) return installer;
+    return std::make_shared<AppDelegate>();
 }
 
-// The normal run. Until the application delegate exists, only a copy that must first be
-// installed runs (the installation dialog); otherwise the program says the menu-bar application
-// is not available.
-int runNormal(RunLoop& loop, sim::SimulatedSession& session, const sim::ConsoleSettings& console) {
-    auto installer = ApplicationInstallationBootstrap::delegateIfNeeded();
-    if (console.enabled) return runWithConsole(loop, session, std::move(installer));
-    if (!installer) {
-        std::fputs("Tarnwick: the menu-bar application is not available in this build; use --diagnose.\n", stderr);
-        return 2;
+// The normal run: the application object with its delegate, as an accessory app (a status item,
+// no Dock icon), until it terminates. With the console on, the simulated user drives it through
+// standard input and standard output; the console prints "ready" once launching has finished and
+// the application's end with its status.
+int runNormal(RunLoop& loop, sim::SimulatedSession& session, const sim::ConsoleSettings& settings) {
+    platform::SharedApplication& application = *platform::current().application;
+    std::optional<sim::FileDescriptorSink> sink;
+    std::optional<sim::Console> console;
+    // Termination as on a logout: the delegate hears will-terminate once (drafts committed, the
+    // snapshot flushed) and the loop stops.
+    const auto terminate = [&session] { session.logOut(); };
+    if (settings.enabled) {
+        sink.emplace(STDOUT_FILENO);
+        console.emplace(session, *sink, isatty(STDIN_FILENO) == 1);
+        console->quit = terminate;
     }
-    // A signal ends the run as the application's termination would: the loop stops and main
-    // returns.
-    SignalWatcher signals(loop, [&session] { session.logOut(); });
-    // The dialog ends the run by stopping the main loop.
-    loop.post([installer] { installer->applicationDidFinishLaunching(); });
-    loop.run();
-    return endOfRun(session);
+    // Before any thread of the run starts (the delegate's workers, the console's reader): the
+    // signals are blocked for every thread started from here on. After the console: its thread,
+    // which interrupts the console, ends before the console does.
+    SignalWatcher signals(loop, terminate, [&console] {
+        if (console) console->interrupt();
+    });
+    // The application holds its delegate weakly; the run holds it until the loop returns.
+    const std::shared_ptr<platform::ApplicationDelegate> delegate = makeDelegate();
+    application.setDelegate(delegate);
+    application.setActivationPolicy(platform::ActivationPolicy::accessory);
+    // Destroyed first: no command reaches a delegate that is gone.
+    std::optional<sim::ConsoleReader> reader;
+    if (console) reader.emplace(*console, STDIN_FILENO);
+    // Launching finishes on the loop's first turn, as run() would do it; the console takes
+    // commands once what launching set going on the loop (the first snapshot, say) has run.
+    loop.post([&loop, &application, &console] {
+        application.finishLaunching();
+        if (console)
+            loop.post([&console] { console->launched(); });
+    });
+    application.run();
+    const int status = endOfRun(session);
+    if (console) console->applicationEnded(status);
+    return status;
 }
 
 }  // namespace

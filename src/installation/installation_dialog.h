@@ -8,6 +8,7 @@
 
 #include "installation/installer_ejection.h"
 #include "platform/code_signing.h"
+#include "platform/shared_application.h"
 #include "platform/workspace.h"
 #include "support/task.h"
 
@@ -18,7 +19,8 @@ namespace tarnwick {
 // an installed copy of the same or a newer build), quits other installed copies, opens the
 // installed copy with "--settings", hands the installer disk image over for ejection and quits.
 // Failures are shown in an alert offering Finder, a retry or quitting.
-class ApplicationInstallationDelegate : public std::enable_shared_from_this<ApplicationInstallationDelegate> {
+class ApplicationInstallationDelegate : public platform::ApplicationDelegate,
+                                        public std::enable_shared_from_this<ApplicationInstallationDelegate> {
 public:
     // `source` is the running copy's bundle as the bundle reports it; `directories` the
     // Applications folders (user's, then local).
@@ -27,8 +29,8 @@ public:
     const std::filesystem::path& source() const { return source_; }
     const std::vector<std::filesystem::path>& directories() const { return directories_; }
 
-    void applicationDidFinishLaunching();
-    bool applicationShouldHandleReopen(bool hasVisibleWindows);
+    void applicationDidFinishLaunching() override;
+    bool applicationShouldHandleReopen(bool hasVisibleWindows) override;
 
     // The install alert and what follows it.
     void present();

@@ -47,7 +47,7 @@ TEST(ConsoleProgramTest, ABadConsoleVariableEndsTheProgramWithStatusTwoNamingIt)
 TEST(ConsoleProgramTest, CommandsOnVirtualTimeThroughStandardInputThenQuit) {
     testkit::TempFolder home;
     testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
-    EXPECT_EQ(program.ready(), Lines{"ready"});
+    EXPECT_EQ(program.ready(), (Lines{"@1000.000 status-item shown at 1479 0 25 25", "ready"}));
     EXPECT_EQ(program.send("switch 2"), (Lines{"@1000.000 desktop switched on display 1 to \"Desktop 2\"", "ok"}));
     // Bad input: one error each, nothing changed.
     EXPECT_EQ(program.send("switch \xC3\x28"), Lines{"error: The line is not valid UTF-8 text; type it again as plain text."});
@@ -55,7 +55,9 @@ TEST(ConsoleProgramTest, CommandsOnVirtualTimeThroughStandardInputThenQuit) {
     EXPECT_EQ(program.send("mission-control sideways"),
               Lines{"error: \"sideways\" is not something mission-control knows; type "
                     "mission-control open|close|expand|collapse."});
-    EXPECT_EQ(program.send("# a comment gets no answer\nwait 1.25"), Lines{"ok"});
+    // The switch's banner shows once its delay has passed.
+    EXPECT_EQ(program.send("# a comment gets no answer\nwait 1.25"),
+              (Lines{"@1000.120 shown window 600002 \"Space Name\" at 693 884 126 66 level 3 texts \"Desktop 2\"", "ok"}));
     const Lines screen = program.send("screen");
     ASSERT_GE(screen.size(), 3u);
     EXPECT_EQ(screen[0].rfind("display 1 \"Built-in Retina Display\" at 0 0 1512 982 current \"Desktop 2\"", 0), 0u);
@@ -67,7 +69,8 @@ TEST(ConsoleProgramTest, CommandsOnVirtualTimeThroughStandardInputThenQuit) {
     bytes << in.rdbuf();
     EXPECT_TRUE(testkit::parseXml(bytes.str()));
 
-    EXPECT_EQ(program.send("quit"), Lines{"@1001.250 application ended with status 0"});
+    EXPECT_EQ(program.send("quit"),
+              (Lines{"@1001.250 hidden window 600002 \"Space Name\"", "@1001.250 application ended with status 0"}));
     EXPECT_EQ(program.finish(), 0);
     EXPECT_FALSE(program.readFailed());
     EXPECT_EQ(program.standardError(), "");
@@ -80,14 +83,28 @@ TEST(ConsoleProgramTest, TheEndOfInputOrASignalEndsTheRunAsALogoutWithStatusZero
         program.write("switch 3\n");
         program.closeInput();
         EXPECT_EQ(program.finish(), 0);
-        EXPECT_EQ(program.rest(), (Lines{"ready", "@1000.000 desktop switched on display 1 to \"Desktop 3\"", "ok",
+        EXPECT_EQ(program.rest(), (Lines{"@1000.000 status-item shown at 1479 0 25 25", "ready",
+                                         "@1000.000 desktop switched on display 1 to \"Desktop 3\"", "ok",
                                          "@1000.000 application ended with status 0"}));
     }
     testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
-    EXPECT_EQ(program.ready(), Lines{"ready"});
+    EXPECT_EQ(program.ready().back(), "ready");
     program.signal(SIGTERM);
     EXPECT_EQ(program.finish(), 0);
     EXPECT_EQ(program.rest(), Lines{"@1000.000 application ended with status 0"});
+}
+
+// "--capture-debug" modifies only the locate modes: alone it is the normal run, the menu-bar
+// application with its status item, which ends with status 0 on quit.
+TEST(ConsoleProgramTest, CaptureDebugAloneIsTheNormalRun) {
+    testkit::TempFolder home;
+    testkit::ConsoleProcess program({home.path(), kDefaultSession, {"--capture-debug"}, {}, true});
+    EXPECT_EQ(program.ready(), (Lines{"@1000.000 status-item shown at 1479 0 25 25", "ready"}));
+    EXPECT_EQ(program.send("quit").back(), "@1000.000 application ended with status 0");
+    EXPECT_EQ(program.finish(), 0);
+    EXPECT_EQ(program.standardError(), "");
+    // The launch's permission snapshot was written, and flushed before the process ended.
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "Library/Logs/Tarnwick/permission-state.json"));
 }
 
 }  // namespace

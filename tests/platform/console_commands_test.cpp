@@ -81,11 +81,11 @@ TEST_F(ConsoleCommandsTest, EachBadLineGetsOneErrorAndChangesNothing) {
         "app launch com.apple.Safari",       // already running
         "grant camera",
         "login-item approve",                // nothing waits for approval
-        "hover status-item",                 // not in this build yet
+        "hover status-item",                 // no status item in this session
         "double-click status-item",
         "click status-item option",
         "menu \"Quit Tarnwick\"",
-        "reopen",
+        "reopen",                            // the application has not launched
         "screen svg",
         "type \"unclosed",
         "user elsewhere",

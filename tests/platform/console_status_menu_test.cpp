@@ -130,6 +130,26 @@ TEST_F(ConsoleStatusMenuTest, HoverClickAndChooseAsAPersonWould) {
     EXPECT_EQ(env.session.events().modifierFlags(), 0u);
 }
 
+TEST_F(ConsoleStatusMenuTest, ASubmenuIsChosenByItsPathAndADisabledRowByNone) {
+    makeStatusItem();
+    auto testing = std::make_shared<ui::Menu>("Testing");
+    testing->addItem("Record", [this] { chosen.emplace_back("Record"); });
+    auto& idle = testing->addItem("Idle");  // nothing to do: disabled when the menu updates
+    menu->items[1]->isHidden = false;
+    menu->items[1]->submenu = testing;
+    console->type("click status-item");
+    EXPECT_EQ(console->type("menu Testing Nothing"),
+              Lines{"error: The menu shows no row \"Nothing\"; its rows are \"Record\", \"Idle\"."});
+    EXPECT_FALSE(idle.isEnabled);
+    EXPECT_EQ(console->type("menu Testing Idle"),
+              Lines{"error: The row \"Idle\" is disabled."});
+    EXPECT_EQ(console->type("menu Testing Record Again"),
+              Lines{"error: The row \"Record\" opens no submenu; type menu \"Record\"."});
+    EXPECT_TRUE(chosen.empty());
+    EXPECT_EQ(console->type("menu Testing Record"), (Lines{"@1000.000 menu closed \"Status\"", "ok"}));
+    EXPECT_EQ(chosen, Lines{"Record"});
+}
+
 TEST_F(ConsoleStatusMenuTest, AStatusItemWithoutAShownButtonIsNotThere) {
     makeStatusItem();
     console->type("wait 0");

@@ -208,6 +208,10 @@ TEST_F(ControlsTest, TheSplitViewGivesTheSidebarItsWidthAndAHiddenSidebarCannotB
     EXPECT_EQ(view.node("sidebar").frame().width(), 180);
     EXPECT_EQ(view.node("detail").frame().minX(), 181);
     EXPECT_TRUE(host.select(view.node("sidebar"), Page::two));
+    // A click on a row selects it.
+    EXPECT_TRUE(host.click(view.node("sidebar").children()[0]));
+    EXPECT_EQ(selected.get(), std::optional<Page>(Page::one));
+    EXPECT_TRUE(host.click(view.node("sidebar").children()[1]));
 
     columns.set(ui::ColumnVisibility::detailOnly);
     view.renderNow();

@@ -46,6 +46,8 @@ public:
     int finish();
     const std::vector<std::string>& rest() const { return rest_; }
     const std::string& standardError() const { return error_; }
+    // The program's process id (-1 when it could not be started).
+    pid_t pid() const { return pid_; }
     bool readFailed() const { return readFailed_; }
 
     static constexpr int kPatience = 60;

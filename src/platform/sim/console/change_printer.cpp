@@ -114,7 +114,10 @@ void ChangePrinter::compareStatusItem(const ScreenState& now) {
 void ChangePrinter::compareMenu(const ScreenState& now) {
     const auto& before = last_.menu;
     const auto& menu = now.menu;
-    if (before == menu) return;
+    // A submenu's rows print when it is looked at (`screen`), not as changes.
+    if (before == menu || (before && menu && before->title == menu->title && before->location == menu->location &&
+                           before->rows == menu->rows))
+        return;
     if (before && (!menu || before->location != menu->location || before->title != menu->title))
         printEvent("menu closed " + quotedText(before->title));
     if (!menu) return;

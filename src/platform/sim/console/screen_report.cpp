@@ -36,7 +36,11 @@ std::vector<std::string> screenReport(SimulatedSession& session, const platform:
     lines.push_back("pointer at " + formatNumber(screen.pointer.x) + " " + formatNumber(screen.pointer.y));
     lines.push_back(screen.statusItem ? "status-item " + ChangePrinter::statusItemText(*screen.statusItem)
                                       : std::string("status-item none"));
-    if (screen.menu) lines.push_back("menu " + ChangePrinter::menuText(*screen.menu));
+    if (screen.menu) {
+        lines.push_back("menu " + ChangePrinter::menuText(*screen.menu));
+        for (const auto& [title, rows] : screen.menu->submenus)
+            lines.push_back("  submenu " + quotedText(title) + " rows " + (rows.empty() ? std::string("none") : ChangePrinter::textsText(rows)));
+    }
     if (openAlert) {
         std::string line = "alert " + quotedText(openAlert->messageText);
         if (!openAlert->informativeText.empty()) line += " informative " + quotedText(openAlert->informativeText);

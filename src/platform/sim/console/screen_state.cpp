@@ -63,8 +63,12 @@ ScreenState readScreen(SimulatedSession& session) {
         state.statusItem = ShownStatusItem{space.toGlobal(*session.statusBar().buttonFrame(*item)),
                                            button->toolTip.value_or(""), item->window().windowNumber()};
     }
-    if (const platform::ui::Menu* menu = session.menus().openMenu())
-        state.menu = ShownMenu{menu->title, space.toGlobal(menu->location().value_or(Point{})), visibleRows(*menu)};
+    if (const platform::ui::Menu* menu = session.menus().openMenu()) {
+        state.menu = ShownMenu{menu->title, space.toGlobal(menu->location().value_or(Point{})), visibleRows(*menu), {}};
+        for (const auto& item : menu->items)
+            if (item && !item->isHidden && item->submenu)
+                state.menu->submenus.emplace_back(item->title, visibleRows(*item->submenu));
+    }
     const platform::ui::Panel* key = windows.keyPanel();
     for (auto* panel : windows.panels()) {
         if (std::find(statusWindows.begin(), statusWindows.end(), panel) != statusWindows.end()) continue;

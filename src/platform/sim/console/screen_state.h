@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sim/session_state.h"
@@ -72,6 +73,9 @@ struct ShownMenu {
     std::string title;
     Point location;  // global, its top left
     std::vector<std::string> rows;
+    // The visible rows of each visible row's submenu, by its title (`screen` lists them; they
+    // show when the pointer rests on their row).
+    std::vector<std::pair<std::string, std::vector<std::string>>> submenus;
 
     bool operator==(const ShownMenu&) const = default;
 };

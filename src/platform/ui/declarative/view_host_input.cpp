@@ -137,6 +137,14 @@ const Node* ViewHost::click(Point point) {
             beginEditing(*n);
             return n;
         }
+        if (const Node* list = n->parent(); list && list->as<ListContent>()) {
+            // A click on a list's row selects it, as the arrow keys would.
+            const auto& rows = list->children();
+            const auto& tags = list->as<ListContent>()->tags;
+            for (std::size_t index = 0; index < rows.size() && index < tags.size(); ++index)
+                if (&rows[index] == n) return select(*list, tags[index]) ? n : nullptr;
+            return nullptr;
+        }
         const auto* button = n->as<ButtonContent>();
         if (!button) continue;
         if (n->isDisabled()) return nullptr;

@@ -1,0 +1,403 @@
+// The roads a person takes through the menu-bar app, driven through the built program with the
+// console on virtual time: every step is typed on its standard input and checked in what it
+// prints and in the files it leaves behind.
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "installation/installation_fixture.h"
+#include "support/geometry.h"
+#include "support/json.h"
+#include "testkit/console_process.h"
+#include "testkit/temp_folder.h"
+#include "testkit/xml_document.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+const fs::path kRoads = fs::path(TARNWICK_SOURCE_DIR) / "tests/e2e/roads";
+const fs::path kDefaultSession = fs::path(TARNWICK_SOURCE_DIR) / "sessions/default.json";
+// Desktop 3, the last desktop of the built-in display, in the default session.
+constexpr const char* kDesktop3 = "A0B1C2D3-E4F5-4A6B-8C7D-9E0F1A2B3C4D";
+constexpr const char* kBuiltInDisplay = "37D8832A-2D66-02CA-B9F7-8F30A301B230";
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The saved names, as the names file keeps them.
+void saveNames(const testkit::TempFolder& home, const std::string& names) {
+    const auto folder = home.path() / "Library/Application Support/Tarnwick";
+    fs::create_directories(folder);
+    std::ofstream(folder / "names.json") << R"({"version": 1, "names": )" << names << "}";
+}
+
+std::optional<Value> savedNames(const testkit::TempFolder& home) {
+    return json::parse(readFile(home.path() / "Library/Application Support/Tarnwick/names.json"));
+}
+
+// The "event" of the permission snapshot file, or "" when there is none.
+std::string snapshotEvent(const testkit::TempFolder& home) {
+    const auto parsed = json::parse(readFile(home.path() / "Library/Logs/Tarnwick/permission-state.json"));
+    const Value* event = parsed ? parsed->find("event") : nullptr;
+    return event && event->asString() ? *event->asString() : std::string();
+}
+
+bool hasPrefix(const Lines& lines, const std::string& prefix) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
+}
+
+class ProgramRoadsTest : public ::testing::Test {
+protected:
+    testkit::ConsoleProcess& start(const fs::path& session, std::vector<std::string> arguments = {}) {
+        program = std::make_unique<testkit::ConsoleProcess>(
+            testkit::ConsoleProcess::Options{home.path(), session, std::move(arguments), {}, true});
+        const Lines ready = program->ready();
+        EXPECT_EQ(ready.back(), "ready");
+        return *program;
+    }
+    // Opens the status menu as a click does (it waits out the double-click interval).
+    void openStatusMenu() {
+        EXPECT_EQ(program->send("click status-item").back(), "ok");
+        EXPECT_TRUE(hasPrefix(program->send("wait 0.5"), "@"));
+    }
+
+    testkit::TempFolder home;
+    std::unique_ptr<testkit::ConsoleProcess> program;
+};
+
+// Road 9: whatever a person types wrong gets one error line and changes nothing on screen.
+TEST_F(ProgramRoadsTest, BadInputOfEveryKindChangesNothing) {
+    auto& app = start(kDefaultSession);
+    const Lines before = app.send("screen");
+    const Lines bad{
+        "fly away",                       // an unknown command
+        "switch",                         // a missing word
+        "switch two",                     // a malformed one
+        "switch 9",                       // no such desktop
+        "click label 2",                  // nothing on screen to click
+        "menu \"Quit Tarnwick\"",         // no menu open
+        "alert press \"Save\"",           // no alert
+        "press settings-page.general",    // no window
+        "type \"unclosed",                // an unclosed quote
+        std::string(5000, 'x'),           // over 4,096 bytes
+        "switch \xC3\x28",                // not UTF-8
+    };
+    for (const auto& line : bad) {
+        const Lines answer = app.send(line);
+        ASSERT_EQ(answer.size(), 1u) << line;
+        EXPECT_EQ(answer[0].rfind("error: ", 0), 0u) << line << " -> " << answer[0];
+    }
+    EXPECT_EQ(app.send("screen"), before);
+    EXPECT_EQ(app.send("quit").back(), "@1000.000 application ended with status 0");
+    EXPECT_EQ(app.finish(), 0);
+    EXPECT_EQ(app.standardError(), "");
+}
+
+// Road 6: locking, sleeping and the Dock's restart take the labels down and bring them back, the
+// permission snapshot saying so after each step; quitting from the menu ends with status 0.
+TEST_F(ProgramRoadsTest, LockSleepAndADockRestartTakeTheLabelsDownAndBringThemBack) {
+    saveNames(home, std::string(R"({")") + kDesktop3 + R"(": "Home"})");
+    auto& app = start(kRoads / "lifecycle.json");
+    EXPECT_EQ(snapshotEvent(home), "launch");
+    const std::string label = "shown window 600002 \"\" at 896.3 0 79.4 24 level 1000 texts \"Home\"";
+    const std::string gone = "hidden window 600002 \"\"";
+    app.send("mission-control open");
+    EXPECT_EQ(app.send("wait 1"), (Lines{"@1000.225 " + label, "ok"}));
+
+    EXPECT_EQ(app.send("lock"), (Lines{"@1001.000 " + gone, "ok"}));
+    EXPECT_EQ(snapshotEvent(home), "locked");
+    EXPECT_EQ(app.send("unlock"), Lines{"ok"});
+    EXPECT_EQ(app.send("wait 1"), (Lines{"@1001.325 " + label, "ok"}));
+    EXPECT_EQ(snapshotEvent(home), "environment-recovered");
+
+    EXPECT_EQ(app.send("sleep"), (Lines{"@1002.000 " + gone, "ok"}));
+    EXPECT_EQ(snapshotEvent(home), "sleep");
+    app.send("wake");
+    EXPECT_EQ(app.send("wait 1"), (Lines{"@1002.325 " + label, "ok"}));
+    EXPECT_EQ(snapshotEvent(home), "environment-recovered");
+
+    // The Dock draws Mission Control: its restart starts the overlays afresh.
+    app.send("screen");  // the snapshot is rewritten by the restart; mark where it stood
+    EXPECT_EQ(app.send("app restart com.apple.dock"), (Lines{"@1003.000 " + gone, "ok"}));
+    EXPECT_EQ(app.send("wait 1"), (Lines{"@1003.325 " + label, "ok"}));
+    EXPECT_EQ(snapshotEvent(home), "environment-recovered");
+
+    app.send("mission-control close");
+    openStatusMenu();
+    EXPECT_EQ(app.send("menu \"Quit Tarnwick\"").back(), "ok");
+    EXPECT_EQ(app.finish(), 0);
+    EXPECT_EQ(app.rest().back(), "@1004.500 application ended with status 0");
+    EXPECT_FALSE(snapshotEvent(home).empty());
+    EXPECT_EQ(app.standardError(), "");
+}
+
+// Road 1: a desktop switch shows the banner with the desktop's name on that display, gone after
+// its duration and fade.
+TEST_F(ProgramRoadsTest, ADesktopSwitchShowsItsBannerOnItsDisplayForItsDuration) {
+    auto& app = start(kRoads / "banner.json");
+    EXPECT_EQ(app.send("switch 6"), (Lines{"@1000.000 desktop switched on display 2 to \"Desktop 6\"", "ok"}));
+    EXPECT_EQ(app.send("wait 1"),
+              (Lines{"@1000.120 shown window 600002 \"Space Name\" at 2729 1164 126 44 level 3 texts \"Desktop 6\"", "ok"}));
+    // Inside the studio display (1512, -200, 2560 x 1440), at its bottom.
+    EXPECT_EQ(app.send("wait 1"), Lines{"ok"});
+    EXPECT_EQ(app.send("wait 1"), (Lines{"@1002.320 hidden window 600002 \"Space Name\"", "ok"}));
+    EXPECT_EQ(app.send("quit").back(), "@1003.000 application ended with status 0");
+    EXPECT_EQ(app.finish(), 0);
+}
+
+// Road 3: an Option-double-click on a label asks for the new name; saved, it is in the names
+// file and on the label.
+TEST_F(ProgramRoadsTest, RenamingThroughALabelSavesTheNameAndShowsIt) {
+    saveNames(home, std::string(R"({")") + kDesktop3 + R"(": "Home"})");
+    auto& app = start(kRoads / "rename.json");
+    app.send("mission-control open");
+    app.send("wait 1");
+    EXPECT_EQ(app.send("option-double-click label 3"),
+              (Lines{"@1001.000 hidden window 600002 \"\"",
+                     "@1001.000 alert \"Rename Desktop 3\" informative \"Built-in Retina Display\\nLeave the name blank "
+                     "to use its default.\" field \"Home\" buttons \"Save\" \"Cancel\"",
+                     "ok"}));
+    EXPECT_EQ(app.send("alert type \"Work\""), Lines{"ok"});
+    EXPECT_EQ(app.send("alert press \"Save\""), (Lines{"@1001.000 alert closed with \"Save\"", "ok"}));
+    const auto names = savedNames(home);
+    ASSERT_TRUE(names && names->find("names"));
+    EXPECT_EQ(*names->find("names")->find(kDesktop3), Value("Work"));
+    EXPECT_EQ(app.send("wait 1"),
+              (Lines{"@1001.125 shown window 600002 \"\" at 896.3 0 79.4 24 level 1000 texts \"Work\"", "ok"}));
+    app.send("quit");
+    EXPECT_EQ(app.finish(), 0);
+}
+
+// Road 8: a friendly name typed into the settings and never committed is saved when a signal
+// ends the program, which then exits 0.
+TEST_F(ProgramRoadsTest, ASignalKeepsATypedFriendlyName) {
+    auto& app = start(kRoads / "friendly-name.json");
+    openStatusMenu();
+    EXPECT_TRUE(hasPrefix(app.send("menu \"Settings…\""), "@1000.500 shown window 600002 \"Tarnwick Settings\""));
+    EXPECT_EQ(app.send("press settings-page.desktopNames").back(), "ok");
+    EXPECT_EQ(app.send(std::string("type display-alias.") + kBuiltInDisplay + " \"Laptop\"").back(), "ok");
+    app.signal(SIGTERM);
+    EXPECT_EQ(app.finish(), 0);
+    EXPECT_EQ(app.rest().back(), "@1000.500 application ended with status 0");
+    const auto defaults = json::parse(readFile(home.path() / "Library/Preferences/local.orlenbay.Tarnwick.json"));
+    ASSERT_TRUE(defaults);
+    const std::string text = readFile(home.path() / "Library/Preferences/local.orlenbay.Tarnwick.json");
+    EXPECT_NE(text.find("displayAliases"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Laptop\""), std::string::npos) << text;
+}
+
+// Road 7: the hidden Testing menu, revealed by an Option-click, records Mission Control's
+// geometry for 15 seconds: one file of 30 samples, and its status row says so.
+TEST_F(ProgramRoadsTest, TheTestingMenuRecordsMissionControlGeometryForFifteenSeconds) {
+    auto& app = start(kRoads / "geometry-recording.json");
+    EXPECT_EQ(app.send("click status-item option").back(), "ok");
+    EXPECT_TRUE(hasPrefix(app.send("wait 0.5"), "@1000.500 menu opened"));
+    EXPECT_EQ(app.send("menu \"Testing\" \"Record Mission Control geometry (15 seconds)\"").back(), "ok");
+    app.send("mission-control open");  // samples taken while it opens and while it is open
+    app.send("wait 15");
+    std::vector<fs::path> recordings;
+    for (const auto& entry : fs::directory_iterator(home.path() / "Library/Logs/Tarnwick"))
+        if (entry.path().filename().string().rfind("mission-control-", 0) == 0) recordings.push_back(entry.path());
+    ASSERT_EQ(recordings.size(), 1u);
+    const std::string name = recordings[0].filename().string();
+    EXPECT_EQ(name.size(), std::string("mission-control-").size() + 36 + std::string(".json").size()) << name;
+    const auto recording = json::parse(readFile(recordings[0]));
+    ASSERT_TRUE(recording);
+    const Value* samples = recording->find("samples");
+    ASSERT_TRUE(samples && samples->asArray()) << readFile(recordings[0]).substr(0, 300);
+    EXPECT_EQ(samples->asArray()->size(), 30u);
+
+    app.send("mission-control close");
+    app.send("click status-item option");
+    app.send("wait 0.5");
+    const Lines screen = app.send("screen");
+    ASSERT_TRUE(hasPrefix(screen, "  submenu \"Testing\" rows "));
+    for (const auto& line : screen) {
+        if (line.rfind("  submenu \"Testing\" rows ", 0) == 0) {
+            EXPECT_EQ(line.rfind("  submenu \"Testing\" rows \"Diagnostic saved\"", 0), 0u) << line;
+        }
+    }
+    app.send("quit");
+    EXPECT_EQ(app.finish(), 0);
+}
+
+// The frame of a drawn rectangle.
+Rect frameOf(const testkit::XmlElement& rect) {
+    return Rect(rect.number("x"), rect.number("y"), rect.number("width"), rect.number("height"));
+}
+
+// A text's anchor: its left end on its baseline.
+Point anchorOf(const testkit::XmlElement& text) { return Point{text.number("x"), text.number("y")}; }
+
+bool holds(const Rect& outer, const Rect& inner) {
+    return inner.minX() >= outer.minX() && inner.maxX() <= outer.maxX() && inner.minY() >= outer.minY() &&
+           inner.maxY() <= outer.maxY();
+}
+
+// Road 10: the pictures of the screen during a banner and with Mission Control's labels: every
+// display at its frame, the banner's text inside its panel inside its display, the label's text
+// over its caption, and a name with XML's own characters kept as text.
+TEST_F(ProgramRoadsTest, PicturesOfTheScreenPlaceTheBannerAndTheLabelsWhereTheyAre) {
+    const std::string name = "<b>&\"";
+    saveNames(home, std::string(R"({")") + kDesktop3 + R"(": "<b>&\"")" + "}");
+    auto& app = start(kRoads / "screen-pictures.json");
+    app.send("switch 6");
+    app.send("wait 0.5");
+    EXPECT_EQ(app.send("screen svg " + (home.path() / "banner.svg").string()), Lines{"ok"});
+    app.send("wait 3");
+    app.send("mission-control open");
+    app.send("wait 1");
+    EXPECT_EQ(app.send("screen svg " + (home.path() / "labels.svg").string()), Lines{"ok"});
+    app.send("quit");
+    EXPECT_EQ(app.finish(), 0);
+
+    std::string problem;
+    const auto banner = testkit::parseXml(readFile(home.path() / "banner.svg"), &problem);
+    ASSERT_TRUE(banner) << problem;
+    const auto displays = banner->all("rect", "display-frame");
+    ASSERT_EQ(displays.size(), 2u);
+    EXPECT_EQ(frameOf(*displays[0]), Rect(0, 0, 1512, 982));
+    const Rect studio(1512, -200, 2560, 1440);
+    EXPECT_EQ(frameOf(*displays[1]), studio);
+    const auto windows = banner->all("g", "window");
+    ASSERT_EQ(windows.size(), 1u);
+    const Rect panel = frameOf(*windows[0]->all("rect", "window-frame").at(0));
+    EXPECT_TRUE(holds(studio, panel));
+    const auto texts = windows[0]->all("text", "text");
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0]->text, "Desktop 6");
+    EXPECT_TRUE(panel.contains(anchorOf(*texts[0])));
+
+    const auto labels = testkit::parseXml(readFile(home.path() / "labels.svg"), &problem);
+    ASSERT_TRUE(labels) << problem;
+    const testkit::XmlElement* caption = nullptr;
+    const auto captions = labels->all("text", "caption");
+    const auto captionFrames = labels->all("rect", "caption-frame");
+    ASSERT_EQ(captions.size(), captionFrames.size());
+    Rect captionFrame;
+    for (std::size_t index = 0; index < captions.size(); ++index) {
+        if (captions[index]->text != "Desktop 3") continue;
+        caption = captions[index];
+        captionFrame = frameOf(*captionFrames[index]);
+    }
+    ASSERT_TRUE(caption);
+    const auto labelWindows = labels->all("g", "window");
+    ASSERT_EQ(labelWindows.size(), 1u);
+    const Rect label = frameOf(*labelWindows[0]->all("rect", "window-frame").at(0));
+    const auto labelTexts = labelWindows[0]->all("text", "text");
+    ASSERT_EQ(labelTexts.size(), 1u);
+    EXPECT_EQ(labelTexts[0]->text, name);
+    EXPECT_TRUE(holds(label, captionFrame));
+    EXPECT_TRUE(label.contains(anchorOf(*labelTexts[0])));
+}
+
+// Road 4: resting on the status item opens the overview under it; pressing a desktop of the
+// other display switches to it through Mission Control; the global shortcut toggles the overview
+// at the pointer.
+TEST_F(ProgramRoadsTest, TheOverviewOpensUnderTheStatusItemSwitchesDesktopsAndFollowsTheShortcut) {
+    auto& app = start(kRoads / "overview.json");
+    app.send("hover status-item");
+    const Lines shown = app.send("wait 1");
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].rfind("@1000.350 shown window 600001 \"Workstation Overview\" at 1144 33 360 560 level 101 ", 0), 0u)
+        << shown[0];
+    EXPECT_EQ(app.send("screen svg " + (home.path() / "overview.svg").string()), Lines{"ok"});
+
+    EXPECT_EQ(app.send("in \"Workstation Overview\" press switch-space.2F3E4D5C-6B7A-4899-A8B7-C6D5E4F3A202"),
+              (Lines{"@1001.000 mission-control opened", "@1001.000 hidden window 600001 \"Workstation Overview\"", "ok"}));
+    const Lines switched = app.send("wait 1");
+    ASSERT_GE(switched.size(), 3u);
+    EXPECT_EQ(switched[0], "@1001.250 desktop switched on display 2 to \"Desktop 5\"");
+    EXPECT_EQ(switched[1], "@1001.450 mission-control closed");
+
+    app.send("wait 2");
+    app.send("pointer 300 300");
+    const Lines opened = app.send("keys ctrl-opt-cmd-w");
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0].rfind("@1004.000 shown window 600001 \"Workstation Overview\" at 312 312 360 560 ", 0), 0u) << opened[0];
+    EXPECT_EQ(app.send("keys ctrl-opt-cmd-w"), (Lines{"@1004.000 hidden window 600001 \"Workstation Overview\"", "ok"}));
+    app.send("quit");
+    EXPECT_EQ(app.finish(), 0);
+
+    // In the picture the overview hangs under the status item.
+    std::string problem;
+    const auto picture = testkit::parseXml(readFile(home.path() / "overview.svg"), &problem);
+    ASSERT_TRUE(picture) << problem;
+    const auto item = picture->all("rect", "status-item-frame");
+    ASSERT_EQ(item.size(), 1u);
+    const Rect itemFrame = frameOf(*item[0]);
+    const auto windows = picture->all("g", "window");
+    ASSERT_EQ(windows.size(), 1u);
+    const Rect overview = frameOf(*windows[0]->all("rect", "window-frame").at(0));
+    EXPECT_GE(overview.minY(), itemFrame.maxY());
+    EXPECT_LE(overview.minX(), itemFrame.midX());
+    EXPECT_GE(overview.maxX(), itemFrame.midX());
+}
+
+// Road 5: a copy started from a disk image asks to be installed; "Install and Open" installs it
+// (into the user's Applications folder, the machine's being closed to us), opens the installed
+// copy on its settings, and ends with status 0.
+TEST_F(ProgramRoadsTest, ACopyOnADiskImageInstallsItselfAndOpensTheInstalledCopy) {
+    installation_test::makeBundle(home / "Disk/Volumes/Tarnwick/Tarnwick.app");
+    program = std::make_unique<testkit::ConsoleProcess>(
+        testkit::ConsoleProcess::Options{home.path(), kRoads / "install.json", {}, {}, true});
+    const Lines asked = program->ready();
+    ASSERT_FALSE(asked.empty());
+    Lines pressed = program->send("alert press \"Install and Open\"");
+    const Lines waited = program->send("wait 15");
+    pressed.insert(pressed.end(), waited.begin(), waited.end());
+    program->closeInput();
+    const int status = program->finish();
+    Lines all = asked;
+    all.insert(all.end(), pressed.begin(), pressed.end());
+    all.insert(all.end(), program->rest().begin(), program->rest().end());
+    std::string transcript;
+    for (const auto& line : all) transcript += line + "\n";
+    EXPECT_EQ(status, 0) << transcript;
+    EXPECT_TRUE(hasPrefix(all, "@1000.000 alert \"Install Tarnwick\"")) << transcript;
+    EXPECT_TRUE(fs::exists(home / "Applications/Tarnwick.app/Contents/Info.json")) << transcript;
+    EXPECT_TRUE(hasPrefix(all, "@1000.000 application opened \"" + (home / "Applications/Tarnwick.app").string() +
+                                   "\" arguments \"--settings\""))
+        << transcript;
+    // The installer is meant to quit by itself once the installed copy runs; here it still ends
+    // only with its input.
+    EXPECT_EQ(all.back(), "@1015.000 application ended with status 0") << transcript;
+}
+
+// Road 2: a desktop named in the Desktop Names window gets its label over its caption when
+// Mission Control opens (Desktop 2's caption spans 726.3 to 785.7 on the built-in display).
+TEST_F(ProgramRoadsTest, ADesktopNamedInTheNamesWindowIsLabelledOverItsCaption) {
+    auto& app = start(kRoads / "names-window.json");
+    openStatusMenu();
+    EXPECT_TRUE(hasPrefix(app.send("menu \"Desktop Names\""), "@1000.500 shown window 600002 \"Desktop Names\""));
+    const std::string field = "name.6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40";
+    EXPECT_EQ(app.send("type " + field + " \"Work\"").back(), "ok");
+    EXPECT_EQ(app.send("submit " + field).back(), "ok");
+    app.send("wait 1");
+    app.send("close \"Desktop Names\"");
+    app.send("mission-control open");
+    EXPECT_EQ(app.send("wait 1"),
+              (Lines{"@1001.625 shown window 600003 \"\" at 716.3 0 79.4 24 level 1000 texts \"Work\"", "ok"}));
+    const auto names = savedNames(home);
+    ASSERT_TRUE(names && names->find("names"));
+    EXPECT_EQ(*names->find("names")->find("6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40"), Value("Work"));
+    app.send("quit");
+    EXPECT_EQ(app.finish(), 0);
+}
+
+}  // namespace
+}  // namespace tarnwick
