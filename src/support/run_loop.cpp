@@ -132,11 +132,16 @@ size_t RunLoop::runReady() {
     return count;
 }
 
-void RunLoop::advanceTo(double target) {
+void RunLoop::advanceTo(double target) { advance(target, false); }
+
+double RunLoop::advanceUntilStopped(double target) { return advance(target, true); }
+
+double RunLoop::advance(double target, bool endAtStop) {
     auto manual = dynamic_cast<ManualClock*>(&clock_);
     if (!manual) throw std::logic_error("advanceTo needs a manual clock");
     while (true) {
         runReady();
+        if (endAtStop && stopRequested()) return manual->uptime();
         double next;
         {
             std::lock_guard lock(mutex_);
@@ -148,10 +153,12 @@ void RunLoop::advanceTo(double target) {
         manual->set(next);
         runReady();
         notifySettled();
+        if (endAtStop && stopRequested()) return manual->uptime();
     }
     manual->set(target);
     runReady();
     notifySettled();
+    return target;
 }
 
 size_t RunLoop::pendingCount() const {

@@ -93,6 +93,9 @@ public:
     size_t runReady();
     // Manual clock only: moves the clock to the target, running due items in order of due time.
     void advanceTo(double targetUptime);
+    // The same, but it ends at the instant whose work asked the loop to stop (the clock stays
+    // there), as a running loop would end then. Returns the uptime it reached.
+    double advanceUntilStopped(double targetUptime);
     // Number of items waiting (cancelled ones included until they are dropped).
     size_t pendingCount() const;
 
@@ -124,6 +127,7 @@ private:
     bool popDue(double now, Entry& entry);
     void runEntry(Entry& entry);
     void notifySettled();
+    double advance(double target, bool endAtStop);
 
     Clock& clock_;
     mutable std::mutex mutex_;

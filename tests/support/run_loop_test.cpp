@@ -155,4 +155,25 @@ TEST(RunLoopTest, SettledObserversSeeEachInstantTheClockMovedToAndEachTurnBefore
 }
 
 }  // namespace
+
+// A console's wait on virtual time ends where the application stopped the loop, not later: the
+// clock stays at that instant and later work stays queued.
+TEST(RunLoopTest, AdvanceUntilStoppedEndsAtTheInstantThatStoppedTheLoop) {
+    ManualClock clock(100);
+    RunLoop loop(clock);
+    std::vector<int> ran;
+    loop.postAfter(1, [&] { ran.push_back(1); });
+    loop.postAfter(2, [&] {
+        ran.push_back(2);
+        loop.stop();
+    });
+    loop.postAfter(3, [&] { ran.push_back(3); });
+    EXPECT_DOUBLE_EQ(loop.advanceUntilStopped(110), 102);
+    EXPECT_DOUBLE_EQ(clock.uptime(), 102);
+    EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+    // Without a stop it goes all the way, as advanceTo does.
+    RunLoop other(clock);
+    EXPECT_DOUBLE_EQ(other.advanceUntilStopped(105), 105);
+}
+
 }  // namespace tarnwick

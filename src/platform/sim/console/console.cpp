@@ -1,5 +1,6 @@
 #include "platform/sim/console/console.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 
@@ -272,7 +273,11 @@ void Console::waitFor(double seconds) {
         return;
     }
     if (auto* manual = dynamic_cast<ManualClock*>(&session_.clock())) {
-        manual->advance(seconds);
+        // Time stops where the application ended, as a running loop would stop there.
+        if (&session_.loop().clock() == manual)
+            session_.loop().advanceUntilStopped(manual->uptime() + std::max(0.0, seconds));
+        else
+            manual->advance(seconds);
         return;
     }
     deferred_ = true;
