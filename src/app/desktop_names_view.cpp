@@ -20,10 +20,10 @@ Node caption(std::string text) {
 }
 
 ui::Node fixedWidth(Node node, double width, ui::HorizontalAlignment alignment) {
-    ui::FrameSpec spec;
-    spec.width = width;
-    spec.alignment = ui::Alignment{alignment, ui::VerticalAlignment::center};
-    return std::move(node).frame(spec);
+    ui::FrameSpec frame;
+    frame.width = width;
+    frame.alignment = ui::Alignment{alignment, ui::VerticalAlignment::center};
+    return std::move(node).frame(frame);
 }
 
 }  // namespace

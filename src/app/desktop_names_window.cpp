@@ -1,7 +1,7 @@
 #include "app/desktop_names_window.h"
 
 #include "app/tarnwick_window_placement.h"
-#include "platform/ui/effect_views.h"
+#include "app/glass_window.h"
 
 namespace tarnwick {
 
@@ -35,16 +35,7 @@ DesktopNamesWindow::DesktopNamesWindow(std::shared_ptr<DesktopNamesModel> model,
     view_ = root.get();
     hosting_ = std::make_shared<ui::HostingView>(std::move(root));
 
-    window->setStyleMask(window->styleMask() | style::kFullSizeContentView);
-    window->titlebarAppearsTransparent = true;
-    window->backgroundColor = ui::Color::clear();
-    window->isOpaque = false;
-
-    auto glass = std::make_shared<ui::GlassEffectView>();
-    glass->style = ui::GlassStyle::regular;
-    glass->cornerRadius = kCornerRadius;
-    glass->setContentView(hosting_);
-    window->setContentView(glass);
+    dressInGlass(*window, hosting_, kCornerRadius);
 
     window->setFrameAutosaveName(kAutosaveName);
     window->center();

@@ -31,10 +31,10 @@ inline constexpr double kRowSpacing = 8;  // a row's default spacing
 
 // The node in a frame of this width, placed by the alignment; its height its own.
 inline ui::Node width(ui::Node node, double width, ui::HorizontalAlignment alignment) {
-    ui::FrameSpec spec;
-    spec.width = width;
-    spec.alignment = ui::Alignment{alignment, ui::VerticalAlignment::center};
-    return std::move(node).frame(spec);
+    ui::FrameSpec frame;
+    frame.width = width;
+    frame.alignment = ui::Alignment{alignment, ui::VerticalAlignment::center};
+    return std::move(node).frame(frame);
 }
 
 }  // namespace tarnwick::settings_parts

@@ -3,7 +3,7 @@
 #include "app/settings_window_layout.h"
 #include "app/tarnwick_window_placement.h"
 #include "platform/ui/declarative/hosting_view.h"
-#include "platform/ui/effect_views.h"
+#include "app/glass_window.h"
 #include "platform/ui/screens.h"
 
 namespace tarnwick {
@@ -26,16 +26,7 @@ SettingsWindow::SettingsWindow(std::shared_ptr<SettingsModel> model, std::shared
     view_ = root.get();
     hosting_ = std::make_shared<ui::HostingView>(std::move(root));
 
-    window->setStyleMask(window->styleMask() | style::kFullSizeContentView);
-    window->titlebarAppearsTransparent = true;
-    window->backgroundColor = ui::Color::clear();
-    window->isOpaque = false;
-
-    auto glass = std::make_shared<ui::GlassEffectView>();
-    glass->style = ui::GlassStyle::regular;
-    glass->cornerRadius = kCornerRadius;
-    glass->setContentView(hosting_);
-    window->setContentView(glass);
+    dressInGlass(*window, hosting_, kCornerRadius);
 
     window->setFrameAutosaveName(kAutosaveName);
     window->center();
