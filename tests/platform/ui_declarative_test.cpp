@@ -70,10 +70,10 @@ struct Probe {
 
 // Fills the hosting view, content at the top left (a smaller tree is centred).
 ui::FrameSpec fill() {
-    ui::FrameSpec spec;
-    spec.maxWidth = spec.maxHeight = ui::FrameSpec::infinity;
-    spec.alignment = ui::Alignment::topLeading();
-    return spec;
+    ui::FrameSpec frame;
+    frame.maxWidth = frame.maxHeight = ui::FrameSpec::infinity;
+    frame.alignment = ui::Alignment::topLeading();
+    return frame;
 }
 
 class DeclarativeTest : public ::testing::Test {

@@ -48,12 +48,12 @@ platform::Locale locale(const Value& value, const std::string& where) {
         if (identifier.empty()) fail(where, "must name a locale, such as \"en_US\"");
         return platform::Locale::named(identifier);
     }
-    const Dictionary& spec = object(value, where);
-    auto identifier = member(spec, "identifier");
+    const Dictionary& fields = object(value, where);
+    auto identifier = member(fields, "identifier");
     if (!identifier) fail(where, "needs \"identifier\"");
     platform::Locale result = locale(*identifier, where + ".identifier");
-    if (auto v = member(spec, "decimalSeparator")) result.decimalSeparator = text(*v, where + ".decimalSeparator");
-    if (auto v = member(spec, "groupingSeparator")) result.groupingSeparator = text(*v, where + ".groupingSeparator");
+    if (auto v = member(fields, "decimalSeparator")) result.decimalSeparator = text(*v, where + ".decimalSeparator");
+    if (auto v = member(fields, "groupingSeparator")) result.groupingSeparator = text(*v, where + ".groupingSeparator");
     if (result.decimalSeparator.empty() || result.decimalSeparator == result.groupingSeparator)
         fail(where, "needs a decimal separator that is not empty and differs from the grouping separator");
     return result;

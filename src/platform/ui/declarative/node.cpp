@@ -141,23 +141,23 @@ Node&& Node::padding(EdgeInsets insets) && {
 }
 
 Node&& Node::frame(double width, double height, Alignment alignment) && {
-    FrameSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.alignment = alignment;
-    return std::move(*this).frame(spec);
+    FrameSpec frameSpec;
+    frameSpec.width = width;
+    frameSpec.height = height;
+    frameSpec.alignment = alignment;
+    return std::move(*this).frame(frameSpec);
 }
 
-Node&& Node::frame(FrameSpec spec) && {
-    mutableModifiers().frame = spec;
+Node&& Node::frame(FrameSpec frameSpec) && {
+    mutableModifiers().frame = frameSpec;
     return std::move(*this);
 }
 
 Node&& Node::fillWidth(Alignment alignment) && {
-    FrameSpec spec;
-    spec.maxWidth = FrameSpec::infinity;
-    spec.alignment = alignment;
-    return std::move(*this).frame(spec);
+    FrameSpec frameSpec;
+    frameSpec.maxWidth = FrameSpec::infinity;
+    frameSpec.alignment = alignment;
+    return std::move(*this).frame(frameSpec);
 }
 
 Node&& Node::fixedSize(bool horizontal, bool vertical) && {

@@ -163,7 +163,7 @@ public:
     Node&& padding(double all) &&;
     Node&& padding(EdgeInsets insets) &&;
     Node&& frame(double width, double height, Alignment alignment = {}) &&;
-    Node&& frame(FrameSpec spec) &&;
+    Node&& frame(FrameSpec frameSpec) &&;
     // Takes the whole proposed width, its content placed by the alignment.
     Node&& fillWidth(Alignment alignment = {}) &&;
     // Takes the ideal size along the axes, whatever is proposed (never truncated).

@@ -342,14 +342,14 @@ void ViewHost::reconcile(Record& record, Node& node, bool isNew) {
     // change is not animated. A node's first values animate nothing.
     if (record.animationValues.size() != m.animations.size()) {
         record.animationValues.clear();
-        for (const auto& spec : m.animations) record.animationValues.push_back(spec.value);
+        for (const auto& animated : m.animations) record.animationValues.push_back(animated.value);
     } else {
         for (std::size_t i = 0; i < m.animations.size(); ++i) {
-            const auto& spec = m.animations[i];
-            if (record.animationValues[i] == spec.value) continue;
-            record.animationValues[i] = spec.value;
-            if (spec.animation)
-                record.inFlight = AnimationInFlight{*spec.animation, systemUptime()};
+            const auto& animated = m.animations[i];
+            if (record.animationValues[i] == animated.value) continue;
+            record.animationValues[i] = animated.value;
+            if (animated.animation)
+                record.inFlight = AnimationInFlight{*animated.animation, systemUptime()};
             else
                 record.inFlight.reset();
         }
