@@ -15,12 +15,6 @@ namespace keys = platform::window_list;
 
 namespace {
 
-const ManagedDesktop* currentDesktop(const DesktopMonitor& monitor) {
-    for (const auto& desktop : monitor.desktops)
-        if (desktop.isCurrent) return &desktop;
-    return nullptr;
-}
-
 const DesktopMonitor* monitorWithID(const std::vector<DesktopMonitor>& monitors, const std::string& id) {
     for (const auto& monitor : monitors)
         if (monitor.id == id) return &monitor;
@@ -282,7 +276,7 @@ void SpaceBannerController::showCurrentDesktops(const std::vector<platform::Scre
         auto displayID = number ? displays.uuidString(*number) : std::nullopt;
         if (!displayID) continue;
         const DesktopMonitor* monitor = monitorWithID(model_.monitors.get(), *displayID);
-        const ManagedDesktop* desktop = monitor ? currentDesktop(*monitor) : nullptr;
+        const ManagedDesktop* desktop = monitor ? monitor->currentDesktop() : nullptr;
         if (!desktop) continue;
         changes.push_back(Change{*displayID, *desktop});
     }

@@ -2,16 +2,6 @@
 
 namespace tarnwick {
 
-namespace {
-
-const ManagedDesktop* currentDesktop(const DesktopMonitor& monitor) {
-    for (const auto& desktop : monitor.desktops)
-        if (desktop.isCurrent) return &desktop;
-    return nullptr;
-}
-
-}  // namespace
-
 std::string SpaceSwitchTracker::Change::title(const std::map<std::string, std::string>& names) const {
     if (auto it = names.find(desktop.id); it != names.end()) return it->second;
     return desktop.nativeTitle;
@@ -21,7 +11,7 @@ std::map<std::string, SpaceSwitchTracker::Current> SpaceSwitchTracker::current(
     const std::vector<DesktopMonitor>& monitors) {
     std::map<std::string, Current> memory;
     for (const auto& monitor : monitors) {
-        const ManagedDesktop* desktop = currentDesktop(monitor);
+        const ManagedDesktop* desktop = monitor.currentDesktop();
         memory[monitor.id] = Current{desktop ? std::optional<std::string>(desktop->id) : std::nullopt};
     }
     return memory;
@@ -34,7 +24,7 @@ std::vector<SpaceSwitchTracker::Change> SpaceSwitchTracker::observe(const std::v
     for (const auto& monitor : monitors) {
         auto remembered = previous_.find(monitor.id);
         if (remembered == previous_.end()) continue;
-        const ManagedDesktop* desktop = currentDesktop(monitor);
+        const ManagedDesktop* desktop = monitor.currentDesktop();
         if (!desktop) continue;
         if (remembered->second.uuid == desktop->id) continue;
         changes.push_back(Change{monitor.id, *desktop});

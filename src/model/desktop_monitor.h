@@ -32,6 +32,13 @@ struct DesktopMonitor {
     Rect bounds;
     std::vector<ManagedDesktop> desktops;
 
+    // The desktop the display shows now; none while the catalog marks none current.
+    const ManagedDesktop* currentDesktop() const {
+        for (const auto& desktop : desktops)
+            if (desktop.isCurrent) return &desktop;
+        return nullptr;
+    }
+
     // Bounds compare as geometry: the same position and size, whatever the sign of the size.
     friend bool operator==(const DesktopMonitor& a, const DesktopMonitor& b) {
         return a.id == b.id && a.name == b.name && a.bounds.minX() == b.bounds.minX() &&
