@@ -49,10 +49,6 @@ std::string DesktopNamesView::desktopCountText(std::size_t count) {
     return std::string(number) + (count == 1 ? " desktop" : " desktops");
 }
 
-std::string DesktopNamesView::displaySymbol(const DesktopMonitor& monitor) {
-    return monitor.name.find("Built-in") != std::string::npos ? "laptopcomputer" : "display";
-}
-
 std::optional<std::string> DesktopNamesView::applicationsText(const Entry* entry) {
     if (!entry) return kReading;
     if (!entry->apps.empty()) return std::nullopt;
@@ -101,7 +97,7 @@ Node DesktopNamesView::body(ui::ViewContext& context) {
 Node DesktopNamesView::monitorSection(const DesktopMonitor& monitor, const RenderInputs& inputs) {
     const std::string displayName = model_.displayName(monitor);
     auto header = ui::hstack(ui::VerticalAlignment::center, 8,
-                             ui::nodes(ui::label(displayName, displaySymbol(monitor)).help(monitor.name).accessibilityHeader(),
+                             ui::nodes(ui::label(displayName, monitor.symbolName()).help(monitor.name).accessibilityHeader(),
                                        ui::spacer(), caption(desktopCountText(monitor.desktops.size()))));
     std::vector<Node> rows;
     rows.reserve(monitor.desktops.size());

@@ -50,8 +50,6 @@ public:
 
     // "1 desktop", "3 desktops".
     static std::string desktopCountText(std::size_t count);
-    // From the display's own (localized) name, also when an alias is shown.
-    static std::string displaySymbol(const DesktopMonitor& monitor);
     // The line of a desktop without icons to show; nothing when its icons show.
     static std::optional<std::string> applicationsText(const Entry* entry);
     static std::string focusValue(const std::string& desktopID, const std::string& appID) {

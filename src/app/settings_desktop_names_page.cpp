@@ -12,10 +12,6 @@ namespace ui = platform::ui;
 using ui::Node;
 using namespace settings_parts;
 
-std::string DisplayAliasRow::symbol(const std::string& hardwareName) {
-    return hardwareName.find("Built-in") != std::string::npos ? "laptopcomputer" : "display";
-}
-
 Node DisplayAliasRow::body(ui::ViewContext&) const {
     DesktopNamesModel* model = names;
     const std::string id = monitor.id;
@@ -42,7 +38,7 @@ Node DisplayAliasRow::body(ui::ViewContext&) const {
                               .help("Show a label on " + shown)
                               .accessibilityLabel("Identify " + shown);
     auto nameColumn = ui::vstack(ui::HorizontalAlignment::leading, 5,
-                            ui::nodes(ui::label(monitor.name, symbol(monitor.name))
+                            ui::nodes(ui::label(monitor.name, monitor.symbolName())
                                           .font(ui::TextStyle::callout)
                                           .foreground(ui::Color::secondaryLabel()),
                                       std::move(field)));

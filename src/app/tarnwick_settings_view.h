@@ -29,8 +29,6 @@ struct DisplayAliasRow {
 
     platform::ui::Node body(platform::ui::ViewContext& context) const;
 
-    // "laptopcomputer" for a built-in panel, "display" otherwise, from the hardware name.
-    static std::string symbol(const std::string& hardwareName);
     static std::string identifier(const std::string& displayID) { return "display-alias." + displayID; }
 };
 

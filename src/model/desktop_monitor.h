@@ -39,6 +39,12 @@ struct DesktopMonitor {
         return nullptr;
     }
 
+    // The symbol that pictures the display: a laptop for a built-in panel, told by the system's
+    // name (an alias the user gave it never changes it), else a display.
+    std::string symbolName() const {
+        return name.find("Built-in") != std::string::npos ? "laptopcomputer" : "display";
+    }
+
     // Bounds compare as geometry: the same position and size, whatever the sign of the size.
     friend bool operator==(const DesktopMonitor& a, const DesktopMonitor& b) {
         return a.id == b.id && a.name == b.name && a.bounds.minX() == b.bounds.minX() &&

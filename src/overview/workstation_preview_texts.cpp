@@ -33,7 +33,7 @@ std::string WorkstationPreviewView::emptyTitle(bool namesError) {
 }
 
 std::string WorkstationPreviewView::displaySymbol(const DesktopMonitor& monitor) {
-    return monitor.name.find("Built-in") != std::string::npos ? "laptopcomputer" : "display";
+    return monitor.symbolName();
 }
 
 std::optional<std::string> WorkstationPreviewView::subtitle(const std::string& name, const ManagedDesktop& desktop) {
