@@ -75,12 +75,6 @@ SpaceApplicationFocusTarget chooseTarget(const std::vector<SpaceApplicationFocus
     return *best;
 }
 
-Value numbers(const std::vector<std::uint32_t>& ids) {
-    Array items;
-    for (auto id : ids) items.emplace_back(id);
-    return Value(std::move(items));
-}
-
 Value report(const std::map<std::string, std::int32_t>& entries) {
     Dictionary result;
     for (const auto& [key, code] : entries) result[key] = code;
@@ -160,8 +154,8 @@ Task<void> ApplicationWindowFocus::open(std::string appID, std::string desktopID
         for (const auto& [pid, ids] : accessible) accessibleIDs.insert(accessibleIDs.end(), ids.begin(), ids.end());
         std::sort(accessibleIDs.begin(), accessibleIDs.end());
         Dictionary details;
-        details["candidates"] = numbers(candidateIDs);
-        details["accessible"] = numbers(accessibleIDs);
+        details["candidates"] = arrayValue(candidateIDs);
+        details["accessible"] = arrayValue(accessibleIDs);
         trace("space-selected", spaceTarget, details);
     }
     if (candidates.empty()) throw Failure(Failure::Case::noWindow);

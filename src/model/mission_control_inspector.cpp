@@ -63,20 +63,14 @@ bool isDetailNode(const Dictionary& node) {
     return *role->second.asString() == "AXButton" && title->second.asString()->rfind("Desktop ", 0) == 0;
 }
 
-Value stringList(const std::vector<std::string>& names) {
-    Array items;
-    for (const auto& name : names) items.emplace_back(name);
-    return Value(std::move(items));
-}
-
 void addDetails(ElementRef element, Dictionary& node) {
     auto& ax = *platform::current().accessibility;
     std::vector<std::string> names;
     if (ax.copyAttributeNames(element, names) != platform::ax_error::kSuccess) names.clear();
     std::vector<std::string> parameterized;
     if (ax.copyParameterizedAttributeNames(element, parameterized) != platform::ax_error::kSuccess) parameterized.clear();
-    node["supportedAttributes"] = stringList(names);
-    node["parameterizedAttributes"] = stringList(parameterized);
+    node["supportedAttributes"] = arrayValue(names);
+    node["parameterizedAttributes"] = arrayValue(parameterized);
     Dictionary writable;
     for (const char* attribute : kWritableQueries) {
         bool settable = false;
@@ -174,7 +168,7 @@ Value hostEntries(bool trusted) {
         entry["bundleID"] = app.bundleIdentifier.value_or("");
         entry["pid"] = app.processIdentifier;
         entry["attributeReadError"] = status;
-        entry["attributes"] = stringList(names);
+        entry["attributes"] = arrayValue(names);
         entry["tree"] = trusted ? Value(MissionControlInspector::tree(element, true, false, std::nullopt)) : Value(Array{});
         entries.emplace_back(std::move(entry));
     }

@@ -23,12 +23,6 @@ bool ownedBy(const platform::ShareableWindow& window, const char* bundleIdentifi
     return window.owningApplication && window.owningApplication->bundleIdentifier == bundleIdentifier;
 }
 
-Value windowIDs(const std::vector<std::uint32_t>& ids) {
-    Array items;
-    for (auto id : ids) items.emplace_back(id);
-    return Value(std::move(items));
-}
-
 }  // namespace
 
 std::int64_t doubledPixels(double points) {
@@ -41,8 +35,8 @@ Dictionary BarCaptureRequest::metadata() const {
     std::vector<std::uint32_t> included;
     for (const auto& window : nativeWindows) included.push_back(window.windowID);
     return Dictionary{{"windowID", bar.windowID},
-                      {"includedWindowIDs", windowIDs(included)},
-                      {"ambiguousWindowIDs", windowIDs(ambiguousWindowIDs)},
+                      {"includedWindowIDs", arrayValue(included)},
+                      {"ambiguousWindowIDs", arrayValue(ambiguousWindowIDs)},
                       {"frameCG", rectangleDictionary(bar.frame)}};
 }
 

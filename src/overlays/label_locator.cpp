@@ -47,12 +47,6 @@ Value comparison(const RenderedLabelReader::Result& result, std::optional<double
     return Value(std::move(d));
 }
 
-Value windowIDs(const std::vector<std::uint32_t>& ids) {
-    Array items;
-    for (auto id : ids) items.emplace_back(id);
-    return Value(std::move(items));
-}
-
 // Reads one screenshot, on the recognition worker: the regions first, the whole bar when they
 // gave fewer captions than there are regions on the bar, and the comparison reads in debug mode.
 Dictionary recognise(const CapturedLabelBar& bar, const BarRun& run, const std::function<bool()>& cancelled) {
@@ -87,7 +81,7 @@ Dictionary recognise(const CapturedLabelBar& bar, const BarRun& run, const std::
         {"captureStartedAt", bar.captureStartedAt},
         {"capturedAt", bar.capturedAt},
         {"observationID", bar.observationID},
-        {"includedWindowIDs", windowIDs(bar.includedWindowIDs)},
+        {"includedWindowIDs", arrayValue(bar.includedWindowIDs)},
         {"imagePixels", Value(Dictionary{{"width", bar.image.width()}, {"height", bar.image.height()}})},
         {"filterScale", bar.filterScale},
         {"filterRect", rectangleDictionary(bar.filterRect)},

@@ -138,4 +138,13 @@ bool isEqualObject(const Value& a, const Value& b);
 // A short textual description of any value, as the platform's description of an object.
 std::string describe(const Value& value);
 
+// An array of the items, each converted as Value's own constructors convert it.
+template <typename T>
+Value arrayValue(const std::vector<T>& items) {
+    Array array;
+    array.reserve(items.size());
+    for (const auto& item : items) array.emplace_back(item);
+    return Value(std::move(array));
+}
+
 }  // namespace tarnwick
