@@ -208,7 +208,6 @@ private:
     void openNames(std::optional<std::uint32_t> displayID);
     std::optional<std::uint32_t> invocationDisplayID(const platform::ui::Panel* source);
     std::optional<std::uint32_t> settingsWindowDisplayID();
-    bool hasArgument(const std::string& argument) const;
     // status menu
     void buildStatusItem();
     // The overview row carries the global shortcut as its key equivalent.

@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include "app/app_delegate.h"
 #include "app/application_editing_menu.h"
 #include "app/desktop_names_window.h"
@@ -68,15 +66,17 @@ void AppDelegate::applicationDidFinishLaunching() {
     applyFeatureState(true);
     if (namesModel_->monitors.get().empty()) recoverEnvironment();
 
-    if (hasArgument("--prototype") || hasArgument("--prototype-test")) startPrototype();
-    if (hasArgument("--prototype-test")) {
+    const auto arguments = platform::current().system->processArguments();
+    using platform::hasArgument;
+    if (hasArgument(arguments, "--prototype") || hasArgument(arguments, "--prototype-test")) startPrototype();
+    if (hasArgument(arguments, "--prototype-test")) {
         Weak weak = weak_from_this();
         prototypeTestQuit_ = RunLoop::main().postAfter(kPrototypeTestDuration, [weak] {
             if (auto self = weak.lock()) self->quit();
         });
     }
-    if (hasArgument("--settings")) openSettings(std::nullopt, invocationDisplayID(nullptr));
-    if (hasArgument("--names")) openNames(invocationDisplayID(nullptr));
+    if (hasArgument(arguments, "--settings")) openSettings(std::nullopt, invocationDisplayID(nullptr));
+    if (hasArgument(arguments, "--names")) openNames(invocationDisplayID(nullptr));
 
     auto& defaults = *platform::current().userDefaults;
     const auto stored = defaults.object(kLaunchedBeforeKey);
@@ -305,11 +305,6 @@ std::optional<std::uint32_t> AppDelegate::settingsWindowDisplayID() {
 std::optional<std::uint32_t> AppDelegate::invocationDisplayID(const platform::ui::Panel* source) {
     if (windows_.invocationDisplayID) return windows_.invocationDisplayID(source);
     return TarnwickWindowPlacement::invocationDisplayID(source);
-}
-
-bool AppDelegate::hasArgument(const std::string& argument) const {
-    const auto arguments = platform::current().system->processArguments();
-    return std::find(arguments.begin(), arguments.end(), argument) != arguments.end();
 }
 
 std::map<std::string, Rect> AppDelegate::topologyOf(const std::vector<DesktopMonitor>& monitors) {

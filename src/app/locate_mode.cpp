@@ -4,11 +4,11 @@
 
 #include "app/application_shell_services.h"
 #include "app/json_output.h"
-#include "app/program_mode.h"
 #include "model/desktop_names_model.h"
 #include "model/mission_control_geometry_reader.h"
 #include "overlays/label_locator.h"
 #include "overlays/label_prototype.h"
+#include "platform/system.h"
 #include "support/run_loop.h"
 
 namespace tarnwick::app {
@@ -49,13 +49,13 @@ Task<Value> inspectSaved(bool debug, LabelRecognitionWorker* worker, MissionCont
 }  // namespace
 
 int runLocate(const std::vector<std::string>& arguments, const JsonOutput& output) {
-    const bool debug = hasArgument(arguments, "--capture-debug");
+    const bool debug = platform::hasArgument(arguments, "--capture-debug");
     // The workers are ours, not the process-wide ones: their threads end here, with every read
     // they still hold finished, while the main loop those reads post back to still exists.
     LabelRecognitionWorker worker;
     MissionControlGeometryReader reader;
     RunLoop& loop = RunLoop::main();
-    auto location = spawn(loop, hasArgument(arguments, "--locate-saved") ? inspectSaved(debug, &worker, &reader)
+    auto location = spawn(loop, platform::hasArgument(arguments, "--locate-saved") ? inspectSaved(debug, &worker, &reader)
                                                                         : locate(debug, &worker));
     // The task ends the run, not the process: main returns, so the output is flushed and the
     // trace writers' queues drain.

@@ -18,6 +18,4 @@ enum class ProgramMode {
 // locate option anywhere, then "--diagnose", else the normal run.
 ProgramMode programMode(const std::vector<std::string>& arguments);
 
-bool hasArgument(const std::vector<std::string>& arguments, const char* argument);
-
 }  // namespace tarnwick::app

@@ -3,7 +3,6 @@
 
 #include "overlays/label_prototype.h"
 
-#include <algorithm>
 #include <limits>
 
 #include "model/diagnostic_files.h"
@@ -23,10 +22,6 @@ bool isDetailedEvent(const std::string& event) {
            event == "drawn" || event == "waiting-for-settled-label";
 }
 
-bool hasArgument(const std::vector<std::string>& arguments, const std::string& argument) {
-    return std::find(arguments.begin(), arguments.end(), argument) != arguments.end();
-}
-
 MissionControlGeometryReader& readerOf(const LabelPrototypeServices& services) {
     return services.geometryReader ? *services.geometryReader : MissionControlGeometryReader::shared();
 }
@@ -39,7 +34,7 @@ LabelPrototype::LabelPrototype(ConfigurationProvider configurationProvider, Labe
       geometryReader_([reader = &readerOf(services)](std::int32_t processID) { return reader->read(processID); }),
       latestGeometryStartedAt_(kNegativeInfinity),
       diagnosticTrace_(DiagnosticFiles::location(traceFileName)),
-      detailedDiagnostics_(hasArgument(platform::current().system->processArguments(), verboseArgument)) {}
+      detailedDiagnostics_(platform::hasArgument(platform::current().system->processArguments(), verboseArgument)) {}
 
 LabelPrototype::~LabelPrototype() {
     if (timer_) timer_->invalidate();

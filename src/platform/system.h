@@ -1,8 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/locale.h"
@@ -25,5 +27,11 @@ public:
     // The user's current locale, for formatting numbers.
     virtual Locale currentLocale() = 0;
 };
+
+// Whether the command line holds the option as a whole argument. The program's path, first, is
+// never taken for an option.
+inline bool hasArgument(const std::vector<std::string>& arguments, std::string_view option) {
+    return arguments.size() > 1 && std::find(arguments.begin() + 1, arguments.end(), option) != arguments.end();
+}
 
 }  // namespace tarnwick::platform
