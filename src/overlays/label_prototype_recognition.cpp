@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "overlays/label_prototype.h"
+#include "overlays/rectangle_dictionary.h"
 #include "support/uuid.h"
 
 namespace tarnwick {
@@ -12,13 +13,8 @@ namespace tarnwick {
 namespace {
 
 std::optional<Rect> frameOf(const Value* frame) {
-    if (!frame) return std::nullopt;
-    const Value *x = frame->find("x"), *y = frame->find("y"), *w = frame->find("width"), *h = frame->find("height");
-    if (!x || !y || !w || !h) return std::nullopt;
-    auto fx = x->toDouble(), fy = y->toDouble(), fw = w->toDouble(), fh = h->toDouble();
-    if (!fx || !fy || !fw || !fh) return std::nullopt;
-    const Rect r(*fx, *fy, *fw, *fh);
-    if (!r.isUsable()) return std::nullopt;
+    const auto r = rectangleFromDictionary(frame);
+    if (!r || !r->isUsable()) return std::nullopt;
     return r;
 }
 
@@ -44,13 +40,9 @@ const LabelTarget* targetHolding(const std::vector<LabelTarget>& targets, const 
 }  // namespace
 
 std::optional<Rect> LabelPrototype::labelRect(const Value& label) {
-    const Value* bounds = label.find("boundsCG");
-    if (!bounds) return std::nullopt;
-    const Value *x = bounds->find("x"), *y = bounds->find("y"), *w = bounds->find("width"), *h = bounds->find("height");
-    if (!x || !y || !w || !h) return std::nullopt;
-    auto fx = x->toDouble(), fy = y->toDouble(), fw = w->toDouble(), fh = h->toDouble();
-    if (!fx || !fy || !fw || !fh || !(*fw > 0) || !(*fh > 0)) return std::nullopt;
-    return Rect(*fx, *fy, *fw, *fh);
+    const auto r = rectangleFromDictionary(label.find("boundsCG"));
+    if (!r || !(r->size.width > 0) || !(r->size.height > 0)) return std::nullopt;
+    return r;
 }
 
 void LabelPrototype::beginCapture(const LiveState& live) {

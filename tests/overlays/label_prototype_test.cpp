@@ -303,5 +303,18 @@ TEST(LabelPlacementTest, TwoRecognisedCaptionsWithOneTextPlaceNeitherAndTheLabel
     EXPECT_EQ(world.shownLabels(), (std::vector<std::string>{LabelWorld::kDesktop4, LabelWorld::kDesktop6}));
 }
 
+TEST(LabelPlacementTest, ARecognisedLabelsBoundsNeedFourNumbersAndAPositiveSize) {
+    const auto rect = [](Dictionary bounds) {
+        return LabelPrototype::labelRect(Value(Dictionary{{"boundsCG", Value(std::move(bounds))}}));
+    };
+    EXPECT_EQ(rect({{"x", 10}, {"y", -20}, {"width", 30.5}, {"height", 12}}), Rect(10, -20, 30.5, 12));
+    // Drawn from its far corner, a rectangle has a size only by its absolute value: refused.
+    EXPECT_FALSE(rect({{"x", 40}, {"y", 0}, {"width", -30}, {"height", 12}}));
+    EXPECT_FALSE(rect({{"x", 10}, {"y", 0}, {"width", 30}, {"height", 0}}));
+    EXPECT_FALSE(rect({{"x", 10}, {"y", 0}, {"width", 30}}));
+    EXPECT_FALSE(rect({{"x", "10"}, {"y", 0}, {"width", 30}, {"height", 12}}));
+    EXPECT_FALSE(LabelPrototype::labelRect(Value(Dictionary{})));
+}
+
 }  // namespace
 }  // namespace tarnwick
