@@ -303,18 +303,13 @@ void SpaceBannerController::missionControlChanged(bool visible) {
     const auto preferences = settings_.preferences.get();
     if (!preferences.missionControlBannerEnabled || preferences.paused) return;
     hideBanners("mission-control-visible");
-    auto all = platform::ui::screens();
     if (preferences.missionControlBannerOnAllMonitors) {
-        showCurrentDesktops(all, Trigger::missionControl);
+        showCurrentDesktops(platform::ui::screens(), Trigger::missionControl);
         return;
     }
-    const Point pointer = platform::ui::windowSystem().pointerLocation();
-    for (const auto& screen : all)
-        if (screen.frame.contains(pointer)) {
-            showCurrentDesktops({screen}, Trigger::missionControl);
-            return;
-        }
-    if (auto main = platform::ui::mainScreen()) showCurrentDesktops({*main}, Trigger::missionControl);
+    auto screen = platform::ui::screenAt(platform::ui::windowSystem().pointerLocation());
+    if (!screen) screen = platform::ui::mainScreen();
+    if (screen) showCurrentDesktops({*screen}, Trigger::missionControl);
 }
 
 void SpaceBannerController::visibilityTick() {

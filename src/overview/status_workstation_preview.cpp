@@ -150,9 +150,14 @@ bool StatusWorkstationPreview::hasScheduledWork() const {
 
 // ---- geometry
 
+ui::Panel* StatusWorkstationPreview::statusButtonWindow() const {
+    auto button = button_.lock();
+    return button ? button->window() : nullptr;
+}
+
 std::optional<Rect> StatusWorkstationPreview::anchorRectangle() const {
     auto button = button_.lock();
-    ui::Panel* window = button ? button->window() : nullptr;
+    ui::Panel* window = statusButtonWindow();
     if (!window) return std::nullopt;
     return window->convertToScreen(button->convertToWindow(button->bounds()));
 }
@@ -184,33 +189,20 @@ void StatusWorkstationPreview::show(const std::string& reason, OverviewInteracti
 
     std::optional<Rect> frame;
     ui::Panel* anchorWindow = nullptr;
-    const auto screens = ui::screens();
     if (presentation_.kind == Presentation::Kind::menuBar) {
-        auto button = button_.lock();
-        ui::Panel* window = button ? button->window() : nullptr;
+        ui::Panel* window = statusButtonWindow();
         const auto anchor = anchorRectangle();
         if (!window || !window->isVisible() || !anchor) return;
-        std::optional<platform::ScreenDescription> screen;
-        const Point centre{anchor->midX(), anchor->midY()};
-        for (const auto& candidate : screens)
-            if (candidate.frame.contains(centre)) {
-                screen = candidate;
-                break;
-            }
+        auto screen = ui::screenAt({anchor->midX(), anchor->midY()});
         if (!screen) screen = window->screen();
         if (!screen) return;
         frame = WorkstationPreviewLayout::frame(*anchor, screen->visibleFrame);
         anchorWindow = window;
     } else {
         const Point pointer = presentation_.point;
-        std::optional<platform::ScreenDescription> screen;
-        for (const auto& candidate : screens)
-            if (candidate.frame.contains(pointer)) {
-                screen = candidate;
-                break;
-            }
+        // The main screen is the first one when no key window says otherwise.
+        auto screen = ui::screenAt(pointer);
         if (!screen) screen = ui::mainScreen();
-        if (!screen && !screens.empty()) screen = screens.front();
         if (!screen) return;
         frame = WorkstationPreviewLayout::frame(pointer, screen->visibleFrame);
     }
@@ -284,8 +276,7 @@ void StatusWorkstationPreview::watchOutside(ui::Panel* anchorWindow) {
             if (!alive) return;
             if (occlusion) {
                 // Still on screen and seen: nothing the panel hangs from has changed.
-                auto button = button_.lock();
-                ui::Panel* window = button ? button->window() : nullptr;
+                ui::Panel* window = statusButtonWindow();
                 if (window && window->isVisible() && (window->occlusionState() & ui::occlusion_state::kVisible)) return;
             }
             close("anchor-changed");
@@ -362,15 +353,14 @@ void StatusWorkstationPreview::trace(const std::string& event, Dictionary fields
 }
 
 Dictionary StatusWorkstationPreview::requestedFields(const std::string& reason) const {
-    auto button = button_.lock();
-    ui::Panel* window = button ? button->window() : nullptr;
+    ui::Panel* window = statusButtonWindow();
     Dictionary fields;
     fields["reason"] = reason;
     fields["canPresent"] = canPresent_();
     fields["menuOpen"] = hover_.isMenuOpen();
     fields["panelVisible"] = panel_->isVisible();
     fields["panelOnActiveSpace"] = panel_->isPresentedOnActiveSpace();
-    fields["hasButton"] = button != nullptr;
+    fields["hasButton"] = !button_.expired();
     fields["hasWindow"] = window != nullptr;
     fields["anchorVisible"] = window && window->isVisible();
     fields["anchor"] = rectangle(anchorRectangle());

@@ -160,7 +160,9 @@ private:
     void stopWatchingOutside();
     void detach();
 
-    // Geometry: the status button's frame on screen, and where the pointer is.
+    // Geometry: the window the status button stands in (none once the system took the button
+    // out of it or away), the button's frame on screen, and where the pointer is.
+    platform::ui::Panel* statusButtonWindow() const;
     std::optional<Rect> anchorRectangle() const;
     bool pointerOnButton() const;
     bool pointerOnPanel() const;

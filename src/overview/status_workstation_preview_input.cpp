@@ -112,7 +112,7 @@ void StatusWorkstationPreview::statusButtonClicked() {
 void StatusWorkstationPreview::showMenu() {
     if (!canPresent_() || !menu_) return;
     auto button = button_.lock();
-    ui::Panel* window = button ? button->window() : nullptr;
+    ui::Panel* window = statusButtonWindow();
     if (!window || !window->isVisible()) return;
     const bool reveal = statusClicks_.revealTesting();
     if (auto prepare = prepareMenu) prepare(reveal);

@@ -179,6 +179,17 @@ TEST_F(PanelTest, TheMainScreenIsTheKeyWindowsScreenElseTheFirst) {
     EXPECT_FALSE(nonactivating->isKeyWindow());
 }
 
+TEST_F(PanelTest, APointIsOnTheScreenWhoseFrameHoldsItAndASharedEdgeIsTheLaterScreens) {
+    const auto at = [](Point point) -> std::optional<std::uint32_t> {
+        const auto screen = ui::screenAt(point);
+        return screen ? ui::displayID(*screen) : std::nullopt;
+    };
+    EXPECT_EQ(at({1511.5, 500}), 1u);
+    // A frame holds its minimum edges, not its maximum ones.
+    EXPECT_EQ(at({1512, 500}), 2u);
+    EXPECT_EQ(at({500, 1000}), std::nullopt);  // above the built-in display, beside the taller one
+}
+
 TEST_F(PanelTest, CursorRectanglesAreRebuiltForAViewOnRequest) {
     struct HandView : ui::View {
         using View::View;

@@ -41,6 +41,12 @@ std::optional<ScreenDescription> screenContaining(const Rect& frame) {
     return best;
 }
 
+std::optional<ScreenDescription> screenAt(Point point) {
+    for (auto& screen : screens())
+        if (screen.frame.contains(point)) return std::move(screen);
+    return std::nullopt;
+}
+
 std::optional<std::uint32_t> displayID(const ScreenDescription& screen) {
     auto it = screen.deviceDescription.find("NSScreenNumber");
     if (it == screen.deviceDescription.end()) return std::nullopt;
