@@ -165,7 +165,10 @@ void SpaceBannerController::collect(int token) {
     }
     for (const auto& displayID : stale) hideBanner(displayID, "destination-changed");
 
-    // With switch banners off the tracker lags on purpose: switches made meanwhile never show.
+    // With switch banners off the tracker is not sampled and keeps the desktops it saw last, so a
+    // switch made meanwhile is reported at the next sample once they are back on. Only a restart,
+    // which resets the tracker (the delegate restarts the controller when the setting changes),
+    // keeps it from showing.
     if (!settings_.preferences.get().bannersEnabled) return;
     for (auto& change : tracker_.observe(model_.monitors.get())) {
         cancelApplicationRequest(change.monitorID);

@@ -158,7 +158,7 @@ TEST_F(BannerRoadsTest, MissionControlBannersStayWhileItIsOpenAndGoWhenItCloses)
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->level(), 1000);
     EXPECT_EQ(windows().onScreenPanels().size(), 1u);
-    advance(1);  // the visibility tick leaves it alone
+    advance(1);  // no visibility tick runs while only a Mission Control banner shows
     EXPECT_TRUE(panel->isVisible());
     missionControl(false);
     EXPECT_FALSE(panel->isVisible());
