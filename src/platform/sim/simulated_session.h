@@ -102,7 +102,8 @@ public:
     SimNotificationCenter& workspaceNotificationCenter() { return *workspaceCenter_; }
     SimNotificationCenter& distributedNotificationCenter() { return *distributedCenter_; }
 
-    // ---- lookups
+    // ---- lookups (displays and desktops in simulated_session_desktops.cpp, applications and
+    // windows in simulated_session_applications.cpp)
     SimDisplay* display(std::uint32_t id);
     const SimDisplay* display(std::uint32_t id) const;
     const SimApplication* application(std::int32_t pid) const;
@@ -118,7 +119,7 @@ public:
     std::uint64_t nextSpaceID() const;
     std::uint32_t nextWindowID() const;
 
-    // ---- Accessibility elements
+    // ---- Accessibility elements (simulated_session_accessibility.cpp)
     AXNode& node(std::uint64_t id);
     AXNode* findNode(std::uint64_t id);
     // A new explicit element of a process.
@@ -128,7 +129,7 @@ public:
     // Rebuilds the generated trees after a change of state (done by every user action).
     void rebuildAccessibility();
 
-    // ---- the user's side
+    // ---- the user's side: desktops, Mission Control and displays (simulated_session_desktops.cpp)
     void switchDesktop(std::uint32_t displayID, std::uint64_t spaceID);
     void openMissionControl();
     void closeMissionControl();
@@ -136,9 +137,21 @@ public:
     void setSpacesBarExpanded(bool expanded);
     void addDisplay(SimDisplay display);
     void removeDisplay(std::uint32_t displayID);
+    // ---- applications (simulated_session_applications.cpp)
     void activateApplication(std::int32_t pid);
     void launchApplication(SimApplication application);
     void terminateApplication(std::int32_t pid);
+    // The user opens our app again while it runs (from the Finder, say): it comes to the front
+    // and its delegate is asked to handle the reopen; returns the answer (nothing before launching
+    // finished, after termination, or without a delegate).
+    std::optional<bool> reopenApplication();
+    SimSharedApplication& sharedApplication() { return *sharedApplication_; }
+    // Quits a running application and starts it again under a new process id, with its windows
+    // (a restart of the Dock, say). Returns the new process id; nothing when it was not running.
+    std::optional<std::int32_t> relaunchApplication(std::string_view bundleID);
+    // A process id no application of the session has used.
+    std::int32_t nextProcessID() const;
+    // ---- the login session (simulated_session_login.cpp)
     void sleep();
     void wake();
     void lockScreen();
@@ -152,18 +165,9 @@ public:
     void switchUserBack();
     // The user logs out: our application is asked to terminate, as from anywhere else.
     void logOut();
-    // The user opens our app again while it runs (from the Finder, say): it comes to the front
-    // and its delegate is asked to handle the reopen; returns the answer (nothing before launching
-    // finished, after termination, or without a delegate).
-    std::optional<bool> reopenApplication();
-    SimSharedApplication& sharedApplication() { return *sharedApplication_; }
-    // Quits a running application and starts it again under a new process id, with its windows
-    // (a restart of the Dock, say). Returns the new process id; nothing when it was not running.
-    std::optional<std::int32_t> relaunchApplication(std::string_view bundleID);
-    // A process id no application of the session has used.
-    std::int32_t nextProcessID() const;
 
-    // ---- keyboard: hot keys, keyboard layouts; the login item
+    // ---- keyboard: hot keys, keyboard layouts (simulated_session_keyboard.cpp, key presses in
+    // ui/sim_key_routing.cpp); the login item
     SimHotKeys& hotKeys() { return *hotKeys_; }
     SimKeyboardLayouts& keyboardLayouts() { return *keyboardLayouts_; }
     SimLoginItem& loginItem() { return *loginItem_; }
