@@ -8,60 +8,50 @@ namespace tarnwick::sim {
 
 namespace names = platform::notification_names;
 
+namespace {
+
+// Sets one fact of the login session and posts its change, as macOS does; a fact that already
+// holds posts nothing.
+void change(SimulatedSession& session, bool SimLoginSession::*fact, bool value, SimNotificationCenter& center,
+            const char* notification) {
+    auto guard = session.lock();
+    if (session.loginSession.*fact == value) return;
+    session.loginSession.*fact = value;
+    center.post(notification);
+}
+
+}  // namespace
+
 void SimulatedSession::sleep() {
-    auto guard = lock();
-    if (loginSession.sleeping) return;
-    loginSession.sleeping = true;
-    workspaceCenter_->post(names::kWillSleep);
+    change(*this, &SimLoginSession::sleeping, true, *workspaceCenter_, names::kWillSleep);
 }
 
 void SimulatedSession::wake() {
-    auto guard = lock();
-    if (!loginSession.sleeping) return;
-    loginSession.sleeping = false;
-    workspaceCenter_->post(names::kDidWake);
+    change(*this, &SimLoginSession::sleeping, false, *workspaceCenter_, names::kDidWake);
 }
 
 void SimulatedSession::lockScreen() {
-    auto guard = lock();
-    if (loginSession.locked) return;
-    loginSession.locked = true;
-    distributedCenter_->post(names::kScreenIsLocked);
+    change(*this, &SimLoginSession::locked, true, *distributedCenter_, names::kScreenIsLocked);
 }
 
 void SimulatedSession::unlockScreen() {
-    auto guard = lock();
-    if (!loginSession.locked) return;
-    loginSession.locked = false;
-    distributedCenter_->post(names::kScreenIsUnlocked);
+    change(*this, &SimLoginSession::locked, false, *distributedCenter_, names::kScreenIsUnlocked);
 }
 
 void SimulatedSession::sleepScreens() {
-    auto guard = lock();
-    if (loginSession.screensAsleep) return;
-    loginSession.screensAsleep = true;
-    workspaceCenter_->post(names::kScreensDidSleep);
+    change(*this, &SimLoginSession::screensAsleep, true, *workspaceCenter_, names::kScreensDidSleep);
 }
 
 void SimulatedSession::wakeScreens() {
-    auto guard = lock();
-    if (!loginSession.screensAsleep) return;
-    loginSession.screensAsleep = false;
-    workspaceCenter_->post(names::kScreensDidWake);
+    change(*this, &SimLoginSession::screensAsleep, false, *workspaceCenter_, names::kScreensDidWake);
 }
 
 void SimulatedSession::switchUserAway() {
-    auto guard = lock();
-    if (!loginSession.onConsole) return;
-    loginSession.onConsole = false;
-    workspaceCenter_->post(names::kSessionDidResignActive);
+    change(*this, &SimLoginSession::onConsole, false, *workspaceCenter_, names::kSessionDidResignActive);
 }
 
 void SimulatedSession::switchUserBack() {
-    auto guard = lock();
-    if (loginSession.onConsole) return;
-    loginSession.onConsole = true;
-    workspaceCenter_->post(names::kSessionDidBecomeActive);
+    change(*this, &SimLoginSession::onConsole, true, *workspaceCenter_, names::kSessionDidBecomeActive);
 }
 
 void SimulatedSession::logOut() { sharedApplication_->terminate(); }
