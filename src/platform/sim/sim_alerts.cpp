@@ -30,6 +30,17 @@ void SimAlerts::record(platform::Alert& alert, std::string answer) {
 }
 
 platform::ModalResponse SimAlerts::runModal(platform::Alert& alert) {
+    // An alert its owner did not bring up itself is application-modal: the modal run lays it out
+    // and centres it on the main screen, as the system does.
+    if (!alert.window().isKeyAndFront()) {
+        alert.window().setContentSize(layoutSize(alert));
+        if (auto screen = platform::ui::mainScreen()) {
+            const Rect& visible = screen->visibleFrame;
+            const Size size = alert.window().frame().size;
+            alert.window().setFrameOrigin(Point{visible.midX() - size.width / 2, visible.midY() - size.height / 2});
+        }
+        alert.window().makeKeyAndOrderFront();
+    }
     auto& script = session_.alertScript;
     if (script.onShow) script.onShow(alert);
     SimAlertAnswer answer("escape");

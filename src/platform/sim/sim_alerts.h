@@ -7,7 +7,9 @@ namespace tarnwick::sim {
 class SimulatedSession;
 
 // Modal alerts answered from the session's script: a button, and text typed into the alert's
-// field first. Every alert shown is recorded with its answer, its window frame and its screen.
+// field first. An alert whose window its owner has not made key and ordered front is laid out and
+// centred on the main screen when it runs. Every alert shown is recorded with its answer, its
+// window frame and its screen.
 class SimAlerts : public platform::Alerts {
 public:
     explicit SimAlerts(SimulatedSession& session) : session_(session) {}
