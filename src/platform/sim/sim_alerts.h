@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/alerts.h"
 
 namespace tarnwick::sim {
@@ -17,10 +20,15 @@ public:
     // A fixed width (wider for a wide field) and a height that grows with the informative text's
     // lines and the field.
     Size layoutSize(const platform::Alert& alert) override;
+    // The lines an alert's informative text shows within the width: its own line breaks, and
+    // lines too long broken between words, measured in the system font.
+    static std::vector<std::string> informativeLines(const std::string& text, double width);
 
     static constexpr double kWidth = 420;
     static constexpr double kBaseHeight = 140;
     static constexpr double kLineHeight = 16;
+    static constexpr double kTextInset = 20;  // on either side of the texts
+    static constexpr double kInformativeFontSize = 11;
 
 private:
     void record(platform::Alert& alert, std::string answer);
