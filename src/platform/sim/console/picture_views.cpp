@@ -118,6 +118,11 @@ std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node,
         return switchPicture(clipped(toggle->switchFrame), toggle->value());
     if (const auto* slider = dynamic_cast<const ui::SliderContent*>(content))
         return sliderPicture(clipped(node.contentFrame()), *slider);
+    if (const auto* field = dynamic_cast<const ui::TextFieldContent*>(content)) {
+        const Rect frame = clipped(field->fieldFrame);
+        if (!frame.isUsable()) return {};
+        return svgRect(frame, "text-field", rounded(4) + "fill=\"#1c1c1e\" stroke=\"" + kOutline + "\"");
+    }
     if (const auto* stepper = dynamic_cast<const ui::StepperContent*>(content))
         return stepperPicture(clipped(stepper->arrowsFrame), stepper->value());
     if (const auto* picker = dynamic_cast<const ui::PickerContent*>(content)) {
@@ -161,8 +166,8 @@ std::string windowContentPicture(SimulatedSession& session, ui::Panel& panel, co
     visitor.glass = [&](const Rect& frame, double cornerRadius) {
         out += svgRect(space.toGlobal(frame), "glass", rounded(cornerRadius) + "fill=\"#2c3542\"");
     };
-    visitor.text = [&](const std::string& text, const Rect& frame) {
-        out += svgPlacedText(space.toGlobal(frame), "text", text);
+    visitor.text = [&](const PlacedText& text) {
+        out += svgFramedText(space.toGlobal(text.frame), text.fontSize, text.centred, "text", text.text);
     };
     visitor.icon = [&](const platform::Image& image, const std::optional<std::string>& label, const Rect& frame) {
         out += iconPicture(space.toGlobal(frame), iconName(session, image, label));

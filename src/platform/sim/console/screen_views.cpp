@@ -23,7 +23,11 @@ void visitNode(const ui::HostingView& hosting, const ui::Node& node, const Shown
         if (visitor.text) {
             std::vector<std::string> own;
             node.content()->collectText(own);
-            for (const auto& text : own) visitor.text(text, frame);
+            // A field's text shows inside the field, after its title.
+            const auto* field = node.as<ui::TextFieldContent>();
+            const Rect textFrame =
+                field ? screenFrame(hosting, field->fieldFrame.intersection(hosting.host().visibleFrame(node))) : frame;
+            for (auto& text : own) visitor.text(PlacedText{std::move(text), textFrame, node.font().size});
         }
         if (const auto* image = node.as<ui::ImageContent>(); image && image->image.isValid && visitor.icon)
             visitor.icon(image->image, node.modifiers().accessibility().label, frame);
@@ -39,7 +43,9 @@ void visit(ui::View& view, const ShownViewVisitor& visitor) {
     } else if (dynamic_cast<ui::VisualEffectView*>(&view)) {
         if (visitor.glass) visitor.glass(frame, view.layer() ? view.layer()->cornerRadius : 0);
     } else if (auto* label = dynamic_cast<ui::TextLabel*>(&view)) {
-        if (!label->stringValue().empty() && visitor.text) visitor.text(label->stringValue(), frame);
+        if (!label->stringValue().empty() && visitor.text)
+            visitor.text(PlacedText{label->stringValue(), frame, label->font.size,
+                                    label->alignment == ui::TextAlignment::center});
     } else if (auto* image = dynamic_cast<ui::ImageView*>(&view)) {
         if (image->image && image->image->isValid && frame.isUsable() && visitor.icon)
             visitor.icon(*image->image, image->accessibilityLabel, frame);
@@ -129,7 +135,7 @@ void visitShownViews(ui::Panel& panel, const ShownViewVisitor& visitor) {
 std::vector<PlacedText> placedTexts(ui::Panel& panel) {
     std::vector<PlacedText> texts;
     ShownViewVisitor visitor;
-    visitor.text = [&](const std::string& text, const Rect& frame) { texts.push_back(PlacedText{text, frame}); };
+    visitor.text = [&](const PlacedText& text) { texts.push_back(text); };
     visitShownViews(panel, visitor);
     return texts;
 }

@@ -19,10 +19,13 @@ namespace tarnwick::sim {
 
 class SimulatedSession;
 
-// A text a window shows and where: a text label's frame, or a declarative text node's.
+// A text a window shows and where: a text label's frame, a text field's field, or a declarative
+// text node's frame; with the size of its font and whether it is centred in its frame.
 struct PlacedText {
     std::string text;
     Rect frame;  // screen coordinates, y up
+    double fontSize = 13;
+    bool centred = false;
 };
 
 // An app icon a window shows and where: an image view's, or a declarative image node's.
@@ -38,7 +41,7 @@ struct PlacedIcon {
 // frame, empty when scrolled away. A hidden view is left out with everything inside it.
 struct ShownViewVisitor {
     std::function<void(const Rect& frame, double cornerRadius)> glass;
-    std::function<void(const std::string& text, const Rect& frame)> text;
+    std::function<void(const PlacedText& text)> text;
     std::function<void(const platform::Image& image, const std::optional<std::string>& label, const Rect& frame)> icon;
     std::function<void(const platform::ui::HostingView& hosting, const platform::ui::Node& node, const Rect& frame)> node;
 };
