@@ -131,9 +131,10 @@ void setValue(CommandContext& context) {
     const auto& thisCommand = command("set");
     expectArguments(context, thisCommand, 2, 2);
     FoundControl control = enabledControl(context);
-    // Found by the text of its label ("Launch at login"): the switch or stepper it labels.
-    for (const ui::Node* around = control.node; around && !isSettable(*control.node); around = around->parent())
-        if (isSettable(*around)) control.node = around;
+    // Found by the text of its label ("Launch at login"): the switch or stepper around that text.
+    const ui::Node* around = control.node;
+    while (around && !isSettable(*around)) around = around->parent();
+    if (around) control.node = around;
     if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
     auto& host = control.hosting->host();
     const ui::Node& node = *control.node;

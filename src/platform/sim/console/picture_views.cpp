@@ -108,11 +108,11 @@ std::string shownText(const ui::HostingView& hosting, const ui::Node& option) {
     return texts.empty() ? std::string() : texts.front();
 }
 
-// What a control holds, within what shows of it (tree coordinates; `toGlobal` converts).
-template <typename ToGlobal>
-std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node, ToGlobal toGlobal) {
+// What a control holds, drawn within what shows of the control.
+std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node, const GlobalSpace& space) {
     const Rect shown = hosting.host().visibleFrame(node);
-    const auto clipped = [&](const Rect& part) { return toGlobal(part.intersection(shown)); };
+    // A part of the control (in the tree's coordinates) in global points.
+    const auto clipped = [&](const Rect& part) { return space.toGlobal(screenFrame(hosting, part.intersection(shown))); };
     const ui::NodeContent* content = node.content();
     if (const auto* toggle = dynamic_cast<const ui::ToggleContent*>(content))
         return switchPicture(clipped(toggle->switchFrame), toggle->value());
@@ -174,7 +174,7 @@ std::string windowContentPicture(SimulatedSession& session, ui::Panel& panel, co
     };
     visitor.node = [&](const ui::HostingView& hosting, const ui::Node& node, const Rect& frame) {
         if (!frame.isUsable()) return;
-        out += controlPicture(hosting, node, [&](const Rect& tree) { return space.toGlobal(screenFrame(hosting, tree)); });
+        out += controlPicture(hosting, node, space);
     };
     visitShownViews(panel, visitor);
     return out;

@@ -27,7 +27,8 @@ void visitNode(const ui::HostingView& hosting, const ui::Node& node, const Shown
             const auto* field = node.as<ui::TextFieldContent>();
             const Rect textFrame =
                 field ? screenFrame(hosting, field->fieldFrame.intersection(hosting.host().visibleFrame(node))) : frame;
-            for (auto& text : own) visitor.text(PlacedText{std::move(text), textFrame, node.font().size});
+            if (textFrame.isUsable())
+                for (auto& text : own) visitor.text(PlacedText{std::move(text), textFrame, node.font().size});
         }
         if (const auto* image = node.as<ui::ImageContent>(); image && image->image.isValid && visitor.icon)
             visitor.icon(image->image, node.modifiers().accessibility().label, frame);
@@ -130,14 +131,6 @@ Rect screenFrame(const ui::HostingView& hosting, const Rect& treeRect) {
 
 void visitShownViews(ui::Panel& panel, const ShownViewVisitor& visitor) {
     if (panel.contentView()) visit(*panel.contentView(), visitor);
-}
-
-std::vector<PlacedText> placedTexts(ui::Panel& panel) {
-    std::vector<PlacedText> texts;
-    ShownViewVisitor visitor;
-    visitor.text = [&](const PlacedText& text) { texts.push_back(text); };
-    visitShownViews(panel, visitor);
-    return texts;
 }
 
 std::vector<PlacedIcon> placedIcons(ui::Panel& panel) {

@@ -47,8 +47,6 @@ struct ShownViewVisitor {
 };
 void visitShownViews(platform::ui::Panel& panel, const ShownViewVisitor& visitor);
 
-// The visible texts of a panel with their frames, back to front.
-std::vector<PlacedText> placedTexts(platform::ui::Panel& panel);
 // The shown app icons of a panel with their frames, back to front.
 std::vector<PlacedIcon> placedIcons(platform::ui::Panel& panel);
 // The app an icon shows, by the image's own identity, else by its view's label; empty when
