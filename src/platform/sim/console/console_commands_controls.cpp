@@ -173,15 +173,16 @@ void setValue(CommandContext& context) {
 }  // namespace
 
 void addControlCommands(std::vector<ConsoleCommand>& commands) {
-    commands.push_back({"press", "[in \"<window>\"] press <identifier or title>",
-                        "presses a control of the key window (or the named one)", false, true, press});
+    commands.push_back({"press", "[in \"<window>\"] press <identifier, label or text>",
+                        "presses a control of the key window, else of the frontmost window showing it (or the named one)",
+                        false, true, press});
     commands.push_back({"type", "[in \"<window>\"] type <identifier> \"<text>\"",
                         "types the text into a text field in place of what it held", false, true, typeText});
     commands.push_back({"submit", "[in \"<window>\"] submit <identifier>", "presses Return in a text field", false,
                         true, submitText});
     commands.push_back({"focus", "[in \"<window>\"] focus <identifier>", "gives a control the keyboard focus", false,
                         true, focus});
-    commands.push_back({"set", "[in \"<window>\"] set <identifier> <value>",
+    commands.push_back({"set", "[in \"<window>\"] set <identifier, label or text> <value>",
                         "sets a switch (on or off), slider, stepper, picker or list (the option's text)", false, true,
                         setValue});
 }
