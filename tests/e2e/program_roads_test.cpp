@@ -357,6 +357,17 @@ TEST_F(ProgramRoadsTest, ACopyOnADiskImageInstallsItselfAndOpensTheInstalledCopy
         testkit::ConsoleProcess::Options{home.path(), kRoads / "install.json", {}, {}, true});
     const Lines asked = program->ready();
     ASSERT_FALSE(asked.empty());
+    // The dialog is drawn where it shows: centred on the main display, its buttons inside it.
+    EXPECT_EQ(program->send("screen svg " + (home.path() / "install.svg").string()), Lines{"ok"});
+    const auto picture = testkit::parseXml(readFile(home.path() / "install.svg"));
+    ASSERT_TRUE(picture);
+    const Rect display = frameOf(*picture->all("rect", "display-frame").at(0));
+    const Rect dialog = frameOf(*picture->all("rect", "alert-frame").at(0));
+    EXPECT_EQ(dialog.midX(), display.midX());
+    EXPECT_NEAR(dialog.midY(), display.midY(), 25);  // centred below the menu bar
+    const auto buttons = picture->all("rect", "alert-button");
+    ASSERT_EQ(buttons.size(), 2u);
+    for (const auto* button : buttons) EXPECT_TRUE(holds(dialog, frameOf(*button)));
     Lines pressed = program->send("alert press \"Install and Open\"");
     const Lines waited = program->send("wait 15");
     pressed.insert(pressed.end(), waited.begin(), waited.end());

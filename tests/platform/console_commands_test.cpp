@@ -127,8 +127,14 @@ TEST_F(ConsoleCommandsTest, TheUsersActsPostWhatTheSystemPosts) {
                             [](const sim::SimApplication& a) { return a.bundleIdentifier == "com.apple.dock"; }),
               1);  // restarts never pile up
     posted();
-    console.typeAll({"app quit com.apple.Notes", "app launch com.apple.Notes", "app activate com.apple.Notes",
-                  "app launch org.example.Editor"});
+    console.type("app quit com.apple.Notes");
+    // A second quit finds it gone and says what runs instead.
+    for (const char* act : {"quit", "restart", "activate"})
+        EXPECT_EQ(console.type(std::string("app ") + act + " com.apple.Notes"),
+                  Lines{"error: \"com.apple.Notes\" is not running; running are \"com.apple.WindowManager\", "
+                        "\"com.apple.finder\", \"com.apple.Safari\", \"com.apple.Terminal\", \"com.apple.mail\", "
+                        "\"com.apple.dock\"; app launch starts it."});
+    console.typeAll({"app launch com.apple.Notes", "app activate com.apple.Notes", "app launch org.example.Editor"});
     EXPECT_EQ(posted(), (Lines{names::kDidTerminateApplication, names::kDidLaunchApplication,
                                names::kDidActivateApplication, names::kDidLaunchApplication}));
     EXPECT_EQ(*env.session.applicationWithBundleID("org.example.Editor")->name, "Editor");

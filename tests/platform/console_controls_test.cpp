@@ -2,6 +2,7 @@
 // sliders, steppers, pickers and lists, each worked as a person would, and refused whole when
 // the word or value does not fit the control.
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,12 +10,17 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/platform.h"
 #include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/hosting_view.h"
 #include "platform/ui/declarative/nodes.h"
+#include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/panel.h"
+#include "support/files.h"
 #include "testkit/console_driver.h"
+#include "testkit/temp_folder.h"
 #include "testkit/test_environment.h"
+#include "testkit/xml_document.h"
 
 namespace tarnwick {
 namespace {
@@ -41,7 +47,17 @@ public:
                                  ui::nodes(ui::text("Top"), ui::text("Middle"), ui::text("Bottom")))
                           .accessibilityIdentifier("position"),
                       ui::toggle("Locked", bound(banner)).disabled().accessibilityIdentifier("locked"),
-                      ui::button(ui::text("Done"), [] {}).accessibilityIdentifier("done")));
+                      ui::hstack(ui::VerticalAlignment::center, 6,
+                                 ui::nodes(ui::button(ui::text("Done"), [this] { ++done; }).accessibilityIdentifier("done"),
+                                           identify("One"), identify("Two"),
+                                           ui::image(*platform::current().icons->systemSymbolImage("app", "Mail")))),
+                      ui::list(bound(page), std::vector<int>{0, 1}, ui::nodes(ui::text("General"), ui::text("Banner")))
+                          .accessibilityLabel("Sections")));
+    }
+    // Two buttons that show the same text, told apart by their labels.
+    ui::Node identify(const std::string& which) {
+        return ui::button(ui::text("Identify"), [this, which] { identified.push_back(which); })
+            .accessibilityLabel("Identify " + which);
     }
     void observe(ui::ViewHost& host) override {
         host.watch(name);
@@ -49,27 +65,35 @@ public:
         host.watch(size);
         host.watch(seconds);
         host.watch(position);
+        host.watch(page);
     }
     Published<std::string> name{"Desktop 2"};
     Published<bool> banner{false};
     Published<double> size{20};
     Published<double> seconds{1.5};
     Published<int> position{0};
+    Published<std::optional<int>> page{0};
     Lines submitted;
+    Lines identified;
+    int done = 0;
 };
 
 class ConsoleControlsTest : public ::testing::Test {
 protected:
     ConsoleControlsTest() {
         env.session.loadDefaultSession();
-        auto view = std::make_unique<SettingsForm>();
-        form = view.get();
-        auto hosting = std::make_shared<ui::HostingView>(std::move(view));
-        window.setTitle("Settings");
-        window.setContentView(hosting);
-        hosting->layoutSubtreeIfNeeded();
+        form = show(window, "Settings");
         window.makeKeyAndOrderFront();
         console = std::make_unique<testkit::ConsoleDriver>(env.session);
+    }
+    static SettingsForm* show(ui::Panel& panel, const std::string& title) {
+        auto view = std::make_unique<SettingsForm>();
+        SettingsForm* shown = view.get();
+        auto hosting = std::make_shared<ui::HostingView>(std::move(view));
+        panel.setTitle(title);
+        panel.setContentView(hosting);
+        hosting->layoutSubtreeIfNeeded();
+        return shown;
     }
     std::string state() const {
         return form->name.get() + "|" + std::to_string(form->banner.get()) + "|" + std::to_string(form->size.get()) + "|" +
@@ -107,21 +131,68 @@ TEST_F(ConsoleControlsTest, AWordOrValueThatDoesNotFitTheControlChangesNothing) 
     const std::vector<std::pair<std::string, std::string>> bad{
         {"type banner \"x\"", "error: \"banner\" is a toggle, not a text field."},
         {"submit size", "error: \"size\" is a slider, not a text field."},
-        {"set banner yes", "error: \"yes\" is not something set knows; type [in \"<window>\"] set <identifier> <value>."},
+        {"set banner yes",
+         "error: \"yes\" is not something set knows; type [in \"<window>\"] set <identifier, label or text> <value>."},
         {"set size 50", "error: The value of \"size\" must be from 10 to 40, not 50."},
         {"set size big", "error: \"big\" is no number; the value of \"size\" is a number from 10 to 40."},
         {"set seconds 1.2", "error: \"seconds\" moves in steps of 0.5 from 0.5; 1.2 is not one of them."},
         {"set position Left", "error: \"position\" offers no \"Left\"; it offers \"Top\", \"Middle\", \"Bottom\"."},
         {"set done on", "error: \"done\" is a button; set works on switches, sliders, steppers, pickers and lists."},
         {"set locked on", "error: \"locked\" is disabled."},
-        {"set nothing on",
-         "error: the window \"Settings\" shows nothing with the identifier or text \"nothing\"; screen lists its view tree."},
+        {"set nothing on", "error: the window \"Settings\" shows nothing with the identifier, label or text \"nothing\"; "
+                           "screen lists its view tree."},
         {"type name", "error: Too few words for type; type [in \"<window>\"] type <identifier> \"<text>\"."},
         {"in Elsewhere set banner on", "error: No window titled \"Elsewhere\" is on screen; screen lists the windows."},
     };
     for (const auto& [line, error] : bad) EXPECT_EQ(console->type(line), Lines{error}) << line;
     EXPECT_EQ(state(), before);
     EXPECT_TRUE(form->submitted.empty());
+}
+
+TEST_F(ConsoleControlsTest, WhatEachControlHoldsIsListedAndDrawnAndFoundByItsTextOrLabel) {
+    console->typeAll({"set banner on", "set position Bottom"});
+    const Lines screen = console->screen();
+    for (const char* line : {"      toggle \"Show banner\" on id \"banner\"", "      slider 20 id \"size\"",
+                             "      stepper \"Seconds\" 1.5 id \"seconds\"",
+                             "      picker \"Position\" selected \"Bottom\" id \"position\"", "        image icon \"Mail\"",
+                             "      list selected \"General\" label \"Sections\""})
+        EXPECT_NE(std::find(screen.begin(), screen.end(), line), screen.end()) << line;
+
+    const testkit::TempFolder folder;
+    EXPECT_EQ(console->type("screen svg " + (folder / "form.svg").string()).back(), "ok");
+    const auto picture = testkit::parseXml(files::read(folder / "form.svg"));
+    ASSERT_TRUE(picture);
+    std::vector<std::string> drawn;
+    for (const char* shape : {"switch", "slider", "stepper", "picker", "selection"})
+        for (const auto* element : picture->all("rect", shape)) drawn.push_back(*element->attribute("data-value"));
+    EXPECT_EQ(drawn, (Lines{"on", "on", "20", "1.5", "Bottom", "General"}));  // "Locked" shares the banner's value
+    EXPECT_EQ(*picture->all("g", "icon").at(0)->attribute("data-app"), "Mail");
+
+    // A switch, a stepper or a list by the text of its label or by its accessibility label.
+    EXPECT_EQ(console->type("set \"Show banner\" off").back(), "ok");
+    EXPECT_EQ(console->type("set Seconds 2").back(), "ok");
+    EXPECT_EQ(console->type("set Sections Banner").back(), "ok");
+    EXPECT_EQ(state(), "Desktop 2|0|20.000000|2.000000|2");
+    EXPECT_EQ(form->page.get(), std::optional<int>(1));
+    // Two buttons that show the same text by their labels; the text alone finds the first.
+    console->typeAll({"press \"Identify Two\"", "press \"Identify One\"", "press Identify"});
+    EXPECT_EQ(form->identified, (Lines{"Two", "One", "One"}));
+}
+
+TEST_F(ConsoleControlsTest, APressNeedsNoKeyWindowButGoesToTheKeyWindowFirst) {
+    ui::Panel other(Rect(700, 200, 360, 320), ui::style_mask::kTitled);
+    SettingsForm* otherForm = show(other, "Other");
+    other.orderFrontRegardless();
+    EXPECT_EQ(console->type("press done").back(), "ok");
+    EXPECT_EQ(form->done, 1);
+    // With no key window the frontmost window that shows the control takes the click.
+    env.session.windowSystem().resignKey();
+    EXPECT_EQ(console->type("press done").back(), "ok");
+    EXPECT_EQ(otherForm->done, 1);
+    EXPECT_EQ(console->type("press nothing"),
+              Lines{"error: No window of ours shows anything with the identifier, label or text \"nothing\"; screen lists "
+                    "the windows and their view trees."});
+    EXPECT_EQ(form->done + otherForm->done, 2);
 }
 
 }  // namespace

@@ -12,6 +12,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/alerts.h"
+#include "platform/file_url.h"
+#include "platform/platform.h"
+#include "platform/ui/effect_views.h"
+#include "platform/ui/image_view.h"
 #include "platform/ui/panel.h"
 #include "platform/ui/text_label.h"
 #include "testkit/console_driver.h"
@@ -133,6 +137,7 @@ TEST_F(ConsoleScreenSvgTest, AFileThatCannotBeWrittenGetsOneErrorAndLeavesNothin
 TEST_F(ConsoleScreenSvgTest, AnOpenAlertIsDrawnInFrontAndTheCommandIsServedWhileItWaits) {
     platform::Alert alert;
     alert.messageText = "Rename <Desktop 4>";
+    alert.informativeText = "Studio Display\nLeave the name blank to use its default.";
     alert.buttons = {{"Save", "\r"}, {"Cancel", "\x1b"}};
     env.loop.postAfter(0.5, [&] { alert.runModal(); });
     const auto file = folder / "alert.svg";
@@ -145,6 +150,59 @@ TEST_F(ConsoleScreenSvgTest, AnOpenAlertIsDrawnInFrontAndTheCommandIsServedWhile
     EXPECT_EQ(svg->children.back().name, "g");
     EXPECT_EQ(*svg->children.back().attribute("class"), "alert");
     EXPECT_EQ(svg->all("text", "alert-button-title").size(), 2u);
+    // Each line of the informative text on its own, the buttons inside the alert.
+    const auto lines = svg->all("text", "alert-informative");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1]->text, "Leave the name blank to use its default.");
+    EXPECT_GT(lines[1]->number("y"), lines[0]->number("y"));
+    const auto* frame = svg->all("rect", "alert-frame").at(0);
+    for (const auto* button : svg->all("rect", "alert-button")) {
+        EXPECT_GE(button->number("x"), frame->number("x"));
+        EXPECT_LE(button->number("y") + button->number("height"), frame->number("y") + frame->number("height"));
+    }
+}
+
+TEST_F(ConsoleScreenSvgTest, IconsNameTheirAppsGlassHidesWhatLiesBehindAndTitlesStayInside) {
+    console->type("mission-control open");
+    // A narrow glass panel over Desktop 2's caption with three icons: of an app's bundle, the
+    // fallback symbol that names its app, and an empty image whose view names it.
+    ui::Panel panel(Rect(716, 954, 80, 28), ui::style_mask::kBorderless);
+    panel.setTitle("Mission Control apps");
+    auto glass = std::make_shared<ui::GlassEffectView>(Rect(0, 0, 80, 28));
+    panel.setContentView(glass);
+    auto& icons = *platform::current().icons;
+    const std::vector<platform::Image> images{
+        icons.iconForFile(platform::pathFromFileURL("file:///Applications/Safari.app/")->string()),
+        *icons.systemSymbolImage("app", "Notes"), platform::Image::empty({16, 16})};
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        auto view = std::make_shared<ui::ImageView>(Rect(4 + 24.0 * static_cast<double>(i), 6, 16, 16));
+        view->image = images[i];
+        if (i == 2) view->accessibilityLabel = "Mail";
+        glass->addSubview(view);
+    }
+    panel.orderFrontRegardless();
+
+    const Lines screen = console->screen();
+    EXPECT_NE(std::find(screen.begin(), screen.end(),
+                        "window 600000 \"Mission Control apps\" at 716 0 80 28 level 0 alpha 1 icons \"Safari\" "
+                        "\"Notes\" \"Mail\""),
+              screen.end());
+    const testkit::XmlElement svg = picture();
+    const auto window = svg.all("g", "window").at(0);
+    std::vector<std::string> apps, initials;
+    for (const auto* icon : window->all("g", "icon")) {
+        apps.push_back(*icon->attribute("data-app"));
+        initials.push_back(icon->all("text", "icon-initial").at(0)->text);
+        EXPECT_EQ(icon->all("rect", "icon-frame").at(0)->number("width"), 16);
+    }
+    EXPECT_EQ(apps, (Lines{"Safari", "Notes", "Mail"}));
+    EXPECT_EQ(initials, (Lines{"S", "N", "M"}));
+    // The glass is opaque over the caption; the title that does not fit is only the tooltip.
+    const auto backdrop = window->all("rect", "glass");
+    ASSERT_EQ(backdrop.size(), 1u);
+    EXPECT_EQ(backdrop[0]->attribute("fill-opacity"), nullptr);
+    EXPECT_TRUE(window->all("text", "window-title").empty());
+    EXPECT_EQ(window->all("title").at(0)->text, "Mission Control apps");
 }
 
 TEST(XmlDocumentTest, TheCheckRefusesWhatIsNotWellFormed) {

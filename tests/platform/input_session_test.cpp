@@ -10,6 +10,7 @@
 #include "platform/sim/ui/sim_events.h"
 #include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/panel.h"
+#include "platform/ui/screens.h"
 #include "support/error.h"
 #include "testkit/test_environment.h"
 
@@ -131,6 +132,18 @@ TEST(InputSessionTest, AnAlertIsAnsweredWithTypedTextAndRecordedWithItsWindowAnd
     EXPECT_EQ(shown[0].screen, 1u);
     EXPECT_TRUE(shown[0].keyAndFront);
     EXPECT_EQ(shown[1].answer, "Cancel");
+
+    // One its owner ran without bringing it up is laid out and centred on the main screen, a line
+    // taller for each line its informative text wraps to.
+    platform::Alert plain;
+    plain.messageText = "Install Tarnwick";
+    plain.informativeText = "Keep Tarnwick in Applications so automatic updates can install and relaunch correctly. "
+                            "Your desktop names and settings will be kept.";
+    plain.buttons = {{"Install and Open", "\r"}, {"Quit", "\x1b"}};
+    EXPECT_EQ(plain.runModal(), platform::kAlertSecondButtonReturn);
+    const Rect visible = platform::ui::mainScreen()->visibleFrame;
+    EXPECT_EQ(shown.at(2).windowFrame, Rect(visible.midX() - 210, visible.midY() - 86, 420, 140 + 2 * 16));
+    EXPECT_EQ(shown.at(2).screen, 1u);
 }
 
 TEST(InputSessionTest, ReadsTheEventsSectionAndRefusesMalformedAnswersAndKeys) {

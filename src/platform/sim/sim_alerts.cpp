@@ -3,15 +3,44 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/sim/simulated_session.h"
 #include "platform/ui/screens.h"
+#include "platform/ui/text_metrics.h"
 
 namespace tarnwick::sim {
 
+std::vector<std::string> SimAlerts::informativeLines(const std::string& text, double width) {
+    std::vector<std::string> lines;
+    if (text.empty()) return lines;
+    // The system's own font model, whatever measurer the program installed.
+    platform::ui::SystemFontMetrics metrics;
+    const auto font = platform::ui::Font::system(kInformativeFontSize);
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find('\n', start);
+        const std::string_view paragraph = std::string_view(text).substr(start, end - start);
+        std::string line;
+        for (std::size_t at = 0; at <= paragraph.size();) {
+            const std::size_t space = std::min(paragraph.find(' ', at), paragraph.size());
+            const std::string_view word = paragraph.substr(at, space - at);
+            std::string longer = line.empty() ? std::string(word) : line + " " + std::string(word);
+            if (!line.empty() && metrics.lineWidth(longer, font) > width) {
+                lines.push_back(std::move(line));
+                line = std::string(word);
+            } else {
+                line = std::move(longer);
+            }
+            at = space + 1;
+        }
+        lines.push_back(std::move(line));
+        if (end == std::string::npos) return lines;
+        start = end + 1;
+    }
+}
+
 Size SimAlerts::layoutSize(const platform::Alert& alert) {
-    const double lines = static_cast<double>(std::count(alert.informativeText.begin(), alert.informativeText.end(), '\n'));
-    double width = kWidth, height = kBaseHeight + kLineHeight * lines;
+    double width = kWidth, height = kBaseHeight;
     if (alert.textField) {
         const Rect& field = alert.textField->frame;
         if (field.isFinite()) {
@@ -19,6 +48,8 @@ Size SimAlerts::layoutSize(const platform::Alert& alert) {
             height += std::max(field.height(), 0.0) + 8;
         }
     }
+    const auto lines = informativeLines(alert.informativeText, width - 2 * kTextInset).size();
+    if (lines > 1) height += kLineHeight * static_cast<double>(lines - 1);
     return Size{width, height};
 }
 
@@ -30,6 +61,17 @@ void SimAlerts::record(platform::Alert& alert, std::string answer) {
 }
 
 platform::ModalResponse SimAlerts::runModal(platform::Alert& alert) {
+    // An alert its owner did not bring up itself is application-modal: the modal run lays it out
+    // and centres it on the main screen, as the system does.
+    if (!alert.window().isKeyAndFront()) {
+        alert.window().setContentSize(layoutSize(alert));
+        if (auto screen = platform::ui::mainScreen()) {
+            const Rect& visible = screen->visibleFrame;
+            const Size size = alert.window().frame().size;
+            alert.window().setFrameOrigin(Point{visible.midX() - size.width / 2, visible.midY() - size.height / 2});
+        }
+        alert.window().makeKeyAndOrderFront();
+    }
     auto& script = session_.alertScript;
     if (script.onShow) script.onShow(alert);
     SimAlertAnswer answer("escape");

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_icons.h"
 
+#include <filesystem>
+
 #include "platform/file_url.h"
 #include "platform/sim/simulated_session.h"
 
@@ -35,6 +37,21 @@ platform::Image SimIcons::iconForFile(const std::string& path) {
     auto found = file(path);
     // The workspace answers for any path, with a generic icon when it knows no better.
     return platform::Image{nextImageID_++, path, {kIconSize, kIconSize}, !found || found->validIcon, {}};
+}
+
+std::optional<std::string> SimIcons::applicationName(const platform::Image& image) const {
+    auto guard = session_.lock();
+    if (!image.source.empty())
+        for (const auto& application : session_.applications) {
+            if (!application.bundleURL || !application.name) continue;
+            const auto bundlePath = platform::pathFromFileURL(*application.bundleURL);
+            if (bundlePath && bundlePath->string() == image.source) return application.name;
+        }
+    if (!image.accessibilityDescription.empty()) return image.accessibilityDescription;
+    std::filesystem::path bundle(image.source);
+    if (!bundle.has_filename()) bundle = bundle.parent_path();
+    if (bundle.extension() == ".app" && !bundle.stem().empty()) return bundle.stem().string();
+    return std::nullopt;
 }
 
 std::optional<platform::Image> SimIcons::systemSymbolImage(const std::string& name,

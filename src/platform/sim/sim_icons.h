@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "platform/icons.h"
@@ -30,6 +31,11 @@ public:
     platform::Image iconForFile(const std::string& path) override;
     std::optional<platform::Image> systemSymbolImage(const std::string& name,
                                                      const std::string& accessibilityDescription) override;
+
+    // The application an image handed out here shows: the one whose bundle the icon is of, else
+    // the one the image is described by (the fallback symbol is described by its app's name),
+    // else the bundle's name without ".app". Nothing for an image of no application.
+    std::optional<std::string> applicationName(const platform::Image& image) const;
 
     // Files by path, overriding the applications' bundles.
     std::map<std::string, SimBundleFile> files;

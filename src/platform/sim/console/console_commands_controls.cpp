@@ -23,11 +23,28 @@ namespace {
 
 const ConsoleCommand& command(const char* name) { return *findConsoleCommand(name); }
 
+// The control to press: in the window named, else in the key window, else in the frontmost of
+// our visible windows that shows it (a click needs no key window: the overview a hover opened
+// is not key).
+FoundControl pressable(CommandContext& context, const std::string& name) {
+    if (context.window) return findControl(targetWindow(context, context.window), name);
+    auto& windows = context.session.windowSystem();
+    ui::Panel* key = windows.keyPanel();
+    if (key)
+        if (auto found = shownControl(*key, name)) return *found;
+    for (auto* panel : windows.onScreenPanels())
+        if (panel != key)
+            if (auto found = shownControl(*panel, name)) return *found;
+    if (key) return findControl(*key, name);
+    throw Error("No window of ours shows anything with the identifier, label or text " + quotedText(name) +
+                "; screen lists the windows and their view trees.");
+}
+
 void press(CommandContext& context) {
     const auto& thisCommand = command("press");
     expectArguments(context, thisCommand, 1, 1);
-    ui::Panel& panel = targetWindow(context, context.window);
-    const FoundControl control = findControl(panel, context.arguments[0]);
+    const FoundControl control = pressable(context, context.arguments[0]);
+    const ui::Panel* panel = control.hosting->window();
     if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
     const Rect visible = control.hosting->host().visibleFrame(*control.node);
     if (!(visible.width() > 0 && visible.height() > 0))
@@ -37,7 +54,7 @@ void press(CommandContext& context) {
     // The click lands on whatever is frontmost there, as the user's would.
     for (auto* shown : context.session.windowSystem().onScreenPanels()) {
         if (shown->ignoresMouseEvents() || !shown->frame().contains(point)) continue;
-        if (shown != &panel) throw Error(quotedText(context.arguments[0]) + " is covered by another window.");
+        if (shown != panel) throw Error(quotedText(context.arguments[0]) + " is covered by another window.");
         break;
     }
     context.session.windowSystem().click(point);
@@ -103,10 +120,22 @@ const ui::AnyValue& optionShowing(const CommandContext& context, const FoundCont
                 (shown.empty() ? std::string("nothing") : shown) + ".");
 }
 
+bool isSettable(const ui::Node& node) {
+    const ui::NodeContent* content = node.content();
+    return dynamic_cast<const ui::ToggleContent*>(content) || dynamic_cast<const ui::SliderContent*>(content) ||
+           dynamic_cast<const ui::StepperContent*>(content) || dynamic_cast<const ui::PickerContent*>(content) ||
+           dynamic_cast<const ui::ListContent*>(content);
+}
+
 void setValue(CommandContext& context) {
     const auto& thisCommand = command("set");
     expectArguments(context, thisCommand, 2, 2);
-    const FoundControl control = enabledControl(context);
+    FoundControl control = enabledControl(context);
+    // Found by the text of its label ("Launch at login"): the switch or stepper around that text.
+    const ui::Node* around = control.node;
+    while (around && !isSettable(*around)) around = around->parent();
+    if (around) control.node = around;
+    if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
     auto& host = control.hosting->host();
     const ui::Node& node = *control.node;
     const std::string& name = context.arguments[0];
@@ -144,15 +173,16 @@ void setValue(CommandContext& context) {
 }  // namespace
 
 void addControlCommands(std::vector<ConsoleCommand>& commands) {
-    commands.push_back({"press", "[in \"<window>\"] press <identifier or title>",
-                        "presses a control of the key window (or the named one)", false, true, press});
+    commands.push_back({"press", "[in \"<window>\"] press <identifier, label or text>",
+                        "presses a control of the key window, else of the frontmost window showing it (or the named one)",
+                        false, true, press});
     commands.push_back({"type", "[in \"<window>\"] type <identifier> \"<text>\"",
                         "types the text into a text field in place of what it held", false, true, typeText});
     commands.push_back({"submit", "[in \"<window>\"] submit <identifier>", "presses Return in a text field", false,
                         true, submitText});
     commands.push_back({"focus", "[in \"<window>\"] focus <identifier>", "gives a control the keyboard focus", false,
                         true, focus});
-    commands.push_back({"set", "[in \"<window>\"] set <identifier> <value>",
+    commands.push_back({"set", "[in \"<window>\"] set <identifier, label or text> <value>",
                         "sets a switch (on or off), slider, stepper, picker or list (the option's text)", false, true,
                         setValue});
 }

@@ -138,7 +138,14 @@ void app(CommandContext& context) {
         if (!launched.name) launched.name = bundleID.substr(bundleID.rfind('.') + 1);
         return session.launchApplication(std::move(launched));
     }
-    if (!running) throw Error(quotedText(bundleID) + " is not running; app launch starts it.");
+    if (!running) {
+        std::string others;
+        for (const auto& app : session.applications)
+            if (!app.terminated && app.bundleIdentifier)
+                others += (others.empty() ? "" : ", ") + quotedText(*app.bundleIdentifier);
+        throw Error(quotedText(bundleID) + " is not running; " +
+                    (others.empty() ? std::string("nothing is") : "running are " + others) + "; app launch starts it.");
+    }
     if (action == "quit") return session.terminateApplication(running->pid);
     if (action == "activate") return session.activateApplication(running->pid);
     session.relaunchApplication(bundleID);

@@ -27,14 +27,34 @@ ui::Panel& targetWindow(CommandContext& context, const std::optional<std::string
                 "; screen lists the windows.");
 }
 
-FoundControl findControl(ui::Panel& panel, const std::string& name) {
+namespace {
+
+const ui::Node* labelled(const ui::Node& node, const std::string& label) {
+    if (node.modifiers().accessibility().label == label) return &node;
+    for (const auto& child : node.children())
+        if (const ui::Node* found = labelled(child, label)) return found;
+    return nullptr;
+}
+
+}  // namespace
+
+std::optional<FoundControl> shownControl(ui::Panel& panel, const std::string& name) {
     const auto hosts = hostingViews(panel);
-    if (hosts.empty()) throw Error(describeWindow(panel) + " has no controls.");
     for (auto* hosting : hosts)
-        if (const ui::Node* node = hosting->host().find(name)) return {hosting, node};
+        if (const ui::Node* node = hosting->host().find(name)) return FoundControl{hosting, node};
+    // Two controls may show the same text ("Identify") and differ only by their labels.
     for (auto* hosting : hosts)
-        if (const ui::Node* node = hosting->host().findText(name)) return {hosting, node};
-    throw Error(describeWindow(panel) + " shows nothing with the identifier or text " + quotedText(name) +
+        if (const ui::Node* root = hosting->host().root())
+            if (const ui::Node* node = labelled(*root, name)) return FoundControl{hosting, node};
+    for (auto* hosting : hosts)
+        if (const ui::Node* node = hosting->host().findText(name)) return FoundControl{hosting, node};
+    return std::nullopt;
+}
+
+FoundControl findControl(ui::Panel& panel, const std::string& name) {
+    if (hostingViews(panel).empty()) throw Error(describeWindow(panel) + " has no controls.");
+    if (auto found = shownControl(panel, name)) return *found;
+    throw Error(describeWindow(panel) + " shows nothing with the identifier, label or text " + quotedText(name) +
                 "; screen lists its view tree.");
 }
 

@@ -27,8 +27,10 @@ struct FoundControl {
     const platform::ui::Node* node = nullptr;
 };
 
-// A node of the window's declarative trees, by accessibility identifier, else by the text it
-// shows. Throws Error with a sentence when nothing matches.
+// A node of the window's declarative trees, by accessibility identifier, else by accessibility
+// label, else by the text it shows (the first in the tree of each). Nothing when none matches.
+std::optional<FoundControl> shownControl(platform::ui::Panel& panel, const std::string& name);
+// The same; throws Error with a sentence when nothing matches.
 FoundControl findControl(platform::ui::Panel& panel, const std::string& name);
 
 }  // namespace tarnwick::sim

@@ -7,7 +7,6 @@
 #include "platform/sim/console/screen_state.h"
 #include "platform/sim/console/screen_views.h"
 #include "platform/sim/simulated_session.h"
-#include "platform/ui/declarative/hosting_view.h"
 #include "platform/ui/panel.h"
 
 namespace tarnwick::sim {
@@ -55,10 +54,12 @@ std::vector<std::string> screenReport(SimulatedSession& session, const platform:
                            " alpha " + formatNumber(window.alpha);
         if (window.key) line += " key";
         if (!window.texts.empty()) line += " texts " + ChangePrinter::textsText(window.texts);
+        std::vector<std::string> icons;
+        for (const auto& icon : placedIcons(*window.panel)) icons.push_back(iconName(session, icon.image, icon.label));
+        if (!icons.empty()) line += " icons " + ChangePrinter::textsText(icons);
         lines.push_back(std::move(line));
         for (auto* hosting : hostingViews(*window.panel))
-            if (const auto* root = hosting->host().root())
-                for (auto& node : nodeLines(*root)) lines.push_back("  " + node);
+            for (auto& node : nodeLines(session, *hosting)) lines.push_back("  " + node);
     }
     for (auto number : screen.miniaturized) lines.push_back("miniaturized window " + std::to_string(number));
     return lines;

@@ -5,8 +5,10 @@
 #include "platform/alerts.h"
 #include "platform/sim/capture/mission_control_layout.h"
 #include "platform/sim/console/command_words.h"
+#include "platform/sim/console/picture_shapes.h"
+#include "platform/sim/console/picture_views.h"
 #include "platform/sim/console/screen_state.h"
-#include "platform/sim/console/screen_views.h"
+#include "platform/sim/sim_alerts.h"
 #include "platform/sim/simulated_session.h"
 #include "platform/ui/panel.h"
 #include "support/error.h"
@@ -16,24 +18,7 @@ namespace tarnwick::sim {
 
 namespace {
 
-std::string n(double value) { return formatNumber(value); }
-
-std::string rect(const Rect& r, const std::string& cls, const std::string& style) {
-    return "<rect class=\"" + cls + "\" x=\"" + n(r.minX()) + "\" y=\"" + n(r.minY()) + "\" width=\"" + n(r.width()) +
-           "\" height=\"" + n(r.height()) + "\" " + style + "/>\n";
-}
-
-std::string text(double x, double y, double size, const std::string& cls, std::string_view content,
-                 const std::string& fill = "#ffffff") {
-    return "<text class=\"" + cls + "\" x=\"" + n(x) + "\" y=\"" + n(y) + "\" font-size=\"" + n(size) + "\" fill=\"" +
-           fill + "\">" + xmlEscaped(content) + "</text>\n";
-}
-
-// A text at its frame: starting at the left edge, its baseline a quarter from the bottom.
-std::string placed(const Rect& frame, const std::string& cls, std::string_view content) {
-    const double size = std::clamp(frame.height() * 0.75, 6.0, 96.0);
-    return text(frame.minX(), frame.maxY() - frame.height() / 4, size, cls, content);
-}
+std::string n(double value) { return svgNumber(value); }
 
 Rect viewBox(const ScreenState& screen) {
     if (screen.displays.empty()) return Rect(0, 0, 1, 1);
@@ -46,9 +31,20 @@ Rect viewBox(const ScreenState& screen) {
     return box;
 }
 
+// A window's title at its top left, made smaller to fit its width, or left out where it cannot
+// fit (a narrow panel): the window's tooltip names it all the same.
+std::string titlePicture(const ShownWindow& window) {
+    const auto characters = static_cast<double>(
+        std::count_if(window.title.begin(), window.title.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    // A character is about 0.6 of the font size wide, on average.
+    const double size = std::min(10.0, (window.frame.width() - 8) / (0.6 * characters));
+    if (!(size >= 7) || window.frame.height() < size + 4) return {};
+    return svgText(window.frame.minX() + 4, window.frame.minY() + size + 2, size, "window-title", window.title, "#8e8e93");
+}
+
 std::string statusItemPicture(const ShownStatusItem& item) {
     std::string out = "<g class=\"status-item\" data-window=\"" + std::to_string(item.windowNumber) + "\">\n";
-    out += rect(item.frame, "status-item-frame", "fill=\"#f2f2f7\" fill-opacity=\"0.4\" stroke=\"#f2f2f7\"");
+    out += svgRect(item.frame, "status-item-frame", "fill=\"#f2f2f7\" fill-opacity=\"0.4\" stroke=\"#f2f2f7\"");
     if (!item.toolTip.empty())
         out += "<title>" + xmlEscaped(item.toolTip) + "</title>\n";
     return out + "</g>\n";
@@ -62,10 +58,10 @@ std::string menuPicture(const ShownMenu& menu) {
     const Rect frame(menu.location.x, menu.location.y, std::max(160.0, 40 + 7.0 * static_cast<double>(longest)),
                      kRow * static_cast<double>(menu.rows.size()) + 2 * kPadding);
     std::string out = "<g class=\"menu\">\n";
-    out += rect(frame, "menu-frame", "fill=\"#2b2b2e\" stroke=\"#8e8e93\" stroke-width=\"1\"");
+    out += svgRect(frame, "menu-frame", "fill=\"#2b2b2e\" stroke=\"#8e8e93\" stroke-width=\"1\"");
     double y = frame.minY() + kPadding;
     for (const auto& row : menu.rows) {
-        out += placed(Rect(frame.minX() + 20, y + 3, frame.width() - 30, 16), "menu-row", row);
+        out += svgPlacedText(Rect(frame.minX() + 20, y + 3, frame.width() - 30, 16), "menu-row", row);
         y += kRow;
     }
     return out + "</g>\n";
@@ -74,14 +70,18 @@ std::string menuPicture(const ShownMenu& menu) {
 std::string alertPicture(const platform::Alert& alert, const GlobalSpace& space) {
     const Rect frame = space.toGlobal(alert.window().frame());
     std::string out = "<g class=\"alert\">\n";
-    out += rect(frame, "alert-frame", "fill=\"#2b2b2e\" stroke=\"#c8c8cc\" stroke-width=\"1\"");
+    out += svgRect(frame, "alert-frame", "fill=\"#2b2b2e\" stroke=\"#c8c8cc\" stroke-width=\"1\"");
     double y = frame.minY() + 28;
-    out += text(frame.minX() + 20, y, 13, "alert-message", alert.messageText);
-    if (!alert.informativeText.empty()) out += text(frame.minX() + 20, y += 20, 11, "alert-informative", alert.informativeText);
+    out += svgText(frame.minX() + 20, y, 13, "alert-message", alert.messageText);
+    // One text per line, as the alert lays them out.
+    const auto lines = SimAlerts::informativeLines(alert.informativeText, frame.width() - 2 * SimAlerts::kTextInset);
+    for (std::size_t index = 0; index < lines.size(); ++index)
+        out += svgText(frame.minX() + SimAlerts::kTextInset, y += index == 0 ? 20 : SimAlerts::kLineHeight,
+                       SimAlerts::kInformativeFontSize, "alert-informative", lines[index]);
     if (alert.textField) {
         const Rect field(frame.minX() + 20, y + 12, std::min(frame.width() - 40, 280.0), 22);
-        out += rect(field, "alert-field", "fill=\"#1c1c1e\" stroke=\"#8e8e93\"");
-        out += placed(Rect(field.minX() + 4, field.minY() + 3, field.width() - 8, 16), "alert-field-text",
+        out += svgRect(field, "alert-field", "fill=\"#1c1c1e\" stroke=\"#8e8e93\"");
+        out += svgPlacedText(Rect(field.minX() + 4, field.minY() + 3, field.width() - 8, 16), "alert-field-text",
                       alert.textField->stringValue);
     }
     double x = frame.maxX() - 20;
@@ -89,8 +89,8 @@ std::string alertPicture(const platform::Alert& alert, const GlobalSpace& space)
         const double width = 16 + 7.0 * static_cast<double>(button.title.size());
         x -= width;
         const Rect box(x, frame.maxY() - 40, width, 24);
-        out += rect(box, "alert-button", "fill=\"#3a3a3c\" stroke=\"#8e8e93\"");
-        out += placed(Rect(box.minX() + 8, box.minY() + 4, box.width() - 16, 16), "alert-button-title", button.title);
+        out += svgRect(box, "alert-button", "fill=\"#3a3a3c\" stroke=\"#8e8e93\"");
+        out += svgPlacedText(Rect(box.minX() + 8, box.minY() + 4, box.width() - 16, 16), "alert-button-title", button.title);
         x -= 8;
     }
     return out + "</g>\n";
@@ -131,20 +131,20 @@ std::string screenSvg(SimulatedSession& session, const platform::Alert* openAler
 
     for (const auto& d : screen.displays) {
         out += "<g class=\"display\" data-display=\"" + std::to_string(d.id) + "\">\n";
-        out += rect(d.bounds, "display-frame", "fill=\"#1d2b3a\" stroke=\"#7f8fa6\" stroke-width=\"2\"");
-        out += text(d.bounds.minX() + 16, d.bounds.maxY() - 40, 18, "display-name", d.name);
-        out += text(d.bounds.minX() + 16, d.bounds.maxY() - 16, 16, "current-desktop", d.currentTitle, "#c8d6e5");
+        out += svgRect(d.bounds, "display-frame", "fill=\"#1d2b3a\" stroke=\"#7f8fa6\" stroke-width=\"2\"");
+        out += svgText(d.bounds.minX() + 16, d.bounds.maxY() - 40, 18, "display-name", d.name);
+        out += svgText(d.bounds.minX() + 16, d.bounds.maxY() - 16, 16, "current-desktop", d.currentTitle, "#c8d6e5");
         out += "</g>\n";
     }
 
     if (screen.missionControlOpen) {
         out += "<g class=\"mission-control\">\n";
         for (const auto& bar : MissionControlLayout::bars(session, session.loop().uptime())) {
-            out += rect(bar.bar, "spaces-bar", "fill=\"#000000\" fill-opacity=\"0.35\"");
+            out += svgRect(bar.bar, "spaces-bar", "fill=\"#000000\" fill-opacity=\"0.35\"");
             for (const auto& button : bar.buttons) {
-                out += rect(button.frame, "desktop-button", "fill=\"#3d5a80\" fill-opacity=\"0.6\"");
-                out += rect(button.caption, "caption-frame", "fill=\"none\" stroke=\"#ffffff\" stroke-opacity=\"0.3\"");
-                out += placed(button.caption, "caption", button.title);
+                out += svgRect(button.frame, "desktop-button", "fill=\"#3d5a80\" fill-opacity=\"0.6\"");
+                out += svgRect(button.caption, "caption-frame", "fill=\"none\" stroke=\"#ffffff\" stroke-opacity=\"0.3\"");
+                out += svgPlacedText(button.caption, "caption", button.title);
             }
         }
         out += "</g>\n";
@@ -154,11 +154,10 @@ std::string screenSvg(SimulatedSession& session, const platform::Alert* openAler
     for (auto window = screen.windows.rbegin(); window != screen.windows.rend(); ++window) {
         out += "<g class=\"window\" data-window=\"" + std::to_string(window->number) + "\" data-level=\"" +
                std::to_string(window->level) + "\" opacity=\"" + n(std::clamp(window->alpha, 0.0, 1.0)) + "\">\n";
-        out += rect(window->frame, "window-frame", "fill=\"#f2f2f7\" fill-opacity=\"0.25\" stroke=\"#f2f2f7\"");
-        if (!window->title.empty())
-            out += text(window->frame.minX() + 4, window->frame.minY() + 12, 10, "window-title", window->title, "#8e8e93");
-        for (const auto& placedText : placedTexts(*window->panel))
-            out += placed(space.toGlobal(placedText.frame), "text", placedText.text);
+        if (!window->title.empty()) out += "<title>" + xmlEscaped(window->title) + "</title>\n";
+        out += svgRect(window->frame, "window-frame", "fill=\"#f2f2f7\" fill-opacity=\"0.25\" stroke=\"#f2f2f7\"");
+        out += titlePicture(*window);
+        out += windowContentPicture(session, *window->panel, space);
         out += "</g>\n";
     }
     // A menu and an alert stand in front of every window.

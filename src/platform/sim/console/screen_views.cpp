@@ -1,7 +1,12 @@
 #include "platform/sim/console/screen_views.h"
 
 #include "platform/sim/console/command_words.h"
+#include "platform/sim/sim_icons.h"
+#include "platform/sim/simulated_session.h"
+#include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/hosting_view.h"
+#include "platform/ui/effect_views.h"
+#include "platform/ui/image_view.h"
 #include "platform/ui/panel.h"
 #include "platform/ui/text_label.h"
 
@@ -11,38 +16,88 @@ namespace ui = platform::ui;
 
 namespace {
 
-void collect(ui::View& view, std::vector<PlacedText>& texts) {
-    if (view.isHidden()) return;
-    if (auto* label = dynamic_cast<ui::TextLabel*>(&view)) {
-        if (!label->stringValue().empty()) texts.push_back(PlacedText{label->stringValue(), screenFrame(*label)});
-    } else if (auto* hosting = dynamic_cast<ui::HostingView*>(&view)) {
-        const Rect host = screenFrame(*hosting);
-        // Tree frames have their origin at the top left of the hosting view, y down.
-        std::vector<const ui::Node*> pending;
-        if (const ui::Node* root = hosting->host().root()) pending.push_back(root);
-        while (!pending.empty()) {
-            const ui::Node* node = pending.back();
-            pending.pop_back();
+void visitNode(const ui::HostingView& hosting, const ui::Node& node, const ShownViewVisitor& visitor) {
+    const Rect frame = screenFrame(hosting, hosting.host().visibleFrame(node));
+    if (visitor.node) visitor.node(hosting, node, frame);
+    if (frame.isUsable()) {
+        if (visitor.text) {
             std::vector<std::string> own;
-            node->content()->collectText(own);
-            const Rect frame = hosting->host().visibleFrame(*node);
-            for (auto& text : own)
-                if (frame.isUsable())
-                    texts.push_back(PlacedText{std::move(text), Rect(host.minX() + frame.minX(), host.maxY() - frame.maxY(),
-                                                                     frame.width(), frame.height())});
-            for (auto child = node->children().rbegin(); child != node->children().rend(); ++child)
-                pending.push_back(&*child);
+            node.content()->collectText(own);
+            // A field's text shows inside the field, after its title.
+            const auto* field = node.as<ui::TextFieldContent>();
+            const Rect textFrame =
+                field ? screenFrame(hosting, field->fieldFrame.intersection(hosting.host().visibleFrame(node))) : frame;
+            if (textFrame.isUsable())
+                for (auto& text : own) visitor.text(PlacedText{std::move(text), textFrame, node.font().size});
         }
+        if (const auto* image = node.as<ui::ImageContent>(); image && image->image.isValid && visitor.icon)
+            visitor.icon(image->image, node.modifiers().accessibility().label, frame);
     }
-    for (const auto& subview : view.subviews()) collect(*subview, texts);
+    for (const auto& child : node.children()) visitNode(hosting, child, visitor);
 }
 
-void nodeLines(const ui::Node& node, int depth, std::vector<std::string>& lines) {
+void visit(ui::View& view, const ShownViewVisitor& visitor) {
+    if (view.isHidden()) return;
+    const Rect frame = screenFrame(view);
+    if (auto* glass = dynamic_cast<ui::GlassEffectView*>(&view)) {
+        if (visitor.glass) visitor.glass(frame, glass->cornerRadius);
+    } else if (dynamic_cast<ui::VisualEffectView*>(&view)) {
+        if (visitor.glass) visitor.glass(frame, view.layer() ? view.layer()->cornerRadius : 0);
+    } else if (auto* label = dynamic_cast<ui::TextLabel*>(&view)) {
+        if (!label->stringValue().empty() && visitor.text)
+            visitor.text(PlacedText{label->stringValue(), frame, label->font.size,
+                                    label->alignment == ui::TextAlignment::center});
+    } else if (auto* image = dynamic_cast<ui::ImageView*>(&view)) {
+        if (image->image && image->image->isValid && frame.isUsable() && visitor.icon)
+            visitor.icon(*image->image, image->accessibilityLabel, frame);
+    } else if (auto* hosting = dynamic_cast<ui::HostingView*>(&view)) {
+        if (const ui::Node* root = hosting->host().root()) visitNode(*hosting, *root, visitor);
+    }
+    for (const auto& subview : view.subviews()) visit(*subview, visitor);
+}
+
+// The texts of a node's children, as a control's label shows them.
+std::string childTexts(const ui::HostingView& hosting, const ui::Node& node) {
+    std::string line;
+    for (const auto& child : node.children())
+        for (const auto& text : hosting.host().texts(&child)) line += " " + quotedText(text);
+    return line;
+}
+
+// The option a picker or list shows as chosen.
+std::string selectedText(const ui::HostingView& hosting, const ui::Node& node, std::optional<std::size_t> index) {
+    if (!index || *index >= node.children().size()) return " selected none";
+    const auto texts = hosting.host().texts(&node.children()[*index]);
+    return " selected " + quotedText(texts.empty() ? std::string() : texts.front());
+}
+
+// What a control holds, as `set` would be given it.
+std::string controlState(SimulatedSession& session, const ui::HostingView& hosting, const ui::Node& node) {
+    const ui::NodeContent* content = node.content();
+    if (const auto* toggle = dynamic_cast<const ui::ToggleContent*>(content))
+        return childTexts(hosting, node) + (toggle->value() ? " on" : " off");
+    if (const auto* stepper = dynamic_cast<const ui::StepperContent*>(content))
+        return childTexts(hosting, node) + " " + formatNumber(stepper->value());
+    if (const auto* slider = dynamic_cast<const ui::SliderContent*>(content)) return " " + formatNumber(slider->value());
+    if (const auto* picker = dynamic_cast<const ui::PickerContent*>(content))
+        return selectedText(hosting, node, picker->selectedIndex());
+    if (const auto* list = dynamic_cast<const ui::ListContent*>(content))
+        return selectedText(hosting, node, list->selectedIndex());
+    if (const auto* image = dynamic_cast<const ui::ImageContent*>(content)) {
+        const std::string name = iconName(session, image->image, node.modifiers().accessibility().label);
+        return name.empty() ? std::string() : " icon " + quotedText(name);
+    }
+    return {};
+}
+
+void nodeLines(SimulatedSession& session, const ui::HostingView& hosting, const ui::Node& node, int depth,
+               std::vector<std::string>& lines) {
     std::string line(static_cast<std::size_t>(depth) * 2, ' ');
     line += node.kind();
     std::vector<std::string> own;
     node.content()->collectText(own);
     for (const auto& text : own) line += " " + quotedText(text);
+    line += controlState(session, hosting, node);
     if (node.hasModifiers()) {
         const auto& accessibility = node.modifiers().accessibility();
         if (accessibility.value) line += " value " + quotedText(*accessibility.value);
@@ -51,7 +106,7 @@ void nodeLines(const ui::Node& node, int depth, std::vector<std::string>& lines)
     }
     if (node.isDisabled()) line += " disabled";
     lines.push_back(std::move(line));
-    for (const auto& child : node.children()) nodeLines(child, depth + 1, lines);
+    for (const auto& child : node.children()) nodeLines(session, hosting, child, depth + 1, lines);
 }
 
 }  // namespace
@@ -69,10 +124,28 @@ Rect screenFrame(const ui::View& view) {
     return frame;
 }
 
-std::vector<PlacedText> placedTexts(ui::Panel& panel) {
-    std::vector<PlacedText> texts;
-    if (panel.contentView()) collect(*panel.contentView(), texts);
-    return texts;
+Rect screenFrame(const ui::HostingView& hosting, const Rect& treeRect) {
+    const Rect host = screenFrame(hosting);
+    return Rect(host.minX() + treeRect.minX(), host.maxY() - treeRect.maxY(), treeRect.width(), treeRect.height());
+}
+
+void visitShownViews(ui::Panel& panel, const ShownViewVisitor& visitor) {
+    if (panel.contentView()) visit(*panel.contentView(), visitor);
+}
+
+std::vector<PlacedIcon> placedIcons(ui::Panel& panel) {
+    std::vector<PlacedIcon> icons;
+    ShownViewVisitor visitor;
+    visitor.icon = [&](const platform::Image& image, const std::optional<std::string>& label, const Rect& frame) {
+        icons.push_back(PlacedIcon{image, label, frame});
+    };
+    visitShownViews(panel, visitor);
+    return icons;
+}
+
+std::string iconName(SimulatedSession& session, const platform::Image& image, const std::optional<std::string>& label) {
+    if (auto name = session.icons().applicationName(image)) return *name;
+    return label.value_or("");
 }
 
 std::vector<ui::HostingView*> hostingViews(ui::Panel& panel) {
@@ -83,9 +156,9 @@ std::vector<ui::HostingView*> hostingViews(ui::Panel& panel) {
     return result;
 }
 
-std::vector<std::string> nodeLines(const ui::Node& root) {
+std::vector<std::string> nodeLines(SimulatedSession& session, ui::HostingView& hosting) {
     std::vector<std::string> lines;
-    nodeLines(root, 0, lines);
+    if (const ui::Node* root = hosting.host().root()) nodeLines(session, hosting, *root, 0, lines);
     return lines;
 }
 

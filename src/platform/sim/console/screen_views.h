@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/icons.h"
 #include "support/geometry.h"
 
 namespace tarnwick::platform::ui {
@@ -14,23 +17,54 @@ class View;
 
 namespace tarnwick::sim {
 
-// A text a window shows and where: a text label's frame, or a declarative text node's.
+class SimulatedSession;
+
+// A text a window shows and where: a text label's frame, a text field's field, or a declarative
+// text node's frame; with the size of its font and whether it is centred in its frame.
 struct PlacedText {
     std::string text;
     Rect frame;  // screen coordinates, y up
+    double fontSize = 13;
+    bool centred = false;
 };
 
-// The visible texts of a panel with their frames, back to front.
-std::vector<PlacedText> placedTexts(platform::ui::Panel& panel);
+// An app icon a window shows and where: an image view's, or a declarative image node's.
+struct PlacedIcon {
+    platform::Image image;
+    std::optional<std::string> label;  // the view's or node's accessibility label
+    Rect frame;                        // screen coordinates, y up
+};
+
+// What a panel shows, back to front, frames in screen coordinates: the glass of its backdrops,
+// its texts (text labels, the texts of declarative nodes), its app icons (image views, image
+// nodes), and each node of its declarative trees (before the node's own texts) with its visible
+// frame, empty when scrolled away. A hidden view is left out with everything inside it.
+struct ShownViewVisitor {
+    std::function<void(const Rect& frame, double cornerRadius)> glass;
+    std::function<void(const PlacedText& text)> text;
+    std::function<void(const platform::Image& image, const std::optional<std::string>& label, const Rect& frame)> icon;
+    std::function<void(const platform::ui::HostingView& hosting, const platform::ui::Node& node, const Rect& frame)> node;
+};
+void visitShownViews(platform::ui::Panel& panel, const ShownViewVisitor& visitor);
+
+// The shown app icons of a panel with their frames, back to front.
+std::vector<PlacedIcon> placedIcons(platform::ui::Panel& panel);
+// The app an icon shows, by the image's own identity, else by its view's label; empty when
+// neither says.
+std::string iconName(SimulatedSession& session, const platform::Image& image, const std::optional<std::string>& label);
 
 // The declarative trees a panel shows (its hosting views), outermost first.
 std::vector<platform::ui::HostingView*> hostingViews(platform::ui::Panel& panel);
 
 // A view's frame in screen coordinates.
 Rect screenFrame(const platform::ui::View& view);
+// A rectangle of a declarative tree (origin at the top left of its hosting view, y down) in
+// screen coordinates.
+Rect screenFrame(const platform::ui::HostingView& hosting, const Rect& treeRect);
 
-// One line per node of a declarative tree: indented by depth, its kind, its own texts, and its
+// One line per node of a declarative tree: indented by depth, its kind, its own texts (a
+// switch's or stepper's with its label's), the value a control holds, the app of an icon, and its
 // accessibility value, identifier and label, and "disabled" when it is.
-std::vector<std::string> nodeLines(const platform::ui::Node& root);
+std::vector<std::string> nodeLines(SimulatedSession& session, platform::ui::HostingView& hosting);
 
 }  // namespace tarnwick::sim

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "support/geometry.h"
+
+namespace tarnwick::sim {
+
+// The pieces the picture of the screen is drawn with, in global points (y down).
+
+// A number as the picture writes it.
+std::string svgNumber(double value);
+// A rectangle with a class and the rest of its attributes as given ("fill=\"...\" ...").
+std::string svgRect(const Rect& frame, const std::string& cls, const std::string& style);
+// A text with its baseline's left end at the point.
+std::string svgText(double x, double y, double size, const std::string& cls, std::string_view content,
+                    const std::string& fill = "#ffffff");
+// A text at its frame: starting at the left edge, its baseline a quarter from the bottom.
+std::string svgPlacedText(const Rect& frame, const std::string& cls, std::string_view content);
+// A text of the font size (at most the frame's height) centred on its frame's height, starting
+// at its left edge or centred on its width.
+std::string svgFramedText(const Rect& frame, double fontSize, bool centred, const std::string& cls,
+                          std::string_view content);
+
+}  // namespace tarnwick::sim
