@@ -317,6 +317,33 @@ TEST_F(SpaceBannerControllerTest, MissionControlBannersGoUnderThePointerElseOnTh
     EXPECT_FALSE(shownOn2());
 }
 
+TEST_F(SpaceBannerControllerTest, MissionControlBannersOutliveItsVisibilityTicksAndOnlyTheyGoWhenItCloses) {
+    setPreferences([](AppPreferences& p) { p.missionControlBannerEnabled = true; });
+    controller.start();
+    auto shownOn1 = [&] {
+        const SpaceNameBanner* banner = controller.banner(BannerWorld::kDisplay1);
+        return banner && banner->isVisible();
+    };
+    // A switch banner keeps the visibility timer running into Mission Control.
+    session.switchDesktop(2, 6);
+    advance(0.12);
+    ASSERT_TRUE(shownOn2());
+    session.openMissionControl();
+    controller.missionControlChanged(true);  // the pointer at 0,0 lies on display 1
+    ASSERT_TRUE(shownOn1());
+    advance(1.0);  // ticks that see Mission Control open
+    EXPECT_TRUE(shownOn1());
+
+    // Closed, and a switch banner up before the closing is heard: only Mission Control's goes.
+    session.closeMissionControl();
+    session.switchDesktop(2, 8);
+    advance(0.12);
+    ASSERT_TRUE(shownOn2());
+    controller.missionControlChanged(false);
+    EXPECT_FALSE(shownOn1());
+    EXPECT_TRUE(shownOn2());
+}
+
 TEST(SpaceBannerControllerManyDisplaysTest, OnePanelPerDisplayReusedAndOneAppRequestPerOpening) {
     BannerWorld world(testkit::manyDisplaysSession(6, 16, 400));
     world.settings.update([](AppPreferences& p) {

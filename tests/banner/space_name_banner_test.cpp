@@ -151,11 +151,25 @@ TEST_F(SpaceNameBannerTest, ReduceMotionMakesBothFadesInstant) {
 }
 
 TEST_F(SpaceNameBannerTest, OutOfRangePreferencesAreNormalised) {
+    // Durations outside 0.5...6 s are not only reported but kept as the normalised ones.
+    preferences.bannerDuration = 0.1;
+    banner->show("Work", kVisible, preferences, false);
+    EXPECT_EQ(events[0].fields["duration"], Value(0.5));
+    env.advance(0.49);
+    EXPECT_EQ(eventNames().back(), "banner-scheduled");
+    env.advance(0.01);
+    EXPECT_EQ(eventNames().back(), "banner-fade-started");
+    events.clear();
+
     preferences.bannerDuration = 10;
     preferences.bannerScale = 3;
     banner->show("Work", kVisible, preferences, false);
     EXPECT_EQ(events[0].fields["duration"], Value(6.0));
     EXPECT_EQ(banner->content().label().font.size, 34);
+    env.advance(5.99);
+    EXPECT_EQ(eventNames().back(), "banner-scheduled");
+    env.advance(0.01);
+    EXPECT_EQ(eventNames().back(), "banner-fade-started");
     preferences.bannerDuration = std::numeric_limits<double>::quiet_NaN();
     preferences.bannerScale = std::numeric_limits<double>::infinity();
     banner->show("Work", kVisible, preferences, false);

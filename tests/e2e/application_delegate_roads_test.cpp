@@ -114,6 +114,9 @@ TEST_F(DelegateRoadsTest, PluggingADisplayTearsDownAndStartsAgainOnTheNewGeometr
 TEST_F(DelegateRoadsTest, AnOptionDoubleClickOnALabelRenamesTheDesktop) {
     auto& delegate = world.launch();
     world.env.session.alertScript.answers.push_back(sim::SimAlertAnswer("Save", "Work"));
+    // The prompt names the display by its own name, whatever the user calls it.
+    delegate.namesModel().editDisplayName("Desk", DelegateWorld::kDisplay2);
+    delegate.namesModel().commitDisplayName(DelegateWorld::kDisplay2);
     ASSERT_LE(openWithLabels(), 0.5);
     world.env.session.holdModifiers(flags::kOption);
     world.env.advance(0.2);
@@ -134,7 +137,6 @@ TEST_F(DelegateRoadsTest, AnOptionDoubleClickOnALabelRenamesTheDesktop) {
         return label && label->shownTexts() == std::vector<std::string>{"Work"};
     });
     EXPECT_LT(back, 2.0);
-    (void)delegate;
 }
 
 TEST_F(DelegateRoadsTest, ARenameThatCannotBeSavedBringsThePromptBackWithTheReason) {
@@ -144,6 +146,13 @@ TEST_F(DelegateRoadsTest, ARenameThatCannotBeSavedBringsThePromptBackWithTheReas
     std::filesystem::create_directories(world.namesFilePath());
     world.env.session.alertScript.answers.push_back(sim::SimAlertAnswer("Save", "Work"));
     world.env.session.alertScript.answers.push_back(sim::SimAlertAnswer("Cancel"));
+    // While the failure is read, the desktop moves to the built-in display.
+    auto& session = world.env.session;
+    session.alertScript.onClose = [&session](const platform::Alert&, const std::string&) {
+        if (session.alertScript.shown.size() != 1) return;
+        ASSERT_TRUE(session.removeDesktop(2, 4));
+        session.addDesktop(1, sim::SimSpace{4, DelegateWorld::kDesktop4, 0, ""});
+    };
     delegate.quickRename(DelegateWorld::kDesktop4);
 
     const auto& shown = world.env.session.alertScript.shown;
@@ -152,8 +161,15 @@ TEST_F(DelegateRoadsTest, ARenameThatCannotBeSavedBringsThePromptBackWithTheReas
     EXPECT_EQ(shown[1].alert.textField->stringValue, "Work");  // what the user typed stays
     EXPECT_EQ(shown[1].alert.informativeText.rfind("Could not save this name. ", 0), 0u)
         << shown[1].alert.informativeText;
+    EXPECT_EQ(shown[0].screen, 2u);
+    EXPECT_EQ(shown[1].screen, 1u);  // where the desktop is now
     EXPECT_TRUE(std::filesystem::is_directory(world.namesFilePath()));
     EXPECT_EQ(delegate.namesModel().store().names().at(DelegateWorld::kDesktop4), "Code");
+
+    // A later prompt holds the saved name again, not the text that could not be saved.
+    delegate.quickRename(DelegateWorld::kDesktop4);
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[2].alert.textField->stringValue, "Code");
 }
 
 TEST_F(DelegateRoadsTest, ARenameOfAVanishedDesktopShowsNoPrompt) {

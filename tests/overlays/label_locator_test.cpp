@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "locator_fixture.h"
+#include "scripted_text_recognition.h"
 #include "overlays/label_bar_capture.h"
 #include "overlays/frosted_label_view.h"
 #include "platform/sim/capture/sim_screen_capture.h"
@@ -211,6 +212,46 @@ TEST_F(LabelLocatorTest, TooFewCaptionsInTheRegionsReadTheWholeBarAgain) {
     EXPECT_EQ(*whole.find("recognitionTiles"), Value(1));  // the bands touch: one crop
 }
 
+TEST_F(LabelLocatorTest, TheWholeBarsCaptionsReplaceTheRegionsOnlyWhenThereAreMoreAndTheTraceCountsTheReadUsed) {
+    // Three regions of the first bar (pixels 200, 600 and 1000 of its screenshot) of which two
+    // show a caption, and a whole-bar read of the first tile that finds `wholeCaptions` other
+    // captions and a line that is none.
+    int wholeCaptions = 2;
+    testkit::ScriptedTextRecognition recogniser([&wholeCaptions](const Rect& tile) {
+        using Line = testkit::ScriptedLine;
+        const Rect middle(0.25, 0.25, 0.5, 0.5);
+        if (tile.minX() == 200) return std::vector<Line>{{"Desktop 1", 1.0f, middle, {}}};
+        if (tile.minX() == 600) return std::vector<Line>{{"Desktop 2", 1.0f, middle, {}}};
+        if (tile.minX() != 0) return std::vector<Line>{};
+        std::vector<Line> lines{{"Dock", 1.0f, Rect(0.9, 0.25, 0.02, 0.5), {}}};
+        for (int i = 0; i < wholeCaptions; ++i)
+            lines.push_back({"Desktop " + std::to_string(7 + i), 1.0f, Rect((100 + 200 * i) / 2048.0, 0.25, 0.03, 0.5), {}});
+        return lines;
+    });
+    env.session.platform().textRecognition = &recogniser;
+    const std::vector<Rect> regions{Rect(100, 0, 100, 982), Rect(300, 0, 100, 982), Rect(500, 0, 100, 982)};
+
+    // As many captions as the regions gave: the regions' stay, and so do their counts in the trace.
+    testing::internal::CaptureStderr();
+    Value result = locate({.display = firstDisplay, .regions = regions, .debug = true});
+    std::string traced = testing::internal::GetCapturedStderr();
+    const Value* bar = &result.find("bars")->asArray()->at(0);
+    EXPECT_EQ(texts(*bar), (std::vector<std::string>{"Desktop 1", "Desktop 2"}));
+    EXPECT_EQ(*bar->find("usedFallback"), Value(true));
+    EXPECT_EQ(*bar->find("rawObservationCount"), Value(2 + 3));  // both reads count here
+    EXPECT_EQ(*bar->find("recognitionTiles"), Value(3 + 2));
+    EXPECT_NE(traced.find("Recognized 2 observations in 3 crops\n"), std::string::npos) << traced;
+
+    // More captions on the whole bar: its captions and its counts.
+    wholeCaptions = 3;
+    testing::internal::CaptureStderr();
+    result = locate({.display = firstDisplay, .regions = regions, .debug = true});
+    traced = testing::internal::GetCapturedStderr();
+    bar = &result.find("bars")->asArray()->at(0);
+    EXPECT_EQ(texts(*bar), (std::vector<std::string>{"Desktop 7", "Desktop 8", "Desktop 9"}));
+    EXPECT_NE(traced.find("Recognized 4 observations in 2 crops\n"), std::string::npos) << traced;
+}
+
 TEST_F(LabelLocatorTest, DebugModeTracesAtOnceAndAddsTheComparisons) {
     testing::internal::CaptureStderr();
     Value result = locate({.display = firstDisplay});
@@ -341,6 +382,7 @@ TEST(LabelBarResultTest, FrameNumbersReadBackAsDoubles) {
 TEST(LabelBarCaptureTest, PixelSizesNeverComeFromUnusableNumbers) {
     EXPECT_EQ(doubledPixels(24), 48);
     EXPECT_EQ(doubledPixels(10.7), 21);
+    EXPECT_EQ(doubledPixels(1000.75), 2001);  // truncated, never rounded up
     EXPECT_EQ(doubledPixels(0.2), 1);
     EXPECT_EQ(doubledPixels(std::nan("")), 1);
     EXPECT_EQ(doubledPixels(-5), 1);

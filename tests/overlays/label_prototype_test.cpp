@@ -261,6 +261,23 @@ TEST_F(LabelRenameTest, WhileRenamingPollsStayQuietAndASecondRequestIsIgnored) {
     EXPECT_EQ(world.shownLabels().size(), kNames.size());
 }
 
+TEST_F(LabelRenameTest, TheSecondClickRenamesALabelThatRanOutSinceTheFirst) {
+    std::vector<std::string> hooked;
+    world.controller.quickRename = [&](const std::string& id) { hooked.push_back(id); };
+    // The built-in display's labels are no longer placed: they run out.
+    world.env.session.capture.recognition.errorByDisplay[1] = "unreadable";
+    const auto& presentation = *world.controller.presentations().at(LabelWorld::kDesktop2);
+    world.runUntil([&] { return wallClockNow() + 0.05 > presentation.expiry; }, 2.0, 0.005);
+    auto& windows = world.env.session.windowSystem();
+    const Point centre = world.labelCentre(LabelWorld::kDesktop2);
+    ASSERT_FALSE(windows.click(centre, std::nullopt, 1).wentPastPanels());
+    world.env.advance(0.2);  // past its placement, within the double-click interval
+    ASSERT_GT(wallClockNow(), presentation.expiry);
+    ASSERT_FALSE(windows.click(centre, std::nullopt, 2).wentPastPanels());
+    world.runUntil([&] { return !hooked.empty(); }, 0.5, 0.001);
+    EXPECT_EQ(hooked, std::vector<std::string>{LabelWorld::kDesktop2});
+}
+
 TEST_F(LabelRenameTest, AHookThatThrowsStillEndsTheRename) {
     world.controller.quickRename = [](const std::string&) { throw std::runtime_error("prompt failed"); };
     doubleClick(LabelWorld::kDesktop6);

@@ -65,17 +65,20 @@ TEST(LabelRefreshScheduleTest, RecognitionSlowsDownOnlyFromTheSecondFullyConfirm
     EXPECT_TRUE(schedule.recognitionIsDue(6.0));
 }
 
-// Times are chosen so that t + 0.075 - t is exactly 0.075 in doubles.
+// Times are chosen so that 0.125 - 0.05 is exactly 0.075 in doubles (2.075 - 2.0 is not: it
+// lies above 0.075 and would let a strict comparison pass).
 TEST(LabelEntranceTest, ALabelAppearsOnlyAfterItsCaptionHeldStill) {
+    ASSERT_EQ(0.125 - 0.05, LabelEntrance::settleDuration);
     LabelEntrance entrance;
     const Rect frame(100, 10, 80, 16);
-    EXPECT_EQ(entrance.observe(frame, 2.0), Action::wait());
+    EXPECT_EQ(entrance.observe(frame, 0.05), Action::wait());
     // Centre 1.5 points off: still the same caption, not yet still for long enough.
-    EXPECT_EQ(entrance.observe(Rect(101, 10, 81, 16), 2.07), Action::wait());
-    EXPECT_EQ(entrance.candidateSince, 2.0);
-    // Sizes 3 points off, measured against the first frame seen.
+    EXPECT_EQ(entrance.observe(Rect(101, 10, 81, 16), 0.12), Action::wait());
+    EXPECT_EQ(entrance.candidateSince, 0.05);
+    // Sizes 3 points off, measured against the first frame seen; held still exactly the settle
+    // time counts as settled.
     const Rect settled(99, 11.5, 83, 13);
-    EXPECT_EQ(entrance.observe(settled, 2.075), Action::begin(settled));
+    EXPECT_EQ(entrance.observe(settled, 0.125), Action::begin(settled));
     EXPECT_TRUE(entrance.isSettled());
     EXPECT_FALSE(entrance.candidate);
     // While it matches, the label stays where it appeared.

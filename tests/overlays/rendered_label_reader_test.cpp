@@ -120,15 +120,20 @@ TEST_F(RenderedLabelReaderTest, BoxesTouchingAnInnerTileEdgeAreDroppedButNotAtTh
 TEST_F(RenderedLabelReaderTest, ACaptionSeenInTwoOverlappingTilesKeepsTheLargerBoxInItsPlace) {
     use([](const Rect& tile) -> std::vector<ScriptedLine> {
         if (tile.minX() == 0) return {{"Desktop 12", 1.0f, inTile(tile, 1900, 80), {}},
-                                      {"Desktop 13", 1.0f, inTile(tile, 100, 80), {}}};
-        return {{"Desktop 12", 1.0f, inTile(tile, 1898, 84), {}}, {"Desktop 13", 1.0f, inTile(tile, 2500, 80), {}}};
+                                      {"Desktop 13", 1.0f, inTile(tile, 100, 80), {}},
+                                      {"Desktop 14", 1.0f, inTile(tile, 1820, 151), {}}};
+        return {{"Desktop 12", 1.0f, inTile(tile, 1898, 84), {}}, {"Desktop 13", 1.0f, inTile(tile, 2500, 80), {}},
+                {"Desktop 14", 1.0f, inTile(tile, 1822, 151), {}}};
     });
     auto result = read();
-    ASSERT_EQ(result.labels.size(), 3u);
+    ASSERT_EQ(result.labels.size(), 4u);
     EXPECT_EQ(result.labels[0].text, "Desktop 12");
     EXPECT_EQ(result.labels[0].bounds.width(), 42);
     EXPECT_EQ(result.labels[1].text, "Desktop 13");
-    EXPECT_EQ(result.labels[2].text, "Desktop 13");  // far apart: another caption
+    // A box of exactly the same size is no better: the first reading stays.
+    EXPECT_EQ(result.labels[2].text, "Desktop 14");
+    EXPECT_EQ(result.labels[2].bounds.minX(), 910);
+    EXPECT_EQ(result.labels[3].text, "Desktop 13");  // far apart: another caption
 }
 
 TEST_F(RenderedLabelReaderTest, AFailedRecognitionThrowsAndCancellationIsCheckedAroundEachTile) {

@@ -91,9 +91,14 @@ TEST_F(PickTest, AFailedNavigationOpensThePanelWhereItWasWithTheSentenceAndFocus
     EXPECT_EQ(failed[0].field("uuid"), OverviewWorld::kMailDesktop);
     EXPECT_FALSE(world.preview->isNavigating());
 
+    // Backing out of the panel shown again gives focus back to the app that had it before the pick.
+    world.press(platform::key_codes::kEscape, 0, "\x1b");
+    EXPECT_EQ(world.closings().back(), "escape");
+    EXPECT_EQ(platform::current().workspace->frontmostApplication(), OverviewWorld::kTerminal);
+
     // The next pick starts with the error cleared.
     world.env.session.accessibilityTrusted = true;
-    world.click(world.onScreen(*world.desktopRow(OverviewWorld::kStudioThird)));
+    pick(OverviewWorld::kStudioThird);
     EXPECT_EQ(world.preview->selectionStatus().errorMessage.get(), std::nullopt);
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ui/effect_views.h"
+#include "platform/ui/screens.h"
 #include "testkit/many_displays_session.h"
 #include "testkit/overview_world.h"
 
@@ -90,8 +91,12 @@ TEST_F(PresenterTest, ASingleClickOpensTheMenuOnceTheDoubleClickIntervalHasPasse
     world.clickButton();
     EXPECT_EQ(lastAction(), "wait(token: 1)");
     EXPECT_EQ(world.records("status-click").back().fields.at("eventType"), Value(2));
+    // Coming back over the button while the click is pending opens no overview.
+    world.moveAway();
+    world.hoverButton();
     world.env.advance(0.39);
     EXPECT_FALSE(menuOpen());
+    EXPECT_FALSE(world.shown());
     world.env.advance(0.01);
     EXPECT_TRUE(menuOpen());
     EXPECT_EQ(menu().location(), world.anchor().origin);
@@ -175,6 +180,13 @@ TEST_F(PresenterTest, TheShortcutOpensAtThePointerWithTheKeyboardAndClosesHandin
     EXPECT_EQ(world.closings().back(), "shortcut-toggle");
     EXPECT_EQ(platform::current().workspace->frontmostApplication(), OverviewWorld::kTerminal);
     EXPECT_FALSE(world.preview->hover().isPinnedOpen());
+
+    // With the pointer on the studio display, the panel opens there and not on the main screen.
+    const auto studio = ui::screens().at(1);
+    world.moveTo(Point{studio.frame.midX(), studio.frame.midY()});
+    world.pressShortcut();
+    ASSERT_TRUE(world.shown());
+    EXPECT_TRUE(studio.visibleFrame.contains(world.panel().frame()));
 }
 
 TEST_F(PresenterTest, TheShortcutClosesAnOpenMenuFirstAndDoesNotWaitForEverForOneThatNeverSaysSo) {
@@ -279,6 +291,9 @@ TEST_F(PresenterTest, EscapeAndLosingKeyFocusCloseAKeyboardShowing) {
     world.preview->showOverview();
     world.settle();
     ASSERT_TRUE(world.panel().isKeyWindow());
+    // Shown once more while key: focus still goes back to where it was before the first showing.
+    world.preview->showOverview();
+    world.settle();
     world.press(keys::kEscape, 0, "\x1b");
     EXPECT_EQ(world.closings(), (Strings{"escape"}));
     EXPECT_EQ(platform::current().workspace->frontmostApplication(), OverviewWorld::kTerminal);
