@@ -6,6 +6,8 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -180,6 +182,44 @@ TEST_F(ProgramRoadsTest, RenamingThroughALabelSavesTheNameAndShowsIt) {
               (Lines{"@1001.125 shown window 600002 \"\" at 896.3 0 79.4 24 level 1000 texts \"Work\"", "ok"}));
     app.send("quit");
     EXPECT_EQ(app.finish(), 0);
+}
+
+bool printed(const Lines& lines, const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; });
+}
+
+// In real time: lets time pass a tenth of a second at a time, ten seconds at most, until a line
+// holding the text is printed; the command given is sent instead half a second in and every two
+// seconds after.
+bool waitUntilPrinted(testkit::ConsoleProcess& app, const std::string& text, const std::string& retried = {}) {
+    for (int step = 0; step < 100; ++step)
+        if (printed(app.send(!retried.empty() && step % 20 == 5 ? retried : "wait 0.1"), text)) return true;
+    return false;
+}
+
+// In real time as on virtual time, the end of input while the rename prompt waits dismisses it
+// as Escape does (the typed draft is not saved) and ends the run as quit does. A program that
+// went on waiting is killed once it has said nothing for ten seconds.
+TEST_F(ProgramRoadsTest, TheEndOfInputWhileTheRenamePromptWaitsInRealTimeCancelsItAndEnds) {
+    saveNames(home, std::string(R"({")") + kDesktop3 + R"(": "Home"})");
+    program = std::make_unique<testkit::ConsoleProcess>(
+        testkit::ConsoleProcess::Options{home.path(), kRoads / "rename.json", {}, {}, false, 10});
+    auto& app = *program;
+    ASSERT_EQ(app.ready().back(), "ready");
+    app.send("mission-control open");
+    ASSERT_TRUE(waitUntilPrinted(app, "texts \"Home\""));
+    // A label lets clicks through while it appears: the double-click is tried until the prompt shows.
+    ASSERT_TRUE(waitUntilPrinted(app, "alert \"Rename Desktop 3\"", "option-double-click label 3"));
+    EXPECT_EQ(app.send("alert type \"Draft\""), Lines{"ok"});
+    app.closeInput();
+    EXPECT_EQ(app.finish(), 0);
+    EXPECT_FALSE(app.readFailed());
+    EXPECT_TRUE(printed(app.rest(), "alert closed with \"Cancel\""));
+    ASSERT_FALSE(app.rest().empty());
+    EXPECT_TRUE(printed({app.rest().back()}, "application ended with status 0"));
+    const auto names = savedNames(home);
+    ASSERT_TRUE(names && names->find("names"));
+    EXPECT_EQ(*names->find("names")->find(kDesktop3), Value("Home"));
 }
 
 // Road 8: a friendly name typed into the settings and never committed is saved when a signal
