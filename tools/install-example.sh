@@ -6,8 +6,8 @@
 #
 #     TARNWICK_SESSION=sessions/install.json make run
 #
-# and answer the dialog with `alert press "Install and Open"`. Run it again to start over with a
-# fresh copy on the disk image; what an installation put in "~/Applications" stays.
+# and answer the dialog with `alert press "Install and Open"`. Run again, it puts a fresh copy on
+# the disk image; what an installation put in "~/Applications" stays.
 set -eu
 
 home="${1:-$(cd "$(dirname "$0")/.." && pwd)/build/home}"
