@@ -183,12 +183,24 @@ void LabelPrototype::trace(const std::string& event, Dictionary fields) {
     diagnosticTrace_.record(event, std::move(fields));
 }
 
+const char* LabelPrototype::nothingToInspect() const {
+    // Opening Mission Control helps only when some desktop has a name to show.
+    if (!MissionControlVisibility::isVisible(MissionControlVisibility::currentSnapshot())) return inspectionClosed;
+    const LabelConfiguration configuration = configurationProvider_ ? configurationProvider_(false) : LabelConfiguration{};
+    for (const auto& monitor : configuration.monitors)
+        for (const auto& desktop : monitor.desktops)
+            if (const auto name = configuration.names.find(desktop.id);
+                name != configuration.names.end() && !name->second.empty())
+                return inspectionClosed;
+    return inspectionUnnamed;
+}
+
 Task<Value> LabelPrototype::inspectConfiguredLabels(bool debug) {
     const Weak alive = lifetime_.weak();
-    const Value closed(Dictionary{{"unsupported", inspectionClosed}});
     auto firstRead = readLiveState(alive, kNegativeInfinity, true, false);
     const std::optional<LiveState> first = co_await std::move(firstRead);
-    if (!alive || !first) co_return closed;
+    if (!alive) co_return Value(Dictionary{{"unsupported", inspectionClosed}});
+    if (!first) co_return Value(Dictionary{{"unsupported", nothingToInspect()}});
 
     std::vector<Rect> displays, regions;
     for (const auto& target : first->targets) {

@@ -61,6 +61,7 @@ public:
     static constexpr const char* sampleReport = "One-label test armed \u00B7 Desktop 1 \u2192 Work";
     static constexpr const char* inspectionClosed = "Open Mission Control to inspect saved desktop labels";
     static constexpr const char* inspectionChanged = "Mission Control changed during inspection";
+    static constexpr const char* inspectionUnnamed = "No desktop has a saved name to inspect";
 
     explicit LabelPrototype(ConfigurationProvider configurationProvider, LabelPrototypeServices services = {});
     ~LabelPrototype();
@@ -84,7 +85,8 @@ public:
 
     // One location of the captions of the desktops that want a label, as they would be placed
     // now, without starting and without applying anything: the locator's dictionary, or
-    // "unsupported" with a sentence when Mission Control is closed or changed meanwhile.
+    // "unsupported" with a sentence when Mission Control is closed, no desktop has a saved name,
+    // or Mission Control changed meanwhile.
     Task<Value> inspectConfiguredLabels(bool debug);
 
     // ---- hooks, filled by the owner
@@ -128,6 +130,8 @@ private:
     void cancelCapture();
     void hideAll();
     void trace(const std::string& event, Dictionary fields = {});
+    // Why an inspection found nothing to locate, as the "unsupported" sentence.
+    const char* nothingToInspect() const;
     // Whether the detailed records are written now (their fields need not be built otherwise).
     bool writesDetails() const { return detailedDiagnostics_ || sampleMode_; }
     static std::optional<std::int32_t> windowManagerProcess();

@@ -55,7 +55,8 @@ ui::Node OverviewShortcutControl::body(ui::ViewContext&) const {
                                             ui::ButtonStyle::bordered))));
     if (auto error = errorLine())
         rows.push_back(ui::text(std::move(*error)).font(ui::TextStyle::caption).foreground(ui::Color::systemRed()));
-    return ui::vstack(ui::HorizontalAlignment::leading, kSpacing, std::move(rows));
+    // The buttons draw in the primary colour, not the accent: they are quiet companions of the recorder.
+    return ui::vstack(ui::HorizontalAlignment::leading, kSpacing, std::move(rows)).tint(ui::Color::label());
 }
 
 void OverviewShortcutControl::observe(ui::ViewHost& host, GlobalOverviewShortcut& shortcut) {

@@ -1,10 +1,15 @@
 #include "support/files.h"
 
-#include <cerrno>
-#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+#include <set>
 
 #include "support/error.h"
 #include "support/uuid.h"
@@ -31,6 +36,61 @@ bool writeAll(int fd, std::string_view bytes) {
         written += static_cast<size_t>(n);
     }
     return true;
+}
+
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr std::size_t kUUIDLength = 36;
+
+// The coarse clock is the one the kernel stamps file times from: no file this process makes is
+// stamped before this moment, however soon after it the file is made.
+timespec coarseNow() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return now;
+}
+const timespec processStart = coarseNow();
+
+bool isBefore(const timespec& a, const timespec& b) {
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+// `.<name>.<UUID>.tmp`: where a write of the file puts its bytes before the rename.
+std::string temporaryName(const std::string& name) {
+    return "." + name + "." + uuid::random() + std::string(kTemporarySuffix);
+}
+
+bool isTemporaryOf(std::string_view entry, std::string_view name) {
+    if (entry.size() != 2 + name.size() + kUUIDLength + kTemporarySuffix.size()) return false;
+    if (entry[0] != '.' || entry.substr(1, name.size()) != name || entry[1 + name.size()] != '.') return false;
+    if (entry.substr(entry.size() - kTemporarySuffix.size()) != kTemporarySuffix) return false;
+    const std::string_view id = entry.substr(2 + name.size(), kUUIDLength);
+    return uuid::canonical(id) == id;
+}
+
+// A write killed between making its temporary file and the rename leaves the temporary behind.
+// Removes those of this file: regular files by that name stamped before this process started, so
+// a write of this process, on any thread, never loses its own. Once per file and run: whatever is
+// left later comes from this run, and the next run removes it. Failures change nothing.
+void removeLeftoverTemporaries(const fs::path& path) {
+    static std::mutex mutex;
+    static std::set<std::string> cleaned;
+    {
+        std::lock_guard lock(mutex);
+        if (!cleaned.insert(path.string()).second) return;
+    }
+    const std::string name = path.filename().string();
+    if (name.empty()) return;
+    const fs::path parent = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    DIR* folder = ::opendir(parent.c_str());
+    if (!folder) return;
+    const int folderFD = ::dirfd(folder);
+    while (const dirent* entry = ::readdir(folder)) {
+        if (!isTemporaryOf(entry->d_name, name)) continue;
+        struct stat info {};
+        if (::fstatat(folderFD, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (S_ISREG(info.st_mode) && isBefore(info.st_mtim, processStart)) ::unlinkat(folderFD, entry->d_name, 0);
+    }
+    ::closedir(folder);
 }
 
 }  // namespace
@@ -72,12 +132,8 @@ std::string read(const fs::path& path) {
 }
 
 void writeAtomically(const fs::path& path, std::string_view bytes) {
-    std::string temporaryName = ".";
-    temporaryName += path.filename().string();
-    temporaryName += '.';
-    temporaryName += uuid::random();
-    temporaryName += ".tmp";
-    const fs::path temporary = path.parent_path() / temporaryName;
+    removeLeftoverTemporaries(path);
+    const fs::path temporary = path.parent_path() / temporaryName(path.filename().string());
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) throw posixError(file_error::kFileWriteUnknown, path);
     bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;

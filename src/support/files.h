@@ -21,7 +21,8 @@ std::string read(const fs::path& path);
 
 // Replaces the file atomically: the bytes go to a temporary file in the same folder, are flushed,
 // and the temporary is renamed over the target. An interrupted write leaves the old file whole.
-// Throws SystemError on failure (the temporary is removed).
+// Throws SystemError on failure (the temporary is removed). The first write of a file in a run
+// first removes the temporary files that killed writes of it left before the run started.
 void writeAtomically(const fs::path& path, std::string_view bytes);
 
 // Creates a folder with its intermediate folders; throws SystemError on failure.

@@ -141,17 +141,20 @@ TEST_F(LocateTest, LocateSavedLocatesTheCaptionsOfTheNamedDesktopsOnly) {
     EXPECT_EQ(parsed->find("bars")->asArray()->size(), 1u);
 }
 
-TEST_F(LocateTest, LocateSavedWithMissionControlClosedSaysSo) {
+// Nothing to locate: with Mission Control closed it asks for it to be opened (named desktops or
+// not); open, with no desktop named, opening it would not help.
+TEST_F(LocateTest, LocateSavedSaysWhyItHasNothingToLocate) {
+    const std::string closedSentence = "{\n  \"unsupported\" : \"Open Mission Control to inspect saved desktop labels\"\n}\n";
+    const std::string closedSession = sessionWith(R"("missionControl": {"open": false})");
     saveNames(home, R"({"1E2D3C4B-5A69-4788-97A6-B5C4D3E2F101": "Code"})");
-    auto closed = locate({"--locate-saved"}, sessionWith(R"("missionControl": {"open": false})"));
+    auto closed = locate({"--locate-saved"}, closedSession);
     ASSERT_EQ(closed.exitStatus, 0);
-    EXPECT_EQ(closed.standardOutput,
-              "{\n  \"unsupported\" : \"Open Mission Control to inspect saved desktop labels\"\n}\n");
-    // Without any saved name nothing wants a label either.
-    saveNames(home, "{}");
+    EXPECT_EQ(closed.standardOutput, closedSentence);
+    saveNames(home, R"({"0F0F0F0F-0000-4000-8000-000000000000": "Gone"})");  // no desktop of these
+    EXPECT_EQ(locate({"--locate-saved"}, closedSession).standardOutput, closedSentence);
     auto unnamed = locate({"--locate-saved"});
-    EXPECT_EQ(unnamed.standardOutput,
-              "{\n  \"unsupported\" : \"Open Mission Control to inspect saved desktop labels\"\n}\n");
+    EXPECT_EQ(unnamed.exitStatus, 0);
+    EXPECT_EQ(unnamed.standardOutput, "{\n  \"unsupported\" : \"No desktop has a saved name to inspect\"\n}\n");
 }
 
 TEST(JsonOutputTest, ADictionaryThatIsNotJsonIsAFailureNotABareLineFeed) {

@@ -44,7 +44,7 @@ TEST(ProgramModesTest, TheOrderOfTheChecksThroughTheProgram) {
     // "--locate-saved" wins inside the locate mode: with no saved name nothing wants a label.
     auto saved = testkit::runTarnwick({"--locate", "--locate-saved"}, env);
     EXPECT_EQ(saved.exitStatus, 0);
-    EXPECT_EQ(saved.standardOutput, "{\n  \"unsupported\" : \"Open Mission Control to inspect saved desktop labels\"\n}\n");
+    EXPECT_EQ(saved.standardOutput, "{\n  \"unsupported\" : \"No desktop has a saved name to inspect\"\n}\n");
     // The ejection option anywhere but first is ignored: here the snapshot is printed.
     auto diagnose = testkit::runTarnwick({"--diagnose", "--finish-installer-eject", "1", "2", "e30="}, env);
     EXPECT_EQ(diagnose.exitStatus, 0);

@@ -4,15 +4,17 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "installation/installation_fixture.h"
 #include "support/geometry.h"
 #include "support/json.h"
 #include "testkit/console_process.h"
@@ -182,6 +184,44 @@ TEST_F(ProgramRoadsTest, RenamingThroughALabelSavesTheNameAndShowsIt) {
     EXPECT_EQ(app.finish(), 0);
 }
 
+bool printed(const Lines& lines, const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; });
+}
+
+// In real time: lets time pass a tenth of a second at a time, ten seconds at most, until a line
+// holding the text is printed; the command given is sent instead half a second in and every two
+// seconds after.
+bool waitUntilPrinted(testkit::ConsoleProcess& app, const std::string& text, const std::string& retried = {}) {
+    for (int step = 0; step < 100; ++step)
+        if (printed(app.send(!retried.empty() && step % 20 == 5 ? retried : "wait 0.1"), text)) return true;
+    return false;
+}
+
+// In real time as on virtual time, the end of input while the rename prompt waits dismisses it
+// as Escape does (the typed draft is not saved) and ends the run as quit does. A program that
+// went on waiting is killed once it has said nothing for ten seconds.
+TEST_F(ProgramRoadsTest, TheEndOfInputWhileTheRenamePromptWaitsInRealTimeCancelsItAndEnds) {
+    saveNames(home, std::string(R"({")") + kDesktop3 + R"(": "Home"})");
+    program = std::make_unique<testkit::ConsoleProcess>(
+        testkit::ConsoleProcess::Options{home.path(), kRoads / "rename.json", {}, {}, false, 10});
+    auto& app = *program;
+    ASSERT_EQ(app.ready().back(), "ready");
+    app.send("mission-control open");
+    ASSERT_TRUE(waitUntilPrinted(app, "texts \"Home\""));
+    // A label lets clicks through while it appears: the double-click is tried until the prompt shows.
+    ASSERT_TRUE(waitUntilPrinted(app, "alert \"Rename Desktop 3\"", "option-double-click label 3"));
+    EXPECT_EQ(app.send("alert type \"Draft\""), Lines{"ok"});
+    app.closeInput();
+    EXPECT_EQ(app.finish(), 0);
+    EXPECT_FALSE(app.readFailed());
+    EXPECT_TRUE(printed(app.rest(), "alert closed with \"Cancel\""));
+    ASSERT_FALSE(app.rest().empty());
+    EXPECT_TRUE(printed({app.rest().back()}, "application ended with status 0"));
+    const auto names = savedNames(home);
+    ASSERT_TRUE(names && names->find("names"));
+    EXPECT_EQ(*names->find("names")->find(kDesktop3), Value("Home"));
+}
+
 // Road 8: a friendly name typed into the settings and never committed is saved when a signal
 // ends the program, which then exits 0.
 TEST_F(ProgramRoadsTest, ASignalKeepsATypedFriendlyName) {
@@ -348,13 +388,15 @@ TEST_F(ProgramRoadsTest, TheOverviewOpensUnderTheStatusItemSwitchesDesktopsAndFo
     EXPECT_GE(overview.maxX(), itemFrame.midX());
 }
 
-// Road 5: a copy started from a disk image asks to be installed; "Install and Open" installs it
+// Road 5, from the example the README walks through (its script puts the disk image's copy in
+// place): a copy started from a disk image asks to be installed; "Install and Open" installs it
 // (into the user's Applications folder, the machine's being closed to us), opens the installed
 // copy on its settings, and ends with status 0.
 TEST_F(ProgramRoadsTest, ACopyOnADiskImageInstallsItselfAndOpensTheInstalledCopy) {
-    installation_test::makeBundle(home / "Disk/Volumes/Tarnwick/Tarnwick.app");
-    program = std::make_unique<testkit::ConsoleProcess>(
-        testkit::ConsoleProcess::Options{home.path(), kRoads / "install.json", {}, {}, true});
+    const fs::path script = fs::path(TARNWICK_SOURCE_DIR) / "tools/install-example.sh";
+    ASSERT_EQ(std::system(("'" + script.string() + "' '" + home.path().string() + "' > /dev/null").c_str()), 0);
+    program = std::make_unique<testkit::ConsoleProcess>(testkit::ConsoleProcess::Options{
+        home.path(), fs::path(TARNWICK_SOURCE_DIR) / "sessions/install.json", {}, {}, true});
     const Lines asked = program->ready();
     ASSERT_FALSE(asked.empty());
     // The dialog is drawn where it shows: centred on the main display, its buttons inside it.

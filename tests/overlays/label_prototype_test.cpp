@@ -206,6 +206,30 @@ TEST_F(LabelPrototypeTest, ALabelStillRevealingLetsClicksThroughUntilTheNextUpda
     EXPECT_FALSE(world.shownLabel(LabelWorld::kDesktop2)->ignoresMouseEvents());
 }
 
+// The inspection of the saved labels, with nothing to locate, says what would help: opening
+// Mission Control, or, when it is open, naming a desktop. A name found still gets located.
+TEST(LabelInspectionTest, NothingToLocateSaysWhetherMissionControlOrANameIsMissing) {
+    const auto inspect = [](LabelWorld& world) {
+        auto handle = spawn(world.controller.inspectConfiguredLabels(false));
+        world.runUntil([&] { return handle.isDone(); });
+        return handle.isDone() ? *handle.result() : Value();
+    };
+    const auto sentence = [](const Value& result) {
+        const Value* unsupported = result.find("unsupported");
+        return unsupported && unsupported->asString() ? *unsupported->asString() : describe(result);
+    };
+    LabelWorld unnamed;
+    EXPECT_EQ(sentence(inspect(unnamed)), LabelPrototype::inspectionClosed);
+    unnamed.env.session.openMissionControl();
+    unnamed.env.advance(0.5);
+    EXPECT_EQ(sentence(inspect(unnamed)), LabelPrototype::inspectionUnnamed);
+
+    LabelWorld named(LabelWorld::Names{{LabelWorld::kDesktop4, "Code"}});
+    named.env.session.openMissionControl();
+    named.env.advance(0.5);
+    EXPECT_TRUE(inspect(named).find("bars"));
+}
+
 class LabelRenameTest : public LabelPrototypeTest {
 protected:
     void SetUp() override {

@@ -79,6 +79,11 @@ TEST_F(RecorderViewTest, TheControlShowsItsRowsAndTheRecorderItsTitleAndAccessib
     EXPECT_TRUE(shows("Keyboard shortcut"));
     EXPECT_TRUE(shows(Control::kIdleHelp));
     EXPECT_TRUE(shows("Use default"));
+    for (const char* title : {"Clear", "Use default"}) {  // the primary colour, never the accent
+        const ui::Node* button = hosting->host().findText(title)->parent();
+        ASSERT_TRUE(button && button->tint()) << title;
+        EXPECT_EQ(*button->tint(), ui::Color::label()) << title;
+    }
     ASSERT_TRUE(hosting->host().click(*hosting->host().findText("Clear")));
     hosting->host().renderIfNeeded();
     EXPECT_EQ(recorder()->title, "Record shortcut\u2026");

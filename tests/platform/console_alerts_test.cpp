@@ -83,7 +83,9 @@ TEST_F(ConsoleAlertTest, ScriptedAnswersComeFirstAndEveryAlertIsPrinted) {
     EXPECT_EQ(prompt.response, platform::kAlertSecondButtonReturn);
 }
 
-TEST_F(ConsoleAlertTest, OnVirtualTimeTheEndOfInputAnswersWithEscapeAndThenQuits) {
+// Once input has ended nobody can answer: this alert and any that shows later (while the
+// logout runs) is dismissed with Escape.
+TEST_F(ConsoleAlertTest, TheEndOfInputAnswersThisAndEveryLaterAlertWithEscapeAndThenQuits) {
     Prompt prompt(env);
     console.console.receive("wait 1");
     console.console.endOfInput();
@@ -94,6 +96,10 @@ TEST_F(ConsoleAlertTest, OnVirtualTimeTheEndOfInputAnswersWithEscapeAndThenQuits
                      "ok", "@1000.500 alert closed with \"Cancel\""}));
     EXPECT_EQ(prompt.response, platform::kAlertSecondButtonReturn);
     env.settle();  // the end of input, once more, now that the alert is gone
+    EXPECT_EQ(console.quits, 1);
+    Prompt later(env);
+    env.advance(1);
+    EXPECT_EQ(later.response, platform::kAlertSecondButtonReturn);
     EXPECT_EQ(console.quits, 1);
 }
 

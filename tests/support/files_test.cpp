@@ -2,6 +2,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
+#include <fstream>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "support/error.h"
@@ -74,6 +79,51 @@ TEST(FilesTest, OpenRegularLeavesTheDescriptorBlocking) {
     errno = 0;
     EXPECT_EQ(files::openRegular("/dev/null", O_RDONLY), -1);
     EXPECT_EQ(errno, EINVAL);
+}
+
+// The first write of a file in a run removes the temporaries that killed writes of it left, and
+// nothing else: not another file's, not one named almost like ours, not a link or a folder, not
+// one made since the run started (a worker's write in flight), never the file itself.
+TEST(FilesTest, TheFirstWriteRemovesOnlyTheTemporariesKilledWritesOfTheFileLeft) {
+    testkit::TempFolder folder;
+    const auto stampAnHourAgo = [](const fs::path& item) {
+        const timespec anHourAgo{::time(nullptr) - 3600, 0};
+        const timespec times[2] = {anHourAgo, anHourAgo};
+        ASSERT_EQ(::utimensat(AT_FDCWD, item.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << item;
+    };
+    const auto leave = [&](const std::string& name, bool old = true) {
+        std::ofstream(folder / name) << "left";
+        if (old) stampAnHourAgo(folder / name);
+    };
+    const std::string ours = ".names.json.6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40.tmp";
+    leave(ours);
+    leave(".names.json.0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D.tmp");
+    leave("names.json");
+    const std::vector<std::string> kept{
+        ".names.json.6f1c2b9e-0d4a-4c8e-9b3f-2a7d5e1c8b40.tmp",  // not how we write a UUID
+        ".names.json.6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B4X.tmp",
+        ".names.json.6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40.tmp.bak",
+        "names.json.6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40.tmp",
+        ".other.json.6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40.tmp",
+        ".names.json.1B2C3D4E-5F60-4A7B-8C9D-0E1F2A3B4C5D.tmp",  // a link to a file of the same age
+        ".names.json.2C3D4E5F-6071-4B8C-9DAE-1F2A3B4C5D6E.tmp",  // a folder
+        ".names.json.3D4E5F60-7182-4C9D-AEBF-2A3B4C5D6E7F.tmp",  // made during this run
+    };
+    for (std::size_t i = 0; i < 5; ++i) leave(kept[i]);
+    leave("target");
+    fs::create_symlink(folder / "target", folder / kept[5]);
+    stampAnHourAgo(folder / kept[5]);
+    fs::create_directory(folder / kept[6]);
+    stampAnHourAgo(folder / kept[6]);
+    leave(kept[7], false);
+
+    files::writeAtomically(folder / "names.json", "new");
+    EXPECT_EQ(files::read(folder / "names.json"), "new");
+    EXPECT_FALSE(files::itemExists(folder / ours));
+    EXPECT_FALSE(files::itemExists(folder / ".names.json.0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D.tmp"));
+    for (const auto& name : kept) EXPECT_TRUE(files::itemExists(folder / name)) << name;
+    EXPECT_EQ(files::read(folder / "target"), "left");
+    EXPECT_TRUE(fs::is_symlink(folder / kept[5]));
 }
 
 }  // namespace

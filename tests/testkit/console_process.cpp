@@ -13,7 +13,7 @@ namespace tarnwick::testkit {
 
 bool isAnswer(const std::string& line) { return line == "ok" || line.rfind("error: ", 0) == 0; }
 
-ConsoleProcess::ConsoleProcess(Options options) {
+ConsoleProcess::ConsoleProcess(Options options) : patience_(options.patience) {
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return;
     std::vector<std::string> storage{TARNWICK_BINARY};
@@ -86,7 +86,7 @@ void ConsoleProcess::signal(int signal) {
 bool ConsoleProcess::pump() {
     pollfd fds[2] = {{output_, POLLIN, 0}, {errors_, POLLIN, 0}};
     if (output_ < 0 && errors_ < 0) return false;
-    const int ready = poll(fds, 2, kPatience * 1000);
+    const int ready = poll(fds, 2, patience_ * 1000);
     if (ready <= 0) {
         readFailed_ = true;
         return false;
@@ -159,7 +159,8 @@ std::vector<std::string> ConsoleProcess::sendAll(const std::vector<std::string>&
 int ConsoleProcess::finish() {
     if (status_) return *status_;
     while (auto next = line()) rest_.push_back(std::move(*next));
-    while (errors_ >= 0 && pump()) {
+    // A program that fell silent is not waited for a second time on its error output.
+    while (errors_ >= 0 && !readFailed_ && pump()) {
     }
     int status = 0;
     if (pid_ <= 0) return -1;

@@ -11,18 +11,22 @@
 namespace tarnwick::testkit {
 
 // The built program with the console on virtual time (TARNWICK_CONSOLE=1,
-// TARNWICK_VIRTUAL_TIME=1), a session file (the built-in session when none) and a home folder
-// of the test's. Send it commands and read what it answers; close its input or signal it, then
+// TARNWICK_VIRTUAL_TIME=1; or in real time when asked), a session file (the built-in session
+// when none) and a home folder of the test's. Send it commands and read what it answers; close its input or signal it, then
 // collect its exit status. Reading waits for the program, never for the clock; a program that
-// says nothing for `kPatience` seconds fails the read instead of hanging the test.
+// says nothing for its patience (`kPatience` seconds unless given) fails the read instead of
+// hanging the test, and is killed when it is finished.
 class ConsoleProcess {
 public:
+    static constexpr int kPatience = 60;
+
     struct Options {
         std::filesystem::path home;
         std::optional<std::filesystem::path> session;
         std::vector<std::string> arguments;
         std::map<std::string, std::string> environment;  // more variables, or others in place
         bool virtualTime = true;
+        int patience = kPatience;  // seconds of silence after which a read fails
     };
     explicit ConsoleProcess(Options options);
     ~ConsoleProcess();
@@ -50,8 +54,6 @@ public:
     pid_t pid() const { return pid_; }
     bool readFailed() const { return readFailed_; }
 
-    static constexpr int kPatience = 60;
-
 private:
     // The next complete line of output; nothing at its end (or when the program says nothing for
     // too long).
@@ -59,6 +61,7 @@ private:
     std::vector<std::string> untilAnswers(int answers);
     bool pump();
 
+    int patience_ = kPatience;
     pid_t pid_ = -1;
     int input_ = -1;
     int output_ = -1;

@@ -62,6 +62,8 @@ Console::Input Console::Inbox::waitPop() {
         // Once the process was asked to end, every alert is answered at once.
         if (interrupted_) return Input{Input::Kind::interrupt, {}};
         if (auto input = popLocked()) return *input;
+        // After the end nobody can answer, so every later wait hears the end again.
+        if (closed_) return Input{Input::Kind::end, {}};
         ready_.wait(lock);
     }
 }
@@ -321,10 +323,10 @@ std::optional<SimAlertAnswer> Console::askAlert(platform::Alert& alert) {
         switch (input.kind) {
         case Input::Kind::interrupt: alertAnswer_ = SimAlertAnswer("escape"); break;
         case Input::Kind::end:
+            // No one can answer any more, in real time as on virtual time: the alert is
+            // dismissed as Escape would, nothing it holds is kept.
             inputEnded = true;
-            // On virtual time no one can answer any more; in real time a person may still come
-            // back (a signal ends the wait).
-            if (onVirtualTime()) alertAnswer_ = SimAlertAnswer("escape");
+            alertAnswer_ = SimAlertAnswer("escape");
             break;
         case Input::Kind::line:
         case Input::Kind::overlong: run(input, true); break;

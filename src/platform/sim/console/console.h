@@ -44,8 +44,8 @@ public:
     void receive(std::string line);
     // A line longer than the console reads (its text is not kept).
     void receiveOverlongLine();
-    // No more input: the console does what `quit` does (and, on virtual time, answers an open
-    // alert with Escape first).
+    // No more input: the console does what `quit` does, after answering an open alert (and any
+    // later one) with Escape.
     void endOfInput();
     // The process was asked to end: an alert waiting for an answer is answered with Escape, so
     // that the main loop turns again and the termination can run.
@@ -97,7 +97,7 @@ private:
         // The next line or the end of input.
         std::optional<Input> tryPop();
         // Waits for the next input; an interrupt, once there was one, comes first and for good;
-        // after the end only an interrupt comes.
+        // once the lines are used up after the end, the end comes every time.
         Input waitPop();
         // Waits up to the seconds, or until an interrupt is pending.
         void waitFor(double seconds);
