@@ -53,8 +53,8 @@ TEST(ConsoleProgramTest, CommandsOnVirtualTimeThroughStandardInputThenQuit) {
     EXPECT_EQ(program.send("switch \xC3\x28"), Lines{"error: The line is not valid UTF-8 text; type it again as plain text."});
     EXPECT_EQ(program.send(std::string(5000, 'x')), Lines{"error: The line is longer than 4096 bytes; type a shorter command."});
     EXPECT_EQ(program.send("mission-control sideways"),
-              Lines{"error: \"sideways\" is not something mission-control knows; type "
-                    "mission-control open|close|expand|collapse."});
+              Lines{"error: \"sideways\" is not something mission-control knows here; type open, close, expand or "
+                    "collapse."});
     // The switch's banner shows once its delay has passed.
     EXPECT_EQ(program.send("# a comment gets no answer\nwait 1.25"),
               (Lines{"@1000.120 shown window 600002 \"Space Name\" at 693 884 126 66 level 3 texts \"Desktop 2\"", "ok"}));

@@ -134,6 +134,9 @@ TEST_F(ConsoleCommandsTest, TheUsersActsPostWhatTheSystemPosts) {
                   Lines{"error: \"com.apple.Notes\" is not running; running are \"com.apple.WindowManager\", "
                         "\"com.apple.finder\", \"com.apple.Safari\", \"com.apple.Terminal\", \"com.apple.mail\", "
                         "\"com.apple.dock\"; app launch starts it."});
+    // Our own application is running, but app is not how it ends.
+    EXPECT_EQ(console.type("app quit local.orlenbay.Tarnwick"),
+              Lines{"error: \"local.orlenbay.Tarnwick\" is this application; quit ends it as a logout does."});
     console.typeAll({"app launch com.apple.Notes", "app activate com.apple.Notes", "app launch org.example.Editor"});
     EXPECT_EQ(posted(), (Lines{names::kDidTerminateApplication, names::kDidLaunchApplication,
                                names::kDidActivateApplication, names::kDidLaunchApplication}));

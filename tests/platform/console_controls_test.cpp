@@ -131,8 +131,7 @@ TEST_F(ConsoleControlsTest, AWordOrValueThatDoesNotFitTheControlChangesNothing) 
     const std::vector<std::pair<std::string, std::string>> bad{
         {"type banner \"x\"", "error: \"banner\" is a toggle, not a text field."},
         {"submit size", "error: \"size\" is a slider, not a text field."},
-        {"set banner yes",
-         "error: \"yes\" is not something set knows; type [in \"<window>\"] set <identifier, label or text> <value>."},
+        {"set banner yes", "error: \"yes\" is not something set knows here; type on or off."},
         {"set size 50", "error: The value of \"size\" must be from 10 to 40, not 50."},
         {"set size big", "error: \"big\" is no number; the value of \"size\" is a number from 10 to 40."},
         {"set seconds 1.2", "error: \"seconds\" moves in steps of 0.5 from 0.5; 1.2 is not one of them."},

@@ -75,7 +75,11 @@ std::string choiceArgument(const std::string& word, const std::vector<std::strin
                                   const ConsoleCommand& command) {
     for (const auto& choice : choices)
         if (word == choice) return choice;
-    throw Error(quotedText(word) + " is not something " + command.name + " knows; type " + command.usage + ".");
+    // Name the words that would do, so the answer says what to type instead.
+    std::string known;
+    for (std::size_t i = 0; i < choices.size(); ++i)
+        known += (i == 0 ? "" : i + 1 == choices.size() ? " or " : ", ") + choices[i];
+    throw Error(quotedText(word) + " is not something " + command.name + " knows here; type " + known + ".");
 }
 
 }  // namespace tarnwick::sim

@@ -138,6 +138,9 @@ void app(CommandContext& context) {
         if (!launched.name) launched.name = bundleID.substr(bundleID.rfind('.') + 1);
         return session.launchApplication(std::move(launched));
     }
+    // Our own application is no other application: the console's quit ends it.
+    if (bundleID == kOwnBundleID)
+        throw Error(quotedText(bundleID) + " is this application; quit ends it as a logout does.");
     if (!running) {
         std::string others;
         for (const auto& app : session.applications)
