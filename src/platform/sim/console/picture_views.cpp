@@ -102,12 +102,6 @@ std::string selectionPicture(const Rect& frame, const std::string& shown) {
     return svgRect(frame, "selection", valueAttribute(shown) + rounded(5) + "fill=\"" + kAccent + "\"");
 }
 
-// The text an option or row shows.
-std::string shownText(const ui::HostingView& hosting, const ui::Node& option) {
-    const auto texts = hosting.host().texts(&option);
-    return texts.empty() ? std::string() : texts.front();
-}
-
 // What a control holds, drawn within what shows of the control.
 std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node, const GlobalSpace& space) {
     const Rect shown = hosting.host().visibleFrame(node);
@@ -135,15 +129,15 @@ std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node,
             case ui::PickerStyle::menu: {
                 const double left = frame.minX() - ui::PickerContent::kPopUpPadding;
                 return popUpPicture(clipped(Rect(left, area.minY(), area.maxX() - left, area.height())),
-                                    shownText(hosting, option));
+                                    optionText(hosting, option));
             }
             case ui::PickerStyle::segmented:
                 return selectionPicture(clipped(Rect(frame.minX() - ui::PickerContent::kSegmentPadding, area.minY(),
                                                      frame.width() + 2 * ui::PickerContent::kSegmentPadding,
                                                      area.height())),
-                                        shownText(hosting, option));
+                                        optionText(hosting, option));
             case ui::PickerStyle::inline_:
-                return selectionPicture(clipped(frame), shownText(hosting, option));
+                return selectionPicture(clipped(frame), optionText(hosting, option));
         }
     }
     if (const auto* list = dynamic_cast<const ui::ListContent*>(content)) {
@@ -153,7 +147,7 @@ std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node,
         const Rect frame = row.frame();
         return selectionPicture(clipped(Rect(frame.minX() - ui::ListContent::kRowInsetX, frame.minY() - 2,
                                              frame.width() + 2 * ui::ListContent::kRowInsetX, frame.height() + 4)),
-                                shownText(hosting, row));
+                                optionText(hosting, row));
     }
     return {};
 }

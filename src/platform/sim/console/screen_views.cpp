@@ -67,8 +67,7 @@ std::string childTexts(const ui::HostingView& hosting, const ui::Node& node) {
 // The option a picker or list shows as chosen.
 std::string selectedText(const ui::HostingView& hosting, const ui::Node& node, std::optional<std::size_t> index) {
     if (!index || *index >= node.children().size()) return " selected none";
-    const auto texts = hosting.host().texts(&node.children()[*index]);
-    return " selected " + quotedText(texts.empty() ? std::string() : texts.front());
+    return " selected " + quotedText(optionText(hosting, node.children()[*index]));
 }
 
 // What a control holds, as `set` would be given it.
@@ -122,6 +121,11 @@ Rect screenFrame(const ui::View& view) {
         frame.origin.y += panel->frame().minY();
     }
     return frame;
+}
+
+std::string optionText(const ui::HostingView& hosting, const ui::Node& option) {
+    const auto texts = hosting.host().texts(&option);
+    return texts.empty() ? std::string() : texts.front();
 }
 
 Rect screenFrame(const ui::HostingView& hosting, const Rect& treeRect) {

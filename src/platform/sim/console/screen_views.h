@@ -56,6 +56,9 @@ std::string iconName(SimulatedSession& session, const platform::Image& image, co
 // The declarative trees a panel shows (its hosting views), outermost first.
 std::vector<platform::ui::HostingView*> hostingViews(platform::ui::Panel& panel);
 
+// The text an option of a picker or a row of a list shows: its first text, empty when none.
+std::string optionText(const platform::ui::HostingView& hosting, const platform::ui::Node& option);
+
 // A view's frame in screen coordinates.
 Rect screenFrame(const platform::ui::View& view);
 // A rectangle of a declarative tree (origin at the top left of its hosting view, y down) in
