@@ -12,10 +12,10 @@ namespace tarnwick::testkit {
 
 // The built program with the console on virtual time (TARNWICK_CONSOLE=1,
 // TARNWICK_VIRTUAL_TIME=1; or in real time when asked), a session file (the built-in session
-// when none) and a home folder of the test's. Send it commands and read what it answers; close its input or signal it, then
-// collect its exit status. Reading waits for the program, never for the clock; a program that
-// says nothing for its patience (`kPatience` seconds unless given) fails the read instead of
-// hanging the test, and is killed when it is finished.
+// when none) and a home folder of the test's. Send it commands and read what it answers; close
+// its input or signal it, then collect its exit status. Reading waits for the program, never for
+// the clock; a program that says nothing for its patience (`kPatience` seconds unless given)
+// fails the read instead of hanging the test, and is killed when it is finished.
 class ConsoleProcess {
 public:
     static constexpr int kPatience = 60;
