@@ -95,9 +95,9 @@ public:
         std::lock_guard lock(mutex_);
         names_.erase(name);
     }
-    // Removes the folder's entry unless it is a temporary of ours. The lock is held throughout,
-    // though a name is let go only once its file is renamed or removed: no write of ours can
-    // lose its temporary in between.
+    // Removes the folder's entry unless it is a temporary of ours. A write holds its name from
+    // before its file exists until the file is renamed or removed, so an entry whose name is not
+    // held is no file a write of ours still needs.
     void removeUnlessOurs(int folderFD, const char* entry) {
         std::lock_guard lock(mutex_);
         if (!names_.count(entry)) ::unlinkat(folderFD, entry, 0);
