@@ -29,15 +29,6 @@ const fs::path& machine() {
     return root;
 }
 
-sim::SimApplication copyAt(std::int32_t pid, const fs::path& bundle) {
-    sim::SimApplication app;
-    app.pid = pid;
-    app.bundleIdentifier = kApplicationBundleIdentifier;
-    app.name = "Tarnwick";
-    app.bundleURL = platform::fileURLString(bundle, true);
-    return app;
-}
-
 // The three fields of the input; a missing line leaves the real installer's or app's pid.
 struct HandOff {
     std::string installer = std::to_string(kInstallerPID);
@@ -102,7 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fs::path volume = machine() / "Volumes/Tarnwick";
     env.session.fileSystem.mainBundle = installed;
     env.session.system().processID = 6001;
-    env.session.applications = {copyAt(kInstallerPID, volume / "Tarnwick.app"), copyAt(kInstalledPID, installed)};
+    env.session.applications = {installation_test::copyAt(kInstallerPID, volume / "Tarnwick.app"),
+                                installation_test::copyAt(kInstalledPID, installed)};
     sim::SimDiskImage disk;
     disk.imagePath = "/Users/ana/Downloads/Tarnwick-7.dmg";
     disk.mountPoint = volume;

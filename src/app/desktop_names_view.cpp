@@ -1,12 +1,11 @@
 #include "app/desktop_names_view.h"
 
-#include <cinttypes>
-#include <cstdio>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "model/preference_limits.h"
+#include "support/text.h"
 
 namespace tarnwick {
 
@@ -41,12 +40,6 @@ void DesktopNamesView::observe(ui::ViewHost& host) {
     host.watch(applications_.activationError);
     host.watch(settings_.preferences);
     host.watch(focusedApplication);
-}
-
-std::string DesktopNamesView::desktopCountText(std::size_t count) {
-    char number[32];
-    std::snprintf(number, sizeof number, "%lld", static_cast<long long>(count));
-    return std::string(number) + (count == 1 ? " desktop" : " desktops");
 }
 
 std::optional<std::string> DesktopNamesView::applicationsText(const Entry* entry) {
@@ -98,7 +91,7 @@ Node DesktopNamesView::monitorSection(const DesktopMonitor& monitor, const Rende
     const std::string displayName = model_.displayName(monitor);
     auto header = ui::hstack(ui::VerticalAlignment::center, 8,
                              ui::nodes(ui::label(displayName, monitor.symbolName()).help(monitor.name).accessibilityHeader(),
-                                       ui::spacer(), caption(desktopCountText(monitor.desktops.size()))));
+                                       ui::spacer(), caption(text::desktopCountText(monitor.desktops.size()))));
     std::vector<Node> rows;
     rows.reserve(monitor.desktops.size());
     for (const auto& desktop : monitor.desktops) rows.push_back(desktopRow(desktop, displayName, inputs).id(desktop.id));

@@ -48,8 +48,6 @@ public:
     static constexpr double kIconScale = 1.08;
     static constexpr double kIconAnimationDuration = 0.12;
 
-    // "1 desktop", "3 desktops".
-    static std::string desktopCountText(std::size_t count);
     // The line of a desktop without icons to show; nothing when its icons show.
     static std::optional<std::string> applicationsText(const Entry* entry);
     static std::string focusValue(const std::string& desktopID, const std::string& appID) {

@@ -1,7 +1,6 @@
 #include "app/desktop_names_window.h"
 
 #include "app/tarnwick_window_placement.h"
-#include "app/glass_window.h"
 
 namespace tarnwick {
 
@@ -24,29 +23,20 @@ DesktopNamesWindow::DesktopNamesWindow(std::shared_ptr<DesktopNamesModel> model,
         },
         scheduler, std::move(services));
 
-    auto window = std::make_unique<ui::Panel>(Rect(0, 0, kContentSize.width, kContentSize.height),
-                                              style::kTitled | style::kClosable | style::kMiniaturizable | style::kResizable,
-                                              ui::BackingStore::buffered, false);
-    window->setTitle(kTitle);
-    window->isReleasedWhenClosed = false;
-    window->tabbingMode = ui::TabbingMode::disallowed;
-
     auto root = std::make_unique<DesktopNamesView>(*model_, *applications_, *settings_);
     view_ = root.get();
-    hosting_ = std::make_shared<ui::HostingView>(std::move(root));
-
-    dressInGlass(*window, hosting_, kCornerRadius);
-
-    window->setFrameAutosaveName(kAutosaveName);
-    window->center();
-    setWindow(std::move(window));
-    this->window()->setDelegate(*this, lifetime_);
+    makeWindow({.title = kTitle,
+                .autosaveName = kAutosaveName,
+                .contentSize = kContentSize,
+                .styleMask = style::kTitled | style::kClosable | style::kMiniaturizable | style::kResizable,
+                .minimumSize = {},
+                .cornerRadius = kCornerRadius},
+               std::move(root));
 }
 
 DesktopNamesWindow::~DesktopNamesWindow() {
     // The window's view reads the inventory and the models: it goes first.
-    setWindow(nullptr);
-    hosting_.reset();
+    takeDownWindow();
 }
 
 void DesktopNamesWindow::open(std::optional<std::uint32_t> displayID) {

@@ -5,13 +5,11 @@
 #include <optional>
 
 #include "app/desktop_names_view.h"
+#include "app/glass_window.h"
 #include "applications/desktop_application_inventory.h"
 #include "applications/inventory_refresh_scheduler.h"
 #include "model/desktop_names_model.h"
 #include "model/settings_model.h"
-#include "platform/ui/declarative/hosting_view.h"
-#include "platform/ui/window_controller.h"
-#include "support/observable.h"
 
 namespace tarnwick {
 
@@ -21,7 +19,7 @@ namespace tarnwick {
 // from the Dock starts it again without a catalog refresh. Without a scheduler the inventory
 // uses the shared refresh timer; the program passes its own scheduler and services. Main loop
 // only.
-class DesktopNamesWindow final : public platform::ui::WindowController, public platform::ui::WindowDelegate {
+class DesktopNamesWindow final : public GlassWindowController {
 public:
     static constexpr const char* kTitle = "Desktop Names";
     static constexpr const char* kAutosaveName = "DesktopNames";
@@ -44,15 +42,12 @@ public:
 
     DesktopApplicationInventory& applications() const { return *applications_; }
     DesktopNamesView& view() const { return *view_; }
-    platform::ui::HostingView& hostingView() const { return *hosting_; }
 
 private:
     std::shared_ptr<DesktopNamesModel> model_;
     std::shared_ptr<SettingsModel> settings_;
     std::unique_ptr<DesktopApplicationInventory> applications_;
     DesktopNamesView* view_ = nullptr;
-    std::shared_ptr<platform::ui::HostingView> hosting_;
-    LifetimeToken lifetime_;
 };
 
 }  // namespace tarnwick

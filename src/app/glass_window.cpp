@@ -19,4 +19,26 @@ void dressInGlass(ui::Panel& window, std::shared_ptr<ui::View> content, double c
     window.setContentView(glass);
 }
 
+void GlassWindowController::makeWindow(const GlassWindowStyle& style, std::unique_ptr<ui::DeclarativeView> root) {
+    auto window = std::make_unique<ui::Panel>(Rect(0, 0, style.contentSize.width, style.contentSize.height),
+                                              style.styleMask, ui::BackingStore::buffered, false);
+    window->setTitle(style.title);
+    window->isReleasedWhenClosed = false;
+    window->tabbingMode = ui::TabbingMode::disallowed;
+    window->contentMinSize = style.minimumSize;
+
+    hosting_ = std::make_shared<ui::HostingView>(std::move(root));
+    dressInGlass(*window, hosting_, style.cornerRadius);
+
+    window->setFrameAutosaveName(style.autosaveName);
+    window->center();
+    setWindow(std::move(window));
+    this->window()->setDelegate(*this, lifetime_);
+}
+
+void GlassWindowController::takeDownWindow() {
+    setWindow(nullptr);
+    hosting_.reset();
+}
+
 }  // namespace tarnwick

@@ -2,8 +2,6 @@
 
 #include "app/settings_window_layout.h"
 #include "app/tarnwick_window_placement.h"
-#include "platform/ui/declarative/hosting_view.h"
-#include "app/glass_window.h"
 #include "platform/ui/screens.h"
 
 namespace tarnwick {
@@ -14,30 +12,20 @@ namespace style = ui::style_mask;
 SettingsWindow::SettingsWindow(std::shared_ptr<SettingsModel> model, std::shared_ptr<DesktopNamesModel> names,
                                SoftwareUpdates& updates)
     : model_(std::move(model)), names_(std::move(names)) {
-    auto window = std::make_unique<ui::Panel>(Rect(0, 0, kContentSize.width, kContentSize.height),
-                                              style::kTitled | style::kClosable | style::kResizable,
-                                              ui::BackingStore::buffered, false);
-    window->setTitle(kTitle);
-    window->isReleasedWhenClosed = false;
-    window->tabbingMode = ui::TabbingMode::disallowed;
-    window->contentMinSize = kMinimumSize;
-
     auto root = std::make_unique<TarnwickSettingsView>(*model_, *names_, updates);
     view_ = root.get();
-    hosting_ = std::make_shared<ui::HostingView>(std::move(root));
-
-    dressInGlass(*window, hosting_, kCornerRadius);
-
-    window->setFrameAutosaveName(kAutosaveName);
-    window->center();
-    setWindow(std::move(window));
-    this->window()->setDelegate(*this, lifetime_);
+    makeWindow({.title = kTitle,
+                .autosaveName = kAutosaveName,
+                .contentSize = kContentSize,
+                .styleMask = style::kTitled | style::kClosable | style::kResizable,
+                .minimumSize = kMinimumSize,
+                .cornerRadius = kCornerRadius},
+               std::move(root));
 }
 
 SettingsWindow::~SettingsWindow() {
     // The window's view reads the models: it goes first.
-    setWindow(nullptr);
-    hosting_.reset();
+    takeDownWindow();
 }
 
 void SettingsWindow::open(std::optional<SettingsTab> tab, std::optional<std::uint32_t> displayID) {

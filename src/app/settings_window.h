@@ -4,14 +4,12 @@
 #include <memory>
 #include <optional>
 
+#include "app/glass_window.h"
 #include "app/software_updates.h"
 #include "app/tarnwick_settings_view.h"
 #include "model/desktop_names_model.h"
 #include "model/settings_model.h"
 #include "model/settings_tab.h"
-#include "platform/ui/declarative/hosting_view.h"
-#include "platform/ui/window_controller.h"
-#include "support/observable.h"
 
 namespace tarnwick {
 
@@ -20,7 +18,7 @@ namespace tarnwick {
 // whenever it comes forward, and when it closes commits the display names being edited and
 // ends a shortcut recording. The updates object is the view's; its owner keeps it alive for as
 // long as this window. Main loop only.
-class SettingsWindow final : public platform::ui::WindowController, public platform::ui::WindowDelegate {
+class SettingsWindow final : public GlassWindowController {
 public:
     static constexpr const char* kTitle = "Tarnwick Settings";
     static constexpr const char* kAutosaveName = "TarnwickSettings";
@@ -40,14 +38,11 @@ public:
     void windowWillClose(platform::ui::Panel& window) override;
 
     TarnwickSettingsView& view() const { return *view_; }
-    platform::ui::HostingView& hostingView() const { return *hosting_; }
 
 private:
     std::shared_ptr<SettingsModel> model_;
     std::shared_ptr<DesktopNamesModel> names_;
     TarnwickSettingsView* view_ = nullptr;
-    std::shared_ptr<platform::ui::HostingView> hosting_;
-    LifetimeToken lifetime_;
 };
 
 }  // namespace tarnwick

@@ -184,14 +184,16 @@ void LabelPrototype::trace(const std::string& event, Dictionary fields) {
 }
 
 const char* LabelPrototype::nothingToInspect() const {
-    // Opening Mission Control helps only when some desktop has a name to show.
+    // The window list tells whether Mission Control is open apart from the geometry read, which
+    // also fails without a WindowManager process or with an incomplete tree. Opening Mission
+    // Control helps only when it is closed; naming a desktop only when none has a name.
     if (!MissionControlVisibility::isVisible(MissionControlVisibility::currentSnapshot())) return inspectionClosed;
     const LabelConfiguration configuration = configurationProvider_ ? configurationProvider_(false) : LabelConfiguration{};
     for (const auto& monitor : configuration.monitors)
         for (const auto& desktop : monitor.desktops)
             if (const auto name = configuration.names.find(desktop.id);
                 name != configuration.names.end() && !name->second.empty())
-                return inspectionClosed;
+                return inspectionUnreadable;
     return inspectionUnnamed;
 }
 

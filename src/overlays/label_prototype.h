@@ -62,6 +62,7 @@ public:
     static constexpr const char* inspectionClosed = "Open Mission Control to inspect saved desktop labels";
     static constexpr const char* inspectionChanged = "Mission Control changed during inspection";
     static constexpr const char* inspectionUnnamed = "No desktop has a saved name to inspect";
+    static constexpr const char* inspectionUnreadable = "Mission Control is open, but its desktop labels could not be read";
 
     explicit LabelPrototype(ConfigurationProvider configurationProvider, LabelPrototypeServices services = {});
     ~LabelPrototype();
@@ -86,7 +87,7 @@ public:
     // One location of the captions of the desktops that want a label, as they would be placed
     // now, without starting and without applying anything: the locator's dictionary, or
     // "unsupported" with a sentence when Mission Control is closed, no desktop has a saved name,
-    // or Mission Control changed meanwhile.
+    // Mission Control is open but its geometry could not be read, or it changed meanwhile.
     Task<Value> inspectConfiguredLabels(bool debug);
 
     // ---- hooks, filled by the owner

@@ -6,6 +6,7 @@
 #include "overview/workstation_app_icon_button.h"
 #include "overview/workstation_preview_view.h"
 #include "overview/workstation_row_cursor.h"
+#include "support/text.h"
 
 namespace tarnwick {
 
@@ -130,7 +131,7 @@ Node WorkstationPreviewView::list(const RenderInputs& inputs, ui::ScrollProxy pr
         auto title = ui::label(displayName, displaySymbol(monitor)).lineLimit(2).help(monitor.name).accessibilityHeader();
         auto sectionHeader = ui::hstack(ui::VerticalAlignment::firstTextBaseline, 8,
                                         ui::nodes(std::move(title), ui::spacer(4),
-                                                  caption(desktopCountText(monitor.desktops.size())).fixedSize()));
+                                                  caption(text::desktopCountText(monitor.desktops.size())).fixedSize()));
         std::vector<Node> rows;
         rows.reserve(std::max<std::size_t>(monitor.desktops.size(), 1) + 1);  // and the header
         if (monitor.desktops.empty()) rows.push_back(caption(kNoDesktopsOnMonitor));

@@ -5,13 +5,6 @@
 #include "support/text.h"
 
 namespace tarnwick {
-namespace {
-
-std::string counted(std::size_t count, const char* singular, const char* plural) {
-    return std::to_string(count) + " " + (count == 1 ? singular : plural);
-}
-
-}  // namespace
 
 std::string WorkstationPreviewView::savedName(const ManagedDesktop& desktop, const Names& names) {
     const auto saved = names.find(desktop.id);
@@ -21,11 +14,7 @@ std::string WorkstationPreviewView::savedName(const ManagedDesktop& desktop, con
 }
 
 std::string WorkstationPreviewView::countsLine(std::size_t monitors, std::size_t desktops) {
-    return counted(monitors, "monitor", "monitors") + " \u00B7 " + desktopCountText(desktops);
-}
-
-std::string WorkstationPreviewView::desktopCountText(std::size_t desktops) {
-    return counted(desktops, "desktop", "desktops");
+    return text::counted(monitors, "monitor", "monitors") + " \u00B7 " + text::desktopCountText(desktops);
 }
 
 std::string WorkstationPreviewView::emptyTitle(bool namesError) {

@@ -118,8 +118,6 @@ public:
 
     // "2 monitors · 1 desktop": singular exactly at one.
     static std::string countsLine(std::size_t monitors, std::size_t desktops);
-    // A section header's count, "1 desktop" or "3 desktops".
-    static std::string desktopCountText(std::size_t desktops);
     // The title of the list when there are no monitors.
     static std::string emptyTitle(bool namesError);
     // The header symbol, from the display's system name (not the user's alias).

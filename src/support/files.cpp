@@ -10,6 +10,7 @@
 #include <ctime>
 #include <mutex>
 #include <set>
+#include <utility>
 
 #include "support/error.h"
 #include "support/uuid.h"
@@ -41,8 +42,9 @@ bool writeAll(int fd, std::string_view bytes) {
 constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr std::size_t kUUIDLength = 36;
 
-// The coarse clock is the one the kernel stamps file times from: no file this process makes is
-// stamped before this moment, however soon after it the file is made.
+// The coarse clock is the one the kernel stamps file times from: on a file system with fine
+// stamps no file this process makes is stamped before this moment, however soon after it the
+// file is made.
 timespec coarseNow() {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
@@ -67,11 +69,63 @@ bool isTemporaryOf(std::string_view entry, std::string_view name) {
     return uuid::canonical(id) == id;
 }
 
+std::mutex hooksMutex;
+WriteHooks installedHooks;
+
+WriteHooks currentHooks() {
+    std::lock_guard lock(hooksMutex);
+    return installedHooks;
+}
+
+// The names of the temporaries this process's writes have made or are about to make. A name holds
+// a fresh UUID, so the name alone tells ours apart, however the folder's path is spelled. Stamps
+// cannot: a file system with whole-second times (FAT: two seconds) stamps a temporary made in the
+// run's first moments before the run started.
+class InFlightTemporaries {
+public:
+    static InFlightTemporaries& shared() {
+        static InFlightTemporaries registry;
+        return registry;
+    }
+    void add(const std::string& name) {
+        std::lock_guard lock(mutex_);
+        names_.insert(name);
+    }
+    void remove(const std::string& name) {
+        std::lock_guard lock(mutex_);
+        names_.erase(name);
+    }
+    // Removes the folder's entry unless it is a temporary of ours. A write holds its name from
+    // before its file exists until the file is renamed or removed, so an entry whose name is not
+    // held is no file a write of ours still needs.
+    void removeUnlessOurs(int folderFD, const char* entry) {
+        std::lock_guard lock(mutex_);
+        if (!names_.count(entry)) ::unlinkat(folderFD, entry, 0);
+    }
+
+private:
+    std::mutex mutex_;
+    std::set<std::string> names_;
+};
+
+// Holds a temporary's name in the registry from before its file exists until the write is done
+// with it (renamed or removed).
+class InFlightTemporary {
+public:
+    explicit InFlightTemporary(std::string name) : name_(std::move(name)) { InFlightTemporaries::shared().add(name_); }
+    ~InFlightTemporary() { InFlightTemporaries::shared().remove(name_); }
+    InFlightTemporary(const InFlightTemporary&) = delete;
+    InFlightTemporary& operator=(const InFlightTemporary&) = delete;
+
+private:
+    std::string name_;
+};
+
 // A write killed between making its temporary file and the rename leaves the temporary behind.
-// Removes those of this file: regular files by that name stamped before this process started, so
-// a write of this process, on any thread, never loses its own. Once per file and run: whatever is
-// left later comes from this run, and the next run removes it. Failures change nothing.
-void removeLeftoverTemporaries(const fs::path& path) {
+// Removes those of this file: regular files by that name stamped before this process started
+// that no write of this process holds. Once per file and run: whatever is left later comes from
+// this run, and the next run removes it. Failures change nothing.
+void removeLeftoverTemporaries(const fs::path& path, const WriteHooks& hooks) {
     static std::mutex mutex;
     static std::set<std::string> cleaned;
     {
@@ -80,6 +134,7 @@ void removeLeftoverTemporaries(const fs::path& path) {
     }
     const std::string name = path.filename().string();
     if (name.empty()) return;
+    if (hooks.sweepBegins) hooks.sweepBegins(path);
     const fs::path parent = path.parent_path().empty() ? fs::path(".") : path.parent_path();
     DIR* folder = ::opendir(parent.c_str());
     if (!folder) return;
@@ -88,7 +143,8 @@ void removeLeftoverTemporaries(const fs::path& path) {
         if (!isTemporaryOf(entry->d_name, name)) continue;
         struct stat info {};
         if (::fstatat(folderFD, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        if (S_ISREG(info.st_mode) && isBefore(info.st_mtim, processStart)) ::unlinkat(folderFD, entry->d_name, 0);
+        if (S_ISREG(info.st_mode) && isBefore(info.st_mtim, processStart))
+            InFlightTemporaries::shared().removeUnlessOurs(folderFD, entry->d_name);
     }
     ::closedir(folder);
 }
@@ -132,10 +188,14 @@ std::string read(const fs::path& path) {
 }
 
 void writeAtomically(const fs::path& path, std::string_view bytes) {
-    removeLeftoverTemporaries(path);
-    const fs::path temporary = path.parent_path() / temporaryName(path.filename().string());
+    const WriteHooks hooks = currentHooks();
+    removeLeftoverTemporaries(path, hooks);
+    const std::string temporaryFile = temporaryName(path.filename().string());
+    const fs::path temporary = path.parent_path() / temporaryFile;
+    const InFlightTemporary inFlight(temporaryFile);
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) throw posixError(file_error::kFileWriteUnknown, path);
+    if (hooks.temporaryMade) hooks.temporaryMade(temporary);
     bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
     int savedErrno = errno;
     if (::close(fd) != 0 && ok) {
@@ -183,6 +243,16 @@ std::optional<std::uintmax_t> size(const fs::path& path) {
 bool itemExists(const fs::path& path) {
     std::error_code error;
     return fs::exists(fs::symlink_status(path, error));
+}
+
+WriteHooksScope::WriteHooksScope(WriteHooks hooks) {
+    std::lock_guard lock(hooksMutex);
+    installedHooks = std::move(hooks);
+}
+
+WriteHooksScope::~WriteHooksScope() {
+    std::lock_guard lock(hooksMutex);
+    installedHooks = {};
 }
 
 }  // namespace tarnwick::files

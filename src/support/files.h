@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,7 +23,8 @@ std::string read(const fs::path& path);
 // Replaces the file atomically: the bytes go to a temporary file in the same folder, are flushed,
 // and the temporary is renamed over the target. An interrupted write leaves the old file whole.
 // Throws SystemError on failure (the temporary is removed). The first write of a file in a run
-// first removes the temporary files that killed writes of it left before the run started.
+// first removes the temporary files that killed writes of it left before the run started; a
+// temporary of a write of this process, on any thread, is never removed, whatever its stamp.
 void writeAtomically(const fs::path& path, std::string_view bytes);
 
 // Creates a folder with its intermediate folders; throws SystemError on failure.
@@ -36,5 +38,22 @@ std::optional<std::uintmax_t> size(const fs::path& path);
 
 // Exists without following a final symbolic link.
 bool itemExists(const fs::path& path);
+
+// Points where a test can hold a write, to line threads up as they may run. The program sets none.
+struct WriteHooks {
+    // The first write of a file in the run, before it looks for leftover temporaries.
+    std::function<void(const fs::path& file)> sweepBegins;
+    // A write's temporary file exists; its bytes go in next.
+    std::function<void(const fs::path& temporary)> temporaryMade;
+};
+
+// Installs write hooks for its lifetime.
+class WriteHooksScope {
+public:
+    explicit WriteHooksScope(WriteHooks hooks);
+    ~WriteHooksScope();
+    WriteHooksScope(const WriteHooksScope&) = delete;
+    WriteHooksScope& operator=(const WriteHooksScope&) = delete;
+};
 
 }  // namespace tarnwick::files

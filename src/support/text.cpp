@@ -111,6 +111,12 @@ bool isDesktopTitle(std::string_view title) {
     return true;
 }
 
+std::string counted(std::size_t count, std::string_view singular, std::string_view plural) {
+    return std::to_string(count) + " " + std::string(count == 1 ? singular : plural);
+}
+
+std::string desktopCountText(std::size_t count) { return counted(count, "desktop", "desktops"); }
+
 std::string uppercased(std::string_view input) {
     std::string upper = mapCase(input, [](char32_t c) -> char32_t {
         if (c >= 'a' && c <= 'z') return c - 32;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,11 @@ bool isBlank(std::string_view input);
 
 // "Desktop " followed by one or more ASCII digits and nothing else.
 bool isDesktopTitle(std::string_view title);
+
+// The count and the noun, singular exactly at one: "1 monitor", "0 monitors".
+std::string counted(std::size_t count, std::string_view singular, std::string_view plural);
+// "1 desktop", "3 desktops".
+std::string desktopCountText(std::size_t count);
 
 // Upper- and lower-case mapping of ASCII, Latin-1, basic Greek and Cyrillic letters in UTF-8 text
 // ("ß" upper-cases to "SS"); other characters stay.

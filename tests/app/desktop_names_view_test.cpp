@@ -2,7 +2,6 @@
 // at every keystroke, the icon areas and their texts, icon focus and motion, opening an app, and
 // the bottom bar with its message and Refresh.
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <utility>
@@ -18,6 +17,7 @@
 #include "support/files.h"
 #include "support/task.h"
 #include "testkit/hosted_view.h"
+#include "testkit/numbered_uuid.h"
 #include "testkit/test_environment.h"
 
 namespace tarnwick {
@@ -29,11 +29,7 @@ using Status = DesktopApplicationInventory::Status;
 using Entry = DesktopApplicationInventory::Entry;
 using Strings = std::vector<std::string>;
 
-std::string uuidFor(int n) {
-    char text[40];
-    std::snprintf(text, sizeof text, "00000000-0000-4000-8000-%012X", n);
-    return text;
-}
+using testkit::uuidFor;
 
 const std::string kBuiltIn = uuidFor(0xB1);
 const std::string kStudio = uuidFor(0x57);

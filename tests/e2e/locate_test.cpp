@@ -142,7 +142,8 @@ TEST_F(LocateTest, LocateSavedLocatesTheCaptionsOfTheNamedDesktopsOnly) {
 }
 
 // Nothing to locate: with Mission Control closed it asks for it to be opened (named desktops or
-// not); open, with no desktop named, opening it would not help.
+// not); open, with no desktop named, opening it would not help; open, with a desktop named, its
+// geometry could not be read.
 TEST_F(LocateTest, LocateSavedSaysWhyItHasNothingToLocate) {
     const std::string closedSentence = "{\n  \"unsupported\" : \"Open Mission Control to inspect saved desktop labels\"\n}\n";
     const std::string closedSession = sessionWith(R"("missionControl": {"open": false})");
@@ -155,6 +156,11 @@ TEST_F(LocateTest, LocateSavedSaysWhyItHasNothingToLocate) {
     auto unnamed = locate({"--locate-saved"});
     EXPECT_EQ(unnamed.exitStatus, 0);
     EXPECT_EQ(unnamed.standardOutput, "{\n  \"unsupported\" : \"No desktop has a saved name to inspect\"\n}\n");
+    saveNames(home, R"({"1E2D3C4B-5A69-4788-97A6-B5C4D3E2F101": "Code"})");
+    auto unreadable = locate({"--locate-saved"}, sessionWith(R"("system": {"accessibilityTrusted": false})"));
+    EXPECT_EQ(unreadable.exitStatus, 0);
+    EXPECT_EQ(unreadable.standardOutput,
+              "{\n  \"unsupported\" : \"Mission Control is open, but its desktop labels could not be read\"\n}\n");
 }
 
 TEST(JsonOutputTest, ADictionaryThatIsNotJsonIsAFailureNotABareLineFeed) {

@@ -8,15 +8,6 @@ namespace {
 constexpr std::int32_t kInstallerPID = 4242;
 constexpr const char* kFinderHint = "\n\nYou can also drag Tarnwick into Applications in Finder, then open it there.";
 
-sim::SimApplication copyAt(std::int32_t pid, const fs::path& bundle) {
-    sim::SimApplication app;
-    app.pid = pid;
-    app.bundleIdentifier = kApplicationBundleIdentifier;
-    app.name = "Tarnwick";
-    app.bundleURL = platform::fileURLString(bundle, true);
-    return app;
-}
-
 // The copy running from the installer disk image, launched by the user.
 class InstallationDialogTest : public ::testing::Test {
 protected:

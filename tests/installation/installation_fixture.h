@@ -71,6 +71,16 @@ inline fs::path makeBundle(const fs::path& at, const BundleRecipe& recipe = {}) 
     return at;
 }
 
+// A running copy of the app from that bundle.
+inline sim::SimApplication copyAt(std::int32_t pid, const fs::path& bundle) {
+    sim::SimApplication app;
+    app.pid = pid;
+    app.bundleIdentifier = kApplicationBundleIdentifier;
+    app.name = "Tarnwick";
+    app.bundleURL = platform::fileURLString(bundle, true);
+    return app;
+}
+
 inline platform::CodeRequirement requirementFor(const sim::SigningIdentity& identity = {}) {
     return {sim::SimCodeSigning::requirementText(identity.identifier, identity.signer)};
 }

@@ -13,15 +13,6 @@ constexpr std::int32_t kInstallerPID = 4242;
 constexpr std::int32_t kInstalledPID = 5001;
 constexpr std::int32_t kEjectionPID = 6001;
 
-sim::SimApplication copyAt(std::int32_t pid, const fs::path& bundle) {
-    sim::SimApplication app;
-    app.pid = pid;
-    app.bundleIdentifier = kApplicationBundleIdentifier;
-    app.name = "Tarnwick";
-    app.bundleURL = platform::fileURLString(bundle, true);
-    return app;
-}
-
 // The ejection launch: the installed copy runs a second time while the installer (from the
 // image) is quitting and the installed copy it opened is running.
 class InstallerEjectionTest : public ::testing::Test {

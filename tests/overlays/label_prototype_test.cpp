@@ -207,7 +207,9 @@ TEST_F(LabelPrototypeTest, ALabelStillRevealingLetsClicksThroughUntilTheNextUpda
 }
 
 // The inspection of the saved labels, with nothing to locate, says what would help: opening
-// Mission Control, or, when it is open, naming a desktop. A name found still gets located.
+// Mission Control, or, when it is open, naming a desktop; with a name and Mission Control open,
+// that its geometry could not be read (no WindowManager process, an incomplete tree). A name
+// found still gets located.
 TEST(LabelInspectionTest, NothingToLocateSaysWhetherMissionControlOrANameIsMissing) {
     const auto inspect = [](LabelWorld& world) {
         auto handle = spawn(world.controller.inspectConfiguredLabels(false));
@@ -225,9 +227,19 @@ TEST(LabelInspectionTest, NothingToLocateSaysWhetherMissionControlOrANameIsMissi
     EXPECT_EQ(sentence(inspect(unnamed)), LabelPrototype::inspectionUnnamed);
 
     LabelWorld named(LabelWorld::Names{{LabelWorld::kDesktop4, "Code"}});
-    named.env.session.openMissionControl();
+    EXPECT_EQ(sentence(inspect(named)), LabelPrototype::inspectionClosed);
+    auto& session = named.env.session;
+    session.openMissionControl();
     named.env.advance(0.5);
     EXPECT_TRUE(inspect(named).find("bars"));
+
+    session.accessibility().globalError = platform::ax_error::kCannotComplete;
+    EXPECT_EQ(sentence(inspect(named)), LabelPrototype::inspectionUnreadable);
+    session.accessibility().globalError = platform::ax_error::kSuccess;
+    // Mission Control's windows still listed, its process no longer among the applications.
+    session.windowListOverride = Value(session.windowServer().windowList(true));
+    session.terminateApplication(*session.windowManagerPID());
+    EXPECT_EQ(sentence(inspect(named)), LabelPrototype::inspectionUnreadable);
 }
 
 class LabelRenameTest : public LabelPrototypeTest {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "applications/space_application_snapshot_loader.h"
 #include "overview/workstation_preview_view.h"
 #include "support/executor.h"
+#include "testkit/numbered_uuid.h"
 #include "testkit/test_environment.h"
 
 // The overview view over models the test fills by hand.
@@ -25,11 +25,7 @@ using Status = DesktopApplicationInventory::Status;
 using Entry = DesktopApplicationInventory::Entry;
 using Mode = OverviewInteractionMode;
 
-inline std::string uuidFor(int n) {
-    char text[40];
-    std::snprintf(text, sizeof text, "00000000-0000-4000-8000-%012X", n);
-    return text;
-}
+using testkit::uuidFor;
 
 const std::string kBuiltIn = uuidFor(0xB1);
 const std::string kStudio = uuidFor(0x57);

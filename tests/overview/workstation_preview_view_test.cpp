@@ -7,6 +7,7 @@
 
 #include "overview/preview_world.h"
 #include "overview/workstation_app_icon_button.h"
+#include "support/text.h"
 
 namespace tarnwick {
 namespace {
@@ -31,8 +32,8 @@ TEST_F(PreviewViewTest, CountsAndHeaderTexts) {
     EXPECT_EQ(View::countsLine(0, 0), "0 monitors \u00B7 0 desktops");
     EXPECT_EQ(View::countsLine(2, 1), "2 monitors \u00B7 1 desktop");
     EXPECT_EQ(View::countsLine(1, 3), "1 monitor \u00B7 3 desktops");
-    EXPECT_EQ(View::desktopCountText(0), "0 desktops");
-    EXPECT_EQ(View::desktopCountText(1), "1 desktop");
+    EXPECT_EQ(text::desktopCountText(0), "0 desktops");
+    EXPECT_EQ(text::desktopCountText(1), "1 desktop");
 
     const auto& monitors = model->monitors.get();
     EXPECT_EQ(View::displaySymbol(monitors[0]), "laptopcomputer");

@@ -2,9 +2,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <ctime>
+#include <exception>
 #include <fstream>
+#include <latch>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -124,6 +128,66 @@ TEST(FilesTest, TheFirstWriteRemovesOnlyTheTemporariesKilledWritesOfTheFileLeft)
     for (const auto& name : kept) EXPECT_TRUE(files::itemExists(folder / name)) << name;
     EXPECT_EQ(files::read(folder / "target"), "left");
     EXPECT_TRUE(fs::is_symlink(folder / kept[5]));
+}
+
+// How a file system keeping whole seconds (FAT: two) may stamp a file made in the run's first
+// moments: a whole second, before the run began.
+const timespec kCoarseStampOfTheRunsStart{::time(nullptr) - 1, 0};
+
+// Two threads make the first write of one file at once: the one that sweeps reads the folder while
+// the other's temporary is in flight, stamped before the run began. It is ours, so it stays and
+// both writes succeed; a killed write's leftover still goes.
+TEST(FilesTest, TheFirstWriteNeverRemovesATemporaryOfAWriteInFlight) {
+    testkit::TempFolder folder;
+    const fs::path file = folder / "names.json";
+    const std::string leftover = ".names.json.6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40.tmp";
+    std::ofstream(folder / leftover) << "left";
+    const timespec old[2] = {kCoarseStampOfTheRunsStart, kCoarseStampOfTheRunsStart};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (folder / leftover).c_str(), old, 0), 0);
+
+    std::latch sweeping(1), inFlight(1), swept(1);
+    std::atomic<int> temporaries = 0;
+    files::WriteHooksScope hooks({
+        .sweepBegins =
+            [&](const fs::path& path) {
+                if (path != file) return;
+                sweeping.count_down();
+                inFlight.wait();
+            },
+        .temporaryMade =
+            [&](const fs::path& temporary) {
+                if (temporary.parent_path() != folder.path()) return;
+                if (++temporaries == 2) {  // the sweeper's own, after its sweep
+                    swept.count_down();
+                    return;
+                }
+                EXPECT_EQ(::utimensat(AT_FDCWD, temporary.c_str(), old, 0), 0);
+                inFlight.count_down();
+                swept.wait();
+            },
+    });
+    const auto writeOnAThread = [&](const char* bytes, std::exception_ptr& error) {
+        return std::thread([&file, bytes, &error] {
+            try {
+                files::writeAtomically(file, bytes);
+            } catch (...) {
+                error = std::current_exception();
+            }
+        });
+    };
+    std::exception_ptr sweeperError, otherError;
+    std::thread sweeper = writeOnAThread("sweeper", sweeperError);
+    sweeping.wait();
+    std::thread other = writeOnAThread("other", otherError);
+    sweeper.join();
+    other.join();
+
+    EXPECT_FALSE(sweeperError);
+    EXPECT_FALSE(otherError) << "the write in flight lost its temporary";
+    const std::string content = files::read(file);
+    EXPECT_TRUE(content == "sweeper" || content == "other") << content;
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1)
+        << "the leftover goes and neither write leaves its temporary";
 }
 
 }  // namespace

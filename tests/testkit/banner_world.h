@@ -40,18 +40,9 @@ struct BannerWorld {
         controller.diagnosticTrace().flush();
         return readTraceRecords(DiagnosticFiles::location(SpaceBannerController::traceFileName));
     }
-    std::vector<std::string> events() {
-        std::vector<std::string> names;
-        for (const auto& record : trace()) names.push_back(record.event);
-        return names;
-    }
+    std::vector<std::string> events() { return eventNames(trace()); }
     // The records of one event.
-    std::vector<TraceRecord> records(const std::string& event) {
-        std::vector<TraceRecord> found;
-        for (auto& record : trace())
-            if (record.event == event) found.push_back(std::move(record));
-        return found;
-    }
+    std::vector<TraceRecord> records(const std::string& event) { return recordsOf(trace(), event); }
 
     TestEnvironment env;
     struct Loaded {

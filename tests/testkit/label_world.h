@@ -59,17 +59,8 @@ struct LabelWorld {
         controller.diagnosticTrace().flush();
         return readTraceRecords(DiagnosticFiles::location(LabelPrototype::traceFileName));
     }
-    std::vector<std::string> events() {
-        std::vector<std::string> names;
-        for (const auto& record : trace()) names.push_back(record.event);
-        return names;
-    }
-    std::vector<TraceRecord> records(const std::string& event) {
-        std::vector<TraceRecord> found;
-        for (auto& record : trace())
-            if (record.event == event) found.push_back(std::move(record));
-        return found;
-    }
+    std::vector<std::string> events() { return eventNames(trace()); }
+    std::vector<TraceRecord> records(const std::string& event) { return recordsOf(trace(), event); }
 
     // ---- the labels
     // The desktop's label panel while it is on screen.

@@ -107,17 +107,8 @@ struct OverviewWorld {
         preview->diagnosticTrace().flush();
         return readTraceRecords(DiagnosticFiles::location(StatusWorkstationPreview::kTraceFileName));
     }
-    std::vector<std::string> events() {
-        std::vector<std::string> names;
-        for (const auto& record : trace()) names.push_back(record.event);
-        return names;
-    }
-    std::vector<TraceRecord> records(const std::string& event) {
-        std::vector<TraceRecord> found;
-        for (auto& record : trace())
-            if (record.event == event) found.push_back(std::move(record));
-        return found;
-    }
+    std::vector<std::string> events() { return eventNames(trace()); }
+    std::vector<TraceRecord> records(const std::string& event) { return recordsOf(trace(), event); }
     // The reasons of the "closed" records, in order.
     std::vector<std::string> closings() {
         std::vector<std::string> reasons;

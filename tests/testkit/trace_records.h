@@ -39,4 +39,17 @@ inline std::vector<TraceRecord> readTraceRecords(const std::filesystem::path& fi
     return records;
 }
 
+// The event names of the records, in order.
+inline std::vector<std::string> eventNames(const std::vector<TraceRecord>& records) {
+    std::vector<std::string> names;
+    for (const auto& record : records) names.push_back(record.event);
+    return names;
+}
+
+// The records of one event, in order.
+inline std::vector<TraceRecord> recordsOf(std::vector<TraceRecord> records, const std::string& event) {
+    std::erase_if(records, [&](const TraceRecord& record) { return record.event != event; });
+    return records;
+}
+
 }  // namespace tarnwick::testkit

@@ -73,15 +73,6 @@ private:
     SimWindowServer& server_;
 };
 
-Value rectDictionary(const Rect& r) {
-    Dictionary d;
-    d["X"] = r.origin.x;
-    d["Y"] = r.origin.y;
-    d["Width"] = r.size.width;
-    d["Height"] = r.size.height;
-    return Value(std::move(d));
-}
-
 Value spaceDictionary(const SimSpace& space) {
     Dictionary d;
     d["id64"] = Value(space.id64);
@@ -92,6 +83,15 @@ Value spaceDictionary(const SimSpace& space) {
 }
 
 }  // namespace
+
+Value windowBoundsDictionary(const Rect& bounds) {
+    Dictionary d;
+    d["X"] = bounds.origin.x;
+    d["Y"] = bounds.origin.y;
+    d["Width"] = bounds.size.width;
+    d["Height"] = bounds.size.height;
+    return Value(std::move(d));
+}
 
 std::unique_ptr<platform::SkyLightFramework> SimWindowServer::openSkyLight(const std::string& path, int) {
     auto guard = session_.lock();
@@ -131,7 +131,7 @@ Value SimWindowServer::describe(const SimWindow& window, bool onScreen) const {
     if (app && app->name) d[keys::kOwnerName] = *app->name;
     if (!window.title.empty()) d[keys::kName] = window.title;
     d[keys::kLayer] = window.layer;
-    d[keys::kBounds] = rectDictionary(window.bounds);
+    d[keys::kBounds] = windowBoundsDictionary(window.bounds);
     d[keys::kAlpha] = window.alpha;
     if (onScreen) d[keys::kIsOnscreen] = true;
     d[keys::kSharingState] = 1;

@@ -1,11 +1,17 @@
 #pragma once
 
 #include "platform/window_server.h"
+#include "support/geometry.h"
+#include "support/value.h"
 
 namespace tarnwick::sim {
 
 class SimulatedSession;
 struct SimWindow;
+
+// A window's bounds as its description holds them: "X", "Y", "Width", "Height" in the window
+// list's space.
+Value windowBoundsDictionary(const Rect& bounds);
 
 class SimWindowServer final : public platform::WindowServer {
 public:

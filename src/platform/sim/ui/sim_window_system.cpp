@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/sim/capture/mission_control_layout.h"
+#include "platform/sim/sim_window_server.h"
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_events.h"
 #include "platform/ui/screens.h"
@@ -13,15 +14,6 @@ namespace ui = platform::ui;
 namespace keys = platform::window_list;
 
 namespace {
-
-Value rectDictionary(const Rect& r) {
-    Dictionary d;
-    d["X"] = r.origin.x;
-    d["Y"] = r.origin.y;
-    d["Width"] = r.size.width;
-    d["Height"] = r.size.height;
-    return Value(std::move(d));
-}
 
 std::int64_t layerOf(const Value& entry) {
     const Value* layer = entry.find(keys::kLayer);
@@ -244,7 +236,7 @@ void SimWindowSystem::addToWindowList(Array& list, bool onScreenOnly) const {
         d[keys::kOwnerName] = kOwnerName;
         if (!r->title.empty()) d[keys::kName] = r->title;
         d[keys::kLayer] = r->level;
-        d[keys::kBounds] = rectDictionary(Rect(r->frame.minX(), primaryTop - r->frame.maxY(), r->frame.width(), r->frame.height()));
+        d[keys::kBounds] = windowBoundsDictionary(Rect(r->frame.minX(), primaryTop - r->frame.maxY(), r->frame.width(), r->frame.height()));
         d[keys::kAlpha] = r->alpha.valueAt(now);
         if (onScreen) d[keys::kIsOnscreen] = true;
         d[keys::kSharingState] = 1;
