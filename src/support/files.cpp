@@ -83,9 +83,10 @@ WriteHooks currentHooks() {
 // run's first moments before the run started.
 class InFlightTemporaries {
 public:
+    // Never destroyed: a worker thread may still finish a write while the program's statics go.
     static InFlightTemporaries& shared() {
-        static InFlightTemporaries registry;
-        return registry;
+        static InFlightTemporaries* const registry = new InFlightTemporaries;
+        return *registry;
     }
     void add(const std::string& name) {
         std::lock_guard lock(mutex_);
