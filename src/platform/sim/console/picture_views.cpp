@@ -110,15 +110,18 @@ std::string selectionPicture(const Rect& frame, const std::string& shown) {
 // as an outline).
 std::string colourWellPicture(const Rect& frame, const ui::ColorInSpace& colour) {
     if (!frame.isUsable()) return {};
-    const auto hex = colourText(colour);
-    std::string out = svgRect(frame, "color-well-frame", rounded(5) + "fill=\"" + kControl + "\" stroke=\"" + kOutline + "\"");
-    const Rect swatch(frame.minX() + 4, frame.minY() + 4, std::max(frame.width() - 8, 1.0), std::max(frame.height() - 8, 1.0));
-    if (!hex)
+    const auto shown = colour.convertedToSRGB();
+    std::string out =
+        svgRect(frame, "color-well-frame", rounded(5) + "fill=\"" + kControl + "\" stroke=\"" + kOutline + "\"");
+    const Rect swatch(frame.minX() + 4, frame.minY() + 4, std::max(frame.width() - 8, 1.0),
+                      std::max(frame.height() - 8, 1.0));
+    if (!shown)
         return out + svgRect(swatch, "color-well", valueAttribute("pattern " + colour.patternName) + rounded(3) +
                                                        "fill=\"none\" stroke=\"" + kOutline + "\"");
-    // The fill takes the colour without its alpha, the opacity the alpha.
-    return out + svgRect(swatch, "color-well", valueAttribute(*hex) + rounded(3) + "fill=\"" + hex->substr(0, 7) +
-                                                   "\" fill-opacity=\"" + svgNumber(std::clamp(colour.alpha, 0.0, 1.0)) + "\"");
+    // The fill takes the colour without its alpha, the opacity the alpha (within 0...1, as shown).
+    const std::string hex = colourText(colour).value_or("");
+    return out + svgRect(swatch, "color-well", valueAttribute(hex) + rounded(3) + "fill=\"" + hex.substr(0, 7) +
+                                                   "\" fill-opacity=\"" + svgNumber(shown->alpha) + "\"");
 }
 
 // A push button of the retained layer brought into a tree (the shortcut recorder): its bezel and
