@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -369,6 +370,24 @@ TEST_F(ProgramRoadsTest, TheOverviewOpensUnderTheStatusItemSwitchesDesktopsAndFo
     const Lines opened = app.send("keys ctrl-opt-cmd-w");
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0].rfind("@1004.000 shown window 600001 \"Workstation Overview\" at 312 312 360 560 ", 0), 0u) << opened[0];
+    // The keyboard's selection shows as the overview shows it, a little larger: the current
+    // desktop's row when it opens, then the app icon Tab moves to.
+    const auto shows = [](const Lines& screen, const std::string& line) {
+        return std::find(screen.begin(), screen.end(), line) != screen.end();
+    };
+    const std::string desktop1 = "00000000-0000-0000-0000-000000000001";
+    Lines screen = app.send("screen");
+    EXPECT_TRUE(shows(screen, "              button value \"Current desktop\" id \"switch-space." + desktop1 +
+                                  "\" label \"Switch to Desktop 1 on Built-in Retina Display\" focused"));
+    EXPECT_TRUE(shows(screen, "                  stack scale 1.04"));
+    EXPECT_EQ(app.send("screen svg " + (home.path() / "row.svg").string()), Lines{"ok"});
+    app.send("keys tab");
+    screen = app.send("screen");
+    EXPECT_TRUE(shows(screen, "                component id \"open-overview-app." + desktop1 +
+                                  ".com.apple.finder\" label \"Open Finder on Desktop 1 on Built-in Retina Display\" focused"));
+    EXPECT_TRUE(shows(screen, "                    image icon \"Finder\" scale 1.08"));
+    EXPECT_FALSE(shows(screen, "                  stack scale 1.04"));
+    EXPECT_EQ(app.send("screen svg " + (home.path() / "icon.svg").string()), Lines{"ok"});
     EXPECT_EQ(app.send("keys ctrl-opt-cmd-w"), (Lines{"@1004.000 hidden window 600001 \"Workstation Overview\"", "ok"}));
     app.send("quit");
     EXPECT_EQ(app.finish(), 0);
@@ -386,6 +405,75 @@ TEST_F(ProgramRoadsTest, TheOverviewOpensUnderTheStatusItemSwitchesDesktopsAndFo
     EXPECT_GE(overview.minY(), itemFrame.maxY());
     EXPECT_LE(overview.minX(), itemFrame.midX());
     EXPECT_GE(overview.maxX(), itemFrame.midX());
+
+    // The selected row's title and the selected icon are drawn larger than their neighbours.
+    const auto row = testkit::parseXml(readFile(home.path() / "row.svg"));
+    ASSERT_TRUE(row);
+    std::map<std::string, double> titleSizes;
+    for (const auto* text : row->all("text", "text")) titleSizes[text->text] = text->number("font-size");
+    EXPECT_NEAR(titleSizes["Desktop 1"], titleSizes["Desktop 2"] * 1.04, 0.01);
+    const auto icons = testkit::parseXml(readFile(home.path() / "icon.svg"));
+    ASSERT_TRUE(icons);
+    std::vector<double> sides;
+    for (const auto* icon : icons->all("rect", "icon-frame")) sides.push_back(icon->number("width"));
+    ASSERT_GE(sides.size(), 2u);
+    EXPECT_NEAR(sides[0], sides[1] * 1.08, 0.01);  // Desktop 1's Finder beside its Terminal
+}
+
+// What controls, the status item and its menu hold shows in `screen` and in the picture: the
+// status item's symbol, the menu kept on its display with its submenu row marked, the shortcut
+// recorder's shortcut, the tint well's colour, and a window resized below its minimum size.
+TEST_F(ProgramRoadsTest, TheScreenAndItsPictureShowWhatControlsTheStatusItemAndItsMenuHold) {
+    auto& app = start(kDefaultSession);
+    const auto shows = [](const Lines& screen, const std::string& line) {
+        return std::find(screen.begin(), screen.end(), line) != screen.end();
+    };
+    const auto picture = [&](const std::string& name) {
+        EXPECT_EQ(app.send("screen svg " + (home.path() / name).string()), Lines{"ok"});
+        auto parsed = testkit::parseXml(readFile(home.path() / name));
+        EXPECT_TRUE(parsed);
+        return parsed.value_or(testkit::XmlElement{});
+    };
+    EXPECT_TRUE(shows(app.send("screen"), "status-item at 1479 0 25 25 symbol \"tag\""));
+    app.send("click status-item option");
+    // A menu as wide as its rows, moved left so it stays on the built-in display.
+    const Lines opened = app.send("wait 0.5");
+    EXPECT_TRUE(hasPrefix(opened, "@1000.500 menu opened \"\" at 1311 25 rows "));
+    const auto menu = picture("menu.svg");
+    const auto symbols = menu.all("g", "symbol");
+    ASSERT_EQ(symbols.size(), 1u);
+    EXPECT_EQ(*symbols[0]->attribute("data-symbol"), "tag");
+    const Rect frame = frameOf(*menu.all("rect", "menu-frame").at(0));
+    EXPECT_EQ(frame.origin, (Point{1311, 25}));
+    EXPECT_TRUE(holds(Rect(0, 0, 1512, 982), frame));
+    // The row that opens a submenu carries its arrow, on its line.
+    const auto arrows = menu.all("text", "menu-submenu-arrow");
+    ASSERT_EQ(arrows.size(), 1u);
+    for (const auto* row : menu.all("text", "menu-row"))
+        EXPECT_EQ(row->number("y") == arrows[0]->number("y"), row->text == "Testing") << row->text;
+
+    app.send("keys escape");
+    openStatusMenu();
+    app.send("menu \"Settings…\"");
+    app.send("set \"Settings sections\" Overview");
+    EXPECT_TRUE(shows(app.send("screen"), "                    bridged \"⌃⌥⌘W\""));
+    const auto recorder = picture("recorder.svg").all("rect", "button");
+    ASSERT_EQ(recorder.size(), 1u);
+    EXPECT_EQ(*recorder[0]->attribute("data-value"), "⌃⌥⌘W");
+    app.send("set \"Settings sections\" Banner");
+    EXPECT_TRUE(shows(app.send("screen"), "                colorWell \"#598CFF\" disabled"));
+    const auto well = picture("banner.svg").all("rect", "color-well");
+    ASSERT_EQ(well.size(), 1u);
+    EXPECT_EQ(*well[0]->attribute("fill"), "#598CFF");
+
+    // A resize below the minimum stops there and says so.
+    const Lines resized = app.send("resize \"Tarnwick Settings\" 200 900");
+    ASSERT_GE(resized.size(), 2u);
+    EXPECT_EQ(resized[0], "window 600002 \"Tarnwick Settings\" is 380 900: its minimum size is 380 320");
+    EXPECT_EQ(resized[1], "@1001.000 moved window 600002 \"Tarnwick Settings\" to 376 223.5 380 900");
+    EXPECT_EQ(frameOf(*picture("narrow.svg").all("rect", "window-frame").at(0)), Rect(376, 223.5, 380, 900));
+    app.send("quit");
+    EXPECT_EQ(app.finish(), 0);
 }
 
 // Road 5, from the example the README walks through (its script puts the disk image's copy in
@@ -441,6 +529,9 @@ TEST_F(ProgramRoadsTest, ADesktopNamedInTheNamesWindowIsLabelledOverItsCaption) 
     EXPECT_EQ(app.send("type " + field + " \"Work\"").back(), "ok");
     EXPECT_EQ(app.send("submit " + field).back(), "ok");
     app.send("wait 1");
+    // The window keeps the minimum frame its view declares.
+    EXPECT_EQ(app.send("resize \"Desktop Names\" 300 300").front(),
+              "window 600002 \"Desktop Names\" is 580 400: its minimum size is 580 400");
     app.send("close \"Desktop Names\"");
     app.send("mission-control open");
     EXPECT_EQ(app.send("wait 1"),

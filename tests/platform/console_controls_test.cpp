@@ -52,7 +52,8 @@ public:
                                            identify("One"), identify("Two"),
                                            ui::image(*platform::current().icons->systemSymbolImage("app", "Mail")))),
                       ui::list(bound(page), std::vector<int>{0, 1}, ui::nodes(ui::text("General"), ui::text("Banner")))
-                          .accessibilityLabel("Sections")));
+                          .accessibilityLabel("Sections"),
+                      ui::colorWell("Tint", bound(tint))));
     }
     // Two buttons that show the same text, told apart by their labels.
     ui::Node identify(const std::string& which) {
@@ -73,6 +74,7 @@ public:
     Published<double> seconds{1.5};
     Published<int> position{0};
     Published<std::optional<int>> page{0};
+    Published<ui::ColorInSpace> tint{ui::ColorInSpace::sRGB(1, 0.5, 0, 0.5)};
     Lines submitted;
     Lines identified;
     int done = 0;
@@ -154,7 +156,7 @@ TEST_F(ConsoleControlsTest, WhatEachControlHoldsIsListedAndDrawnAndFoundByItsTex
     for (const char* line : {"      toggle \"Show banner\" on id \"banner\"", "      slider 20 id \"size\"",
                              "      stepper \"Seconds\" 1.5 id \"seconds\"",
                              "      picker \"Position\" selected \"Bottom\" id \"position\"", "        image icon \"Mail\"",
-                             "      list selected \"General\" label \"Sections\""})
+                             "      list selected \"General\" label \"Sections\"", "      colorWell \"#FF800080\""})
         EXPECT_NE(std::find(screen.begin(), screen.end(), line), screen.end()) << line;
 
     const testkit::TempFolder folder;
@@ -165,7 +167,14 @@ TEST_F(ConsoleControlsTest, WhatEachControlHoldsIsListedAndDrawnAndFoundByItsTex
     for (const char* shape : {"switch", "slider", "stepper", "picker", "selection"})
         for (const auto* element : picture->all("rect", shape)) drawn.push_back(*element->attribute("data-value"));
     EXPECT_EQ(drawn, (Lines{"on", "on", "20", "1.5", "Bottom", "General"}));  // "Locked" shares the banner's value
-    EXPECT_EQ(*picture->all("g", "icon").at(0)->attribute("data-app"), "Mail");
+    const auto* icon = picture->all("g", "icon").at(0);
+    EXPECT_EQ(*icon->attribute("data-app"), "Mail");
+    const std::string* symbol = icon->attribute("data-symbol");  // the system symbol it shows
+    EXPECT_TRUE(symbol && *symbol == "app");
+    const auto well = picture->all("rect", "color-well");
+    ASSERT_EQ(well.size(), 1u);
+    EXPECT_EQ(*well[0]->attribute("data-value"), "#FF800080");
+    EXPECT_EQ(*well[0]->attribute("fill-opacity"), "0.5");
 
     // A switch, a stepper or a list by the text of its label or by its accessibility label.
     EXPECT_EQ(console->type("set \"Show banner\" off").back(), "ok");

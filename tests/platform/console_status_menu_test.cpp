@@ -14,8 +14,11 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/status_item.h"
 #include "platform/ui/tracking_area.h"
+#include "support/files.h"
 #include "testkit/console_driver.h"
+#include "testkit/temp_folder.h"
 #include "testkit/test_environment.h"
+#include "testkit/xml_document.h"
 
 namespace tarnwick {
 namespace {
@@ -42,6 +45,7 @@ protected:
         item = std::make_unique<ui::StatusItem>();
         auto button = item->button();
         button->toolTip = "Tarnwick";
+        button->symbolName = "tag";
         button->addTrackingArea(std::make_shared<ui::TrackingArea>(
             Rect(), ui::tracking_options::kMouseEnteredAndExited | ui::tracking_options::kActiveAlways |
                         ui::tracking_options::kInVisibleRect,
@@ -90,7 +94,8 @@ TEST_F(ConsoleStatusMenuTest, HoverClickAndChooseAsAPersonWould) {
     // The item and its tooltip show as changes, and in `screen`.
     EXPECT_EQ(console->type("wait 0"), (Lines{"@1000.000 status-item shown at 1479 0 25 25 tooltip \"Tarnwick\"", "ok"}));
     const Lines before = console->screen();
-    EXPECT_NE(std::find(before.begin(), before.end(), "status-item at 1479 0 25 25 tooltip \"Tarnwick\""), before.end());
+    EXPECT_NE(std::find(before.begin(), before.end(), "status-item at 1479 0 25 25 tooltip \"Tarnwick\" symbol \"tag\""),
+              before.end());
     item->button()->toolTip = "Desktop 1";
     EXPECT_EQ(console->type("wait 0"), (Lines{"@1000.000 status-item tooltip \"Desktop 1\"", "ok"}));
 
@@ -99,10 +104,11 @@ TEST_F(ConsoleStatusMenuTest, HoverClickAndChooseAsAPersonWould) {
     EXPECT_EQ(console->type("unhover"), Lines{"ok"});
     EXPECT_EQ(pointer.heard, (Lines{"in", "out"}));
 
+    // The menu hangs from the item, moved left as far as it takes to stay on the display.
     EXPECT_EQ(console->type("click status-item"),
-              (Lines{"@1000.000 menu opened \"Status\" at 1479 25 rows \"Workstation Overview\" \"Quit Tarnwick\"", "ok"}));
+              (Lines{"@1000.000 menu opened \"Status\" at 1329 25 rows \"Workstation Overview\" \"Quit Tarnwick\"", "ok"}));
     const Lines screen = console->screen();
-    EXPECT_NE(std::find(screen.begin(), screen.end(), "menu \"Status\" at 1479 25 rows \"Workstation Overview\" \"Quit Tarnwick\""),
+    EXPECT_NE(std::find(screen.begin(), screen.end(), "menu \"Status\" at 1329 25 rows \"Workstation Overview\" \"Quit Tarnwick\""),
               screen.end());
     // A hidden row, a row that is not there, or a path past a row without a submenu: nothing
     // is chosen and the menu stays open.
@@ -114,6 +120,11 @@ TEST_F(ConsoleStatusMenuTest, HoverClickAndChooseAsAPersonWould) {
     EXPECT_TRUE(chosen.empty());
     EXPECT_EQ(console->type("menu \"Quit Tarnwick\""), (Lines{"@1000.000 menu closed \"Status\"", "ok"}));
     EXPECT_EQ(chosen, Lines{"Quit Tarnwick"});
+    // At the Studio Display's bottom right corner it moves left and up, staying on that display.
+    env.session.menus().popUp(*menu, Point{4060, -250});
+    EXPECT_EQ(console->type("keys escape"),
+              (Lines{"@1000.000 menu opened \"Status\" at 3889 1186 rows \"Workstation Overview\" \"Quit Tarnwick\"",
+                     "@1000.000 menu closed \"Status\"", "ok"}));
 
     // Escape closes the menu; so does a click on the item, which then goes no further.
     console->type("click status-item");
@@ -137,7 +148,23 @@ TEST_F(ConsoleStatusMenuTest, ASubmenuIsChosenByItsPathAndADisabledRowByNone) {
     auto& idle = testing->addItem("Idle");  // nothing to do: disabled when the menu updates
     menu->items[1]->isHidden = false;
     menu->items[1]->submenu = testing;
+    menu->items[0]->symbolName = "macwindow";
     console->type("click status-item");
+    // Drawn with its rows' symbols, and an arrow on the row that opens a submenu.
+    const testkit::TempFolder folder;
+    EXPECT_EQ(console->type("screen svg " + (folder / "menu.svg").string()), Lines{"ok"});
+    const auto picture = testkit::parseXml(files::read(folder / "menu.svg"));
+    ASSERT_TRUE(picture);
+    const auto& drawn = *picture->all("g", "menu").at(0);
+    std::vector<std::string> symbols;
+    for (const auto* symbol : drawn.all("g", "symbol")) symbols.push_back(*symbol->attribute("data-symbol"));
+    EXPECT_EQ(symbols, Lines{"macwindow"});
+    const auto rows = drawn.all("text", "menu-row");
+    const auto arrows = drawn.all("text", "menu-submenu-arrow");
+    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(arrows.size(), 1u);
+    EXPECT_EQ(rows[1]->text, "Testing");
+    EXPECT_EQ(arrows[0]->number("y"), rows[1]->number("y"));
     EXPECT_EQ(console->type("menu Testing Nothing"),
               Lines{"error: The menu shows no row \"Nothing\"; its rows are \"Record\", \"Idle\"."});
     EXPECT_FALSE(idle.isEnabled);

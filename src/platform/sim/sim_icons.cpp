@@ -54,6 +54,11 @@ std::optional<std::string> SimIcons::applicationName(const platform::Image& imag
     return std::nullopt;
 }
 
+std::optional<std::string> SimIcons::symbolName(const platform::Image& image) {
+    if (image.source.empty() || image.source.front() == '/') return std::nullopt;
+    return image.source;
+}
+
 std::optional<platform::Image> SimIcons::systemSymbolImage(const std::string& name,
                                                            const std::string& accessibilityDescription) {
     auto guard = session_.lock();

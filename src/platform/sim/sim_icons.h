@@ -37,6 +37,10 @@ public:
     // else the bundle's name without ".app". Nothing for an image of no application.
     std::optional<std::string> applicationName(const platform::Image& image) const;
 
+    // The system symbol an image handed out here shows (a symbol's image carries its name, a
+    // file's icon the file's absolute path); nothing for a file's icon or an empty image.
+    static std::optional<std::string> symbolName(const platform::Image& image);
+
     // Files by path, overriding the applications' bundles.
     std::map<std::string, SimBundleFile> files;
     // Whether the system has the symbol images.

@@ -37,6 +37,8 @@ public:
     // Replaces the content view (nothing clears it); the new one joins the subviews, filling
     // the glass as it is resized.
     void setContentView(std::shared_ptr<View> content);
+    // The content fills the glass, so it cannot be smaller than its content allows.
+    Size minimumSize() const override { return content_ ? content_->minimumSize() : Size{}; }
 
 private:
     std::shared_ptr<View> content_;

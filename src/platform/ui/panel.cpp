@@ -234,9 +234,14 @@ void Panel::saveFrame() {
     defaults->set(autosaveKey(autosaveName_), Value(out.str()));
 }
 
+Size Panel::minimumContentSize() const {
+    const Size content = contentView_ ? contentView_->minimumSize() : Size{};
+    return Size{std::max(contentMinSize.width, content.width), std::max(contentMinSize.height, content.height)};
+}
+
 void Panel::restoreFrame() {
     if (auto saved = savedFrame(autosaveName_)) {
-        const Size minimum = contentMinSize;
+        const Size minimum = minimumContentSize();
         Rect frame = *saved;
         // A frame saved smaller than the window allows now grows to the minimum.
         frame.size.width = std::max(frame.width(), minimum.width);

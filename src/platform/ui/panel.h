@@ -137,6 +137,9 @@ public:
     bool titlebarAppearsTransparent = false;
     // The user cannot resize the window below this size.
     Size contentMinSize;
+    // What the user's resize stops at: contentMinSize, or more where the content view's own
+    // minimum is larger (a hosting view's declared minimum frame).
+    Size minimumContentSize() const;
 
     // ---- the delegate (not kept alive: one that went away hears nothing)
     void setDelegate(WindowDelegate& delegate, const LifetimeToken& lifetime) { delegate_ = {&delegate, lifetime.weak()}; }

@@ -84,6 +84,9 @@ public:
     void layoutSubtreeIfNeeded();
     // Places the subviews; the override point of the views the system builds.
     virtual void layout() {}
+    // The smallest size the view's content allows; a window keeps its content view at least
+    // this large when the user resizes it. Nothing for a plain view.
+    virtual Size minimumSize() const { return {}; }
 
     // ---- events
     // The frontmost visible view under the point (in the superview's coordinates), or nothing.

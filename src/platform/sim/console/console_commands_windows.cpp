@@ -74,6 +74,17 @@ Rect parsedSize(const CommandContext& context, std::size_t at) {
                 numberArgument(context.arguments[at + 1], "The height", 1, 100000));
 }
 
+// As a drag stops at the window's minimum size, a resize below it says the size it got (the
+// frame may not even change, when the window was at its minimum already).
+void sayMinimumReached(CommandContext& context, const ui::Panel& panel, Size asked) {
+    const Size minimum = panel.minimumContentSize();
+    if (asked.width >= minimum.width && asked.height >= minimum.height) return;
+    const Size got = panel.frame().size;
+    context.console.say("window " + std::to_string(panel.windowNumber()) + " " + quotedText(panel.title()) + " is " +
+                        formatNumber(got.width) + " " + formatNumber(got.height) + ": its minimum size is " +
+                        formatNumber(minimum.width) + " " + formatNumber(minimum.height));
+}
+
 void resize(CommandContext& context) {
     expectArguments(context, command("resize"), 3, 3);
     ui::Panel& panel = targetWindow(context, context.arguments[0]);
@@ -81,6 +92,7 @@ void resize(CommandContext& context) {
     // The top left corner stays where it is; the window keeps its minimum size.
     if (!context.session.windowSystem().resize(panel, size.size))
         throw Error(describeWindow(panel) + " cannot be resized.");
+    sayMinimumReached(context, panel, size.size);
 }
 
 void closeWindow(CommandContext& context) {

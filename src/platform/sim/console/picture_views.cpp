@@ -6,9 +6,12 @@
 
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/picture_shapes.h"
+#include "platform/sim/console/picture_symbols.h"
 #include "platform/sim/console/screen_state.h"
 #include "platform/sim/console/screen_svg.h"
 #include "platform/sim/console/screen_views.h"
+#include "platform/sim/sim_icons.h"
+#include "platform/ui/button.h"
 #include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/hosting_view.h"
 #include "platform/ui/panel.h"
@@ -45,9 +48,10 @@ const char* iconColour(const std::string& name) {
     return kColours[hash % std::size(kColours)];
 }
 
-std::string iconPicture(const Rect& frame, const std::string& name) {
+std::string iconPicture(const Rect& frame, const std::string& name, const std::optional<std::string>& symbol) {
     const double side = std::min(frame.width(), frame.height());
-    std::string out = "<g class=\"icon\" data-app=\"" + xmlEscaped(name) + "\">\n";
+    std::string out = "<g class=\"icon\" data-app=\"" + xmlEscaped(name) + "\"" +
+                      (symbol ? " data-symbol=\"" + xmlEscaped(*symbol) + "\"" : std::string()) + ">\n";
     out += svgRect(frame, "icon-frame", rounded(side * 0.22) + "fill=\"" + iconColour(name) + "\"");
     if (!name.empty())
         out += "<text class=\"icon-initial\" x=\"" + svgNumber(frame.midX()) + "\" y=\"" +
@@ -102,6 +106,33 @@ std::string selectionPicture(const Rect& frame, const std::string& shown) {
     return svgRect(frame, "selection", valueAttribute(shown) + rounded(5) + "fill=\"" + kAccent + "\"");
 }
 
+// A colour well: its swatch in the colour it holds (a pattern, which has no colour of its own,
+// as an outline).
+std::string colourWellPicture(const Rect& frame, const ui::ColorInSpace& colour) {
+    if (!frame.isUsable()) return {};
+    const auto shown = colour.convertedToSRGB();
+    std::string out =
+        svgRect(frame, "color-well-frame", rounded(5) + "fill=\"" + kControl + "\" stroke=\"" + kOutline + "\"");
+    const Rect swatch(frame.minX() + 4, frame.minY() + 4, std::max(frame.width() - 8, 1.0),
+                      std::max(frame.height() - 8, 1.0));
+    if (!shown)
+        return out + svgRect(swatch, "color-well", valueAttribute("pattern " + colour.patternName) + rounded(3) +
+                                                       "fill=\"none\" stroke=\"" + kOutline + "\"");
+    // The fill takes the colour without its alpha, the opacity the alpha (within 0...1, as shown).
+    const std::string hex = colourText(colour).value_or("");
+    return out + svgRect(swatch, "color-well", valueAttribute(hex) + rounded(3) + "fill=\"" + hex.substr(0, 7) +
+                                                   "\" fill-opacity=\"" + svgNumber(shown->alpha) + "\"");
+}
+
+// A push button of the retained layer brought into a tree (the shortcut recorder): its bezel and
+// its title.
+std::string bridgedButtonPicture(const Rect& frame, const ui::Button& button) {
+    if (button.isHidden() || !frame.isUsable()) return {};
+    return svgRect(frame, "button", valueAttribute(button.title) + rounded(5) + "fill=\"" + kControl +
+                                        "\" stroke=\"" + kOutline + "\"") +
+           svgFramedText(frame, button.font.size, true, "button-title", button.title);
+}
+
 // What a control holds, drawn within what shows of the control.
 std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node, const GlobalSpace& space) {
     const Rect shown = hosting.host().visibleFrame(node);
@@ -119,6 +150,14 @@ std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node,
     }
     if (const auto* stepper = dynamic_cast<const ui::StepperContent*>(content))
         return stepperPicture(clipped(stepper->arrowsFrame), stepper->value());
+    if (const auto* well = dynamic_cast<const ui::ColorWellContent*>(content))
+        return colourWellPicture(clipped(well->wellFrame), well->color());
+    if (const auto* symbol = dynamic_cast<const ui::SymbolContent*>(content))
+        return symbolPicture(clipped(node.contentFrame()), symbol->name);
+    if (node.content()->asBridged()) {
+        const auto* button = dynamic_cast<const ui::Button*>(hosting.host().bridgedView(node).get());
+        return button ? bridgedButtonPicture(clipped(node.contentFrame()), *button) : std::string();
+    }
     if (const auto* picker = dynamic_cast<const ui::PickerContent*>(content)) {
         const auto index = picker->selectedIndex();
         if (!index || *index >= node.children().size()) return {};
@@ -164,7 +203,7 @@ std::string windowContentPicture(SimulatedSession& session, ui::Panel& panel, co
         out += svgFramedText(space.toGlobal(text.frame), text.fontSize, text.centred, "text", text.text);
     };
     visitor.icon = [&](const platform::Image& image, const std::optional<std::string>& label, const Rect& frame) {
-        out += iconPicture(space.toGlobal(frame), iconName(session, image, label));
+        out += iconPicture(space.toGlobal(frame), iconName(session, image, label), SimIcons::symbolName(image));
     };
     visitor.node = [&](const ui::HostingView& hosting, const ui::Node& node, const Rect& frame) {
         if (!frame.isUsable()) return;

@@ -11,6 +11,17 @@
 
 namespace tarnwick::sim {
 
+namespace {
+
+// The item as a change names it, and the symbol its button shows.
+std::string statusItemLine(const ShownStatusItem& item) {
+    std::string line = "status-item " + ChangePrinter::statusItemText(item);
+    if (!item.symbolName.empty()) line += " symbol " + quotedText(item.symbolName);
+    return line;
+}
+
+}  // namespace
+
 std::vector<std::string> screenReport(SimulatedSession& session, const platform::Alert* openAlert) {
     auto guard = session.lock();
     const ScreenState screen = readScreen(session);
@@ -33,8 +44,7 @@ std::vector<std::string> screenReport(SimulatedSession& session, const platform:
                     (login.locked ? " locked" : " unlocked") + (login.screensAsleep ? " screens-asleep" : " screens-awake") +
                     (login.onConsole ? " user-here" : " user-away"));
     lines.push_back("pointer at " + formatNumber(screen.pointer.x) + " " + formatNumber(screen.pointer.y));
-    lines.push_back(screen.statusItem ? "status-item " + ChangePrinter::statusItemText(*screen.statusItem)
-                                      : std::string("status-item none"));
+    lines.push_back(screen.statusItem ? statusItemLine(*screen.statusItem) : std::string("status-item none"));
     if (screen.menu) {
         lines.push_back("menu " + ChangePrinter::menuText(*screen.menu));
         for (const auto& [title, rows] : screen.menu->submenus)

@@ -61,10 +61,13 @@ ScreenState readScreen(SimulatedSession& session) {
     if (auto* item = shownStatusItem(session)) {
         const auto button = item->button();
         state.statusItem = ShownStatusItem{space.toGlobal(*session.statusBar().buttonFrame(*item)),
-                                           button->toolTip.value_or(""), item->window().windowNumber()};
+                                           button->toolTip.value_or(""), item->window().windowNumber(),
+                                           button->symbolName.value_or("")};
     }
     if (const platform::ui::Menu* menu = session.menus().openMenu()) {
-        state.menu = ShownMenu{menu->title, space.toGlobal(menu->location().value_or(Point{})), visibleRows(*menu), {}};
+        // Where the system shows it, which may lie left of or above where it was popped up.
+        const Rect frame = space.toGlobal(session.menus().openFrame().value_or(Rect()));
+        state.menu = ShownMenu{menu->title, frame.origin, visibleRows(*menu), {}};
         for (const auto& item : menu->items)
             if (item && !item->isHidden && item->submenu)
                 state.menu->submenus.emplace_back(item->title, visibleRows(*item->submenu));

@@ -64,6 +64,7 @@ struct ShownStatusItem {
     Rect frame;  // global, the button's
     std::string toolTip;
     std::uint32_t windowNumber = 0;
+    std::string symbolName;  // the system symbol its button shows; empty: none
 
     bool operator==(const ShownStatusItem&) const = default;
 };

@@ -6,10 +6,13 @@
 #include "platform/sim/capture/mission_control_layout.h"
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/picture_shapes.h"
+#include "platform/sim/console/picture_symbols.h"
 #include "platform/sim/console/picture_views.h"
 #include "platform/sim/console/screen_state.h"
 #include "platform/sim/sim_alerts.h"
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_menu_layout.h"
+#include "platform/sim/ui/sim_menus.h"
 #include "platform/ui/panel.h"
 #include "support/error.h"
 #include "support/files.h"
@@ -45,24 +48,43 @@ std::string titlePicture(const ShownWindow& window) {
 std::string statusItemPicture(const ShownStatusItem& item) {
     std::string out = "<g class=\"status-item\" data-window=\"" + std::to_string(item.windowNumber) + "\">\n";
     out += svgRect(item.frame, "status-item-frame", "fill=\"#f2f2f7\" fill-opacity=\"0.4\" stroke=\"#f2f2f7\"");
+    // The button's symbol, inset as the menu bar draws it.
+    if (!item.symbolName.empty())
+        out += symbolPicture(Rect(item.frame.minX() + 4, item.frame.minY() + 4, item.frame.width() - 8,
+                                  item.frame.height() - 8),
+                             item.symbolName);
     if (!item.toolTip.empty())
         out += "<title>" + xmlEscaped(item.toolTip) + "</title>\n";
     return out + "</g>\n";
 }
 
-// A menu hangs from its location: a row of 22 points per visible row, as wide as its longest row.
-std::string menuPicture(const ShownMenu& menu) {
-    std::size_t longest = 0;
-    for (const auto& row : menu.rows) longest = std::max(longest, row.size());
-    constexpr double kRow = 22, kPadding = 5;
-    const Rect frame(menu.location.x, menu.location.y, std::max(160.0, 40 + 7.0 * static_cast<double>(longest)),
-                     kRow * static_cast<double>(menu.rows.size()) + 2 * kPadding);
+// The open menu where the system shows it, its rows as the system lays them out: a separator as
+// a line, a row's symbol before its title, and an arrow on a row that opens a submenu.
+std::string menuPicture(const platform::ui::Menu& menu, const Rect& frame) {
+    using Layout = SimMenuLayout;
+    const Layout layout = Layout::of(menu);
+    const bool symbols = std::any_of(layout.rows.begin(), layout.rows.end(),
+                                     [](const Layout::Row& row) { return row.symbolName.has_value(); });
+    const double titleX = frame.minX() + Layout::kCheckColumn + (symbols ? Layout::kSymbolColumn : 0);
     std::string out = "<g class=\"menu\">\n";
     out += svgRect(frame, "menu-frame", "fill=\"#2b2b2e\" stroke=\"#8e8e93\" stroke-width=\"1\"");
-    double y = frame.minY() + kPadding;
-    for (const auto& row : menu.rows) {
-        out += svgPlacedText(Rect(frame.minX() + 20, y + 3, frame.width() - 30, 16), "menu-row", row);
-        y += kRow;
+    for (const auto& row : layout.rows) {
+        const Rect box(frame.minX() + row.frame.minX(), frame.minY() + row.frame.minY(), row.frame.width(),
+                       row.frame.height());
+        if (row.separator) {
+            out += "<line class=\"menu-separator\" x1=\"" + n(box.minX() + 10) + "\" y1=\"" + n(box.midY()) + "\" x2=\"" +
+                   n(box.maxX() - 10) + "\" y2=\"" + n(box.midY()) + "\" stroke=\"#636366\"/>\n";
+            continue;
+        }
+        const double size = Layout::font().size;
+        if (row.symbolName)
+            out += symbolPicture(Rect(frame.minX() + Layout::kCheckColumn, box.midY() - 8, 16, 16), *row.symbolName);
+        out += svgFramedText(Rect(titleX, box.minY(), box.maxX() - titleX, box.height()), size, false, "menu-row",
+                             row.title);
+        if (row.hasSubmenu)
+            out += svgFramedText(Rect(box.maxX() - Layout::kTrailingInset - Layout::kSubmenuColumn, box.minY(),
+                                      Layout::kSubmenuColumn, box.height()),
+                                 size, true, "menu-submenu-arrow", "\u25B8");
     }
     return out + "</g>\n";
 }
@@ -161,7 +183,8 @@ std::string screenSvg(SimulatedSession& session, const platform::Alert* openAler
         out += "</g>\n";
     }
     // A menu and an alert stand in front of every window.
-    if (screen.menu) out += menuPicture(*screen.menu);
+    if (const auto* menu = session.menus().openMenu(); menu && screen.menu)
+        out += menuPicture(*menu, space.toGlobal(session.menus().openFrame().value_or(Rect())));
     if (openAlert) out += alertPicture(*openAlert, space);
     return out + "</svg>\n";
 }

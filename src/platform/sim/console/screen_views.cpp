@@ -1,5 +1,8 @@
 #include "platform/sim/console/screen_views.h"
 
+#include <cmath>
+#include <cstdio>
+
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/sim_icons.h"
 #include "platform/sim/simulated_session.h"
@@ -20,18 +23,21 @@ void visitNode(const ui::HostingView& hosting, const ui::Node& node, const Shown
     const Rect frame = screenFrame(hosting, hosting.host().visibleFrame(node));
     if (visitor.node) visitor.node(hosting, node, frame);
     if (frame.isUsable()) {
+        // Texts and images show where the scale effects around them put them, at their scale.
+        const Rect drawn = screenFrame(hosting, presentedVisibleFrame(hosting, node));
         if (visitor.text) {
             std::vector<std::string> own;
             node.content()->collectText(own);
             // A field's text shows inside the field, after its title.
             const auto* field = node.as<ui::TextFieldContent>();
             const Rect textFrame =
-                field ? screenFrame(hosting, field->fieldFrame.intersection(hosting.host().visibleFrame(node))) : frame;
+                field ? screenFrame(hosting, field->fieldFrame.intersection(hosting.host().visibleFrame(node))) : drawn;
             if (textFrame.isUsable())
-                for (auto& text : own) visitor.text(PlacedText{std::move(text), textFrame, node.font().size});
+                for (auto& text : own)
+                    visitor.text(PlacedText{std::move(text), textFrame, node.font().size * presentedScale(node)});
         }
         if (const auto* image = node.as<ui::ImageContent>(); image && image->image.isValid && visitor.icon)
-            visitor.icon(image->image, node.modifiers().accessibility().label, frame);
+            visitor.icon(image->image, node.modifiers().accessibility().label, drawn);
     }
     for (const auto& child : node.children()) visitNode(hosting, child, visitor);
 }
@@ -70,9 +76,32 @@ std::string selectedText(const ui::HostingView& hosting, const ui::Node& node, s
     return " selected " + quotedText(optionText(hosting, node.children()[*index]));
 }
 
+// What a retained view bridged into the tree shows: a recorder's shortcut, a button's title.
+std::string bridgedState(const ui::HostingView& hosting, const ui::Node& node) {
+    const auto view = hosting.host().bridgedView(node);
+    if (!view || view->isHidden()) return {};
+    std::string line;
+    for (const auto& text : view->shownTexts()) line += " " + quotedText(text);
+    return line;
+}
+
+// What the view does to show it stands out: its scale effect, and whether it holds focus.
+std::string presentationMarks(const ui::HostingView& hosting, const ui::Node& node) {
+    std::string marks;
+    if (node.hasModifiers() && node.modifiers().scale != 1) marks += " scale " + formatNumber(node.modifiers().scale);
+    if (hosting.host().focusedNode() == &node) marks += " focused";
+    return marks;
+}
+
 // What a control holds, as `set` would be given it.
 std::string controlState(SimulatedSession& session, const ui::HostingView& hosting, const ui::Node& node) {
     const ui::NodeContent* content = node.content();
+    if (const auto* well = dynamic_cast<const ui::ColorWellContent*>(content)) {
+        const ui::ColorInSpace colour = well->color();
+        if (const auto text = colourText(colour)) return " " + quotedText(*text);
+        return " pattern " + quotedText(colour.patternName);
+    }
+    if (node.content()->asBridged()) return bridgedState(hosting, node);
     if (const auto* toggle = dynamic_cast<const ui::ToggleContent*>(content))
         return childTexts(hosting, node) + (toggle->value() ? " on" : " off");
     if (const auto* stepper = dynamic_cast<const ui::StepperContent*>(content))
@@ -104,11 +133,41 @@ void nodeLines(SimulatedSession& session, const ui::HostingView& hosting, const 
         if (accessibility.label) line += " label " + quotedText(*accessibility.label);
     }
     if (node.isDisabled()) line += " disabled";
+    line += presentationMarks(hosting, node);
     lines.push_back(std::move(line));
     for (const auto& child : node.children()) nodeLines(session, hosting, child, depth + 1, lines);
 }
 
 }  // namespace
+
+std::optional<std::string> colourText(const ui::ColorInSpace& colour) {
+    const auto shown = colour.convertedToSRGB();
+    if (!shown) return std::nullopt;
+    const auto byte = [](double component) { return static_cast<unsigned>(std::lround(component * 255)); };
+    char text[16];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", byte(shown->red), byte(shown->green), byte(shown->blue));
+    std::string result = text;
+    if (byte(shown->alpha) != 255) {
+        std::snprintf(text, sizeof text, "%02X", byte(shown->alpha));
+        result += text;
+    }
+    return result;
+}
+
+Rect presentedVisibleFrame(const ui::HostingView& hosting, const ui::Node& node) {
+    Rect clip = hosting.bounds();
+    for (const ui::Node* up = node.parent(); up; up = up->parent())
+        if (up->content()->clipsChildren()) clip = clip.intersection(up->frame());
+    const Rect shown = hosting.host().presentedFrame(node).intersection(clip);
+    return shown.isNull() ? Rect() : shown;
+}
+
+double presentedScale(const ui::Node& node) {
+    double scale = 1;
+    for (const ui::Node* n = &node; n; n = n->parent())
+        if (n->hasModifiers()) scale *= n->modifiers().scale;
+    return scale;
+}
 
 Rect screenFrame(const ui::View& view) {
     Rect frame = view.frame();

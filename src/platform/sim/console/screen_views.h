@@ -9,6 +9,7 @@
 #include "support/geometry.h"
 
 namespace tarnwick::platform::ui {
+struct ColorInSpace;
 class HostingView;
 class Node;
 class Panel;
@@ -65,9 +66,21 @@ Rect screenFrame(const platform::ui::View& view);
 // screen coordinates.
 Rect screenFrame(const platform::ui::HostingView& hosting, const Rect& treeRect);
 
+// The colour a colour well holds as "#RRGGBB" in sRGB ("#RRGGBBAA" when it is not opaque);
+// nothing for a colour without components (a pattern).
+std::optional<std::string> colourText(const platform::ui::ColorInSpace& colour);
+
+// Where a node is drawn, in the tree's coordinates: its frame under the scale effects around it
+// (and its own), within the scrolling containers around it; and how much its scale effects
+// enlarge it.
+Rect presentedVisibleFrame(const platform::ui::HostingView& hosting, const platform::ui::Node& node);
+double presentedScale(const platform::ui::Node& node);
+
 // One line per node of a declarative tree: indented by depth, its kind, its own texts (a
-// switch's or stepper's with its label's), the value a control holds, the app of an icon, and its
-// accessibility value, identifier and label, and "disabled" when it is.
+// switch's or stepper's with its label's), the value a control holds (a colour well's colour,
+// the texts a bridged view shows), the app of an icon, and its
+// accessibility value, identifier and label, "disabled" when it is, its scale effect when it
+// has one ("scale 1.04") and "focused" when it holds the keyboard focus.
 std::vector<std::string> nodeLines(SimulatedSession& session, platform::ui::HostingView& hosting);
 
 }  // namespace tarnwick::sim

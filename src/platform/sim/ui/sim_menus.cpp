@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/sim/sim_displays.h"
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_menu_layout.h"
 
 namespace tarnwick::sim {
 
@@ -38,6 +40,13 @@ void SimMenus::popUp(ui::Menu& menu, Point location) {
     ++popUps_;
     open_ = &menu;
     menu.trackingBegan(location);
+}
+
+std::optional<Rect> SimMenus::openFrame() const {
+    if (!open_) return std::nullopt;
+    auto guard = session_.lock();
+    const Size size = SimMenuLayout::of(*open_).size;
+    return SimMenuLayout::placed(size, open_->location().value_or(Point{}), SimDisplays(session_).screens());
 }
 
 void SimMenus::cancelTracking(ui::Menu& menu) {

@@ -47,6 +47,10 @@ public:
 
     // ---- what tests see
     platform::ui::Menu* openMenu() const { return open_; }
+    // Where the open menu shows (screen coordinates): laid out from its rows as they are now,
+    // hanging from where it was popped up and kept on the screen that holds that point
+    // (SimMenuLayout). Nothing while no menu is open.
+    std::optional<Rect> openFrame() const;
     int popUps() const { return popUps_; }
     int cancelledTrackings() const { return cancels_; }
     // The rows as shown (submenus too); enabling is as it was last updated.

@@ -68,8 +68,9 @@ bool SimWindowSystem::restore(ui::Panel& panel) {
 bool SimWindowSystem::resize(ui::Panel& panel, Size size) {
     if (!panel.isVisible() || !(panel.styleMask() & ui::style_mask::kResizable)) return false;
     if (!(size.width > 0 && size.height > 0)) return false;
-    size.width = std::max(size.width, panel.contentMinSize.width);
-    size.height = std::max(size.height, panel.contentMinSize.height);
+    const Size minimum = panel.minimumContentSize();
+    size.width = std::max(size.width, minimum.width);
+    size.height = std::max(size.height, minimum.height);
     const Rect& frame = panel.frame();
     panel.setFrame(Rect(frame.minX(), frame.maxY() - size.height, size.width, size.height), true);
     return true;

@@ -1,5 +1,7 @@
 #include "platform/ui/declarative/hosting_view.h"
 
+#include <algorithm>
+
 #include "platform/platform.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/panel.h"
@@ -72,6 +74,31 @@ void HostingView::windowVisibilityChanged(bool visible) {
 void HostingView::windowKeyStateChanged(bool key) {
     host_->windowKeyStateChanged();
     View::windowKeyStateChanged(key);
+}
+
+namespace {
+
+// The minimum a node's frames declare around its only child's, down to the first node with
+// more than one child.
+Size declaredMinimum(const Node& node) {
+    Size inner = node.children().size() == 1 ? declaredMinimum(node.children().front()) : Size{};
+    if (!node.hasModifiers()) return inner;
+    const Modifiers& m = node.modifiers();
+    // The padding lies inside the node's frame, around what its content declares.
+    if (inner.width > 0) inner.width += m.padding.width();
+    if (inner.height > 0) inner.height += m.padding.height();
+    if (const auto& f = m.frame) {
+        inner.width = std::max(inner.width, f->width.value_or(f->minWidth.value_or(0)));
+        inner.height = std::max(inner.height, f->height.value_or(f->minHeight.value_or(0)));
+    }
+    return inner;
+}
+
+}  // namespace
+
+Size HostingView::minimumSize() const {
+    const Node* root = host_->root();
+    return root ? declaredMinimum(*root) : Size{};
 }
 
 void HostingView::collectShownText(std::vector<std::string>& texts) const {

@@ -41,6 +41,9 @@ public:
     void layout() override;
     void windowVisibilityChanged(bool visible) override;
     void windowKeyStateChanged(bool key) override;
+    // What the tree declares of its smallest size: the minimum (or fixed) lengths of the frames
+    // around its outermost content, with the padding outside each.
+    Size minimumSize() const override;
 
     // A point of this view (origin at the bottom left, y up) in the tree's coordinates (origin at
     // the top left, y down), and back.

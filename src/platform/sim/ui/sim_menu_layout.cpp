@@ -1,0 +1,55 @@
+#include "platform/sim/ui/sim_menu_layout.h"
+
+#include <algorithm>
+
+#include "platform/ui/menu.h"
+#include "platform/ui/text_metrics.h"
+
+namespace tarnwick::sim {
+
+namespace ui = platform::ui;
+
+SimMenuLayout SimMenuLayout::of(const ui::Menu& menu) {
+    SimMenuLayout layout;
+    auto& metrics = ui::textMetrics();
+    double widest = 0;
+    bool symbols = false, submenus = false;
+    double y = kVerticalPadding;
+    for (const auto& item : menu.items) {
+        if (!item || item->isHidden) continue;
+        Row row;
+        row.separator = item->isSeparatorItem();
+        const double height = row.separator ? kSeparatorHeight : kRowHeight;
+        if (!row.separator) {
+            row.title = item->title;
+            row.symbolName = item->symbolName;
+            row.hasSubmenu = item->submenu != nullptr;
+            widest = std::max(widest, metrics.lineWidth(row.title, font()));
+            symbols = symbols || row.symbolName.has_value();
+            submenus = submenus || row.hasSubmenu;
+        }
+        row.frame = Rect(0, y, 0, height);
+        y += height;
+        layout.rows.push_back(std::move(row));
+    }
+    const double width = kCheckColumn + (symbols ? kSymbolColumn : 0) + widest + (submenus ? kSubmenuColumn : 0) +
+                         kTrailingInset;
+    for (auto& row : layout.rows) row.frame.size.width = width;
+    layout.size = Size{width, y + kVerticalPadding};
+    return layout;
+}
+
+Rect SimMenuLayout::placed(Size size, Point location, const std::vector<platform::ScreenDescription>& screens) {
+    Rect frame(location.x, location.y - size.height, size.width, size.height);
+    const auto screen = std::find_if(screens.begin(), screens.end(),
+                                     [&](const platform::ScreenDescription& s) { return s.frame.contains(location); });
+    if (screen == screens.end()) return frame;
+    const Rect& bounds = screen->frame;
+    // Left until its right edge is on the screen, up until its bottom is; a menu larger than the
+    // screen keeps its left and top edges on it.
+    frame.origin.x = std::max(std::min(frame.minX(), bounds.maxX() - size.width), bounds.minX());
+    frame.origin.y = std::min(std::max(frame.minY(), bounds.minY()), bounds.maxY() - size.height);
+    return frame;
+}
+
+}  // namespace tarnwick::sim

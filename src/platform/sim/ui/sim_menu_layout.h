@@ -1,0 +1,50 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/displays.h"
+#include "platform/ui/font.h"
+#include "support/geometry.h"
+
+namespace tarnwick::platform::ui {
+class Menu;
+}
+
+namespace tarnwick::sim {
+
+// How the system lays out a menu it shows: its visible rows and separators top to bottom, as
+// wide as its widest title measured in the menu font, with a column for check marks before the
+// titles, one for symbols when a row has one, and one for the submenu arrow when a row opens a
+// submenu. Where it shows: hanging from the point it was popped up at, moved left and up as far
+// as it takes to stay on the screen that holds that point, as the system keeps menus on screen.
+struct SimMenuLayout {
+    struct Row {
+        std::string title;
+        std::optional<std::string> symbolName;
+        bool separator = false;
+        bool hasSubmenu = false;
+        Rect frame;  // from the menu's top left, y down
+    };
+
+    Size size;
+    std::vector<Row> rows;
+
+    // Measured with the installed text metrics.
+    static SimMenuLayout of(const platform::ui::Menu& menu);
+    // The menu's frame (screen coordinates, y up) when it hangs from `location` (its top left):
+    // within the first screen that holds the point; as asked when none does.
+    static Rect placed(Size size, Point location, const std::vector<platform::ScreenDescription>& screens);
+
+    static platform::ui::Font font() { return platform::ui::Font::system(13); }
+    static constexpr double kRowHeight = 22;
+    static constexpr double kSeparatorHeight = 11;
+    static constexpr double kVerticalPadding = 5;
+    static constexpr double kCheckColumn = 20;     // before the titles
+    static constexpr double kSymbolColumn = 22;    // a symbol and the gap after it
+    static constexpr double kSubmenuColumn = 18;   // the arrow of a row with a submenu
+    static constexpr double kTrailingInset = 20;
+};
+
+}  // namespace tarnwick::sim
