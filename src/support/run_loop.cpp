@@ -263,8 +263,11 @@ void RunLoop::wake() {
 
 void RunLoop::waitForWork(std::uint64_t seen, double seconds) {
     if (!std::isfinite(seconds) || seconds <= 0) return;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                                              std::chrono::duration<double>(seconds));
+    using Steady = std::chrono::steady_clock;
+    const auto after = [](double seconds) {
+        return Steady::now() + std::chrono::duration_cast<Steady::duration>(std::chrono::duration<double>(seconds));
+    };
+    const auto until = after(seconds);
     const bool manual = clock_.isManual();
     std::unique_lock lock(mutex_);
     while (activity_ == seen && !stopped_) {
@@ -273,10 +276,7 @@ void RunLoop::waitForWork(std::uint64_t seen, double seconds) {
             const double due = queue_.top().due - clock_.uptime();
             if (due <= 0) return;
             // On virtual time a deadline comes only when someone moves the clock.
-            if (!manual)
-                wakeAt = std::min(wakeAt, std::chrono::steady_clock::now() +
-                                              std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                                  std::chrono::duration<double>(due)));
+            if (!manual) wakeAt = std::min(wakeAt, after(due));
         }
         if (wake_.wait_until(lock, wakeAt) == std::cv_status::timeout && wakeAt == until) return;
     }

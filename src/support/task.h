@@ -423,6 +423,7 @@ public:
         const auto slot = state_->slot;
         slot->handle = h;
         slot->loop = context.loop;
+        slot->holdIfCaused();
         const auto ending = ending_;
         // Whoever claims the slot first decides the ending and posts the one resumption.
         const auto end = [slot, ending](Ending how) {
@@ -438,7 +439,6 @@ public:
             token_ = context.cancellation;
             handlerId_ = token_->onCancel([end] { end(Ending::cancelled); });
         }
-        slot->holdIfCaused();
         try {
             start_(Continuation<T>(state_));
         } catch (...) {
