@@ -2,6 +2,7 @@
 
 #include <future>
 
+#include "support/caused_work.h"
 #include "support/run_loop.h"
 
 namespace tarnwick {
@@ -18,6 +19,7 @@ ThreadExecutor::~ThreadExecutor() {
 }
 
 void ThreadExecutor::submit(Job job) {
+    job = CausedWork::adopt(std::move(job), CausedWork::Where::worker);
     {
         std::lock_guard lock(mutex_);
         jobs_.push_back(std::move(job));

@@ -24,7 +24,8 @@ public:
     virtual void sync(Job job) = 0;
 };
 
-// A worker thread (the program's executors).
+// A worker thread (the program's executors). A job submitted by caused work is caused work too
+// (support/caused_work.h).
 class ThreadExecutor final : public SerialExecutor {
 public:
     explicit ThreadExecutor(std::string label);

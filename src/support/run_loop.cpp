@@ -1,10 +1,13 @@
 #include "support/run_loop.h"
 
+#include <algorithm>
 #include <cassert>
 #include <chrono>
 #include <cmath>
 #include <iterator>
 #include <stdexcept>
+
+#include "support/caused_work.h"
 
 namespace tarnwick {
 
@@ -21,10 +24,12 @@ RunLoop::RunLoop(Clock& clock) : clock_(clock) {
 RunLoop::~RunLoop() {
     if (auto manual = dynamic_cast<ManualClock*>(&clock_)) manual->setDriver(nullptr);
     // Queued jobs may hold resumptions of the frames torn down below: drop them first.
+    Dropped dropped;
     {
         std::lock_guard lock(mutex_);
-        while (!queue_.empty()) queue_.pop();
+        for (; !queue_.empty(); queue_.pop()) dropped.push_back(queue_.top().item);
     }
+    releaseJobs(dropped);
     while (true) {
         std::function<void()> teardown;
         {
@@ -53,6 +58,7 @@ void RunLoop::removeTeardown(std::uint64_t id) {
 void RunLoop::schedule(double due, std::shared_ptr<detail::LoopItem> item) {
     std::lock_guard lock(mutex_);
     queue_.push(Entry{due, nextSequence_++, std::move(item)});
+    ++activity_;
     // Notified under the lock: a loop that wakes for this item, finishes its run and is
     // destroyed (its destructor takes the lock first) cannot tear the condition variable down
     // while a worker thread is still inside this call.
@@ -61,14 +67,14 @@ void RunLoop::schedule(double due, std::shared_ptr<detail::LoopItem> item) {
 
 void RunLoop::post(Job job) {
     auto item = std::make_shared<detail::LoopItem>();
-    item->job = std::move(job);
+    item->job = CausedWork::adopt(std::move(job));
     schedule(clock_.uptime(), std::move(item));
 }
 
 WorkItem RunLoop::postAfter(double seconds, Job job) {
     auto item = std::make_shared<detail::LoopItem>();
-    item->job = std::move(job);
     if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
+    item->job = seconds == 0 ? CausedWork::adopt(std::move(job)) : std::move(job);
     schedule(clock_.uptime() + seconds, item);
     return WorkItem(item);
 }
@@ -83,19 +89,33 @@ Timer RunLoop::scheduleTimer(double interval, double tolerance, Job job) {
     return Timer(item);
 }
 
-bool RunLoop::popDue(double now, Entry& entry) {
-    std::lock_guard lock(mutex_);
-    while (!queue_.empty()) {
-        if (queue_.top().item->cancelled) {
-            queue_.pop();
-            continue;
-        }
-        if (queue_.top().due > now) return false;
-        entry = queue_.top();
+void RunLoop::dropCancelledLocked(Dropped& dropped) {
+    while (!queue_.empty() && queue_.top().item->cancelled) {
+        dropped.push_back(queue_.top().item);
         queue_.pop();
-        return true;
     }
-    return false;
+}
+
+void RunLoop::releaseJobs(Dropped& dropped) {
+    // A cancelled item's holder (a WorkItem kept for later) must not keep what its job holds.
+    for (auto& item : dropped) item->job = nullptr;
+    dropped.clear();
+}
+
+bool RunLoop::popDue(double now, Entry& entry) {
+    Dropped dropped;
+    bool found = false;
+    {
+        std::lock_guard lock(mutex_);
+        dropCancelledLocked(dropped);
+        if (!queue_.empty() && queue_.top().due <= now) {
+            entry = queue_.top();
+            queue_.pop();
+            found = true;
+        }
+    }
+    releaseJobs(dropped);
+    return found;
 }
 
 void RunLoop::runEntry(Entry& entry) {
@@ -115,9 +135,13 @@ void RunLoop::runEntry(Entry& entry) {
         if (next <= now) next = now + item.interval;
         schedule(next, entry.item);
         auto job = item.job;  // the job may invalidate the timer and release its state
+        // A timer is nobody's caused work, whoever runs the loop (caused work marks itself).
+        CausedWork::Scope unmarked(false);
         job();
     } else {
         auto job = std::move(item.job);
+        item.job = nullptr;
+        CausedWork::Scope unmarked(false);
         if (job) job();
     }
 }
@@ -142,14 +166,19 @@ double RunLoop::advance(double target, bool endAtStop) {
     while (true) {
         runReady();
         if (endAtStop && stopRequested()) return manual->uptime();
-        double next;
+        double next = target;
+        bool empty;
         {
-            std::lock_guard lock(mutex_);
-            while (!queue_.empty() && queue_.top().item->cancelled) queue_.pop();
-            if (queue_.empty()) break;
-            next = queue_.top().due;
+            Dropped dropped;
+            {
+                std::lock_guard lock(mutex_);
+                dropCancelledLocked(dropped);
+                empty = queue_.empty();
+                if (!empty) next = queue_.top().due;
+            }
+            releaseJobs(dropped);
         }
-        if (next > target) break;
+        if (empty || next > target) break;
         manual->set(next);
         runReady();
         notifySettled();
@@ -197,9 +226,16 @@ void RunLoop::run() {
             if (stopped_) break;
         }
         notifySettled();
+        {
+            Dropped dropped;
+            {
+                std::lock_guard lock(mutex_);
+                dropCancelledLocked(dropped);
+            }
+            releaseJobs(dropped);
+        }
         std::unique_lock lock(mutex_);
         if (stopped_) break;
-        while (!queue_.empty() && queue_.top().item->cancelled) queue_.pop();
         if (queue_.empty()) {
             wake_.wait(lock);
         } else if (manual) {
@@ -211,6 +247,38 @@ void RunLoop::run() {
             if (wait > 0) wake_.wait_for(lock, std::chrono::duration<double>(wait));
         }
         if (stopped_) break;
+    }
+}
+
+std::uint64_t RunLoop::activity() const {
+    std::lock_guard lock(mutex_);
+    return activity_;
+}
+
+void RunLoop::wake() {
+    std::lock_guard lock(mutex_);
+    ++activity_;
+    wake_.notify_all();
+}
+
+void RunLoop::waitForWork(std::uint64_t seen, double seconds) {
+    if (!std::isfinite(seconds) || seconds <= 0) return;
+    using Steady = std::chrono::steady_clock;
+    const auto after = [](double seconds) {
+        return Steady::now() + std::chrono::duration_cast<Steady::duration>(std::chrono::duration<double>(seconds));
+    };
+    const auto until = after(seconds);
+    const bool manual = clock_.isManual();
+    std::unique_lock lock(mutex_);
+    while (activity_ == seen && !stopped_) {
+        auto wakeAt = until;
+        if (!queue_.empty()) {
+            const double due = queue_.top().due - clock_.uptime();
+            if (due <= 0) return;
+            // On virtual time a deadline comes only when someone moves the clock.
+            if (!manual) wakeAt = std::min(wakeAt, after(due));
+        }
+        if (wake_.wait_until(lock, wakeAt) == std::cv_status::timeout && wakeAt == until) return;
     }
 }
 

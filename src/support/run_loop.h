@@ -74,9 +74,11 @@ public:
     Clock& clock() const { return clock_; }
     double uptime() const { return clock_.uptime(); }
 
-    // Thread-safe. Runs the job soon, after work posted before it.
+    // Thread-safe. Runs the job soon, after work posted before it. Posted by caused work, the
+    // job is caused work too (support/caused_work.h).
     void post(Job job);
-    // Thread-safe. Runs the job once, `seconds` from now, unless cancelled first.
+    // Thread-safe. Runs the job once, `seconds` from now, unless cancelled first. Only work for
+    // now (0 s) is caused work; a delay makes it a later change.
     WorkItem postAfter(double seconds, Job job);
     // A repeating timer, first firing one interval from now. The tolerance lets the loop fire it
     // up to that much late to save wake-ups.
@@ -84,6 +86,14 @@ public:
 
     // Runs until stop(), sleeping while nothing is due.
     void run();
+    // Thread-safe. Goes up with every post and every wake(); waitForWork compares it.
+    std::uint64_t activity() const;
+    // Thread-safe. Ends a waitForWork.
+    void wake();
+    // For one who runs the loop's work by hand (runReady) and waits for work of other threads:
+    // sleeps until work is due, or activity() moved on from `seen`, or the seconds have passed
+    // (real time, whatever the clock), or stop() was called.
+    void waitForWork(std::uint64_t seen, double seconds);
     // Thread-safe.
     void stop();
     // Thread-safe. Whether stop() was called since run() last started.
@@ -123,7 +133,12 @@ private:
         }
     };
 
+    using Dropped = std::vector<std::shared_ptr<detail::LoopItem>>;
     void schedule(double due, std::shared_ptr<detail::LoopItem> item);
+    // Takes cancelled items off the top of the queue (lock held); their jobs go with
+    // releaseJobs once the lock is free, since a job's destruction may post.
+    void dropCancelledLocked(Dropped& dropped);
+    static void releaseJobs(Dropped& dropped);
     bool popDue(double now, Entry& entry);
     void runEntry(Entry& entry);
     void notifySettled();
@@ -135,6 +150,7 @@ private:
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> queue_;
     std::uint64_t nextSequence_ = 0;
     bool stopped_ = false;
+    std::uint64_t activity_ = 0;
     std::uint64_t nextTeardown_ = 1;
     // By id, so that each of many suspended tasks leaves in logarithmic time; torn down newest first.
     std::map<std::uint64_t, std::function<void()>> teardowns_;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "support/cancellation.h"
+#include "support/caused_work.h"
 #include "support/error.h"
 #include "support/executor.h"
 #include "support/run_loop.h"
@@ -164,6 +165,20 @@ struct ResumeSlot {
     RunLoop* loop = nullptr;
     bool alive = true;
     bool resumed = false;
+    // A completion that caused work waits for is caused work until the task has resumed: a
+    // worker or a platform call that resolves it need not be caused work itself.
+    std::shared_ptr<CausedWork::Hold> caused;
+
+    void holdIfCaused() {
+        auto hold = CausedWork::holdIfMarked();
+        std::lock_guard lock(mutex);
+        caused = std::move(hold);
+    }
+    // The hold goes after the lock is released: its end may wake a loop.
+    std::shared_ptr<CausedWork::Hold> takeHold() {
+        std::lock_guard lock(mutex);
+        return std::move(caused);
+    }
 
     // Posts the resumption once; returns false when it was already claimed.
     bool claim() {
@@ -174,11 +189,13 @@ struct ResumeSlot {
     }
     void postResume(const std::shared_ptr<ResumeSlot>& self) {
         RunLoop* target;
+        std::shared_ptr<CausedWork::Hold> hold;
         {
             std::lock_guard lock(mutex);
             target = loop;
+            hold = std::move(caused);
         }
-        target->post([self] {
+        std::function<void()> resumption = [self] {
             std::coroutine_handle<> h;
             {
                 std::lock_guard lock(self->mutex);
@@ -186,11 +203,17 @@ struct ResumeSlot {
                 h = self->handle;
             }
             h.resume();
-        });
+        };
+        if (hold) resumption = CausedWork::carry(std::move(hold), std::move(resumption));
+        target->post(std::move(resumption));
     }
     void release() {
-        std::lock_guard lock(mutex);
-        alive = false;
+        std::shared_ptr<CausedWork::Hold> hold;
+        {
+            std::lock_guard lock(mutex);
+            alive = false;
+            hold = std::move(caused);
+        }
     }
 };
 
@@ -340,6 +363,7 @@ public:
     void await_suspend(std::coroutine_handle<P> h) {
         state_->slot->handle = h;
         state_->slot->loop = h.promise().context.loop;
+        state_->slot->holdIfCaused();
         start_(Continuation<T>(state_));
     }
     T await_resume() {
@@ -399,6 +423,7 @@ public:
         const auto slot = state_->slot;
         slot->handle = h;
         slot->loop = context.loop;
+        slot->holdIfCaused();
         const auto ending = ending_;
         // Whoever claims the slot first decides the ending and posts the one resumption.
         const auto end = [slot, ending](Ending how) {
@@ -420,6 +445,7 @@ public:
             // Another ending already posted its resumption: that one stands.
             if (!slot->claim()) return true;
             state_->error = std::current_exception();
+            slot->takeHold();  // the task goes on at once: nothing is left to wait for
             return false;
         }
         return true;

@@ -1,7 +1,9 @@
 // The built program with the simulated user's console: turned on by the environment, driven on
 // virtual time through standard input, ended by quit, the end of input or a signal.
 
+#include <algorithm>
 #include <csignal>
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -20,7 +22,27 @@ namespace tarnwick {
 namespace {
 
 using Lines = std::vector<std::string>;
-const std::filesystem::path kDefaultSession = std::filesystem::path(TARNWICK_SOURCE_DIR) / "sessions/default.json";
+const std::filesystem::path kSource = TARNWICK_SOURCE_DIR;
+const std::filesystem::path kDefaultSession = kSource / "sessions/default.json";
+
+std::string readText(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The commands of a command file or of a page's indented block: its lines but blank ones and
+// comments.
+Lines commandsOf(const std::string& text) {
+    Lines commands;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        const auto first = line.find_first_not_of(' ');
+        if (first != std::string::npos && line[first] != '#') commands.push_back(line.substr(first));
+    }
+    return commands;
+}
 
 TEST(ConsoleProgramTest, ABadConsoleVariableEndsTheProgramWithStatusTwoNamingIt) {
     testkit::TempFolder home;
@@ -92,6 +114,58 @@ TEST(ConsoleProgramTest, TheEndOfInputOrASignalEndsTheRunAsALogoutWithStatusZero
     program.signal(SIGTERM);
     EXPECT_EQ(program.finish(), 0);
     EXPECT_EQ(program.rest(), Lines{"@1000.000 application ended with status 0"});
+}
+
+// The README's walk through the simulated session, piped in as it stands on a fresh home: every
+// command is answered ok, in real time as on virtual time, and the name typed into the rename
+// prompt is saved.
+TEST(ConsoleProgramTest, TheReadmesOperatingExamplePipedInOnAFreshHomeDoesWhatItSays) {
+    const std::string script = readText(kSource / "tools/operating-example.txt");
+    const std::string readme = readText(kSource / "README.md");
+    const Lines commands = commandsOf(script);
+    ASSERT_GT(commands.size(), 10u);
+    ASSERT_EQ(commands.back().rfind("quit", 0), 0u);
+    for (const auto& command : commands) EXPECT_NE(readme.find("    " + command + "\n"), std::string::npos) << command;
+    for (const bool virtualTime : {true, false}) {
+        testkit::TempFolder home;
+        testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, virtualTime});
+        program.write(script);
+        program.closeInput();
+        EXPECT_EQ(program.finish(), 0);
+        const Lines& printed = program.rest();
+        std::string transcript;
+        for (const auto& line : printed) transcript += line + "\n";
+        EXPECT_EQ(std::count(printed.begin(), printed.end(), "ok"), std::ptrdiff_t(commands.size() - 1)) << transcript;
+        EXPECT_EQ(transcript.find("error:"), std::string::npos) << transcript;
+        ASSERT_FALSE(printed.empty());
+        EXPECT_NE(printed.back().find("application ended with status 0"), std::string::npos) << transcript;
+        const std::string names = readText(home.path() / "Library/Application Support/Tarnwick/names.json");
+        EXPECT_NE(names.find(R"("6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40":"Work")"), std::string::npos) << names;
+    }
+}
+
+// The console page's steps to the settings' controls, typed as the page shows them, each reach
+// their control: pressing Identify shows the display's identification.
+TEST(ConsoleProgramTest, TheConsolePagesStepsToTheSettingsControlsReachThem) {
+    const std::string page = readText(kSource / "docs/console.md");
+    const auto press = page.find("    press \"Identify Studio Display\"");
+    ASSERT_NE(press, std::string::npos);
+    const auto begin = page.rfind("\n\n", press) + 2;
+    const Lines steps = commandsOf(page.substr(begin, page.find("\n\n", press) - begin));
+    ASSERT_GT(steps.size(), 1u);
+    testkit::TempFolder home;
+    testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
+    EXPECT_EQ(program.ready().back(), "ready");
+    Lines answered;
+    for (const auto& step : steps) {
+        answered = program.send(step);
+        EXPECT_EQ(answered.back(), "ok") << step;
+    }
+    ASSERT_EQ(answered.size(), 2u);
+    EXPECT_NE(answered[0].find("shown window 600003 \"Identify Display\""), std::string::npos) << answered[0];
+    EXPECT_NE(answered[0].find("texts \"Studio Display\""), std::string::npos) << answered[0];
+    program.send("quit");
+    EXPECT_EQ(program.finish(), 0);
 }
 
 // "--capture-debug" modifies only the locate modes: alone it is the normal run, the menu-bar

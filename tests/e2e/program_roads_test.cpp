@@ -223,6 +223,35 @@ TEST_F(ProgramRoadsTest, TheEndOfInputWhileTheRenamePromptWaitsInRealTimeCancels
     EXPECT_EQ(*names->find("names")->find(kDesktop3), Value("Home"));
 }
 
+// In real time a command is answered once what it set going has run, on worker threads too: the
+// prompt an Option-double-click asks for shows before the click is answered, so a name typed into
+// it in the same write is saved, every time.
+TEST_F(ProgramRoadsTest, InRealTimeTheRenamePromptShowsBeforeTheDoubleClickIsAnsweredSoATypedAheadNameIsSaved) {
+    for (int run = 0; run < 3; ++run) {
+        testkit::TempFolder runHome;
+        saveNames(runHome, std::string(R"({")") + kDesktop3 + R"(": "Home"})");
+        testkit::ConsoleProcess app({runHome.path(), kRoads / "rename.json", {}, {}, false, 10});
+        ASSERT_EQ(app.ready().back(), "ready");
+        app.send("mission-control open");
+        ASSERT_TRUE(waitUntilPrinted(app, "texts \"Home\""));
+        app.send("wait 0.5");  // a label takes clicks once it has appeared
+        const Lines typed = app.sendAll({"option-double-click label 3", "alert type \"Draft\"", "alert press \"Save\""}, 3);
+        ASSERT_GE(typed.size(), 5u);
+        const Lines answers(typed.end() - 5, typed.end());
+        EXPECT_TRUE(printed({answers[0]}, "alert \"Rename Desktop 3\"")) << run << ": " << answers[0];
+        EXPECT_EQ(answers[1], "ok");
+        EXPECT_EQ(answers[2], "ok");
+        EXPECT_TRUE(printed({answers[3]}, "alert closed with \"Save\"")) << answers[3];
+        EXPECT_EQ(answers[4], "ok");
+        app.send("wait 0.5");
+        app.send("quit");
+        EXPECT_EQ(app.finish(), 0);
+        const auto names = savedNames(runHome);
+        ASSERT_TRUE(names && names->find("names"));
+        EXPECT_EQ(*names->find("names")->find(kDesktop3), Value("Draft")) << run;
+    }
+}
+
 // Road 8: a friendly name typed into the settings and never committed is saved when a signal
 // ends the program, which then exits 0.
 TEST_F(ProgramRoadsTest, ASignalKeepsATypedFriendlyName) {

@@ -1,4 +1,9 @@
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -27,6 +32,34 @@ struct Prompt {
     platform::Alert alert;
     std::optional<platform::ModalResponse> response;
     double closedAt = 0;
+};
+
+// Answers every alert with Escape, as a signal does, once the scope has lasted ten seconds: an
+// alert that would wait for good fails the test instead of hanging it.
+class AlertWatchdog {
+public:
+    explicit AlertWatchdog(sim::Console& console)
+        : thread_([this, &console] {
+              std::unique_lock lock(mutex_);
+              if (ended_.wait_for(lock, std::chrono::seconds(10), [this] { return done_; })) return;
+              fired = true;
+              console.interrupt();
+          }) {}
+    ~AlertWatchdog() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        ended_.notify_all();
+        thread_.join();
+    }
+    std::atomic<bool> fired{false};
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    bool done_ = false;
+    std::thread thread_;
 };
 
 class ConsoleAlertTest : public ::testing::Test {
@@ -86,6 +119,7 @@ TEST_F(ConsoleAlertTest, ScriptedAnswersComeFirstAndEveryAlertIsPrinted) {
 // Once input has ended nobody can answer: this alert and any that shows later (while the
 // logout runs) is dismissed with Escape.
 TEST_F(ConsoleAlertTest, TheEndOfInputAnswersThisAndEveryLaterAlertWithEscapeAndThenQuits) {
+    AlertWatchdog watchdog(console.console);
     Prompt prompt(env);
     console.console.receive("wait 1");
     console.console.endOfInput();
@@ -101,6 +135,7 @@ TEST_F(ConsoleAlertTest, TheEndOfInputAnswersThisAndEveryLaterAlertWithEscapeAnd
     env.advance(1);
     EXPECT_EQ(later.response, platform::kAlertSecondButtonReturn);
     EXPECT_EQ(console.quits, 1);
+    EXPECT_FALSE(watchdog.fired) << "an alert waited for an answer after the end of input";
 }
 
 // Once the process was asked to end, no alert may hold up the termination: this one and every

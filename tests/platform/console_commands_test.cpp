@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -15,6 +17,7 @@
 #include "platform/ui/declarative/hosting_view.h"
 #include "platform/ui/declarative/nodes.h"
 #include "platform/ui/panel.h"
+#include "support/executor.h"
 #include "testkit/console_driver.h"
 #include "testkit/test_environment.h"
 
@@ -142,6 +145,13 @@ TEST_F(ConsoleCommandsTest, TheUsersActsPostWhatTheSystemPosts) {
                                names::kDidActivateApplication, names::kDidLaunchApplication}));
     EXPECT_EQ(*env.session.applicationWithBundleID("org.example.Editor")->name, "Editor");
     EXPECT_EQ(*env.session.applicationWithBundleID("com.apple.Notes")->name, "Notes");
+    // Nor does a launch start a second copy of it.
+    const auto applications = env.session.applications.size();
+    EXPECT_EQ(console.type("app launch local.orlenbay.Tarnwick"),
+              Lines{"error: \"local.orlenbay.Tarnwick\" is this application, running already; quit ends it as a "
+                    "logout does."});
+    EXPECT_EQ(env.session.applications.size(), applications);
+    EXPECT_EQ(posted(), Lines{});
 
     console.typeAll({"revoke accessibility", "revoke screen-recording"});
     EXPECT_FALSE(env.session.accessibilityTrusted);
@@ -152,6 +162,26 @@ TEST_F(ConsoleCommandsTest, TheUsersActsPostWhatTheSystemPosts) {
     env.session.loginItem().state = platform::LoginItemStatus::requiresApproval;
     EXPECT_EQ(console.type("login-item approve"), Lines{"ok"});
     EXPECT_EQ(env.session.loginItem().state, platform::LoginItemStatus::enabled);
+}
+
+// A command is answered once what it set going has run, on this thread or a worker's, and has
+// been printed; a timer it started is a later change, printed when it comes.
+TEST_F(ConsoleCommandsTest, AnAnswerWaitsForTheCommandsWorkOnWorkerThreadsButNotForItsTimers) {
+    ThreadExecutor worker("test.worker");
+    int heard = 0;
+    const auto subscription = env.session.workspaceNotificationCenter().addObserver(
+        names::kActiveSpaceDidChange, [&](const platform::Notification&) {
+            if (++heard > 1) return;
+            worker.submit([&] {
+                // Long enough for an answer that did not wait to come first.
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                env.loop.post([&] { env.session.switchDesktop(2, 6); });
+            });
+            env.loop.postAfter(0.5, [&] { env.session.switchDesktop(1, 5); });
+        });
+    EXPECT_EQ(console.type("switch 2"), (Lines{"@1000.000 desktop switched on display 1 to \"Desktop 2\"",
+                                               "@1000.000 desktop switched on display 2 to \"Desktop 5\"", "ok"}));
+    EXPECT_EQ(console.type("wait 1"), (Lines{"@1000.500 desktop switched on display 1 to \"Desktop 3\"", "ok"}));
 }
 
 TEST_F(ConsoleCommandsTest, DisplaysAndDesktopsChangeAsTheUserChangesThem) {

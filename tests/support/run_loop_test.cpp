@@ -1,10 +1,15 @@
+#include <future>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "support/caused_work.h"
+#include "support/executor.h"
 #include "support/run_loop.h"
+#include "support/task.h"
 
 namespace tarnwick {
 namespace {
@@ -152,6 +157,62 @@ TEST(RunLoopTest, SettledObserversSeeEachInstantTheClockMovedToAndEachTurnBefore
     loop.removeSettledObserver(id);
     clock.advance(1);
     EXPECT_TRUE(seen.empty());
+}
+
+// Work for now that caused work hands on is caused work, counted until it is done or dropped,
+// on the loop, on a worker thread and through a completion a task awaits; delayed work and
+// timers are nobody's. A job does not count while it runs: it never waits for itself.
+TEST(RunLoopTest, CausedWorkIsFollowedAcrossThreadsUntilItIsDoneButTimersAreNotCausedWork) {
+    ManualClock clock(0);
+    RunLoop loop(clock);
+    const std::size_t before = CausedWork::outstanding();
+    const auto caused = [&] { return CausedWork::outstanding() - before; };
+    std::vector<std::string> marked;
+    const auto note = [&marked](const std::string& what) {
+        return [&marked, what] { marked.push_back(what + (CausedWork::isMarked() ? " caused" : " later")); };
+    };
+    const auto awaiting = [](std::optional<Continuation<int>>& completion, std::vector<std::string>& marks) -> Task<void> {
+        auto start = [&completion](Continuation<int> continuation) { completion.emplace(continuation); };
+        const int value = co_await withContinuation<int>(std::move(start));
+        marks.push_back("completion " + std::to_string(value) + (CausedWork::isMarked() ? " caused" : " later"));
+    };
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    ThreadExecutor worker("test.caused-work");
+    std::optional<Continuation<int>> completion;
+    std::size_t seenByTheFirstJob = 0;
+    WorkItem dropped;  // kept: a cancelled item's job still goes
+    {
+        CausedWork::Scope scope;
+        loop.post([&] { seenByTheFirstJob = caused(); });
+        loop.postAfter(0, note("now"));
+        dropped = loop.postAfter(0, note("dropped"));
+        dropped.cancel();
+        loop.postAfter(0.5, note("delayed"));
+        Timer timer = loop.scheduleTimer(1, 0, note("timer"));
+        worker.submit([&loop, released, note] {
+            released.wait();
+            loop.post(note("posted back"));
+        });
+        spawn(loop, awaiting(completion, marked));
+        EXPECT_EQ(caused(), 5u);  // two posts, two for now (one cancelled), the worker's job
+        EXPECT_EQ(CausedWork::onWorkers(), 1u);
+        clock.advance(1);  // timers run unmarked, even under a marked caller
+        timer.invalidate();
+    }
+    EXPECT_EQ(seenByTheFirstJob, 4u);  // all but itself
+    EXPECT_EQ(marked, (std::vector<std::string>{"now caused", "delayed later", "timer later"}));
+    ASSERT_TRUE(completion);
+    EXPECT_EQ(caused(), 2u);  // the worker's job, and the completion the task awaits
+    release.set_value();
+    worker.sync([] {});  // unmarked, so not counted
+    EXPECT_EQ(CausedWork::onWorkers(), 0u);
+    EXPECT_EQ(caused(), 2u);  // what the worker posted back, and the completion
+    completion->resume(7);    // by an unmarked caller: the task still goes on as caused work
+    loop.runReady();
+    EXPECT_EQ(caused(), 0u);
+    EXPECT_EQ(marked, (std::vector<std::string>{"now caused", "delayed later", "timer later", "posted back caused",
+                                                "completion 7 caused"}));
 }
 
 }  // namespace

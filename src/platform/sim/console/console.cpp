@@ -7,6 +7,7 @@
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/console_commands.h"
 #include "platform/sim/simulated_session.h"
+#include "support/caused_work.h"
 #include "support/error.h"
 
 namespace tarnwick::sim {
@@ -182,7 +183,21 @@ void Console::applicationEnded(int status) {
 }
 
 void Console::settle() {
-    if (!session_.loop().stopRequested()) session_.loop().runReady();
+    RunLoop& loop = session_.loop();
+    CausedWork::Watch watch([&loop] { loop.wake(); });
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::duration<double>(kLongestSettle);
+    while (!loop.stopRequested()) {
+        loop.runReady();
+        const std::uint64_t seen = loop.activity();
+        // On virtual time the loop runs every executor's work and only `wait` moves the clock:
+        // only a worker thread can still finish something. In real time a completion the work
+        // awaits may come from any thread, or from a timer that falls due meanwhile.
+        const bool pending = onVirtualTime() ? CausedWork::onWorkers() > 0 : CausedWork::outstanding() > 0;
+        if (!pending) return;
+        const double left = std::chrono::duration<double>(giveUp - std::chrono::steady_clock::now()).count();
+        if (left <= 0) return;
+        loop.waitForWork(seen, left);
+    }
 }
 
 void Console::onSettled() {
@@ -228,8 +243,12 @@ void Console::run(const Input& input, bool duringAlert) {
         answerOwed_ = true;
         // What changed before the command (the work of other turns) comes first.
         printer_.printChanges();
-        dispatch(words, duringAlert);
-        if (!duringAlert && !stopped()) settle();
+        {
+            // What the command sets going for now, on this thread or another, is its work.
+            CausedWork::Scope caused;
+            dispatch(words, duringAlert);
+            if (!duringAlert && !stopped()) settle();
+        }
         printer_.printChanges();
         if (answerOwed_ && !deferred_ && !(duringAlert && alertAnswer_)) answer("ok");
     } catch (const std::exception& error) {

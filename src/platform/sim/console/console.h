@@ -75,11 +75,15 @@ public:
     void answerAlert(SimAlertAnswer answer);
     void waitFor(double seconds);
     void requestQuit();
-    // Runs what a command set going for now (posted work, notifications), as the next turns of
-    // the main loop would.
+    // Runs what a command set going for now (posted work, notifications, work handed to worker
+    // threads and what it posts back), as the next turns of the main loop would; later work
+    // (timers, delays) is not waited for.
     void settle();
 
     static constexpr double kLongestWait = 3600;
+    // Real seconds a command's answer waits at most for its work on other threads: a worker
+    // that never finishes must not hang the console.
+    static constexpr double kLongestSettle = 5;
 
 private:
     struct Input {

@@ -125,6 +125,11 @@ void app(CommandContext& context) {
     auto& session = context.session;
     auto guard = session.lock();
     const SimApplication* running = session.applicationWithBundleID(bundleID);
+    // Our own application is no other application: it runs already, and the console's quit
+    // ends it. A launch would add a second copy beside it.
+    if (bundleID == kOwnBundleID)
+        throw Error(quotedText(bundleID) + " is this application" + (action == "launch" ? ", running already" : "") +
+                    "; quit ends it as a logout does.");
     if (action == "launch") {
         if (running) throw Error(quotedText(bundleID) + " is already running; app restart starts it again.");
         SimApplication launched;
@@ -138,9 +143,6 @@ void app(CommandContext& context) {
         if (!launched.name) launched.name = bundleID.substr(bundleID.rfind('.') + 1);
         return session.launchApplication(std::move(launched));
     }
-    // Our own application is no other application: the console's quit ends it.
-    if (bundleID == kOwnBundleID)
-        throw Error(quotedText(bundleID) + " is this application; quit ends it as a logout does.");
     if (!running) {
         std::string others;
         for (const auto& app : session.applications)
