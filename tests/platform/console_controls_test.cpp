@@ -166,6 +166,16 @@ TEST_F(ConsoleControlsTest, WhatEachControlHoldsIsListedAndDrawnAndFoundByItsTex
         for (const auto* element : picture->all("rect", shape)) drawn.push_back(*element->attribute("data-value"));
     EXPECT_EQ(drawn, (Lines{"on", "on", "20", "1.5", "Bottom", "General"}));  // "Locked" shares the banner's value
     EXPECT_EQ(*picture->all("g", "icon").at(0)->attribute("data-app"), "Mail");
+    // The closed pop-up shows its choice alone: listed, drawn and pressed, the others are not there.
+    const auto popUp = std::find(screen.begin(), screen.end(), "      picker \"Position\" selected \"Bottom\" id \"position\"");
+    ASSERT_LT(popUp + 2, screen.end());
+    EXPECT_EQ(*(popUp + 1), "        text \"Bottom\"");
+    EXPECT_EQ((popUp + 2)->rfind("      toggle \"Locked\"", 0), 0u) << *(popUp + 2);
+    std::vector<std::string> texts;
+    for (const auto* text : picture->all("text", "text")) texts.push_back(text->text);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Bottom"), 1);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Top"), 0);
+    EXPECT_EQ(console->type("press Top").at(0).rfind("error: ", 0), 0u);
 
     // A switch, a stepper or a list by the text of its label or by its accessibility label.
     EXPECT_EQ(console->type("set \"Show banner\" off").back(), "ok");

@@ -68,8 +68,8 @@ TEST_F(ConsoleScreenSvgTest, DisplaysCaptionsAndWindowsStandWhereTheyAreAndTextS
     const std::string awkward = "<b>&\"' </svg>";
     console->type("display add 3 4072 0 1920 1080 \"" + std::string("<b>&\\\"' </svg>") + "\" 2");
     console->type("mission-control open");
-    // A panel of ours over the built-in display, titled and showing the same awkward text.
-    ui::Panel panel(Rect(100, 682, 300, 100), ui::style_mask::kBorderless);
+    // A window of ours over the built-in display, titled and showing the same awkward text.
+    ui::Panel panel(Rect(100, 682, 300, 100), ui::style_mask::kTitled);
     panel.setTitle(awkward);
     panel.setAlphaValue(0.5);
     panel.contentView()->addSubview(std::make_shared<ui::TextLabel>(awkward, Rect(10, 20, 200, 24)));
@@ -197,7 +197,8 @@ TEST_F(ConsoleScreenSvgTest, IconsNameTheirAppsGlassHidesWhatLiesBehindAndTitles
     }
     EXPECT_EQ(apps, (Lines{"Safari", "Notes", "Mail"}));
     EXPECT_EQ(initials, (Lines{"S", "N", "M"}));
-    // The glass is opaque over the caption; the title that does not fit is only the tooltip.
+    // The glass is opaque over the caption; a panel without a title bar has its title only as
+    // the tooltip.
     const auto backdrop = window->all("rect", "glass");
     ASSERT_EQ(backdrop.size(), 1u);
     EXPECT_EQ(backdrop[0]->attribute("fill-opacity"), nullptr);

@@ -6,6 +6,7 @@
 
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/picture_shapes.h"
+#include "platform/sim/console/picture_text.h"
 #include "platform/sim/console/screen_state.h"
 #include "platform/sim/console/screen_svg.h"
 #include "platform/sim/console/screen_views.h"
@@ -154,15 +155,18 @@ std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node,
 
 }  // namespace
 
-std::string windowContentPicture(SimulatedSession& session, ui::Panel& panel, const GlobalSpace& space) {
+std::string windowContentPicture(SimulatedSession& session, ui::Panel& panel, const GlobalSpace& space,
+                                 PictureClips& clips) {
     std::string out;
     ShownViewVisitor visitor;
+    visitor.beginClip = [&](const Rect& frame, double cornerRadius) {
+        out += clips.begin(space.toGlobal(frame), cornerRadius);
+    };
+    visitor.endClip = [&] { out += PictureClips::end(); };
     visitor.glass = [&](const Rect& frame, double cornerRadius) {
         out += svgRect(space.toGlobal(frame), "glass", rounded(cornerRadius) + "fill=\"#2c3542\"");
     };
-    visitor.text = [&](const PlacedText& text) {
-        out += svgFramedText(space.toGlobal(text.frame), text.fontSize, text.centred, "text", text.text);
-    };
+    visitor.text = [&](const PlacedText& text) { out += textPicture(text, space, clips); };
     visitor.icon = [&](const platform::Image& image, const std::optional<std::string>& label, const Rect& frame) {
         out += iconPicture(space.toGlobal(frame), iconName(session, image, label));
     };
