@@ -1,5 +1,7 @@
 #include "platform/sim/console/picture_text.h"
 
+#include <cmath>
+
 #include "platform/sim/console/picture_shapes.h"
 #include "platform/sim/console/screen_state.h"
 #include "platform/sim/console/screen_svg.h"
@@ -44,6 +46,7 @@ std::string textPicture(const PlacedText& text, const GlobalSpace& space, Pictur
                         const std::string& fill) {
     auto& metrics = ui::textMetrics();
     const Rect frame = space.toGlobal(text.frame);
+    if (!frame.isFinite() || !(text.font.size > 0) || !std::isfinite(text.font.size)) return {};
     const auto lines = ui::shownLines(metrics, text.text, text.font,
                                       ui::TextBox{frame.width(), frame.height(), text.maximumLines, text.wraps,
                                                   text.lineBreakMode});
