@@ -9,11 +9,12 @@ namespace {
 
 constexpr std::string_view kEllipsis = "\xE2\x80\xA6";
 
-// The byte offsets where the text's scalars begin, and its end.
+// The byte offsets where the text's scalars begin (stray continuation bytes at the start go
+// with the first), and its end.
 std::vector<std::size_t> scalarBoundaries(std::string_view text) {
     std::vector<std::size_t> boundaries;
     for (std::size_t i = 0; i < text.size(); ++i)
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) boundaries.push_back(i);
+        if (i == 0 || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) boundaries.push_back(i);
     boundaries.push_back(text.size());
     return boundaries;
 }
