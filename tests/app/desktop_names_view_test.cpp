@@ -150,19 +150,22 @@ TEST_F(DesktopNamesViewTest, EveryKeystrokeSavesTheWholeTextAndAnEmptyFieldResto
     EXPECT_TRUE(model->store().names().empty());
     env.settle();
     EXPECT_EQ(node(DesktopNamesView::nameIdentifier(desktop)).as<ui::TextFieldContent>()->text(), "");
-    EXPECT_EQ(host().texts(&node(DesktopNamesView::nameIdentifier(desktop))), Strings{"Custom name"});
+    // Emptied, it shows its placeholder, no text of its own.
+    EXPECT_EQ(node(DesktopNamesView::nameIdentifier(desktop)).as<ui::TextFieldContent>()->shownPlaceholder(),
+              std::optional<std::string>("Custom name"));
+    EXPECT_EQ(host().texts(&node(DesktopNamesView::nameIdentifier(desktop))), Strings{});
 }
 
 TEST_F(DesktopNamesViewTest, TheIconAreaSaysWhatIsKnownOfADesktopsApps) {
     EXPECT_EQ(DesktopNamesView::applicationsText(nullptr), "Reading apps\u2026");
     setEntries({{kD1, Entry{{}, Status::ready}}, {kD2, Entry{{}, Status::incomplete}}, {kD3, Entry{{}, Status::loading}}});
-    EXPECT_EQ(rowTexts(kD1), (Strings{"Desktop 1", "Custom name", "No app windows", "Current"}));
-    EXPECT_EQ(rowTexts(kD2), (Strings{"Desktop 2", "Custom name", "Apps unavailable"}));
-    EXPECT_EQ(rowTexts(kD3), (Strings{"Desktop 3", "Custom name", "Reading apps\u2026", "Current"}));
+    EXPECT_EQ(rowTexts(kD1), (Strings{"Desktop 1", "No app windows", "Current"}));
+    EXPECT_EQ(rowTexts(kD2), (Strings{"Desktop 2", "Apps unavailable"}));
+    EXPECT_EQ(rowTexts(kD3), (Strings{"Desktop 3", "Reading apps\u2026", "Current"}));
 
     setEntries({{kD1, Entry{{kMail, kNotes}, Status::incomplete}}, {kD2, Entry{{kNotes}, Status::unavailable}}});
-    EXPECT_EQ(rowTexts(kD1), (Strings{"Desktop 1", "Custom name", "Some apps could not be read", "Current"}));
-    EXPECT_EQ(rowTexts(kD2), (Strings{"Desktop 2", "Custom name"}));  // icons whatever the status
+    EXPECT_EQ(rowTexts(kD1), (Strings{"Desktop 1", "Some apps could not be read", "Current"}));
+    EXPECT_EQ(rowTexts(kD2), (Strings{"Desktop 2"}));  // icons whatever the status
     const Node& mail = node(DesktopNamesView::applicationIdentifier(kD1, kMail.id));
     EXPECT_EQ(mail.modifiers().accessibility().help, "Open Mail on Desktop 1");
     EXPECT_EQ(mail.modifiers().accessibility().label, "Open Mail on Desktop 1 on Built-in Retina Display");

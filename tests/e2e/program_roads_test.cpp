@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ui/text_metrics.h"
 #include "support/geometry.h"
 #include "support/json.h"
 #include "testkit/console_process.h"
@@ -61,6 +62,81 @@ std::string snapshotEvent(const testkit::TempFolder& home) {
 
 bool hasPrefix(const Lines& lines, const std::string& prefix) {
     return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
+}
+
+// The frame of a drawn rectangle.
+Rect frameOf(const testkit::XmlElement& rect) {
+    return Rect(rect.number("x"), rect.number("y"), rect.number("width"), rect.number("height"));
+}
+
+// A text's anchor: its left end on its baseline.
+Point anchorOf(const testkit::XmlElement& text) { return Point{text.number("x"), text.number("y")}; }
+
+bool holds(const Rect& outer, const Rect& inner) {
+    return inner.minX() >= outer.minX() && inner.maxX() <= outer.maxX() && inner.minY() >= outer.minY() &&
+           inner.maxY() <= outer.maxY();
+}
+
+// Where a line of text lies: its measured width from its anchor, the font's ascent and descent
+// around its baseline.
+Rect extentOf(const testkit::XmlElement& text) {
+    using Metrics = platform::ui::SystemFontMetrics;
+    const double width = text.number("textLength"), size = text.number("font-size");
+    const std::string* anchor = text.attribute("text-anchor");
+    const double left = text.number("x") - (!anchor ? 0 : *anchor == "middle" ? width / 2 : width);
+    return Rect(left, text.number("y") - Metrics::kAscent * size, width, (Metrics::kAscent + Metrics::kDescent) * size);
+}
+
+bool pathTo(const testkit::XmlElement& from, const testkit::XmlElement* target,
+            std::vector<const testkit::XmlElement*>& path) {
+    path.push_back(&from);
+    if (&from == target) return true;
+    for (const auto& child : from.children)
+        if (pathTo(child, target, path)) return true;
+    path.pop_back();
+    return false;
+}
+
+// The shapes of the clipping regions of the groups around an element, outermost first.
+std::vector<const testkit::XmlElement*> clipsAround(const testkit::XmlElement& picture, const testkit::XmlElement& element) {
+    std::vector<const testkit::XmlElement*> path, clips;
+    pathTo(picture, &element, path);
+    for (const auto* group : path)
+        if (const std::string* clip = group->attribute("clip-path"))
+            for (const auto* region : picture.all("clipPath"))
+                if ("url(#" + *region->attribute("id") + ")" == *clip) clips.push_back(region->all("rect").at(0));
+    return clips;
+}
+
+// What shows of a part of an element: cut by the clipping region of each group around it.
+Rect shownPart(const testkit::XmlElement& picture, const testkit::XmlElement& element, Rect part) {
+    for (const auto* clip : clipsAround(picture, element)) part = part.intersection(frameOf(*clip));
+    return part;
+}
+
+// Whether `later` comes after `earlier` in the document, so it is drawn over it.
+bool drawnAfter(const testkit::XmlElement& root, const testkit::XmlElement& earlier, const testkit::XmlElement& later) {
+    std::vector<const testkit::XmlElement*> toEarlier, toLater;
+    if (!pathTo(root, &earlier, toEarlier) || !pathTo(root, &later, toLater)) return false;
+    // Where the two paths part, the later one's branch must come after the earlier one's.
+    std::size_t depth = 0;
+    while (depth + 1 < toEarlier.size() && depth + 1 < toLater.size() && toEarlier[depth + 1] == toLater[depth + 1]) ++depth;
+    if (depth + 1 >= toEarlier.size() || depth + 1 >= toLater.size()) return false;
+    return toEarlier[depth + 1] < toLater[depth + 1];  // siblings are stored in document order
+}
+
+// Nothing a window draws shows outside its frame, and each text shows within what clips it.
+void expectEverythingInside(const testkit::XmlElement& picture, const testkit::XmlElement& window) {
+    const Rect frame = frameOf(*window.all("rect", "window-frame").at(0));
+    for (const auto* rect : window.all("rect")) {
+        if (*rect->attribute("class") == "window-frame" || *rect->attribute("class") == "clip") continue;
+        const Rect shown = shownPart(picture, *rect, frameOf(*rect));
+        EXPECT_TRUE(shown.isNull() || holds(frame, shown)) << *rect->attribute("class") << " " << frame.minX();
+    }
+    for (const auto* text : window.all("text")) {
+        const Rect shown = shownPart(picture, *text, extentOf(*text));
+        EXPECT_TRUE(shown.isNull() || holds(frame, shown)) << text->text;
+    }
 }
 
 class ProgramRoadsTest : public ::testing::Test {
@@ -174,6 +250,17 @@ TEST_F(ProgramRoadsTest, RenamingThroughALabelSavesTheNameAndShowsIt) {
                      "@1001.000 alert \"Rename Desktop 3\" informative \"Built-in Retina Display\\nLeave the name blank "
                      "to use its default.\" field \"Home\" buttons \"Save\" \"Cancel\"",
                      "ok"}));
+    // Drawn, the field is the prompt's own 280 x 24 and a name too long for it is cut short inside.
+    EXPECT_EQ(app.send("alert type \"A name far too long for the field of the rename prompt to show\""), Lines{"ok"});
+    EXPECT_EQ(app.send("screen svg " + (home.path() / "prompt.svg").string()), Lines{"ok"});
+    const auto prompt = testkit::parseXml(readFile(home.path() / "prompt.svg"));
+    ASSERT_TRUE(prompt);
+    const Rect field = frameOf(*prompt->all("rect", "alert-field").at(0));
+    EXPECT_EQ(field.size, (Size{280, 24}));
+    EXPECT_TRUE(holds(frameOf(*prompt->all("rect", "alert-frame").at(0)), field));
+    const auto* typed = prompt->all("text", "alert-field-text").at(0);
+    EXPECT_EQ(typed->text, "A name far too long for the field of…");
+    EXPECT_TRUE(holds(field, extentOf(*typed)));
     EXPECT_EQ(app.send("alert type \"Work\""), Lines{"ok"});
     EXPECT_EQ(app.send("alert press \"Save\""), (Lines{"@1001.000 alert closed with \"Save\"", "ok"}));
     const auto names = savedNames(home);
@@ -305,25 +392,16 @@ TEST_F(ProgramRoadsTest, TheTestingMenuRecordsMissionControlGeometryForFifteenSe
     EXPECT_EQ(app.finish(), 0);
 }
 
-// The frame of a drawn rectangle.
-Rect frameOf(const testkit::XmlElement& rect) {
-    return Rect(rect.number("x"), rect.number("y"), rect.number("width"), rect.number("height"));
-}
-
-// A text's anchor: its left end on its baseline.
-Point anchorOf(const testkit::XmlElement& text) { return Point{text.number("x"), text.number("y")}; }
-
-bool holds(const Rect& outer, const Rect& inner) {
-    return inner.minX() >= outer.minX() && inner.maxX() <= outer.maxX() && inner.minY() >= outer.minY() &&
-           inner.maxY() <= outer.maxY();
-}
-
 // Road 10: the pictures of the screen during a banner and with Mission Control's labels: every
-// display at its frame, the banner's text inside its panel inside its display, the label's text
-// over its caption, and a name with XML's own characters kept as text.
+// display at its frame, the banner's text inside its panel inside its display, the labels over
+// their captions, a name with XML's own characters kept as text, and a name too long for its
+// banner cut short with "…" inside it.
 TEST_F(ProgramRoadsTest, PicturesOfTheScreenPlaceTheBannerAndTheLabelsWhereTheyAre) {
     const std::string name = "<b>&\"";
-    saveNames(home, std::string(R"({")") + kDesktop3 + R"(": "<b>&\"")" + "}");
+    const std::string longName = "Desktop with a very long name that goes on and on for seventy characters";
+    // Desktop 6, the last desktop of the studio display.
+    saveNames(home, std::string(R"({")") + kDesktop3 + R"(": "<b>&\"", "3A4F5E6D-7C8B-49AA-B9C8-D7E6F5A4B303": ")" +
+                        longName + R"("})");
     auto& app = start(kRoads / "screen-pictures.json");
     app.send("switch 6");
     app.send("wait 0.5");
@@ -347,32 +425,53 @@ TEST_F(ProgramRoadsTest, PicturesOfTheScreenPlaceTheBannerAndTheLabelsWhereTheyA
     ASSERT_EQ(windows.size(), 1u);
     const Rect panel = frameOf(*windows[0]->all("rect", "window-frame").at(0));
     EXPECT_TRUE(holds(studio, panel));
+    // The banner is clear: its glass draws its rounded shape, no frame around it.
+    EXPECT_EQ(windows[0]->all("rect", "window-frame").at(0)->attribute("stroke"), nullptr);
+    EXPECT_GT(windows[0]->all("rect", "glass").at(0)->number("rx"), 0);
     const auto texts = windows[0]->all("text", "text");
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0]->text, "Desktop 6");
-    EXPECT_TRUE(panel.contains(anchorOf(*texts[0])));
+    const std::string shown = texts[0]->text;
+    ASSERT_GT(shown.size(), 3u);
+    EXPECT_EQ(shown.substr(shown.size() - 3), "…");
+    EXPECT_EQ(longName.rfind(shown.substr(0, shown.size() - 3), 0), 0u) << shown;
+    EXPECT_TRUE(holds(panel, extentOf(*texts[0]))) << shown;
+    expectEverythingInside(*banner, *windows[0]);
 
     const auto labels = testkit::parseXml(readFile(home.path() / "labels.svg"), &problem);
     ASSERT_TRUE(labels) << problem;
-    const testkit::XmlElement* caption = nullptr;
     const auto captions = labels->all("text", "caption");
     const auto captionFrames = labels->all("rect", "caption-frame");
     ASSERT_EQ(captions.size(), captionFrames.size());
-    Rect captionFrame;
-    for (std::size_t index = 0; index < captions.size(); ++index) {
-        if (captions[index]->text != "Desktop 3") continue;
-        caption = captions[index];
-        captionFrame = frameOf(*captionFrames[index]);
-    }
-    ASSERT_TRUE(caption);
+    const auto captionFrame = [&](const std::string& title) {
+        for (std::size_t index = 0; index < captions.size(); ++index)
+            if (captions[index]->text == title) return frameOf(*captionFrames[index]);
+        ADD_FAILURE() << "no caption " << title;
+        return Rect();
+    };
     const auto labelWindows = labels->all("g", "window");
-    ASSERT_EQ(labelWindows.size(), 1u);
-    const Rect label = frameOf(*labelWindows[0]->all("rect", "window-frame").at(0));
-    const auto labelTexts = labelWindows[0]->all("text", "text");
-    ASSERT_EQ(labelTexts.size(), 1u);
-    EXPECT_EQ(labelTexts[0]->text, name);
-    EXPECT_TRUE(holds(label, captionFrame));
-    EXPECT_TRUE(label.contains(anchorOf(*labelTexts[0])));
+    ASSERT_EQ(labelWindows.size(), 2u);
+    std::vector<std::string> named;
+    for (const auto* window : labelWindows) {
+        const Rect label = frameOf(*window->all("rect", "window-frame").at(0));
+        const auto labelTexts = window->all("text", "text");
+        ASSERT_FALSE(labelTexts.empty());
+        named.push_back(labelTexts[0]->text);
+        for (const auto* text : labelTexts) EXPECT_TRUE(holds(label, extentOf(*text))) << text->text;
+        EXPECT_TRUE(holds(label, captionFrame(labelTexts[0]->text == name ? "Desktop 3" : "Desktop 6")));
+        EXPECT_TRUE(label.contains(anchorOf(*labelTexts[0])));
+        // Its glass, grown past the label when it is not the current desktop's, shows only within
+        // the label's rounded bounds.
+        const auto* glass = window->all("rect", "glass").at(0);
+        EXPECT_TRUE(holds(label, shownPart(*labels, *glass, frameOf(*glass))));
+        if (!holds(label, frameOf(*glass))) {
+            const auto clips = clipsAround(*labels, *glass);
+            EXPECT_TRUE(std::any_of(clips.begin(), clips.end(), [&](const auto* clip) {
+                return frameOf(*clip) == label && clip->attribute("rx") && clip->number("rx") > 0;
+            })) << named.back();
+        }
+        expectEverythingInside(*labels, *window);
+    }
+    EXPECT_NE(std::find(named.begin(), named.end(), name), named.end());
 }
 
 // Road 4: resting on the status item opens the overview under it; pressing a desktop of the
@@ -553,8 +652,36 @@ TEST_F(ProgramRoadsTest, ACopyOnADiskImageInstallsItselfAndOpensTheInstalledCopy
 TEST_F(ProgramRoadsTest, ADesktopNamedInTheNamesWindowIsLabelledOverItsCaption) {
     auto& app = start(kRoads / "names-window.json");
     openStatusMenu();
-    EXPECT_TRUE(hasPrefix(app.send("menu \"Desktop Names\""), "@1000.500 shown window 600002 \"Desktop Names\""));
+    const Lines opened = app.send("menu \"Desktop Names\"");
+    ASSERT_TRUE(hasPrefix(opened, "@1000.500 shown window 600002 \"Desktop Names\""));
     const std::string field = "name.6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40";
+    // An empty field's placeholder is marked as one, and no text of the window's.
+    EXPECT_FALSE(printed(opened, "\"Custom name\""));
+    EXPECT_TRUE(hasPrefix(app.send("screen"), "              textField placeholder \"Custom name\" id \"" + field + "\""));
+    EXPECT_EQ(app.send("type " + field + " \"A name far too long for the field of the names window to show\"").back(), "ok");
+    EXPECT_EQ(app.send("screen svg " + (home.path() / "names.svg").string()), Lines{"ok"});
+    const auto picture = testkit::parseXml(readFile(home.path() / "names.svg"));
+    ASSERT_TRUE(picture);
+    const auto* window = picture->all("g", "window").at(0);
+    // The placeholders grey, the long name cut short with "…" inside its field.
+    const auto placeholders = window->all("text", "placeholder");
+    EXPECT_EQ(placeholders.size(), 5u);
+    for (const auto* placeholder : placeholders) EXPECT_EQ(placeholder->text, "Custom name");
+    const auto fields = window->all("rect", "text-field");
+    const auto texts = window->all("text", "text");
+    const auto typed = std::find_if(texts.begin(), texts.end(), [](const auto* text) { return text->text.rfind("A name", 0) == 0; });
+    ASSERT_NE(typed, texts.end());
+    EXPECT_EQ((*typed)->text.substr((*typed)->text.size() - 3), "…");
+    EXPECT_TRUE(std::any_of(fields.begin(), fields.end(), [&](const auto* rect) { return holds(frameOf(*rect), extentOf(**typed)); }))
+        << (*typed)->text;
+    // The title over the glass, in the title bar.
+    const auto* title = window->all("text", "window-title").at(0);
+    EXPECT_EQ(title->text, "Desktop Names");
+    EXPECT_EQ(title->number("font-size"), 13);
+    const Rect frame = frameOf(*window->all("rect", "window-frame").at(0));
+    EXPECT_TRUE(holds(Rect(frame.minX(), frame.minY(), frame.width(), 28), extentOf(*title)));
+    EXPECT_TRUE(drawnAfter(*window, *window->all("rect", "glass").at(0), *title));
+    expectEverythingInside(*picture, *window);
     EXPECT_EQ(app.send("type " + field + " \"Work\"").back(), "ok");
     EXPECT_EQ(app.send("submit " + field).back(), "ok");
     app.send("wait 1");
@@ -570,6 +697,60 @@ TEST_F(ProgramRoadsTest, ADesktopNamedInTheNamesWindowIsLabelledOverItsCaption) 
     EXPECT_EQ(*names->find("names")->find("6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40"), Value("Work"));
     app.send("quit");
     EXPECT_EQ(app.finish(), 0);
+}
+
+// A narrow settings window shows its sections as a closed pop-up: only the chosen section shows,
+// as a text and in the picture, and set still chooses another; every text is drawn at its font's
+// size within the window, the Permissions page's explanations wrapped inside it, the title over
+// the glass.
+TEST_F(ProgramRoadsTest, ANarrowSettingsWindowDrawsWhatItsViewsLayOutInsideIt) {
+    auto& app = start(kDefaultSession);
+    openStatusMenu();
+    ASSERT_TRUE(hasPrefix(app.send("menu \"Settings…\""), "@1000.500 shown window 600002 \"Tarnwick Settings\""));
+    // Narrowed, its texts stay as they were: the pop-up's other sections do not join them.
+    EXPECT_EQ(app.send("resize \"Tarnwick Settings\" 500 400"),
+              (Lines{"@1000.500 moved window 600002 \"Tarnwick Settings\" to 376 223.5 500 400", "ok"}));
+    const Lines screen = app.send("screen");
+    const auto menu = std::find_if(screen.begin(), screen.end(), [](const std::string& line) {
+        return line.rfind("          menu value \"General\" id \"settings-section-menu\"", 0) == 0;
+    });
+    ASSERT_NE(menu, screen.end());
+    ASSERT_LT(menu + 2, screen.end());
+    EXPECT_EQ(*(menu + 1), "            text \"General\"");
+    EXPECT_EQ(*(menu + 2), "          spacer");
+    EXPECT_EQ(app.send("screen svg " + (home.path() / "general.svg").string()), Lines{"ok"});
+    EXPECT_EQ(app.send("set \"Settings section\" Permissions").back(), "ok");
+    EXPECT_EQ(app.send("screen svg " + (home.path() / "permissions.svg").string()), Lines{"ok"});
+    app.send("quit");
+    EXPECT_EQ(app.finish(), 0);
+
+    for (const char* file : {"general.svg", "permissions.svg"}) {
+        const auto picture = testkit::parseXml(readFile(home.path() / file));
+        ASSERT_TRUE(picture) << file;
+        const auto* window = picture->all("g", "window").at(0);
+        const Rect frame = frameOf(*window->all("rect", "window-frame").at(0));
+        std::vector<std::string> shown;
+        for (const auto* text : window->all("text", "text")) {
+            shown.push_back(text->text);
+            // At its font's size, wrapped or cut short within the window's width.
+            EXPECT_GE(text->number("font-size"), 10) << text->text;
+            const Rect extent = extentOf(*text);
+            EXPECT_GE(extent.minX(), frame.minX()) << text->text;
+            EXPECT_LE(extent.maxX(), frame.maxX()) << text->text;
+        }
+        expectEverythingInside(*picture, *window);
+        const auto* title = window->all("text", "window-title").at(0);
+        EXPECT_EQ(title->text, "Tarnwick Settings");
+        EXPECT_TRUE(drawnAfter(*window, *window->all("rect", "glass").at(0), *title));
+        const bool general = std::string(file) == "general.svg";
+        // Only the chosen section's name shows of the pop-up.
+        for (const char* section : {"Desktop Names", "Overview", "Banner"})
+            EXPECT_EQ(std::count(shown.begin(), shown.end(), section), 0) << section;
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), general ? "General" : "Permissions"), 1) << file;
+        if (!general) {
+            EXPECT_GE(shown.size(), 12u);  // the explanations, one text per line
+        }
+    }
 }
 
 }  // namespace

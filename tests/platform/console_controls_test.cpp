@@ -175,6 +175,16 @@ TEST_F(ConsoleControlsTest, WhatEachControlHoldsIsListedAndDrawnAndFoundByItsTex
     ASSERT_EQ(well.size(), 1u);
     EXPECT_EQ(*well[0]->attribute("data-value"), "#FF800080");
     EXPECT_EQ(*well[0]->attribute("fill-opacity"), "0.5");
+    // The closed pop-up shows its choice alone: listed, drawn and pressed, the others are not there.
+    const auto popUp = std::find(screen.begin(), screen.end(), "      picker \"Position\" selected \"Bottom\" id \"position\"");
+    ASSERT_LT(popUp + 2, screen.end());
+    EXPECT_EQ(*(popUp + 1), "        text \"Bottom\"");
+    EXPECT_EQ((popUp + 2)->rfind("      toggle \"Locked\"", 0), 0u) << *(popUp + 2);
+    std::vector<std::string> texts;
+    for (const auto* text : picture->all("text", "text")) texts.push_back(text->text);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Bottom"), 1);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Top"), 0);
+    EXPECT_EQ(console->type("press Top").at(0).rfind("error: ", 0), 0u);
 
     // A switch, a stepper or a list by the text of its label or by its accessibility label.
     EXPECT_EQ(console->type("set \"Show banner\" off").back(), "ok");

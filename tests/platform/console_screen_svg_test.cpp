@@ -68,11 +68,13 @@ TEST_F(ConsoleScreenSvgTest, DisplaysCaptionsAndWindowsStandWhereTheyAreAndTextS
     const std::string awkward = "<b>&\"' </svg>";
     console->type("display add 3 4072 0 1920 1080 \"" + std::string("<b>&\\\"' </svg>") + "\" 2");
     console->type("mission-control open");
-    // A panel of ours over the built-in display, titled and showing the same awkward text.
-    ui::Panel panel(Rect(100, 682, 300, 100), ui::style_mask::kBorderless);
+    // A window of ours over the built-in display, titled and showing the same awkward text.
+    ui::Panel panel(Rect(100, 682, 300, 100), ui::style_mask::kTitled);
     panel.setTitle(awkward);
     panel.setAlphaValue(0.5);
     panel.contentView()->addSubview(std::make_shared<ui::TextLabel>(awkward, Rect(10, 20, 200, 24)));
+    // A label that clips what does not fit (the default) rather than truncating it.
+    panel.contentView()->addSubview(std::make_shared<ui::TextLabel>("Clipped, not cut short", Rect(10, 60, 40, 16)));
     panel.orderFrontRegardless();
 
     const testkit::XmlElement svg = picture();
@@ -101,8 +103,15 @@ TEST_F(ConsoleScreenSvgTest, DisplaysCaptionsAndWindowsStandWhereTheyAreAndTextS
     EXPECT_EQ(frame[0]->number("y"), 200);
     EXPECT_EQ(windows[0]->all("text", "window-title")[0]->text, awkward);
     const auto texts = windows[0]->all("text", "text");
-    ASSERT_EQ(texts.size(), 1u);
+    ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0]->text, awkward);
+    // The clipping label's whole line, clipped to the label's frame (global: y flipped).
+    EXPECT_EQ(texts[1]->text, "Clipped, not cut short");
+    const auto regions = windows[0]->all("clipPath");
+    EXPECT_TRUE(std::any_of(regions.begin(), regions.end(), [](const auto* region) {
+        const auto* r = region->all("rect").at(0);
+        return r->number("x") == 110 && r->number("y") == 224 && r->number("width") == 40 && r->number("height") == 16;
+    }));
     // The label's text lies inside the panel.
     EXPECT_GE(texts[0]->number("x"), 100);
     EXPECT_LE(texts[0]->number("y"), 300);
@@ -197,7 +206,8 @@ TEST_F(ConsoleScreenSvgTest, IconsNameTheirAppsGlassHidesWhatLiesBehindAndTitles
     }
     EXPECT_EQ(apps, (Lines{"Safari", "Notes", "Mail"}));
     EXPECT_EQ(initials, (Lines{"S", "N", "M"}));
-    // The glass is opaque over the caption; the title that does not fit is only the tooltip.
+    // The glass is opaque over the caption; a panel without a title bar has its title only as
+    // the tooltip.
     const auto backdrop = window->all("rect", "glass");
     ASSERT_EQ(backdrop.size(), 1u);
     EXPECT_EQ(backdrop[0]->attribute("fill-opacity"), nullptr);

@@ -115,8 +115,11 @@ TEST_F(ControlsTest, TypingFocusesTheFieldAndEditsCharacterByCharacterAndReturnS
         [&](ui::ViewHost& host) { host.watch(focus); });
     auto& host = view.host();
 
-    // Empty, the field shows its placeholder; its hidden title is not shown.
-    EXPECT_TRUE(view.text("Custom name"));
+    // Empty, the field shows its placeholder, which is no text of the field's; its hidden title is
+    // not shown.
+    const auto& empty = *view.node("field").as<ui::TextFieldContent>();
+    EXPECT_EQ(empty.shownPlaceholder(), std::optional<std::string>("Custom name"));
+    EXPECT_FALSE(view.text("Custom name"));
     EXPECT_FALSE(view.text("Friendly name"));
 
     focus.set(std::string("b"));
@@ -153,6 +156,8 @@ TEST_F(ControlsTest, PickersAndListsSelectOnlyWhatTheyOfferAndAMenuHidesItsItems
                 ui::nodes(ui::picker("Style", bind(page), {Page::one, Page::two}, ui::nodes(ui::text("Regular"), ui::text("Clear")),
                                      ui::PickerStyle::segmented)
                               .accessibilityIdentifier("segments"),
+                          ui::picker("Size", bind(page), {Page::one, Page::two},
+                                     ui::nodes(ui::text("Small"), ui::text("Large")), ui::PickerStyle::menu),
                           ui::menu(ui::text("Pages"),
                                    ui::nodes(ui::picker("Page", bind(page), {Page::one, Page::two, Page::three}, options(),
                                                         ui::PickerStyle::inline_)
@@ -165,6 +170,14 @@ TEST_F(ControlsTest, PickersAndListsSelectOnlyWhatTheyOfferAndAMenuHidesItsItems
         },
         [&](ui::ViewHost& host) { host.watch(page); });
     auto& host = view.host();
+
+    // A closed pop-up shows only its chosen option, a closed menu only its label: the others are
+    // neither texts of the tree nor found by their text, though each is read on its own.
+    using Strings = std::vector<std::string>;
+    EXPECT_EQ(host.texts(), (Strings{"Style", "Regular", "Clear", "Size", "Small", "Pages", "Row one", "Row two"}));
+    EXPECT_FALSE(view.text("Large"));
+    EXPECT_FALSE(view.text("Three"));
+    EXPECT_EQ(host.texts(&view.node("inner").children()[2]), Strings{"Three"});
 
     EXPECT_EQ(view.node("segments").as<ui::PickerContent>()->selectedIndex(), 0u);
     EXPECT_TRUE(host.select(view.node("segments"), Page::two));

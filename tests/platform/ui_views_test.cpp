@@ -6,6 +6,7 @@
 
 #include "platform/ui/effect_views.h"
 #include "platform/ui/text_label.h"
+#include "platform/ui/text_lines.h"
 #include "platform/ui/text_metrics.h"
 #include "platform/ui/transaction.h"
 #include "platform/ui/view.h"
@@ -74,6 +75,44 @@ TEST(SystemFontMetricsTest, GlyphBoundsFollowTheInkOfTheLine) {
     EXPECT_LT(caps.minY(), 0);   // "p" descends below the baseline
     EXPECT_EQ(low.minY(), 0);
     EXPECT_GT(caps.maxY(), low.maxY());
+}
+
+TEST(SystemFontMetricsTest, ShownLinesBreakAsTheLayoutDoesAndCutTheRestShortWithinTheWidth) {
+    ui::SystemFontMetrics metrics;
+    const auto font = ui::Font::system(10);
+    const double a = ui::SystemFontMetrics::advance(font);
+    const double line = metrics.defaultLineHeight(font);
+    const auto texts = [](const std::vector<ui::ShownLine>& lines) {
+        std::vector<std::string> out;
+        for (const auto& l : lines) out.push_back(l.text);
+        return out;
+    };
+    using Strings = std::vector<std::string>;
+    const auto wrapped = [&](int limit, double height, ui::LineBreakMode mode = ui::LineBreakMode::truncatingTail) {
+        return ui::shownLines(metrics, "aaaa bbbb cccc", font, ui::TextBox{6 * a, height, limit, true, mode});
+    };
+    // As many lines as fittingSize counts, spaces at their ends not shown, each within the width.
+    EXPECT_EQ(texts(wrapped(0, 0)), (Strings{"aaaa", "bbbb", "cccc"}));
+    EXPECT_EQ(metrics.fittingSize("aaaa bbbb cccc", font, 6 * a, 0, true).height, 3 * line);
+    // The line limit, or the height, cuts the rest short on the last line; clipping keeps its words.
+    EXPECT_EQ(texts(wrapped(2, 0)), (Strings{"aaaa", "bbbb…"}));
+    EXPECT_EQ(texts(wrapped(0, 2.5 * line)), (Strings{"aaaa", "bbbb…"}));
+    EXPECT_EQ(texts(wrapped(2, 0, ui::LineBreakMode::clipping)), (Strings{"aaaa", "bbbb"}));
+    for (const auto& shown : wrapped(2, 0)) EXPECT_LE(shown.width, 6 * a);
+
+    // One line: the head, the middle or the tail gives way to "…"; clipped, it stays whole.
+    const auto oneLine = [&](ui::LineBreakMode mode) {
+        return texts(ui::shownLines(metrics, "Desktop\nnumber 12", font, ui::TextBox{7 * a, 0, 1, false, mode}));
+    };
+    EXPECT_EQ(oneLine(ui::LineBreakMode::truncatingTail), Strings{"Deskto…"});
+    EXPECT_EQ(oneLine(ui::LineBreakMode::truncatingHead), Strings{"…ber 12"});
+    EXPECT_EQ(oneLine(ui::LineBreakMode::truncatingMiddle), Strings{"Desk…12"});
+    EXPECT_EQ(oneLine(ui::LineBreakMode::clipping), Strings{"Desktop number 12"});
+    // Characters, not bytes, give way; no room even for "…" shows nothing; a fitting text stays.
+    EXPECT_EQ(texts(ui::shownLines(metrics, "éééé", font, ui::TextBox{3 * a})), Strings{"éé…"});
+    EXPECT_EQ(texts(ui::shownLines(metrics, "abc", font, ui::TextBox{a / 2})), Strings{""});
+    EXPECT_EQ(texts(ui::shownLines(metrics, "abc", font, ui::TextBox{3 * a})), Strings{"abc"});
+    EXPECT_TRUE(ui::shownLines(metrics, "", font, ui::TextBox{100}).empty());
 }
 
 // ---- views

@@ -1,6 +1,7 @@
 #include "platform/sim/sim_alerts.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +52,18 @@ Size SimAlerts::layoutSize(const platform::Alert& alert) {
     const auto lines = informativeLines(alert.informativeText, width - 2 * kTextInset).size();
     if (lines > 1) height += kLineHeight * static_cast<double>(lines - 1);
     return Size{width, height};
+}
+
+std::optional<Rect> SimAlerts::textFieldFrame(const platform::Alert& alert) {
+    if (!alert.textField) return std::nullopt;
+    const Rect& field = alert.textField->frame;
+    const double windowWidth = alert.window().frame().width();
+    const auto lines = informativeLines(alert.informativeText, windowWidth - 2 * kTextInset).size();
+    const double lastBaseline =
+        lines == 0 ? kMessageBaseline : kInformativeBaseline + kLineHeight * static_cast<double>(lines - 1);
+    const auto length = [](double value) { return std::isfinite(value) ? std::max(value, 0.0) : 0.0; };
+    return Rect(kTextInset, lastBaseline + kFieldSpacing,
+                std::min(length(field.width()), length(windowWidth - 2 * kTextInset)), length(field.height()));
 }
 
 void SimAlerts::record(platform::Alert& alert, std::string answer) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,12 +24,24 @@ public:
     // The lines an alert's informative text shows within the width: its own line breaks, and
     // lines too long broken between words, measured in the system font.
     static std::vector<std::string> informativeLines(const std::string& text, double width);
+    // Where the alert's text field shows as its window lays it out now: at its own size (narrowed
+    // to the window's text width), under the texts, at the texts' leading inset. In the window's
+    // coordinates with the origin at its top left, y down; nothing without a field.
+    static std::optional<Rect> textFieldFrame(const platform::Alert& alert);
 
     static constexpr double kWidth = 420;
     static constexpr double kBaseHeight = 140;
     static constexpr double kLineHeight = 16;
     static constexpr double kTextInset = 20;  // on either side of the texts
     static constexpr double kInformativeFontSize = 11;
+    // From the window's top: the message's baseline and the informative text's first baseline.
+    static constexpr double kMessageBaseline = 28;
+    static constexpr double kInformativeBaseline = 48;
+    // Between the last baseline of the texts and the text field.
+    static constexpr double kFieldSpacing = 12;
+    // Between the field's edges and its text, in the system font of this size.
+    static constexpr double kFieldTextInset = 4;
+    static constexpr double kFieldFontSize = 13;
 
 private:
     void record(platform::Alert& alert, std::string answer);

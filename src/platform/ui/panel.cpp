@@ -322,6 +322,13 @@ bool Panel::sendKeyEvent(const KeyEvent& event) {
 
 bool Panel::canBecomeKey() const { return styleMask_ & style_mask::kTitled; }
 
+std::optional<Rect> Panel::titleFrame() const {
+    if (!(styleMask_ & style_mask::kTitled)) return std::nullopt;
+    const double height = std::clamp(frame_.height(), 0.0, kTitlebarHeight);
+    return Rect(frame_.minX() + kWindowButtonsWidth, frame_.maxY() - height,
+                std::max(frame_.width() - 2 * kWindowButtonsWidth, 0.0), height);
+}
+
 bool Panel::canBecomeMain() const { return false; }
 
 std::optional<ScreenDescription> Panel::screen() const { return screenContaining(frame_); }

@@ -135,6 +135,13 @@ public:
     TabbingMode tabbingMode = TabbingMode::automatic;
     // The title bar draws no background of its own (the content shows through it).
     bool titlebarAppearsTransparent = false;
+    // A titled window's title bar is the top of its frame; the title is centred in it, in the
+    // system font of this size, between the window's buttons at the leading edge and as much room
+    // at the trailing edge. Where the title shows (screen coordinates); nothing without a title bar.
+    static constexpr double kTitlebarHeight = 28;
+    static constexpr double kWindowButtonsWidth = 78;
+    static constexpr double kTitleFontSize = 13;
+    std::optional<Rect> titleFrame() const;
     // The user cannot resize the window below this size.
     Size contentMinSize;
     // What the user's resize stops at: contentMinSize, or more where the content view's own

@@ -127,6 +127,23 @@ bool isSettable(const ui::Node& node) {
            dynamic_cast<const ui::ListContent*>(content);
 }
 
+// The one settable control among a closed menu's items (a pop-up of sections is a menu holding
+// a picker): the user opens the menu and chooses in it.
+const ui::Node* settableItem(const ui::Node& menu) {
+    if (!menu.as<ui::MenuContent>()) return nullptr;
+    const ui::Node* found = nullptr;
+    const auto search = [&](const auto& self, const ui::Node& node) -> void {
+        for (const auto& child : node.children()) {
+            if (isSettable(child))
+                found = found ? &menu : &child;  // two: neither is the one
+            else
+                self(self, child);
+        }
+    };
+    search(search, menu);
+    return found == &menu ? nullptr : found;
+}
+
 void setValue(CommandContext& context) {
     const auto& thisCommand = command("set");
     expectArguments(context, thisCommand, 2, 2);
@@ -134,6 +151,7 @@ void setValue(CommandContext& context) {
     // Found by the text of its label ("Launch at login"): the switch or stepper around that text.
     const ui::Node* around = control.node;
     while (around && !isSettable(*around)) around = around->parent();
+    if (!around) around = settableItem(*control.node);
     if (around) control.node = around;
     if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
     auto& host = control.hosting->host();

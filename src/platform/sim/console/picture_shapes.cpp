@@ -4,11 +4,8 @@
 
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/screen_svg.h"
-#include "platform/ui/text_metrics.h"
 
 namespace tarnwick::sim {
-
-namespace ui = platform::ui;
 
 std::string svgNumber(double value) { return formatNumber(value); }
 
@@ -26,16 +23,6 @@ std::string svgText(double x, double y, double size, const std::string& cls, std
 std::string svgPlacedText(const Rect& frame, const std::string& cls, std::string_view content) {
     const double size = std::clamp(frame.height() * 0.75, 6.0, 96.0);
     return svgText(frame.minX(), frame.maxY() - frame.height() / 4, size, cls, content);
-}
-
-std::string svgFramedText(const Rect& frame, double fontSize, bool centred, const std::string& cls,
-                          std::string_view content) {
-    const double size = std::clamp(std::min(fontSize, frame.height()), 4.0, 96.0);
-    // The baseline that centres the system font's ascent and descent on the frame.
-    const double baseline = frame.midY() + size * (ui::SystemFontMetrics::kAscent - ui::SystemFontMetrics::kDescent) / 2;
-    return "<text class=\"" + cls + "\" x=\"" + svgNumber(centred ? frame.midX() : frame.minX()) + "\" y=\"" +
-           svgNumber(baseline) + "\" font-size=\"" + svgNumber(size) + "\"" + (centred ? " text-anchor=\"middle\"" : "") +
-           " fill=\"#ffffff\">" + xmlEscaped(content) + "</text>\n";
 }
 
 }  // namespace tarnwick::sim

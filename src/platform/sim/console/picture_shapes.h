@@ -18,9 +18,5 @@ std::string svgText(double x, double y, double size, const std::string& cls, std
                     const std::string& fill = "#ffffff");
 // A text at its frame: starting at the left edge, its baseline a quarter from the bottom.
 std::string svgPlacedText(const Rect& frame, const std::string& cls, std::string_view content);
-// A text of the font size (at most the frame's height) centred on its frame's height, starting
-// at its left edge or centred on its width.
-std::string svgFramedText(const Rect& frame, double fontSize, bool centred, const std::string& cls,
-                          std::string_view content);
 
 }  // namespace tarnwick::sim

@@ -7,6 +7,7 @@
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/picture_shapes.h"
 #include "platform/sim/console/picture_symbols.h"
+#include "platform/sim/console/picture_text.h"
 #include "platform/sim/console/screen_state.h"
 #include "platform/sim/console/screen_svg.h"
 #include "platform/sim/console/screen_views.h"
@@ -126,15 +127,20 @@ std::string colourWellPicture(const Rect& frame, const ui::ColorInSpace& colour)
 
 // A push button of the retained layer brought into a tree (the shortcut recorder): its bezel and
 // its title.
-std::string bridgedButtonPicture(const Rect& frame, const ui::Button& button) {
+std::string bridgedButtonPicture(const Rect& frame, const ui::Button& button, const GlobalSpace& space,
+                                 PictureClips& clips) {
     if (button.isHidden() || !frame.isUsable()) return {};
+    const Rect screen = space.toScreen(frame);
     return svgRect(frame, "button", valueAttribute(button.title) + rounded(5) + "fill=\"" + kControl +
                                         "\" stroke=\"" + kOutline + "\"") +
-           svgFramedText(frame, button.font.size, true, "button-title", button.title);
+           textPicture(PlacedText{.text = button.title, .frame = screen, .font = button.font,
+                                  .alignment = ui::TextAlignment::center, .centredVertically = true, .visible = screen},
+                       space, clips, "button-title");
 }
 
 // What a control holds, drawn within what shows of the control.
-std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node, const GlobalSpace& space) {
+std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node, const GlobalSpace& space,
+                           PictureClips& clips) {
     const Rect shown = hosting.host().visibleFrame(node);
     // A part of the control (in the tree's coordinates) in global points.
     const auto clipped = [&](const Rect& part) { return space.toGlobal(screenFrame(hosting, part.intersection(shown))); };
@@ -156,7 +162,7 @@ std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node,
         return symbolPicture(clipped(node.contentFrame()), symbol->name);
     if (node.content()->asBridged()) {
         const auto* button = dynamic_cast<const ui::Button*>(hosting.host().bridgedView(node).get());
-        return button ? bridgedButtonPicture(clipped(node.contentFrame()), *button) : std::string();
+        return button ? bridgedButtonPicture(clipped(node.contentFrame()), *button, space, clips) : std::string();
     }
     if (const auto* picker = dynamic_cast<const ui::PickerContent*>(content)) {
         const auto index = picker->selectedIndex();
@@ -193,21 +199,24 @@ std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node,
 
 }  // namespace
 
-std::string windowContentPicture(SimulatedSession& session, ui::Panel& panel, const GlobalSpace& space) {
+std::string windowContentPicture(SimulatedSession& session, ui::Panel& panel, const GlobalSpace& space,
+                                 PictureClips& clips) {
     std::string out;
     ShownViewVisitor visitor;
+    visitor.beginClip = [&](const Rect& frame, double cornerRadius) {
+        out += clips.begin(space.toGlobal(frame), cornerRadius);
+    };
+    visitor.endClip = [&] { out += PictureClips::end(); };
     visitor.glass = [&](const Rect& frame, double cornerRadius) {
         out += svgRect(space.toGlobal(frame), "glass", rounded(cornerRadius) + "fill=\"#2c3542\"");
     };
-    visitor.text = [&](const PlacedText& text) {
-        out += svgFramedText(space.toGlobal(text.frame), text.fontSize, text.centred, "text", text.text);
-    };
+    visitor.text = [&](const PlacedText& text) { out += textPicture(text, space, clips); };
     visitor.icon = [&](const platform::Image& image, const std::optional<std::string>& label, const Rect& frame) {
         out += iconPicture(space.toGlobal(frame), iconName(session, image, label), SimIcons::symbolName(image));
     };
     visitor.node = [&](const ui::HostingView& hosting, const ui::Node& node, const Rect& frame) {
         if (!frame.isUsable()) return;
-        out += controlPicture(hosting, node, space);
+        out += controlPicture(hosting, node, space, clips);
     };
     visitShownViews(panel, visitor);
     return out;

@@ -31,6 +31,9 @@ struct GlobalSpace {
     Rect toGlobal(const Rect& screen) const {
         return Rect(screen.minX(), primaryHeight - screen.maxY(), screen.width(), screen.height());
     }
+    Rect toScreen(const Rect& global) const {
+        return Rect(global.minX(), primaryHeight - global.maxY(), global.width(), global.height());
+    }
     Point toGlobal(Point screen) const { return Point{screen.x, primaryHeight - screen.y}; }
     Point toScreen(Point global) const { return Point{global.x, primaryHeight - global.y}; }
 };

@@ -7,8 +7,10 @@
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/picture_shapes.h"
 #include "platform/sim/console/picture_symbols.h"
+#include "platform/sim/console/picture_text.h"
 #include "platform/sim/console/picture_views.h"
 #include "platform/sim/console/screen_state.h"
+#include "platform/sim/console/screen_views.h"
 #include "platform/sim/sim_alerts.h"
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_menu_layout.h"
@@ -18,6 +20,8 @@
 #include "support/files.h"
 
 namespace tarnwick::sim {
+
+namespace ui = platform::ui;
 
 namespace {
 
@@ -32,17 +36,6 @@ Rect viewBox(const ScreenState& screen) {
         box = Rect(minX, minY, maxX - minX, maxY - minY);
     }
     return box;
-}
-
-// A window's title at its top left, made smaller to fit its width, or left out where it cannot
-// fit (a narrow panel): the window's tooltip names it all the same.
-std::string titlePicture(const ShownWindow& window) {
-    const auto characters = static_cast<double>(
-        std::count_if(window.title.begin(), window.title.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-    // A character is about 0.6 of the font size wide, on average.
-    const double size = std::min(10.0, (window.frame.width() - 8) / (0.6 * characters));
-    if (!(size >= 7) || window.frame.height() < size + 4) return {};
-    return svgText(window.frame.minX() + 4, window.frame.minY() + size + 2, size, "window-title", window.title, "#8e8e93");
 }
 
 std::string statusItemPicture(const ShownStatusItem& item) {
@@ -60,7 +53,8 @@ std::string statusItemPicture(const ShownStatusItem& item) {
 
 // The open menu where the system shows it, its rows as the system lays them out: a separator as
 // a line, a row's symbol before its title, and an arrow on a row that opens a submenu.
-std::string menuPicture(const platform::ui::Menu& menu, const Rect& frame) {
+std::string menuPicture(const platform::ui::Menu& menu, const Rect& frame, const GlobalSpace& space,
+                        PictureClips& clips) {
     using Layout = SimMenuLayout;
     const Layout layout = Layout::of(menu);
     const bool symbols = std::any_of(layout.rows.begin(), layout.rows.end(),
@@ -76,35 +70,90 @@ std::string menuPicture(const platform::ui::Menu& menu, const Rect& frame) {
                    n(box.maxX() - 10) + "\" y2=\"" + n(box.midY()) + "\" stroke=\"#636366\"/>\n";
             continue;
         }
-        const double size = Layout::font().size;
         if (row.symbolName)
             out += symbolPicture(Rect(frame.minX() + Layout::kCheckColumn, box.midY() - 8, 16, 16), *row.symbolName);
-        out += svgFramedText(Rect(titleX, box.minY(), box.maxX() - titleX, box.height()), size, false, "menu-row",
-                             row.title);
+        const auto rowText = [&](const std::string& text, const Rect& area, ui::TextAlignment alignment,
+                                 const std::string& cls) {
+            const Rect screen = space.toScreen(area);
+            return textPicture(PlacedText{.text = text, .frame = screen, .font = Layout::font(), .alignment = alignment,
+                                          .centredVertically = true, .visible = screen},
+                               space, clips, cls);
+        };
+        out += rowText(row.title, Rect(titleX, box.minY(), box.maxX() - titleX, box.height()),
+                       ui::TextAlignment::natural, "menu-row");
         if (row.hasSubmenu)
-            out += svgFramedText(Rect(box.maxX() - Layout::kTrailingInset - Layout::kSubmenuColumn, box.minY(),
-                                      Layout::kSubmenuColumn, box.height()),
-                                 size, true, "menu-submenu-arrow", "\u25B8");
+            out += rowText("\u25B8",
+                           Rect(box.maxX() - Layout::kTrailingInset - Layout::kSubmenuColumn, box.minY(),
+                                Layout::kSubmenuColumn, box.height()),
+                           ui::TextAlignment::center, "menu-submenu-arrow");
     }
     return out + "</g>\n";
 }
 
-std::string alertPicture(const platform::Alert& alert, const GlobalSpace& space) {
+// A titled window's title in its title bar, over what the window shows (a transparent title bar
+// draws no bar of its own), cut short to the room between the window's buttons.
+std::string titlePicture(const ui::Panel& panel, const GlobalSpace& space, PictureClips& clips) {
+    const auto frame = panel.titleFrame();
+    if (!frame) return {};
+    std::string out;
+    if (!panel.titlebarAppearsTransparent) {
+        const Rect bar(panel.frame().minX(), frame->minY(), panel.frame().width(), frame->height());
+        out += svgRect(space.toGlobal(bar), "title-bar", "fill=\"#3a3a3c\"");
+    }
+    if (panel.title().empty() || !frame->isUsable()) return out;
+    const PlacedText title{panel.title(), *frame, ui::Font::system(ui::Panel::kTitleFontSize),
+                           ui::TextAlignment::center, 1, false, ui::LineBreakMode::truncatingTail, true, false, *frame};
+    return out + textPicture(title, space, clips, "window-title", "#e5e5ea");
+}
+
+// A window of ours: its frame (an opaque window's background; ours are clear, their glass drawing
+// their shape), then everything it shows clipped to its frame, its title last.
+std::string windowPicture(SimulatedSession& session, const ShownWindow& window, const GlobalSpace& space,
+                          PictureClips& clips) {
+    std::string out = "<g class=\"window\" data-window=\"" + std::to_string(window.number) + "\" data-level=\"" +
+                      std::to_string(window.level) + "\" opacity=\"" + n(std::clamp(window.alpha, 0.0, 1.0)) + "\">\n";
+    if (!window.title.empty()) out += "<title>" + xmlEscaped(window.title) + "</title>\n";
+    const ui::Panel& panel = *window.panel;
+    out += svgRect(window.frame, "window-frame",
+                   panel.isOpaque ? "fill=\"#f2f2f7\" fill-opacity=\"0.25\" stroke=\"#f2f2f7\"" : "fill=\"none\"");
+    out += clips.begin(window.frame);
+    out += windowContentPicture(session, *window.panel, space, clips);
+    out += titlePicture(panel, space, clips);
+    return out + PictureClips::end() + "</g>\n";
+}
+
+std::string alertPicture(const platform::Alert& alert, const GlobalSpace& space, PictureClips& clips) {
     const Rect frame = space.toGlobal(alert.window().frame());
     std::string out = "<g class=\"alert\">\n";
     out += svgRect(frame, "alert-frame", "fill=\"#2b2b2e\" stroke=\"#c8c8cc\" stroke-width=\"1\"");
-    double y = frame.minY() + 28;
-    out += svgText(frame.minX() + 20, y, 13, "alert-message", alert.messageText);
+    out += clips.begin(frame);
+    double y = frame.minY() + SimAlerts::kMessageBaseline;
+    out += svgText(frame.minX() + SimAlerts::kTextInset, y, 13, "alert-message", alert.messageText);
     // One text per line, as the alert lays them out.
     const auto lines = SimAlerts::informativeLines(alert.informativeText, frame.width() - 2 * SimAlerts::kTextInset);
-    for (std::size_t index = 0; index < lines.size(); ++index)
-        out += svgText(frame.minX() + SimAlerts::kTextInset, y += index == 0 ? 20 : SimAlerts::kLineHeight,
-                       SimAlerts::kInformativeFontSize, "alert-informative", lines[index]);
-    if (alert.textField) {
-        const Rect field(frame.minX() + 20, y + 12, std::min(frame.width() - 40, 280.0), 22);
-        out += svgRect(field, "alert-field", "fill=\"#1c1c1e\" stroke=\"#8e8e93\"");
-        out += svgPlacedText(Rect(field.minX() + 4, field.minY() + 3, field.width() - 8, 16), "alert-field-text",
-                      alert.textField->stringValue);
+    y = frame.minY() + SimAlerts::kInformativeBaseline;
+    for (const auto& line : lines) {
+        out += svgText(frame.minX() + SimAlerts::kTextInset, y, SimAlerts::kInformativeFontSize, "alert-informative", line);
+        y += SimAlerts::kLineHeight;
+    }
+    if (const auto field = SimAlerts::textFieldFrame(alert)) {
+        const Rect box(frame.minX() + field->minX(), frame.minY() + field->minY(), field->width(), field->height());
+        out += svgRect(box, "alert-field", "fill=\"#1c1c1e\" stroke=\"#8e8e93\"");
+        const auto& text = *alert.textField;
+        const bool placeholder = text.stringValue.empty() && !text.placeholderString.empty();
+        const Rect inside = space.toScreen(Rect(box.minX() + SimAlerts::kFieldTextInset, box.minY(),
+                                                std::max(box.width() - 2 * SimAlerts::kFieldTextInset, 0.0), box.height()));
+        const PlacedText shown{placeholder ? text.placeholderString : text.stringValue,
+                               inside,
+                               ui::Font::system(SimAlerts::kFieldFontSize),
+                               ui::TextAlignment::natural,
+                               1,
+                               false,
+                               ui::LineBreakMode::truncatingTail,
+                               true,
+                               placeholder,
+                               inside};
+        out += textPicture(shown, space, clips, "alert-field-text");
     }
     double x = frame.maxX() - 20;
     for (const auto& button : alert.buttons) {
@@ -115,7 +164,7 @@ std::string alertPicture(const platform::Alert& alert, const GlobalSpace& space)
         out += svgPlacedText(Rect(box.minX() + 8, box.minY() + 4, box.width() - 16, 16), "alert-button-title", button.title);
         x -= 8;
     }
-    return out + "</g>\n";
+    return out + PictureClips::end() + "</g>\n";
 }
 
 }  // namespace
@@ -173,19 +222,13 @@ std::string screenSvg(SimulatedSession& session, const platform::Alert* openAler
     }
 
     if (screen.statusItem) out += statusItemPicture(*screen.statusItem);
-    for (auto window = screen.windows.rbegin(); window != screen.windows.rend(); ++window) {
-        out += "<g class=\"window\" data-window=\"" + std::to_string(window->number) + "\" data-level=\"" +
-               std::to_string(window->level) + "\" opacity=\"" + n(std::clamp(window->alpha, 0.0, 1.0)) + "\">\n";
-        if (!window->title.empty()) out += "<title>" + xmlEscaped(window->title) + "</title>\n";
-        out += svgRect(window->frame, "window-frame", "fill=\"#f2f2f7\" fill-opacity=\"0.25\" stroke=\"#f2f2f7\"");
-        out += titlePicture(*window);
-        out += windowContentPicture(session, *window->panel, space);
-        out += "</g>\n";
-    }
+    PictureClips clips;
+    for (auto window = screen.windows.rbegin(); window != screen.windows.rend(); ++window)
+        out += windowPicture(session, *window, space, clips);
     // A menu and an alert stand in front of every window.
     if (const auto* menu = session.menus().openMenu(); menu && screen.menu)
-        out += menuPicture(*menu, space.toGlobal(session.menus().openFrame().value_or(Rect())));
-    if (openAlert) out += alertPicture(*openAlert, space);
+        out += menuPicture(*menu, space.toGlobal(session.menus().openFrame().value_or(Rect())), space, clips);
+    if (openAlert) out += alertPicture(*openAlert, space, clips);
     return out + "</svg>\n";
 }
 

@@ -19,40 +19,83 @@ namespace ui = platform::ui;
 
 namespace {
 
+// The texts a node shows itself, each in the box the node lays it out in (tree coordinates).
+void nodeTexts(const ui::HostingView& hosting, const ui::Node& node, const ShownViewVisitor& visitor) {
+    // The scale effects around a node (the overview's selected row) draw its texts larger, from
+    // where they put the node: every box and the font grow alike, so the lines break as laid out.
+    const double scale = presentedScale(node);
+    ui::Font font = node.font();
+    font.size *= scale;
+    const Rect laidOut = node.frame();
+    const Rect presented = scale == 1 ? laidOut : hosting.host().presentedFrame(node);
+    const auto scaled = [&](const Rect& box) {
+        return Rect(presented.minX() + (box.minX() - laidOut.minX()) * scale,
+                    presented.minY() + (box.minY() - laidOut.minY()) * scale, box.width() * scale, box.height() * scale);
+    };
+    const Rect visible = scale == 1 ? hosting.host().visibleFrame(node) : presentedVisibleFrame(hosting, node);
+    const auto place = [&](std::string text, const Rect& box, PlacedText how) {
+        how.text = std::move(text);
+        how.frame = screenFrame(hosting, scaled(box));
+        how.font = font;
+        how.visible = screenFrame(hosting, scaled(box).intersection(visible));
+        if (how.visible.isUsable()) visitor.text(how);
+    };
+    const Rect content = node.contentFrame();
+    if (const auto* text = node.as<ui::TextContent>()) {
+        // Wrapped within its frame up to its line limit, the rest cut short at the tail.
+        place(text->text, content, PlacedText{.maximumLines = node.lineLimit(), .wraps = true});
+    } else if (const auto* label = node.as<ui::LabelContent>()) {
+        const double symbol = font.size * ui::LabelContent::kSymbolWidth + ui::LabelContent::kSymbolSpacing;
+        place(label->title,
+              Rect(content.minX() + symbol, content.minY(), std::max(content.width() - symbol, 0.0), content.height()),
+              PlacedText{.maximumLines = node.lineLimit(), .wraps = true});
+    } else if (const auto* field = node.as<ui::TextFieldContent>()) {
+        // One line inside the field, after its title.
+        const Rect& frame = field->fieldFrame;
+        const Rect inside(frame.minX() + ui::TextFieldContent::kTextInset, frame.minY(),
+                          std::max(frame.width() - 2 * ui::TextFieldContent::kTextInset, 0.0), frame.height());
+        const auto placeholder = field->shownPlaceholder();
+        place(placeholder ? *placeholder : field->text(), inside,
+              PlacedText{.centredVertically = true, .placeholder = placeholder.has_value()});
+    } else if (const auto* picker = node.as<ui::PickerContent>()) {
+        if (picker->titleShown()) place(picker->title, picker->titleFrame, PlacedText{.centredVertically = true});
+    } else {
+        std::vector<std::string> own;
+        node.content()->collectText(own);
+        for (auto& text : own) place(std::move(text), content, PlacedText{.centredVertically = true});
+    }
+}
+
 void visitNode(const ui::HostingView& hosting, const ui::Node& node, const ShownViewVisitor& visitor) {
     const Rect frame = screenFrame(hosting, hosting.host().visibleFrame(node));
     if (visitor.node) visitor.node(hosting, node, frame);
     if (frame.isUsable()) {
-        // Texts and images show where the scale effects around them put them, at their scale.
+        if (visitor.text) nodeTexts(hosting, node, visitor);
+        // Images show where the scale effects around them put them, at their scale.
         const Rect drawn = screenFrame(hosting, presentedVisibleFrame(hosting, node));
-        if (visitor.text) {
-            std::vector<std::string> own;
-            node.content()->collectText(own);
-            // A field's text shows inside the field, after its title.
-            const auto* field = node.as<ui::TextFieldContent>();
-            const Rect textFrame =
-                field ? screenFrame(hosting, field->fieldFrame.intersection(hosting.host().visibleFrame(node))) : drawn;
-            if (textFrame.isUsable())
-                for (auto& text : own)
-                    visitor.text(PlacedText{std::move(text), textFrame, node.font().size * presentedScale(node)});
-        }
         if (const auto* image = node.as<ui::ImageContent>(); image && image->image.isValid && visitor.icon)
             visitor.icon(image->image, node.modifiers().accessibility().label, drawn);
     }
-    for (const auto& child : node.children()) visitNode(hosting, child, visitor);
+    const auto& children = node.children();
+    for (std::size_t i = 0; i < children.size(); ++i)
+        if (node.content()->showsChild(i)) visitNode(hosting, children[i], visitor);
 }
 
 void visit(ui::View& view, const ShownViewVisitor& visitor) {
     if (view.isHidden()) return;
     const Rect frame = screenFrame(view);
+    const ui::Layer* layer = view.layer();
+    const bool clips = layer && layer->masksToBounds;
+    if (clips && visitor.beginClip) visitor.beginClip(frame, layer->cornerRadius);
     if (auto* glass = dynamic_cast<ui::GlassEffectView*>(&view)) {
         if (visitor.glass) visitor.glass(frame, glass->cornerRadius);
     } else if (dynamic_cast<ui::VisualEffectView*>(&view)) {
-        if (visitor.glass) visitor.glass(frame, view.layer() ? view.layer()->cornerRadius : 0);
+        if (visitor.glass) visitor.glass(frame, layer ? layer->cornerRadius : 0);
     } else if (auto* label = dynamic_cast<ui::TextLabel*>(&view)) {
         if (!label->stringValue().empty() && visitor.text)
-            visitor.text(PlacedText{label->stringValue(), frame, label->font.size,
-                                    label->alignment == ui::TextAlignment::center});
+            visitor.text(PlacedText{label->stringValue(), frame, label->font, label->alignment,
+                                    label->maximumNumberOfLines, label->wraps(), label->lineBreakMode, false, false,
+                                    frame});
     } else if (auto* image = dynamic_cast<ui::ImageView*>(&view)) {
         if (image->image && image->image->isValid && frame.isUsable() && visitor.icon)
             visitor.icon(*image->image, image->accessibilityLabel, frame);
@@ -60,6 +103,7 @@ void visit(ui::View& view, const ShownViewVisitor& visitor) {
         if (const ui::Node* root = hosting->host().root()) visitNode(*hosting, *root, visitor);
     }
     for (const auto& subview : view.subviews()) visit(*subview, visitor);
+    if (clips && visitor.endClip) visitor.endClip();
 }
 
 // The texts of a node's children, as a control's label shows them.
@@ -125,6 +169,8 @@ void nodeLines(SimulatedSession& session, const ui::HostingView& hosting, const 
     std::vector<std::string> own;
     node.content()->collectText(own);
     for (const auto& text : own) line += " " + quotedText(text);
+    if (const auto* field = node.as<ui::TextFieldContent>())
+        if (auto placeholder = field->shownPlaceholder()) line += " placeholder " + quotedText(*placeholder);
     line += controlState(session, hosting, node);
     if (node.hasModifiers()) {
         const auto& accessibility = node.modifiers().accessibility();
@@ -135,7 +181,9 @@ void nodeLines(SimulatedSession& session, const ui::HostingView& hosting, const 
     if (node.isDisabled()) line += " disabled";
     line += presentationMarks(hosting, node);
     lines.push_back(std::move(line));
-    for (const auto& child : node.children()) nodeLines(session, hosting, child, depth + 1, lines);
+    const auto& children = node.children();
+    for (std::size_t i = 0; i < children.size(); ++i)
+        if (node.content()->showsChild(i)) nodeLines(session, hosting, children[i], depth + 1, lines);
 }
 
 }  // namespace

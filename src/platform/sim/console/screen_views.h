@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "platform/icons.h"
+#include "platform/ui/font.h"
+#include "platform/ui/text_label.h"
 #include "support/geometry.h"
 
 namespace tarnwick::platform::ui {
@@ -20,13 +22,21 @@ namespace tarnwick::sim {
 
 class SimulatedSession;
 
-// A text a window shows and where: a text label's frame, a text field's field, or a declarative
-// text node's frame; with the size of its font and whether it is centred in its frame.
+// A text a window shows and how it is set: the box its lines are laid out in (a text label's
+// frame, the inside of a text field, a declarative text's content frame), its font, alignment,
+// line limit and what becomes of what does not fit, as the view holds them; and the part of the
+// box that shows (less where a scrolling container hides the rest).
 struct PlacedText {
-    std::string text;
-    Rect frame;  // screen coordinates, y up
-    double fontSize = 13;
-    bool centred = false;
+    std::string text{};
+    Rect frame{};  // screen coordinates, y up
+    platform::ui::Font font{};
+    platform::ui::TextAlignment alignment = platform::ui::TextAlignment::natural;
+    int maximumLines = 1;  // 0: no limit
+    bool wraps = false;
+    platform::ui::LineBreakMode lineBreakMode = platform::ui::LineBreakMode::truncatingTail;
+    bool centredVertically = false;  // its one line in the middle of the box (a field's, a title's)
+    bool placeholder = false;        // an empty field's placeholder, not a text it holds
+    Rect visible{};                  // screen coordinates
 };
 
 // An app icon a window shows and where: an image view's, or a declarative image node's.
@@ -39,8 +49,13 @@ struct PlacedIcon {
 // What a panel shows, back to front, frames in screen coordinates: the glass of its backdrops,
 // its texts (text labels, the texts of declarative nodes), its app icons (image views, image
 // nodes), and each node of its declarative trees (before the node's own texts) with its visible
-// frame, empty when scrolled away. A hidden view is left out with everything inside it.
+// frame, empty when scrolled away. A hidden view is left out with everything inside it, and so is
+// a node its parent does not show (a closed pop-up's other options). A view whose layer masks to
+// its bounds clips what it and its subviews show to its rounded frame: between beginClip and the
+// matching endClip.
 struct ShownViewVisitor {
+    std::function<void(const Rect& frame, double cornerRadius)> beginClip;
+    std::function<void()> endClip;
     std::function<void(const Rect& frame, double cornerRadius)> glass;
     std::function<void(const PlacedText& text)> text;
     std::function<void(const platform::Image& image, const std::optional<std::string>& label, const Rect& frame)> icon;
@@ -76,11 +91,11 @@ std::optional<std::string> colourText(const platform::ui::ColorInSpace& colour);
 Rect presentedVisibleFrame(const platform::ui::HostingView& hosting, const platform::ui::Node& node);
 double presentedScale(const platform::ui::Node& node);
 
-// One line per node of a declarative tree: indented by depth, its kind, its own texts (a
-// switch's or stepper's with its label's), the value a control holds (a colour well's colour,
-// the texts a bridged view shows), the app of an icon, and its
-// accessibility value, identifier and label, "disabled" when it is, its scale effect when it
-// has one ("scale 1.04") and "focused" when it holds the keyboard focus.
+// One line per node of a declarative tree that shows: indented by depth, its kind, its own texts
+// (a switch's or stepper's with its label's; an empty field's placeholder as `placeholder "..."`),
+// the value a control holds (a colour well's colour, the texts a bridged view shows), the app of
+// an icon, and its accessibility value, identifier and label, "disabled" when it is, its scale
+// effect when it has one ("scale 1.04") and "focused" when it holds the keyboard focus.
 std::vector<std::string> nodeLines(SimulatedSession& session, platform::ui::HostingView& hosting);
 
 }  // namespace tarnwick::sim

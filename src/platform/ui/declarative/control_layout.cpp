@@ -137,9 +137,13 @@ void TextFieldContent::placeChildren(Node& node, Rect content, Proposal, Layout&
 }
 
 void TextFieldContent::collectText(std::vector<std::string>& texts) const {
-    std::string shown = text();
-    if (shown.empty()) shown = options.placeholder;
-    if (!shown.empty()) texts.push_back(std::move(shown));
+    std::string held = text();
+    if (!held.empty()) texts.push_back(std::move(held));
+}
+
+std::optional<std::string> TextFieldContent::shownPlaceholder() const {
+    if (options.placeholder.empty() || !text().empty()) return std::nullopt;
+    return options.placeholder;
 }
 
 // ---- picker
@@ -206,6 +210,13 @@ Size PickerContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) 
 void PickerContent::placeChildren(Node& node, Rect content, Proposal, Layout& layout) {
     auto& options = node.mutableChildren();
     const double leading = titleWidth(*this, node, layout);
+    // The title at the leading edge, up to the options (a pop-up may leave it less room).
+    const auto placeTitle = [&](double optionsStart) {
+        titleFrame = leading > 0 ? Rect(content.minX(), content.minY(),
+                                        std::clamp(optionsStart - kSpacing - content.minX(), 0.0, leading - kSpacing),
+                                        content.height())
+                                 : Rect();
+    };
     switch (style) {
         case PickerStyle::menu: {
             const auto selected = selectedIndex();
@@ -213,6 +224,7 @@ void PickerContent::placeChildren(Node& node, Rect content, Proposal, Layout& la
             for (auto& option : options) widest = std::max(widest, layout.measure(option, Proposal{}).width);
             const double popUp = widest + 2 * kPopUpPadding + kIndicatorWidth;
             const double x = leading > 0 ? content.maxX() - popUp : content.minX();
+            placeTitle(x);
             for (std::size_t i = 0; i < options.size(); ++i) {
                 if (selected && *selected == i) {
                     const Size s = layout.measure(options[i], Proposal{});
@@ -226,6 +238,7 @@ void PickerContent::placeChildren(Node& node, Rect content, Proposal, Layout& la
         }
         case PickerStyle::segmented: {
             double x = content.minX() + leading;
+            placeTitle(x);
             for (auto& option : options) {
                 const Size s = layout.measure(option, Proposal{});
                 layout.place(option, Rect(x + kSegmentPadding, content.minY() + (content.height() - s.height) / 2, s.width,
@@ -235,6 +248,7 @@ void PickerContent::placeChildren(Node& node, Rect content, Proposal, Layout& la
             break;
         }
         case PickerStyle::inline_: {
+            placeTitle(content.minX());
             double y = content.minY();
             for (auto& option : options) {
                 const Size s = layout.measure(option, Proposal{});

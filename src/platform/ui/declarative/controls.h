@@ -105,10 +105,12 @@ public:
     Size sizeThatFits(Node& node, Proposal proposal, Layout& layout) override;
     void placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout) override;
     bool isHitTestable() const override { return true; }
-    // What it shows: its text, else its placeholder.
+    // The text it holds; a placeholder is not text of the field's (it only stands in for it).
     void collectText(std::vector<std::string>& texts) const override;
 
     std::string text() const { return binding.get ? binding.get() : std::string(); }
+    // The placeholder while it shows: the field is empty and has one.
+    std::optional<std::string> shownPlaceholder() const;
 
     std::string title;
     Binding<std::string> binding;
@@ -117,6 +119,8 @@ public:
 
     static constexpr double kIdealWidth = 120;
     static constexpr double kHeight = 22;
+    // Between the field's edges and its text.
+    static constexpr double kTextInset = 4;
 };
 
 // ---- a picker: a title and one option per child, each with its tag
@@ -130,6 +134,8 @@ public:
     void placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout) override;
     bool isHitTestable() const override { return style != PickerStyle::inline_; }
     void collectText(std::vector<std::string>& texts) const override;
+    // Closed, a pop-up shows only the chosen option.
+    bool showsChild(std::size_t index) const override { return style != PickerStyle::menu || selectedIndex() == index; }
 
     // The option whose tag the selection holds, if any.
     std::optional<std::size_t> selectedIndex() const;
@@ -139,6 +145,7 @@ public:
     AnyBinding selection;
     std::vector<AnyValue> tags;  // one per option, in order
     PickerStyle style;
+    Rect titleFrame;  // set by the layout: where the title shows, empty when it does not
 
     static constexpr double kSpacing = 8;
     static constexpr double kPopUpPadding = 8;
@@ -158,6 +165,8 @@ public:
     void placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout) override;
     std::optional<double> firstBaseline(Node& node, Proposal proposal, Layout& layout) override;
     bool isHitTestable() const override { return true; }
+    // Closed, it shows only its label.
+    bool showsChild(std::size_t index) const override { return index == 0; }
 
     MenuStyle style;
     bool showsIndicator;

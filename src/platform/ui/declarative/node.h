@@ -52,6 +52,10 @@ public:
     virtual bool isHitTestable() const { return false; }
     // Shows its children only within its own frame (it scrolls them).
     virtual bool clipsChildren() const { return false; }
+    // Whether its child at the index shows now (a closed menu shows only its label, a closed
+    // pop-up only its chosen option). What does not show is neither drawn nor read or found as
+    // text, though a control may still reach it (a picker chooses any of its options).
+    virtual bool showsChild(std::size_t) const { return true; }
     // The text it shows itself, not counting its children.
     virtual void collectText(std::vector<std::string>&) const {}
     // The kinds the host treats apart, without a cast per node.

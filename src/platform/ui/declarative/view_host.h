@@ -72,9 +72,11 @@ public:
     // ---- reading
     const Node* root() const { return root_.get(); }
     const Node* find(std::string_view accessibilityIdentifier) const;
-    // The first node that shows exactly this text.
+    // The first node that shows exactly this text (among the nodes that show: a closed menu's
+    // items and a closed pop-up's other options do not).
     const Node* findText(std::string_view text) const;
-    // Every text of the subtree (the whole tree by default), in tree order.
+    // Every text of the subtree (the whole tree by default) that shows, in tree order; the subtree
+    // itself is read even where it does not show (an option of a closed pop-up).
     std::vector<std::string> texts(const Node* subtree = nullptr) const;
     const Node* focusedNode() const;
     const std::vector<const Node*>& focusableNodes() const { return focusables_; }

@@ -18,9 +18,22 @@ const Node* findNode(const Node& node, const Visit& matches) {
     return nullptr;
 }
 
+// The first node of the subtree, among those that show, for which `matches` holds.
+template <typename Visit>
+const Node* findShownNode(const Node& node, const Visit& matches) {
+    if (matches(node)) return &node;
+    const auto& children = node.children();
+    for (std::size_t i = 0; i < children.size(); ++i)
+        if (node.content()->showsChild(i))
+            if (const Node* found = findShownNode(children[i], matches)) return found;
+    return nullptr;
+}
+
 void collectTexts(const Node& node, std::vector<std::string>& texts) {
     node.content()->collectText(texts);
-    for (const auto& child : node.children()) collectTexts(child, texts);
+    const auto& children = node.children();
+    for (std::size_t i = 0; i < children.size(); ++i)
+        if (node.content()->showsChild(i)) collectTexts(children[i], texts);
 }
 
 Rect intersection(const Rect& a, const Rect& b) {
@@ -70,7 +83,7 @@ const Node* ViewHost::find(std::string_view accessibilityIdentifier) const {
 const Node* ViewHost::findText(std::string_view text) const {
     if (!root_) return nullptr;
     std::vector<std::string> own;
-    return findNode(*root_, [&](const Node& node) {
+    return findShownNode(*root_, [&](const Node& node) {
         own.clear();
         node.content()->collectText(own);
         return std::find(own.begin(), own.end(), text) != own.end();

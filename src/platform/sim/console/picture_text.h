@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+#include "support/geometry.h"
+
+namespace tarnwick::sim {
+
+struct GlobalSpace;
+struct PlacedText;
+
+// Clipping regions of one picture, each under an id of its own (in drawing order, so the same
+// screen gives the same ids).
+class PictureClips {
+public:
+    // Opens a group clipped to the rectangle (global points) with its corners rounded; close it
+    // with end().
+    std::string begin(const Rect& frame, double cornerRadius = 0);
+    static std::string end() { return "</g>\n"; }
+
+private:
+    int next_ = 0;
+};
+
+// A text as its view lays it out, with the platform's text metrics: one <text> per line, wrapped
+// and cut short with "…" as the view's line limit and line break mode say, each line's measured
+// width as its textLength. Lines start at the top of the text's frame (a field's or title's one
+// line in its middle), at the leading edge, the middle or the trailing edge as the text is
+// aligned. Where lines reach past what shows of the frame (a clipping text, a text scrolled partly
+// out of sight), they are clipped to it. A placeholder is grey, of class "placeholder".
+std::string textPicture(const PlacedText& text, const GlobalSpace& space, PictureClips& clips,
+                        const std::string& cls = "text", const std::string& fill = "#ffffff");
+
+}  // namespace tarnwick::sim
