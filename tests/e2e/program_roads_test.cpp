@@ -707,9 +707,15 @@ TEST_F(ProgramRoadsTest, ANarrowSettingsWindowDrawsWhatItsViewsLayOutInsideIt) {
     auto& app = start(kDefaultSession);
     openStatusMenu();
     ASSERT_TRUE(hasPrefix(app.send("menu \"Settings…\""), "@1000.500 shown window 600002 \"Tarnwick Settings\""));
-    // Narrowed, its texts stay as they were: the pop-up's other sections do not join them.
-    EXPECT_EQ(app.send("resize \"Tarnwick Settings\" 500 400"),
-              (Lines{"@1000.500 moved window 600002 \"Tarnwick Settings\" to 376 223.5 500 400", "ok"}));
+    // Narrowed, the sidebar's sections leave its texts, and the pop-up's other sections do not
+    // join them: only the chosen one shows.
+    const Lines narrowed = app.send("resize \"Tarnwick Settings\" 500 400");
+    ASSERT_EQ(narrowed.size(), 3u);
+    EXPECT_EQ(narrowed[0], "@1000.500 moved window 600002 \"Tarnwick Settings\" to 376 223.5 500 400");
+    EXPECT_TRUE(hasPrefix({narrowed[1]}, "@1000.500 texts of window 600002 \"Tarnwick Settings\" now \"General\" \"Startup\" "))
+        << narrowed[1];
+    for (const char* section : {"Desktop Names", "Overview", "Banner", "Permissions"})
+        EXPECT_EQ(narrowed[1].find(std::string("\"") + section + "\""), std::string::npos) << section;
     const Lines screen = app.send("screen");
     const auto menu = std::find_if(screen.begin(), screen.end(), [](const std::string& line) {
         return line.rfind("          menu value \"General\" id \"settings-section-menu\"", 0) == 0;

@@ -217,8 +217,9 @@ public:
     Size sizeThatFits(Node& node, Proposal proposal, Layout& layout) override;
     void placeChildren(Node& node, Rect content, Proposal proposal, Layout& layout) override;
     std::optional<double> firstBaseline(Node&, Proposal, Layout&) override { return std::nullopt; }
-    // A hidden sidebar keeps its place in the tree with no room to show.
+    // A hidden sidebar keeps its place in the tree with no room to show: nothing of it is seen.
     bool clipsChildren() const override { return true; }
+    bool showsChild(std::size_t index) const override { return index != 0 || sidebarShown(); }
 
     ColumnVisibility visibility() const { return columns.get ? columns.get() : ColumnVisibility::all; }
     bool sidebarShown() const { return visibility() != ColumnVisibility::detailOnly; }
