@@ -585,12 +585,15 @@ TEST_F(ProgramRoadsTest, TheScreenAndItsPictureShowWhatControlsTheStatusItemAndI
     app.send("menu \"Settings…\"");
     app.send("set \"Settings sections\" Overview");
     EXPECT_TRUE(shows(app.send("screen"), "                    bridged \"⌃⌥⌘W\""));
-    const auto recorder = picture("recorder.svg").all("rect", "button");
+    // The pictures are kept: what all() finds points into them.
+    const auto recorderPicture = picture("recorder.svg");
+    const auto recorder = recorderPicture.all("rect", "button");
     ASSERT_EQ(recorder.size(), 1u);
     EXPECT_EQ(*recorder[0]->attribute("data-value"), "⌃⌥⌘W");
     app.send("set \"Settings sections\" Banner");
     EXPECT_TRUE(shows(app.send("screen"), "                colorWell \"#598CFF\" disabled"));
-    const auto well = picture("banner.svg").all("rect", "color-well");
+    const auto bannerPicture = picture("banner.svg");
+    const auto well = bannerPicture.all("rect", "color-well");
     ASSERT_EQ(well.size(), 1u);
     EXPECT_EQ(*well[0]->attribute("fill"), "#598CFF");
 
