@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/ui/line_wrapping.h"
+
 namespace tarnwick::platform::ui {
 
 namespace {
@@ -106,42 +108,23 @@ std::vector<std::pair<std::size_t, std::size_t>> wrappedLines(TextMetrics& metri
                                                               const Font& font, double width) {
     std::vector<std::pair<std::size_t, std::size_t>> lines;
     const auto b = scalarBoundaries(text);
-    std::size_t start = 0, breakAt = 0;
-    double line = 0, sinceBreak = 0;
-    bool canBreak = false;
-    for (std::size_t i = 0; i + 1 < b.size(); ++i) {
+    std::size_t i = 0;
+    const auto next = [&](WrappedScalar& s) {
+        if (i + 1 >= b.size()) return false;
         const auto scalar = text.substr(b[i], b[i + 1] - b[i]);
-        if (isLineBreak(scalar)) {
-            lines.emplace_back(start, b[i]);
-            start = b[i + 1];
-            line = sinceBreak = 0;
-            canBreak = false;
-            continue;
-        }
-        const double advance = metrics.lineWidth(scalar, font);
-        if (isSpace(scalar)) {
-            line += advance;
-            sinceBreak = 0;
-            canBreak = true;
-            breakAt = b[i + 1];
-            continue;
-        }
-        if (line > 0 && line + advance > width) {
-            if (canBreak && sinceBreak < line) {
-                lines.emplace_back(start, breakAt);
-                start = breakAt;
-                line = sinceBreak;
-            } else {
-                lines.emplace_back(start, b[i]);
-                start = b[i];
-                line = sinceBreak = 0;
-            }
-            canBreak = false;
-        }
-        line += advance;
-        sinceBreak += advance;
-    }
-    lines.emplace_back(start, text.size());
+        s.from = b[i];
+        s.to = b[i + 1];
+        s.lineBreak = isLineBreak(scalar);
+        s.space = isSpace(scalar);
+        s.advance = s.lineBreak ? 0 : metrics.lineWidth(scalar, font);
+        ++i;
+        return true;
+    };
+    const auto last = wrapLines(width, next, [&](std::size_t from, std::size_t to, double) {
+        lines.emplace_back(from, to);
+        return true;
+    });
+    lines.emplace_back(last.from, text.size());
     return lines;
 }
 

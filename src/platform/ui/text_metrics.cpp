@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "platform/platform.h"
+#include "platform/ui/line_wrapping.h"
 
 namespace tarnwick::platform::ui {
 
@@ -74,42 +75,24 @@ Size SystemFontMetrics::fittingSize(std::string_view text, const Font& font, dou
     const double unit = advance(font);
     const size_t limit = maximumLines > 0 ? static_cast<size_t>(maximumLines) : 0;
     size_t lines = 1;
-    double line = 0;         // width of the line being filled
-    double sinceBreak = 0;   // width after the line's last break opportunity
-    bool canBreak = false;   // the line holds a break opportunity
     double widest = 0;
-    auto endLine = [&](double finished) {
+    size_t i = 0;
+    const auto next = [&](WrappedScalar& s) {
+        if (i >= text.size()) return false;
+        s.from = i;
+        const char32_t c = nextScalar(text, i);
+        s.to = i;
+        s.lineBreak = isLineBreak(c);
+        s.space = isSpace(c);
+        s.advance = unit * widthClass(c);
+        return true;
+    };
+    const auto endLine = [&](size_t, size_t, double finished) {
         widest = std::max(widest, finished);
         ++lines;
+        return limit == 0 || lines <= limit;
     };
-    for (size_t i = 0; i < text.size() && (limit == 0 || lines <= limit);) {
-        const char32_t c = nextScalar(text, i);
-        if (isLineBreak(c)) {
-            endLine(line);
-            line = sinceBreak = 0;
-            canBreak = false;
-            continue;
-        }
-        const double a = unit * widthClass(c);
-        if (isSpace(c)) {
-            line += a;
-            sinceBreak = 0;
-            canBreak = true;
-            continue;
-        }
-        if (line > 0 && line + a > width) {
-            if (canBreak && sinceBreak < line) {
-                endLine(line - sinceBreak);
-                line = sinceBreak;
-            } else {
-                endLine(line);
-                line = sinceBreak = 0;
-            }
-            canBreak = false;
-        }
-        line += a;
-        sinceBreak += a;
-    }
+    const double line = wrapLines(width, next, endLine).width;
     widest = std::max(widest, line);
     if (limit > 0) lines = std::min(lines, limit);
     if (std::isfinite(width) && width >= 0) widest = std::min(widest, width);
