@@ -1,6 +1,7 @@
 #include "platform/sim/console/picture_text.h"
 
 #include <cmath>
+#include <utility>
 
 #include "platform/sim/console/picture_shapes.h"
 #include "platform/sim/console/screen_state.h"
@@ -40,6 +41,17 @@ std::string PictureClips::begin(const Rect& frame, double cornerRadius) {
     if (cornerRadius > 0) radius = "rx=\"" + svgNumber(cornerRadius) + "\"";
     return "<clipPath id=\"" + id + "\">" + svgRect(frame, "clip", radius) +
            "</clipPath>\n<g clip-path=\"url(#" + id + ")\">\n";
+}
+
+PlacedText oneLineText(std::string text, const Rect& frame, const ui::Font& font, ui::TextAlignment alignment,
+                       bool placeholder) {
+    return PlacedText{.text = std::move(text),
+                      .frame = frame,
+                      .font = font,
+                      .alignment = alignment,
+                      .centredVertically = true,
+                      .placeholder = placeholder,
+                      .visible = frame};
 }
 
 std::string textPicture(const PlacedText& text, const GlobalSpace& space, PictureClips& clips, const std::string& cls,

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/ui/font.h"
+#include "platform/ui/text_label.h"
 #include "support/geometry.h"
 
 namespace tarnwick::sim {
@@ -28,6 +30,12 @@ private:
 // line in its middle), at the leading edge, the middle or the trailing edge as the text is
 // aligned. Where lines reach past what shows of the frame (a clipping text, a text scrolled partly
 // out of sight), they are clipped to it. A placeholder is grey, of class "placeholder".
+// A text set on one line in the middle of its box (screen coordinates), all of which shows: a
+// title, a menu row, a button's title, a field's text or placeholder; cut short at the tail.
+PlacedText oneLineText(std::string text, const Rect& frame, const platform::ui::Font& font,
+                       platform::ui::TextAlignment alignment = platform::ui::TextAlignment::natural,
+                       bool placeholder = false);
+
 std::string textPicture(const PlacedText& text, const GlobalSpace& space, PictureClips& clips,
                         const std::string& cls = "text", const std::string& fill = "#ffffff");
 

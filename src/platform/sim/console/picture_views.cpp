@@ -130,12 +130,10 @@ std::string colourWellPicture(const Rect& frame, const ui::ColorInSpace& colour)
 std::string bridgedButtonPicture(const Rect& frame, const ui::Button& button, const GlobalSpace& space,
                                  PictureClips& clips) {
     if (button.isHidden() || !frame.isUsable()) return {};
-    const Rect screen = space.toScreen(frame);
     return svgRect(frame, "button", valueAttribute(button.title) + rounded(5) + "fill=\"" + kControl +
                                         "\" stroke=\"" + kOutline + "\"") +
-           textPicture(PlacedText{.text = button.title, .frame = screen, .font = button.font,
-                                  .alignment = ui::TextAlignment::center, .centredVertically = true, .visible = screen},
-                       space, clips, "button-title");
+           textPicture(oneLineText(button.title, space.toScreen(frame), button.font, ui::TextAlignment::center), space,
+                       clips, "button-title");
 }
 
 // What a control holds, drawn within what shows of the control.

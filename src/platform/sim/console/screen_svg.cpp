@@ -74,10 +74,7 @@ std::string menuPicture(const platform::ui::Menu& menu, const Rect& frame, const
             out += symbolPicture(Rect(frame.minX() + Layout::kCheckColumn, box.midY() - 8, 16, 16), *row.symbolName);
         const auto rowText = [&](const std::string& text, const Rect& area, ui::TextAlignment alignment,
                                  const std::string& cls) {
-            const Rect screen = space.toScreen(area);
-            return textPicture(PlacedText{.text = text, .frame = screen, .font = Layout::font(), .alignment = alignment,
-                                          .centredVertically = true, .visible = screen},
-                               space, clips, cls);
+            return textPicture(oneLineText(text, space.toScreen(area), Layout::font(), alignment), space, clips, cls);
         };
         out += rowText(row.title, Rect(titleX, box.minY(), box.maxX() - titleX, box.height()),
                        ui::TextAlignment::natural, "menu-row");
@@ -101,8 +98,8 @@ std::string titlePicture(const ui::Panel& panel, const GlobalSpace& space, Pictu
         out += svgRect(space.toGlobal(bar), "title-bar", "fill=\"#3a3a3c\"");
     }
     if (panel.title().empty() || !frame->isUsable()) return out;
-    const PlacedText title{panel.title(), *frame, ui::Font::system(ui::Panel::kTitleFontSize),
-                           ui::TextAlignment::center, 1, false, ui::LineBreakMode::truncatingTail, true, false, *frame};
+    const PlacedText title =
+        oneLineText(panel.title(), *frame, ui::Font::system(ui::Panel::kTitleFontSize), ui::TextAlignment::center);
     return out + textPicture(title, space, clips, "window-title", "#e5e5ea");
 }
 
@@ -143,16 +140,9 @@ std::string alertPicture(const platform::Alert& alert, const GlobalSpace& space,
         const bool placeholder = text.stringValue.empty() && !text.placeholderString.empty();
         const Rect inside = space.toScreen(Rect(box.minX() + SimAlerts::kFieldTextInset, box.minY(),
                                                 std::max(box.width() - 2 * SimAlerts::kFieldTextInset, 0.0), box.height()));
-        const PlacedText shown{placeholder ? text.placeholderString : text.stringValue,
-                               inside,
-                               ui::Font::system(SimAlerts::kFieldFontSize),
-                               ui::TextAlignment::natural,
-                               1,
-                               false,
-                               ui::LineBreakMode::truncatingTail,
-                               true,
-                               placeholder,
-                               inside};
+        const PlacedText shown = oneLineText(placeholder ? text.placeholderString : text.stringValue, inside,
+                                             ui::Font::system(SimAlerts::kFieldFontSize), ui::TextAlignment::natural,
+                                             placeholder);
         out += textPicture(shown, space, clips, "alert-field-text");
     }
     double x = frame.maxX() - 20;
