@@ -583,19 +583,22 @@ TEST_F(ProgramRoadsTest, TheScreenAndItsPictureShowWhatControlsTheStatusItemAndI
     app.send("keys escape");
     openStatusMenu();
     app.send("menu \"Settings…\"");
-    app.send("set \"Settings sections\" Overview");
-    EXPECT_TRUE(shows(app.send("screen"), "                    bridged \"⌃⌥⌘W\""));
-    // The pictures are kept: what all() finds points into them.
-    const auto recorderPicture = picture("recorder.svg");
-    const auto recorder = recorderPicture.all("rect", "button");
-    ASSERT_EQ(recorder.size(), 1u);
-    EXPECT_EQ(*recorder[0]->attribute("data-value"), "⌃⌥⌘W");
-    app.send("set \"Settings sections\" Banner");
-    EXPECT_TRUE(shows(app.send("screen"), "                colorWell \"#598CFF\" disabled"));
-    const auto bannerPicture = picture("banner.svg");
-    const auto well = bannerPicture.all("rect", "color-well");
-    ASSERT_EQ(well.size(), 1u);
-    EXPECT_EQ(*well[0]->attribute("fill"), "#598CFF");
+    // A page's control as `screen` lists it, and the attribute of the one shape of its kind drawn
+    // (the picture is kept while its elements are read).
+    const auto listedAndDrawn = [&](const std::string& page, const std::string& line, const std::string& file,
+                                    const std::string& shape, const std::string& attribute) {
+        app.send("set \"Settings sections\" " + page);
+        EXPECT_TRUE(shows(app.send("screen"), line)) << line;
+        const auto drawn = picture(file);
+        const auto shapes = drawn.all("rect", shape);
+        EXPECT_EQ(shapes.size(), 1u) << shape;
+        const std::string* value = shapes.empty() ? nullptr : shapes[0]->attribute(attribute);
+        return value ? *value : std::string();
+    };
+    EXPECT_EQ(listedAndDrawn("Overview", "                    bridged \"⌃⌥⌘W\"", "recorder.svg", "button", "data-value"),
+              "⌃⌥⌘W");
+    EXPECT_EQ(listedAndDrawn("Banner", "                colorWell \"#598CFF\" disabled", "banner.svg", "color-well", "fill"),
+              "#598CFF");
 
     // A resize below the minimum stops there and says so.
     const Lines resized = app.send("resize \"Tarnwick Settings\" 200 900");
