@@ -157,7 +157,7 @@ TEST_F(PictureControlsRoadsTest, TheOverviewDrawsTheCurrentDesktopInBlueAndCapti
     for (const auto* text : overview.all("text", "text"))
         if (*text->attribute("fill") == kSecondary) ++secondary;
     EXPECT_GT(secondary, 0u);
-    EXPECT_EQ(*testkit::textShowing(overview, "Workstation Overview")->attribute("fill"), "#ffffff");
+    EXPECT_EQ(*testkit::textShowing(overview, "Workstation")->attribute("fill"), "#ffffff");
     EXPECT_EQ(overview.all("rect", "window-edge").size(), 1u);
     program->send("quit");
     EXPECT_EQ(program->finish(), 0);

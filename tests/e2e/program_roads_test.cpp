@@ -583,15 +583,16 @@ TEST_F(ProgramRoadsTest, TheScreenAndItsPictureShowWhatControlsTheStatusItemAndI
     app.send("keys escape");
     openStatusMenu();
     app.send("menu \"Settings…\"");
-    // A page's control as `screen` lists it, and the attribute of the one shape of its kind drawn
-    // (the picture is kept while its elements are read).
+    // A page's control as `screen` lists it, and the attribute of the first shape of its kind drawn
+    // (the recorder's bezel comes before its buttons'; the picture is kept while its elements are
+    // read).
     const auto listedAndDrawn = [&](const std::string& page, const std::string& line, const std::string& file,
                                     const std::string& shape, const std::string& attribute) {
         app.send("set \"Settings sections\" " + page);
         EXPECT_TRUE(shows(app.send("screen"), line)) << line;
         const auto drawn = picture(file);
         const auto shapes = drawn.all("rect", shape);
-        EXPECT_EQ(shapes.size(), 1u) << shape;
+        EXPECT_FALSE(shapes.empty()) << shape;
         const std::string* value = shapes.empty() ? nullptr : shapes[0]->attribute(attribute);
         return value ? *value : std::string();
     };
