@@ -84,7 +84,9 @@ TEST_F(PictureControlsRoadsTest, SettingsPagesDrawTheirSymbolsButtonsColoursAndD
     program->send("menu \"Settings…\"");
     const auto page = [&](const std::string& name) {
         EXPECT_EQ(program->send("set \"Settings sections\" \"" + name + "\"").back(), "ok") << name;
-        auto svg = picture("settings-" + name + ".svg");
+        std::string file = "settings-" + name + ".svg";
+        std::replace(file.begin(), file.end(), ' ', '-');
+        auto svg = picture(file);
         const auto& settings = window(svg, "Tarnwick Settings");
         // Every section's icon in the sidebar, the sidebar button's, and the window's edge.
         for (const char* symbol : {"gearshape", "tag", "rectangle.3.group", "rectangle.bottomthird.inset.filled",

@@ -3,6 +3,7 @@
 // their arrows, disabled controls and menu rows dimmed, submenus where the pointer opens them, an
 // alert's default button in the accent and a hairline along each window's edge.
 
+#include <limits>
 #include <memory>
 #include <set>
 #include <string>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/alerts.h"
+#include "platform/sim/console/picture_palette.h"
 #include "platform/sim/console/picture_symbols.h"
 #include "platform/sim/console/screen_svg.h"
 #include "platform/sim/ui/sim_menus.h"
@@ -98,6 +100,21 @@ TEST_F(ConsolePictureControlsTest, EverySymbolTheViewsShowHasAGlyphOfItsOwn) {
     EXPECT_TRUE(sim::symbolPicture(Rect(0, 0, 0, 16), "tag").empty());
 }
 
+TEST(PicturePaletteTest, ColoursPaintInTheDarkAppearanceAndOddComponentsStayInRange) {
+    EXPECT_EQ(sim::paintOf(ui::Color::secondaryLabel()).colour, "#98989d");
+    EXPECT_EQ(sim::paintOf(ui::Color::named("systemGreen")).colour, "#30d158");
+    // An unknown system colour still shows, as the label colour.
+    EXPECT_EQ(sim::paintOf(ui::Color::named("noSuchColor")).colour, "#ffffff");
+    const sim::Paint half = sim::paintOf(ui::Color::sRGB(1, 0.5, 0, 0.5));
+    EXPECT_EQ(half.colour, "#ff8000");
+    EXPECT_EQ(half.fill(), "fill=\"#ff8000\" fill-opacity=\"0.5\"");
+    EXPECT_EQ(sim::paintOf(ui::Color::clear()).opacity, 0);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const sim::Paint odd = sim::paintOf(ui::Color::sRGB(2, -1, nan, nan));
+    EXPECT_EQ(odd.colour, "#ff0000");
+    EXPECT_EQ(odd.fill(), "fill=\"#ff0000\"");
+}
+
 TEST_F(ConsolePictureControlsTest, ControlsAreDrawnAsTheirKindsAndTextsInTheirColours) {
     show([this](ui::ViewContext&) {
         return ui::vstack(
@@ -139,7 +156,7 @@ TEST_F(ConsolePictureControlsTest, ControlsAreDrawnAsTheirKindsAndTextsInTheirCo
     ASSERT_TRUE(save);
     EXPECT_EQ(*save->attribute("data-look"), "accented");
     EXPECT_EQ(*save->attribute("fill"), "#0a84ff");
-    EXPECT_DOUBLE_EQ(save->number("rx"), save->number("height") / 2);
+    EXPECT_NEAR(save->number("rx"), save->number("height") / 2, 0.01);
 
     // The stepper at its upper end: its up arrow grey, its down arrow white.
     const auto arrows = svg.all("path", "stepper-arrow");
