@@ -167,8 +167,6 @@ const Glyph* glyphNamed(const std::string& name) {
 
 }  // namespace
 
-bool hasSymbolGlyph(const std::string& name) { return glyphNamed(name) != nullptr; }
-
 std::string symbolPicture(const Rect& frame, const std::string& name, const std::string& colour) {
     if (!frame.isUsable()) return {};
     const double side = std::min(frame.width(), frame.height()) * 0.85;

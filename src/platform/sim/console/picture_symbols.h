@@ -13,7 +13,4 @@ namespace tarnwick::sim {
 // an exclamation mark in a circle. Any other symbol is a rounded square.
 std::string symbolPicture(const Rect& frame, const std::string& name, const std::string& colour = "#ffffff");
 
-// Whether the symbol has a glyph of its own.
-bool hasSymbolGlyph(const std::string& name);
-
 }  // namespace tarnwick::sim

@@ -54,10 +54,10 @@ struct PlacedIcon {
 // What a panel shows, back to front, frames in screen coordinates: the glass of its backdrops,
 // its texts (text labels, the texts of declarative nodes), its app icons (image views, image
 // nodes), and each node of its declarative trees (before the node's own texts, after its
-// backgrounds) with its visible frame, empty when scrolled away. A hidden view is left out with everything inside it, and so is
-// a node its parent does not show (a closed pop-up's other options). A view whose layer masks to
-// its bounds clips what it and its subviews show to its rounded frame: between beginClip and the
-// matching endClip.
+// backgrounds) with its visible frame, empty when scrolled away. A hidden view is left out with
+// everything inside it, and so is a node its parent does not show (a closed pop-up's other
+// options). A view whose layer masks to its bounds clips what it and its subviews show to its
+// rounded frame: between beginClip and the matching endClip.
 struct ShownViewVisitor {
     std::function<void(const Rect& frame, double cornerRadius)> beginClip;
     std::function<void()> endClip;
