@@ -16,7 +16,8 @@ inline Rect rectOf(const XmlElement& rect) {
     return Rect(rect.number("x"), rect.number("y"), rect.number("width"), rect.number("height"));
 }
 
-// The elements from the root down to the element, both included; empty when it is not inside.
+// Appends the elements from `from` down to the target, both included, to the path; false (the
+// path as it was) when the target is not inside.
 inline bool pathDown(const XmlElement& from, const XmlElement* target, std::vector<const XmlElement*>& path) {
     path.push_back(&from);
     if (&from == target) return true;
