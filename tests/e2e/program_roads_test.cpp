@@ -20,6 +20,7 @@
 #include "support/geometry.h"
 #include "support/json.h"
 #include "testkit/console_process.h"
+#include "testkit/picture_reading.h"
 #include "testkit/temp_folder.h"
 #include "testkit/xml_document.h"
 
@@ -87,20 +88,10 @@ Rect extentOf(const testkit::XmlElement& text) {
     return Rect(left, text.number("y") - Metrics::kAscent * size, width, (Metrics::kAscent + Metrics::kDescent) * size);
 }
 
-bool pathTo(const testkit::XmlElement& from, const testkit::XmlElement* target,
-            std::vector<const testkit::XmlElement*>& path) {
-    path.push_back(&from);
-    if (&from == target) return true;
-    for (const auto& child : from.children)
-        if (pathTo(child, target, path)) return true;
-    path.pop_back();
-    return false;
-}
-
 // The shapes of the clipping regions of the groups around an element, outermost first.
 std::vector<const testkit::XmlElement*> clipsAround(const testkit::XmlElement& picture, const testkit::XmlElement& element) {
     std::vector<const testkit::XmlElement*> path, clips;
-    pathTo(picture, &element, path);
+    testkit::pathDown(picture, &element, path);
     for (const auto* group : path)
         if (const std::string* clip = group->attribute("clip-path"))
             for (const auto* region : picture.all("clipPath"))
@@ -117,7 +108,7 @@ Rect shownPart(const testkit::XmlElement& picture, const testkit::XmlElement& el
 // Whether `later` comes after `earlier` in the document, so it is drawn over it.
 bool drawnAfter(const testkit::XmlElement& root, const testkit::XmlElement& earlier, const testkit::XmlElement& later) {
     std::vector<const testkit::XmlElement*> toEarlier, toLater;
-    if (!pathTo(root, &earlier, toEarlier) || !pathTo(root, &later, toLater)) return false;
+    if (!testkit::pathDown(root, &earlier, toEarlier) || !testkit::pathDown(root, &later, toLater)) return false;
     // Where the two paths part, the later one's branch must come after the earlier one's.
     std::size_t depth = 0;
     while (depth + 1 < toEarlier.size() && depth + 1 < toLater.size() && toEarlier[depth + 1] == toLater[depth + 1]) ++depth;
@@ -583,15 +574,16 @@ TEST_F(ProgramRoadsTest, TheScreenAndItsPictureShowWhatControlsTheStatusItemAndI
     app.send("keys escape");
     openStatusMenu();
     app.send("menu \"Settings…\"");
-    // A page's control as `screen` lists it, and the attribute of the one shape of its kind drawn
-    // (the picture is kept while its elements are read).
+    // A page's control as `screen` lists it, and the attribute of the first shape of its kind drawn
+    // (the recorder's bezel comes before its buttons'; the picture is kept while its elements are
+    // read).
     const auto listedAndDrawn = [&](const std::string& page, const std::string& line, const std::string& file,
                                     const std::string& shape, const std::string& attribute) {
         app.send("set \"Settings sections\" " + page);
         EXPECT_TRUE(shows(app.send("screen"), line)) << line;
         const auto drawn = picture(file);
         const auto shapes = drawn.all("rect", shape);
-        EXPECT_EQ(shapes.size(), 1u) << shape;
+        EXPECT_FALSE(shapes.empty()) << shape;
         const std::string* value = shapes.empty() ? nullptr : shapes[0]->attribute(attribute);
         return value ? *value : std::string();
     };

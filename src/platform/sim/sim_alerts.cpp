@@ -66,6 +66,28 @@ std::optional<Rect> SimAlerts::textFieldFrame(const platform::Alert& alert) {
                 std::min(length(field.width()), length(windowWidth - 2 * kTextInset)), length(field.height()));
 }
 
+std::vector<Rect> SimAlerts::buttonFrames(const platform::Alert& alert) {
+    auto& metrics = platform::ui::textMetrics();
+    const auto font = platform::ui::Font::system(kButtonFontSize);
+    const Size window = alert.window().frame().size;
+    std::vector<Rect> frames;
+    double trailing = window.width - kButtonTrailingInset;
+    for (const auto& button : alert.buttons) {
+        const double measured = metrics.lineWidth(button.title, font);
+        const double width = std::max(kButtonMinimumWidth, (std::isfinite(measured) ? measured : 0) + 2 * kButtonPadding);
+        frames.emplace_back(trailing - width, window.height - kButtonBottomInset - kButtonHeight, width, kButtonHeight);
+        trailing -= width + kButtonSpacing;
+    }
+    return frames;
+}
+
+std::optional<std::size_t> SimAlerts::defaultButton(const platform::Alert& alert) {
+    for (std::size_t i = 0; i < alert.buttons.size(); ++i)
+        if (alert.buttons[i].keyEquivalent == "\r") return i;
+    if (!alert.buttons.empty() && alert.buttons.front().keyEquivalent.empty()) return 0;
+    return std::nullopt;
+}
+
 void SimAlerts::record(platform::Alert& alert, std::string answer) {
     SimShownAlert shown{alert, answer, alert.window().frame(), std::nullopt, alert.window().isKeyAndFront()};
     if (auto screen = alert.window().screen()) shown.screen = platform::ui::displayID(*screen);

@@ -29,6 +29,15 @@ public:
     // coordinates with the origin at its top left, y down; nothing without a field.
     static std::optional<Rect> textFieldFrame(const platform::Alert& alert);
 
+    // Where the alert's buttons show as its window lays them out now, one per button in order:
+    // in a row along the bottom from the trailing edge, the first button rightmost, each as wide
+    // as its title in the system font with room on either side (at least kButtonMinimumWidth).
+    // In the window's coordinates with the origin at its top left, y down.
+    static std::vector<Rect> buttonFrames(const platform::Alert& alert);
+    // The button Return chooses: the one whose key equivalent is Return, else the first when it
+    // has no key equivalent of its own; nothing when there is neither.
+    static std::optional<std::size_t> defaultButton(const platform::Alert& alert);
+
     static constexpr double kWidth = 420;
     static constexpr double kBaseHeight = 140;
     static constexpr double kLineHeight = 16;
@@ -42,6 +51,15 @@ public:
     // Between the field's edges and its text, in the system font of this size.
     static constexpr double kFieldTextInset = 4;
     static constexpr double kFieldFontSize = 13;
+    // The buttons: their title's font size, height, room either side of the title, least width,
+    // the gap between two, and their distance from the window's trailing and bottom edges.
+    static constexpr double kButtonFontSize = 13;
+    static constexpr double kButtonHeight = 24;
+    static constexpr double kButtonPadding = 14;
+    static constexpr double kButtonMinimumWidth = 72;
+    static constexpr double kButtonSpacing = 8;
+    static constexpr double kButtonTrailingInset = 20;
+    static constexpr double kButtonBottomInset = 16;
 
 private:
     void record(platform::Alert& alert, std::string answer);

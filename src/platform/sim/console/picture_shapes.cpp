@@ -9,6 +9,8 @@ namespace tarnwick::sim {
 
 std::string svgNumber(double value) { return formatNumber(value); }
 
+std::string svgRounded(double radius) { return "rx=\"" + svgNumber(radius) + "\" "; }
+
 std::string svgRect(const Rect& frame, const std::string& cls, const std::string& style) {
     return "<rect class=\"" + cls + "\" x=\"" + svgNumber(frame.minX()) + "\" y=\"" + svgNumber(frame.minY()) +
            "\" width=\"" + svgNumber(frame.width()) + "\" height=\"" + svgNumber(frame.height()) + "\" " + style + "/>\n";
@@ -18,6 +20,12 @@ std::string svgText(double x, double y, double size, const std::string& cls, std
                     const std::string& fill) {
     return "<text class=\"" + cls + "\" x=\"" + svgNumber(x) + "\" y=\"" + svgNumber(y) + "\" font-size=\"" +
            svgNumber(size) + "\" fill=\"" + fill + "\">" + xmlEscaped(content) + "</text>\n";
+}
+
+std::string svgOpacityGroup(std::string drawing, double opacity, bool disabled) {
+    if (drawing.empty() || (opacity >= 1 && !disabled)) return drawing;
+    return std::string("<g") + (disabled ? " class=\"disabled\"" : "") + " opacity=\"" +
+           svgNumber(std::clamp(opacity, 0.0, 1.0)) + "\">\n" + drawing + "</g>\n";
 }
 
 std::string svgPlacedText(const Rect& frame, const std::string& cls, std::string_view content) {

@@ -11,11 +11,16 @@ namespace tarnwick::sim {
 
 // A number as the picture writes it.
 std::string svgNumber(double value);
+// Rounded corners of this radius, as an attribute followed by a space.
+std::string svgRounded(double radius);
 // A rectangle with a class and the rest of its attributes as given ("fill=\"...\" ...").
 std::string svgRect(const Rect& frame, const std::string& cls, const std::string& style);
 // A text with its baseline's left end at the point.
 std::string svgText(double x, double y, double size, const std::string& cls, std::string_view content,
                     const std::string& fill = "#ffffff");
+// What is drawn, in a group drawn this opaque ("disabled" when it is dimmed as a disabled control
+// is); as it is when opaque or empty.
+std::string svgOpacityGroup(std::string drawing, double opacity, bool disabled = false);
 // A text at its frame: starting at the left edge, its baseline a quarter from the bottom.
 std::string svgPlacedText(const Rect& frame, const std::string& cls, std::string_view content);
 

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <vector>
 
 #include "platform/sim/console/command_words.h"
+#include "platform/sim/console/picture_controls.h"
+#include "platform/sim/console/picture_palette.h"
 #include "platform/sim/console/picture_shapes.h"
 #include "platform/sim/console/picture_symbols.h"
 #include "platform/sim/console/picture_text.h"
@@ -22,14 +25,6 @@ namespace tarnwick::sim {
 namespace ui = platform::ui;
 
 namespace {
-
-constexpr const char* kAccent = "#0a84ff";
-constexpr const char* kControl = "#3a3a3c";
-constexpr const char* kOutline = "#8e8e93";
-
-std::string rounded(double radius) { return "rx=\"" + svgNumber(radius) + "\" "; }
-
-std::string valueAttribute(const std::string& value) { return "data-value=\"" + xmlEscaped(value) + "\" "; }
 
 // The first character of the name, a capital where it has one.
 std::string initial(const std::string& name) {
@@ -53,7 +48,7 @@ std::string iconPicture(const Rect& frame, const std::string& name, const std::o
     const double side = std::min(frame.width(), frame.height());
     std::string out = "<g class=\"icon\" data-app=\"" + xmlEscaped(name) + "\"" +
                       (symbol ? " data-symbol=\"" + xmlEscaped(*symbol) + "\"" : std::string()) + ">\n";
-    out += svgRect(frame, "icon-frame", rounded(side * 0.22) + "fill=\"" + iconColour(name) + "\"");
+    out += svgRect(frame, "icon-frame", svgRounded(side * 0.22) + "fill=\"" + iconColour(name) + "\"");
     if (!name.empty())
         out += "<text class=\"icon-initial\" x=\"" + svgNumber(frame.midX()) + "\" y=\"" +
                svgNumber(frame.midY() + side * 0.21) + "\" font-size=\"" + svgNumber(side * 0.6) +
@@ -61,136 +56,139 @@ std::string iconPicture(const Rect& frame, const std::string& name, const std::o
     return out + "</g>\n";
 }
 
-std::string switchPicture(const Rect& frame, bool on) {
-    if (!frame.isUsable()) return {};
-    const double radius = frame.height() / 2;
-    const double knobX = on ? frame.maxX() - radius : frame.minX() + radius;
-    return svgRect(frame, "switch", valueAttribute(on ? "on" : "off") + rounded(radius) + "fill=\"" +
-                                        (on ? kAccent : "#636366") + "\"") +
-           "<circle class=\"switch-knob\" cx=\"" + svgNumber(knobX) + "\" cy=\"" + svgNumber(frame.midY()) +
-           "\" r=\"" + svgNumber(std::max(radius - 2, 1.0)) + "\" fill=\"#ffffff\"/>\n";
-}
-
-std::string sliderPicture(const Rect& frame, const ui::SliderContent& slider) {
-    if (!frame.isUsable()) return {};
-    const double span = slider.upper - slider.lower;
-    const double fraction = span > 0 ? std::clamp((slider.value() - slider.lower) / span, 0.0, 1.0) : 0;
-    const double radius = std::max(frame.height() / 2 - 2, 1.0);
-    const double knobX = frame.minX() + radius + fraction * std::max(frame.width() - 2 * radius, 0.0);
-    const Rect track(frame.minX(), frame.midY() - 2, frame.width(), 4);
-    return svgRect(track, "slider", valueAttribute(formatNumber(slider.value())) + rounded(2) + "fill=\"#636366\"") +
-           svgRect(Rect(track.minX(), track.minY(), knobX - track.minX(), 4), "slider-fill",
-                   rounded(2) + "fill=\"" + kAccent + "\"") +
-           "<circle class=\"slider-knob\" cx=\"" + svgNumber(knobX) + "\" cy=\"" + svgNumber(frame.midY()) + "\" r=\"" +
-           svgNumber(radius) + "\" fill=\"#ffffff\"/>\n";
-}
-
-std::string stepperPicture(const Rect& frame, double value) {
-    if (!frame.isUsable()) return {};
-    return svgRect(frame, "stepper", valueAttribute(formatNumber(value)) + rounded(5) + "fill=\"" + kControl +
-                                         "\" stroke=\"" + kOutline + "\"") +
-           "<line class=\"stepper-divider\" x1=\"" + svgNumber(frame.minX()) + "\" y1=\"" + svgNumber(frame.midY()) +
-           "\" x2=\"" + svgNumber(frame.maxX()) + "\" y2=\"" + svgNumber(frame.midY()) + "\" stroke=\"" + kOutline +
-           "\"/>\n";
-}
-
-// A pop-up button showing the chosen option.
-std::string popUpPicture(const Rect& frame, const std::string& shown) {
-    if (!frame.isUsable()) return {};
-    return svgRect(frame, "picker", valueAttribute(shown) + rounded(5) + "fill=\"" + kControl + "\" stroke=\"" +
-                                        kOutline + "\"");
-}
-
-// The chosen option or row, behind its text.
-std::string selectionPicture(const Rect& frame, const std::string& shown) {
-    if (!frame.isUsable()) return {};
-    return svgRect(frame, "selection", valueAttribute(shown) + rounded(5) + "fill=\"" + kAccent + "\"");
-}
-
-// A colour well: its swatch in the colour it holds (a pattern, which has no colour of its own,
-// as an outline).
-std::string colourWellPicture(const Rect& frame, const ui::ColorInSpace& colour) {
-    if (!frame.isUsable()) return {};
-    const auto shown = colour.convertedToSRGB();
-    std::string out =
-        svgRect(frame, "color-well-frame", rounded(5) + "fill=\"" + kControl + "\" stroke=\"" + kOutline + "\"");
-    const Rect swatch(frame.minX() + 4, frame.minY() + 4, std::max(frame.width() - 8, 1.0),
-                      std::max(frame.height() - 8, 1.0));
-    if (!shown)
-        return out + svgRect(swatch, "color-well", valueAttribute("pattern " + colour.patternName) + rounded(3) +
-                                                       "fill=\"none\" stroke=\"" + kOutline + "\"");
-    // The fill takes the colour without its alpha, the opacity the alpha (within 0...1, as shown).
-    const std::string hex = colourText(colour).value_or("");
-    return out + svgRect(swatch, "color-well", valueAttribute(hex) + rounded(3) + "fill=\"" + hex.substr(0, 7) +
-                                                   "\" fill-opacity=\"" + svgNumber(shown->alpha) + "\"");
-}
-
 // A push button of the retained layer brought into a tree (the shortcut recorder): its bezel and
-// its title.
+// its title, dimmed while it is disabled.
 std::string bridgedButtonPicture(const Rect& frame, const ui::Button& button, const GlobalSpace& space,
                                  PictureClips& clips) {
     if (button.isHidden() || !frame.isUsable()) return {};
-    return svgRect(frame, "button", valueAttribute(button.title) + rounded(5) + "fill=\"" + kControl +
-                                        "\" stroke=\"" + kOutline + "\"") +
-           textPicture(oneLineText(button.title, space.toScreen(frame), button.font, ui::TextAlignment::center), space,
-                       clips, "button-title");
+    return svgOpacityGroup(bezelPicture(frame, button.title, BezelLook::plain, Paint{palette::kAccent}) +
+                               textPicture(oneLineText(button.title, space.toScreen(frame), button.font,
+                                                       ui::TextAlignment::center),
+                                           space, clips, "button-title"),
+                           button.isEnabled ? 1 : kDisabledOpacity, !button.isEnabled);
 }
 
-// What a control holds, drawn within what shows of the control.
+// A symbol of a node in the node's colour, in a box of its laid-out frame (tree coordinates)
+// where the scale effects around it draw it, clipped to what shows of the node.
+std::string nodeSymbolPicture(const ui::HostingView& hosting, const ui::Node& node, const Rect& box,
+                              const std::string& name, const GlobalSpace& space, PictureClips& clips) {
+    const Rect visible = presentedVisibleFrame(hosting, node);
+    if (!visible.isUsable()) return {};
+    const Rect drawn = presentedRect(hosting, node, box);
+    const std::string glyph =
+        symbolPicture(space.toGlobal(screenFrame(hosting, drawn)), name, paintOf(node.foregroundColor()).colour);
+    constexpr double kSlack = 0.01;
+    if (Rect(visible.minX() - kSlack, visible.minY() - kSlack, visible.width() + 2 * kSlack,
+             visible.height() + 2 * kSlack)
+            .contains(drawn))
+        return glyph;
+    return clips.begin(space.toGlobal(screenFrame(hosting, visible))) + glyph + PictureClips::end();
+}
+
+// A button's bezel as its style draws it: a bordered button's in the control's face, a prominent
+// one's as a capsule in its accent; plain, borderless and the app's own styles draw none here
+// (an own style's body draws its shapes itself).
+std::string buttonPicture(const Rect& frame, const ui::ButtonContent& button, const std::string& title,
+                          const Paint& accent) {
+    switch (button.style) {
+        case ui::ButtonStyle::bordered:
+            return bezelPicture(frame, title, BezelLook::plain, accent);
+        case ui::ButtonStyle::glassProminent:
+            return bezelPicture(frame, title, BezelLook::accented, accent, true);
+        case ui::ButtonStyle::plain:
+        case ui::ButtonStyle::borderless:
+        case ui::ButtonStyle::custom:
+            break;
+    }
+    return {};
+}
+
+// A part of a node (in the tree's coordinates) in global points, cut to what shows of the node.
+using ClippedPart = std::function<Rect(const Rect&)>;
+
+// The chosen option of a picker as its style shows it.
+std::string pickerPicture(const ui::HostingView& hosting, const ui::Node& node, const ui::PickerContent& picker,
+                          const ClippedPart& clipped, const Paint& accent) {
+    const auto index = picker.selectedIndex();
+    if (!index || *index >= node.children().size()) return {};
+    const ui::Node& option = node.children()[*index];
+    const Rect area = node.contentFrame();
+    const Rect frame = option.frame();
+    switch (picker.style) {
+        case ui::PickerStyle::menu: {
+            const double left = frame.minX() - ui::PickerContent::kPopUpPadding;
+            return popUpPicture(clipped(Rect(left, area.minY(), area.maxX() - left, area.height())),
+                                optionText(hosting, option), ui::PickerContent::kIndicatorWidth,
+                                ui::PickerContent::kPopUpPadding);
+        }
+        case ui::PickerStyle::segmented:
+            return selectionPicture(clipped(Rect(frame.minX() - ui::PickerContent::kSegmentPadding, area.minY(),
+                                                 frame.width() + 2 * ui::PickerContent::kSegmentPadding, area.height())),
+                                    optionText(hosting, option), accent);
+        case ui::PickerStyle::inline_:
+            return selectionPicture(clipped(frame), optionText(hosting, option), accent);
+    }
+    return {};
+}
+
+// A pull-down menu's bezel (unless it is borderless) and its chevron after its label.
+std::string pullDownPicture(const ui::HostingView& hosting, const ui::Node& node, const ui::MenuContent& menu,
+                            const ClippedPart& clipped) {
+    if (node.children().empty()) return {};
+    std::string out;
+    if (menu.style != ui::MenuStyle::borderlessButton)
+        out += bezelPicture(clipped(node.contentFrame()), optionText(hosting, node.children().front()), BezelLook::plain,
+                            Paint{palette::kAccent});
+    if (!menu.showsIndicator) return out;
+    const Rect content = node.contentFrame();
+    const Rect label = node.children().front().frame();
+    return out + pullDownIndicatorPicture(clipped(Rect(label.maxX() + ui::MenuContent::kIndicatorSpacing, content.minY(),
+                                                       ui::MenuContent::kIndicatorWidth, content.height())));
+}
+
+// What a node draws beside its texts: a control with what it holds, a button's bezel, a shape,
+// a symbol; within what shows of it.
 std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node, const GlobalSpace& space,
                            PictureClips& clips) {
     const Rect shown = hosting.host().visibleFrame(node);
-    // A part of the control (in the tree's coordinates) in global points.
-    const auto clipped = [&](const Rect& part) { return space.toGlobal(screenFrame(hosting, part.intersection(shown))); };
-    const ui::NodeContent* content = node.content();
-    if (const auto* toggle = dynamic_cast<const ui::ToggleContent*>(content))
-        return switchPicture(clipped(toggle->switchFrame), toggle->value());
-    if (const auto* slider = dynamic_cast<const ui::SliderContent*>(content))
-        return sliderPicture(clipped(node.contentFrame()), *slider);
-    if (const auto* field = dynamic_cast<const ui::TextFieldContent*>(content)) {
+    const ClippedPart clipped = [&](const Rect& part) {
+        return space.toGlobal(screenFrame(hosting, part.intersection(shown)));
+    };
+    const Paint accent = node.tint() ? paintOf(*node.tint()) : Paint{palette::kAccent};
+    if (const auto* button = node.as<ui::ButtonContent>())
+        return buttonPicture(clipped(node.contentFrame()), *button, optionText(hosting, node), accent);
+    if (const auto* shape = node.as<ui::ShapeContent>()) return shapePicture(clipped(node.contentFrame()), *shape);
+    if (const auto* label = node.as<ui::LabelContent>())
+        return nodeSymbolPicture(hosting, node, labelSymbolBox(node), label->systemImage, space, clips);
+    if (const auto* symbol = node.as<ui::SymbolContent>())
+        return nodeSymbolPicture(hosting, node, node.contentFrame(), symbol->name, space, clips);
+    if (const auto* toggle = node.as<ui::ToggleContent>())
+        return switchPicture(clipped(toggle->switchFrame), toggle->value(), accent);
+    if (const auto* slider = node.as<ui::SliderContent>()) return sliderPicture(clipped(node.contentFrame()), *slider, accent);
+    if (const auto* field = node.as<ui::TextFieldContent>()) {
         const Rect frame = clipped(field->fieldFrame);
         if (!frame.isUsable()) return {};
-        return svgRect(frame, "text-field", rounded(4) + "fill=\"#1c1c1e\" stroke=\"" + kOutline + "\"");
+        return svgRect(frame, "text-field",
+                       svgRounded(4) + "fill=\"" + palette::kField + "\" stroke=\"" + palette::kOutline + "\"");
     }
-    if (const auto* stepper = dynamic_cast<const ui::StepperContent*>(content))
-        return stepperPicture(clipped(stepper->arrowsFrame), stepper->value());
-    if (const auto* well = dynamic_cast<const ui::ColorWellContent*>(content))
-        return colourWellPicture(clipped(well->wellFrame), well->color());
-    if (const auto* symbol = dynamic_cast<const ui::SymbolContent*>(content))
-        return symbolPicture(clipped(node.contentFrame()), symbol->name);
+    if (const auto* stepper = node.as<ui::StepperContent>())
+        return stepperPicture(clipped(stepper->arrowsFrame), stepper->value(), stepper->canIncrement(),
+                              stepper->canDecrement());
+    if (const auto* well = node.as<ui::ColorWellContent>()) return colourWellPicture(clipped(well->wellFrame), well->color());
     if (node.content()->asBridged()) {
         const auto* button = dynamic_cast<const ui::Button*>(hosting.host().bridgedView(node).get());
         return button ? bridgedButtonPicture(clipped(node.contentFrame()), *button, space, clips) : std::string();
     }
-    if (const auto* picker = dynamic_cast<const ui::PickerContent*>(content)) {
-        const auto index = picker->selectedIndex();
-        if (!index || *index >= node.children().size()) return {};
-        const ui::Node& option = node.children()[*index];
-        const Rect area = node.contentFrame();
-        const Rect frame = option.frame();
-        switch (picker->style) {
-            case ui::PickerStyle::menu: {
-                const double left = frame.minX() - ui::PickerContent::kPopUpPadding;
-                return popUpPicture(clipped(Rect(left, area.minY(), area.maxX() - left, area.height())),
-                                    optionText(hosting, option));
-            }
-            case ui::PickerStyle::segmented:
-                return selectionPicture(clipped(Rect(frame.minX() - ui::PickerContent::kSegmentPadding, area.minY(),
-                                                     frame.width() + 2 * ui::PickerContent::kSegmentPadding,
-                                                     area.height())),
-                                        optionText(hosting, option));
-            case ui::PickerStyle::inline_:
-                return selectionPicture(clipped(frame), optionText(hosting, option));
-        }
-    }
-    if (const auto* list = dynamic_cast<const ui::ListContent*>(content)) {
+    if (const auto* picker = node.as<ui::PickerContent>()) return pickerPicture(hosting, node, *picker, clipped, accent);
+    if (const auto* menu = node.as<ui::MenuContent>()) return pullDownPicture(hosting, node, *menu, clipped);
+    if (const auto* list = node.as<ui::ListContent>()) {
         const auto index = list->selectedIndex();
         if (!index || *index >= node.children().size()) return {};
         const ui::Node& row = node.children()[*index];
         const Rect frame = row.frame();
         return selectionPicture(clipped(Rect(frame.minX() - ui::ListContent::kRowInsetX, frame.minY() - 2,
                                              frame.width() + 2 * ui::ListContent::kRowInsetX, frame.height() + 4)),
-                                optionText(hosting, row));
+                                optionText(hosting, row), accent);
     }
     return {};
 }
@@ -206,15 +204,19 @@ std::string windowContentPicture(SimulatedSession& session, ui::Panel& panel, co
     };
     visitor.endClip = [&] { out += PictureClips::end(); };
     visitor.glass = [&](const Rect& frame, double cornerRadius) {
-        out += svgRect(space.toGlobal(frame), "glass", rounded(cornerRadius) + "fill=\"#2c3542\"");
+        out += svgRect(space.toGlobal(frame), "glass", svgRounded(cornerRadius) + "fill=\"#2c3542\"");
     };
-    visitor.text = [&](const PlacedText& text) { out += textPicture(text, space, clips); };
+    visitor.text = [&](const PlacedText& text) {
+        const Paint paint = paintOf(text.colour);
+        out += svgOpacityGroup(textPicture(text, space, clips, "text", paint.colour), text.opacity * paint.opacity,
+                               text.disabled);
+    };
     visitor.icon = [&](const platform::Image& image, const std::optional<std::string>& label, const Rect& frame) {
         out += iconPicture(space.toGlobal(frame), iconName(session, image, label), SimIcons::symbolName(image));
     };
     visitor.node = [&](const ui::HostingView& hosting, const ui::Node& node, const Rect& frame) {
         if (!frame.isUsable()) return;
-        out += controlPicture(hosting, node, space, clips);
+        out += svgOpacityGroup(controlPicture(hosting, node, space, clips), drawnOpacity(node), drawnDimmed(node));
     };
     visitShownViews(panel, visitor);
     return out;

@@ -14,10 +14,12 @@ struct GlobalSpace;
 
 // What a window of ours shows, drawn back to front in global points: its glass as an opaque
 // backdrop (glass blurs what lies behind it, so nothing behind reads through), its texts laid out
-// in their frames as their views lay them out, each app icon as a rounded square of its size with
-// the app's initial, and what each control holds (a switch on or off, a slider's knob, a
-// stepper's value, the chosen option of a picker or list), the value in the shape's data-value.
-// What a view that masks to its bounds holds is clipped to its rounded frame.
+// in their frames as their views lay them out and in their colours, each app icon as a rounded
+// square of its size with the app's initial, each symbol as its glyph, the shapes views fill,
+// and each control as its kind with what it holds (a push button's bezel, a switch on or off, a
+// slider's knob, a stepper's arrows, a pop-up's chevrons, the chosen option of a picker or list),
+// the value in the shape's data-value. A disabled control is dimmed with its label. What a view
+// that masks to its bounds holds is clipped to its rounded frame.
 std::string windowContentPicture(SimulatedSession& session, platform::ui::Panel& panel, const GlobalSpace& space,
                                  PictureClips& clips);
 

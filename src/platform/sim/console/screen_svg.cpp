@@ -6,15 +6,17 @@
 #include "platform/sim/capture/mission_control_layout.h"
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/picture_shapes.h"
+#include "platform/sim/console/picture_alert.h"
+#include "platform/sim/console/picture_menu.h"
 #include "platform/sim/console/picture_symbols.h"
 #include "platform/sim/console/picture_text.h"
 #include "platform/sim/console/picture_views.h"
 #include "platform/sim/console/screen_state.h"
 #include "platform/sim/console/screen_views.h"
-#include "platform/sim/sim_alerts.h"
+#include "platform/sim/sim_displays.h"
 #include "platform/sim/simulated_session.h"
-#include "platform/sim/ui/sim_menu_layout.h"
 #include "platform/sim/ui/sim_menus.h"
+#include "platform/ui/effect_views.h"
 #include "platform/ui/panel.h"
 #include "support/error.h"
 #include "support/files.h"
@@ -51,42 +53,6 @@ std::string statusItemPicture(const ShownStatusItem& item) {
     return out + "</g>\n";
 }
 
-// The open menu where the system shows it, its rows as the system lays them out: a separator as
-// a line, a row's symbol before its title, and an arrow on a row that opens a submenu.
-std::string menuPicture(const platform::ui::Menu& menu, const Rect& frame, const GlobalSpace& space,
-                        PictureClips& clips) {
-    using Layout = SimMenuLayout;
-    const Layout layout = Layout::of(menu);
-    const bool symbols = std::any_of(layout.rows.begin(), layout.rows.end(),
-                                     [](const Layout::Row& row) { return row.symbolName.has_value(); });
-    const double titleX = frame.minX() + Layout::kCheckColumn + (symbols ? Layout::kSymbolColumn : 0);
-    std::string out = "<g class=\"menu\">\n";
-    out += svgRect(frame, "menu-frame", "fill=\"#2b2b2e\" stroke=\"#8e8e93\" stroke-width=\"1\"");
-    for (const auto& row : layout.rows) {
-        const Rect box(frame.minX() + row.frame.minX(), frame.minY() + row.frame.minY(), row.frame.width(),
-                       row.frame.height());
-        if (row.separator) {
-            out += "<line class=\"menu-separator\" x1=\"" + n(box.minX() + 10) + "\" y1=\"" + n(box.midY()) + "\" x2=\"" +
-                   n(box.maxX() - 10) + "\" y2=\"" + n(box.midY()) + "\" stroke=\"#636366\"/>\n";
-            continue;
-        }
-        if (row.symbolName)
-            out += symbolPicture(Rect(frame.minX() + Layout::kCheckColumn, box.midY() - 8, 16, 16), *row.symbolName);
-        const auto rowText = [&](const std::string& text, const Rect& area, ui::TextAlignment alignment,
-                                 const std::string& cls) {
-            return textPicture(oneLineText(text, space.toScreen(area), Layout::font(), alignment), space, clips, cls);
-        };
-        out += rowText(row.title, Rect(titleX, box.minY(), box.maxX() - titleX, box.height()),
-                       ui::TextAlignment::natural, "menu-row");
-        if (row.hasSubmenu)
-            out += rowText("\u25B8",
-                           Rect(box.maxX() - Layout::kTrailingInset - Layout::kSubmenuColumn, box.minY(),
-                                Layout::kSubmenuColumn, box.height()),
-                           ui::TextAlignment::center, "menu-submenu-arrow");
-    }
-    return out + "</g>\n";
-}
-
 // A titled window's title in its title bar, over what the window shows (a transparent title bar
 // draws no bar of its own), cut short to the room between the window's buttons.
 std::string titlePicture(const ui::Panel& panel, const GlobalSpace& space, PictureClips& clips) {
@@ -103,6 +69,36 @@ std::string titlePicture(const ui::Panel& panel, const GlobalSpace& space, Pictu
     return out + textPicture(title, space, clips, "window-title", "#e5e5ea");
 }
 
+// The corner radius of the window's shape: of the glass that fills it (our windows are clear, so
+// their glass draws their shape), else of its content view where that masks to its rounded bounds.
+double edgeRadius(const ui::Panel& panel) {
+    const auto& content = panel.contentView();
+    if (!content) return 0;
+    const auto radiusOf = [](const ui::View& view) -> std::optional<double> {
+        if (const auto* glass = dynamic_cast<const ui::GlassEffectView*>(&view)) return glass->cornerRadius;
+        if (view.layer() && (view.layer()->masksToBounds || dynamic_cast<const ui::VisualEffectView*>(&view)))
+            return view.layer()->cornerRadius;
+        return std::nullopt;
+    };
+    if (const auto radius = radiusOf(*content)) return *radius;
+    for (const auto& subview : content->subviews())
+        if (subview->frame() == content->bounds())
+            if (const auto radius = radiusOf(*subview)) return *radius;
+    return 0;
+}
+
+// A hairline along the window's edge, just inside its frame, so that windows of glass that
+// overlap stay apart.
+std::string edgePicture(const Rect& frame, double cornerRadius) {
+    constexpr double kHairline = 0.5;
+    if (frame.width() <= kHairline || frame.height() <= kHairline) return {};
+    const Rect edge(frame.minX() + kHairline / 2, frame.minY() + kHairline / 2, frame.width() - kHairline,
+                    frame.height() - kHairline);
+    return svgRect(edge, "window-edge",
+                   svgRounded(std::max(cornerRadius - kHairline / 2, 0.0)) + "fill=\"none\" stroke=\"#ffffff\" " +
+                       "stroke-opacity=\"0.3\" stroke-width=\"" + n(kHairline) + "\"");
+}
+
 // A window of ours: its frame (an opaque window's background; ours are clear, their glass drawing
 // their shape), then everything it shows clipped to its frame, its title last.
 std::string windowPicture(SimulatedSession& session, const ShownWindow& window, const GlobalSpace& space,
@@ -116,45 +112,7 @@ std::string windowPicture(SimulatedSession& session, const ShownWindow& window, 
     out += clips.begin(window.frame);
     out += windowContentPicture(session, *window.panel, space, clips);
     out += titlePicture(panel, space, clips);
-    return out + PictureClips::end() + "</g>\n";
-}
-
-std::string alertPicture(const platform::Alert& alert, const GlobalSpace& space, PictureClips& clips) {
-    const Rect frame = space.toGlobal(alert.window().frame());
-    std::string out = "<g class=\"alert\">\n";
-    out += svgRect(frame, "alert-frame", "fill=\"#2b2b2e\" stroke=\"#c8c8cc\" stroke-width=\"1\"");
-    out += clips.begin(frame);
-    double y = frame.minY() + SimAlerts::kMessageBaseline;
-    out += svgText(frame.minX() + SimAlerts::kTextInset, y, 13, "alert-message", alert.messageText);
-    // One text per line, as the alert lays them out.
-    const auto lines = SimAlerts::informativeLines(alert.informativeText, frame.width() - 2 * SimAlerts::kTextInset);
-    y = frame.minY() + SimAlerts::kInformativeBaseline;
-    for (const auto& line : lines) {
-        out += svgText(frame.minX() + SimAlerts::kTextInset, y, SimAlerts::kInformativeFontSize, "alert-informative", line);
-        y += SimAlerts::kLineHeight;
-    }
-    if (const auto field = SimAlerts::textFieldFrame(alert)) {
-        const Rect box(frame.minX() + field->minX(), frame.minY() + field->minY(), field->width(), field->height());
-        out += svgRect(box, "alert-field", "fill=\"#1c1c1e\" stroke=\"#8e8e93\"");
-        const auto& text = *alert.textField;
-        const bool placeholder = text.stringValue.empty() && !text.placeholderString.empty();
-        const Rect inside = space.toScreen(Rect(box.minX() + SimAlerts::kFieldTextInset, box.minY(),
-                                                std::max(box.width() - 2 * SimAlerts::kFieldTextInset, 0.0), box.height()));
-        const PlacedText shown = oneLineText(placeholder ? text.placeholderString : text.stringValue, inside,
-                                             ui::Font::system(SimAlerts::kFieldFontSize), ui::TextAlignment::natural,
-                                             placeholder);
-        out += textPicture(shown, space, clips, "alert-field-text");
-    }
-    double x = frame.maxX() - 20;
-    for (const auto& button : alert.buttons) {
-        const double width = 16 + 7.0 * static_cast<double>(button.title.size());
-        x -= width;
-        const Rect box(x, frame.maxY() - 40, width, 24);
-        out += svgRect(box, "alert-button", "fill=\"#3a3a3c\" stroke=\"#8e8e93\"");
-        out += svgPlacedText(Rect(box.minX() + 8, box.minY() + 4, box.width() - 16, 16), "alert-button-title", button.title);
-        x -= 8;
-    }
-    return out + PictureClips::end() + "</g>\n";
+    return out + PictureClips::end() + edgePicture(window.frame, edgeRadius(panel)) + "</g>\n";
 }
 
 }  // namespace
@@ -217,7 +175,8 @@ std::string screenSvg(SimulatedSession& session, const platform::Alert* openAler
         out += windowPicture(session, *window, space, clips);
     // A menu and an alert stand in front of every window.
     if (const auto* menu = session.menus().openMenu(); menu && screen.menu)
-        out += menuPicture(*menu, space.toGlobal(session.menus().openFrame().value_or(Rect())), space, clips);
+        out += menuPicture(*menu, space.toGlobal(session.menus().openFrame().value_or(Rect())), screen.pointer, space,
+                           SimDisplays(session).screens(), clips);
     if (openAlert) out += alertPicture(*openAlert, space, clips);
     return out + "</svg>\n";
 }

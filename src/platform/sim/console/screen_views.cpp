@@ -1,5 +1,6 @@
 #include "platform/sim/console/screen_views.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -26,18 +27,18 @@ void nodeTexts(const ui::HostingView& hosting, const ui::Node& node, const Shown
     const double scale = presentedScale(node);
     ui::Font font = node.font();
     font.size *= scale;
-    const Rect laidOut = node.frame();
-    const Rect presented = scale == 1 ? laidOut : hosting.host().presentedFrame(node);
-    const auto scaled = [&](const Rect& box) {
-        return Rect(presented.minX() + (box.minX() - laidOut.minX()) * scale,
-                    presented.minY() + (box.minY() - laidOut.minY()) * scale, box.width() * scale, box.height() * scale);
-    };
+    const auto scaled = [&](const Rect& box) { return presentedRect(hosting, node, box); };
     const Rect visible = scale == 1 ? hosting.host().visibleFrame(node) : presentedVisibleFrame(hosting, node);
+    const double opacity = drawnOpacity(node);
+    const bool dimmed = drawnDimmed(node);
     const auto place = [&](std::string text, const Rect& box, PlacedText how) {
         how.text = std::move(text);
         how.frame = screenFrame(hosting, scaled(box));
         how.font = font;
         how.visible = screenFrame(hosting, scaled(box).intersection(visible));
+        how.colour = node.foregroundColor();
+        how.opacity = opacity;
+        how.disabled = dimmed;
         if (how.visible.isUsable()) visitor.text(how);
     };
     const Rect content = node.contentFrame();
@@ -45,7 +46,8 @@ void nodeTexts(const ui::HostingView& hosting, const ui::Node& node, const Shown
         // Wrapped within its frame up to its line limit, the rest cut short at the tail.
         place(text->text, content, PlacedText{.maximumLines = node.lineLimit(), .wraps = true});
     } else if (const auto* label = node.as<ui::LabelContent>()) {
-        const double symbol = font.size * ui::LabelContent::kSymbolWidth + ui::LabelContent::kSymbolSpacing;
+        // After the symbol, in the laid-out box (the scale effects grow it with the rest).
+        const double symbol = labelSymbolBox(node).width() + ui::LabelContent::kSymbolSpacing;
         place(label->title,
               Rect(content.minX() + symbol, content.minY(), std::max(content.width() - symbol, 0.0), content.height()),
               PlacedText{.maximumLines = node.lineLimit(), .wraps = true});
@@ -67,6 +69,8 @@ void nodeTexts(const ui::HostingView& hosting, const ui::Node& node, const Shown
 }
 
 void visitNode(const ui::HostingView& hosting, const ui::Node& node, const ShownViewVisitor& visitor) {
+    if (node.hasModifiers())
+        for (const auto& background : node.modifiers().backgrounds) visitNode(hosting, background, visitor);
     const Rect frame = screenFrame(hosting, hosting.host().visibleFrame(node));
     if (visitor.node) visitor.node(hosting, node, frame);
     if (frame.isUsable()) {
@@ -95,7 +99,7 @@ void visit(ui::View& view, const ShownViewVisitor& visitor) {
         if (!label->stringValue().empty() && visitor.text)
             visitor.text(PlacedText{label->stringValue(), frame, label->font, label->alignment,
                                     label->maximumNumberOfLines, label->wraps(), label->lineBreakMode, false, false,
-                                    frame});
+                                    frame, label->textColor});
     } else if (auto* image = dynamic_cast<ui::ImageView*>(&view)) {
         if (image->image && image->image->isValid && frame.isUsable() && visitor.icon)
             visitor.icon(*image->image, image->accessibilityLabel, frame);
@@ -200,6 +204,42 @@ std::optional<std::string> colourText(const ui::ColorInSpace& colour) {
         result += text;
     }
     return result;
+}
+
+namespace {
+
+// Inside a button drawn by a style of the app's own.
+bool insideCustomButton(const ui::Node& node) {
+    for (const ui::Node* up = node.parent(); up; up = up->parent())
+        if (const auto* button = up->as<ui::ButtonContent>(); button && button->style == ui::ButtonStyle::custom)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+bool drawnDimmed(const ui::Node& node) { return node.isDisabled() && !insideCustomButton(node); }
+
+double drawnOpacity(const ui::Node& node) {
+    double opacity = drawnDimmed(node) ? kDisabledOpacity : 1;
+    for (const ui::Node* n = &node; n; n = n->parent())
+        if (n->hasModifiers() && n->modifiers().stylePart) opacity *= n->modifiers().style().opacity;
+    return std::isfinite(opacity) ? std::clamp(opacity, 0.0, 1.0) : 1.0;
+}
+
+Rect labelSymbolBox(const ui::Node& node) {
+    const double side = node.font().size * ui::LabelContent::kSymbolWidth;
+    const Rect& content = node.contentFrame();
+    return Rect(content.minX(), content.minY(), side, std::min(side, content.height()));
+}
+
+Rect presentedRect(const ui::HostingView& hosting, const ui::Node& node, const Rect& box) {
+    const double scale = presentedScale(node);
+    if (scale == 1) return box;
+    const Rect laidOut = node.frame();
+    const Rect presented = hosting.host().presentedFrame(node);
+    return Rect(presented.minX() + (box.minX() - laidOut.minX()) * scale,
+                presented.minY() + (box.minY() - laidOut.minY()) * scale, box.width() * scale, box.height() * scale);
 }
 
 Rect presentedVisibleFrame(const ui::HostingView& hosting, const ui::Node& node) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/icons.h"
+#include "platform/ui/color.h"
 #include "platform/ui/font.h"
 #include "platform/ui/text_label.h"
 #include "support/geometry.h"
@@ -24,8 +25,9 @@ class SimulatedSession;
 
 // A text a window shows and how it is set: the box its lines are laid out in (a text label's
 // frame, the inside of a text field, a declarative text's content frame), its font, alignment,
-// line limit and what becomes of what does not fit, as the view holds them; and the part of the
-// box that shows (less where a scrolling container hides the rest).
+// line limit and what becomes of what does not fit, as the view holds them; the part of the box
+// that shows (less where a scrolling container hides the rest); and its colour and how opaque it
+// is drawn (see drawnOpacity).
 struct PlacedText {
     std::string text{};
     Rect frame{};  // screen coordinates, y up
@@ -37,6 +39,9 @@ struct PlacedText {
     bool centredVertically = false;  // its one line in the middle of the box (a field's, a title's)
     bool placeholder = false;        // an empty field's placeholder, not a text it holds
     Rect visible{};                  // screen coordinates
+    platform::ui::Color colour = platform::ui::Color::label();
+    double opacity = 1;
+    bool disabled = false;  // dimmed as a disabled control is
 };
 
 // An app icon a window shows and where: an image view's, or a declarative image node's.
@@ -48,11 +53,11 @@ struct PlacedIcon {
 
 // What a panel shows, back to front, frames in screen coordinates: the glass of its backdrops,
 // its texts (text labels, the texts of declarative nodes), its app icons (image views, image
-// nodes), and each node of its declarative trees (before the node's own texts) with its visible
-// frame, empty when scrolled away. A hidden view is left out with everything inside it, and so is
-// a node its parent does not show (a closed pop-up's other options). A view whose layer masks to
-// its bounds clips what it and its subviews show to its rounded frame: between beginClip and the
-// matching endClip.
+// nodes), and each node of its declarative trees (before the node's own texts, after its
+// backgrounds) with its visible frame, empty when scrolled away. A hidden view is left out with
+// everything inside it, and so is a node its parent does not show (a closed pop-up's other
+// options). A view whose layer masks to its bounds clips what it and its subviews show to its
+// rounded frame: between beginClip and the matching endClip.
 struct ShownViewVisitor {
     std::function<void(const Rect& frame, double cornerRadius)> beginClip;
     std::function<void()> endClip;
@@ -84,6 +89,22 @@ Rect screenFrame(const platform::ui::HostingView& hosting, const Rect& treeRect)
 // The colour a colour well holds as "#RRGGBB" in sRGB ("#RRGGBBAA" when it is not opaque);
 // nothing for a colour without components (a pattern).
 std::optional<std::string> colourText(const platform::ui::ColorInSpace& colour);
+
+// How opaque a node is drawn: the opacities set on it and around it, times kDisabledOpacity when
+// it is disabled, as the system dims a disabled control and its label. Inside a button of a
+// style of the app's own the style draws the disabled look itself (its body knows whether the
+// button is enabled), so nothing more is dimmed there.
+double drawnOpacity(const platform::ui::Node& node);
+bool drawnDimmed(const platform::ui::Node& node);
+inline constexpr double kDisabledOpacity = 0.45;
+
+// Where a label node lays out its symbol (tree coordinates): before its title, as wide as the
+// label's symbols are at its font, and as high (about its first line's height).
+Rect labelSymbolBox(const platform::ui::Node& node);
+
+// A rectangle of a node's laid-out box (tree coordinates) where the scale effects around the
+// node draw it.
+Rect presentedRect(const platform::ui::HostingView& hosting, const platform::ui::Node& node, const Rect& box);
 
 // Where a node is drawn, in the tree's coordinates: its frame under the scale effects around it
 // (and its own), within the scrolling containers around it; and how much its scale effects

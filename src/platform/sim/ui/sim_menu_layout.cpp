@@ -24,6 +24,9 @@ SimMenuLayout SimMenuLayout::of(const ui::Menu& menu) {
             row.title = item->title;
             row.symbolName = item->symbolName;
             row.hasSubmenu = item->submenu != nullptr;
+            row.submenu = item->submenu.get();
+            row.enabled = item->isEnabled;
+            row.checked = item->state == ui::ControlState::on;
             widest = std::max(widest, metrics.lineWidth(row.title, font()));
             symbols = symbols || row.symbolName.has_value();
             submenus = submenus || row.hasSubmenu;
@@ -48,6 +51,21 @@ Rect SimMenuLayout::placed(Size size, Point location, const std::vector<platform
     // Left until its right edge is on the screen, up until its bottom is; a menu larger than the
     // screen keeps its left and top edges on it.
     frame.origin.x = std::max(std::min(frame.minX(), bounds.maxX() - size.width), bounds.minX());
+    frame.origin.y = std::min(std::max(frame.minY(), bounds.minY()), bounds.maxY() - size.height);
+    return frame;
+}
+
+Rect SimMenuLayout::submenuPlaced(Size size, const Rect& parent, const Rect& row,
+                                  const std::vector<platform::ScreenDescription>& screens) {
+    // Its first row's top (the menu's padding below its own top) level with the row's top.
+    const double top = parent.maxY() - row.minY() + kVerticalPadding;
+    Rect frame(parent.maxX(), top - size.height, size.width, size.height);
+    const auto screen = std::find_if(screens.begin(), screens.end(), [&](const platform::ScreenDescription& s) {
+        return s.frame.contains(Point{parent.minX(), parent.maxY() - row.midY()});
+    });
+    if (screen == screens.end()) return frame;
+    const Rect& bounds = screen->frame;
+    if (frame.maxX() > bounds.maxX()) frame.origin.x = std::max(parent.minX() - size.width, bounds.minX());
     frame.origin.y = std::min(std::max(frame.minY(), bounds.minY()), bounds.maxY() - size.height);
     return frame;
 }

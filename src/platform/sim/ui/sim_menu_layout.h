@@ -25,6 +25,9 @@ struct SimMenuLayout {
         std::optional<std::string> symbolName;
         bool separator = false;
         bool hasSubmenu = false;
+        bool enabled = true;
+        bool checked = false;  // its check mark shows (its state is on)
+        const platform::ui::Menu* submenu = nullptr;  // valid while the menu's rows stay
         Rect frame;  // from the menu's top left, y down
     };
 
@@ -36,6 +39,12 @@ struct SimMenuLayout {
     // The menu's frame (screen coordinates, y up) when it hangs from `location` (its top left):
     // within the first screen that holds the point; as asked when none does.
     static Rect placed(Size size, Point location, const std::vector<platform::ScreenDescription>& screens);
+    // Where a submenu of this size shows when its row (from the top left of its menu, y down) is
+    // pointed at in the menu at `parent` (screen coordinates): beside the menu, its first row level
+    // with that row, on the right unless the screen holding the menu has no room there, and kept
+    // on that screen.
+    static Rect submenuPlaced(Size size, const Rect& parent, const Rect& row,
+                              const std::vector<platform::ScreenDescription>& screens);
 
     static platform::ui::Font font() { return platform::ui::Font::system(13); }
     static constexpr double kRowHeight = 22;

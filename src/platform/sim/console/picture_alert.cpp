@@ -1,0 +1,81 @@
+#include "platform/sim/console/picture_alert.h"
+
+#include <algorithm>
+
+#include "platform/alerts.h"
+#include "platform/sim/console/picture_controls.h"
+#include "platform/sim/console/picture_palette.h"
+#include "platform/sim/console/picture_shapes.h"
+#include "platform/sim/console/picture_text.h"
+#include "platform/sim/console/screen_state.h"
+#include "platform/sim/console/screen_views.h"
+#include "platform/sim/sim_alerts.h"
+
+namespace tarnwick::sim {
+
+namespace ui = platform::ui;
+
+namespace {
+
+// A rectangle of the alert's window (origin at its top left, y down) in global points.
+Rect inWindow(const Rect& window, const Rect& part) {
+    return Rect(window.minX() + part.minX(), window.minY() + part.minY(), part.width(), part.height());
+}
+
+std::string fieldPicture(const platform::Alert& alert, const Rect& frame, const GlobalSpace& space,
+                         PictureClips& clips) {
+    const auto field = SimAlerts::textFieldFrame(alert);
+    if (!field) return {};
+    const Rect box = inWindow(frame, *field);
+    std::string out = svgRect(box, "alert-field", std::string("fill=\"") + palette::kField + "\" stroke=\"" +
+                                                      palette::kOutline + "\"");
+    const auto& text = *alert.textField;
+    const bool placeholder = text.stringValue.empty() && !text.placeholderString.empty();
+    const Rect inside = space.toScreen(Rect(box.minX() + SimAlerts::kFieldTextInset, box.minY(),
+                                            std::max(box.width() - 2 * SimAlerts::kFieldTextInset, 0.0), box.height()));
+    const PlacedText shown = oneLineText(placeholder ? text.placeholderString : text.stringValue, inside,
+                                         ui::Font::system(SimAlerts::kFieldFontSize), ui::TextAlignment::natural,
+                                         placeholder);
+    return out + textPicture(shown, space, clips, "alert-field-text");
+}
+
+std::string buttonsPicture(const platform::Alert& alert, const Rect& frame, const GlobalSpace& space,
+                           PictureClips& clips) {
+    const auto frames = SimAlerts::buttonFrames(alert);
+    const auto chosenByReturn = SimAlerts::defaultButton(alert);
+    std::string out;
+    for (std::size_t i = 0; i < frames.size() && i < alert.buttons.size(); ++i) {
+        const Rect box = inWindow(frame, frames[i]);
+        const bool isDefault = chosenByReturn == i;
+        const std::string& title = alert.buttons[i].title;
+        out += bezelPicture(box, title, isDefault ? BezelLook::accented : BezelLook::plain, Paint{palette::kAccent},
+                            false, "alert-button");
+        out += textPicture(oneLineText(title, space.toScreen(box), ui::Font::system(SimAlerts::kButtonFontSize),
+                                       ui::TextAlignment::center),
+                           space, clips, "alert-button-title");
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string alertPicture(const platform::Alert& alert, const GlobalSpace& space, PictureClips& clips) {
+    const Rect frame = space.toGlobal(alert.window().frame());
+    std::string out = "<g class=\"alert\">\n";
+    out += svgRect(frame, "alert-frame", "fill=\"#2b2b2e\" stroke=\"#c8c8cc\" stroke-width=\"1\"");
+    out += clips.begin(frame);
+    out += svgText(frame.minX() + SimAlerts::kTextInset, frame.minY() + SimAlerts::kMessageBaseline, 13, "alert-message",
+                   alert.messageText);
+    // One text per line, as the alert lays them out.
+    const auto lines = SimAlerts::informativeLines(alert.informativeText, frame.width() - 2 * SimAlerts::kTextInset);
+    double y = frame.minY() + SimAlerts::kInformativeBaseline;
+    for (const auto& line : lines) {
+        out += svgText(frame.minX() + SimAlerts::kTextInset, y, SimAlerts::kInformativeFontSize, "alert-informative", line);
+        y += SimAlerts::kLineHeight;
+    }
+    out += fieldPicture(alert, frame, space, clips);
+    out += buttonsPicture(alert, frame, space, clips);
+    return out + PictureClips::end() + "</g>\n";
+}
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,229 @@
+// What a person sees of the controls in the pictures of the built program (console on virtual
+// time): the settings pages, the overview, the rename prompt and the status menu with its
+// submenu, each control drawn as its kind, symbols as their glyphs, texts in their colours and
+// disabled rows and controls dimmed.
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "testkit/console_process.h"
+#include "testkit/picture_reading.h"
+#include "testkit/temp_folder.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+using testkit::rectOf;
+
+const fs::path kSessions = fs::path(TARNWICK_SOURCE_DIR) / "sessions";
+const fs::path kRoads = fs::path(TARNWICK_SOURCE_DIR) / "tests/e2e/roads";
+constexpr const char* kAccent = "#0a84ff";
+constexpr const char* kSecondary = "#98989d";
+
+class PictureControlsRoadsTest : public ::testing::Test {
+protected:
+    testkit::ConsoleProcess& start(const fs::path& session) {
+        program = std::make_unique<testkit::ConsoleProcess>(
+            testkit::ConsoleProcess::Options{home.path(), session, {}, {}, true});
+        EXPECT_EQ(program->ready().back(), "ready");
+        return *program;
+    }
+    // The screen drawn now, parsed (the file is kept in the home folder to look at).
+    testkit::XmlElement picture(const std::string& name) {
+        const fs::path file = home.path() / name;
+        EXPECT_EQ(program->send("screen svg " + file.string()), Lines{"ok"});
+        std::ifstream in(file);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        std::string problem;
+        auto parsed = testkit::parseXml(bytes.str(), &problem);
+        EXPECT_TRUE(parsed) << name << ": " << problem;
+        return parsed.value_or(testkit::XmlElement{});
+    }
+    void openStatusMenu(const std::string& how = "click status-item") {
+        EXPECT_EQ(program->send(how).back(), "ok");
+        program->send("wait 0.5");
+    }
+    // The window of the picture with the title.
+    static const testkit::XmlElement& window(const testkit::XmlElement& svg, const std::string& title) {
+        for (const auto* shown : svg.all("g", "window"))
+            if (!shown->all("title").empty() && shown->all("title")[0]->text == title) return *shown;
+        ADD_FAILURE() << "no window " << title;
+        static const testkit::XmlElement none;
+        return none;
+    }
+
+    testkit::TempFolder home;
+    std::unique_ptr<testkit::ConsoleProcess> program;
+};
+
+// A text drawn over a filled shape of the class, in the colour, that holds it across.
+bool standsOn(const testkit::XmlElement& svg, const testkit::XmlElement& text, const std::string& cls,
+              const std::string& fill) {
+    const auto shapes = svg.all("rect", cls);
+    return std::any_of(shapes.begin(), shapes.end(), [&](const testkit::XmlElement* shape) {
+        const Rect frame = rectOf(*shape);
+        const std::string* colour = shape->attribute("fill");
+        return colour && *colour == fill && frame.minX() < testkit::textLeft(text) &&
+               frame.maxX() > testkit::textRight(text) && frame.contains(Point{frame.midX(), text.number("y") - 3});
+    });
+}
+
+TEST_F(PictureControlsRoadsTest, SettingsPagesDrawTheirSymbolsButtonsColoursAndDimmedControls) {
+    start(kSessions / "default.json");
+    openStatusMenu();
+    program->send("menu \"Settings…\"");
+    const auto page = [&](const std::string& name) {
+        EXPECT_EQ(program->send("set \"Settings sections\" \"" + name + "\"").back(), "ok") << name;
+        std::string file = "settings-" + name + ".svg";
+        std::replace(file.begin(), file.end(), ' ', '-');
+        auto svg = picture(file);
+        const auto& settings = window(svg, "Tarnwick Settings");
+        // Every section's icon in the sidebar, the sidebar button's, and the window's edge.
+        for (const char* symbol : {"gearshape", "tag", "rectangle.3.group", "rectangle.bottomthird.inset.filled",
+                                   "lock.shield", "sidebar.left"})
+            EXPECT_TRUE(testkit::symbolNamed(settings, symbol)) << name << " " << symbol;
+        EXPECT_EQ(settings.all("rect", "window-edge").size(), 1u) << name;
+        return svg;
+    };
+
+    // The primary style's accent capsule behind its title.
+    auto svg = page("General");
+    const auto* check = testkit::textShowing(svg, "Check for Updates…");
+    ASSERT_TRUE(check);
+    EXPECT_TRUE(standsOn(svg, *check, "shape", kAccent));
+
+    // The recorder's buttons in their bezels.
+    svg = page("Overview");
+    for (const char* title : {"Clear", "Use default"}) {
+        const auto* bezel = testkit::findWith(svg, "rect", "button", "data-value", title);
+        ASSERT_TRUE(bezel) << title;
+        EXPECT_TRUE(standsOn(svg, *testkit::textShowing(svg, title), "button", *bezel->attribute("fill"))) << title;
+    }
+
+    // The tint well, off while the tint is, dimmed with its title; Preview on its capsule.
+    svg = page("Banner");
+    const auto wells = svg.all("rect", "color-well");
+    ASSERT_EQ(wells.size(), 1u);
+    EXPECT_TRUE(testkit::insideClass(svg, *wells[0], "disabled"));
+    EXPECT_LT(testkit::drawnOpacityOf(svg, *wells[0]), 1);
+    EXPECT_TRUE(standsOn(svg, *testkit::textShowing(svg, "Preview"), "shape", kAccent));
+
+    // Each display's icon in its section's header, each Identify button in its bezel.
+    svg = page("Desktop Names");
+    EXPECT_TRUE(testkit::symbolNamed(svg, "laptopcomputer"));
+    EXPECT_TRUE(testkit::symbolNamed(svg, "display"));
+    EXPECT_EQ(svg.all("rect", "button").size(), 2u);
+    for (const auto* bezel : svg.all("rect", "button")) EXPECT_EQ(*bezel->attribute("data-value"), "Identify");
+
+    // Allowed access in green with its filled checkmark; all of it ready with its checkmark.
+    svg = page("Permissions");
+    const auto* allowed = testkit::textShowing(svg, "Allowed");
+    ASSERT_TRUE(allowed);
+    EXPECT_EQ(*allowed->attribute("fill"), "#30d158");
+    const auto* filled = testkit::symbolNamed(svg, "checkmark.circle.fill");
+    ASSERT_TRUE(filled);
+    EXPECT_EQ(testkit::symbolColour(*filled), "#30d158");
+    EXPECT_TRUE(testkit::textShowing(svg, "All required access is ready"));
+    EXPECT_TRUE(testkit::symbolNamed(svg, "checkmark.circle"));
+    program->send("quit");
+    EXPECT_EQ(program->finish(), 0);
+}
+
+TEST_F(PictureControlsRoadsTest, TheOverviewDrawsTheCurrentDesktopInBlueAndCaptionsInGrey) {
+    start(kRoads / "overview.json");
+    program->send("hover status-item");
+    program->send("wait 1");
+    const auto svg = picture("overview.svg");
+    const auto& overview = window(svg, "Workstation Overview");
+    const auto* current = testkit::textShowing(overview, "Current");
+    ASSERT_TRUE(current);
+    EXPECT_EQ(*current->attribute("fill"), kAccent);
+    const auto* mark = testkit::symbolNamed(overview, "checkmark.circle.fill");
+    ASSERT_TRUE(mark);
+    EXPECT_EQ(testkit::symbolColour(*mark), kAccent);
+    // Each display's icon before its name in its section header.
+    EXPECT_TRUE(testkit::symbolNamed(overview, "laptopcomputer"));
+    EXPECT_TRUE(testkit::symbolNamed(overview, "display"));
+    // The counts line under the title is a caption, in the secondary colour.
+    std::size_t secondary = 0;
+    for (const auto* text : overview.all("text", "text"))
+        if (*text->attribute("fill") == kSecondary) ++secondary;
+    EXPECT_GT(secondary, 0u);
+    EXPECT_EQ(*testkit::textShowing(overview, "Workstation")->attribute("fill"), "#ffffff");
+    EXPECT_EQ(overview.all("rect", "window-edge").size(), 1u);
+    program->send("quit");
+    EXPECT_EQ(program->finish(), 0);
+}
+
+TEST_F(PictureControlsRoadsTest, TheRenamePromptsSaveButtonIsTheAccentedDefault) {
+    const fs::path folder = home.path() / "Library/Application Support/Tarnwick";
+    fs::create_directories(folder);
+    std::ofstream(folder / "names.json") << R"({"version": 1, "names": {"A0B1C2D3-E4F5-4A6B-8C7D-9E0F1A2B3C4D": "Home"}})";
+    start(kRoads / "rename.json");
+    program->send("mission-control open");
+    program->send("wait 1");
+    ASSERT_EQ(program->send("option-double-click label 3").back(), "ok");
+    const auto svg = picture("prompt.svg");
+    const auto* save = testkit::findWith(svg, "rect", "alert-button", "data-value", "Save");
+    const auto* cancel = testkit::findWith(svg, "rect", "alert-button", "data-value", "Cancel");
+    ASSERT_TRUE(save && cancel);
+    EXPECT_EQ(*save->attribute("fill"), kAccent);
+    EXPECT_EQ(*save->attribute("data-look"), "accented");
+    EXPECT_EQ(cancel->attribute("data-look"), nullptr);
+    EXPECT_LE(rectOf(*cancel).maxX(), rectOf(*save).minX());
+    const auto* title = testkit::textShowing(svg, "Save", "alert-button-title");
+    ASSERT_TRUE(title);
+    EXPECT_DOUBLE_EQ(title->number("x"), rectOf(*save).midX());
+    EXPECT_EQ(program->send("alert press \"Cancel\"").back(), "ok");
+    program->send("quit");
+    EXPECT_EQ(program->finish(), 0);
+}
+
+TEST_F(PictureControlsRoadsTest, TheStatusMenusTestingSubmenuOpensUnderThePointerWithItsDisabledRowGrey) {
+    start(kSessions / "default.json");
+    openStatusMenu("click status-item option");
+    // Choosing a disabled row is refused; the menu stays open, its submenu enabled as it opened.
+    const Lines refused = program->send("menu \"Testing\" \"Diagnostics\"");
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].rfind("error: ", 0), 0u) << refused[0];
+    const auto menu = picture("menu.svg");
+    ASSERT_EQ(menu.all("g", "menu").size(), 1u);
+    const auto* testing = testkit::textShowing(menu, "Testing", "menu-row");
+    ASSERT_TRUE(testing);
+
+    std::ostringstream pointer;
+    pointer << "pointer " << testing->number("x") + 4 << " " << testing->number("y") - 4;
+    EXPECT_EQ(program->send(pointer.str()).back(), "ok");
+    const auto open = picture("submenu.svg");
+    const auto menus = open.all("g", "menu");
+    ASSERT_EQ(menus.size(), 2u);
+    EXPECT_EQ(open.all("rect", "menu-highlight").size(), 1u);
+    const auto* diagnostics = testkit::textShowing(*menus[1], "Diagnostics", "menu-row");
+    ASSERT_TRUE(diagnostics);
+    EXPECT_TRUE(testkit::insideClass(open, *diagnostics, "disabled"));
+    EXPECT_EQ(*diagnostics->attribute("fill"), "#8e8e93");
+    const auto* stop = testkit::textShowing(*menus[1], "Stop sample label", "menu-row");
+    ASSERT_TRUE(stop);
+    EXPECT_FALSE(testkit::insideClass(open, *stop, "disabled"));
+    // The submenu stays on the built-in display, beside the menu.
+    const Rect outer = rectOf(*menus[0]->all("rect", "menu-frame").at(0));
+    const Rect inner = rectOf(*menus[1]->all("rect", "menu-frame").at(0));
+    EXPECT_TRUE(Rect(0, 0, 1512, 982).contains(inner));
+    EXPECT_TRUE(inner.maxX() == outer.minX() || inner.minX() == outer.maxX());
+    program->send("keys escape");
+    program->send("quit");
+    EXPECT_EQ(program->finish(), 0);
+}
+
+}  // namespace
+}  // namespace tarnwick

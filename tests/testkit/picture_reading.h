@@ -1,0 +1,83 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/geometry.h"
+#include "testkit/xml_document.h"
+
+namespace tarnwick::testkit {
+
+// Reading the screen's picture as a person looks at it: where a shape is, what is drawn around
+// an element, and which element shows a text or holds a value.
+
+// The frame of a drawn rectangle.
+inline Rect rectOf(const XmlElement& rect) {
+    return Rect(rect.number("x"), rect.number("y"), rect.number("width"), rect.number("height"));
+}
+
+// Appends the elements from `from` down to the target, both included, to the path; false (the
+// path as it was) when the target is not inside.
+inline bool pathDown(const XmlElement& from, const XmlElement* target, std::vector<const XmlElement*>& path) {
+    path.push_back(&from);
+    if (&from == target) return true;
+    for (const auto& child : from.children)
+        if (pathDown(child, target, path)) return true;
+    path.pop_back();
+    return false;
+}
+
+// Whether a group of the class is around the element (or the element is of that class).
+inline bool insideClass(const XmlElement& root, const XmlElement& element, const std::string& cls) {
+    std::vector<const XmlElement*> path;
+    pathDown(root, &element, path);
+    for (const auto* up : path)
+        if (const std::string* c = up->attribute("class"); c && *c == cls) return true;
+    return false;
+}
+
+// How opaque the element is drawn: the opacities of the groups around it, multiplied.
+inline double drawnOpacityOf(const XmlElement& root, const XmlElement& element) {
+    std::vector<const XmlElement*> path;
+    pathDown(root, &element, path);
+    double opacity = 1;
+    for (const auto* up : path)
+        if (up->attribute("opacity")) opacity *= up->number("opacity");
+    return opacity;
+}
+
+// The first element of the name and class with the attribute's value, or the text's text;
+// nothing when none.
+inline const XmlElement* findWith(const XmlElement& root, const std::string& name, const std::string& cls,
+                                  const std::string& key, const std::string& value) {
+    for (const auto* element : root.all(name, cls)) {
+        const std::string* held = key.empty() ? &element->text : element->attribute(key);
+        if (held && *held == value) return element;
+    }
+    return nullptr;
+}
+inline const XmlElement* textShowing(const XmlElement& root, const std::string& text, const std::string& cls = "text") {
+    return findWith(root, "text", cls, "", text);
+}
+inline const XmlElement* symbolNamed(const XmlElement& root, const std::string& name) {
+    return findWith(root, "g", "symbol", "data-symbol", name);
+}
+
+// Where a line of text lies across: from its anchor by its measured width as it is anchored.
+inline double textLeft(const XmlElement& text) {
+    const double width = text.number("textLength");
+    const std::string* anchor = text.attribute("text-anchor");
+    return text.number("x") - (!anchor ? 0 : *anchor == "middle" ? width / 2 : width);
+}
+inline double textRight(const XmlElement& text) { return textLeft(text) + text.number("textLength"); }
+
+// The colour a symbol's glyph is drawn in: of its first stroked or filled part.
+inline std::string symbolColour(const XmlElement& symbol) {
+    for (const auto& part : symbol.children) {
+        if (const std::string* stroke = part.attribute("stroke")) return *stroke;
+        if (const std::string* fill = part.attribute("fill"); fill && *fill != "none") return *fill;
+    }
+    return {};
+}
+
+}  // namespace tarnwick::testkit
