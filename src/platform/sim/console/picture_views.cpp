@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/sim/console/command_words.h"
+#include "platform/sim/console/picture_glass.h"
 #include "platform/sim/console/picture_shapes.h"
 #include "platform/sim/console/picture_symbols.h"
 #include "platform/sim/console/picture_text.h"
@@ -205,9 +206,7 @@ std::string windowContentPicture(SimulatedSession& session, ui::Panel& panel, co
         out += clips.begin(space.toGlobal(frame), cornerRadius);
     };
     visitor.endClip = [&] { out += PictureClips::end(); };
-    visitor.glass = [&](const Rect& frame, double cornerRadius) {
-        out += svgRect(space.toGlobal(frame), "glass", rounded(cornerRadius) + "fill=\"#2c3542\"");
-    };
+    visitor.glass = [&](const PlacedGlass& glass) { out += glassPicture(glass, space.toGlobal(glass.frame)); };
     visitor.text = [&](const PlacedText& text) { out += textPicture(text, space, clips); };
     visitor.icon = [&](const platform::Image& image, const std::optional<std::string>& label, const Rect& frame) {
         out += iconPicture(space.toGlobal(frame), iconName(session, image, label), SimIcons::symbolName(image));
