@@ -119,8 +119,9 @@ double presentedScale(const platform::ui::Node& node);
 
 // One line per node of a declarative tree that shows: indented by depth, its kind, its own texts
 // (a switch's or stepper's with its label's; an empty field's placeholder as `placeholder "..."`),
-// the value a control holds (a colour well's colour, the texts a bridged view shows), the app of
-// an icon, and its accessibility value, identifier and label, "disabled" when it is, its scale
+// the value a control holds (a button's title, a colour well's colour, the texts a bridged view
+// shows), the app of an icon, and its accessibility value, identifier and label (accessibleLabel),
+// "disabled" when it is, its scale
 // effect when it has one ("scale 1.04") and "focused" when it holds the keyboard focus.
 std::vector<std::string> nodeLines(SimulatedSession& session, platform::ui::HostingView& hosting);
 
