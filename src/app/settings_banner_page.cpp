@@ -91,6 +91,7 @@ Node TarnwickSettingsView::banner(const ui::Environment& environment) {
     auto tintRow = ui::hstack(ui::VerticalAlignment::center, kRowSpacing,
                               ui::nodes(ui::toggle("Tint glass", model_.binding(&AppPreferences::tintEnabled)),
                                         ui::colorWell("Tint color", tint(), ui::ColorWellOptions{false, true})
+                                            .accessibilityIdentifier(kTintWellIdentifier)
                                             .disabled(!p.tintEnabled)));
     auto glass = section("Liquid Glass", ui::nodes(std::move(style), std::move(tintRow),
                                                    caption("Mission Control captions use their own appearance.")));

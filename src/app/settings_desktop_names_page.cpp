@@ -36,7 +36,8 @@ Node DisplayAliasRow::body(ui::ViewContext&) const {
     auto identifyButton = ui::button(ui::text("Identify"), identify, ui::ButtonStyle::bordered)
                               .tint(ui::Color::label())
                               .help("Show a label on " + shown)
-                              .accessibilityLabel("Identify " + shown);
+                              .accessibilityLabel("Identify " + shown)
+                              .accessibilityIdentifier(identifyIdentifier(id));
     auto nameColumn = ui::vstack(ui::HorizontalAlignment::leading, 5,
                             ui::nodes(ui::label(monitor.name, monitor.symbolName())
                                           .font(ui::TextStyle::callout)

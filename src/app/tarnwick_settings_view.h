@@ -30,6 +30,8 @@ struct DisplayAliasRow {
     platform::ui::Node body(platform::ui::ViewContext& context) const;
 
     static std::string identifier(const std::string& displayID) { return "display-alias." + displayID; }
+    // Each display's Identify button shows the same title; its identifier tells them apart.
+    static std::string identifyIdentifier(const std::string& displayID) { return "identify-display." + displayID; }
 };
 
 // The root view of the settings window: a sidebar of the pages beside a header bar with the
@@ -85,6 +87,7 @@ public:
     static std::string pageIdentifier(SettingsTab tab);
     static constexpr const char* kSidebarToggleIdentifier = "settings-sidebar-toggle";
     static constexpr const char* kSectionMenuIdentifier = "settings-section-menu";
+    static constexpr const char* kTintWellIdentifier = "banner-tint-color";
 
 private:
     struct IconSizeRow {

@@ -36,7 +36,10 @@ ui::Node OverviewShortcutControl::body(ui::ViewContext&) const {
     std::vector<ui::Node> rows;
     rows.push_back(ui::hstack(
         ui::VerticalAlignment::center, kRowSpacing,
-        ui::nodes(ui::text(kLabel), ui::spacer(), ShortcutRecorder{weak}.node().frame(kRecorderWidth, kRecorderHeight),
+        ui::nodes(ui::text(kLabel), ui::spacer(), ShortcutRecorder{weak}
+                                               .node()
+                                               .frame(kRecorderWidth, kRecorderHeight)
+                                               .accessibilityIdentifier(kRecorderIdentifier),
                   ui::button(
                       ui::text(kClear),
                       [weak] {

@@ -66,6 +66,7 @@ public:
     static constexpr const char* kRecordingTitle = "Press shortcut\u2026";
     static constexpr const char* kEmptyTitle = "Record shortcut\u2026";
     static constexpr const char* kRecorderAccessibilityLabel = "Workstation Overview keyboard shortcut";
+    static constexpr const char* kRecorderIdentifier = "overview-shortcut-recorder";
     static constexpr const char* kRecorderAccessibilityHelp =
         "Click to record a keyboard shortcut. Press Escape to cancel or Delete to clear.";
     static constexpr const char* kNoShortcutAccessibilityValue = "None";

@@ -168,6 +168,45 @@ TEST(ConsoleProgramTest, TheConsolePagesStepsToTheSettingsControlsReachThem) {
     EXPECT_EQ(program.finish(), 0);
 }
 
+// The indented block of a page that holds the line, as commands.
+Lines blockHolding(const std::string& page, const std::string& line) {
+    const auto at = page.find(line);
+    if (at == std::string::npos) return {};
+    const auto begin = page.rfind("\n\n", at) + 2;
+    return commandsOf(page.substr(begin, page.find("\n\n", at) - begin));
+}
+
+// The steps the console page and the README give to record a shortcut, choose a colour and open
+// a pop-up, typed as they stand: each is answered ok, the pop-up's menu opens and its row
+// chooses, and the shortcut and the colour are saved.
+TEST(ConsoleProgramTest, TheStepsToRecordAShortcutChooseAColourAndOpenAPopUpDoWhatTheySay) {
+    const std::string openSettings[] = {"click status-item", "wait 0.5", "menu \"Settings…\""};
+    const Lines fromPage = blockHolding(readText(kSource / "docs/console.md"), "    keys ctrl-opt-cmd-k");
+    Lines fromReadme(std::begin(openSettings), std::end(openSettings));
+    for (auto& step : blockHolding(readText(kSource / "README.md"), "    keys ctrl-opt-cmd-k")) fromReadme.push_back(step);
+    for (const Lines& steps : {fromPage, fromReadme}) {
+        ASSERT_GT(steps.size(), 8u);
+        testkit::TempFolder home;
+        testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
+        EXPECT_EQ(program.ready().back(), "ready");
+        for (const auto& step : steps) {
+            const Lines answered = program.send(step);
+            EXPECT_EQ(answered.back(), "ok") << step;
+            if (step.rfind("press \"Position\"", 0) == 0) {
+                EXPECT_NE(answered.front().find("menu opened \"\" at "), std::string::npos) << answered.front();
+            }
+        }
+        const Lines screen = program.send("screen");
+        EXPECT_NE(std::find(screen.begin(), screen.end(), "              picker \"Position\" selected \"Top center\""),
+                  screen.end());
+        program.send("quit");
+        EXPECT_EQ(program.finish(), 0);
+        const std::string defaults = readText(home.path() / "Library/Preferences/local.orlenbay.Tarnwick.json");
+        EXPECT_NE(defaults.find("\"keyCode\" : 40"), std::string::npos) << defaults;
+        EXPECT_NE(defaults.find("\"bannerTintEnabled\" : true"), std::string::npos) << defaults;
+    }
+}
+
 // "--capture-debug" modifies only the locate modes: alone it is the normal run, the menu-bar
 // application with its status item, which ends with status 0 on quit.
 TEST(ConsoleProgramTest, CaptureDebugAloneIsTheNormalRun) {

@@ -496,7 +496,7 @@ TEST_F(ProgramRoadsTest, TheOverviewOpensUnderTheStatusItemSwitchesDesktopsAndFo
     };
     const std::string desktop1 = "00000000-0000-0000-0000-000000000001";
     Lines screen = app.send("screen");
-    EXPECT_TRUE(shows(screen, "              button value \"Current desktop\" id \"switch-space." + desktop1 +
+    EXPECT_TRUE(shows(screen, "              button \"Desktop 1\" \"Current\" value \"Current desktop\" id \"switch-space." + desktop1 +
                                   "\" label \"Switch to Desktop 1 on Built-in Retina Display\" focused"));
     EXPECT_TRUE(shows(screen, "                  stack scale 1.04"));
     EXPECT_EQ(app.send("screen svg " + (home.path() / "row.svg").string()), Lines{"ok"});
@@ -587,9 +587,13 @@ TEST_F(ProgramRoadsTest, TheScreenAndItsPictureShowWhatControlsTheStatusItemAndI
         const std::string* value = shapes.empty() ? nullptr : shapes[0]->attribute(attribute);
         return value ? *value : std::string();
     };
-    EXPECT_EQ(listedAndDrawn("Overview", "                    bridged \"⌃⌥⌘W\"", "recorder.svg", "button", "data-value"),
+    EXPECT_EQ(listedAndDrawn("Overview",
+                             "                    bridged \"⌃⌥⌘W\" id \"overview-shortcut-recorder\" label \"Workstation "
+                             "Overview keyboard shortcut\"",
+                             "recorder.svg", "button", "data-value"),
               "⌃⌥⌘W");
-    EXPECT_EQ(listedAndDrawn("Banner", "                colorWell \"#598CFF\" disabled", "banner.svg", "color-well", "fill"),
+    EXPECT_EQ(listedAndDrawn("Banner", "                colorWell \"#598CFF\" id \"banner-tint-color\" label \"Tint color\" disabled",
+                             "banner.svg", "color-well", "fill"),
               "#598CFF");
 
     // A resize below the minimum stops there and says so.

@@ -238,16 +238,18 @@ TEST_F(ConsoleCommandsTest, ControlsOfAWindowsTreeByIdentifierOrTitle) {
     ASSERT_NE(row, screen.end());
     EXPECT_EQ(row->substr(0, 64), "window 600000 \"Desktop Names\" at 200 482 320 200 level 0 alpha 1");
     EXPECT_NE(row->find(" key texts \"Desktop names\" \"Save\" \"Cancel\" \"Name\""), std::string::npos) << *row;
-    EXPECT_NE(std::find(row, screen.end(), "      button id \"save\""), screen.end());
-    EXPECT_NE(std::find(row, screen.end(), "      button disabled"), screen.end());
+    // A button is named by its title, as the window's texts name it.
+    EXPECT_NE(std::find(row, screen.end(), "      button \"Save\" id \"save\""), screen.end());
+    EXPECT_NE(std::find(row, screen.end(), "      button \"Cancel\" disabled"), screen.end());
     EXPECT_NE(std::find(row, screen.end(), "        text \"Cancel\" disabled"), screen.end());
-    EXPECT_NE(std::find(row, screen.end(), "      button value \"Work\" id \"name\""), screen.end());
+    EXPECT_NE(std::find(row, screen.end(), "      button \"Name\" value \"Work\" id \"name\""), screen.end());
 
     EXPECT_EQ(console.type("press save"), Lines{"ok"});
     EXPECT_EQ(console.type("in \"Desktop Names\" press \"Save\""), Lines{"ok"});
     EXPECT_EQ(form->saves, 2);
     EXPECT_EQ(console.type("press Cancel"), Lines{"error: \"Cancel\" is disabled."});
     EXPECT_EQ(console.type("press Delete").at(0).rfind("error: the window \"Desktop Names\" shows nothing", 0), 0u);
+    EXPECT_EQ(console.type("press \"Desktop names\""), Lines{"error: \"Desktop names\" is a text, which takes no click."});
     EXPECT_EQ(console.type("focus save"), Lines{"error: \"save\" cannot take the keyboard focus."});
     EXPECT_EQ(console.type("focus name"), Lines{"ok"});
     EXPECT_EQ(form->focus.get(), std::optional<int>(1));

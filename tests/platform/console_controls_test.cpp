@@ -138,7 +138,10 @@ TEST_F(ConsoleControlsTest, AWordOrValueThatDoesNotFitTheControlChangesNothing) 
         {"set size big", "error: \"big\" is no number; the value of \"size\" is a number from 10 to 40."},
         {"set seconds 1.2", "error: \"seconds\" moves in steps of 0.5 from 0.5; 1.2 is not one of them."},
         {"set position Left", "error: \"position\" offers no \"Left\"; it offers \"Top\", \"Middle\", \"Bottom\"."},
-        {"set done on", "error: \"done\" is a button; set works on switches, sliders, steppers, pickers and lists."},
+        {"set done on",
+         "error: \"done\" is a button; set works on switches, sliders, steppers, pickers, lists and colour wells."},
+        {"set Tint \"#12345\"", "error: \"#12345\" is no colour; the colour of \"Tint\" is #RRGGBB, or #RRGGBBAA with its "
+                                "opacity, in hexadecimal digits (#FF8800)."},
         {"set locked on", "error: \"locked\" is disabled."},
         {"set nothing on", "error: the window \"Settings\" shows nothing with the identifier, label or text \"nothing\"; "
                            "screen lists its view tree."},
@@ -192,9 +195,24 @@ TEST_F(ConsoleControlsTest, WhatEachControlHoldsIsListedAndDrawnAndFoundByItsTex
     EXPECT_EQ(console->type("set Sections Banner").back(), "ok");
     EXPECT_EQ(state(), "Desktop 2|0|20.000000|2.000000|2");
     EXPECT_EQ(form->page.get(), std::optional<int>(1));
-    // Two buttons that show the same text by their labels; the text alone finds the first.
-    console->typeAll({"press \"Identify Two\"", "press \"Identify One\"", "press Identify"});
-    EXPECT_EQ(form->identified, (Lines{"Two", "One", "One"}));
+    // A colour well by the text of its title, as typed into the colour panel.
+    EXPECT_EQ(console->type("set Tint \"#00ff0040\"").back(), "ok");
+    EXPECT_EQ(form->tint.get().alpha, 0x40 / 255.0);
+    EXPECT_EQ(form->tint.get().green, 1);
+    // Two buttons that show the same text by their labels; the text alone finds both, and the
+    // refusal names each so the next press can pick one.
+    console->typeAll({"press \"Identify Two\"", "press \"Identify One\""});
+    EXPECT_EQ(console->type("press Identify"),
+              Lines{"error: \"Identify\" finds 2 controls: a button labelled \"Identify One\" and a button labelled "
+                    "\"Identify Two\"; press one of them by its identifier or label."});
+    EXPECT_EQ(form->identified, (Lines{"Two", "One"}));
+    // What takes no click says what it is; the pop-up opens its menu.
+    EXPECT_EQ(console->type("press Seconds"),
+              Lines{"error: \"Seconds\" is a stepper; set \"Seconds\" <number> steps it."});
+    EXPECT_EQ(console->type("press Sections"), Lines{"error: \"Sections\" is a list, which takes no click."});
+    EXPECT_EQ(console->type("press position").back(), "ok");
+    EXPECT_EQ(console->type("menu Top").back(), "ok");
+    EXPECT_EQ(form->position.get(), 0);
 }
 
 TEST_F(ConsoleControlsTest, APressNeedsNoKeyWindowButGoesToTheKeyWindowFirst) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/locale.h"
+#include "platform/sim/ui/sim_menus.h"
 #include "platform/ui/declarative/controls.h"
 #include "testkit/hosted_view.h"
 #include "testkit/test_environment.h"
@@ -199,6 +200,82 @@ TEST_F(ControlsTest, PickersAndListsSelectOnlyWhatTheyOfferAndAMenuHidesItsItems
     ASSERT_EQ(row.writes.size(), 2u);
     EXPECT_EQ(row.writes[0], std::optional<Page>(Page::two));
     EXPECT_EQ(row.writes[1], std::nullopt);
+}
+
+// A click does on each control what it does for a person: a pop-up and a pull-down menu open
+// their menu under themselves (the chosen option checked) and a row chooses; a segment is chosen
+// where it is clicked; a text or heading takes no click.
+TEST_F(ControlsTest, AClickOpensAPopUpsOrAMenusMenuAndChoosesTheSegmentUnderIt) {
+    Published<Page> page{Page::one};
+    int saved = 0;
+    auto view = testkit::HostedView::function(
+        [&](ui::ViewContext&) {
+            return ui::vstack(
+                ui::HorizontalAlignment::leading, 4,
+                ui::nodes(ui::text("Heading").accessibilityIdentifier("heading"),
+                          ui::picker("Style", bind(page), {Page::one, Page::two}, ui::nodes(ui::text("Regular"), ui::text("Clear")),
+                                     ui::PickerStyle::segmented)
+                              .accessibilityIdentifier("segments"),
+                          ui::picker("Size", bind(page), {Page::one, Page::two},
+                                     ui::nodes(ui::text("Small"), ui::label("Large", "textformat.size")), ui::PickerStyle::menu)
+                              .accessibilityIdentifier("popup"),
+                          ui::menu(ui::text("Pages"),
+                                   ui::nodes(ui::button(ui::text("Save"), [&] { ++saved; }),
+                                             ui::button(ui::text("Locked"), [&] { ++saved; }).disabled(),
+                                             ui::picker("Page", bind(page), {Page::one, Page::three},
+                                                        ui::nodes(ui::text("One"), ui::text("Three")), ui::PickerStyle::inline_)),
+                                   ui::MenuStyle::borderlessButton)
+                              .accessibilityIdentifier("menu")));
+        },
+        [&](ui::ViewHost& host) { host.watch(page); });
+    view.panel->orderFrontRegardless();
+    auto& host = view.host();
+    auto& menus = env.session.menus();
+
+    EXPECT_EQ(host.clickTarget(*view.text("Heading")), nullptr);
+    EXPECT_FALSE(host.click(view.node("heading")));
+    EXPECT_EQ(host.clickTarget(*view.text("Small")), &view.node("popup"));
+
+    // The pop-up's menu hangs from its button's bottom left corner, its chosen option checked.
+    ASSERT_TRUE(host.click(*view.text("Small")));
+    ASSERT_EQ(menus.openMenu(), host.popUpMenu().get());
+    const auto rows = sim::SimMenus::rows(*menus.openMenu());
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].title, "Small");
+    EXPECT_EQ(rows[0].state, ui::ControlState::on);
+    EXPECT_EQ(rows[1].title, "Large");
+    EXPECT_EQ(rows[1].symbolName, std::optional<std::string>("textformat.size"));
+    const Rect popUp = view.node("popup").as<ui::PickerContent>()->popUpFrame;
+    EXPECT_GT(popUp.minX(), view.node("popup").frame().minX());  // after the title
+    const Rect panel = view.panel->frame();
+    EXPECT_EQ(*menus.openMenu()->location(), (Point{panel.minX() + popUp.minX(), panel.maxY() - popUp.maxY()}));
+    EXPECT_TRUE(menus.choose("Large"));
+    EXPECT_EQ(menus.openMenu(), nullptr);
+    EXPECT_EQ(page.get(), Page::two);
+
+    // A segment is chosen where it is clicked, its padding included.
+    const Node& regular = view.node("segments").children()[0];
+    EXPECT_TRUE(host.click(Point{regular.frame().minX() - 2, regular.frame().midY()}));
+    EXPECT_EQ(page.get(), Page::one);
+
+    // A pull-down menu lists its buttons (a disabled one disabled) and its picker's options; a
+    // row acts as the item would, on the tree as it is when chosen.
+    ASSERT_TRUE(host.click(view.node("menu")));
+    std::vector<std::string> titles;
+    for (const auto& row : sim::SimMenus::rows(*menus.openMenu())) titles.push_back(row.title + (row.enabled ? "" : " (off)"));
+    EXPECT_EQ(titles, (std::vector<std::string>{"Save", "Locked (off)", "One", "Three"}));
+    EXPECT_FALSE(menus.choose("Locked"));
+    view.host().render();
+    EXPECT_TRUE(menus.choose("Three"));
+    EXPECT_EQ(page.get(), Page::three);
+    ASSERT_TRUE(host.click(view.node("menu")));
+    EXPECT_TRUE(menus.choose("Save"));
+    EXPECT_EQ(saved, 1);
+    // Escape closes a menu without choosing.
+    ASSERT_TRUE(host.click(view.node("popup")));
+    menus.dismiss();
+    EXPECT_EQ(menus.openMenu(), nullptr);
+    EXPECT_EQ(page.get(), Page::three);
 }
 
 TEST_F(ControlsTest, TheSplitViewGivesTheSidebarItsWidthAndAHiddenSidebarCannotBeUsed) {

@@ -1,5 +1,7 @@
 #include "platform/sim/console/console_commands.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 
@@ -56,6 +58,16 @@ double numberArgument(const std::string& word, const std::string& what, double l
         throw Error(what + " must be from " + formatNumber(least) + " to " + formatNumber(most) + ", not " +
                     formatNumber(value) + ".");
     return value;
+}
+
+platform::ui::ColorInSpace colourArgument(const std::string& word, const std::string& what) {
+    const bool shaped = (word.size() == 7 || word.size() == 9) && word[0] == '#' &&
+                        std::all_of(word.begin() + 1, word.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+    if (!shaped)
+        throw Error(quotedText(word) + " is no colour; " + inSentence(what) +
+                    " is #RRGGBB, or #RRGGBBAA with its opacity, in hexadecimal digits (#FF8800).");
+    const auto component = [&](std::size_t at) { return std::stoi(word.substr(at, 2), nullptr, 16) / 255.0; };
+    return platform::ui::ColorInSpace::sRGB(component(1), component(3), component(5), word.size() == 9 ? component(7) : 1);
 }
 
 std::int64_t integerArgument(const std::string& word, const std::string& what, std::int64_t least, std::int64_t most) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/color_in_space.h"
+
 namespace tarnwick::sim {
 
 class Console;
@@ -54,5 +56,8 @@ double numberArgument(const std::string& word, const std::string& what, double l
 std::int64_t integerArgument(const std::string& word, const std::string& what, std::int64_t least, std::int64_t most);
 // One of the choices.
 std::string choiceArgument(const std::string& word, const std::vector<std::string>& choices, const ConsoleCommand& command);
+// A colour in sRGB as a colour panel takes it typed: "#RRGGBB", or "#RRGGBBAA" with its opacity,
+// in hexadecimal digits of either case.
+platform::ui::ColorInSpace colourArgument(const std::string& word, const std::string& what);
 
 }  // namespace tarnwick::sim

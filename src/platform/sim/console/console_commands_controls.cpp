@@ -23,38 +23,60 @@ namespace {
 
 const ConsoleCommand& command(const char* name) { return *findConsoleCommand(name); }
 
+// What a click on a node a name found acts on: a bridged view takes its own clicks (the
+// shortcut recorder); else the control around the node that takes a click.
+const ui::Node* clickedControl(const FoundControl& found) {
+    if (found.node->content()->asBridged()) return found.node;
+    return found.hosting->host().clickTarget(*found.node);
+}
+
 // The control to press: in the window named, else in the key window, else in the frontmost of
 // our visible windows that shows it (a click needs no key window: the overview a hover opened
 // is not key).
 FoundControl pressable(CommandContext& context, const std::string& name) {
-    if (context.window) return findControl(targetWindow(context, context.window), name);
+    if (context.window) return findControl(targetWindow(context, context.window), name, "press", clickedControl);
     auto& windows = context.session.windowSystem();
     ui::Panel* key = windows.keyPanel();
     if (key)
-        if (auto found = shownControl(*key, name)) return *found;
+        if (auto found = shownControls(*key, name); !found.empty()) return oneControl(found, name, "press", clickedControl);
     for (auto* panel : windows.onScreenPanels())
         if (panel != key)
-            if (auto found = shownControl(*panel, name)) return *found;
-    if (key) return findControl(*key, name);
+            if (auto found = shownControls(*panel, name); !found.empty())
+                return oneControl(found, name, "press", clickedControl);
+    if (key) return findControl(*key, name, "press", clickedControl);
     throw Error("No window of ours shows anything with the identifier, label or text " + quotedText(name) +
                 "; screen lists the windows and their view trees.");
+}
+
+// Why a click on what the name found does nothing, as a sentence: what it is, and for a control
+// that is not clicked but set, how to set it.
+std::string takesNoClick(const FoundControl& found, const std::string& name) {
+    for (const ui::Node* n = found.node; n; n = n->parent()) {
+        const std::string set = "; set " + quotedText(name);
+        if (n->as<ui::ColorWellContent>()) return quotedText(name) + " is a colour well" + set + " \"#RRGGBB\" chooses its colour.";
+        if (n->as<ui::SliderContent>()) return quotedText(name) + " is a slider" + set + " <number> moves it.";
+        if (n->as<ui::StepperContent>()) return quotedText(name) + " is a stepper" + set + " <number> steps it.";
+    }
+    return quotedText(name) + " is " + describeNode(*found.hosting, *found.node) + ", which takes no click.";
 }
 
 void press(CommandContext& context) {
     const auto& thisCommand = command("press");
     expectArguments(context, thisCommand, 1, 1);
-    const FoundControl control = pressable(context, context.arguments[0]);
+    const std::string& name = context.arguments[0];
+    const FoundControl control = pressable(context, name);
+    const ui::Node* clicked = clickedControl(control);
+    if (!clicked) throw Error(takesNoClick(control, name));
     const ui::Panel* panel = control.hosting->window();
-    if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
+    if (control.node->isDisabled() || clicked->isDisabled()) throw Error(quotedText(name) + " is disabled.");
     const Rect visible = control.hosting->host().visibleFrame(*control.node);
-    if (!(visible.width() > 0 && visible.height() > 0))
-        throw Error(quotedText(context.arguments[0]) + " is scrolled out of sight.");
+    if (!(visible.width() > 0 && visible.height() > 0)) throw Error(quotedText(name) + " is scrolled out of sight.");
     const Rect host = screenFrame(*control.hosting);
     const Point point{host.minX() + visible.midX(), host.maxY() - visible.midY()};
     // The click lands on whatever is frontmost there, as the user's would.
     for (auto* shown : context.session.windowSystem().onScreenPanels()) {
         if (shown->ignoresMouseEvents() || !shown->frame().contains(point)) continue;
-        if (shown != panel) throw Error(quotedText(context.arguments[0]) + " is covered by another window.");
+        if (shown != panel) throw Error(quotedText(name) + " is covered by another window.");
         break;
     }
     context.session.windowSystem().click(point);
@@ -64,16 +86,16 @@ void focus(CommandContext& context) {
     const auto& thisCommand = command("focus");
     expectArguments(context, thisCommand, 1, 1);
     ui::Panel& panel = targetWindow(context, context.window);
-    const FoundControl control = findControl(panel, context.arguments[0]);
+    const FoundControl control = findControl(panel, context.arguments[0], "focus");
     if (!control.node->modifiers().focus || control.node->isDisabled())
         throw Error(quotedText(context.arguments[0]) + " cannot take the keyboard focus.");
     control.hosting->host().moveFocus(*control.node);
 }
 
 // The control named by the command's first word, in the key window or the one named; enabled.
-FoundControl enabledControl(CommandContext& context) {
+FoundControl enabledControl(CommandContext& context, const std::string& commandName, const ActingControl& acting = {}) {
     ui::Panel& panel = targetWindow(context, context.window);
-    const FoundControl control = findControl(panel, context.arguments[0]);
+    const FoundControl control = findControl(panel, context.arguments[0], commandName, acting);
     if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
     return control;
 }
@@ -88,7 +110,7 @@ const ui::TextFieldContent& textField(const CommandContext& context, const Found
 
 void typeText(CommandContext& context) {
     expectArguments(context, command("type"), 2, 2);
-    const FoundControl control = enabledControl(context);
+    const FoundControl control = enabledControl(context, "type");
     const auto& field = textField(context, control);
     auto& host = control.hosting->host();
     if (!host.scrollIntoView(*control.node)) throw Error(quotedText(context.arguments[0]) + " cannot be shown.");
@@ -99,7 +121,7 @@ void typeText(CommandContext& context) {
 
 void submitText(CommandContext& context) {
     expectArguments(context, command("submit"), 1, 1);
-    const FoundControl control = enabledControl(context);
+    const FoundControl control = enabledControl(context, "submit");
     textField(context, control);
     if (!control.hosting->host().submit(*control.node))
         throw Error(quotedText(context.arguments[0]) + " cannot be shown.");
@@ -124,7 +146,7 @@ bool isSettable(const ui::Node& node) {
     const ui::NodeContent* content = node.content();
     return dynamic_cast<const ui::ToggleContent*>(content) || dynamic_cast<const ui::SliderContent*>(content) ||
            dynamic_cast<const ui::StepperContent*>(content) || dynamic_cast<const ui::PickerContent*>(content) ||
-           dynamic_cast<const ui::ListContent*>(content);
+           dynamic_cast<const ui::ListContent*>(content) || dynamic_cast<const ui::ColorWellContent*>(content);
 }
 
 // The one settable control among a closed menu's items (a pop-up of sections is a menu holding
@@ -144,15 +166,19 @@ const ui::Node* settableItem(const ui::Node& menu) {
     return found == &menu ? nullptr : found;
 }
 
+// The control `set` acts on for a node a name found: the switch or stepper around the text of
+// its label ("Launch at login"), the one settable control a closed menu holds, or the node.
+const ui::Node* settableAround(const FoundControl& found) {
+    for (const ui::Node* around = found.node; around; around = around->parent())
+        if (isSettable(*around)) return around;
+    return settableItem(*found.node);
+}
+
 void setValue(CommandContext& context) {
     const auto& thisCommand = command("set");
     expectArguments(context, thisCommand, 2, 2);
-    FoundControl control = enabledControl(context);
-    // Found by the text of its label ("Launch at login"): the switch or stepper around that text.
-    const ui::Node* around = control.node;
-    while (around && !isSettable(*around)) around = around->parent();
-    if (!around) around = settableItem(*control.node);
-    if (around) control.node = around;
+    FoundControl control = enabledControl(context, "set", settableAround);
+    if (const ui::Node* around = settableAround(control)) control.node = around;
     if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
     auto& host = control.hosting->host();
     const ui::Node& node = *control.node;
@@ -181,9 +207,11 @@ void setValue(CommandContext& context) {
         acted = host.select(node, optionShowing(context, control, picker->tags));
     } else if (const auto* list = dynamic_cast<const ui::ListContent*>(node.content())) {
         acted = host.select(node, optionShowing(context, control, list->tags));
+    } else if (node.as<ui::ColorWellContent>()) {
+        acted = host.chooseColor(node, colourArgument(value, "The colour of " + quotedText(name)));
     } else {
-        throw Error(quotedText(name) + " is a " + std::string(node.kind()) +
-                    "; set works on switches, sliders, steppers, pickers and lists.");
+        throw Error(quotedText(name) + " is " + describeNode(*control.hosting, node) +
+                    "; set works on switches, sliders, steppers, pickers, lists and colour wells.");
     }
     if (!acted) throw Error(quotedText(name) + " cannot be shown.");
 }
@@ -201,7 +229,7 @@ void addControlCommands(std::vector<ConsoleCommand>& commands) {
     commands.push_back({"focus", "[in \"<window>\"] focus <identifier>", "gives a control the keyboard focus", false,
                         true, focus});
     commands.push_back({"set", "[in \"<window>\"] set <identifier, label or text> <value>",
-                        "sets a switch (on or off), slider, stepper, picker or list (the option's text)", false, true,
+                        "sets a switch (on or off), slider, stepper, picker or list (the option's text), or colour well (#RRGGBB)", false, true,
                         setValue});
 }
 

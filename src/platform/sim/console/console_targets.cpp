@@ -1,10 +1,16 @@
 #include "platform/sim/console/console_targets.h"
 
+#include <algorithm>
+#include <map>
+#include <string_view>
+
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/console_commands.h"
 #include "platform/sim/console/screen_views.h"
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_window_system.h"
+#include "platform/ui/button.h"
+#include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/hosting_view.h"
 #include "platform/ui/panel.h"
 #include "support/error.h"
@@ -29,33 +35,100 @@ ui::Panel& targetWindow(CommandContext& context, const std::optional<std::string
 
 namespace {
 
-const ui::Node* labelled(const ui::Node& node, const std::string& label) {
-    if (node.modifiers().accessibility().label == label) return &node;
-    for (const auto& child : node.children())
-        if (const ui::Node* found = labelled(child, label)) return found;
-    return nullptr;
+// The nodes of the subtree for which `matches` holds, in tree order; only those that show when
+// `shownOnly` (a closed pop-up's other options do not).
+template <typename Matches>
+void collect(ui::HostingView& hosting, const ui::Node& node, bool shownOnly, const Matches& matches,
+             std::vector<FoundControl>& found) {
+    if (matches(hosting, node)) found.push_back(FoundControl{&hosting, &node});
+    const auto& children = node.children();
+    for (std::size_t i = 0; i < children.size(); ++i)
+        if (!shownOnly || node.content()->showsChild(i)) collect(hosting, children[i], shownOnly, matches, found);
+}
+
+template <typename Matches>
+std::vector<FoundControl> collectAll(ui::Panel& panel, bool shownOnly, const Matches& matches) {
+    std::vector<FoundControl> found;
+    for (auto* hosting : hostingViews(panel))
+        if (const ui::Node* root = hosting->host().root()) collect(*hosting, *root, shownOnly, matches, found);
+    return found;
+}
+
+// How the next command can pick this match: by its identifier, else its label, else its text.
+std::string handle(const FoundControl& found) {
+    const ui::Node& node = *found.node;
+    const std::string what = describeNode(*found.hosting, node);
+    if (const auto& identifier = node.modifiers().accessibility().identifier)
+        return what + " with the identifier " + quotedText(*identifier);
+    if (const auto label = accessibleLabel(*found.hosting, node)) return what + " labelled " + quotedText(*label);
+    const auto texts = found.hosting->host().texts(&node);
+    return texts.empty() ? what : what + " showing " + quotedText(texts.front());
 }
 
 }  // namespace
 
-std::optional<FoundControl> shownControl(ui::Panel& panel, const std::string& name) {
-    const auto hosts = hostingViews(panel);
-    for (auto* hosting : hosts)
-        if (const ui::Node* node = hosting->host().find(name)) return FoundControl{hosting, node};
-    // Two controls may show the same text ("Identify") and differ only by their labels.
-    for (auto* hosting : hosts)
-        if (const ui::Node* root = hosting->host().root())
-            if (const ui::Node* node = labelled(*root, name)) return FoundControl{hosting, node};
-    for (auto* hosting : hosts)
-        if (const ui::Node* node = hosting->host().findText(name)) return FoundControl{hosting, node};
-    return std::nullopt;
+std::string describeNode(const ui::HostingView& hosting, const ui::Node& node) {
+    if (const ui::Node* up = node.parent()) {
+        if (const auto* section = up->as<ui::SectionContent>();
+            section && section->hasHeader && &up->children().front() == &node)
+            return "the heading of a section";
+        if (up->as<ui::ListContent>()) return "a row of a list";
+    }
+    if (node.content()->asBridged())
+        return dynamic_cast<const ui::Button*>(hosting.host().bridgedView(node).get()) ? "a button" : "a view";
+    if (const auto* picker = node.as<ui::PickerContent>())
+        return picker->style == ui::PickerStyle::menu        ? "a pop-up"
+               : picker->style == ui::PickerStyle::segmented ? "a segmented control"
+                                                              : "a picker";
+    static const std::map<std::string_view, std::string> kWords{
+        {"toggle", "a switch"},       {"textField", "a text field"}, {"colorWell", "a colour well"},
+        {"menu", "a pull-down menu"}, {"image", "an image"},         {"splitView", "a split view"}};
+    if (const auto word = kWords.find(node.kind()); word != kWords.end()) return word->second;
+    return "a " + std::string(node.kind());
 }
 
-FoundControl findControl(ui::Panel& panel, const std::string& name) {
+std::vector<FoundControl> shownControls(ui::Panel& panel, const std::string& name) {
+    auto found = collectAll(panel, false, [&](const ui::HostingView&, const ui::Node& node) {
+        const auto& identifier = node.modifiers().accessibility().identifier;
+        return identifier && *identifier == name;
+    });
+    if (!found.empty()) return found;
+    // Two controls may show the same text ("Identify") and differ only by their labels.
+    found = collectAll(panel, false, [&](const ui::HostingView& hosting, const ui::Node& node) {
+        return accessibleLabel(hosting, node) == name;
+    });
+    if (!found.empty()) return found;
+    return collectAll(panel, true, [&](const ui::HostingView& hosting, const ui::Node& node) {
+        const auto texts = ownTexts(hosting, node);
+        return std::find(texts.begin(), texts.end(), name) != texts.end();
+    });
+}
+
+FoundControl oneControl(const std::vector<FoundControl>& found, const std::string& name, const std::string& command,
+                        const ActingControl& acting) {
+    std::vector<FoundControl> distinct;
+    for (const auto& match : found) {
+        const ui::Node* acts = acting ? acting(match) : nullptr;
+        FoundControl control{match.hosting, acts ? acts : match.node};
+        const bool seen = std::any_of(distinct.begin(), distinct.end(),
+                                      [&](const FoundControl& other) { return other.node == control.node; });
+        if (!seen) distinct.push_back(control);
+    }
+    if (distinct.size() <= 1) return found.front();
+    std::string sentence = quotedText(name) + " finds " + std::to_string(distinct.size()) + " controls: ";
+    for (std::size_t i = 0; i < distinct.size(); ++i)
+        sentence += (i == 0 ? "" : i + 1 == distinct.size() ? " and " : ", ") + handle(distinct[i]);
+    throw Error(sentence + "; " + command + " one of them by its identifier or label.");
+}
+
+FoundControl findControl(ui::Panel& panel, const std::string& name, const std::string& command,
+                         const ActingControl& acting) {
     if (hostingViews(panel).empty()) throw Error(describeWindow(panel) + " has no controls.");
-    if (auto found = shownControl(panel, name)) return *found;
-    throw Error(describeWindow(panel) + " shows nothing with the identifier, label or text " + quotedText(name) +
-                "; screen lists its view tree.");
+    const auto found = shownControls(panel, name);
+    if (found.empty())
+        throw Error(describeWindow(panel) + " shows nothing with the identifier, label or text " + quotedText(name) +
+                    "; screen lists its view tree.");
+    return oneControl(found, name, command, acting);
 }
 
 }  // namespace tarnwick::sim

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarnwick::platform::ui {
 class HostingView;
@@ -27,10 +29,27 @@ struct FoundControl {
     const platform::ui::Node* node = nullptr;
 };
 
-// A node of the window's declarative trees, by accessibility identifier, else by accessibility
-// label, else by the text it shows (the first in the tree of each). Nothing when none matches.
-std::optional<FoundControl> shownControl(platform::ui::Panel& panel, const std::string& name);
-// The same; throws Error with a sentence when nothing matches.
-FoundControl findControl(platform::ui::Panel& panel, const std::string& name);
+// What a command would act on for a node a name found (the button around a text, the switch
+// around its label); the node itself when this gives nothing.
+using ActingControl = std::function<const platform::ui::Node*(const FoundControl& found)>;
+
+// Every node of the window's declarative trees that the name finds, in tree order: those with
+// it as accessibility identifier; where none has, those with it as accessibility label (a
+// bridged view's, or the title a control hides); where none has, those that show it as text (a
+// bridged view's texts too).
+std::vector<FoundControl> shownControls(platform::ui::Panel& panel, const std::string& name);
+
+// The one control the name finds in the window. Throws Error with a sentence when nothing
+// matches, or when the matches stand for several controls (as `acting` sees them): the sentence
+// names each with its identifier, else its label, so that the next command can pick one.
+// `command` names the command for that sentence.
+FoundControl findControl(platform::ui::Panel& panel, const std::string& name, const std::string& command,
+                         const ActingControl& acting = {});
+// The same for matches already found (at least one).
+FoundControl oneControl(const std::vector<FoundControl>& found, const std::string& name, const std::string& command,
+                        const ActingControl& acting = {});
+
+// What a node is, for sentences: "a button", "a text", "the heading of a section", ...
+std::string describeNode(const platform::ui::HostingView& hosting, const platform::ui::Node& node);
 
 }  // namespace tarnwick::sim

@@ -7,6 +7,7 @@
 
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/picture_controls.h"
+#include "platform/sim/console/picture_glass.h"
 #include "platform/sim/console/picture_palette.h"
 #include "platform/sim/console/picture_shapes.h"
 #include "platform/sim/console/picture_symbols.h"
@@ -203,9 +204,7 @@ std::string windowContentPicture(SimulatedSession& session, ui::Panel& panel, co
         out += clips.begin(space.toGlobal(frame), cornerRadius);
     };
     visitor.endClip = [&] { out += PictureClips::end(); };
-    visitor.glass = [&](const Rect& frame, double cornerRadius) {
-        out += svgRect(space.toGlobal(frame), "glass", svgRounded(cornerRadius) + "fill=\"#2c3542\"");
-    };
+    visitor.glass = [&](const PlacedGlass& glass) { out += glassPicture(glass, space.toGlobal(glass.frame)); };
     visitor.text = [&](const PlacedText& text) {
         const Paint paint = paintOf(text.colour);
         out += svgOpacityGroup(textPicture(text, space, clips, "text", paint.colour), text.opacity * paint.opacity,

@@ -68,6 +68,8 @@ std::vector<std::string> screenReport(SimulatedSession& session, const platform:
         for (const auto& icon : placedIcons(*window.panel)) icons.push_back(iconName(session, icon.image, icon.label));
         if (!icons.empty()) line += " icons " + ChangePrinter::textsText(icons);
         lines.push_back(std::move(line));
+        for (const auto& glass : placedGlasses(*window.panel))
+            if (glass.style) lines.push_back("  glass " + glassText(glass));
         for (auto* hosting : hostingViews(*window.panel))
             for (auto& node : nodeLines(session, *hosting)) lines.push_back("  " + node);
     }

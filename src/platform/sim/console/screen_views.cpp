@@ -92,9 +92,9 @@ void visit(ui::View& view, const ShownViewVisitor& visitor) {
     const bool clips = layer && layer->masksToBounds;
     if (clips && visitor.beginClip) visitor.beginClip(frame, layer->cornerRadius);
     if (auto* glass = dynamic_cast<ui::GlassEffectView*>(&view)) {
-        if (visitor.glass) visitor.glass(frame, glass->cornerRadius);
+        if (visitor.glass) visitor.glass(PlacedGlass{frame, glass->cornerRadius, glass->style, glass->tintColor});
     } else if (dynamic_cast<ui::VisualEffectView*>(&view)) {
-        if (visitor.glass) visitor.glass(frame, layer ? layer->cornerRadius : 0);
+        if (visitor.glass) visitor.glass(PlacedGlass{frame, layer ? layer->cornerRadius : 0, std::nullopt, std::nullopt});
     } else if (auto* label = dynamic_cast<ui::TextLabel*>(&view)) {
         if (!label->stringValue().empty() && visitor.text)
             visitor.text(PlacedText{label->stringValue(), frame, label->font, label->alignment,
@@ -150,6 +150,8 @@ std::string controlState(SimulatedSession& session, const ui::HostingView& hosti
         return " pattern " + quotedText(colour.patternName);
     }
     if (node.content()->asBridged()) return bridgedState(hosting, node);
+    // A button is named by its title, as a switch by its label.
+    if (node.as<ui::ButtonContent>()) return childTexts(hosting, node);
     if (const auto* toggle = dynamic_cast<const ui::ToggleContent*>(content))
         return childTexts(hosting, node) + (toggle->value() ? " on" : " off");
     if (const auto* stepper = dynamic_cast<const ui::StepperContent*>(content))
@@ -180,8 +182,8 @@ void nodeLines(SimulatedSession& session, const ui::HostingView& hosting, const 
         const auto& accessibility = node.modifiers().accessibility();
         if (accessibility.value) line += " value " + quotedText(*accessibility.value);
         if (accessibility.identifier) line += " id " + quotedText(*accessibility.identifier);
-        if (accessibility.label) line += " label " + quotedText(*accessibility.label);
     }
+    if (const auto label = accessibleLabel(hosting, node)) line += " label " + quotedText(*label);
     if (node.isDisabled()) line += " disabled";
     line += presentationMarks(hosting, node);
     lines.push_back(std::move(line));
@@ -270,6 +272,29 @@ Rect screenFrame(const ui::View& view) {
     return frame;
 }
 
+std::vector<std::string> ownTexts(const ui::HostingView& hosting, const ui::Node& node) {
+    std::vector<std::string> texts;
+    node.content()->collectText(texts);
+    if (node.content()->asBridged())
+        if (const auto view = hosting.host().bridgedView(node); view && !view->isHidden())
+            for (auto& text : view->shownTexts()) texts.push_back(std::move(text));
+    return texts;
+}
+
+std::optional<std::string> accessibleLabel(const ui::HostingView& hosting, const ui::Node& node) {
+    if (node.hasModifiers())
+        if (const auto& label = node.modifiers().accessibility().label) return label;
+    if (node.content()->asBridged())
+        if (const auto view = hosting.host().bridgedView(node); view && view->accessibilityLabel)
+            return view->accessibilityLabel;
+    if (const auto* well = node.as<ui::ColorWellContent>(); well && well->options.titleHidden && !well->title.empty())
+        return well->title;
+    if (const auto* field = node.as<ui::TextFieldContent>();
+        field && field->options.titleHidden && !field->title.empty())
+        return field->title;
+    return std::nullopt;
+}
+
 std::string optionText(const ui::HostingView& hosting, const ui::Node& option) {
     const auto texts = hosting.host().texts(&option);
     return texts.empty() ? std::string() : texts.front();
@@ -282,6 +307,26 @@ Rect screenFrame(const ui::HostingView& hosting, const Rect& treeRect) {
 
 void visitShownViews(ui::Panel& panel, const ShownViewVisitor& visitor) {
     if (panel.contentView()) visit(*panel.contentView(), visitor);
+}
+
+std::vector<PlacedGlass> placedGlasses(ui::Panel& panel) {
+    std::vector<PlacedGlass> glasses;
+    ShownViewVisitor visitor;
+    visitor.glass = [&](const PlacedGlass& glass) { glasses.push_back(glass); };
+    visitShownViews(panel, visitor);
+    return glasses;
+}
+
+std::optional<std::string> glassTintText(const PlacedGlass& glass) {
+    if (!glass.tint) return std::nullopt;
+    const ui::Color& tint = *glass.tint;
+    return colourText(ui::ColorInSpace::sRGB(tint.red, tint.green, tint.blue, tint.alpha));
+}
+
+std::string glassText(const PlacedGlass& glass) {
+    std::string text = !glass.style ? "frosted" : *glass.style == ui::GlassStyle::clear ? "clear" : "regular";
+    if (const auto tint = glassTintText(glass)) text += " tint " + quotedText(*tint);
+    return text;
 }
 
 std::vector<PlacedIcon> placedIcons(ui::Panel& panel) {

@@ -7,6 +7,7 @@
 
 #include "platform/icons.h"
 #include "platform/ui/color.h"
+#include "platform/ui/effect_views.h"
 #include "platform/ui/font.h"
 #include "platform/ui/text_label.h"
 #include "support/geometry.h"
@@ -51,6 +52,15 @@ struct PlacedIcon {
     Rect frame;                        // screen coordinates, y up
 };
 
+// A glass backdrop a window shows: a glass view with its style and tint, or a frosted view
+// (no style of its own, never tinted).
+struct PlacedGlass {
+    Rect frame;  // screen coordinates, y up
+    double cornerRadius = 0;
+    std::optional<platform::ui::GlassStyle> style;  // nothing: frosted
+    std::optional<platform::ui::Color> tint;
+};
+
 // What a panel shows, back to front, frames in screen coordinates: the glass of its backdrops,
 // its texts (text labels, the texts of declarative nodes), its app icons (image views, image
 // nodes), and each node of its declarative trees (before the node's own texts, after its
@@ -61,12 +71,19 @@ struct PlacedIcon {
 struct ShownViewVisitor {
     std::function<void(const Rect& frame, double cornerRadius)> beginClip;
     std::function<void()> endClip;
-    std::function<void(const Rect& frame, double cornerRadius)> glass;
+    std::function<void(const PlacedGlass& glass)> glass;
     std::function<void(const PlacedText& text)> text;
     std::function<void(const platform::Image& image, const std::optional<std::string>& label, const Rect& frame)> icon;
     std::function<void(const platform::ui::HostingView& hosting, const platform::ui::Node& node, const Rect& frame)> node;
 };
 void visitShownViews(platform::ui::Panel& panel, const ShownViewVisitor& visitor);
+
+// The shown glass of a panel, back to front.
+std::vector<PlacedGlass> placedGlasses(platform::ui::Panel& panel);
+// A glass's tint as "#RRGGBBAA" in sRGB ("#RRGGBB" when opaque); nothing without one.
+std::optional<std::string> glassTintText(const PlacedGlass& glass);
+// A glass's style and tint as `screen` lists them: "regular", "clear tint \"#FF880038\"".
+std::string glassText(const PlacedGlass& glass);
 
 // The shown app icons of a panel with their frames, back to front.
 std::vector<PlacedIcon> placedIcons(platform::ui::Panel& panel);
@@ -76,6 +93,14 @@ std::string iconName(SimulatedSession& session, const platform::Image& image, co
 
 // The declarative trees a panel shows (its hosting views), outermost first.
 std::vector<platform::ui::HostingView*> hostingViews(platform::ui::Panel& panel);
+
+// The texts a node shows itself (not its children's): its content's, and those of a retained
+// view bridged into it (the shortcut recorder's title).
+std::vector<std::string> ownTexts(const platform::ui::HostingView& hosting, const platform::ui::Node& node);
+// The accessibility label of a node: its own, else the one of a retained view bridged into it,
+// else the title a control does not show (a colour well's or a text field's hidden title, which
+// names it to Accessibility all the same); nothing when none of these.
+std::optional<std::string> accessibleLabel(const platform::ui::HostingView& hosting, const platform::ui::Node& node);
 
 // The text an option of a picker or a row of a list shows: its first text, empty when none.
 std::string optionText(const platform::ui::HostingView& hosting, const platform::ui::Node& option);
@@ -114,8 +139,9 @@ double presentedScale(const platform::ui::Node& node);
 
 // One line per node of a declarative tree that shows: indented by depth, its kind, its own texts
 // (a switch's or stepper's with its label's; an empty field's placeholder as `placeholder "..."`),
-// the value a control holds (a colour well's colour, the texts a bridged view shows), the app of
-// an icon, and its accessibility value, identifier and label, "disabled" when it is, its scale
+// the value a control holds (a button's title, a colour well's colour, the texts a bridged view
+// shows), the app of an icon, and its accessibility value, identifier and label (accessibleLabel),
+// "disabled" when it is, its scale
 // effect when it has one ("scale 1.04") and "focused" when it holds the keyboard focus.
 std::vector<std::string> nodeLines(SimulatedSession& session, platform::ui::HostingView& hosting);
 

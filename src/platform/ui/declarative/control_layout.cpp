@@ -209,6 +209,7 @@ Size PickerContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) 
 
 void PickerContent::placeChildren(Node& node, Rect content, Proposal, Layout& layout) {
     auto& options = node.mutableChildren();
+    popUpFrame = Rect();
     const double leading = titleWidth(*this, node, layout);
     // The title at the leading edge, up to the options (a pop-up may leave it less room).
     const auto placeTitle = [&](double optionsStart) {
@@ -225,6 +226,7 @@ void PickerContent::placeChildren(Node& node, Rect content, Proposal, Layout& la
             const double popUp = widest + 2 * kPopUpPadding + kIndicatorWidth;
             const double x = leading > 0 ? content.maxX() - popUp : content.minX();
             placeTitle(x);
+            popUpFrame = Rect(x, content.minY(), popUp, content.height());
             for (std::size_t i = 0; i < options.size(); ++i) {
                 if (selected && *selected == i) {
                     const Size s = layout.measure(options[i], Proposal{});

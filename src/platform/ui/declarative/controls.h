@@ -146,6 +146,7 @@ public:
     std::vector<AnyValue> tags;  // one per option, in order
     PickerStyle style;
     Rect titleFrame;  // set by the layout: where the title shows, empty when it does not
+    Rect popUpFrame;  // set by the layout: the pop-up button of the menu style, empty for the others
 
     static constexpr double kSpacing = 8;
     static constexpr double kPopUpPadding = 8;

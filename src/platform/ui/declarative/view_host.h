@@ -18,6 +18,8 @@
 
 namespace tarnwick::platform::ui {
 
+class Menu;
+
 // Renders a declarative view into a retained view and keeps it alive between renders.
 //
 // A render asks the root for its body, expands it (the bodies of inner views, lists put in
@@ -99,6 +101,13 @@ public:
     std::shared_ptr<View> bridgedView(const Node& node) const;
     // The frontmost node that takes a click at the point.
     const Node* hitTest(Point point) const;
+    // The control a click on the node acts on: the node or the nearest around it that takes a
+    // click (a button, switch, text field, row of a list, pop-up, segmented picker or pull-down
+    // menu); nothing when none does (a text, a heading).
+    const Node* clickTarget(const Node& node) const;
+    // The menu a click on a pop-up or pull-down menu opened last (it closes when a row is
+    // chosen or it is dismissed); nothing before.
+    const std::shared_ptr<Menu>& popUpMenu() const { return popUpMenu_; }
 
     // ---- the user's side (points in the host's coordinates: top left origin, y down)
     // Runs the action of the button under the point; returns that button, or nothing.
@@ -160,6 +169,10 @@ public:
     }
     // Clicks the empty space of a list: its selection is asked to become empty.
     bool clearSelection(const Node& node);
+    // Opens the menu of a pop-up (a picker in the menu style: its options, the chosen one
+    // checked) or of a pull-down menu (its items) under the control, as a click does; choosing a
+    // row acts as the option or item would. False when it cannot act.
+    bool openMenu(const Node& node);
     // Chooses a colour in the colour panel for a colour well; a well without opacity takes it
     // opaque.
     bool chooseColor(const Node& node, const ColorInSpace& color);
@@ -212,6 +225,10 @@ private:
     Rect clipOf(const Node& node) const;
     // The control a driver may act on: enabled and shown (revealed by scrolling).
     bool canAct(const Node& node);
+    // The node of the tree shown now with the identity, or nothing.
+    const Node* nodeWithIdentity(std::uint64_t identity) const;
+    // The row for each option of a picker (the chosen one checked), choosing it.
+    void addOptionRows(Menu& menu, const Node& picker);
     bool runShortcut(const KeyEvent& event);
     // The user clicked or typed into the field: it takes focus (or every binding lets go when it
     // has none), its window's first responder becomes this host's view, and it is edited.
@@ -250,6 +267,7 @@ private:
 
     std::vector<std::uint64_t> hovered_;
     std::optional<ScrollRequest> lastScrollTarget_;
+    std::shared_ptr<Menu> popUpMenu_;
     LifetimeToken lifetime_;
 };
 

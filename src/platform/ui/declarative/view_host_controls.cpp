@@ -28,7 +28,6 @@ const Node* scrollerHiding(const Node& node) {
     return nullptr;
 }
 
-// The node of the tree with the identity, or nothing.
 const Node* withIdentity(const Node& node, std::uint64_t identity) {
     if (node.identity() == identity) return &node;
     for (const Node& child : node.children())
@@ -56,6 +55,10 @@ std::vector<std::string> characters(std::string_view text) {
 }
 
 }  // namespace
+
+const Node* ViewHost::nodeWithIdentity(std::uint64_t identity) const {
+    return root_ ? withIdentity(*root_, identity) : nullptr;
+}
 
 bool ViewHost::scrollIntoView(const Node& node) {
     if (shows(visibleFrame(node))) return true;
@@ -158,8 +161,8 @@ bool ViewHost::clearText(const Node& node) {
 
 const Node* ViewHost::editingField() const {
     if (const Node* focused = focusedNode(); focused && focused->as<TextFieldContent>()) return focused;
-    if (!editing_ || !root_) return nullptr;
-    const Node* node = withIdentity(*root_, *editing_);
+    if (!editing_) return nullptr;
+    const Node* node = nodeWithIdentity(*editing_);
     return node && node->as<TextFieldContent>() && !node->isDisabled() ? node : nullptr;
 }
 
@@ -269,16 +272,9 @@ bool ViewHost::release(bool inside) {
     if (!pressed_) return false;
     const std::uint64_t identity = *std::exchange(pressed_, std::nullopt);
     invalidate();
-    if (!inside || !root_) return true;
-    const Node* button = nullptr;
-    std::vector<const Node*> pending{root_.get()};
-    while (!pending.empty() && !button) {
-        const Node* n = pending.back();
-        pending.pop_back();
-        if (n->identity() == identity && n->content()->asButton()) button = n;
-        for (const auto& child : n->children()) pending.push_back(&child);
-    }
-    if (!button || button->isDisabled()) return true;
+    if (!inside) return true;
+    const Node* button = nodeWithIdentity(identity);
+    if (!button || !button->content()->asButton() || button->isDisabled()) return true;
     if (auto action = const_cast<Node*>(button)->content()->asButton()->action) action();
     return true;
 }

@@ -141,31 +141,51 @@ const Node* ViewHost::hitTest(Point point) const {
 
 // ---- the pointer
 
-const Node* ViewHost::click(Point point) {
-    const Node* hit = hitTest(point);
-    for (const Node* n = hit; n; n = n->parent()) {
-        if (n->as<ToggleContent>()) return toggle(*n) ? n : nullptr;
-        if (n->as<TextFieldContent>()) {
-            if (n->isDisabled()) return nullptr;
-            beginEditing(*n);
+const Node* ViewHost::clickTarget(const Node& node) const {
+    for (const Node* n = &node; n; n = n->parent()) {
+        if (n->as<ToggleContent>() || n->as<TextFieldContent>() || n->as<MenuContent>() || n->content()->asButton())
             return n;
-        }
-        if (const Node* list = n->parent(); list && list->as<ListContent>()) {
-            // A click on a list's row selects it, as the arrow keys would.
-            const auto& rows = list->children();
-            const auto& tags = list->as<ListContent>()->tags;
-            for (std::size_t index = 0; index < rows.size() && index < tags.size(); ++index)
-                if (&rows[index] == n) return select(*list, tags[index]) ? n : nullptr;
-            return nullptr;
-        }
-        const auto* button = n->as<ButtonContent>();
-        if (!button) continue;
-        if (n->isDisabled()) return nullptr;
-        // A copy: the action may change what the tree holds.
-        if (auto action = button->action) action();
-        return n;
+        if (const auto* picker = n->as<PickerContent>(); picker && picker->style != PickerStyle::inline_) return n;
+        if (const Node* list = n->parent(); list && list->as<ListContent>()) return n;
     }
     return nullptr;
+}
+
+const Node* ViewHost::click(Point point) {
+    const Node* hit = hitTest(point);
+    const Node* n = hit ? clickTarget(*hit) : nullptr;
+    if (!n) return nullptr;
+    if (n->as<ToggleContent>()) return toggle(*n) ? n : nullptr;
+    if (n->as<TextFieldContent>()) {
+        if (n->isDisabled()) return nullptr;
+        beginEditing(*n);
+        return n;
+    }
+    if (n->as<MenuContent>()) return openMenu(*n) ? n : nullptr;
+    if (const auto* picker = n->as<PickerContent>()) {
+        if (picker->style == PickerStyle::menu) return openMenu(*n) ? n : nullptr;
+        // A segmented picker: the segment under the point, its padding included.
+        const auto& options = n->children();
+        for (std::size_t i = 0; i < options.size() && i < picker->tags.size(); ++i) {
+            const Rect& option = options[i].frame();
+            const Rect segment(option.minX() - PickerContent::kSegmentPadding, n->frame().minY(),
+                               option.width() + 2 * PickerContent::kSegmentPadding, n->frame().height());
+            if (segment.contains(point)) return select(*n, picker->tags[i]) ? n : nullptr;
+        }
+        return nullptr;
+    }
+    if (const Node* list = n->parent(); list && list->as<ListContent>()) {
+        // A click on a list's row selects it, as the arrow keys would.
+        const auto& rows = list->children();
+        const auto& tags = list->as<ListContent>()->tags;
+        for (std::size_t index = 0; index < rows.size() && index < tags.size(); ++index)
+            if (&rows[index] == n) return select(*list, tags[index]) ? n : nullptr;
+        return nullptr;
+    }
+    if (n->isDisabled()) return nullptr;
+    // A copy: the action may change what the tree holds.
+    if (auto action = n->content()->asButton()->action) action();
+    return n;
 }
 
 bool ViewHost::click(const Node& node) {

@@ -1,0 +1,251 @@
+// The settings' controls worked through the built program as a person would: the shortcut
+// recorder records a new chord that opens the overview from then on and at the next start, the
+// tint well takes a typed colour that the banner's glass shows, a pop-up opens its menu, and a
+// press that cannot be one click on one control says why.
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/json.h"
+#include "testkit/console_process.h"
+#include "testkit/temp_folder.h"
+#include "testkit/xml_document.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+const fs::path kDefaultSession = fs::path(TARNWICK_SOURCE_DIR) / "sessions/default.json";
+constexpr const char* kBuiltIn = "37D8832A-2D66-02CA-B9F7-8F30A301B230";
+constexpr const char* kStudio = "9C4E1F7A-5B2D-4E8F-A1C3-6D9B2E4F7A18";
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The line of the listing that holds the text, or nothing.
+std::optional<std::string> lineWith(const Lines& lines, const std::string& text) {
+    const auto found =
+        std::find_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; });
+    return found == lines.end() ? std::nullopt : std::optional(*found);
+}
+
+bool shows(const Lines& lines, const std::string& text) { return lineWith(lines, text).has_value(); }
+
+class ConsoleControlsRoadsTest : public ::testing::Test {
+protected:
+    testkit::ConsoleProcess& start() {
+        program = std::make_unique<testkit::ConsoleProcess>(
+            testkit::ConsoleProcess::Options{home.path(), kDefaultSession, {}, {}, true});
+        EXPECT_EQ(program->ready().back(), "ready");
+        return *program;
+    }
+    Lines send(const std::string& command) { return program->send(command); }
+    // The settings window on a page, opened from the status menu.
+    void openSettings(const std::string& page) {
+        EXPECT_EQ(send("click status-item").back(), "ok");
+        send("wait 0.5");
+        EXPECT_EQ(send("menu \"Settings…\"").back(), "ok");
+        EXPECT_EQ(send("set \"Settings sections\" \"" + page + "\"").back(), "ok");
+    }
+    // The user defaults the program saved.
+    Value defaults() const {
+        return json::parse(readFile(home.path() / "Library/Preferences/local.orlenbay.Tarnwick.json")).value_or(Value());
+    }
+    // Whether the overview opened on the chord: it shows, and the same chord closes it again.
+    bool chordOpensTheOverview(const std::string& chord) {
+        const Lines opened = send("keys " + chord);
+        if (!shows(opened, "shown window 600001 \"Workstation Overview\"")) return false;
+        EXPECT_TRUE(shows(send("keys " + chord), "hidden window 600001 \"Workstation Overview\""));
+        return true;
+    }
+    void quit() {
+        program->send("quit");
+        EXPECT_EQ(program->finish(), 0);
+    }
+
+    testkit::TempFolder home;
+    std::unique_ptr<testkit::ConsoleProcess> program;
+};
+
+TEST_F(ConsoleControlsRoadsTest, ARecordedShortcutIsSavedAndOpensTheOverviewFromThenOnAndAtTheNextStart) {
+    start();
+    openSettings("Overview");
+    const std::string recorder = "bridged \"%\" id \"overview-shortcut-recorder\" label \"Workstation Overview keyboard shortcut\"";
+    const auto recorderShows = [&](const std::string& title) {
+        std::string line = recorder;
+        line.replace(line.find('%'), 1, title);
+        return shows(send("screen"), line);
+    };
+    EXPECT_TRUE(recorderShows("⌃⌥⌘W"));
+
+    // Found by the shortcut it shows, a press starts recording; a chord without Command or
+    // Control is refused under the control and the recording goes on; Escape cancels it.
+    EXPECT_EQ(send("press \"⌃⌥⌘W\"").back(), "ok");
+    EXPECT_TRUE(recorderShows("Press shortcut…"));
+    EXPECT_EQ(send("keys shift-k").back(), "ok");
+    const Lines refused = send("screen");
+    EXPECT_TRUE(shows(refused, "text \"Include Command or Control with your shortcut.\""));
+    EXPECT_TRUE(shows(refused, "bridged \"Press shortcut…\""));
+    EXPECT_EQ(send("keys escape").back(), "ok");
+    EXPECT_TRUE(recorderShows("⌃⌥⌘W"));
+
+    // By its label, then the new chord: shown, saved, and the global shortcut from then on.
+    EXPECT_EQ(send("press \"Workstation Overview keyboard shortcut\"").back(), "ok");
+    EXPECT_EQ(send("keys ctrl-opt-cmd-k").back(), "ok");
+    EXPECT_TRUE(recorderShows("⌃⌥⌘K"));
+    const Value saved = defaults();
+    const Value* shortcut = saved.find("overviewShortcut");
+    ASSERT_TRUE(shortcut) << readFile(home.path() / "Library/Preferences/local.orlenbay.Tarnwick.json");
+    EXPECT_EQ(shortcut->find("keyCode")->toInt64(), std::optional<std::int64_t>(40));
+    EXPECT_EQ(shortcut->find("modifiers")->toInt64(), std::optional<std::int64_t>(0x1900));
+    send("pointer 300 300");
+    EXPECT_FALSE(chordOpensTheOverview("ctrl-opt-cmd-w"));
+    EXPECT_TRUE(chordOpensTheOverview("ctrl-opt-cmd-k"));
+    quit();
+
+    start();
+    EXPECT_FALSE(chordOpensTheOverview("ctrl-opt-cmd-w"));
+    EXPECT_TRUE(chordOpensTheOverview("ctrl-opt-cmd-k"));
+
+    // Clear turns it off ("Record shortcut…" then finds the recorder); Use default brings ⌃⌥⌘W back.
+    openSettings("Overview");
+    EXPECT_EQ(send("press Clear").back(), "ok");
+    EXPECT_TRUE(recorderShows("Record shortcut…"));
+    EXPECT_FALSE(chordOpensTheOverview("ctrl-opt-cmd-k"));
+    EXPECT_EQ(send("press \"Record shortcut…\"").back(), "ok");
+    EXPECT_TRUE(recorderShows("Press shortcut…"));
+    EXPECT_EQ(send("keys escape").back(), "ok");
+    EXPECT_TRUE(recorderShows("Record shortcut…"));
+    EXPECT_EQ(send("press \"Use default\"").back(), "ok");
+    EXPECT_TRUE(recorderShows("⌃⌥⌘W"));
+    EXPECT_TRUE(chordOpensTheOverview("ctrl-opt-cmd-w"));
+    quit();
+}
+
+TEST_F(ConsoleControlsRoadsTest, TheTintWellTakesATypedColourThatTheBannersGlassShowsInItsStyle) {
+    start();
+    openSettings("Banner");
+    EXPECT_EQ(send("set \"Tint color\" \"#FF8800\""), Lines{"error: \"Tint color\" is disabled."});
+    EXPECT_EQ(send("set \"Tint glass\" on").back(), "ok");
+    for (const char* malformed : {"#FF88", "FF8800", "#GG8800", "#FF8800FF00", "orange"})
+        EXPECT_EQ(send(std::string("set \"Tint color\" \"") + malformed + "\""),
+                  Lines{std::string("error: \"") + malformed +
+                        "\" is no colour; the colour of \"Tint color\" is #RRGGBB, or #RRGGBBAA with its opacity, in "
+                        "hexadecimal digits (#FF8800)."});
+    // By its identifier; the well has no opacity, so it takes the colour opaque.
+    EXPECT_EQ(send("set banner-tint-color \"#00aa5580\"").back(), "ok");
+    EXPECT_TRUE(shows(send("screen"), "colorWell \"#00AA55\" id \"banner-tint-color\" label \"Tint color\""));
+    EXPECT_EQ(send("set \"Tint color\" \"#FF8800\"").back(), "ok");
+    EXPECT_TRUE(shows(send("screen"), "colorWell \"#FF8800\" id \"banner-tint-color\" label \"Tint color\""));
+    const Value saved = defaults();
+    const Value* tint = saved.find("bannerTintRGB");
+    ASSERT_TRUE(tint && tint->asArray() && tint->asArray()->size() == 3u);
+    EXPECT_DOUBLE_EQ(*(*tint->asArray())[0].toDouble(), 1);
+    EXPECT_NEAR(*(*tint->asArray())[1].toDouble(), 0x88 / 255.0, 1e-9);
+    EXPECT_DOUBLE_EQ(*(*tint->asArray())[2].toDouble(), 0);
+
+    // The banner's glass in that tint, regular, then clear (the segment "Clear" pressed). Of the
+    // glass drawn, the banner's is the tinted one.
+    const auto bannerGlass = [&](const std::string& picture) {
+        send("switch 2");
+        send("wait 0.3");  // the banner shows a moment after the switch
+        const Lines screen = send("screen");
+        const auto window = std::find_if(screen.begin(), screen.end(), [](const std::string& line) {
+            return line.rfind("window ", 0) == 0 && line.find("level 3") != std::string::npos;
+        });
+        EXPECT_NE(window, screen.end());
+        const std::string glass = window != screen.end() && window + 1 != screen.end() ? *(window + 1) : "";
+        EXPECT_EQ(send("screen svg " + (home.path() / picture).string()), Lines{"ok"});
+        send("wait 3");
+        send("switch 1");
+        send("wait 3");
+        return glass;
+    };
+    const auto drawnGlass = [&](const std::string& picture) {
+        const auto parsed = testkit::parseXml(readFile(home.path() / picture));
+        EXPECT_TRUE(parsed);
+        std::vector<std::string> drawn;
+        if (parsed)
+            for (const auto* glass : parsed->all("rect", "glass"))
+                if (const std::string* tint = glass->attribute("data-tint"))
+                    drawn.push_back(*glass->attribute("data-style") + " " + *tint + " " + *glass->attribute("fill"));
+        return drawn;
+    };
+    EXPECT_EQ(bannerGlass("regular.svg"), "  glass regular tint \"#FF880038\"");
+    EXPECT_EQ(drawnGlass("regular.svg"), Lines{"regular #FF880038 #5a4733"});
+    EXPECT_EQ(send("press Clear").back(), "ok");
+    EXPECT_TRUE(shows(send("screen"), "picker \"Style\" selected \"Clear\""));
+    EXPECT_EQ(bannerGlass("clear.svg"), "  glass clear tint \"#FF880038\"");
+    EXPECT_EQ(drawnGlass("clear.svg"), Lines{"clear #FF880038 #736252"});
+    quit();
+}
+
+TEST_F(ConsoleControlsRoadsTest, APopUpOpensItsMenuWhenPressedAndARowChooses) {
+    start();
+    openSettings("Banner");
+    const Lines opened = send("press Position");
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0].rfind("@1000.500 menu opened \"\" at ", 0), 0u) << opened[0];
+    EXPECT_NE(opened[0].find(" rows \"Bottom center\" \"Top center\""), std::string::npos) << opened[0];
+    EXPECT_TRUE(shows(send("screen"), "menu \"\" at "));
+    EXPECT_EQ(send("screen svg " + (home.path() / "popup.svg").string()), Lines{"ok"});
+    const auto picture = testkit::parseXml(readFile(home.path() / "popup.svg"));
+    ASSERT_TRUE(picture);
+    Lines rows;
+    for (const auto* row : picture->all("text", "menu-row")) rows.push_back(row->text);
+    EXPECT_EQ(rows, (Lines{"Bottom center", "Top center"}));
+
+    const Lines chosen = send("menu \"Top center\"");
+    EXPECT_EQ(chosen.front(), "@1000.500 menu closed \"\"");
+    EXPECT_EQ(chosen.back(), "ok");
+    EXPECT_TRUE(shows(send("screen"), "picker \"Position\" selected \"Top center\""));
+    // Pressed by the option it shows, and closed with Escape: nothing chosen.
+    EXPECT_TRUE(shows(send("press \"Top center\""), "menu opened"));
+    EXPECT_EQ(send("keys escape"), (Lines{"@1000.500 menu closed \"\"", "ok"}));
+    EXPECT_TRUE(shows(send("screen"), "picker \"Position\" selected \"Top center\""));
+    quit();
+}
+
+TEST_F(ConsoleControlsRoadsTest, APressThatIsNotOneClickOnOneControlSaysWhyAndButtonsShowTheirTitles) {
+    start();
+    openSettings("Desktop Names");
+    const std::string identify = std::string("button \"Identify\" id \"identify-display.") + kStudio +
+                                 "\" label \"Identify Studio Display\"";
+    EXPECT_TRUE(shows(send("screen"), identify));
+    EXPECT_EQ(send("press Identify"),
+              Lines{std::string("error: \"Identify\" finds 2 controls: a button with the identifier \"identify-display.") +
+                    kBuiltIn + "\" and a button with the identifier \"identify-display." + kStudio +
+                    "\"; press one of them by its identifier or label."});
+    const Lines identified = send(std::string("press identify-display.") + kStudio);
+    EXPECT_TRUE(shows(identified, "shown window 600003 \"Identify Display\"")) << identified.front();
+
+    send("in \"Tarnwick Settings\" set \"Settings sections\" Banner");
+    const std::vector<std::pair<std::string, std::string>> refused{
+        {"Desktop banner", "\"Desktop banner\" is the heading of a section, which takes no click."},
+        {"Mission Control captions use their own appearance.",
+         "\"Mission Control captions use their own appearance.\" is a text, which takes no click."},
+        {"Tint color", "\"Tint color\" is a colour well; set \"Tint color\" \"#RRGGBB\" chooses its colour."},
+        {"Banner size", "\"Banner size\" is a slider; set \"Banner size\" <number> moves it."},
+        {"Show for 2.0 seconds", "\"Show for 2.0 seconds\" is a stepper; set \"Show for 2.0 seconds\" <number> steps it."},
+    };
+    for (const auto& [name, sentence] : refused)
+        EXPECT_EQ(send("in \"Tarnwick Settings\" press \"" + name + "\""), Lines{"error: " + sentence}) << name;
+    quit();
+}
+
+}  // namespace
+}  // namespace tarnwick
