@@ -92,7 +92,9 @@ TEST(CommandWordsTest, LargeNumbersAreWrittenInExponentFormThatReadsBackAsTheNum
     for (const auto& [number, written] : cases) {
         EXPECT_EQ(sim::formatNumber(number), written);
         EXPECT_TRUE(std::regex_match(written, svgNumber)) << written;
-        if (std::abs(number) >= sim::kLeastInExponentForm) EXPECT_EQ(std::strtod(written.c_str(), nullptr), number);
+        if (std::abs(number) >= sim::kLeastInExponentForm) {
+            EXPECT_EQ(std::strtod(written.c_str(), nullptr), number);
+        }
     }
 }
 

@@ -198,7 +198,7 @@ TEST(FilesTest, TheFirstWriteNeverRemovesATemporaryOfAWriteInFlight) {
 class TemporariesSeen {
 public:
     TemporariesSeen()
-        : hooks_({.temporaryMade = [this](const fs::path& temporary) { made_.push_back(temporary); }}) {}
+        : hooks_({.sweepBegins = {}, .temporaryMade = [this](const fs::path& temporary) { made_.push_back(temporary); }}) {}
     const std::vector<fs::path>& made() const { return made_; }
 
 private:
