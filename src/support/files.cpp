@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -41,6 +42,12 @@ bool writeAll(int fd, std::string_view bytes) {
 
 constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr std::size_t kUUIDLength = 36;
+// The longest name a folder entry may have on the file systems the program writes to.
+constexpr std::size_t kLongestName = 255;
+// `.<stem>.<UUID>.tmp`: what a temporary's name adds to its stem.
+constexpr std::size_t kTemporaryOverhead = 2 + kUUIDLength + kTemporarySuffix.size();
+constexpr std::size_t kLongestStem = kLongestName - kTemporaryOverhead;
+constexpr std::size_t kDigestLength = 16;
 
 // The coarse clock is the one the kernel stamps file times from: on a file system with fine
 // stamps no file this process makes is stamped before this moment, however soon after it the
@@ -56,17 +63,83 @@ bool isBefore(const timespec& a, const timespec& b) {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
-// `.<name>.<UUID>.tmp`: where a write of the file puts its bytes before the rename.
-std::string temporaryName(const std::string& name) {
-    return "." + name + "." + uuid::random() + std::string(kTemporarySuffix);
+// FNV-1a: the same digest for the same name in every run, so a later run knows the temporaries.
+std::uint64_t nameDigest(std::string_view name) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (const char c : name) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3ULL;
+    }
+    return hash;
 }
 
-bool isTemporaryOf(std::string_view entry, std::string_view name) {
-    if (entry.size() != 2 + name.size() + kUUIDLength + kTemporarySuffix.size()) return false;
-    if (entry[0] != '.' || entry.substr(1, name.size()) != name || entry[1 + name.size()] != '.') return false;
+// What a temporary's name holds of its file's name: the name itself while the temporary's name
+// stays within the longest legal name; else the name's start, cut between characters, and "~"
+// with a digest of the whole name, so files whose long names start alike keep apart.
+std::string temporaryStem(std::string_view name) {
+    if (name.size() <= kLongestStem) return std::string(name);
+    std::size_t kept = kLongestStem - 1 - kDigestLength;
+    while (kept > 0 && (static_cast<unsigned char>(name[kept]) & 0xC0) == 0x80) --kept;
+    char digest[kDigestLength + 1];
+    std::snprintf(digest, sizeof digest, "%016llx", static_cast<unsigned long long>(nameDigest(name)));
+    return std::string(name.substr(0, kept)) + "~" + digest;
+}
+
+// `.<stem>.<UUID>.tmp`: where a write of the file puts its bytes before the rename.
+std::string temporaryName(const std::string& name) {
+    return "." + temporaryStem(name) + "." + uuid::random() + std::string(kTemporarySuffix);
+}
+
+bool hasTemporaryForm(std::string_view entry, std::string_view stem) {
+    if (entry.size() != stem.size() + kTemporaryOverhead) return false;
+    if (entry[0] != '.' || entry.substr(1, stem.size()) != stem || entry[1 + stem.size()] != '.') return false;
     if (entry.substr(entry.size() - kTemporarySuffix.size()) != kTemporarySuffix) return false;
-    const std::string_view id = entry.substr(2 + name.size(), kUUIDLength);
+    const std::string_view id = entry.substr(2 + stem.size(), kUUIDLength);
     return uuid::canonical(id) == id;
+}
+
+// A temporary of the file under either form its writes have used: the whole name (all that
+// earlier versions wrote), or the bounded stem.
+bool isTemporaryOf(std::string_view entry, std::string_view name) {
+    return hasTemporaryForm(entry, name) || hasTemporaryForm(entry, temporaryStem(name));
+}
+
+std::string kindOfItem(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "an item of a special kind";
+}
+
+TargetRefused refusal(const fs::path& path, const std::string& because) {
+    return TargetRefused(file_error::kDomain, file_error::kFileWriteUnknown,
+                         "The file \u201C" + path.filename().string() + "\u201D couldn\u2019t be saved because " +
+                             because + ". Nothing was written.");
+}
+
+// The file a write of `path` replaces: the path itself, or the end of the chain of symbolic links
+// that starts there (a link's relative target read from the link's folder). Throws TargetRefused
+// when that end exists and is no regular file, or the chain is longer than the kernel would follow.
+fs::path fileToReplace(const fs::path& path) {
+    fs::path at = path;
+    struct stat info {};
+    for (int followed = 0;; ++followed) {
+        if (::lstat(at.c_str(), &info) != 0) return at;  // nothing there yet, or the write's own open will say why
+        if (!S_ISLNK(info.st_mode)) break;
+        if (followed == kMostLinksFollowed)
+            throw refusal(path, "its symbolic links loop or chain more than " + std::to_string(kMostLinksFollowed) +
+                                    " deep");
+        std::error_code error;
+        const fs::path target = fs::read_symlink(at, error);
+        if (error) return at;  // replaced meanwhile: the write goes on at the link's place
+        at = target.is_absolute() ? target : at.parent_path() / target;
+    }
+    if (S_ISREG(info.st_mode)) return at;
+    const std::string kind = kindOfItem(info.st_mode);
+    if (at == path) throw refusal(path, "it is " + kind + ", not a regular file");
+    throw refusal(path, "its link leads to " + at.string() + ", which is " + kind + ", not a regular file");
 }
 
 std::mutex hooksMutex;
@@ -190,9 +263,10 @@ std::string read(const fs::path& path) {
 
 void writeAtomically(const fs::path& path, std::string_view bytes) {
     const WriteHooks hooks = currentHooks();
-    removeLeftoverTemporaries(path, hooks);
-    const std::string temporaryFile = temporaryName(path.filename().string());
-    const fs::path temporary = path.parent_path() / temporaryFile;
+    const fs::path file = fileToReplace(path);
+    removeLeftoverTemporaries(file, hooks);
+    const std::string temporaryFile = temporaryName(file.filename().string());
+    const fs::path temporary = file.parent_path() / temporaryFile;
     const InFlightTemporary inFlight(temporaryFile);
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) throw posixError(file_error::kFileWriteUnknown, path);
@@ -203,7 +277,7 @@ void writeAtomically(const fs::path& path, std::string_view bytes) {
         ok = false;
         savedErrno = errno;
     }
-    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (ok && ::rename(temporary.c_str(), file.c_str()) != 0) {
         ok = false;
         savedErrno = errno;
     }

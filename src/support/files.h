@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "support/error.h"
+
 namespace tarnwick::files {
 
 namespace fs = std::filesystem;
@@ -22,10 +24,25 @@ std::string read(const fs::path& path);
 
 // Replaces the file atomically: the bytes go to a temporary file in the same folder, are flushed,
 // and the temporary is renamed over the target. An interrupted write leaves the old file whole.
-// Throws SystemError on failure (the temporary is removed). The first write of a file in a run
+// A symbolic link at the path (or a chain of them, relative or absolute, even one that leads to
+// nothing yet) is written through: the link stays, and the file at the end of the chain is
+// replaced, its temporary in that file's own folder. Throws SystemError on failure (the temporary
+// is removed), and TargetRefused, before anything is opened or changed, when what is at the end of
+// the chain exists and is no regular file, or when the links loop. A temporary's name is never
+// longer than the longest legal name, whatever the file's. The first write of a file in a run
 // first removes the temporary files that killed writes of it left before the run started; a
 // temporary of a write of this process, on any thread, is never removed, whatever its stamp.
 void writeAtomically(const fs::path& path, std::string_view bytes);
+
+// A write refused because what is at the path is not a file it may replace (a folder, a FIFO, a
+// device, a socket, links that loop). what() says what is there and that nothing was written.
+class TargetRefused : public SystemError {
+public:
+    using SystemError::SystemError;
+};
+
+// The most links a write follows from its path to the file, as the kernel does for an open.
+inline constexpr int kMostLinksFollowed = 40;
 
 // Creates a folder with its intermediate folders; throws SystemError on failure.
 void createDirectories(const fs::path& path);

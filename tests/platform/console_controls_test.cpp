@@ -137,6 +137,8 @@ TEST_F(ConsoleControlsTest, AWordOrValueThatDoesNotFitTheControlChangesNothing) 
         {"set size 50", "error: The value of \"size\" must be from 10 to 40, not 50."},
         {"set size big", "error: \"big\" is no number; the value of \"size\" is a number from 10 to 40."},
         {"set seconds 1.2", "error: \"seconds\" moves in steps of 0.5 from 0.5; 1.2 is not one of them."},
+        {"set seconds 1.0000001", "error: \"seconds\" moves in steps of 0.5 from 0.5; 1.0000001 is not one of them."},
+        {"set size 40.00001", "error: The value of \"size\" must be from 10 to 40, not 40.00001."},
         {"set position Left", "error: \"position\" offers no \"Left\"; it offers \"Top\", \"Middle\", \"Bottom\"."},
         {"set done on",
          "error: \"done\" is a button; set works on switches, sliders, steppers, pickers, lists and colour wells."},

@@ -1,7 +1,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cmath>
+#include <cstdlib>
+#include <limits>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -68,6 +72,30 @@ TEST(CommandWordsTest, PrintedTextCanBeTypedBack) {
     EXPECT_EQ(sim::formatNumber(12), "12");
     EXPECT_EQ(sim::formatNumber(-0.0001), "0");
     EXPECT_EQ(sim::formatNumber(4.8423), "4.842");
+}
+
+// Ordinary numbers keep their three decimals; from a trillion up the shortest exponent form that
+// reads back as the number, never cut short. Each is a number SVG reads.
+TEST(CommandWordsTest, LargeNumbersAreWrittenInExponentFormThatReadsBackAsTheNumber) {
+    const std::regex svgNumber(R"([+-]?(\d+(\.\d*)?|\.\d+)([eE][+-]?\d+)?)");
+    const std::vector<std::pair<double, std::string>> cases{
+        {1e300, "1e+300"},
+        {-1e300, "-1e+300"},
+        {1e12, "1e+12"},
+        {-1.5e15, "-1.5e+15"},
+        {std::numeric_limits<double>::max(), "1.7976931348623157e+308"},
+        {999999999999.5, "999999999999.5"},
+        {0.1 + 0.2, "0.3"},
+        {3600, "3600"},
+        {-1e-300, "0"},
+    };
+    for (const auto& [number, written] : cases) {
+        EXPECT_EQ(sim::formatNumber(number), written);
+        EXPECT_TRUE(std::regex_match(written, svgNumber)) << written;
+        if (std::abs(number) >= sim::kLeastInExponentForm) {
+            EXPECT_EQ(std::strtod(written.c_str(), nullptr), number);
+        }
+    }
 }
 
 TEST(ConsoleSettingsTest, OnlyOneOrNothingAndVirtualTimeOnlyWithTheConsole) {

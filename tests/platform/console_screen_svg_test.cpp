@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "platform/alerts.h"
 #include "platform/file_url.h"
 #include "platform/platform.h"
+#include "platform/sim/console/screen_svg.h"
 #include "platform/ui/effect_views.h"
 #include "platform/ui/image_view.h"
 #include "platform/ui/panel.h"
@@ -133,14 +136,81 @@ TEST_F(ConsoleScreenSvgTest, TheSameScreenGivesTheSameBytesAndTheFileIsReplacedW
 TEST_F(ConsoleScreenSvgTest, AFileThatCannotBeWrittenGetsOneErrorAndLeavesNothing) {
     std::ofstream(folder / "plain") << "a file, not a folder";
     std::filesystem::create_directory(folder / "taken.svg");
-    for (const auto& target : {folder / "missing" / "screen.svg", folder / "plain" / "screen.svg", folder / "taken.svg"}) {
+    for (const auto& target : {folder / "missing" / "screen.svg", folder / "plain" / "screen.svg"}) {
         const Lines answer = console->type("screen svg " + target.string());
         EXPECT_EQ(answer, Lines{"error: The picture could not be written to \"" + target.string() +
                                 "\"; name a file in a folder that exists and that you may write to."});
     }
-    EXPECT_EQ(folderEntries(folder.path()), (Lines{"plain", "taken.svg"}));
+    // What is at the path and no file is named; it stays as it was (a FIFO is never opened).
+    const auto fifo = folder / "fifo.svg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_symlink(fifo, folder / "link.svg");
+    const std::string because = "\u201D couldn\u2019t be saved because ";
+    EXPECT_EQ(console->type("screen svg " + (folder / "taken.svg").string()),
+              Lines{"error: The file \u201Ctaken.svg" + because + "it is a folder, not a regular file. Nothing was written."});
+    EXPECT_EQ(console->type("screen svg " + (folder / "link.svg").string()),
+              Lines{"error: The file \u201Clink.svg" + because + "its link leads to " + fifo.string() +
+                    ", which is a FIFO (named pipe), not a regular file. Nothing was written."});
+    EXPECT_EQ(folderEntries(folder.path()), (Lines{"fifo.svg", "link.svg", "plain", "taken.svg"}));
     EXPECT_TRUE(std::filesystem::is_empty(folder / "taken.svg"));
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     EXPECT_EQ(contents(folder / "plain"), "a file, not a folder");
+}
+
+// A picture kept elsewhere and linked: the link stays and the picture it leads to is replaced.
+TEST_F(ConsoleScreenSvgTest, APictureIsWrittenThroughALink) {
+    testkit::TempFolder elsewhere;
+    std::ofstream(elsewhere / "kept.svg") << "an older picture";
+    std::filesystem::create_symlink(elsewhere / "kept.svg", folder / "screen.svg");
+    EXPECT_EQ(picture("screen.svg").name, "svg");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "screen.svg"));
+    EXPECT_EQ(contents(elsewhere / "kept.svg").rfind("<?xml", 0), 0u);
+}
+
+// A name may hold what XML cannot: U+FFFE, U+FFFF, control characters. The picture shows U+FFFD
+// in their place and parses; the screen's text says the name as it is.
+TEST_F(ConsoleScreenSvgTest, CharactersXmlCannotHoldAreReplacedInThePictureOnly) {
+    console->type("display add 3 4072 0 1920 1080 \"A\\xEF\\xBF\\xBF\" 2");
+    ui::Panel panel(Rect(100, 682, 300, 100), ui::style_mask::kTitled);
+    panel.setTitle("T\xEF\xBF\xBE\x01");
+    panel.contentView()->addSubview(std::make_shared<ui::TextLabel>("L\x1F\xEF\xBF\xBF!", Rect(10, 20, 200, 24)));
+    panel.orderFrontRegardless();
+
+    const testkit::XmlElement svg = picture();
+    EXPECT_EQ(svg.all("text", "display-name").at(2)->text, "A\uFFFD");
+    const auto* window = svg.all("g", "window").at(0);
+    EXPECT_EQ(window->all("title").at(0)->text, "T\uFFFD\uFFFD");
+    EXPECT_EQ(window->all("text", "window-title").at(0)->text, "T\uFFFD\uFFFD");
+    EXPECT_EQ(window->all("text", "text").at(0)->text, "L\uFFFD\uFFFD!");
+    const Lines screen = console->screen();
+    EXPECT_NE(std::find_if(screen.begin(), screen.end(),
+                           [](const std::string& line) { return line.rfind("display 3 \"A\xEF\xBF\xBF\" at", 0) == 0; }),
+              screen.end());
+    EXPECT_EQ(panel.title(), "T\xEF\xBF\xBE\x01");
+}
+
+// Each character XML cannot hold, and each ill-formed UTF-8 piece, becomes one U+FFFD; the rest
+// stays, the five markup characters escaped.
+TEST(XmlEscapedTest, WhatXmlCannotHoldBecomesOneReplacementCharacterEach) {
+    const std::string r = "\uFFFD";
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"a&b<c>d\"e'f", "a&amp;b&lt;c&gt;d&quot;e&apos;f"},
+        {"tab\tline\ncr\r", "tab\tline\ncr\r"},
+        {std::string("\x00\x01\x1F\x7F", 4), r + r + r + r},
+        {"\xEF\xBF\xBE\xEF\xBF\xBF", r + r},                      // U+FFFE, U+FFFF
+        {"\xEF\xBF\xBD\xEE\x80\x80\xF4\x8F\xBF\xBF", "\uFFFD\uE000\U0010FFFF"},  // allowed neighbours
+        {"\xED\xA0\x80", r + r + r},                              // a surrogate: no valid start
+        {"\xC0\xAF\xE0\x80\xAF", r + r + r + r + r},                // overlong forms
+        {"\xF4\x90\x80\x80", r + r + r + r},                       // past U+10FFFF
+        {"\xE2\x82x\xF0\x9F\x98", r + "x" + r},                     // cut short, one each
+        {"\x80\xBFok\xFF", r + r + "ok" + r},                        // stray bytes
+        {"\xF0\x9F\x98\x80 \xE2\x82\xAC", "\U0001F600 \u20AC"},
+    };
+    for (const auto& [input, escaped] : cases) {
+        EXPECT_EQ(sim::xmlEscaped(input), escaped) << testing::PrintToString(input);
+        EXPECT_TRUE(testkit::parseXml("<a b=\"" + sim::xmlEscaped(input) + "\">" + sim::xmlEscaped(input) + "</a>"))
+            << testing::PrintToString(input);
+    }
 }
 
 TEST_F(ConsoleScreenSvgTest, AnOpenAlertIsDrawnInFrontAndTheCommandIsServedWhileItWaits) {
@@ -219,8 +289,14 @@ TEST(XmlDocumentTest, TheCheckRefusesWhatIsNotWellFormed) {
     EXPECT_TRUE(testkit::parseXml("<?xml version=\"1.0\"?>\n<a x=\"1\"><b>t &amp; &#65;</b><!-- c --></a>\n"));
     EXPECT_EQ(testkit::parseXml("<a>x &#65;&lt;</a>")->text, "x A<");
     for (const char* bad : {"", "<a>", "<a></b>", "<a><b></a></b>", "<a x=1/>", "<a x=\"1\" x=\"2\"/>", "<a>&foo;</a>",
-                            "<a>1 < 2</a>", "<a>&</a>", "<a/><b/>", "<a x=\"<\"/>", "text"})
-        EXPECT_FALSE(testkit::parseXml(bad)) << bad;
+                            "<a>1 < 2</a>", "<a>&</a>", "<a/><b/>", "<a x=\"<\"/>", "text",
+                            // characters XML cannot hold, raw or as references, and ill-formed UTF-8
+                            "<a>A\xEF\xBF\xBF</a>", "<a>\xEF\xBF\xBE</a>", "<a>\x01</a>", "<a x=\"\x1F\"/>",
+                            "<a>&#1;</a>", "<a>&#xFFFF;</a>", "<a>\xED\xA0\x80</a>", "<a>\xFF</a>", "<a>\xC3</a>"})
+        EXPECT_FALSE(testkit::parseXml(bad)) << testing::PrintToString(bad);
+    std::string problem;
+    EXPECT_FALSE(testkit::parseXml("<svg>\n<text>A\xEF\xBF\xBF</text></svg>", &problem));
+    EXPECT_EQ(problem, "not well-formed (invalid token) at line 2, column 7");
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstring>
 #include <ctime>
 #include <exception>
 #include <fstream>
@@ -15,6 +18,7 @@
 
 #include "support/error.h"
 #include "support/files.h"
+#include "support/text.h"
 #include "testkit/temp_folder.h"
 
 namespace tarnwick {
@@ -188,6 +192,170 @@ TEST(FilesTest, TheFirstWriteNeverRemovesATemporaryOfAWriteInFlight) {
     EXPECT_TRUE(content == "sweeper" || content == "other") << content;
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1)
         << "the leftover goes and neither write leaves its temporary";
+}
+
+// The temporaries of the writes made while it lives, by folder and name.
+class TemporariesSeen {
+public:
+    TemporariesSeen()
+        : hooks_({.sweepBegins = {}, .temporaryMade = [this](const fs::path& temporary) { made_.push_back(temporary); }}) {}
+    const std::vector<fs::path>& made() const { return made_; }
+
+private:
+    std::vector<fs::path> made_;
+    files::WriteHooksScope hooks_;
+};
+
+std::size_t entryCount(const fs::path& folder) {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+// A settings file kept in a dotfiles folder and linked from where the program looks: the write
+// goes through the links to the file at their end, in that file's folder, and every link stays.
+TEST(FilesTest, ALinkIsWrittenThroughToTheFileAtTheEndOfItsChain) {
+    testkit::TempFolder home, dotfiles;
+    files::writeAtomically(dotfiles / "names.json", "old");
+    fs::create_symlink(dotfiles / "names.json", home / "absolute");                // absolute
+    fs::create_symlink("absolute", home / "relative");                             // relative, to a link
+    fs::create_directory(home / "deeper");
+    fs::create_symlink("../relative", home / "deeper" / "chained");               // relative, up a folder
+    const TemporariesSeen temporaries;
+    for (const fs::path& link : {home / "absolute", home / "relative", home / "deeper" / "chained"}) {
+        files::writeAtomically(link, "through " + link.filename().string());
+        EXPECT_EQ(files::read(dotfiles / "names.json"), "through " + link.filename().string());
+        EXPECT_EQ(temporaries.made().back().parent_path(), dotfiles.path()) << "renamed within the file's folder";
+    }
+    EXPECT_EQ(fs::read_symlink(home / "absolute"), dotfiles / "names.json");
+    EXPECT_EQ(fs::read_symlink(home / "relative"), "absolute");
+    EXPECT_EQ(fs::read_symlink(home / "deeper" / "chained"), "../relative");
+    EXPECT_EQ(entryCount(dotfiles.path()), 1u) << "no temporary stays";
+
+    // A link to nothing yet makes the file it names; a link into a missing folder fails whole.
+    fs::create_symlink("made.json", home / "dangling");
+    files::writeAtomically(home / "dangling", "new");
+    EXPECT_TRUE(fs::is_symlink(home / "dangling"));
+    EXPECT_EQ(files::read(home / "made.json"), "new");
+    fs::create_symlink(home / "missing" / "x.json", home / "into-nothing");
+    EXPECT_THROW(files::writeAtomically(home / "into-nothing", "x"), SystemError);
+    EXPECT_TRUE(fs::is_symlink(home / "into-nothing"));
+    EXPECT_FALSE(files::itemExists(home / "missing"));
+}
+
+std::string refusalOf(const fs::path& path) {
+    try {
+        files::writeAtomically(path, "picture");
+    } catch (const files::TargetRefused& refused) {
+        return refused.what();
+    } catch (const SystemError& error) {
+        return std::string("not refused but failed: ") + error.what();
+    }
+    return "written";
+}
+
+// None of these is opened (a FIFO without a reader would hold the open for ever), replaced or
+// changed, and the answer says what is there.
+TEST(FilesTest, WhatIsNoRegularFileIsRefusedWithASentenceAndLeftAsItWas) {
+    testkit::TempFolder folder;
+    const fs::path fifo = folder / "screen.svg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(folder / "folder.svg");
+    files::writeAtomically(folder / "folder.svg" / "inside", "kept");
+    const fs::path socketPath = folder / "socket.svg";
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.string().size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    fs::create_symlink(fifo, folder / "link-to-fifo.svg");
+    fs::create_symlink("null", folder / "null");  // a link to itself
+    fs::create_symlink("ping", folder / "pong");
+    fs::create_symlink("pong", folder / "ping");
+
+    const std::string nothing = ". Nothing was written.";
+    EXPECT_EQ(refusalOf(fifo), "The file \u201Cscreen.svg\u201D couldn\u2019t be saved because it is a FIFO (named "
+                               "pipe), not a regular file" + nothing);
+    EXPECT_EQ(refusalOf(folder / "folder.svg"),
+              "The file \u201Cfolder.svg\u201D couldn\u2019t be saved because it is a folder, not a regular file" + nothing);
+    EXPECT_EQ(refusalOf(socketPath),
+              "The file \u201Csocket.svg\u201D couldn\u2019t be saved because it is a socket, not a regular file" + nothing);
+    EXPECT_EQ(refusalOf("/dev/null"),
+              "The file \u201Cnull\u201D couldn\u2019t be saved because it is a character device, not a regular file" + nothing);
+    EXPECT_EQ(refusalOf(folder / "link-to-fifo.svg"),
+              "The file \u201Clink-to-fifo.svg\u201D couldn\u2019t be saved because its link leads to " + fifo.string() +
+                  ", which is a FIFO (named pipe), not a regular file" + nothing);
+    for (const char* loop : {"null", "ping"})
+        EXPECT_EQ(refusalOf(folder / loop), "The file \u201C" + std::string(loop) +
+                                                "\u201D couldn\u2019t be saved because its symbolic links loop or chain "
+                                                "more than 40 deep" + nothing);
+    ::close(listener);
+
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_socket(socketPath));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(files::read(folder / "folder.svg" / "inside"), "kept");
+    EXPECT_EQ(fs::read_symlink(folder / "ping"), "pong");
+    EXPECT_EQ(entryCount(folder.path()), 7u) << "no temporary was made";
+}
+
+// The kernel follows 40 links for an open; a write follows as many, and refuses one more.
+TEST(FilesTest, AChainOfLinksIsFollowedAsFarAsTheKernelWouldAndNoFurther) {
+    testkit::TempFolder folder;
+    files::writeAtomically(folder / "link0", "end");
+    for (int i = 1; i <= files::kMostLinksFollowed + 1; ++i)
+        fs::create_symlink("link" + std::to_string(i - 1), folder / ("link" + std::to_string(i)));
+    const auto link = [&](int i) { return folder / ("link" + std::to_string(i)); };
+    files::writeAtomically(link(files::kMostLinksFollowed), "forty links away");
+    EXPECT_EQ(files::read(link(files::kMostLinksFollowed)), "forty links away");
+    EXPECT_THROW(files::writeAtomically(link(files::kMostLinksFollowed + 1), "too far"), files::TargetRefused);
+    EXPECT_EQ(files::read(folder / "link0"), "forty links away");
+}
+
+// Any legal name can be written: a temporary's name stays within the 255 bytes a name may have,
+// and is cut between characters. Two long names that start alike keep their temporaries apart.
+TEST(FilesTest, TheLongestLegalNamesCanBeWritten) {
+    testkit::TempFolder folder;
+    std::string accented;
+    while (accented.size() < 254) accented += "\u00E9";
+    const std::vector<std::string> names{std::string(213, 'n'), std::string(214, 'n'), std::string(255, 'n'),
+                                         std::string(254, 'n') + "m", "x" + accented};
+    const TemporariesSeen temporaries;
+    for (const auto& name : names) {
+        ASSERT_LE(name.size(), 255u);
+        files::writeAtomically(folder / name, name);
+        EXPECT_EQ(files::read(folder / name), name);
+        const std::string temporary = temporaries.made().back().filename().string();
+        EXPECT_LE(temporary.size(), 255u);
+        EXPECT_TRUE(text::isValidUTF8(temporary)) << temporary;
+    }
+    EXPECT_NE(temporaries.made()[2].filename().string().substr(0, 214),
+              temporaries.made()[3].filename().string().substr(0, 214));
+    EXPECT_EQ(entryCount(folder.path()), names.size());
+}
+
+// A killed write of a long name leaves a temporary of the bounded form: the next run's first write
+// of that file removes it, and keeps that of another file whose long name starts the same way.
+TEST(FilesTest, TheFirstWriteRemovesLeftoversOfLongNamesAndNoOtherFilesOnes) {
+    testkit::TempFolder seen, folder;
+    const std::string name(255, 'n'), neighbour = std::string(254, 'n') + "m";
+    const auto leftoverOf = [&](const std::string& file) {
+        const TemporariesSeen temporaries;
+        files::writeAtomically(seen / file, "x");
+        std::string temporary = temporaries.made().back().filename().string();
+        const std::size_t id = temporary.size() - 41;  // ".<UUID>.tmp" ends it
+        return temporary.replace(id, 37, ".6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40");
+    };
+    const std::string ours = leftoverOf(name), theirs = leftoverOf(neighbour);
+    ASSERT_NE(ours, theirs);
+    const timespec anHourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    for (const auto& leftover : {ours, theirs}) {
+        std::ofstream(folder / leftover) << "left";
+        ASSERT_EQ(::utimensat(AT_FDCWD, (folder / leftover).c_str(), anHourAgo, 0), 0);
+    }
+    files::writeAtomically(folder / name, "new");
+    EXPECT_FALSE(files::itemExists(folder / ours));
+    EXPECT_TRUE(files::itemExists(folder / theirs));
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ struct XmlElement {
     std::string name;
     std::map<std::string, std::string> attributes;
     std::vector<XmlElement> children;
-    std::string text;  // the character data directly inside, pieces joined
+    std::string text;  // the character data directly inside (CDATA too), pieces joined
 
     const std::string* attribute(const std::string& key) const {
         auto it = attributes.find(key);
@@ -26,11 +26,10 @@ struct XmlElement {
     std::vector<const XmlElement*> all(const std::string& elementName, const std::string& cls = {}) const;
 };
 
-// A small check that a document is well-formed XML: one root element, properly nested and
-// matching tags, quoted attributes without duplicates, only the five named entities and
-// character references, no "<" or "&" left raw in text or attributes; an XML declaration,
-// comments and white space around the root are allowed. Returns the root, or nothing with the
-// first problem in `problem`.
+// Parses a document with expat, a conforming XML 1.0 parser, so a test fails wherever XML fails:
+// a character XML cannot hold (control characters, U+FFFE, U+FFFF), ill-formed UTF-8, an unknown
+// entity, a raw "<" or "&", mismatched tags, a duplicate attribute. Returns the root, or nothing
+// with the parser's reason and where it stopped in `problem`.
 std::optional<XmlElement> parseXml(std::string_view document, std::string* problem = nullptr);
 
 }  // namespace tarnwick::testkit

@@ -1,5 +1,6 @@
 #include "platform/sim/console/command_words.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -115,7 +116,11 @@ std::string quotedText(std::string_view text) {
 
 std::string formatNumber(double value) {
     if (!std::isfinite(value)) return value != value ? "nan" : value > 0 ? "inf" : "-inf";
-    char buffer[64];
+    char buffer[32];
+    if (std::abs(value) >= kLeastInExponentForm) {
+        const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+        if (error == std::errc()) return std::string(buffer, end);
+    }
     std::snprintf(buffer, sizeof buffer, "%.3f", value);
     std::string text = buffer;
     while (!text.empty() && text.back() == '0') text.pop_back();

@@ -21,7 +21,13 @@ std::vector<std::string> splitCommandWords(std::string_view line);
 // a printed name can be typed back.
 std::string quotedText(std::string_view text);
 
-// A number as the console prints it: at most three decimals, no trailing zeros ("12", "0.35").
+// From here on a number is written in exponent form: the fixed form would show digits past what a
+// double holds, digits nobody typed.
+inline constexpr double kLeastInExponentForm = 1e12;
+
+// A number as the console and the picture write it: at most three decimals, no trailing zeros, no
+// "-0" ("12", "0.35", "0" for 0.0001); from a trillion up the shortest exponent form that reads
+// back as the value ("1e+300", "1.5e+12"). Either is a valid SVG number.
 std::string formatNumber(double value);
 
 }  // namespace tarnwick::sim

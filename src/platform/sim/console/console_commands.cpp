@@ -4,6 +4,8 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 
 #include "platform/sim/console/command_words.h"
 #include "support/error.h"
@@ -50,13 +52,21 @@ void expectArguments(const CommandContext& context, const ConsoleCommand& comman
 double numberArgument(const std::string& word, const std::string& what, double least, double most) {
     double value = 0;
     const char* end = word.data() + word.size();
-    auto [stop, error] = std::from_chars(word.data(), end, value);
-    if (error != std::errc() || stop != end || !std::isfinite(value))
+    const auto [stop, error] = std::from_chars(word.data(), end, value);
+    // A number past what a double holds ("1e999", "-1e-999") is still a number: the nearest one
+    // a double holds, an infinity or the least one of its sign, tells where it lies.
+    const bool pastDouble = error == std::errc::result_out_of_range && stop == end;
+    if (pastDouble) {
+        value = std::strtod(word.c_str(), nullptr);
+        if (value == 0) value = std::copysign(std::numeric_limits<double>::denorm_min(), word[0] == '-' ? -1.0 : 1.0);
+    }
+    if (!pastDouble && (error != std::errc() || stop != end || !std::isfinite(value)))
         throw Error(quotedText(word) + " is no number; " + inSentence(what) + " is a number from " +
                     formatNumber(least) + " to " + formatNumber(most) + ".");
+    // The number as it was typed: printed back, a tiny or huge one would read as another.
     if (value < least || value > most)
-        throw Error(what + " must be from " + formatNumber(least) + " to " + formatNumber(most) + ", not " +
-                    formatNumber(value) + ".");
+        throw Error(what + " must be from " + formatNumber(least) + " to " + formatNumber(most) + ", not " + word +
+                    ".");
     return value;
 }
 

@@ -50,7 +50,7 @@ void clickStatusItem(CommandContext& context);
 // ---- reading arguments: each throws Error naming the command's usage
 // Exactly `count` arguments (or between `least` and `most`).
 void expectArguments(const CommandContext& context, const ConsoleCommand& command, std::size_t least, std::size_t most);
-// A number within the range.
+// A number within the range; a number out of it is named back as it was typed.
 double numberArgument(const std::string& word, const std::string& what, double least, double most);
 // A whole number within the range.
 std::int64_t integerArgument(const std::string& word, const std::string& what, std::int64_t least, std::int64_t most);

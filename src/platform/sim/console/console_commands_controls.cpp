@@ -195,7 +195,7 @@ void setValue(CommandContext& context) {
         const double steps = stepper->step > 0 ? (target - stepper->lower) / stepper->step : 0;
         if (stepper->step <= 0 || std::abs(steps - std::round(steps)) > 1e-9)
             throw Error(quotedText(name) + " moves in steps of " + formatNumber(stepper->step) + " from " +
-                        formatNumber(stepper->lower) + "; " + formatNumber(target) + " is not one of them.");
+                        formatNumber(stepper->lower) + "; " + value + " is not one of them.");
         // One click of an arrow per step, as a person would, bounded by the number of steps.
         const double tolerance = stepper->step / 2;
         for (double clicks = std::abs(stepper->value() - target) / stepper->step + 1; clicks > 0; --clicks) {

@@ -1,13 +1,14 @@
 #include "platform/sim/console/picture_shapes.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/screen_svg.h"
 
 namespace tarnwick::sim {
 
-std::string svgNumber(double value) { return formatNumber(value); }
+std::string svgNumber(double value) { return std::isfinite(value) ? formatNumber(value) : "0"; }
 
 std::string svgRounded(double radius) { return "rx=\"" + svgNumber(radius) + "\" "; }
 

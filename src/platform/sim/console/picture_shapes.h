@@ -9,7 +9,8 @@ namespace tarnwick::sim {
 
 // The pieces the picture of the screen is drawn with, in global points (y down).
 
-// A number as the picture writes it.
+// A number as the picture writes it: as the console does, and 0 for what is no finite number, which
+// SVG cannot hold.
 std::string svgNumber(double value);
 // Rounded corners of this radius, as an attribute followed by a space.
 std::string svgRounded(double radius);

@@ -1,6 +1,8 @@
 #include "platform/sim/console/screen_svg.h"
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 #include "platform/alerts.h"
 #include "platform/sim/capture/mission_control_layout.h"
@@ -115,25 +117,73 @@ std::string windowPicture(SimulatedSession& session, const ShownWindow& window, 
     return out + PictureClips::end() + edgePicture(window.frame, edgeRadius(panel)) + "</g>\n";
 }
 
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
+// A character XML 1.0 lets a document hold: tab, line feed, carriage return, and the scalars from
+// U+0020 up, but the surrogates, U+FFFE and U+FFFF. DEL, which XML allows, goes too, as the
+// console's other control characters do.
+bool keptInPicture(char32_t c) {
+    if (c < 0x20) return c == '\t' || c == '\n' || c == '\r';
+    if (c < 0xD800) return c != 0x7F;
+    if (c < 0xE000) return false;
+    return c != 0xFFFE && c != 0xFFFF && c <= 0x10FFFF;
+}
+
+// The well-formed UTF-8 sequence at `at`, with its scalar; else the length of its longest start
+// that could still have been one (at least one byte), so that each ill-formed piece is replaced
+// once, as UTF-8 decoders agree to.
+struct Decoded {
+    std::size_t length;
+    std::optional<char32_t> scalar;
+};
+Decoded decodeAt(std::string_view input, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(input[at]);
+    if (lead < 0x80) return {1, lead};
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;  // no overlong forms
+        if (lead == 0xED) high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+    } else {
+        return {1, std::nullopt};
+    }
+    char32_t scalar = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        if (at + k >= input.size()) return {k, std::nullopt};
+        const auto next = static_cast<unsigned char>(input[at + k]);
+        if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) return {k, std::nullopt};
+        scalar = (scalar << 6) | (next & 0x3F);
+    }
+    return {length, scalar};
+}
+
 }  // namespace
 
 std::string xmlEscaped(std::string_view input) {
     std::string out;
     out.reserve(input.size());
-    for (char c : input) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default:
-            if ((byte < 0x20 && c != '\t' && c != '\n' && c != '\r') || byte == 0x7F)
-                out += "\xEF\xBF\xBD";
-            else
-                out += c;
+    for (std::size_t at = 0; at < input.size();) {
+        const Decoded decoded = decodeAt(input, at);
+        if (!decoded.scalar || !keptInPicture(*decoded.scalar)) {
+            out += kReplacementCharacter;
+        } else {
+            switch (*decoded.scalar) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&apos;"; break;
+            default: out.append(input.substr(at, decoded.length));
+            }
         }
+        at += decoded.length;
     }
     return out;
 }
@@ -186,6 +236,8 @@ void writeScreenSvg(SimulatedSession& session, const platform::Alert* openAlert,
     try {
         if (file.empty() || !file.has_filename()) throw Error("no file name");
         files::writeAtomically(file, picture);
+    } catch (const files::TargetRefused& refused) {
+        throw Error(refused.what());  // it says what is at the path; another name is no help there
     } catch (const Error&) {
         throw Error("The picture could not be written to " + quotedText(file.string()) +
                     "; name a file in a folder that exists and that you may write to.");

@@ -23,12 +23,15 @@ class SimulatedSession;
 // XML-escaped. The same screen gives the same bytes.
 std::string screenSvg(SimulatedSession& session, const platform::Alert* openAlert);
 
-// Writes the picture atomically (a temporary file renamed over the target). Throws Error with a
-// sentence when it cannot; nothing is left behind then.
+// Writes the picture atomically (a temporary file renamed over the target, through a link to the
+// file it leads to). Throws Error with a sentence when it cannot (saying what is there when the
+// target is no regular file); nothing is left behind then.
 void writeScreenSvg(SimulatedSession& session, const platform::Alert* openAlert, const std::filesystem::path& file);
 
-// Text for XML character data and attribute values: &, <, >, " and ' escaped; characters XML
-// cannot hold (most control characters) become U+FFFD.
+// Text for XML character data and attribute values: &, <, >, " and ' escaped; every character
+// XML 1.0 cannot hold (control characters, U+FFFE, U+FFFF, surrogates) and every ill-formed
+// UTF-8 sequence becomes U+FFFD, so the picture always parses. Only the picture changes: the
+// text itself stays as it was typed.
 std::string xmlEscaped(std::string_view text);
 
 }  // namespace tarnwick::sim

@@ -1,0 +1,152 @@
+// The built program with the console on virtual time: names that XML cannot hold give pictures
+// that parse while the names file keeps them; files are written where their path points, and
+// what is no file is refused and left alone; numbers out of range are named as they were typed.
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "testkit/console_process.h"
+#include "testkit/temp_folder.h"
+#include "testkit/xml_document.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+const fs::path kDefaultSession = fs::path(TARNWICK_SOURCE_DIR) / "sessions/default.json";
+constexpr const char* kDesktop2 = "6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40";
+constexpr const char* kDesktop3 = "A0B1C2D3-E4F5-4A6B-8C7D-9E0F1A2B3C4D";
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+fs::path namesFile(const testkit::TempFolder& home) { return home.path() / "Library/Application Support/Tarnwick/names.json"; }
+
+// The Desktop Names window from the status menu, a name typed into a desktop's field and saved.
+void nameThroughTheWindow(testkit::ConsoleProcess& program, const std::string& desktop, const std::string& typed) {
+    for (const std::string& command : Lines{"click status-item", "wait 1", "menu \"Desktop Names\"",
+                                            "type name." + desktop + " \"" + typed + "\"", "submit name." + desktop,
+                                            "close \"Desktop Names\""})
+        EXPECT_EQ(program.send(command).back(), "ok") << command;
+}
+
+bool anyLineHolds(const Lines& lines, const std::string& part) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(part) != std::string::npos; });
+}
+
+std::vector<std::string> textsOf(const testkit::XmlElement& picture) {
+    std::vector<std::string> texts;
+    for (const auto* text : picture.all("text")) texts.push_back(text->text);
+    return texts;
+}
+
+// A display named "A" U+FFFF in the session file, a desktop named "B" U+FFFE in the names file and
+// one named "C" U+FFFF through the Desktop Names window: every picture parses and shows U+FFFD in
+// their place; the screen's text and the names file keep the names as they are.
+TEST(ProgramFilesAndPicturesTest, NamesXmlCannotHoldGiveAPictureThatParsesWhileTheNamesFileKeepsThem) {
+    testkit::TempFolder home, folder;
+    std::string session = readFile(kDefaultSession);
+    const std::string studio = "\"name\": \"Studio Display\"";
+    ASSERT_NE(session.find(studio), std::string::npos);
+    session.replace(session.find(studio), studio.size(), "\"name\": \"A\\uFFFF\"");
+    std::ofstream(folder / "session.json") << session;
+    fs::create_directories(namesFile(home).parent_path());
+    std::ofstream(namesFile(home)) << R"({"version": 1, "names": {")" << kDesktop2 << R"(": "B\uFFFE"}})";
+
+    testkit::ConsoleProcess program({home.path(), folder / "session.json", {}, {}, true});
+    EXPECT_EQ(program.ready().back(), "ready");
+    nameThroughTheWindow(program, kDesktop3, "C\\xEF\\xBF\\xBF");
+    EXPECT_TRUE(anyLineHolds(program.send("screen"), "\"A\xEF\xBF\xBF\""));
+
+    const auto picture = [&](const std::string& name) {
+        EXPECT_EQ(program.send("screen svg " + (folder / name).string()), Lines{"ok"});
+        const std::string bytes = readFile(folder / name);
+        EXPECT_EQ(bytes.find("\xEF\xBF\xBF"), std::string::npos);
+        EXPECT_EQ(bytes.find("\xEF\xBF\xBE"), std::string::npos);
+        std::string problem;
+        auto root = testkit::parseXml(bytes, &problem);
+        EXPECT_TRUE(root) << name << ": " << problem;
+        return root ? textsOf(*root) : std::vector<std::string>{};
+    };
+    const auto holds = [](const std::vector<std::string>& texts, const std::string& text) {
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    };
+    // The display's name; the names in the Desktop Names window's rows.
+    EXPECT_TRUE(holds(picture("desktop.svg"), "A\uFFFD"));
+    for (const std::string command : {"click status-item", "wait 1", "menu \"Desktop Names\""})
+        EXPECT_EQ(program.send(command).back(), "ok") << command;
+    const auto names = picture("names.svg");
+    EXPECT_TRUE(holds(names, "B\uFFFD")) << ::testing::PrintToString(names);
+    EXPECT_TRUE(holds(names, "C\uFFFD")) << ::testing::PrintToString(names);
+    // The overview under the status item (the pointer leaves it first), and the banner of a switch.
+    for (const std::string command : {"close \"Desktop Names\"", "unhover", "hover status-item", "wait 1"})
+        EXPECT_EQ(program.send(command).back(), "ok") << command;
+    EXPECT_TRUE(holds(picture("overview.svg"), "B\uFFFD"));
+    EXPECT_EQ(program.send("unhover").back(), "ok");
+    for (const std::string command : {"switch 2", "wait 1.25"}) EXPECT_EQ(program.send(command).back(), "ok");
+    EXPECT_TRUE(holds(picture("banner.svg"), "B\uFFFD"));
+
+    const std::string saved = readFile(namesFile(home));
+    EXPECT_NE(saved.find(std::string(kDesktop2) + "\":\"B\xEF\xBF\xBE\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find(std::string(kDesktop3) + "\":\"C\xEF\xBF\xBF\""), std::string::npos) << saved;
+    program.send("quit");
+    EXPECT_EQ(program.finish(), 0);
+}
+
+// A names file kept in a dotfiles folder and linked: the first save goes through the link, which
+// stays. `screen svg` at a FIFO or a device answers what is there and leaves it as it was.
+TEST(ProgramFilesAndPicturesTest, FilesAreWrittenWhereTheirPathPointsAndWhatIsNoFileIsLeftAlone) {
+    testkit::TempFolder home, dotfiles, folder;
+    std::ofstream(dotfiles / "names.json") << R"({"version": 1, "names": {}})";
+    fs::create_directories(namesFile(home).parent_path());
+    fs::create_symlink(dotfiles / "names.json", namesFile(home));
+
+    testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
+    EXPECT_EQ(program.ready().back(), "ready");
+    nameThroughTheWindow(program, kDesktop2, "Home");
+    EXPECT_TRUE(fs::is_symlink(namesFile(home)));
+    EXPECT_NE(readFile(dotfiles / "names.json").find(std::string(kDesktop2) + "\":\"Home\""), std::string::npos);
+
+    const fs::path fifo = folder / "screen.svg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(program.send("screen svg " + fifo.string()),
+              Lines{"error: The file \u201Cscreen.svg\u201D couldn\u2019t be saved because it is a FIFO (named pipe), "
+                    "not a regular file. Nothing was written."});
+    EXPECT_EQ(program.send("screen svg /dev/null"),
+              Lines{"error: The file \u201Cnull\u201D couldn\u2019t be saved because it is a character device, not a "
+                    "regular file. Nothing was written."});
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    program.send("quit");
+    EXPECT_EQ(program.finish(), 0);
+}
+
+// A number out of range is named back as it was typed, however large, small or negative.
+TEST(ProgramFilesAndPicturesTest, ANumberOutOfRangeIsNamedAsItWasTyped) {
+    testkit::TempFolder home;
+    testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
+    EXPECT_EQ(program.ready().back(), "ready");
+    for (const std::string typed : {"1e300", "-1e-300", "1e999", "-1e-999", "3600.0000001", "-0.0001"})
+        EXPECT_EQ(program.send("wait " + typed),
+                  Lines{"error: The time to wait in seconds must be from 0 to 3600, not " + typed + "."});
+    EXPECT_EQ(program.send("wait 1e-999"), Lines{"ok"});
+    program.send("quit");
+    EXPECT_EQ(program.finish(), 0);
+}
+
+}  // namespace
+}  // namespace tarnwick
