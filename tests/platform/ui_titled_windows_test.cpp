@@ -177,6 +177,7 @@ TEST_F(TitledWindowsTest, AFrameSavedBelowTheContentsMinimumGrowsToItWhenTheWind
             minimum.maxWidth = minimum.maxHeight = ui::FrameSpec::infinity;
             return ui::text("Names").padding(16).frame(minimum);
         }
+        void observe(ui::ViewHost&) override {}
     };
     ui::Panel names(Rect(100, 100, 650, 650), kTitledWindow);
     auto hosting = std::make_shared<ui::HostingView>(std::make_unique<Declared>());
