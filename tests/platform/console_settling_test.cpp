@@ -78,7 +78,9 @@ TEST(CommandSettlingTest, AnAnswerWaitsForItsOwnWorkOnlyAndAtMostTheCap) {
     // The later command's answer waits for its own worker and what it posted back, not for the
     // earlier command's worker, which still runs.
     int waits = 0;
-    const Settling::Waiting releasing{[] { return 0.0; }, [&](RunLoop& on, std::uint64_t seen, double seconds) {
+    // Real time here: the wait ends as soon as the worker's work ends, and an answer that waited
+    // for the wrong work would end at the cap instead of hanging the test.
+    const Settling::Waiting releasing{Settling::realTime().now, [&](RunLoop& on, std::uint64_t seen, double seconds) {
                                           ++waits;
                                           second.release();
                                           on.waitForWork(seen, seconds);
@@ -133,7 +135,7 @@ TEST(CommandSettlingTest, TheConsoleSaysWhenACommandsWorkOutlastsTheCapAndTheNex
     EXPECT_EQ(idle.waits, std::vector<double>{sim::Console::kLongestSettle});
 
     int waits = 0;
-    console.console.setSettleWaiting({[] { return 0.0; }, [&](RunLoop& loop, std::uint64_t seen, double seconds) {
+    console.console.setSettleWaiting({Settling::realTime().now, [&](RunLoop& loop, std::uint64_t seen, double seconds) {
                                           ++waits;
                                           second.release();
                                           loop.waitForWork(seen, seconds);

@@ -15,6 +15,7 @@
 #include "platform/ui/declarative/nodes.h"
 #include "platform/ui/panel.h"
 #include "platform/ui/text_metrics.h"
+#include "testkit/printing.h"
 #include "testkit/test_environment.h"
 
 namespace tarnwick {

@@ -15,6 +15,7 @@
 #include "platform/ui/panel.h"
 #include "platform/ui/screens.h"
 #include "platform/ui/window_controller.h"
+#include "testkit/printing.h"
 #include "testkit/test_environment.h"
 
 namespace tarnwick {

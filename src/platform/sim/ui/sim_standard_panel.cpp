@@ -35,7 +35,8 @@ void StandardPanel::fill(ui::Panel& panel, const std::optional<platform::Image>&
         double height;
     };
     std::vector<Placed> placed;
-    double top = kMargin;
+    // The title bar is the top of the frame.
+    double top = ui::Panel::kTitlebarHeight + kGap * 2;
     if (icon) {
         auto image = std::make_shared<ui::ImageView>(Rect(0, 0, kIconSize, kIconSize));
         image->image = *icon;
