@@ -16,31 +16,31 @@ SimUpdateWindow& SimulatedSession::updateWindow() {
 
 SimUpdateWindow::~SimUpdateWindow() = default;
 
-void SimUpdateWindow::showChecking() { show("Checking for updates\u2026", {}); }
+void SimUpdateWindow::showChecking() { show(SimApplicationIdentity::of(session_), "Checking for updates\u2026", {}); }
 
 void SimUpdateWindow::showOutcome(const SimUpdateOutcome& outcome) {
     const auto identity = SimApplicationIdentity::of(session_);
     const std::string yours = identity.version ? *identity.version : identity.build.value_or("");
     switch (outcome.kind) {
     case SimUpdateOutcome::Kind::upToDate:
-        show(identity.name + " is up to date.",
+        show(identity, identity.name + " is up to date.",
              yours.empty() ? std::string("It is the newest version available.")
                            : identity.name + " " + yours + " is the newest version available.");
         return;
     case SimUpdateOutcome::Kind::updateFound:
-        show("A new version of " + identity.name + " is available.",
+        show(identity, "A new version of " + identity.name + " is available.",
              identity.name + " " + outcome.version + " is available" + (yours.empty() ? "" : "; you have " + yours) + ".");
         return;
     case SimUpdateOutcome::Kind::failed:
-        show("The update check did not finish.", outcome.message);
+        show(identity, "The update check did not finish.", outcome.message);
         return;
     }
 }
 
-void SimUpdateWindow::show(const std::string& headline, const std::string& detail) {
+void SimUpdateWindow::show(const SimApplicationIdentity& identity, const std::string& headline,
+                           const std::string& detail) {
     const bool firstShow = !panel_;
     if (firstShow) panel_ = StandardPanel::make(kTitle);
-    const auto identity = SimApplicationIdentity::of(session_);
     std::vector<StandardPanelLine> lines{{headline, ui::Font::system(13, ui::font_weight::kBold)}};
     if (!detail.empty()) lines.push_back({detail, ui::Font::system(11), ui::Color::secondaryLabel()});
     StandardPanel::fill(*panel_, identity.icon(session_), lines);

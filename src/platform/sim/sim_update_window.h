@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/sim/update_state.h"
 
@@ -11,6 +12,7 @@ class Panel;
 namespace tarnwick::sim {
 
 class SimulatedSession;
+struct SimApplicationIdentity;
 
 // The update framework's own window for a check the user started: it shows while the check runs
 // and then tells how it ended (up to date, an update found, or the check's error), with the app's
@@ -31,7 +33,7 @@ public:
     platform::ui::Panel* panel() const { return panel_.get(); }
 
 private:
-    void show(const std::string& headline, const std::string& detail);
+    void show(const SimApplicationIdentity& identity, const std::string& headline, const std::string& detail);
 
     SimulatedSession& session_;
     std::unique_ptr<platform::ui::Panel> panel_;
