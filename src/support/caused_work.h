@@ -8,54 +8,65 @@
 namespace tarnwick {
 
 // Work that one piece of work set going, followed across threads, so that whoever started it
-// (the simulated user's console, with a command) can wait until all of it has run. A thread is
-// marked while it runs such work. What it hands on for now is caused too and counted until it is
-// done: a post to a run loop, a job for a worker thread, the completion a task waits for. Delayed
-// work and timers are not: they are later changes of their own. Thread-safe throughout.
+// (the simulated user's console, with a command) can wait until all of it has run. Each starter
+// opens a cause of its own, and a thread is marked with the cause whose work it runs now. What it
+// hands on for now belongs to that cause and is counted until it is done: a post to a run loop, a
+// job for a worker thread, the completion a task waits for. Delayed work and timers are not: they
+// are later changes of their own. Causes are counted apart, so one starter never waits for
+// another's work that is still running. Thread-safe throughout.
 class CausedWork {
 public:
     enum class Where { loop, worker };
+    // Which starter the work belongs to; kNone marks no work.
+    using Cause = std::uint64_t;
+    static constexpr Cause kNone = 0;
 
+    // A cause never handed out before.
+    static Cause newCause();
+    // The cause whose work the calling thread runs now; kNone when none.
+    static Cause current();
     // Whether the calling thread runs caused work now.
-    static bool isMarked();
+    static bool isMarked() { return current() != kNone; }
 
-    // Marks the calling thread (or, with false, clears its mark) for the scope's lifetime.
+    // Marks the calling thread with the cause (kNone clears its mark) for the scope's lifetime.
     class Scope {
     public:
-        explicit Scope(bool marked = true);
+        explicit Scope(Cause cause);
         ~Scope();
         Scope(const Scope&) = delete;
         Scope& operator=(const Scope&) = delete;
 
     private:
-        bool previous_;
+        Cause previous_;
     };
 
-    // One piece of caused work: counted from its making until its destruction.
+    // One piece of a cause's work: counted from its making until its destruction.
     class Hold {
     public:
-        explicit Hold(Where where);
+        Hold(Cause cause, Where where);
         ~Hold();
         Hold(const Hold&) = delete;
         Hold& operator=(const Hold&) = delete;
+        Cause cause() const { return cause_; }
 
     private:
+        Cause cause_;
         Where where_;
     };
 
-    // A hold while the calling thread runs caused work, else nothing.
+    // A hold of the calling thread's cause, or nothing when it runs no caused work.
     static std::shared_ptr<Hold> holdIfMarked(Where where = Where::loop);
-    // The job as caused work when the calling thread runs caused work, else the job unchanged.
+    // The job as work of the calling thread's cause, or the job unchanged when it has none.
     static std::function<void()> adopt(std::function<void()> job, Where where = Where::loop);
-    // The job run marked; the hold ends when the closure is destroyed, so a job that is dropped
-    // unrun (cancelled, or its loop gone) still ends.
+    // The job run marked with the hold's cause; the hold ends when the closure is destroyed, so
+    // a job that is dropped unrun (cancelled, or its loop gone) still ends.
     static std::function<void()> carry(std::shared_ptr<Hold> hold, std::function<void()> job);
 
-    // Caused work not done yet, but for the caused jobs on the calling thread's stack: a modal
-    // run inside one of them must not wait for the job that runs it.
-    static std::size_t outstanding();
-    // Caused jobs handed to worker threads and not done yet.
-    static std::size_t onWorkers();
+    // The cause's work not done yet, but for its jobs on the calling thread's stack: a modal run
+    // inside one of them must not wait for the job that runs it.
+    static std::size_t outstanding(Cause cause);
+    // The cause's jobs handed to worker threads and not done yet.
+    static std::size_t onWorkers(Cause cause);
 
     // Calls `ended` whenever a piece of caused work ends (on the thread where it ended) for the
     // watch's lifetime.

@@ -136,12 +136,12 @@ void RunLoop::runEntry(Entry& entry) {
         schedule(next, entry.item);
         auto job = item.job;  // the job may invalidate the timer and release its state
         // A timer is nobody's caused work, whoever runs the loop (caused work marks itself).
-        CausedWork::Scope unmarked(false);
+        CausedWork::Scope unmarked(CausedWork::kNone);
         job();
     } else {
         auto job = std::move(item.job);
         item.job = nullptr;
-        CausedWork::Scope unmarked(false);
+        CausedWork::Scope unmarked(CausedWork::kNone);
         if (job) job();
     }
 }

@@ -2,6 +2,8 @@
 // starts, the activation policy, the window list and the standard about panel.
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,6 +13,7 @@
 
 #include "platform/shared_application.h"
 #include "platform/sim/sim_shared_application.h"
+#include "platform/ui/image_view.h"
 #include "platform/ui/panel.h"
 #include "platform/ui/status_item.h"
 #include "testkit/test_environment.h"
@@ -171,6 +174,41 @@ TEST_F(ApplicationTest, TheAboutPanelIsOneNewTitledWindowBroughtBackOnLaterCalls
     EXPECT_EQ(app.windows().size(), after.size());
     EXPECT_TRUE(about->isVisible());
     EXPECT_EQ(env.session.applicationState.aboutPanelRequests, 2);
+}
+
+// The panel shows the app's icon over what the running copy's manifest says: its name, version
+// and build, and copyright, read afresh each time it comes up; what the manifest lacks is left
+// out.
+TEST_F(ApplicationTest, TheAboutPanelShowsTheManifestsNameVersionBuildAndCopyrightUnderTheIcon) {
+    const std::filesystem::path bundle = env.home / "Applications/Tarnwick.app";
+    std::filesystem::create_directories(bundle / "Contents");
+    const auto manifest = [&](const std::string& json) { std::ofstream(bundle / "Contents/Info.json") << json; };
+    manifest(R"({"CFBundleName": "Tarnwick", "CFBundleShortVersionString": "1.4", "CFBundleVersion": 7,
+                 "NSHumanReadableCopyright": "Copyright 2025 Orlenbay"})");
+    env.session.fileSystem.mainBundle = bundle;
+    app.orderFrontStandardAboutPanel();
+    ui::Panel* about = dynamic_cast<sim::SimSharedApplication&>(app).aboutPanel();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->shownTexts(), (std::vector<std::string>{"Tarnwick", "Version 1.4 (7)", "Copyright 2025 Orlenbay"}));
+    // The icon on top, the texts below it, each inside the panel.
+    const auto views = about->contentView()->subviews();
+    ASSERT_EQ(views.size(), 4u);
+    const auto* icon = dynamic_cast<const ui::ImageView*>(views[0].get());
+    ASSERT_NE(icon, nullptr);
+    ASSERT_TRUE(icon->image);
+    EXPECT_EQ(icon->image->source, bundle.string());
+    EXPECT_EQ(icon->image->accessibilityDescription, "Tarnwick");
+    for (std::size_t i = 1; i < views.size(); ++i) {
+        EXPECT_LT(views[i]->frame().maxY(), views[i - 1]->frame().minY());
+        EXPECT_GE(views[i]->frame().minY(), 0);
+    }
+    const double height = about->frame().height();
+
+    about->close();
+    manifest(R"({"CFBundleVersion": "8"})");
+    app.orderFrontStandardAboutPanel();
+    EXPECT_EQ(about->shownTexts(), (std::vector<std::string>{"Tarnwick", "Build 8"}));
+    EXPECT_LT(about->frame().height(), height);
 }
 
 TEST_F(ApplicationTest, AnAboutPanelThatShowsNoWindowOfOursAddsNone) {

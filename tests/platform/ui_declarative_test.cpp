@@ -15,6 +15,7 @@
 #include "platform/ui/declarative/nodes.h"
 #include "platform/ui/panel.h"
 #include "platform/ui/text_metrics.h"
+#include "testkit/printing.h"
 #include "testkit/test_environment.h"
 
 namespace tarnwick {
@@ -167,6 +168,38 @@ TEST_F(DeclarativeTest, StacksPaddingSpacersAndFramesGiveEveryNodeAFrame) {
     EXPECT_DOUBLE_EQ(node("boxed").frame().minY(), row.maxY() + 8);
     EXPECT_EQ(node("wide").frame().width(), 276);
     EXPECT_DOUBLE_EQ(node("wide").frame().height(), body);
+}
+
+// The smallest size a tree declares: the frames' minimum and fixed lengths around the outermost
+// content, and the padding around each, along both axes even where the content declares nothing.
+TEST_F(DeclarativeTest, TheMinimumSizeCountsThePaddingAroundWhatTheContentDeclares) {
+    ui::FrameSpec wide;
+    wide.minWidth = 200;
+    const std::vector<std::pair<std::function<Node()>, Size>> cases{
+        // Padding around a content that declares only its width.
+        {[wide] { return ui::vstack(ui::HorizontalAlignment::leading, 0, ui::nodes(ui::text("a").frame(wide))).padding(12); },
+         Size{224, 24}},
+        // Padding inside a frame: the frame holds it, unless what it holds is larger.
+        {[wide] {
+             ui::FrameSpec outer;
+             outer.minWidth = 210;
+             outer.minHeight = 100;
+             return ui::vstack(ui::HorizontalAlignment::leading, 0, ui::nodes(ui::text("a").frame(wide)))
+                 .padding(ui::EdgeInsets{4, 8, 6, 8})
+                 .frame(outer);
+         },
+         Size{216, 100}},
+        // A fixed frame counts as its length, the padding on its node inside it; padding on an
+        // outer node adds to it.
+        {[] { return ui::vstack(ui::HorizontalAlignment::leading, 0, ui::nodes(ui::text("a").frame(50, 30).padding(5))).padding(10); },
+         Size{70, 50}},
+        // Nothing declared: the padding alone.
+        {[] { return ui::text("a").padding(7); }, Size{14, 14}},
+    };
+    for (const auto& [body, minimum] : cases) {
+        host([&body](ui::ViewContext&) { return body(); });
+        EXPECT_EQ(hosting->minimumSize(), minimum);
+    }
 }
 
 TEST_F(DeclarativeTest, AHorizontalStackSharesItsWidthWithTheLeastFlexibleFirstAndAlignsBaselines) {

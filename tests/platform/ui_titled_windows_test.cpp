@@ -10,9 +10,12 @@
 
 #include "platform/notifications.h"
 #include "platform/sim/ui/sim_window_system.h"
+#include "platform/ui/declarative/hosting_view.h"
+#include "platform/ui/declarative/nodes.h"
 #include "platform/ui/panel.h"
 #include "platform/ui/screens.h"
 #include "platform/ui/window_controller.h"
+#include "testkit/printing.h"
 #include "testkit/test_environment.h"
 
 namespace tarnwick {
@@ -161,6 +164,35 @@ TEST_F(TitledWindowsTest, AnAutosavedFrameIsKeptWhileShownAndRestoredWhenFirstSh
     defaults.set(ui::Panel::autosaveKey("Fresh"), Value(std::string("1 2 3")));
     fresh.orderFrontRegardless();
     EXPECT_EQ(fresh.frame(), Rect(30, 40, 200, 100));
+}
+
+// The minimum a window's declarative content declares is known only once it has rendered: the
+// first showing lays the content out before it holds a saved frame to that minimum, and lays it
+// out again at the size it grew to.
+TEST_F(TitledWindowsTest, AFrameSavedBelowTheContentsMinimumGrowsToItWhenTheWindowFirstShows) {
+    struct Declared final : ui::DeclarativeView {
+        ui::Node body(ui::ViewContext&) override {
+            ui::FrameSpec minimum;
+            minimum.minWidth = 480;
+            minimum.minHeight = 360;
+            minimum.maxWidth = minimum.maxHeight = ui::FrameSpec::infinity;
+            return ui::text("Names").padding(16).frame(minimum);
+        }
+        void observe(ui::ViewHost&) override {}
+    };
+    ui::Panel names(Rect(100, 100, 650, 650), kTitledWindow);
+    auto hosting = std::make_shared<ui::HostingView>(std::make_unique<Declared>());
+    names.setContentView(hosting);
+    env.session.defaults().set(ui::Panel::autosaveKey("Names"), Value(std::string("120 140 300 200")));
+    ASSERT_TRUE(names.setFrameAutosaveName("Names"));
+    names.makeKeyAndOrderFront();
+    EXPECT_EQ(names.frame(), Rect(120, 140, 480, 360));
+    EXPECT_EQ(hosting->bounds().size, (Size{480, 360}));
+    ASSERT_NE(hosting->host().root(), nullptr);
+    EXPECT_EQ(hosting->host().root()->frame().size, (Size{480, 360}));
+    // The user's resize holds to the same minimum.
+    ASSERT_TRUE(windows().resize(names, Size{200, 200}));
+    EXPECT_EQ(names.frame().size, (Size{480, 360}));
 }
 
 TEST_F(TitledWindowsTest, AControllerOwnsItsWindowOrWrapsOneItDoesNotKeepAlive) {

@@ -115,6 +115,51 @@ TEST(SystemFontMetricsTest, ShownLinesBreakAsTheLayoutDoesAndCutTheRestShortWith
     EXPECT_TRUE(ui::shownLines(metrics, "", font, ui::TextBox{100}).empty());
 }
 
+// Whether the bytes are whole UTF-8 sequences: no scalar cut in two.
+bool wholeUtf8(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
+
+// Texts of several bytes a character break between characters, never inside one: each line is
+// whole UTF-8 within the width, a combining mark stays with its letter, and the lines give the
+// text back but for the spaces at the breaks. Widths come from the metrics, so the rule holds for
+// any font model.
+TEST(SystemFontMetricsTest, MultiByteTextWrapsBetweenCharactersWithinTheWidth) {
+    ui::SystemFontMetrics metrics;
+    const auto font = ui::Font::system(12);
+    using Strings = std::vector<std::string>;
+    const auto lines = [&](const std::string& text, double width) {
+        Strings out;
+        for (const auto& line : ui::shownLines(metrics, text, font, ui::TextBox{width, 0, 0, true, ui::LineBreakMode::clipping})) {
+            EXPECT_TRUE(wholeUtf8(line.text)) << text;
+            EXPECT_LE(line.width, width + 1e-9) << line.text;
+            out.push_back(line.text);
+        }
+        // fittingSize breaks them the same way.
+        EXPECT_DOUBLE_EQ(metrics.fittingSize(text, font, width, 0, true).height,
+                         static_cast<double>(out.size()) * metrics.defaultLineHeight(font))
+            << text;
+        return out;
+    };
+    // Accented words break at the space; a word wider than the line breaks between characters.
+    EXPECT_EQ(lines("Größe Straße", metrics.lineWidth("Straße", font)), (Strings{"Größe", "Straße"}));
+    EXPECT_EQ(lines("日本語のテキスト", metrics.lineWidth("日本語", font)), (Strings{"日本語", "のテキ", "スト"}));
+    EXPECT_EQ(lines("😀😀😀😀😀", metrics.lineWidth("😀😀", font)), (Strings{"😀😀", "😀😀", "😀"}));
+    // A combining accent takes no room of its own: it stays on the line of the letter it marks.
+    const std::string marked = "e\u0301";
+    EXPECT_EQ(lines(marked + marked + marked + marked, metrics.lineWidth(marked + marked + marked, font)),
+              (Strings{marked + marked + marked, marked}));
+}
+
 // ---- views
 
 class ViewTest : public ::testing::Test {

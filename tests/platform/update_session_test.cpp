@@ -1,11 +1,14 @@
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "installation/installation_fixture.h"
 #include "platform/file_url.h"
+#include "platform/sim/sim_update_window.h"
 #include "platform/sim/sim_updater.h"
+#include "platform/ui/panel.h"
 #include "support/error.h"
 #include "testkit/test_environment.h"
 
@@ -13,6 +16,7 @@ namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
+namespace ui = platform::ui;
 using installation_test::BundleRecipe;
 using installation_test::makeBundle;
 using Kind = sim::SimUpdateOutcome::Kind;
@@ -124,6 +128,43 @@ TEST_F(UpdateSessionTest, NoCheckBeforeTheStartOrWhileOneRuns) {
     env.advance(1);
     EXPECT_EQ(env.session.updates.outcomes.size(), 1u);
     EXPECT_TRUE(updater->canCheckForUpdates());
+}
+
+// The framework's own window follows a check the user started, from "Checking…" to how it
+// ended; automatic checks stay quiet.
+TEST_F(UpdateSessionTest, AUsersCheckShowsHowItEndedInTheFrameworksWindowAnAutomaticOneShowsNothing) {
+    using Texts = std::vector<std::string>;
+    const auto shown = [this]() -> Texts {
+        ui::Panel* panel = env.session.updateWindow().panel();
+        if (!panel || !panel->isVisible()) return {};
+        EXPECT_EQ(panel->title(), "Software Update");
+        return panel->shownTexts();
+    };
+    writeFeed("[]");
+    updater->startUpdater();
+    env.session.updates.checkDuration = 1;
+    updater->checkForUpdates();
+    EXPECT_EQ(shown(), Texts{"Checking for updates\u2026"});
+    env.advance(1);
+    EXPECT_EQ(shown(), (Texts{"Tarnwick is up to date.", "Tarnwick 7 is the newest version available."}));
+
+    const auto nine = bundleURL("9.app", BundleRecipe().withVersion("9"));
+    writeFeed("[" + item(9, "1.9", nine) + "]");
+    updater->checkForUpdates();
+    env.advance(1);
+    EXPECT_EQ(shown(), (Texts{"A new version of Tarnwick is available.", "Tarnwick 1.9 is available; you have 7."}));
+
+    fs::remove(feed);
+    updater->checkForUpdates();
+    env.advance(1);
+    EXPECT_EQ(shown(), (Texts{"The update check did not finish.", sim::kUpdateFeedUnavailable}));
+
+    env.session.updateWindow().panel()->close();
+    env.session.updates.checkInterval = 60;
+    updater->setAutomaticallyChecksForUpdates(true);
+    env.advance(61);
+    EXPECT_EQ(env.session.updates.outcomes.size(), 4u);
+    EXPECT_TRUE(shown().empty());
 }
 
 TEST_F(UpdateSessionTest, AutomaticChecksRunOnTheSessionsIntervalOnlyWhileStartedAndOn) {

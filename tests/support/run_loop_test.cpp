@@ -165,8 +165,8 @@ TEST(RunLoopTest, SettledObserversSeeEachInstantTheClockMovedToAndEachTurnBefore
 TEST(RunLoopTest, CausedWorkIsFollowedAcrossThreadsUntilItIsDoneButTimersAreNotCausedWork) {
     ManualClock clock(0);
     RunLoop loop(clock);
-    const std::size_t before = CausedWork::outstanding();
-    const auto caused = [&] { return CausedWork::outstanding() - before; };
+    const CausedWork::Cause cause = CausedWork::newCause();
+    const auto caused = [&] { return CausedWork::outstanding(cause); };
     std::vector<std::string> marked;
     const auto note = [&marked](const std::string& what) {
         return [&marked, what] { marked.push_back(what + (CausedWork::isMarked() ? " caused" : " later")); };
@@ -183,7 +183,7 @@ TEST(RunLoopTest, CausedWorkIsFollowedAcrossThreadsUntilItIsDoneButTimersAreNotC
     std::size_t seenByTheFirstJob = 0;
     WorkItem dropped;  // kept: a cancelled item's job still goes
     {
-        CausedWork::Scope scope;
+        CausedWork::Scope scope(cause);
         loop.post([&] { seenByTheFirstJob = caused(); });
         loop.postAfter(0, note("now"));
         dropped = loop.postAfter(0, note("dropped"));
@@ -196,7 +196,7 @@ TEST(RunLoopTest, CausedWorkIsFollowedAcrossThreadsUntilItIsDoneButTimersAreNotC
         });
         spawn(loop, awaiting(completion, marked));
         EXPECT_EQ(caused(), 5u);  // two posts, two for now (one cancelled), the worker's job
-        EXPECT_EQ(CausedWork::onWorkers(), 1u);
+        EXPECT_EQ(CausedWork::onWorkers(cause), 1u);
         clock.advance(1);  // timers run unmarked, even under a marked caller
         timer.invalidate();
     }
@@ -206,7 +206,7 @@ TEST(RunLoopTest, CausedWorkIsFollowedAcrossThreadsUntilItIsDoneButTimersAreNotC
     EXPECT_EQ(caused(), 2u);  // the worker's job, and the completion the task awaits
     release.set_value();
     worker.sync([] {});  // unmarked, so not counted
-    EXPECT_EQ(CausedWork::onWorkers(), 0u);
+    EXPECT_EQ(CausedWork::onWorkers(cause), 0u);
     EXPECT_EQ(caused(), 2u);  // what the worker posted back, and the completion
     completion->resume(7);    // by an unmarked caller: the task still goes on as caused work
     loop.runReady();

@@ -11,7 +11,10 @@
 
 namespace tarnwick::testkit {
 
-bool isAnswer(const std::string& line) { return line == "ok" || line.rfind("error: ", 0) == 0; }
+// "ok", "ok: <what still runs>" or "error: <sentence>".
+bool isAnswer(const std::string& line) {
+    return line == "ok" || line.rfind("ok: ", 0) == 0 || line.rfind("error: ", 0) == 0;
+}
 
 ConsoleProcess::ConsoleProcess(Options options) : patience_(options.patience) {
     int in[2], out[2], err[2];

@@ -1,22 +1,17 @@
 #include "platform/sim/sim_shared_application.h"
 
+#include "platform/sim/sim_application_identity.h"
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_standard_panel.h"
 #include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/screens.h"
 #include "platform/ui/status_item.h"
-#include "platform/ui/text_label.h"
+#include "platform/ui/panel.h"
 
 namespace tarnwick::sim {
 
 namespace fs = std::filesystem;
 namespace ui = platform::ui;
-
-namespace {
-
-constexpr double kAboutWidth = 280;
-constexpr double kAboutHeight = 180;
-
-}  // namespace
 
 SimSharedApplication::~SimSharedApplication() = default;
 
@@ -73,24 +68,16 @@ void SimSharedApplication::orderFrontStandardAboutPanel() {
         ++session_.applicationState.aboutPanelRequests;
         if (!session_.applicationState.aboutPanelShowsWindow) return;
     }
-    if (!aboutPanel_) {
-        aboutPanel_ = std::make_unique<ui::Panel>(Rect(0, 0, kAboutWidth, kAboutHeight),
-                                                  ui::style_mask::kTitled | ui::style_mask::kClosable);
-        aboutPanel_->setTitle(std::string("About ") + kApplicationName);
-        aboutPanel_->isReleasedWhenClosed = false;
-        auto content = std::make_shared<ui::View>(Rect(0, 0, kAboutWidth, kAboutHeight));
-        content->addSubview(std::make_shared<ui::TextLabel>(kApplicationName, Rect(20, 100, kAboutWidth - 40, 24)));
-        aboutPanel_->setContentView(content);
-        // The system centres it on the main screen the first time; the user may move it later.
-        if (const auto screen = ui::mainScreen()) {
-            const Rect& visible = screen->visibleFrame;
-            aboutPanel_->setFrame(Rect(visible.origin.x + (visible.width() - kAboutWidth) / 2,
-                                       visible.origin.y + (visible.height() - kAboutHeight) / 2, kAboutWidth,
-                                       kAboutHeight),
-                                  false);
-        }
-    }
-    aboutPanel_->orderFrontRegardless();
+    const bool firstShow = !aboutPanel_;
+    if (firstShow) aboutPanel_ = StandardPanel::make(std::string("About ") + kApplicationName);
+    // The manifest is read at each showing, as the system reads the bundle's information.
+    const auto identity = SimApplicationIdentity::of(session_);
+    std::vector<StandardPanelLine> lines{{identity.name, ui::Font::system(14, ui::font_weight::kBold)}};
+    if (auto version = identity.versionLine()) lines.push_back({*version, ui::Font::system(11), ui::Color::secondaryLabel()});
+    if (identity.copyright) lines.push_back({*identity.copyright, ui::Font::system(10), ui::Color::secondaryLabel()});
+    if (firstShow || !aboutPanel_->isVisible()) StandardPanel::fill(*aboutPanel_, identity.icon(session_), lines);
+    // The system centres it on the main screen the first time; the user may move it later.
+    StandardPanel::show(*aboutPanel_, firstShow);
 }
 
 void SimSharedApplication::terminate() {

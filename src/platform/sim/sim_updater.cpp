@@ -1,6 +1,7 @@
 #include "platform/sim/sim_updater.h"
 
 #include "platform/sim/sim_update_feed.h"
+#include "platform/sim/sim_update_window.h"
 #include "platform/sim/simulated_session.h"
 #include "support/error.h"
 
@@ -77,15 +78,18 @@ void SimUpdater::check(bool automatic) {
     if (!started_ || checking_) return;
     checking_ = true;
     report(UpdaterProperty::canCheckForUpdates, false);
+    // The framework's own window follows a check the user started; automatic ones stay quiet.
+    if (!automatic) session_.updateWindow().showChecking();
     auto finish = [weak = weak_from_this(), automatic] {
         auto self = weak.lock();
         if (!self) return;
         auto lock = self->session_.lock();
         SimUpdateOutcome outcome = checkUpdateFeed(self->session_);
         outcome.automatic = automatic;
-        self->session_.updates.outcomes.push_back(std::move(outcome));
+        self->session_.updates.outcomes.push_back(outcome);
         self->checking_ = false;
         self->report(UpdaterProperty::canCheckForUpdates, true);
+        if (!automatic) self->session_.updateWindow().showOutcome(outcome);
     };
     const double duration = session_.updates.checkDuration;
     if (duration > 0)

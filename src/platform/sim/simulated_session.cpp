@@ -18,7 +18,8 @@
 #include "platform/sim/sim_file_manager.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_shared_application.h"
-#include "platform/sim/sim_updater.h"  // software updates
+#include "platform/sim/sim_update_window.h"  // software updates
+#include "platform/sim/sim_updater.h"
 #include "platform/sim/sim_private_functions.h"
 #include "platform/sim/sim_window_server.h"
 #include "platform/sim/ui/sim_events.h"

@@ -344,6 +344,9 @@ private:
     // ---- software updates: the update framework, its feed and faults (platform/sim/update_state.h)
 public:
     SimUpdates updates;
+    // The framework's window for checks the user starts (sim_update_window.h), made when first
+    // needed.
+    class SimUpdateWindow& updateWindow();
 
 private:
     // Reads the session file's "updates" section.
@@ -352,6 +355,7 @@ private:
     // prompts' answers under "system".
     void loadApplicationSections(const Dictionary& root);
     std::unique_ptr<class SimUpdateFramework> updateFramework_;
+    std::unique_ptr<class SimUpdateWindow> updateWindow_;
     // ---- end of software updates
 };
 

@@ -136,11 +136,16 @@ void Panel::animateAlpha(double alpha, double duration, std::function<void()> co
 
 void Panel::orderFrontRegardless() {
     const unsigned occlusion = occlusionState();
-    // Coming in for the first time, it takes the frame it was last shown with (which may be on
-    // another display); later it stays where the app or the user put it.
-    if (!visible_ && !std::exchange(frameRestored_, true)) restoreFrame();
-    // Coming in, it lays out what needs it before it draws.
+    // Coming in, it lays out what needs it before it draws: first of all, so that the content
+    // declares its minimum size before a restored frame is held to it.
     if (!visible_) displayContent();
+    // Coming in for the first time, it takes the frame it was last shown with (which may be on
+    // another display), laid out again at that size; later it stays where the app or the user
+    // put it.
+    if (!visible_ && !std::exchange(frameRestored_, true)) {
+        restoreFrame();
+        displayContent();
+    }
     const bool wasVisible = std::exchange(visible_, true);
     if (system_) system_->orderFront(*this);
     if (!wasVisible && contentView_) contentView_->windowVisibilityChanged(true);

@@ -97,7 +97,15 @@ std::string ChangePrinter::statusItemText(const ShownStatusItem& item) {
 
 std::string ChangePrinter::menuText(const ShownMenu& menu) {
     std::string text = quotedText(menu.title) + " at " + formatNumber(menu.location.x) + " " + formatNumber(menu.location.y);
-    return text + " rows " + (menu.rows.empty() ? std::string("none") : textsText(menu.rows));
+    return text + " rows " + rowsText(menu.rows);
+}
+
+std::string ChangePrinter::rowsText(const std::vector<ShownMenuRow>& rows) {
+    if (rows.empty()) return "none";
+    std::string result;
+    for (const auto& row : rows)
+        result += (result.empty() ? "" : " ") + quotedText(row.title) + (row.enabled ? "" : " disabled");
+    return result;
 }
 
 void ChangePrinter::compareStatusItem(const ScreenState& now) {
@@ -123,7 +131,7 @@ void ChangePrinter::compareMenu(const ScreenState& now) {
     if (!menu) return;
     if (!before || before->location != menu->location || before->title != menu->title)
         return printEvent("menu opened " + menuText(*menu));
-    printEvent("menu rows now " + (menu->rows.empty() ? std::string("none") : textsText(menu->rows)));
+    printEvent("menu rows now " + rowsText(menu->rows));
 }
 
 void ChangePrinter::compareWindows(const ScreenState& now) {

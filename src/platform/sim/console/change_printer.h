@@ -29,6 +29,8 @@ public:
     static std::string textsText(const std::vector<std::string>& texts);
     static std::string statusItemText(const ShownStatusItem& item);
     static std::string menuText(const ShownMenu& menu);
+    // A menu's rows, each quoted, a disabled one followed by `disabled`; "none" without rows.
+    static std::string rowsText(const std::vector<ShownMenuRow>& rows);
 
 private:
     void compareDisplays(const ScreenState& now);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
+#include <utility>
 
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/console_commands.h"
@@ -176,6 +177,9 @@ void Console::launched() {
 void Console::applicationEnded(int status) {
     if (ended_) return;
     printer_.printChanges();
+    // A command whose work ended the run (an alert's answer that installs and quits) still gets
+    // its answer, before the end.
+    if (answerOwed_) write("ok\n");
     printer_.printEvent("application ended with status " + std::to_string(status));
     ended_ = true;
     answerOwed_ = false;
@@ -183,21 +187,11 @@ void Console::applicationEnded(int status) {
 }
 
 void Console::settle() {
-    RunLoop& loop = session_.loop();
-    CausedWork::Watch watch([&loop] { loop.wake(); });
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::duration<double>(kLongestSettle);
-    while (!loop.stopRequested()) {
-        loop.runReady();
-        const std::uint64_t seen = loop.activity();
-        // On virtual time the loop runs every executor's work and only `wait` moves the clock:
-        // only a worker thread can still finish something. In real time a completion the work
-        // awaits may come from any thread, or from a timer that falls due meanwhile.
-        const bool pending = onVirtualTime() ? CausedWork::onWorkers() > 0 : CausedWork::outstanding() > 0;
-        if (!pending) return;
-        const double left = std::chrono::duration<double>(giveUp - std::chrono::steady_clock::now()).count();
-        if (left <= 0) return;
-        loop.waitForWork(seen, left);
-    }
+    // On virtual time the loop runs every executor's work and only `wait` moves the clock: only a
+    // worker thread can still finish something.
+    const auto outcome = CommandSettling::settle(session_.loop(), CausedWork::current(), onVirtualTime(),
+                                                 kLongestSettle, settleWaiting_);
+    if (outcome == CommandSettling::Outcome::stillRunning) stillRunning_ = true;
 }
 
 void Console::onSettled() {
@@ -205,11 +199,16 @@ void Console::onSettled() {
     printer_.printChanges();
     // An alert answered outside any command (one shown at launch or by a timer) owes its answer
     // once the loop has run what the answer set going.
-    if (!executing_ && !deferred_ && answerOwed_) answer("ok");
+    if (!executing_ && !deferred_ && answerOwed_) {
+        answer("ok");
+        post();  // the lines (or the end of input) that waited for this answer
+    }
 }
 
 void Console::drain() {
-    if (!ready_ || executing_ || deferred_ || stopped()) return;
+    // An alert answered outside any command is answered once the loop has run what the answer
+    // set going (onSettled); the lines after it, and the end of input, wait for that answer.
+    if (!ready_ || executing_ || deferred_ || answerOwed_ || stopped()) return;
     while (auto input = inbox_.tryPop()) {
         switch (input->kind) {
         case Input::Kind::interrupt: break;  // only alerts hear it (the signal's work is on the loop)
@@ -230,6 +229,8 @@ void Console::run(const Input& input, bool duringAlert) {
     std::vector<std::string> words;
     const bool outer = !executing_;
     executing_ = true;
+    // A command run during an alert nests in the one that led to the alert.
+    const bool stillRunningBefore = std::exchange(stillRunning_, false);
     try {
         if (input.kind == Input::Kind::overlong)
             throw Error("The line is longer than " + std::to_string(kLongestConsoleLine) +
@@ -237,6 +238,7 @@ void Console::run(const Input& input, bool duringAlert) {
         words = splitCommandWords(input.text);
         if (words.empty()) {
             // A blank line or a comment is no command.
+            stillRunning_ = stillRunningBefore;
             if (outer) executing_ = false;
             return;
         }
@@ -244,14 +246,18 @@ void Console::run(const Input& input, bool duringAlert) {
         // What changed before the command (the work of other turns) comes first.
         printer_.printChanges();
         {
-            // What the command sets going for now, on this thread or another, is its work.
-            CausedWork::Scope caused;
+            // What the command sets going for now, on this thread or another, is its work, and
+            // only its own work is waited for.
+            CausedWork::Scope caused(CausedWork::newCause());
             dispatch(words, duringAlert);
             if (!duringAlert && !stopped()) settle();
         }
         printer_.printChanges();
-        if (answerOwed_ && !deferred_ && !(duringAlert && alertAnswer_)) answer("ok");
+        const bool stillRunning = std::exchange(stillRunning_, stillRunningBefore);
+        if (answerOwed_ && !deferred_ && !(duringAlert && alertAnswer_))
+            answer(stillRunning ? kStillRunningAnswer : "ok");
     } catch (const std::exception& error) {
+        stillRunning_ = stillRunningBefore;
         printer_.printChanges();
         answer(std::string("error: ") + error.what());
     }

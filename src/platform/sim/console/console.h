@@ -11,6 +11,7 @@
 
 #include "platform/alerts.h"
 #include "platform/sim/console/change_printer.h"
+#include "platform/sim/console/command_settling.h"
 #include "platform/sim/console/console_sink.h"
 #include "platform/sim/installation_state.h"
 #include "support/observable.h"
@@ -75,15 +76,25 @@ public:
     void answerAlert(SimAlertAnswer answer);
     void waitFor(double seconds);
     void requestQuit();
-    // Runs what a command set going for now (posted work, notifications, work handed to worker
-    // threads and what it posts back), as the next turns of the main loop would; later work
-    // (timers, delays) is not waited for.
+    // Runs what the command being run set going for now (posted work, notifications, work
+    // handed to worker threads and what it posts back), as the next turns of the main loop
+    // would; later work (timers, delays) and other commands' work are not waited for. At the cap
+    // the command's answer says that its work still runs.
     void settle();
+    // How settling measures and spends real time (tests: without any real time passing).
+    void setSettleWaiting(CommandSettling::Waiting waiting) { settleWaiting_ = std::move(waiting); }
+
+    // When the simulated user last clicked the status item once (the loop's uptime): the menu
+    // such a click opens comes only after the double-click interval.
+    std::optional<double> lastStatusItemClick;
 
     static constexpr double kLongestWait = 3600;
     // Real seconds a command's answer waits at most for its work on other threads: a worker
     // that never finishes must not hang the console.
     static constexpr double kLongestSettle = 5;
+    // The answer of a command whose work still ran when the cap was reached.
+    static constexpr const char* kStillRunningAnswer =
+        "ok: its work is still running after 5 seconds; what it changes prints when it happens.";
 
 private:
     struct Input {
@@ -144,6 +155,8 @@ private:
     bool quitting_ = false;
     bool ended_ = false;
     bool outputLost_ = false;
+    bool stillRunning_ = false;  // the command being run reached the settling cap
+    CommandSettling::Waiting settleWaiting_ = CommandSettling::realTime();
     WorkItem waitEnd_;
     platform::Alert* alert_ = nullptr;
     std::optional<SimAlertAnswer> alertAnswer_;

@@ -1,12 +1,15 @@
 // The simulated user's hands on the menu bar: pointing at and clicking our status item, and
 // choosing in the menu it opens.
 
+#include <cmath>
+
 #include "platform/events.h"
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/console.h"
 #include "platform/sim/console/console_commands.h"
 #include "platform/sim/console/screen_state.h"
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_events.h"
 #include "platform/sim/ui/sim_menus.h"
 #include "platform/sim/ui/sim_status_bar.h"
 #include "platform/sim/ui/sim_window_system.h"
@@ -48,8 +51,13 @@ bool closedOpenMenu(CommandContext& context) {
 
 void hover(CommandContext& context) {
     expectStatusItemWord(context, command("hover"), 1);
-    const Point centre = centreOf(context, statusItem(context));
-    context.session.windowSystem().movePointer(centre);
+    auto& item = statusItem(context);
+    auto& windows = context.session.windowSystem();
+    // Moving within the item enters nothing, so nothing would open.
+    if (context.session.statusBar().buttonFrame(item)->contains(windows.pointerLocation()))
+        throw Error("The pointer already rests on the status item, so nothing new happens; unhover moves it away, "
+                    "then hover status-item rests it there again.");
+    windows.movePointer(centreOf(context, item));
 }
 
 void unhover(CommandContext& context) {
@@ -66,8 +74,22 @@ void unhover(CommandContext& context) {
 void doubleClick(CommandContext& context) {
     expectStatusItemWord(context, command("double-click"), 1);
     const Point centre = centreOf(context, statusItem(context));
+    context.console.lastStatusItemClick.reset();
     if (closedOpenMenu(context)) return;
     context.session.windowSystem().doubleClick(centre);
+}
+
+// Why no menu is open: a single click's menu waits for the double-click interval to pass, in
+// case a second click makes it a double click.
+std::string noOpenMenu(CommandContext& context) {
+    const auto& clicked = context.console.lastStatusItemClick;
+    const double interval = context.session.events().doubleClickInterval();
+    const double since = clicked ? context.session.loop().uptime() - *clicked : interval;
+    if (since < interval)
+        return "No menu is open yet: the status menu opens " + formatNumber(interval) +
+               " s after a click on the status item (the double-click interval), in case a second click follows; "
+               "type wait " + formatNumber(std::ceil((interval - since) * 1000) / 1000) + ", then choose the row.";
+    return "No menu is open; click status-item opens the status menu.";
 }
 
 // The menu's visible row with the title.
@@ -83,7 +105,7 @@ void menu(CommandContext& context) {
     const auto& thisCommand = command("menu");
     expectArguments(context, thisCommand, 1, 16);
     ui::Menu* open = context.session.menus().openMenu();
-    if (!open) throw Error("No menu is open; click status-item opens the status menu.");
+    if (!open) throw Error(noOpenMenu(context));
     const auto& path = context.arguments;
     const ui::Menu* current = open;
     for (std::size_t i = 0; i < path.size(); ++i) {
@@ -109,8 +131,10 @@ void clickStatusItem(CommandContext& context) {
     if (option && context.arguments[1] != "option")
         throw Error(quotedText(context.arguments[1]) + " is no key to hold; type " + thisCommand.usage + ".");
     const Point centre = centreOf(context, statusItem(context));
+    context.console.lastStatusItemClick.reset();
     if (closedOpenMenu(context)) return;
     auto& session = context.session;
+    context.console.lastStatusItemClick = session.loop().uptime();
     if (!option) {
         session.windowSystem().click(centre);
         return;

@@ -48,7 +48,7 @@ std::vector<std::string> screenReport(SimulatedSession& session, const platform:
     if (screen.menu) {
         lines.push_back("menu " + ChangePrinter::menuText(*screen.menu));
         for (const auto& [title, rows] : screen.menu->submenus)
-            lines.push_back("  submenu " + quotedText(title) + " rows " + (rows.empty() ? std::string("none") : ChangePrinter::textsText(rows)));
+            lines.push_back("  submenu " + quotedText(title) + " rows " + ChangePrinter::rowsText(rows));
     }
     if (openAlert) {
         std::string line = "alert " + quotedText(openAlert->messageText);

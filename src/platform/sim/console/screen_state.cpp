@@ -37,6 +37,21 @@ std::vector<std::string> visibleRows(const platform::ui::Menu& menu) {
     return rows;
 }
 
+std::vector<ShownMenuRow> shownRows(const platform::ui::Menu& menu) {
+    std::vector<ShownMenuRow> rows;
+    for (const auto& item : menu.items)
+        if (item && !item->isHidden && !item->isSeparatorItem()) rows.push_back({item->title, item->isEnabled});
+    return rows;
+}
+
+std::vector<ShownMenuRow> shownSubmenuRows(const platform::ui::Menu& submenu) {
+    std::vector<ShownMenuRow> rows;
+    for (const auto& item : submenu.items)
+        if (item && !item->isHidden && !item->isSeparatorItem())
+            rows.push_back({item->title, submenu.autoenablesItems ? item->validate() : item->isEnabled});
+    return rows;
+}
+
 ScreenState readScreen(SimulatedSession& session) {
     auto guard = session.lock();
     ScreenState state;
@@ -67,10 +82,10 @@ ScreenState readScreen(SimulatedSession& session) {
     if (const platform::ui::Menu* menu = session.menus().openMenu()) {
         // Where the system shows it, which may lie left of or above where it was popped up.
         const Rect frame = space.toGlobal(session.menus().openFrame().value_or(Rect()));
-        state.menu = ShownMenu{menu->title, frame.origin, visibleRows(*menu), {}};
+        state.menu = ShownMenu{menu->title, frame.origin, shownRows(*menu), {}};
         for (const auto& item : menu->items)
             if (item && !item->isHidden && item->submenu)
-                state.menu->submenus.emplace_back(item->title, visibleRows(*item->submenu));
+                state.menu->submenus.emplace_back(item->title, shownSubmenuRows(*item->submenu));
     }
     const platform::ui::Panel* key = windows.keyPanel();
     for (auto* panel : windows.panels()) {

@@ -72,14 +72,23 @@ struct ShownStatusItem {
     bool operator==(const ShownStatusItem&) const = default;
 };
 
+// A row of a menu as the user sees it: its title, and whether it can be chosen (a disabled
+// row shows dimmed).
+struct ShownMenuRow {
+    std::string title;
+    bool enabled = true;
+
+    bool operator==(const ShownMenuRow&) const = default;
+};
+
 // The open menu: where it hangs from and the rows it shows (hidden ones left out).
 struct ShownMenu {
     std::string title;
     Point location;  // global, its top left
-    std::vector<std::string> rows;
+    std::vector<ShownMenuRow> rows;
     // The visible rows of each visible row's submenu, by its title (`screen` lists them; they
-    // show when the pointer rests on their row).
-    std::vector<std::pair<std::string, std::vector<std::string>>> submenus;
+    // show when the pointer rests on their row, enabled as they are then).
+    std::vector<std::pair<std::string, std::vector<ShownMenuRow>>> submenus;
 
     bool operator==(const ShownMenu&) const = default;
 };
@@ -87,8 +96,13 @@ struct ShownMenu {
 // The status item the user can point at: the first of ours whose button is in a shown window.
 platform::ui::StatusItem* shownStatusItem(SimulatedSession& session);
 
-// The rows of a menu the user sees, in order.
+// The titles of the rows of a menu the user sees, in order.
 std::vector<std::string> visibleRows(const platform::ui::Menu& menu);
+// The rows of an open menu the user sees, enabled as the menu was last updated.
+std::vector<ShownMenuRow> shownRows(const platform::ui::Menu& menu);
+// The rows of a submenu of an open menu, enabled as they will be when it opens: the system
+// validates a submenu's rows as it shows them.
+std::vector<ShownMenuRow> shownSubmenuRows(const platform::ui::Menu& submenu);
 
 // What the simulated user sees now, as far as the console reports it.
 struct ScreenState {

@@ -84,9 +84,10 @@ Size declaredMinimum(const Node& node) {
     Size inner = node.children().size() == 1 ? declaredMinimum(node.children().front()) : Size{};
     if (!node.hasModifiers()) return inner;
     const Modifiers& m = node.modifiers();
-    // The padding lies inside the node's frame, around what its content declares.
-    if (inner.width > 0) inner.width += m.padding.width();
-    if (inner.height > 0) inner.height += m.padding.height();
+    // The padding lies inside the node's frame, around what its content declares: it takes its
+    // room along both axes, even where the content declares nothing.
+    inner.width += m.padding.width();
+    inner.height += m.padding.height();
     if (const auto& f = m.frame) {
         inner.width = std::max(inner.width, f->width.value_or(f->minWidth.value_or(0)));
         inner.height = std::max(inner.height, f->height.value_or(f->minHeight.value_or(0)));
