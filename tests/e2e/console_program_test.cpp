@@ -98,6 +98,33 @@ TEST(ConsoleProgramTest, CommandsOnVirtualTimeThroughStandardInputThenQuit) {
     EXPECT_EQ(program.standardError(), "");
 }
 
+// Without its fonts the program says once, at start, which package brings them, and goes on:
+// names are still measured and drawn.
+TEST(ConsoleProgramTest, MissingFontsAreReportedOnceAtStartAndTextIsStillSet) {
+    testkit::TempFolder home, noFonts;
+    testkit::ConsoleProcess program(
+        {home.path(), kDefaultSession, {}, {{"TARNWICK_FONTS_FOLDER", noFonts.path().string()}}, true});
+    EXPECT_EQ(program.ready().back(), "ready");
+    program.send("switch 2");
+    program.send("wait 1.25");
+    const auto picture = home.path() / "screen.svg";
+    EXPECT_EQ(program.send("screen svg " + picture.string()), Lines{"ok"});
+    const auto parsed = testkit::parseXml(readText(picture));
+    ASSERT_TRUE(parsed);
+    bool named = false;
+    for (const auto* text : parsed->all("text"))
+        if (text->text == "Desktop 2" && text->attribute("textLength")) named = text->number("textLength") > 0;
+    EXPECT_TRUE(named);
+    program.send("quit");
+    EXPECT_EQ(program.finish(), 0);
+    const std::string& said = program.standardError();
+    const auto lines = std::count(said.begin(), said.end(), '\n');
+    EXPECT_EQ(lines, 2) << said;  // one sentence for each package
+    EXPECT_EQ(said.find("fonts-inter"), said.rfind("fonts-inter")) << said;
+    EXPECT_NE(said.find("Install the package fonts-inter"), std::string::npos) << said;
+    EXPECT_NE(said.find("fonts-dejavu-core"), std::string::npos) << said;
+}
+
 TEST(ConsoleProgramTest, TheEndOfInputOrASignalEndsTheRunAsALogoutWithStatusZero) {
     testkit::TempFolder home;
     {

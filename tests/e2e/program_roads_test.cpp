@@ -77,14 +77,20 @@ bool holds(const Rect& outer, const Rect& inner) {
            inner.maxY() <= outer.maxY();
 }
 
-// Where a line of text lies: its measured width from its anchor, the font's ascent and descent
-// around its baseline.
+// Where a line of text lies: its measured width from its anchor (a right-to-left line starts at
+// its right end), the line as high as the text system sets the font, around its baseline.
 Rect extentOf(const testkit::XmlElement& text) {
-    using Metrics = platform::ui::SystemFontMetrics;
+    auto& metrics = platform::ui::systemFontMetrics();
     const double width = text.number("textLength"), size = text.number("font-size");
-    const std::string* anchor = text.attribute("text-anchor");
-    const double left = text.number("x") - (!anchor ? 0 : *anchor == "middle" ? width / 2 : width);
-    return Rect(left, text.number("y") - Metrics::kAscent * size, width, (Metrics::kAscent + Metrics::kDescent) * size);
+    const std::string* family = text.attribute("font-family");
+    const auto font = family && *family == "DejaVu Sans Mono" ? platform::ui::Font::monospacedSystem(size)
+                                                              : platform::ui::Font::system(size);
+    const std::string* anchorAttribute = text.attribute("text-anchor");
+    const std::string* direction = text.attribute("direction");
+    std::string anchor = anchorAttribute ? *anchorAttribute : "start";
+    if (direction && *direction == "rtl" && anchor != "middle") anchor = anchor == "start" ? "end" : "start";
+    const double left = text.number("x") - (anchor == "start" ? 0 : anchor == "middle" ? width / 2 : width);
+    return Rect(left, text.number("y") - metrics.firstBaselineOffset(font), width, metrics.defaultLineHeight(font));
 }
 
 bool pathTo(const testkit::XmlElement& from, const testkit::XmlElement* target,
@@ -763,6 +769,40 @@ TEST_F(ProgramRoadsTest, ANarrowSettingsWindowDrawsWhatItsViewsLayOutInsideIt) {
             EXPECT_GE(shown.size(), 12u);  // the explanations, one text per line
         }
     }
+}
+
+// The icon size rows of the settings keep their labels on one line in their columns at every
+// width of the window, as the system font sets them.
+TEST_F(ProgramRoadsTest, IconSizeLabelsStayOnOneLineInTheirColumnsAtEveryWindowWidth) {
+    auto& app = start(kDefaultSession);
+    openStatusMenu();
+    ASSERT_TRUE(hasPrefix(app.send("menu \"Settings…\""), "@1000.500 shown window 600002 \"Tarnwick Settings\""));
+    struct Row {
+        const char* page;
+        const char* label;
+        double column;
+    };
+    const auto font = platform::ui::Font::system(13);
+    for (const Row& row : {Row{"Overview", "App icon size", 90}, Row{"\"Desktop Names\"", "App icon size", 90},
+                           Row{"General", "Preview icon size", 110}}) {
+        ASSERT_EQ(app.send("resize \"Tarnwick Settings\" 900 700").back(), "ok");
+        ASSERT_EQ(app.send(std::string("set \"Settings sections\" ") + row.page).back(), "ok") << row.page;
+        for (const int width : {380, 460, 540, 700, 860, 1200}) {
+            app.send("resize \"Tarnwick Settings\" " + std::to_string(width) + " 700");
+            const fs::path file = home.path() / "settings.svg";
+            ASSERT_EQ(app.send("screen svg " + file.string()), Lines{"ok"});
+            const auto picture = testkit::parseXml(readFile(file));
+            ASSERT_TRUE(picture);
+            std::vector<const testkit::XmlElement*> labels;
+            for (const auto* text : picture->all("text", "text"))
+                if (text->text == row.label) labels.push_back(text);
+            ASSERT_EQ(labels.size(), 1u) << row.page << " at " << width;
+            EXPECT_DOUBLE_EQ(labels[0]->number("textLength"), platform::ui::systemFontMetrics().lineWidth(row.label, font));
+            EXPECT_LE(labels[0]->number("textLength"), row.column);
+        }
+    }
+    app.send("quit");
+    EXPECT_EQ(app.finish(), 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/ui/font_faces.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <vector>
@@ -119,7 +120,10 @@ FontFaces::FontFaces(const std::filesystem::path& folder, std::ostream& report) 
 }
 
 const FontFaces& FontFaces::shared() {
-    static const FontFaces faces(kDefaultFolder, std::cerr);
+    static const FontFaces faces([] {
+        const char* folder = std::getenv("TARNWICK_FONTS_FOLDER");
+        return std::filesystem::path(folder && *folder ? folder : kDefaultFolder);
+    }(), std::cerr);
     return faces;
 }
 

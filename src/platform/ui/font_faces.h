@@ -73,7 +73,8 @@ public:
     FontFaces(const FontFaces&) = delete;
     FontFaces& operator=(const FontFaces&) = delete;
 
-    // The process's faces, from the default folder; missing files are reported on standard error.
+    // The process's faces, from the folder TARNWICK_FONTS_FOLDER names or the default one;
+    // missing files are reported on standard error.
     static const FontFaces& shared();
 
     // The face that sets the font, and its index among the faces.

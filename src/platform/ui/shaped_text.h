@@ -47,6 +47,7 @@ public:
     std::size_t size() const { return shaped_ ? shaped_->clusters.size() : 0; }
     const TextCluster& cluster(std::size_t i) const { return shaped_->clusters[i].cluster; }
     bool unsafeBefore(std::size_t i) const { return i < size() && shaped_->clusters[i].unsafeBefore; }
+    bool missingGlyph(std::size_t i) const { return shaped_->clusters[i].missingGlyph; }
     double advance(std::size_t i) const { return shaped_->clusters[i].advance * scale_; }
     // The advances of clusters [from, to).
     double width(std::size_t from, std::size_t to) const;
