@@ -1,7 +1,10 @@
 // The text system: real faces shaped by HarfBuzz, lines broken and cut where ICU allows, one
 // cache of shaped texts, and a fallback when the fonts are missing.
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -324,6 +327,24 @@ TEST(MissingFontsTest, AreReportedOnceNamingThePackageAndMeasuringGoesOn) {
         ui::shownLines(fallback, "aaaa bbbb", font, ui::TextBox{5 * narrow, 0, 0, true, ui::LineBreakMode::wordWrapping});
     EXPECT_EQ(texts(shown), (Strings{"aaaa", "bbbb"}));
     EXPECT_FALSE(fallback.glyphImageBounds("a", font).isEmpty());
+}
+
+TEST(MissingFontsTest, AFontFileThatIsNotAFontIsReportedAtItsFirstUseAndMeasuredWithTheFallback) {
+    testkit::TempFolder fonts;
+    std::filesystem::create_directories(fonts.path() / "opentype/inter");
+    std::ofstream(fonts.path() / "opentype/inter/Inter-Regular.otf") << "not a font";
+    std::ostringstream report;
+    const ui::FontFaces faces(fonts.path(), report);
+    const auto before = report.str();
+    EXPECT_EQ(before.find("Inter-Regular.otf"), std::string::npos);  // it is there
+    ui::SystemFontMetrics metrics(faces);
+    const auto font = ui::Font::system(10);
+    EXPECT_DOUBLE_EQ(metrics.lineWidth("\u4E2D", font), 10);
+    EXPECT_GT(metrics.lineWidth("Work", font), 0);
+    metrics.lineWidth("Home", font);
+    const std::string after = report.str().substr(before.size());
+    EXPECT_NE(after.find("Inter-Regular.otf cannot be read"), std::string::npos) << after;
+    EXPECT_EQ(std::count(after.begin(), after.end(), '\n'), 1);
 }
 
 }  // namespace

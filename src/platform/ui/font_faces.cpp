@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include <ft2build.h>
@@ -38,54 +39,87 @@ constexpr std::size_t kMonospacedBold = 10;
 
 }  // namespace
 
-FontFace::FontFace(std::string family, int cssWeight, std::filesystem::path file, std::string package)
-    : family_(std::move(family)), cssWeight_(cssWeight), file_(std::move(file)), package_(std::move(package)) {}
+FontFace::FontFace(std::string family, int cssWeight, std::filesystem::path file, std::string package,
+                   std::ostream* report)
+    : family_(std::move(family)),
+      cssWeight_(cssWeight),
+      file_(std::move(file)),
+      package_(std::move(package)),
+      report_(report) {}
 
 FontFace::~FontFace() {
     if (shaper_) hb_font_destroy(shaper_);
 }
 
-bool FontFace::readMetrics(void* freetype) {
+namespace {
+
+// What layout reads of the whole face, from its file; nothing when it is not a scalable font.
+std::optional<FontFace::Metrics> readMetrics(const std::filesystem::path& file) {
+    FT_Library freetype = nullptr;
+    if (FT_Init_FreeType(&freetype) != 0) return std::nullopt;
     FT_Face face = nullptr;
-    if (FT_New_Face(static_cast<FT_Library>(freetype), file_.c_str(), 0, &face) != 0) return false;
-    const bool scalable = FT_IS_SCALABLE(face) && face->units_per_EM > 0;
-    if (scalable) {
-        unitsPerEm_ = face->units_per_EM;
-        ascender_ = face->ascender;
-        descender_ = -static_cast<double>(face->descender);
-        lineGap_ = std::max(0.0, face->height - ascender_ - descender_);
-        averageAdvance_ = 0.55 * unitsPerEm_;
-        capHeight_ = 0.72 * unitsPerEm_;
-        if (const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2))) {
-            // Faces that ask for their typographic metrics get them, as every layout engine does.
-            if (os2->fsSelection & (1u << 7)) {
-                ascender_ = os2->sTypoAscender;
-                descender_ = -static_cast<double>(os2->sTypoDescender);
-                lineGap_ = std::max<double>(0, os2->sTypoLineGap);
+    std::optional<FontFace::Metrics> read;
+    if (FT_New_Face(freetype, file.c_str(), 0, &face) == 0) {
+        if (FT_IS_SCALABLE(face) && face->units_per_EM > 0) {
+            FontFace::Metrics m;
+            m.unitsPerEm = face->units_per_EM;
+            m.ascender = face->ascender;
+            m.descender = -static_cast<double>(face->descender);
+            m.lineGap = std::max(0.0, face->height - m.ascender - m.descender);
+            m.averageAdvance = 0.55 * m.unitsPerEm;
+            m.capHeight = 0.72 * m.unitsPerEm;
+            if (const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2))) {
+                // Faces that ask for their typographic metrics get them, as every layout engine does.
+                if (os2->fsSelection & (1u << 7)) {
+                    m.ascender = os2->sTypoAscender;
+                    m.descender = -static_cast<double>(os2->sTypoDescender);
+                    m.lineGap = std::max<double>(0, os2->sTypoLineGap);
+                }
+                if (os2->xAvgCharWidth > 0) m.averageAdvance = os2->xAvgCharWidth;
+                if (os2->version >= 2 && os2->sCapHeight > 0) m.capHeight = os2->sCapHeight;
             }
-            if (os2->xAvgCharWidth > 0) averageAdvance_ = os2->xAvgCharWidth;
-            if (os2->version >= 2 && os2->sCapHeight > 0) capHeight_ = os2->sCapHeight;
+            read = m;
         }
+        FT_Done_Face(face);
     }
-    FT_Done_Face(face);
-    return scalable;
+    FT_Done_FreeType(freetype);
+    return read;
 }
 
-hb_font_t* FontFace::shaper() const {
-    if (!present_) return nullptr;
+}  // namespace
+
+void FontFace::load() const {
     std::call_once(loaded_, [this] {
-        hb_blob_t* blob = hb_blob_create_from_file_or_fail(file_.c_str());
-        if (!blob) return;
+        std::error_code error;
+        if (!std::filesystem::exists(file_, error)) return;  // reported when the faces were found
+        const auto metrics = readMetrics(file_);
+        hb_blob_t* blob = metrics ? hb_blob_create_from_file_or_fail(file_.c_str()) : nullptr;
+        if (!blob) {
+            if (report_)
+                *report_ << "tarnwick: the font file " << file_.string() << " cannot be read. Reinstall the package "
+                         << package_ << "; until then text is measured with fallback widths.\n";
+            return;
+        }
+        metrics_ = *metrics;
         hb_face_t* face = hb_face_create(blob, 0);
         hb_blob_destroy(blob);
         hb_font_t* font = hb_font_create(face);
         hb_face_destroy(face);
         // Shaped in the face's own units: one shaping serves every size.
-        const auto units = static_cast<int>(unitsPerEm_);
+        const auto units = static_cast<int>(metrics_.unitsPerEm);
         hb_font_set_scale(font, units, units);
         hb_font_make_immutable(font);
         shaper_ = font;
     });
+}
+
+const FontFace::Metrics& FontFace::metrics() const {
+    load();
+    return metrics_;
+}
+
+hb_font_t* FontFace::shaper() const {
+    load();
     return shaper_;
 }
 
@@ -94,25 +128,24 @@ FontFaces::FontFaces(const std::filesystem::path& folder, std::ostream& report) 
     for (std::size_t i = 0; i < kInterWeights.size(); ++i) {
         const auto& w = kInterWeights[i];
         faces_[i] = std::make_unique<FontFace>("Inter", w.css, inter / ("Inter-" + std::string(w.style) + ".otf"),
-                                               "fonts-inter");
+                                               "fonts-inter", &report);
     }
     const auto dejavu = folder / "truetype" / "dejavu";
-    faces_[kMonospacedBook] =
-        std::make_unique<FontFace>("DejaVu Sans Mono", 400, dejavu / "DejaVuSansMono.ttf", "fonts-dejavu-core");
-    faces_[kMonospacedBold] =
-        std::make_unique<FontFace>("DejaVu Sans Mono", 700, dejavu / "DejaVuSansMono-Bold.ttf", "fonts-dejavu-core");
+    faces_[kMonospacedBook] = std::make_unique<FontFace>("DejaVu Sans Mono", 400, dejavu / "DejaVuSansMono.ttf",
+                                                         "fonts-dejavu-core", &report);
+    faces_[kMonospacedBold] = std::make_unique<FontFace>("DejaVu Sans Mono", 700, dejavu / "DejaVuSansMono-Bold.ttf",
+                                                         "fonts-dejavu-core", &report);
 
-    FT_Library freetype = nullptr;
-    const bool ready = FT_Init_FreeType(&freetype) == 0;
+    // Only whether the files are there is looked at now; each is read at its first use.
     std::map<std::string, std::vector<std::string>> missing;  // file names by package
-    for (auto& face : faces_) {
-        face->present_ = ready && face->readMetrics(freetype);
-        if (!face->present_) missing[face->package_].push_back(face->file_.string());
+    for (const auto& face : faces_) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(face->file(), error)) continue;
+        missing[face->package()].push_back(face->file().string());
+        ++missing_;
     }
-    if (ready) FT_Done_FreeType(freetype);
-
     for (const auto& [package, files] : missing) {
-        report << "tarnwick: font file" << (files.size() > 1 ? "s" : "") << " missing or unreadable:";
+        report << "tarnwick: font file" << (files.size() > 1 ? "s" : "") << " missing:";
         for (const auto& file : files) report << ' ' << file;
         report << ". Install the package " << package
                << " (tools/install-deps.sh installs it); until then text is measured with fallback widths.\n";
@@ -139,12 +172,6 @@ std::size_t FontFaces::faceIndex(const Font& font) const {
         }
     }
     return nearest;
-}
-
-bool FontFaces::complete() const {
-    for (const auto& face : faces_)
-        if (!face->present()) return false;
-    return true;
 }
 
 }  // namespace tarnwick::platform::ui

@@ -13,12 +13,15 @@ struct hb_font_t;
 
 namespace tarnwick::platform::ui {
 
-// One font file of the text system: what layout reads of the whole face (in the face's own
-// units), read when the faces are found, and the face HarfBuzz shapes with, loaded at its first
-// use. A face whose file is missing or unreadable keeps fallback metrics and shapes nothing.
+// One font file of the text system. It is read at its first use, not before, so that a program
+// that sets text in two weights opens two files: FreeType reads what layout needs of the whole
+// face (in the face's own units), and HarfBuzz loads the face to shape with. A face whose file is
+// missing or unreadable keeps fallback metrics (in ems) and shapes nothing. Safe from any thread:
+// once read, a face never changes.
 class FontFace {
 public:
-    FontFace(std::string family, int cssWeight, std::filesystem::path file, std::string package);
+    FontFace(std::string family, int cssWeight, std::filesystem::path file, std::string package,
+             std::ostream* report);
     ~FontFace();
     FontFace(const FontFace&) = delete;
     FontFace& operator=(const FontFace&) = delete;
@@ -27,37 +30,36 @@ public:
     int cssWeight() const { return cssWeight_; }             // 100 ... 900
     const std::filesystem::path& file() const { return file_; }
     const std::string& package() const { return package_; }  // the Debian package that installs it
-    bool present() const { return present_; }
 
-    double unitsPerEm() const { return unitsPerEm_; }
-    double ascender() const { return ascender_; }    // above the baseline
-    double descender() const { return descender_; }  // below the baseline, positive
-    double lineGap() const { return lineGap_; }
-    double averageAdvance() const { return averageAdvance_; }
-    double capHeight() const { return capHeight_; }
+    struct Metrics {
+        double unitsPerEm = 1;
+        double ascender = 0.952;   // above the baseline
+        double descender = 0.241;  // below the baseline, positive
+        double lineGap = 0;
+        double averageAdvance = 0.55;
+        double capHeight = 0.72;
+    };
+    const Metrics& metrics() const;
+    double unitsPerEm() const { return metrics().unitsPerEm; }
+    double ascender() const { return metrics().ascender; }
+    double descender() const { return metrics().descender; }
+    double lineGap() const { return metrics().lineGap; }
+    double averageAdvance() const { return metrics().averageAdvance; }
+    double capHeight() const { return metrics().capHeight; }
 
-    // The face to shape with; null when the file is missing. Safe from any thread: the face is
-    // loaded once and never changes.
+    // The face to shape with; null when the file is missing or unreadable.
     hb_font_t* shaper() const;
 
 private:
-    friend class FontFaces;
-    // Reads the face's metrics from its file; false when it is missing or not a font.
-    bool readMetrics(void* freetype);
+    void load() const;
 
     std::string family_;
     int cssWeight_;
     std::filesystem::path file_;
     std::string package_;
-    bool present_ = false;
-    // Fallback metrics, in ems, for a face whose file is missing.
-    double unitsPerEm_ = 1;
-    double ascender_ = 0.952;
-    double descender_ = 0.241;
-    double lineGap_ = 0;
-    double averageAdvance_ = 0.55;
-    double capHeight_ = 0.72;
+    std::ostream* report_;  // hears once when a file that is there cannot be read
     mutable std::once_flag loaded_;
+    mutable Metrics metrics_;
     mutable hb_font_t* shaper_ = nullptr;
 };
 
@@ -65,6 +67,7 @@ private:
 // Sans Mono (book and bold) for the monospaced system font. Files are looked for under one fonts
 // folder (/usr/share/fonts by default); missing ones are reported once, when the faces are found,
 // naming the package that installs them, and text in them is measured with fallback widths.
+// `report` must outlive the faces.
 class FontFaces {
 public:
     static constexpr const char* kDefaultFolder = "/usr/share/fonts";
@@ -81,13 +84,14 @@ public:
     std::size_t faceIndex(const Font& font) const;
     const FontFace& face(std::size_t index) const { return *faces_[index]; }
     const FontFace& face(const Font& font) const { return face(faceIndex(font)); }
-    // Whether every face was found.
-    bool complete() const;
+    // Whether every face's file was there when the faces were found.
+    bool complete() const { return missing_ == 0; }
 
     static constexpr std::size_t kFaceCount = 11;
 
 private:
     std::array<std::unique_ptr<FontFace>, kFaceCount> faces_;
+    std::size_t missing_ = 0;
 };
 
 }  // namespace tarnwick::platform::ui
