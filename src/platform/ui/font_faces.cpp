@@ -153,11 +153,14 @@ FontFaces::FontFaces(const std::filesystem::path& folder, std::ostream& report) 
 }
 
 const FontFaces& FontFaces::shared() {
-    static const FontFaces faces([] {
-        const char* folder = std::getenv("TARNWICK_FONTS_FOLDER");
-        return std::filesystem::path(folder && *folder ? folder : kDefaultFolder);
-    }(), std::cerr);
-    return faces;
+    // Never destroyed: a worker thread may still measure while the program exits.
+    static const auto* faces = new FontFaces(
+        [] {
+            const char* folder = std::getenv("TARNWICK_FONTS_FOLDER");
+            return std::filesystem::path(folder && *folder ? folder : kDefaultFolder);
+        }(),
+        std::cerr);
+    return *faces;
 }
 
 std::size_t FontFaces::faceIndex(const Font& font) const {

@@ -65,8 +65,9 @@ Rect SystemFontMetrics::glyphImageBounds(std::string_view text, const Font& font
 }
 
 SystemFontMetrics& systemFontMetrics() {
-    static SystemFontMetrics metrics;
-    return metrics;
+    // Never destroyed: a worker thread may still measure while the program exits.
+    static auto* metrics = new SystemFontMetrics();
+    return *metrics;
 }
 
 TextMetrics& textMetrics() {
