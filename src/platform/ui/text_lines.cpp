@@ -128,7 +128,7 @@ std::vector<ShownLine> shownLines(TextMetrics& metrics, std::string_view text, c
     bool cut = false;
     if (!box.wraps) {
         const std::size_t end = set.trimmedEnd(0, count);
-        pieces.push_back(Piece{0, end, set.width(0, end)});
+        pieces.push_back(Piece{0, end, end == count ? metrics.lineWidth(text, font) : set.width(0, end)});
         cut = pieces.back().width > width;
     } else {
         const auto wrapped = wrapLines(set.run, width, limit, [&](std::size_t first, std::size_t end) {
@@ -151,6 +151,8 @@ std::vector<ShownLine> shownLines(TextMetrics& metrics, std::string_view text, c
         ShownLine line;
         if (cut && truncates(box.lineBreakMode) && i + 1 == pieces.size())
             line = truncated(set, piece, width, box.lineBreakMode, box.wraps);
+        else if (piece.first == 0 && piece.end == count)
+            line = ShownLine{set.shown(0, count), metrics.lineWidth(text, font)};  // the text as the metrics measure it
         else
             line = ShownLine{set.shown(piece.first, piece.end), piece.width};
         line.rightToLeft = rtl;
