@@ -93,17 +93,21 @@ ShownLine truncated(const SetText& set, Piece piece, double width, LineBreakMode
     const auto text = [&](long n) {
         return set.shown(piece.first, headEnd(n)) + std::string(kEllipsis) + set.shown(tailStart(n), piece.end);
     };
-    // Chosen by the clusters' advances, then measured as drawn, giving up clusters while the
-    // line with its "…" is still too wide.
-    long kept = largestFitting(always ? count : count - 1, [&](long n) {
+    // Chosen by the clusters' advances, then measured as drawn; where the line with its "…" is
+    // still too wide (a kerning pair met at the cut), chosen again by measuring as drawn.
+    const long kept = largestFitting(always ? count : count - 1, [&](long n) {
         return set.run.width(piece.first, headEnd(n)) + ellipsis + set.run.width(tailStart(n), piece.end) <= width;
     });
-    for (; kept >= 0; --kept) {
-        std::string line = text(kept);
+    ShownLine best;
+    const auto fitsAsDrawn = [&](long n) {
+        std::string line = text(n);
         const double measured = set.metrics.lineWidth(line, set.font);
-        if (measured <= width) return ShownLine{std::move(line), measured};
-    }
-    return ShownLine{};
+        if (measured > width) return false;
+        best = ShownLine{std::move(line), measured};
+        return true;
+    };
+    if (kept >= 0 && !fitsAsDrawn(kept) && largestFitting(kept - 1, fitsAsDrawn) < 0) return ShownLine{};
+    return best;
 }
 
 }  // namespace
