@@ -45,9 +45,14 @@ void measureExactly(const TextRun& run, WrappedLine& line, double width, const E
     if (line.end <= line.first || (!unsafe(line.first) && !unsafe(line.end))) return;
     double measured = exact(line.first, line.end);
     while (measured > width && line.end > line.first + 1) {
-        line.next = line.end - 1;
+        // Give up clusters at the end worth at least the excess, one at the least.
+        double given = 0;
+        std::size_t end = line.end;
+        do given += run.advance(--end);
+        while (given < measured - width && end > line.first + 1);
+        line.next = end;
         line.hardBreak = false;
-        line.end = line.next;
+        line.end = end;
         while (line.end > line.first && run.cluster(line.end - 1).hangs) --line.end;
         measured = line.end > line.first ? exact(line.first, line.end) : 0;
     }
