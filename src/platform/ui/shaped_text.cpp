@@ -5,6 +5,8 @@
 #include <cmath>
 
 #include <hb.h>
+#include <unicode/uscript.h>
+#include <unicode/utf8.h>
 
 #include "platform/ui/font_faces.h"
 
@@ -34,19 +36,50 @@ void addInk(ShapedCluster& c, float left, float bottom, float right, float top) 
     }
 }
 
-// Lays the face's glyphs into the clusters: advances, ink, and where a cut would reshape.
-void shapeInto(std::string_view text, hb_font_t* font, bool tabularFigures, std::vector<ShapedCluster>& clusters) {
-    hb_buffer_t* buffer = hb_buffer_create();
-    const auto length = static_cast<int>(text.size());
-    hb_buffer_add_utf8(buffer, text.data(), length, 0, length);
-    hb_buffer_guess_segment_properties(buffer);
-    const hb_feature_t tabular{HB_TAG('t', 'n', 'u', 'm'), 1, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END};
-    hb_shape(font, buffer, tabularFigures ? &tabular : nullptr, tabularFigures ? 1 : 0);
+// A stretch of the text in one script, with the direction the script runs in.
+struct ScriptRun {
+    int from, to;
+    hb_script_t script;
+};
 
+hb_script_t harfBuzzScript(UScriptCode code) {
+    return hb_script_from_string(uscript_getShortName(code), -1);
+}
+
+// The text cut where its script changes: characters common to scripts (spaces, digits,
+// punctuation, emoji) and marks stay with the run around them, so that each run shapes with its
+// own script's features.
+std::vector<ScriptRun> scriptRuns(std::string_view text) {
+    std::vector<ScriptRun> runs;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t start = 0;
+    UScriptCode current = USCRIPT_COMMON;
+    for (int32_t i = 0; i < length;) {
+        const int32_t at = i;
+        UChar32 c;
+        U8_NEXT_OR_FFFD(bytes, i, length, c);
+        UErrorCode status = U_ZERO_ERROR;
+        const UScriptCode script = uscript_getScript(c, &status);
+        if (U_FAILURE(status) || script == USCRIPT_COMMON || script == USCRIPT_INHERITED) continue;
+        if (current == USCRIPT_COMMON) {
+            current = script;
+        } else if (script != current) {
+            runs.push_back(ScriptRun{start, at, harfBuzzScript(current)});
+            start = at;
+            current = script;
+        }
+    }
+    runs.push_back(ScriptRun{start, length, current == USCRIPT_COMMON ? HB_SCRIPT_COMMON : harfBuzzScript(current)});
+    return runs;
+}
+
+// Adds a shaped run's glyphs to the clusters they belong to: advances, ink, and where a cut
+// would reshape.
+void layGlyphs(hb_buffer_t* buffer, hb_font_t* font, std::vector<bool>& ownGlyph, std::vector<ShapedCluster>& clusters) {
     unsigned count = 0;
     const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
     const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
-    std::vector<bool> ownGlyph(clusters.size(), false);
     for (unsigned g = 0; g < count; ++g) {
         const auto& info = infos[g];
         const std::size_t index = clusterAt(clusters, info.cluster);
@@ -62,10 +95,28 @@ void shapeInto(std::string_view text, hb_font_t* font, bool tabularFigures, std:
         }
         c.advance += static_cast<float>(positions[g].x_advance);
     }
+}
+
+// Shapes the text run by run into the clusters.
+void shapeInto(std::string_view text, hb_font_t* font, bool tabularFigures, std::vector<ShapedCluster>& clusters) {
+    std::vector<bool> ownGlyph(clusters.size(), false);
+    const hb_feature_t tabular{HB_TAG('t', 'n', 'u', 'm'), 1, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END};
+    const auto length = static_cast<int>(text.size());
+    for (const auto& run : scriptRuns(text)) {
+        hb_buffer_t* buffer = hb_buffer_create();
+        // The whole text is the run's context, so its ends shape as they do within the text.
+        hb_buffer_add_utf8(buffer, text.data(), length, static_cast<unsigned>(run.from), run.to - run.from);
+        hb_buffer_set_script(buffer, run.script);
+        const hb_direction_t direction = hb_script_get_horizontal_direction(run.script);
+        hb_buffer_set_direction(buffer, direction == HB_DIRECTION_INVALID ? HB_DIRECTION_LTR : direction);
+        hb_buffer_set_language(buffer, hb_language_get_default());
+        hb_shape(font, buffer, tabularFigures ? &tabular : nullptr, tabularFigures ? 1 : 0);
+        layGlyphs(buffer, font, ownGlyph, clusters);
+        hb_buffer_destroy(buffer);
+    }
     // A cluster inside another's glyph (a ligature) cannot be cut apart from it.
     for (std::size_t i = 0; i < clusters.size(); ++i)
         if (!ownGlyph[i]) clusters[i].unsafeBefore = true;
-    hb_buffer_destroy(buffer);
 }
 
 float spaceAdvance(hb_font_t* font, double fallback) {

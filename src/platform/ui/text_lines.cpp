@@ -132,7 +132,8 @@ std::vector<ShownLine> shownLines(TextMetrics& metrics, std::string_view text, c
     bool cut = false;
     if (!box.wraps) {
         const std::size_t end = set.trimmedEnd(0, count);
-        pieces.push_back(Piece{0, end, end == count ? metrics.lineWidth(text, font) : set.width(0, end)});
+        // Measured as drawn: its line breaks as spaces, its white space at the end left out.
+        pieces.push_back(Piece{0, end, metrics.lineWidth(set.shown(0, end), font)});
         cut = pieces.back().width > width;
     } else {
         const auto wrapped = wrapLines(set.run, width, limit, [&](std::size_t first, std::size_t end) {
@@ -155,8 +156,8 @@ std::vector<ShownLine> shownLines(TextMetrics& metrics, std::string_view text, c
         ShownLine line;
         if (cut && truncates(box.lineBreakMode) && i + 1 == pieces.size())
             line = truncated(set, piece, width, box.lineBreakMode, box.wraps);
-        else if (piece.first == 0 && piece.end == count)
-            line = ShownLine{set.shown(0, count), metrics.lineWidth(text, font)};  // the text as the metrics measure it
+        else if (box.wraps && piece.first == 0 && piece.end == count)
+            line = ShownLine{std::string(text), metrics.lineWidth(text, font)};  // the text as the metrics measure it
         else
             line = ShownLine{set.shown(piece.first, piece.end), piece.width};
         line.rightToLeft = rtl;
