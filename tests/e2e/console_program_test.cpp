@@ -16,6 +16,7 @@
 #include "testkit/console_process.h"
 #include "testkit/run_program.h"
 #include "testkit/temp_folder.h"
+#include "testkit/text_expectations.h"
 #include "testkit/xml_document.h"
 
 namespace tarnwick {
@@ -79,7 +80,10 @@ TEST(ConsoleProgramTest, CommandsOnVirtualTimeThroughStandardInputThenQuit) {
                     "collapse."});
     // The switch's banner shows once its delay has passed.
     EXPECT_EQ(program.send("# a comment gets no answer\nwait 1.25"),
-              (Lines{"@1000.120 shown window 600002 \"Space Name\" at 693 884 126 66 level 3 texts \"Desktop 2\"", "ok"}));
+              (Lines{"@1000.120 shown window 600002 \"Space Name\" at " +
+                         testkit::consoleNumber(756 - testkit::bannerWidth("Desktop 2") / 2) + " 884 " +
+                         testkit::consoleNumber(testkit::bannerWidth("Desktop 2")) + " 66 level 3 texts \"Desktop 2\"",
+                     "ok"}));
     const Lines screen = program.send("screen");
     ASSERT_GE(screen.size(), 3u);
     EXPECT_EQ(screen[0].rfind("display 1 \"Built-in Retina Display\" at 0 0 1512 982 current \"Desktop 2\"", 0), 0u);
