@@ -53,10 +53,23 @@ FontFace::~FontFace() {
 
 namespace {
 
+// The one FreeType library of the process, and the lock its faces are opened under (FreeType
+// opens faces of one library one at a time); null when FreeType cannot start.
+FT_Library freeType(std::unique_lock<std::mutex>& lock) {
+    static std::mutex mutex;
+    lock = std::unique_lock(mutex);
+    static FT_Library library = [] {
+        FT_Library made = nullptr;
+        return FT_Init_FreeType(&made) == 0 ? made : nullptr;
+    }();
+    return library;
+}
+
 // What layout reads of the whole face, from its file; nothing when it is not a scalable font.
 std::optional<FontFace::Metrics> readMetrics(const std::filesystem::path& file) {
-    FT_Library freetype = nullptr;
-    if (FT_Init_FreeType(&freetype) != 0) return std::nullopt;
+    std::unique_lock<std::mutex> lock;
+    FT_Library freetype = freeType(lock);
+    if (!freetype) return std::nullopt;
     FT_Face face = nullptr;
     std::optional<FontFace::Metrics> read;
     if (FT_New_Face(freetype, file.c_str(), 0, &face) == 0) {
@@ -82,7 +95,6 @@ std::optional<FontFace::Metrics> readMetrics(const std::filesystem::path& file) 
         }
         FT_Done_Face(face);
     }
-    FT_Done_FreeType(freetype);
     return read;
 }
 
