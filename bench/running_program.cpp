@@ -34,6 +34,8 @@ long statusField(const fs::path& status, const std::string& field) {
 }
 
 long residentKilobytes(pid_t pid) { return statusField(fs::path("/proc") / std::to_string(pid) / "status", "VmRSS"); }
+// The most the process has held resident since it started.
+long peakResidentKilobytes(pid_t pid) { return statusField(fs::path("/proc") / std::to_string(pid) / "status", "VmHWM"); }
 
 // Voluntary context switches of every thread of the process.
 long voluntarySwitches(pid_t pid) {
@@ -53,9 +55,9 @@ void saveName(const testkit::TempFolder& home, const std::string& desktop, const
     std::ofstream(folder / "names.json") << R"({"version": 1, "names": {")" << desktop << R"(": ")" << name << R"("}})";
 }
 
-// Process start to "ready" in real time; the resident memory then.
+// Process start to "ready" in real time; the resident memory then, and its peak so far.
 void BM_StartupToReady(benchmark::State& state) {
-    long resident = 0;
+    long resident = 0, peak = 0;
     for (auto _ : state) {
         testkit::TempFolder home;
         const auto start = Clock::now();
@@ -63,10 +65,12 @@ void BM_StartupToReady(benchmark::State& state) {
         program.ready();
         state.SetIterationTime(secondsSince(start));
         resident = residentKilobytes(program.pid());
+        peak = peakResidentKilobytes(program.pid());
         program.send("quit");
         program.finish();
     }
     state.counters["rss_kb_after_ready"] = static_cast<double>(resident);
+    state.counters["peak_rss_kb"] = static_cast<double>(peak);
 }
 BENCHMARK(BM_StartupToReady)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
@@ -126,7 +130,8 @@ void BM_MemoryAfterDesktopSwitches(benchmark::State& state) {
 }
 BENCHMARK(BM_MemoryAfterDesktopSwitches)->Iterations(1)->Unit(benchmark::kSecond);
 
-// `screen svg` with the overview open: the command's round trip and the file's size.
+// `screen svg` with the overview open: the command's round trip, the file's size and the
+// program's peak resident memory after drawing it 50 times.
 void BM_ScreenSvgWithOverviewOpen(benchmark::State& state) {
     testkit::TempFolder home;
     testkit::ConsoleProcess program({home.path(), std::nullopt, {}, {}, true});
@@ -141,6 +146,7 @@ void BM_ScreenSvgWithOverviewOpen(benchmark::State& state) {
         state.SetIterationTime(secondsSince(start));
     }
     state.counters["svg_bytes"] = static_cast<double>(fs::file_size(picture));
+    state.counters["peak_rss_kb"] = static_cast<double>(peakResidentKilobytes(program.pid()));
     program.send("quit");
     program.finish();
 }

@@ -50,7 +50,7 @@ protected:
     std::unique_ptr<SpaceNameBanner> banner;
     std::vector<Event> events;
     AppPreferences preferences;
-    ui::SystemFontMetrics systemModel;
+    ui::SystemFontMetrics& systemModel = ui::systemFontMetrics();
 };
 
 TEST_F(SpaceNameBannerTest, ThePanelIsANonActivatingClickThroughShadowlessFloatingPanel) {

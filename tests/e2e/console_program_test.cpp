@@ -16,6 +16,7 @@
 #include "testkit/console_process.h"
 #include "testkit/run_program.h"
 #include "testkit/temp_folder.h"
+#include "testkit/text_expectations.h"
 #include "testkit/xml_document.h"
 
 namespace tarnwick {
@@ -79,7 +80,10 @@ TEST(ConsoleProgramTest, CommandsOnVirtualTimeThroughStandardInputThenQuit) {
                     "collapse."});
     // The switch's banner shows once its delay has passed.
     EXPECT_EQ(program.send("# a comment gets no answer\nwait 1.25"),
-              (Lines{"@1000.120 shown window 600002 \"Space Name\" at 693 884 126 66 level 3 texts \"Desktop 2\"", "ok"}));
+              (Lines{"@1000.120 shown window 600002 \"Space Name\" at " +
+                         testkit::consoleNumber(756 - testkit::bannerWidth("Desktop 2") / 2) + " 884 " +
+                         testkit::consoleNumber(testkit::bannerWidth("Desktop 2")) + " 66 level 3 texts \"Desktop 2\"",
+                     "ok"}));
     const Lines screen = program.send("screen");
     ASSERT_GE(screen.size(), 3u);
     EXPECT_EQ(screen[0].rfind("display 1 \"Built-in Retina Display\" at 0 0 1512 982 current \"Desktop 2\"", 0), 0u);
@@ -96,6 +100,33 @@ TEST(ConsoleProgramTest, CommandsOnVirtualTimeThroughStandardInputThenQuit) {
     EXPECT_EQ(program.finish(), 0);
     EXPECT_FALSE(program.readFailed());
     EXPECT_EQ(program.standardError(), "");
+}
+
+// Without its fonts the program says once, at start, which package brings them, and goes on:
+// names are still measured and drawn.
+TEST(ConsoleProgramTest, MissingFontsAreReportedOnceAtStartAndTextIsStillSet) {
+    testkit::TempFolder home, noFonts;
+    testkit::ConsoleProcess program(
+        {home.path(), kDefaultSession, {}, {{"TARNWICK_FONTS_FOLDER", noFonts.path().string()}}, true});
+    EXPECT_EQ(program.ready().back(), "ready");
+    program.send("switch 2");
+    program.send("wait 1.25");
+    const auto picture = home.path() / "screen.svg";
+    EXPECT_EQ(program.send("screen svg " + picture.string()), Lines{"ok"});
+    const auto parsed = testkit::parseXml(readText(picture));
+    ASSERT_TRUE(parsed);
+    bool named = false;
+    for (const auto* text : parsed->all("text"))
+        if (text->text == "Desktop 2" && text->attribute("textLength")) named = text->number("textLength") > 0;
+    EXPECT_TRUE(named);
+    program.send("quit");
+    EXPECT_EQ(program.finish(), 0);
+    const std::string& said = program.standardError();
+    const auto lines = std::count(said.begin(), said.end(), '\n');
+    EXPECT_EQ(lines, 2) << said;  // one sentence for each package
+    EXPECT_EQ(said.find("fonts-inter"), said.rfind("fonts-inter")) << said;
+    EXPECT_NE(said.find("Install the package fonts-inter"), std::string::npos) << said;
+    EXPECT_NE(said.find("fonts-dejavu-core"), std::string::npos) << said;
 }
 
 TEST(ConsoleProgramTest, TheEndOfInputOrASignalEndsTheRunAsALogoutWithStatusZero) {

@@ -16,12 +16,14 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/sim/sim_alerts.h"
 #include "platform/ui/text_metrics.h"
 #include "support/geometry.h"
 #include "support/json.h"
 #include "testkit/console_process.h"
 #include "testkit/picture_reading.h"
 #include "testkit/temp_folder.h"
+#include "testkit/text_expectations.h"
 #include "testkit/xml_document.h"
 
 namespace tarnwick {
@@ -65,6 +67,14 @@ bool hasPrefix(const Lines& lines, const std::string& prefix) {
     return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
 }
 
+// The line of a label shown over a desktop's caption centred at `middle` in the collapsed bar.
+std::string labelOverCaption(const std::string& window, double middle, const std::string& caption,
+                             const std::string& name) {
+    const double width = testkit::labelWidthOverCaption(caption);
+    return "shown window " + window + " \"\" at " + testkit::consoleNumber(middle - width / 2) + " 0 " +
+           testkit::consoleNumber(width) + " 24 level 1000 texts \"" + name + "\"";
+}
+
 // The frame of a drawn rectangle.
 Rect frameOf(const testkit::XmlElement& rect) {
     return Rect(rect.number("x"), rect.number("y"), rect.number("width"), rect.number("height"));
@@ -78,14 +88,20 @@ bool holds(const Rect& outer, const Rect& inner) {
            inner.maxY() <= outer.maxY();
 }
 
-// Where a line of text lies: its measured width from its anchor, the font's ascent and descent
-// around its baseline.
+// Where a line of text lies: its measured width from its anchor (a right-to-left line starts at
+// its right end), the line as high as the text system sets the font, around its baseline.
 Rect extentOf(const testkit::XmlElement& text) {
-    using Metrics = platform::ui::SystemFontMetrics;
+    auto& metrics = platform::ui::systemFontMetrics();
     const double width = text.number("textLength"), size = text.number("font-size");
-    const std::string* anchor = text.attribute("text-anchor");
-    const double left = text.number("x") - (!anchor ? 0 : *anchor == "middle" ? width / 2 : width);
-    return Rect(left, text.number("y") - Metrics::kAscent * size, width, (Metrics::kAscent + Metrics::kDescent) * size);
+    const std::string* family = text.attribute("font-family");
+    const auto font = family && *family == "DejaVu Sans Mono" ? platform::ui::Font::monospacedSystem(size)
+                                                              : platform::ui::Font::system(size);
+    const std::string* anchorAttribute = text.attribute("text-anchor");
+    const std::string* direction = text.attribute("direction");
+    std::string anchor = anchorAttribute ? *anchorAttribute : "start";
+    if (direction && *direction == "rtl" && anchor != "middle") anchor = anchor == "start" ? "end" : "start";
+    const double left = text.number("x") - (anchor == "start" ? 0 : anchor == "middle" ? width / 2 : width);
+    return Rect(left, text.number("y") - metrics.firstBaselineOffset(font), width, metrics.defaultLineHeight(font));
 }
 
 // The shapes of the clipping regions of the groups around an element, outermost first.
@@ -183,7 +199,7 @@ TEST_F(ProgramRoadsTest, LockSleepAndADockRestartTakeTheLabelsDownAndBringThemBa
     saveNames(home, std::string(R"({")") + kDesktop3 + R"(": "Home"})");
     auto& app = start(kRoads / "lifecycle.json");
     EXPECT_EQ(snapshotEvent(home), "launch");
-    const std::string label = "shown window 600002 \"\" at 896.3 0 79.4 24 level 1000 texts \"Home\"";
+    const std::string label = labelOverCaption("600002", 936, "Desktop 3", "Home");
     const std::string gone = "hidden window 600002 \"\"";
     app.send("mission-control open");
     EXPECT_EQ(app.send("wait 1"), (Lines{"@1000.225 " + label, "ok"}));
@@ -221,7 +237,10 @@ TEST_F(ProgramRoadsTest, ADesktopSwitchShowsItsBannerOnItsDisplayForItsDuration)
     auto& app = start(kRoads / "banner.json");
     EXPECT_EQ(app.send("switch 6"), (Lines{"@1000.000 desktop switched on display 2 to \"Desktop 6\"", "ok"}));
     EXPECT_EQ(app.send("wait 1"),
-              (Lines{"@1000.120 shown window 600002 \"Space Name\" at 2729 1164 126 44 level 3 texts \"Desktop 6\"", "ok"}));
+              (Lines{"@1000.120 shown window 600002 \"Space Name\" at " +
+                         testkit::consoleNumber(2792 - testkit::bannerWidth("Desktop 6") / 2) + " 1164 " +
+                         testkit::consoleNumber(testkit::bannerWidth("Desktop 6")) + " 44 level 3 texts \"Desktop 6\"",
+                     "ok"}));
     // Inside the studio display (1512, -200, 2560 x 1440), at its bottom.
     EXPECT_EQ(app.send("wait 1"), Lines{"ok"});
     EXPECT_EQ(app.send("wait 1"), (Lines{"@1002.320 hidden window 600002 \"Space Name\"", "ok"}));
@@ -250,7 +269,9 @@ TEST_F(ProgramRoadsTest, RenamingThroughALabelSavesTheNameAndShowsIt) {
     EXPECT_EQ(field.size, (Size{280, 24}));
     EXPECT_TRUE(holds(frameOf(*prompt->all("rect", "alert-frame").at(0)), field));
     const auto* typed = prompt->all("text", "alert-field-text").at(0);
-    EXPECT_EQ(typed->text, "A name far too long for the field of…");
+    EXPECT_EQ(typed->text, testkit::cutToFit("A name far too long for the field of the rename prompt to show",
+                                             280 - 2 * sim::SimAlerts::kFieldTextInset,
+                                             platform::ui::Font::system(sim::SimAlerts::kFieldFontSize)));
     EXPECT_TRUE(holds(field, extentOf(*typed)));
     EXPECT_EQ(app.send("alert type \"Work\""), Lines{"ok"});
     EXPECT_EQ(app.send("alert press \"Save\""), (Lines{"@1001.000 alert closed with \"Save\"", "ok"}));
@@ -258,7 +279,7 @@ TEST_F(ProgramRoadsTest, RenamingThroughALabelSavesTheNameAndShowsIt) {
     ASSERT_TRUE(names && names->find("names"));
     EXPECT_EQ(*names->find("names")->find(kDesktop3), Value("Work"));
     EXPECT_EQ(app.send("wait 1"),
-              (Lines{"@1001.125 shown window 600002 \"\" at 896.3 0 79.4 24 level 1000 texts \"Work\"", "ok"}));
+              (Lines{"@1001.125 " + labelOverCaption("600002", 936, "Desktop 3", "Work"), "ok"}));
     app.send("quit");
     EXPECT_EQ(app.finish(), 0);
 }
@@ -557,13 +578,15 @@ TEST_F(ProgramRoadsTest, TheScreenAndItsPictureShowWhatControlsTheStatusItemAndI
     app.send("click status-item option");
     // A menu as wide as its rows, moved left so it stays on the built-in display.
     const Lines opened = app.send("wait 0.5");
-    EXPECT_TRUE(hasPrefix(opened, "@1000.500 menu opened \"\" at 1311 25 rows "));
     const auto menu = picture("menu.svg");
     const auto symbols = menu.all("g", "symbol");
     ASSERT_EQ(symbols.size(), 1u);
     EXPECT_EQ(*symbols[0]->attribute("data-symbol"), "tag");
     const Rect frame = frameOf(*menu.all("rect", "menu-frame").at(0));
-    EXPECT_EQ(frame.origin, (Point{1311, 25}));
+    EXPECT_TRUE(hasPrefix(opened, "@1000.500 menu opened \"\" at " + testkit::consoleNumber(frame.minX()) + " 25 rows "));
+    EXPECT_EQ(frame.minY(), 25);
+    EXPECT_EQ(frame.maxX(), 1512);  // its right edge at the display's
+    EXPECT_LT(frame.minX(), 1479);  // left of the status item that opened it
     EXPECT_TRUE(holds(Rect(0, 0, 1512, 982), frame));
     // The row that opens a submenu carries its arrow, on its line.
     const auto arrows = menu.all("text", "menu-submenu-arrow");
@@ -650,7 +673,7 @@ TEST_F(ProgramRoadsTest, ACopyOnADiskImageInstallsItselfAndOpensTheInstalledCopy
 }
 
 // Road 2: a desktop named in the Desktop Names window gets its label over its caption when
-// Mission Control opens (Desktop 2's caption spans 726.3 to 785.7 on the built-in display).
+// Mission Control opens (Desktop 2's caption is centred at x = 756 on the built-in display).
 TEST_F(ProgramRoadsTest, ADesktopNamedInTheNamesWindowIsLabelledOverItsCaption) {
     auto& app = start(kRoads / "names-window.json");
     openStatusMenu();
@@ -660,7 +683,10 @@ TEST_F(ProgramRoadsTest, ADesktopNamedInTheNamesWindowIsLabelledOverItsCaption) 
     // An empty field's placeholder is marked as one, and no text of the window's.
     EXPECT_FALSE(printed(opened, "\"Custom name\""));
     EXPECT_TRUE(hasPrefix(app.send("screen"), "              textField placeholder \"Custom name\" id \"" + field + "\""));
-    EXPECT_EQ(app.send("type " + field + " \"A name far too long for the field of the names window to show\"").back(), "ok");
+    EXPECT_EQ(app.send("type " + field +
+                       " \"A name far too long for the field of the names window to show, however narrow its letters\"")
+                  .back(),
+              "ok");
     EXPECT_EQ(app.send("screen svg " + (home.path() / "names.svg").string()), Lines{"ok"});
     const auto picture = testkit::parseXml(readFile(home.path() / "names.svg"));
     ASSERT_TRUE(picture);
@@ -693,7 +719,7 @@ TEST_F(ProgramRoadsTest, ADesktopNamedInTheNamesWindowIsLabelledOverItsCaption) 
     app.send("close \"Desktop Names\"");
     app.send("mission-control open");
     EXPECT_EQ(app.send("wait 1"),
-              (Lines{"@1001.625 shown window 600003 \"\" at 716.3 0 79.4 24 level 1000 texts \"Work\"", "ok"}));
+              (Lines{"@1001.625 " + labelOverCaption("600003", 756, "Desktop 2", "Work"), "ok"}));
     const auto names = savedNames(home);
     ASSERT_TRUE(names && names->find("names"));
     EXPECT_EQ(*names->find("names")->find("6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40"), Value("Work"));
@@ -759,6 +785,45 @@ TEST_F(ProgramRoadsTest, ANarrowSettingsWindowDrawsWhatItsViewsLayOutInsideIt) {
             EXPECT_GE(shown.size(), 12u);  // the explanations, one text per line
         }
     }
+}
+
+// The icon size rows of the settings keep their labels on one line in their columns at every
+// width of the window, as the system font sets them.
+TEST_F(ProgramRoadsTest, IconSizeLabelsStayOnOneLineInTheirColumnsAtEveryWindowWidth) {
+    auto& app = start(kDefaultSession);
+    openStatusMenu();
+    ASSERT_TRUE(hasPrefix(app.send("menu \"Settings…\""), "@1000.500 shown window 600002 \"Tarnwick Settings\""));
+    struct Row {
+        const char* page;
+        const char* label;
+        double column;
+    };
+    const auto font = platform::ui::Font::system(13);
+    for (const Row& row : {Row{"Overview", "App icon size", 90}, Row{"\"Desktop Names\"", "App icon size", 90},
+                           Row{"General", "Preview icon size", 110}}) {
+        ASSERT_EQ(app.send("resize \"Tarnwick Settings\" 900 700").back(), "ok");
+        ASSERT_EQ(app.send(std::string("set \"Settings sections\" ") + row.page).back(), "ok") << row.page;
+        // The previews' icon size shows while their app icons are on.
+        if (std::string(row.page) == "General") {
+            ASSERT_EQ(app.send("set \"Show app icons in expanded Mission Control previews\" on").back(), "ok");
+        }
+        for (const int width : {380, 460, 540, 700, 860, 1200}) {
+            app.send("resize \"Tarnwick Settings\" " + std::to_string(width) + " 700");
+            const fs::path file = home.path() / "settings.svg";
+            ASSERT_EQ(app.send("screen svg " + file.string()), Lines{"ok"});
+            const auto picture = testkit::parseXml(readFile(file));
+            ASSERT_TRUE(picture);
+            std::vector<const testkit::XmlElement*> labels;
+            for (const auto* text : picture->all("text", "text"))
+                if (text->text == row.label) labels.push_back(text);
+            ASSERT_EQ(labels.size(), 1u) << row.page << " at " << width;
+            // The picture writes numbers to a thousandth.
+            EXPECT_NEAR(labels[0]->number("textLength"), platform::ui::systemFontMetrics().lineWidth(row.label, font), 5e-4);
+            EXPECT_LE(labels[0]->number("textLength"), row.column);
+        }
+    }
+    app.send("quit");
+    EXPECT_EQ(app.finish(), 0);
 }
 
 }  // namespace

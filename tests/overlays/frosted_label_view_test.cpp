@@ -179,7 +179,7 @@ TEST_F(FrostedLabelViewTest, ACaptionSitsOnTheNativeCaptionsBaselineForOneLineOn
     view->configureCaption("Desktop 1", true);
     view->layoutSubtreeIfNeeded();
     ASSERT_EQ(metrics.glyphRequests, std::vector<std::string>{"Desktop 1"});  // the caption's glyphs, not the name's
-    ui::SystemFontMetrics model;
+    auto& model = ui::systemFontMetrics();
     const auto font = ui::Font::system(17, ui::font_weight::kMedium);
     const Rect ink = model.glyphImageBounds("Desktop 1", font);
     const double expected = std::min(std::max(20 - ink.midY() - (20 - model.firstBaselineOffset(font)), 0.0), 20.0);

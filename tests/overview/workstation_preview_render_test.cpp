@@ -223,14 +223,14 @@ TEST_F(RenderedPreviewTest, LongNamesTakeTwoLinesThenAreCutShort) {
     const std::string longName =
         "A desktop for everything that has to do with the quarterly planning of the team, its budget and its people";
     ASSERT_TRUE(model->rename(longName, kD2));
-    model->editDisplayName("The display on the left of the desk, next to the window, with the plant", kStudio);
+    model->editDisplayName("The display on the left of the desk, next to the window, with the plant and the lamp nobody ever turns off", kStudio);
     model->commitDisplayName(kStudio);
     settle();
     const Node* name = host().findText(longName);
     ASSERT_TRUE(name);
     EXPECT_EQ(name->as<ui::TextContent>()->lines, 2);
     EXPECT_TRUE(name->as<ui::TextContent>()->truncated);
-    const Node* display = host().findText("The display on the left of the desk, next to the window, with the plant");
+    const Node* display = host().findText("The display on the left of the desk, next to the window, with the plant and the lamp nobody ever turns off");
     EXPECT_EQ(display->as<ui::LabelContent>()->lines, 2);
     EXPECT_TRUE(display->as<ui::LabelContent>()->truncated);
     // The count beside it keeps its room.

@@ -21,6 +21,7 @@
 #include "platform/ui/image_view.h"
 #include "platform/ui/panel.h"
 #include "platform/ui/text_label.h"
+#include "platform/ui/text_metrics.h"
 #include "testkit/console_driver.h"
 #include "testkit/temp_folder.h"
 #include "testkit/test_environment.h"
@@ -283,6 +284,44 @@ TEST_F(ConsoleScreenSvgTest, IconsNameTheirAppsGlassHidesWhatLiesBehindAndTitles
     EXPECT_EQ(backdrop[0]->attribute("fill-opacity"), nullptr);
     EXPECT_TRUE(window->all("text", "window-title").empty());
     EXPECT_EQ(window->all("title").at(0)->text, "Mission Control apps");
+}
+
+// Texts are drawn in the faces they were measured in, at their measured widths; a right-to-left
+// text with natural alignment stands at its frame's right edge and is marked right to left.
+TEST_F(ConsoleScreenSvgTest, TextsAreDrawnInTheFacesTheyWereMeasuredInAndRightToLeftOnesFromTheRight) {
+    ui::Panel panel(Rect(100, 100, 300, 60), ui::style_mask::kBorderless);
+    auto content = std::make_shared<ui::View>(Rect(0, 0, 300, 60));
+    panel.setContentView(content);
+    const std::string hebrewName = "\u05E9\u05DC\u05D5\u05DD 12";
+    auto hebrew = std::make_shared<ui::TextLabel>(hebrewName, Rect(10, 30, 200, 20));
+    auto keys = std::make_shared<ui::TextLabel>("\u2303\u2325\u2318W", Rect(10, 5, 200, 20));
+    keys->font = ui::Font::monospacedSystem(13, ui::font_weight::kBold);
+    content->addSubview(hebrew);
+    content->addSubview(keys);
+    panel.orderFrontRegardless();
+
+    const testkit::XmlElement svg = picture();
+    EXPECT_EQ(*svg.attribute("font-family"), "Inter");
+    const auto drawn = [&](const std::string& text) -> const testkit::XmlElement* {
+        for (const auto* element : svg.all("text"))
+            if (element->text == text) return element;
+        return nullptr;
+    };
+    const auto* rtl = drawn(hebrewName);
+    ASSERT_NE(rtl, nullptr);
+    EXPECT_EQ(*rtl->attribute("direction"), "rtl");
+    EXPECT_EQ(*rtl->attribute("text-anchor"), "start");  // its start is its right end
+    EXPECT_EQ(rtl->number("x"), 100 + 210);
+    EXPECT_EQ(rtl->attribute("font-family"), nullptr);
+    EXPECT_NEAR(rtl->number("textLength"), ui::systemFontMetrics().lineWidth(hebrewName, hebrew->font), 5e-4);
+
+    const auto* mono = drawn(keys->stringValue());
+    ASSERT_NE(mono, nullptr);
+    EXPECT_EQ(*mono->attribute("font-family"), "DejaVu Sans Mono");
+    EXPECT_EQ(*mono->attribute("font-weight"), "700");
+    EXPECT_EQ(mono->attribute("direction"), nullptr);
+    EXPECT_EQ(mono->number("x"), 110);
+    EXPECT_NEAR(mono->number("textLength"), ui::systemFontMetrics().lineWidth(keys->stringValue(), keys->font), 5e-4);
 }
 
 TEST(XmlDocumentTest, TheCheckRefusesWhatIsNotWellFormed) {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/sim/ui/sim_menu_layout.h"
+
 #include "platform/events.h"
 #include "platform/sim/ui/sim_events.h"
 #include "platform/sim/ui/sim_menus.h"
@@ -19,6 +21,7 @@
 #include "testkit/temp_folder.h"
 #include "testkit/test_environment.h"
 #include "testkit/xml_document.h"
+#include "testkit/text_expectations.h"
 
 namespace tarnwick {
 namespace {
@@ -104,11 +107,14 @@ TEST_F(ConsoleStatusMenuTest, HoverClickAndChooseAsAPersonWould) {
     EXPECT_EQ(console->type("unhover"), Lines{"ok"});
     EXPECT_EQ(pointer.heard, (Lines{"in", "out"}));
 
-    // The menu hangs from the item, moved left as far as it takes to stay on the display.
+    // The menu hangs from the item, moved left as far as it takes to stay on the display: its
+    // right edge at the display's (1512), as wide as its rows measure.
+    const double menuWidth = sim::SimMenuLayout::of(*menu).size.width;
+    const std::string onBuiltIn = "\"Status\" at " + testkit::consoleNumber(1512 - menuWidth) + " 25 rows";
     EXPECT_EQ(console->type("click status-item"),
-              (Lines{"@1000.000 menu opened \"Status\" at 1329 25 rows \"Workstation Overview\" \"Quit Tarnwick\"", "ok"}));
+              (Lines{"@1000.000 menu opened " + onBuiltIn + " \"Workstation Overview\" \"Quit Tarnwick\"", "ok"}));
     const Lines screen = console->screen();
-    EXPECT_NE(std::find(screen.begin(), screen.end(), "menu \"Status\" at 1329 25 rows \"Workstation Overview\" \"Quit Tarnwick\""),
+    EXPECT_NE(std::find(screen.begin(), screen.end(), "menu " + onBuiltIn + " \"Workstation Overview\" \"Quit Tarnwick\""),
               screen.end());
     // A hidden row, a row that is not there, or a path past a row without a submenu: nothing
     // is chosen and the menu stays open.
@@ -123,7 +129,8 @@ TEST_F(ConsoleStatusMenuTest, HoverClickAndChooseAsAPersonWould) {
     // At the Studio Display's bottom right corner it moves left and up, staying on that display.
     env.session.menus().popUp(*menu, Point{4060, -250});
     EXPECT_EQ(console->type("keys escape"),
-              (Lines{"@1000.000 menu opened \"Status\" at 3889 1186 rows \"Workstation Overview\" \"Quit Tarnwick\"",
+              (Lines{"@1000.000 menu opened \"Status\" at " + testkit::consoleNumber(4072 - menuWidth) +
+                         " 1186 rows \"Workstation Overview\" \"Quit Tarnwick\"",
                      "@1000.000 menu closed \"Status\"", "ok"}));
 
     // Escape closes the menu; so does a click on the item, which then goes no further.

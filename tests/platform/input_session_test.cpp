@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/sim/sim_alerts.h"
+
 #include "platform/events.h"
 #include "platform/sim/ui/sim_events.h"
 #include "platform/sim/ui/sim_window_system.h"
@@ -142,7 +144,10 @@ TEST(InputSessionTest, AnAlertIsAnsweredWithTypedTextAndRecordedWithItsWindowAnd
     plain.buttons = {{"Install and Open", "\r"}, {"Quit", "\x1b"}};
     EXPECT_EQ(plain.runModal(), platform::kAlertSecondButtonReturn);
     const Rect visible = platform::ui::mainScreen()->visibleFrame;
-    EXPECT_EQ(shown.at(2).windowFrame, Rect(visible.midX() - 210, visible.midY() - 86, 420, 140 + 2 * 16));
+    const auto lines = sim::SimAlerts::informativeLines(plain.informativeText, 420 - 2 * sim::SimAlerts::kTextInset);
+    ASSERT_GE(lines.size(), 2u);
+    const double height = 140 + 16 * static_cast<double>(lines.size() - 1);
+    EXPECT_EQ(shown.at(2).windowFrame, Rect(visible.midX() - 210, visible.midY() - height / 2, 420, height));
     EXPECT_EQ(shown.at(2).screen, 1u);
 }
 

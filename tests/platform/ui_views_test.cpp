@@ -1,4 +1,3 @@
-#include <chrono>
 #include <memory>
 #include <string>
 
@@ -6,8 +5,6 @@
 
 #include "platform/ui/effect_views.h"
 #include "platform/ui/text_label.h"
-#include "platform/ui/text_lines.h"
-#include "platform/ui/text_metrics.h"
 #include "platform/ui/transaction.h"
 #include "platform/ui/view.h"
 #include "testkit/test_environment.h"
@@ -17,148 +14,6 @@ namespace {
 
 namespace ui = platform::ui;
 using testkit::TestEnvironment;
-
-// ---- text metrics
-
-TEST(SystemFontMetricsTest, CountsCharactersNotBytes) {
-    ui::SystemFontMetrics metrics;
-    const auto font = ui::Font::system(17, ui::font_weight::kMedium);
-    const double one = metrics.lineWidth("e", font);
-    EXPECT_GT(one, 0);
-    EXPECT_DOUBLE_EQ(metrics.lineWidth("é", font), one);              // two bytes, one character
-    EXPECT_DOUBLE_EQ(metrics.lineWidth("e\u0301", font), one);        // a combining mark adds nothing
-    EXPECT_DOUBLE_EQ(metrics.lineWidth("😀", font), 2 * one);         // four bytes, one wide character
-    EXPECT_DOUBLE_EQ(metrics.lineWidth("Work", font), 4 * one);
-    EXPECT_DOUBLE_EQ(metrics.lineWidth("a\nb", font), 3 * one);        // a line break measures as a space
-    EXPECT_DOUBLE_EQ(metrics.lineWidth("\xff", font), one);            // a stray byte is one character
-    EXPECT_GT(metrics.lineWidth("W", ui::Font::system(17, ui::font_weight::kBold)), metrics.lineWidth("W", ui::Font::system(17)));
-}
-
-TEST(SystemFontMetricsTest, WrapsAtWordsWithinTheLineLimitAndBreaksLongWords) {
-    ui::SystemFontMetrics metrics;
-    const auto font = ui::Font::system(10);
-    const double a = ui::SystemFontMetrics::advance(font);
-    const double line = metrics.defaultLineHeight(font);
-    // "aaaa bbbb" in a width of six characters: two lines.
-    EXPECT_DOUBLE_EQ(metrics.fittingSize("aaaa bbbb", font, 6 * a, 0, true).height, 2 * line);
-    EXPECT_DOUBLE_EQ(metrics.fittingSize("aaaa bbbb", font, 6 * a, 1, true).height, line);
-    // A word of twelve characters in six: broken into two lines.
-    EXPECT_DOUBLE_EQ(metrics.fittingSize("aaaaaaaaaaaa", font, 6 * a, 0, true).height, 2 * line);
-    // One line when it does not wrap, whatever the width; empty text still takes a line.
-    EXPECT_DOUBLE_EQ(metrics.fittingSize("aaaa bbbb", font, 2 * a, 0, false).height, line);
-    EXPECT_DOUBLE_EQ(metrics.fittingSize("", font, 100, 2, true).height, line);
-    // Explicit line breaks start lines when the text wraps.
-    EXPECT_DOUBLE_EQ(metrics.fittingSize("a\nb\nc", font, 100, 0, true).height, 3 * line);
-    EXPECT_LE(metrics.fittingSize("aaaa bbbb cccc", font, 6 * a, 0, true).width, 6 * a);
-}
-
-TEST(SystemFontMetricsTest, MeasuresTenThousandCharactersInOnePass) {
-    ui::SystemFontMetrics metrics;
-    const auto font = ui::Font::system(17);
-    std::string name;
-    for (int i = 0; i < 10000; ++i) name += (i % 7 == 0) ? "é " : "w";
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 50; ++i) {
-        metrics.lineWidth(name, font);
-        metrics.fittingSize(name, font, 1, 0, true);
-    }
-    // Generous bound: a quadratic measurement of 10,000 characters takes far longer.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-}
-
-TEST(SystemFontMetricsTest, GlyphBoundsFollowTheInkOfTheLine) {
-    ui::SystemFontMetrics metrics;
-    const auto font = ui::Font::system(20);
-    EXPECT_EQ(metrics.glyphImageBounds("   ", font), Rect());
-    const Rect caps = metrics.glyphImageBounds("Desktop 1", font);
-    const Rect low = metrics.glyphImageBounds("ace", font);
-    EXPECT_LT(caps.minY(), 0);   // "p" descends below the baseline
-    EXPECT_EQ(low.minY(), 0);
-    EXPECT_GT(caps.maxY(), low.maxY());
-}
-
-TEST(SystemFontMetricsTest, ShownLinesBreakAsTheLayoutDoesAndCutTheRestShortWithinTheWidth) {
-    ui::SystemFontMetrics metrics;
-    const auto font = ui::Font::system(10);
-    const double a = ui::SystemFontMetrics::advance(font);
-    const double line = metrics.defaultLineHeight(font);
-    const auto texts = [](const std::vector<ui::ShownLine>& lines) {
-        std::vector<std::string> out;
-        for (const auto& l : lines) out.push_back(l.text);
-        return out;
-    };
-    using Strings = std::vector<std::string>;
-    const auto wrapped = [&](int limit, double height, ui::LineBreakMode mode = ui::LineBreakMode::truncatingTail) {
-        return ui::shownLines(metrics, "aaaa bbbb cccc", font, ui::TextBox{6 * a, height, limit, true, mode});
-    };
-    // As many lines as fittingSize counts, spaces at their ends not shown, each within the width.
-    EXPECT_EQ(texts(wrapped(0, 0)), (Strings{"aaaa", "bbbb", "cccc"}));
-    EXPECT_EQ(metrics.fittingSize("aaaa bbbb cccc", font, 6 * a, 0, true).height, 3 * line);
-    // The line limit, or the height, cuts the rest short on the last line; clipping keeps its words.
-    EXPECT_EQ(texts(wrapped(2, 0)), (Strings{"aaaa", "bbbb…"}));
-    EXPECT_EQ(texts(wrapped(0, 2.5 * line)), (Strings{"aaaa", "bbbb…"}));
-    EXPECT_EQ(texts(wrapped(2, 0, ui::LineBreakMode::clipping)), (Strings{"aaaa", "bbbb"}));
-    for (const auto& shown : wrapped(2, 0)) EXPECT_LE(shown.width, 6 * a);
-
-    // One line: the head, the middle or the tail gives way to "…"; clipped, it stays whole.
-    const auto oneLine = [&](ui::LineBreakMode mode) {
-        return texts(ui::shownLines(metrics, "Desktop\nnumber 12", font, ui::TextBox{7 * a, 0, 1, false, mode}));
-    };
-    EXPECT_EQ(oneLine(ui::LineBreakMode::truncatingTail), Strings{"Deskto…"});
-    EXPECT_EQ(oneLine(ui::LineBreakMode::truncatingHead), Strings{"…ber 12"});
-    EXPECT_EQ(oneLine(ui::LineBreakMode::truncatingMiddle), Strings{"Desk…12"});
-    EXPECT_EQ(oneLine(ui::LineBreakMode::clipping), Strings{"Desktop number 12"});
-    // Characters, not bytes, give way; no room even for "…" shows nothing; a fitting text stays.
-    EXPECT_EQ(texts(ui::shownLines(metrics, "éééé", font, ui::TextBox{3 * a})), Strings{"éé…"});
-    EXPECT_EQ(texts(ui::shownLines(metrics, "abc", font, ui::TextBox{a / 2})), Strings{""});
-    EXPECT_EQ(texts(ui::shownLines(metrics, "abc", font, ui::TextBox{3 * a})), Strings{"abc"});
-    EXPECT_TRUE(ui::shownLines(metrics, "", font, ui::TextBox{100}).empty());
-}
-
-// Whether the bytes are whole UTF-8 sequences: no scalar cut in two.
-bool wholeUtf8(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        i += length;
-    }
-    return true;
-}
-
-// Texts of several bytes a character break between characters, never inside one: each line is
-// whole UTF-8 within the width, a combining mark stays with its letter, and the lines give the
-// text back but for the spaces at the breaks. Widths come from the metrics, so the rule holds for
-// any font model.
-TEST(SystemFontMetricsTest, MultiByteTextWrapsBetweenCharactersWithinTheWidth) {
-    ui::SystemFontMetrics metrics;
-    const auto font = ui::Font::system(12);
-    using Strings = std::vector<std::string>;
-    const auto lines = [&](const std::string& text, double width) {
-        Strings out;
-        for (const auto& line : ui::shownLines(metrics, text, font, ui::TextBox{width, 0, 0, true, ui::LineBreakMode::clipping})) {
-            EXPECT_TRUE(wholeUtf8(line.text)) << text;
-            EXPECT_LE(line.width, width + 1e-9) << line.text;
-            out.push_back(line.text);
-        }
-        // fittingSize breaks them the same way.
-        EXPECT_DOUBLE_EQ(metrics.fittingSize(text, font, width, 0, true).height,
-                         static_cast<double>(out.size()) * metrics.defaultLineHeight(font))
-            << text;
-        return out;
-    };
-    // Accented words break at the space; a word wider than the line breaks between characters.
-    EXPECT_EQ(lines("Größe Straße", metrics.lineWidth("Straße", font)), (Strings{"Größe", "Straße"}));
-    EXPECT_EQ(lines("日本語のテキスト", metrics.lineWidth("日本語", font)), (Strings{"日本語", "のテキ", "スト"}));
-    EXPECT_EQ(lines("😀😀😀😀😀", metrics.lineWidth("😀😀", font)), (Strings{"😀😀", "😀😀", "😀"}));
-    // A combining accent takes no room of its own: it stays on the line of the letter it marks.
-    const std::string marked = "e\u0301";
-    EXPECT_EQ(lines(marked + marked + marked + marked, metrics.lineWidth(marked + marked + marked, font)),
-              (Strings{marked + marked + marked, marked}));
-}
 
 // ---- views
 

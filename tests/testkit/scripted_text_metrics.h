@@ -11,8 +11,8 @@
 
 namespace tarnwick::testkit {
 
-// A text measurer for tests: answers the widths and fitting heights it was given (the system
-// model for the rest) and records every question.
+// A text measurer for tests: answers the widths and fitting heights it was given (the system's
+// text metrics for the rest) and records every question.
 class ScriptedTextMetrics final : public platform::ui::TextMetrics {
 public:
     struct FittingRequest {
@@ -48,10 +48,14 @@ public:
         glyphRequests.emplace_back(text);
         return model_.glyphImageBounds(text, font);
     }
+    platform::ui::TextRun shape(std::string_view text, const platform::ui::Font& font) override {
+        return model_.shape(text, font);
+    }
+    const platform::ui::FontFace& face(const platform::ui::Font& font) override { return model_.face(font); }
     std::vector<std::string> glyphRequests;
 
 private:
-    platform::ui::SystemFontMetrics model_;
+    platform::ui::SystemFontMetrics& model_ = platform::ui::systemFontMetrics();
 };
 
 // Installs a text measurer in the platform for the scope's lifetime.

@@ -8,36 +8,20 @@
 
 #include "platform/sim/simulated_session.h"
 #include "platform/ui/screens.h"
+#include "platform/ui/text_lines.h"
 #include "platform/ui/text_metrics.h"
 
 namespace tarnwick::sim {
 
 std::vector<std::string> SimAlerts::informativeLines(const std::string& text, double width) {
-    std::vector<std::string> lines;
-    if (text.empty()) return lines;
-    // The system's own font model, whatever measurer the program installed.
-    platform::ui::SystemFontMetrics metrics;
-    const auto font = platform::ui::Font::system(kInformativeFontSize);
-    for (std::size_t start = 0;;) {
-        const std::size_t end = text.find('\n', start);
-        const std::string_view paragraph = std::string_view(text).substr(start, end - start);
-        std::string line;
-        for (std::size_t at = 0; at <= paragraph.size();) {
-            const std::size_t space = std::min(paragraph.find(' ', at), paragraph.size());
-            const std::string_view word = paragraph.substr(at, space - at);
-            std::string longer = line.empty() ? std::string(word) : line + " " + std::string(word);
-            if (!line.empty() && metrics.lineWidth(longer, font) > width) {
-                lines.push_back(std::move(line));
-                line = std::string(word);
-            } else {
-                line = std::move(longer);
-            }
-            at = space + 1;
-        }
-        lines.push_back(std::move(line));
-        if (end == std::string::npos) return lines;
-        start = end + 1;
-    }
+    // The process's text system, whatever measurer a test installed.
+    const auto lines = platform::ui::shownLines(
+        platform::ui::systemFontMetrics(), text, platform::ui::Font::system(kInformativeFontSize),
+        platform::ui::TextBox{.width = width, .maximumLines = 0, .wraps = true,
+                              .lineBreakMode = platform::ui::LineBreakMode::wordWrapping});
+    std::vector<std::string> shown;
+    for (const auto& line : lines) shown.push_back(line.text);
+    return shown;
 }
 
 Size SimAlerts::layoutSize(const platform::Alert& alert) {

@@ -22,7 +22,7 @@ public:
     // lines and the field.
     Size layoutSize(const platform::Alert& alert) override;
     // The lines an alert's informative text shows within the width: its own line breaks, and
-    // lines too long broken between words, measured in the system font.
+    // lines too long broken where the text system breaks them, measured in the system font.
     static std::vector<std::string> informativeLines(const std::string& text, double width);
     // Where the alert's text field shows as its window lays it out now: at its own size (narrowed
     // to the window's text width), under the texts, at the texts' leading inset. In the window's

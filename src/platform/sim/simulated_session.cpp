@@ -92,9 +92,9 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
 
     // ---- our windows
     windowSystem_ = std::make_unique<SimWindowSystem>(*this);
-    fontMetrics_ = std::make_unique<platform::ui::SystemFontMetrics>();
     platform_.windowSystem = windowSystem_.get();
-    platform_.textMetrics = fontMetrics_.get();
+    // The process's one text system: its faces are found (and missing ones reported) once.
+    platform_.textMetrics = &platform::ui::systemFontMetrics();
     events_ = std::make_unique<SimEvents>(*this);
     platform_.events = events_.get();
     statusBar_ = std::make_unique<SimStatusBar>(*this);

@@ -338,7 +338,6 @@ private:
     void routeKey(const platform::KeyEvent& event);
     // A Command combination for the main menu; true when a row took it.
     bool performMainMenuKeyEquivalent(const platform::KeyEvent& key);
-    std::unique_ptr<platform::ui::SystemFontMetrics> fontMetrics_;
     // ---- end of our windows
 
     // ---- software updates: the update framework, its feed and faults (platform/sim/update_state.h)

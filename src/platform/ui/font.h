@@ -20,9 +20,10 @@ struct Font {
     double size = 13;  // points
     double weight = font_weight::kRegular;
     bool monospaced = false;
+    bool monospacedDigits = false;  // digits all as wide (the face's tabular figures)
 
-    static Font system(double size, double weight = font_weight::kRegular) { return Font{size, weight, false}; }
-    static Font monospacedSystem(double size, double weight = font_weight::kRegular) { return Font{size, weight, true}; }
+    static Font system(double size, double weight = font_weight::kRegular) { return Font{size, weight, false, false}; }
+    static Font monospacedSystem(double size, double weight = font_weight::kRegular) { return Font{size, weight, true, false}; }
 
     friend bool operator==(const Font&, const Font&) = default;
 };

@@ -1,70 +1,38 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <vector>
+
+#include "platform/ui/shaped_text.h"
 
 namespace tarnwick::platform::ui {
 
-// One character of a text being wrapped: where it lies (byte offsets), how far it advances, and
-// whether it ends its line or is a space a line may break after.
-struct WrappedScalar {
-    std::size_t from = 0, to = 0;
-    double advance = 0;
-    bool lineBreak = false;
-    bool space = false;
+// One line of a wrapped text, by the text run's cluster indexes.
+struct WrappedLine {
+    std::size_t first = 0;
+    std::size_t end = 0;   // past its last shown cluster: white space at its end does not show
+    std::size_t next = 0;  // where the next line begins
+    double width = 0;      // of what shows
+    bool hardBreak = false;  // it ends at a line break of the text
 };
 
-// Where the last line of a wrapped text begins (a byte offset) and how wide it is.
-struct LastWrappedLine {
-    std::size_t from = 0;
-    double width = 0;
+struct WrappedLines {
+    std::vector<WrappedLine> lines;
+    bool more = false;  // the limit cut lines off
 };
 
-// How the text system wraps a text within a width: at the text's own line breaks, after the last
-// space before a character that would pass the width (the spaces staying at the end of their
-// line), or before that character where the line has no such space. `next(scalar)` gives the
-// text's characters in order (false at the end); `endLine(from, to, width)` hears every line but
-// the last, with its width up to the break (trailing spaces included unless it broke at a word),
-// and says whether to go on. Measuring the size a text needs and setting its lines both wrap
-// through here, so the lines drawn are the lines measured.
-template <typename Next, typename EndLine>
-LastWrappedLine wrapLines(double width, const Next& next, const EndLine& endLine) {
-    std::size_t start = 0, breakAt = 0;
-    double line = 0;        // width of the line being filled
-    double sinceBreak = 0;  // width after the line's last break opportunity
-    bool canBreak = false;  // the line holds a break opportunity
-    bool goOn = true;
-    WrappedScalar s;
-    while (goOn && next(s)) {
-        if (s.lineBreak) {
-            goOn = endLine(start, s.from, line);
-            start = s.to;
-            line = sinceBreak = 0;
-            canBreak = false;
-            continue;
-        }
-        if (s.space) {
-            line += s.advance;
-            sinceBreak = 0;
-            canBreak = true;
-            breakAt = s.to;
-            continue;
-        }
-        if (line > 0 && line + s.advance > width) {
-            if (canBreak && sinceBreak < line) {
-                goOn = endLine(start, breakAt, line - sinceBreak);
-                start = breakAt;
-                line = sinceBreak;
-            } else {
-                goOn = endLine(start, s.from, line);
-                start = s.from;
-                line = sinceBreak = 0;
-            }
-            canBreak = false;
-        }
-        line += s.advance;
-        sinceBreak += s.advance;
-    }
-    return LastWrappedLine{start, line};
-}
+// The width of clusters [from, end) of the run shaped on their own.
+using ExactWidth = std::function<double(std::size_t from, std::size_t end)>;
+
+// How the text system wraps a text within a width: at the text's own line breaks, and where a
+// line would pass the width at its last break opportunity (UAX #14: after spaces, between CJK
+// characters, never at a no-break space), or between grapheme clusters where the line has none.
+// White space at the end of a line hangs past it. A line is never wider than the width unless it
+// is one cluster; where the cut reshapes its neighbours the line is measured shaped on its own
+// (`exact`). At most `limit` lines (0: no limit); an empty text, and a text ending in a line
+// break, end with an empty line. Measuring a text and setting its lines both wrap through here,
+// so the lines drawn are the lines measured.
+WrappedLines wrapLines(const TextRun& run, double width, std::size_t limit, const ExactWidth& exact);
 
 }  // namespace tarnwick::platform::ui

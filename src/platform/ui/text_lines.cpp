@@ -11,41 +11,52 @@ namespace {
 
 constexpr std::string_view kEllipsis = "\xE2\x80\xA6";
 
-// The byte offsets where the text's scalars begin (stray continuation bytes at the start go
-// with the first), and its end.
-std::vector<std::size_t> scalarBoundaries(std::string_view text) {
-    std::vector<std::size_t> boundaries;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (i == 0 || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) boundaries.push_back(i);
-    boundaries.push_back(text.size());
-    return boundaries;
+bool truncates(LineBreakMode mode) {
+    return mode == LineBreakMode::truncatingHead || mode == LineBreakMode::truncatingMiddle ||
+           mode == LineBreakMode::truncatingTail;
 }
 
-bool isLineBreak(std::string_view scalar) {
-    return scalar == "\n" || scalar == "\r" || scalar == "\xE2\x80\xA8" || scalar == "\xE2\x80\xA9";
-}
-bool isSpace(std::string_view scalar) { return scalar == " " || scalar == "\t" || scalar == "\xC2\xA0"; }
+// Clusters [first, end) of a line, measured.
+struct Piece {
+    std::size_t first = 0, end = 0;
+    double width = 0;
+};
 
-std::string trimmedRight(std::string_view text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return std::string(text);
-}
+// A text's clusters and how to read and measure spans of them.
+struct SetText {
+    TextMetrics& metrics;
+    std::string_view text;
+    const Font& font;
+    TextRun run;
 
-std::string trimmedLeft(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    return std::string(text);
-}
-
-// The text on one line: its own line breaks shown as spaces.
-std::string oneLine(std::string_view text) {
-    std::string line;
-    const auto boundaries = scalarBoundaries(text);
-    for (std::size_t i = 0; i + 1 < boundaries.size(); ++i) {
-        const auto scalar = text.substr(boundaries[i], boundaries[i + 1] - boundaries[i]);
-        line += isLineBreak(scalar) ? std::string_view(" ") : scalar;
+    // The clusters as they show on one line: the text's line breaks as spaces.
+    std::string shown(std::size_t first, std::size_t end) const {
+        std::string out;
+        for (std::size_t i = first; i < end && i < run.size(); ++i) {
+            if (run.cluster(i).hardBreak)
+                out += ' ';
+            else
+                out += text.substr(run.offset(i), run.offset(i + 1) - run.offset(i));
+        }
+        return out;
     }
-    return line;
-}
+    double exactWidth(std::size_t first, std::size_t end) const {
+        return metrics.lineWidth(text.substr(run.offset(first), run.offset(end) - run.offset(first)), font);
+    }
+    // The advances of the span, shaped on its own where it was cut inside a shaping context.
+    double width(std::size_t first, std::size_t end) const {
+        const bool cutInside = (first > 0 && run.unsafeBefore(first)) || run.unsafeBefore(end);
+        return cutInside ? exactWidth(first, end) : run.width(first, end);
+    }
+    std::size_t trimmedEnd(std::size_t first, std::size_t end) const {
+        while (end > first && run.cluster(end - 1).hangs) --end;
+        return end;
+    }
+    std::size_t trimmedStart(std::size_t first, std::size_t end) const {
+        while (first < end && run.cluster(first).hangs) ++first;
+        return first;
+    }
+};
 
 // The largest count in [0, limit] for which `fits` holds, `fits` holding for all counts below
 // one for which it holds; -1 when it holds for none.
@@ -62,70 +73,41 @@ long largestFitting(long limit, const Fits& fits) {
     return low;
 }
 
-// The line cut to the width with "…" where the mode puts it; nothing where not even "…" fits.
-std::string truncated(TextMetrics& metrics, const std::string& line, const Font& font, double width,
-                      LineBreakMode mode) {
-    if (metrics.lineWidth(line, font) <= width) return line;
-    const auto b = scalarBoundaries(line);
-    const long count = static_cast<long>(b.size()) - 1;
-    const auto head = [&](long n) { return std::string_view(line).substr(0, b[static_cast<std::size_t>(n)]); };
-    const auto tail = [&](long n) { return std::string_view(line).substr(b[static_cast<std::size_t>(count - n)]); };
-    std::string best;
-    const auto fits = [&](std::string candidate) {
-        if (metrics.lineWidth(candidate, font) > width) return false;
-        best = std::move(candidate);
-        return true;
+// The piece cut to the width with "…" where the mode puts it, keeping whole clusters: nothing
+// where not even "…" fits. `always` keeps all of a piece that fits and adds "…" to it.
+ShownLine truncated(const SetText& set, Piece piece, double width, LineBreakMode mode, bool always) {
+    const double ellipsis = set.metrics.lineWidth(kEllipsis, set.font);
+    const long count = static_cast<long>(piece.end - piece.first);
+    // The clusters kept of the head and of the tail when n are kept.
+    const auto split = [&](long n) -> std::pair<long, long> {
+        if (mode == LineBreakMode::truncatingHead) return {0, n};
+        if (mode == LineBreakMode::truncatingMiddle) return {(n + 1) / 2, n / 2};
+        return {n, 0};
     };
-    long kept = -1;
-    switch (mode) {
-        case LineBreakMode::truncatingHead:
-            kept = largestFitting(count - 1, [&](long n) { return fits(std::string(kEllipsis) + trimmedLeft(tail(n))); });
-            if (kept >= 0) fits(std::string(kEllipsis) + trimmedLeft(tail(kept)));
-            break;
-        case LineBreakMode::truncatingMiddle: {
-            const auto around = [&](long n) {
-                return trimmedRight(head((n + 1) / 2)) + std::string(kEllipsis) + trimmedLeft(tail(n / 2));
-            };
-            kept = largestFitting(count - 1, [&](long n) { return fits(around(n)); });
-            if (kept >= 0) fits(around(kept));
-            break;
-        }
-        default:
-            kept = largestFitting(count - 1, [&](long n) { return fits(trimmedRight(head(n)) + std::string(kEllipsis)); });
-            if (kept >= 0) fits(trimmedRight(head(kept)) + std::string(kEllipsis));
-            break;
-    }
-    return kept >= 0 ? best : std::string();
-}
-
-bool truncates(LineBreakMode mode) {
-    return mode == LineBreakMode::truncatingHead || mode == LineBreakMode::truncatingMiddle ||
-           mode == LineBreakMode::truncatingTail;
-}
-
-// Where each line begins and ends (byte offsets), broken as fittingSize breaks them.
-std::vector<std::pair<std::size_t, std::size_t>> wrappedLines(TextMetrics& metrics, std::string_view text,
-                                                              const Font& font, double width) {
-    std::vector<std::pair<std::size_t, std::size_t>> lines;
-    const auto b = scalarBoundaries(text);
-    std::size_t i = 0;
-    const auto next = [&](WrappedScalar& s) {
-        if (i + 1 >= b.size()) return false;
-        const auto scalar = text.substr(b[i], b[i + 1] - b[i]);
-        s.from = b[i];
-        s.to = b[i + 1];
-        s.lineBreak = isLineBreak(scalar);
-        s.space = isSpace(scalar);
-        s.advance = s.lineBreak ? 0 : metrics.lineWidth(scalar, font);
-        ++i;
-        return true;
+    const auto headEnd = [&](long n) {
+        return set.trimmedEnd(piece.first, piece.first + static_cast<std::size_t>(split(n).first));
     };
-    const auto last = wrapLines(width, next, [&](std::size_t from, std::size_t to, double) {
-        lines.emplace_back(from, to);
-        return true;
+    const auto tailStart = [&](long n) {
+        return set.trimmedStart(piece.end - static_cast<std::size_t>(split(n).second), piece.end);
+    };
+    const auto text = [&](long n) {
+        return set.shown(piece.first, headEnd(n)) + std::string(kEllipsis) + set.shown(tailStart(n), piece.end);
+    };
+    // Chosen by the clusters' advances, then measured as drawn; where the line with its "…" is
+    // still too wide (a kerning pair met at the cut), chosen again by measuring as drawn.
+    const long kept = largestFitting(always ? count : count - 1, [&](long n) {
+        return set.run.width(piece.first, headEnd(n)) + ellipsis + set.run.width(tailStart(n), piece.end) <= width;
     });
-    lines.emplace_back(last.from, text.size());
-    return lines;
+    ShownLine best;
+    const auto fitsAsDrawn = [&](long n) {
+        std::string line = text(n);
+        const double measured = set.metrics.lineWidth(line, set.font);
+        if (measured > width) return false;
+        best = ShownLine{std::move(line), measured};
+        return true;
+    };
+    if (kept >= 0 && !fitsAsDrawn(kept) && largestFitting(kept - 1, fitsAsDrawn) < 0) return ShownLine{};
+    return best;
 }
 
 }  // namespace
@@ -135,7 +117,7 @@ std::vector<ShownLine> shownLines(TextMetrics& metrics, std::string_view text, c
     if (text.empty()) return shown;
     // A frame made from a text's own measured width (and scaled with its font, as a scale effect
     // draws it) may come out a rounding hair narrower than the measure: the text still fits.
-    const double width = std::max(box.width, 0.0) * (1 + 1e-9);
+    const double width = (box.width > 0 ? box.width : 0.0) * (1 + 1e-9);
     std::size_t limit = box.maximumLines > 0 && box.wraps ? static_cast<std::size_t>(box.maximumLines) : 0;
     const double lineHeight = metrics.defaultLineHeight(font);
     if (box.height > 0 && lineHeight > 0) {
@@ -143,29 +125,43 @@ std::vector<ShownLine> shownLines(TextMetrics& metrics, std::string_view text, c
         const auto fitting = static_cast<std::size_t>(std::max(1.0, std::floor(box.height / lineHeight + 0.01)));
         limit = limit == 0 ? fitting : std::min(limit, fitting);
     }
-    std::vector<std::string> lines;
+    const SetText set{metrics, text, font, metrics.shape(text, font)};
+    const std::size_t count = set.run.size();
+
+    std::vector<Piece> pieces;
     bool cut = false;
     if (!box.wraps) {
-        lines.push_back(oneLine(text));
-        cut = metrics.lineWidth(lines.back(), font) > width;
+        const std::size_t end = set.trimmedEnd(0, count);
+        // Measured as drawn: its line breaks as spaces, its white space at the end left out.
+        pieces.push_back(Piece{0, end, metrics.lineWidth(set.shown(0, end), font)});
+        cut = pieces.back().width > width;
     } else {
-        auto ranges = wrappedLines(metrics, text, font, width);
-        if (limit > 0 && ranges.size() > limit) {
-            ranges.resize(limit);
-            cut = true;
-            // Truncated, the last line that shows holds the rest of the text, cut short with "…";
-            // clipped, it keeps its own words.
-            if (truncates(box.lineBreakMode)) ranges.back().second = text.size();
+        const auto wrapped = wrapLines(set.run, width, limit, [&](std::size_t first, std::size_t end) {
+            return set.exactWidth(first, end);
+        });
+        for (const auto& line : wrapped.lines) pieces.push_back(Piece{line.first, line.end, line.width});
+        cut = wrapped.more;
+        if (cut && truncates(box.lineBreakMode)) {
+            // The last line that shows holds the rest of its paragraph, cut short with "…".
+            auto& last = pieces.back();
+            std::size_t end = last.first;
+            while (end < count && !set.run.cluster(end).hardBreak) ++end;
+            last.end = set.trimmedEnd(last.first, end);
         }
-        for (const auto& [from, to] : ranges) lines.push_back(std::string(text.substr(from, to - from)));
-        if (cut) lines.back() = oneLine(lines.back());
     }
-    if (cut && truncates(box.lineBreakMode))
-        lines.back() = truncated(metrics, trimmedRight(lines.back()), font, width, box.lineBreakMode);
-    for (auto& line : lines) {
-        std::string trimmed = trimmedRight(line);
-        const double lineWidth = metrics.lineWidth(trimmed, font);
-        shown.push_back(ShownLine{std::move(trimmed), lineWidth});
+
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const auto& piece = pieces[i];
+        const bool rtl = piece.first < count && set.run.cluster(piece.first).rightToLeft;
+        ShownLine line;
+        if (cut && truncates(box.lineBreakMode) && i + 1 == pieces.size())
+            line = truncated(set, piece, width, box.lineBreakMode, box.wraps);
+        else if (box.wraps && piece.first == 0 && piece.end == count)
+            line = ShownLine{std::string(text), metrics.lineWidth(text, font)};  // the text as the metrics measure it
+        else
+            line = ShownLine{set.shown(piece.first, piece.end), piece.width};
+        line.rightToLeft = rtl;
+        shown.push_back(std::move(line));
     }
     return shown;
 }

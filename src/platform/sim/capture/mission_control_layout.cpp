@@ -5,18 +5,14 @@
 
 #include "platform/sim/simulated_session.h"
 #include "platform/ui/text_metrics.h"
-#include "support/text.h"
 
 namespace tarnwick::sim {
 
 namespace {
 
-// Captions are set in the system font; the model is stateless, so the simulation keeps its own
-// and captions stay put when a test installs a text measurer of its own.
-platform::ui::SystemFontMetrics& captionMetrics() {
-    static platform::ui::SystemFontMetrics metrics;
-    return metrics;
-}
+// Captions are set in the system font by the process's text system, so they stay put when a
+// test installs a text measurer of its own.
+platform::ui::SystemFontMetrics& captionMetrics() { return platform::ui::systemFontMetrics(); }
 
 platform::ui::Font captionFont() { return platform::ui::Font::system(MissionControlLayout::kCaptionFontSize); }
 
@@ -24,8 +20,9 @@ platform::ui::Font captionFont() { return platform::ui::Font::system(MissionCont
 
 std::vector<std::pair<std::string, double>> MissionControlLayout::captionCharacters(std::string_view title) {
     std::vector<std::pair<std::string, double>> result;
-    for (auto character : text::scalars(title))
-        result.emplace_back(std::string(character), captionMetrics().lineWidth(character, captionFont()));
+    const auto run = captionMetrics().shape(title, captionFont());
+    for (std::size_t i = 0; i < run.size(); ++i)
+        result.emplace_back(std::string(title.substr(run.offset(i), run.offset(i + 1) - run.offset(i))), run.advance(i));
     return result;
 }
 

@@ -52,7 +52,7 @@ struct MissionControlLayout {
     static std::map<std::uint64_t, int> desktopNumbers(const SimulatedSession& session);
     // The size of a caption's text.
     static Size captionSize(std::string_view title);
-    // Each character of a caption's text with its share of the caption's width.
+    // Each character (grapheme cluster) of a caption's text with its advance in the caption.
     static std::vector<std::pair<std::string, double>> captionCharacters(std::string_view title);
 };
 

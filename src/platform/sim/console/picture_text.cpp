@@ -23,14 +23,36 @@ bool covers(const Rect& visible, const Rect& frame) {
            visible.minY() <= frame.minY() + kSlack && visible.maxY() >= frame.maxY() - kSlack;
 }
 
-// The font's weight as the picture's font-weight, nothing for the regular weight.
-std::string weightAttribute(double weight) {
-    if (weight >= ui::font_weight::kHeavy) return " font-weight=\"800\"";
-    if (weight >= ui::font_weight::kBold) return " font-weight=\"700\"";
-    if (weight >= ui::font_weight::kSemibold) return " font-weight=\"600\"";
-    if (weight >= ui::font_weight::kMedium) return " font-weight=\"500\"";
-    if (weight <= ui::font_weight::kLight) return " font-weight=\"300\"";
-    return {};
+// The face the text was measured in, named for the renderer: its family where it is not the
+// picture's own (Inter), its weight, and tabular figures where the digits were measured so.
+std::string fontAttributes(const ui::Font& font) {
+    const auto& face = ui::textMetrics().face(font);
+    std::string out;
+    if (face.family() != kPictureFontFamily) out += " font-family=\"" + face.family() + "\"";
+    if (face.cssWeight() != 400) out += " font-weight=\"" + std::to_string(face.cssWeight()) + "\"";
+    if (font.monospacedDigits) out += " font-variant-numeric=\"tabular-nums\"";
+    return out;
+}
+
+// Where a line stands in its frame and how the renderer anchors it: a right-to-left line's
+// natural alignment is the right edge, and its direction is marked so that the renderer orders
+// it right to left (its start being then its right end).
+struct LinePlacement {
+    double x;
+    std::string attributes;
+};
+
+LinePlacement placement(ui::TextAlignment alignment, bool rightToLeft, const Rect& frame) {
+    if (alignment == ui::TextAlignment::natural) alignment = rightToLeft ? ui::TextAlignment::right : ui::TextAlignment::left;
+    const std::string direction = rightToLeft ? " direction=\"rtl\"" : "";
+    switch (alignment) {
+        case ui::TextAlignment::center:
+            return {frame.midX(), direction + " text-anchor=\"middle\""};
+        case ui::TextAlignment::right:
+            return {frame.maxX(), direction + (rightToLeft ? " text-anchor=\"start\"" : " text-anchor=\"end\"")};
+        default:
+            return {frame.minX(), direction + (rightToLeft ? " text-anchor=\"end\"" : "")};
+    }
 }
 
 }  // namespace
@@ -68,19 +90,9 @@ std::string textPicture(const PlacedText& text, const GlobalSpace& space, Pictur
     const double top = text.centredVertically ? frame.midY() - height / 2 : frame.minY();
     const double baseline = top + metrics.firstBaselineOffset(text.font);
 
-    std::string anchor;
-    double x = frame.minX();
-    if (text.alignment == ui::TextAlignment::center) {
-        anchor = " text-anchor=\"middle\"";
-        x = frame.midX();
-    } else if (text.alignment == ui::TextAlignment::right) {
-        anchor = " text-anchor=\"end\"";
-        x = frame.maxX();
-    }
     const std::string lineClass = text.placeholder ? "placeholder" : cls;
     const std::string colour = text.placeholder ? "#8e8e93" : fill;
-    const std::string common = "\" font-size=\"" + svgNumber(text.font.size) + "\"" + weightAttribute(text.font.weight) +
-                               anchor + " fill=\"" + colour + "\"";
+    const std::string font = " font-size=\"" + svgNumber(text.font.size) + "\"" + fontAttributes(text.font);
 
     std::string out;
     bool overflows = !covers(space.toGlobal(text.visible), frame);
@@ -89,9 +101,11 @@ std::string textPicture(const PlacedText& text, const GlobalSpace& space, Pictur
         const auto& line = lines[index];
         overflows = overflows || line.width > frame.width() + kSlack;
         if (line.text.empty()) continue;
-        out += "<text class=\"" + lineClass + "\" x=\"" + svgNumber(x) + "\" y=\"" +
-               svgNumber(baseline + lineHeight * static_cast<double>(index)) + common + " textLength=\"" +
-               svgNumber(line.width) + "\" lengthAdjust=\"spacingAndGlyphs\">" + xmlEscaped(line.text) + "</text>\n";
+        const auto place = placement(text.alignment, line.rightToLeft, frame);
+        out += "<text class=\"" + lineClass + "\" x=\"" + svgNumber(place.x) + "\" y=\"" +
+               svgNumber(baseline + lineHeight * static_cast<double>(index)) + "\"" + font + place.attributes +
+               " fill=\"" + colour + "\" textLength=\"" + svgNumber(line.width) +
+               "\" lengthAdjust=\"spacingAndGlyphs\">" + xmlEscaped(line.text) + "</text>\n";
     }
     if (!overflows || out.empty()) return out;
     return clips.begin(space.toGlobal(text.visible)) + out + PictureClips::end();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/ui/font.h"
 #include "platform/ui/text_label.h"
@@ -10,6 +11,9 @@ namespace tarnwick::sim {
 
 struct GlobalSpace;
 struct PlacedText;
+
+// The family the picture draws its texts in, as the text system measures the system font.
+inline constexpr std::string_view kPictureFontFamily = "Inter";
 
 // Clipping regions of one picture, each under an id of its own (in drawing order, so the same
 // screen gives the same ids).

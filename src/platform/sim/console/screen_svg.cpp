@@ -196,7 +196,7 @@ std::string screenSvg(SimulatedSession& session, const platform::Alert* openAler
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     out += "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"" + n(box.minX()) + " " + n(box.minY()) + " " +
            n(box.width()) + " " + n(box.height()) + "\" width=\"" + n(box.width()) + "\" height=\"" + n(box.height()) +
-           "\" font-family=\"Helvetica, Arial, sans-serif\">\n";
+           "\" font-family=\"" + std::string(kPictureFontFamily) + "\">\n";
 
     for (const auto& d : screen.displays) {
         out += "<g class=\"display\" data-display=\"" + std::to_string(d.id) + "\">\n";

@@ -96,6 +96,7 @@ Color Node::foregroundColor() const { return foreground_ ? *foreground_ : Color:
 Font Node::font() const {
     Font font = fontFor(textStyle_);
     if (fontWeight_) font.weight = *fontWeight_;
+    font.monospacedDigits = monospacedDigit_;
     return font;
 }
 

@@ -248,7 +248,7 @@ public:
     std::uint64_t identity() const { return identity_; }
     // What reaches the node from its ancestors.
     TextStyle textStyle() const { return textStyle_; }
-    // The text style's font with the weight set around the node.
+    // The text style's font with the weight set around the node, its digits monospaced if asked.
     Font font() const;
     bool usesMonospacedDigits() const { return monospacedDigit_; }
     Color foregroundColor() const;

@@ -61,19 +61,19 @@ enum class TextStyle { body, headline, subheadline, caption, title2, callout };
 constexpr Font fontFor(TextStyle style) {
     switch (style) {
         case TextStyle::headline:
-            return Font{13, font_weight::kBold, false};
+            return Font{13, font_weight::kBold, false, false};
         case TextStyle::subheadline:
-            return Font{11, font_weight::kRegular, false};
+            return Font{11, font_weight::kRegular, false, false};
         case TextStyle::caption:
-            return Font{10, font_weight::kRegular, false};
+            return Font{10, font_weight::kRegular, false, false};
         case TextStyle::title2:
-            return Font{17, font_weight::kRegular, false};
+            return Font{17, font_weight::kRegular, false, false};
         case TextStyle::callout:
-            return Font{12, font_weight::kRegular, false};
+            return Font{12, font_weight::kRegular, false, false};
         case TextStyle::body:
             break;
     }
-    return Font{13, font_weight::kRegular, false};
+    return Font{13, font_weight::kRegular, false, false};
 }
 
 // ---- motion

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace tarnwick::platform::ui {
+
+// One grapheme cluster of a UTF-8 text: what a reader takes for one character, and never cut.
+// Offsets are bytes of the text; an ill-formed byte sequence is a cluster of its own.
+struct TextCluster {
+    std::uint32_t from = 0, to = 0;
+    bool breakBefore = false;     // a line may break before it (UAX #14)
+    bool hardBreak = false;       // it ends its line (a line feed, a paragraph separator, ...)
+    bool hangs = false;           // white space that may stand past the end of its line
+    bool rightToLeft = false;     // its paragraph runs right to left
+    bool wide = false;            // East Asian wide or full-width, or an emoji shown as a picture
+    bool invisible = false;       // a default-ignorable character alone (a joiner, a selector)
+};
+
+// The text's grapheme clusters in order, with where lines may break and each paragraph's
+// direction (from its first strong character), as ICU gives them. Safe from any thread.
+std::vector<TextCluster> segmentText(std::string_view text);
+
+// Whether the paragraph's first strong character runs right to left.
+bool isRightToLeft(std::string_view paragraph);
+
+}  // namespace tarnwick::platform::ui
