@@ -4,6 +4,7 @@
 // display's name in the session, the studio display's alias and the desktops' names in the names
 // file. The application runs in-process, driven through the console as a person drives it.
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -80,22 +81,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     world.launch();
     testkit::ConsoleDriver console(session);
 
+    // Each wait is as short as the step it waits for allows: the run loop's timers cost most.
     type(console, "hover status-item");
-    type(console, "wait 1");
+    type(console, "wait 0.4");
     requirePictureParses(console, "overview.svg", true);
     type(console, "pointer 300 300");
-    type(console, "wait 1");
+    type(console, "wait 0.3");
 
     type(console, "mission-control open");
-    type(console, "wait 1");
+    type(console, "wait 0.3");
     requirePictureParses(console, "labels.svg", false);
     type(console, "mission-control close");
-    type(console, "wait 1");
 
+    // A click opens the menu once it cannot become a double click.
     type(console, "click status-item");
     type(console, "wait 0.5");
     type(console, "menu \"Desktop Names\"");
-    type(console, "wait 0.5");
     requirePictureParses(console, "names.svg", true);
     return 0;
 }

@@ -269,6 +269,22 @@ Broken brokenPromise(ui::TextMetrics& metrics, const Setting& setting, const std
     return std::nullopt;
 }
 
+// The text with its control characters written out, so that the report shows them.
+std::string printable(std::string_view text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F && c != '"' && c != '\\') {
+            shown += c;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
+
 // The setting and the lines, for the report of a broken promise.
 void describe(const Setting& setting, const std::vector<ui::ShownLine>& lines) {
     static constexpr const char* kModeNames[] = {"word wrapping",   "char wrapping",   "clipping",
@@ -276,8 +292,8 @@ void describe(const Setting& setting, const std::vector<ui::ShownLine>& lines) {
     std::fprintf(stderr, "box %.3f x %.2f, %d lines, %s, %s; font %.0f pt, weight %.2f%s\ntext \"%s\"\n",
                  setting.box.width, setting.box.height, setting.box.maximumLines, setting.box.wraps ? "wraps" : "one line",
                  kModeNames[static_cast<int>(setting.box.lineBreakMode)], setting.font.size, setting.font.weight,
-                 setting.font.monospaced ? ", monospaced" : "", setting.text.c_str());
-    for (const auto& line : lines) std::fprintf(stderr, "line \"%s\" %.3f wide\n", line.text.c_str(), line.width);
+                 setting.font.monospaced ? ", monospaced" : "", printable(setting.text).c_str());
+    for (const auto& line : lines) std::fprintf(stderr, "line \"%s\" %.3f wide\n", printable(line.text).c_str(), line.width);
 }
 
 }  // namespace
