@@ -269,16 +269,19 @@ Broken brokenPromise(ui::TextMetrics& metrics, const Setting& setting, const std
     return std::nullopt;
 }
 
-// The text with its control characters written out, so that the report shows them.
+// The text with what does not show written out as code points, so that the report shows it.
 std::string printable(std::string_view text) {
     std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F && c != '"' && c != '\\') {
-            shown += c;
+    const auto length = static_cast<std::int32_t>(text.size());
+    for (std::int32_t i = 0; i < length;) {
+        const std::int32_t from = i;
+        UChar32 c;
+        U8_NEXT(text.data(), i, length, c);
+        if (c >= 0 && c != '"' && c != '\\' && (c == ' ' || !showsNothing(c))) {
+            shown.append(text.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(i - from)));
         } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            char escaped[16];
+            std::snprintf(escaped, sizeof escaped, "\\u{%X}", static_cast<unsigned>(c));
             shown += escaped;
         }
     }
