@@ -4,7 +4,7 @@
 # symbolizer of its sanitizer reports); the tests never need it.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libicu-dev)
+packages=(cmake ninja-build g++ make libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libicu-dev libexpat1-dev)
 if [ "${1:-}" = "fuzz" ]; then packages+=(clang-14 libclang-rt-14-dev llvm-14); fi
 missing=()
 for package in "${packages[@]}"; do
