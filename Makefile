@@ -50,17 +50,20 @@ bench: deps
 	for b in build-bench/bench/*_bench; do $$b; done
 
 # New inputs go to build-fuzz/corpus/<target>; the seeds in fuzz/corpus/<target> are only read.
+# Every target runs even when one before it found something; the run fails at the end then.
 fuzz: deps
 	@tools/install-deps.sh fuzz
 	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DTARNWICK_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS)
-	@for seeds in fuzz/corpus/*/; do \
+	@found=""; for seeds in fuzz/corpus/*/; do \
 	  name=$$(basename $$seeds); \
 	  mkdir -p build-fuzz/corpus/$$name build-fuzz/findings; \
 	  echo "== $${name}_fuzzer for $(FUZZ_SECONDS) s"; \
 	  ASAN_SYMBOLIZER_PATH=$(FUZZ_SYMBOLIZER) build-fuzz/fuzz/$${name}_fuzzer -max_total_time=$(FUZZ_SECONDS) \
-	    -print_final_stats=1 -artifact_prefix=build-fuzz/findings/$$name- build-fuzz/corpus/$$name $$seeds || exit 1; \
-	done
+	    -print_final_stats=1 -artifact_prefix=build-fuzz/findings/$$name- build-fuzz/corpus/$$name $$seeds \
+	    || found="$$found $${name}_fuzzer"; \
+	done; \
+	if [ -n "$$found" ]; then echo "== findings of$$found in build-fuzz/findings/"; exit 1; fi
 
 clean:
 	rm -rf build build-asan build-tsan build-bench build-fuzz

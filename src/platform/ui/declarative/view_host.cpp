@@ -32,7 +32,9 @@ std::uint64_t mix(std::uint64_t seed, std::uint64_t value) {
 std::uint64_t childIdentity(std::uint64_t parent, const Node& child, std::size_t index) {
     const auto& id = child.modifiers().id;
     if (id.hasValue()) return mix(parent, mix(kExplicitSalt, id.hash()));
-    const auto kind = reinterpret_cast<std::uintptr_t>(&typeid(*child.content()));
+    // Named first: typeid of a call's result would evaluate the call inside typeid.
+    const NodeContent& content = *child.content();
+    const auto kind = reinterpret_cast<std::uintptr_t>(&typeid(content));
     return mix(parent, mix(index, kind));
 }
 
