@@ -1,15 +1,14 @@
 #include "platform/ui/font_faces.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <iostream>
 #include <map>
 #include <optional>
 #include <vector>
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_TRUETYPE_TABLES_H
+#include <hb-ot.h>
 #include <hb.h>
 
 namespace tarnwick::platform::ui {
@@ -53,49 +52,38 @@ FontFace::~FontFace() {
 
 namespace {
 
-// The one FreeType library of the process, and the lock its faces are opened under (FreeType
-// opens faces of one library one at a time); null when FreeType cannot start.
-FT_Library freeType(std::unique_lock<std::mutex>& lock) {
-    static std::mutex mutex;
-    lock = std::unique_lock(mutex);
-    static FT_Library library = [] {
-        FT_Library made = nullptr;
-        return FT_Init_FreeType(&made) == 0 ? made : nullptr;
-    }();
-    return library;
+// A big-endian 16-bit field of a font table, or nothing past its end.
+std::optional<int> tableField(hb_blob_t* table, unsigned offset, bool isSigned) {
+    unsigned length = 0;
+    const char* data = hb_blob_get_data(table, &length);
+    if (!data || offset + 2 > length) return std::nullopt;
+    const auto raw = static_cast<std::uint16_t>((static_cast<unsigned char>(data[offset]) << 8) |
+                                                static_cast<unsigned char>(data[offset + 1]));
+    return isSigned ? static_cast<int>(static_cast<std::int16_t>(raw)) : static_cast<int>(raw);
 }
 
-// What layout reads of the whole face, from its file; nothing when it is not a scalable font.
-std::optional<FontFace::Metrics> readMetrics(const std::filesystem::path& file) {
-    std::unique_lock<std::mutex> lock;
-    FT_Library freetype = freeType(lock);
-    if (!freetype) return std::nullopt;
-    FT_Face face = nullptr;
-    std::optional<FontFace::Metrics> read;
-    if (FT_New_Face(freetype, file.c_str(), 0, &face) == 0) {
-        if (FT_IS_SCALABLE(face) && face->units_per_EM > 0) {
-            FontFace::Metrics m;
-            m.unitsPerEm = face->units_per_EM;
-            m.ascender = face->ascender;
-            m.descender = -static_cast<double>(face->descender);
-            m.lineGap = std::max(0.0, face->height - m.ascender - m.descender);
-            m.averageAdvance = 0.55 * m.unitsPerEm;
-            m.capHeight = 0.72 * m.unitsPerEm;
-            if (const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2))) {
-                // Faces that ask for their typographic metrics get them, as every layout engine does.
-                if (os2->fsSelection & (1u << 7)) {
-                    m.ascender = os2->sTypoAscender;
-                    m.descender = -static_cast<double>(os2->sTypoDescender);
-                    m.lineGap = std::max<double>(0, os2->sTypoLineGap);
-                }
-                if (os2->xAvgCharWidth > 0) m.averageAdvance = os2->xAvgCharWidth;
-                if (os2->version >= 2 && os2->sCapHeight > 0) m.capHeight = os2->sCapHeight;
-            }
-            read = m;
-        }
-        FT_Done_Face(face);
-    }
-    return read;
+// What layout reads of the whole face; nothing when the face has no outlines to set text with.
+// HarfBuzz's typographic ascender, descender and gap are those of the OS/2 table when the face
+// asks for them, else of its horizontal header, as every layout engine reads them.
+std::optional<FontFace::Metrics> readMetrics(hb_font_t* font) {
+    hb_face_t* face = hb_font_get_face(font);
+    const unsigned units = hb_face_get_upem(face);
+    if (units == 0 || hb_face_get_glyph_count(face) == 0) return std::nullopt;
+    FontFace::Metrics m;
+    m.unitsPerEm = units;
+    m.averageAdvance = 0.55 * m.unitsPerEm;
+    m.capHeight = 0.72 * m.unitsPerEm;
+    hb_position_t ascender = 0, descender = 0, gap = 0, capHeight = 0;
+    if (hb_ot_metrics_get_position(font, HB_OT_METRICS_TAG_HORIZONTAL_ASCENDER, &ascender)) m.ascender = ascender;
+    if (hb_ot_metrics_get_position(font, HB_OT_METRICS_TAG_HORIZONTAL_DESCENDER, &descender))
+        m.descender = -static_cast<double>(descender);
+    m.lineGap = hb_ot_metrics_get_position(font, HB_OT_METRICS_TAG_HORIZONTAL_LINE_GAP, &gap) ? std::max(0, gap) : 0;
+    if (hb_ot_metrics_get_position(font, HB_OT_METRICS_TAG_CAP_HEIGHT, &capHeight) && capHeight > 0)
+        m.capHeight = capHeight;
+    hb_blob_t* os2 = hb_face_reference_table(face, HB_TAG('O', 'S', '/', '2'));
+    if (const auto average = tableField(os2, 2, true); average && *average > 0) m.averageAdvance = *average;
+    hb_blob_destroy(os2);
+    return m;
 }
 
 }  // namespace
@@ -104,19 +92,20 @@ void FontFace::load() const {
     std::call_once(loaded_, [this] {
         std::error_code error;
         if (!std::filesystem::exists(file_, error)) return;  // reported when the faces were found
-        const auto metrics = readMetrics(file_);
-        hb_blob_t* blob = metrics ? hb_blob_create_from_file_or_fail(file_.c_str()) : nullptr;
-        if (!blob) {
+        hb_blob_t* blob = hb_blob_create_from_file_or_fail(file_.c_str());
+        hb_face_t* face = blob ? hb_face_create(blob, 0) : nullptr;
+        hb_blob_destroy(blob);
+        hb_font_t* font = face ? hb_font_create(face) : nullptr;
+        hb_face_destroy(face);
+        const auto metrics = font ? readMetrics(font) : std::nullopt;
+        if (!metrics) {
+            hb_font_destroy(font);
             if (report_)
                 *report_ << "tarnwick: the font file " << file_.string() << " cannot be read. Reinstall the package "
                          << package_ << "; until then text is measured with fallback widths.\n";
             return;
         }
         metrics_ = *metrics;
-        hb_face_t* face = hb_face_create(blob, 0);
-        hb_blob_destroy(blob);
-        hb_font_t* font = hb_font_create(face);
-        hb_face_destroy(face);
         // Shaped in the face's own units: one shaping serves every size.
         const auto units = static_cast<int>(metrics_.unitsPerEm);
         hb_font_set_scale(font, units, units);

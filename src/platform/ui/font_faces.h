@@ -14,8 +14,8 @@ struct hb_font_t;
 namespace tarnwick::platform::ui {
 
 // One font file of the text system. It is read at its first use, not before, so that a program
-// that sets text in two weights opens two files: FreeType reads what layout needs of the whole
-// face (in the face's own units), and HarfBuzz loads the face to shape with. A face whose file is
+// that sets text in two weights opens two files: HarfBuzz loads the face to shape with and reads
+// what layout needs of the whole face (in the face's own units). A face whose file is
 // missing or unreadable keeps fallback metrics (in ems) and shapes nothing. Safe from any thread:
 // once read, a face never changes.
 class FontFace {
