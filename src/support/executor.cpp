@@ -7,7 +7,7 @@
 
 namespace tarnwick {
 
-ThreadExecutor::ThreadExecutor(std::string label) : label_(std::move(label)), thread_([this] { work(); }) {}
+ThreadExecutor::ThreadExecutor(std::string label) : label_(std::move(label)) {}
 
 ThreadExecutor::~ThreadExecutor() {
     {
@@ -15,7 +15,7 @@ ThreadExecutor::~ThreadExecutor() {
         stopping_ = true;
     }
     ready_.notify_all();
-    thread_.join();
+    if (thread_.joinable()) thread_.join();
 }
 
 void ThreadExecutor::submit(Job job) {
@@ -23,6 +23,8 @@ void ThreadExecutor::submit(Job job) {
     {
         std::lock_guard lock(mutex_);
         jobs_.push_back(std::move(job));
+        // The thread starts with the first job: an executor nothing is asked of costs no thread.
+        if (!thread_.joinable()) thread_ = std::thread([this] { work(); });
     }
     ready_.notify_one();
 }

@@ -30,6 +30,7 @@ class ThreadExecutor final : public SerialExecutor {
 public:
     explicit ThreadExecutor(std::string label);
     ~ThreadExecutor() override;  // finishes queued jobs, then joins
+    // Its thread starts with the first job submitted.
     void submit(Job job) override;
     void sync(Job job) override;
     const std::string& label() const { return label_; }
