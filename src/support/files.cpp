@@ -271,6 +271,10 @@ void writeAtomically(const fs::path& path, std::string_view bytes) {
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) throw posixError(file_error::kFileWriteUnknown, path);
     if (hooks.temporaryMade) hooks.temporaryMade(temporary);
+    // The replacement keeps the permissions of the file it replaces: a file its owner made
+    // private stays private.
+    struct stat replaced {};
+    if (::stat(file.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode)) ::fchmod(fd, replaced.st_mode & 07777);
     bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
     int savedErrno = errno;
     if (::close(fd) != 0 && ok) {

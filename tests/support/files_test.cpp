@@ -241,6 +241,21 @@ TEST(FilesTest, ALinkIsWrittenThroughToTheFileAtTheEndOfItsChain) {
     EXPECT_FALSE(files::itemExists(home / "missing"));
 }
 
+TEST(FilesTest, AReplacedFileKeepsItsPermissionsAndANewOneGetsTheUsual) {
+    testkit::TempFolder home, dotfiles;
+    const auto mode = [](const fs::path& file) { return fs::status(file).permissions() & fs::perms::mask; };
+    files::writeAtomically(dotfiles / "names.json", "old");
+    const fs::perms usual = mode(dotfiles / "names.json");
+    fs::permissions(dotfiles / "names.json", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(dotfiles / "names.json", home / "names.json");
+    files::writeAtomically(home / "names.json", "through the link");
+    files::writeAtomically(dotfiles / "names.json", "directly");
+    EXPECT_EQ(files::read(dotfiles / "names.json"), "directly");
+    EXPECT_EQ(mode(dotfiles / "names.json"), fs::perms::owner_read | fs::perms::owner_write);
+    files::writeAtomically(dotfiles / "other.json", "new");
+    EXPECT_EQ(mode(dotfiles / "other.json"), usual);
+}
+
 std::string refusalOf(const fs::path& path) {
     try {
         files::writeAtomically(path, "picture");
