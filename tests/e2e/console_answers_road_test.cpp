@@ -29,12 +29,7 @@ using Lines = std::vector<std::string>;
 
 const fs::path kSource = TARNWICK_SOURCE_DIR;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+std::string readFile(const fs::path& path) { return testkit::fileText(path); }
 
 std::string transcript(const Lines& lines) {
     std::string text;

@@ -29,12 +29,7 @@ const fs::path kDefaultSession = fs::path(TARNWICK_SOURCE_DIR) / "sessions/defau
 constexpr const char* kBuiltIn = "37D8832A-2D66-02CA-B9F7-8F30A301B230";
 constexpr const char* kStudio = "9C4E1F7A-5B2D-4E8F-A1C3-6D9B2E4F7A18";
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+std::string readFile(const fs::path& path) { return testkit::fileText(path); }
 
 // The line of the listing that holds the text, or nothing.
 std::optional<std::string> lineWith(const Lines& lines, const std::string& text) {

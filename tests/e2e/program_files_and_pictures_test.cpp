@@ -27,12 +27,7 @@ const fs::path kDefaultSession = fs::path(TARNWICK_SOURCE_DIR) / "sessions/defau
 constexpr const char* kDesktop2 = "6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40";
 constexpr const char* kDesktop3 = "A0B1C2D3-E4F5-4A6B-8C7D-9E0F1A2B3C4D";
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+std::string readFile(const fs::path& path) { return testkit::fileText(path); }
 
 fs::path namesFile(const testkit::TempFolder& home) { return home.path() / "Library/Application Support/Tarnwick/names.json"; }
 

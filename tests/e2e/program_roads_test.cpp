@@ -38,12 +38,7 @@ const fs::path kDefaultSession = fs::path(TARNWICK_SOURCE_DIR) / "sessions/defau
 constexpr const char* kDesktop3 = "A0B1C2D3-E4F5-4A6B-8C7D-9E0F1A2B3C4D";
 constexpr const char* kBuiltInDisplay = "37D8832A-2D66-02CA-B9F7-8F30A301B230";
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+std::string readFile(const fs::path& path) { return testkit::fileText(path); }
 
 // The saved names, as the names file keeps them.
 void saveNames(const testkit::TempFolder& home, const std::string& names) {

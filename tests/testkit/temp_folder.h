@@ -1,10 +1,18 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 
 namespace tarnwick::testkit {
+
+// The bytes of a file as they are; empty when it cannot be read.
+inline std::string fileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
