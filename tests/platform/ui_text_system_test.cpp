@@ -230,6 +230,19 @@ TEST_F(TextSystemTest, MultiByteTextWrapsBetweenCharactersWithinTheWidth) {
     EXPECT_EQ(wrapped(repeated(marked, 4), width(repeated(marked, 3))), (Strings{repeated(marked, 3), marked}));
 }
 
+// A mark on a space makes one cluster with it that is seen: it never hangs past the line's end,
+// unseen, as white space alone does.
+TEST_F(TextSystemTest, AMarkOnASpaceIsKeptWhereSpacesHang) {
+    const std::string marked = "\u0627 \u094D";  // alef, then a space carrying a virama
+    const auto wrapped = lines(marked, width("\u0627"), ui::LineBreakMode::clipping);
+    std::string joined;
+    for (const auto& line : wrapped) joined += line.text;
+    EXPECT_NE(joined.find("\u094D"), std::string::npos);
+    const auto spaces = lines("ab   ", width("ab"), ui::LineBreakMode::clipping);
+    ASSERT_EQ(spaces.size(), 1u);
+    EXPECT_EQ(spaces[0].text, "ab");
+}
+
 TEST_F(TextSystemTest, ATextCutByItsLimitEndsWithAnEllipsisAndKeepsItsParagraphsApart) {
     const double box = width("Personal and more");
     // The rest would fit on the last line, but the text was cut: "…" shows.

@@ -135,14 +135,21 @@ std::vector<TextCluster> segmentText(std::string_view text) {
         if (at <= from || at > static_cast<std::uint32_t>(length) || !scalarStart[at]) continue;
         while (scalar + 1 < scalars.size() && scalars[scalar].at < from) ++scalar;
         const UChar32 first = scalars[scalar].value;
+        // Only a cluster of nothing but white space may hang past its line, and only one of
+        // nothing but ignorables takes no room: a mark on a space is seen.
+        bool allWhite = true, allIgnorable = true;
+        for (std::size_t k = scalar; k < scalars.size() && scalars[k].at < at; ++k) {
+            allWhite = allWhite && u_isWhitespace(scalars[k].value);
+            allIgnorable = allIgnorable && u_hasBinaryProperty(scalars[k].value, UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
+        }
         TextCluster cluster;
         cluster.from = from;
         cluster.to = at;
         cluster.breakBefore = from > 0 && lineBreak[from];
         cluster.hardBreak = isHardBreak(first);
-        cluster.hangs = !cluster.hardBreak && u_isWhitespace(first);
+        cluster.hangs = !cluster.hardBreak && allWhite;
         cluster.wide = isWide(first);
-        cluster.invisible = u_hasBinaryProperty(first, UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
+        cluster.invisible = allIgnorable;
         clusters.push_back(cluster);
         from = at;
     }
