@@ -1,7 +1,7 @@
 // The settings' controls worked through the built program as a person would: the shortcut
 // recorder records a new chord that opens the overview from then on and at the next start, the
-// tint well takes a typed colour that the banner's glass shows, a pop-up opens its menu, and a
-// press that cannot be one click on one control says why.
+// tint well takes a typed colour that the banner's glass shows, a pop-up opens its menu with its
+// choice checked, and a press that cannot be one click on one control says why.
 
 #include <algorithm>
 #include <filesystem>
@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/geometry.h"
 #include "support/json.h"
 #include "testkit/console_process.h"
 #include "testkit/temp_folder.h"
@@ -189,27 +190,75 @@ TEST_F(ConsoleControlsRoadsTest, TheTintWellTakesATypedColourThatTheBannersGlass
     quit();
 }
 
-TEST_F(ConsoleControlsRoadsTest, APopUpOpensItsMenuWhenPressedAndARowChooses) {
+// The pop-up's open menu, drawn: the title of each row, and the row whose check mark shows.
+struct DrawnPopUpMenu {
+    Lines rows;
+    std::vector<std::string> checked;
+};
+
+// The points a glyph's paths pass through ("M x y L x y ...").
+std::vector<Point> pathPoints(const testkit::XmlElement& glyph) {
+    std::vector<Point> points;
+    for (const auto* part : glyph.all("path")) {
+        std::istringstream words(*part->attribute("d"));
+        std::string word;
+        std::vector<double> numbers;
+        while (words >> word)
+            if (word != "M" && word != "L" && word != "Z") numbers.push_back(std::stod(word));
+        for (std::size_t i = 0; i + 1 < numbers.size(); i += 2) points.push_back(Point{numbers[i], numbers[i + 1]});
+    }
+    return points;
+}
+
+DrawnPopUpMenu drawnPopUpMenu(const testkit::XmlElement& picture) {
+    DrawnPopUpMenu menu;
+    const auto rows = picture.all("text", "menu-row");
+    for (const auto* row : rows) menu.rows.push_back(row->text);
+    for (const auto* check : picture.all("g", "menu-check")) {
+        const auto glyphs = check->all("g", "symbol");
+        EXPECT_EQ(glyphs.size(), 1u);
+        if (glyphs.empty()) continue;
+        EXPECT_EQ(*glyphs[0]->attribute("data-symbol"), "checkmark");
+        // The row it stands before: a check mark lies wholly left of the title, between the
+        // row's top (a row's height above its baseline, at most) and a little under the baseline.
+        const auto points = pathPoints(*glyphs[0]);
+        EXPECT_FALSE(points.empty());
+        for (const auto* row : rows) {
+            const double baseline = row->number("y");
+            const bool before = !points.empty() && std::all_of(points.begin(), points.end(), [&](const Point& p) {
+                return p.x < row->number("x") && p.y > baseline - row->number("font-size") * 1.3 && p.y < baseline + 4;
+            });
+            if (before) menu.checked.push_back(row->text);
+        }
+    }
+    return menu;
+}
+
+TEST_F(ConsoleControlsRoadsTest, APopUpOpensItsMenuWithItsChoiceCheckedWhenPressedAndARowChooses) {
     start();
     openSettings("Banner");
     const Lines opened = send("press Position");
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0].rfind("@1000.500 menu opened \"\" at ", 0), 0u) << opened[0];
-    EXPECT_NE(opened[0].find(" rows \"Bottom center\" \"Top center\""), std::string::npos) << opened[0];
-    EXPECT_TRUE(shows(send("screen"), "menu \"\" at "));
-    EXPECT_EQ(send("screen svg " + (home.path() / "popup.svg").string()), Lines{"ok"});
-    const auto picture = testkit::parseXml(readFile(home.path() / "popup.svg"));
-    ASSERT_TRUE(picture);
-    Lines rows;
-    for (const auto* row : picture->all("text", "menu-row")) rows.push_back(row->text);
-    EXPECT_EQ(rows, (Lines{"Bottom center", "Top center"}));
+    EXPECT_NE(opened[0].find(" rows \"Bottom center\" checked \"Top center\""), std::string::npos) << opened[0];
+    EXPECT_TRUE(shows(send("screen"), "rows \"Bottom center\" checked \"Top center\""));
+    const auto drawn = [&](const std::string& name) {
+        EXPECT_EQ(send("screen svg " + (home.path() / name).string()), Lines{"ok"});
+        const auto picture = testkit::parseXml(readFile(home.path() / name));
+        EXPECT_TRUE(picture);
+        return drawnPopUpMenu(picture.value_or(testkit::XmlElement{}));
+    };
+    const auto first = drawn("popup.svg");
+    EXPECT_EQ(first.rows, (Lines{"Bottom center", "Top center"}));
+    EXPECT_EQ(first.checked, (Lines{"Bottom center"}));
 
     const Lines chosen = send("menu \"Top center\"");
     EXPECT_EQ(chosen.front(), "@1000.500 menu closed \"\"");
     EXPECT_EQ(chosen.back(), "ok");
     EXPECT_TRUE(shows(send("screen"), "picker \"Position\" selected \"Top center\""));
-    // Pressed by the option it shows, and closed with Escape: nothing chosen.
-    EXPECT_TRUE(shows(send("press \"Top center\""), "menu opened"));
+    // Pressed by the option it shows, the menu checks the new choice; Escape chooses nothing.
+    EXPECT_TRUE(shows(send("press \"Top center\""), "rows \"Bottom center\" \"Top center\" checked"));
+    EXPECT_EQ(drawn("popup-again.svg").checked, (Lines{"Top center"}));
     EXPECT_EQ(send("keys escape"), (Lines{"@1000.500 menu closed \"\"", "ok"}));
     EXPECT_TRUE(shows(send("screen"), "picker \"Position\" selected \"Top center\""));
     quit();

@@ -1,7 +1,7 @@
 // What a person sees of the controls in the pictures of the built program (console on virtual
 // time): the settings pages, the overview, the rename prompt and the status menu with its
-// submenu, each control drawn as its kind, symbols as their glyphs, texts in their colours and
-// disabled rows and controls dimmed.
+// submenu, each control drawn as its kind and buttons at their own size, symbols as their
+// glyphs, texts in their colours and disabled rows and controls dimmed.
 
 #include <cmath>
 #include <algorithm>
@@ -14,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/settings_primary_button_style.h"
+#include "platform/ui/declarative/nodes.h"
+#include "platform/ui/text_metrics.h"
 #include "testkit/console_process.h"
 #include "testkit/picture_reading.h"
 #include "testkit/temp_folder.h"
@@ -136,6 +139,102 @@ TEST_F(PictureControlsRoadsTest, SettingsPagesDrawTheirSymbolsButtonsColoursAndD
     EXPECT_EQ(testkit::symbolColour(*filled), "#30d158");
     EXPECT_TRUE(testkit::textShowing(svg, "All required access is ready"));
     EXPECT_TRUE(testkit::symbolNamed(svg, "checkmark.circle"));
+    program->send("quit");
+    EXPECT_EQ(program->finish(), 0);
+}
+
+// The drawn rectangle of the class and fill that a text stands on, if any.
+const testkit::XmlElement* rectUnder(const testkit::XmlElement& svg, const testkit::XmlElement& text, const std::string& cls) {
+    for (const auto* shape : svg.all("rect", cls)) {
+        const Rect frame = rectOf(*shape);
+        if (frame.minX() < testkit::textLeft(text) && frame.maxX() > testkit::textRight(text) &&
+            frame.contains(Point{frame.midX(), text.number("y") - 3}))
+            return shape;
+    }
+    return nullptr;
+}
+
+// The picture writes three decimals: lengths made of two of its numbers agree within that.
+constexpr double kDrawn = 0.002;
+
+// Each button is as large as its title needs with its padding or bezel, at the leading edge of
+// its row, whatever room the row has; in a horizontal stack it is one line high too.
+TEST_F(PictureControlsRoadsTest, SettingsButtonsAreAsLargeAsTheirTitlesAtTheLeadingEdgeOfTheirRows) {
+    namespace ui = platform::ui;
+    using Style = SettingsPrimaryButtonStyle;
+    auto& metrics = ui::systemFontMetrics();
+    ui::Font capsuleFont = ui::fontFor(ui::TextStyle::callout);
+    capsuleFont.weight = ui::font_weight::kSemibold;
+    const double capsuleHeight = metrics.defaultLineHeight(capsuleFont) + 2 * Style::kVerticalPadding;
+    const auto bezel = ui::ButtonContent(nullptr, ui::ButtonStyle::bordered).bezelInsets(ui::ControlSize::regular);
+    const double bezelHeight = metrics.defaultLineHeight(ui::fontFor(ui::TextStyle::body)) + bezel.height();
+
+    start(kSessions / "default.json");
+    openStatusMenu();
+    program->send("menu \"Settings…\"");
+    // The prominent button with the title: its capsule holds the padded title and no more.
+    const auto capsuleOf = [&](const testkit::XmlElement& svg, const std::string& title) {
+        const auto* text = testkit::textShowing(svg, title);
+        EXPECT_TRUE(text) << title;
+        const auto* capsule = text ? rectUnder(svg, *text, "shape") : nullptr;
+        EXPECT_TRUE(capsule) << title;
+        if (!capsule) return Rect();
+        const Rect frame = rectOf(*capsule);
+        EXPECT_NEAR(frame.width(), text->number("textLength") + 2 * Style::kHorizontalPadding, kDrawn) << title;
+        EXPECT_NEAR(frame.minX(), testkit::textLeft(*text) - Style::kHorizontalPadding, kDrawn) << title;
+        EXPECT_NEAR(frame.height(), capsuleHeight, kDrawn) << title;
+        return frame;
+    };
+    // The bordered button with the title: its bezel around the title and the bezel's insets.
+    const auto bezelOf = [&](const testkit::XmlElement& svg, const std::string& title) {
+        const auto* text = testkit::textShowing(svg, title);
+        const auto* drawn = text ? rectUnder(svg, *text, "button") : nullptr;
+        EXPECT_TRUE(drawn) << title;
+        if (!drawn) return Rect();
+        const Rect frame = rectOf(*drawn);
+        EXPECT_NEAR(frame.width(), text->number("textLength") + bezel.width(), kDrawn) << title;
+        EXPECT_NEAR(frame.height(), bezelHeight, kDrawn) << title;
+        return frame;
+    };
+    const auto rowStart = [&](const testkit::XmlElement& svg, const std::string& text) {
+        const auto* shown = testkit::textShowing(svg, text);
+        EXPECT_TRUE(shown) << text;
+        return shown ? testkit::textLeft(*shown) : 0.0;
+    };
+
+    auto svg = picture("general.svg");
+    EXPECT_NEAR(capsuleOf(svg, "Check for Updates…").minX(), rowStart(svg, "Automatically check for updates"), kDrawn);
+
+    EXPECT_EQ(program->send("set \"Settings sections\" Permissions").back(), "ok");
+    svg = picture("permissions.svg");
+    const double leading = rowStart(svg, "Screen Recording");
+    EXPECT_NEAR(capsuleOf(svg, "Name your desktops…").minX(), leading, kDrawn);
+    EXPECT_NEAR(bezelOf(svg, "Check again").minX(), leading, kDrawn);
+
+    // Each Identify button follows its name field after the row's spacing, one line high.
+    EXPECT_EQ(program->send("set \"Settings sections\" \"Desktop Names\"").back(), "ok");
+    svg = picture("desktop-names.svg");
+    EXPECT_NEAR(capsuleOf(svg, "Edit Desktop Names…").minX(), rowStart(svg, "App icon size"), kDrawn);
+    const auto fields = svg.all("rect", "text-field");
+    std::vector<Rect> bezels;
+    for (const auto* text : svg.all("text", "text")) {
+        const auto* drawn = text->text == "Identify" ? rectUnder(svg, *text, "button") : nullptr;
+        if (drawn) bezels.push_back(rectOf(*drawn));
+    }
+    ASSERT_EQ(bezels.size(), 2u);
+    ASSERT_EQ(fields.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_NEAR(bezels[i].height(), bezelHeight, kDrawn);
+        EXPECT_NEAR(bezels[i].minX(), rectOf(*fields[i]).maxX() + 12, kDrawn);
+    }
+
+    // The actions under the banner's sections: both one line high, level with each other.
+    EXPECT_EQ(program->send("set \"Settings sections\" Banner").back(), "ok");
+    svg = picture("banner.svg");
+    const Rect reset = capsuleOf(svg, "Reset appearance");
+    const Rect preview = capsuleOf(svg, "Preview");
+    EXPECT_NEAR(reset.minY(), preview.minY(), kDrawn);
+    EXPECT_LT(reset.maxX(), preview.minX());
     program->send("quit");
     EXPECT_EQ(program->finish(), 0);
 }

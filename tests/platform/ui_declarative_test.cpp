@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/sim/ui/sim_window_system.h"
+#include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/hosting_view.h"
 #include "platform/ui/declarative/nodes.h"
 #include "platform/ui/panel.h"
@@ -619,6 +620,91 @@ TEST_F(DeclarativeTest, AFormScrollsANodeToTheMiddleWithinItsContent) {
     content = node("form").as<ui::FormContent>();
     EXPECT_DOUBLE_EQ(h().scrollOffset(node("form")), content->contentHeight - 200);
     EXPECT_DOUBLE_EQ(h().findText("Row 39")->frame().maxY(), 200 - ui::FormContent::kInset - ui::FormContent::kBoxInsetY);
+}
+
+// A capsule behind padded text, as the app's prominent buttons are drawn.
+struct CapsuleButtonStyle final : ui::CustomButtonStyle {
+    static constexpr double kPaddingX = 14;
+    static constexpr double kPaddingY = 6;
+    static ui::Font font() {
+        ui::Font f = ui::fontFor(ui::TextStyle::callout);
+        f.weight = ui::font_weight::kSemibold;
+        return f;
+    }
+    Node makeBody(ui::ButtonStyleConfiguration configuration) const override {
+        return std::move(configuration.label)
+            .font(ui::TextStyle::callout)
+            .fontWeight(ui::font_weight::kSemibold)
+            .padding(ui::EdgeInsets{kPaddingY, kPaddingX, kPaddingY, kPaddingX})
+            .background(ui::shape(ui::ShapeKind::capsule, 0, ui::CornerCurve::continuous, ui::Color::label()))
+            .contentShape();
+    }
+};
+
+// In a form, each row takes the size its content asks for at the row's leading edge: texts and
+// buttons their own, switches, fields and stacks with a spacer the row's width. A button's
+// label and its capsule stay one line high even where the stack's sums round its width down.
+TEST_F(DeclarativeTest, FormRowsTakeTheirContentsSizeAtTheLeadingEdgeAndFlexibleRowsFill) {
+    static const auto capsule = std::make_shared<const CapsuleButtonStyle>();
+    const auto prominent = [](const std::string& title) {
+        return ui::button(ui::text(title), [] {}, capsule).accessibilityIdentifier(title);
+    };
+    Published<bool> on{false};
+    Published<std::string> name{""};
+    host([&](ui::ViewContext&) {
+        return ui::form(ui::nodes(
+            ui::section(ui::text("Header"),
+                        ui::nodes(ui::toggle("Switch", Binding<bool>{[&] { return on.get(); }, [](const bool&) {}})
+                                      .accessibilityIdentifier("switch"),
+                                  ui::text("A caption").accessibilityIdentifier("caption"),
+                                  ui::button(ui::text("Check again"), [] {}, ui::ButtonStyle::bordered)
+                                      .accessibilityIdentifier("bordered"),
+                                  prominent("Check for Updates\u2026"),
+                                  ui::textField("Name", Binding<std::string>{[&] { return name.get(); }, [](const std::string&) {}})
+                                      .accessibilityIdentifier("field"),
+                                  ui::hstack(ui::VerticalAlignment::center, 12,
+                                             ui::nodes(prominent("Reset appearance"), ui::spacer(), prominent("Preview")))
+                                      .accessibilityIdentifier("actions"))),
+            prominent("Outside")));
+    });
+    using Form = ui::FormContent;
+    const double rowX = Form::kInset + Form::kBoxInsetX;
+    const double rowWidth = 300 - 2 * rowX;
+    for (const char* filling : {"switch", "field", "actions"}) {
+        EXPECT_DOUBLE_EQ(node(filling).frame().minX(), rowX) << filling;
+        EXPECT_DOUBLE_EQ(node(filling).frame().width(), rowWidth) << filling;
+    }
+    EXPECT_EQ(node("caption").frame().origin.x, rowX);
+    EXPECT_DOUBLE_EQ(node("caption").frame().width(), width("A caption"));
+
+    const Node& bordered = node("bordered");
+    const auto insets = bordered.as<ui::ButtonContent>()->bezelInsets(ui::ControlSize::regular);
+    EXPECT_EQ(bordered.frame().minX(), rowX);
+    EXPECT_DOUBLE_EQ(bordered.frame().width(), width("Check again") + insets.width());
+    EXPECT_DOUBLE_EQ(bordered.frame().height(), lineHeight(ui::TextStyle::body) + insets.height());
+
+    auto& metrics = ui::textMetrics();
+    const double capsuleHeight = metrics.defaultLineHeight(CapsuleButtonStyle::font()) + 2 * CapsuleButtonStyle::kPaddingY;
+    const auto expectCapsule = [&](const std::string& title, double x) {
+        const Node& button = node(title);
+        const Size wanted{metrics.lineWidth(title, CapsuleButtonStyle::font()) + 2 * CapsuleButtonStyle::kPaddingX,
+                          capsuleHeight};
+        EXPECT_DOUBLE_EQ(button.frame().minX(), x) << title;
+        EXPECT_NEAR(button.frame().width(), wanted.width, 1e-9) << title;
+        EXPECT_DOUBLE_EQ(button.frame().height(), wanted.height) << title;
+        // The capsule is the body's background: as large as the padded label, no larger.
+        const Node& body = button.children().front();
+        ASSERT_EQ(body.modifiers().backgrounds.size(), 1u) << title;
+        EXPECT_EQ(body.modifiers().backgrounds.front().frame(), button.frame()) << title;
+        EXPECT_EQ(body.as<ui::TextContent>()->lines, 1) << title;
+    };
+    expectCapsule("Check for Updates\u2026", rowX);
+    expectCapsule("Reset appearance", rowX);
+    const Node& preview = node("Preview");
+    expectCapsule("Preview", rowX + rowWidth - preview.frame().width());
+    EXPECT_DOUBLE_EQ(preview.frame().midY(), node("actions").frame().midY());
+    // Between the sections, a button keeps its own width too.
+    expectCapsule("Outside", Form::kInset);
 }
 
 // An inner view whose body fails after others were expanded.

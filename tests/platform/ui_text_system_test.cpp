@@ -156,6 +156,37 @@ TEST_F(TextSystemTest, WrapsAtBreakOpportunitiesWithinTheWidthAndLinesNeverPassI
     }
 }
 
+// A box made from a text's own width with padding or a bezel added and taken off again comes
+// out a rounding hair narrower than the text; the text is still measured and set on one line,
+// while a box visibly narrower wraps it.
+TEST_F(TextSystemTest, ATextFitsABoxMadeFromItsOwnWidthEvenWhereTheSumsRoundDown) {
+    int roundedDown = 0;
+    for (const double weight : {ui::font_weight::kRegular, ui::font_weight::kSemibold}) {
+        for (const double size : {11.0, 12.0, 13.0}) {
+            const ui::Font f = ui::Font::system(size, weight);
+            const double line = metrics.defaultLineHeight(f);
+            for (const char* text : {"Preview", "Reset appearance", "Check for Updates\u2026", "Identify", "Check again"}) {
+                const double own = metrics.lineWidth(text, f);
+                for (const double padding : {12.0, 16.0, 24.0, 28.0, 0.1 + 0.2}) {
+                    const double box = (own + padding) - padding;
+                    if (box < own) ++roundedDown;
+                    const Size fit = metrics.fittingSize(text, f, box, 0, true);
+                    EXPECT_DOUBLE_EQ(fit.height, line) << text << " " << size << " " << padding;
+                    EXPECT_LE(fit.width, box) << text;
+                    EXPECT_EQ(ui::shownLines(metrics, text, f, ui::TextBox{box, 0, 0, true, ui::LineBreakMode::wordWrapping}).size(),
+                              1u)
+                        << text;
+                }
+                if (std::string_view(text).find(' ') != std::string_view::npos) {
+                    EXPECT_DOUBLE_EQ(metrics.fittingSize(text, f, own - 0.5, 0, true).height, 2 * line) << text;
+                }
+            }
+        }
+    }
+    // The sums above do round down for some of them, or this would test nothing.
+    EXPECT_GT(roundedDown, 0);
+}
+
 TEST_F(TextSystemTest, WrappingAndTruncationCutOnlyBetweenGraphemeClusters) {
     const auto modes = {ui::LineBreakMode::charWrapping, ui::LineBreakMode::truncatingTail,
                         ui::LineBreakMode::truncatingHead, ui::LineBreakMode::truncatingMiddle};

@@ -61,6 +61,8 @@ void measureExactly(const TextRun& run, WrappedLine& line, double width, const E
 
 }  // namespace
 
+double settingWidth(double boxWidth) { return (boxWidth > 0 ? boxWidth : 0.0) * (1 + 1e-9); }
+
 WrappedLines wrapLines(const TextRun& run, double width, std::size_t limit, const ExactWidth& exact) {
     WrappedLines wrapped;
     std::size_t start = 0;

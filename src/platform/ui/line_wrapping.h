@@ -35,4 +35,9 @@ using ExactWidth = std::function<double(std::size_t from, std::size_t end)>;
 // so the lines drawn are the lines measured.
 WrappedLines wrapLines(const TextRun& run, double width, std::size_t limit, const ExactWidth& exact);
 
+// The width a text is set in for a box of this width. A box made from a text's own measured
+// width (less the padding or bezel around it, or scaled with its font) may come out a rounding
+// hair narrower than the measure; the text still fits it, whether measured or drawn.
+double settingWidth(double boxWidth);
+
 }  // namespace tarnwick::platform::ui

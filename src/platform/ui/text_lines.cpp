@@ -115,9 +115,7 @@ ShownLine truncated(const SetText& set, Piece piece, double width, LineBreakMode
 std::vector<ShownLine> shownLines(TextMetrics& metrics, std::string_view text, const Font& font, const TextBox& box) {
     std::vector<ShownLine> shown;
     if (text.empty()) return shown;
-    // A frame made from a text's own measured width (and scaled with its font, as a scale effect
-    // draws it) may come out a rounding hair narrower than the measure: the text still fits.
-    const double width = (box.width > 0 ? box.width : 0.0) * (1 + 1e-9);
+    const double width = settingWidth(box.width);
     std::size_t limit = box.maximumLines > 0 && box.wraps ? static_cast<std::size_t>(box.maximumLines) : 0;
     const double lineHeight = metrics.defaultLineHeight(font);
     if (box.height > 0 && lineHeight > 0) {

@@ -39,7 +39,7 @@ Size SystemFontMetrics::fittingSize(std::string_view text, const Font& font, dou
     if (!wraps) return Size{lineWidth(text, font), lineHeight};
     const TextRun run = shape(text, font);
     const auto limit = maximumLines > 0 ? static_cast<std::size_t>(maximumLines) : 0;
-    const auto wrapped = wrapLines(run, width, limit, [&](std::size_t from, std::size_t end) {
+    const auto wrapped = wrapLines(run, settingWidth(width), limit, [&](std::size_t from, std::size_t end) {
         return lineWidth(text.substr(run.offset(from), run.offset(end) - run.offset(from)), font);
     });
     double widest = 0;

@@ -21,6 +21,8 @@ using Layout = SimMenuLayout;
 
 // Submenus open inside submenus only this deep, so a menu that holds itself still draws.
 constexpr int kDeepestSubmenu = 8;
+// The side of the square a check mark or a row's symbol is drawn in.
+constexpr double kGlyphSide = 16;
 
 std::string n(double value) { return svgNumber(value); }
 
@@ -52,12 +54,18 @@ std::string menuPictureAt(const Layout& layout, const Rect& frame, Point pointer
                                colour);
         };
         std::string drawn;
+        // A row that is on (a pop-up's chosen option) shows the check mark glyph, whatever the
+        // menu font holds.
         if (row.checked)
-            drawn += rowText("\u2713", Rect(frame.minX(), box.minY(), Layout::kCheckColumn, box.height()),
-                             ui::TextAlignment::center, "menu-check");
+            drawn += "<g class=\"menu-check\">\n" +
+                     symbolPicture(Rect(frame.minX() + (Layout::kCheckColumn - kGlyphSide) / 2, box.midY() - kGlyphSide / 2,
+                                        kGlyphSide, kGlyphSide),
+                                   "checkmark", colour) +
+                     "</g>\n";
         if (row.symbolName)
-            drawn += symbolPicture(Rect(frame.minX() + Layout::kCheckColumn, box.midY() - 8, 16, 16), *row.symbolName,
-                                   colour);
+            drawn += symbolPicture(Rect(frame.minX() + Layout::kCheckColumn, box.midY() - kGlyphSide / 2, kGlyphSide,
+                                        kGlyphSide),
+                                   *row.symbolName, colour);
         drawn += rowText(row.title, Rect(titleX, box.minY(), box.maxX() - titleX, box.height()),
                          ui::TextAlignment::natural, "menu-row");
         if (row.hasSubmenu)

@@ -154,6 +154,7 @@ constexpr Glyph kGlyphs[] = {
     {"lock.shield", lockShield},
     {"laptopcomputer", laptop},
     {"display", display},
+    {"checkmark", checkmark},
     {"checkmark.circle", checkmarkCircle},
     {"checkmark.circle.fill", checkmarkCircleFill},
     {"exclamationmark.circle", exclamationCircle},

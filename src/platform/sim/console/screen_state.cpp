@@ -37,10 +37,14 @@ std::vector<std::string> visibleRows(const platform::ui::Menu& menu) {
     return rows;
 }
 
+namespace {
+bool isChecked(const platform::ui::MenuItem& item) { return item.state == platform::ui::ControlState::on; }
+}  // namespace
+
 std::vector<ShownMenuRow> shownRows(const platform::ui::Menu& menu) {
     std::vector<ShownMenuRow> rows;
     for (const auto& item : menu.items)
-        if (item && !item->isHidden && !item->isSeparatorItem()) rows.push_back({item->title, item->isEnabled});
+        if (item && !item->isHidden && !item->isSeparatorItem()) rows.push_back({item->title, item->isEnabled, isChecked(*item)});
     return rows;
 }
 
@@ -48,7 +52,7 @@ std::vector<ShownMenuRow> shownSubmenuRows(const platform::ui::Menu& submenu) {
     std::vector<ShownMenuRow> rows;
     for (const auto& item : submenu.items)
         if (item && !item->isHidden && !item->isSeparatorItem())
-            rows.push_back({item->title, submenu.autoenablesItems ? item->validate() : item->isEnabled});
+            rows.push_back({item->title, submenu.autoenablesItems ? item->validate() : item->isEnabled, isChecked(*item)});
     return rows;
 }
 

@@ -77,6 +77,7 @@ struct ShownStatusItem {
 struct ShownMenuRow {
     std::string title;
     bool enabled = true;
+    bool checked = false;  // its state is on: a pop-up's chosen option, a switched-on row
 
     bool operator==(const ShownMenuRow&) const = default;
 };

@@ -71,7 +71,9 @@ void SectionContent::placeChildren(Node& node, Rect content, Proposal, Layout& l
     const double width = std::max(0.0, content.width() - 2 * Form::kBoxInsetX);
     for (Node* row : parts.rows) {
         const Size r = layout.measure(*row, Proposal{width, std::nullopt});
-        layout.place(*row, Rect(content.minX() + Form::kBoxInsetX, y, width, r.height));
+        // A row takes the size its content asks for, at the leading edge: a button is as wide
+        // as its label needs, while switches, pickers, fields and stacks with spacers fill.
+        layout.place(*row, Rect(content.minX() + Form::kBoxInsetX, y, std::min(r.width, width), r.height));
         y += r.height + Form::kRowSpacing;
     }
 }
@@ -95,19 +97,20 @@ Size FormContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) {
 void FormContent::placeChildren(Node& node, Rect content, Proposal, Layout& layout) {
     const double width = std::max(0.0, content.width() - 2 * kInset);
     auto& sections = node.mutableChildren();
-    std::vector<double> heights;
+    std::vector<Size> sizes;
     contentHeight = 2 * kInset;
     for (auto& section : sections) {
-        heights.push_back(layout.measure(section, Proposal{width, std::nullopt}).height);
-        contentHeight += heights.back();
+        sizes.push_back(layout.measure(section, Proposal{width, std::nullopt}));
+        contentHeight += sizes.back().height;
     }
     if (sections.size() > 1) contentHeight += kSectionSpacing * static_cast<double>(sections.size() - 1);
     viewportHeight = content.height();
     const double offset = layout.scrollOffset(node.identity(), contentHeight - viewportHeight);
     double y = content.minY() + kInset - offset;
+    // Sections span the width; anything else placed between them keeps its own width.
     for (std::size_t i = 0; i < sections.size(); ++i) {
-        layout.place(sections[i], Rect(content.minX() + kInset, y, width, heights[i]));
-        y += heights[i] + kSectionSpacing;
+        layout.place(sections[i], Rect(content.minX() + kInset, y, std::min(sizes[i].width, width), sizes[i].height));
+        y += sizes[i].height + kSectionSpacing;
     }
 }
 
