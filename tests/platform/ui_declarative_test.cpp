@@ -197,9 +197,10 @@ TEST_F(DeclarativeTest, TheMinimumSizeCountsThePaddingAroundWhatTheContentDeclar
         // Nothing declared: the padding alone.
         {[] { return ui::text("a").padding(7); }, Size{14, 14}},
     };
-    for (const auto& [body, minimum] : cases) {
+    for (const auto& testCase : cases) {
+        const auto& body = testCase.first;
         host([&body](ui::ViewContext&) { return body(); });
-        EXPECT_EQ(hosting->minimumSize(), minimum);
+        EXPECT_EQ(hosting->minimumSize(), testCase.second);
     }
 }
 
