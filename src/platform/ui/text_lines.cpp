@@ -73,8 +73,8 @@ long largestFitting(long limit, const Fits& fits) {
     return low;
 }
 
-// The piece cut to the width with "…" where the mode puts it, keeping whole clusters: nothing
-// where not even "…" fits. `always` keeps all of a piece that fits and adds "…" to it.
+// The piece cut to the width with "…" where the mode puts it, keeping whole clusters: "…" alone
+// where not even that fits. `always` keeps all of a piece that fits and adds "…" to it.
 ShownLine truncated(const SetText& set, Piece piece, double width, LineBreakMode mode, bool always) {
     const double ellipsis = set.metrics.lineWidth(kEllipsis, set.font);
     const long count = static_cast<long>(piece.end - piece.first);
@@ -106,7 +106,10 @@ ShownLine truncated(const SetText& set, Piece piece, double width, LineBreakMode
         best = ShownLine{std::move(line), measured};
         return true;
     };
-    if (kept >= 0 && !fitsAsDrawn(kept) && largestFitting(kept - 1, fitsAsDrawn) < 0) return ShownLine{};
+    // Where not even "…" fits, "…" alone still says that something was cut, clipped where it is
+    // drawn.
+    if (kept < 0 || (!fitsAsDrawn(kept) && largestFitting(kept - 1, fitsAsDrawn) < 0))
+        return ShownLine{std::string(kEllipsis), ellipsis};
     return best;
 }
 
