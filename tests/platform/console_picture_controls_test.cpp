@@ -275,7 +275,8 @@ TEST_F(ConsolePictureControlsTest, AMenuThatHoldsItselfStillDraws) {
     menu->autoenablesItems = false;
     menu->addSubmenu(menu);  // a row that opens the menu it is in
     env.session.menus().popUp(*menu, Point{200, 800});
-    const auto* row = testkit::textShowing(picture(), "Loop", "menu-row");
+    const auto svg = picture();
+    const auto* row = testkit::textShowing(svg, "Loop", "menu-row");
     ASSERT_TRUE(row);
     env.session.windowSystem().movePointer(Point{row->number("x") + 2, 982 - row->number("y") + 3});
     const auto drawn = picture().all("g", "menu").size();

@@ -71,13 +71,15 @@ std::string stepperPicture(const Rect& frame, double value, bool canIncrement, b
 
 std::string popUpPicture(const Rect& frame, const std::string& shown, double indicatorWidth, double padding) {
     if (!frame.isUsable()) return {};
-    const double left = std::max(frame.maxX() - padding - indicatorWidth, frame.minX());
-    const double right = std::min(left + indicatorWidth, frame.maxX());
-    const double middle = (left + right) / 2, y = frame.midY();
+    // The chevrons stand in the middle of the room the layout leaves after the title, clear of it.
+    const double trailing = std::max(frame.maxX() - padding - indicatorWidth, frame.minX());
+    const double middle = (trailing + frame.maxX()) / 2, y = frame.midY();
+    const double half = std::min(indicatorWidth / 2 - 2, (frame.maxX() - trailing) / 2);
     return svgRect(frame, "picker", valueAttribute(shown) + svgRounded(5) + "fill=\"" + palette::kControl +
                                         "\" stroke=\"" + palette::kOutline + "\"") +
-           "<g class=\"chevron\" data-chevron=\"up-down\">\n" + chevron(left + 2, middle, right - 2, y - 1.5, y - 5) +
-           chevron(left + 2, middle, right - 2, y + 1.5, y + 5) + "</g>\n";
+           "<g class=\"chevron\" data-chevron=\"up-down\">\n" +
+           chevron(middle - half, middle, middle + half, y - 1.5, y - 5) +
+           chevron(middle - half, middle, middle + half, y + 1.5, y + 5) + "</g>\n";
 }
 
 std::string pullDownIndicatorPicture(const Rect& area) {
