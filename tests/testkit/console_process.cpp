@@ -19,7 +19,7 @@ bool isAnswer(const std::string& line) {
 ConsoleProcess::ConsoleProcess(Options options) : patience_(options.patience) {
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return;
-    std::vector<std::string> storage{TARNWICK_BINARY};
+    std::vector<std::string> storage{options.program ? options.program->string() : std::string(TARNWICK_BINARY)};
     storage.insert(storage.end(), options.arguments.begin(), options.arguments.end());
     std::vector<char*> argv;
     for (auto& a : storage) argv.push_back(a.data());

@@ -27,6 +27,7 @@ public:
         std::map<std::string, std::string> environment;  // more variables, or others in place
         bool virtualTime = true;
         int patience = kPatience;  // seconds of silence after which a read fails
+        std::optional<std::filesystem::path> program = std::nullopt;  // the built tarnwick when none
     };
     explicit ConsoleProcess(Options options);
     ~ConsoleProcess();
