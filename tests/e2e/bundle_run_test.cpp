@@ -7,7 +7,6 @@
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "installation/installation_policy.h"
 #include "platform/bundle.h"
 #include "platform/sim/update_state.h"
+#include "support/files.h"
 #include "support/json.h"
 #include "testkit/console_process.h"
 #include "testkit/picture_reading.h"
@@ -27,29 +27,14 @@ namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
+using testkit::printed;
+using testkit::transcript;
 using Lines = std::vector<std::string>;
 
 const fs::path kBundle = TARNWICK_BUNDLE;
 const fs::path kBundledBinary = kBundle / "Contents/MacOS" / TARNWICK_BUNDLE_EXECUTABLE;
 const std::string kVersionLine = std::string("Version ") + TARNWICK_VERSION + " (" + TARNWICK_BUILD_NUMBER + ")";
 const std::string kCopyright = "Copyright © 2026 Orlenbay";
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-std::string transcript(const Lines& lines) {
-    std::string text;
-    for (const auto& line : lines) text += line + "\n";
-    return text;
-}
-
-bool printed(const Lines& lines, const std::string& part) {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(part) != std::string::npos; });
-}
 
 // Whether two files hold the same bytes, read a block at a time (a debug binary is large).
 bool sameBytes(const fs::path& a, const fs::path& b) {
@@ -119,7 +104,7 @@ TEST_F(BundleRunTest, AboutShowsTheBuildsNameVersionAndCopyrightInTheListingAndT
     EXPECT_TRUE(printed(screen, texts)) << transcript(screen);
 
     ASSERT_EQ(app.send("screen svg " + (home / "about.svg").string()), Lines{"ok"});
-    const auto picture = testkit::parseXml(readFile(home / "about.svg"));
+    const auto picture = testkit::parseXml(files::read(home / "about.svg"));
     ASSERT_TRUE(picture);
     EXPECT_EQ(testkit::textsOfWindow(*picture, "About Tarnwick"), (Lines{"Tarnwick", kVersionLine, kCopyright}));
     const auto* window = testkit::windowTitled(*picture, "About Tarnwick");
@@ -131,7 +116,7 @@ TEST_F(BundleRunTest, AboutShowsTheBuildsNameVersionAndCopyrightInTheListingAndT
     EXPECT_EQ(app.finish(), 0);
 
     // The launch's diagnostics name the bundle the binary ran from.
-    const auto snapshot = json::parse(readFile(home / "Library/Logs/Tarnwick/permission-state.json"));
+    const auto snapshot = json::parse(files::read(home / "Library/Logs/Tarnwick/permission-state.json"));
     ASSERT_TRUE(snapshot);
     const Value* identifier = snapshot->find("bundleID");
     const Value* path = snapshot->find("bundlePath");
@@ -143,7 +128,7 @@ TEST_F(BundleRunTest, AboutShowsTheBuildsNameVersionAndCopyrightInTheListingAndT
 // The copy built here is not signed: it still knows when it is up to date, and says that it,
 // not the update, is why a newer build is not offered.
 TEST_F(BundleRunTest, CheckForUpdatesComparesWithTheBuildsOwnVersion) {
-    auto session = json::parse(readFile(fs::path(TARNWICK_SOURCE_DIR) / "sessions/default.json"));
+    auto session = json::parse(files::read(fs::path(TARNWICK_SOURCE_DIR) / "sessions/default.json"));
     ASSERT_TRUE(session);
     (*session)["updates"]["feed"] = "file://" + (home / "feed.json").string();
     std::ofstream(home / "session.json") << json::write(*session).value_or("");

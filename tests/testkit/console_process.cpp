@@ -1,5 +1,6 @@
 #include "testkit/console_process.h"
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
@@ -14,6 +15,16 @@ namespace tarnwick::testkit {
 // "ok", "ok: <what still runs>" or "error: <sentence>".
 bool isAnswer(const std::string& line) {
     return line == "ok" || line.rfind("ok: ", 0) == 0 || line.rfind("error: ", 0) == 0;
+}
+
+std::string transcript(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\n";
+    return text;
+}
+
+bool printed(const std::vector<std::string>& lines, const std::string& part) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(part) != std::string::npos; });
 }
 
 ConsoleProcess::ConsoleProcess(Options options) : patience_(options.patience) {

@@ -76,5 +76,9 @@ private:
 };
 
 bool isAnswer(const std::string& line);
+// The lines as the program printed them, for a failure message.
+std::string transcript(const std::vector<std::string>& lines);
+// Whether any of the lines holds the text.
+bool printed(const std::vector<std::string>& lines, const std::string& part);
 
 }  // namespace tarnwick::testkit
