@@ -10,12 +10,12 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "support/files.h"
 #include "support/json.h"
 #include "testkit/console_process.h"
 #include "testkit/picture_reading.h"
@@ -32,6 +32,13 @@ using Lines = std::vector<std::string>;
 
 const fs::path kSource = TARNWICK_SOURCE_DIR;
 
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
 // The running copy is a bundle whose manifest names it, its version, build and copyright, with
 // the default session's machine and an update feed in the home folder.
 class ConsoleAnswersRoadTest : public ::testing::Test {
@@ -47,7 +54,7 @@ protected:
   "CFBundleVersion" : "7",
   "NSHumanReadableCopyright" : "Copyright © 2025 Orlenbay"
 })";
-        auto session = json::parse(files::read(kSource / "sessions/default.json"));
+        auto session = json::parse(readFile(kSource / "sessions/default.json"));
         (*session)["fileSystem"]["mainBundle"] = "~/Applications/Tarnwick.app";
         (*session)["updates"]["feed"] = "file://" + (home / "feed.json").string();
         std::ofstream(home / "session.json") << json::write(*session).value_or("");
@@ -61,7 +68,7 @@ protected:
     }
     std::optional<testkit::XmlElement> picture(const std::string& name) {
         EXPECT_EQ(program->send("screen svg " + (home / name).string()), Lines{"ok"});
-        auto parsed = testkit::parseXml(files::read(home / name));
+        auto parsed = testkit::parseXml(readFile(home / name));
         EXPECT_TRUE(parsed);
         return parsed;
     }
