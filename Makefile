@@ -1,5 +1,6 @@
-# make run  - build and run tarnwick against the built-in simulated session, with the console
-#            on standard input (ARGS=... passes options; RUN_HOME=... the user's home folder)
+# make run  - build and run Tarnwick from its bundle (build/Tarnwick.app) against the built-in
+#            simulated session, with the console on standard input (ARGS=... passes options;
+#            RUN_HOME=... the user's home folder)
 # make test - build and run every test
 # make asan-test / tsan-test - the tests under sanitizers
 # make bench - build and run the benchmarks (release build)
@@ -9,6 +10,8 @@ BUILD ?= build
 # The user's files of `make run` (preferences, names, logs) stay under the build folder and
 # survive between runs; a developer's own home gets no Library folder.
 RUN_HOME ?= $(abspath $(BUILD))/home
+# The bundled copy, so that the About panel and the update check read its manifest.
+RUN_BINARY = $(BUILD)/Tarnwick.app/Contents/MacOS/Tarnwick
 ARGS ?=
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
@@ -33,7 +36,7 @@ build: deps configure
 
 run: build
 	@mkdir -p "$(RUN_HOME)"
-	HOME="$(RUN_HOME)" TARNWICK_CONSOLE=1 $(BUILD)/tarnwick $(ARGS)
+	HOME="$(RUN_HOME)" TARNWICK_CONSOLE=1 $(RUN_BINARY) $(ARGS)
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -18,6 +18,7 @@
 
 #include "support/json.h"
 #include "testkit/console_process.h"
+#include "testkit/picture_reading.h"
 #include "testkit/temp_folder.h"
 #include "testkit/xml_document.h"
 
@@ -25,38 +26,11 @@ namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
+using testkit::printed;
+using testkit::transcript;
 using Lines = std::vector<std::string>;
 
 const fs::path kSource = TARNWICK_SOURCE_DIR;
-
-std::string readFile(const fs::path& path) { return testkit::fileText(path); }
-
-std::string transcript(const Lines& lines) {
-    std::string text;
-    for (const auto& line : lines) text += line + "\n";
-    return text;
-}
-
-bool printed(const Lines& lines, const std::string& part) {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(part) != std::string::npos; });
-}
-
-// The picture of the window with the title; nothing when it is not drawn.
-const testkit::XmlElement* drawnWindow(const testkit::XmlElement& picture, const std::string& title) {
-    for (const auto* window : picture.all("g", "window")) {
-        const auto titles = window->all("text", "window-title");
-        if (!titles.empty() && titles.front()->text == title) return window;
-    }
-    return nullptr;
-}
-
-// The texts a window draws, top to bottom.
-Lines drawnTexts(const testkit::XmlElement& picture, const std::string& title) {
-    Lines texts;
-    if (const auto* window = drawnWindow(picture, title))
-        for (const auto* text : window->all("text", "text")) texts.push_back(text->text);
-    return texts;
-}
 
 // The running copy is a bundle whose manifest names it, its version, build and copyright, with
 // the default session's machine and an update feed in the home folder.
@@ -73,7 +47,7 @@ protected:
   "CFBundleVersion" : "7",
   "NSHumanReadableCopyright" : "Copyright © 2025 Orlenbay"
 })";
-        auto session = json::parse(readFile(kSource / "sessions/default.json"));
+        auto session = json::parse(testkit::fileText(kSource / "sessions/default.json"));
         (*session)["fileSystem"]["mainBundle"] = "~/Applications/Tarnwick.app";
         (*session)["updates"]["feed"] = "file://" + (home / "feed.json").string();
         std::ofstream(home / "session.json") << json::write(*session).value_or("");
@@ -87,7 +61,7 @@ protected:
     }
     std::optional<testkit::XmlElement> picture(const std::string& name) {
         EXPECT_EQ(program->send("screen svg " + (home / name).string()), Lines{"ok"});
-        auto parsed = testkit::parseXml(readFile(home / name));
+        auto parsed = testkit::parseXml(testkit::fileText(home / name));
         EXPECT_TRUE(parsed);
         return parsed;
     }
@@ -138,8 +112,8 @@ TEST_F(ConsoleAnswersRoadTest, AboutShowsTheBundlesNameVersionBuildAndCopyrightW
     EXPECT_TRUE(printed(about, "texts \"Tarnwick\" \"Version 1.4 (7)\" \"Copyright © 2025 Orlenbay\"")) << transcript(about);
     const auto drawn = picture("about.svg");
     ASSERT_TRUE(drawn);
-    EXPECT_EQ(drawnTexts(*drawn, "About Tarnwick"), (Lines{"Tarnwick", "Version 1.4 (7)", "Copyright © 2025 Orlenbay"}));
-    const auto* window = drawnWindow(*drawn, "About Tarnwick");
+    EXPECT_EQ(testkit::textsOfWindow(*drawn, "About Tarnwick"), (Lines{"Tarnwick", "Version 1.4 (7)", "Copyright © 2025 Orlenbay"}));
+    const auto* window = testkit::windowTitled(*drawn, "About Tarnwick");
     ASSERT_NE(window, nullptr);
     const auto icons = window->all("g", "icon");
     ASSERT_EQ(icons.size(), 1u);
@@ -163,11 +137,11 @@ TEST_F(ConsoleAnswersRoadTest, CheckForUpdatesShowsHowTheCheckEndedInAWindow) {
     const auto drawn = picture("update.svg");
     ASSERT_TRUE(drawn);
     // The detail is set within the window, as its view lays it out, wrapped where it needs to be.
-    const auto* window = drawnWindow(*drawn, "Software Update");
+    const auto* window = testkit::windowTitled(*drawn, "Software Update");
     ASSERT_NE(window, nullptr);
     const auto frames = window->all("rect", "window-frame");
     ASSERT_FALSE(frames.empty());
-    Lines texts = drawnTexts(*drawn, "Software Update");
+    Lines texts = testkit::textsOfWindow(*drawn, "Software Update");
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts.front(), "Tarnwick is up to date.");
     std::string detail;

@@ -86,6 +86,18 @@ TEST_F(UpdateSessionTest, AnUpdateThatIsUnsignedSignedByAnotherOrForAnotherAppIs
     EXPECT_EQ(check().message, sim::kUpdateNotVerified);
 }
 
+// A copy built on the developer's machine carries a manifest but no signature: it still knows
+// when it is up to date, and offers no update, saying that it is the copy that is unsigned.
+TEST_F(UpdateSessionTest, AnUnsignedRunningCopyOffersNoUpdateAndSaysWhy) {
+    env.session.fileSystem.mainBundle = makeBundle(env.home / "Unsigned.app", BundleRecipe().unsignedCopy());
+    writeFeed("[" + item(7, "1.7", bundleURL("7.app", BundleRecipe())) + "]");
+    EXPECT_EQ(check().kind, Kind::upToDate);
+    writeFeed("[" + item(8, "1.8", bundleURL("8.app", BundleRecipe().withVersion("8"))) + "]");
+    const auto outcome = check();
+    EXPECT_EQ(outcome.kind, Kind::failed);
+    EXPECT_EQ(outcome.message, sim::kRunningCopyUnsigned);
+}
+
 TEST_F(UpdateSessionTest, AMissingOrMalformedFeedFailsWithTheFrameworksSentenceAndChangesNothing) {
     const auto before = installation_test::listing(env.home / "Applications/Tarnwick.app/Contents");
     EXPECT_EQ(check().message, sim::kUpdateFeedUnavailable);

@@ -1,5 +1,6 @@
 #include "testkit/console_process.h"
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
@@ -16,10 +17,20 @@ bool isAnswer(const std::string& line) {
     return line == "ok" || line.rfind("ok: ", 0) == 0 || line.rfind("error: ", 0) == 0;
 }
 
+std::string transcript(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\n";
+    return text;
+}
+
+bool printed(const std::vector<std::string>& lines, const std::string& part) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(part) != std::string::npos; });
+}
+
 ConsoleProcess::ConsoleProcess(Options options) : patience_(options.patience) {
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return;
-    std::vector<std::string> storage{TARNWICK_BINARY};
+    std::vector<std::string> storage{options.program ? options.program->string() : std::string(TARNWICK_BINARY)};
     storage.insert(storage.end(), options.arguments.begin(), options.arguments.end());
     std::vector<char*> argv;
     for (auto& a : storage) argv.push_back(a.data());

@@ -27,6 +27,7 @@ public:
         std::map<std::string, std::string> environment;  // more variables, or others in place
         bool virtualTime = true;
         int patience = kPatience;  // seconds of silence after which a read fails
+        std::optional<std::filesystem::path> program = std::nullopt;  // the built tarnwick when none
     };
     explicit ConsoleProcess(Options options);
     ~ConsoleProcess();
@@ -75,5 +76,9 @@ private:
 };
 
 bool isAnswer(const std::string& line);
+// The lines as the program printed them, for a failure message.
+std::string transcript(const std::vector<std::string>& lines);
+// Whether any of the lines holds the text.
+bool printed(const std::vector<std::string>& lines, const std::string& part);
 
 }  // namespace tarnwick::testkit

@@ -63,6 +63,22 @@ inline const XmlElement* symbolNamed(const XmlElement& root, const std::string& 
     return findWith(root, "g", "symbol", "data-symbol", name);
 }
 
+// The drawn window with the title; nothing when none is drawn.
+inline const XmlElement* windowTitled(const XmlElement& picture, const std::string& title) {
+    for (const auto* window : picture.all("g", "window")) {
+        const auto titles = window->all("text", "window-title");
+        if (!titles.empty() && titles.front()->text == title) return window;
+    }
+    return nullptr;
+}
+// The texts the window with the title draws, top to bottom.
+inline std::vector<std::string> textsOfWindow(const XmlElement& picture, const std::string& title) {
+    std::vector<std::string> texts;
+    if (const auto* window = windowTitled(picture, title))
+        for (const auto* text : window->all("text", "text")) texts.push_back(text->text);
+    return texts;
+}
+
 // Where a line of text lies across: from its anchor by its measured width as it is anchored.
 inline double textLeft(const XmlElement& text) {
     const double width = text.number("textLength");

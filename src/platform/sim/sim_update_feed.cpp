@@ -58,21 +58,30 @@ std::optional<std::vector<FeedItem>> parseFeed(const Value& feed) {
     return result;
 }
 
-bool verified(SimulatedSession& session, const fs::path& bundle, const std::string& identifier) {
-    if (platform::Bundle(bundle).bundleIdentifier() != identifier) return false;
-    namespace flags = platform::code_signing_flags;
+// The running copy's designated requirement; nothing when the copy is not signed (a copy built
+// on the developer's machine), and then no update can be checked against it.
+std::optional<platform::CodeRequirement> runningRequirement(SimulatedSession& session) {
     auto& signing = *session.platform().codeSigning;
     std::optional<platform::Code> self;
     std::optional<platform::StaticCode> selfCode;
     std::optional<platform::CodeRequirement> requirement;
-    std::optional<platform::StaticCode> update;
     constexpr auto ok = platform::code_signing_status::kSuccess;
     if (signing.copySelf(self) != ok || signing.copyStaticCode(*self, selfCode) != ok ||
-        signing.copyDesignatedRequirement(*selfCode, requirement) != ok ||
-        signing.createStaticCodeWithPath(bundle, update) != ok)
-        return false;
+        signing.copyDesignatedRequirement(*selfCode, requirement) != ok)
+        return std::nullopt;
+    return requirement;
+}
+
+bool verified(SimulatedSession& session, const fs::path& bundle, const std::string& identifier,
+              const platform::CodeRequirement& requirement) {
+    if (platform::Bundle(bundle).bundleIdentifier() != identifier) return false;
+    namespace flags = platform::code_signing_flags;
+    auto& signing = *session.platform().codeSigning;
+    std::optional<platform::StaticCode> update;
+    constexpr auto ok = platform::code_signing_status::kSuccess;
+    if (signing.createStaticCodeWithPath(bundle, update) != ok) return false;
     const std::uint32_t all = flags::kCheckAllArchitectures | flags::kCheckNestedCode | flags::kStrictValidate;
-    return signing.checkStaticCodeValidity(*update, all, &*requirement) == ok;
+    return signing.checkStaticCodeValidity(*update, all, &requirement) == ok;
 }
 
 }  // namespace
@@ -101,7 +110,10 @@ SimUpdateOutcome checkUpdateFeed(SimulatedSession& session) {
     for (const auto& item : *items)
         if (item.build > *current && (!newest || item.build > newest->build)) newest = &item;
     if (!newest) return {Kind::upToDate, {}, {}, false};
-    if (!verified(session, newest->bundle, *identifier)) return failure(kUpdateNotVerified);
+    // An unsigned copy says so, rather than blaming an update it had nothing to compare with.
+    const auto requirement = runningRequirement(session);
+    if (!requirement) return failure(kRunningCopyUnsigned);
+    if (!verified(session, newest->bundle, *identifier, *requirement)) return failure(kUpdateNotVerified);
     return {Kind::updateFound, newest->version, {}, false};
 }
 

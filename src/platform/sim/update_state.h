@@ -17,6 +17,8 @@ inline constexpr const char* kAutomaticDownloadsDefaultsKey = "UpdaterDownloadsA
 inline constexpr const char* kUpdateFeedUnavailable = "The update information could not be loaded.";
 inline constexpr const char* kUpdateFeedInvalid = "The update information is not valid.";
 inline constexpr const char* kUpdateNotVerified = "The update does not carry this app's signature, so it was not offered.";
+inline constexpr const char* kRunningCopyUnsigned =
+    "This copy of the app is not signed, so no update can be verified for it and none was offered.";
 inline constexpr const char* kRunningVersionUnknown = "The version of this app could not be read.";
 
 // How one check ended. Nothing is downloaded or installed.
