@@ -32,14 +32,6 @@ constexpr const char* kStudio = "9C4E1F7A-5B2D-4E8F-A1C3-6D9B2E4F7A18";
 
 std::string readFile(const fs::path& path) { return testkit::fileText(path); }
 
-// The line of the listing that holds the text, or nothing.
-std::optional<std::string> lineWith(const Lines& lines, const std::string& text) {
-    const auto found =
-        std::find_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; });
-    return found == lines.end() ? std::nullopt : std::optional(*found);
-}
-
-bool shows(const Lines& lines, const std::string& text) { return lineWith(lines, text).has_value(); }
 
 class ConsoleControlsRoadsTest : public ::testing::Test {
 protected:
@@ -64,8 +56,8 @@ protected:
     // Whether the overview opened on the chord: it shows, and the same chord closes it again.
     bool chordOpensTheOverview(const std::string& chord) {
         const Lines opened = send("keys " + chord);
-        if (!shows(opened, "shown window 600001 \"Workstation Overview\"")) return false;
-        EXPECT_TRUE(shows(send("keys " + chord), "hidden window 600001 \"Workstation Overview\""));
+        if (!testkit::printed(opened, "shown window 600001 \"Workstation Overview\"")) return false;
+        EXPECT_TRUE(testkit::printed(send("keys " + chord), "hidden window 600001 \"Workstation Overview\""));
         return true;
     }
     void quit() {
@@ -84,7 +76,7 @@ TEST_F(ConsoleControlsRoadsTest, ARecordedShortcutIsSavedAndOpensTheOverviewFrom
     const auto recorderShows = [&](const std::string& title) {
         std::string line = recorder;
         line.replace(line.find('%'), 1, title);
-        return shows(send("screen"), line);
+        return testkit::printed(send("screen"), line);
     };
     EXPECT_TRUE(recorderShows("⌃⌥⌘W"));
 
@@ -94,8 +86,8 @@ TEST_F(ConsoleControlsRoadsTest, ARecordedShortcutIsSavedAndOpensTheOverviewFrom
     EXPECT_TRUE(recorderShows("Press shortcut…"));
     EXPECT_EQ(send("keys shift-k").back(), "ok");
     const Lines refused = send("screen");
-    EXPECT_TRUE(shows(refused, "text \"Include Command or Control with your shortcut.\""));
-    EXPECT_TRUE(shows(refused, "bridged \"Press shortcut…\""));
+    EXPECT_TRUE(testkit::printed(refused, "text \"Include Command or Control with your shortcut.\""));
+    EXPECT_TRUE(testkit::printed(refused, "bridged \"Press shortcut…\""));
     EXPECT_EQ(send("keys escape").back(), "ok");
     EXPECT_TRUE(recorderShows("⌃⌥⌘W"));
 
@@ -144,9 +136,9 @@ TEST_F(ConsoleControlsRoadsTest, TheTintWellTakesATypedColourThatTheBannersGlass
                         "hexadecimal digits (#FF8800)."});
     // By its identifier; the well has no opacity, so it takes the colour opaque.
     EXPECT_EQ(send("set banner-tint-color \"#00aa5580\"").back(), "ok");
-    EXPECT_TRUE(shows(send("screen"), "colorWell \"#00AA55\" id \"banner-tint-color\" label \"Tint color\""));
+    EXPECT_TRUE(testkit::printed(send("screen"), "colorWell \"#00AA55\" id \"banner-tint-color\" label \"Tint color\""));
     EXPECT_EQ(send("set \"Tint color\" \"#FF8800\"").back(), "ok");
-    EXPECT_TRUE(shows(send("screen"), "colorWell \"#FF8800\" id \"banner-tint-color\" label \"Tint color\""));
+    EXPECT_TRUE(testkit::printed(send("screen"), "colorWell \"#FF8800\" id \"banner-tint-color\" label \"Tint color\""));
     const Value saved = defaults();
     const Value* tint = saved.find("bannerTintRGB");
     ASSERT_TRUE(tint && tint->asArray() && tint->asArray()->size() == 3u);
@@ -184,7 +176,7 @@ TEST_F(ConsoleControlsRoadsTest, TheTintWellTakesATypedColourThatTheBannersGlass
     EXPECT_EQ(bannerGlass("regular.svg"), "  glass regular tint \"#FF880038\"");
     EXPECT_EQ(drawnGlass("regular.svg"), Lines{"regular #FF880038 #5a4733"});
     EXPECT_EQ(send("press Clear").back(), "ok");
-    EXPECT_TRUE(shows(send("screen"), "picker \"Style\" selected \"Clear\""));
+    EXPECT_TRUE(testkit::printed(send("screen"), "picker \"Style\" selected \"Clear\""));
     EXPECT_EQ(bannerGlass("clear.svg"), "  glass clear tint \"#FF880038\"");
     EXPECT_EQ(drawnGlass("clear.svg"), Lines{"clear #FF880038 #736252"});
     quit();
@@ -241,7 +233,7 @@ TEST_F(ConsoleControlsRoadsTest, APopUpOpensItsMenuWithItsChoiceCheckedWhenPress
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0].rfind("@1000.500 menu opened \"\" at ", 0), 0u) << opened[0];
     EXPECT_NE(opened[0].find(" rows \"Bottom center\" checked \"Top center\""), std::string::npos) << opened[0];
-    EXPECT_TRUE(shows(send("screen"), "rows \"Bottom center\" checked \"Top center\""));
+    EXPECT_TRUE(testkit::printed(send("screen"), "rows \"Bottom center\" checked \"Top center\""));
     const auto drawn = [&](const std::string& name) {
         EXPECT_EQ(send("screen svg " + (home.path() / name).string()), Lines{"ok"});
         const auto picture = testkit::parseXml(readFile(home.path() / name));
@@ -255,12 +247,12 @@ TEST_F(ConsoleControlsRoadsTest, APopUpOpensItsMenuWithItsChoiceCheckedWhenPress
     const Lines chosen = send("menu \"Top center\"");
     EXPECT_EQ(chosen.front(), "@1000.500 menu closed \"\"");
     EXPECT_EQ(chosen.back(), "ok");
-    EXPECT_TRUE(shows(send("screen"), "picker \"Position\" selected \"Top center\""));
+    EXPECT_TRUE(testkit::printed(send("screen"), "picker \"Position\" selected \"Top center\""));
     // Pressed by the option it shows, the menu checks the new choice; Escape chooses nothing.
-    EXPECT_TRUE(shows(send("press \"Top center\""), "rows \"Bottom center\" \"Top center\" checked"));
+    EXPECT_TRUE(testkit::printed(send("press \"Top center\""), "rows \"Bottom center\" \"Top center\" checked"));
     EXPECT_EQ(drawn("popup-again.svg").checked, (Lines{"Top center"}));
     EXPECT_EQ(send("keys escape"), (Lines{"@1000.500 menu closed \"\"", "ok"}));
-    EXPECT_TRUE(shows(send("screen"), "picker \"Position\" selected \"Top center\""));
+    EXPECT_TRUE(testkit::printed(send("screen"), "picker \"Position\" selected \"Top center\""));
     quit();
 }
 
@@ -269,13 +261,13 @@ TEST_F(ConsoleControlsRoadsTest, APressThatIsNotOneClickOnOneControlSaysWhyAndBu
     openSettings("Desktop Names");
     const std::string identify = std::string("button \"Identify\" id \"identify-display.") + kStudio +
                                  "\" label \"Identify Studio Display\"";
-    EXPECT_TRUE(shows(send("screen"), identify));
+    EXPECT_TRUE(testkit::printed(send("screen"), identify));
     EXPECT_EQ(send("press Identify"),
               Lines{std::string("error: \"Identify\" finds 2 controls: a button with the identifier \"identify-display.") +
                     kBuiltIn + "\" and a button with the identifier \"identify-display." + kStudio +
                     "\"; press one of them by its identifier or label."});
     const Lines identified = send(std::string("press identify-display.") + kStudio);
-    EXPECT_TRUE(shows(identified, "shown window 600003 \"Identify Display\"")) << identified.front();
+    EXPECT_TRUE(testkit::printed(identified, "shown window 600003 \"Identify Display\"")) << identified.front();
 
     send("in \"Tarnwick Settings\" set \"Settings sections\" Banner");
     const std::vector<std::pair<std::string, std::string>> refused{

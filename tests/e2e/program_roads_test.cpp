@@ -279,9 +279,7 @@ TEST_F(ProgramRoadsTest, RenamingThroughALabelSavesTheNameAndShowsIt) {
     EXPECT_EQ(app.finish(), 0);
 }
 
-bool printed(const Lines& lines, const std::string& text) {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; });
-}
+using testkit::printed;
 
 // In real time: lets time pass a tenth of a second at a time, ten seconds at most, until a line
 // holding the text is printed; the command given is sent instead half a second in and every two
