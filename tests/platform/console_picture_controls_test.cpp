@@ -268,6 +268,18 @@ TEST_F(ConsolePictureControlsTest, AMenuGreysItsDisabledRowsAndOpensTheSubmenuTh
     EXPECT_EQ(rectOf(*svg.all("g", "menu")[1]->all("rect", "menu-frame").at(0)).maxX(),
               rectOf(*svg.all("g", "menu")[0]->all("rect", "menu-frame").at(0)).minX());
     menu.cancelTracking();
+
+    // A submenu that enables its own rows is drawn as it will open: a row with no action greyed,
+    // whatever the row held before.
+    submenu->autoenablesItems = true;
+    submenu->items[0]->isEnabled = true;
+    env.session.menus().popUp(menu, Point{200, 800});
+    pointAt(picture(), "More");
+    svg = picture();
+    ASSERT_EQ(svg.all("g", "menu").size(), 2u);
+    EXPECT_TRUE(testkit::insideClass(svg, *testkit::textShowing(svg, "Inner", "menu-row"), "disabled"));
+    EXPECT_FALSE(testkit::insideClass(svg, *testkit::textShowing(svg, "Go", "menu-row"), "disabled"));
+    menu.cancelTracking();
 }
 
 TEST_F(ConsolePictureControlsTest, AMenuThatHoldsItselfStillDraws) {

@@ -75,7 +75,7 @@ std::string menuPictureAt(const Layout& layout, const Rect& frame, Point pointer
                              ui::TextAlignment::center, "menu-submenu-arrow");
         out += svgOpacityGroup(std::move(drawn), 1, !row.enabled);
         if (pointed && row.enabled && row.submenu && depth < kDeepestSubmenu) {
-            const Layout inner = Layout::of(*row.submenu);
+            const Layout inner = Layout::of(*row.submenu, true);
             const Rect placed = Layout::submenuPlaced(inner.size, space.toScreen(frame), row.frame, screens);
             submenu = menuPictureAt(inner, space.toGlobal(placed), pointer, space, screens, clips, depth + 1);
         }

@@ -4,6 +4,7 @@
 
 #include "platform/sim/capture/mission_control_layout.h"
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_menu_layout.h"
 #include "platform/sim/ui/sim_menus.h"
 #include "platform/sim/ui/sim_status_bar.h"
 #include "platform/sim/ui/sim_window_system.h"
@@ -52,7 +53,7 @@ std::vector<ShownMenuRow> shownSubmenuRows(const platform::ui::Menu& submenu) {
     std::vector<ShownMenuRow> rows;
     for (const auto& item : submenu.items)
         if (item && !item->isHidden && !item->isSeparatorItem())
-            rows.push_back({item->title, submenu.autoenablesItems ? item->validate() : item->isEnabled, isChecked(*item)});
+            rows.push_back({item->title, SimMenuLayout::enabledWhenOpened(submenu, *item), isChecked(*item)});
     return rows;
 }
 

@@ -9,7 +9,11 @@ namespace tarnwick::sim {
 
 namespace ui = platform::ui;
 
-SimMenuLayout SimMenuLayout::of(const ui::Menu& menu) {
+bool SimMenuLayout::enabledWhenOpened(const ui::Menu& menu, ui::MenuItem& item) {
+    return menu.autoenablesItems ? item.validate() : item.isEnabled;
+}
+
+SimMenuLayout SimMenuLayout::of(const ui::Menu& menu, bool asOpened) {
     SimMenuLayout layout;
     auto& metrics = ui::textMetrics();
     double widest = 0;
@@ -25,7 +29,7 @@ SimMenuLayout SimMenuLayout::of(const ui::Menu& menu) {
             row.symbolName = item->symbolName;
             row.hasSubmenu = item->submenu != nullptr;
             row.submenu = item->submenu.get();
-            row.enabled = item->isEnabled;
+            row.enabled = asOpened ? enabledWhenOpened(menu, *item) : item->isEnabled;
             row.checked = item->state == ui::ControlState::on;
             widest = std::max(widest, metrics.lineWidth(row.title, font()));
             symbols = symbols || row.symbolName.has_value();

@@ -10,6 +10,7 @@
 
 namespace tarnwick::platform::ui {
 class Menu;
+class MenuItem;
 }
 
 namespace tarnwick::sim {
@@ -34,8 +35,12 @@ struct SimMenuLayout {
     Size size;
     std::vector<Row> rows;
 
-    // Measured with the installed text metrics.
-    static SimMenuLayout of(const platform::ui::Menu& menu);
+    // Measured with the installed text metrics. A submenu about to open has not been validated
+    // yet: `asOpened` shows its rows as they will be once it opens.
+    static SimMenuLayout of(const platform::ui::Menu& menu, bool asOpened = false);
+    // Whether a row shows enabled once its menu opens: the system validates an auto-enabling
+    // menu's rows at that moment.
+    static bool enabledWhenOpened(const platform::ui::Menu& menu, platform::ui::MenuItem& item);
     // The menu's frame (screen coordinates, y up) when it hangs from `location` (its top left):
     // within the first screen that holds the point; as asked when none does.
     static Rect placed(Size size, Point location, const std::vector<platform::ScreenDescription>& screens);
