@@ -62,7 +62,7 @@ std::string buttonsPicture(const platform::Alert& alert, const Rect& frame, cons
 std::string alertPicture(const platform::Alert& alert, const GlobalSpace& space, PictureClips& clips) {
     const Rect frame = space.toGlobal(alert.window().frame());
     std::string out = "<g class=\"alert\">\n";
-    out += svgRect(frame, "alert-frame", "fill=\"#2b2b2e\" stroke=\"#c8c8cc\" stroke-width=\"1\"");
+    out += svgRect(frame, "alert-frame", std::string("fill=\"") + palette::kMenuFace + "\" stroke=\"#c8c8cc\" stroke-width=\"1\"");
     out += clips.begin(frame);
     out += svgText(frame.minX() + SimAlerts::kTextInset, frame.minY() + SimAlerts::kMessageBaseline, 13, "alert-message",
                    alert.messageText);

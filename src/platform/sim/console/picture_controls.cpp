@@ -40,7 +40,7 @@ std::string switchPicture(const Rect& frame, bool on, const Paint& accent) {
     if (!frame.isUsable()) return {};
     const double radius = frame.height() / 2;
     const double knobX = on ? frame.maxX() - radius : frame.minX() + radius;
-    const std::string fill = on ? accent.fill() : "fill=\"#636366\"";
+    const std::string fill = on ? accent.fill() : std::string("fill=\"") + palette::kTrack + "\"";
     return svgRect(frame, "switch", valueAttribute(on ? "on" : "off") + svgRounded(radius) + fill) +
            "<circle class=\"switch-knob\" cx=\"" + svgNumber(knobX) + "\" cy=\"" + svgNumber(frame.midY()) +
            "\" r=\"" + svgNumber(std::max(radius - 2, 1.0)) + "\" fill=\"#ffffff\"/>\n";
@@ -53,7 +53,7 @@ std::string sliderPicture(const Rect& frame, const ui::SliderContent& slider, co
     const double radius = std::max(frame.height() / 2 - 2, 1.0);
     const double knobX = frame.minX() + radius + fraction * std::max(frame.width() - 2 * radius, 0.0);
     const Rect track(frame.minX(), frame.midY() - 2, frame.width(), 4);
-    return svgRect(track, "slider", valueAttribute(formatNumber(slider.value())) + svgRounded(2) + "fill=\"#636366\"") +
+    return svgRect(track, "slider", valueAttribute(formatNumber(slider.value())) + svgRounded(2) + "fill=\"" + palette::kTrack + "\"") +
            svgRect(Rect(track.minX(), track.minY(), knobX - track.minX(), 4), "slider-fill", svgRounded(2) + accent.fill()) +
            "<circle class=\"slider-knob\" cx=\"" + svgNumber(knobX) + "\" cy=\"" + svgNumber(frame.midY()) + "\" r=\"" +
            svgNumber(radius) + "\" fill=\"#ffffff\"/>\n";

@@ -33,14 +33,14 @@ std::string menuPictureAt(const Layout& layout, const Rect& frame, Point pointer
                                      [](const Layout::Row& row) { return row.symbolName.has_value(); });
     const double titleX = frame.minX() + Layout::kCheckColumn + (symbols ? Layout::kSymbolColumn : 0);
     std::string out = "<g class=\"menu\">\n";
-    out += svgRect(frame, "menu-frame", "fill=\"#2b2b2e\" stroke=\"#8e8e93\" stroke-width=\"1\"");
+    out += svgRect(frame, "menu-frame", std::string("fill=\"") + palette::kMenuFace + "\" stroke=\"" + palette::kOutline + "\" stroke-width=\"1\"");
     std::string submenu;
     for (const auto& row : layout.rows) {
         const Rect box(frame.minX() + row.frame.minX(), frame.minY() + row.frame.minY(), row.frame.width(),
                        row.frame.height());
         if (row.separator) {
             out += "<line class=\"menu-separator\" x1=\"" + n(box.minX() + 10) + "\" y1=\"" + n(box.midY()) + "\" x2=\"" +
-                   n(box.maxX() - 10) + "\" y2=\"" + n(box.midY()) + "\" stroke=\"#636366\"/>\n";
+                   n(box.maxX() - 10) + "\" y2=\"" + n(box.midY()) + "\" stroke=\"" + palette::kTrack + "\"/>\n";
             continue;
         }
         const bool pointed = box.contains(pointer);

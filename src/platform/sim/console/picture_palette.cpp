@@ -66,10 +66,6 @@ std::string opacityAttribute(const char* name, double opacity) {
 
 std::string Paint::fill() const { return "fill=\"" + colour + "\"" + opacityAttribute("fill-opacity", opacity); }
 
-std::string Paint::stroke() const {
-    return "stroke=\"" + colour + "\"" + opacityAttribute("stroke-opacity", opacity);
-}
-
 Paint paintOf(const ui::Color& colour) {
     const double alpha = std::isfinite(colour.alpha) ? std::clamp(colour.alpha, 0.0, 1.0) : 1.0;
     if (colour.name.empty() || colour.name == "white" || colour.name == "black" || colour.name == "clear")

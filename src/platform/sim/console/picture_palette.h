@@ -16,7 +16,6 @@ struct Paint {
 
     // `fill="..."`, with `fill-opacity` when it is not opaque (the SVG attributes of a shape).
     std::string fill() const;
-    std::string stroke() const;
 };
 
 // A colour the views hold: a system colour by its name (an unknown name paints as the label
@@ -34,8 +33,10 @@ inline constexpr const char* kField = "#1c1c1e";
 inline constexpr const char* kText = "#ffffff";
 // Text that cannot be chosen now (a disabled menu row), and a placeholder.
 inline constexpr const char* kDisabledText = "#8e8e93";
-// How opaque a disabled control is drawn, with its label.
-inline constexpr double kDisabledOpacity = 0.45;
+// The track of a switch that is off and of a slider, and a menu's separator.
+inline constexpr const char* kTrack = "#636366";
+// The face of a menu and of an alert.
+inline constexpr const char* kMenuFace = "#2b2b2e";
 }  // namespace palette
 
 }  // namespace tarnwick::sim

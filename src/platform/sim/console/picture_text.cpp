@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/sim/console/picture_palette.h"
 #include "platform/sim/console/picture_shapes.h"
 #include "platform/sim/console/screen_state.h"
 #include "platform/sim/console/screen_svg.h"
@@ -91,7 +92,7 @@ std::string textPicture(const PlacedText& text, const GlobalSpace& space, Pictur
     const double baseline = top + metrics.firstBaselineOffset(text.font);
 
     const std::string lineClass = text.placeholder ? "placeholder" : cls;
-    const std::string colour = text.placeholder ? "#8e8e93" : fill;
+    const std::string colour = text.placeholder ? palette::kDisabledText : fill;
     const std::string font = " font-size=\"" + svgNumber(text.font.size) + "\"" + fontAttributes(text.font);
 
     std::string out;

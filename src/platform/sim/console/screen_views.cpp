@@ -323,8 +323,12 @@ std::optional<std::string> glassTintText(const PlacedGlass& glass) {
     return colourText(ui::ColorInSpace::sRGB(tint.red, tint.green, tint.blue, tint.alpha));
 }
 
+std::string glassStyleText(const PlacedGlass& glass) {
+    return !glass.style ? "frosted" : *glass.style == ui::GlassStyle::clear ? "clear" : "regular";
+}
+
 std::string glassText(const PlacedGlass& glass) {
-    std::string text = !glass.style ? "frosted" : *glass.style == ui::GlassStyle::clear ? "clear" : "regular";
+    std::string text = glassStyleText(glass);
     if (const auto tint = glassTintText(glass)) text += " tint " + quotedText(*tint);
     return text;
 }

@@ -84,6 +84,8 @@ std::vector<PlacedGlass> placedGlasses(platform::ui::Panel& panel);
 std::optional<std::string> glassTintText(const PlacedGlass& glass);
 // A glass's style and tint as `screen` lists them: "regular", "clear tint \"#FF880038\"".
 std::string glassText(const PlacedGlass& glass);
+// Its style alone: "frosted" (no style asked for), "regular" or "clear".
+std::string glassStyleText(const PlacedGlass& glass);
 
 // The shown app icons of a panel with their frames, back to front.
 std::vector<PlacedIcon> placedIcons(platform::ui::Panel& panel);
