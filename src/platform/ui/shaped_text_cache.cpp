@@ -7,18 +7,18 @@ namespace {
 constexpr std::size_t kEntryOverhead = 160;
 }  // namespace
 
-std::shared_ptr<const ShapedText> ShapedTextCache::get(std::size_t face, std::string_view text,
-                                                       const std::function<std::shared_ptr<const ShapedText>()>& shape) {
-    {
-        std::lock_guard lock(mutex_);
-        if (const auto found = index_.find(Key{face, text}); found != index_.end()) {
-            recent_.splice(recent_.begin(), recent_, found->second);
-            return found->second->shaped;
-        }
-    }
-    // Shaped outside the lock: other threads keep measuring meanwhile.
-    auto shaped = shape();
+std::shared_ptr<const ShapedText> ShapedTextCache::find(std::size_t face, std::string_view text) {
     std::lock_guard lock(mutex_);
+    const auto found = index_.find(Key{face, text});
+    if (found == index_.end()) return nullptr;
+    recent_.splice(recent_.begin(), recent_, found->second);
+    return found->second->shaped;
+}
+
+std::shared_ptr<const ShapedText> ShapedTextCache::insert(std::size_t face, std::string_view text,
+                                                          std::shared_ptr<const ShapedText> shaped) {
+    std::lock_guard lock(mutex_);
+    // Another thread may have shaped it meanwhile: keep the one already held.
     if (const auto found = index_.find(Key{face, text}); found != index_.end()) return found->second->shaped;
     const std::size_t bytes = kEntryOverhead + text.size() + shaped->memoryBytes();
     if (bytes > capacity_) return shaped;  // too large to keep: it would push out everything else

@@ -23,9 +23,13 @@ public:
     explicit ShapedTextCache(std::size_t capacityBytes = kDefaultCapacityBytes) : capacity_(capacityBytes) {}
 
     // The text shaped in the face (an index the caller gives its faces), shaped by `shape` when
-    // the cache does not hold it.
-    std::shared_ptr<const ShapedText> get(std::size_t face, std::string_view text,
-                                          const std::function<std::shared_ptr<const ShapedText>()>& shape);
+    // the cache does not hold it. A template, so a lookup that hits allocates nothing.
+    template <class Shape>
+    std::shared_ptr<const ShapedText> get(std::size_t face, std::string_view text, const Shape& shape) {
+        if (auto found = find(face, text)) return found;
+        // Shaped outside the lock: other threads keep measuring meanwhile.
+        return insert(face, text, shape());
+    }
 
     std::size_t memoryBytes() const;
     std::size_t entries() const;
@@ -48,6 +52,9 @@ private:
         std::size_t bytes;
     };
 
+    std::shared_ptr<const ShapedText> find(std::size_t face, std::string_view text);
+    std::shared_ptr<const ShapedText> insert(std::size_t face, std::string_view text,
+                                             std::shared_ptr<const ShapedText> shaped);
     void evict();
 
     const std::size_t capacity_;

@@ -43,11 +43,6 @@ struct SetText {
     double exactWidth(std::size_t first, std::size_t end) const {
         return metrics.lineWidth(text.substr(run.offset(first), run.offset(end) - run.offset(first)), font);
     }
-    // The advances of the span, shaped on its own where it was cut inside a shaping context.
-    double width(std::size_t first, std::size_t end) const {
-        const bool cutInside = (first > 0 && run.unsafeBefore(first)) || run.unsafeBefore(end);
-        return cutInside ? exactWidth(first, end) : run.width(first, end);
-    }
     std::size_t trimmedEnd(std::size_t first, std::size_t end) const {
         while (end > first && run.cluster(end - 1).hangs) --end;
         return end;

@@ -81,7 +81,7 @@ bool isWide(UChar32 c) {
 }
 
 // Finds the direction of each paragraph (ended by a paragraph separator) from its first strong
-// character, skipping isolated runs; `set(from, to, rtl)` hears each paragraph's scalars.
+// character, skipping isolated runs; `set(to, rtl)` hears where each paragraph's scalars end.
 template <typename Set>
 void paragraphDirections(const std::vector<Scalar>& scalars, const Set& set) {
     std::size_t start = 0;
@@ -90,7 +90,7 @@ void paragraphDirections(const std::vector<Scalar>& scalars, const Set& set) {
     for (std::size_t i = 0; i < scalars.size(); ++i) {
         const auto direction = u_charDirection(scalars[i].value);
         if (direction == U_BLOCK_SEPARATOR) {
-            set(start, i + 1, rtl.value_or(false));
+            set(i + 1, rtl.value_or(false));
             start = i + 1;
             isolates = 0;
             rtl.reset();
@@ -104,7 +104,7 @@ void paragraphDirections(const std::vector<Scalar>& scalars, const Set& set) {
             if (direction == U_RIGHT_TO_LEFT || direction == U_RIGHT_TO_LEFT_ARABIC) rtl = true;
         }
     }
-    if (start < scalars.size()) set(start, scalars.size(), rtl.value_or(false));
+    if (start < scalars.size()) set(scalars.size(), rtl.value_or(false));
 }
 
 }  // namespace
@@ -167,22 +167,11 @@ std::vector<TextCluster> segmentText(std::string_view text) {
     }
 
     std::size_t next = 0;
-    paragraphDirections(scalars, [&](std::size_t first, std::size_t end, bool rtl) {
+    paragraphDirections(scalars, [&](std::size_t end, bool rtl) {
         const std::uint32_t endByte = end < scalars.size() ? scalars[end].at : static_cast<std::uint32_t>(length);
-        (void)first;
         while (next < clusters.size() && clusters[next].from < endByte) clusters[next++].rightToLeft = rtl;
     });
     return clusters;
-}
-
-bool isRightToLeft(std::string_view paragraph) {
-    const auto length = static_cast<int32_t>(std::min<std::size_t>(paragraph.size(), INT32_MAX));
-    bool rtl = false, found = false;
-    paragraphDirections(scalarsOf(paragraph, length), [&](std::size_t, std::size_t, bool direction) {
-        if (!found) rtl = direction;
-        found = true;
-    });
-    return rtl;
 }
 
 }  // namespace tarnwick::platform::ui

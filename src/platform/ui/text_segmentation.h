@@ -22,7 +22,4 @@ struct TextCluster {
 // direction (from its first strong character), as ICU gives them. Safe from any thread.
 std::vector<TextCluster> segmentText(std::string_view text);
 
-// Whether the paragraph's first strong character runs right to left.
-bool isRightToLeft(std::string_view paragraph);
-
 }  // namespace tarnwick::platform::ui
