@@ -76,7 +76,8 @@ std::vector<ScriptRun> scriptRuns(std::string_view text) {
 
 // Adds a shaped run's glyphs to the clusters they belong to: advances, ink, and where a cut
 // would reshape.
-void layGlyphs(hb_buffer_t* buffer, hb_font_t* font, std::vector<bool>& ownGlyph, std::vector<ShapedCluster>& clusters) {
+void layGlyphs(hb_buffer_t* buffer, hb_font_t* font, bool withInk, std::vector<bool>& ownGlyph,
+               std::vector<ShapedCluster>& clusters) {
     unsigned count = 0;
     const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
     const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
@@ -88,7 +89,7 @@ void layGlyphs(hb_buffer_t* buffer, hb_font_t* font, std::vector<bool>& ownGlyph
         if (hb_glyph_info_get_glyph_flags(&info) & HB_GLYPH_FLAG_UNSAFE_TO_BREAK) c.unsafeBefore = true;
         if (info.codepoint == 0) c.missingGlyph = true;
         hb_glyph_extents_t extents{};
-        if (hb_font_get_glyph_extents(font, info.codepoint, &extents)) {
+        if (withInk && hb_font_get_glyph_extents(font, info.codepoint, &extents)) {
             const float left = c.advance + static_cast<float>(positions[g].x_offset + extents.x_bearing);
             const float top = static_cast<float>(positions[g].y_offset + extents.y_bearing);
             addInk(c, left, top + static_cast<float>(extents.height), left + static_cast<float>(extents.width), top);
@@ -98,7 +99,8 @@ void layGlyphs(hb_buffer_t* buffer, hb_font_t* font, std::vector<bool>& ownGlyph
 }
 
 // Shapes the text run by run into the clusters.
-void shapeInto(std::string_view text, hb_font_t* font, bool tabularFigures, std::vector<ShapedCluster>& clusters) {
+void shapeInto(std::string_view text, hb_font_t* font, bool tabularFigures, bool withInk,
+               std::vector<ShapedCluster>& clusters) {
     std::vector<bool> ownGlyph(clusters.size(), false);
     const hb_feature_t tabular{HB_TAG('t', 'n', 'u', 'm'), 1, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END};
     const auto length = static_cast<int>(text.size());
@@ -111,7 +113,7 @@ void shapeInto(std::string_view text, hb_font_t* font, bool tabularFigures, std:
         hb_buffer_set_direction(buffer, direction == HB_DIRECTION_INVALID ? HB_DIRECTION_LTR : direction);
         hb_buffer_set_language(buffer, hb_language_get_default());
         hb_shape(font, buffer, tabularFigures ? &tabular : nullptr, tabularFigures ? 1 : 0);
-        layGlyphs(buffer, font, ownGlyph, clusters);
+        layGlyphs(buffer, font, withInk, ownGlyph, clusters);
         hb_buffer_destroy(buffer);
     }
     // A cluster inside another's glyph (a ligature) cannot be cut apart from it.
@@ -127,7 +129,8 @@ float spaceAdvance(hb_font_t* font, double fallback) {
 
 }  // namespace
 
-std::shared_ptr<const ShapedText> shapeText(std::string_view text, const FontFace& face, bool tabularFigures) {
+std::shared_ptr<const ShapedText> shapeText(std::string_view text, const FontFace& face, bool tabularFigures,
+                                            bool withInk) {
     auto shaped = std::make_shared<ShapedText>();
     shaped->unitsPerEm = face.unitsPerEm();
     const auto segments = segmentText(text);
@@ -136,7 +139,7 @@ std::shared_ptr<const ShapedText> shapeText(std::string_view text, const FontFac
 
     hb_font_t* font = face.shaper();
     if (font && !segments.empty() && text.size() <= static_cast<std::size_t>(INT_MAX))
-        shapeInto(text, font, tabularFigures, shaped->clusters);
+        shapeInto(text, font, tabularFigures, withInk, shaped->clusters);
 
     const auto em = static_cast<float>(face.unitsPerEm());
     const auto average = static_cast<float>(face.averageAdvance());

@@ -13,7 +13,8 @@ namespace tarnwick::platform::ui {
 class FontFace;
 
 // A grapheme cluster as shaped: its place in the text, its advance and the ink of its glyphs
-// relative to where it starts on the baseline (y up), in the face's units.
+// relative to where it starts on the baseline (y up), in the face's units (only when the text
+// was shaped with its ink).
 struct ShapedCluster {
     TextCluster cluster;
     float advance = 0;
@@ -35,7 +36,10 @@ struct ShapedText {
 // Shapes the text in the face with HarfBuzz (tabular figures when asked), over its grapheme
 // clusters and break opportunities from ICU. A cluster the face lacks a glyph for is one em when
 // it is wide, the face's average advance otherwise; a line break measures as a space.
-std::shared_ptr<const ShapedText> shapeText(std::string_view text, const FontFace& face, bool tabularFigures);
+// Reading the glyphs' outlines for their ink costs as much as shaping: only a caller that asks
+// for the ink gets it.
+std::shared_ptr<const ShapedText> shapeText(std::string_view text, const FontFace& face, bool tabularFigures,
+                                            bool withInk = false);
 
 // A shaped text at one font size: advances and ink in points.
 class TextRun {
@@ -51,7 +55,8 @@ public:
     double advance(std::size_t i) const { return shaped_->clusters[i].advance * scale_; }
     // The advances of clusters [from, to).
     double width(std::size_t from, std::size_t to) const;
-    // The ink of clusters [from, to) set from x = 0 on the baseline; empty when nothing shows.
+    // The ink of clusters [from, to) set from x = 0 on the baseline; empty when nothing shows
+    // (or when the text was shaped without its ink).
     Rect ink(std::size_t from, std::size_t to) const;
     // The byte offset where cluster i begins (the text's end for i == size()).
     std::size_t offset(std::size_t i) const;

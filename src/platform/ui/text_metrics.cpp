@@ -12,6 +12,9 @@ namespace tarnwick::platform::ui {
 namespace {
 
 // A size that measures: nothing for a size that is not a positive number.
+// Digits are the only glyphs tabular figures change; the monospaced face has nothing else.
+bool tabularFigures(const Font& font) { return font.monospacedDigits && !font.monospaced; }
+
 double usableSize(const Font& font) { return std::isfinite(font.size) && font.size > 0 ? font.size : 0; }
 
 }  // namespace
@@ -22,8 +25,7 @@ SystemFontMetrics::SystemFontMetrics(const FontFaces& faces, std::size_t cacheBy
 TextRun SystemFontMetrics::shape(std::string_view text, const Font& font) {
     const std::size_t index = faces_.faceIndex(font);
     const FontFace& face = faces_.face(index);
-    // Digits are the only glyphs tabular figures change; the monospaced face has nothing else.
-    const bool tabular = font.monospacedDigits && !font.monospaced;
+    const bool tabular = tabularFigures(font);
     auto shaped = cache_.get(index * 2 + (tabular ? 1 : 0), text, [&] { return shapeText(text, face, tabular); });
     return TextRun(std::move(shaped), usableSize(font));
 }
@@ -60,7 +62,9 @@ double SystemFontMetrics::firstBaselineOffset(const Font& font) {
 }
 
 Rect SystemFontMetrics::glyphImageBounds(std::string_view text, const Font& font) {
-    const TextRun run = shape(text, font);
+    // Shaped apart with its ink: the cached runs leave the glyph outlines unread.
+    const FontFace& face = faces_.face(font);
+    const TextRun run(shapeText(text, face, tabularFigures(font), true), usableSize(font));
     return run.ink(0, run.size());
 }
 
