@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/text.h"
+
 namespace tarnwick::fuzz {
 
 // Reads parameters one byte at a time (0 once the input is used up), then the rest as it is.
@@ -29,30 +31,6 @@ public:
 private:
     std::string_view bytes_;
 };
-
-// The length of the well-formed UTF-8 sequence at the start of the bytes; 0 when none starts
-// there (a stray continuation, an overlong form, a surrogate, past U+10FFFF, cut short).
-inline std::size_t wellFormedLength(std::string_view bytes) {
-    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const auto within = [&](std::size_t i, unsigned char low, unsigned char high) {
-        return i < bytes.size() && at(i) >= low && at(i) <= high;
-    };
-    if (bytes.empty()) return 0;
-    const unsigned char lead = at(0);
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return within(1, 0x80, 0xBF) ? 2 : 0;
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;
-        const unsigned char high = lead == 0xED ? 0x9F : 0xBF;
-        return within(1, low, high) && within(2, 0x80, 0xBF) ? 3 : 0;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
-        const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
-        return within(1, low, high) && within(2, 0x80, 0xBF) && within(3, 0x80, 0xBF) ? 4 : 0;
-    }
-    return 0;
-}
 
 // The bytes as valid UTF-8: well-formed sequences stay as they are, and a byte that starts none
 // becomes one of the characters below, so that a single byte reaches combining marks, joiners,
@@ -104,14 +82,15 @@ inline std::string utf8ish(std::string_view bytes) {
     std::string text;
     text.reserve(bytes.size() * 2);
     while (!bytes.empty()) {
-        std::size_t length = wellFormedLength(bytes);
-        if (length > 0) {
-            text.append(bytes.substr(0, length));
+        // A well-formed sequence stays; each byte of an ill-formed one is replaced on its own.
+        const auto next = tarnwick::text::wellFormedAt(bytes, 0);
+        if (next.scalar) {
+            text.append(bytes.substr(0, next.length));
+            bytes.remove_prefix(next.length);
         } else {
             text.append(kHard[static_cast<unsigned char>(bytes.front()) % kHard.size()]);
-            length = 1;
+            bytes.remove_prefix(1);
         }
-        bytes.remove_prefix(length);
     }
     return text;
 }

@@ -178,38 +178,40 @@ size_t characterCount(std::string_view input) {
 }
 
 bool isValidUTF8(std::string_view input) {
-    size_t i = 0;
-    while (i < input.size()) {
-        const auto lead = static_cast<unsigned char>(input[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        size_t length;
-        char32_t minimum;
-        if ((lead >> 5) == 0x6) {
-            length = 2;
-            minimum = 0x80;
-        } else if ((lead >> 4) == 0xE) {
-            length = 3;
-            minimum = 0x800;
-        } else if ((lead >> 3) == 0x1E) {
-            length = 4;
-            minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + length > input.size()) return false;
-        char32_t value = lead & (0xFF >> (length + 1));
-        for (size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(input[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            value = (value << 6) | (next & 0x3F);
-        }
-        if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
-        i += length;
+    for (size_t i = 0; i < input.size();) {
+        const WellFormed next = wellFormedAt(input, i);
+        if (!next.scalar) return false;
+        i += next.length;
     }
     return true;
+}
+
+WellFormed wellFormedAt(std::string_view input, size_t at) {
+    const auto lead = static_cast<unsigned char>(input[at]);
+    if (lead < 0x80) return {1, lead};
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;   // no overlong forms
+        if (lead == 0xED) high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+    } else {
+        return {1, std::nullopt};
+    }
+    char32_t scalar = lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        if (at + k >= input.size()) return {k, std::nullopt};
+        const auto next = static_cast<unsigned char>(input[at + k]);
+        if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) return {k, std::nullopt};
+        scalar = (scalar << 6) | (next & 0x3F);
+    }
+    return {length, scalar};
 }
 
 std::vector<std::string_view> scalars(std::string_view input) {

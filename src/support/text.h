@@ -33,6 +33,14 @@ std::string fromScalar(char32_t scalar);
 // Well-formed UTF-8: no stray or missing continuation bytes, no overlong forms, no surrogates,
 // nothing above U+10FFFF.
 bool isValidUTF8(std::string_view input);
+// The well-formed UTF-8 sequence at `at` (before the input's end) with its scalar; where none
+// starts there, the length of its longest start that could still have been one (at least one
+// byte) and no scalar, so that each ill-formed piece counts once, as UTF-8 decoders agree to.
+struct WellFormed {
+    size_t length;
+    std::optional<char32_t> scalar;
+};
+WellFormed wellFormedAt(std::string_view input, size_t at);
 
 // Number of Unicode scalar values in UTF-8 text.
 size_t characterCount(std::string_view input);

@@ -22,6 +22,7 @@
 #include "platform/ui/panel.h"
 #include "support/error.h"
 #include "support/files.h"
+#include "support/text.h"
 
 namespace tarnwick::sim {
 
@@ -129,40 +130,6 @@ bool keptInPicture(char32_t c) {
     return c != 0xFFFE && c != 0xFFFF && c <= 0x10FFFF;
 }
 
-// The well-formed UTF-8 sequence at `at`, with its scalar; else the length of its longest start
-// that could still have been one (at least one byte), so that each ill-formed piece is replaced
-// once, as UTF-8 decoders agree to.
-struct Decoded {
-    std::size_t length;
-    std::optional<char32_t> scalar;
-};
-Decoded decodeAt(std::string_view input, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(input[at]);
-    if (lead < 0x80) return {1, lead};
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;  // no overlong forms
-        if (lead == 0xED) high = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
-    } else {
-        return {1, std::nullopt};
-    }
-    char32_t scalar = lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        if (at + k >= input.size()) return {k, std::nullopt};
-        const auto next = static_cast<unsigned char>(input[at + k]);
-        if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) return {k, std::nullopt};
-        scalar = (scalar << 6) | (next & 0x3F);
-    }
-    return {length, scalar};
-}
 
 }  // namespace
 
@@ -170,7 +137,7 @@ std::string xmlEscaped(std::string_view input) {
     std::string out;
     out.reserve(input.size());
     for (std::size_t at = 0; at < input.size();) {
-        const Decoded decoded = decodeAt(input, at);
+        const text::WellFormed decoded = text::wellFormedAt(input, at);
         if (!decoded.scalar || !keptInPicture(*decoded.scalar)) {
             out += kReplacementCharacter;
         } else {
