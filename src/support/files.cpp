@@ -6,13 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <mutex>
 #include <set>
 #include <utility>
 
+#include "support/digest.h"
 #include "support/error.h"
 #include "support/uuid.h"
 
@@ -47,7 +47,6 @@ constexpr std::size_t kLongestName = 255;
 // `.<stem>.<UUID>.tmp`: what a temporary's name adds to its stem.
 constexpr std::size_t kTemporaryOverhead = 2 + kUUIDLength + kTemporarySuffix.size();
 constexpr std::size_t kLongestStem = kLongestName - kTemporaryOverhead;
-constexpr std::size_t kDigestLength = 16;
 
 // The coarse clock is the one the kernel stamps file times from: on a file system with fine
 // stamps no file this process makes is stamped before this moment, however soon after it the
@@ -63,26 +62,15 @@ bool isBefore(const timespec& a, const timespec& b) {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
-// FNV-1a: the same digest for the same name in every run, so a later run knows the temporaries.
-std::uint64_t nameDigest(std::string_view name) {
-    std::uint64_t hash = 0xcbf29ce484222325ULL;
-    for (const char c : name) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 0x100000001b3ULL;
-    }
-    return hash;
-}
-
 // What a temporary's name holds of its file's name: the name itself while the temporary's name
 // stays within the longest legal name; else the name's start, cut between characters, and "~"
-// with a digest of the whole name, so files whose long names start alike keep apart.
+// with a digest of the whole name, so files whose long names start alike keep apart. The digest
+// is the same in every run, so a later run knows the temporaries.
 std::string temporaryStem(std::string_view name) {
     if (name.size() <= kLongestStem) return std::string(name);
-    std::size_t kept = kLongestStem - 1 - kDigestLength;
+    std::size_t kept = kLongestStem - 1 - digest::kFnv1aHexLength;
     while (kept > 0 && (static_cast<unsigned char>(name[kept]) & 0xC0) == 0x80) --kept;
-    char digest[kDigestLength + 1];
-    std::snprintf(digest, sizeof digest, "%016llx", static_cast<unsigned long long>(nameDigest(name)));
-    return std::string(name.substr(0, kept)) + "~" + digest;
+    return std::string(name.substr(0, kept)) + "~" + digest::fnv1aHex(name);
 }
 
 // `.<stem>.<UUID>.tmp`: where a write of the file puts its bytes before the rename.
