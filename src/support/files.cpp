@@ -107,24 +107,31 @@ TargetRefused refusal(const fs::path& path, const std::string& because) {
                              because + ". Nothing was written.");
 }
 
+// The file a write of `path` replaces, and its mode when it is there.
+struct ReplacedFile {
+    fs::path file;
+    std::optional<mode_t> mode;  // none for a new file, or where the links lead to nothing yet
+};
+
 // The file a write of `path` replaces: the path itself, or the end of the chain of symbolic links
 // that starts there (a link's relative target read from the link's folder). Throws TargetRefused
 // when that end exists and is no regular file, or the chain is longer than the kernel would follow.
-fs::path fileToReplace(const fs::path& path) {
+ReplacedFile fileToReplace(const fs::path& path) {
     fs::path at = path;
     struct stat info {};
     for (int followed = 0;; ++followed) {
-        if (::lstat(at.c_str(), &info) != 0) return at;  // nothing there yet, or the write's own open will say why
+        // Nothing there yet, or the write's own open will say why.
+        if (::lstat(at.c_str(), &info) != 0) return {at, std::nullopt};
         if (!S_ISLNK(info.st_mode)) break;
         if (followed == kMostLinksFollowed)
             throw refusal(path, "its symbolic links loop or chain more than " + std::to_string(kMostLinksFollowed) +
                                     " deep");
         std::error_code error;
         const fs::path target = fs::read_symlink(at, error);
-        if (error) return at;  // replaced meanwhile: the write goes on at the link's place
+        if (error) return {at, std::nullopt};  // replaced meanwhile: the write goes on at the link's place
         at = target.is_absolute() ? target : at.parent_path() / target;
     }
-    if (S_ISREG(info.st_mode)) return at;
+    if (S_ISREG(info.st_mode)) return {at, info.st_mode};
     const std::string kind = kindOfItem(info.st_mode);
     if (at == path) throw refusal(path, "it is " + kind + ", not a regular file");
     throw refusal(path, "its link leads to " + at.string() + ", which is " + kind + ", not a regular file");
@@ -251,7 +258,7 @@ std::string read(const fs::path& path) {
 
 void writeAtomically(const fs::path& path, std::string_view bytes) {
     const WriteHooks hooks = currentHooks();
-    const fs::path file = fileToReplace(path);
+    const auto [file, replacedMode] = fileToReplace(path);
     removeLeftoverTemporaries(file, hooks);
     const std::string temporaryFile = temporaryName(file.filename().string());
     const fs::path temporary = file.parent_path() / temporaryFile;
@@ -261,8 +268,7 @@ void writeAtomically(const fs::path& path, std::string_view bytes) {
     if (hooks.temporaryMade) hooks.temporaryMade(temporary);
     // The replacement keeps the permissions of the file it replaces: a file its owner made
     // private stays private.
-    struct stat replaced {};
-    if (::stat(file.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode)) ::fchmod(fd, replaced.st_mode & 07777);
+    if (replacedMode) ::fchmod(fd, *replacedMode & 07777);
     bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
     int savedErrno = errno;
     if (::close(fd) != 0 && ok) {
