@@ -87,9 +87,9 @@ bool hasTemporaryForm(std::string_view entry, std::string_view stem) {
 }
 
 // A temporary of the file under either form its writes have used: the whole name (all that
-// earlier versions wrote), or the bounded stem.
-bool isTemporaryOf(std::string_view entry, std::string_view name) {
-    return hasTemporaryForm(entry, name) || hasTemporaryForm(entry, temporaryStem(name));
+// earlier versions wrote), or the bounded stem (`stem`, the name's temporaryStem).
+bool isTemporaryOf(std::string_view entry, std::string_view name, std::string_view stem) {
+    return hasTemporaryForm(entry, name) || (stem != name && hasTemporaryForm(entry, stem));
 }
 
 std::string kindOfItem(mode_t mode) {
@@ -208,8 +208,9 @@ void removeLeftoverTemporaries(const fs::path& path, const WriteHooks& hooks) {
     DIR* folder = ::opendir(parent.c_str());
     if (!folder) return;
     const int folderFD = ::dirfd(folder);
+    const std::string stem = temporaryStem(name);
     while (const dirent* entry = ::readdir(folder)) {
-        if (!isTemporaryOf(entry->d_name, name)) continue;
+        if (!isTemporaryOf(entry->d_name, name, stem)) continue;
         struct stat info {};
         if (::fstatat(folderFD, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
         if (S_ISREG(info.st_mode) && isBefore(info.st_mtim, processStart))
