@@ -62,8 +62,8 @@ std::string handle(const FoundControl& found) {
     if (const auto& identifier = node.modifiers().accessibility().identifier)
         return what + " with the identifier " + quotedText(*identifier);
     if (const auto label = accessibleLabel(*found.hosting, node)) return what + " labelled " + quotedText(*label);
-    const auto texts = found.hosting->host().texts(&node);
-    return texts.empty() ? what : what + " showing " + quotedText(texts.front());
+    const auto text = found.hosting->host().firstText(node);
+    return text ? what + " showing " + quotedText(*text) : what;
 }
 
 // What shownControls finds among a window's hosting views, read once by the caller.
