@@ -6,13 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <mutex>
 #include <set>
 #include <utility>
 
+#include "support/digest.h"
 #include "support/error.h"
 #include "support/uuid.h"
 
@@ -47,7 +47,6 @@ constexpr std::size_t kLongestName = 255;
 // `.<stem>.<UUID>.tmp`: what a temporary's name adds to its stem.
 constexpr std::size_t kTemporaryOverhead = 2 + kUUIDLength + kTemporarySuffix.size();
 constexpr std::size_t kLongestStem = kLongestName - kTemporaryOverhead;
-constexpr std::size_t kDigestLength = 16;
 
 // The coarse clock is the one the kernel stamps file times from: on a file system with fine
 // stamps no file this process makes is stamped before this moment, however soon after it the
@@ -63,26 +62,15 @@ bool isBefore(const timespec& a, const timespec& b) {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
-// FNV-1a: the same digest for the same name in every run, so a later run knows the temporaries.
-std::uint64_t nameDigest(std::string_view name) {
-    std::uint64_t hash = 0xcbf29ce484222325ULL;
-    for (const char c : name) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 0x100000001b3ULL;
-    }
-    return hash;
-}
-
 // What a temporary's name holds of its file's name: the name itself while the temporary's name
 // stays within the longest legal name; else the name's start, cut between characters, and "~"
-// with a digest of the whole name, so files whose long names start alike keep apart.
+// with a digest of the whole name, so files whose long names start alike keep apart. The digest
+// is the same in every run, so a later run knows the temporaries.
 std::string temporaryStem(std::string_view name) {
     if (name.size() <= kLongestStem) return std::string(name);
-    std::size_t kept = kLongestStem - 1 - kDigestLength;
+    std::size_t kept = kLongestStem - 1 - digest::kFnv1aHexLength;
     while (kept > 0 && (static_cast<unsigned char>(name[kept]) & 0xC0) == 0x80) --kept;
-    char digest[kDigestLength + 1];
-    std::snprintf(digest, sizeof digest, "%016llx", static_cast<unsigned long long>(nameDigest(name)));
-    return std::string(name.substr(0, kept)) + "~" + digest;
+    return std::string(name.substr(0, kept)) + "~" + digest::fnv1aHex(name);
 }
 
 // `.<stem>.<UUID>.tmp`: where a write of the file puts its bytes before the rename.
@@ -99,9 +87,9 @@ bool hasTemporaryForm(std::string_view entry, std::string_view stem) {
 }
 
 // A temporary of the file under either form its writes have used: the whole name (all that
-// earlier versions wrote), or the bounded stem.
-bool isTemporaryOf(std::string_view entry, std::string_view name) {
-    return hasTemporaryForm(entry, name) || hasTemporaryForm(entry, temporaryStem(name));
+// earlier versions wrote), or the bounded stem (`stem`, the name's temporaryStem).
+bool isTemporaryOf(std::string_view entry, std::string_view name, std::string_view stem) {
+    return hasTemporaryForm(entry, name) || (stem != name && hasTemporaryForm(entry, stem));
 }
 
 std::string kindOfItem(mode_t mode) {
@@ -119,24 +107,31 @@ TargetRefused refusal(const fs::path& path, const std::string& because) {
                              because + ". Nothing was written.");
 }
 
+// The file a write of `path` replaces, and its mode when it is there.
+struct ReplacedFile {
+    fs::path file;
+    std::optional<mode_t> mode;  // none for a new file, or where the links lead to nothing yet
+};
+
 // The file a write of `path` replaces: the path itself, or the end of the chain of symbolic links
 // that starts there (a link's relative target read from the link's folder). Throws TargetRefused
 // when that end exists and is no regular file, or the chain is longer than the kernel would follow.
-fs::path fileToReplace(const fs::path& path) {
+ReplacedFile fileToReplace(const fs::path& path) {
     fs::path at = path;
     struct stat info {};
     for (int followed = 0;; ++followed) {
-        if (::lstat(at.c_str(), &info) != 0) return at;  // nothing there yet, or the write's own open will say why
+        // Nothing there yet, or the write's own open will say why.
+        if (::lstat(at.c_str(), &info) != 0) return {at, std::nullopt};
         if (!S_ISLNK(info.st_mode)) break;
         if (followed == kMostLinksFollowed)
             throw refusal(path, "its symbolic links loop or chain more than " + std::to_string(kMostLinksFollowed) +
                                     " deep");
         std::error_code error;
         const fs::path target = fs::read_symlink(at, error);
-        if (error) return at;  // replaced meanwhile: the write goes on at the link's place
+        if (error) return {at, std::nullopt};  // replaced meanwhile: the write goes on at the link's place
         at = target.is_absolute() ? target : at.parent_path() / target;
     }
-    if (S_ISREG(info.st_mode)) return at;
+    if (S_ISREG(info.st_mode)) return {at, info.st_mode};
     const std::string kind = kindOfItem(info.st_mode);
     if (at == path) throw refusal(path, "it is " + kind + ", not a regular file");
     throw refusal(path, "its link leads to " + at.string() + ", which is " + kind + ", not a regular file");
@@ -213,8 +208,9 @@ void removeLeftoverTemporaries(const fs::path& path, const WriteHooks& hooks) {
     DIR* folder = ::opendir(parent.c_str());
     if (!folder) return;
     const int folderFD = ::dirfd(folder);
+    const std::string stem = temporaryStem(name);
     while (const dirent* entry = ::readdir(folder)) {
-        if (!isTemporaryOf(entry->d_name, name)) continue;
+        if (!isTemporaryOf(entry->d_name, name, stem)) continue;
         struct stat info {};
         if (::fstatat(folderFD, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
         if (S_ISREG(info.st_mode) && isBefore(info.st_mtim, processStart))
@@ -263,7 +259,7 @@ std::string read(const fs::path& path) {
 
 void writeAtomically(const fs::path& path, std::string_view bytes) {
     const WriteHooks hooks = currentHooks();
-    const fs::path file = fileToReplace(path);
+    const auto [file, replacedMode] = fileToReplace(path);
     removeLeftoverTemporaries(file, hooks);
     const std::string temporaryFile = temporaryName(file.filename().string());
     const fs::path temporary = file.parent_path() / temporaryFile;
@@ -273,8 +269,7 @@ void writeAtomically(const fs::path& path, std::string_view bytes) {
     if (hooks.temporaryMade) hooks.temporaryMade(temporary);
     // The replacement keeps the permissions of the file it replaces: a file its owner made
     // private stays private.
-    struct stat replaced {};
-    if (::stat(file.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode)) ::fchmod(fd, replaced.st_mode & 07777);
+    if (replacedMode) ::fchmod(fd, *replacedMode & 07777);
     bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
     int savedErrno = errno;
     if (::close(fd) != 0 && ok) {

@@ -1,12 +1,12 @@
 #include "platform/sim/sim_code_signing.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/sim/simulated_session.h"
+#include "support/digest.h"
 #include "support/error.h"
 #include "support/files.h"
 #include "support/json.h"
@@ -20,17 +20,6 @@ namespace flags = platform::code_signing_flags;
 namespace {
 
 using Seal = std::map<std::string, std::string>;
-
-std::string fnv1a(std::string_view bytes) {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (unsigned char c : bytes) {
-        hash ^= c;
-        hash *= 1099511628211ull;
-    }
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-    return text;
-}
 
 std::optional<std::string> linkTarget(const fs::path& path) {
     std::error_code error;
@@ -60,10 +49,10 @@ std::optional<Seal> sealOf(const fs::path& bundle, const std::vector<std::string
         if (type == fs::file_type::symlink) {
             auto target = linkTarget(it->path());
             if (!target) return std::nullopt;
-            seal[relative] = "link:" + fnv1a(*target);
+            seal[relative] = "link:" + digest::fnv1aHex(*target);
         } else if (type == fs::file_type::regular) {
             try {
-                seal[relative] = "file:" + fnv1a(files::read(it->path()));
+                seal[relative] = "file:" + digest::fnv1aHex(files::read(it->path()));
             } catch (const Error&) {
                 return std::nullopt;
             }

@@ -70,12 +70,17 @@ void SimSharedApplication::orderFrontStandardAboutPanel() {
     }
     const bool firstShow = !aboutPanel_;
     if (firstShow) aboutPanel_ = StandardPanel::make(std::string("About ") + kApplicationName);
-    // The manifest is read at each showing, as the system reads the bundle's information.
-    const auto identity = SimApplicationIdentity::of(session_);
-    std::vector<StandardPanelLine> lines{{identity.name, ui::Font::system(14, ui::font_weight::kBold)}};
-    if (auto version = identity.versionLine()) lines.push_back({*version, ui::Font::system(11), ui::Color::secondaryLabel()});
-    if (identity.copyright) lines.push_back({*identity.copyright, ui::Font::system(10), ui::Color::secondaryLabel()});
-    if (firstShow || !aboutPanel_->isVisible()) StandardPanel::fill(*aboutPanel_, identity.icon(session_), lines);
+    // The manifest is read at each showing, as the system reads the bundle's information; a panel
+    // still on screen is only brought forward.
+    if (firstShow || !aboutPanel_->isVisible()) {
+        const auto identity = SimApplicationIdentity::of(session_);
+        std::vector<StandardPanelLine> lines{{identity.name, ui::Font::system(14, ui::font_weight::kBold)}};
+        if (auto version = identity.versionLine())
+            lines.push_back({*version, ui::Font::system(11), ui::Color::secondaryLabel()});
+        if (identity.copyright)
+            lines.push_back({*identity.copyright, ui::Font::system(10), ui::Color::secondaryLabel()});
+        StandardPanel::fill(*aboutPanel_, identity.icon(session_), lines);
+    }
     // The system centres it on the main screen the first time; the user may move it later.
     StandardPanel::show(*aboutPanel_, firstShow);
 }

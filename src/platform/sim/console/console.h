@@ -95,6 +95,9 @@ public:
     // The answer of a command whose work still ran when the cap was reached.
     static constexpr const char* kStillRunningAnswer =
         "ok: its work is still running after 5 seconds; what it changes prints when it happens.";
+    static_assert(kLongestSettle == 5 &&
+                      std::string_view(kStillRunningAnswer).find(" after 5 seconds;") != std::string_view::npos,
+                  "the still-running answer names the settle cap: change its sentence with kLongestSettle");
 
 private:
     struct Input {

@@ -47,9 +47,10 @@ void collect(ui::HostingView& hosting, const ui::Node& node, bool shownOnly, con
 }
 
 template <typename Matches>
-std::vector<FoundControl> collectAll(ui::Panel& panel, bool shownOnly, const Matches& matches) {
+std::vector<FoundControl> collectAll(const std::vector<ui::HostingView*>& hostings, bool shownOnly,
+                                     const Matches& matches) {
     std::vector<FoundControl> found;
-    for (auto* hosting : hostingViews(panel))
+    for (auto* hosting : hostings)
         if (const ui::Node* root = hosting->host().root()) collect(*hosting, *root, shownOnly, matches, found);
     return found;
 }
@@ -61,8 +62,26 @@ std::string handle(const FoundControl& found) {
     if (const auto& identifier = node.modifiers().accessibility().identifier)
         return what + " with the identifier " + quotedText(*identifier);
     if (const auto label = accessibleLabel(*found.hosting, node)) return what + " labelled " + quotedText(*label);
-    const auto texts = found.hosting->host().texts(&node);
-    return texts.empty() ? what : what + " showing " + quotedText(texts.front());
+    const auto text = found.hosting->host().firstText(node);
+    return text ? what + " showing " + quotedText(*text) : what;
+}
+
+// What shownControls finds among a window's hosting views, read once by the caller.
+std::vector<FoundControl> shownControlsIn(const std::vector<ui::HostingView*>& hostings, const std::string& name) {
+    auto found = collectAll(hostings, false, [&](const ui::HostingView&, const ui::Node& node) {
+        const auto& identifier = node.modifiers().accessibility().identifier;
+        return identifier && *identifier == name;
+    });
+    if (!found.empty()) return found;
+    // Two controls may show the same text ("Identify") and differ only by their labels.
+    found = collectAll(hostings, false, [&](const ui::HostingView& hosting, const ui::Node& node) {
+        return accessibleLabel(hosting, node) == name;
+    });
+    if (!found.empty()) return found;
+    return collectAll(hostings, true, [&](const ui::HostingView& hosting, const ui::Node& node) {
+        const auto texts = ownTexts(hosting, node);
+        return std::find(texts.begin(), texts.end(), name) != texts.end();
+    });
 }
 
 }  // namespace
@@ -88,20 +107,7 @@ std::string describeNode(const ui::HostingView& hosting, const ui::Node& node) {
 }
 
 std::vector<FoundControl> shownControls(ui::Panel& panel, const std::string& name) {
-    auto found = collectAll(panel, false, [&](const ui::HostingView&, const ui::Node& node) {
-        const auto& identifier = node.modifiers().accessibility().identifier;
-        return identifier && *identifier == name;
-    });
-    if (!found.empty()) return found;
-    // Two controls may show the same text ("Identify") and differ only by their labels.
-    found = collectAll(panel, false, [&](const ui::HostingView& hosting, const ui::Node& node) {
-        return accessibleLabel(hosting, node) == name;
-    });
-    if (!found.empty()) return found;
-    return collectAll(panel, true, [&](const ui::HostingView& hosting, const ui::Node& node) {
-        const auto texts = ownTexts(hosting, node);
-        return std::find(texts.begin(), texts.end(), name) != texts.end();
-    });
+    return shownControlsIn(hostingViews(panel), name);
 }
 
 FoundControl oneControl(const std::vector<FoundControl>& found, const std::string& name, const std::string& command,
@@ -123,8 +129,9 @@ FoundControl oneControl(const std::vector<FoundControl>& found, const std::strin
 
 FoundControl findControl(ui::Panel& panel, const std::string& name, const std::string& command,
                          const ActingControl& acting) {
-    if (hostingViews(panel).empty()) throw Error(describeWindow(panel) + " has no controls.");
-    const auto found = shownControls(panel, name);
+    const auto hostings = hostingViews(panel);
+    if (hostings.empty()) throw Error(describeWindow(panel) + " has no controls.");
+    const auto found = shownControlsIn(hostings, name);
     if (found.empty())
         throw Error(describeWindow(panel) + " shows nothing with the identifier, label or text " + quotedText(name) +
                     "; screen lists its view tree.");

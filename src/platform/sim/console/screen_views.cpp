@@ -296,8 +296,7 @@ std::optional<std::string> accessibleLabel(const ui::HostingView& hosting, const
 }
 
 std::string optionText(const ui::HostingView& hosting, const ui::Node& option) {
-    const auto texts = hosting.host().texts(&option);
-    return texts.empty() ? std::string() : texts.front();
+    return hosting.host().firstText(option).value_or(std::string());
 }
 
 Rect screenFrame(const ui::HostingView& hosting, const Rect& treeRect) {

@@ -80,6 +80,9 @@ public:
     // Every text of the subtree (the whole tree by default) that shows, in tree order; the subtree
     // itself is read even where it does not show (an option of a closed pop-up).
     std::vector<std::string> texts(const Node* subtree = nullptr) const;
+    // The first of the node's texts: its title in a menu row, the option a picker shows. None
+    // when the node shows no text at all.
+    std::optional<std::string> firstText(const Node& node) const;
     const Node* focusedNode() const;
     const std::vector<const Node*>& focusableNodes() const { return focusables_; }
     struct AnimationInFlight {

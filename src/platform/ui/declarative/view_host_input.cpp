@@ -1,6 +1,7 @@
 // The host as tests and the hosting view read it, and the user's pointer and keys.
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/view_host.h"
@@ -94,6 +95,12 @@ std::vector<std::string> ViewHost::texts(const Node* subtree) const {
     std::vector<std::string> result;
     if (const Node* from = subtree ? subtree : root_.get()) collectTexts(*from, result);
     return result;
+}
+
+std::optional<std::string> ViewHost::firstText(const Node& node) const {
+    auto all = texts(&node);
+    if (all.empty()) return std::nullopt;
+    return std::move(all.front());
 }
 
 std::optional<ViewHost::AnimationInFlight> ViewHost::animationInFlight(const Node& node) const {

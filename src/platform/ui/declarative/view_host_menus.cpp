@@ -11,16 +11,6 @@
 
 namespace tarnwick::platform::ui {
 
-namespace {
-
-// The first text the node shows, its title in a menu row.
-std::string rowTitle(const ViewHost& host, const Node& node) {
-    const auto texts = host.texts(&node);
-    return texts.empty() ? std::string() : texts.front();
-}
-
-}  // namespace
-
 void ViewHost::addOptionRows(Menu& menu, const Node& picker) {
     const auto* content = picker.as<PickerContent>();
     const auto selected = content->selectedIndex();
@@ -31,7 +21,7 @@ void ViewHost::addOptionRows(Menu& menu, const Node& picker) {
             if (!alive) return;
             if (const Node* now = nodeWithIdentity(identity); now && now->as<PickerContent>()) select(*now, tag);
         };
-        MenuItem& row = menu.addItem(rowTitle(*this, options[i]), std::move(choose));
+        MenuItem& row = menu.addItem(firstText(options[i]).value_or(std::string()), std::move(choose));
         if (selected && *selected == i) row.state = ControlState::on;
         if (const auto* label = options[i].as<LabelContent>(); label && !label->systemImage.empty())
             row.symbolName = label->systemImage;
@@ -55,7 +45,7 @@ bool ViewHost::openMenu(const Node& node) {
             if (item.as<PickerContent>()) {
                 addOptionRows(*menu, item);
             } else if (const auto* button = item.as<ButtonContent>()) {
-                menu->addItem(rowTitle(*this, item), button->action).isEnabled = !item.isDisabled();
+                menu->addItem(firstText(item).value_or(std::string()), button->action).isEnabled = !item.isDisabled();
             }
         }
     }
