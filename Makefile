@@ -23,20 +23,24 @@ FUZZ_SYMBOLIZER ?= /usr/lib/llvm-14/bin/llvm-symbolizer
 
 all: build
 
+# What the build prints goes to standard error, so that standard output holds only what the
+# program prints (`make run ARGS=--diagnose > snapshot.json` is JSON).
 deps:
-	@tools/install-deps.sh
+	@tools/install-deps.sh >&2
 
 $(BUILD)/build.ninja: | deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
+	@echo "cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)" >&2
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS) >&2
 
 configure: $(BUILD)/build.ninja
 
 build: deps configure
-	cmake --build $(BUILD) -j $(JOBS)
+	@echo "cmake --build $(BUILD) -j $(JOBS)" >&2
+	@cmake --build $(BUILD) -j $(JOBS) >&2
 
 run: build
 	@mkdir -p "$(RUN_HOME)"
-	HOME="$(RUN_HOME)" TARNWICK_CONSOLE=1 $(RUN_BINARY) $(ARGS)
+	@HOME="$(RUN_HOME)" TARNWICK_CONSOLE=1 $(RUN_BINARY) $(ARGS)
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -83,7 +83,7 @@ void Console::Inbox::waitFor(double seconds) {
 // ---- the console
 
 Console::Console(SimulatedSession& session, ConsoleSink& sink, bool prompt)
-    : session_(session), sink_(sink), prompt_(prompt), printer_(session, sink), weak_(lifetime_.weak()) {
+    : session_(session), sink_(sink, "> "), prompt_(prompt), printer_(session, sink_), weak_(lifetime_.weak()) {
     auto weak = weak_;
     settledObserver_ = session_.loop().addSettledObserver([this, weak] {
         if (weak) onSettled();
@@ -120,11 +120,13 @@ void Console::post() {
 }
 
 void Console::receive(std::string line) {
+    sink_.lineEntered();
     inbox_.push(Input{Input::Kind::line, std::move(line)});
     post();
 }
 
 void Console::receiveOverlongLine() {
+    sink_.lineEntered();
     inbox_.push(Input{Input::Kind::overlong, {}});
     post();
 }
@@ -140,9 +142,11 @@ bool Console::onVirtualTime() const { return session_.clock().isManual(); }
 
 bool Console::stopped() const { return ended_ || quitting_ || session_.loop().stopRequested(); }
 
-void Console::write(const std::string& text) {
+void Console::write(const std::string& text) { written(sink_.write(text)); }
+
+void Console::written(bool delivered) {
     // Nobody reads any more (a closed pipe): as if the input had ended.
-    if (!sink_.write(text) && !outputLost_) {
+    if (!delivered && !outputLost_) {
         outputLost_ = true;
         endOfInput();
     }
@@ -151,7 +155,7 @@ void Console::write(const std::string& text) {
 void Console::say(const std::string& line) { write(line + "\n"); }
 
 void Console::prompt() {
-    if (prompt_ && ready_ && !ended_ && !quitting_) write("> ");
+    if (prompt_ && ready_ && !ended_ && !quitting_) written(sink_.showPrompt());
 }
 
 void Console::answer(const std::string& text) {

@@ -136,6 +136,7 @@ private:
     void dispatch(const std::vector<std::string>& words, bool duringAlert);
     void answer(const std::string& text);
     void write(const std::string& text);
+    void written(bool delivered);
     void markReady();
     void prompt();
     void onSettled();
@@ -145,7 +146,9 @@ private:
     bool stopped() const;
 
     SimulatedSession& session_;
-    ConsoleSink& sink_;
+    // Everything goes out through the prompt's bookkeeping (which passes text through while no
+    // prompt is shown).
+    PromptedSink sink_;
     bool prompt_;
     ChangePrinter printer_;
     Inbox inbox_;
