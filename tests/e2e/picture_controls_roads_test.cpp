@@ -1,7 +1,8 @@
 // What a person sees of the controls in the pictures of the built program (console on virtual
 // time): the settings pages, the overview, the rename prompt and the status menu with its
 // submenu, each control drawn as its kind and buttons at their own size, symbols as their
-// glyphs, texts in their colours and disabled rows and controls dimmed.
+// glyphs, texts in their colours and disabled rows and controls dimmed; titled windows with the
+// buttons their styles allow and the prompt with the app's icon.
 
 #include <cmath>
 #include <algorithm>
@@ -265,6 +266,45 @@ TEST_F(PictureControlsRoadsTest, TheOverviewDrawsTheCurrentDesktopInBlueAndCapti
     EXPECT_EQ(program->finish(), 0);
 }
 
+// The enabled window buttons of a drawn window, in order.
+Lines enabledButtons(const testkit::XmlElement& svg, const testkit::XmlElement& window) {
+    Lines enabled;
+    for (const auto* button : window.all("circle", "window-button"))
+        if (!testkit::insideClass(svg, *button, "disabled")) enabled.push_back(*button->attribute("data-button"));
+    return enabled;
+}
+
+TEST_F(PictureControlsRoadsTest, TitledWindowsShowTheButtonsTheirStylesAllowAndRoundedCorners) {
+    start(kSessions / "default.json");
+    for (const char* row : {"About Tarnwick", "Check for Updates…", "Settings…", "Desktop Names"}) {
+        openStatusMenu();
+        EXPECT_EQ(program->send(std::string("menu \"") + row + "\"").back(), "ok") << row;
+    }
+    const auto svg = picture("windows.svg");
+    struct Expected {
+        const char* title;
+        Lines enabled;
+        double cornerRadius;
+    };
+    // The system's panels only close, at the system's corners; the settings also zoom, the names
+    // window also goes to the Dock, both rounded as their glass.
+    for (const auto& [title, enabled, radius] :
+         {Expected{"About Tarnwick", {"close"}, 10}, Expected{"Software Update", {"close"}, 10},
+          Expected{"Tarnwick Settings", {"close", "zoom"}, 16},
+          Expected{"Desktop Names", {"close", "minimize", "zoom"}, 16}}) {
+        const auto& drawn = window(svg, title);
+        EXPECT_EQ(drawn.all("circle", "window-button").size(), 3u) << title;
+        EXPECT_EQ(enabledButtons(svg, drawn), enabled) << title;
+        const auto frames = drawn.all("rect", "window-frame");
+        ASSERT_EQ(frames.size(), 1u) << title;
+        ASSERT_TRUE(frames[0]->attribute("rx")) << title;
+        EXPECT_EQ(frames[0]->number("rx"), radius) << title;
+        EXPECT_NEAR(drawn.all("rect", "window-edge").at(0)->number("rx"), radius, 0.5) << title;
+    }
+    program->send("quit");
+    EXPECT_EQ(program->finish(), 0);
+}
+
 TEST_F(PictureControlsRoadsTest, TheRenamePromptsSaveButtonIsTheAccentedDefault) {
     const fs::path folder = home.path() / "Library/Application Support/Tarnwick";
     fs::create_directories(folder);
@@ -284,6 +324,17 @@ TEST_F(PictureControlsRoadsTest, TheRenamePromptsSaveButtonIsTheAccentedDefault)
     const auto* title = testkit::textShowing(svg, "Save", "alert-button-title");
     ASSERT_TRUE(title);
     EXPECT_DOUBLE_EQ(title->number("x"), rectOf(*save).midX());
+    // The app's icon at the top left, the message in bold beside it.
+    const auto* alert = svg.all("g", "alert").at(0);
+    const auto icons = alert->all("g", "icon");
+    ASSERT_EQ(icons.size(), 1u);
+    EXPECT_EQ(*icons[0]->attribute("data-app"), "Tarnwick");
+    const Rect icon = rectOf(*icons[0]->all("rect", "icon-frame").at(0));
+    const auto* message = testkit::textShowing(svg, "Rename Desktop 3", "alert-message");
+    ASSERT_TRUE(message);
+    EXPECT_EQ(*message->attribute("font-weight"), "700");
+    EXPECT_GT(testkit::textLeft(*message), icon.maxX());
+    EXPECT_GT(message->number("y"), icon.minY());
     EXPECT_EQ(program->send("alert press \"Cancel\"").back(), "ok");
     program->send("quit");
     EXPECT_EQ(program->finish(), 0);

@@ -3,6 +3,7 @@
 // prints and in the files it leaves behind.
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -572,9 +573,10 @@ TEST_F(ProgramRoadsTest, TheScreenAndItsPictureShowWhatControlsTheStatusItemAndI
     // A menu as wide as its rows, moved left so it stays on the built-in display.
     const Lines opened = app.send("wait 0.5");
     const auto menu = picture("menu.svg");
-    const auto symbols = menu.all("g", "symbol");
-    ASSERT_EQ(symbols.size(), 1u);
-    EXPECT_EQ(*symbols[0]->attribute("data-symbol"), "tag");
+    // The status item's symbol, and the chevron of the row that opens the Testing menu.
+    std::vector<std::string> symbols;
+    for (const auto* symbol : menu.all("g", "symbol")) symbols.push_back(*symbol->attribute("data-symbol"));
+    EXPECT_EQ(symbols, (Lines{"tag", "chevron.right"}));
     const Rect frame = frameOf(*menu.all("rect", "menu-frame").at(0));
     EXPECT_TRUE(hasPrefix(opened, "@1000.500 menu opened \"\" at " + testkit::consoleNumber(frame.minX()) + " 25 rows "));
     EXPECT_EQ(frame.minY(), 25);
@@ -582,10 +584,13 @@ TEST_F(ProgramRoadsTest, TheScreenAndItsPictureShowWhatControlsTheStatusItemAndI
     EXPECT_LT(frame.minX(), 1479);  // left of the status item that opened it
     EXPECT_TRUE(holds(Rect(0, 0, 1512, 982), frame));
     // The row that opens a submenu carries its arrow, on its line.
-    const auto arrows = menu.all("text", "menu-submenu-arrow");
+    const auto arrows = menu.all("g", "menu-submenu-arrow");
     ASSERT_EQ(arrows.size(), 1u);
+    const auto* chevron = testkit::symbolNamed(*arrows[0], "chevron.right");
+    ASSERT_TRUE(chevron);
+    const double arrowMiddle = testkit::pathExtent(*chevron->all("path").at(0)).midY();
     for (const auto* row : menu.all("text", "menu-row"))
-        EXPECT_EQ(row->number("y") == arrows[0]->number("y"), row->text == "Testing") << row->text;
+        EXPECT_EQ(std::abs(row->number("y") - 4 - arrowMiddle) < 4, row->text == "Testing") << row->text;
 
     app.send("keys escape");
     openStatusMenu();
@@ -644,6 +649,12 @@ TEST_F(ProgramRoadsTest, ACopyOnADiskImageInstallsItselfAndOpensTheInstalledCopy
     const auto buttons = picture->all("rect", "alert-button");
     ASSERT_EQ(buttons.size(), 2u);
     for (const auto* button : buttons) EXPECT_TRUE(holds(dialog, frameOf(*button)));
+    // It shows the icon of the copy it installs, and its message in bold.
+    const auto icons = picture->all("g", "alert").at(0)->all("g", "icon");
+    ASSERT_EQ(icons.size(), 1u);
+    EXPECT_EQ(*icons[0]->attribute("data-app"), "Tarnwick");
+    EXPECT_TRUE(holds(dialog, frameOf(*icons[0]->all("rect", "icon-frame").at(0))));
+    EXPECT_EQ(*picture->all("text", "alert-message").at(0)->attribute("font-weight"), "700");
     Lines pressed = program->send("alert press \"Install and Open\"");
     const Lines waited = program->send("wait 15");
     pressed.insert(pressed.end(), waited.begin(), waited.end());

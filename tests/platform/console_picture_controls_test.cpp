@@ -77,7 +77,7 @@ TEST_F(ConsolePictureControlsTest, EverySymbolTheViewsShowHasAGlyphOfItsOwn) {
     const std::vector<std::string> names{"tag",           "sidebar.left",          "gearshape",
                                          "rectangle.3.group", "rectangle.bottomthird.inset.filled", "lock.shield",
                                          "laptopcomputer", "display",               "checkmark.circle",
-                                         "checkmark.circle.fill", "exclamationmark.circle"};
+                                         "checkmark.circle.fill", "exclamationmark.circle", "chevron.right"};
     const Rect frame(10, 10, 16, 16);
     // What a glyph draws, without the name it carries.
     const auto shapesOf = [](const std::string& drawn) { return drawn.substr(drawn.find('>')); };

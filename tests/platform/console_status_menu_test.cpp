@@ -18,6 +18,7 @@
 #include "platform/ui/tracking_area.h"
 #include "support/files.h"
 #include "testkit/console_driver.h"
+#include "testkit/picture_reading.h"
 #include "testkit/temp_folder.h"
 #include "testkit/test_environment.h"
 #include "testkit/xml_document.h"
@@ -157,7 +158,7 @@ TEST_F(ConsoleStatusMenuTest, ASubmenuIsChosenByItsPathAndADisabledRowByNone) {
     menu->items[1]->submenu = testing;
     menu->items[0]->symbolName = "macwindow";
     console->type("click status-item");
-    // Drawn with its rows' symbols, and an arrow on the row that opens a submenu.
+    // Drawn with its rows' symbols, and the chevron glyph on the row that opens a submenu.
     const testkit::TempFolder folder;
     EXPECT_EQ(console->type("screen svg " + (folder / "menu.svg").string()), Lines{"ok"});
     const auto picture = testkit::parseXml(files::read(folder / "menu.svg"));
@@ -165,13 +166,22 @@ TEST_F(ConsoleStatusMenuTest, ASubmenuIsChosenByItsPathAndADisabledRowByNone) {
     const auto& drawn = *picture->all("g", "menu").at(0);
     std::vector<std::string> symbols;
     for (const auto* symbol : drawn.all("g", "symbol")) symbols.push_back(*symbol->attribute("data-symbol"));
-    EXPECT_EQ(symbols, Lines{"macwindow"});
+    EXPECT_EQ(symbols, (Lines{"macwindow", "chevron.right"}));
+    EXPECT_GT(drawn.all("rect", "menu-frame").at(0)->number("rx"), 0);  // a menu's corners are rounded
     const auto rows = drawn.all("text", "menu-row");
-    const auto arrows = drawn.all("text", "menu-submenu-arrow");
+    const auto arrows = drawn.all("g", "menu-submenu-arrow");
     ASSERT_EQ(rows.size(), 3u);
     ASSERT_EQ(arrows.size(), 1u);
     EXPECT_EQ(rows[1]->text, "Testing");
-    EXPECT_EQ(arrows[0]->number("y"), rows[1]->number("y"));
+    // The arrow is the chevron glyph, not a character of the menu font, level with its row's
+    // title and after it.
+    EXPECT_TRUE(arrows[0]->all("text").empty());
+    const auto* chevron = testkit::symbolNamed(*arrows[0], "chevron.right");
+    ASSERT_TRUE(chevron);
+    const Rect tip = testkit::pathExtent(*chevron->all("path").at(0));
+    EXPECT_GT(tip.minX(), testkit::textRight(*rows[1]));
+    EXPECT_LT(tip.midY(), rows[1]->number("y"));
+    EXPECT_GT(tip.midY(), rows[1]->number("y") - 13 * 0.75);
     EXPECT_EQ(console->type("menu Testing Nothing"),
               Lines{"error: The menu shows no row \"Nothing\"; its rows are \"Record\", \"Idle\"."});
     EXPECT_FALSE(idle.isEnabled);

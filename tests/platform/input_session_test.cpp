@@ -144,7 +144,7 @@ TEST(InputSessionTest, AnAlertIsAnsweredWithTypedTextAndRecordedWithItsWindowAnd
     plain.buttons = {{"Install and Open", "\r"}, {"Quit", "\x1b"}};
     EXPECT_EQ(plain.runModal(), platform::kAlertSecondButtonReturn);
     const Rect visible = platform::ui::mainScreen()->visibleFrame;
-    const auto lines = sim::SimAlerts::informativeLines(plain.informativeText, 420 - 2 * sim::SimAlerts::kTextInset);
+    const auto lines = sim::SimAlerts::informativeLines(plain.informativeText, sim::SimAlerts::textWidth(420));
     ASSERT_GE(lines.size(), 2u);
     const double height = 140 + 16 * static_cast<double>(lines.size() - 1);
     EXPECT_EQ(shown.at(2).windowFrame, Rect(visible.midX() - 210, visible.midY() - height / 2, 420, height));

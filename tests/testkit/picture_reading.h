@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -86,6 +88,30 @@ inline double textLeft(const XmlElement& text) {
     return text.number("x") - (!anchor ? 0 : *anchor == "middle" ? width / 2 : width);
 }
 inline double textRight(const XmlElement& text) { return textLeft(text) + text.number("textLength"); }
+
+// The box around the points of a path of straight lines ("M x y L x y ..."); null when it has none.
+inline Rect pathExtent(const XmlElement& path) {
+    const std::string* d = path.attribute("d");
+    if (!d) return Rect();
+    std::vector<double> numbers;
+    for (const char* at = d->c_str(); *at;) {
+        char* end = nullptr;
+        const double value = std::strtod(at, &end);
+        if (end == at) {
+            ++at;  // a command letter or a separator
+            continue;
+        }
+        numbers.push_back(value);
+        at = end;
+    }
+    if (numbers.size() < 2) return Rect();
+    double minX = numbers[0], maxX = numbers[0], minY = numbers[1], maxY = numbers[1];
+    for (std::size_t i = 0; i + 1 < numbers.size(); i += 2) {
+        minX = std::min(minX, numbers[i]), maxX = std::max(maxX, numbers[i]);
+        minY = std::min(minY, numbers[i + 1]), maxY = std::max(maxY, numbers[i + 1]);
+    }
+    return Rect(minX, minY, maxX - minX, maxY - minY);
+}
 
 // The colour a symbol's glyph is drawn in: of its first stroked or filled part.
 inline std::string symbolColour(const XmlElement& symbol) {

@@ -13,15 +13,43 @@
 
 namespace tarnwick::sim {
 
-std::vector<std::string> SimAlerts::informativeLines(const std::string& text, double width) {
-    // The process's text system, whatever measurer a test installed.
-    const auto lines = platform::ui::shownLines(
-        platform::ui::systemFontMetrics(), text, platform::ui::Font::system(kInformativeFontSize),
-        platform::ui::TextBox{.width = width, .maximumLines = 0, .wraps = true,
-                              .lineBreakMode = platform::ui::LineBreakMode::wordWrapping});
-    std::vector<std::string> shown;
-    for (const auto& line : lines) shown.push_back(line.text);
-    return shown;
+namespace ui = platform::ui;
+
+namespace {
+
+// The lines of a text within the width, wrapped at words, in the process's text system (whatever
+// measurer a test installed).
+std::vector<ui::ShownLine> wrappedLines(const std::string& text, const ui::Font& font, double width) {
+    return ui::shownLines(ui::systemFontMetrics(), text, font,
+                          ui::TextBox{.width = width, .maximumLines = 0, .wraps = true,
+                                      .lineBreakMode = ui::LineBreakMode::wordWrapping});
+}
+
+}  // namespace
+
+double SimAlerts::textWidth(double windowWidth) {
+    const double width = windowWidth - kTextLeading - kTextInset;
+    return std::isfinite(width) ? std::max(width, 0.0) : 0.0;
+}
+
+std::vector<ui::ShownLine> SimAlerts::informativeLines(const std::string& text, double width) {
+    return wrappedLines(text, ui::Font::system(kInformativeFontSize), width);
+}
+
+SimAlerts::TextLayout SimAlerts::textLayout(const platform::Alert& alert, double windowWidth) {
+    const double width = textWidth(windowWidth);
+    TextLayout layout;
+    // Measured in the bold face it is drawn in, so a bold message wraps where it shows.
+    layout.message = wrappedLines(alert.messageText, ui::Font::system(kMessageFontSize, ui::font_weight::kBold), width);
+    layout.informative = informativeLines(alert.informativeText, width);
+    const std::size_t extraMessageLines = layout.message.empty() ? 0 : layout.message.size() - 1;
+    layout.informativeBaseline = kInformativeBaseline + kMessageLineHeight * static_cast<double>(extraMessageLines);
+    if (!layout.informative.empty())
+        layout.lastBaseline =
+            layout.informativeBaseline + kLineHeight * static_cast<double>(layout.informative.size() - 1);
+    else
+        layout.lastBaseline = kMessageBaseline + kMessageLineHeight * static_cast<double>(extraMessageLines);
+    return layout;
 }
 
 Size SimAlerts::layoutSize(const platform::Alert& alert) {
@@ -33,8 +61,8 @@ Size SimAlerts::layoutSize(const platform::Alert& alert) {
             height += std::max(field.height(), 0.0) + 8;
         }
     }
-    const auto lines = informativeLines(alert.informativeText, width - 2 * kTextInset).size();
-    if (lines > 1) height += kLineHeight * static_cast<double>(lines - 1);
+    // The base height holds a message of one line and an informative text of one.
+    height += std::max(textLayout(alert, width).lastBaseline - kInformativeBaseline, 0.0);
     return Size{width, height};
 }
 
@@ -42,12 +70,10 @@ std::optional<Rect> SimAlerts::textFieldFrame(const platform::Alert& alert) {
     if (!alert.textField) return std::nullopt;
     const Rect& field = alert.textField->frame;
     const double windowWidth = alert.window().frame().width();
-    const auto lines = informativeLines(alert.informativeText, windowWidth - 2 * kTextInset).size();
-    const double lastBaseline =
-        lines == 0 ? kMessageBaseline : kInformativeBaseline + kLineHeight * static_cast<double>(lines - 1);
+    const double lastBaseline = textLayout(alert, windowWidth).lastBaseline;
     const auto length = [](double value) { return std::isfinite(value) ? std::max(value, 0.0) : 0.0; };
-    return Rect(kTextInset, lastBaseline + kFieldSpacing,
-                std::min(length(field.width()), length(windowWidth - 2 * kTextInset)), length(field.height()));
+    return Rect(kTextLeading, lastBaseline + kFieldSpacing, std::min(length(field.width()), textWidth(windowWidth)),
+                length(field.height()));
 }
 
 std::vector<Rect> SimAlerts::buttonFrames(const platform::Alert& alert) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/alerts.h"
+#include "platform/ui/text_lines.h"
 
 namespace tarnwick::sim {
 
@@ -18,14 +19,32 @@ class SimAlerts : public platform::Alerts {
 public:
     explicit SimAlerts(SimulatedSession& session) : session_(session) {}
     platform::ModalResponse runModal(platform::Alert& alert) override;
-    // A fixed width (wider for a wide field) and a height that grows with the informative text's
-    // lines and the field.
+    // A fixed width (wider for a wide field) and a height that grows with the lines of the texts and
+    // with the field.
     Size layoutSize(const platform::Alert& alert) override;
-    // The lines an alert's informative text shows within the width: its own line breaks, and
-    // lines too long broken where the text system breaks them, measured in the system font.
-    static std::vector<std::string> informativeLines(const std::string& text, double width);
+    // The texts of an alert as its window lays them out: the app's icon at the top left, and
+    // beside it the message in the bold system font, then the informative text, each wrapped
+    // within the text column (its own line breaks kept, lines too long broken where the text
+    // system breaks them). Baselines are from the window's top: the message's from
+    // kMessageBaseline, kMessageLineHeight apart; the informative text's from
+    // kInformativeBaseline, lower by the message's extra lines, kLineHeight apart.
+    struct TextLayout {
+        std::vector<platform::ui::ShownLine> message;
+        std::vector<platform::ui::ShownLine> informative;
+        double informativeBaseline = kInformativeBaseline;
+        // The last line's baseline; the message's first one when there is no text at all.
+        double lastBaseline = kMessageBaseline;
+    };
+    static TextLayout textLayout(const platform::Alert& alert, double windowWidth);
+    // The width of the text column in a window this wide: from kTextLeading to kTextInset from
+    // the trailing edge.
+    static double textWidth(double windowWidth);
+    // The lines an alert's informative text shows within the width, measured in the system font.
+    static std::vector<platform::ui::ShownLine> informativeLines(const std::string& text, double width);
+    // Where the app's icon shows, in the window's coordinates with the origin at its top left.
+    static Rect iconFrame() { return Rect(kTextInset, kIconTop, kIconSize, kIconSize); }
     // Where the alert's text field shows as its window lays it out now: at its own size (narrowed
-    // to the window's text width), under the texts, at the texts' leading inset. In the window's
+    // to the window's text width), under the texts, in the text column. In the window's
     // coordinates with the origin at its top left, y down; nothing without a field.
     static std::optional<Rect> textFieldFrame(const platform::Alert& alert);
 
@@ -41,7 +60,14 @@ public:
     static constexpr double kWidth = 420;
     static constexpr double kBaseHeight = 140;
     static constexpr double kLineHeight = 16;
-    static constexpr double kTextInset = 20;  // on either side of the texts
+    // The icon's side, its distance from the window's top, and the room between it and the texts.
+    static constexpr double kIconSize = 64;
+    static constexpr double kIconTop = 16;
+    static constexpr double kIconSpacing = 16;
+    static constexpr double kTextInset = 20;  // before the icon, and after the texts
+    static constexpr double kTextLeading = kTextInset + kIconSize + kIconSpacing;  // before the texts
+    static constexpr double kMessageFontSize = 13;
+    static constexpr double kMessageLineHeight = 17;
     static constexpr double kInformativeFontSize = 11;
     // From the window's top: the message's baseline and the informative text's first baseline.
     static constexpr double kMessageBaseline = 28;

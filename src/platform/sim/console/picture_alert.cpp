@@ -1,21 +1,36 @@
 #include "platform/sim/console/picture_alert.h"
 
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 #include "platform/alerts.h"
 #include "platform/sim/console/picture_controls.h"
 #include "platform/sim/console/picture_palette.h"
 #include "platform/sim/console/picture_shapes.h"
 #include "platform/sim/console/picture_text.h"
+#include "platform/sim/console/picture_views.h"
 #include "platform/sim/console/screen_state.h"
 #include "platform/sim/console/screen_views.h"
 #include "platform/sim/sim_alerts.h"
+#include "platform/sim/sim_application_identity.h"
 
 namespace tarnwick::sim {
 
 namespace ui = platform::ui;
 
 namespace {
+
+// An alert's corners are rounded this much.
+constexpr double kAlertCornerRadius = 12;
+
+// The app whose icon the alert shows: the file's it names (an app's bundle), else the running
+// app's own, as the system gives an alert its application's icon.
+std::string alertIconApp(SimulatedSession& session, const platform::Alert& alert) {
+    if (alert.iconOfFile)
+        return iconName(session, platform::Image{0, alert.iconOfFile->string(), {}, true, {}}, std::nullopt);
+    return SimApplicationIdentity::of(session).name;
+}
 
 // A rectangle of the alert's window (origin at its top left, y down) in global points.
 Rect inWindow(const Rect& window, const Rect& part) {
@@ -59,20 +74,32 @@ std::string buttonsPicture(const platform::Alert& alert, const Rect& frame, cons
 
 }  // namespace
 
-std::string alertPicture(const platform::Alert& alert, const GlobalSpace& space, PictureClips& clips) {
+std::string alertPicture(SimulatedSession& session, const platform::Alert& alert, const GlobalSpace& space,
+                         PictureClips& clips) {
     const Rect frame = space.toGlobal(alert.window().frame());
     std::string out = "<g class=\"alert\">\n";
-    out += svgRect(frame, "alert-frame", std::string("fill=\"") + palette::kMenuFace + "\" stroke=\"#c8c8cc\" stroke-width=\"1\"");
-    out += clips.begin(frame);
-    out += svgText(frame.minX() + SimAlerts::kTextInset, frame.minY() + SimAlerts::kMessageBaseline, 13, "alert-message",
-                   alert.messageText);
-    // One text per line, as the alert lays them out.
-    const auto lines = SimAlerts::informativeLines(alert.informativeText, frame.width() - 2 * SimAlerts::kTextInset);
-    double y = frame.minY() + SimAlerts::kInformativeBaseline;
-    for (const auto& line : lines) {
-        out += svgText(frame.minX() + SimAlerts::kTextInset, y, SimAlerts::kInformativeFontSize, "alert-informative", line);
-        y += SimAlerts::kLineHeight;
-    }
+    out += svgRect(frame, "alert-frame",
+                   svgRounded(kAlertCornerRadius) + "fill=\"" + palette::kMenuFace +
+                       "\" stroke=\"#c8c8cc\" stroke-width=\"1\"");
+    out += clips.begin(frame, kAlertCornerRadius);
+    out += iconPicture(inWindow(frame, SimAlerts::iconFrame()), alertIconApp(session, alert), std::nullopt);
+    // Each line as the alert lays them out, in the text column beside the icon.
+    const auto layout = SimAlerts::textLayout(alert, frame.width());
+    const Rect column(frame.minX() + SimAlerts::kTextLeading, frame.minY(), SimAlerts::textWidth(frame.width()),
+                      frame.height());
+    const auto linesPicture = [&](const std::vector<ui::ShownLine>& lines, double baseline, double lineHeight,
+                                  const ui::Font& font, const char* cls) {
+        const std::string attributes = textFontAttributes(font);
+        for (const auto& line : lines) {
+            if (!line.text.empty())
+                out += lineElement(line, baseline, column, ui::TextAlignment::natural, attributes, cls, palette::kText);
+            baseline += lineHeight;
+        }
+    };
+    linesPicture(layout.message, frame.minY() + SimAlerts::kMessageBaseline, SimAlerts::kMessageLineHeight,
+                 ui::Font::system(SimAlerts::kMessageFontSize, ui::font_weight::kBold), "alert-message");
+    linesPicture(layout.informative, frame.minY() + layout.informativeBaseline, SimAlerts::kLineHeight,
+                 ui::Font::system(SimAlerts::kInformativeFontSize), "alert-informative");
     out += fieldPicture(alert, frame, space, clips);
     out += buttonsPicture(alert, frame, space, clips);
     return out + PictureClips::end() + "</g>\n";

@@ -21,8 +21,11 @@ using Layout = SimMenuLayout;
 
 // Submenus open inside submenus only this deep, so a menu that holds itself still draws.
 constexpr int kDeepestSubmenu = 8;
-// The side of the square a check mark or a row's symbol is drawn in.
+// The side of the square a check mark or a row's symbol is drawn in, and the submenu arrow's.
 constexpr double kGlyphSide = 16;
+constexpr double kArrowSide = 10;
+// A menu's corners are rounded this much.
+constexpr double kMenuCornerRadius = 6;
 
 std::string n(double value) { return svgNumber(value); }
 
@@ -33,7 +36,9 @@ std::string menuPictureAt(const Layout& layout, const Rect& frame, Point pointer
                                      [](const Layout::Row& row) { return row.symbolName.has_value(); });
     const double titleX = frame.minX() + Layout::kCheckColumn + (symbols ? Layout::kSymbolColumn : 0);
     std::string out = "<g class=\"menu\">\n";
-    out += svgRect(frame, "menu-frame", std::string("fill=\"") + palette::kMenuFace + "\" stroke=\"" + palette::kOutline + "\" stroke-width=\"1\"");
+    out += svgRect(frame, "menu-frame",
+                   svgRounded(kMenuCornerRadius) + "fill=\"" + palette::kMenuFace + "\" stroke=\"" + palette::kOutline +
+                       "\" stroke-width=\"1\"");
     std::string submenu;
     for (const auto& row : layout.rows) {
         const Rect box(frame.minX() + row.frame.minX(), frame.minY() + row.frame.minY(), row.frame.width(),
@@ -68,11 +73,13 @@ std::string menuPictureAt(const Layout& layout, const Rect& frame, Point pointer
                                    *row.symbolName, colour);
         drawn += rowText(row.title, Rect(titleX, box.minY(), box.maxX() - titleX, box.height()),
                          ui::TextAlignment::natural, "menu-row");
+        // The arrow of a row that opens a submenu is the chevron glyph, whatever the menu font holds.
         if (row.hasSubmenu)
-            drawn += rowText("\u25B8",
-                             Rect(box.maxX() - Layout::kTrailingInset - Layout::kSubmenuColumn, box.minY(),
-                                  Layout::kSubmenuColumn, box.height()),
-                             ui::TextAlignment::center, "menu-submenu-arrow");
+            drawn += "<g class=\"menu-submenu-arrow\">\n" +
+                     symbolPicture(Rect(box.maxX() - Layout::kTrailingInset - (Layout::kSubmenuColumn + kArrowSide) / 2,
+                                        box.midY() - kArrowSide / 2, kArrowSide, kArrowSide),
+                                   "chevron.right", colour) +
+                     "</g>\n";
         out += svgOpacityGroup(std::move(drawn), 1, !row.enabled);
         if (pointed && row.enabled && row.submenu && depth < kDeepestSubmenu) {
             const Layout inner = Layout::of(*row.submenu, true);

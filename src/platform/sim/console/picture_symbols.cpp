@@ -137,6 +137,14 @@ std::string exclamationCircle(const Pen& pen) {
     return pen.circle(0.5, 0.5, 0.42) + pen.polyline({{0.5, 0.26}, {0.5, 0.56}}, false) + pen.circle(0.5, 0.71, 0.05, true);
 }
 
+// A chevron pointing right, drawn heavier than the line glyphs since it is small (a menu row's
+// submenu arrow).
+std::string chevronRight(const Pen& pen) {
+    Pen bold = pen;
+    bold.strokeWidth = pen.strokeWidth * 1.6;
+    return bold.polyline({{0.34, 0.14}, {0.7, 0.5}, {0.34, 0.86}}, false);
+}
+
 std::string roundedSquare(const Pen& pen) { return pen.box(0.1, 0.1, 0.8, 0.8, 0.2); }
 
 struct Glyph {
@@ -158,6 +166,7 @@ constexpr Glyph kGlyphs[] = {
     {"checkmark.circle", checkmarkCircle},
     {"checkmark.circle.fill", checkmarkCircleFill},
     {"exclamationmark.circle", exclamationCircle},
+    {"chevron.right", chevronRight},
 };
 
 const Glyph* glyphNamed(const std::string& name) {

@@ -24,17 +24,6 @@ bool covers(const Rect& visible, const Rect& frame) {
            visible.minY() <= frame.minY() + kSlack && visible.maxY() >= frame.maxY() - kSlack;
 }
 
-// The face the text was measured in, named for the renderer: its family where it is not the
-// picture's own (Inter), its weight, and tabular figures where the digits were measured so.
-std::string fontAttributes(const ui::Font& font) {
-    const auto& face = ui::textMetrics().face(font);
-    std::string out;
-    if (face.family() != kPictureFontFamily) out += " font-family=\"" + face.family() + "\"";
-    if (face.cssWeight() != 400) out += " font-weight=\"" + std::to_string(face.cssWeight()) + "\"";
-    if (font.monospacedDigits) out += " font-variant-numeric=\"tabular-nums\"";
-    return out;
-}
-
 // Where a line stands in its frame and how the renderer anchors it: a right-to-left line's
 // natural alignment is the right edge, and its direction is marked so that the renderer orders
 // it right to left (its start being then its right end).
@@ -57,6 +46,23 @@ LinePlacement placement(ui::TextAlignment alignment, bool rightToLeft, const Rec
 }
 
 }  // namespace
+
+std::string textFontAttributes(const ui::Font& font) {
+    const auto& face = ui::textMetrics().face(font);
+    std::string out = " font-size=\"" + svgNumber(font.size) + "\"";
+    if (face.family() != kPictureFontFamily) out += " font-family=\"" + face.family() + "\"";
+    if (face.cssWeight() != 400) out += " font-weight=\"" + std::to_string(face.cssWeight()) + "\"";
+    if (font.monospacedDigits) out += " font-variant-numeric=\"tabular-nums\"";
+    return out;
+}
+
+std::string lineElement(const ui::ShownLine& line, double baseline, const Rect& frame, ui::TextAlignment alignment,
+                        const std::string& fontAttributes, const std::string& cls, const std::string& colour) {
+    const auto place = placement(alignment, line.rightToLeft, frame);
+    return "<text class=\"" + cls + "\" x=\"" + svgNumber(place.x) + "\" y=\"" + svgNumber(baseline) + "\"" +
+           fontAttributes + place.attributes + " fill=\"" + colour + "\" textLength=\"" + svgNumber(line.width) +
+           "\" lengthAdjust=\"spacingAndGlyphs\">" + xmlEscaped(line.text) + "</text>\n";
+}
 
 std::string PictureClips::begin(const Rect& frame, double cornerRadius) {
     const std::string id = "clip-" + std::to_string(++next_);
@@ -93,7 +99,7 @@ std::string textPicture(const PlacedText& text, const GlobalSpace& space, Pictur
 
     const std::string lineClass = text.placeholder ? "placeholder" : cls;
     const std::string colour = text.placeholder ? palette::kDisabledText : fill;
-    const std::string font = " font-size=\"" + svgNumber(text.font.size) + "\"" + fontAttributes(text.font);
+    const std::string font = textFontAttributes(text.font);
 
     std::string out;
     bool overflows = !covers(space.toGlobal(text.visible), frame);
@@ -102,11 +108,8 @@ std::string textPicture(const PlacedText& text, const GlobalSpace& space, Pictur
         const auto& line = lines[index];
         overflows = overflows || line.width > frame.width() + kSlack;
         if (line.text.empty()) continue;
-        const auto place = placement(text.alignment, line.rightToLeft, frame);
-        out += "<text class=\"" + lineClass + "\" x=\"" + svgNumber(place.x) + "\" y=\"" +
-               svgNumber(baseline + lineHeight * static_cast<double>(index)) + "\"" + font + place.attributes +
-               " fill=\"" + colour + "\" textLength=\"" + svgNumber(line.width) +
-               "\" lengthAdjust=\"spacingAndGlyphs\">" + xmlEscaped(line.text) + "</text>\n";
+        out += lineElement(line, baseline + lineHeight * static_cast<double>(index), frame, text.alignment, font,
+                           lineClass, colour);
     }
     if (!overflows || out.empty()) return out;
     return clips.begin(space.toGlobal(text.visible)) + out + PictureClips::end();

@@ -5,6 +5,7 @@
 
 #include "platform/ui/font.h"
 #include "platform/ui/text_label.h"
+#include "platform/ui/text_lines.h"
 #include "support/geometry.h"
 
 namespace tarnwick::sim {
@@ -42,5 +43,16 @@ PlacedText oneLineText(std::string text, const Rect& frame, const platform::ui::
 
 std::string textPicture(const PlacedText& text, const GlobalSpace& space, PictureClips& clips,
                         const std::string& cls = "text", const std::string& fill = "#ffffff");
+
+// The face a text was measured in, named for the renderer as attributes (each after a space): its
+// size, its family where it is not the picture's own (Inter), its weight, and tabular figures
+// where the digits were measured so.
+std::string textFontAttributes(const platform::ui::Font& font);
+// One laid-out line (global points) with its baseline at `baseline`, standing in the frame's width
+// as it is aligned: a right-to-left line's natural alignment is the right edge, and its direction
+// is marked so that the renderer orders it right to left. Its measured width is its textLength.
+std::string lineElement(const platform::ui::ShownLine& line, double baseline, const Rect& frame,
+                        platform::ui::TextAlignment alignment, const std::string& fontAttributes,
+                        const std::string& cls, const std::string& colour);
 
 }  // namespace tarnwick::sim

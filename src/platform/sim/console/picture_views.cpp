@@ -45,6 +45,8 @@ const char* iconColour(const std::string& name) {
     return kColours[hash % std::size(kColours)];
 }
 
+}  // namespace
+
 std::string iconPicture(const Rect& frame, const std::string& name, const std::optional<std::string>& symbol) {
     const double side = std::min(frame.width(), frame.height());
     std::string out = "<g class=\"icon\" data-app=\"" + xmlEscaped(name) + "\"" +
@@ -56,6 +58,8 @@ std::string iconPicture(const Rect& frame, const std::string& name, const std::o
                "\" text-anchor=\"middle\" fill=\"#ffffff\">" + xmlEscaped(initial(name)) + "</text>\n";
     return out + "</g>\n";
 }
+
+namespace {
 
 // A push button of the retained layer brought into a tree (the shortcut recorder): its bezel and
 // its title, dimmed while it is disabled.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "support/geometry.h"
 
 namespace tarnwick::platform::ui {
 class Panel;
@@ -22,5 +25,9 @@ struct GlobalSpace;
 // that masks to its bounds holds is clipped to its rounded frame.
 std::string windowContentPicture(SimulatedSession& session, platform::ui::Panel& panel, const GlobalSpace& space,
                                  PictureClips& clips);
+
+// An app icon at its frame (global points): a rounded square in a colour of the app's own with
+// the app's initial, its name in data-app and the system symbol an image shows in data-symbol.
+std::string iconPicture(const Rect& frame, const std::string& name, const std::optional<std::string>& symbol);
 
 }  // namespace tarnwick::sim

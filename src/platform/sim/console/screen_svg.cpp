@@ -1,7 +1,6 @@
 #include "platform/sim/console/screen_svg.h"
 
 #include <algorithm>
-#include <optional>
 #include <string_view>
 
 #include "platform/alerts.h"
@@ -10,15 +9,16 @@
 #include "platform/sim/console/picture_shapes.h"
 #include "platform/sim/console/picture_alert.h"
 #include "platform/sim/console/picture_menu.h"
+#include "platform/sim/console/picture_palette.h"
 #include "platform/sim/console/picture_symbols.h"
 #include "platform/sim/console/picture_text.h"
 #include "platform/sim/console/picture_views.h"
+#include "platform/sim/console/picture_window.h"
 #include "platform/sim/console/screen_state.h"
 #include "platform/sim/console/screen_views.h"
 #include "platform/sim/sim_displays.h"
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_menus.h"
-#include "platform/ui/effect_views.h"
 #include "platform/ui/panel.h"
 #include "support/error.h"
 #include "support/files.h"
@@ -56,66 +56,26 @@ std::string statusItemPicture(const ShownStatusItem& item) {
     return out + "</g>\n";
 }
 
-// A titled window's title in its title bar, over what the window shows (a transparent title bar
-// draws no bar of its own), cut short to the room between the window's buttons.
-std::string titlePicture(const ui::Panel& panel, const GlobalSpace& space, PictureClips& clips) {
-    const auto frame = panel.titleFrame();
-    if (!frame) return {};
-    std::string out;
-    if (!panel.titlebarAppearsTransparent) {
-        const Rect bar(panel.frame().minX(), frame->minY(), panel.frame().width(), frame->height());
-        out += svgRect(space.toGlobal(bar), "title-bar", "fill=\"#3a3a3c\"");
-    }
-    if (panel.title().empty() || !frame->isUsable()) return out;
-    const PlacedText title =
-        oneLineText(panel.title(), *frame, ui::Font::system(ui::Panel::kTitleFontSize), ui::TextAlignment::center);
-    return out + textPicture(title, space, clips, "window-title", "#e5e5ea");
-}
-
-// The corner radius of the window's shape: of the glass that fills it (our windows are clear, so
-// their glass draws their shape), else of its content view where that masks to its rounded bounds.
-double edgeRadius(const ui::Panel& panel) {
-    const auto& content = panel.contentView();
-    if (!content) return 0;
-    const auto radiusOf = [](const ui::View& view) -> std::optional<double> {
-        if (const auto* glass = dynamic_cast<const ui::GlassEffectView*>(&view)) return glass->cornerRadius;
-        if (view.layer() && (view.layer()->masksToBounds || dynamic_cast<const ui::VisualEffectView*>(&view)))
-            return view.layer()->cornerRadius;
-        return std::nullopt;
-    };
-    if (const auto radius = radiusOf(*content)) return *radius;
-    for (const auto& subview : content->subviews())
-        if (subview->frame() == content->bounds())
-            if (const auto radius = radiusOf(*subview)) return *radius;
-    return 0;
-}
-
-// A hairline along the window's edge, just inside its frame, so that windows of glass that
-// overlap stay apart.
-std::string edgePicture(const Rect& frame, double cornerRadius) {
-    constexpr double kHairline = 0.5;
-    if (frame.width() <= kHairline || frame.height() <= kHairline) return {};
-    const Rect edge(frame.minX() + kHairline / 2, frame.minY() + kHairline / 2, frame.width() - kHairline,
-                    frame.height() - kHairline);
-    return svgRect(edge, "window-edge",
-                   svgRounded(std::max(cornerRadius - kHairline / 2, 0.0)) + "fill=\"none\" stroke=\"#ffffff\" " +
-                       "stroke-opacity=\"0.3\" stroke-width=\"" + n(kHairline) + "\"");
-}
-
-// A window of ours: its frame (an opaque window's background; ours are clear, their glass drawing
-// their shape), then everything it shows clipped to its frame, its title last.
+// A window of ours: its frame (an opaque window's background in its colour; ours are clear, their
+// glass drawing their shape), then everything it shows, its title bar last, all clipped to its
+// frame (a titled window's with its rounded corners), and its edge.
 std::string windowPicture(SimulatedSession& session, const ShownWindow& window, const GlobalSpace& space,
                           PictureClips& clips) {
     std::string out = "<g class=\"window\" data-window=\"" + std::to_string(window.number) + "\" data-level=\"" +
                       std::to_string(window.level) + "\" opacity=\"" + n(std::clamp(window.alpha, 0.0, 1.0)) + "\">\n";
     if (!window.title.empty()) out += "<title>" + xmlEscaped(window.title) + "</title>\n";
     const ui::Panel& panel = *window.panel;
+    const double radius = windowCornerRadius(panel);
+    const bool titled = (panel.styleMask() & ui::style_mask::kTitled) != 0;
     out += svgRect(window.frame, "window-frame",
-                   panel.isOpaque ? "fill=\"#f2f2f7\" fill-opacity=\"0.25\" stroke=\"#f2f2f7\"" : "fill=\"none\"");
-    out += clips.begin(window.frame);
+                   (radius > 0 ? svgRounded(radius) : std::string()) +
+                       (panel.isOpaque ? paintOf(panel.backgroundColor).fill() : std::string("fill=\"none\"")));
+    // The window server clips a titled window to its rounded shape; a window without a title bar
+    // is the shape its content draws.
+    out += clips.begin(window.frame, titled ? radius : 0);
     out += windowContentPicture(session, *window.panel, space, clips);
-    out += titlePicture(panel, space, clips);
-    return out + PictureClips::end() + edgePicture(window.frame, edgeRadius(panel)) + "</g>\n";
+    out += titleBarPicture(panel, space, clips);
+    return out + PictureClips::end() + windowEdgePicture(window.frame, radius) + "</g>\n";
 }
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
@@ -194,7 +154,7 @@ std::string screenSvg(SimulatedSession& session, const platform::Alert* openAler
     if (const auto* menu = session.menus().openMenu(); menu && screen.menu)
         out += menuPicture(*menu, space.toGlobal(session.menus().openFrame().value_or(Rect())), screen.pointer, space,
                            SimDisplays(session).screens(), clips);
-    if (openAlert) out += alertPicture(*openAlert, space, clips);
+    if (openAlert) out += alertPicture(session, *openAlert, space, clips);
     return out + "</svg>\n";
 }
 

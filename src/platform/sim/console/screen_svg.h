@@ -17,8 +17,9 @@ class SimulatedSession;
 // screen coordinates are flipped into it); the view box is the union of the displays. Each
 // display is a rectangle at its frame with its name and current desktop; while Mission Control
 // is open, its captions at their rectangles; the status item; then every visible window and panel
-// of ours as a rectangle at its frame with what it shows (picture_views.h), its title and a
-// hairline along its edge, alpha as opacity, back to front; an open menu (with the submenu the
+// of ours at its frame with the corners of its kind and what it shows (picture_views.h), a titled
+// window's title bar with the buttons its style allows and its title, and a hairline along its
+// edge (picture_window.h), alpha as opacity, back to front; an open menu (with the submenu the
 // pointer opens) and the open alert last. Texts are
 // XML-escaped. The same screen gives the same bytes.
 std::string screenSvg(SimulatedSession& session, const platform::Alert* openAlert);
