@@ -118,6 +118,9 @@ TEST_F(ConsoleAnswersRoadTest, AboutShowsTheBundlesNameVersionBuildAndCopyrightW
     const auto icons = window->all("g", "icon");
     ASSERT_EQ(icons.size(), 1u);
     EXPECT_EQ(*icons[0]->attribute("data-app"), "Tarnwick");
+    // Escape closes the key panel, as its close button does.
+    const Lines escaped = app.send("keys escape");
+    EXPECT_TRUE(printed(escaped, "hidden window")) << transcript(escaped);
     app.send("quit");
     EXPECT_EQ(app.finish(), 0);
 }

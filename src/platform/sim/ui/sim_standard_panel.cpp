@@ -16,6 +16,7 @@ namespace {
 constexpr double kMargin = 20;
 constexpr double kGap = 8;
 
+// Escape closes a standard panel, as its close button does.
 class StandardPanelWindow final : public ui::Panel {
 public:
     using Panel::Panel;
