@@ -117,15 +117,15 @@ TEST_F(IdentifyAndUpdateRoadsTest, CheckingForUpdatesFromTheGeneralPage) {
     env.settle();
     const auto newer = platform::fileURLString(makeBundle(env.home / "updates/9.app", BundleRecipe().withVersion("9")), true);
     files::writeAtomically(feed, "[" + item(9, "1.9", newer) + "]");
-    EXPECT_EQ(checkFromThePage(), (sim::SimUpdateOutcome{Kind::updateFound, "1.9", {}, false}));
+    EXPECT_EQ(checkFromThePage(), (sim::SimUpdateOutcome{Kind::updateFound, "1.9", {}, {}, false}));
 
     const auto unsignedCopy =
         platform::fileURLString(makeBundle(env.home / "updates/8.app", BundleRecipe().withVersion("8").unsignedCopy()), true);
     files::writeAtomically(feed, "[" + item(8, "1.8", unsignedCopy) + "]");
-    EXPECT_EQ(checkFromThePage().message, sim::kUpdateNotVerified);
+    EXPECT_EQ(checkFromThePage().reason, sim::kUpdateNotVerified);
 
     fs::remove(feed);
-    EXPECT_EQ(checkFromThePage().message, sim::kUpdateFeedUnavailable);
+    EXPECT_EQ(checkFromThePage().reason, sim::kUpdateFeedUnreadable);
     // None of it changed the running copy or the app's state.
     EXPECT_EQ(installation_test::versionOf(env.home / "Applications/Tarnwick.app"), "7");
     EXPECT_EQ(updates->startupError.get(), std::nullopt);

@@ -118,6 +118,9 @@ TEST_F(ConsoleAnswersRoadTest, AboutShowsTheBundlesNameVersionBuildAndCopyrightW
     const auto icons = window->all("g", "icon");
     ASSERT_EQ(icons.size(), 1u);
     EXPECT_EQ(*icons[0]->attribute("data-app"), "Tarnwick");
+    // Escape closes the key panel, as its close button does.
+    const Lines escaped = app.send("keys escape");
+    EXPECT_TRUE(printed(escaped, "hidden window")) << transcript(escaped);
     app.send("quit");
     EXPECT_EQ(app.finish(), 0);
 }
@@ -144,16 +147,19 @@ TEST_F(ConsoleAnswersRoadTest, CheckForUpdatesShowsHowTheCheckEndedInAWindow) {
     Lines texts = testkit::textsOfWindow(*drawn, "Software Update");
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts.front(), "Tarnwick is up to date.");
+    EXPECT_EQ(texts.back(), "OK");  // the window's button
+    texts.pop_back();
     std::string detail;
     for (std::size_t i = 1; i < texts.size(); ++i) detail += (i > 1 ? " " : "") + texts[i];
     EXPECT_EQ(detail, "Tarnwick 1.4 is the newest version available.");
     for (const auto* text : window->all("text", "text"))
         EXPECT_LE(text->number("textLength"), frames.front()->number("width"));
 
-    // A feed that cannot be read: the check's error, in the same window.
+    // A feed that cannot be read: what went wrong and why, in the same window.
     fs::remove(home / "feed.json");
     const Lines failed = check();
-    EXPECT_TRUE(printed(failed, "now \"The update check did not finish.\" \"The update information could not be loaded.\""))
+    EXPECT_TRUE(printed(failed, "now \"The update information could not be loaded.\" \"The update feed could not be "
+                                "read.\" \"OK\""))
         << transcript(failed);
     EXPECT_EQ(app.send("close \"Software Update\"").back(), "ok");
     app.send("quit");

@@ -8,6 +8,9 @@
 #include "platform/file_url.h"
 #include "platform/sim/sim_update_window.h"
 #include "platform/sim/sim_updater.h"
+#include "platform/sim/ui/sim_window_system.h"
+#include "platform/key_event.h"
+#include "platform/ui/declarative/hosting_view.h"
 #include "platform/ui/panel.h"
 #include "support/error.h"
 #include "testkit/test_environment.h"
@@ -20,6 +23,7 @@ namespace ui = platform::ui;
 using installation_test::BundleRecipe;
 using installation_test::makeBundle;
 using Kind = sim::SimUpdateOutcome::Kind;
+using Texts = std::vector<std::string>;
 
 // The running copy is build 7, signed; updates are bundles beside it in the home folder.
 class UpdateSessionTest : public ::testing::Test {
@@ -45,6 +49,31 @@ protected:
         EXPECT_EQ(env.session.updates.outcomes.size(), before + 1);
         return env.session.updates.outcomes.back();
     }
+    // What the framework's window shows; nothing while it is closed.
+    Texts shown() {
+        ui::Panel* panel = env.session.updateWindow().panel();
+        if (!panel || !panel->isVisible()) return {};
+        EXPECT_EQ(panel->title(), "Software Update");
+        return panel->shownTexts();
+    }
+    ui::Panel& window() { return *env.session.updateWindow().panel(); }
+    ui::HostingView* hosting() {
+        for (ui::View* view : window().contentView()->descendants())
+            if (auto* found = dynamic_cast<ui::HostingView*>(view)) return found;
+        return nullptr;
+    }
+    const ui::Node* okButton() {
+        ui::HostingView* row = hosting();
+        if (!row) return nullptr;
+        row->host().renderIfNeeded();
+        const ui::Node* title = row->host().findText("OK");
+        return title && title->parent() && title->parent()->content()->asButton() ? title->parent() : nullptr;
+    }
+    // A key pressed by the user, delivered as the system routes it.
+    void press(std::uint16_t keyCode, const std::string& characters) {
+        env.session.pressKeys(keyCode, 0, characters);
+        env.settle();
+    }
     std::string item(int build, const std::string& version, const std::string& url) {
         return R"({"build": )" + std::to_string(build) + R"(, "version": ")" + version + R"(", "url": ")" + url + "\"}";
     }
@@ -58,7 +87,7 @@ TEST_F(UpdateSessionTest, TheNewestSignedBuildAboveTheRunningOneIsOffered) {
     const auto eight = bundleURL("8.app", BundleRecipe().withVersion("8"));
     const auto nine = bundleURL("9.app", BundleRecipe().withVersion("9"));
     writeFeed("[" + item(8, "1.8", eight) + ", " + item(9, "1.9", nine) + ", " + item(6, "1.6", eight) + "]");
-    EXPECT_EQ(check(), (sim::SimUpdateOutcome{Kind::updateFound, "1.9", {}, false}));
+    EXPECT_EQ(check(), (sim::SimUpdateOutcome{Kind::updateFound, "1.9", {}, {}, false}));
 }
 
 TEST_F(UpdateSessionTest, NothingNewerIsUpToDate) {
@@ -77,13 +106,11 @@ TEST_F(UpdateSessionTest, AnUpdateThatIsUnsignedSignedByAnotherOrForAnotherAppIs
                                BundleRecipe().withVersion("8").withIdentifier("com.example.other")}) {
         fs::remove_all(env.home / "updates");
         writeFeed("[" + item(8, "1.8", bundleURL("8.app", recipe)) + "]");
-        const auto outcome = check();
-        EXPECT_EQ(outcome.kind, Kind::failed);
-        EXPECT_EQ(outcome.message, sim::kUpdateNotVerified);
+        EXPECT_EQ(check(), (sim::SimUpdateOutcome{Kind::failed, {}, sim::kUpdateNotOffered, sim::kUpdateNotVerified, false}));
     }
     // A newer build whose bundle is missing.
     writeFeed("[" + item(8, "1.8", platform::fileURLString(env.home / "nowhere.app", true)) + "]");
-    EXPECT_EQ(check().message, sim::kUpdateNotVerified);
+    EXPECT_EQ(check().reason, sim::kUpdateNotVerified);
 }
 
 // A copy built on the developer's machine carries a manifest but no signature: it still knows
@@ -93,26 +120,39 @@ TEST_F(UpdateSessionTest, AnUnsignedRunningCopyOffersNoUpdateAndSaysWhy) {
     writeFeed("[" + item(7, "1.7", bundleURL("7.app", BundleRecipe())) + "]");
     EXPECT_EQ(check().kind, Kind::upToDate);
     writeFeed("[" + item(8, "1.8", bundleURL("8.app", BundleRecipe().withVersion("8"))) + "]");
-    const auto outcome = check();
-    EXPECT_EQ(outcome.kind, Kind::failed);
-    EXPECT_EQ(outcome.message, sim::kRunningCopyUnsigned);
+    EXPECT_EQ(check(), (sim::SimUpdateOutcome{Kind::failed, {}, sim::kUpdateNotOffered, sim::kRunningCopyUnsigned, false}));
 }
 
-TEST_F(UpdateSessionTest, AMissingOrMalformedFeedFailsWithTheFrameworksSentenceAndChangesNothing) {
+// Each way a feed can fail has its own reason under one message, and none touches the copy.
+TEST_F(UpdateSessionTest, NoFeedAnUnreadableFeedAndAnInvalidFeedEachSayWhy) {
     const auto before = installation_test::listing(env.home / "Applications/Tarnwick.app/Contents");
-    EXPECT_EQ(check().message, sim::kUpdateFeedUnavailable);
-    env.session.updates.feedURL = "https://updates.example.com/feed.json";
-    EXPECT_EQ(check().message, sim::kUpdateFeedUnavailable);
-    env.session.updates.feedURL = platform::fileURLString(feed, false);
+    const auto expectReason = [this](const char* reason, const std::string& what) {
+        EXPECT_EQ(check(), (sim::SimUpdateOutcome{Kind::failed, {}, sim::kUpdateFeedUnavailable, reason, false})) << what;
+    };
+    env.session.updates.feedURL.reset();
+    expectReason(sim::kNoUpdateFeed, "no feed");
+    env.session.updates.feedURL = "";
+    expectReason(sim::kNoUpdateFeed, "an empty feed address");
 
+    env.session.updates.feedURL = platform::fileURLString(feed, false);
+    expectReason(sim::kUpdateFeedUnreadable, "a missing file");
+    env.session.updates.feedURL = platform::fileURLString(env.home.path(), true);
+    expectReason(sim::kUpdateFeedUnreadable, "a folder");
+    env.session.updates.feedURL = "https://updates.example.com/feed.json";
+    expectReason(sim::kUpdateFeedUnreadable, "no network");
+    env.session.updates.feedURL = "not a URL";
+    expectReason(sim::kUpdateFeedUnreadable, "no URL");
+
+    env.session.updates.feedURL = platform::fileURLString(feed, false);
     const auto url = bundleURL("8.app", BundleRecipe().withVersion("8"));
-    for (const std::string& text : {std::string("not json"), std::string(R"({"build": 8})"),
+    for (const std::string& text : {std::string(), std::string("not json"), std::string(R"({"build": 8})"),
                                     "[" + item(8, "1.8", url) + R"(, {"build": "9", "version": "1.9", "url": ")" + url + "\"}]",
                                     std::string(R"([{"build": 8, "version": "1.8"}])"),
                                     std::string(R"([{"build": 8.5, "version": "1.8", "url": "file:///x"}])"),
-                                    std::string(R"([{"build": 8, "version": "1.8", "url": "https://example.com/x"}])")}) {
+                                    std::string(R"([{"build": 8, "version": "1.8", "url": "https://example.com/x"}])"),
+                                    std::string("[\"\xff\xfe\"]")}) {
         writeFeed(text);
-        EXPECT_EQ(check().message, sim::kUpdateFeedInvalid) << text;
+        expectReason(sim::kUpdateFeedInvalid, text);
     }
     EXPECT_EQ(installation_test::listing(env.home / "Applications/Tarnwick.app/Contents"), before);
     EXPECT_EQ(installation_test::versionOf(env.home / "Applications/Tarnwick.app"), "7");
@@ -121,7 +161,7 @@ TEST_F(UpdateSessionTest, AMissingOrMalformedFeedFailsWithTheFrameworksSentenceA
 TEST_F(UpdateSessionTest, ARunningCopyWithoutABuildNumberCannotBeCompared) {
     env.session.fileSystem.mainBundle = makeBundle(env.home / "Odd.app", BundleRecipe().withVersion("seven"));
     writeFeed("[]");
-    EXPECT_EQ(check().message, sim::kRunningVersionUnknown);
+    EXPECT_EQ(check(), (sim::SimUpdateOutcome{Kind::failed, {}, sim::kUpdateCheckFailed, sim::kRunningVersionUnknown, false}));
 }
 
 TEST_F(UpdateSessionTest, NoCheckBeforeTheStartOrWhileOneRuns) {
@@ -145,38 +185,95 @@ TEST_F(UpdateSessionTest, NoCheckBeforeTheStartOrWhileOneRuns) {
 // The framework's own window follows a check the user started, from "Checking…" to how it
 // ended; automatic checks stay quiet.
 TEST_F(UpdateSessionTest, AUsersCheckShowsHowItEndedInTheFrameworksWindowAnAutomaticOneShowsNothing) {
-    using Texts = std::vector<std::string>;
-    const auto shown = [this]() -> Texts {
-        ui::Panel* panel = env.session.updateWindow().panel();
-        if (!panel || !panel->isVisible()) return {};
-        EXPECT_EQ(panel->title(), "Software Update");
-        return panel->shownTexts();
-    };
     writeFeed("[]");
     updater->startUpdater();
     env.session.updates.checkDuration = 1;
     updater->checkForUpdates();
-    EXPECT_EQ(shown(), Texts{"Checking for updates\u2026"});
+    EXPECT_EQ(shown(), (Texts{"Checking for updates\u2026", "Reading the update information\u2026"}));
     env.advance(1);
-    EXPECT_EQ(shown(), (Texts{"Tarnwick is up to date.", "Tarnwick 7 is the newest version available."}));
+    EXPECT_EQ(shown(), (Texts{"Tarnwick is up to date.", "Tarnwick 7 is the newest version available.", "OK"}));
 
     const auto nine = bundleURL("9.app", BundleRecipe().withVersion("9"));
     writeFeed("[" + item(9, "1.9", nine) + "]");
     updater->checkForUpdates();
     env.advance(1);
-    EXPECT_EQ(shown(), (Texts{"A new version of Tarnwick is available.", "Tarnwick 1.9 is available; you have 7."}));
+    EXPECT_EQ(shown(), (Texts{"A new version of Tarnwick is available.", "Tarnwick 1.9 is available; you have 7.", "OK"}));
 
     fs::remove(feed);
     updater->checkForUpdates();
     env.advance(1);
-    EXPECT_EQ(shown(), (Texts{"The update check did not finish.", sim::kUpdateFeedUnavailable}));
+    EXPECT_EQ(shown(), (Texts{sim::kUpdateFeedUnavailable, sim::kUpdateFeedUnreadable, "OK"}));
 
-    env.session.updateWindow().panel()->close();
+    window().close();
     env.session.updates.checkInterval = 60;
     updater->setAutomaticallyChecksForUpdates(true);
     env.advance(61);
     EXPECT_EQ(env.session.updates.outcomes.size(), 4u);
     EXPECT_TRUE(shown().empty());
+}
+
+// The window comes up key in front of the app, so the keyboard answers it: Return chooses OK
+// once the check has ended, Escape and the close button close it at any time.
+TEST_F(UpdateSessionTest, OKReturnEscapeAndTheCloseButtonCloseTheWindow) {
+    writeFeed("[]");
+    updater->startUpdater();
+    env.session.updates.checkDuration = 1;
+    const std::int32_t own = env.session.system().processID;
+    env.session.frontmostPID = own + 1;
+    const auto checkAndEnd = [this] {
+        updater->checkForUpdates();
+        env.advance(1);
+        ASSERT_EQ(shown().size(), 3u);
+    };
+
+    // While it checks there is nothing to answer: Return leaves it be.
+    updater->checkForUpdates();
+    env.settle();
+    EXPECT_EQ(env.session.frontmostPID, own);
+    EXPECT_TRUE(window().isKeyWindow());
+    EXPECT_EQ(okButton(), nullptr);
+    press(platform::key_codes::kReturn, "\r");
+    EXPECT_EQ(shown().size(), 2u);
+    env.advance(1);
+    EXPECT_EQ(shown().back(), "OK");
+    press(platform::key_codes::kReturn, "\r");
+    EXPECT_TRUE(shown().empty());
+
+    checkAndEnd();
+    const ui::Node* ok = okButton();
+    ASSERT_NE(ok, nullptr);
+    EXPECT_TRUE(hosting()->host().click(*ok));
+    EXPECT_TRUE(shown().empty());
+
+    checkAndEnd();
+    press(platform::key_codes::kEscape, "\x1b");
+    EXPECT_TRUE(shown().empty());
+
+    checkAndEnd();
+    EXPECT_TRUE(env.session.windowSystem().close(window()));
+    EXPECT_TRUE(shown().empty());
+    EXPECT_EQ(env.session.updates.outcomes.size(), 4u);
+}
+
+// Closing the window while the check runs means the user stopped waiting: the end of that check
+// is kept but not shown; the next check shows again.
+TEST_F(UpdateSessionTest, AWindowClosedWhileItsCheckRunsDoesNotComeBack) {
+    writeFeed("[]");
+    updater->startUpdater();
+    env.session.updates.checkDuration = 2;
+    updater->checkForUpdates();
+    env.settle();
+    press(platform::key_codes::kEscape, "\x1b");
+    EXPECT_TRUE(shown().empty());
+    env.advance(2);
+    EXPECT_TRUE(shown().empty());
+    EXPECT_EQ(env.session.updates.outcomes.size(), 1u);
+    EXPECT_TRUE(updater->canCheckForUpdates());
+
+    updater->checkForUpdates();
+    EXPECT_EQ(shown().front(), sim::SimUpdateWindow::kCheckingMessage);
+    env.advance(2);
+    EXPECT_EQ(shown().front(), "Tarnwick is up to date.");
 }
 
 TEST_F(UpdateSessionTest, AutomaticChecksRunOnTheSessionsIntervalOnlyWhileStartedAndOn) {
@@ -238,9 +335,10 @@ TEST_F(UpdateSessionTest, TheSessionFileSetsTheFeedFaultsAndInitialSwitches) {
     // A choice already kept stands.
     EXPECT_TRUE(updater->automaticallyDownloadsUpdates());
 
-    env.session.load(R"({"updates": {"feed": null, "startError": null}})");
+    env.session.load(R"({"updates": {"feed": null, "startError": null, "checkDuration": null}})");
     EXPECT_EQ(updates.feedURL, std::nullopt);
     EXPECT_EQ(updates.startError, std::nullopt);
+    EXPECT_EQ(updates.checkDuration, std::nullopt);
 
     for (const char* bad : {R"({"updates": []})", R"({"updates": {"feed": 3}})", R"({"updates": {"checkInterval": 0}})",
                             R"({"updates": {"reportingDelay": -1}})", R"({"updates": {"automaticChecks": "yes"}})"}) {

@@ -52,7 +52,12 @@ void SimulatedSession::loadUpdatesSection(const Dictionary& root) {
     if (auto v = member(object, "changesCarryValues"))
         updates.changesCarryValues = boolean(*v, "updates.changesCarryValues");
     if (auto v = member(object, "checkInterval")) updates.checkInterval = seconds(*v, "updates.checkInterval", true);
-    if (auto v = member(object, "checkDuration")) updates.checkDuration = seconds(*v, "updates.checkDuration", false);
+    if (auto v = member(object, "checkDuration")) {
+        if (v->isNull())
+            updates.checkDuration.reset();
+        else
+            updates.checkDuration = seconds(*v, "updates.checkDuration", false);
+    }
 }
 
 }  // namespace tarnwick::sim

@@ -24,7 +24,25 @@ struct FeedItem {
     fs::path bundle;
 };
 
-SimUpdateOutcome failure(const char* message) { return {Kind::failed, {}, message, false}; }
+SimUpdateOutcome failure(const char* message, const char* reason) { return {Kind::failed, {}, message, reason, false}; }
+
+// The feed's text, or the sentence of why there is none to parse.
+struct FeedText {
+    std::string text;
+    const char* unavailable = nullptr;
+};
+
+FeedText readFeed(const std::optional<std::string>& feedURL) {
+    if (!feedURL || feedURL->empty()) return {{}, kNoUpdateFeed};
+    // Only "file" URLs can be read here: this machine has no network.
+    const std::optional<fs::path> path = platform::pathFromFileURL(*feedURL);
+    if (!path) return {{}, kUpdateFeedUnreadable};
+    try {
+        return {files::read(*path), nullptr};
+    } catch (const Error&) {
+        return {{}, kUpdateFeedUnreadable};
+    }
+}
 
 // A build number: a whole number, in the manifest perhaps written as a decimal string.
 std::optional<std::int64_t> buildNumber(const Value& value) {
@@ -87,34 +105,27 @@ bool verified(SimulatedSession& session, const fs::path& bundle, const std::stri
 }  // namespace
 
 SimUpdateOutcome checkUpdateFeed(SimulatedSession& session) {
-    const SimUpdates& updates = session.updates;
-    std::optional<fs::path> feedPath = updates.feedURL ? platform::pathFromFileURL(*updates.feedURL) : std::nullopt;
-    if (!feedPath) return failure(kUpdateFeedUnavailable);
-    std::string text;
-    try {
-        text = files::read(*feedPath);
-    } catch (const Error&) {
-        return failure(kUpdateFeedUnavailable);
-    }
-    auto feed = json::parse(text);
+    const FeedText feedText = readFeed(session.updates.feedURL);
+    if (feedText.unavailable) return failure(kUpdateFeedUnavailable, feedText.unavailable);
+    auto feed = json::parse(feedText.text);
     auto items = feed ? parseFeed(*feed) : std::nullopt;
-    if (!items) return failure(kUpdateFeedInvalid);
+    if (!items) return failure(kUpdateFeedUnavailable, kUpdateFeedInvalid);
 
     const platform::Bundle running(session.platform().mainBundle->bundleURL());
     auto version = running.object("CFBundleVersion");
     auto current = version ? buildNumber(*version) : std::nullopt;
     auto identifier = running.bundleIdentifier();
-    if (!current || !identifier) return failure(kRunningVersionUnknown);
+    if (!current || !identifier) return failure(kUpdateCheckFailed, kRunningVersionUnknown);
 
     const FeedItem* newest = nullptr;
     for (const auto& item : *items)
         if (item.build > *current && (!newest || item.build > newest->build)) newest = &item;
-    if (!newest) return {Kind::upToDate, {}, {}, false};
+    if (!newest) return {Kind::upToDate, {}, {}, {}, false};
     // An unsigned copy says so, rather than blaming an update it had nothing to compare with.
     const auto requirement = runningRequirement(session);
-    if (!requirement) return failure(kRunningCopyUnsigned);
-    if (!verified(session, newest->bundle, *identifier, *requirement)) return failure(kUpdateNotVerified);
-    return {Kind::updateFound, newest->version, {}, false};
+    if (!requirement) return failure(kUpdateNotOffered, kRunningCopyUnsigned);
+    if (!verified(session, newest->bundle, *identifier, *requirement)) return failure(kUpdateNotOffered, kUpdateNotVerified);
+    return {Kind::updateFound, newest->version, {}, {}, false};
 }
 
 }  // namespace tarnwick::sim

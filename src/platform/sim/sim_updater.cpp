@@ -91,7 +91,8 @@ void SimUpdater::check(bool automatic) {
         self->report(UpdaterProperty::canCheckForUpdates, true);
         if (!automatic) self->session_.updateWindow().showOutcome(outcome);
     };
-    const double duration = session_.updates.checkDuration;
+    const double duration =
+        session_.updates.checkDuration.value_or(session_.clock().isManual() ? 0 : kRealTimeCheckSeconds);
     if (duration > 0)
         session_.loop().postAfter(duration, std::move(finish));
     else
