@@ -357,6 +357,47 @@ TEST_F(ConsoleCommandsTest, KeysGoWhereTheSystemSendsThem) {
                                                 "ctrl-opt-cmd-w, keys cmd-r or keys return."});
 }
 
+TEST_F(ConsoleCommandsTest, ExtraWordsAndNumbersPastEveryRangeAreRefusedAlikeByEveryCommand) {
+    const Lines before = console.screen();
+    // More words than any form of any command takes: each command says so, with its usage.
+    const std::string extra = " x x x x x x x x x x x x x x x x x x x x";
+    for (const auto& command : sim::consoleCommands()) {
+        const Lines answer = console.type(command.name + extra);
+        // Without an open alert, alert is refused before its words are read.
+        const std::string expected = command.name == "alert"
+                                         ? "error: No alert is open; alert answers an alert that shows."
+                                         : "error: Too many words for " + command.name + "; type " + command.usage + ".";
+        EXPECT_EQ(answer, Lines{expected}) << command.name;
+    }
+    EXPECT_EQ(console.type("help me"), Lines{"error: Too many words for help; type help."});
+
+    // A whole number too large for any range is whole all the same: it is out of range, and the
+    // answer names the range and the number as typed, in every command that takes one.
+    const std::vector<std::pair<std::string, std::string>> numbers{
+        {"switch 99999999999999999999", "The desktop's number must be from 1 to 6, not 99999999999999999999."},
+        {"switch -99999999999999999999", "The desktop's number must be from 1 to 6, not -99999999999999999999."},
+        {"switch 007", "The desktop's number must be from 1 to 6, not 007."},
+        {"switch 2.0", "\"2.0\" is no whole number; the desktop's number is a whole number from 1 to 6."},
+        {"pointer display 99999999999999999999", "The display id must be from 0 to 4294967295, not 99999999999999999999."},
+        {"display remove 18446744073709551616", "The display id must be from 0 to 4294967295, not 18446744073709551616."},
+        {"display add 99999999999999999999 0 0 100 100 \"Big\" 1",
+         "The display id must be from 1 to 4294967295, not 99999999999999999999."},
+        {"display add 9 0 0 100 100 \"Big\" 99999999999999999999",
+         "The number of desktops must be from 1 to 16, not 99999999999999999999."},
+    };
+    for (const auto& [line, sentence] : numbers) EXPECT_EQ(console.type(line), Lines{"error: " + sentence}) << line;
+
+    // A modifier named twice, by the same name or another, is a slip the answer names.
+    for (const char* keys : {"ctrl-ctrl-k", "ctrl-control-k", "cmd-shift-command-q"}) {
+        const std::string modifier = std::string(keys).find("cmd") == 0 ? "Command" : "Control";
+        EXPECT_EQ(console.type(std::string("keys ") + keys),
+                  Lines{"error: \"" + std::string(keys) + "\" names the " + modifier +
+                        " key twice; name each modifier once, as in keys ctrl-opt-cmd-w."});
+    }
+    EXPECT_EQ(console.screen(), before);
+    EXPECT_EQ(console.quits, 0);
+}
+
 TEST_F(ConsoleCommandsTest, HelpListsEveryCommandAndQuitLogsOutWithoutAnAnswer) {
     const Lines help = console.type("help");
     ASSERT_EQ(help.back(), "ok");

@@ -17,6 +17,7 @@
 #include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/panel.h"
 #include "support/files.h"
+#include "testkit/bound_value.h"
 #include "testkit/console_driver.h"
 #include "testkit/temp_folder.h"
 #include "testkit/test_environment.h"
@@ -28,10 +29,7 @@ namespace {
 namespace ui = platform::ui;
 using Lines = std::vector<std::string>;
 
-template <typename T>
-Binding<T> bound(Published<T>& value) {
-    return Binding<T>{[&value] { return value.get(); }, [&value](const T& v) { value.set(v); }};
-}
+using testkit::bound;
 
 class SettingsForm final : public ui::DeclarativeView {
 public:
@@ -211,7 +209,9 @@ TEST_F(ConsoleControlsTest, WhatEachControlHoldsIsListedAndDrawnAndFoundByItsTex
     // What takes no click says what it is; the pop-up opens its menu.
     EXPECT_EQ(console->type("press Seconds"),
               Lines{"error: \"Seconds\" is a stepper; set \"Seconds\" <number> steps it."});
-    EXPECT_EQ(console->type("press Sections"), Lines{"error: \"Sections\" is a list, which takes no click."});
+    EXPECT_EQ(console->type("press Sections"),
+              Lines{"error: \"Sections\" is a list: a click at its centre would choose whatever row lies there; set "
+                    "\"Sections\" <row> chooses one: \"General\" or \"Banner\"."});
     EXPECT_EQ(console->type("press position").back(), "ok");
     EXPECT_EQ(console->type("menu Top").back(), "ok");
     EXPECT_EQ(form->position.get(), 0);

@@ -20,6 +20,7 @@
 #include "platform/ui/declarative/controls.h"
 #include "platform/ui/effect_views.h"
 #include "platform/ui/menu.h"
+#include "testkit/bound_value.h"
 #include "testkit/hosted_view.h"
 #include "testkit/picture_reading.h"
 #include "testkit/test_environment.h"
@@ -30,10 +31,7 @@ namespace {
 namespace ui = platform::ui;
 using testkit::rectOf;
 
-template <typename T>
-Binding<T> bound(Published<T>& value) {
-    return Binding<T>{[&value] { return value.get(); }, [&value](const T& v) { value.set(v); }};
-}
+using testkit::bound;
 
 // A button look of an app's own: a capsule behind its label, dimmed by the style while disabled.
 class CapsuleStyle final : public ui::CustomButtonStyle {

@@ -84,12 +84,15 @@ std::int64_t integerArgument(const std::string& word, const std::string& what, s
     std::int64_t value = 0;
     const char* end = word.data() + word.size();
     auto [stop, error] = std::from_chars(word.data(), end, value);
-    if (error != std::errc() || stop != end)
+    // All digits, yet past what 64 bits hold: a whole number, only out of every range.
+    const bool pastRange = error == std::errc::result_out_of_range && stop == end;
+    if (!pastRange && (error != std::errc() || stop != end))
         throw Error(quotedText(word) + " is no whole number; " + inSentence(what) + " is a whole number from " +
                     std::to_string(least) + " to " + std::to_string(most) + ".");
-    if (value < least || value > most)
-        throw Error(what + " must be from " + std::to_string(least) + " to " + std::to_string(most) + ", not " +
-                    std::to_string(value) + ".");
+    // Named back as it was typed, as numberArgument does.
+    if (pastRange || value < least || value > most)
+        throw Error(what + " must be from " + std::to_string(least) + " to " + std::to_string(most) + ", not " + word +
+                    ".");
     return value;
 }
 

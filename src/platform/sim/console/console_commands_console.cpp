@@ -16,6 +16,7 @@ namespace tarnwick::sim {
 namespace {
 
 void help(CommandContext& context) {
+    expectArguments(context, *findConsoleCommand("help"), 0, 0);
     constexpr std::size_t kColumn = 44;
     for (const auto& command : consoleCommands()) {
         const std::size_t gap = command.usage.size() < kColumn ? kColumn - command.usage.size() : 2;

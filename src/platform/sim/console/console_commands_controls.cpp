@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "platform/sim/console/acting_controls.h"
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/console.h"
 #include "platform/sim/console/console_commands.h"
@@ -23,41 +24,28 @@ namespace {
 
 const ConsoleCommand& command(const char* name) { return *findConsoleCommand(name); }
 
-// What a click on a node a name found acts on: a bridged view takes its own clicks (the
-// shortcut recorder); else the control around the node that takes a click.
-const ui::Node* clickedControl(const FoundControl& found) {
-    if (found.node->content()->asBridged()) return found.node;
-    return found.hosting->host().clickTarget(*found.node);
-}
-
 // The control to press: in the window named, else in the key window, else in the frontmost of
 // our visible windows that shows it (a click needs no key window: the overview a hover opened
 // is not key).
 FoundControl pressable(CommandContext& context, const std::string& name) {
-    if (context.window) return findControl(targetWindow(context, context.window), name, "press", clickedControl);
+    if (context.window) return findControl(targetWindow(context, context.window), name, "press", pressedControl);
     auto& windows = context.session.windowSystem();
     ui::Panel* key = windows.keyPanel();
     if (key)
-        if (auto found = shownControls(*key, name); !found.empty()) return oneControl(found, name, "press", clickedControl);
+        if (auto found = shownControls(*key, name); !found.empty()) return oneControl(found, name, "press", pressedControl);
     for (auto* panel : windows.onScreenPanels())
         if (panel != key)
             if (auto found = shownControls(*panel, name); !found.empty())
-                return oneControl(found, name, "press", clickedControl);
-    if (key) return findControl(*key, name, "press", clickedControl);
+                return oneControl(found, name, "press", pressedControl);
+    if (key) return findControl(*key, name, "press", pressedControl);
     throw Error("No window of ours shows anything with the identifier, label or text " + quotedText(name) +
                 "; screen lists the windows and their view trees.");
 }
 
-// Why a click on what the name found does nothing, as a sentence: what it is, and for a control
-// that is not clicked but set, how to set it.
-std::string takesNoClick(const FoundControl& found, const std::string& name) {
-    for (const ui::Node* n = found.node; n; n = n->parent()) {
-        const std::string set = "; set " + quotedText(name);
-        if (n->as<ui::ColorWellContent>()) return quotedText(name) + " is a colour well" + set + " \"#RRGGBB\" chooses its colour.";
-        if (n->as<ui::SliderContent>()) return quotedText(name) + " is a slider" + set + " <number> moves it.";
-        if (n->as<ui::StepperContent>()) return quotedText(name) + " is a stepper" + set + " <number> steps it.";
-    }
-    return quotedText(name) + " is " + describeNode(*found.hosting, *found.node) + ", which takes no click.";
+bool isWithin(const ui::Node& node, const ui::Node& outer) {
+    for (const ui::Node* n = node.parent(); n; n = n->parent())
+        if (n == &outer) return true;
+    return false;
 }
 
 void press(CommandContext& context) {
@@ -65,11 +53,13 @@ void press(CommandContext& context) {
     expectArguments(context, thisCommand, 1, 1);
     const std::string& name = context.arguments[0];
     const FoundControl control = pressable(context, name);
-    const ui::Node* clicked = clickedControl(control);
-    if (!clicked) throw Error(takesNoClick(control, name));
+    const ui::Node* clicked = pressedControl(control);
+    if (!clicked) throw Error(unpressable(control, name));
     const ui::Panel* panel = control.hosting->window();
     if (control.node->isDisabled() || clicked->isDisabled()) throw Error(quotedText(name) + " is disabled.");
-    const Rect visible = control.hosting->host().visibleFrame(*control.node);
+    // The click lands on the node found, or on the one control inside the view found.
+    const ui::Node& aimed = isWithin(*clicked, *control.node) ? *clicked : *control.node;
+    const Rect visible = control.hosting->host().visibleFrame(aimed);
     if (!(visible.width() > 0 && visible.height() > 0)) throw Error(quotedText(name) + " is scrolled out of sight.");
     const Rect host = screenFrame(*control.hosting);
     const Point point{host.minX() + visible.midX(), host.maxY() - visible.midY()};
@@ -86,18 +76,24 @@ void focus(CommandContext& context) {
     const auto& thisCommand = command("focus");
     expectArguments(context, thisCommand, 1, 1);
     ui::Panel& panel = targetWindow(context, context.window);
-    const FoundControl control = findControl(panel, context.arguments[0], "focus");
+    const FoundControl control = findControl(panel, context.arguments[0], "focus", [](const FoundControl& found) {
+        return found.node->modifiers().focus ? found.node : nullptr;
+    });
     if (!control.node->modifiers().focus || control.node->isDisabled())
         throw Error(quotedText(context.arguments[0]) + " cannot take the keyboard focus.");
     control.hosting->host().moveFocus(*control.node);
 }
 
 // The control named by the command's first word, in the key window or the one named; enabled.
-FoundControl enabledControl(CommandContext& context, const std::string& commandName, const ActingControl& acting = {}) {
+FoundControl enabledControl(CommandContext& context, const std::string& commandName, const ActingControl& acting) {
     ui::Panel& panel = targetWindow(context, context.window);
     const FoundControl control = findControl(panel, context.arguments[0], commandName, acting);
     if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
     return control;
+}
+
+const ui::Node* fieldItself(const FoundControl& found) {
+    return found.node->as<ui::TextFieldContent>() ? found.node : nullptr;
 }
 
 const ui::TextFieldContent& textField(const CommandContext& context, const FoundControl& control) {
@@ -110,7 +106,7 @@ const ui::TextFieldContent& textField(const CommandContext& context, const Found
 
 void typeText(CommandContext& context) {
     expectArguments(context, command("type"), 2, 2);
-    const FoundControl control = enabledControl(context, "type");
+    const FoundControl control = enabledControl(context, "type", fieldItself);
     const auto& field = textField(context, control);
     auto& host = control.hosting->host();
     if (!host.scrollIntoView(*control.node)) throw Error(quotedText(context.arguments[0]) + " cannot be shown.");
@@ -121,7 +117,7 @@ void typeText(CommandContext& context) {
 
 void submitText(CommandContext& context) {
     expectArguments(context, command("submit"), 1, 1);
-    const FoundControl control = enabledControl(context, "submit");
+    const FoundControl control = enabledControl(context, "submit", fieldItself);
     textField(context, control);
     if (!control.hosting->host().submit(*control.node))
         throw Error(quotedText(context.arguments[0]) + " cannot be shown.");
@@ -142,43 +138,26 @@ const ui::AnyValue& optionShowing(const CommandContext& context, const FoundCont
                 (shown.empty() ? std::string("nothing") : shown) + ".");
 }
 
-bool isSettable(const ui::Node& node) {
-    const ui::NodeContent* content = node.content();
-    return dynamic_cast<const ui::ToggleContent*>(content) || dynamic_cast<const ui::SliderContent*>(content) ||
-           dynamic_cast<const ui::StepperContent*>(content) || dynamic_cast<const ui::PickerContent*>(content) ||
-           dynamic_cast<const ui::ListContent*>(content) || dynamic_cast<const ui::ColorWellContent*>(content);
-}
-
-// The one settable control among a closed menu's items (a pop-up of sections is a menu holding
-// a picker): the user opens the menu and chooses in it.
-const ui::Node* settableItem(const ui::Node& menu) {
-    if (!menu.as<ui::MenuContent>()) return nullptr;
-    const ui::Node* found = nullptr;
-    const auto search = [&](const auto& self, const ui::Node& node) -> void {
-        for (const auto& child : node.children()) {
-            if (isSettable(child))
-                found = found ? &menu : &child;  // two: neither is the one
-            else
-                self(self, child);
-        }
-    };
-    search(search, menu);
-    return found == &menu ? nullptr : found;
-}
-
-// The control `set` acts on for a node a name found: the switch or stepper around the text of
-// its label ("Launch at login"), the one settable control a closed menu holds, or the node.
-const ui::Node* settableAround(const FoundControl& found) {
-    for (const ui::Node* around = found.node; around; around = around->parent())
-        if (isSettable(*around)) return around;
-    return settableItem(*found.node);
+// Why the control found could not be set: it does not show. Where another control of the
+// window offers the option (a narrow settings window moves its sidebar's sections into a menu
+// of its title), the sentence names that one.
+std::string cannotBeShown(const FoundControl& control, const std::string& name, const std::string& value) {
+    const auto other = otherControlOffering(control, value);
+    if (!other) return quotedText(name) + " cannot be shown.";
+    const auto& identifier = other->node->modifiers().accessibility().identifier;
+    const auto label = accessibleLabel(*other->hosting, *other->node);
+    const std::string handle = label ? *label : identifier ? *identifier : value;
+    std::string what = describeNode(*other->hosting, *other->node);
+    what.replace(0, what.find(' '), "the");
+    return quotedText(name) + " is hidden now; its options are in " + what + " " + quotedText(handle) +
+           " instead: set " + quotedText(handle) + " " + quotedText(value) + ".";
 }
 
 void setValue(CommandContext& context) {
     const auto& thisCommand = command("set");
     expectArguments(context, thisCommand, 2, 2);
-    FoundControl control = enabledControl(context, "set", settableAround);
-    if (const ui::Node* around = settableAround(control)) control.node = around;
+    FoundControl control = enabledControl(context, "set", settableControl);
+    if (const ui::Node* settable = settableControl(control)) control.node = settable;
     if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
     auto& host = control.hosting->host();
     const ui::Node& node = *control.node;
@@ -213,7 +192,7 @@ void setValue(CommandContext& context) {
         throw Error(quotedText(name) + " is " + describeNode(*control.hosting, node) +
                     "; set works on switches, sliders, steppers, pickers, lists and colour wells.");
     }
-    if (!acted) throw Error(quotedText(name) + " cannot be shown.");
+    if (!acted) throw Error(cannotBeShown(control, name, value));
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ std::string madeUUID(std::uint32_t prefix, std::uint64_t id) {
 
 void display(CommandContext& context) {
     const auto& thisCommand = command("display");
-    if (context.arguments.empty()) expectArguments(context, thisCommand, 1, 8);
+    expectArguments(context, thisCommand, 1, 8);
     const std::string action = choiceArgument(context.arguments[0], {"add", "remove"}, thisCommand);
     auto& session = context.session;
     auto guard = session.lock();

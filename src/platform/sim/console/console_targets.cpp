@@ -110,21 +110,31 @@ std::vector<FoundControl> shownControls(ui::Panel& panel, const std::string& nam
     return shownControlsIn(hostingViews(panel), name);
 }
 
+std::string describeControls(const std::vector<FoundControl>& controls) {
+    std::string sentence;
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        sentence += (i == 0 ? "" : i + 1 == controls.size() ? " and " : ", ") + handle(controls[i]);
+    return sentence;
+}
+
 FoundControl oneControl(const std::vector<FoundControl>& found, const std::string& name, const std::string& command,
                         const ActingControl& acting) {
+    // Only the matches that take the command count: a text or a heading beside the one control
+    // that shows the same words does not make the name ambiguous.
     std::vector<FoundControl> distinct;
+    const FoundControl* taking = nullptr;
     for (const auto& match : found) {
-        const ui::Node* acts = acting ? acting(match) : nullptr;
-        FoundControl control{match.hosting, acts ? acts : match.node};
+        const ui::Node* acts = acting ? acting(match) : match.node;
+        if (!acts) continue;
         const bool seen = std::any_of(distinct.begin(), distinct.end(),
-                                      [&](const FoundControl& other) { return other.node == control.node; });
-        if (!seen) distinct.push_back(control);
+                                      [&](const FoundControl& other) { return other.node == acts; });
+        if (seen) continue;
+        distinct.push_back(FoundControl{match.hosting, acts});
+        if (!taking) taking = &match;
     }
-    if (distinct.size() <= 1) return found.front();
-    std::string sentence = quotedText(name) + " finds " + std::to_string(distinct.size()) + " controls: ";
-    for (std::size_t i = 0; i < distinct.size(); ++i)
-        sentence += (i == 0 ? "" : i + 1 == distinct.size() ? " and " : ", ") + handle(distinct[i]);
-    throw Error(sentence + "; " + command + " one of them by its identifier or label.");
+    if (distinct.size() <= 1) return taking ? *taking : found.front();
+    throw Error(quotedText(name) + " finds " + std::to_string(distinct.size()) + " controls: " +
+                describeControls(distinct) + "; " + command + " one of them by its identifier or label.");
 }
 
 FoundControl findControl(ui::Panel& panel, const std::string& name, const std::string& command,

@@ -30,7 +30,7 @@ struct FoundControl {
 };
 
 // What a command would act on for a node a name found (the button around a text, the switch
-// around its label); the node itself when this gives nothing.
+// around its label); nothing when the node takes no such command.
 using ActingControl = std::function<const platform::ui::Node*(const FoundControl& found)>;
 
 // Every node of the window's declarative trees that the name finds, in tree order: those with
@@ -39,15 +39,20 @@ using ActingControl = std::function<const platform::ui::Node*(const FoundControl
 // bridged view's texts too).
 std::vector<FoundControl> shownControls(platform::ui::Panel& panel, const std::string& name);
 
-// The one control the name finds in the window. Throws Error with a sentence when nothing
-// matches, or when the matches stand for several controls (as `acting` sees them): the sentence
-// names each with its identifier, else its label, so that the next command can pick one.
-// `command` names the command for that sentence.
+// The one control the name finds in the window: of the matches, the one that takes the command
+// (as `acting` sees it; each match when none is given), else the first when none takes it.
+// Throws Error with a sentence when nothing matches, or when the matches that take it stand for
+// several controls: the sentence names each with its identifier, else its label, so that the
+// next command can pick one. `command` names the command for that sentence.
 FoundControl findControl(platform::ui::Panel& panel, const std::string& name, const std::string& command,
                          const ActingControl& acting = {});
 // The same for matches already found (at least one).
 FoundControl oneControl(const std::vector<FoundControl>& found, const std::string& name, const std::string& command,
                         const ActingControl& acting = {});
+
+// The controls for a sentence, each with its identifier, else its label, else its text: "a
+// button with the identifier "done" and a button labelled "Identify One"".
+std::string describeControls(const std::vector<FoundControl>& controls);
 
 // What a node is, for sentences: "a button", "a text", "the heading of a section", ...
 std::string describeNode(const platform::ui::HostingView& hosting, const platform::ui::Node& node);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/hot_keys.h"
+#include "platform/sim/console/command_words.h"
 #include "platform/sim/sim_keyboard_layouts.h"
 #include "support/error.h"
 #include "support/text.h"
@@ -51,6 +52,14 @@ const std::map<std::string, platform::ModifierFlags>& modifiers() {
     return names;
 }
 
+// The modifier as the keyboard's key is called.
+std::string modifierName(platform::ModifierFlags flag) {
+    if (flag == flags::kControl) return "Control";
+    if (flag == flags::kOption) return "Option";
+    if (flag == flags::kCommand) return "Command";
+    return "Shift";
+}
+
 const char* const kUsage = "name a key with its modifiers, as in keys ctrl-opt-cmd-w, keys cmd-r or keys return";
 
 }  // namespace
@@ -80,6 +89,10 @@ KeyCombination parseKeyCombination(std::string_view text, const SimKeyboardLayou
         auto modifier = modifiers().find(text::lowercased(parts[i]));
         if (modifier == modifiers().end())
             throw Error("\"" + parts[i] + "\" is no modifier key (ctrl, opt, cmd or shift); " + kUsage + ".");
+        // "ctrl-ctrl-k" or "ctrl-control-k" is a slip, not a key with Control held harder.
+        if (combination.flags & modifier->second)
+            throw Error(quotedText(text) + " names the " + modifierName(modifier->second) +
+                        " key twice; name each modifier once, as in keys ctrl-opt-cmd-w.");
         combination.flags |= modifier->second;
     }
 
