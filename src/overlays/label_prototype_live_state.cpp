@@ -19,7 +19,7 @@ std::optional<std::int32_t> LabelPrototype::windowManagerProcess() {
 
 std::optional<LabelPrototype::LiveState> LabelPrototype::liveState(const Array& tree, bool forceCatalog) {
     LabelConfiguration configuration = configurationProvider_ ? configurationProvider_(forceCatalog) : LabelConfiguration{};
-    return labelLiveState(tree, configuration, options_, sampleMode_);
+    return liveStates_.liveState(tree, std::move(configuration), options_, sampleMode_);
 }
 
 Task<std::optional<LabelPrototype::LiveState>> LabelPrototype::readLiveState(Weak alive, double after, bool forceCatalog,

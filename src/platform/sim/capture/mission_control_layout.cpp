@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <mutex>
 
 #include "platform/sim/simulated_session.h"
 #include "platform/ui/text_metrics.h"
@@ -16,18 +17,49 @@ platform::ui::SystemFontMetrics& captionMetrics() { return platform::ui::systemF
 
 platform::ui::Font captionFont() { return platform::ui::Font::system(MissionControlLayout::kCaptionFontSize); }
 
+// What the text system says of each caption text, kept for the process: the layout is worked out
+// for every window list and every screenshot, over the same few titles, and the process's text
+// system never measures a text differently. Read from the actors' threads too.
+template <typename Measured>
+class CaptionMemo {
+public:
+    template <typename Measure>
+    Measured get(std::string_view title, Measure measure) {
+        {
+            std::lock_guard lock(mutex_);
+            if (auto it = entries_.find(title); it != entries_.end()) return it->second;
+        }
+        Measured measured = measure(title);
+        std::lock_guard lock(mutex_);
+        if (entries_.size() >= kMostEntries) entries_.clear();  // names typed without end stay bounded
+        entries_.emplace(std::string(title), measured);
+        return measured;
+    }
+
+private:
+    static constexpr std::size_t kMostEntries = 256;
+    std::mutex mutex_;
+    std::map<std::string, Measured, std::less<>> entries_;
+};
+
 }  // namespace
 
 std::vector<std::pair<std::string, double>> MissionControlLayout::captionCharacters(std::string_view title) {
-    std::vector<std::pair<std::string, double>> result;
-    const auto run = captionMetrics().shape(title, captionFont());
-    for (std::size_t i = 0; i < run.size(); ++i)
-        result.emplace_back(std::string(title.substr(run.offset(i), run.offset(i + 1) - run.offset(i))), run.advance(i));
-    return result;
+    static CaptionMemo<std::vector<std::pair<std::string, double>>> memo;
+    return memo.get(title, [](std::string_view text) {
+        std::vector<std::pair<std::string, double>> result;
+        const auto run = captionMetrics().shape(text, captionFont());
+        for (std::size_t i = 0; i < run.size(); ++i)
+            result.emplace_back(std::string(text.substr(run.offset(i), run.offset(i + 1) - run.offset(i))), run.advance(i));
+        return result;
+    });
 }
 
 Size MissionControlLayout::captionSize(std::string_view title) {
-    return Size{captionMetrics().lineWidth(title, captionFont()), captionMetrics().defaultLineHeight(captionFont())};
+    static CaptionMemo<Size> memo;
+    return memo.get(title, [](std::string_view text) {
+        return Size{captionMetrics().lineWidth(text, captionFont()), captionMetrics().defaultLineHeight(captionFont())};
+    });
 }
 
 std::map<std::uint64_t, int> MissionControlLayout::desktopNumbers(const SimulatedSession& session) {
