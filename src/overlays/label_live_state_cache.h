@@ -10,8 +10,8 @@ namespace tarnwick {
 // moves, every geometry read gives the same tree and the catalog the same desktops, so the
 // targets and the signatures of the previous read are handed out again instead of being worked
 // out and written as JSON anew. Inputs count as the same only when they are identical bit for
-// bit (a frame of -0 is not one of 0, a NaN never equals anything), so what it hands out is always
-// what labelLiveState would give.
+// bit (a frame at -0 is not one at 0; a NaN is the same NaN), so what it hands out is always what
+// labelLiveState would give.
 class LabelLiveStateCache {
 public:
     const std::optional<LabelLiveState>& liveState(const Array& tree, LabelConfiguration configuration,

@@ -6,6 +6,7 @@
 
 #include "platform/sim/capture/mission_control_layout.h"
 #include "platform/sim/capture/sim_screen_capture.h"
+#include "platform/ui/text_metrics.h"
 #include "support/error.h"
 #include "testkit/test_environment.h"
 
@@ -176,6 +177,26 @@ TEST_F(CaptureSessionTest, ATileCuttingACaptionReadsOnlyItsWhollyVisibleCharacte
     EXPECT_FALSE(text.boundingBox(0, 9));
     // The recognised tile is recorded where it lies in the screenshot.
     EXPECT_EQ(env.session.capture.recognitions.back().pixels, Rect(0, 0, tile->width(), 48));
+}
+
+// Caption text is measured once per title and kept; whatever was kept, and however many titles
+// came and went, a caption measures as the text system measures it.
+TEST(MissionControlLayoutTest, CaptionsMeasureAsTheTextSystemDoesAcrossManyTitles) {
+    auto& metrics = platform::ui::systemFontMetrics();
+    const auto font = platform::ui::Font::system(sim::MissionControlLayout::kCaptionFontSize);
+    const auto expectMeasured = [&](const std::string& title) {
+        const Size size = sim::MissionControlLayout::captionSize(title);
+        EXPECT_EQ(size.width, metrics.lineWidth(title, font)) << title;
+        EXPECT_EQ(size.height, metrics.defaultLineHeight(font)) << title;
+        std::string joined;
+        for (const auto& [character, advance] : sim::MissionControlLayout::captionCharacters(title)) joined += character;
+        EXPECT_EQ(joined, title);
+    };
+    for (int round = 0; round < 2; ++round)
+        for (int n = 1; n <= 2000; n += 3) expectMeasured("Desktop " + std::to_string(n));
+    expectMeasured("Desktop 1");
+    expectMeasured("D\u00E9sktop \u05E9\u05DC\u05D5\u05DD");
+    expectMeasured("");
 }
 
 TEST_F(CaptureSessionTest, RecognitionFaultsMisreadJoinAndDoubt) {
