@@ -39,9 +39,10 @@ Task<std::optional<LabelPrototype::LiveState>> LabelPrototype::readLiveState(Wea
     if (!MissionControlVisibility::isVisible(MissionControlVisibility::currentSnapshot())) co_return std::nullopt;
 
     const MissionControlGeometrySnapshot& snapshot = read->value;
-    trace("geometry-read", Dictionary{{"seconds", snapshot.seconds},
-                                      {"nodes", snapshot.nodeCount},
-                                      {"complete", snapshot.complete}});
+    if (writesDetails())
+        trace("geometry-read", Dictionary{{"seconds", snapshot.seconds},
+                                          {"nodes", snapshot.nodeCount},
+                                          {"complete", snapshot.complete}});
     if (!snapshot.complete) {
         if (!requireRunning) co_return std::nullopt;
         // Nothing known any more: every label comes down and recognition starts over.
