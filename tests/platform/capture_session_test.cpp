@@ -199,6 +199,37 @@ TEST(MissionControlLayoutTest, CaptionsMeasureAsTheTextSystemDoesAcrossManyTitle
     expectMeasured("");
 }
 
+// The layout is kept between asks; any change of what it is made of, even one a test makes to the
+// session's fields directly, shows in the next one.
+TEST_F(CaptureSessionTest, TheLayoutFollowsEveryChangeOfTheSession) {
+    const auto layout = [&] { return sim::MissionControlLayout::bars(env.session, env.clock.uptime()); };
+    const auto titles = [](const sim::SimSpacesBar& bar) {
+        std::vector<std::string> result;
+        for (const auto& button : bar.buttons) result.push_back(button.title);
+        return result;
+    };
+    ASSERT_EQ(layout().size(), 2u);
+    EXPECT_EQ(titles(layout()[1]), (std::vector<std::string>{"Desktop 4", "Desktop 5", "Desktop 6", "Safari"}));
+
+    env.session.displays[1].spaces[3].fullScreenTitle = "Mail";
+    EXPECT_EQ(titles(layout()[1]).back(), "Mail");
+    env.session.displays[1].spaces[3].type = 0;  // an ordinary desktop now: numbered after the others
+    EXPECT_EQ(titles(layout()[1]).back(), "Desktop 7");
+    std::swap(env.session.displays[0].spaces[0], env.session.displays[0].spaces[1]);
+    EXPECT_EQ(layout()[0].buttons[0].spaceID, env.session.displays[0].spaces[0].id64);
+
+    env.session.displays[0].bounds = Rect(0, 0, 1200, 800);
+    EXPECT_EQ(layout()[0].display, Rect(0, 0, 1200, 800));
+    env.session.spacesBarExpanded = true;
+    EXPECT_EQ(layout()[0].bar.height(), sim::MissionControlLayout::kExpandedBarHeight);
+    env.session.screenOrder = {2, 1};
+    EXPECT_EQ(layout()[0].displayID, 2u);
+    env.session.displays.pop_back();
+    EXPECT_EQ(layout().size(), 1u);
+    env.session.missionControlOpen = false;
+    EXPECT_TRUE(layout().empty());
+}
+
 TEST_F(CaptureSessionTest, RecognitionFaultsMisreadJoinAndDoubt) {
     env.session.capture.recognition.misreads["Desktop 3"] = "Desktop 8";
     env.session.capture.recognition.joined.emplace_back("Desktop 1", "Desktop 2");
