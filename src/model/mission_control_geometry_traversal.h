@@ -11,7 +11,6 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -85,6 +84,7 @@ private:
         struct Visit {
             int index;
             std::optional<int> parent;
+            bool onPath;  // an ancestor of the element being visited, or that element
         };
 
         bool hasTimeLeft() const {
@@ -94,8 +94,8 @@ private:
 
         void visit(const Node& node, int depth, std::optional<int> parent, bool inDisplay) {
             if (cancelled_() || !hasTimeLeft()) throw Stop();
-            if (path_.count(node)) throw Stop();  // an ancestor of itself
             if (auto seen = visited_.find(node); seen != visited_.end()) {
+                if (seen->second.onPath) throw Stop();  // an ancestor of itself
                 // A window listed both in an application's children and in its windows is met twice
                 // under the same parent; anything else reached twice is not a tree.
                 if (seen->second.parent == parent) return;
@@ -105,8 +105,9 @@ private:
             if (visited_.size() >= static_cast<size_t>(limits_.maximumNodes)) throw Stop();
 
             const int index = static_cast<int>(tree_.size());
-            visited_.emplace(node, Visit{index, parent});
-            path_.insert(node);
+            // Elements of an unordered map stay where they are, so this stays valid while the
+            // children are visited.
+            Visit& self = visited_.emplace(node, Visit{index, parent, true}).first->second;
 
             std::optional<std::string> role = readString(MissionControlGeometryAttribute::role, node);
             if (!role || role->empty()) throw Stop();
@@ -115,21 +116,24 @@ private:
             const bool isBar = isDisplay || identifier == "mc.spaces";
             const bool inDisplaySubtree = inDisplay || isDisplay;
 
+            // The entries go in in key order, each at the end of the dictionary: no key is looked
+            // up or made twice.
             Dictionary entry;
-            entry["index"] = index;
-            entry["depth"] = depth;
-            entry["AXRole"] = *role;
-            if (parent) entry["parent"] = *parent;
-            if (identifier) entry["AXIdentifier"] = *identifier;
+            const auto add = [&entry](const char* key, Value value) { entry.emplace_hint(entry.end(), key, std::move(value)); };
+            if (identifier) add("AXIdentifier", *identifier);
+            add("AXRole", *role);
             bool titled = false;
             if (*role == "AXButton" && inDisplaySubtree) {
                 auto title = readString(MissionControlGeometryAttribute::title, node);
                 if (title && text::isDesktopTitle(*title)) {
-                    entry["AXTitle"] = std::move(*title);
+                    add("AXTitle", std::move(*title));
                     titled = true;
                 }
             }
-            if (isBar || titled) entry["frameAX"] = readFrame(node);
+            add("depth", depth);
+            if (isBar || titled) add("frameAX", readFrame(node));
+            add("index", index);
+            if (parent) add("parent", *parent);
             tree_.emplace_back(std::move(entry));
 
             const bool required = !isLeafRole(*role) || isBar;
@@ -139,7 +143,7 @@ private:
                 for (const Node& window : readNodes(MissionControlGeometryAttribute::windows, node, false))
                     visit(window, depth + 1, index, inDisplaySubtree);
 
-            path_.erase(node);
+            self.onPath = false;
         }
 
         // One attribute within the budget; nothing when the element has no value for it.
@@ -176,10 +180,12 @@ private:
             const Rect rect(position->asPoint()->x, position->asPoint()->y, size->asSize()->width,
                             size->asSize()->height);
             if (!rect.isUsable()) throw Stop();
-            return Dictionary{{"x", rect.origin.x},
-                              {"y", rect.origin.y},
-                              {"width", rect.size.width},
-                              {"height", rect.size.height}};
+            Dictionary frame;  // in key order, as the node's entries
+            frame.emplace_hint(frame.end(), "height", rect.size.height);
+            frame.emplace_hint(frame.end(), "width", rect.size.width);
+            frame.emplace_hint(frame.end(), "x", rect.origin.x);
+            frame.emplace_hint(frame.end(), "y", rect.origin.y);
+            return frame;
         }
 
         // A child or window list; a missing one is empty unless `required`.
@@ -200,7 +206,6 @@ private:
         const std::function<bool()>& cancelled_;
         double deadline_ = 0;
         std::unordered_map<Node, Visit> visited_;
-        std::unordered_set<Node> path_;
         Array tree_;
     };
 };

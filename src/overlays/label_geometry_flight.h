@@ -117,11 +117,14 @@ private:
                 (shares ? answered : kept).push_back(std::move(waiter));
             }
             waiters = std::move(kept);
-            for (auto& waiter : answered) {
-                if (value)
-                    waiter.continuation.resume(Read{*value, done.startedAt});
-                else
-                    waiter.continuation.resume(std::nullopt);
+            for (std::size_t i = 0; i < answered.size(); ++i) {
+                auto& continuation = answered[i].continuation;
+                if (!value)
+                    continuation.resume(std::nullopt);
+                else if (i + 1 < answered.size())
+                    continuation.resume(Read{*value, done.startedAt});
+                else  // the last waiter takes the read itself rather than a copy
+                    continuation.resume(Read{std::move(*value), done.startedAt});
             }
             startIfIdle();
         }

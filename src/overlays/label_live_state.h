@@ -45,6 +45,8 @@ struct LabelLiveState {
     std::vector<LabelTarget> targets;
     int expectedTargetCount = 0;
     std::map<std::string, std::string> displaySignatures;
+
+    friend bool operator==(const LabelLiveState&, const LabelLiveState&) = default;
 };
 
 // Turns one Accessibility read of Mission Control (its node dictionaries) and the catalog with

@@ -70,6 +70,7 @@ void LabelPrototype::stop() {
     detectedAt_.reset();
     firstDrawn_.clear();
     stopModifierMonitor();
+    liveStates_.clear();
     applicationSlots_.reset();
     publishApplicationSlots();
     hideAll();

@@ -17,6 +17,7 @@
 #include "overlays/label_capture_state.h"
 #include "overlays/label_geometry_flight.h"
 #include "overlays/label_live_state.h"
+#include "overlays/label_live_state_cache.h"
 #include "overlays/label_locator.h"
 #include "overlays/label_presentation.h"
 #include "overlays/label_refresh_schedule.h"
@@ -169,6 +170,7 @@ private:
     std::optional<std::uint64_t> geometryRequest_;
     std::uint64_t nextGeometryRequest_ = 0;
     std::optional<LiveState> currentLive_;
+    LabelLiveStateCache liveStates_;
     double latestGeometryStartedAt_;
     std::optional<LabelCaptureLease> captureLease_;
     TaskHandle<void> captureTask_;

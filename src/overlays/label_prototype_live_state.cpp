@@ -19,7 +19,7 @@ std::optional<std::int32_t> LabelPrototype::windowManagerProcess() {
 
 std::optional<LabelPrototype::LiveState> LabelPrototype::liveState(const Array& tree, bool forceCatalog) {
     LabelConfiguration configuration = configurationProvider_ ? configurationProvider_(forceCatalog) : LabelConfiguration{};
-    return labelLiveState(tree, configuration, options_, sampleMode_);
+    return liveStates_.liveState(tree, std::move(configuration), options_, sampleMode_);
 }
 
 Task<std::optional<LabelPrototype::LiveState>> LabelPrototype::readLiveState(Weak alive, double after, bool forceCatalog,
@@ -39,9 +39,10 @@ Task<std::optional<LabelPrototype::LiveState>> LabelPrototype::readLiveState(Wea
     if (!MissionControlVisibility::isVisible(MissionControlVisibility::currentSnapshot())) co_return std::nullopt;
 
     const MissionControlGeometrySnapshot& snapshot = read->value;
-    trace("geometry-read", Dictionary{{"seconds", snapshot.seconds},
-                                      {"nodes", snapshot.nodeCount},
-                                      {"complete", snapshot.complete}});
+    if (writesDetails())
+        trace("geometry-read", Dictionary{{"seconds", snapshot.seconds},
+                                          {"nodes", snapshot.nodeCount},
+                                          {"complete", snapshot.complete}});
     if (!snapshot.complete) {
         if (!requireRunning) co_return std::nullopt;
         // Nothing known any more: every label comes down and recognition starts over.

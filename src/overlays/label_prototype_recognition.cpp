@@ -99,8 +99,9 @@ Task<void> LabelPrototype::runCapture(Weak alive, std::string request, LiveState
                 if (const auto* target = targetHolding(live.targets, *frame))
                     captureState_.discardConfirmation(target->navigation.monitorID);
             }
-        trace("recognition-finished",
-              Dictionary{{"seconds", systemUptime() - captureState_.startedAt}, {"crops", static_cast<std::int64_t>(crops)}});
+        if (writesDetails())
+            trace("recognition-finished", Dictionary{{"seconds", systemUptime() - captureState_.startedAt},
+                                                     {"crops", static_cast<std::int64_t>(crops)}});
         const int confirmed = static_cast<int>(captureState_.confirmedDesktopIDs.size());
         const int expected = captureState_.expectedLabels;
         captureState_.cancel();
@@ -157,14 +158,16 @@ Task<void> LabelPrototype::receive(Weak alive, LabelBarResult result, LiveState 
     }
 
     if (usable) {
-        const auto fallback = metadata.find("usedFallback");
-        const bool usedFallback = fallback != metadata.end() && fallback->second.asBool().value_or(false);
-        trace("display-recognition-finished",
-              Dictionary{{"display", displayID},
-                         {"enumerationSeconds", numberOr(metadata, "enumerationSeconds", 0)},
-                         {"captureSeconds", numberOr(metadata, "captureSeconds", 0)},
-                         {"recognitionSeconds", numberOr(metadata, "recognitionSeconds", 0)},
-                         {"usedFallback", usedFallback}});
+        if (writesDetails()) {
+            const auto fallback = metadata.find("usedFallback");
+            const bool usedFallback = fallback != metadata.end() && fallback->second.asBool().value_or(false);
+            trace("display-recognition-finished",
+                  Dictionary{{"display", displayID},
+                             {"enumerationSeconds", numberOr(metadata, "enumerationSeconds", 0)},
+                             {"captureSeconds", numberOr(metadata, "captureSeconds", 0)},
+                             {"recognitionSeconds", numberOr(metadata, "recognitionSeconds", 0)},
+                             {"usedFallback", usedFallback}});
+        }
         static const Array noLabels;
         const auto labelsEntry = metadata.find("labels");
         const Array& labels =

@@ -1,6 +1,8 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -65,6 +67,30 @@ TEST_F(LabelGeometryFlightTest, RequestsThatTheRunningReadSatisfiesShareIt) {
     }
     EXPECT_EQ(reads->started, 1);
     EXPECT_FALSE(flight->isReading());
+}
+
+// A read whose value a move leaves empty, as a tree of nodes: every request sharing the read must
+// still get all of it.
+Task<std::vector<std::string>> treeRead(std::int32_t) {
+    co_await sleepFor(1.0);
+    co_return std::vector<std::string>{"application", "mc", "mc.display", "mc.spaces", "Desktop 1"};
+}
+
+Task<std::optional<LabelGeometryRead<std::vector<std::string>>>> askTree(LabelGeometryFlight<std::vector<std::string>>* flight) {
+    co_return co_await flight->read(7, -kInfinity);
+}
+
+TEST_F(LabelGeometryFlightTest, EveryRequestSharingAReadGetsTheWholeValue) {
+    LabelGeometryFlight<std::vector<std::string>> trees([](std::int32_t pid) { return treeRead(pid); });
+    std::vector<TaskHandle<std::optional<LabelGeometryRead<std::vector<std::string>>>>> asked;
+    for (int i = 0; i < 3; ++i) asked.push_back(spawn(askTree(&trees)));
+    clock.advance(1.0);
+    for (auto& handle : asked) {
+        ASSERT_TRUE(handle.isDone());
+        ASSERT_TRUE(*handle.result());
+        EXPECT_EQ((*handle.result())->value.size(), 5u);
+        EXPECT_EQ((*handle.result())->value.back(), "Desktop 1");
+    }
 }
 
 TEST_F(LabelGeometryFlightTest, ALaterStartOrAnotherProcessWaitsForTheNextRead) {

@@ -11,6 +11,7 @@
 #include "model/desktop_names_model.h"
 #include "model/mission_control_geometry_reader.h"
 #include "overlays/label_live_state.h"
+#include "overlays/label_live_state_cache.h"
 #include "testkit/label_world.h"
 
 namespace tarnwick {
@@ -181,6 +182,50 @@ TEST_F(LabelLiveStateTest, ABarFrameThatIsNoNumberStillEntersTheSignatureDistinc
     EXPECT_FALSE(nan.empty());
     EXPECT_NE(nan, inf);
     EXPECT_NE(nan.find("\"nan\""), std::string::npos);
+}
+
+// The controller's cache of the last live state: whatever comes in, it hands out what
+// labelLiveState makes of it, and it works the state out again only when something differs.
+TEST_F(LabelLiveStateTest, TheCacheGivesTheFreshStateAndWorksItOutOnlyWhenAnInputDiffers) {
+    LabelLiveStateCache cache;
+    int computations = 0;
+    const auto expectFresh = [&](const LabelConfiguration& names, MissionControlOverlayOptions options, bool sample,
+                                 bool worksItOut) {
+        EXPECT_EQ(cache.liveState(tree, names, options, sample), labelLiveState(tree, names, options, sample));
+        computations += worksItOut;
+        EXPECT_EQ(cache.computations(), computations);
+    };
+    const auto names = configuration({{W::kDesktop2, "Write"}, {W::kDesktop4, "Code"}});
+    expectFresh(names, kLabels, false, true);
+    expectFresh(names, kLabels, false, false);  // the same read again
+
+    moveTo("Desktop 5", frame("Desktop 5").minX() + 1);
+    expectFresh(names, kLabels, false, true);
+    expectFresh(configuration({{W::kDesktop2, "Read"}, {W::kDesktop4, "Code"}}), kLabels, false, true);
+    expectFresh(configuration({{W::kDesktop2, "Read"}, {W::kDesktop4, "Code"}}), MissionControlOverlayOptions{true, true},
+                false, true);
+    expectFresh(configuration({{W::kDesktop2, "Read"}, {W::kDesktop4, "Code"}}), MissionControlOverlayOptions{true, true},
+                true, true);
+
+    // A display whose bounds are given with a flipped size equals the other one as a monitor, but
+    // its targets carry the bounds as given.
+    LabelConfiguration flipped = names;
+    const Rect bounds = flipped.monitors[0].bounds;
+    flipped.monitors[0].bounds = Rect(bounds.maxX(), bounds.maxY(), -bounds.width(), -bounds.height());
+    ASSERT_EQ(flipped.monitors, names.monitors);
+    expectFresh(names, kLabels, false, true);
+    expectFresh(flipped, kLabels, false, true);
+
+    // Numbers compare by their bits: a NaN, which equals nothing as a number, is the same NaN
+    // in the next read, and a zero of the other sign is another frame.
+    Dictionary frame = *node("Desktop 2").find("frameAX")->asDictionary();
+    frame["x"] = std::nan("");
+    (*node("Desktop 2").asDictionary())["frameAX"] = Value(frame);
+    expectFresh(names, kLabels, false, true);
+    expectFresh(names, kLabels, false, false);
+    frame["y"] = -0.0;
+    (*node("Desktop 2").asDictionary())["frameAX"] = Value(frame);
+    expectFresh(names, kLabels, false, true);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "platform/sim/capture/mission_control_layout.h"
 #include "platform/sim/capture/sim_screen_capture.h"
+#include "platform/ui/text_metrics.h"
 #include "support/error.h"
 #include "testkit/test_environment.h"
 
@@ -176,6 +177,57 @@ TEST_F(CaptureSessionTest, ATileCuttingACaptionReadsOnlyItsWhollyVisibleCharacte
     EXPECT_FALSE(text.boundingBox(0, 9));
     // The recognised tile is recorded where it lies in the screenshot.
     EXPECT_EQ(env.session.capture.recognitions.back().pixels, Rect(0, 0, tile->width(), 48));
+}
+
+// Caption text is measured once per title and kept; whatever was kept, and however many titles
+// came and went, a caption measures as the text system measures it.
+TEST(MissionControlLayoutTest, CaptionsMeasureAsTheTextSystemDoesAcrossManyTitles) {
+    auto& metrics = platform::ui::systemFontMetrics();
+    const auto font = platform::ui::Font::system(sim::MissionControlLayout::kCaptionFontSize);
+    const auto expectMeasured = [&](const std::string& title) {
+        const Size size = sim::MissionControlLayout::captionSize(title);
+        EXPECT_EQ(size.width, metrics.lineWidth(title, font)) << title;
+        EXPECT_EQ(size.height, metrics.defaultLineHeight(font)) << title;
+        std::string joined;
+        for (const auto& [character, advance] : sim::MissionControlLayout::captionCharacters(title)) joined += character;
+        EXPECT_EQ(joined, title);
+    };
+    for (int round = 0; round < 2; ++round)
+        for (int n = 1; n <= 2000; n += 3) expectMeasured("Desktop " + std::to_string(n));
+    expectMeasured("Desktop 1");
+    expectMeasured("D\u00E9sktop \u05E9\u05DC\u05D5\u05DD");
+    expectMeasured("");
+}
+
+// The layout is kept between asks; any change of what it is made of, even one a test makes to the
+// session's fields directly, shows in the next one.
+TEST_F(CaptureSessionTest, TheLayoutFollowsEveryChangeOfTheSession) {
+    const auto layout = [&] { return sim::MissionControlLayout::bars(env.session, env.clock.uptime()); };
+    const auto titles = [](const sim::SimSpacesBar& bar) {
+        std::vector<std::string> result;
+        for (const auto& button : bar.buttons) result.push_back(button.title);
+        return result;
+    };
+    ASSERT_EQ(layout().size(), 2u);
+    EXPECT_EQ(titles(layout()[1]), (std::vector<std::string>{"Desktop 4", "Desktop 5", "Desktop 6", "Safari"}));
+
+    env.session.displays[1].spaces[3].fullScreenTitle = "Mail";
+    EXPECT_EQ(titles(layout()[1]).back(), "Mail");
+    env.session.displays[1].spaces[3].type = 0;  // an ordinary desktop now: numbered after the others
+    EXPECT_EQ(titles(layout()[1]).back(), "Desktop 7");
+    std::swap(env.session.displays[0].spaces[0], env.session.displays[0].spaces[1]);
+    EXPECT_EQ(layout()[0].buttons[0].spaceID, env.session.displays[0].spaces[0].id64);
+
+    env.session.displays[0].bounds = Rect(0, 0, 1200, 800);
+    EXPECT_EQ(layout()[0].display, Rect(0, 0, 1200, 800));
+    env.session.spacesBarExpanded = true;
+    EXPECT_EQ(layout()[0].bar.height(), sim::MissionControlLayout::kExpandedBarHeight);
+    env.session.screenOrder = {2, 1};
+    EXPECT_EQ(layout()[0].displayID, 2u);
+    env.session.displays.pop_back();
+    EXPECT_EQ(layout().size(), 1u);
+    env.session.missionControlOpen = false;
+    EXPECT_TRUE(layout().empty());
 }
 
 TEST_F(CaptureSessionTest, RecognitionFaultsMisreadJoinAndDoubt) {

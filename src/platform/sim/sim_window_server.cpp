@@ -85,11 +85,12 @@ Value spaceDictionary(const SimSpace& space) {
 }  // namespace
 
 Value windowBoundsDictionary(const Rect& bounds) {
+    // In key order, each entry appended at the end: the window list is made on every poll.
     Dictionary d;
-    d["X"] = bounds.origin.x;
-    d["Y"] = bounds.origin.y;
-    d["Width"] = bounds.size.width;
-    d["Height"] = bounds.size.height;
+    d.emplace_hint(d.end(), "Height", bounds.size.height);
+    d.emplace_hint(d.end(), "Width", bounds.size.width);
+    d.emplace_hint(d.end(), "X", bounds.origin.x);
+    d.emplace_hint(d.end(), "Y", bounds.origin.y);
     return Value(std::move(d));
 }
 
@@ -123,20 +124,22 @@ bool SimWindowServer::isVisible(const SimWindow& window) const {
 }
 
 Value SimWindowServer::describe(const SimWindow& window, bool onScreen) const {
-    Dictionary d;
     namespace keys = platform::window_list;
-    d[keys::kNumber] = Value(window.id);
-    d[keys::kOwnerPID] = window.pid;
+    // In key order, each entry appended at the end: the window list is made on every poll.
+    Dictionary d;
+    const auto add = [&d](const char* key, Value value) { d.emplace_hint(d.end(), key, std::move(value)); };
+    add(keys::kAlpha, window.alpha);
+    add(keys::kBounds, windowBoundsDictionary(window.bounds));
+    if (onScreen) add(keys::kIsOnscreen, true);
+    add(keys::kLayer, window.layer);
+    add(keys::kMemoryUsage, 2176);
+    if (!window.title.empty()) add(keys::kName, window.title);
+    add(keys::kNumber, Value(window.id));
     const auto* app = session_.application(window.pid);
-    if (app && app->name) d[keys::kOwnerName] = *app->name;
-    if (!window.title.empty()) d[keys::kName] = window.title;
-    d[keys::kLayer] = window.layer;
-    d[keys::kBounds] = windowBoundsDictionary(window.bounds);
-    d[keys::kAlpha] = window.alpha;
-    if (onScreen) d[keys::kIsOnscreen] = true;
-    d[keys::kSharingState] = 1;
-    d[keys::kStoreType] = 1;
-    d[keys::kMemoryUsage] = 2176;
+    if (app && app->name) add(keys::kOwnerName, *app->name);
+    add(keys::kOwnerPID, window.pid);
+    add(keys::kSharingState, 1);
+    add(keys::kStoreType, 1);
     return Value(std::move(d));
 }
 
