@@ -618,11 +618,11 @@ TEST_F(ProgramRoadsTest, TheScreenAndItsPictureShowWhatControlsTheStatusItemAndI
               "#598CFF");
 
     // A resize below the minimum stops there and says so.
-    const Lines resized = app.send("resize \"Tarnwick Settings\" 200 900");
+    const Lines resized = app.send("resize \"Tarnwick Settings\" 200 500");
     ASSERT_GE(resized.size(), 2u);
-    EXPECT_EQ(resized[0], "window 600002 \"Tarnwick Settings\" is 380 900: its minimum size is 380 320");
-    EXPECT_EQ(resized[1], "@1001.000 moved window 600002 \"Tarnwick Settings\" to 376 223.5 380 900");
-    EXPECT_EQ(frameOf(*picture("narrow.svg").all("rect", "window-frame").at(0)), Rect(376, 223.5, 380, 900));
+    EXPECT_EQ(resized[0], "window 600002 \"Tarnwick Settings\" is 380 500: its minimum size is 380 320");
+    EXPECT_EQ(resized[1], "@1001.000 moved window 600002 \"Tarnwick Settings\" to 376 223.5 380 500");
+    EXPECT_EQ(frameOf(*picture("narrow.svg").all("rect", "window-frame").at(0)), Rect(376, 223.5, 380, 500));
     app.send("quit");
     EXPECT_EQ(app.finish(), 0);
 }

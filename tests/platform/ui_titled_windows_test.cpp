@@ -127,6 +127,45 @@ TEST_F(TitledWindowsTest, TheUsersResizeKeepsTheTopLeftAndTheMinimumSize) {
     EXPECT_EQ(env.session.frontmostPID, env.session.system().processID);
 }
 
+// The built-in display shows 0 0 1512 957 below its menu bar (screen coordinates); the Studio
+// Display, to its right, 1512 -258 2560 1415.
+TEST_F(TitledWindowsTest, TheUsersResizeStopsAtTheVisibleFrameOfTheDisplayHoldingTheWindow) {
+    window.orderFrontRegardless();
+    const auto past = windows().resize(window, Size{3000, 3000});
+    ASSERT_TRUE(past);
+    EXPECT_EQ(window.frame(), Rect(100, 0, 1412, 750));  // its right and bottom edges on the display's
+    EXPECT_EQ(past->got, (Size{1412, 750}));
+    EXPECT_FALSE(past->belowMinimum);
+    ASSERT_TRUE(past->stoppedBy);
+    EXPECT_EQ(ui::displayID(*past->stoppedBy), 1u);
+    EXPECT_EQ(past->stoppedBy->visibleFrame, Rect(0, 0, 1512, 957));
+    // Within the display nothing stops it; one length past it stops that one alone.
+    const auto within = windows().resize(window, Size{619, 500});
+    EXPECT_FALSE(within->stoppedBy);
+    EXPECT_EQ(window.frame(), Rect(100, 250, 619, 500));
+    windows().resize(window, Size{3000, 400});
+    EXPECT_EQ(window.frame(), Rect(100, 350, 1412, 400));
+
+    // The minimum wins where the display leaves less room: then the display stopped nothing.
+    window.contentMinSize = Size{1450, 320};
+    const auto wider = windows().resize(window, Size{3000, 400});
+    EXPECT_EQ(window.frame(), Rect(100, 350, 1450, 400));
+    EXPECT_FALSE(wider->belowMinimum);
+    EXPECT_FALSE(wider->stoppedBy);
+    const auto taller = windows().resize(window, Size{1000, 3000});
+    EXPECT_EQ(window.frame(), Rect(100, 0, 1450, 750));
+    EXPECT_TRUE(taller->belowMinimum);
+    EXPECT_TRUE(taller->stoppedBy);
+    window.contentMinSize = Size{};
+
+    // On the Studio Display, its own visible frame holds the window.
+    window.setFrame(Rect(3800, 500, 200, 200), false);
+    const auto there = windows().resize(window, Size{1000, 1000});
+    EXPECT_EQ(window.frame(), Rect(3800, -258, 272, 958));
+    ASSERT_TRUE(there->stoppedBy);
+    EXPECT_EQ(ui::displayID(*there->stoppedBy), 2u);
+}
+
 TEST_F(TitledWindowsTest, AnAutosavedFrameIsKeptWhileShownAndRestoredWhenFirstShownOnAnotherDisplay) {
     auto& defaults = env.session.defaults();
     const std::string key = ui::Panel::autosaveKey("DesktopNames");

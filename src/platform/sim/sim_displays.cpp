@@ -14,8 +14,7 @@ std::vector<platform::ScreenDescription> SimDisplays::screens() {
     auto order = session_.orderedScreens();
     if (order.empty()) return result;
     // AppKit's space has its origin at the bottom left of the primary (first) screen.
-    const SimDisplay* primary = session_.display(order.front());
-    const double primaryHeight = primary ? primary->bounds.height() : 0;
+    const double primaryHeight = session_.primaryHeight();
     for (auto id : order) {
         const SimDisplay* display = session_.display(id);
         if (!display) continue;

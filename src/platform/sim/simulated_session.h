@@ -113,6 +113,9 @@ public:
     std::optional<std::int32_t> dockPID() const;
     // The screens' order as display ids.
     std::vector<std::uint32_t> orderedScreens() const;
+    // The height of the primary screen, the first in that order (0 without displays): screen
+    // coordinates (y up) are global ones (y down) flipped against it.
+    double primaryHeight() const;
     // Whether a window is on a desktop that is current on its display (or on every desktop).
     bool isOnCurrentDesktop(const SimWindow& window) const;
     // Next free ids for test setup.
@@ -135,6 +138,9 @@ public:
     void closeMissionControl();
     void toggleMissionControl();
     void setSpacesBarExpanded(bool expanded);
+    // Plugging and unplugging a display, like the other changes of screens below, moves the
+    // menu bar to the primary screen and keeps our windows and the pointer on the displays
+    // (screensChanged).
     void addDisplay(SimDisplay display);
     void removeDisplay(std::uint32_t displayID);
     // ---- applications (simulated_session_applications.cpp)
@@ -330,6 +336,10 @@ private:
     // Reads "system.reduceMotion", "system.locale", "pointer", "icons", each display's
     // "reserved", each application's "bundle" and the "events" section.
     void loadUserInterfaceSections(const Dictionary& root);
+    // After a change of screens: our panels and the pointer keep their global places (the
+    // pointer comes onto a screen when it is on none), the status items go to the primary
+    // screen's menu bar, and the screen-parameter change is posted.
+    void screensChanged(double primaryHeightBefore);
     std::unique_ptr<SimWindowSystem> windowSystem_;
     std::unique_ptr<class SimEvents> events_;
     std::unique_ptr<class SimStatusBar> statusBar_;

@@ -87,20 +87,35 @@ void SimulatedSession::setSpacesBarExpanded(bool expanded) {
     rebuildAccessibility();
 }
 
+double SimulatedSession::primaryHeight() const {
+    const auto order = orderedScreens();
+    const SimDisplay* primary = order.empty() ? nullptr : display(order.front());
+    return primary ? primary->bounds.height() : 0;
+}
+
 void SimulatedSession::addDisplay(SimDisplay added) {
-    auto guard = lock();
-    displays.push_back(std::move(added));
-    rebuildAccessibility();
-    notificationCenter_->post(names::kScreenParametersDidChange);
+    double heightBefore = 0;
+    {
+        auto guard = lock();
+        heightBefore = primaryHeight();
+        displays.push_back(std::move(added));
+        rebuildAccessibility();
+    }
+    screensChanged(heightBefore);
 }
 
 void SimulatedSession::removeDisplay(std::uint32_t displayID) {
-    auto guard = lock();
-    auto before = displays.size();
-    std::erase_if(displays, [&](const SimDisplay& d) { return d.id == displayID; });
-    if (displays.size() == before) return;
-    rebuildAccessibility();
-    notificationCenter_->post(names::kScreenParametersDidChange);
+    double heightBefore = 0;
+    {
+        auto guard = lock();
+        heightBefore = primaryHeight();
+        const auto count = displays.size();
+        std::erase_if(displays, [&](const SimDisplay& d) { return d.id == displayID; });
+        if (displays.size() == count) return;
+        rebuildAccessibility();
+    }
+    // Unplugging the primary display makes the next one primary: the menu bar goes there.
+    screensChanged(heightBefore);
 }
 
 }  // namespace tarnwick::sim

@@ -99,6 +99,8 @@ void display(CommandContext& context) {
         const auto id = integerArgument(context.arguments[1], "The display id", 0, 0xFFFFFFFF);
         if (!session.display(static_cast<std::uint32_t>(id)))
             throw Error("There is no display " + std::to_string(id) + "; screen lists the displays.");
+        // The change moves our windows and the pointer, which our views hear: not under the lock.
+        guard.unlock();
         return session.removeDisplay(static_cast<std::uint32_t>(id));
     }
     expectArguments(context, thisCommand, 8, 8);
@@ -114,6 +116,7 @@ void display(CommandContext& context) {
     std::uint64_t next = session.nextSpaceID();
     for (std::int64_t i = 0; i < desktops; ++i, ++next) added.spaces.push_back(SimSpace{next, madeUUID(0x5BACE000u, next), 0, {}});
     added.currentSpace = added.spaces.front().id64;
+    guard.unlock();
     session.addDisplay(std::move(added));
 }
 

@@ -14,6 +14,7 @@
 #include "platform/sim/ui/sim_status_bar.h"
 #include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/menu.h"
+#include "platform/ui/screens.h"
 #include "platform/ui/status_item.h"
 #include "support/error.h"
 
@@ -67,8 +68,10 @@ void unhover(CommandContext& context) {
     if (!frame->contains(session.windowSystem().pointerLocation()))
         throw Error("The pointer is not on the status item; hover status-item puts it there.");
     // Off to the primary display's bottom left corner, away from the menu bar and what hangs
-    // from it.
-    session.windowSystem().movePointer(Point{1, 1});
+    // from it: on that display wherever it lies.
+    const auto screens = ui::screens();
+    const Point corner = screens.empty() ? Point{1, 1} : screens.front().frame.origin;
+    session.windowSystem().movePointer(Point{corner.x + 1, corner.y + 1});
 }
 
 void doubleClick(CommandContext& context) {

@@ -2,6 +2,7 @@
 // buttons, and the keyboard.
 
 #include "platform/sim/capture/mission_control_layout.h"
+#include "platform/sim/console/change_printer.h"
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/console.h"
 #include "platform/sim/console/console_commands.h"
@@ -13,6 +14,7 @@
 #include "platform/sim/ui/sim_menus.h"
 #include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/panel.h"
+#include "platform/ui/screens.h"
 #include "support/error.h"
 
 namespace tarnwick::sim {
@@ -74,25 +76,34 @@ Rect parsedSize(const CommandContext& context, std::size_t at) {
                 numberArgument(context.arguments[at + 1], "The height", 1, 100000));
 }
 
-// As a drag stops at the window's minimum size, a resize below it says the size it got (the
-// frame may not even change, when the window was at its minimum already).
-void sayMinimumReached(CommandContext& context, const ui::Panel& panel, Size asked) {
-    const Size minimum = panel.minimumContentSize();
-    if (asked.width >= minimum.width && asked.height >= minimum.height) return;
-    const Size got = panel.frame().size;
-    context.console.say("window " + std::to_string(panel.windowNumber()) + " " + quotedText(panel.title()) + " is " +
-                        formatNumber(got.width) + " " + formatNumber(got.height) + ": its minimum size is " +
-                        formatNumber(minimum.width) + " " + formatNumber(minimum.height));
+// As a drag stops at the window's minimum size and at the edges of the display that holds it, a
+// resize that met either says the size it got (the frame may not even change, when the window
+// was at its minimum already).
+void sayWhereTheDragStopped(CommandContext& context, const ui::Panel& panel, const SimWindowSystem::Resize& resize) {
+    if (!resize.belowMinimum && !resize.stoppedBy) return;
+    std::string line = "window " + std::to_string(panel.windowNumber()) + " " + quotedText(panel.title()) + " is " +
+                       formatNumber(resize.got.width) + " " + formatNumber(resize.got.height) + ": ";
+    if (resize.belowMinimum) {
+        const Size minimum = panel.minimumContentSize();
+        line += "its minimum size is " + formatNumber(minimum.width) + " " + formatNumber(minimum.height);
+    }
+    if (const auto& screen = resize.stoppedBy) {
+        const auto id = ui::displayID(*screen);
+        line += std::string(resize.belowMinimum ? ", and it" : "it") + " stops at the visible frame of display " +
+                (id ? std::to_string(*id) + " " : std::string()) + quotedText(screen->localizedName) + ", " +
+                ChangePrinter::frameText(GlobalSpace::of(context.session).toGlobal(screen->visibleFrame));
+    }
+    context.console.say(line);
 }
 
 void resize(CommandContext& context) {
     expectArguments(context, command("resize"), 3, 3);
     ui::Panel& panel = targetWindow(context, context.arguments[0]);
     const Rect size = parsedSize(context, 1);
-    // The top left corner stays where it is; the window keeps its minimum size.
-    if (!context.session.windowSystem().resize(panel, size.size))
-        throw Error(describeWindow(panel) + " cannot be resized.");
-    sayMinimumReached(context, panel, size.size);
+    // The top left corner stays where it is; the window keeps its minimum size and its display.
+    const auto resized = context.session.windowSystem().resize(panel, size.size);
+    if (!resized) throw Error(describeWindow(panel) + " cannot be resized.");
+    sayWhereTheDragStopped(context, panel, *resized);
 }
 
 void closeWindow(CommandContext& context) {

@@ -14,9 +14,7 @@
 namespace tarnwick::sim {
 
 GlobalSpace GlobalSpace::of(const SimulatedSession& session) {
-    const auto screens = session.orderedScreens();
-    const SimDisplay* primary = screens.empty() ? nullptr : session.display(screens.front());
-    return GlobalSpace{primary ? primary->bounds.height() : 0};
+    return GlobalSpace{session.primaryHeight()};
 }
 
 std::string desktopTitle(const std::map<std::uint64_t, int>& numbers, const SimSpace& space) {

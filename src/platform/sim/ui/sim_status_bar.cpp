@@ -21,18 +21,40 @@ SimStatusBar::~SimStatusBar() {
     for (auto* item : items_) item->detachFromStatusBar();
 }
 
-Rect SimStatusBar::statusItemCreated(ui::StatusItem& item) {
-    auto guard = session_.lock();
+std::vector<Rect> SimStatusBar::menuBarFrames(const std::vector<ui::StatusItem*>& items) const {
     const auto screens = ui::screens();
+    // Without screens, the menu bar of a usual laptop's.
     const Rect primary = screens.empty() ? Rect(0, 0, 1440, 900) : screens.front().frame;
     const Rect visible = screens.empty() ? primary : screens.front().visibleFrame;
     double thickness = primary.maxY() - visible.maxY();
     if (!(thickness > 0)) thickness = kDefaultThickness;
+    std::vector<Rect> frames;
     double right = primary.maxX() - kRightMargin;
-    for (auto* earlier : items_) right = std::min(right, earlier->window().frame().minX());
-    const double width = item.length() > 0 ? item.length() : thickness;
+    for (const auto* item : items) {
+        const double width = item->length() > 0 ? item->length() : thickness;
+        right -= width;
+        frames.push_back(Rect(right, primary.maxY() - thickness, width, thickness));
+    }
+    return frames;
+}
+
+Rect SimStatusBar::statusItemCreated(ui::StatusItem& item) {
+    auto guard = session_.lock();
     items_.push_back(&item);
-    return Rect(right - width, primary.maxY() - thickness, width, thickness);
+    return menuBarFrames(items_).back();
+}
+
+void SimStatusBar::placeItems() {
+    std::vector<ui::StatusItem*> items;
+    std::vector<Rect> frames;
+    {
+        auto guard = session_.lock();
+        // No screen, no menu bar: the items stay where they were until one comes.
+        if (ui::screens().empty()) return;
+        items = items_;
+        frames = menuBarFrames(items);
+    }
+    for (std::size_t i = 0; i < frames.size(); ++i) items[i]->window().setFrame(frames[i], true);
 }
 
 void SimStatusBar::statusItemDestroyed(ui::StatusItem& item) {

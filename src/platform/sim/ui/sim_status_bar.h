@@ -12,7 +12,8 @@ namespace tarnwick::sim {
 class SimulatedSession;
 
 // The menu bar of the primary screen with our status items, right to left in order of making,
-// each as wide as its length (a square one as the menu bar is thick). Tests find an item's
+// each as wide as its length (a square one as the menu bar is thick). When the screens change,
+// the menu bar and its items move to the screen that is primary now. Tests find an item's
 // button on screen and act as the user and the system: hover and click it through the window
 // system, work it from the keyboard, and move, cover, hide or close its window.
 class SimStatusBar final : public platform::ui::StatusBar {
@@ -40,6 +41,10 @@ public:
     // current event (nothing: with no current event at all).
     void pressFromKeyboard(platform::ui::StatusItem& item, std::optional<int> eventType = platform::ui::event_type::kKeyDown,
                            platform::ModifierFlags modifiers = 0);
+    // ---- the system's side
+    // The screens changed: every item goes to its place in the primary screen's menu bar (they
+    // stay where they are while there is no screen).
+    void placeItems();
     // ---- the system's side, for the item's window
     void moveWindow(platform::ui::StatusItem& item, Point origin);
     void setOccluded(platform::ui::StatusItem& item, bool occluded);
@@ -50,6 +55,9 @@ public:
     static constexpr double kRightMargin = 8;
 
 private:
+    // The frames of the items' windows in the primary screen's menu bar, right to left.
+    std::vector<Rect> menuBarFrames(const std::vector<platform::ui::StatusItem*>& items) const;
+
     SimulatedSession& session_;
     std::vector<platform::ui::StatusItem*> items_;
 };

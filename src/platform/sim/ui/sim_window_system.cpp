@@ -1,6 +1,7 @@
 #include "platform/sim/ui/sim_window_system.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/sim/capture/mission_control_layout.h"
 #include "platform/sim/sim_window_server.h"
@@ -14,6 +15,26 @@ namespace ui = platform::ui;
 namespace keys = platform::window_list;
 
 namespace {
+
+// The nearest point to `point` that a screen holds; the point itself when one does, and when
+// there are no screens.
+Point onNearestScreen(Point point) {
+    if (ui::screenAt(point)) return point;
+    std::optional<Point> nearest;
+    double nearestDistance = 0;
+    for (const auto& screen : ui::screens()) {
+        const Rect& f = screen.frame;
+        // A screen holds its left and bottom edges, not its right and top ones.
+        const Point inside{std::clamp(point.x, f.minX(), std::max(f.minX(), f.maxX() - 1)),
+                           std::clamp(point.y, f.minY(), std::max(f.minY(), f.maxY() - 1))};
+        const double distance = std::hypot(inside.x - point.x, inside.y - point.y);
+        if (!nearest || distance < nearestDistance) {
+            nearest = inside;
+            nearestDistance = distance;
+        }
+    }
+    return nearest.value_or(point);
+}
 
 std::int64_t layerOf(const Value& entry) {
     const Value* layer = entry.find(keys::kLayer);
@@ -65,16 +86,45 @@ bool SimWindowSystem::restore(ui::Panel& panel) {
     return true;
 }
 
-bool SimWindowSystem::resize(ui::Panel& panel, Size size) {
-    if (!panel.isVisible() || !(panel.styleMask() & ui::style_mask::kResizable)) return false;
-    if (!(size.width > 0 && size.height > 0)) return false;
+std::optional<SimWindowSystem::Resize> SimWindowSystem::resize(ui::Panel& panel, Size size) {
+    if (!panel.isVisible() || !(panel.styleMask() & ui::style_mask::kResizable)) return std::nullopt;
+    if (!(size.width > 0 && size.height > 0)) return std::nullopt;
+    const Rect frame = panel.frame();
     const Size minimum = panel.minimumContentSize();
-    size.width = std::max(size.width, minimum.width);
-    size.height = std::max(size.height, minimum.height);
-    const Rect& frame = panel.frame();
-    panel.setFrame(Rect(frame.minX(), frame.maxY() - size.height, size.width, size.height), true);
-    return true;
+    Resize result;
+    result.belowMinimum = size.width < minimum.width || size.height < minimum.height;
+    result.got = Size{std::max(size.width, minimum.width), std::max(size.height, minimum.height)};
+    // The corner being dragged stops at the right and bottom edges of what the screen shows,
+    // unless the minimum lies beyond them.
+    if (auto screen = panel.screen()) {
+        const Rect& visible = screen->visibleFrame;
+        const Size room{visible.maxX() - frame.minX(), frame.maxY() - visible.minY()};
+        bool stopped = false;
+        const auto stop = [&](double& length, double roomLength, double least) {
+            if (length <= roomLength) return;
+            length = std::max(roomLength, least);
+            stopped = stopped || roomLength >= least;
+        };
+        stop(result.got.width, room.width, minimum.width);
+        stop(result.got.height, room.height, minimum.height);
+        if (stopped) result.stoppedBy = std::move(screen);
+    }
+    panel.setFrame(Rect(frame.minX(), frame.maxY() - result.got.height, result.got.width, result.got.height), true);
+    return result;
 }
+
+void SimWindowSystem::screenCoordinatesRose(double rise) {
+    if (rise == 0) return;
+    for (ui::Panel* panel : panels()) {
+        Rect frame = panel->frame();
+        frame.origin.y += rise;
+        panel->setFrame(frame, false);
+    }
+    auto guard = session_.lock();
+    pointer_.y += rise;
+}
+
+void SimWindowSystem::keepPointerOnScreens() { movePointer(onNearestScreen(pointerLocation())); }
 
 bool SimWindowSystem::close(ui::Panel& panel) {
     if (!panel.isVisible() || !(panel.styleMask() & ui::style_mask::kClosable)) return false;
@@ -221,9 +271,7 @@ void SimWindowSystem::addToWindowList(Array& list, bool onScreenOnly) const {
     auto guard = session_.lock();
     if (records_.empty()) return;
     // The window list's space: origin at the top left of the primary screen, y down.
-    const auto screens = session_.orderedScreens();
-    const SimDisplay* primary = screens.empty() ? nullptr : session_.display(screens.front());
-    const double primaryTop = primary ? primary->bounds.height() : 0;
+    const double primaryTop = session_.primaryHeight();
     const double now = session_.loop().uptime();
     const auto processID = session_.system().processID;
 

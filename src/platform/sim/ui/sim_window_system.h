@@ -99,9 +99,17 @@ public:
     bool miniaturize(platform::ui::Panel& panel);
     bool restore(platform::ui::Panel& panel);
     bool isMiniaturized(const platform::ui::Panel& panel) const;
-    // The user drags a shown, resizable window's corner to this size (never below its minimum
-    // content size), its top left corner staying; false when it cannot be resized.
-    bool resize(platform::ui::Panel& panel, Size size);
+    // The user drags a shown, resizable window's corner to this size, its top left corner
+    // staying: the drag stops at the visible frame of the screen that holds the window (its
+    // right and bottom edges) and never goes below the window's minimum content size, which
+    // wins where the two disagree. Nothing when the window cannot be resized.
+    struct Resize {
+        Size got;
+        bool belowMinimum = false;  // the size asked was below the minimum one way or the other
+        // The screen whose visible frame stopped the drag short of the size asked, if one did.
+        std::optional<platform::ScreenDescription> stoppedBy;
+    };
+    std::optional<Resize> resize(platform::ui::Panel& panel, Size size);
     // The user clicks a shown window's close button: false when it has none.
     bool close(platform::ui::Panel& panel);
     // The user clicks into another shown window of ours: our application is activated and the
@@ -111,6 +119,14 @@ public:
     const RecentLog<SimClick>& clicksPastPanels() const { return clicksPast_; }
     // Another window covers the panel wholly, or no longer does.
     void setOccluded(platform::ui::Panel& panel, bool occluded);
+
+    // ---- the system's side, for a change of screens
+    // Screen coordinates rose by `rise` (the primary screen's height changed): every panel and
+    // the pointer move with them, keeping their places on the displays.
+    void screenCoordinatesRose(double rise);
+    // A pointer left on no screen (its display went away) comes to the nearest point of the
+    // nearest one; the tracking areas hear where it is now, among the panels where they are now.
+    void keepPointerOnScreens();
 
     static constexpr std::uint32_t kFirstWindowNumber = 600000;
     static constexpr const char* kOwnerName = "Tarnwick";

@@ -5,6 +5,8 @@
 
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_events.h"
+#include "platform/sim/ui/sim_status_bar.h"
+#include "platform/sim/ui/sim_window_system.h"
 
 namespace tarnwick::sim {
 
@@ -29,19 +31,42 @@ void SimulatedSession::holdModifiers(platform::ModifierFlags flags) { events_->h
 void SimulatedSession::releaseModifiers(platform::ModifierFlags flags) { events_->releaseModifiers(flags); }
 
 void SimulatedSession::setDisplayBounds(std::uint32_t displayID, Rect bounds) {
-    auto guard = lock();
-    SimDisplay* d = display(displayID);
-    if (!d) return;
-    d->bounds = bounds;
-    rebuildAccessibility();
-    notificationCenter().post(names::kScreenParametersDidChange);
+    double heightBefore = 0;
+    {
+        auto guard = lock();
+        SimDisplay* d = display(displayID);
+        if (!d) return;
+        heightBefore = primaryHeight();
+        d->bounds = bounds;
+        rebuildAccessibility();
+    }
+    screensChanged(heightBefore);
 }
 
 void SimulatedSession::setDisplayReserved(std::uint32_t displayID, SimInsets reserved) {
+    double heightBefore = 0;
+    {
+        auto guard = lock();
+        SimDisplay* d = display(displayID);
+        if (!d) return;
+        heightBefore = primaryHeight();
+        d->reserved = reserved;
+    }
+    screensChanged(heightBefore);
+}
+
+void SimulatedSession::screensChanged(double primaryHeightBefore) {
+    // Screen coordinates start at the primary screen's bottom: when its height changes, they
+    // rise or fall under everything that keeps its place on the displays.
+    double rise = 0;
+    {
+        auto guard = lock();
+        rise = primaryHeight() - primaryHeightBefore;
+    }
+    windowSystem_->screenCoordinatesRose(rise);
+    statusBar_->placeItems();
+    windowSystem_->keepPointerOnScreens();
     auto guard = lock();
-    SimDisplay* d = display(displayID);
-    if (!d) return;
-    d->reserved = reserved;
     notificationCenter().post(names::kScreenParametersDidChange);
 }
 
