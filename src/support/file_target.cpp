@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>  // renameat2
 #include <utility>
 
 namespace tarnwick::files::detail {

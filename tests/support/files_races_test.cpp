@@ -20,6 +20,7 @@
 #include "support/files.h"
 #include "support/write_temporaries.h"
 #include "testkit/temp_folder.h"
+#include "testkit/write_outcome.h"
 
 namespace tarnwick {
 namespace {
@@ -31,14 +32,7 @@ std::size_t entryCount(const fs::path& folder) {
 }
 
 std::string outcomeOfWriting(const fs::path& path, const std::string& bytes) {
-    try {
-        files::writeAtomically(path, bytes);
-    } catch (const files::TargetRefused& refused) {
-        return refused.what();
-    } catch (const SystemError& error) {
-        return std::string("not refused but failed: ") + error.what();
-    }
-    return "written";
+    return testkit::writeOutcome([&] { files::writeAtomically(path, bytes); });
 }
 
 void replaceWithFifo(const fs::path& path) {

@@ -21,6 +21,7 @@
 #include "support/text.h"
 #include "testkit/device_node.h"
 #include "testkit/temp_folder.h"
+#include "testkit/write_outcome.h"
 
 namespace tarnwick {
 namespace {
@@ -244,14 +245,7 @@ TEST(FilesTest, AReplacedFileKeepsItsPermissionsAndANewOneGetsTheUsual) {
 }
 
 std::string refusalOf(const fs::path& path) {
-    try {
-        files::writeAtomically(path, "picture");
-    } catch (const files::TargetRefused& refused) {
-        return refused.what();
-    } catch (const SystemError& error) {
-        return std::string("not refused but failed: ") + error.what();
-    }
-    return "written";
+    return testkit::writeOutcome([&] { files::writeAtomically(path, "picture"); });
 }
 
 // None of these is opened (a FIFO without a reader would hold the open for ever), replaced or
@@ -299,14 +293,7 @@ TEST(FilesTest, WhatIsNoRegularFileIsRefusedWithASentenceAndLeftAsItWas) {
 }
 
 std::string appendRefusalOf(const fs::path& path) {
-    try {
-        files::append(path, "line\n");
-    } catch (const files::TargetRefused& refused) {
-        return refused.what();
-    } catch (const SystemError& error) {
-        return std::string("not refused but failed: ") + error.what();
-    }
-    return "appended";
+    return testkit::writeOutcome([&] { files::append(path, "line\n"); });
 }
 
 // The append refuses what the atomic write refuses, in the same words, whether or not a FIFO has
