@@ -1,7 +1,6 @@
 // The app-focus flow's own trace: one JSON object per line in "application-focus-trace.jsonl".
 
 #include <filesystem>
-#include <fstream>
 
 #include "applications/application_window_focus.h"
 #include "model/diagnostic_files.h"
@@ -27,7 +26,6 @@ void ApplicationWindowFocus::trace(const std::string& event, const SpaceApplicat
         record["timestamp"] = iso8601(wallClockNow());
 
         const std::filesystem::path file = DiagnosticFiles::file(kTraceFileName);
-        if (!files::itemExists(file)) std::ofstream(file, std::ios::binary | std::ios::app).close();
         DiagnosticFiles::prepareForAppend(file);
 
         auto line = json::write(Value(std::move(record)));

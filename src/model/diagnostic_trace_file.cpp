@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <system_error>
 #include <unistd.h>
 
 #include "support/error.h"
@@ -34,13 +33,6 @@ public:
 private:
     int fd_;
 };
-
-void createEmptyIfMissing(const fs::path& file) {
-    // Never waits for a reader should a FIFO have appeared there meanwhile.
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
-    if (fd < 0) throw file_error::make(file_error::kFileWriteUnknown, file.filename().string());
-    ::close(fd);
-}
 
 }  // namespace
 
@@ -78,21 +70,10 @@ std::string wholeLineTail(const fs::path& file, std::uint64_t limit, std::uint64
 void appendBounded(const fs::path& file, std::string_view line, std::uint64_t maximumBytes,
                    std::uint64_t retainedBytes) {
     files::createDirectories(file.parent_path());
-    std::error_code error;
-    const auto status = fs::status(file, error);
-    if (error && error != std::errc::no_such_file_or_directory)
-        throw file_error::make(file_error::kFileReadUnknown, file.filename().string());
-    if (fs::exists(status)) {
-        std::uint64_t size = 0;
-        if (fs::is_regular_file(status)) {
-            const auto bytes = fs::file_size(file, error);
-            if (!error) size = bytes;
-        }
-        const std::uint64_t room = maximumBytes - line.size();
-        if (size > room) files::writeAtomically(file, wholeLineTail(file, std::min(room, retainedBytes), size));
-    } else {
-        createEmptyIfMissing(file);
-    }
+    // Nothing to cut for a new file, nor for one that is no regular file: the append refuses that.
+    const auto size = files::size(file);
+    const std::uint64_t room = maximumBytes - line.size();
+    if (size && *size > room) files::writeAtomically(file, wholeLineTail(file, std::min(room, retainedBytes), *size));
     files::append(file, line);
 }
 

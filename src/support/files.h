@@ -26,16 +26,21 @@ std::string read(const fs::path& path);
 // and the temporary is renamed over the target. An interrupted write leaves the old file whole.
 // A symbolic link at the path (or a chain of them, relative or absolute, even one that leads to
 // nothing yet) is written through: the link stays, and the file at the end of the chain is
-// replaced, its temporary in that file's own folder. Throws SystemError on failure (the temporary
-// is removed), and TargetRefused, before anything is opened or changed, when what is at the end of
-// the chain exists and is no regular file, or when the links loop. A temporary's name is never
-// longer than the longest legal name, whatever the file's. The first write of a file in a run
-// first removes the temporary files that killed writes of it left before the run started; a
-// temporary of a write of this process, on any thread, is never removed, whatever its stamp.
+// replaced, its temporary in that file's own folder. The write works in that folder, held open,
+// throughout. Throws SystemError on failure (the temporary is removed), and TargetRefused, before
+// anything is opened or changed, when what is at the end of the chain exists and is no regular
+// file, when a link on the way is one of a process's links to what it has open (/dev/stdout,
+// /dev/fd/N, /proc/<pid>/fd/N), or when the links loop. Whatever takes the file's name while the
+// write goes on is looked at again before the rename, and is never replaced unless it is a
+// regular file (TargetRefused; it is left as it was). A temporary's name is never longer than the
+// longest legal name, whatever the file's. The first write of a file in a run first removes the
+// temporaries that killed writes of it left before the run started; a temporary of a write in
+// flight, of this process or another, is never removed, whatever its stamp.
 void writeAtomically(const fs::path& path, std::string_view bytes);
 
 // A write refused because what is at the path is not a file it may replace (a folder, a FIFO, a
-// device, a socket, links that loop). what() says what is there and that nothing was written.
+// device, a socket, a process's link to what it has open, links that loop). what() says what is
+// there and that nothing was written.
 class TargetRefused : public SystemError {
 public:
     using SystemError::SystemError;
@@ -47,7 +52,8 @@ inline constexpr int kMostLinksFollowed = 40;
 // Creates a folder with its intermediate folders; throws SystemError on failure.
 void createDirectories(const fs::path& path);
 
-// Appends bytes at the end of an existing regular file; throws SystemError on failure.
+// Appends bytes at the end of a regular file, made when missing. Follows links as writeAtomically
+// does and refuses what it refuses, with the same TargetRefused; throws SystemError on failure.
 void append(const fs::path& path, std::string_view bytes);
 
 // Size of a regular file, or nothing when it cannot be read.
@@ -60,7 +66,7 @@ bool itemExists(const fs::path& path);
 struct WriteHooks {
     // The first write of a file in the run, before it looks for leftover temporaries.
     std::function<void(const fs::path& file)> sweepBegins;
-    // A write's temporary file exists; its bytes go in next.
+    // A write's temporary file exists; its bytes go in next, and then it is renamed.
     std::function<void(const fs::path& temporary)> temporaryMade;
 };
 

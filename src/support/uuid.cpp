@@ -1,5 +1,6 @@
 #include "support/uuid.h"
 
+#include <array>
 #include <mutex>
 #include <random>
 
@@ -51,9 +52,24 @@ std::optional<std::string> canonical(std::string_view text) {
     return format(*bytes);
 }
 
+namespace {
+
+// The generator's whole state from the system's entropy: seeded from one 32-bit value, it could
+// only ever make 2^32 sequences of names, and two runs would meet on the same ones far sooner
+// than the names' 122 random bits promise.
+std::mt19937_64 seededGenerator() {
+    std::random_device entropy;
+    std::array<std::random_device::result_type, 2 * std::mt19937_64::state_size> words;
+    for (auto& word : words) word = entropy();
+    std::seed_seq seed(words.begin(), words.end());
+    return std::mt19937_64(seed);
+}
+
+}  // namespace
+
 std::string random() {
     static std::mutex mutex;
-    static std::mt19937_64 generator{std::random_device{}()};
+    static std::mt19937_64 generator = seededGenerator();
     Bytes bytes;
     {
         std::lock_guard lock(mutex);

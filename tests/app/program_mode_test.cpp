@@ -11,6 +11,8 @@
 #include "app/locate_mode.h"
 #include "app/program_mode.h"
 #include "support/error.h"
+#include "testkit/device_node.h"
+#include "testkit/temp_folder.h"
 #include "testkit/test_environment.h"
 
 namespace tarnwick {
@@ -107,7 +109,10 @@ TEST_F(JsonModeFailureTest, EachModeThatCannotSerialiseItsResultPrintsNothingSay
 }
 
 TEST_F(JsonModeFailureTest, AFullDiskIsAFailureNotASuccess) {
-    std::FILE* full = std::fopen("/dev/full", "w");
+    testkit::TempFolder folder;
+    const auto device = testkit::makeCharacterDevice(folder / "full", testkit::kFullDevice);
+    if (!device) GTEST_SKIP() << testkit::kNoDeviceHere;
+    std::FILE* full = std::fopen(device->c_str(), "w");
     ASSERT_TRUE(full);
     CapturedFile err;
     app::JsonOutput output = app::JsonOutput::standard();

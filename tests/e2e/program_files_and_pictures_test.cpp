@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include "testkit/console_process.h"
+#include "testkit/device_node.h"
+#include "testkit/run_program.h"
 #include "testkit/temp_folder.h"
 #include "testkit/xml_document.h"
 
@@ -98,13 +100,17 @@ TEST(ProgramFilesAndPicturesTest, NamesXmlCannotHoldGiveAPictureThatParsesWhileT
 }
 
 // A names file kept in a dotfiles folder and linked: the first save goes through the link, which
-// stays. `screen svg` at a FIFO or a device answers what is there and leaves it as it was.
+// stays. A temporary a killed write left a moment before the run goes with the run's first write
+// of its file. `screen svg` at a FIFO or a device answers what is there and leaves it as it was.
 TEST(ProgramFilesAndPicturesTest, FilesAreWrittenWhereTheirPathPointsAndWhatIsNoFileIsLeftAlone) {
     testkit::TempFolder home, dotfiles, folder;
     std::ofstream(dotfiles / "names.json") << R"({"version": 1, "names": {}})";
     fs::create_directories(namesFile(home).parent_path());
     fs::create_symlink(dotfiles / "names.json", namesFile(home));
+    const auto device = testkit::makeCharacterDevice(folder / "null", testkit::kNullDevice);
 
+    const fs::path leftover = folder / ".picture.svg.6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40.tmp";
+    std::ofstream(leftover) << "left by a killed write";
     testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
     EXPECT_EQ(program.ready().back(), "ready");
     nameThroughTheWindow(program, kDesktop2, "Home");
@@ -116,13 +122,66 @@ TEST(ProgramFilesAndPicturesTest, FilesAreWrittenWhereTheirPathPointsAndWhatIsNo
     EXPECT_EQ(program.send("screen svg " + fifo.string()),
               Lines{"error: The file \u201Cscreen.svg\u201D couldn\u2019t be saved because it is a FIFO (named pipe), "
                     "not a regular file. Nothing was written."});
-    EXPECT_EQ(program.send("screen svg /dev/null"),
-              Lines{"error: The file \u201Cnull\u201D couldn\u2019t be saved because it is a character device, not a "
-                    "regular file. Nothing was written."});
     EXPECT_TRUE(fs::is_fifo(fifo));
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(program.send("screen svg " + (folder / "picture.svg").string()), Lines{"ok"});
+    EXPECT_FALSE(fs::exists(leftover));
+    if (device) {
+        EXPECT_EQ(program.send("screen svg " + device->string()),
+                  Lines{"error: The file \u201Cnull\u201D couldn\u2019t be saved because it is a character device, not a "
+                        "regular file. Nothing was written."});
+        EXPECT_TRUE(fs::is_character_file(*device));
+    }
     program.send("quit");
     EXPECT_EQ(program.finish(), 0);
+    if (!device) GTEST_SKIP() << "the device: " << testkit::kNoDeviceHere;
+}
+
+// With its output going to a file, `screen svg` at a link into the program's own open files (as
+// /dev/stdout, /dev/fd/1 and /proc/self/fd/1 are) is refused: the transcript keeps every line,
+// before the refusals and after them, and is still the file the output was sent to. The links
+// here are the test's own, with the machine's shape; the program's output goes to its folder.
+TEST(ProgramFilesAndPicturesTest, APictureAtTheProgramsOwnOutputIsRefusedAndTheTranscriptStays) {
+    testkit::TempFolder home, folder;
+    const fs::path transcript = folder / "out.txt";
+    fs::create_symlink("/proc/self/fd/1", folder / "stdout");
+    fs::create_symlink("/proc/self/fd/2", folder / "stderr");
+    fs::create_symlink("/proc/self/fd", folder / "fd");
+    testkit::RunOptions options;
+    options.outputFile = transcript.string();
+    options.input = "screen\nscreen svg " + (folder / "stdout").string() + "\nscreen svg " + (folder / "stderr").string() +
+                    "\nscreen svg " + (folder / "fd" / "1").string() + "\nscreen svg /proc/self/fd/1\nscreen\nquit\n";
+    const auto result = testkit::runTarnwick({}, {{"HOME", home.path().string()},
+                                                  {"TARNWICK_SESSION", kDefaultSession.string()},
+                                                  {"TARNWICK_CONSOLE", "1"},
+                                                  {"TARNWICK_VIRTUAL_TIME", "1"}},
+                                             options);
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_EQ(result.standardError, "");
+
+    ASSERT_TRUE(fs::is_regular_file(fs::symlink_status(transcript)));
+    std::istringstream lines(readFile(transcript));
+    Lines answers;
+    std::size_t ready = 0, screens = 0;
+    std::string line, last;
+    while (std::getline(lines, line)) {
+        if (line == "ready") ++ready;
+        if (line.rfind("display 1 ", 0) == 0) ++screens;
+        if (line == "ok" || line.rfind("error: ", 0) == 0) answers.push_back(line);
+        last = line;
+    }
+    EXPECT_EQ(ready, 1u);
+    EXPECT_EQ(screens, 2u) << "both screen reports stay";
+    const std::string what = "a process\u2019s link to something it has open, not a regular file. Nothing was written.";
+    const auto through = [&](const std::string& name, const std::string& to) {
+        return "error: The file \u201C" + name + "\u201D couldn\u2019t be saved because its link leads to " + to +
+               ", which is " + what;
+    };
+    const std::string direct = "error: The file \u201C1\u201D couldn\u2019t be saved because it is " + what;
+    EXPECT_EQ(answers, (Lines{"ok", through("stdout", "/proc/self/fd/1"), through("stderr", "/proc/self/fd/2"), direct,
+                              direct, "ok"}));
+    EXPECT_NE(last.find("application ended with status 0"), std::string::npos) << last;
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 4)
+        << "no temporary is left beside the transcript";
 }
 
 // A number out of range is named back as it was typed, however large, small or negative.

@@ -6,6 +6,7 @@
 
 #include "installation/installation_fixture.h"
 #include "support/files.h"
+#include "testkit/device_node.h"
 #include "testkit/run_program.h"
 #include "testkit/temp_folder.h"
 
@@ -59,15 +60,17 @@ TEST(ProgramModesTest, AJsonModeWhoseReaderWentAwayOrWhoseDiskIsFullFailsWithSta
     for (const char* option : {"--diagnose", "--locate"}) {
         testkit::RunOptions closed;
         closed.closedOutput = true;
-        auto result = testkit::runTarnwick({option}, env, closed);
+        const auto result = testkit::runTarnwick({option}, env, closed);
         EXPECT_EQ(result.terminatingSignal, 0) << option;
         EXPECT_EQ(result.exitStatus, 1) << option;
         EXPECT_EQ(result.standardError, "Tarnwick could not write its output; nothing more was written.\n") << option;
-
+    }
+    const auto device = testkit::makeCharacterDevice(home / "full", testkit::kFullDevice);
+    if (!device) GTEST_SKIP() << "the full disk: " << testkit::kNoDeviceHere;
+    for (const char* option : {"--diagnose", "--locate"}) {
         testkit::RunOptions full;
-        full.outputFile = "/dev/full";
-        result = testkit::runTarnwick({option}, env, full);
-        EXPECT_EQ(result.exitStatus, 1) << option;
+        full.outputFile = device->string();
+        EXPECT_EQ(testkit::runTarnwick({option}, env, full).exitStatus, 1) << option;
     }
 }
 

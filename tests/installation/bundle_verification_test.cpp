@@ -96,7 +96,8 @@ TEST_F(BundleVerificationTest, NestedCodeAndLinksLeavingTheBundleAreChecked) {
 
     auto escaping = temp / "escaping.app";
     files::createDirectories(escaping / "Contents");
-    fs::create_symlink("/etc/passwd", escaping / "Contents/passwd");
+    files::writeAtomically(temp / "outside", "not the bundle's");
+    fs::create_symlink(temp / "outside", escaping / "Contents/passwd");
     makeBundle(escaping);
     expectInvalid(escaping);
 }

@@ -19,7 +19,9 @@
 #include "support/error.h"
 #include "support/files.h"
 #include "support/text.h"
+#include "testkit/device_node.h"
 #include "testkit/temp_folder.h"
+#include "testkit/write_outcome.h"
 
 namespace tarnwick {
 namespace {
@@ -48,7 +50,6 @@ TEST(FilesTest, OnlyRegularFilesAndLinksToThemAreRead) {
     }
     fs::create_symlink(fifo, folder / "link-to-fifo");
     EXPECT_EQ(readErrorCode(folder / "link-to-fifo"), file_error::kFileReadUnknown);
-    EXPECT_EQ(readErrorCode("/dev/null"), file_error::kFileReadUnknown);
     EXPECT_EQ(readErrorCode(folder.path()), file_error::kFileReadUnknown);
     EXPECT_EQ(readErrorCode(folder / "missing"), file_error::kFileNoSuchFile);
     EXPECT_TRUE(fs::is_fifo(fifo));
@@ -56,24 +57,6 @@ TEST(FilesTest, OnlyRegularFilesAndLinksToThemAreRead) {
     files::writeAtomically(folder / "plain", "content");
     fs::create_symlink(folder / "plain", folder / "link");
     EXPECT_EQ(files::read(folder / "link"), "content");
-}
-
-TEST(FilesTest, AppendingToAFifoIsRefusedWithOrWithoutAReader) {
-    testkit::TempFolder folder;
-    const fs::path fifo = folder / "trace.jsonl";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_THROW(files::append(fifo, "line\n"), SystemError);
-
-    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    EXPECT_THROW(files::append(fifo, "line\n"), SystemError);
-    char byte;
-    EXPECT_EQ(::read(reader, &byte, 1), 0) << "nothing reached the reader";
-    ::close(reader);
-
-    files::writeAtomically(folder / "plain", "a");
-    files::append(folder / "plain", "b");
-    EXPECT_EQ(files::read(folder / "plain"), "ab");
 }
 
 TEST(FilesTest, OpenRegularLeavesTheDescriptorBlocking) {
@@ -84,14 +67,11 @@ TEST(FilesTest, OpenRegularLeavesTheDescriptorBlocking) {
     EXPECT_EQ(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
     EXPECT_NE(::fcntl(fd, F_GETFD) & FD_CLOEXEC, 0);
     ::close(fd);
-    errno = 0;
-    EXPECT_EQ(files::openRegular("/dev/null", O_RDONLY), -1);
-    EXPECT_EQ(errno, EINVAL);
 }
 
 // The first write of a file in a run removes the temporaries that killed writes of it left, and
 // nothing else: not another file's, not one named almost like ours, not a link or a folder, not
-// one made since the run started (a worker's write in flight), never the file itself.
+// one stamped since the run started, never the file itself.
 TEST(FilesTest, TheFirstWriteRemovesOnlyTheTemporariesKilledWritesOfTheFileLeft) {
     testkit::TempFolder folder;
     const auto stampAnHourAgo = [](const fs::path& item) {
@@ -101,7 +81,15 @@ TEST(FilesTest, TheFirstWriteRemovesOnlyTheTemporariesKilledWritesOfTheFileLeft)
     };
     const auto leave = [&](const std::string& name, bool old = true) {
         std::ofstream(folder / name) << "left";
-        if (old) stampAnHourAgo(folder / name);
+        if (old) {
+            stampAnHourAgo(folder / name);
+        } else {
+            // Later than the run's start by any clock, as a file made a moment after it may not be
+            // where the file system stamps coarsely.
+            const timespec aSecondAhead{::time(nullptr) + 1, 0};
+            const timespec times[2] = {aSecondAhead, aSecondAhead};
+            ASSERT_EQ(::utimensat(AT_FDCWD, (folder / name).c_str(), times, 0), 0);
+        }
     };
     const std::string ours = ".names.json.6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40.tmp";
     leave(ours);
@@ -115,7 +103,7 @@ TEST(FilesTest, TheFirstWriteRemovesOnlyTheTemporariesKilledWritesOfTheFileLeft)
         ".other.json.6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40.tmp",
         ".names.json.1B2C3D4E-5F60-4A7B-8C9D-0E1F2A3B4C5D.tmp",  // a link to a file of the same age
         ".names.json.2C3D4E5F-6071-4B8C-9DAE-1F2A3B4C5D6E.tmp",  // a folder
-        ".names.json.3D4E5F60-7182-4C9D-AEBF-2A3B4C5D6E7F.tmp",  // made during this run
+        ".names.json.3D4E5F60-7182-4C9D-AEBF-2A3B4C5D6E7F.tmp",  // stamped during this run
     };
     for (std::size_t i = 0; i < 5; ++i) leave(kept[i]);
     leave("target");
@@ -257,14 +245,7 @@ TEST(FilesTest, AReplacedFileKeepsItsPermissionsAndANewOneGetsTheUsual) {
 }
 
 std::string refusalOf(const fs::path& path) {
-    try {
-        files::writeAtomically(path, "picture");
-    } catch (const files::TargetRefused& refused) {
-        return refused.what();
-    } catch (const SystemError& error) {
-        return std::string("not refused but failed: ") + error.what();
-    }
-    return "written";
+    return testkit::writeOutcome([&] { files::writeAtomically(path, "picture"); });
 }
 
 // None of these is opened (a FIFO without a reader would hold the open for ever), replaced or
@@ -295,8 +276,6 @@ TEST(FilesTest, WhatIsNoRegularFileIsRefusedWithASentenceAndLeftAsItWas) {
               "The file \u201Cfolder.svg\u201D couldn\u2019t be saved because it is a folder, not a regular file" + nothing);
     EXPECT_EQ(refusalOf(socketPath),
               "The file \u201Csocket.svg\u201D couldn\u2019t be saved because it is a socket, not a regular file" + nothing);
-    EXPECT_EQ(refusalOf("/dev/null"),
-              "The file \u201Cnull\u201D couldn\u2019t be saved because it is a character device, not a regular file" + nothing);
     EXPECT_EQ(refusalOf(folder / "link-to-fifo.svg"),
               "The file \u201Clink-to-fifo.svg\u201D couldn\u2019t be saved because its link leads to " + fifo.string() +
                   ", which is a FIFO (named pipe), not a regular file" + nothing);
@@ -308,10 +287,106 @@ TEST(FilesTest, WhatIsNoRegularFileIsRefusedWithASentenceAndLeftAsItWas) {
 
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_TRUE(fs::is_socket(socketPath));
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
     EXPECT_EQ(files::read(folder / "folder.svg" / "inside"), "kept");
     EXPECT_EQ(fs::read_symlink(folder / "ping"), "pong");
     EXPECT_EQ(entryCount(folder.path()), 7u) << "no temporary was made";
+}
+
+std::string appendRefusalOf(const fs::path& path) {
+    return testkit::writeOutcome([&] { files::append(path, "line\n"); });
+}
+
+// The append refuses what the atomic write refuses, in the same words, whether or not a FIFO has
+// a reader; it makes a missing file and writes through links to the file at their end.
+TEST(FilesTest, AppendingRefusesWhatIsNoRegularFileAndMakesAMissingOne) {
+    testkit::TempFolder folder, elsewhere;
+    const fs::path fifo = folder / "trace.jsonl";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string refusedFifo = "The file \u201Ctrace.jsonl\u201D couldn\u2019t be saved because it is a FIFO "
+                                    "(named pipe), not a regular file. Nothing was written.";
+    EXPECT_EQ(appendRefusalOf(fifo), refusedFifo);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(appendRefusalOf(fifo), refusedFifo);
+    char byte;
+    EXPECT_EQ(::read(reader, &byte, 1), 0) << "nothing reached the reader";
+    ::close(reader);
+    fs::create_directory(folder / "folder.jsonl");
+    EXPECT_EQ(appendRefusalOf(folder / "folder.jsonl"), refusalOf(folder / "folder.jsonl"));
+    fs::create_symlink("loop", folder / "loop");
+    EXPECT_EQ(appendRefusalOf(folder / "loop"), refusalOf(folder / "loop"));
+
+    files::append(folder / "new.jsonl", "a");
+    files::append(folder / "new.jsonl", "b");
+    EXPECT_EQ(files::read(folder / "new.jsonl"), "ab");
+    fs::create_symlink(elsewhere / "kept.jsonl", folder / "linked.jsonl");
+    files::append(folder / "linked.jsonl", "through ");
+    files::append(folder / "linked.jsonl", "the link");
+    EXPECT_TRUE(fs::is_symlink(folder / "linked.jsonl"));
+    EXPECT_EQ(files::read(elsewhere / "kept.jsonl"), "through the link");
+    EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
+// Read, opened, written or appended to, a device is refused and stays the device it was. It is
+// made in the test's own folder: a writer that broke would otherwise replace the machine's.
+TEST(FilesTest, ADeviceIsNeitherReadNorReplacedNorAppendedTo) {
+    testkit::TempFolder folder;
+    const auto device = testkit::makeCharacterDevice(folder / "null", testkit::kNullDevice);
+    if (!device) GTEST_SKIP() << testkit::kNoDeviceHere;
+    EXPECT_EQ(readErrorCode(*device), file_error::kFileReadUnknown);
+    errno = 0;
+    EXPECT_EQ(files::openRegular(*device, O_RDONLY), -1);
+    EXPECT_EQ(errno, EINVAL);
+    const std::string refused = "The file \u201Cnull\u201D couldn\u2019t be saved because it is a character device, "
+                                "not a regular file. Nothing was written.";
+    EXPECT_EQ(refusalOf(*device), refused);
+    EXPECT_EQ(appendRefusalOf(*device), refused);
+    fs::create_symlink("null", folder / "link");
+    EXPECT_EQ(refusalOf(folder / "link"), "The file \u201Clink\u201D couldn\u2019t be saved because its link leads to " +
+                                              (folder / "null").string() +
+                                              ", which is a character device, not a regular file. Nothing was written.");
+    EXPECT_TRUE(fs::is_character_file(*device));
+    EXPECT_EQ(entryCount(folder.path()), 2u) << "no temporary was made";
+}
+
+// A link through a process's table of what it has open (/dev/stdout is one) names no place in a
+// folder: replacing it would replace the file the descriptor is open on, and what the process
+// writes there next would go to a removed file. Refused, and nothing is touched: neither that file
+// nor its folder. The descriptor here is open on a file of the test's own.
+TEST(FilesTest, ALinkToWhatAProcessHasOpenIsRefusedAndNothingIsTouched) {
+    testkit::TempFolder folder, output;
+    const fs::path transcript = output / "out.txt";
+    files::writeAtomically(transcript, "ready\n");
+    const int fd = files::openRegular(transcript, O_RDONLY);
+    ASSERT_GE(fd, 0);
+    struct stat before {};
+    ASSERT_EQ(::fstat(fd, &before), 0);
+    const std::string number = std::to_string(fd);
+    const fs::path open = "/proc/self/fd/" + number;
+    fs::create_symlink(open, folder / "stdout");        // as the machine's /dev/stdout is
+    fs::create_symlink("stdout", folder / "relative");  // a chain that comes to one
+    fs::create_symlink("/proc/self/fd", folder / "fd");  // as /dev/fd is
+
+    const std::string what = "a process\u2019s link to something it has open, not a regular file. Nothing was written.";
+    const auto through = [&](const std::string& name) {
+        return "The file \u201C" + name + "\u201D couldn\u2019t be saved because its link leads to " + open.string() +
+               ", which is " + what;
+    };
+    const std::string direct = "The file \u201C" + number + "\u201D couldn\u2019t be saved because it is " + what;
+    EXPECT_EQ(refusalOf(folder / "stdout"), through("stdout"));
+    EXPECT_EQ(refusalOf(folder / "relative"), through("relative"));
+    EXPECT_EQ(refusalOf(folder / "fd" / number), direct);
+    EXPECT_EQ(refusalOf(open), direct);
+    EXPECT_EQ(appendRefusalOf(folder / "stdout"), through("stdout"));
+    EXPECT_EQ(appendRefusalOf(open), direct);
+    ::close(fd);
+
+    struct stat after {};
+    ASSERT_EQ(::stat(transcript.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the file the descriptor was open on is still the one in its folder";
+    EXPECT_EQ(files::read(transcript), "ready\n");
+    EXPECT_EQ(entryCount(output.path()), 1u);
+    EXPECT_EQ(entryCount(folder.path()), 3u);
 }
 
 // The kernel follows 40 links for an open; a write follows as many, and refuses one more.

@@ -31,8 +31,26 @@ std::vector<std::string> programEnvironment(const std::map<std::string, std::str
 ProgramResult runTarnwick(const std::vector<std::string>& arguments, const std::map<std::string, std::string>& environment,
                           const RunOptions& options) {
     ProgramResult result;
+    // The input waits in the pipe before the program starts, so writing it never meets a reader
+    // that went away.
+    int in[2] = {-1, -1};
+    if (options.input) {
+        if (pipe2(in, O_CLOEXEC) != 0) return result;
+        const bool whole = options.input->size() <= 65536 && fcntl(in[1], F_SETFL, O_NONBLOCK) == 0 &&
+                           write(in[1], options.input->data(), options.input->size()) ==
+                               static_cast<ssize_t>(options.input->size());
+        close(in[1]);
+        if (!whole) {
+            close(in[0]);
+            return result;
+        }
+    }
+
     int out[2], err[2];
-    if (pipe(out) != 0 || pipe(err) != 0) return result;
+    if (pipe(out) != 0 || pipe(err) != 0) {
+        if (in[0] >= 0) close(in[0]);
+        return result;
+    }
     if (options.closedOutput) {
         // Nobody reads: the program's writes fail with a broken pipe.
         close(out[0]);
@@ -51,6 +69,7 @@ ProgramResult runTarnwick(const std::vector<std::string>& arguments, const std::
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (in[0] >= 0) posix_spawn_file_actions_adddup2(&actions, in[0], 0);
     if (options.outputFile)
         posix_spawn_file_actions_addopen(&actions, 1, options.outputFile->c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     else
@@ -61,6 +80,7 @@ ProgramResult runTarnwick(const std::vector<std::string>& arguments, const std::
     pid_t pid;
     int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
+    if (in[0] >= 0) close(in[0]);
     close(out[1]);
     close(err[1]);
     if (options.outputFile && out[0] >= 0) {

@@ -21,6 +21,9 @@ struct RunOptions {
     // with `closedOutput`, a pipe whose reading end is already closed.
     std::optional<std::string> outputFile;
     bool closedOutput = false;
+    // What the program reads on standard input before its end (at most a pipe's worth, 64 KiB);
+    // none: the test's own standard input.
+    std::optional<std::string> input;
 };
 
 // Runs the built tarnwick program with the arguments and extra environment variables, and
