@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <system_error>
-#include <utility>
 #include <optional>
 #include <string_view>
+#include <system_error>
+#include <utility>
 
 #include "platform/alerts.h"
 #include "platform/sim/capture/mission_control_layout.h"
