@@ -4,7 +4,9 @@
 #include "app/settings_window.h"
 #include "app/tarnwick_window_placement.h"
 #include "applications/mission_control_space_switcher.h"
+#include "model/app_preferences_store.h"
 #include "model/diagnostic_files.h"
+#include "model/program_log.h"
 #include "platform/platform.h"
 
 namespace tarnwick {
@@ -35,6 +37,9 @@ void AppDelegate::applicationWillFinishLaunching() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+    // Said once, at start: otherwise every change made in this run would be lost at its end
+    // without a word.
+    if (auto warning = AppPreferencesStore().unreadableWarning()) ProgramLog::report(*warning);
     ApplicationEditingMenu::install();
     buildStatusItem();
     if (item_ && item_->button()) {

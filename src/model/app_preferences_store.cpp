@@ -123,6 +123,14 @@ AppPreferences AppPreferencesStore::value() const {
     return p.normalized();
 }
 
+std::optional<std::string> AppPreferencesStore::unreadableWarning() const {
+    const auto unreadable = defaults_->unreadable();
+    if (!unreadable) return std::nullopt;
+    return "The preferences file \u201C" + unreadable->file.string() + "\u201D could not be read: " +
+           unreadable->reason +
+           ". Changes to the settings are kept only until Tarnwick quits, and the file is left as it is.";
+}
+
 void AppPreferencesStore::save(const AppPreferences& newValue, const std::optional<AppPreferences>& replacing) {
     const Dictionary next = persistedForm(newValue.normalized());
     std::optional<Dictionary> previous;

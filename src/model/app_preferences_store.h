@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "model/app_preferences.h"
 #include "platform/user_defaults.h"
@@ -21,6 +22,10 @@ public:
     // Writes only the keys whose value differs from `replacing` (when given) and from what is
     // stored now; keys of other features are never touched and nothing is removed.
     void save(const AppPreferences& newValue, const std::optional<AppPreferences>& replacing = std::nullopt);
+
+    // What to tell a person when the saved preferences could not be read: which file, why, and
+    // that changes last only until the program ends while the file is left as it is.
+    std::optional<std::string> unreadableWarning() const;
 
 private:
     platform::UserDefaults* defaults_;

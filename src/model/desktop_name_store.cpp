@@ -11,6 +11,7 @@
 #include "support/json.h"
 #include "support/text.h"
 #include "support/uuid.h"
+#include "support/write_failure.h"
 
 namespace tarnwick {
 
@@ -49,6 +50,20 @@ Document decode(const std::string& bytes) {
     return document;
 }
 
+// A symbolic link whose chain ends where nothing is.
+bool leadsToNothing(const fs::path& link) {
+    std::error_code error;
+    return fs::status(link, error).type() == fs::file_type::not_found;
+}
+
+// Something is there, at the end of its links, that is no regular file, or the links loop.
+bool noFileThere(const fs::path& path) {
+    std::error_code error;
+    const auto status = fs::status(path, error);
+    if (error) return error == std::errc::too_many_symbolic_link_levels;
+    return status.type() != fs::file_type::regular;
+}
+
 std::string encode(const DesktopNameStore::Names& names) {
     Dictionary members;
     for (const auto& [key, name] : names) members.emplace(key, Value(name));
@@ -75,6 +90,15 @@ void DesktopNameStore::load() {
     if (status.type() == fs::file_type::not_found) return;
     // Anything we cannot even look at counts as unreadable, so it is never replaced.
     if (error) throw file_error::make(file_error::kFileReadUnknown, fileURL_.filename().string());
+    // A link that leads to nothing yet is no saved file, as a missing one: the first save makes
+    // the file the link leads to.
+    if (fs::is_symlink(status) && leadsToNothing(fileURL_)) return;
+    // What is no file (a folder, a FIFO, a socket, links that loop) is never opened: opening a
+    // FIFO can wait for a writer, or wake one.
+    if (noFileThere(fileURL_)) {
+        noFileThere_ = true;
+        throw file_error::make(file_error::kFileReadUnknown, fileURL_.filename().string());
+    }
 
     const Document document = decode(files::read(fileURL_));
     if (document.version != documentVersion) throw DesktopCatalogUnavailable(kUnreadable);
@@ -97,7 +121,11 @@ DesktopNameStore::Names DesktopNameStore::names() const {
 void DesktopNameStore::setNames(Names names) { entries_ = std::move(names); }
 
 void DesktopNameStore::set(const std::string& name, const std::string& uuid) {
-    if (loadError_) std::rethrow_exception(loadError_);
+    if (loadError_) {
+        // The writer says what is there: it refuses what is no file before it opens anything.
+        if (noFileThere_ && noFileThere(fileURL_)) files::writeAtomically(fileURL_, encode(entries_));
+        std::rethrow_exception(loadError_);
+    }
     const auto key = uuid::canonical(uuid);
     if (!key) throw DesktopCatalogUnavailable(kNoSuchDesktop);
 
@@ -114,8 +142,13 @@ void DesktopNameStore::set(const std::string& name, const std::string& uuid) {
     // Text that is not valid UTF-8 would produce a file that can no longer be read, which would
     // lock every later change out; refuse it instead of writing it.
     if (bytes.empty() || !json::parse(bytes)) throw file_error::make(file_error::kFileWriteUnknown, fileName);
-    if (!fileURL_.parent_path().empty()) files::createDirectories(fileURL_.parent_path());
-    files::writeAtomically(fileURL_, bytes);
+    try {
+        if (!fileURL_.parent_path().empty()) files::createDirectories(fileURL_.parent_path());
+        files::writeAtomically(fileURL_, bytes);
+    } catch (const SystemError& failure) {
+        if (auto said = files::withReason(failure, fileURL_)) throw *said;
+        throw;
+    }
     entries_ = std::move(updated);
 }
 

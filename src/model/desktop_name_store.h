@@ -9,7 +9,9 @@ namespace tarnwick {
 
 // The names the user gave desktops, keyed by desktop UUID (upper case), kept in a JSON file.
 // A file that exists but could not be read is never overwritten: the load error stays for the
-// store's lifetime and every write is refused with it.
+// store's lifetime and every write is refused with it (where something that is no file is at the
+// path, with the writer's sentence that says what is there). A symbolic link that leads to nothing
+// is no saved file, as a missing file: the first save makes the file it leads to.
 class DesktopNameStore {
 public:
     using Names = std::map<std::string, std::string>;
@@ -40,6 +42,9 @@ private:
     // save leaves the other entries as they were.
     Names entries_;
     std::exception_ptr loadError_;
+    // What is at the path is no file (a folder, a FIFO, links that loop): a save lets the writer
+    // say what is there, while it still is.
+    bool noFileThere_ = false;
 };
 
 }  // namespace tarnwick

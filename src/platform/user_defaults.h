@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,16 @@ public:
     std::optional<std::string> string(const std::string& key);
     std::optional<Array> array(const std::string& key);
     std::optional<Dictionary> dictionary(const std::string& key);
+
+    // The file a domain is kept in that could not be read when the domain was made, and what is
+    // wrong with it ("it is a folder"). Such a domain keeps its changes in memory only and never
+    // writes the file.
+    struct Unreadable {
+        std::filesystem::path file;
+        std::string reason;
+    };
+    // Nothing for a domain that was read, or that is kept nowhere.
+    virtual std::optional<Unreadable> unreadable() const { return std::nullopt; }
 };
 
 }  // namespace tarnwick::platform

@@ -1,11 +1,15 @@
 // The built program with the console on virtual time: names that XML cannot hold give pictures
 // that parse while the names file keeps them; files are written where their path points, and
-// what is no file is refused and left alone; numbers out of range are named as they were typed.
+// what is no file is refused and left alone; an unreadable preferences file is told once at
+// start and never written, its changes kept for the run; a names link to nothing is no saved
+// file, and one that loops is said to loop; numbers out of range are named as they were typed.
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,13 +35,19 @@ constexpr const char* kDesktop3 = "A0B1C2D3-E4F5-4A6B-8C7D-9E0F1A2B3C4D";
 std::string readFile(const fs::path& path) { return testkit::fileText(path); }
 
 fs::path namesFile(const testkit::TempFolder& home) { return home.path() / "Library/Application Support/Tarnwick/names.json"; }
+fs::path preferencesFile(const testkit::TempFolder& home) {
+    return home.path() / "Library/Preferences/local.orlenbay.Tarnwick.json";
+}
+fs::path logFile(const testkit::TempFolder& home) { return home.path() / "Library/Logs/Tarnwick/Tarnwick.log"; }
+
+void sendAll(testkit::ConsoleProcess& program, const Lines& commands) {
+    for (const auto& command : commands) EXPECT_EQ(program.send(command).back(), "ok") << command;
+}
 
 // The Desktop Names window from the status menu, a name typed into a desktop's field and saved.
 void nameThroughTheWindow(testkit::ConsoleProcess& program, const std::string& desktop, const std::string& typed) {
-    for (const std::string& command : Lines{"click status-item", "wait 1", "menu \"Desktop Names\"",
-                                            "type name." + desktop + " \"" + typed + "\"", "submit name." + desktop,
-                                            "close \"Desktop Names\""})
-        EXPECT_EQ(program.send(command).back(), "ok") << command;
+    sendAll(program, {"click status-item", "wait 1", "menu \"Desktop Names\"", "type name." + desktop + " \"" + typed + "\"",
+                      "submit name." + desktop, "close \"Desktop Names\""});
 }
 
 std::vector<std::string> textsOf(const testkit::XmlElement& picture) {
@@ -182,6 +192,127 @@ TEST(ProgramFilesAndPicturesTest, APictureAtTheProgramsOwnOutputIsRefusedAndTheT
     EXPECT_NE(last.find("application ended with status 0"), std::string::npos) << last;
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 4)
         << "no temporary is left beside the transcript";
+}
+
+// One run: "Tint glass" as the settings show it at start, after turning it on, and what the
+// program said on standard error.
+struct TintRun {
+    bool onAtStart = false;
+    bool onAfterTheChange = false;
+    std::string standardError;
+};
+
+TintRun runTurningTintOn(const testkit::TempFolder& home) {
+    testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
+    TintRun run;
+    EXPECT_EQ(program.ready().back(), "ready");
+    sendAll(program, {"click status-item", "wait 1", "menu \"Settings\u2026\"", "set \"Settings sections\" Banner"});
+    run.onAtStart = testkit::printed(program.send("screen"), "toggle \"Tint glass\" on");
+    sendAll(program, {"set \"Tint glass\" on"});
+    run.onAfterTheChange = testkit::printed(program.send("screen"), "toggle \"Tint glass\" on");
+    program.send("quit");
+    EXPECT_EQ(program.finish(), 0);
+    run.standardError = program.standardError();
+    return run;
+}
+
+// Broken JSON, an array, a folder, a FIFO: each is said once at start, naming the file and why;
+// the change holds for the run and is gone at the next, which says it again; the file stays.
+TEST(ProgramFilesAndPicturesTest, UnreadablePreferencesAreToldOnceAndTheirChangesLastTheRun) {
+    struct Case {
+        std::string what;
+        std::function<void(const fs::path&)> make;
+        std::string reason;
+    };
+    const auto writeText = [](const std::string& text) {
+        return [text](const fs::path& file) { std::ofstream(file, std::ios::binary) << text; };
+    };
+    const Case cases[] = {
+        {"broken JSON", writeText("{\"hasLaunchedBefore\": tru"), "it is not valid JSON"},
+        {"an array", writeText("[{\"bannerTintEnabled\": true}]"), "it holds a JSON array, not an object of settings"},
+        {"a folder", [](const fs::path& file) { fs::create_directory(file); }, "it is a folder"},
+        {"a FIFO", [](const fs::path& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }, "it is a FIFO (named pipe)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testkit::TempFolder home;
+        const fs::path file = preferencesFile(home);
+        fs::create_directories(file.parent_path());
+        c.make(file);
+        const std::string before = fs::is_regular_file(file) ? testkit::fileText(file) : std::string();
+        const std::string sentence = "The preferences file \u201C" + file.string() + "\u201D could not be read: " +
+                                     c.reason +
+                                     ". Changes to the settings are kept only until Tarnwick quits, and the file is "
+                                     "left as it is.";
+
+        const TintRun first = runTurningTintOn(home);
+        EXPECT_FALSE(first.onAtStart);
+        EXPECT_TRUE(first.onAfterTheChange);
+        EXPECT_EQ(first.standardError, "tarnwick: " + sentence + "\n");
+        const TintRun second = runTurningTintOn(home);
+        EXPECT_FALSE(second.onAtStart);
+        EXPECT_EQ(second.standardError, first.standardError);
+
+        const std::string log = testkit::fileText(logFile(home));
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
+        EXPECT_NE(log.find("Z " + sentence + "\n"), std::string::npos) << log;
+        const auto status = fs::symlink_status(file);
+        if (fs::is_regular_file(status)) {
+            EXPECT_EQ(testkit::fileText(file), before);
+        } else if (fs::is_directory(status)) {
+            EXPECT_TRUE(fs::is_empty(file));
+        } else {
+            EXPECT_TRUE(fs::is_fifo(status));
+        }
+    }
+}
+
+// A preferences file that can be read is not spoken of, and its changes are kept.
+TEST(ProgramFilesAndPicturesTest, ReadablePreferencesAreNotSpokenOfAndKeepTheirChanges) {
+    testkit::TempFolder home;
+    EXPECT_EQ(runTurningTintOn(home).standardError, "");
+    const TintRun again = runTurningTintOn(home);
+    EXPECT_TRUE(again.onAtStart);
+    EXPECT_EQ(again.standardError, "");
+    EXPECT_FALSE(fs::exists(logFile(home)));
+}
+
+// A names file linked from a dotfiles folder that has no file yet is no saved file: no word of
+// unreadable names, and the first save makes the file the link leads to.
+TEST(ProgramFilesAndPicturesTest, ANamesLinkToNothingIsNoSavedFileAndTheFirstSaveMakesItsFile) {
+    testkit::TempFolder home, dotfiles;
+    fs::create_directories(namesFile(home).parent_path());
+    fs::create_symlink(dotfiles / "names.json", namesFile(home));
+    testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
+    EXPECT_EQ(program.ready().back(), "ready");
+    sendAll(program, {"click status-item", "wait 1", "menu \"Desktop Names\""});
+    const Lines shown = program.send("screen");
+    EXPECT_FALSE(testkit::printed(shown, "Saved names could not be read")) << testkit::transcript(shown);
+    sendAll(program, {"close \"Desktop Names\""});
+    nameThroughTheWindow(program, kDesktop2, "Home");
+    program.send("quit");
+    EXPECT_EQ(program.finish(), 0);
+    EXPECT_TRUE(fs::is_symlink(namesFile(home)));
+    EXPECT_NE(readFile(dotfiles / "names.json").find(std::string(kDesktop2) + "\":\"Home\""), std::string::npos);
+}
+
+// A names file whose link leads back to itself: the save says the links loop, and the link stays.
+TEST(ProgramFilesAndPicturesTest, ANamesLinkThatLoopsIsSaidToLoopAndStays) {
+    testkit::TempFolder home;
+    fs::create_directories(namesFile(home).parent_path());
+    fs::create_symlink("names.json", namesFile(home));
+    testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
+    EXPECT_EQ(program.ready().back(), "ready");
+    const std::string field = "name." + std::string(kDesktop2);
+    sendAll(program, {"click status-item", "wait 1", "menu \"Desktop Names\"", "type " + field + " Home",
+                      "submit " + field});
+    const Lines shown = program.send("screen");
+    EXPECT_TRUE(testkit::printed(shown, "Could not save this name. The file \u201Cnames.json\u201D couldn\u2019t be saved "
+                                        "because its symbolic links loop or chain more than 40 deep. Nothing was written."))
+        << testkit::transcript(shown);
+    program.send("quit");
+    EXPECT_EQ(program.finish(), 0);
+    EXPECT_EQ(fs::read_symlink(namesFile(home)), "names.json");
 }
 
 // A number out of range is named back as it was typed, however large, small or negative.

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <fstream>
 #include <limits>
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include "model/app_preferences_store.h"
 #include "model/banner_preferences.h"
 #include "platform/sim/memory_user_defaults.h"
+#include "testkit/temp_folder.h"
 
 namespace tarnwick {
 namespace {
@@ -142,6 +144,21 @@ TEST(AppPreferencesStoreTest, BadStoredValueIsCorrectedOnlyWhenItsKeyIsWritten) 
     EXPECT_EQ(defaults.writeCount("bannerDuration"), 0);  // the snapshot says nothing changed
     store.save(current);
     EXPECT_EQ(defaults.object("bannerDuration"), Value(2.0));
+}
+
+// The warning names the file and its reason, and says the changes last only for this run.
+TEST(AppPreferencesStoreTest, AnUnreadableDomainIsToldWithItsFileAndReason) {
+    testkit::TempFolder home;
+    const auto file = home / "local.orlenbay.Tarnwick.json";
+    std::ofstream(file) << "[]";
+    sim::MemoryUserDefaults unreadable(file);
+    EXPECT_EQ(AppPreferencesStore(unreadable).unreadableWarning(),
+              "The preferences file \u201C" + file.string() +
+                  "\u201D could not be read: it holds a JSON array, not an object of settings. Changes to the "
+                  "settings are kept only until Tarnwick quits, and the file is left as it is.");
+    std::ofstream(file) << "{}";
+    sim::MemoryUserDefaults readable(file);
+    EXPECT_FALSE(AppPreferencesStore(readable).unreadableWarning());
 }
 
 TEST(BannerPreferencesTest, StoresTheClampedScale) {

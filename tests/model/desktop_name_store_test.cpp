@@ -2,7 +2,13 @@
 #include <fstream>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +29,18 @@ constexpr const char* kCorrupt = "The data couldn\u2019t be read because it isn\
 std::string lower(std::string s) {
     for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
+}
+
+// A Unix socket bound at the path; the socket itself is closed, its entry stays.
+void bindSocket(const fs::path& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.native().size(), sizeof address.sun_path);
+    std::copy(path.native().begin(), path.native().end(), address.sun_path);
+    EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
 }
 
 class DesktopNameStoreTest : public ::testing::Test {
@@ -135,21 +153,50 @@ TEST_F(DesktopNameStoreTest, FilesThatFailToLoadAreNeverOverwritten) {
     }
 }
 
-TEST_F(DesktopNameStoreTest, AFolderWhereTheFileShouldBeIsUnreadable) {
-    fs::create_directories(file());
-    DesktopNameStore store(file());
-    EXPECT_TRUE(store.loadError());
-    EXPECT_NE(failureOf(store, "Work", kA), "no error");
-    EXPECT_TRUE(fs::is_directory(file()));
+// What is no file at the path is unreadable and never opened (a FIFO is never waited for); a
+// save says what is there in the writer's words and leaves it as it was.
+TEST_F(DesktopNameStoreTest, WhatIsNoFileIsUnreadableAndASaveSaysWhatIsThere) {
+    const std::string because = "The file \u201Cnames.json\u201D couldn\u2019t be saved because ";
+    const auto check = [&](const std::function<void()>& make, const std::string& reason) {
+        fs::remove_all(file().parent_path());
+        fs::create_directories(file().parent_path());
+        make();
+        DesktopNameStore store(file());
+        EXPECT_EQ(loadMessage(store), "The file \u201cnames.json\u201d couldn\u2019t be opened.") << reason;
+        EXPECT_EQ(failureOf(store, "Work", kA), because + reason + ". Nothing was written.");
+        EXPECT_TRUE(store.names().empty());
+    };
+    check([&] { fs::create_directory(file()); }, "it is a folder, not a regular file");
+    EXPECT_TRUE(fs::is_empty(file()));
+    check([&] { ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0); }, "it is a FIFO (named pipe), not a regular file");
+    EXPECT_TRUE(fs::is_fifo(file()));
+    check([&] { bindSocket(file()); }, "it is a socket, not a regular file");
+    EXPECT_TRUE(fs::is_socket(file()));
+    check([&] { fs::create_symlink("names.json", file()); },
+          "its symbolic links loop or chain more than 40 deep");
+    EXPECT_EQ(fs::read_symlink(file()), "names.json");
 }
 
-TEST_F(DesktopNameStoreTest, AFifoWhereTheFileShouldBeIsUnreadableAndNeverWaitedFor) {
+// A link that leads to nothing yet is no saved file: nothing to read, and the first save makes
+// the file it leads to; the link stays.
+TEST_F(DesktopNameStoreTest, ALinkThatLeadsToNothingIsNoSavedFile) {
+    testkit::TempFolder dotfiles;
     fs::create_directories(file().parent_path());
-    ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0);
+    fs::create_symlink(dotfiles / "names.json", file());
     DesktopNameStore store(file());
-    EXPECT_EQ(loadMessage(store), "The file \u201cnames.json\u201d couldn\u2019t be opened.");
-    EXPECT_EQ(failureOf(store, "Work", kA), loadMessage(store));
-    EXPECT_TRUE(fs::is_fifo(file()));
+    EXPECT_EQ(loadMessage(store), "no error");
+    store.set("Work", kA);
+    EXPECT_TRUE(fs::is_symlink(file()));
+    EXPECT_EQ(testkit::fileText(dotfiles / "names.json"), std::string(R"({"names":{")") + kA + R"(":"Work"},"version":1})");
+
+    // A link into a folder that is not there says which folder.
+    fs::remove(file());
+    fs::create_symlink(dotfiles / "gone" / "names.json", file());
+    DesktopNameStore intoNothing(file());
+    EXPECT_EQ(loadMessage(intoNothing), "no error");
+    EXPECT_EQ(failureOf(intoNothing, "Work", kA), "The file \u201Cnames.json\u201D couldn\u2019t be saved because the "
+                                                  "folder \u201C" + (dotfiles / "gone").string() + "\u201D does not exist.");
+    EXPECT_FALSE(fs::exists(dotfiles / "gone"));
 }
 
 TEST_F(DesktopNameStoreTest, RejectedNamesChangeNothing) {
@@ -168,6 +215,8 @@ TEST_F(DesktopNameStoreTest, FolderThatCannotBeCreatedIsReported) {
     DesktopNameStore store(file());
     EXPECT_FALSE(store.loadError());
     EXPECT_THROW(store.set("Work", kA), SystemError);
+    EXPECT_EQ(failureOf(store, "Work", kA), "The file \u201Cnames.json\u201D couldn\u2019t be saved because \u201C" +
+                                                (home / "Application Support").string() + "\u201D is not a folder.");
     EXPECT_TRUE(store.names().empty());
 }
 

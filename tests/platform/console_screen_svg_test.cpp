@@ -137,18 +137,37 @@ TEST_F(ConsoleScreenSvgTest, TheSameScreenGivesTheSameBytesAndTheFileIsReplacedW
 TEST_F(ConsoleScreenSvgTest, AFileThatCannotBeWrittenGetsOneErrorAndLeavesNothing) {
     std::ofstream(folder / "plain") << "a file, not a folder";
     std::filesystem::create_directory(folder / "taken.svg");
-    for (const auto& target : {folder / "missing" / "screen.svg", folder / "plain" / "screen.svg"}) {
-        const Lines answer = console->type("screen svg " + target.string());
-        EXPECT_EQ(answer, Lines{"error: The picture could not be written to \"" + target.string() +
-                                "\"; name a file in a folder that exists and that you may write to."});
-    }
+    // Why it could not be written, and where.
+    const auto cannot = [](const std::filesystem::path& target) {
+        return "error: The picture could not be written to \"" + target.string() + "\"";
+    };
+    const auto missing = folder / "missing" / "screen.svg";
+    EXPECT_EQ(console->type("screen svg " + missing.string()),
+              Lines{cannot(missing) + " because the folder \"" + (folder / "missing").string() + "\" does not exist."});
+    const auto inAFile = folder / "plain" / "screen.svg";
+    EXPECT_EQ(console->type("screen svg " + inAFile.string()),
+              Lines{cannot(inAFile) + " because \"" + (folder / "plain").string() + "\" is not a folder."});
+    const auto tooLong = folder / (std::string(252, 'n') + ".svg");
+    EXPECT_EQ(console->type("screen svg " + tooLong.string()),
+              Lines{cannot(tooLong) + " because its name is too long: a file name may have at most 255 bytes."});
+    // A name ending in a slash names a folder: one that is there is said to be a folder, as
+    // without the slash; a file is said to be no folder; nothing there needs a file's name.
+    const std::string plainWithSlash = (folder / "plain").string() + "/";
+    EXPECT_EQ(console->type("screen svg " + plainWithSlash),
+              Lines{cannot(plainWithSlash) + " because \"" + (folder / "plain").string() + "\" is not a folder."});
+    const std::string nothingWithSlash = (folder / "nothing").string() + "/";
+    EXPECT_EQ(console->type("screen svg " + nothingWithSlash),
+              Lines{cannot(nothingWithSlash) + "; name a file in a folder that exists and that you may write to."});
+    EXPECT_EQ(console->type("screen svg /"), Lines{cannot("/") + " because it is a folder."});
     // What is at the path and no file is named; it stays as it was (a FIFO is never opened).
     const auto fifo = folder / "fifo.svg";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::filesystem::create_symlink(fifo, folder / "link.svg");
     const std::string because = "\u201D couldn\u2019t be saved because ";
-    EXPECT_EQ(console->type("screen svg " + (folder / "taken.svg").string()),
-              Lines{"error: The file \u201Ctaken.svg" + because + "it is a folder, not a regular file. Nothing was written."});
+    for (const std::string slashes : {"", "/", "//"})
+        EXPECT_EQ(console->type("screen svg " + (folder / "taken.svg").string() + slashes),
+                  Lines{"error: The file \u201Ctaken.svg" + because + "it is a folder, not a regular file. Nothing was written."})
+            << slashes;
     EXPECT_EQ(console->type("screen svg " + (folder / "link.svg").string()),
               Lines{"error: The file \u201Clink.svg" + because + "its link leads to " + fifo.string() +
                     ", which is a FIFO (named pipe), not a regular file. Nothing was written."});

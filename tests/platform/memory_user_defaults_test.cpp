@@ -1,4 +1,5 @@
 #include <cmath>
+#include <functional>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -49,6 +50,45 @@ TEST_F(MemoryUserDefaultsTest, ADomainThatIsNoRegularFileIsLeftAlone) {
     fromDanglingLink.set("showBanner", false);
     EXPECT_TRUE(fs::is_symlink(file));
     EXPECT_FALSE(fs::exists(home / "elsewhere.json"));
+}
+
+// An unreadable domain says which file and why, whatever is at the path; a domain read, or one
+// not there yet, says nothing.
+TEST_F(MemoryUserDefaultsTest, AnUnreadableDomainSaysWhichFileAndWhy) {
+    const auto reasonFor = [&](const std::string& content) {
+        files::writeAtomically(file, content);
+        const auto unreadable = MemoryUserDefaults(file).unreadable();
+        if (unreadable) {
+            EXPECT_EQ(unreadable->file, file);
+        }
+        return unreadable ? unreadable->reason : "read";
+    };
+    EXPECT_EQ(reasonFor(R"({"hasLaunchedBefore": tru)"), "it is not valid JSON");
+    EXPECT_EQ(reasonFor(""), "it is empty");
+    EXPECT_EQ(reasonFor(R"([{"showBanner":true}])"), "it holds a JSON array, not an object of settings");
+    EXPECT_EQ(reasonFor(R"("text")"), "it holds a single JSON value, not an object of settings");
+    EXPECT_EQ(reasonFor(R"({"$type":"date","value":5})"), "it holds one tagged value, not an object of settings");
+    EXPECT_EQ(reasonFor(R"({"showBanner":true})"), "read");
+    fs::remove(file);
+    EXPECT_FALSE(MemoryUserDefaults(file).unreadable());
+    EXPECT_FALSE(MemoryUserDefaults().unreadable());
+
+    const auto reasonForItem = [&](const std::function<void()>& make) {
+        fs::remove_all(file);
+        make();
+        MemoryUserDefaults defaults(file);
+        defaults.set("showBanner", false);  // kept in memory only
+        EXPECT_EQ(defaults.object("showBanner"), Value(false));
+        return defaults.unreadable().value_or(platform::UserDefaults::Unreadable{}).reason;
+    };
+    EXPECT_EQ(reasonForItem([&] { fs::create_directory(file); }), "it is a folder");
+    EXPECT_TRUE(fs::is_empty(file));
+    EXPECT_EQ(reasonForItem([&] { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }), "it is a FIFO (named pipe)");
+    EXPECT_TRUE(fs::is_fifo(file));
+    EXPECT_EQ(reasonForItem([&] { fs::create_symlink(home / "nowhere.json", file); }),
+              "it is a symbolic link that leads to nothing");
+    EXPECT_EQ(reasonForItem([&] { fs::create_symlink(file, file); }), "its symbolic links loop");
+    EXPECT_TRUE(fs::is_symlink(file));
 }
 
 TEST_F(MemoryUserDefaultsTest, EveryValueReadsBackAsItselfAfterARestart) {

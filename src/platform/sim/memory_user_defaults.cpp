@@ -1,6 +1,7 @@
 #include "platform/sim/memory_user_defaults.h"
 
 #include <cmath>
+#include <system_error>
 
 #include "support/files.h"
 #include "support/json.h"
@@ -101,6 +102,61 @@ void findMalformedTag(const Value& value, const std::string& path, std::optional
     }
 }
 
+// Why what is at the domain's path is no file to read, looked at without opening it (opening a
+// FIFO can wait for a writer, or wake one); nothing for a regular file or a link to one.
+std::optional<std::string> whyNoFile(const std::filesystem::path& file) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const auto status = fs::status(file, error);
+    if (error == std::errc::too_many_symbolic_link_levels) return "its symbolic links loop";
+    switch (status.type()) {
+    case fs::file_type::regular: return std::nullopt;
+    case fs::file_type::not_found: return "it is a symbolic link that leads to nothing";
+    case fs::file_type::directory: return "it is a folder";
+    case fs::file_type::fifo: return "it is a FIFO (named pipe)";
+    case fs::file_type::socket: return "it is a socket";
+    case fs::file_type::block:
+    case fs::file_type::character: return "it is a device";
+    case fs::file_type::none: return std::nullopt;  // not even looked at: the read says why
+    default: return "it is no regular file";
+    }
+}
+
+// What the domain holds when it is no object of settings.
+std::string whatIsHeldInstead(const Value& parsed) {
+    if (parsed.asArray()) return "it holds a JSON array, not an object of settings";
+    if (parsed.asDictionary()) return "it holds one tagged value, not an object of settings";
+    return "it holds a single JSON value, not an object of settings";
+}
+
+// The saved domain, or nothing with the reason it cannot be read.
+std::optional<Dictionary> readDomain(const std::filesystem::path& file, std::string& reason) {
+    if (auto noFile = whyNoFile(file)) {
+        reason = std::move(*noFile);
+        return std::nullopt;
+    }
+    std::string bytes;
+    try {
+        bytes = files::read(file);
+    } catch (const std::exception&) {
+        reason = "it could not be opened";
+        return std::nullopt;
+    }
+    const auto parsed = json::parse(bytes);
+    if (!parsed) {
+        reason = bytes.empty() ? "it is empty" : "it is not valid JSON";
+        return std::nullopt;
+    }
+    // The top level must stay a dictionary once decoded: a file that is one tagged value as a
+    // whole (a date, a URL) is no domain.
+    Value decoded = parsed->asDictionary() ? decodeDefaultsValue(*parsed) : Value();
+    if (!decoded.asDictionary()) {
+        reason = whatIsHeldInstead(*parsed);
+        return std::nullopt;
+    }
+    return std::move(*decoded.asDictionary());
+}
+
 }  // namespace
 
 Value encodeDefaultsValue(const Value& value) {
@@ -166,19 +222,17 @@ MemoryUserDefaults::MemoryUserDefaults(std::filesystem::path file) {
         return;
     }
     startedFresh_ = false;
-    try {
-        auto parsed = json::parse(files::read(file));
-        if (!parsed || !parsed->asDictionary()) return;
-        // The top level must stay a dictionary once decoded: a file that is one tagged value as a
-        // whole (a date, a URL) is no domain.
-        Value decoded = decodeDefaultsValue(*parsed);
-        if (!decoded.asDictionary()) return;
-        values_ = std::move(*decoded.asDictionary());
+    std::string reason;
+    if (auto values = readDomain(file, reason)) {
+        values_ = std::move(*values);
         file_ = std::move(file);
-    } catch (const std::exception&) {
-        // Unreadable: keep the file as it is and do not write over it.
+        return;
     }
+    // Unreadable: keep the file as it is and do not write over it.
+    unreadable_ = Unreadable{std::move(file), std::move(reason)};
 }
+
+std::optional<platform::UserDefaults::Unreadable> MemoryUserDefaults::unreadable() const { return unreadable_; }
 
 std::optional<Value> MemoryUserDefaults::object(const std::string& key) {
     std::lock_guard lock(mutex_);

@@ -17,12 +17,14 @@ class MemoryUserDefaults final : public platform::UserDefaults {
 public:
     MemoryUserDefaults() = default;
     // Loads the file when it exists; an unreadable file is left alone and the domain starts empty
-    // and unsaved, so the file is never overwritten.
+    // and unsaved, so the file is never overwritten: unreadable() says which file and why. A
+    // FIFO, a folder or a socket at the path is never opened.
     explicit MemoryUserDefaults(std::filesystem::path file);
 
     std::optional<Value> object(const std::string& key) override;
     void set(const std::string& key, Value value) override;
     void remove(const std::string& key) override;
+    std::optional<Unreadable> unreadable() const override;
 
     // No saved domain existed when it was created (a domain held only in memory counts as one):
     // the session file's defaults are the initial content of such a domain only.
@@ -44,6 +46,7 @@ private:
     int totalWrites_ = 0;
     std::optional<std::filesystem::path> file_;
     bool startedFresh_ = true;
+    std::optional<Unreadable> unreadable_;
 };
 
 // Encoding of a defaults value as JSON and back: tagged objects {"$type": "date" | "url" |

@@ -1,7 +1,11 @@
 #include "platform/sim/console/screen_svg.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <optional>
 #include <string_view>
+#include <system_error>
+#include <utility>
 
 #include "platform/alerts.h"
 #include "platform/sim/capture/mission_control_layout.h"
@@ -23,6 +27,7 @@
 #include "support/error.h"
 #include "support/files.h"
 #include "support/text.h"
+#include "support/write_failure.h"
 
 namespace tarnwick::sim {
 
@@ -90,6 +95,14 @@ bool keptInPicture(char32_t c) {
     return c != 0xFFFE && c != 0xFFFF && c <= 0x10FFFF;
 }
 
+
+// The path without the slashes it ends in, and whether a folder is there.
+std::pair<std::filesystem::path, bool> withoutTrailingSlashes(const std::filesystem::path& file) {
+    std::string named = file.string();
+    while (!named.empty() && named.back() == '/') named.pop_back();
+    std::error_code error;
+    return {named, !named.empty() && std::filesystem::is_directory(named, error)};
+}
 
 }  // namespace
 
@@ -160,14 +173,37 @@ std::string screenSvg(SimulatedSession& session, const platform::Alert* openAler
 
 void writeScreenSvg(SimulatedSession& session, const platform::Alert* openAlert, const std::filesystem::path& file) {
     const std::string picture = screenSvg(session, openAlert);
+    const std::string cannot = "The picture could not be written to " + quotedText(file.string());
+    const auto because = [&cannot](const files::WriteFailure& failure) -> std::optional<Error> {
+        const auto reason = files::reasonOf(failure, [](const std::string& place) { return quotedText(place); });
+        if (!reason) return std::nullopt;
+        return Error(cannot + " because " + *reason + ".");
+    };
+    const Error nameAFile(cannot + "; name a file in a folder that exists and that you may write to.");
+    std::filesystem::path target = file;
+    if (!file.has_filename()) {
+        // A name ending in "/" names a folder: one that is there gets the answer its name without
+        // the slash gets; one that is no folder is said to be none.
+        const auto [named, isFolder] = withoutTrailingSlashes(file);
+        if (named.empty()) {
+            if (file.is_absolute()) throw *because({EISDIR, file});  // the root folder
+            throw nameAFile;
+        }
+        if (!isFolder) {
+            if (files::itemExists(named)) throw *because({ENOTDIR, named});
+            throw nameAFile;
+        }
+        target = named;
+    }
     try {
-        if (file.empty() || !file.has_filename()) throw Error("no file name");
-        files::writeAtomically(file, picture);
+        files::writeAtomically(target, picture);
     } catch (const files::TargetRefused& refused) {
         throw Error(refused.what());  // it says what is at the path; another name is no help there
+    } catch (const SystemError& failure) {
+        if (auto said = because(files::whatStoppedTheWrite(failure, target))) throw *said;
+        throw nameAFile;
     } catch (const Error&) {
-        throw Error("The picture could not be written to " + quotedText(file.string()) +
-                    "; name a file in a folder that exists and that you may write to.");
+        throw nameAFile;
     }
 }
 

@@ -25,8 +25,10 @@ class SimulatedSession;
 std::string screenSvg(SimulatedSession& session, const platform::Alert* openAlert);
 
 // Writes the picture atomically (a temporary file renamed over the target, through a link to the
-// file it leads to). Throws Error with a sentence when it cannot (saying what is there when the
-// target is no regular file); nothing is left behind then.
+// file it leads to). Throws Error with a sentence when it cannot: what is there when the target is
+// no regular file (a name ending in "/" that names a folder included), else why the write failed
+// where that can be told (no space, a name too long, a folder missing or read-only...); nothing is
+// left behind then.
 void writeScreenSvg(SimulatedSession& session, const platform::Alert* openAlert, const std::filesystem::path& file);
 
 // Text for XML character data and attribute values: &, <, >, " and ' escaped; every character

@@ -1,0 +1,108 @@
+#include "support/write_failure.h"
+
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <system_error>
+
+#include "support/files.h"
+
+namespace tarnwick::files {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The longest name a folder entry may have, and the longest path, on the file systems the program
+// writes to.
+constexpr std::size_t kLongestName = NAME_MAX;
+constexpr std::size_t kLongestPath = PATH_MAX - 1;
+
+// The file a write of `path` replaces: the end of its chain of symbolic links, as far as it leads.
+fs::path endOfLinks(fs::path at) {
+    for (int followed = 0; followed < kMostLinksFollowed; ++followed) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(at, error))) break;
+        const fs::path target = fs::read_symlink(at, error);
+        if (error) break;
+        at = target.is_absolute() ? target : at.parent_path() / target;
+    }
+    return at;
+}
+
+// The nearest part of a folder's path that exists, walking up from a part that is missing or no
+// folder; the part itself when nothing above it can be looked at.
+fs::path nearestExisting(const fs::path& folder) {
+    struct stat info {};
+    for (fs::path at = folder.parent_path(); !at.empty(); at = at.parent_path()) {
+        if (::stat(at.c_str(), &info) == 0) return at;
+        if (at == at.parent_path()) break;
+    }
+    return folder;
+}
+
+// What the folder a file goes in shows now, or nothing when it shows no reason.
+std::optional<WriteFailure> whatTheFolderShows(const fs::path& folder) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) {
+        const int error = errno;
+        if (error == ENOENT) return WriteFailure{ENOENT, folder};
+        if (error == ENOTDIR) return WriteFailure{ENOTDIR, nearestExisting(folder)};
+        return WriteFailure{error, folder};
+    }
+    if (!S_ISDIR(info.st_mode)) return WriteFailure{ENOTDIR, folder};
+    struct statvfs volume {};
+    if (::statvfs(folder.c_str(), &volume) == 0 && (volume.f_flag & ST_RDONLY) != 0)
+        return WriteFailure{EROFS, folder};
+    // A temporary file is made in the folder and renamed there: both need write and search rights.
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) return WriteFailure{errno, folder};
+    return std::nullopt;
+}
+
+}  // namespace
+
+WriteFailure whatStoppedTheWrite(const SystemError& failure, const fs::path& path) {
+    const fs::path file = endOfLinks(path);
+    const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    if (failure.code() == file_error::kFileWriteOutOfSpace) return {ENOSPC, folder};
+    if (file.filename().native().size() > kLongestName || file.native().size() > kLongestPath)
+        return {ENAMETOOLONG, file};
+    if (auto shown = whatTheFolderShows(folder)) return *shown;
+    return {0, folder};
+}
+
+std::string curlyQuoted(const std::string& text) { return "\u201C" + text + "\u201D"; }
+
+std::optional<std::string> reasonOf(const WriteFailure& failure, const PlaceQuoting& quoted) {
+    const std::string place = quoted(failure.place.string());
+    switch (failure.error) {
+    case ENOSPC: return "there isn\u2019t enough space";
+    case ENAMETOOLONG:
+        if (failure.place.filename().native().size() > kLongestName)
+            return "its name is too long: a file name may have at most " + std::to_string(kLongestName) + " bytes";
+        return "its path is too long: a path may have at most " + std::to_string(kLongestPath) + " bytes";
+    case EROFS: return "the folder " + place + " is on a read-only disk";
+    case ENOENT: return "the folder " + place + " does not exist";
+    case ENOTDIR: return place + " is not a folder";
+    case EACCES:
+    case EPERM: return "you may not write in the folder " + place;
+    case ELOOP: return "the symbolic links on its path loop";
+    case EISDIR: return "it is a folder";
+    default: return std::nullopt;
+    }
+}
+
+std::optional<SystemError> withReason(const SystemError& failure, const fs::path& path) {
+    if (dynamic_cast<const TargetRefused*>(&failure) || failure.code() == file_error::kFileWriteOutOfSpace)
+        return std::nullopt;
+    const auto reason = reasonOf(whatStoppedTheWrite(failure, path));
+    if (!reason) return std::nullopt;
+    return SystemError(failure.domain(), failure.code(),
+                       "The file " + curlyQuoted(path.filename().string()) + " couldn\u2019t be saved because " +
+                           *reason + ".");
+}
+
+}  // namespace tarnwick::files
