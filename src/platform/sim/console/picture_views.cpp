@@ -90,14 +90,15 @@ std::string nodeSymbolPicture(const ui::HostingView& hosting, const ui::Node& no
     return clips.begin(space.toGlobal(screenFrame(hosting, visible))) + glyph + PictureClips::end();
 }
 
-// A button's bezel as its style draws it: a bordered button's in the control's face, a prominent
-// one's as a capsule in its accent; plain, borderless and the app's own styles draw none here
-// (an own style's body draws its shapes itself).
-std::string buttonPicture(const Rect& frame, const ui::ButtonContent& button, const std::string& title,
+// A button's bezel as its style draws it: a bordered button's in the control's face, or in its
+// accent when it is the window's default button (the one Return presses), a prominent one's as a
+// capsule in its accent; plain, borderless and the app's own styles draw none here (an own
+// style's body draws its shapes itself).
+std::string buttonPicture(const Rect& frame, const ui::ButtonContent& button, bool isDefault, const std::string& title,
                           const Paint& accent) {
     switch (button.style) {
         case ui::ButtonStyle::bordered:
-            return bezelPicture(frame, title, BezelLook::plain, accent);
+            return bezelPicture(frame, title, isDefault ? BezelLook::accented : BezelLook::plain, accent);
         case ui::ButtonStyle::glassProminent:
             return bezelPicture(frame, title, BezelLook::accented, accent, true);
         case ui::ButtonStyle::plain:
@@ -160,8 +161,11 @@ std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node,
         return space.toGlobal(screenFrame(hosting, part.intersection(shown)));
     };
     const Paint accent = node.tint() ? paintOf(*node.tint()) : Paint{palette::kAccent};
-    if (const auto* button = node.as<ui::ButtonContent>())
-        return buttonPicture(clipped(node.contentFrame()), *button, optionText(hosting, node), accent);
+    if (const auto* button = node.as<ui::ButtonContent>()) {
+        const auto& shortcut = node.modifiers().events().keyboardShortcut;
+        const bool isDefault = shortcut && *shortcut == ui::KeyboardShortcut{"\r", 0};
+        return buttonPicture(clipped(node.contentFrame()), *button, isDefault, optionText(hosting, node), accent);
+    }
     if (const auto* shape = node.as<ui::ShapeContent>()) return shapePicture(clipped(node.contentFrame()), *shape);
     if (const auto* label = node.as<ui::LabelContent>())
         return nodeSymbolPicture(hosting, node, labelSymbolBox(node), label->systemImage, space, clips);
