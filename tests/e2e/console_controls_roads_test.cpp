@@ -170,7 +170,7 @@ TEST_F(ConsoleControlsRoadsTest, TheTintWellTakesATypedColourThatTheBannersGlass
         if (parsed)
             for (const auto* glass : parsed->all("rect", "glass"))
                 if (const std::string* tint = glass->attribute("data-tint"))
-                    drawn.push_back(*glass->attribute("data-style") + " " + *tint + " " + *glass->attribute("fill"));
+                    drawn.push_back(glass->value("data-style") + " " + *tint + " " + glass->value("fill"));
         return drawn;
     };
     EXPECT_EQ(bannerGlass("regular.svg"), "  glass regular tint \"#FF880038\"");
@@ -192,7 +192,7 @@ struct DrawnPopUpMenu {
 std::vector<Point> pathPoints(const testkit::XmlElement& glyph) {
     std::vector<Point> points;
     for (const auto* part : glyph.all("path")) {
-        std::istringstream words(*part->attribute("d"));
+        std::istringstream words(part->value("d"));
         std::string word;
         std::vector<double> numbers;
         while (words >> word)

@@ -112,7 +112,7 @@ TEST_F(PictureControlsRoadsTest, SettingsPagesDrawTheirSymbolsButtonsColoursAndD
     for (const char* title : {"Clear", "Use default"}) {
         const auto* bezel = testkit::findWith(svg, "rect", "button", "data-value", title);
         ASSERT_TRUE(bezel) << title;
-        EXPECT_TRUE(standsOn(svg, *testkit::textShowing(svg, title), "button", *bezel->attribute("fill"))) << title;
+        EXPECT_TRUE(standsOn(svg, *testkit::textShowing(svg, title), "button", bezel->value("fill"))) << title;
     }
 
     // The tint well, off while the tint is, dimmed with its title; Preview on its capsule.
@@ -128,13 +128,13 @@ TEST_F(PictureControlsRoadsTest, SettingsPagesDrawTheirSymbolsButtonsColoursAndD
     EXPECT_TRUE(testkit::symbolNamed(svg, "laptopcomputer"));
     EXPECT_TRUE(testkit::symbolNamed(svg, "display"));
     EXPECT_EQ(svg.all("rect", "button").size(), 2u);
-    for (const auto* bezel : svg.all("rect", "button")) EXPECT_EQ(*bezel->attribute("data-value"), "Identify");
+    for (const auto* bezel : svg.all("rect", "button")) EXPECT_EQ(bezel->value("data-value"), "Identify");
 
     // Allowed access in green with its filled checkmark; all of it ready with its checkmark.
     svg = page("Permissions");
     const auto* allowed = testkit::textShowing(svg, "Allowed");
     ASSERT_TRUE(allowed);
-    EXPECT_EQ(*allowed->attribute("fill"), "#30d158");
+    EXPECT_EQ(allowed->value("fill"), "#30d158");
     const auto* filled = testkit::symbolNamed(svg, "checkmark.circle.fill");
     ASSERT_TRUE(filled);
     EXPECT_EQ(testkit::symbolColour(*filled), "#30d158");
@@ -248,7 +248,7 @@ TEST_F(PictureControlsRoadsTest, TheOverviewDrawsTheCurrentDesktopInBlueAndCapti
     const auto& overview = window(svg, "Workstation Overview");
     const auto* current = testkit::textShowing(overview, "Current");
     ASSERT_TRUE(current);
-    EXPECT_EQ(*current->attribute("fill"), kAccent);
+    EXPECT_EQ(current->value("fill"), kAccent);
     const auto* mark = testkit::symbolNamed(overview, "checkmark.circle.fill");
     ASSERT_TRUE(mark);
     EXPECT_EQ(testkit::symbolColour(*mark), kAccent);
@@ -258,7 +258,7 @@ TEST_F(PictureControlsRoadsTest, TheOverviewDrawsTheCurrentDesktopInBlueAndCapti
     // The counts line under the title is a caption, in the secondary colour.
     std::size_t secondary = 0;
     for (const auto* text : overview.all("text", "text"))
-        if (*text->attribute("fill") == kSecondary) ++secondary;
+        if (text->value("fill") == kSecondary) ++secondary;
     EXPECT_GT(secondary, 0u);
     EXPECT_EQ(*testkit::textShowing(overview, "Workstation")->attribute("fill"), "#ffffff");
     EXPECT_EQ(overview.all("rect", "window-edge").size(), 1u);
@@ -270,7 +270,7 @@ TEST_F(PictureControlsRoadsTest, TheOverviewDrawsTheCurrentDesktopInBlueAndCapti
 Lines enabledButtons(const testkit::XmlElement& svg, const testkit::XmlElement& window) {
     Lines enabled;
     for (const auto* button : window.all("circle", "window-button"))
-        if (!testkit::insideClass(svg, *button, "disabled")) enabled.push_back(*button->attribute("data-button"));
+        if (!testkit::insideClass(svg, *button, "disabled")) enabled.push_back(button->value("data-button"));
     return enabled;
 }
 
@@ -317,8 +317,8 @@ TEST_F(PictureControlsRoadsTest, TheRenamePromptsSaveButtonIsTheAccentedDefault)
     const auto* save = testkit::findWith(svg, "rect", "alert-button", "data-value", "Save");
     const auto* cancel = testkit::findWith(svg, "rect", "alert-button", "data-value", "Cancel");
     ASSERT_TRUE(save && cancel);
-    EXPECT_EQ(*save->attribute("fill"), kAccent);
-    EXPECT_EQ(*save->attribute("data-look"), "accented");
+    EXPECT_EQ(save->value("fill"), kAccent);
+    EXPECT_EQ(save->value("data-look"), "accented");
     EXPECT_EQ(cancel->attribute("data-look"), nullptr);
     EXPECT_LE(rectOf(*cancel).maxX(), rectOf(*save).minX());
     const auto* title = testkit::textShowing(svg, "Save", "alert-button-title");
@@ -332,7 +332,7 @@ TEST_F(PictureControlsRoadsTest, TheRenamePromptsSaveButtonIsTheAccentedDefault)
     const Rect icon = rectOf(*icons[0]->all("rect", "icon-frame").at(0));
     const auto* message = testkit::textShowing(svg, "Rename Desktop 3", "alert-message");
     ASSERT_TRUE(message);
-    EXPECT_EQ(*message->attribute("font-weight"), "700");
+    EXPECT_EQ(message->value("font-weight"), "700");
     EXPECT_GT(testkit::textLeft(*message), icon.maxX());
     EXPECT_GT(message->number("y"), icon.minY());
     EXPECT_EQ(program->send("alert press \"Cancel\"").back(), "ok");
@@ -362,7 +362,7 @@ TEST_F(PictureControlsRoadsTest, TheStatusMenusTestingSubmenuOpensUnderThePointe
     const auto* diagnostics = testkit::textShowing(*menus[1], "Diagnostics", "menu-row");
     ASSERT_TRUE(diagnostics);
     EXPECT_TRUE(testkit::insideClass(open, *diagnostics, "disabled"));
-    EXPECT_EQ(*diagnostics->attribute("fill"), "#8e8e93");
+    EXPECT_EQ(diagnostics->value("fill"), "#8e8e93");
     const auto* stop = testkit::textShowing(*menus[1], "Stop sample label", "menu-row");
     ASSERT_TRUE(stop);
     EXPECT_FALSE(testkit::insideClass(open, *stop, "disabled"));

@@ -107,7 +107,7 @@ std::vector<const testkit::XmlElement*> clipsAround(const testkit::XmlElement& p
     for (const auto* group : path)
         if (const std::string* clip = group->attribute("clip-path"))
             for (const auto* region : picture.all("clipPath"))
-                if ("url(#" + *region->attribute("id") + ")" == *clip) clips.push_back(region->all("rect").at(0));
+                if ("url(#" + region->value("id") + ")" == *clip) clips.push_back(region->all("rect").at(0));
     return clips;
 }
 
@@ -132,9 +132,9 @@ bool drawnAfter(const testkit::XmlElement& root, const testkit::XmlElement& earl
 void expectEverythingInside(const testkit::XmlElement& picture, const testkit::XmlElement& window) {
     const Rect frame = frameOf(*window.all("rect", "window-frame").at(0));
     for (const auto* rect : window.all("rect")) {
-        if (*rect->attribute("class") == "window-frame" || *rect->attribute("class") == "clip") continue;
+        if (rect->value("class") == "window-frame" || rect->value("class") == "clip") continue;
         const Rect shown = shownPart(picture, *rect, frameOf(*rect));
-        EXPECT_TRUE(shown.isNull() || holds(frame, shown)) << *rect->attribute("class") << " " << frame.minX();
+        EXPECT_TRUE(shown.isNull() || holds(frame, shown)) << rect->value("class") << " " << frame.minX();
     }
     for (const auto* text : window.all("text")) {
         const Rect shown = shownPart(picture, *text, extentOf(*text));
@@ -575,7 +575,7 @@ TEST_F(ProgramRoadsTest, TheScreenAndItsPictureShowWhatControlsTheStatusItemAndI
     const auto menu = picture("menu.svg");
     // The status item's symbol, and the chevron of the row that opens the Testing menu.
     std::vector<std::string> symbols;
-    for (const auto* symbol : menu.all("g", "symbol")) symbols.push_back(*symbol->attribute("data-symbol"));
+    for (const auto* symbol : menu.all("g", "symbol")) symbols.push_back(symbol->value("data-symbol"));
     EXPECT_EQ(symbols, (Lines{"tag", "chevron.right"}));
     const Rect frame = frameOf(*menu.all("rect", "menu-frame").at(0));
     EXPECT_TRUE(hasPrefix(opened, "@1000.500 menu opened \"\" at " + testkit::consoleNumber(frame.minX()) + " 25 rows "));

@@ -112,7 +112,7 @@ TEST_F(UpdateWindowRoadTest, WithoutAFeedTheWindowSaysNoneIsConfiguredAndClosesE
     ASSERT_NE(button, nullptr);
     // Return presses it, so it is drawn as the default button is, in the accent.
     ASSERT_NE(button->attribute("data-look"), nullptr);
-    EXPECT_EQ(*button->attribute("data-look"), "accented");
+    EXPECT_EQ(button->value("data-look"), "accented");
     // The button lies in the window, under the reason.
     const Rect frame = testkit::rectOf(*window->all("rect", "window-frame").front());
     const Rect bezel = testkit::rectOf(*button);

@@ -168,10 +168,10 @@ TEST_F(ConsoleControlsTest, WhatEachControlHoldsIsListedAndDrawnAndFoundByItsTex
     ASSERT_TRUE(picture);
     std::vector<std::string> drawn;
     for (const char* shape : {"switch", "slider", "stepper", "picker", "selection"})
-        for (const auto* element : picture->all("rect", shape)) drawn.push_back(*element->attribute("data-value"));
+        for (const auto* element : picture->all("rect", shape)) drawn.push_back(element->value("data-value"));
     EXPECT_EQ(drawn, (Lines{"on", "on", "20", "1.5", "Bottom", "General"}));  // "Locked" shares the banner's value
     const auto* icon = picture->all("g", "icon").at(0);
-    EXPECT_EQ(*icon->attribute("data-app"), "Mail");
+    EXPECT_EQ(icon->value("data-app"), "Mail");
     const std::string* symbol = icon->attribute("data-symbol");  // the system symbol it shows
     EXPECT_TRUE(symbol && *symbol == "app");
     const auto well = picture->all("rect", "color-well");

@@ -86,14 +86,14 @@ TEST_F(ConsolePictureControlsTest, EverySymbolTheViewsShowHasAGlyphOfItsOwn) {
         const std::string drawn = sim::symbolPicture(frame, name, "#30d158");
         const auto parsed = testkit::parseXml(drawn);
         ASSERT_TRUE(parsed) << name;
-        EXPECT_EQ(*parsed->attribute("data-symbol"), name);
+        EXPECT_EQ(parsed->value("data-symbol"), name);
         EXPECT_EQ(testkit::symbolColour(*parsed), "#30d158") << name;
         EXPECT_TRUE(glyphs.insert(shapesOf(drawn)).second) << name << " draws the glyph of another symbol";
     }
     // The name of a symbol without a glyph is kept (escaped).
     const auto unknown = testkit::parseXml(sim::symbolPicture(frame, "a<b", "#ffffff"));
     ASSERT_TRUE(unknown);
-    EXPECT_EQ(*unknown->attribute("data-symbol"), "a<b");
+    EXPECT_EQ(unknown->value("data-symbol"), "a<b");
     EXPECT_EQ(unknown->all("rect", "symbol-shape").size(), 1u);
     EXPECT_TRUE(sim::symbolPicture(Rect(0, 0, 0, 16), "tag").empty());
 }
@@ -132,7 +132,7 @@ TEST_F(ConsolePictureControlsTest, ControlsAreDrawnAsTheirKindsAndTextsInTheirCo
     const auto* allowed = testkit::textShowing(svg, "Allowed");
     const auto* check = testkit::symbolNamed(svg, "checkmark.circle.fill");
     ASSERT_TRUE(allowed && check);
-    EXPECT_EQ(*allowed->attribute("fill"), "#30d158");
+    EXPECT_EQ(allowed->value("fill"), "#30d158");
     EXPECT_EQ(testkit::symbolColour(*check), "#30d158");
     const auto* disc = check->all("circle").at(0);
     EXPECT_LT(disc->number("cx") + disc->number("r"), allowed->number("x"));
@@ -140,7 +140,7 @@ TEST_F(ConsolePictureControlsTest, ControlsAreDrawnAsTheirKindsAndTextsInTheirCo
     EXPECT_EQ(*testkit::textShowing(svg, "Explained")->attribute("fill"), "#98989d");
     const auto* identify = testkit::textShowing(svg, "Identify");
     ASSERT_TRUE(identify);
-    EXPECT_EQ(*identify->attribute("fill"), "#ffffff");
+    EXPECT_EQ(identify->value("fill"), "#ffffff");
 
     // A bordered button's bezel around its title; a prominent one a capsule in its tint.
     const auto* bezel = testkit::findWith(svg, "rect", "button", "data-value", "Identify");
@@ -152,8 +152,8 @@ TEST_F(ConsolePictureControlsTest, ControlsAreDrawnAsTheirKindsAndTextsInTheirCo
     EXPECT_TRUE(face.contains(Point{face.midX(), identify->number("y") - 2}));
     const auto* save = testkit::findWith(svg, "rect", "button", "data-value", "Save");
     ASSERT_TRUE(save);
-    EXPECT_EQ(*save->attribute("data-look"), "accented");
-    EXPECT_EQ(*save->attribute("fill"), "#0a84ff");
+    EXPECT_EQ(save->value("data-look"), "accented");
+    EXPECT_EQ(save->value("fill"), "#0a84ff");
     EXPECT_NEAR(save->number("rx"), save->number("height") / 2, 0.01);
 
     // The stepper at its upper end: its up arrow grey, its down arrow white.
@@ -169,7 +169,7 @@ TEST_F(ConsolePictureControlsTest, ControlsAreDrawnAsTheirKindsAndTextsInTheirCo
     const auto* upDown = testkit::findWith(svg, "g", "chevron", "data-chevron", "up-down");
     ASSERT_TRUE(popUp && upDown);
     for (const auto* stroke : upDown->all("path")) {
-        const std::string& d = *stroke->attribute("d");
+        const std::string& d = stroke->value("d");
         const double x = std::stod(d.substr(2));
         EXPECT_GT(x, testkit::textRight(*testkit::textShowing(svg, "Bottom")));
         EXPECT_LT(x, rectOf(*popUp).maxX());
@@ -203,8 +203,8 @@ TEST_F(ConsolePictureControlsTest, DisabledControlsAreDimmedWithTheirLabelsAndAn
     const auto capsules = svg.all("rect", "shape");
     ASSERT_EQ(capsules.size(), 2u);
     for (const auto* capsule : capsules) {
-        EXPECT_EQ(*capsule->attribute("data-shape"), "capsule");
-        EXPECT_EQ(*capsule->attribute("fill"), "#0a84ff");
+        EXPECT_EQ(capsule->value("data-shape"), "capsule");
+        EXPECT_EQ(capsule->value("fill"), "#0a84ff");
         EXPECT_FALSE(testkit::insideClass(svg, *capsule, "disabled"));
     }
     EXPECT_DOUBLE_EQ(testkit::drawnOpacityOf(svg, *capsules[0]), 0.5);
@@ -317,7 +317,7 @@ TEST_F(ConsolePictureControlsTest, AnAlertsButtonsFitTheirTitlesAndTheOneReturnC
         const auto* bezel = testkit::findWith(svg, "rect", "alert-button", "data-value", title->text);
         ASSERT_TRUE(bezel) << title->text;
         EXPECT_DOUBLE_EQ(title->number("x"), rectOf(*bezel).midX()) << title->text;
-        EXPECT_EQ(*title->attribute("text-anchor"), "middle");
+        EXPECT_EQ(title->value("text-anchor"), "middle");
         EXPECT_LE(title->number("textLength"), rectOf(*bezel).width());
     }
     // Without a Return button, the first is the default when it has no key of its own.

@@ -62,7 +62,7 @@ const testkit::XmlElement* clipAround(const testkit::XmlElement& svg, const test
     for (auto up = path.rbegin(); up != path.rend(); ++up)
         if (const std::string* clip = (*up)->attribute("clip-path"))
             for (const auto* region : svg.all("clipPath"))
-                if ("url(#" + *region->attribute("id") + ")" == *clip) return region->all("rect").at(0);
+                if ("url(#" + region->value("id") + ")" == *clip) return region->all("rect").at(0);
     return nullptr;
 }
 
@@ -98,7 +98,7 @@ TEST_F(ConsolePictureWindowsTest, ATitledWindowShowsTheButtonsItsStyleAllowsAndG
         std::vector<std::string> enabledFills;
         double previousRight = frame.minX();
         for (const auto* button : buttons) {
-            order.push_back(*button->attribute("data-button"));
+            order.push_back(button->value("data-button"));
             const double cx = button->number("cx"), r = button->number("r");
             // In a row along the title bar's middle, apart, before the title, inside the window.
             EXPECT_NEAR(button->number("cy"), frame.minY() + ui::Panel::kTitlebarHeight / 2, 0.01);
@@ -106,11 +106,11 @@ TEST_F(ConsolePictureWindowsTest, ATitledWindowShowsTheButtonsItsStyleAllowsAndG
             previousRight = cx + r;
             EXPECT_LT(previousRight, testkit::textLeft(*title));
             if (testkit::insideClass(svg, *button, "disabled")) {
-                if (disabledFill.empty()) disabledFill = *button->attribute("fill");
-                EXPECT_EQ(*button->attribute("fill"), disabledFill) << order.back();
+                if (disabledFill.empty()) disabledFill = button->value("fill");
+                EXPECT_EQ(button->value("fill"), disabledFill) << order.back();
             } else {
                 enabled.push_back(order.back());
-                enabledFills.push_back(*button->attribute("fill"));
+                enabledFills.push_back(button->value("fill"));
             }
         }
         EXPECT_EQ(order, (Names{"close", "minimize", "zoom"}));
@@ -147,7 +147,7 @@ TEST_F(ConsolePictureWindowsTest, EachWindowHasTheCornersOfItsKind) {
 
     const auto* frame = drawnPlain->all("rect", "window-frame").at(0);
     EXPECT_EQ(radiusOf(*frame), 10);
-    EXPECT_EQ(*frame->attribute("fill"), "#336699");
+    EXPECT_EQ(frame->value("fill"), "#336699");
     EXPECT_NEAR(radiusOf(*drawnPlain->all("rect", "window-edge").at(0)), 10, 0.5);
     // The title bar and the content are cut to the rounded corners.
     const auto* bar = drawnPlain->all("rect", "title-bar").at(0);
@@ -201,7 +201,7 @@ TEST_F(ConsolePictureWindowsTest, AnAlertShowsTheAppsIconBesideItsBoldMessage) {
     // field, beside the icon.
     const auto* message = drawn->all("text", "alert-message").at(0);
     EXPECT_EQ(message->text, "Rename Desktop 4");
-    EXPECT_EQ(*message->attribute("font-weight"), "700");
+    EXPECT_EQ(message->value("font-weight"), "700");
     auto& metrics = ui::systemFontMetrics();
     const double bold = metrics.lineWidth("Rename Desktop 4", ui::Font::system(13, ui::font_weight::kBold));
     EXPECT_NEAR(message->number("textLength"), bold, 1e-3);  // written to three decimals
@@ -250,7 +250,7 @@ TEST_F(ConsolePictureWindowsTest, AMessageTooWideInBoldWrapsAndMovesTheTextsTheF
     EXPECT_EQ(lines[1]->text.find(' '), std::string::npos);  // broken before its last word
     for (const auto* line : lines) {
         EXPECT_LE(line->number("textLength"), column);
-        EXPECT_EQ(*line->attribute("font-weight"), "700");
+        EXPECT_EQ(line->value("font-weight"), "700");
     }
     // The informative text starts under the message's second line, the field under it, and the
     // window grows by the line, its buttons staying inside along its bottom.

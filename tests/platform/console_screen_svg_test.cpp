@@ -16,6 +16,7 @@
 #include "platform/alerts.h"
 #include "platform/file_url.h"
 #include "platform/platform.h"
+#include "platform/sim/console/picture_views.h"
 #include "platform/sim/console/screen_svg.h"
 #include "platform/ui/effect_views.h"
 #include "platform/ui/image_view.h"
@@ -84,7 +85,7 @@ TEST_F(ConsoleScreenSvgTest, DisplaysCaptionsAndWindowsStandWhereTheyAreAndTextS
     const testkit::XmlElement svg = picture();
     EXPECT_EQ(svg.name, "svg");
     // The view box is the union of the displays, in global points (y down).
-    EXPECT_EQ(*svg.attribute("viewBox"), "0 -200 5992 1440");
+    EXPECT_EQ(svg.value("viewBox"), "0 -200 5992 1440");
     const auto displays = svg.all("rect", "display-frame");
     ASSERT_EQ(displays.size(), 3u);
     EXPECT_EQ(displays[2]->number("x"), 4072);
@@ -217,6 +218,7 @@ TEST(XmlEscapedTest, WhatXmlCannotHoldBecomesOneReplacementCharacterEach) {
         {"a&b<c>d\"e'f", "a&amp;b&lt;c&gt;d&quot;e&apos;f"},
         {"tab\tline\ncr\r", "tab\tline\ncr\r"},
         {std::string("\x00\x01\x1F\x7F", 4), r + r + r + r},
+        {"tab\vvertical\fpage\x08" "back", "tab" + r + "vertical" + r + "page" + r + "back"},
         {"\xEF\xBF\xBE\xEF\xBF\xBF", r + r},                      // U+FFFE, U+FFFF
         {"\xEF\xBF\xBD\xEE\x80\x80\xF4\x8F\xBF\xBF", "\uFFFD\uE000\U0010FFFF"},  // allowed neighbours
         {"\xED\xA0\x80", r + r + r},                              // a surrogate: no valid start
@@ -226,6 +228,11 @@ TEST(XmlEscapedTest, WhatXmlCannotHoldBecomesOneReplacementCharacterEach) {
         {"\x80\xBFok\xFF", r + r + "ok" + r},                        // stray bytes
         {"\xF0\x9F\x98\x80 \xE2\x82\xAC", "\U0001F600 \u20AC"},
     };
+    // Of the controls below the space, XML holds only the tab and the two line ends.
+    for (char c = 0; c < 0x20; ++c) {
+        const std::string escaped = sim::xmlEscaped(std::string(1, c));
+        EXPECT_EQ(escaped, c == '\t' || c == '\n' || c == '\r' ? std::string(1, c) : r) << int(c);
+    }
     for (const auto& [input, escaped] : cases) {
         EXPECT_EQ(sim::xmlEscaped(input), escaped) << testing::PrintToString(input);
         EXPECT_TRUE(testkit::parseXml("<a b=\"" + sim::xmlEscaped(input) + "\">" + sim::xmlEscaped(input) + "</a>"))
@@ -247,7 +254,7 @@ TEST_F(ConsoleScreenSvgTest, AnOpenAlertIsDrawnInFrontAndTheCommandIsServedWhile
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0]->text, "Rename <Desktop 4>");
     EXPECT_EQ(svg->children.back().name, "g");
-    EXPECT_EQ(*svg->children.back().attribute("class"), "alert");
+    EXPECT_EQ(svg->children.back().value("class"), "alert");
     EXPECT_EQ(svg->all("text", "alert-button-title").size(), 2u);
     // Each line of the informative text on its own, the buttons inside the alert.
     const auto lines = svg->all("text", "alert-informative");
@@ -259,6 +266,27 @@ TEST_F(ConsoleScreenSvgTest, AnOpenAlertIsDrawnInFrontAndTheCommandIsServedWhile
         EXPECT_GE(button->number("x"), frame->number("x"));
         EXPECT_LE(button->number("y") + button->number("height"), frame->number("y") + frame->number("height"));
     }
+}
+
+// An app icon drawn without its image shows the first character of the name as a reader sees
+// it, whole, in capitals where it has them.
+TEST(IconPictureTest, TheInitialIsTheNamesFirstCharacterWholeInCapitals) {
+    const auto initialOf = [](const std::string& name) {
+        const auto icon = testkit::parseXml(sim::iconPicture(Rect(0, 0, 32, 32), name, std::nullopt));
+        if (!icon) return std::string("(not XML)");
+        const auto texts = icon->all("text", "icon-initial");
+        return texts.empty() ? std::string("(none)") : texts[0]->text;
+    };
+    EXPECT_EQ(initialOf("safari"), "S");
+    EXPECT_EQ(initialOf("9 Apps"), "9");
+    EXPECT_EQ(initialOf("\u00E9lan"), "\u00C9");
+    EXPECT_EQ(initialOf("e\u0301clair"), "E\u0301");                                // the accent stays on
+    EXPECT_EQ(initialOf("\U0001F1EB\U0001F1F7 Maps"), "\U0001F1EB\U0001F1F7");           // a flag, not half of one
+    EXPECT_EQ(initialOf("\U0001F469\u200D\U0001F4BB Dev"), "\U0001F469\u200D\U0001F4BB");
+    EXPECT_EQ(initialOf("\u0438\u0432\u0430\u043D"), "\u0418");
+    EXPECT_EQ(initialOf("\u00DFtudio"), "SS");
+    EXPECT_EQ(initialOf("\xC0\xAF" "bc"), "\uFFFD");                                  // ill-formed: still XML
+    EXPECT_EQ(initialOf(""), "(none)");
 }
 
 TEST_F(ConsoleScreenSvgTest, IconsNameTheirAppsGlassHidesWhatLiesBehindAndTitlesStayInside) {
@@ -290,7 +318,7 @@ TEST_F(ConsoleScreenSvgTest, IconsNameTheirAppsGlassHidesWhatLiesBehindAndTitles
     const auto window = svg.all("g", "window").at(0);
     std::vector<std::string> apps, initials;
     for (const auto* icon : window->all("g", "icon")) {
-        apps.push_back(*icon->attribute("data-app"));
+        apps.push_back(icon->value("data-app"));
         initials.push_back(icon->all("text", "icon-initial").at(0)->text);
         EXPECT_EQ(icon->all("rect", "icon-frame").at(0)->number("width"), 16);
     }
@@ -320,7 +348,7 @@ TEST_F(ConsoleScreenSvgTest, TextsAreDrawnInTheFacesTheyWereMeasuredInAndRightTo
     panel.orderFrontRegardless();
 
     const testkit::XmlElement svg = picture();
-    EXPECT_EQ(*svg.attribute("font-family"), "Inter");
+    EXPECT_EQ(svg.value("font-family"), "Inter");
     const auto drawn = [&](const std::string& text) -> const testkit::XmlElement* {
         for (const auto* element : svg.all("text"))
             if (element->text == text) return element;
@@ -328,16 +356,16 @@ TEST_F(ConsoleScreenSvgTest, TextsAreDrawnInTheFacesTheyWereMeasuredInAndRightTo
     };
     const auto* rtl = drawn(hebrewName);
     ASSERT_NE(rtl, nullptr);
-    EXPECT_EQ(*rtl->attribute("direction"), "rtl");
-    EXPECT_EQ(*rtl->attribute("text-anchor"), "start");  // its start is its right end
+    EXPECT_EQ(rtl->value("direction"), "rtl");
+    EXPECT_EQ(rtl->value("text-anchor"), "start");  // its start is its right end
     EXPECT_EQ(rtl->number("x"), 100 + 210);
     EXPECT_EQ(rtl->attribute("font-family"), nullptr);
     EXPECT_NEAR(rtl->number("textLength"), ui::systemFontMetrics().lineWidth(hebrewName, hebrew->font), 5e-4);
 
     const auto* mono = drawn(keys->stringValue());
     ASSERT_NE(mono, nullptr);
-    EXPECT_EQ(*mono->attribute("font-family"), "DejaVu Sans Mono");
-    EXPECT_EQ(*mono->attribute("font-weight"), "700");
+    EXPECT_EQ(mono->value("font-family"), "DejaVu Sans Mono");
+    EXPECT_EQ(mono->value("font-weight"), "700");
     EXPECT_EQ(mono->attribute("direction"), nullptr);
     EXPECT_EQ(mono->number("x"), 110);
     EXPECT_NEAR(mono->number("textLength"), ui::systemFontMetrics().lineWidth(keys->stringValue(), keys->font), 5e-4);

@@ -165,7 +165,7 @@ TEST_F(ConsoleStatusMenuTest, ASubmenuIsChosenByItsPathAndADisabledRowByNone) {
     ASSERT_TRUE(picture);
     const auto& drawn = *picture->all("g", "menu").at(0);
     std::vector<std::string> symbols;
-    for (const auto* symbol : drawn.all("g", "symbol")) symbols.push_back(*symbol->attribute("data-symbol"));
+    for (const auto* symbol : drawn.all("g", "symbol")) symbols.push_back(symbol->value("data-symbol"));
     EXPECT_EQ(symbols, (Lines{"macwindow", "chevron.right"}));
     EXPECT_GT(drawn.all("rect", "menu-frame").at(0)->number("rx"), 0);  // a menu's corners are rounded
     const auto rows = drawn.all("text", "menu-row");

@@ -2,7 +2,6 @@
 // cache of shaped texts, and a fallback when the fonts are missing.
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,6 +14,7 @@
 #include "platform/ui/line_wrapping.h"
 #include "platform/ui/text_lines.h"
 #include "platform/ui/text_metrics.h"
+#include "platform/ui/text_work.h"
 #include "testkit/temp_folder.h"
 
 namespace tarnwick {
@@ -140,6 +140,13 @@ TEST_F(TextSystemTest, WrapsAtBreakOpportunitiesWithinTheWidthAndLinesNeverPassI
     EXPECT_EQ(texts(cjk), (Strings{" \u4E2D\u4E2D", "\u4E2D"}));
     expectWithin(cjk, 30);
     EXPECT_LE(metrics.fittingSize(" \u4E2D\u4E2D\u4E2D", f, 30, 0, true).width, 30);
+
+    // The cluster after a space is checked with the space before it: "b" fits beside "aaaa" but
+    // not beside "aaaa ".
+    const double beside = width("aaaa b") - width(" ") / 2;
+    ASSERT_GT(beside, width("aaaa") + width("b"));
+    EXPECT_EQ(texts(lines("aaaa b", beside, ui::LineBreakMode::wordWrapping)), (Strings{"aaaa", "b"}));
+    EXPECT_DOUBLE_EQ(metrics.fittingSize("aaaa b", f, beside, 0, true).height, 2 * line);
 
     // A no-break space is no place to break: the words around it go to the next line together.
     const std::string glued = "Work\u00A0Mail and more";
@@ -295,6 +302,13 @@ TEST_F(TextSystemTest, ATextCutByItsLimitEndsWithAnEllipsisAndKeepsItsParagraphs
     EXPECT_GT(kept.size(), std::string("aaaa").size());
     EXPECT_GT(width(paragraph.substr(0, kept.size() + 1) + std::string(kEllipsis)), narrow);
     expectWithin(cut, narrow);
+    // Cut by the limit with room to spare, each mode keeps every cluster of the line once.
+    EXPECT_EQ(texts(lines("abc\nd", 500, ui::LineBreakMode::truncatingTail, 1)), Strings{"abc" + std::string(kEllipsis)});
+    EXPECT_EQ(texts(lines("abc\nd", 500, ui::LineBreakMode::truncatingHead, 1)), Strings{std::string(kEllipsis) + "abc"});
+    EXPECT_EQ(texts(lines("abc\nd", 500, ui::LineBreakMode::truncatingMiddle, 1)),
+              Strings{"ab" + std::string(kEllipsis) + "c"});
+    EXPECT_EQ(texts(lines("abcd\ne", 500, ui::LineBreakMode::truncatingMiddle, 1)),
+              Strings{"ab" + std::string(kEllipsis) + "cd"});
     // Clipped, the lines stay as laid out.
     EXPECT_EQ(texts(lines("Work\nPersonal", box, ui::LineBreakMode::clipping, 1)), Strings{"Work"});
     // One line: head, middle or tail gives way; no room even for "…" shows nothing.
@@ -325,29 +339,45 @@ TEST_F(TextSystemTest, EachLineKnowsItsParagraphsDirection) {
     ASSERT_EQ(cut.size(), 1u);
     EXPECT_TRUE(cut[0].rightToLeft);
     EXPECT_EQ(cut[0].text.substr(cut[0].text.size() - kEllipsis.size()), kEllipsis);
+
+    // The first strong character outside isolates decides; a mark alone decides too; a paragraph
+    // with no strong character runs left to right.
+    const auto directions = [&](const std::string& text) {
+        std::vector<bool> rtl;
+        for (const auto& shownLine : lines(text, 2000, ui::LineBreakMode::wordWrapping)) rtl.push_back(shownLine.rightToLeft);
+        return rtl;
+    };
+    EXPECT_EQ(directions("\u2066Desk\u2069 " + hebrew), std::vector<bool>{true});   // an isolated run is skipped
+    EXPECT_EQ(directions("\u2067" + hebrew + "\u2069 Desk"), std::vector<bool>{false});
+    EXPECT_EQ(directions("\u200F12 Desk"), std::vector<bool>{true});                 // a right-to-left mark
+    EXPECT_EQ(directions("12 \u0661\u0662"), std::vector<bool>{false});              // Arabic digits are weak
+    EXPECT_EQ(directions("\u0627\u0644\u0639 1\u2029Desk\u2029\u2029" + hebrew),
+              (std::vector<bool>{true, false, false, true}));                         // Arabic, then paragraphs
 }
 
 // ---- the cache, threads, and missing fonts
 
-TEST_F(TextSystemTest, MeasuringTakesTimeInProportionToTheText) {
-    // Shaping, wrapping at every cluster and measuring a text ten times as long takes about ten
-    // times as long (far more if any step went over the text again for each character); the
-    // best of a few rounds, each with a text not shaped before, so sanitizers and a busy machine
-    // do not decide.
-    const auto timeOf = [&](int characters) {
-        auto best = std::chrono::steady_clock::duration::max();
-        for (int round = 0; round < 3; ++round) {
-            std::string name = std::to_string(characters) + "-" + std::to_string(round);
-            for (int i = 0; i < characters; ++i) name += (i % 7 == 0) ? "\u00E9 " : "w";
-            const auto start = std::chrono::steady_clock::now();
-            metrics.lineWidth(name, font);
-            metrics.fittingSize(name, font, 1, 0, true);
-            metrics.fittingSize(name, font, 200, 0, true);
-            best = std::min(best, std::chrono::steady_clock::now() - start);
-        }
-        return best;
+TEST_F(TextSystemTest, SettingATextCostsInProportionToItsLength) {
+    // Shaping, wrapping at every cluster and measuring a text ten times as long goes over about
+    // ten times as much (far more if any step went over the text again for each character or
+    // each line), as the text system counts its own work; texts not shaped before, so the cache
+    // does not decide.
+    const auto workOf = [&](int characters) {
+        std::string name = std::to_string(characters) + "-work";
+        for (int i = 0; i < characters; ++i) name += (i % 7 == 0) ? "\u00E9 " : "w";
+        const auto before = ui::textWorkOnThisThread();
+        metrics.lineWidth(name, font);
+        metrics.fittingSize(name, font, 1, 0, true);
+        metrics.fittingSize(name, font, 200, 0, true);
+        ui::shownLines(metrics, name, font, ui::TextBox{300, 0, 3, true, ui::LineBreakMode::truncatingMiddle});
+        const auto after = ui::textWorkOnThisThread();
+        EXPECT_GT(after.clustersWrapped, before.clustersWrapped);
+        EXPECT_GT(after.bytesShaped, before.bytesShaped);
+        return static_cast<double>(after.total() - before.total());
     };
-    EXPECT_LT(timeOf(20000), 40 * timeOf(2000));
+    const double small = workOf(2000), large = workOf(20000);
+    EXPECT_GT(large, 8 * small);
+    EXPECT_LT(large, 13 * small);
 }
 
 TEST_F(TextSystemTest, ALayoutPassShapesEachTextOnceAndTheCacheStaysWithinItsBound) {
@@ -364,6 +394,15 @@ TEST_F(TextSystemTest, ALayoutPassShapesEachTextOnceAndTheCacheStaysWithinItsBou
     own.lineWidth(text, ui::Font::system(20));  // shaped once for every size
     own.glyphImageBounds(text, font);
     EXPECT_EQ(own.cache().entries(), entries);
+    // Cutting a text short tries candidate lines: they are measured, not kept.
+    own.lineWidth(kEllipsis, font);
+    const auto beforeCuts = own.cache().entries();
+    for (double box = 30; box < 200; box += 7) {
+        for (const auto mode : {ui::LineBreakMode::truncatingHead, ui::LineBreakMode::truncatingMiddle,
+                                ui::LineBreakMode::truncatingTail})
+            ui::shownLines(own, text, font, ui::TextBox{box, 0, 1, false, mode});
+    }
+    EXPECT_EQ(own.cache().entries(), beforeCuts);
     for (int i = 0; i < 5000; ++i) own.lineWidth("Desktop " + std::to_string(i), font);
     EXPECT_LE(own.cache().memoryBytes(), 64u * 1024);
     EXPECT_GT(own.cache().entries(), 10u);

@@ -20,6 +20,9 @@ struct XmlElement {
         auto it = attributes.find(key);
         return it == attributes.end() ? nullptr : &it->second;
     }
+    // The attribute's text; a missing one fails the test that reads it and reads as no text, so
+    // a picture that lost an attribute is reported instead of taking the test program down.
+    std::string value(const std::string& key) const;
     double number(const std::string& key) const;
     // Every element of the subtree (this one first, document order) with the name and, when
     // given, the class attribute.

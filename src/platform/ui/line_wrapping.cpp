@@ -1,11 +1,13 @@
 #include "platform/ui/line_wrapping.h"
 
+#include "platform/ui/text_work.h"
+
 namespace tarnwick::platform::ui {
 
 namespace {
 
 // The line that begins at `start`, by the advances of the run.
-WrappedLine nextLine(const TextRun& run, std::size_t start, double width) {
+WrappedLine walkLine(const TextRun& run, std::size_t start, double width) {
     const std::size_t count = run.size();
     WrappedLine line{start, start, count, 0, false};
     WrappedLine atBreak;
@@ -35,6 +37,12 @@ WrappedLine nextLine(const TextRun& run, std::size_t start, double width) {
         }
         all += advance;
     }
+    return line;
+}
+
+WrappedLine nextLine(const TextRun& run, std::size_t start, double width) {
+    const WrappedLine line = walkLine(run, start, width);
+    textWorkOnThisThread().clustersWrapped += line.next > start ? line.next - start : 1;
     return line;
 }
 

@@ -6,9 +6,9 @@
 
 #include <hb.h>
 #include <unicode/uscript.h>
-#include <unicode/utf8.h>
 
 #include "platform/ui/font_faces.h"
+#include "platform/ui/text_work.h"
 
 namespace tarnwick::platform::ui {
 
@@ -49,19 +49,15 @@ hb_script_t harfBuzzScript(UScriptCode code) {
 // The text cut where its script changes: characters common to scripts (spaces, digits,
 // punctuation, emoji) and marks stay with the run around them, so that each run shapes with its
 // own script's features.
-std::vector<ScriptRun> scriptRuns(std::string_view text) {
+std::vector<ScriptRun> scriptRuns(const std::vector<TextScalar>& scalars, int32_t length) {
     std::vector<ScriptRun> runs;
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    const auto length = static_cast<int32_t>(text.size());
     int32_t start = 0;
     UScriptCode current = USCRIPT_COMMON;
-    for (int32_t i = 0; i < length;) {
-        const int32_t at = i;
-        UChar32 c;
-        U8_NEXT_OR_FFFD(bytes, i, length, c);
+    for (const auto& scalar : scalars) {
         UErrorCode status = U_ZERO_ERROR;
-        const UScriptCode script = uscript_getScript(c, &status);
+        const UScriptCode script = uscript_getScript(static_cast<UChar32>(scalar.value), &status);
         if (U_FAILURE(status) || script == USCRIPT_COMMON || script == USCRIPT_INHERITED) continue;
+        const auto at = static_cast<int32_t>(scalar.at);
         if (current == USCRIPT_COMMON) {
             current = script;
         } else if (script != current) {
@@ -99,12 +95,13 @@ void layGlyphs(hb_buffer_t* buffer, hb_font_t* font, bool withInk, std::vector<b
 }
 
 // Shapes the text run by run into the clusters.
-void shapeInto(std::string_view text, hb_font_t* font, bool tabularFigures, bool withInk,
-               std::vector<ShapedCluster>& clusters) {
+void shapeInto(std::string_view text, const std::vector<TextScalar>& scalars, hb_font_t* font, bool tabularFigures,
+               bool withInk, std::vector<ShapedCluster>& clusters) {
     std::vector<bool> ownGlyph(clusters.size(), false);
     const hb_feature_t tabular{HB_TAG('t', 'n', 'u', 'm'), 1, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END};
     const auto length = static_cast<int>(text.size());
-    for (const auto& run : scriptRuns(text)) {
+    textWorkOnThisThread().bytesShaped += text.size();
+    for (const auto& run : scriptRuns(scalars, length)) {
         hb_buffer_t* buffer = hb_buffer_create();
         // The whole text is the run's context, so its ends shape as they do within the text.
         hb_buffer_add_utf8(buffer, text.data(), length, static_cast<unsigned>(run.from), run.to - run.from);
@@ -133,13 +130,15 @@ std::shared_ptr<const ShapedText> shapeText(std::string_view text, const FontFac
                                             bool withInk) {
     auto shaped = std::make_shared<ShapedText>();
     shaped->unitsPerEm = face.unitsPerEm();
-    const auto segments = segmentText(text);
+    // Decoded once: the clusters and the script runs read the same scalars.
+    const auto scalars = decodeText(text);
+    const auto segments = segmentText(text, scalars);
     shaped->clusters.reserve(segments.size());
     for (const auto& segment : segments) shaped->clusters.push_back(ShapedCluster{.cluster = segment});
 
     hb_font_t* font = face.shaper();
     if (font && !segments.empty() && text.size() <= static_cast<std::size_t>(INT_MAX))
-        shapeInto(text, font, tabularFigures, withInk, shaped->clusters);
+        shapeInto(text, scalars, font, tabularFigures, withInk, shaped->clusters);
 
     const auto em = static_cast<float>(face.unitsPerEm());
     const auto average = static_cast<float>(face.averageAdvance());

@@ -31,6 +31,9 @@ public:
         return insert(face, text, shape());
     }
 
+    // The text shaped in the face when the cache holds it (counted as a use), else nothing.
+    std::shared_ptr<const ShapedText> find(std::size_t face, std::string_view text);
+
     std::size_t memoryBytes() const;
     std::size_t entries() const;
 
@@ -52,7 +55,6 @@ private:
         std::size_t bytes;
     };
 
-    std::shared_ptr<const ShapedText> find(std::size_t face, std::string_view text);
     std::shared_ptr<const ShapedText> insert(std::size_t face, std::string_view text,
                                              std::shared_ptr<const ShapedText> shaped);
     void evict();

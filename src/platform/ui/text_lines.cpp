@@ -96,7 +96,7 @@ ShownLine truncated(const SetText& set, Piece piece, double width, LineBreakMode
     ShownLine best;
     const auto fitsAsDrawn = [&](long n) {
         std::string line = text(n);
-        const double measured = set.metrics.lineWidth(line, set.font);
+        const double measured = set.metrics.candidateWidth(line, set.font);
         if (measured > width) return false;
         best = ShownLine{std::move(line), measured};
         return true;

@@ -35,6 +35,16 @@ double SystemFontMetrics::lineWidth(std::string_view text, const Font& font) {
     return run.width(0, run.size());
 }
 
+double SystemFontMetrics::candidateWidth(std::string_view text, const Font& font) {
+    const std::size_t index = faces_.faceIndex(font);
+    const bool tabular = tabularFigures(font);
+    // A text the cache already holds is read from there; one it lacks is shaped and let go.
+    auto shaped = cache_.find(index * 2 + (tabular ? 1 : 0), text);
+    if (!shaped) shaped = shapeText(text, faces_.face(index), tabular);
+    const TextRun run(std::move(shaped), usableSize(font));
+    return run.width(0, run.size());
+}
+
 Size SystemFontMetrics::fittingSize(std::string_view text, const Font& font, double width, int maximumLines,
                                     bool wraps) {
     const double lineHeight = defaultLineHeight(font);

@@ -20,6 +20,10 @@ public:
     virtual ~TextMetrics() = default;
     // The width of the text laid out as one line; line breaks in it count as spaces.
     virtual double lineWidth(std::string_view text, const Font& font) = 0;
+    // The width as lineWidth gives it, of a text measured only once (one of the candidates a
+    // line is cut to): it is not kept among the shaped texts, so trying candidates does not
+    // push out what a layout pass measures again and again.
+    virtual double candidateWidth(std::string_view text, const Font& font) { return lineWidth(text, font); }
     // The size the text needs within `width`: wrapped as wrapLines wraps (line_wrapping.h) when
     // `wraps`, else one line; at most `maximumLines` lines (0: no limit). Empty text needs one
     // line.
@@ -48,6 +52,7 @@ public:
                                std::size_t cacheBytes = ShapedTextCache::kDefaultCapacityBytes);
 
     double lineWidth(std::string_view text, const Font& font) override;
+    double candidateWidth(std::string_view text, const Font& font) override;
     Size fittingSize(std::string_view text, const Font& font, double width, int maximumLines, bool wraps) override;
     double defaultLineHeight(const Font& font) override;
     double firstBaselineOffset(const Font& font) override;

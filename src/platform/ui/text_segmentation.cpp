@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
-#include <optional>
 
+#include <unicode/ubidi.h>
 #include <unicode/ubrk.h>
 #include <unicode/uchar.h>
 #include <unicode/utext.h>
+#include <unicode/utf16.h>
 #include <unicode/utf8.h>
+
+#include "platform/ui/text_work.h"
 
 namespace tarnwick::platform::ui {
 
@@ -30,25 +33,6 @@ UBreakIterator* breakIterator(UBreakIteratorType type) {
         if (U_FAILURE(status)) slot.reset();
     }
     return slot.get();
-}
-
-// The text's scalars: where each begins and what it is (U+FFFD for an ill-formed sequence).
-struct Scalar {
-    std::uint32_t at;
-    UChar32 value;
-};
-
-std::vector<Scalar> scalarsOf(std::string_view text, int32_t length) {
-    std::vector<Scalar> scalars;
-    scalars.reserve(static_cast<std::size_t>(length));
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    for (int32_t i = 0; i < length;) {
-        const auto at = static_cast<std::uint32_t>(i);
-        UChar32 c;
-        U8_NEXT_OR_FFFD(bytes, i, length, c);
-        scalars.push_back(Scalar{at, c});
-    }
-    return scalars;
 }
 
 // The boundaries the iterator finds in the text (0 and the end included), or none when ICU
@@ -80,41 +64,78 @@ bool isWide(UChar32 c) {
     return width == U_EA_WIDE || width == U_EA_FULLWIDTH || u_hasBinaryProperty(c, UCHAR_EMOJI_PRESENTATION);
 }
 
-// Finds the direction of each paragraph (ended by a paragraph separator) from its first strong
-// character, skipping isolated runs; `set(to, rtl)` hears where each paragraph's scalars end.
+struct BidiCloser {
+    void operator()(UBiDi* bidi) const { ubidi_close(bidi); }
+};
+
+// Reports each paragraph's direction as ICU's bidi finds it with a default level (rules P2 and
+// P3: the first strong character outside isolates, left to right where there is none):
+// `set(endByte, rtl)` hears where each paragraph ends. Text without a character of a
+// right-to-left script or control is all left to right, and costs no bidi run.
 template <typename Set>
-void paragraphDirections(const std::vector<Scalar>& scalars, const Set& set) {
-    std::size_t start = 0;
-    int isolates = 0;
-    std::optional<bool> rtl;
-    for (std::size_t i = 0; i < scalars.size(); ++i) {
-        const auto direction = u_charDirection(scalars[i].value);
-        if (direction == U_BLOCK_SEPARATOR) {
-            set(i + 1, rtl.value_or(false));
-            start = i + 1;
-            isolates = 0;
-            rtl.reset();
-        } else if (direction == U_LEFT_TO_RIGHT_ISOLATE || direction == U_RIGHT_TO_LEFT_ISOLATE ||
-                   direction == U_FIRST_STRONG_ISOLATE) {
-            ++isolates;
-        } else if (direction == U_POP_DIRECTIONAL_ISOLATE) {
-            if (isolates > 0) --isolates;
-        } else if (isolates == 0 && !rtl) {
-            if (direction == U_LEFT_TO_RIGHT) rtl = false;
-            if (direction == U_RIGHT_TO_LEFT || direction == U_RIGHT_TO_LEFT_ARABIC) rtl = true;
+void paragraphDirections(const std::vector<TextScalar>& scalars, std::uint32_t length, const Set& set) {
+    const bool anyRightToLeft = std::any_of(scalars.begin(), scalars.end(), [](const TextScalar& s) {
+        // Nothing below Hebrew is strongly right to left, nor an embedding, override or isolate.
+        return s.value >= 0x0590;
+    });
+    if (!anyRightToLeft) return;
+    std::vector<UChar> units;
+    std::vector<std::uint32_t> byteOfUnit;  // where the scalar that each unit belongs to begins
+    units.reserve(scalars.size());
+    byteOfUnit.reserve(scalars.size() + 1);
+    for (const auto& s : scalars) {
+        // The decoder gives scalars only (never a surrogate): one unit, or a pair.
+        const auto c = static_cast<UChar32>(s.value);
+        if (c <= 0xFFFF) {
+            units.push_back(static_cast<UChar>(c));
+        } else {
+            units.push_back(U16_LEAD(c));
+            units.push_back(U16_TRAIL(c));
+            byteOfUnit.push_back(s.at);
         }
+        byteOfUnit.push_back(s.at);
     }
-    if (start < scalars.size()) set(scalars.size(), rtl.value_or(false));
+    if (units.size() > static_cast<std::size_t>(INT32_MAX)) return;
+    byteOfUnit.push_back(length);
+    UErrorCode status = U_ZERO_ERROR;
+    const auto count = static_cast<int32_t>(units.size());
+    std::unique_ptr<UBiDi, BidiCloser> bidi(ubidi_openSized(count, 0, &status));
+    if (U_SUCCESS(status)) ubidi_setPara(bidi.get(), units.data(), count, UBIDI_DEFAULT_LTR, nullptr, &status);
+    if (U_FAILURE(status)) return;
+    const int32_t paragraphs = ubidi_countParagraphs(bidi.get());
+    for (int32_t i = 0; i < paragraphs; ++i) {
+        int32_t from = 0, to = 0;
+        UBiDiLevel level = 0;
+        ubidi_getParagraphByIndex(bidi.get(), i, &from, &to, &level, &status);
+        if (U_FAILURE(status)) return;
+        set(byteOfUnit[static_cast<std::size_t>(std::clamp(to, 0, count))], (level & 1) != 0);
+    }
 }
 
 }  // namespace
 
-std::vector<TextCluster> segmentText(std::string_view text) {
-    std::vector<TextCluster> clusters;
-    if (text.empty()) return clusters;
+std::vector<TextScalar> decodeText(std::string_view text) {
+    std::vector<TextScalar> scalars;
     // ICU walks at most 2 GiB; anything past that is one last cluster.
     const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
-    const auto scalars = scalarsOf(text, length);
+    scalars.reserve(static_cast<std::size_t>(length));
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    for (int32_t i = 0; i < length;) {
+        const auto at = static_cast<std::uint32_t>(i);
+        UChar32 c;
+        U8_NEXT_OR_FFFD(bytes, i, length, c);
+        scalars.push_back(TextScalar{at, static_cast<char32_t>(c)});
+    }
+    textWorkOnThisThread().scalarsDecoded += scalars.size();
+    return scalars;
+}
+
+std::vector<TextCluster> segmentText(std::string_view text) { return segmentText(text, decodeText(text)); }
+
+std::vector<TextCluster> segmentText(std::string_view text, const std::vector<TextScalar>& scalars) {
+    std::vector<TextCluster> clusters;
+    if (text.empty() || scalars.empty()) return clusters;
+    const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
 
     // A boundary is kept only where a scalar begins, so no scalar is ever split.
     std::vector<bool> scalarStart(static_cast<std::size_t>(length) + 1, false);
@@ -134,13 +155,14 @@ std::vector<TextCluster> segmentText(std::string_view text) {
     for (const auto at : graphemes) {
         if (at <= from || at > static_cast<std::uint32_t>(length) || !scalarStart[at]) continue;
         while (scalar + 1 < scalars.size() && scalars[scalar].at < from) ++scalar;
-        const UChar32 first = scalars[scalar].value;
+        const auto first = static_cast<UChar32>(scalars[scalar].value);
         // Only a cluster of nothing but white space may hang past its line, and only one of
         // nothing but ignorables takes no room: a mark on a space is seen.
         bool allWhite = true, allIgnorable = true;
         for (std::size_t k = scalar; k < scalars.size() && scalars[k].at < at; ++k) {
-            allWhite = allWhite && u_isWhitespace(scalars[k].value);
-            allIgnorable = allIgnorable && u_hasBinaryProperty(scalars[k].value, UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
+            const auto c = static_cast<UChar32>(scalars[k].value);
+            allWhite = allWhite && u_isWhitespace(c);
+            allIgnorable = allIgnorable && u_hasBinaryProperty(c, UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
         }
         TextCluster cluster;
         cluster.from = from;
@@ -167,8 +189,7 @@ std::vector<TextCluster> segmentText(std::string_view text) {
     }
 
     std::size_t next = 0;
-    paragraphDirections(scalars, [&](std::size_t end, bool rtl) {
-        const std::uint32_t endByte = end < scalars.size() ? scalars[end].at : static_cast<std::uint32_t>(length);
+    paragraphDirections(scalars, static_cast<std::uint32_t>(length), [&](std::uint32_t endByte, bool rtl) {
         while (next < clusters.size() && clusters[next].from < endByte) clusters[next++].rightToLeft = rtl;
     });
     return clusters;

@@ -18,8 +18,22 @@ struct TextCluster {
     bool invisible = false;       // a default-ignorable character alone (a joiner, a selector)
 };
 
+// One Unicode scalar of a UTF-8 text: the byte where it begins and its value, U+FFFD for an
+// ill-formed piece (each maximal ill-formed piece counts once).
+struct TextScalar {
+    std::uint32_t at = 0;
+    char32_t value = 0;
+};
+
+// The text's scalars, decoded once by ICU's strict decoder so that everything that walks a text
+// while it is shaped reads the same scalars.
+std::vector<TextScalar> decodeText(std::string_view text);
+
 // The text's grapheme clusters in order, with where lines may break and each paragraph's
-// direction (from its first strong character), as ICU gives them. Safe from any thread.
+// direction (ICU's bidi with a default level: from its first strong character outside
+// isolates), as ICU gives them. Safe from any thread.
 std::vector<TextCluster> segmentText(std::string_view text);
+// The same, from the text's scalars as decodeText gives them.
+std::vector<TextCluster> segmentText(std::string_view text, const std::vector<TextScalar>& scalars);
 
 }  // namespace tarnwick::platform::ui

@@ -20,6 +20,8 @@
 #include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/hosting_view.h"
 #include "platform/ui/panel.h"
+#include "platform/ui/text_segmentation.h"
+#include "support/text.h"
 
 namespace tarnwick::sim {
 
@@ -27,14 +29,17 @@ namespace ui = platform::ui;
 
 namespace {
 
-// The first character of the name, a capital where it has one.
+// The first character of the name as a reader sees it (a grapheme cluster: a flag, a letter
+// with its accents), in capitals where it has them.
 std::string initial(const std::string& name) {
     if (name.empty()) return {};
+    // An ASCII letter followed by ASCII is a cluster of its own (but for CR LF), as most names are.
     const auto lead = static_cast<unsigned char>(name[0]);
-    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    std::string first = name.substr(0, length);
-    if (length == 1) first[0] = static_cast<char>(std::toupper(lead));
-    return first;
+    if (lead < 0x80 && (name.size() == 1 || (static_cast<unsigned char>(name[1]) < 0x80 && lead != '\r')))
+        return std::string(1, static_cast<char>(std::toupper(lead)));
+    const auto clusters = ui::segmentText(name);
+    const std::size_t end = clusters.empty() ? name.size() : clusters.front().to;
+    return text::uppercased(std::string_view(name).substr(0, end));
 }
 
 // One of a few colours, always the same for the same app, so neighbours tell apart.
