@@ -12,17 +12,17 @@ namespace {
 [[noreturn]] void fail(const char* message) { throw DesktopCatalog::Unavailable(message); }
 
 // The descriptor a raw display belongs to: the first whose id matches ignoring case.
-// `lowercasedIDs` holds the descriptors' ids in lower case, in the same order.
+// `foldedIDs` holds the descriptors' ids case-folded, in the same order.
 const MonitorDescriptor& matchingDescriptor(const Value& rawDisplay, const std::vector<MonitorDescriptor>& monitors,
-                                            const std::vector<std::string>& lowercasedIDs) {
+                                            const std::vector<std::string>& foldedIDs) {
     const auto* dictionary = rawDisplay.asDictionary();
     if (!dictionary || dictionary->empty() || monitors.empty()) fail(DesktopCatalog::kMonitorUnmatched);
     const auto* identifier = rawDisplay.find("Display Identifier");
     const auto* text = identifier ? identifier->asString() : nullptr;
     if (!text) fail(DesktopCatalog::kMonitorUnmatched);
-    const std::string wanted = text::lowercased(*text);
+    const std::string wanted = text::caseFolded(*text);
     for (size_t i = 0; i < monitors.size(); ++i)
-        if (lowercasedIDs[i] == wanted) return monitors[i];
+        if (foldedIDs[i] == wanted) return monitors[i];
     fail(DesktopCatalog::kMonitorUnmatched);
 }
 
@@ -78,9 +78,9 @@ std::vector<DesktopMonitor> DesktopCatalog::parse(const Array& rawDisplays,
                                                   const std::vector<MonitorDescriptor>& monitors) {
     if (rawDisplays.empty()) fail(kNotAvailable);
 
-    std::vector<std::string> lowercasedIDs;
-    lowercasedIDs.reserve(monitors.size());
-    for (const auto& monitor : monitors) lowercasedIDs.push_back(text::lowercased(monitor.id));
+    std::vector<std::string> foldedIDs;
+    foldedIDs.reserve(monitors.size());
+    for (const auto& monitor : monitors) foldedIDs.push_back(text::caseFolded(monitor.id));
 
     std::set<std::string> matchedDisplays;
     std::set<std::string> desktopIDs;
@@ -89,7 +89,7 @@ std::vector<DesktopMonitor> DesktopCatalog::parse(const Array& rawDisplays,
     int counter = 0;
 
     for (const auto& rawDisplay : rawDisplays) {
-        const MonitorDescriptor& monitor = matchingDescriptor(rawDisplay, monitors, lowercasedIDs);
+        const MonitorDescriptor& monitor = matchingDescriptor(rawDisplay, monitors, foldedIDs);
         if (!matchedDisplays.insert(monitor.id).second) fail(kMonitorUnmatched);
         const Array& spaces = spacesOf(rawDisplay);
         const auto currentSpace = currentSpaceOf(rawDisplay);

@@ -94,6 +94,15 @@ TEST(DesktopCatalogParseTest, NumbersFollowTheWindowServerAndTheResultFollowsThe
     EXPECT_EQ(titles(catalog[2]), (std::vector<std::string>{"Desktop 1", "Desktop 2"}));
 }
 
+TEST(DesktopCatalogParseTest, DisplaysMatchTheirScreensIgnoringCaseInAnyScript) {
+    // A final capital sigma lower-cases otherwise than a small one in the middle of a word, yet
+    // the two identifiers differ only in case.
+    const std::vector<MonitorDescriptor> screens = {{"\u039f\u03a3-Stra\u00dfe", "Greek", Rect(0, 0, 800, 600)}};
+    auto catalog = DesktopCatalog::parse({display("\u03bf\u03c3-STRASSE", {desktop(1)})}, screens);
+    ASSERT_EQ(catalog.size(), 1u);
+    EXPECT_EQ(catalog[0].name, "Greek");
+}
+
 TEST(DesktopCatalogParseTest, EmptyDataIsNotAvailable) {
     EXPECT_EQ(parseError({}), DesktopCatalog::kNotAvailable);
 }

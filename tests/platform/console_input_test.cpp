@@ -153,6 +153,20 @@ TEST(KeyCombinationTest, ModifiersAndAKeyOfTheLayoutOrANamedKey) {
         EXPECT_THROW(sim::parseKeyCombination(bad, us), Error) << bad;
 }
 
+TEST(KeyCombinationTest, ACapitalIsItsLettersKeyWithShiftButALookalikeIsNoKey) {
+    const auto layouts = sim::builtInKeyboardLayouts();
+    const auto& french = layouts[2];
+    const auto capital = sim::parseKeyCombination("cmd-\u00c9", french);
+    EXPECT_EQ(capital.keyCode, 19);
+    EXPECT_TRUE(capital.flags & platform::modifier_flags::kShift);
+    EXPECT_EQ(capital.characters, "\u00c9");
+    EXPECT_EQ(sim::parseKeyCombination("shift-\u00df", layouts[1]).characters, "SS");
+    // The Kelvin sign lower-cases to "k" and the capital sharp s to "\u00df", but neither is
+    // what Shift and that key type.
+    EXPECT_THROW(sim::parseKeyCombination("cmd-\u212a", layouts[0]), Error);
+    EXPECT_THROW(sim::parseKeyCombination("cmd-\u1e9e", layouts[1]), Error);
+}
+
 // The reader thread hands over whole lines: a carriage return before the line feed goes, a line
 // over the limit is refused whole, the last line needs no line feed, then the input ends.
 TEST(ConsoleReaderTest, WholeLinesFromAnotherThreadThenTheEnd) {

@@ -105,17 +105,22 @@ KeyCombination parseKeyCombination(std::string_view text, const SimKeyboardLayou
     if (text::characterCount(key) != 1) throw Error("\"" + key + "\" is no key; " + kUsage + ".");
     // The key that types the character on the layout; the main keys before the keypad's.
     const std::string lower = text::lowercased(key);
+    const std::string noKey = "No key types \"" + key + "\" on the " + layout.name + " keyboard layout; " + kUsage + ".";
+    // Only a letter's capital is its key with Shift; a character that merely lower-cases to a
+    // key's (the Kelvin sign to "k", "ẞ" to "ß") is typed by no key.
+    const bool capital = lower != key;
+    if (capital && text::uppercased(lower) != key) throw Error(noKey);
     for (const auto& [code, typed] : layout.keys) {
         if (code >= 65 || text::fromUTF16(typed) != lower) continue;
         combination.keyCode = code;
         combination.characters = (combination.flags & flags::kShift) ? text::uppercased(lower) : lower;
-        if (lower != key) {  // an upper-case letter is that key with Shift
+        if (capital) {  // an upper-case letter is that key with Shift
             combination.flags |= flags::kShift;
             combination.characters = key;
         }
         return combination;
     }
-    throw Error("No key types \"" + key + "\" on the " + layout.name + " keyboard layout; " + kUsage + ".");
+    throw Error(noKey);
 }
 
 }  // namespace tarnwick::sim
