@@ -1,6 +1,10 @@
 #include "support/uuid.h"
 
+#include <sys/random.h>
+
 #include <array>
+#include <cerrno>
+#include <cstdint>
 #include <mutex>
 #include <random>
 
@@ -57,10 +61,24 @@ namespace {
 // The generator's whole state from the system's entropy: seeded from one 32-bit value, it could
 // only ever make 2^32 sequences of names, and two runs would meet on the same ones far sooner
 // than the names' 122 random bits promise.
+// The words come from the kernel in one call: the library's std::random_device asks the processor
+// for each word on its own (RDSEED), which costs most of a millisecond for the whole state, at
+// every start. Where the kernel cannot give them, std::random_device still does.
 std::mt19937_64 seededGenerator() {
-    std::random_device entropy;
-    std::array<std::random_device::result_type, 2 * std::mt19937_64::state_size> words;
-    for (auto& word : words) word = entropy();
+    std::array<std::uint32_t, 2 * std::mt19937_64::state_size> words;
+    auto* bytes = reinterpret_cast<unsigned char*>(words.data());
+    std::size_t filled = 0;
+    while (filled < sizeof words) {
+        const ssize_t got = getrandom(bytes + filled, sizeof words - filled, 0);
+        if (got > 0)
+            filled += static_cast<std::size_t>(got);
+        else if (got == 0 || errno != EINTR)
+            break;
+    }
+    if (filled < sizeof words) {
+        std::random_device entropy;
+        for (auto& word : words) word = entropy();
+    }
     std::seed_seq seed(words.begin(), words.end());
     return std::mt19937_64(seed);
 }
