@@ -9,18 +9,11 @@ namespace {
 
 bool identicalValues(const Value& a, const Value& b);
 
-bool identicalDoubles(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
-
-bool identicalRects(const Rect& a, const Rect& b) {
-    return identicalDoubles(a.origin.x, b.origin.x) && identicalDoubles(a.origin.y, b.origin.y) &&
-           identicalDoubles(a.size.width, b.size.width) && identicalDoubles(a.size.height, b.size.height);
-}
-
 // Monitors compare with their raw bounds: their own equality takes a flipped size for the same.
 bool identicalMonitors(const std::vector<DesktopMonitor>& a, const std::vector<DesktopMonitor>& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i].id != b[i].id || a[i].name != b[i].name || !identicalRects(a[i].bounds, b[i].bounds) ||
+        if (a[i].id != b[i].id || a[i].name != b[i].name || !identicalBits(a[i].bounds, b[i].bounds) ||
             a[i].desktops != b[i].desktops)
             return false;
     return true;
@@ -37,14 +30,13 @@ bool identicalArrays(const Array& a, const Array& b) {
 bool identicalValues(const Value& a, const Value& b) {
     if (a.kind() != b.kind()) return false;
     switch (a.kind()) {
-        case Value::Kind::floating: return identicalDoubles(*a.toDouble(), *b.toDouble());
+        case Value::Kind::floating: return identicalBits(*a.toDouble(), *b.toDouble());
         case Value::Kind::singleFloating:
             return std::bit_cast<std::uint32_t>(std::get<float>(a.storage())) ==
                    std::bit_cast<std::uint32_t>(std::get<float>(b.storage()));
         case Value::Kind::geometry: {
             const GeometryValue &x = *a.asGeometry(), &y = *b.asGeometry();
-            return x.kind == y.kind && identicalDoubles(x.point.x, y.point.x) && identicalDoubles(x.point.y, y.point.y) &&
-                   identicalDoubles(x.size.width, y.size.width) && identicalDoubles(x.size.height, y.size.height);
+            return x.kind == y.kind && identicalBits(x.point, y.point) && identicalBits(x.size, y.size);
         }
         case Value::Kind::array: return identicalArrays(*a.asArray(), *b.asArray());
         case Value::Kind::dictionary: {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace tarnwick {
@@ -96,5 +98,16 @@ struct Rect {
 
     friend bool operator==(const Rect&, const Rect&) = default;
 };
+
+// The same bit for bit, unlike ==: -0 is not 0, and a NaN is the same NaN. What a memo compares
+// its inputs with, so that what it hands out again is exactly what they would make.
+inline bool identicalBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+inline bool identicalBits(const Point& a, const Point& b) { return identicalBits(a.x, b.x) && identicalBits(a.y, b.y); }
+inline bool identicalBits(const Size& a, const Size& b) {
+    return identicalBits(a.width, b.width) && identicalBits(a.height, b.height);
+}
+inline bool identicalBits(const Rect& a, const Rect& b) {
+    return identicalBits(a.origin, b.origin) && identicalBits(a.size, b.size);
+}
 
 }  // namespace tarnwick

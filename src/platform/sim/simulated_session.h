@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -340,6 +341,9 @@ private:
     // pointer comes onto a screen when it is on none), the status items go to the primary
     // screen's menu bar, and the screen-parameter change is posted.
     void screensChanged(double primaryHeightBefore);
+    // Runs `change` on the displays under the session's lock (false: it changed nothing) and
+    // then does what screensChanged does, against the primary height from before it.
+    void changeScreens(const std::function<bool()>& change);
     std::unique_ptr<SimWindowSystem> windowSystem_;
     std::unique_ptr<class SimEvents> events_;
     std::unique_ptr<class SimStatusBar> statusBar_;

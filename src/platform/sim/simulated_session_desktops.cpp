@@ -94,28 +94,20 @@ double SimulatedSession::primaryHeight() const {
 }
 
 void SimulatedSession::addDisplay(SimDisplay added) {
-    double heightBefore = 0;
-    {
-        auto guard = lock();
-        heightBefore = primaryHeight();
+    changeScreens([&] {
         displays.push_back(std::move(added));
         rebuildAccessibility();
-    }
-    screensChanged(heightBefore);
+        return true;
+    });
 }
 
 void SimulatedSession::removeDisplay(std::uint32_t displayID) {
-    double heightBefore = 0;
-    {
-        auto guard = lock();
-        heightBefore = primaryHeight();
-        const auto count = displays.size();
-        std::erase_if(displays, [&](const SimDisplay& d) { return d.id == displayID; });
-        if (displays.size() == count) return;
-        rebuildAccessibility();
-    }
     // Unplugging the primary display makes the next one primary: the menu bar goes there.
-    screensChanged(heightBefore);
+    changeScreens([&] {
+        if (std::erase_if(displays, [&](const SimDisplay& d) { return d.id == displayID; }) == 0) return false;
+        rebuildAccessibility();
+        return true;
+    });
 }
 
 }  // namespace tarnwick::sim

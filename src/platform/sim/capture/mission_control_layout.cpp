@@ -1,7 +1,6 @@
 #include "platform/sim/capture/mission_control_layout.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -110,13 +109,6 @@ std::vector<SimSpacesBar> layOut(const SimulatedSession& session, Point motion) 
     return result;
 }
 
-bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
-
-bool sameBits(const Rect& a, const Rect& b) {
-    return sameBits(a.origin.x, b.origin.x) && sameBits(a.origin.y, b.origin.y) && sameBits(a.size.width, b.size.width) &&
-           sameBits(a.size.height, b.size.height);
-}
-
 // The last still layout with what it was made of: the window list and every screenshot ask for
 // the layout, which changes only when the displays, their desktops or the bar's state do.
 class LayoutMemo {
@@ -157,7 +149,7 @@ private:
         for (std::size_t i = 0; i < displays_.size(); ++i) {
             const Display& kept = displays_[i];
             const SimDisplay& d = session.displays[i];
-            if (kept.id != d.id || !sameBits(kept.bounds, d.bounds) || kept.spaces.size() != d.spaces.size()) return false;
+            if (kept.id != d.id || !identicalBits(kept.bounds, d.bounds) || kept.spaces.size() != d.spaces.size()) return false;
             for (std::size_t j = 0; j < kept.spaces.size(); ++j) {
                 const SimSpace& space = d.spaces[j];
                 if (kept.spaces[j].id64 != space.id64 || kept.spaces[j].type != space.type ||

@@ -31,26 +31,30 @@ void SimulatedSession::holdModifiers(platform::ModifierFlags flags) { events_->h
 void SimulatedSession::releaseModifiers(platform::ModifierFlags flags) { events_->releaseModifiers(flags); }
 
 void SimulatedSession::setDisplayBounds(std::uint32_t displayID, Rect bounds) {
-    double heightBefore = 0;
-    {
-        auto guard = lock();
+    changeScreens([&] {
         SimDisplay* d = display(displayID);
-        if (!d) return;
-        heightBefore = primaryHeight();
+        if (!d) return false;
         d->bounds = bounds;
         rebuildAccessibility();
-    }
-    screensChanged(heightBefore);
+        return true;
+    });
 }
 
 void SimulatedSession::setDisplayReserved(std::uint32_t displayID, SimInsets reserved) {
+    changeScreens([&] {
+        SimDisplay* d = display(displayID);
+        if (!d) return false;
+        d->reserved = reserved;
+        return true;
+    });
+}
+
+void SimulatedSession::changeScreens(const std::function<bool()>& change) {
     double heightBefore = 0;
     {
         auto guard = lock();
-        SimDisplay* d = display(displayID);
-        if (!d) return;
         heightBefore = primaryHeight();
-        d->reserved = reserved;
+        if (!change()) return;
     }
     screensChanged(heightBefore);
 }
