@@ -9,9 +9,9 @@
 #include <unicode/uchar.h>
 #include <unicode/utext.h>
 #include <unicode/utf16.h>
-#include <unicode/utf8.h>
 
 #include "platform/ui/text_work.h"
+#include "support/text.h"
 
 namespace tarnwick::platform::ui {
 
@@ -117,14 +117,13 @@ void paragraphDirections(const std::vector<TextScalar>& scalars, std::uint32_t l
 std::vector<TextScalar> decodeText(std::string_view text) {
     std::vector<TextScalar> scalars;
     // ICU walks at most 2 GiB; anything past that is one last cluster.
-    const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
-    scalars.reserve(static_cast<std::size_t>(length));
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    for (int32_t i = 0; i < length;) {
-        const auto at = static_cast<std::uint32_t>(i);
-        UChar32 c;
-        U8_NEXT_OR_FFFD(bytes, i, length, c);
-        scalars.push_back(TextScalar{at, static_cast<char32_t>(c)});
+    const std::string_view walked = text.substr(0, std::min<std::size_t>(text.size(), INT32_MAX));
+    scalars.reserve(walked.size());
+    // The one strict reading of UTF-8 the program has; an ill-formed piece reads as U+FFFD.
+    for (std::size_t at = 0; at < walked.size();) {
+        const text::WellFormed piece = text::wellFormedAt(walked, at);
+        scalars.push_back(TextScalar{static_cast<std::uint32_t>(at), piece.scalar.value_or(U'\uFFFD')});
+        at += piece.length;
     }
     textWorkOnThisThread().scalarsDecoded += scalars.size();
     return scalars;

@@ -25,8 +25,9 @@ struct TextScalar {
     char32_t value = 0;
 };
 
-// The text's scalars, decoded once by ICU's strict decoder so that everything that walks a text
-// while it is shaped reads the same scalars.
+// The text's scalars, decoded once by the text kit's strict decoder (text::wellFormedAt), so that
+// everything that walks a text while it is shaped reads the same scalars as counting and
+// trimming do.
 std::vector<TextScalar> decodeText(std::string_view text);
 
 // The text's grapheme clusters in order, with where lines may break and each paragraph's
