@@ -46,6 +46,11 @@ public:
     using SystemError::SystemError;
 };
 
+// The refusal a write of `path` would meet now, or none: what writeAtomically refuses before it
+// opens anything (see TargetRefused). Only looks, so a caller that wants the sentence for what is
+// there never risks writing.
+std::optional<TargetRefused> refusalOfWriting(const fs::path& path);
+
 // The most links a write follows from its path to the file, as the kernel does for an open.
 inline constexpr int kMostLinksFollowed = 40;
 
@@ -62,12 +67,27 @@ std::optional<std::uintmax_t> size(const fs::path& path);
 // Exists without following a final symbolic link.
 bool itemExists(const fs::path& path);
 
+// The system calls of a write that a test can make fail or act just before.
+enum class WriteStep {
+    openFolder,           // a folder on the way to the file is opened
+    makeTemporary,        // the temporary is made
+    inspectTemporary,     // the new temporary is looked at (fstat)
+    writeBytes,           // the bytes go into it
+    flush,                // they are flushed to the disk
+    placeWithoutReplacing,  // renamed to the file's name where nothing is (RENAME_NOREPLACE)
+    exchange,             // swapped with what is at the file's name (RENAME_EXCHANGE)
+    rename,               // renamed over the file where the file system cannot swap
+};
+
 // Points where a test can hold a write, to line threads up as they may run. The program sets none.
 struct WriteHooks {
     // The first write of a file in the run, before it looks for leftover temporaries.
     std::function<void(const fs::path& file)> sweepBegins;
     // A write's temporary file exists; its bytes go in next, and then it is renamed.
     std::function<void(const fs::path& temporary)> temporaryMade;
+    // Before each step: may do what another program would at that moment, and returns the errno
+    // the step fails with (a full disk, a quota, a file system that cannot swap), or 0 to take it.
+    std::function<int(WriteStep step)> step;
 };
 
 // Installs write hooks for its lifetime.
