@@ -27,8 +27,9 @@ std::string read(const fs::path& path);
 // A symbolic link at the path (or a chain of them, relative or absolute, even one that leads to
 // nothing yet) is written through: the link stays, and the file at the end of the chain is
 // replaced, its temporary in that file's own folder. The write works in that folder, held open,
-// throughout. Throws SystemError on failure (the temporary is removed), and TargetRefused, before
-// anything is opened or changed, when what is at the end of the chain exists and is no regular
+// throughout, and needs the rights to write in it and pass through it, never to list it. Throws
+// SystemError on failure (the temporary is removed), and TargetRefused, before anything is
+// opened or changed, when what is at the end of the chain exists and is no regular
 // file, when a link on the way is one of a process's links to what it has open (/dev/stdout,
 // /dev/fd/N, /proc/<pid>/fd/N), or when the links loop. Whatever takes the file's name while the
 // write goes on is looked at again before the rename, and is never replaced unless it is a
