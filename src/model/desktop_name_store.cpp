@@ -122,8 +122,10 @@ void DesktopNameStore::setNames(Names names) { entries_ = std::move(names); }
 
 void DesktopNameStore::set(const std::string& name, const std::string& uuid) {
     if (loadError_) {
-        // The writer says what is there: it refuses what is no file before it opens anything.
-        if (noFileThere_ && noFileThere(fileURL_)) files::writeAtomically(fileURL_, encode(entries_));
+        // The writer says what is there, as it would refuse it, by looking only: whatever took
+        // the item's place since the load, nothing is written over it.
+        if (noFileThere_)
+            if (auto refused = files::refusalOfWriting(fileURL_)) throw *refused;
         std::rethrow_exception(loadError_);
     }
     const auto key = uuid::canonical(uuid);

@@ -42,8 +42,8 @@ private:
     // save leaves the other entries as they were.
     Names entries_;
     std::exception_ptr loadError_;
-    // What is at the path is no file (a folder, a FIFO, links that loop): a save lets the writer
-    // say what is there, while it still is.
+    // What is at the path is no file (a folder, a FIFO, links that loop): a save asks the writer
+    // what it would refuse there, while it still is, and writes nothing.
     bool noFileThere_ = false;
 };
 

@@ -2,7 +2,7 @@
 
 namespace tarnwick::file_error {
 
-SystemError make(long code, const std::string& fileName) {
+SystemError make(long code, const std::string& fileName, int underlyingErrno) {
     const std::string quoted = fileName.empty() ? "The file" : "The file \u201C" + fileName + "\u201D";
     std::string text;
     switch (code) {
@@ -22,7 +22,7 @@ SystemError make(long code, const std::string& fileName) {
         text = quoted + " couldn\u2019t be saved.";
         break;
     }
-    return SystemError(kDomain, code, text);
+    return SystemError(kDomain, code, text, underlyingErrno);
 }
 
 }  // namespace tarnwick::file_error

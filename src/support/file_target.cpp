@@ -19,6 +19,7 @@ std::string kindOfItem(mode_t mode) {
     if (S_ISCHR(mode)) return "a character device";
     if (S_ISBLK(mode)) return "a block device";
     if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISLNK(mode)) return "a symbolic link";
     return "an item of a special kind";
 }
 
@@ -68,6 +69,73 @@ std::optional<fs::path> linkText(int folder, const std::string& name) {
 // The file system cannot swap two names or refuse to replace (renameat2's flags).
 bool cannotSwap(int error) { return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP; }
 
+bool sameItem(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Whether the folder's entry `name` is the item `item`.
+bool holds(int folder, const std::string& name, const struct stat& item) {
+    struct stat now {};
+    return ::fstatat(folder, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && sameItem(now, item);
+}
+
+// Renames within the folder with renameat2's flags, or plainly with none.
+int renameStep(WriteStep step, int folder, const std::string& from, const std::string& to, unsigned flags) {
+    if (injectedFailure(step)) return -1;
+    if (flags == 0) return ::renameat(folder, from.c_str(), folder, to.c_str());
+    return ::renameat2(folder, from.c_str(), folder, to.c_str(), flags);
+}
+
+// "a FIFO (named pipe)" as "the FIFO (named pipe)".
+std::string theKindOfItem(mode_t mode) {
+    const std::string kind = kindOfItem(mode);
+    return "the " + kind.substr(kind.find(' ') + 1);
+}
+
+// The swap back went wrong because other programs changed the name while it went on. A regular
+// file of theirs left under the temporary's name is moved to a name no sweep takes, and the
+// sentence says where the write left what it had moved aside.
+TargetRefused refusalUnsettled(const WriteTarget& target, const std::string& temporary, const struct stat& ours,
+                               const struct stat& found, const fs::path& path) {
+    const int folder = target.folder.fd();
+    const std::string why = whatIsThere(path, target.file, kindOfItem(found.st_mode)) +
+                            ", and other programs changed what is at its name while it was being saved";
+    struct stat aside {};
+    if (::fstatat(folder, temporary.c_str(), &aside, AT_SYMLINK_NOFOLLOW) != 0 || sameItem(aside, ours))
+        return refusal(path, why);
+    std::string place = temporary;
+    if (S_ISREG(aside.st_mode)) {
+        const std::string kept = temporary + ".kept";
+        if (::renameat2(folder, temporary.c_str(), folder, kept.c_str(), RENAME_NOREPLACE) == 0) place = kept;
+    }
+    return TargetRefused(file_error::kDomain, file_error::kFileWriteUnknown,
+                         "The file \u201C" + path.filename().string() + "\u201D couldn\u2019t be saved because " + why +
+                             "; what the write moved aside from its name is at " +
+                             (target.file.parent_path() / place).string() + ".");
+}
+
+// The exchange found `found`, no regular file, at the file's name, and put the write's temporary
+// there: both go back. Throws the refusal.
+[[noreturn]] void putBack(const WriteTarget& target, const std::string& temporary, const struct stat& ours,
+                          const struct stat& found, const fs::path& path) {
+    const int folder = target.folder.fd();
+    if (renameStep(WriteStep::exchange, folder, temporary, target.name, RENAME_EXCHANGE) == 0) {
+        if (holds(folder, temporary, ours)) throw refusalOfNewcomer(path, target, found.st_mode);
+        // Another program put its own item at the name while the temporary held it, and the swap
+        // moved that item under the temporary's name: it goes back to its name, and what was
+        // found there first takes the temporary's, where no sweep takes what is no regular file.
+        if (renameStep(WriteStep::exchange, folder, temporary, target.name, RENAME_EXCHANGE) == 0 &&
+            holds(folder, temporary, found))
+            throw refusal(path, whatIsThere(path, target.file, kindOfItem(found.st_mode)) +
+                                    "; another program then saved its own file under that name, and " +
+                                    theKindOfItem(found.st_mode) + " is now at " +
+                                    (target.file.parent_path() / temporary).string());
+    } else if (errno == ENOENT && holds(folder, temporary, found) &&
+               renameStep(WriteStep::placeWithoutReplacing, folder, temporary, target.name, RENAME_NOREPLACE) == 0) {
+        // The name was emptied meanwhile: what was found there takes it again.
+        throw refusalOfNewcomer(path, target, found.st_mode);
+    }
+    throw refusalUnsettled(target, temporary, ours, found, path);
+}
+
 }  // namespace
 
 Folder::~Folder() {
@@ -85,14 +153,16 @@ Folder& Folder::operator=(Folder&& other) noexcept {
 }
 
 Folder openFolder(int at, const fs::path& path) {
-    return Folder(::openat(at, path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (injectedFailure(WriteStep::openFolder)) return Folder();
+    return Folder(::openat(at, path.empty() ? "." : path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
 }
 
 SystemError posixError(long fallbackCode, const fs::path& path) {
-    long code = errno == ENOENT ? file_error::kFileNoSuchFile
-                : errno == ENOSPC ? file_error::kFileWriteOutOfSpace
-                                  : fallbackCode;
-    return file_error::make(code, path.filename().string());
+    const int error = errno;
+    const long code = error == ENOENT ? file_error::kFileNoSuchFile
+                      : error == ENOSPC ? file_error::kFileWriteOutOfSpace
+                                        : fallbackCode;
+    return file_error::make(code, path.filename().string(), error);
 }
 
 WriteTarget resolveWriteTarget(const fs::path& path) {
@@ -140,27 +210,29 @@ void confirmStillReplaceable(const WriteTarget& target, const fs::path& path) {
 
 void renameOver(const WriteTarget& target, const std::string& temporary, const fs::path& path) {
     const int folder = target.folder.fd();
-    const char* from = temporary.c_str();
-    const char* to = target.name.c_str();
+    struct stat ours {};
+    if (::fstatat(folder, temporary.c_str(), &ours, AT_SYMLINK_NOFOLLOW) != 0)
+        throw posixError(file_error::kFileWriteUnknown, path);
+    // The last look: the name was looked at before the write began, and whatever took it since is
+    // no file to replace.
+    confirmStillReplaceable(target, path);
     // A name that comes and goes under the write gets a few tries, then the write fails.
     bool canSwap = true;
     for (int attempt = 0; attempt < 3 && canSwap; ++attempt) {
-        if (::renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) return;
+        if (renameStep(WriteStep::placeWithoutReplacing, folder, temporary, target.name, RENAME_NOREPLACE) == 0) return;
         if (cannotSwap(errno)) {
             canSwap = false;
         } else if (errno != EEXIST) {
             throw posixError(file_error::kFileWriteUnknown, path);
-        } else if (::renameat2(folder, from, folder, to, RENAME_EXCHANGE) == 0) {
+        } else if (renameStep(WriteStep::exchange, folder, temporary, target.name, RENAME_EXCHANGE) == 0) {
             struct stat replaced {};
             // Gone already: another run's sweep took the replaced file for a leftover.
-            if (::fstatat(folder, from, &replaced, AT_SYMLINK_NOFOLLOW) != 0) return;
+            if (::fstatat(folder, temporary.c_str(), &replaced, AT_SYMLINK_NOFOLLOW) != 0) return;
             if (S_ISREG(replaced.st_mode)) {
-                ::unlinkat(folder, from, 0);
+                ::unlinkat(folder, temporary.c_str(), 0);
                 return;
             }
-            // No file to replace: it goes back to its name, untouched.
-            ::renameat2(folder, from, folder, to, RENAME_EXCHANGE);
-            throw refusalOfNewcomer(path, target, replaced.st_mode);
+            putBack(target, temporary, ours, replaced, path);
         } else if (cannotSwap(errno)) {
             canSwap = false;
         } else if (errno != ENOENT) {  // ENOENT: gone meanwhile, so the next try places it anew
@@ -171,8 +243,11 @@ void renameOver(const WriteTarget& target, const std::string& temporary, const f
         errno = EBUSY;
         throw posixError(file_error::kFileWriteUnknown, path);
     }
-    // Without the swap the check just made stands for what the rename replaces.
-    if (::renameat(folder, from, folder, to) != 0) throw posixError(file_error::kFileWriteUnknown, path);
+    // Without the swap only a look can keep the rename from replacing what is no file: one more,
+    // as close to the rename as it gets.
+    confirmStillReplaceable(target, path);
+    if (renameStep(WriteStep::rename, folder, temporary, target.name, 0) != 0)
+        throw posixError(file_error::kFileWriteUnknown, path);
 }
 
 }  // namespace tarnwick::files::detail

@@ -17,7 +17,8 @@ namespace tarnwick::files::detail {
 namespace fs = std::filesystem;
 
 // An open folder. Every step of a write is taken relative to it, so a folder renamed or replaced
-// by a link meanwhile cannot send the write elsewhere.
+// by a link meanwhile cannot send the write elsewhere. It is held as a place only (O_PATH): an
+// atomic write needs the rights to write in the folder and pass through it, never to list it.
 class Folder {
 public:
     Folder() = default;
@@ -38,8 +39,11 @@ private:
 Folder openFolder(int at, const fs::path& path);
 
 // The failure of a system call on a file, as the person reads it: no such file, no room, or the
-// fallback code's sentence. Reads errno.
+// fallback code's sentence. Reads errno, and keeps it as the error's underlying errno.
 SystemError posixError(long fallbackCode, const fs::path& path);
+
+// Whether a test's write hooks make this step fail; errno is then what it fails with.
+bool injectedFailure(WriteStep step);
 
 struct WriteTarget {
     Folder folder;              // the folder the file is in
@@ -62,9 +66,13 @@ WriteTarget resolveWriteTarget(const fs::path& path);
 void confirmStillReplaceable(const WriteTarget& target, const fs::path& path);
 
 // Renames the temporary (in the target's folder) to the target's name, and never over anything
-// but a regular file: whatever took the name meanwhile is swapped in, looked at, and put back
-// when it is no regular file (TargetRefused; the temporary is then the caller's to remove). The
-// file replaced is removed. Where the file system cannot swap, a plain rename follows the check.
+// but a regular file. It looks at the name last (confirmStillReplaceable); whatever takes the
+// name after that is swapped in, looked at, and put back when it is no regular file
+// (TargetRefused; the temporary is then the caller's to remove). The swap back is checked: should
+// another program have saved its own file at the name meanwhile, that file goes back to its name
+// and never stays under the temporary's, where the next run's sweep would take it for a leftover;
+// the refusal then says where what was found went. The file replaced is removed. Where the file
+// system cannot swap, a plain rename follows one more look.
 void renameOver(const WriteTarget& target, const std::string& temporary, const fs::path& path);
 
 }  // namespace tarnwick::files::detail

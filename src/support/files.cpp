@@ -21,6 +21,7 @@ using detail::posixError;
 bool writeAll(int fd, std::string_view bytes) {
     size_t written = 0;
     while (written < bytes.size()) {
+        if (detail::injectedFailure(WriteStep::writeBytes)) return false;
         ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -39,6 +40,8 @@ WriteHooks currentHooks() {
     return installedHooks;
 }
 
+bool flushed(int fd) { return !detail::injectedFailure(WriteStep::flush) && ::fsync(fd) == 0; }
+
 // Opens the target for appending, made when missing. The open never waits for a reader, should a
 // FIFO have taken the name since it was looked at, and follows no link that did.
 int openForAppending(const detail::WriteTarget& target, const fs::path& path) {
@@ -54,6 +57,24 @@ int openForAppending(const detail::WriteTarget& target, const fs::path& path) {
 }
 
 }  // namespace
+
+namespace detail {
+
+bool injectedFailure(WriteStep step) {
+    std::function<int(WriteStep)> hook;
+    {
+        std::lock_guard lock(hooksMutex);
+        if (!installedHooks.step) return false;
+        hook = installedHooks.step;
+    }
+    // Called without the lock: the hook may write files of its own, as another program would.
+    const int error = hook(step);
+    if (error == 0) return false;
+    errno = error;
+    return true;
+}
+
+}  // namespace detail
 
 int openRegular(const fs::path& path, int flags) {
     const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
@@ -100,18 +121,31 @@ void writeAtomically(const fs::path& path, std::string_view bytes) {
     // The replacement keeps the permissions of the file it replaces: a file its owner made
     // private stays private.
     if (target.mode) ::fchmod(temporary.fd(), *target.mode & 07777);
-    if (!writeAll(temporary.fd(), bytes) || ::fsync(temporary.fd()) != 0)
-        throw posixError(file_error::kFileWriteUnknown, path);
-    // The name was looked at before the write began; whatever took it since is no file to replace.
-    detail::confirmStillReplaceable(target, path);
+    if (!writeAll(temporary.fd(), bytes) || !flushed(temporary.fd())) throw posixError(file_error::kFileWriteUnknown, path);
     detail::renameOver(target, temporary.name(), path);
     temporary.renamed();
+}
+
+std::optional<TargetRefused> refusalOfWriting(const fs::path& path) {
+    try {
+        detail::resolveWriteTarget(path);
+    } catch (const TargetRefused& refused) {
+        return refused;
+    } catch (const SystemError&) {
+        // A folder on the way cannot be opened: that is a failure, not a refusal of what is there.
+    }
+    return std::nullopt;
 }
 
 void createDirectories(const fs::path& path) {
     std::error_code error;
     fs::create_directories(path, error);
-    if (error || !fs::is_directory(path, error)) throw file_error::make(file_error::kFileWriteUnknown, path.filename().string());
+    if (!error && !fs::is_directory(path, error) && !error) error = std::make_error_code(std::errc::not_a_directory);
+    if (error)
+        throw file_error::make(file_error::kFileWriteUnknown, path.filename().string(),
+                               error.category() == std::generic_category() || error.category() == std::system_category()
+                                   ? error.value()
+                                   : 0);
 }
 
 void append(const fs::path& path, std::string_view bytes) {

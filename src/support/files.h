@@ -27,8 +27,9 @@ std::string read(const fs::path& path);
 // A symbolic link at the path (or a chain of them, relative or absolute, even one that leads to
 // nothing yet) is written through: the link stays, and the file at the end of the chain is
 // replaced, its temporary in that file's own folder. The write works in that folder, held open,
-// throughout. Throws SystemError on failure (the temporary is removed), and TargetRefused, before
-// anything is opened or changed, when what is at the end of the chain exists and is no regular
+// throughout, and needs the rights to write in it and pass through it, never to list it. Throws
+// SystemError on failure (the temporary is removed), and TargetRefused, before anything is
+// opened or changed, when what is at the end of the chain exists and is no regular
 // file, when a link on the way is one of a process's links to what it has open (/dev/stdout,
 // /dev/fd/N, /proc/<pid>/fd/N), or when the links loop. Whatever takes the file's name while the
 // write goes on is looked at again before the rename, and is never replaced unless it is a
@@ -46,6 +47,11 @@ public:
     using SystemError::SystemError;
 };
 
+// The refusal a write of `path` would meet now, or none: what writeAtomically refuses before it
+// opens anything (see TargetRefused). Only looks, so a caller that wants the sentence for what is
+// there never risks writing.
+std::optional<TargetRefused> refusalOfWriting(const fs::path& path);
+
 // The most links a write follows from its path to the file, as the kernel does for an open.
 inline constexpr int kMostLinksFollowed = 40;
 
@@ -62,12 +68,27 @@ std::optional<std::uintmax_t> size(const fs::path& path);
 // Exists without following a final symbolic link.
 bool itemExists(const fs::path& path);
 
+// The system calls of a write that a test can make fail or act just before.
+enum class WriteStep {
+    openFolder,           // a folder on the way to the file is opened
+    makeTemporary,        // the temporary is made
+    inspectTemporary,     // the new temporary is looked at (fstat)
+    writeBytes,           // the bytes go into it
+    flush,                // they are flushed to the disk
+    placeWithoutReplacing,  // renamed to the file's name where nothing is (RENAME_NOREPLACE)
+    exchange,             // swapped with what is at the file's name (RENAME_EXCHANGE)
+    rename,               // renamed over the file where the file system cannot swap
+};
+
 // Points where a test can hold a write, to line threads up as they may run. The program sets none.
 struct WriteHooks {
     // The first write of a file in the run, before it looks for leftover temporaries.
     std::function<void(const fs::path& file)> sweepBegins;
     // A write's temporary file exists; its bytes go in next, and then it is renamed.
     std::function<void(const fs::path& temporary)> temporaryMade;
+    // Before each step: may do what another program would at that moment, and returns the errno
+    // the step fails with (a full disk, a quota, a file system that cannot swap), or 0 to take it.
+    std::function<int(WriteStep step)> step;
 };
 
 // Installs write hooks for its lifetime.

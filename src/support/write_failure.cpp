@@ -1,5 +1,6 @@
 #include "support/write_failure.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -44,34 +45,76 @@ fs::path nearestExisting(const fs::path& folder) {
     return folder;
 }
 
+// The first folder of the path, from its root down, that this process may not pass through.
+std::optional<fs::path> firstClosedOnTheWay(const fs::path& folder) {
+    fs::path at;
+    for (const auto& part : folder) {
+        at /= part;
+        if (::faccessat(AT_FDCWD, at.c_str(), X_OK, AT_EACCESS) != 0 && errno == EACCES) return at;
+    }
+    return std::nullopt;
+}
+
+// The file is another user's, in a folder (such as /tmp) that lets only a file's owner, or the
+// folder's, replace it.
+bool anotherUsersInAStickyFolder(const struct stat& folder, const fs::path& file) {
+    struct stat info {};
+    if ((folder.st_mode & S_ISVTX) == 0 || ::lstat(file.c_str(), &info) != 0) return false;
+    const uid_t me = ::geteuid();
+    return me != 0 && info.st_uid != me && folder.st_uid != me;
+}
+
 // What the folder a file goes in shows now, or nothing when it shows no reason.
-std::optional<WriteFailure> whatTheFolderShows(const fs::path& folder) {
+std::optional<WriteFailure> whatTheFolderShows(const fs::path& folder, const fs::path& file) {
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0) {
         const int error = errno;
         if (error == ENOENT) return WriteFailure{ENOENT, folder};
         if (error == ENOTDIR) return WriteFailure{ENOTDIR, nearestExisting(folder)};
+        if (error == EACCES)
+            if (auto closed = firstClosedOnTheWay(folder.parent_path()))
+                return WriteFailure{EACCES, *closed, WriteFailure::Missing::passing};
         return WriteFailure{error, folder};
     }
     if (!S_ISDIR(info.st_mode)) return WriteFailure{ENOTDIR, folder};
     struct statvfs volume {};
     if (::statvfs(folder.c_str(), &volume) == 0 && (volume.f_flag & ST_RDONLY) != 0)
         return WriteFailure{EROFS, folder};
-    // A temporary file is made in the folder and renamed there: both need write and search rights.
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) return WriteFailure{errno, folder};
+    // A temporary file is made in the folder and renamed there: both need write and search
+    // rights, and nothing more (listing the folder is no part of a write).
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return WriteFailure{errno, folder};
+    if (anotherUsersInAStickyFolder(info, file)) return WriteFailure{EPERM, file, WriteFailure::Missing::replacingOwn};
     return std::nullopt;
 }
+
+// Errors whose place only a look can tell: which folder is missing, or is no folder.
+bool placedByTheLook(int error) { return error == ENOENT || error == ENOTDIR || error == EEXIST || error == ELOOP; }
+bool deniesARight(int error) { return error == EACCES || error == EPERM; }
 
 }  // namespace
 
 WriteFailure whatStoppedTheWrite(const SystemError& failure, const fs::path& path) {
     const fs::path file = endOfLinks(path);
     const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-    if (failure.code() == file_error::kFileWriteOutOfSpace) return {ENOSPC, folder};
-    if (file.filename().native().size() > kLongestName || file.native().size() > kLongestPath)
-        return {ENAMETOOLONG, file};
-    if (auto shown = whatTheFolderShows(folder)) return *shown;
-    return {0, folder};
+    const int error = failure.underlyingErrno();
+    if (failure.code() == file_error::kFileWriteOutOfSpace || error == ENOSPC) return {ENOSPC, folder};
+    if (error == EDQUOT || error == EMFILE || error == ENFILE) return {error, folder};
+    if (error == 0 || error == ENAMETOOLONG) {
+        if (file.filename().native().size() > kLongestName || file.native().size() > kLongestPath)
+            return {ENAMETOOLONG, file};
+        if (error == ENAMETOOLONG) return {ENAMETOOLONG, file};
+    }
+    const auto shown = whatTheFolderShows(folder, file);
+    if (error == 0) return shown.value_or(WriteFailure{0, folder});
+    // The failing call's errno is the cause; the look only finds its place, and where it shows
+    // another cause, the failure is told as it was rather than blamed on what the look saw.
+    if (placedByTheLook(error)) return shown && placedByTheLook(shown->error) ? *shown : WriteFailure{0, folder};
+    if (deniesARight(error)) return shown && deniesARight(shown->error) ? *shown : WriteFailure{error, folder};
+    if (error == EROFS) {
+        if (shown && shown->error == EROFS) return *shown;
+        return {EROFS, shown && shown->error == ENOENT ? nearestExisting(folder) : folder};
+    }
+    return {error, folder};
 }
 
 std::string curlyQuoted(const std::string& text) { return "\u201C" + text + "\u201D"; }
@@ -87,8 +130,18 @@ std::optional<std::string> reasonOf(const WriteFailure& failure, const PlaceQuot
     case EROFS: return "the folder " + place + " is on a read-only disk";
     case ENOENT: return "the folder " + place + " does not exist";
     case ENOTDIR: return place + " is not a folder";
+    case EDQUOT: return "your disk quota is used up";
+    case EMFILE: return "the program has too many files open";
+    case ENFILE: return "the system has too many files open";
     case EACCES:
-    case EPERM: return "you may not write in the folder " + place;
+    case EPERM:
+        switch (failure.missing) {
+        case WriteFailure::Missing::passing: return "you may not open the folder " + place;
+        case WriteFailure::Missing::replacingOwn:
+            return place + " belongs to another user, and its folder lets only a file\u2019s owner replace it";
+        case WriteFailure::Missing::writing: break;
+        }
+        return "you may not write in the folder " + place;
     case ELOOP: return "the symbolic links on its path loop";
     case EISDIR: return "it is a folder";
     default: return std::nullopt;
@@ -102,7 +155,8 @@ std::optional<SystemError> withReason(const SystemError& failure, const fs::path
     if (!reason) return std::nullopt;
     return SystemError(failure.domain(), failure.code(),
                        "The file " + curlyQuoted(path.filename().string()) + " couldn\u2019t be saved because " +
-                           *reason + ".");
+                           *reason + ".",
+                       failure.underlyingErrno());
 }
 
 }  // namespace tarnwick::files

@@ -13,17 +13,29 @@ namespace tarnwick::files {
 // (the folder that is missing or read-only, the path part that is no folder, the file whose name
 // is too long).
 struct WriteFailure {
+    // Which right a permission error (EACCES, EPERM) found missing at the place.
+    enum class Missing {
+        writing,         // to write in the folder at the place
+        passing,         // to pass through the folder at the place to the ones inside it
+        replacingOwn,    // the place is another user's file, in a folder that lets only a file's
+                         // owner replace it
+    };
+
     int error = 0;  // 0 when nothing tells
     std::filesystem::path place;
+    Missing missing = Missing::writing;
 
     bool operator==(const WriteFailure&) const = default;
 };
 
 // What stopped a write of `path` that failed with `failure` (a write error, not a refusal of what
-// is at the path). The writer's code tells where it can (no space); for the rest, what the path
-// and the folder its file goes in show now: a name or path too long, a folder that is missing or
-// is no folder, a read-only disk, a folder this process may not write in. A symbolic link at the
-// path is followed to the file the write replaces, as the writer follows it. Only looks.
+// is at the path). The failing call's errno, which the writer's errors carry, is the cause (no
+// space, a quota used up, a read-only disk, no right, too many open files); what the path and the
+// folder its file goes in show now only finds its place (which folder is missing or no folder,
+// which one may not be written in or passed through). Where no errno was kept, the look alone
+// tells: a name or path too long, a folder that is missing or is no folder, a read-only disk, a
+// folder this process may not write in. A symbolic link at the path is followed to the file the
+// write replaces, as the writer follows it. Only looks.
 WriteFailure whatStoppedTheWrite(const SystemError& failure, const std::filesystem::path& path);
 
 // The place as a sentence shows it.

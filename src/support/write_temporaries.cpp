@@ -26,7 +26,8 @@ constexpr std::size_t kLongestName = 255;
 // `.<stem>.<UUID>.tmp`: what a temporary's name adds to its stem.
 constexpr std::size_t kTemporaryOverhead = 2 + kUUIDLength + kTemporarySuffix.size();
 constexpr std::size_t kLongestStem = kLongestName - kTemporaryOverhead;
-// A temporary lost to another run's sweep before the write could lock it is made anew this often.
+// A temporary lost to another run's sweep before the write could lock it, or a name already taken,
+// is made anew this often.
 constexpr int kTemporaryTries = 3;
 
 // Read once, as the program's statics are made: the run's start, for the sweep.
@@ -127,25 +128,38 @@ InFlightTemporary::~InFlightTemporary() { InFlightTemporaries::shared().remove(n
 
 HeldTemporary::HeldTemporary(int folder, std::string_view fileName, const std::filesystem::path& path)
     : folder_(folder) {
+    int lastError = EBUSY;
     for (int attempt = 0; attempt < kTemporaryTries; ++attempt) {
         name_ = temporaryName(fileName);
         registration_.emplace(name_);
-        fd_ = ::openat(folder_, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        fd_ = injectedFailure(WriteStep::makeTemporary)
+                  ? -1
+                  : ::openat(folder_, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        // A name already taken (a process forked from this one draws the same names) is passed over.
+        if (fd_ < 0 && errno == EEXIST) {
+            lastError = EEXIST;
+            continue;
+        }
         if (fd_ < 0) throw posixError(file_error::kFileWriteUnknown, path);
         struct stat own {};
-        const bool known = ::fstat(fd_, &own) == 0;
-        inode_ = own.st_ino;
-        if (known && lockAgainstSweeps(fd_)) return;
-        const int error = errno;
-        if (known) removeIfStillOurs();
-        ::close(fd_);
-        fd_ = -1;
-        if (!known) {
+        if (injectedFailure(WriteStep::inspectTemporary) || ::fstat(fd_, &own) != 0) {
+            // Made a moment ago under a fresh name, so the entry is ours even unseen: it goes now,
+            // not with the next run's sweep.
+            const int error = errno;
+            ::unlinkat(folder_, name_.c_str(), 0);
+            ::close(fd_);
+            fd_ = -1;
             errno = error;
             throw posixError(file_error::kFileWriteUnknown, path);
         }
+        inode_ = own.st_ino;
+        if (lockAgainstSweeps(fd_)) return;
+        removeIfStillOurs();
+        ::close(fd_);
+        fd_ = -1;
+        lastError = EBUSY;
     }
-    errno = EBUSY;
+    errno = lastError;
     throw posixError(file_error::kFileWriteUnknown, path);
 }
 

@@ -177,6 +177,40 @@ TEST_F(DesktopNameStoreTest, WhatIsNoFileIsUnreadableAndASaveSaysWhatIsThere) {
     EXPECT_EQ(fs::read_symlink(file()), "names.json");
 }
 
+// Where the load found no file, a save writes nothing, whatever the writer would find there now:
+// here a chain of links that the kernel gives up on (so the load could not read the file at its
+// end) while the writer, which follows each link itself, reaches the person's file. The save
+// answers with the load's error and the file stays as it was.
+TEST_F(DesktopNameStoreTest, ASaveAfterALoadThatFoundNoFileWritesNothing) {
+    const fs::path folder = file().parent_path();
+    fs::create_directories(folder / "d");
+    fs::create_directory_symlink("d", folder / "dl");
+    // Every hop passes the link "dl" too, so the kernel counts two links a hop.
+    constexpr int kHops = 25;
+    fs::create_symlink("dl/l1", file());
+    for (int hop = 1; hop < kHops; ++hop)
+        fs::create_symlink("../dl/l" + std::to_string(hop + 1), folder / "d" / ("l" + std::to_string(hop)));
+    fs::create_symlink("../dl/kept.json", folder / "d" / ("l" + std::to_string(kHops)));
+    const std::string theirs = std::string(R"({"names":{")") + kB + R"(":"Mail"},"version":1})";
+    std::ofstream(folder / "d" / "kept.json") << theirs;
+
+    DesktopNameStore store(file());
+    EXPECT_EQ(loadMessage(store), "The file \u201cnames.json\u201d couldn\u2019t be opened.");
+    EXPECT_EQ(failureOf(store, "Work", kA), "The file \u201cnames.json\u201d couldn\u2019t be opened.");
+    EXPECT_EQ(testkit::fileText(folder / "d" / "kept.json"), theirs);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "d"), fs::directory_iterator()), kHops + 1)
+        << "no temporary either";
+
+    // A FIFO at load that a regular file replaces before the save: that file is not written over.
+    fs::remove(file());
+    ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0);
+    DesktopNameStore fifo(file());
+    fs::remove(file());
+    std::ofstream(file()) << theirs;
+    EXPECT_EQ(failureOf(fifo, "Work", kA), "The file \u201cnames.json\u201d couldn\u2019t be opened.");
+    EXPECT_EQ(fileContent(), theirs);
+}
+
 // A link that leads to nothing yet is no saved file: nothing to read, and the first save makes
 // the file it leads to; the link stays.
 TEST_F(DesktopNameStoreTest, ALinkThatLeadsToNothingIsNoSavedFile) {

@@ -19,6 +19,7 @@
 #include "support/error.h"
 #include "support/files.h"
 #include "support/text.h"
+#include "testkit/child_process.h"
 #include "testkit/device_node.h"
 #include "testkit/temp_folder.h"
 #include "testkit/write_outcome.h"
@@ -157,6 +158,7 @@ TEST(FilesTest, TheFirstWriteNeverRemovesATemporaryOfAWriteInFlight) {
                 inFlight.count_down();
                 swept.wait();
             },
+        .step = {},
     });
     const auto writeOnAThread = [&](const char* bytes, std::exception_ptr& error) {
         return std::thread([&file, bytes, &error] {
@@ -186,7 +188,7 @@ TEST(FilesTest, TheFirstWriteNeverRemovesATemporaryOfAWriteInFlight) {
 class TemporariesSeen {
 public:
     TemporariesSeen()
-        : hooks_({.sweepBegins = {}, .temporaryMade = [this](const fs::path& temporary) { made_.push_back(temporary); }}) {}
+        : hooks_({.sweepBegins = {}, .temporaryMade = [this](const fs::path& temporary) { made_.push_back(temporary); }, .step = {}}) {}
     const std::vector<fs::path>& made() const { return made_; }
 
 private:
@@ -446,6 +448,34 @@ TEST(FilesTest, TheFirstWriteRemovesLeftoversOfLongNamesAndNoOtherFilesOnes) {
     files::writeAtomically(folder / name, "new");
     EXPECT_FALSE(files::itemExists(folder / ours));
     EXPECT_TRUE(files::itemExists(folder / theirs));
+}
+
+// A folder its user may write in and pass through but not list (mode 0333) takes every write:
+// the writer holds the folder without reading it. Only the sweep of leftovers needs the listing,
+// so it waits for a run that may list the folder, and the write goes on.
+TEST(FilesTest, AFolderThatMayBeWrittenInButNotListedTakesTheWrites) {
+    testkit::TempFolder folder;
+    const fs::path unlisted = folder / "unlisted";
+    fs::create_directory(unlisted);
+    const std::string leftover = ".names.json.6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40.tmp";
+    std::ofstream(unlisted / leftover) << "left";
+    const timespec anHourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (unlisted / leftover).c_str(), anHourAgo, 0), 0);
+    const auto outcome = testkit::asUnprivilegedUser({folder.path()}, [&] {
+        fs::permissions(unlisted, fs::perms::owner_write | fs::perms::owner_exec);
+        std::string answer;
+        for (const char* bytes : {"first", "second"})
+            answer += testkit::writeOutcome([&] { files::writeAtomically(unlisted / "names.json", bytes); }) + "\n";
+        answer += testkit::writeOutcome([&] { files::append(unlisted / "trace.jsonl", "line\n"); });
+        fs::permissions(unlisted, fs::perms::owner_all);
+        return answer;
+    });
+    if (!outcome.skipped.empty()) GTEST_SKIP() << outcome.skipped;
+    EXPECT_EQ(outcome.answer, "written\nwritten\nwritten");
+    EXPECT_EQ(files::read(unlisted / "names.json"), "second");
+    EXPECT_EQ(files::read(unlisted / "trace.jsonl"), "line\n");
+    EXPECT_TRUE(files::itemExists(unlisted / leftover)) << "the sweep waits for a run that may list the folder";
+    EXPECT_EQ(entryCount(unlisted), 3u);
 }
 
 }  // namespace
