@@ -340,6 +340,19 @@ void skipUnlessTheProgramCanBeRun() {
         throw testkit::ChildSkip("skipped: the built program or its session is out of this user's reach");
 }
 
+// Copies of the built program and its session in a folder of the test's, so that another user
+// runs them wherever the checkout lies (a home folder closed to others, say). Copies, not links:
+// the folder is given to that user, and a link would give away the build's own file.
+struct ProgramCopy {
+    testkit::TempFolder folder;
+    fs::path program = folder / "tarnwick";
+    fs::path session = folder / "session.json";
+    ProgramCopy() {
+        fs::copy_file(TARNWICK_BINARY, program);
+        fs::copy_file(kDefaultSession, session);
+    }
+};
+
 // The commands' answers, one a line, each command's lines after a "> command" line.
 std::string answersTo(testkit::ConsoleProcess& program, const Lines& commands) {
     std::string transcript;
@@ -357,12 +370,13 @@ TEST(ProgramFilesAndPicturesTest, FoldersThatMayBeWrittenInButNotListedTakeThePi
     const fs::path picture = pictures / "unlisted" / "screen.svg";
     const fs::path refused = pictures / "closed" / "screen.svg";
     const std::string field = "name." + std::string(kDesktop2);
-    const auto outcome = testkit::asUnprivilegedUser({home.path(), pictures.path()}, [&] {
-        skipUnlessTheProgramCanBeRun();
+    const ProgramCopy copy;
+    const auto outcome = testkit::asUnprivilegedUser({home.path(), pictures.path(), copy.folder.path()}, [&] {
         fs::permissions(namesFile(home).parent_path(), kWriteAndPassOnly);
         fs::permissions(pictures / "unlisted", kWriteAndPassOnly);
         fs::permissions(pictures / "closed", fs::perms::owner_read | fs::perms::owner_exec);
-        testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
+        testkit::ConsoleProcess program({home.path(), copy.session, {}, {}, true, testkit::ConsoleProcess::kPatience,
+                                         copy.program});
         std::string transcript = testkit::transcript(program.ready());
         transcript += answersTo(program, {"screen svg " + picture.string(), "screen svg " + refused.string(),
                                           "click status-item", "wait 1", "menu \"Desktop Names\"",
