@@ -180,27 +180,27 @@ TEST_F(KeyWindowRoadsTest, FocusGivesADesktopsNameFieldTheKeyboardAndKeysTypeThe
 // The built-in display is 1512 × 982 points; with the Dock at its bottom it shows 0 25 1512 887,
 // with the Dock on its right 0 25 1432 957.
 TEST_F(KeyWindowRoadsTest, AResizeStopsAtTheDockAtTheBottomOrOnTheRight) {
-    start(sessionWithReserved("dock-bottom.json", "{\"top\": 25, \"bottom\": 70}"));
-    choose("Settings\u2026");
-    const Lines down = send("resize \"Tarnwick Settings\" 760 2000");
-    EXPECT_TRUE(testkit::printed(down, "it stops at the visible frame of display 1 \"Built-in Retina Display\", 0 25 "
-                                       "1512 887"))
-        << testkit::transcript(down);
-    const auto bottom = movedTo(down);
-    ASSERT_EQ(bottom.size(), 4u) << testkit::transcript(down);
-    EXPECT_EQ(bottom[1] + bottom[3], 912);  // the Dock's top edge
-    quit();
-
-    start(sessionWithReserved("dock-right.json", "{\"top\": 25, \"right\": 80}"));
-    choose("Settings\u2026");
-    const Lines across = send("resize \"Tarnwick Settings\" 3000 560");
-    EXPECT_TRUE(testkit::printed(across, "it stops at the visible frame of display 1 \"Built-in Retina Display\", 0 25 "
-                                         "1432 957"))
-        << testkit::transcript(across);
-    const auto right = movedTo(across);
-    ASSERT_EQ(right.size(), 4u) << testkit::transcript(across);
-    EXPECT_EQ(right[0] + right[2], 1432);  // the Dock's left edge
-    quit();
+    struct Dock {
+        const char* reserved;
+        const char* size;        // the resize asked for
+        const char* visible;     // the visible frame the answer names
+        std::size_t along;       // 1: the bottom edge stops, 0: the right edge
+        double edge;             // where the Dock's edge lies, in global points
+    };
+    for (const Dock& dock : {Dock{"{\"top\": 25, \"bottom\": 70}", "760 2000", "0 25 1512 887", 1, 912},
+                             Dock{"{\"top\": 25, \"right\": 80}", "3000 560", "0 25 1432 957", 0, 1432}}) {
+        SCOPED_TRACE(dock.reserved);
+        start(sessionWithReserved("dock.json", dock.reserved));
+        choose("Settings\u2026");
+        const Lines resized = send(std::string("resize \"Tarnwick Settings\" ") + dock.size);
+        EXPECT_TRUE(testkit::printed(resized, std::string("it stops at the visible frame of display 1 \"Built-in "
+                                                          "Retina Display\", ") + dock.visible))
+            << testkit::transcript(resized);
+        const auto frame = movedTo(resized);
+        ASSERT_EQ(frame.size(), 4u) << testkit::transcript(resized);
+        EXPECT_EQ(frame[dock.along] + frame[dock.along + 2], dock.edge);
+        quit();
+    }
 }
 
 }  // namespace
