@@ -71,7 +71,8 @@ protected:
     // The frame a "moved window" line gives: x y width height.
     static std::vector<double> movedTo(const Lines& lines) {
         for (const auto& line : lines)
-            if (const auto at = line.find(" to "); line.find("moved window") != std::string::npos && at != std::string::npos) {
+            if (const auto at = line.find(" to ");
+                line.find("moved window") != std::string::npos && at != std::string::npos) {
                 std::istringstream in(line.substr(at + 4));
                 std::vector<double> frame(4);
                 for (auto& v : frame) in >> v;
@@ -115,7 +116,8 @@ TEST_F(KeyWindowRoadsTest, TheWindowInFrontTakesOverAsKeyWhenTheKeyWindowLeaves)
                                  "\"Identify Display\" at "));
     const Lines expired = send("wait 2.5");
     EXPECT_TRUE(std::any_of(expired.begin(), expired.end(), [](const std::string& line) {
-        return line.find("hidden window") != std::string::npos && line.find("\"Identify Display\"") != std::string::npos;
+        return line.find("hidden window") != std::string::npos &&
+               line.find("\"Identify Display\"") != std::string::npos;
     })) << testkit::transcript(expired);
     EXPECT_EQ(keyWindow(), "Desktop Names");
     EXPECT_EQ(send("close \"Desktop Names\"").back(), "ok");

@@ -50,7 +50,8 @@ protected:
                                   }};
         return ui::vstack(ui::HorizontalAlignment::leading, 4,
                           ui::nodes(ui::textField("Desktop 1", std::move(text),
-                                                  ui::TextFieldOptions{"Custom name", true, ui::TextFieldStyle::roundedBorder})
+                                                  ui::TextFieldOptions{"Custom name", true,
+                                                                       ui::TextFieldStyle::roundedBorder})
                                         .onSubmit([this] { submitted.push_back(name.get()); })
                                         .disabled(locked.get())
                                         .accessibilityIdentifier("field"),

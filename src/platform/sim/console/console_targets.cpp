@@ -26,8 +26,9 @@ namespace {
 
 // A word as it can be typed back: bare where that reads the same, else in quotes.
 std::string typedWord(const std::string& word) {
-    const bool bare = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || std::string_view("-._:/+,").find(c) != std::string_view::npos;
+    constexpr std::string_view kPlain = "-._:/+,";
+    const bool bare = !word.empty() && std::all_of(word.begin(), word.end(), [&](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || kPlain.find(c) != std::string_view::npos;
     });
     return bare ? word : quotedText(word);
 }
