@@ -156,6 +156,13 @@ TEST_F(ConsoleKeyboardTest, WithNoKeyWindowTheHintNamesAWindowOnScreenWithTheCom
               Lines{"error: No window of ours is key while another application is active, and no window on screen "
                     "shows anything with the identifier, label or text \"Nowhere\"; on screen is \"Desktop Names\": "
                     "screen lists its view tree."});
+    // Shown, but as nothing the command takes there (a switch, a disabled field): no command is
+    // given that would fail.
+    for (const char* name : {"\"Launch at login\"", "\"name.2\""})
+        EXPECT_EQ(console->type(std::string("focus ") + name),
+                  Lines{"error: No window of ours is key while another application is active, and no window on "
+                        "screen shows anything with the identifier, label or text " + std::string(name) +
+                        " that focus works on; on screen is \"Desktop Names\": screen lists its view tree."});
 }
 
 TEST_F(ConsoleKeyboardTest, WithNoWindowOnScreenTheHintSaysHowToBringOneBack) {

@@ -76,7 +76,7 @@ void press(CommandContext& context) {
 void focus(CommandContext& context) {
     const auto& thisCommand = command("focus");
     expectArguments(context, thisCommand, 1, 1);
-    ui::Panel& panel = targetWindow(context, context.window);
+    ui::Panel& panel = controlWindow(context, focusableControl);
     const std::string& name = context.arguments[0];
     const FoundControl found = findControl(panel, name, "focus", focusableControl);
     const ui::Node* control = focusableControl(found);
@@ -95,7 +95,7 @@ void focus(CommandContext& context) {
 
 // The control named by the command's first word, in the key window or the one named; enabled.
 FoundControl enabledControl(CommandContext& context, const std::string& commandName, const ActingControl& acting) {
-    ui::Panel& panel = targetWindow(context, context.window);
+    ui::Panel& panel = controlWindow(context, acting);
     const FoundControl control = findControl(panel, context.arguments[0], commandName, acting);
     if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
     return control;

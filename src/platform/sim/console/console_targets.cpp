@@ -55,7 +55,7 @@ std::vector<ui::Panel*> nameableWindows(SimWindowSystem& windows, bool miniaturi
 // Why a command that acts in the key window found none, with a command that works instead: the
 // same command in the frontmost window on screen that shows what it names, else the windows on
 // screen it could name, else how to open one.
-std::string noKeyWindow(CommandContext& context) {
+std::string noKeyWindow(CommandContext& context, const ActingControl& acting) {
     auto& session = context.session;
     auto& windows = session.windowSystem();
     const std::string opening = std::string("No window of ours is key") +
@@ -72,16 +72,24 @@ std::string noKeyWindow(CommandContext& context) {
                       "\"Settings\u2026\".";
     }
     const std::string name = context.arguments.empty() ? std::string() : context.arguments.front();
+    bool shown = false;  // somewhere, though not as anything the command takes
     for (auto* panel : withControls) {
-        if (name.empty() || shownControls(*panel, name).empty()) continue;
+        const auto found = name.empty() ? std::vector<FoundControl>{} : shownControls(*panel, name);
+        shown = shown || !found.empty();
+        const bool takes = std::any_of(found.begin(), found.end(), [&](const FoundControl& match) {
+            const ui::Node* control = acting ? acting(match) : match.node;
+            return control && !control->isDisabled() && !match.node->isDisabled();
+        });
+        if (!takes) continue;
         std::string command = "in " + quotedText(panel->title()) + " " + context.name;
         for (const auto& word : context.arguments) command += " " + typedWord(word);
         return opening + "; name the window, as in: " + command + ".";
     }
     const bool one = withControls.size() == 1;
     return opening + ", and no window on screen shows anything with the identifier, label or text " +
-           quotedText(name) + "; on screen " + (one ? "is " : "are ") + quotedTitles(withControls) +
-           ": screen lists " + (one ? "its view tree." : "their view trees.");
+           quotedText(name) + (shown ? " that " + context.name + " works on" : std::string()) + "; on screen " +
+           (one ? "is " : "are ") + quotedTitles(withControls) + ": screen lists " +
+           (one ? "its view tree." : "their view trees.");
 }
 
 }  // namespace
@@ -90,7 +98,7 @@ ui::Panel& targetWindow(CommandContext& context, const std::optional<std::string
     auto& windows = context.session.windowSystem();
     if (!title) {
         if (ui::Panel* key = windows.keyPanel()) return *key;
-        throw Error(noKeyWindow(context));
+        throw Error(noKeyWindow(context, {}));
     }
     for (auto* panel : nameableWindows(windows, miniaturized, true))
         if (panel->title() == *title) return *panel;
@@ -101,6 +109,12 @@ ui::Panel& targetWindow(CommandContext& context, const std::optional<std::string
                     ", nor any other window of ours with a title.");
     throw Error("No window titled " + quotedText(*title) + " is " + where + "; " + where +
                 (candidates.size() == 1 ? " is " : " are ") + quotedTitles(candidates) + ".");
+}
+
+ui::Panel& controlWindow(CommandContext& context, const ActingControl& acting) {
+    if (context.window) return targetWindow(context, context.window);
+    if (ui::Panel* key = context.session.windowSystem().keyPanel()) return *key;
+    throw Error(noKeyWindow(context, acting));
 }
 
 namespace {
