@@ -250,7 +250,8 @@ TEST_F(ConsoleCommandsTest, ControlsOfAWindowsTreeByIdentifierOrTitle) {
     EXPECT_EQ(console.type("press Cancel"), Lines{"error: \"Cancel\" is disabled."});
     EXPECT_EQ(console.type("press Delete").at(0).rfind("error: the window \"Desktop Names\" shows nothing", 0), 0u);
     EXPECT_EQ(console.type("press \"Desktop names\""), Lines{"error: \"Desktop names\" is a text, which takes no click."});
-    EXPECT_EQ(console.type("focus save"), Lines{"error: \"save\" cannot take the keyboard focus."});
+    EXPECT_EQ(console.type("focus save"),
+              Lines{"error: \"save\" is a button, which cannot take the keyboard focus; press clicks it."});
     EXPECT_EQ(console.type("focus name"), Lines{"ok"});
     EXPECT_EQ(form->focus.get(), std::optional<int>(1));
 
@@ -409,7 +410,7 @@ TEST_F(ConsoleCommandsTest, HelpListsEveryCommandAndQuitLogsOutWithoutAnAnswer) 
     }
     // Text fields, switches and pickers are not in this build: the commands say so.
     EXPECT_EQ(console.type("in \"Nowhere\" type name \"Work\"").back(),
-              "error: No window titled \"Nowhere\" is on screen; screen lists the windows.");
+              "error: No window titled \"Nowhere\" is on screen, nor any other window of ours with a title.");
     EXPECT_EQ(console.type("quit now").back(), "error: Too many words for quit; type quit.");
     EXPECT_EQ(console.typeAll({"quit", "switch 2"}), Lines{});
     EXPECT_EQ(console.quits, 1);

@@ -146,7 +146,8 @@ TEST_F(ConsoleControlsTest, AWordOrValueThatDoesNotFitTheControlChangesNothing) 
         {"set nothing on", "error: the window \"Settings\" shows nothing with the identifier, label or text \"nothing\"; "
                            "screen lists its view tree."},
         {"type name", "error: Too few words for type; type [in \"<window>\"] type <identifier> \"<text>\"."},
-        {"in Elsewhere set banner on", "error: No window titled \"Elsewhere\" is on screen; screen lists the windows."},
+        {"in Elsewhere set banner on",
+         "error: No window titled \"Elsewhere\" is on screen; on screen is \"Settings\"."},
     };
     for (const auto& [line, error] : bad) EXPECT_EQ(console->type(line), Lines{error}) << line;
     EXPECT_EQ(state(), before);

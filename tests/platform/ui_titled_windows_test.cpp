@@ -166,6 +166,41 @@ TEST_F(TitledWindowsTest, TheUsersResizeStopsAtTheVisibleFrameOfTheDisplayHoldin
     EXPECT_EQ(ui::displayID(*there->stoppedBy), 2u);
 }
 
+// The Dock keeps a strip of its display for itself: a drag past the Dock's edge stops there,
+// not at the screen's edge behind the Dock. One display keeps the Dock at its bottom, the other
+// on its right (screen coordinates: the first shows 0 70 1440 805, the second, to its right and
+// 180 points lower, 1440 -180 1840 1055).
+TEST(ResizeUnderTheDockTest, TheUsersResizeStopsAtTheDockAtTheBottomAndOnTheRight) {
+    TestEnvironment env;
+    env.session.load(R"({"displays": [
+        {"id": 1, "uuid": "D0C0B070-0000-4000-8000-000000000001", "bounds": [0, 0, 1440, 900],
+         "reserved": {"top": 25, "bottom": 70}},
+        {"id": 2, "uuid": "D0C0B070-0000-4000-8000-000000000002", "bounds": [1440, 0, 1920, 1080],
+         "reserved": {"top": 25, "right": 80}}]})");
+    auto& windows = env.session.windowSystem();
+    ui::Panel window(Rect(100, 500, 400, 300), kTitledWindow);
+    window.orderFrontRegardless();
+
+    const auto bottom = windows.resize(window, Size{3000, 3000});
+    ASSERT_TRUE(bottom);
+    EXPECT_EQ(window.frame(), Rect(100, 70, 1340, 730));  // its bottom on the Dock's top edge
+    ASSERT_TRUE(bottom->stoppedBy);
+    EXPECT_EQ(ui::displayID(*bottom->stoppedBy), 1u);
+    EXPECT_EQ(bottom->stoppedBy->visibleFrame, Rect(0, 70, 1440, 805));
+    // Short of the Dock the drag gets what it asks for.
+    const auto above = windows.resize(window, Size{400, 730});
+    EXPECT_FALSE(above->stoppedBy);
+    EXPECT_EQ(window.frame(), Rect(100, 70, 400, 730));
+
+    window.setFrame(Rect(3000, 200, 200, 200), false);
+    const auto right = windows.resize(window, Size{1000, 1000});
+    ASSERT_TRUE(right);
+    EXPECT_EQ(window.frame(), Rect(3000, -180, 280, 580));  // its right edge on the Dock's left edge
+    ASSERT_TRUE(right->stoppedBy);
+    EXPECT_EQ(ui::displayID(*right->stoppedBy), 2u);
+    EXPECT_EQ(right->stoppedBy->visibleFrame, Rect(1440, -180, 1840, 1055));
+}
+
 TEST_F(TitledWindowsTest, AnAutosavedFrameIsKeptWhileShownAndRestoredWhenFirstShownOnAnotherDisplay) {
     auto& defaults = env.session.defaults();
     const std::string key = ui::Panel::autosaveKey("DesktopNames");

@@ -55,10 +55,7 @@ void SimSharedApplication::activate(bool) {
     session_.activateApplication(session_.system().processID);
 }
 
-bool SimSharedApplication::isActive() {
-    auto guard = session_.lock();
-    return session_.frontmostPID == session_.system().processID;
-}
+bool SimSharedApplication::isActive() { return session_.ownApplicationActive(); }
 
 std::vector<ui::Panel*> SimSharedApplication::windows() { return session_.windowSystem().panels(); }
 

@@ -146,6 +146,8 @@ public:
     void removeDisplay(std::uint32_t displayID);
     // ---- applications (simulated_session_applications.cpp)
     void activateApplication(std::int32_t pid);
+    // Our own application is the frontmost one.
+    bool ownApplicationActive() const;
     void launchApplication(SimApplication application);
     void terminateApplication(std::int32_t pid);
     // The user opens our app again while it runs (from the Finder, say): it comes to the front

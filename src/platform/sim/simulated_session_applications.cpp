@@ -67,6 +67,11 @@ void SimulatedSession::activateApplication(std::int32_t pid) {
     windowSystem_->resignKey();
 }
 
+bool SimulatedSession::ownApplicationActive() const {
+    auto guard = lock();
+    return frontmostPID == system_.processID;
+}
+
 void SimulatedSession::launchApplication(SimApplication launched) {
     auto guard = lock();
     Dictionary info;

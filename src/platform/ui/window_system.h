@@ -20,7 +20,9 @@ public:
     virtual void panelDestroyed(Panel& panel) = 0;
     // The panel's level, frame, alpha, title or mouse handling changed.
     virtual void panelChanged(Panel& panel) = 0;
-    // Ordered in, in front of the other panels of its level; or ordered out.
+    // Ordered in, in front of the other panels of its level; or ordered out. The key window
+    // ordered out (closed or miniaturized too) resigns, and while our application is active the
+    // frontmost shown window of ours on the active desktop that can become key becomes key.
     virtual void orderFront(Panel& panel) = 0;
     virtual void orderOut(Panel& panel) = 0;
     // Key status moves to the panel; the panel that had it resigns (both hear it).

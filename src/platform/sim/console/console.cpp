@@ -272,7 +272,9 @@ void Console::dispatch(const std::vector<std::string>& words, bool duringAlert) 
     std::size_t first = 0;
     std::optional<std::string> window;
     if (words[0] == "in") {
-        if (words.size() < 3) throw Error("in needs a window's title and a command, as in: in \"Settings\" press save.");
+        if (words.size() < 3)
+            throw Error("in needs a window's title and a command, as in: in \"Tarnwick Settings\" set \"Launch at "
+                        "login\" on.");
         window = words[1];
         first = 2;
     }
@@ -285,7 +287,7 @@ void Console::dispatch(const std::vector<std::string>& words, bool duringAlert) 
     if (!duringAlert && command->name == "alert") throw Error("No alert is open; alert answers an alert that shows.");
     CommandContext context{
         *this, session_, std::vector<std::string>(words.begin() + static_cast<std::ptrdiff_t>(first) + 1, words.end()),
-        window};
+        window, command->name};
     command->run(context);
 }
 

@@ -13,13 +13,15 @@ namespace tarnwick::sim {
 class Console;
 class SimulatedSession;
 
-// What a command gets: the console, the session, the words after the command's name, and the
-// window named by `in "<title>"` before it.
+// What a command gets: the console, the session, the words after the command's name, the
+// window named by `in "<title>"` before it, and the command's name (for sentences that give the
+// command back).
 struct CommandContext {
     Console& console;
     SimulatedSession& session;
     std::vector<std::string> arguments;
     std::optional<std::string> window;
+    std::string name = {};
 };
 
 // One console command. A command checks all of its input before it changes anything, and

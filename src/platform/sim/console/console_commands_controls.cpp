@@ -8,6 +8,7 @@
 #include "platform/sim/console/console.h"
 #include "platform/sim/console/console_commands.h"
 #include "platform/sim/console/console_targets.h"
+#include "platform/sim/console/focusable_controls.h"
 #include "platform/sim/console/screen_views.h"
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_window_system.h"
@@ -75,18 +76,26 @@ void press(CommandContext& context) {
 void focus(CommandContext& context) {
     const auto& thisCommand = command("focus");
     expectArguments(context, thisCommand, 1, 1);
-    ui::Panel& panel = targetWindow(context, context.window);
-    const FoundControl control = findControl(panel, context.arguments[0], "focus", [](const FoundControl& found) {
-        return found.node->modifiers().focus ? found.node : nullptr;
-    });
-    if (!control.node->modifiers().focus || control.node->isDisabled())
-        throw Error(quotedText(context.arguments[0]) + " cannot take the keyboard focus.");
-    control.hosting->host().moveFocus(*control.node);
+    ui::Panel& panel = controlWindow(context, focusableControl);
+    const std::string& name = context.arguments[0];
+    const FoundControl found = findControl(panel, name, "focus", focusableControl);
+    const ui::Node* control = focusableControl(found);
+    if (!control || control->isDisabled() || found.node->isDisabled()) throw Error(unfocusable(found, name));
+    auto& host = found.hosting->host();
+    if (!control->as<ui::TextFieldContent>()) {
+        host.moveFocus(*control);
+        return;
+    }
+    // As a click into the field: our application comes forward with the field's window key, so
+    // that the keys typed next go into the field.
+    if ((!context.session.ownApplicationActive() || !panel.isKeyWindow()) && panel.canBecomeKey())
+        context.session.windowSystem().focus(panel);
+    if (!host.editField(*control)) throw Error(quotedText(name) + " cannot be shown.");
 }
 
 // The control named by the command's first word, in the key window or the one named; enabled.
 FoundControl enabledControl(CommandContext& context, const std::string& commandName, const ActingControl& acting) {
-    ui::Panel& panel = targetWindow(context, context.window);
+    ui::Panel& panel = controlWindow(context, acting);
     const FoundControl control = findControl(panel, context.arguments[0], commandName, acting);
     if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
     return control;

@@ -1,6 +1,7 @@
 #include "platform/sim/console/console_targets.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <string_view>
 
@@ -21,16 +22,99 @@ namespace ui = platform::ui;
 
 std::string describeWindow(const ui::Panel& panel) { return "the window " + quotedText(panel.title()); }
 
+namespace {
+
+// A word as it can be typed back: bare where that reads the same, else in quotes.
+std::string typedWord(const std::string& word) {
+    constexpr std::string_view kPlain = "-._:/+,";
+    const bool bare = !word.empty() && std::all_of(word.begin(), word.end(), [&](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || kPlain.find(c) != std::string_view::npos;
+    });
+    return bare ? word : quotedText(word);
+}
+
+// "\"A\"", "\"A\" and \"B\"", "\"A\", \"B\" and \"C\"".
+std::string quotedTitles(const std::vector<ui::Panel*>& windows) {
+    std::string titles;
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        titles += (i == 0 ? "" : i + 1 == windows.size() ? " and " : ", ") + quotedText(windows[i]->title());
+    return titles;
+}
+
+// Our windows a title can name: shown ones, or those in the Dock; front to back. The untitled
+// ones (the labels) only when `untitled`: a sentence cannot name them.
+std::vector<ui::Panel*> nameableWindows(SimWindowSystem& windows, bool miniaturized, bool untitled = false) {
+    std::vector<ui::Panel*> found;
+    for (auto* panel : windows.panels())
+        if ((untitled || !panel->title().empty()) &&
+            (miniaturized ? windows.isMiniaturized(*panel) : panel->isVisible()))
+            found.push_back(panel);
+    return found;
+}
+
+// Why a command that acts in the key window found none, with a command that works instead: the
+// same command in the frontmost window on screen that shows what it names, else the windows on
+// screen it could name, else how to open one.
+std::string noKeyWindow(CommandContext& context, const ActingControl& acting) {
+    auto& session = context.session;
+    auto& windows = session.windowSystem();
+    const std::string opening = std::string("No window of ours is key") +
+                                (session.ownApplicationActive() ? "" : " while another application is active");
+    std::vector<ui::Panel*> withControls;
+    for (auto* panel : windows.onScreenPanels())
+        if (!panel->title().empty() && !hostingViews(*panel).empty()) withControls.push_back(panel);
+    if (withControls.empty()) {
+        const std::string none = opening + ", and none with controls is on screen; ";
+        for (auto* panel : nameableWindows(windows, true))
+            if (!hostingViews(*panel).empty())
+                return none + "restore " + quotedText(panel->title()) + " brings one back from the Dock.";
+        return none + "the settings open from the status menu: click status-item, wait 0.5, then menu "
+                      "\"Settings\u2026\".";
+    }
+    const std::string name = context.arguments.empty() ? std::string() : context.arguments.front();
+    bool shown = false;  // somewhere, though not as anything the command takes
+    for (auto* panel : withControls) {
+        const auto found = name.empty() ? std::vector<FoundControl>{} : shownControls(*panel, name);
+        shown = shown || !found.empty();
+        const bool takes = std::any_of(found.begin(), found.end(), [&](const FoundControl& match) {
+            const ui::Node* control = acting ? acting(match) : match.node;
+            return control && !control->isDisabled() && !match.node->isDisabled();
+        });
+        if (!takes) continue;
+        std::string command = "in " + quotedText(panel->title()) + " " + context.name;
+        for (const auto& word : context.arguments) command += " " + typedWord(word);
+        return opening + "; name the window, as in: " + command + ".";
+    }
+    const bool one = withControls.size() == 1;
+    return opening + ", and no window on screen shows anything with the identifier, label or text " +
+           quotedText(name) + (shown ? " that " + context.name + " works on" : std::string()) + "; on screen " +
+           (one ? "is " : "are ") + quotedTitles(withControls) + ": screen lists " +
+           (one ? "its view tree." : "their view trees.");
+}
+
+}  // namespace
+
 ui::Panel& targetWindow(CommandContext& context, const std::optional<std::string>& title, bool miniaturized) {
     auto& windows = context.session.windowSystem();
     if (!title) {
         if (ui::Panel* key = windows.keyPanel()) return *key;
-        throw Error("No window of ours is key; name one, as in: in \"Settings\" press save.");
+        throw Error(noKeyWindow(context, {}));
     }
-    for (auto* panel : windows.panels())
-        if (panel->title() == *title && (miniaturized ? windows.isMiniaturized(*panel) : panel->isVisible())) return *panel;
-    throw Error("No window titled " + quotedText(*title) + (miniaturized ? " is in the Dock" : " is on screen") +
-                "; screen lists the windows.");
+    for (auto* panel : nameableWindows(windows, miniaturized, true))
+        if (panel->title() == *title) return *panel;
+    const auto candidates = nameableWindows(windows, miniaturized);
+    const std::string where = miniaturized ? "in the Dock" : "on screen";
+    if (candidates.empty())
+        throw Error("No window titled " + quotedText(*title) + " is " + where +
+                    ", nor any other window of ours with a title.");
+    throw Error("No window titled " + quotedText(*title) + " is " + where + "; " + where +
+                (candidates.size() == 1 ? " is " : " are ") + quotedTitles(candidates) + ".");
+}
+
+ui::Panel& controlWindow(CommandContext& context, const ActingControl& acting) {
+    if (context.window) return targetWindow(context, context.window);
+    if (ui::Panel* key = context.session.windowSystem().keyPanel()) return *key;
+    throw Error(noKeyWindow(context, acting));
 }
 
 namespace {

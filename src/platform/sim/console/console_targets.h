@@ -33,6 +33,12 @@ struct FoundControl {
 // around its label); nothing when the node takes no such command.
 using ActingControl = std::function<const platform::ui::Node*(const FoundControl& found)>;
 
+// The window a command on a control (its first word names it) acts in: the one `in` named, else
+// the key window. With none key, the sentence it throws gives the same command in the frontmost
+// window on screen where the name finds an enabled control the command takes (as `acting` sees
+// it), else says what is on screen, or how to bring a window back or open one.
+platform::ui::Panel& controlWindow(CommandContext& context, const ActingControl& acting);
+
 // Every node of the window's declarative trees that the name finds, in tree order: those with
 // it as accessibility identifier; where none has, those with it as accessibility label (a
 // bridged view's, or the title a control hides); where none has, those that show it as text (a

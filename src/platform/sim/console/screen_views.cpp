@@ -137,7 +137,7 @@ std::string bridgedState(const ui::HostingView& hosting, const ui::Node& node) {
 std::string presentationMarks(const ui::HostingView& hosting, const ui::Node& node) {
     std::string marks;
     if (node.hasModifiers() && node.modifiers().scale != 1) marks += " scale " + formatNumber(node.modifiers().scale);
-    if (hosting.host().focusedNode() == &node) marks += " focused";
+    if (hosting.host().keyFocusNode() == &node) marks += " focused";
     return marks;
 }
 

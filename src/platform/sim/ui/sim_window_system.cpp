@@ -212,14 +212,30 @@ void SimWindowSystem::orderFront(ui::Panel& panel) {
 }
 
 void SimWindowSystem::orderOut(ui::Panel& panel) {
-    auto guard = session_.lock();
-    if (Record* r = record(panel)) {
+    {
+        auto guard = session_.lock();
+        Record* r = record(panel);
+        if (!r) return;
         r->shown = false;
-        if (key_ == r->number) {
-            key_.reset();
-            panel.keyStateChanged(false);
-        }
+        if (key_ != r->number) return;
+        key_.reset();
+        panel.keyStateChanged(false);
+        // The window that resigned may have handed key status on itself.
+        if (key_) return;
     }
+    // As the system does for the active application, the frontmost window of ours that can
+    // become key takes over, and hears that it became key.
+    if (ui::Panel* next = nextKeyWindow()) makeKey(*next);
+}
+
+ui::Panel* SimWindowSystem::nextKeyWindow() const {
+    auto guard = session_.lock();
+    // An application in the background has no key window; a panel of ours that took the keyboard
+    // without activating us gives it back to the application in front.
+    if (!session_.ownApplicationActive()) return nullptr;
+    for (const Record* r : ordered())
+        if (r->shown && !r->miniaturized && onActiveSpace(*r) && r->panel->canBecomeKey()) return r->panel;
+    return nullptr;
 }
 
 void SimWindowSystem::makeKey(ui::Panel& panel) {

@@ -157,6 +157,9 @@ private:
     std::optional<std::pair<std::uint32_t, std::uint64_t>> desktopButtonAt(Point location) const;
     // Records front to back.
     std::vector<const Record*> ordered() const;
+    // The window that becomes key when the key window leaves the screen: the frontmost shown one
+    // of ours on the active desktop that can become key, while our application is active.
+    platform::ui::Panel* nextKeyWindow() const;
 
     SimulatedSession& session_;
     std::vector<Record> records_;

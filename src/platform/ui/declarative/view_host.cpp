@@ -436,9 +436,19 @@ const Node* ViewHost::focusedNode() const {
     return nullptr;
 }
 
+const Node* ViewHost::keyFocusNode() const {
+    if (const Node* focused = focusedNode()) return focused;
+    return editingField();
+}
+
 void ViewHost::moveFocus(const Node& node) {
     const auto& focus = node.modifiers().focus;
     if (!focus) return;
+    // The field being edited lets go of the keyboard too.
+    if (editing_ && *editing_ != node.identity()) {
+        editing_.reset();
+        allSelected_ = false;
+    }
     // One node of a window holds focus: whatever other binding held it lets go.
     for (const auto& [binding, representative] : focusBindings_)
         if (binding != focus->binding()) representative->clear();

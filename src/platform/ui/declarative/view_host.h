@@ -84,6 +84,9 @@ public:
     // when the node shows no text at all.
     std::optional<std::string> firstText(const Node& node) const;
     const Node* focusedNode() const;
+    // Where key presses go first: the node a focus binding focuses, else the text field being
+    // edited (which holds the keyboard focus without a binding).
+    const Node* keyFocusNode() const;
     const std::vector<const Node*>& focusableNodes() const { return focusables_; }
     struct AnimationInFlight {
         Animation animation;
@@ -122,8 +125,10 @@ public:
     bool hover(const Node& node);
     // The pointer leaves the view.
     void unhover();
-    // Offers a key press to the key handlers from the focused node out to the root; true when
-    // one handled it.
+    // Offers a key press to the text field being edited (Return submits it, Delete takes the
+    // character before the caret back, a key that types text without Command or Control types it
+    // at the caret, which stays after the text), then to the key handlers from the focused node
+    // out to the root; true when one took it.
     bool keyDown(const KeyEvent& event);
     // The platform moves focus to a focusable node (every other bound value lets go), or drops it.
     void moveFocus(const Node& node);
@@ -144,12 +149,16 @@ public:
     // Clicks into a text field (it takes focus) and types the text one character at a time;
     // each character is one edit of the field's text.
     bool type(const Node& node, std::string_view text);
+    // Clicks into a text field without typing: it takes focus and is edited, the caret after its
+    // text and nothing selected.
+    bool editField(const Node& node);
     // Selects everything in a text field and deletes it: one edit, to empty.
     bool clearText(const Node& node);
 
     // ---- editing: the text field being edited (the focused one, else the one last clicked or
-    // typed into while no other node took focus since) with all its text selected or none; the
-    // Edit menu's actions on it. Typing over a selection replaces it.
+    // typed into while no other node took focus since; none while another node holds focus) with
+    // all its text selected or none; the Edit menu's actions on it. Typing over a selection
+    // replaces it.
     const Node* editingField() const;
     bool hasSelectedText() const;
     // False when no field is being edited (cut and copy also when nothing is selected, paste
@@ -233,6 +242,9 @@ private:
     // The row for each option of a picker (the chosen one checked), choosing it.
     void addOptionRows(Menu& menu, const Node& picker);
     bool runShortcut(const KeyEvent& event);
+    // A key press in the field being edited, as its field editor takes it; false for a key the
+    // field lets pass.
+    bool editWithKey(const Node& field, const KeyEvent& event);
     // The user clicked or typed into the field: it takes focus (or every binding lets go when it
     // has none), its window's first responder becomes this host's view, and it is edited.
     void beginEditing(const Node& field);

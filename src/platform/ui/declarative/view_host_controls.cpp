@@ -10,6 +10,8 @@
 #include "platform/ui/declarative/view_host.h"
 #include "platform/platform.h"
 #include "platform/ui/panel.h"
+#include "platform/ui/text_segmentation.h"
+#include "support/text.h"
 
 namespace tarnwick::platform::ui {
 
@@ -52,6 +54,17 @@ std::vector<std::string> characters(std::string_view text) {
         i += length;
     }
     return result;
+}
+
+// What a key types into a field: text without control characters and without the characters
+// that stand for the function keys (the arrows among them).
+bool typesText(std::string_view characters) {
+    if (characters.empty() || !text::isValidUTF8(characters)) return false;
+    for (const auto& scalar : decodeText(characters)) {
+        const char32_t c = scalar.value;
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0) || (c >= 0xF700 && c <= 0xF8FF)) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -147,6 +160,13 @@ bool ViewHost::type(const Node& node, std::string_view text) {
     return true;
 }
 
+bool ViewHost::editField(const Node& node) {
+    if (!node.as<TextFieldContent>() || !canAct(node)) return false;
+    beginEditing(node);
+    allSelected_ = false;
+    return true;
+}
+
 bool ViewHost::clearText(const Node& node) {
     const auto* field = node.as<TextFieldContent>();
     if (!field || !canAct(node) || !field->binding.set) return false;
@@ -160,7 +180,8 @@ bool ViewHost::clearText(const Node& node) {
 // ---- editing
 
 const Node* ViewHost::editingField() const {
-    if (const Node* focused = focusedNode(); focused && focused->as<TextFieldContent>()) return focused;
+    // Another node holding focus has the keyboard; no field is edited meanwhile.
+    if (const Node* focused = focusedNode()) return focused->as<TextFieldContent>() ? focused : nullptr;
     if (!editing_) return nullptr;
     const Node* node = nodeWithIdentity(*editing_);
     return node && node->as<TextFieldContent>() && !node->isDisabled() ? node : nullptr;
@@ -212,6 +233,33 @@ void ViewHost::endEditing() {
     if (const Node* focused = focusedNode(); focused && focused->as<TextFieldContent>()) dropFocus();
     editing_.reset();
     allSelected_ = false;
+}
+
+bool ViewHost::editWithKey(const Node& field, const KeyEvent& event) {
+    const auto* content = field.as<TextFieldContent>();
+    if (!content || field.isDisabled()) return false;
+    // Return and Enter submit; the field keeps the key.
+    if (event.keyCode == key_codes::kReturn || event.keyCode == key_codes::kKeypadEnter) {
+        if (!event.isRepeat) submit(field);
+        return true;
+    }
+    // Command and Control combinations are the menus' and the window's.
+    if (event.modifierFlags & (modifier_flags::kCommand | modifier_flags::kControl)) return false;
+    const bool deletes = event.keyCode == key_codes::kDelete || event.keyCode == key_codes::kForwardDelete;
+    if (!deletes && !typesText(event.characters)) return false;
+    const auto binding = content->binding;
+    if (!binding.get || !binding.set) return true;
+    const std::string before = binding.get();
+    std::string after = before;
+    const bool replaces = std::exchange(allSelected_, false);
+    editing_ = field.identity();
+    if (replaces) after.clear();
+    if (event.keyCode == key_codes::kDelete && !replaces && !after.empty())
+        after.erase(segmentText(after).back().from);
+    // The caret stays after the text: Forward Delete has nothing after it to take.
+    if (!deletes) after += event.characters;
+    if (after != before) binding.set(after);
+    return true;
 }
 
 bool ViewHost::submit(const Node& node) {

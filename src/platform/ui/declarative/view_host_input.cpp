@@ -271,13 +271,9 @@ bool ViewHost::runShortcut(const KeyEvent& event) {
 bool ViewHost::keyDown(const KeyEvent& event) {
     if (!event.isRepeat && runShortcut(event)) return true;
     const KeyPress press{event, event.isRepeat ? KeyPhase::repeat : KeyPhase::down};
+    // The field being edited has the keyboard, as its field editor is the first responder.
+    if (const Node* field = editingField(); field && editWithKey(*field, event)) return true;
     const Node* start = focusedNode();
-    // Return in a text field with focus submits it; the field keeps the key.
-    if (start && start->as<TextFieldContent>() &&
-        (event.keyCode == key_codes::kReturn || event.keyCode == key_codes::kKeypadEnter)) {
-        if (!event.isRepeat) submit(*start);
-        return true;
-    }
     if (!start) start = defaultResponder();
     for (const Node* n = start; n; n = n->parent()) {
         for (const auto& handler : n->modifiers().events().onKeyPress) {

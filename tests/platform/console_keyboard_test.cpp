@@ -1,0 +1,202 @@
+// The console and the keyboard: `focus` gives a text field the keyboard as a click does (its
+// window comes forward as key, `keys` then type into it and Return submits), refuses what
+// cannot take the focus on a Mac with the reason, and the commands that act in the key window
+// say, when none is key, which window on screen to name instead with a command that works there.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+#include "platform/sim/ui/sim_window_system.h"
+#include "platform/ui/declarative/controls.h"
+#include "platform/ui/declarative/hosting_view.h"
+#include "platform/ui/declarative/nodes.h"
+#include "platform/ui/panel.h"
+#include "testkit/bound_value.h"
+#include "testkit/console_driver.h"
+#include "testkit/test_environment.h"
+
+namespace tarnwick {
+namespace {
+
+namespace ui = platform::ui;
+namespace style = ui::style_mask;
+using Lines = std::vector<std::string>;
+using testkit::bound;
+
+constexpr std::int32_t kTerminal = 303;
+constexpr std::uint64_t kTitledWindow = style::kTitled | style::kClosable | style::kMiniaturizable;
+
+// A names window as ours is made: a field per desktop without a focus binding, saved as typed.
+class NamesForm final : public ui::DeclarativeView {
+public:
+    ui::Node body(ui::ViewContext&) override {
+        return ui::vstack(
+            ui::HorizontalAlignment::leading, 6,
+            ui::nodes(ui::text("Desktop 1"),
+                      ui::textField("Desktop 1", bound(name), ui::TextFieldOptions{"Custom name", true})
+                          .onSubmit([this] { submitted.push_back(name.get()); })
+                          .accessibilityLabel("Desktop 1 on Built-in Display")
+                          .accessibilityIdentifier("name.1"),
+                      ui::textField("Desktop 2", bound(other)).disabled().accessibilityIdentifier("name.2"),
+                      ui::toggle("Launch at login", bound(launch)),
+                      ui::button(ui::text("Refresh"), [] {}).accessibilityIdentifier("refresh"),
+                      ui::image(*platform::current().icons->systemSymbolImage("app", "Mail"))
+                          .accessibilityLabel("Mail")));
+    }
+    void observe(ui::ViewHost& host) override {
+        host.watch(name);
+        host.watch(launch);
+    }
+    Published<std::string> name{""};
+    Published<std::string> other{""};
+    Published<bool> launch{false};
+    Lines submitted;
+};
+
+class ConsoleKeyboardTest : public ::testing::Test {
+protected:
+    ConsoleKeyboardTest() {
+        env.session.loadDefaultSession();
+        form = show(names, "Desktop Names");
+        show(settings, "Tarnwick Settings");
+        console = std::make_unique<testkit::ConsoleDriver>(env.session);
+    }
+    static NamesForm* show(ui::Panel& panel, const std::string& title) {
+        auto view = std::make_unique<NamesForm>();
+        NamesForm* shown = view.get();
+        auto hosting = std::make_shared<ui::HostingView>(std::move(view));
+        panel.setTitle(title);
+        panel.setContentView(hosting);
+        hosting->layoutSubtreeIfNeeded();
+        panel.orderFrontRegardless();
+        return shown;
+    }
+    // The line of `screen` that holds the text, or nothing.
+    std::string screenLine(const std::string& part) {
+        for (const auto& line : console->screen())
+            if (line.find(part) != std::string::npos) return line;
+        return {};
+    }
+    // The command a hint gives, between "as in: " and its closing full stop.
+    static std::string givenCommand(const std::string& hint) {
+        const auto at = hint.find("as in: ");
+        if (at == std::string::npos || hint.back() != '.') return {};
+        return hint.substr(at + 7, hint.size() - at - 8);
+    }
+    sim::SimWindowSystem& windows() { return env.session.windowSystem(); }
+
+    testkit::TestEnvironment env;
+    ui::Panel names{Rect(100, 100, 400, 300), kTitledWindow};
+    ui::Panel settings{Rect(600, 100, 400, 300), kTitledWindow};
+    NamesForm* form = nullptr;
+    std::unique_ptr<testkit::ConsoleDriver> console;
+};
+
+TEST_F(ConsoleKeyboardTest, FocusGivesATextFieldTheKeyboardAsAClickDoesAndKeysTypeIntoIt) {
+    // Neither window is key and another application is in front: the click into the field
+    // brings ours forward with the field's window key.
+    ASSERT_EQ(console->type("in \"Desktop Names\" focus name.1").back(), "ok");
+    EXPECT_TRUE(names.isKeyWindow());
+    EXPECT_TRUE(env.session.ownApplicationActive());
+    EXPECT_NE(screenLine("textField placeholder \"Custom name\" id \"name.1\""), "");
+    EXPECT_NE(screenLine("id \"name.1\"").find(" focused"), std::string::npos) << screenLine("id \"name.1\"");
+
+    for (const char* key : {"h", "o", "shift-m", "e", "delete", "space"})
+        EXPECT_EQ(console->type(std::string("keys ") + key).back(), "ok") << key;
+    EXPECT_EQ(form->name.get(), "hoM ");
+    EXPECT_EQ(console->type("keys return").back(), "ok");
+    EXPECT_EQ(form->submitted, Lines{"hoM "});
+    // A Command combination is not the field's: the text stays.
+    console->type("keys cmd-k");
+    EXPECT_EQ(form->name.get(), "hoM ");
+
+    // Found by its label too; in the key window without `in`.
+    EXPECT_EQ(console->type("focus \"Desktop 1 on Built-in Display\"").back(), "ok");
+}
+
+TEST_F(ConsoleKeyboardTest, FocusRefusesWhatCannotTakeTheKeyboardFocusWithTheReason) {
+    names.makeKey();
+    const std::vector<std::pair<std::string, std::string>> refused{
+        {"focus \"Desktop 1\"", "error: \"Desktop 1\" is a text, which cannot take the keyboard focus."},
+        {"focus Mail", "error: \"Mail\" is an image, which cannot take the keyboard focus."},
+        {"focus name.2", "error: \"name.2\" is disabled, so it cannot take the keyboard focus."},
+        {"focus refresh", "error: \"refresh\" is a button, which cannot take the keyboard focus; press clicks it."},
+        {"focus \"Launch at login\"",
+         "error: \"Launch at login\" is a switch, which cannot take the keyboard focus; set sets it."},
+    };
+    for (const auto& [line, error] : refused) EXPECT_EQ(console->type(line), Lines{error}) << line;
+    EXPECT_EQ(screenLine(" focused"), "");
+}
+
+TEST_F(ConsoleKeyboardTest, WithNoKeyWindowTheHintNamesAWindowOnScreenWithTheCommandThatWorksThere) {
+    // Another application is in front: nothing of ours is key.
+    const Lines answer = console->type("set \"Launch at login\" on");
+    ASSERT_EQ(answer.size(), 1u);
+    EXPECT_EQ(answer[0], "error: No window of ours is key while another application is active; name the window, as "
+                         "in: in \"Tarnwick Settings\" set \"Launch at login\" on.");
+    // The command it gives, run as given, works.
+    EXPECT_EQ(console->type(givenCommand(answer[0])), Lines{"ok"});
+
+    // The frontmost window that shows what the command names is the one given.
+    settings.setContentView(std::make_shared<ui::View>());
+    console->type("wait 0");
+    const Lines typed = console->type("type name.1 Work");
+    ASSERT_EQ(typed.size(), 1u) << typed.front();
+    const std::string given = givenCommand(typed[0]);
+    EXPECT_EQ(given, "in \"Desktop Names\" type name.1 Work");
+    EXPECT_EQ(console->type(given).back(), "ok");
+    EXPECT_EQ(form->name.get(), "Work");
+
+    // Nothing on screen shows the name: the windows that could be named.
+    EXPECT_EQ(console->type("set Nowhere on"),
+              Lines{"error: No window of ours is key while another application is active, and no window on screen "
+                    "shows anything with the identifier, label or text \"Nowhere\"; on screen is \"Desktop Names\": "
+                    "screen lists its view tree."});
+    // Shown, but as nothing the command takes there (a switch, a disabled field): no command is
+    // given that would fail.
+    for (const char* name : {"\"Launch at login\"", "\"name.2\""})
+        EXPECT_EQ(console->type(std::string("focus ") + name),
+                  Lines{"error: No window of ours is key while another application is active, and no window on "
+                        "screen shows anything with the identifier, label or text " + std::string(name) +
+                        " that focus works on; on screen is \"Desktop Names\": screen lists its view tree."});
+}
+
+TEST_F(ConsoleKeyboardTest, WithNoWindowOnScreenTheHintSaysHowToBringOneBack) {
+    env.session.activateApplication(env.session.system().processID);
+    settings.close();
+    ASSERT_TRUE(windows().miniaturize(names));
+    ASSERT_EQ(windows().keyPanel(), nullptr);
+    console->type("wait 0");
+    const Lines answer = console->type("focus name.1");
+    EXPECT_EQ(answer, Lines{"error: No window of ours is key, and none with controls is on screen; restore \"Desktop "
+                            "Names\" brings one back from the Dock."});
+    EXPECT_EQ(console->type("restore \"Desktop Names\"").back(), "ok");
+    EXPECT_EQ(console->type("focus name.1").back(), "ok");
+
+    names.close();
+    console->type("wait 0");
+    EXPECT_EQ(console->type("focus name.1"),
+              Lines{"error: No window of ours is key, and none with controls is on screen; the settings open from the "
+                    "status menu: click status-item, wait 0.5, then menu \"Settings\xE2\x80\xA6\"."});
+}
+
+TEST_F(ConsoleKeyboardTest, AWindowNamedByAnotherTitleIsRefusedNamingThoseOnScreen) {
+    EXPECT_EQ(console->type("in Settings set \"Launch at login\" on"),
+              Lines{"error: No window titled \"Settings\" is on screen; on screen are \"Tarnwick Settings\" and "
+                    "\"Desktop Names\"."});
+    EXPECT_EQ(console->type("restore Settings"),
+              Lines{"error: No window titled \"Settings\" is in the Dock, nor any other window of ours with a title."});
+    // The example of how to use `in` works as given.
+    const Lines usage = console->type("in Settings");
+    ASSERT_EQ(usage.size(), 1u);
+    EXPECT_EQ(usage[0], "error: in needs a window's title and a command, as in: in \"Tarnwick Settings\" set \"Launch "
+                        "at login\" on.");
+    EXPECT_EQ(console->type(givenCommand(usage[0])), Lines{"ok"});
+}
+
+}  // namespace
+}  // namespace tarnwick
