@@ -58,6 +58,15 @@ TEST_F(TerminalLineEditorTest, KeysEditTheLineAndOnlyReturnHandsItOn) {
     editor.type("\n");
     EXPECT_EQ(entered, (Lines{"switch 2", "press Size", "wait 1", ""}));
     EXPECT_EQ(terminal.bells(), 0);
+
+    // A control character past ASCII (U+009B starts a sequence on some terminals) types nothing
+    // either, whether its two bytes come together or apart; a letter of the same lead byte stays.
+    editor.showPrompt();
+    editor.type("a\xC2\x9B" "31m\xC2");
+    editor.type("\x9B" "b\xC2\xA9");
+    EXPECT_EQ(terminal.screen().back(), "> a31mb\xC2\xA9");
+    editor.type("\n");
+    EXPECT_EQ(entered.back(), "a31mb\xC2\xA9");
 }
 
 // Typed while no prompt shows, keystrokes wait unseen; each line then shows after the prompt

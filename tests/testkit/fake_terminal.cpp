@@ -32,9 +32,15 @@ bool FakeTerminal::write(std::string_view text) {
             continue;
         }
         if (!character_.empty()) {
-            character_ += c;
-            if (character_.size() == lengthFrom(static_cast<unsigned char>(character_[0]))) put(std::exchange(character_, {}));
-            continue;
+            if ((byte & 0xC0) == 0x80) {
+                character_ += c;
+                if (character_.size() == lengthFrom(static_cast<unsigned char>(character_[0])))
+                    put(std::exchange(character_, {}));
+                continue;
+            }
+            // A character cut short shows as the replacement character; the byte is read anew.
+            character_.clear();
+            put("\xEF\xBF\xBD");
         }
         switch (c) {
         case '\x1b': sequence_ = c; break;

@@ -10,7 +10,7 @@
 namespace tarnwick::testkit {
 
 // A terminal's screen for the console to write to, as a terminal shows it: characters on rows
-// of a fixed width (each character one column), a line feed to the start of the next row (the
+// of a fixed width (each character one column, one cut short a replacement character), a line feed to the start of the next row (the
 // terminal's own translation), a carriage return to the row's start, and the few sequences the
 // line editor sends: up N rows, erase to the end of the screen or of the row. A character that
 // fills a row leaves the cursor on it until the next one wraps, as terminals do. A sequence it

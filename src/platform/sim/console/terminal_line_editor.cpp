@@ -176,6 +176,18 @@ bool TerminalLineEditor::escapeSequence(char key) {
 
 void TerminalLineEditor::insert(char byte) {
     if (overlong_) return;
+    const auto value = static_cast<unsigned char>(byte);
+    if (value >= 0x80 && value <= 0x9F && !line_.empty() && line_.back() == '\xC2') {
+        // U+0080 to U+009F are control characters too: a terminal may take one for the start of a
+        // sequence. Its first byte goes again, from the line and from the screen.
+        if (!echo_.empty() && echo_.back() == '\xC2') {
+            echo_.pop_back();
+            line_.pop_back();
+        } else {
+            erase(line_.size() - 1);
+        }
+        return;
+    }
     if (line_.size() >= kLongestConsoleLine) {
         // The line is refused when it ends: nothing more of it is kept or shown.
         overlong_ = true;
