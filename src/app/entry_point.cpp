@@ -3,6 +3,7 @@
 
 #include "app/entry_point.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -23,6 +24,7 @@
 #include "platform/sim/console/console.h"
 #include "platform/sim/console/console_reader.h"
 #include "platform/sim/console/console_settings.h"
+#include "platform/sim/console/terminal_mode.h"
 #include "platform/sim/simulated_session.h"
 #include "support/executor.h"
 #include "support/run_loop.h"
@@ -58,6 +60,8 @@ std::shared_ptr<platform::ApplicationDelegate> makeDelegate() {
 // the application's end with its status.
 int runNormal(RunLoop& loop, sim::SimulatedSession& session, const sim::ConsoleSettings& settings) {
     platform::SharedApplication& application = *platform::current().application;
+    // Outlives the console: the terminal gets its own mode back after the last line is printed.
+    std::unique_ptr<sim::TerminalMode> terminal;
     std::optional<sim::FileDescriptorSink> sink;
     std::optional<sim::Console> console;
     // Termination as on a logout: the delegate hears will-terminate once (drafts committed, the
@@ -65,22 +69,35 @@ int runNormal(RunLoop& loop, sim::SimulatedSession& session, const sim::ConsoleS
     const auto terminate = [&session] { session.logOut(); };
     if (settings.enabled) {
         sink.emplace(STDOUT_FILENO);
-        console.emplace(session, *sink, isatty(STDIN_FILENO) == 1);
+        // A person at a terminal types and reads on the same one: the console's line editor
+        // draws the prompt and what is typed. Anything else reads whole lines as they come.
+        if (isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1)
+            terminal = sim::TerminalMode::forLineEditing(STDIN_FILENO);
+        console.emplace(session, *sink, terminal != nullptr, [] {
+            winsize size{};
+            return ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? std::size_t{size.ws_col} : std::size_t{0};
+        });
         console->quit = terminate;
     }
     // Before any thread of the run starts (the delegate's workers, the console's reader): the
     // signals are blocked for every thread started from here on. After the console: its thread,
-    // which interrupts the console, ends before the console does.
-    SignalWatcher signals(loop, terminate, [&console] {
-        if (console) console->interrupt();
-    });
+    // which interrupts the console, ends before the console does. A second signal ends the
+    // process at once, and the terminal gets its own mode back first.
+    SignalWatcher signals(
+        loop, terminate,
+        [&console] {
+            if (console) console->interrupt();
+        },
+        [&terminal] {
+            if (terminal) terminal->restore();
+        });
     // The application holds its delegate weakly; the run holds it until the loop returns.
     const std::shared_ptr<platform::ApplicationDelegate> delegate = makeDelegate();
     application.setDelegate(delegate);
     application.setActivationPolicy(platform::ActivationPolicy::accessory);
     // Destroyed first: no command reaches a delegate that is gone.
     std::optional<sim::ConsoleReader> reader;
-    if (console) reader.emplace(*console, STDIN_FILENO);
+    if (console) reader.emplace(*console, STDIN_FILENO, terminal != nullptr);
     // Launching finishes on the loop's first turn, as run() would do it; the console takes
     // commands once what launching set going on the loop (the first snapshot, say) has run.
     loop.post([&loop, &application, &console] {

@@ -3,30 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "support/text.h"
+
 namespace tarnwick {
 
 namespace {
-
-// Decodes one UTF-8 scalar at `i` and moves past it; a malformed byte stands for itself.
-char32_t decode(std::string_view s, size_t& i) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
-    if (length == 1 || i + length > s.size()) {
-        ++i;
-        return lead;
-    }
-    char32_t value = lead & (0xFF >> (length + 1));
-    for (size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(s[i + k]);
-        if ((next & 0xC0) != 0x80) {
-            ++i;
-            return lead;
-        }
-        value = (value << 6) | (next & 0x3F);
-    }
-    i += length;
-    return value;
-}
 
 // Base letters of U+00C0 to U+00FF, lower case ('\0' keeps the character: × and ÷).
 constexpr const char* kLatin1Base[64] = {
@@ -41,7 +22,11 @@ std::u32string folded(std::string_view s) {
     std::u32string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size();) {
-        const char32_t c = decode(s, i);
+        // The program's one strict reading of UTF-8: an ill-formed piece is one U+FFFD, never a
+        // byte taken for the Latin-1 letter of the same number.
+        const text::WellFormed piece = text::wellFormedAt(s, i);
+        const char32_t c = piece.scalar.value_or(U'\uFFFD');
+        i += piece.length;
         if (c >= 'A' && c <= 'Z') {
             out += c + ('a' - 'A');
         } else if (c >= 0xC0 && c <= 0xFF && *kLatin1Base[c - 0xC0]) {

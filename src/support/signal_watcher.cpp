@@ -5,8 +5,12 @@
 
 namespace tarnwick {
 
-SignalWatcher::SignalWatcher(RunLoop& loop, std::function<void()> onSignal, std::function<void()> interrupt)
-    : loop_(loop), onSignal_(std::move(onSignal)), interrupt_(std::move(interrupt)) {
+SignalWatcher::SignalWatcher(RunLoop& loop, std::function<void()> onSignal, std::function<void()> interrupt,
+                             std::function<void()> beforeForcedEnd)
+    : loop_(loop),
+      onSignal_(std::move(onSignal)),
+      interrupt_(std::move(interrupt)),
+      beforeForcedEnd_(std::move(beforeForcedEnd)) {
     sigemptyset(&signals_);
     sigaddset(&signals_, SIGINT);
     sigaddset(&signals_, SIGTERM);
@@ -28,7 +32,10 @@ void SignalWatcher::watch() {
         int signal = 0;
         if (sigwait(&signals_, &signal) != 0) continue;
         if (stopping_) return;
-        if (++received > 1) _exit(kSecondSignalStatus);
+        if (++received > 1) {
+            if (beforeForcedEnd_) beforeForcedEnd_();
+            _exit(kSecondSignalStatus);
+        }
         loop_.post(onSignal_);
         if (interrupt_) interrupt_();
     }

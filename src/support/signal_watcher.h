@@ -16,11 +16,13 @@ namespace tarnwick {
 // thread started later inherits the block, and one watcher thread receives them all. The first
 // signal posts `onSignal` to the loop (and calls `interrupt` on the watcher thread, for whatever
 // keeps the loop from turning, such as a modal alert waiting for an answer). A second signal,
-// while the process is ending, ends it at once with status 1. The signals stay blocked after the
-// watcher is gone: the process is ending then.
+// while the process is ending, ends it at once with status 1, after `beforeForcedEnd` on the
+// watcher thread (for what must be put back even then, such as a terminal's mode). The signals
+// stay blocked after the watcher is gone: the process is ending then.
 class SignalWatcher {
 public:
-    SignalWatcher(RunLoop& loop, std::function<void()> onSignal, std::function<void()> interrupt = nullptr);
+    SignalWatcher(RunLoop& loop, std::function<void()> onSignal, std::function<void()> interrupt = nullptr,
+                  std::function<void()> beforeForcedEnd = nullptr);
     ~SignalWatcher();
     SignalWatcher(const SignalWatcher&) = delete;
     SignalWatcher& operator=(const SignalWatcher&) = delete;
@@ -33,6 +35,7 @@ private:
     RunLoop& loop_;
     std::function<void()> onSignal_;
     std::function<void()> interrupt_;
+    std::function<void()> beforeForcedEnd_;
     sigset_t signals_;
     std::atomic<bool> stopping_{false};
     std::thread thread_;

@@ -1,5 +1,6 @@
 // The settings view's shell: the sidebar and its selection, the width rule with the compact
-// page menu, the sidebar toggle, leaving the Overview page, and the prominent buttons' look.
+// page menu, the sidebar toggle, leaving the Overview page, the prominent buttons' look, and the
+// pages' controls inside their forms.
 
 #include <gtest/gtest.h>
 
@@ -145,6 +146,42 @@ TEST_F(SettingsShellTest, PageHeadingAndPrimaryButtonsLookAsTheirWindowIs) {
     env.settle();
     EXPECT_DOUBLE_EQ(buttonShowing("Reset appearance")->children().front().modifiers().style().opacity, 0.85);
     host().release();
+}
+
+// Every page's controls stand inside its form's rows: a row outside any section (the Banner
+// page's "Reset appearance" and "Preview") is inset as a section's rows are, not at the form's
+// own edges.
+TEST_F(SettingsShellTest, EveryPagesControlsStayWithinTheRowsOfItsForm) {
+    using Form = ui::FormContent;
+    open();
+    for (const SettingsTab tab : {SettingsTab::general, SettingsTab::desktopNames, SettingsTab::overview,
+                                  SettingsTab::banner, SettingsTab::permissions}) {
+        showPage(tab);
+        hosted->renderNow();
+        const Node* form = find(host().root(), [](const Node& n) { return n.as<ui::FormContent>() != nullptr; });
+        ASSERT_TRUE(form);
+        const double leading = form->frame().minX() + Form::kInset + Form::kBoxInsetX;
+        const double trailing = form->frame().maxX() - Form::kInset - Form::kBoxInsetX;
+        int controls = 0;
+        const auto check = [&](const auto& self, const Node& node) -> void {
+            if (node.as<ui::ButtonContent>() || node.as<ui::ToggleContent>() || node.as<ui::SliderContent>() ||
+                node.as<ui::StepperContent>() || node.as<ui::PickerContent>() || node.as<ui::TextFieldContent>()) {
+                ++controls;
+                EXPECT_GE(node.frame().minX(), leading - 1e-9) << node.kind() << " on page " << static_cast<int>(tab);
+                EXPECT_LE(node.frame().maxX(), trailing + 1e-9) << node.kind() << " on page " << static_cast<int>(tab);
+            }
+            for (const auto& child : node.children()) self(self, child);
+        };
+        check(check, *form);
+        EXPECT_GT(controls, 0) << static_cast<int>(tab);
+        if (tab != SettingsTab::banner) continue;
+        // The Banner page's two buttons meet the rows' two edges.
+        const Node* reset = buttonShowing("Reset appearance");
+        const Node* preview = buttonShowing("Preview");
+        ASSERT_TRUE(reset && preview);
+        EXPECT_DOUBLE_EQ(reset->frame().minX(), leading);
+        EXPECT_DOUBLE_EQ(preview->frame().maxX(), trailing);
+    }
 }
 
 }  // namespace

@@ -174,6 +174,26 @@ TEST(SpaceApplicationCatalogTest, StandardCompareFoldsCaseAndReadsDigitRunsAsNum
     EXPECT_EQ(localizedStandardCompare("", ""), 0);
 }
 
+// Names are read as the text system reads them: each ill-formed piece of UTF-8 is one U+FFFD,
+// never the Latin-1 letter or the character that its bytes would spell if read leniently.
+TEST(SpaceApplicationCatalogTest, StandardCompareReadsIllFormedPiecesAsOneReplacementCharacterEach) {
+    const std::string replacement = "\xEF\xBF\xBD";
+    // A stray lead byte is no "é", and an overlong form is no "/".
+    EXPECT_GT(localizedStandardCompare("\xE9" "cole", "ecole"), 0);
+    EXPECT_NE(localizedStandardCompare("\xC0\xAF", "/"), 0);
+    // Pieces that differ only in their bytes compare as the same, each piece counting once.
+    EXPECT_EQ(localizedStandardCompare("\xE9" "cole", "\xFF" "cole"), 0);
+    EXPECT_EQ(localizedStandardCompare("a\xF0\x9F\x98" "b", "a" + replacement + "b"), 0);  // an emoji cut short
+    EXPECT_EQ(localizedStandardCompare("\xC0\xAF", replacement + replacement), 0);           // two pieces
+    EXPECT_EQ(localizedStandardCompare("\xED\xA0\x80", replacement + replacement + replacement), 0);
+    EXPECT_LT(localizedStandardCompare("\xC0\xAF", replacement + replacement + "a"), 0);
+    // U+FFFD sorts after the letters of the Basic Multilingual Plane and before what lies past it.
+    EXPECT_LT(localizedStandardCompare("Zoo", "\xFF"), 0);
+    EXPECT_LT(localizedStandardCompare("\xFF", "\U0001F600"), 0);
+    // Digits after an ill-formed piece still compare by their value.
+    EXPECT_LT(localizedStandardCompare("\xFF" "2", "\xFE" "10"), 0);
+}
+
 TEST(SpaceApplicationCatalogTest, FileURLPaths) {
     EXPECT_TRUE(file_url::isFileURL("FILE:///A.app"));
     EXPECT_FALSE(file_url::isFileURL("https://example.com/A.app"));

@@ -276,6 +276,8 @@ TEST_F(ConsoleControlsRoadsTest, APressThatIsNotOneClickOnOneControlSaysWhyAndBu
          "\"Mission Control captions use their own appearance.\" is a text, which takes no click."},
         {"Tint color", "\"Tint color\" is a colour well; set \"Tint color\" \"#RRGGBB\" chooses its colour."},
         {"Banner size", "\"Banner size\" is a slider; set \"Banner size\" <number> moves it."},
+        // The text that leads the slider's row names the slider for set, so its press says so.
+        {"Size", "\"Size\" labels a slider; set \"Size\" <number> moves it."},
         {"Show for 2.0 seconds", "\"Show for 2.0 seconds\" is a stepper; set \"Show for 2.0 seconds\" <number> steps it."},
     };
     for (const auto& [name, sentence] : refused)

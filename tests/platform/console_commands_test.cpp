@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -402,12 +403,27 @@ TEST_F(ConsoleCommandsTest, ExtraWordsAndNumbersPastEveryRangeAreRefusedAlikeByE
 TEST_F(ConsoleCommandsTest, HelpListsEveryCommandAndQuitLogsOutWithoutAnAnswer) {
     const Lines help = console.type("help");
     ASSERT_EQ(help.back(), "ok");
+    // Each usage starts a line; its description follows on that line or, for a usage too long to
+    // share one, on the next; every description starts in the same column, however long the usage.
+    std::set<std::size_t> columns;
     for (const auto& command : sim::consoleCommands()) {
-        const bool listed = std::any_of(help.begin(), help.end(), [&](const std::string& line) {
-            return line.rfind(command.usage + " ", 0) == 0 && line.find(command.summary) != std::string::npos;
+        const auto line = std::find_if(help.begin(), help.end(), [&](const std::string& shown) {
+            return shown.rfind(command.usage, 0) == 0 &&
+                   (shown.size() == command.usage.size() || shown[command.usage.size()] == ' ');
         });
-        EXPECT_TRUE(listed) << command.name;
+        ASSERT_NE(line, help.end()) << command.name;
+        const bool ownLine = line->size() == command.usage.size();
+        const std::string& described = ownLine ? *std::next(line) : *line;
+        const std::size_t at = described.find(command.summary);
+        ASSERT_NE(at, std::string::npos) << command.name;
+        EXPECT_EQ(described.find_first_not_of(' ', ownLine ? 0 : command.usage.size()), at) << command.name;
+        EXPECT_EQ(at + command.summary.size(), described.size()) << command.name;
+        columns.insert(at);
     }
+    EXPECT_EQ(columns.size(), 1u);
+    // Long usages take their own line rather than pushing the column out.
+    EXPECT_LE(*columns.begin(), 48u);
+    EXPECT_NE(std::find(help.begin(), help.end(), sim::findConsoleCommand("display")->usage), help.end());
     // Text fields, switches and pickers are not in this build: the commands say so.
     EXPECT_EQ(console.type("in \"Nowhere\" type name \"Work\"").back(),
               "error: No window titled \"Nowhere\" is on screen, nor any other window of ours with a title.");

@@ -204,40 +204,5 @@ TEST(ConsoleReaderTest, WholeLinesFromAnotherThreadThenTheEnd) {
     EXPECT_EQ(lines, expected);
 }
 
-// At a terminal, a change printed while the prompt waits goes on a line of its own under the
-// prompt, which is drawn again; while a typed line runs, nothing is added to what it prints.
-TEST(ConsolePromptTest, AChangeWhileThePromptWaitsGoesUnderItAndThePromptComesBack) {
-    testkit::TestEnvironment env;
-    env.session.loadDefaultSession();
-    sim::StringSink sink;
-    sim::Console console(env.session, sink, true);
-    console.launched();
-    EXPECT_EQ(sink.text(), "ready\n> ");
-    sink.clear();
-    console.execute("switch 2");
-    EXPECT_EQ(sink.text(), "@1000.000 desktop switched on display 1 to \"Desktop 2\"\nok\n> ");
-    sink.clear();
-    env.loop.postAfter(1, [&] { env.session.switchDesktop(1, 5); });
-    env.loop.advanceTo(1001);
-    EXPECT_EQ(sink.text(), "\n@1001.000 desktop switched on display 1 to \"Desktop 3\"\n> ");
-    sink.clear();
-    console.execute("wait 0.5");
-    EXPECT_EQ(sink.text(), "ok\n> ");
-}
-
-TEST(ConsolePromptTest, ThePromptedSinkPassesTextThroughUntilAPromptIsShown) {
-    sim::StringSink out;
-    sim::PromptedSink sink(out, "> ");
-    sink.write("ready\n");
-    sink.write("");
-    ASSERT_TRUE(sink.showPrompt());
-    sink.write("piece ");           // a piece of a line moves off the prompt and keeps the cursor
-    sink.write("rest\n");
-    sink.showPrompt();
-    sink.lineEntered();             // the person's line feed moved the terminal on
-    sink.write("ok\n");
-    EXPECT_EQ(out.text(), "ready\n> \npiece rest\n> ok\n");
-}
-
 }  // namespace
 }  // namespace tarnwick

@@ -343,8 +343,13 @@ TEST_F(ConsoleScreenSvgTest, TextsAreDrawnInTheFacesTheyWereMeasuredInAndRightTo
     auto hebrew = std::make_shared<ui::TextLabel>(hebrewName, Rect(10, 30, 200, 20));
     auto keys = std::make_shared<ui::TextLabel>("\u2303\u2325\u2318W", Rect(10, 5, 200, 20));
     keys->font = ui::Font::monospacedSystem(13, ui::font_weight::kBold);
+    auto paragraphs = std::make_shared<ui::TextLabel>("a\U0001F600b\n\u0645\u0631\u062D\u0628\u0627", Rect(10, 0, 200, 60));
+    paragraphs->maximumNumberOfLines = 0;
+    paragraphs->usesSingleLineMode = false;
+    paragraphs->lineBreakMode = ui::LineBreakMode::wordWrapping;
     content->addSubview(hebrew);
     content->addSubview(keys);
+    content->addSubview(paragraphs);
     panel.orderFrontRegardless();
 
     const testkit::XmlElement svg = picture();
@@ -361,6 +366,18 @@ TEST_F(ConsoleScreenSvgTest, TextsAreDrawnInTheFacesTheyWereMeasuredInAndRightTo
     EXPECT_EQ(rtl->number("x"), 100 + 210);
     EXPECT_EQ(rtl->attribute("font-family"), nullptr);
     EXPECT_NEAR(rtl->number("textLength"), ui::systemFontMetrics().lineWidth(hebrewName, hebrew->font), 5e-4);
+
+    // A right-to-left paragraph after a character past the Basic Multilingual Plane (an emoji)
+    // stands at the right edge, while the paragraph before it stays at the left.
+    const auto* emojiLine = drawn("a\U0001F600b");
+    const auto* arabicLine = drawn("\u0645\u0631\u062D\u0628\u0627");
+    ASSERT_NE(emojiLine, nullptr);
+    ASSERT_NE(arabicLine, nullptr);
+    EXPECT_EQ(emojiLine->attribute("direction"), nullptr);
+    EXPECT_EQ(emojiLine->number("x"), 100 + 10);
+    EXPECT_EQ(arabicLine->value("direction"), "rtl");
+    EXPECT_EQ(arabicLine->value("text-anchor"), "start");
+    EXPECT_EQ(arabicLine->number("x"), 100 + 210);
 
     const auto* mono = drawn(keys->stringValue());
     ASSERT_NE(mono, nullptr);

@@ -666,7 +666,9 @@ TEST_F(DeclarativeTest, FormRowsTakeTheirContentsSizeAtTheLeadingEdgeAndFlexible
                                   ui::hstack(ui::VerticalAlignment::center, 12,
                                              ui::nodes(prominent("Reset appearance"), ui::spacer(), prominent("Preview")))
                                       .accessibilityIdentifier("actions"))),
-            prominent("Outside")));
+            prominent("Outside"),
+            ui::hstack(ui::VerticalAlignment::center, 12, ui::nodes(prominent("Reset"), ui::spacer(), prominent("Apply")))
+                .accessibilityIdentifier("loose actions")));
     });
     using Form = ui::FormContent;
     const double rowX = Form::kInset + Form::kBoxInsetX;
@@ -704,8 +706,18 @@ TEST_F(DeclarativeTest, FormRowsTakeTheirContentsSizeAtTheLeadingEdgeAndFlexible
     const Node& preview = node("Preview");
     expectCapsule("Preview", rowX + rowWidth - preview.frame().width());
     EXPECT_DOUBLE_EQ(preview.frame().midY(), node("actions").frame().midY());
-    // Between the sections, a button keeps its own width too.
-    expectCapsule("Outside", Form::kInset);
+    // Between the sections, a row is a box of its own, inset as a section's rows are: a button
+    // keeps its own width there, and a stack with a spacer fills the box without passing it.
+    expectCapsule("Outside", rowX);
+    EXPECT_DOUBLE_EQ(node("loose actions").frame().minX(), rowX);
+    EXPECT_DOUBLE_EQ(node("loose actions").frame().width(), rowWidth);
+    expectCapsule("Reset", rowX);
+    expectCapsule("Apply", rowX + rowWidth - node("Apply").frame().width());
+    // Its box has the insets of a section's box above and below it.
+    EXPECT_DOUBLE_EQ(node("Outside").frame().minY(),
+                     node("actions").frame().maxY() + Form::kBoxInsetY + Form::kSectionSpacing + Form::kBoxInsetY);
+    EXPECT_DOUBLE_EQ(node("loose actions").frame().minY(),
+                     node("Outside").frame().maxY() + Form::kBoxInsetY + Form::kSectionSpacing + Form::kBoxInsetY);
 }
 
 // An inner view whose body fails after others were expanded.

@@ -14,6 +14,7 @@
 #include "platform/ui/line_wrapping.h"
 #include "platform/ui/text_lines.h"
 #include "platform/ui/text_metrics.h"
+#include "platform/ui/text_segmentation.h"
 #include "platform/ui/text_work.h"
 #include "testkit/temp_folder.h"
 
@@ -353,6 +354,18 @@ TEST_F(TextSystemTest, EachLineKnowsItsParagraphsDirection) {
     EXPECT_EQ(directions("12 \u0661\u0662"), std::vector<bool>{false});              // Arabic digits are weak
     EXPECT_EQ(directions("\u0627\u0644\u0639 1\u2029Desk\u2029\u2029" + hebrew),
               (std::vector<bool>{true, false, false, true}));                         // Arabic, then paragraphs
+
+    // A character past the Basic Multilingual Plane is two units for the bidi and one scalar of
+    // four bytes here: the paragraph after it still turns right to left where it begins.
+    const std::string emojiThenHebrew = "\U0001F600\n\u05E9\u05DC\u05D5\u05DD";
+    const std::string emojiThenArabic = "a\U0001F600b\n\u0645\u0631\u062D\u0628\u0627";
+    EXPECT_EQ(directions(emojiThenHebrew), (std::vector<bool>{false, true}));
+    EXPECT_EQ(directions(emojiThenArabic), (std::vector<bool>{false, true}));
+    for (const auto& text : {emojiThenHebrew, emojiThenArabic}) {
+        const std::size_t secondParagraph = text.find('\n') + 1;
+        for (const auto& cluster : ui::segmentText(text))
+            EXPECT_EQ(cluster.rightToLeft, cluster.from >= secondParagraph) << text << " at byte " << cluster.from;
+    }
 }
 
 // ---- the cache, threads, and missing fonts

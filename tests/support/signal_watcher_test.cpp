@@ -1,4 +1,5 @@
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -37,13 +38,15 @@ TEST_F(SignalWatcherTest, ASecondSignalWhileTheProgramEndsEndsItAtOnceWithStatus
         {
             SystemClock clock;
             RunLoop loop(clock);
-            // The termination takes its time; meanwhile the user presses Control-C again.
-            SignalWatcher watcher(loop, [] { kill(getpid(), SIGINT); });
+            // The termination takes its time; meanwhile the user presses Control-C again. What
+            // must be put back even then (a terminal's mode) is, first.
+            SignalWatcher watcher(
+                loop, [] { kill(getpid(), SIGINT); }, nullptr, [] { std::fputs("put back\n", stderr); });
             kill(getpid(), SIGHUP);
             loop.run();
             std::exit(0);
         },
-        ::testing::ExitedWithCode(1), "");
+        ::testing::ExitedWithCode(1), "put back");
 }
 
 }  // namespace

@@ -90,6 +90,16 @@ bool offers(const ui::HostingView& hosting, const ui::Node& choice, const std::s
     return false;
 }
 
+// How `set` works a control that takes a value rather than a click, as the end of a sentence
+// about the name; nothing for any other control.
+std::optional<std::string> settingHint(const ui::Node& control, const std::string& name) {
+    const std::string set = "; set " + quotedText(name);
+    if (control.as<ui::ColorWellContent>()) return " a colour well" + set + " \"#RRGGBB\" chooses its colour.";
+    if (control.as<ui::SliderContent>()) return " a slider" + set + " <number> moves it.";
+    if (control.as<ui::StepperContent>()) return " a stepper" + set + " <number> steps it.";
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::vector<FoundControl> clickableInside(const FoundControl& found) {
@@ -109,13 +119,13 @@ const ui::Node* pressedControl(const FoundControl& found) {
 }
 
 std::string unpressable(const FoundControl& found, const std::string& name) {
-    const std::string set = "; set " + quotedText(name);
-    for (const ui::Node* n = found.node; n; n = n->parent()) {
-        if (n->as<ui::ColorWellContent>()) return quotedText(name) + " is a colour well" + set + " \"#RRGGBB\" chooses its colour.";
-        if (n->as<ui::SliderContent>()) return quotedText(name) + " is a slider" + set + " <number> moves it.";
-        if (n->as<ui::StepperContent>()) return quotedText(name) + " is a stepper" + set + " <number> steps it.";
-    }
+    for (const ui::Node* n = found.node; n; n = n->parent())
+        if (auto hint = settingHint(*n, name)) return quotedText(name) + " is" + *hint;
+    // The text that leads a slider's row ("Size") names the slider for `set`, so it says so too.
+    if (const ui::Node* led = controlLedBy(*found.node))
+        if (auto hint = settingHint(*led, name)) return quotedText(name) + " labels" + *hint;
     const std::string what = describeNode(*found.hosting, *found.node);
+    const std::string set = "; set " + quotedText(name);
     if (isChoiceAsAWhole(*found.node)) {
         const std::string options = optionsOf(found);
         const bool list = found.node->as<ui::ListContent>() != nullptr;

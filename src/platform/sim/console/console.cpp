@@ -82,8 +82,15 @@ void Console::Inbox::waitFor(double seconds) {
 
 // ---- the console
 
-Console::Console(SimulatedSession& session, ConsoleSink& sink, bool prompt)
-    : session_(session), sink_(sink, "> "), prompt_(prompt), printer_(session, sink_), weak_(lifetime_.weak()) {
+Console::Console(SimulatedSession& session, ConsoleSink& sink, bool prompt, std::function<std::size_t()> terminalColumns)
+    : session_(session),
+      terminal_(sink, "> ",
+                TerminalLineEditor::Typed{[this](std::string line) { receive(std::move(line)); },
+                                          [this] { receiveOverlongLine(); }, [this] { endOfInput(); }},
+                std::move(terminalColumns)),
+      prompt_(prompt),
+      printer_(session, terminal_),
+      weak_(lifetime_.weak()) {
     auto weak = weak_;
     settledObserver_ = session_.loop().addSettledObserver([this, weak] {
         if (weak) onSettled();
@@ -120,13 +127,11 @@ void Console::post() {
 }
 
 void Console::receive(std::string line) {
-    sink_.lineEntered();
     inbox_.push(Input{Input::Kind::line, std::move(line)});
     post();
 }
 
 void Console::receiveOverlongLine() {
-    sink_.lineEntered();
     inbox_.push(Input{Input::Kind::overlong, {}});
     post();
 }
@@ -142,7 +147,7 @@ bool Console::onVirtualTime() const { return session_.clock().isManual(); }
 
 bool Console::stopped() const { return ended_ || quitting_ || session_.loop().stopRequested(); }
 
-void Console::write(const std::string& text) { written(sink_.write(text)); }
+void Console::write(const std::string& text) { written(terminal_.write(text)); }
 
 void Console::written(bool delivered) {
     // Nobody reads any more (a closed pipe): as if the input had ended.
@@ -155,7 +160,7 @@ void Console::written(bool delivered) {
 void Console::say(const std::string& line) { write(line + "\n"); }
 
 void Console::prompt() {
-    if (prompt_ && ready_ && !ended_ && !quitting_) written(sink_.showPrompt());
+    if (prompt_ && ready_ && !ended_ && !quitting_) written(terminal_.showPrompt());
 }
 
 void Console::answer(const std::string& text) {
@@ -180,6 +185,7 @@ void Console::launched() {
 
 void Console::applicationEnded(int status) {
     if (ended_) return;
+    terminal_.stopPrompting();
     printer_.printChanges();
     // A command whose work ended the run (an alert's answer that installs and quits) still gets
     // its answer, before the end.
@@ -241,9 +247,10 @@ void Console::run(const Input& input, bool duringAlert) {
                         " bytes; type a shorter command.");
         words = splitCommandWords(input.text);
         if (words.empty()) {
-            // A blank line or a comment is no command.
+            // A blank line or a comment is no command: no answer, only the prompt again.
             stillRunning_ = stillRunningBefore;
             if (outer) executing_ = false;
+            prompt();
             return;
         }
         answerOwed_ = true;

@@ -13,6 +13,7 @@
 #include "platform/sim/console/change_printer.h"
 #include "platform/sim/console/command_settling.h"
 #include "platform/sim/console/console_sink.h"
+#include "platform/sim/console/terminal_line_editor.h"
 #include "platform/sim/installation_state.h"
 #include "support/observable.h"
 #include "support/run_loop.h"
@@ -36,12 +37,20 @@ class SimulatedSession;
 // Input arrives from any thread (the program's reader thread); everything else is main loop only.
 class Console {
 public:
-    Console(SimulatedSession& session, ConsoleSink& sink, bool prompt = false);
+    // With `prompt` the console is at a terminal: its line editor draws a prompt for each
+    // command and takes keystrokes (`type`); `terminalColumns` is the terminal's width now.
+    Console(SimulatedSession& session, ConsoleSink& sink, bool prompt = false,
+            std::function<std::size_t()> terminalColumns = {});
     ~Console();
     Console(const Console&) = delete;
     Console& operator=(const Console&) = delete;
 
     // ---- input, from any thread
+    // Keystrokes at the terminal, for the line editor; false once they ended the input.
+    bool type(std::string_view keystrokes) { return terminal_.type(keystrokes); }
+    // The terminal's input ended or failed: what was typed ahead and entered still runs.
+    void keyboardGone() { terminal_.keyboardGone(); }
+    // A whole line (from a pipe or a file, or from the line editor).
     void receive(std::string line);
     // A line longer than the console reads (its text is not kept).
     void receiveOverlongLine();
@@ -146,9 +155,9 @@ private:
     bool stopped() const;
 
     SimulatedSession& session_;
-    // Everything goes out through the prompt's bookkeeping (which passes text through while no
-    // prompt is shown).
-    PromptedSink sink_;
+    // Everything goes out through the terminal's line editor, which passes text through while
+    // no prompt shows (always, without a terminal).
+    TerminalLineEditor terminal_;
     bool prompt_;
     ChangePrinter printer_;
     Inbox inbox_;

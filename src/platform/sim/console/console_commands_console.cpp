@@ -10,17 +10,34 @@
 #include "platform/sim/console/screen_svg.h"
 #include "platform/sim/simulated_session.h"
 #include "support/error.h"
+#include "support/text.h"
 
 namespace tarnwick::sim {
 
 namespace {
 
+// A usage longer than this takes a line of its own, so that one long usage does not push every
+// description far to the right.
+constexpr std::size_t kLongestInlineUsage = 44;
+constexpr std::size_t kUsageGap = 2;
+
 void help(CommandContext& context) {
     expectArguments(context, *findConsoleCommand("help"), 0, 0);
-    constexpr std::size_t kColumn = 44;
-    for (const auto& command : consoleCommands()) {
-        const std::size_t gap = command.usage.size() < kColumn ? kColumn - command.usage.size() : 2;
-        context.console.say(command.usage + std::string(gap, ' ') + command.summary);
+    const auto& commands = consoleCommands();
+    // Every description starts in one column: two blanks past the longest usage that shares its line.
+    std::size_t column = 0;
+    for (const auto& command : commands) {
+        const std::size_t width = text::characterCount(command.usage);
+        if (width <= kLongestInlineUsage) column = std::max(column, width + kUsageGap);
+    }
+    for (const auto& command : commands) {
+        const std::size_t width = text::characterCount(command.usage);
+        if (width + kUsageGap <= column) {
+            context.console.say(command.usage + std::string(column - width, ' ') + command.summary);
+        } else {
+            context.console.say(command.usage);
+            context.console.say(std::string(column, ' ') + command.summary);
+        }
     }
     context.console.say("Words are separated by blanks; put text with blanks in double quotes; # starts a comment.");
 }

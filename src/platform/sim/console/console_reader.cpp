@@ -10,7 +10,8 @@
 
 namespace tarnwick::sim {
 
-ConsoleReader::ConsoleReader(Console& console, int fd) : console_(console), fd_(fd) {
+ConsoleReader::ConsoleReader(Console& console, int fd, bool keystrokes)
+    : console_(console), fd_(fd), keystrokes_(keystrokes) {
     if (pipe2(stop_, O_CLOEXEC) != 0) stop_[0] = stop_[1] = -1;
     thread_ = std::thread([this] { read(); });
 }
@@ -48,6 +49,11 @@ void ConsoleReader::read() {
         const ssize_t count = ::read(fd_, buffer, sizeof buffer);
         if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (count <= 0) break;
+        if (keystrokes_) {
+            // Ctrl-D ended the input: nothing more is read.
+            if (!console_.type(std::string_view(buffer, static_cast<std::size_t>(count)))) return;
+            continue;
+        }
         for (ssize_t i = 0; i < count; ++i) {
             const char c = buffer[i];
             if (c == '\n') {
@@ -62,6 +68,7 @@ void ConsoleReader::read() {
             }
         }
     }
+    if (keystrokes_) return console_.keyboardGone();
     if (!line_.empty() || overlong_) finishLine();
     console_.endOfInput();
 }

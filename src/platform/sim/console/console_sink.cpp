@@ -40,20 +40,4 @@ bool FileDescriptorSink::write(std::string_view text) {
     return !broken_;
 }
 
-bool PromptedSink::write(std::string_view text) {
-    if (text.empty() || !shown_.load(std::memory_order_relaxed)) return out_.write(text);
-    std::string underPrompt = "\n";
-    underPrompt += text;
-    // A whole line printed: the prompt comes back under it. A piece of a line keeps the cursor.
-    const bool wholeLine = text.back() == '\n';
-    if (wholeLine) underPrompt += prompt_;
-    shown_.store(wholeLine, std::memory_order_relaxed);
-    return out_.write(underPrompt);
-}
-
-bool PromptedSink::showPrompt() {
-    shown_.store(true, std::memory_order_relaxed);
-    return out_.write(prompt_);
-}
-
 }  // namespace tarnwick::sim

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,25 +44,6 @@ public:
 private:
     int fd_;
     bool broken_ = false;
-};
-
-// A terminal's output under a prompt. What is printed while the prompt waits goes on a line of
-// its own under it, and the prompt is drawn again below, as an interactive shell does, so that
-// a change that happens while the person is reading never runs on from the bare prompt.
-class PromptedSink final : public ConsoleSink {
-public:
-    PromptedSink(ConsoleSink& out, std::string prompt) : out_(out), prompt_(std::move(prompt)) {}
-    bool write(std::string_view text) override;
-    // Draws the prompt; what is printed next goes under it.
-    bool showPrompt();
-    // The person ended a line at the prompt, so the terminal is on a fresh line. From the reader's
-    // thread.
-    void lineEntered() { shown_.store(false, std::memory_order_relaxed); }
-
-private:
-    ConsoleSink& out_;
-    const std::string prompt_;
-    std::atomic<bool> shown_{false};
 };
 
 }  // namespace tarnwick::sim

@@ -35,6 +35,16 @@ double boxHeight(const std::vector<double>& rows) {
     return height;
 }
 
+// The room one child of a form takes: a section its own size; anything else is a row in a box of
+// its own, measured within the box's insets and taking them around it.
+Size measureBlock(Node& child, std::optional<double> width, Layout& layout) {
+    if (child.as<SectionContent>()) return layout.measure(child, Proposal{width, std::nullopt});
+    const std::optional<double> inner =
+        width ? std::optional(std::max(0.0, *width - 2 * Form::kBoxInsetX)) : std::nullopt;
+    const Size row = layout.measure(child, Proposal{inner, std::nullopt});
+    return Size{row.width + 2 * Form::kBoxInsetX, row.height + 2 * Form::kBoxInsetY};
+}
+
 }  // namespace
 
 Size SectionContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) {
@@ -85,7 +95,7 @@ Size FormContent::sizeThatFits(Node& node, Proposal proposal, Layout& layout) {
     double height = 2 * kInset;
     auto& sections = node.mutableChildren();
     for (auto& section : sections) {
-        const Size s = layout.measure(section, Proposal{inner, std::nullopt});
+        const Size s = measureBlock(section, inner, layout);
         widest = std::max(widest, s.width + 2 * kInset);
         height += s.height;
     }
@@ -100,16 +110,24 @@ void FormContent::placeChildren(Node& node, Rect content, Proposal, Layout& layo
     std::vector<Size> sizes;
     contentHeight = 2 * kInset;
     for (auto& section : sections) {
-        sizes.push_back(layout.measure(section, Proposal{width, std::nullopt}));
+        sizes.push_back(measureBlock(section, width, layout));
         contentHeight += sizes.back().height;
     }
     if (sections.size() > 1) contentHeight += kSectionSpacing * static_cast<double>(sections.size() - 1);
     viewportHeight = content.height();
     const double offset = layout.scrollOffset(node.identity(), contentHeight - viewportHeight);
     double y = content.minY() + kInset - offset;
-    // Sections span the width; anything else placed between them keeps its own width.
+    // Sections span the width. Anything else placed between them is a row of a box of its own,
+    // inset as a section's rows are, keeping its own width at the box's leading edge.
     for (std::size_t i = 0; i < sections.size(); ++i) {
-        layout.place(sections[i], Rect(content.minX() + kInset, y, std::min(sizes[i].width, width), sizes[i].height));
+        if (sections[i].as<SectionContent>()) {
+            layout.place(sections[i], Rect(content.minX() + kInset, y, std::min(sizes[i].width, width), sizes[i].height));
+        } else {
+            const double rowWidth = std::max(0.0, width - 2 * kBoxInsetX);
+            const Size row{sizes[i].width - 2 * kBoxInsetX, sizes[i].height - 2 * kBoxInsetY};
+            layout.place(sections[i], Rect(content.minX() + kInset + kBoxInsetX, y + kBoxInsetY,
+                                           std::min(row.width, rowWidth), row.height));
+        }
         y += sizes[i].height + kSectionSpacing;
     }
 }

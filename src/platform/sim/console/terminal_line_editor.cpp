@@ -1,0 +1,248 @@
+#include "platform/sim/console/terminal_line_editor.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/sim/console/command_words.h"
+#include "platform/ui/text_segmentation.h"
+#include "support/text.h"
+
+namespace tarnwick::sim {
+
+namespace {
+
+constexpr char kBackspace = 0x08;
+constexpr char kDelete = 0x7F;
+constexpr char kEndOfInput = 0x04;  // Ctrl-D
+constexpr char kKillLine = 0x15;    // Ctrl-U
+constexpr char kEraseWord = 0x17;   // Ctrl-W
+constexpr char kEscape = 0x1B;
+constexpr const char* kBell = "\a";
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+std::size_t terminalColumns(std::string_view text) {
+    std::size_t columns = 0;
+    for (const auto& cluster : platform::ui::segmentText(text))
+        columns += cluster.invisible ? 0 : cluster.wide ? 2 : 1;
+    return columns;
+}
+
+TerminalLineEditor::TerminalLineEditor(ConsoleSink& out, std::string prompt, Typed typed,
+                                       std::function<std::size_t()> columns)
+    : out_(out), prompt_(std::move(prompt)), typed_(std::move(typed)), columns_(std::move(columns)) {}
+
+// ---- the console's side
+
+bool TerminalLineEditor::write(std::string_view text) {
+    std::lock_guard lock(mutex_);
+    if (text.empty()) return true;
+    if (!promptShown_) {
+        atLineStart_ = text.back() == '\n';
+        return out_.write(text);
+    }
+    std::string above = erasure();
+    above += text;
+    if (text.back() != '\n') above += '\n';
+    above += prompt_ + line_;
+    return out_.write(above);
+}
+
+bool TerminalLineEditor::showPrompt() {
+    std::lock_guard lock(mutex_);
+    if (promptShown_ || stopped_ || ended_) return true;
+    std::string drawn = atLineStart_ ? std::string() : std::string("\n");
+    drawn += prompt_ + line_;
+    promptShown_ = true;
+    atLineStart_ = false;
+    const bool delivered = out_.write(drawn);
+    takeKeystrokes();
+    return delivered;
+}
+
+void TerminalLineEditor::stopPrompting() {
+    std::lock_guard lock(mutex_);
+    stopped_ = true;
+    if (!promptShown_) return;
+    // What was typed stays in sight; the lines after it start under it.
+    promptShown_ = false;
+    atLineStart_ = true;
+    out_.write("\n");
+}
+
+// ---- the keyboard's side
+
+bool TerminalLineEditor::type(std::string_view keystrokes) {
+    std::lock_guard lock(mutex_);
+    if (ended_) return false;
+    const std::size_t room = kLongestTypedAhead - std::min(kLongestTypedAhead, typedAhead_.size());
+    typedAhead_.append(keystrokes.substr(0, room));
+    if (keystrokes.size() > room) out_.write(kBell);
+    if (promptShown_) takeKeystrokes();
+    return !ended_;
+}
+
+void TerminalLineEditor::keyboardGone() {
+    std::lock_guard lock(mutex_);
+    if (ended_) return;
+    // Nobody types at the prompt any more: what the lines print starts under it.
+    if (std::exchange(promptShown_, false)) {
+        atLineStart_ = true;
+        out_.write("\n");
+    }
+    blind_ = true;
+    // Every line ended by Return is handed on; the one still being typed never was entered.
+    takeKeystrokes();
+    if (!ended_) endInput();
+}
+
+void TerminalLineEditor::takeKeystrokes() {
+    // Return hands the line on and takes the prompt with it: what follows waits for the next one.
+    std::size_t taken = 0;
+    while (taken < typedAhead_.size() && (promptShown_ || blind_) && !ended_) takeKeystroke(typedAhead_[taken++]);
+    typedAhead_.erase(0, taken);
+    flush();
+}
+
+void TerminalLineEditor::takeKeystroke(char key) {
+    const bool afterCarriageReturn = std::exchange(afterCarriageReturn_, false);
+    if (escapeSequence(key)) return;
+    switch (key) {
+    case '\r':
+        afterCarriageReturn_ = true;
+        enter();
+        return;
+    case '\n':
+        // A terminal that sends a carriage return and a line feed for Return ends one line.
+        if (!afterCarriageReturn) enter();
+        return;
+    case kDelete:
+    case kBackspace:
+        if (overlong_) echo_ += kBell;
+        else if (!line_.empty()) erase(line_.size() - text::scalars(line_).back().size());
+        return;
+    case kKillLine:
+        overlong_ = false;
+        erase(0);
+        return;
+    case kEraseWord: {
+        if (overlong_) {
+            echo_ += kBell;
+            return;
+        }
+        std::size_t keep = line_.size();
+        while (keep > 0 && isBlank(line_[keep - 1])) --keep;
+        while (keep > 0 && !isBlank(line_[keep - 1])) --keep;
+        erase(keep);
+        return;
+    }
+    case kEndOfInput:
+        if (line_.empty() && !overlong_) endInput();
+        return;
+    case kEscape:
+        escape_ = Escape::started;
+        return;
+    case '\t':
+        insert(' ');
+        return;
+    default:
+        // Other control keys would move the cursor or talk to the terminal if echoed.
+        if (static_cast<unsigned char>(key) >= 0x20) insert(key);
+        return;
+    }
+}
+
+// The bytes after Escape that make one key's sequence (an arrow, a function key, Alt with a
+// key) are consumed whole, never typed; a control key breaks the sequence and counts as itself.
+bool TerminalLineEditor::escapeSequence(char key) {
+    const auto byte = static_cast<unsigned char>(key);
+    const Escape state = std::exchange(escape_, Escape::none);
+    if (state == Escape::none || byte < 0x20) return false;
+    if (state == Escape::started) {
+        if (byte >= 0x7F) return false;
+        if (key == '[') escape_ = Escape::controlSequence;
+        if (key == 'O') escape_ = Escape::oneMore;
+        return true;
+    }
+    if (state == Escape::controlSequence && byte <= 0x3F) {
+        escape_ = Escape::controlSequence;  // a parameter or an intermediate: the sequence runs on
+        return true;
+    }
+    // A sequence's last byte; a byte past the sequences' range ends it and is typed.
+    return state == Escape::oneMore || byte <= 0x7E;
+}
+
+void TerminalLineEditor::insert(char byte) {
+    if (overlong_) return;
+    const auto value = static_cast<unsigned char>(byte);
+    if (value >= 0x80 && value <= 0x9F && !line_.empty() && line_.back() == '\xC2') {
+        // U+0080 to U+009F are control characters too: a terminal may take one for the start of a
+        // sequence. Its first byte goes again, from the line and from the screen.
+        if (!echo_.empty() && echo_.back() == '\xC2') {
+            echo_.pop_back();
+            line_.pop_back();
+        } else {
+            erase(line_.size() - 1);
+        }
+        return;
+    }
+    if (line_.size() >= kLongestConsoleLine) {
+        // The line is refused when it ends: nothing more of it is kept or shown.
+        overlong_ = true;
+        echo_ += kBell;
+        return;
+    }
+    line_ += byte;
+    echo_ += byte;
+}
+
+void TerminalLineEditor::erase(std::size_t keep) {
+    if (keep >= line_.size()) return;
+    echo_ += erasure();
+    line_.resize(keep);
+    echo_ += prompt_ + line_;
+}
+
+void TerminalLineEditor::enter() {
+    echo_ += '\n';
+    flush();
+    promptShown_ = false;
+    atLineStart_ = true;
+    std::string line = std::exchange(line_, {});
+    if (std::exchange(overlong_, false)) {
+        if (typed_.overlongLine) typed_.overlongLine();
+    } else if (typed_.line) {
+        typed_.line(std::move(line));
+    }
+}
+
+void TerminalLineEditor::endInput() {
+    if (promptShown_) echo_ += '\n';
+    flush();
+    promptShown_ = false;
+    atLineStart_ = true;
+    ended_ = true;
+    typedAhead_.clear();
+    line_.clear();
+    if (typed_.end) typed_.end();
+}
+
+std::string TerminalLineEditor::erasure() const {
+    const std::size_t width = columns_ ? columns_() : 0;
+    const std::size_t drawn = terminalColumns(prompt_ + line_);
+    // The cursor stands on the last column of a full row until the next character comes.
+    const std::size_t rowsUp = width > 0 && drawn > 0 ? (drawn - 1) / width : 0;
+    std::string erase = "\r";
+    if (rowsUp > 0) erase += "\x1b[" + std::to_string(rowsUp) + "A";
+    return erase + "\x1b[J";
+}
+
+void TerminalLineEditor::flush() {
+    if (echo_.empty()) return;
+    if (!blind_) out_.write(echo_);
+    echo_.clear();
+}
+
+}  // namespace tarnwick::sim

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "platform/sim/console/console_sink.h"
+
+namespace tarnwick::sim {
+
+// The console at a terminal: the person's keystrokes are edited on the prompt's line here, and
+// what the console prints goes above that line, as an interactive shell's line editor does.
+//
+// Keystrokes are taken only while the prompt shows. What is typed while a command runs waits,
+// unseen, and is shown at the next prompt as if typed there, so every command stands after one
+// prompt however far ahead it was typed. A line goes to the console when Return ends it, and
+// the prompt goes with it until the console draws it again. Printed while the prompt waits, a
+// line takes the prompt's place and the prompt comes back under it with what was typed so far.
+//
+// Keys: Backspace erases a character, Ctrl-U the line, Ctrl-W the word before the cursor;
+// Ctrl-D on an empty line ends the input. Tab types a blank; other control keys and the escape
+// sequences of arrow and function keys are ignored, so nothing typed can move the cursor or
+// send the terminal a sequence. A line past the console's limit rings the bell, keeps no more,
+// and is refused whole when Return ends it.
+//
+// The console's side (write, showPrompt, stopPrompting) runs on the main loop, the keyboard's
+// side (type, keyboardGone) on the reader's thread; one lock keeps each drawing whole.
+class TerminalLineEditor final : public ConsoleSink {
+public:
+    // Where finished input goes; called under the editor's lock, so they must not call it back.
+    struct Typed {
+        std::function<void(std::string)> line;
+        std::function<void()> overlongLine;
+        std::function<void()> end;
+    };
+    // `columns` is the terminal's width now (0 when unknown), for erasing a line that wrapped.
+    TerminalLineEditor(ConsoleSink& out, std::string prompt, Typed typed, std::function<std::size_t()> columns = {});
+
+    // ---- the console's side
+    // A whole piece of output, above the prompt's line while the prompt shows (a piece that
+    // does not end its line is ended, so the prompt keeps a line of its own).
+    bool write(std::string_view text) override;
+    // Draws the prompt on a line of its own, and shows what was typed ahead up to its Return.
+    bool showPrompt();
+    // The run is ending: the prompt's line stays as it stands and no prompt is drawn again.
+    void stopPrompting();
+
+    // ---- the keyboard's side
+    // Keystrokes as read; false once the input has ended (Ctrl-D).
+    bool type(std::string_view keystrokes);
+    // The keyboard is gone (the end of the terminal's input, or an error reading it): the lines
+    // typed ahead and ended by Return still go to the console, then the input ends.
+    void keyboardGone();
+
+    // Keystrokes kept while no prompt shows; more are dropped with the bell.
+    static constexpr std::size_t kLongestTypedAhead = 1 << 20;
+
+private:
+    enum class Escape { none, started, controlSequence, oneMore };
+
+    void takeKeystrokes();
+    void takeKeystroke(char key);
+    void enter();
+    void insert(char byte);
+    void erase(std::size_t keep);
+    void endInput();
+    bool escapeSequence(char key);
+    // What erases the prompt's line as drawn, however many rows it wrapped onto.
+    std::string erasure() const;
+    void flush();
+
+    ConsoleSink& out_;
+    const std::string prompt_;
+    Typed typed_;
+    std::function<std::size_t()> columns_;
+
+    std::mutex mutex_;
+    std::string typedAhead_;  // keystrokes not yet taken
+    std::string line_;        // the line at the prompt
+    std::string echo_;        // drawing owed for keystrokes taken
+    bool overlong_ = false;
+    bool promptShown_ = false;
+    bool atLineStart_ = true;  // the output so far ended its line
+    bool blind_ = false;       // the keyboard is gone: lines are handed on without drawing
+    bool ended_ = false;
+    bool stopped_ = false;
+    bool afterCarriageReturn_ = false;
+    Escape escape_ = Escape::none;
+};
+
+// The columns a text takes on a terminal: two for a wide character (East Asian wide, an emoji
+// shown as a picture), none for a joiner or selector alone, one for any other character.
+std::size_t terminalColumns(std::string_view text);
+
+}  // namespace tarnwick::sim

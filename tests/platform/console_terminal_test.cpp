@@ -1,0 +1,205 @@
+// The console at a terminal, as a person sees it on the screen: one prompt for each command
+// however far ahead it was typed, changes printed above the prompt's line, the ends of a run,
+// and the reader handing keystrokes to the line editor.
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/alerts.h"
+#include "platform/sim/console/console.h"
+#include "platform/sim/console/console_reader.h"
+#include "testkit/fake_terminal.h"
+#include "testkit/test_environment.h"
+
+namespace tarnwick {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class ConsoleTerminalTest : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_EQ(terminal.unknownSequences(), Lines{}); }
+
+    // The screen from the "ready" line on.
+    Lines fromReady() const {
+        const Lines shown = terminal.screen();
+        const auto ready = std::find(shown.begin(), shown.end(), "ready");
+        return ready == shown.end() ? shown : Lines(ready, shown.end());
+    }
+    std::size_t prompts() const {
+        const Lines shown = terminal.screen();
+        return static_cast<std::size_t>(std::count_if(shown.begin(), shown.end(), [](const std::string& row) {
+            return row == ">" || row.rfind("> ", 0) == 0;
+        }));
+    }
+
+    testkit::TestEnvironment env;
+    bool loaded = (env.session.loadDefaultSession(), true);
+    testkit::FakeTerminal terminal{200};
+    sim::Console console{env.session, terminal, true, [this] { return terminal.columns(); }};
+    int quits = 0;
+    bool quitSet = (console.quit = [this] { ++quits; }, true);
+};
+
+// Typed at once, as a paste or a quick typist does, each command still stands after a prompt of
+// its own with what it printed under it; no prompt is left alone or drawn twice.
+TEST_F(ConsoleTerminalTest, CommandsTypedAheadEachGetOnePromptWithTheirOutputUnderIt) {
+    console.launched();
+    console.type("switch 2\nmission-control open\nwait 1\n\nswitch 9\n");
+    env.settle();
+    const Lines expected{
+        "ready",
+        "> switch 2",
+        "@1000.000 desktop switched on display 1 to \"Desktop 2\"",
+        "ok",
+        "> mission-control open",
+        "@1000.000 mission-control opened",
+        "ok",
+        "> wait 1",
+        "ok",
+        ">",  // a blank line gets no answer, only the prompt again
+        "> switch 9",
+        "error: The desktop's number must be from 1 to 6, not 9.",
+        ">",
+    };
+    EXPECT_EQ(fromReady(), expected);
+    EXPECT_EQ(prompts(), 6u);  // one for each line typed, and the one that waits
+}
+
+// Lines typed before the launch has finished wait for the first prompt.
+TEST_F(ConsoleTerminalTest, LinesTypedBeforeReadyShowAfterTheFirstPrompt) {
+    console.type("switch 2\n");
+    env.settle();
+    EXPECT_EQ(terminal.screen(), Lines{});
+    console.launched();
+    EXPECT_EQ(fromReady(), (Lines{"ready", "> switch 2", "@1000.000 desktop switched on display 1 to \"Desktop 2\"",
+                                  "ok", ">"}));
+}
+
+// A change while the person is typing prints above the prompt's line, and the prompt comes back
+// under it with what was typed so far; the line then runs as typed.
+TEST_F(ConsoleTerminalTest, AChangeWhileThePersonTypesPrintsAboveThePromptsLine) {
+    console.launched();
+    console.type("swi");
+    env.loop.postAfter(1, [&] { env.session.switchDesktop(1, 5); });
+    env.advance(1);
+    EXPECT_EQ(fromReady(), (Lines{"ready", "@1001.000 desktop switched on display 1 to \"Desktop 3\"", "> swi"}));
+    console.type("tch 1\n");
+    env.settle();
+    EXPECT_EQ(fromReady(), (Lines{"ready", "@1001.000 desktop switched on display 1 to \"Desktop 3\"", "> switch 1",
+                                  "@1001.000 desktop switched on display 1 to \"Desktop 1\"", "ok", ">"}));
+}
+
+// An alert's answers typed ahead with the command that leads to it: each after its own prompt,
+// the alert's line above the prompt that answers it.
+TEST_F(ConsoleTerminalTest, AnAlertsAnswersTypedAheadEachGetTheirPrompt) {
+    platform::Alert alert;
+    alert.messageText = "Leave?";
+    alert.buttons = {{"Leave", "\r"}, {"Stay", "\x1b"}};
+    std::optional<platform::ModalResponse> response;
+    env.loop.postAfter(0.5, [&] { response = alert.runModal(); });
+    console.launched();
+    console.type("wait 1\nswitch 2\nalert press \"Stay\"\n");
+    env.settle();
+    ASSERT_TRUE(response);
+    const Lines expected{
+        "ready",
+        "> wait 1",
+        "@1000.500 alert \"Leave?\" buttons \"Leave\" \"Stay\"",
+        "ok",
+        "> switch 2",
+        "error: An alert is open (\"Leave?\"); answer it first with alert press \"<button>\" (screen and wait work "
+        "meanwhile).",
+        "> alert press \"Stay\"",
+        "@1000.500 alert closed with \"Stay\"",
+        "ok",
+        ">",
+    };
+    EXPECT_EQ(fromReady(), expected);
+}
+
+// Ctrl-D on an empty line ends the input as the end of a pipe does: the console quits.
+TEST_F(ConsoleTerminalTest, CtrlDOnAnEmptyLineQuits) {
+    console.launched();
+    console.type("switch 2\n\x04" "switch 3\n");
+    env.settle();
+    EXPECT_EQ(quits, 1);
+    console.applicationEnded(0);
+    EXPECT_EQ(fromReady(), (Lines{"ready", "> switch 2", "@1000.000 desktop switched on display 1 to \"Desktop 2\"",
+                                  "ok", ">", "@1000.000 application ended with status 0"}));
+}
+
+// The application ending while the person types (a signal, a logout) leaves what was typed in
+// sight; the end prints under it and no prompt follows.
+TEST_F(ConsoleTerminalTest, TheEndOfTheRunLeavesTheTypedLineAndDrawsNoPromptAfter) {
+    console.launched();
+    console.type("swi");
+    console.applicationEnded(0);
+    EXPECT_EQ(fromReady(), (Lines{"ready", "> swi", "@1000.000 application ended with status 0"}));
+    EXPECT_EQ(terminal.row(), 3u);
+}
+
+// The reader hands keystrokes over as read: the lines run, and Ctrl-D ends the input and the
+// reading.
+TEST_F(ConsoleTerminalTest, TheReaderHandsOverKeystrokesUntilCtrlD) {
+    console.quit = [&] {
+        ++quits;
+        env.loop.stop();
+    };
+    console.launched();
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    {
+        sim::ConsoleReader reader(console, fds[0], true);
+        const std::string input = "switch 2\n\x04" "switch 3\n";
+        ASSERT_EQ(write(fds[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
+        env.loop.run();
+    }
+    close(fds[0]);
+    close(fds[1]);
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(fromReady(), (Lines{"ready", "> switch 2", "@1000.000 desktop switched on display 1 to \"Desktop 2\"",
+                                  "ok", ">"}));
+}
+
+// A keyboard that goes away still has the lines it entered run, those typed ahead too, under the
+// prompt's line; the line it had not finished is not run, and the input ends.
+TEST_F(ConsoleTerminalTest, AKeyboardThatGoesAwayHasItsEnteredLinesRun) {
+    console.launched();
+    console.type("switch 2\nswitch 3\nswi");
+    console.keyboardGone();
+    env.settle();
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(fromReady(), (Lines{"ready", "> switch 2", "@1000.000 desktop switched on display 1 to \"Desktop 2\"",
+                                  "ok", "@1000.000 desktop switched on display 1 to \"Desktop 3\"", "ok"}));
+}
+
+// The end of the terminal's input reaches the console through the reader as the keyboard gone.
+TEST_F(ConsoleTerminalTest, TheEndOfTheTerminalsInputEndsTheRun) {
+    console.quit = [&] {
+        ++quits;
+        env.loop.stop();
+    };
+    console.launched();
+    console.type("swi");
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    {
+        sim::ConsoleReader reader(console, fds[0], true);
+        close(fds[1]);
+        env.loop.run();
+    }
+    close(fds[0]);
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(fromReady(), (Lines{"ready", "> swi"}));
+    EXPECT_EQ(terminal.row(), 2u);
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,208 @@
+// The console's line editor on a terminal's screen: what the keys do to the prompt's line, the
+// keystrokes typed ahead, output above the prompt, and the ends of the input.
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/console/command_words.h"
+#include "platform/sim/console/terminal_line_editor.h"
+#include "testkit/fake_terminal.h"
+
+namespace tarnwick {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class TerminalLineEditorTest : public ::testing::Test {
+protected:
+    explicit TerminalLineEditorTest(std::size_t columns = 40) : terminal(columns) {}
+
+    void TearDown() override { EXPECT_EQ(terminal.unknownSequences(), Lines{}); }
+
+    testkit::FakeTerminal terminal;
+    Lines entered;
+    int overlong = 0;
+    int ends = 0;
+    sim::TerminalLineEditor editor{terminal, "> ",
+                                   sim::TerminalLineEditor::Typed{[this](std::string line) { entered.push_back(line); },
+                                                                  [this] { ++overlong; }, [this] { ++ends; }},
+                                   [this] { return terminal.columns(); }};
+};
+
+TEST_F(TerminalLineEditorTest, KeysEditTheLineAndOnlyReturnHandsItOn) {
+    editor.showPrompt();
+    EXPECT_EQ(terminal.screen(), Lines{">"});
+    editor.type("swx\x7fitch 2");
+    EXPECT_EQ(terminal.screen(), Lines{"> switch 2"});
+    EXPECT_EQ(entered, Lines{});
+    editor.type("\r");
+    EXPECT_EQ(entered, Lines{"switch 2"});
+    EXPECT_EQ(terminal.screen(), (Lines{"> switch 2"}));
+    EXPECT_EQ(terminal.row(), 1u);  // Return moved to a fresh line, and the prompt went with it
+
+    editor.showPrompt();
+    // Backspace takes a whole character, Ctrl-W the word before the cursor with its blanks,
+    // Ctrl-U the line; arrows, function keys, Alt with a key and other control keys type nothing.
+    editor.type("set Caf\xC3\xA9\x7f\x08" "e \x1b[A\x1bOB\x1b[1;5C\x1bx\x01\x0c" "\x17" "name");
+    EXPECT_EQ(terminal.screen().back(), "> set name");
+    editor.type("\x15" "press\tSize\n");
+    EXPECT_EQ(entered, (Lines{"switch 2", "press Size"}));
+    EXPECT_EQ(terminal.screen(), (Lines{"> switch 2", "> press Size"}));
+
+    // A carriage return and a line feed end one line; a blank line is a line too.
+    editor.showPrompt();
+    editor.type("wait 1\r\n");
+    editor.showPrompt();
+    editor.type("\n");
+    EXPECT_EQ(entered, (Lines{"switch 2", "press Size", "wait 1", ""}));
+    EXPECT_EQ(terminal.bells(), 0);
+
+    // A control character past ASCII (U+009B starts a sequence on some terminals) types nothing
+    // either, whether its two bytes come together or apart; a letter of the same lead byte stays.
+    editor.showPrompt();
+    editor.type("a\xC2\x9B" "31m\xC2");
+    editor.type("\x9B" "b\xC2\xA9");
+    EXPECT_EQ(terminal.screen().back(), "> a31mb\xC2\xA9");
+    editor.type("\n");
+    EXPECT_EQ(entered.back(), "a31mb\xC2\xA9");
+}
+
+// Typed while no prompt shows, keystrokes wait unseen; each line then shows after the prompt
+// that takes it, as if typed there.
+TEST_F(TerminalLineEditorTest, KeystrokesTypedAheadShowAtTheNextPromptOneLineAtATime) {
+    editor.write("ready\n");
+    editor.type("switch 2\nscreen\nqu");
+    EXPECT_EQ(terminal.screen(), Lines{"ready"});
+    EXPECT_EQ(entered, Lines{});
+    editor.showPrompt();
+    EXPECT_EQ(entered, Lines{"switch 2"});
+    editor.write("ok\n");
+    editor.showPrompt();
+    editor.write("ok\n");
+    editor.showPrompt();
+    editor.showPrompt();  // drawn once, however often asked
+    EXPECT_EQ(entered, (Lines{"switch 2", "screen"}));
+    EXPECT_EQ(terminal.screen(), (Lines{"ready", "> switch 2", "ok", "> screen", "ok", "> qu"}));
+    editor.type("it\n");
+    EXPECT_EQ(entered, (Lines{"switch 2", "screen", "quit"}));
+}
+
+// Printed while the prompt waits, a line takes the prompt's place and the prompt comes back
+// under it with what was typed; a piece of a line is ended so the prompt keeps its own line.
+TEST_F(TerminalLineEditorTest, OutputWhileThePromptWaitsGoesAboveItsLine) {
+    editor.showPrompt();
+    editor.type("swi");
+    editor.write("@1001.000 desktop switched\n");
+    EXPECT_EQ(terminal.screen(), (Lines{"@1001.000 desktop switched", "> swi"}));
+    editor.write("a piece");
+    EXPECT_EQ(terminal.screen(), (Lines{"@1001.000 desktop switched", "a piece", "> swi"}));
+    editor.type("tch 2\n");
+    EXPECT_EQ(entered, Lines{"switch 2"});
+    // Without a prompt, output passes as it stands; a prompt after a piece starts a line of its own.
+    editor.write("partly ");
+    editor.write("done");
+    editor.showPrompt();
+    EXPECT_EQ(terminal.screen(),
+              (Lines{"@1001.000 desktop switched", "a piece", "> switch 2", "partly done", ">"}));
+}
+
+// A line that wraps onto further rows is erased whole before a line is printed above it.
+class NarrowTerminalLineEditorTest : public TerminalLineEditorTest {
+protected:
+    NarrowTerminalLineEditorTest() : TerminalLineEditorTest(10) {}
+};
+
+TEST_F(NarrowTerminalLineEditorTest, ALineWrappedOntoSeveralRowsIsErasedWhole) {
+    editor.showPrompt();
+    editor.type("press Reset");  // 13 columns with the prompt: two rows
+    EXPECT_EQ(terminal.screen(), (Lines{"> press Re", "set"}));
+    editor.write("@1001.000 x\n");
+    EXPECT_EQ(terminal.screen(), (Lines{"@1001.000", "x", "> press Re", "set"}));
+    editor.type("\x7f\x7f\x7f\x7f\x7f\x7f");  // back onto the first row
+    EXPECT_EQ(terminal.screen(), (Lines{"@1001.000", "x", "> press"}));
+    editor.type("123");  // exactly one row: the cursor waits on its last column
+    editor.write("y\n");
+    EXPECT_EQ(terminal.screen(), (Lines{"@1001.000", "x", "y", "> press123"}));
+    editor.type("4");
+    editor.write("z\n");
+    EXPECT_EQ(terminal.screen(), (Lines{"@1001.000", "x", "y", "z", "> press123", "4"}));
+}
+
+// A line past the console's limit rings once, keeps no more, and is refused whole; Ctrl-U
+// starts afresh. Keystrokes typed ahead past their limit are dropped with the bell too.
+TEST_F(TerminalLineEditorTest, LinesAndTypingAheadPastTheirLimitsRingAndAreRefused) {
+    editor.showPrompt();
+    editor.type(std::string(sim::kLongestConsoleLine, 'x'));
+    EXPECT_EQ(terminal.bells(), 0);
+    editor.type("yz");
+    EXPECT_EQ(terminal.bells(), 1);
+    editor.type("\x7f");  // nothing of it can be taken back: the line is refused whatever follows
+    EXPECT_EQ(terminal.bells(), 2);
+    editor.type("\n");
+    EXPECT_EQ(overlong, 1);
+    EXPECT_EQ(entered, Lines{});
+    editor.showPrompt();
+    editor.type(std::string(sim::kLongestConsoleLine + 1, 'x') + "\x15" "help\n");
+    EXPECT_EQ(entered, Lines{"help"});
+    EXPECT_EQ(overlong, 1);
+
+    const int bells = terminal.bells();
+    editor.type(std::string(sim::TerminalLineEditor::kLongestTypedAhead - 5, 'a'));
+    editor.type("\nhelp\n");
+    EXPECT_EQ(terminal.bells(), bells + 1);
+}
+
+// Ctrl-D on an empty line ends the input, and nothing is taken after it; on a line with text
+// it does nothing. Once the keyboard is gone, the lines entered still go, the unfinished one not.
+TEST_F(TerminalLineEditorTest, CtrlDOnAnEmptyLineOrTheKeyboardGoneEndsTheInput) {
+    editor.showPrompt();
+    EXPECT_TRUE(editor.type("help\x04"));
+    EXPECT_EQ(ends, 0);
+    EXPECT_TRUE(editor.type("\n"));
+    editor.showPrompt();
+    EXPECT_FALSE(editor.type("\x04" "screen\n"));
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(entered, Lines{"help"});
+    EXPECT_EQ(terminal.screen(), (Lines{"> help", ">"}));
+    EXPECT_EQ(terminal.row(), 2u);
+    editor.showPrompt();  // no prompt after the end
+    editor.keyboardGone();
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(terminal.screen(), (Lines{"> help", ">"}));
+}
+
+TEST_F(TerminalLineEditorTest, TheKeyboardGoneHandsOnTheLinesEnteredAndEndsTheInput) {
+    editor.type("switch 2\nscreen\r\nswi");
+    editor.keyboardGone();
+    EXPECT_EQ(entered, (Lines{"switch 2", "screen"}));
+    EXPECT_EQ(ends, 1);
+    EXPECT_FALSE(editor.type("help\n"));
+    // Nobody reads any more: nothing was drawn for them.
+    EXPECT_EQ(terminal.screen(), Lines{});
+}
+
+// When the run ends, what was typed stays in sight and no prompt comes again.
+TEST_F(TerminalLineEditorTest, StoppingLeavesThePromptsLineAsItStands) {
+    editor.showPrompt();
+    editor.type("swi");
+    editor.stopPrompting();
+    editor.write("application ended\n");
+    editor.showPrompt();
+    editor.type("tch 2\n");
+    EXPECT_EQ(terminal.screen(), (Lines{"> swi", "application ended"}));
+    EXPECT_EQ(entered, Lines{});
+}
+
+TEST(TerminalColumnsTest, WideCharactersTakeTwoColumnsAndJoinersNone) {
+    EXPECT_EQ(sim::terminalColumns("> switch 2"), 10u);
+    EXPECT_EQ(sim::terminalColumns("\xE6\xA1\x8C"), 2u);          // 桌, East Asian wide
+    EXPECT_EQ(sim::terminalColumns("\xF0\x9F\x98\x80"), 2u);      // 😀, an emoji shown as a picture
+    EXPECT_EQ(sim::terminalColumns("e\xCC\x81"), 1u);             // e with a combining accent: one character
+    EXPECT_EQ(sim::terminalColumns("\xE2\x80\x8D"), 0u);          // a joiner alone
+    EXPECT_EQ(sim::terminalColumns(""), 0u);
+}
+
+}  // namespace
+}  // namespace tarnwick
