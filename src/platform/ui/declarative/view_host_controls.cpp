@@ -37,25 +37,6 @@ const Node* withIdentity(const Node& node, std::uint64_t identity) {
     return nullptr;
 }
 
-// Where every character of UTF-8 text ends, so typing sends whole characters.
-std::vector<std::string> characters(std::string_view text) {
-    std::vector<std::string> result;
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = 1;
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead >= 0xF0)
-            length = 4;
-        else if (lead >= 0xE0)
-            length = 3;
-        else if (lead >= 0xC0)
-            length = 2;
-        length = std::min(length, text.size() - i);
-        result.emplace_back(text.substr(i, length));
-        i += length;
-    }
-    return result;
-}
-
 // What a key types into a field: text without control characters and without the characters
 // that stand for the function keys (the arrows among them).
 bool typesText(std::string_view characters) {
@@ -151,11 +132,11 @@ bool ViewHost::type(const Node& node, std::string_view text) {
     if (!field || !canAct(node) || !field->binding.get || !field->binding.set) return false;
     const auto binding = field->binding;
     beginEditing(node);
-    const auto typed = characters(text);
-    for (std::size_t i = 0; i < typed.size(); ++i) {
-        // The first character replaces a selection.
-        const bool replaces = i == 0 && std::exchange(allSelected_, false);
-        binding.set((replaces ? std::string() : binding.get()) + typed[i]);
+    // One character at a time, as keys type them; the first replaces a selection.
+    bool first = true;
+    for (const std::string_view character : text::scalars(text)) {
+        const bool replaces = std::exchange(first, false) && std::exchange(allSelected_, false);
+        binding.set((replaces ? std::string() : binding.get()) + std::string(character));
     }
     return true;
 }
