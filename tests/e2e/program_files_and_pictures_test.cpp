@@ -2,7 +2,8 @@
 // that parse while the names file keeps them; files are written where their path points, and
 // what is no file is refused and left alone; an unreadable preferences file is told once at
 // start and never written, its changes kept for the run; a names link to nothing is no saved
-// file, and one that loops is said to loop; numbers out of range are named as they were typed.
+// file, one that loops is said to loop, and one with a NUL byte is unreadable and kept whole;
+// numbers out of range are named as they were typed.
 
 #include <sys/stat.h>
 
@@ -216,8 +217,9 @@ TintRun runTurningTintOn(const testkit::TempFolder& home) {
     return run;
 }
 
-// Broken JSON, an array, a folder, a FIFO: each is said once at start, naming the file and why;
-// the change holds for the run and is gone at the next, which says it again; the file stays.
+// Broken JSON, an array, a NUL after the settings, a folder, a FIFO: each is said once at start,
+// naming the file and why; the change holds for the run and is gone at the next, which says it
+// again; the file stays.
 TEST(ProgramFilesAndPicturesTest, UnreadablePreferencesAreToldOnceAndTheirChangesLastTheRun) {
     struct Case {
         std::string what;
@@ -230,6 +232,8 @@ TEST(ProgramFilesAndPicturesTest, UnreadablePreferencesAreToldOnceAndTheirChange
     const Case cases[] = {
         {"broken JSON", writeText("{\"hasLaunchedBefore\": tru"), "it is not valid JSON"},
         {"an array", writeText("[{\"bannerTintEnabled\": true}]"), "it holds a JSON array, not an object of settings"},
+        {"a NUL after the settings", writeText(std::string("{\"bannerTintEnabled\": true}") + '\0' + "{\"more\": 1}"),
+         "it is not valid JSON"},
         {"a folder", [](const fs::path& file) { fs::create_directory(file); }, "it is a folder"},
         {"a FIFO", [](const fs::path& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }, "it is a FIFO (named pipe)"},
     };
@@ -294,6 +298,28 @@ TEST(ProgramFilesAndPicturesTest, ANamesLinkToNothingIsNoSavedFileAndTheFirstSav
     EXPECT_EQ(program.finish(), 0);
     EXPECT_TRUE(fs::is_symlink(namesFile(home)));
     EXPECT_NE(readFile(dotfiles / "names.json").find(std::string(kDesktop2) + "\":\"Home\""), std::string::npos);
+}
+
+// A names file with a NUL byte after its document does not end there: the window says the names
+// could not be read, a name typed is not saved, and the file keeps what follows the NUL.
+TEST(ProgramFilesAndPicturesTest, ANamesFileWithANulByteIsUnreadableAndKeptWhole) {
+    testkit::TempFolder home;
+    fs::create_directories(namesFile(home).parent_path());
+    const std::string content = std::string(R"({"version": 1, "names": {}})") + '\0' + R"({"version": 1, "names": {")" +
+                                kDesktop2 + R"(": "Work"}})";
+    std::ofstream(namesFile(home), std::ios::binary) << content;
+    testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
+    EXPECT_EQ(program.ready().back(), "ready");
+    sendAll(program, {"click status-item", "wait 1", "menu \"Desktop Names\""});
+    EXPECT_TRUE(testkit::printed(program.send("screen"), "Saved names could not be read."));
+    sendAll(program, {"type name." + std::string(kDesktop2) + " \"Home\"", "submit name." + std::string(kDesktop2)});
+    const Lines shown = program.send("screen");
+    EXPECT_TRUE(testkit::printed(shown, "Could not save this name. The data couldn\u2019t be read because it isn\u2019t in "
+                                        "the correct format."))
+        << testkit::transcript(shown);
+    program.send("quit");
+    EXPECT_EQ(program.finish(), 0);
+    EXPECT_EQ(readFile(namesFile(home)), content);
 }
 
 // A names file whose link leads back to itself: the save says the links loop, and the link stays.

@@ -27,6 +27,11 @@ protected:
         defaults.set("showBanner", false);
         return loaded;
     }
+    // Why the domain file cannot be read, or "read".
+    std::string whyUnreadable() const {
+        const auto unreadable = MemoryUserDefaults(file).unreadable();
+        return unreadable ? unreadable->reason : "read";
+    }
 };
 
 TEST_F(MemoryUserDefaultsTest, ADomainThatIsNotADictionaryStartsEmptyAndIsNeverOverwritten) {
@@ -129,6 +134,18 @@ TEST_F(MemoryUserDefaultsTest, ATaggedValueThatDoesNotFitItsTypeStaysTheDictiona
     EXPECT_EQ(findMalformedDefaultsTag(*json::parse(R"({"a":{"$type":"dictionary","value":{"b":{"$type":"url","value":1}}}})"))
                   ->path,
               ".a.value.b.value");
+}
+
+// A NUL byte after a whole document is no end of the file: the file is not JSON, and the text
+// after the NUL stays in it.
+TEST_F(MemoryUserDefaultsTest, AFileWithANulByteIsUnreadableAndKeptWhole) {
+    using namespace std::string_literals;
+    for (const auto& content : {"{\"showBanner\":true}\0{\"bannerScale\":2}"s, "{\"showBanner\":true}\0"s,
+                                      "{\"showBanner\":\0true}"s}) {
+        EXPECT_TRUE(loadAndChange(content).empty());
+        EXPECT_EQ(files::read(file), content);
+        EXPECT_EQ(whyUnreadable(), "it is not valid JSON");
+    }
 }
 
 }  // namespace
