@@ -217,9 +217,9 @@ TintRun runTurningTintOn(const testkit::TempFolder& home) {
     return run;
 }
 
-// Broken JSON, an array, a NUL after the settings, a folder, a FIFO: each is said once at start,
-// naming the file and why; the change holds for the run and is gone at the next, which says it
-// again; the file stays.
+// Broken JSON, an array, a NUL after the settings, a tagged value that does not fit its tag, a
+// folder, a FIFO: each is said once at start, naming the file and why; the change holds for the
+// run and is gone at the next, which says it again; the file stays.
 TEST(ProgramFilesAndPicturesTest, UnreadablePreferencesAreToldOnceAndTheirChangesLastTheRun) {
     struct Case {
         std::string what;
@@ -234,6 +234,9 @@ TEST(ProgramFilesAndPicturesTest, UnreadablePreferencesAreToldOnceAndTheirChange
         {"an array", writeText("[{\"bannerTintEnabled\": true}]"), "it holds a JSON array, not an object of settings"},
         {"a NUL after the settings", writeText(std::string("{\"bannerTintEnabled\": true}") + '\0' + "{\"more\": 1}"),
          "it is not valid JSON"},
+        {"a tagged value that does not fit its tag",
+         writeText(R"({"bannerTintEnabled": true, "x": {"$type": "bytes", "value": [1, 999]}})"),
+         "x.value must be an array of whole numbers from 0 to 255"},
         {"a folder", [](const fs::path& file) { fs::create_directory(file); }, "it is a folder"},
         {"a FIFO", [](const fs::path& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }, "it is a FIFO (named pipe)"},
     };

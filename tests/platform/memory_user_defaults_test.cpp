@@ -121,16 +121,53 @@ TEST_F(MemoryUserDefaultsTest, EveryValueReadsBackAsItselfAfterARestart) {
     EXPECT_EQ(MemoryUserDefaults(file).snapshot(), tagShaped);
 }
 
-TEST_F(MemoryUserDefaultsTest, ATaggedValueThatDoesNotFitItsTypeStaysTheDictionaryItIs) {
-    for (const std::string member : {R"({"$type":"double","value":"minus infinity"})", R"({"$type":"double","value":1})",
-                                     R"({"$type":"date","value":"yesterday"})", R"({"$type":"date","value":true})",
-                                     R"({"$type":"url","value":7})", R"({"$type":"bytes","value":[1,256]})",
-                                     R"({"$type":"bytes","value":[1.5]})", R"({"$type":"dictionary","value":[]})"}) {
-        const Value stored = *json::parse(member);
-        EXPECT_EQ(loadAndChange(R"({"k":)" + member + "}").at("k"), stored) << member;
-        EXPECT_EQ(findMalformedDefaultsTag(Value(Array{Value(), stored}))->path, "[1].value") << member;
+// A tagged value that does not fit its tag, for each tag the domain writes, at the top, inside
+// an array and inside a wrapped dictionary: read as a plain dictionary, it would be written back
+// as one and stand for something else. The file is unreadable instead, and kept byte for byte.
+TEST_F(MemoryUserDefaultsTest, ATaggedValueThatDoesNotFitItsTagMakesTheFileUnreadableAndKept) {
+    struct Misfit {
+        std::string member;
+        std::string reason;
+    };
+    const std::string number = "must be a number";
+    const std::string bytes = "must be an array of whole numbers from 0 to 255";
+    const Misfit misfits[] = {
+        {R"({"$type":"double","value":"minus infinity"})", R"(k.value must be "nan", "inf" or "-inf")"},
+        {R"({"$type":"double","value":1})", R"(k.value must be "nan", "inf" or "-inf")"},
+        {R"({"$type":"date","value":"yesterday"})", "k.value " + number},
+        {R"({"$type":"date","value":true})", "k.value " + number},
+        {R"({"$type":"date","value":null})", "k.value " + number},
+        {R"({"$type":"url","value":7})", "k.value must be a string"},
+        {R"({"$type":"url","value":["file:///"]})", "k.value must be a string"},
+        {R"({"$type":"bytes","value":[1,999]})", "k.value " + bytes},
+        {R"({"$type":"bytes","value":[1,256]})", "k.value " + bytes},
+        {R"({"$type":"bytes","value":[-1]})", "k.value " + bytes},
+        {R"({"$type":"bytes","value":[1.5]})", "k.value " + bytes},
+        {R"({"$type":"bytes","value":[true]})", "k.value " + bytes},
+        {R"({"$type":"bytes","value":"AQI="})", "k.value " + bytes},
+        {R"({"$type":"dictionary","value":[]})", "k.value must be an object"},
+        {R"([0,{"$type":"url","value":7}])", "k[1].value must be a string"},
+        {R"({"$type":"dictionary","value":{"$type":"date","value":{"$type":"bytes","value":[300]}}})",
+         "k.value.value.value " + bytes},
+    };
+    for (const auto& misfit : misfits) {
+        SCOPED_TRACE(misfit.member);
+        const std::string content = R"({"showBanner":true,"k":)" + misfit.member + "}";
+        EXPECT_TRUE(loadAndChange(content).empty());
+        EXPECT_EQ(files::read(file), content);
+        EXPECT_EQ(whyUnreadable(), misfit.reason);
+        const Value stored = *json::parse(misfit.member);
+        EXPECT_TRUE(findMalformedDefaultsTag(Value(Array{Value(), stored}))) << misfit.member;
     }
-    EXPECT_FALSE(findMalformedDefaultsTag(*json::parse(R"({"k":{"$type":"other","value":"x"}})")));
+    // The whole domain as one tagged value that does not fit.
+    EXPECT_TRUE(loadAndChange(R"({"$type":"date","value":"soon"})").empty());
+    EXPECT_EQ(whyUnreadable(), "value " + number);
+
+    // A tag the domain never writes is a dictionary like any other, and so is one with a third key.
+    for (const std::string plain : {R"({"$type":"other","value":"x"})", R"({"$type":"url","value":7,"more":1})"}) {
+        EXPECT_EQ(loadAndChange(R"({"k":)" + plain + "}").at("k"), *json::parse(plain)) << plain;
+        EXPECT_EQ(whyUnreadable(), "read") << plain;
+    }
     EXPECT_EQ(findMalformedDefaultsTag(*json::parse(R"({"a":{"$type":"dictionary","value":{"b":{"$type":"url","value":1}}}})"))
                   ->path,
               ".a.value.b.value");

@@ -147,6 +147,11 @@ std::optional<Dictionary> readDomain(const std::filesystem::path& file, std::str
         reason = bytes.empty() ? "it is empty" : "it is not valid JSON";
         return std::nullopt;
     }
+    // Read as a plain dictionary, such a value would be written back as one at the next save.
+    if (auto malformed = findMalformedDefaultsTag(*parsed)) {
+        reason = malformed->path.substr(1) + " " + malformed->expectation;
+        return std::nullopt;
+    }
     // The top level must stay a dictionary once decoded: a file that is one tagged value as a
     // whole (a date, a URL) is no domain.
     Value decoded = parsed->asDictionary() ? decodeDefaultsValue(*parsed) : Value();

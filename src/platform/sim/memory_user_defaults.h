@@ -18,7 +18,8 @@ public:
     MemoryUserDefaults() = default;
     // Loads the file when it exists; an unreadable file is left alone and the domain starts empty
     // and unsaved, so the file is never overwritten: unreadable() says which file and why. A
-    // FIFO, a folder or a socket at the path is never opened.
+    // FIFO, a folder or a socket at the path is never opened. A file that holds a tagged value
+    // that does not fit its tag is unreadable too.
     explicit MemoryUserDefaults(std::filesystem::path file);
 
     std::optional<Value> object(const std::string& key) override;
@@ -52,7 +53,8 @@ private:
 // Encoding of a defaults value as JSON and back: tagged objects {"$type": "date" | "url" |
 // "bytes" | "double" | "dictionary", "value": ...} for what JSON cannot hold, "dictionary" wrapping
 // a dictionary whose own keys are "$type" and "value". A tagged object whose "value" does not fit
-// its type reads back as the plain dictionary it is.
+// its type decodes as the plain dictionary it is; readers refuse such a value first
+// (findMalformedDefaultsTag), since writing it back would change what it stands for.
 Value encodeDefaultsValue(const Value& value);
 Value decodeDefaultsValue(const Value& value);
 
