@@ -1,4 +1,5 @@
 #include <cmath>
+#include <fstream>
 #include <functional>
 #include <sys/stat.h>
 
@@ -7,6 +8,7 @@
 #include "platform/sim/memory_user_defaults.h"
 #include "support/files.h"
 #include "support/json.h"
+#include "testkit/run_as_other_user.h"
 #include "testkit/temp_folder.h"
 
 namespace tarnwick::sim {
@@ -183,6 +185,83 @@ TEST_F(MemoryUserDefaultsTest, AFileWithANulByteIsUnreadableAndKeptWhole) {
         EXPECT_EQ(files::read(file), content);
         EXPECT_EQ(whyUnreadable(), "it is not valid JSON");
     }
+}
+
+// A save that fails keeps the change in memory, says why in the writer's words, and is heard
+// by the observers, as is the next save, which succeeds once the cause is gone and then holds
+// every change of the run. Here the folder the file goes in is a file, which root cannot pass.
+TEST_F(MemoryUserDefaultsTest, ASaveThatFailsKeepsTheChangeAndSaysWhyUntilASaveSucceeds) {
+    const fs::path folder = home / "Preferences";
+    const fs::path inFolder = folder / "local.orlenbay.Tarnwick.json";
+    std::ofstream(folder) << "in the way";
+    MemoryUserDefaults defaults(inFolder);
+    int saves = 0;
+    const Subscription heard = defaults.observeSaves([&] {
+        ++saves;
+        defaults.object("showBanner");  // the domain is not locked
+    });
+    EXPECT_FALSE(defaults.saveFailure());
+
+    defaults.set("showBanner", false);
+    defaults.remove("nothing");
+    EXPECT_EQ(saves, 2);
+    EXPECT_EQ(defaults.object("showBanner"), Value(false));
+    const auto failure = defaults.saveFailure();
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->file, inFolder);
+    EXPECT_EQ(failure->sentence, "The file \u201Clocal.orlenbay.Tarnwick.json\u201D couldn\u2019t be saved because \u201C" +
+                                     folder.string() + "\u201D is not a folder.");
+    EXPECT_EQ(testkit::fileText(folder), "in the way");
+
+    fs::remove(folder);
+    defaults.set("bannerScale", 2);
+    EXPECT_EQ(saves, 3);
+    EXPECT_FALSE(defaults.saveFailure());
+    EXPECT_EQ(MemoryUserDefaults(inFolder).snapshot(), (Dictionary{{"showBanner", Value(false)}, {"bannerScale", Value(2)}}));
+}
+
+// Each cause in its own words: a folder that took the file's name after the start, and a folder
+// this user may not write in (as another user than root, who may write anywhere).
+TEST_F(MemoryUserDefaultsTest, ASaveFailureSaysItsOwnCause) {
+    MemoryUserDefaults refused(file);
+    fs::create_directory(file);
+    refused.set("showBanner", false);
+    EXPECT_EQ(refused.saveFailure().value_or(platform::UserDefaults::SaveFailure{}).sentence,
+              "The file \u201Clocal.orlenbay.Tarnwick.json\u201D couldn\u2019t be saved because it is a folder, not a "
+              "regular file. Nothing was written.");
+    EXPECT_TRUE(fs::is_empty(file));
+
+    const fs::path readOnly = home / "Preferences";
+    fs::create_directory(readOnly);
+    fs::permissions(readOnly, fs::perms(0555));
+    const auto run = testkit::runAsOtherUser([&] {
+        MemoryUserDefaults defaults(readOnly / "local.orlenbay.Tarnwick.json");
+        defaults.set("showBanner", false);
+        const std::string kept = defaults.object("showBanner") == Value(false) ? "kept" : "lost";
+        return kept + " " + defaults.saveFailure().value_or(platform::UserDefaults::SaveFailure{}).sentence;
+    });
+    fs::permissions(readOnly, fs::perms(0755));
+    if (!run.result) GTEST_SKIP() << run.skipped;
+    EXPECT_EQ(*run.result, "kept The file \u201Clocal.orlenbay.Tarnwick.json\u201D couldn\u2019t be saved because you may "
+                           "not write in the folder \u201C" + readOnly.string() + "\u201D.");
+    EXPECT_TRUE(fs::is_empty(readOnly));
+}
+
+// A domain kept nowhere never saves, and tells nobody of saves.
+TEST_F(MemoryUserDefaultsTest, ADomainKeptNowhereTellsOfNoSaves) {
+    MemoryUserDefaults inMemory;
+    int saves = 0;
+    const Subscription heard = inMemory.observeSaves([&] { ++saves; });
+    inMemory.set("showBanner", false);
+    EXPECT_EQ(saves, 0);
+    EXPECT_FALSE(inMemory.saveFailure());
+
+    // Nor does an unreadable one, whose file is never written.
+    std::ofstream(file) << "{";
+    MemoryUserDefaults unreadable(file);
+    const Subscription heardToo = unreadable.observeSaves([&] { ++saves; });
+    unreadable.set("showBanner", false);
+    EXPECT_EQ(saves, 0);
 }
 
 }  // namespace

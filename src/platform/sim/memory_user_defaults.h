@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -26,6 +28,8 @@ public:
     void set(const std::string& key, Value value) override;
     void remove(const std::string& key) override;
     std::optional<Unreadable> unreadable() const override;
+    std::optional<SaveFailure> saveFailure() const override;
+    [[nodiscard]] Subscription observeSaves(std::function<void()> observer) override;
 
     // No saved domain existed when it was created (a domain held only in memory counts as one):
     // the session file's defaults are the initial content of such a domain only.
@@ -39,7 +43,16 @@ public:
     int totalWrites() const;
 
 private:
-    void persist();
+    // Saves the domain to its file, when it has one, and says whether it tried; the caller tells
+    // the observers once the lock is released.
+    bool persist();
+    void tellObservers();
+
+    struct Observers {
+        std::mutex mutex;
+        int next = 0;
+        std::map<int, std::function<void()>> list;
+    };
 
     mutable std::mutex mutex_;
     Dictionary values_;
@@ -48,6 +61,9 @@ private:
     std::optional<std::filesystem::path> file_;
     bool startedFresh_ = true;
     std::optional<Unreadable> unreadable_;
+    std::optional<SaveFailure> saveFailure_;
+    // Shared with the subscriptions, which may outlive the domain.
+    std::shared_ptr<Observers> observers_ = std::make_shared<Observers>();
 };
 
 // Encoding of a defaults value as JSON and back: tagged objects {"$type": "date" | "url" |
