@@ -5,9 +5,11 @@
 namespace tarnwick {
 
 PreferencesSaveReporter::PreferencesSaveReporter(platform::UserDefaults& defaults, Tell tell)
-    : defaults_(defaults), tell_(std::move(tell)) {
-    saves_ = defaults_.observeSaves([this] { lookAtTheLastSave(); });
-    lookAtTheLastSave();
+    : state_(std::make_shared<State>(defaults, std::move(tell))) {
+    saves_ = defaults.observeSaves([weak = std::weak_ptr<State>(state_)] {
+        if (auto state = weak.lock()) state->lookAtTheLastSave();
+    });
+    state_->lookAtTheLastSave();
 }
 
 std::string PreferencesSaveReporter::failureSentence(const platform::UserDefaults::SaveFailure& failure) {
@@ -20,13 +22,13 @@ std::string PreferencesSaveReporter::savedAgainSentence(const std::filesystem::p
            "\u201D is saved again, with the changes to the settings made while it could not be.";
 }
 
-void PreferencesSaveReporter::lookAtTheLastSave() {
+void PreferencesSaveReporter::State::lookAtTheLastSave() {
     // Told under the lock, so that what two threads' saves tell is in the order it happened.
-    std::lock_guard lock(mutex_);
-    auto failure = defaults_.saveFailure();
-    if (failure == told_) return;
-    tell_(failure ? failureSentence(*failure) : savedAgainSentence(told_->file));
-    told_ = std::move(failure);
+    std::lock_guard lock(mutex);
+    auto failure = defaults.saveFailure();
+    if (failure == told) return;
+    tell(failure ? failureSentence(*failure) : savedAgainSentence(told->file));
+    told = std::move(failure);
 }
 
 }  // namespace tarnwick

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -27,12 +28,18 @@ public:
     static std::string savedAgainSentence(const std::filesystem::path& file);
 
 private:
-    void lookAtTheLastSave();
+    // Shared with the domain's observer, which a save on another thread may be calling while
+    // the reporter goes.
+    struct State {
+        platform::UserDefaults& defaults;
+        Tell tell;
+        std::mutex mutex;  // saves may come from more than one thread
+        std::optional<platform::UserDefaults::SaveFailure> told;
 
-    platform::UserDefaults& defaults_;
-    Tell tell_;
-    std::mutex mutex_;  // saves may come from more than one thread
-    std::optional<platform::UserDefaults::SaveFailure> told_;
+        void lookAtTheLastSave();
+    };
+
+    std::shared_ptr<State> state_;
     Subscription saves_;
 };
 
