@@ -1,5 +1,5 @@
-// The desktop names file: whatever it holds, the store loads it or refuses it, and a refused
-// file is never written over.
+// The desktop names file: whatever it holds, the store loads it or refuses it (a file with a NUL
+// byte, which no JSON holds, among those), and a refused file is never written over.
 
 #include "fuzz_support.h"
 #include "model/desktop_name_store.h"
@@ -23,6 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::writeFile(file, content);
 
     DesktopNameStore store(file);
+    // No JSON holds a raw NUL: the file does not end there.
+    if (content.find('\0') != std::string::npos)
+        fuzz::require(static_cast<bool>(store.loadError()), "a names file with a NUL byte fails to load");
     if (store.loadError()) {
         fuzz::require(store.names().empty(), "a file that failed to load gives no names");
         bool refused = false;

@@ -1,6 +1,6 @@
 // The preferences domain file: whatever it holds, the domain loads it or starts empty without
-// ever writing over it, every preference read from it is usable, and what the domain writes
-// reads back as the same values.
+// ever writing over it (a file with a NUL byte, which no JSON holds, among those), every
+// preference read from it is usable, and what the domain writes reads back as the same values.
 
 #include "fuzz_support.h"
 #include "model/app_preferences_store.h"
@@ -43,6 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto written = fuzz::identity(file);
 
     sim::MemoryUserDefaults defaults(file);
+    // No JSON holds a raw NUL: the file does not end there.
+    if (content.find('\0') != std::string::npos)
+        fuzz::require(defaults.unreadable().has_value(), "a domain file with a NUL byte is unreadable");
     readEveryPreference(defaults);
     defaults.set("fuzzProbe", 1);
     // Every save replaces the file, so the same file means it was left alone.

@@ -25,6 +25,7 @@
 #include "model/feature_selection.h"
 #include "model/latest_diagnostic_snapshot_writer.h"
 #include "model/mission_control_geometry_reader.h"
+#include "model/preferences_save_reporter.h"
 #include "model/settings_model.h"
 #include "overlays/label_prototype.h"
 #include "overlays/label_recognition_worker.h"
@@ -241,6 +242,8 @@ private:
     std::shared_ptr<DesktopNamesModel> namesModel_;
     std::shared_ptr<SettingsModel> settings_;
     SoftwareUpdates updates_;
+    // Tells of settings that cannot be saved, from launch on.
+    std::unique_ptr<PreferencesSaveReporter> preferencesSaves_;
     std::unique_ptr<NamesWindowHandle> namesWindow_;
     std::unique_ptr<SettingsWindowHandle> settingsWindow_;
     DisplayIdentificationController displayIdentification_;

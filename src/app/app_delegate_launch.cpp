@@ -38,8 +38,10 @@ void AppDelegate::applicationWillFinishLaunching() {
 
 void AppDelegate::applicationDidFinishLaunching() {
     // Said once, at start: otherwise every change made in this run would be lost at its end
-    // without a word.
+    // without a word. A domain that cannot be saved is told of as soon as a save fails.
     if (auto warning = AppPreferencesStore().unreadableWarning()) ProgramLog::report(*warning);
+    preferencesSaves_ = std::make_unique<PreferencesSaveReporter>(
+        *platform::current().userDefaults, [](const std::string& sentence) { ProgramLog::report(sentence); });
     ApplicationEditingMenu::install();
     buildStatusItem();
     if (item_ && item_->button()) {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
+#include "support/observable.h"
 #include "support/value.h"
 
 namespace tarnwick::platform {
@@ -30,6 +32,23 @@ public:
     };
     // Nothing for a domain that was read, or that is kept nowhere.
     virtual std::optional<Unreadable> unreadable() const { return std::nullopt; }
+
+    // The file whose last save failed, and the writer's sentence that says why ("The file
+    // “x.json” couldn’t be saved because ..."). The domain keeps its changes in memory and
+    // tries again at the next one.
+    struct SaveFailure {
+        std::filesystem::path file;
+        std::string sentence;
+        bool operator==(const SaveFailure&) const = default;
+    };
+    // Nothing while saves succeed, before the first, and for a domain kept nowhere.
+    virtual std::optional<SaveFailure> saveFailure() const { return std::nullopt; }
+    // Hears each save of the domain's file once it succeeded or failed, on the thread that
+    // changed the domain and never while the domain is locked, so it may read the domain.
+    [[nodiscard]] virtual Subscription observeSaves(std::function<void()> observer) {
+        (void)observer;
+        return {};
+    }
 };
 
 }  // namespace tarnwick::platform

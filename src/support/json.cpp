@@ -192,6 +192,11 @@ Value fromNlohmann(const nlohmann::json& j) {
 }
 
 std::optional<Value> parse(std::string_view text) {
+    // JSON has no place for a raw NUL byte (inside a string it must be escaped), but nlohmann's
+    // lexer takes one for the end of the input, whatever the range it is given: a document
+    // followed by a NUL and more text would read as the document alone, and the next save of
+    // the file would drop the rest.
+    if (text.find('\0') != std::string_view::npos) return std::nullopt;
     // The conversion into a Value (and the Value's destruction) recurses once per nesting level,
     // so text nested deeper than any real document is refused instead of exhausting the stack.
     bool tooDeep = false;

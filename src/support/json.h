@@ -27,8 +27,8 @@ std::optional<std::string> write(const Value& value, Style style = Style::compac
 inline constexpr int kMaximumDepth = 512;
 
 // Parses JSON text. Integers stay integers (unsigned only beyond the signed range), floating
-// numbers stay floating. Returns nothing for text that is not JSON or is nested deeper than
-// kMaximumDepth.
+// numbers stay floating. Returns nothing for text that is not JSON (a raw NUL byte anywhere
+// included) or is nested deeper than kMaximumDepth.
 std::optional<Value> parse(std::string_view text);
 
 Value fromNlohmann(const nlohmann::json& json);

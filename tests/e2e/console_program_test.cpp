@@ -159,8 +159,14 @@ TEST(ConsoleProgramTest, TheReadmesOperatingExamplePipedInOnAFreshHomeDoesWhatIt
     for (const auto& command : commands) EXPECT_NE(readme.find("    " + command + "\n"), std::string::npos) << command;
     for (const bool virtualTime : {true, false}) {
         testkit::TempFolder home;
+        // The example's picture goes to /tmp; the test's goes to a folder of its own.
+        std::string localScript = script;
+        const std::string tmp = "/tmp/", local = (home / "tmp").string() + "/";
+        std::filesystem::create_directory(home / "tmp");
+        for (auto at = localScript.find(tmp); at != std::string::npos; at = localScript.find(tmp, at + local.size()))
+            localScript.replace(at, tmp.size(), local);
         testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, virtualTime});
-        program.write(script);
+        program.write(localScript);
         program.closeInput();
         EXPECT_EQ(program.finish(), 0);
         const Lines& printed = program.rest();

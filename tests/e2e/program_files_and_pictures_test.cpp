@@ -2,9 +2,10 @@
 // that parse while the names file keeps them; files are written where their path points, and
 // what is no file is refused and left alone; an unreadable preferences file is told once at
 // start and never written, its changes kept for the run; a names link to nothing is no saved
-// file, and one that loops is said to loop; numbers out of range are named as they were typed. As
-// a user without root's rights, folders that may be written in but not listed take the files, and
-// a folder that may not be written in or a read-only disk is named.
+// file, one that loops is said to loop, and one with a NUL byte is unreadable and kept whole;
+// numbers out of range are named as they were typed. As a user without root's rights, folders
+// that may be written in but not listed take the files, and a folder that may not be written in
+// or a read-only disk is named.
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +23,7 @@
 #include "testkit/child_process.h"
 #include "testkit/console_process.h"
 #include "testkit/device_node.h"
+#include "testkit/program_copy.h"
 #include "testkit/run_program.h"
 #include "testkit/temp_folder.h"
 #include "testkit/xml_document.h"
@@ -52,6 +54,19 @@ void sendAll(testkit::ConsoleProcess& program, const Lines& commands) {
 void nameThroughTheWindow(testkit::ConsoleProcess& program, const std::string& desktop, const std::string& typed) {
     sendAll(program, {"click status-item", "wait 1", "menu \"Desktop Names\"", "type name." + desktop + " \"" + typed + "\"",
                       "submit name." + desktop, "close \"Desktop Names\""});
+}
+
+// "Home" typed into desktop 2's field of the open Desktop Names window and submitted: whether the
+// window then shows the sentence, and the program, quit, ends well.
+::testing::AssertionResult namingDesktop2Shows(testkit::ConsoleProcess& program, const std::string& sentence) {
+    const std::string field = "name." + std::string(kDesktop2);
+    sendAll(program, {"type " + field + " Home", "submit " + field});
+    const Lines shown = program.send("screen");
+    program.send("quit");
+    const int status = program.finish();
+    if (!testkit::printed(shown, sentence)) return ::testing::AssertionFailure() << testkit::transcript(shown);
+    if (status != 0) return ::testing::AssertionFailure() << "the program ended with status " << status;
+    return ::testing::AssertionSuccess();
 }
 
 std::vector<std::string> textsOf(const testkit::XmlElement& picture) {
@@ -220,8 +235,9 @@ TintRun runTurningTintOn(const testkit::TempFolder& home) {
     return run;
 }
 
-// Broken JSON, an array, a folder, a FIFO: each is said once at start, naming the file and why;
-// the change holds for the run and is gone at the next, which says it again; the file stays.
+// Broken JSON, an array, a NUL after the settings, a tagged value that does not fit its tag, a
+// folder, a FIFO: each is said once at start, naming the file and why; the change holds for the
+// run and is gone at the next, which says it again; the file stays.
 TEST(ProgramFilesAndPicturesTest, UnreadablePreferencesAreToldOnceAndTheirChangesLastTheRun) {
     struct Case {
         std::string what;
@@ -234,6 +250,11 @@ TEST(ProgramFilesAndPicturesTest, UnreadablePreferencesAreToldOnceAndTheirChange
     const Case cases[] = {
         {"broken JSON", writeText("{\"hasLaunchedBefore\": tru"), "it is not valid JSON"},
         {"an array", writeText("[{\"bannerTintEnabled\": true}]"), "it holds a JSON array, not an object of settings"},
+        {"a NUL after the settings", writeText(std::string("{\"bannerTintEnabled\": true}") + '\0' + "{\"more\": 1}"),
+         "it is not valid JSON"},
+        {"a tagged value that does not fit its tag",
+         writeText(R"({"bannerTintEnabled": true, "x": {"$type": "bytes", "value": [1, 999]}})"),
+         "x.value must be an array of whole numbers from 0 to 255"},
         {"a folder", [](const fs::path& file) { fs::create_directory(file); }, "it is a folder"},
         {"a FIFO", [](const fs::path& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }, "it is a FIFO (named pipe)"},
     };
@@ -300,6 +321,23 @@ TEST(ProgramFilesAndPicturesTest, ANamesLinkToNothingIsNoSavedFileAndTheFirstSav
     EXPECT_NE(readFile(dotfiles / "names.json").find(std::string(kDesktop2) + "\":\"Home\""), std::string::npos);
 }
 
+// A names file with a NUL byte after its document does not end there: the window says the names
+// could not be read, a name typed is not saved, and the file keeps what follows the NUL.
+TEST(ProgramFilesAndPicturesTest, ANamesFileWithANulByteIsUnreadableAndKeptWhole) {
+    testkit::TempFolder home;
+    fs::create_directories(namesFile(home).parent_path());
+    const std::string content = std::string(R"({"version": 1, "names": {}})") + '\0' + R"({"version": 1, "names": {")" +
+                                kDesktop2 + R"(": "Work"}})";
+    std::ofstream(namesFile(home), std::ios::binary) << content;
+    testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
+    EXPECT_EQ(program.ready().back(), "ready");
+    sendAll(program, {"click status-item", "wait 1", "menu \"Desktop Names\""});
+    EXPECT_TRUE(testkit::printed(program.send("screen"), "Saved names could not be read."));
+    EXPECT_TRUE(namingDesktop2Shows(
+        program, "Could not save this name. The data couldn\u2019t be read because it isn\u2019t in the correct format."));
+    EXPECT_EQ(readFile(namesFile(home)), content);
+}
+
 // A names file whose link leads back to itself: the save says the links loop, and the link stays.
 TEST(ProgramFilesAndPicturesTest, ANamesLinkThatLoopsIsSaidToLoopAndStays) {
     testkit::TempFolder home;
@@ -307,15 +345,10 @@ TEST(ProgramFilesAndPicturesTest, ANamesLinkThatLoopsIsSaidToLoopAndStays) {
     fs::create_symlink("names.json", namesFile(home));
     testkit::ConsoleProcess program({home.path(), kDefaultSession, {}, {}, true});
     EXPECT_EQ(program.ready().back(), "ready");
-    const std::string field = "name." + std::string(kDesktop2);
-    sendAll(program, {"click status-item", "wait 1", "menu \"Desktop Names\"", "type " + field + " Home",
-                      "submit " + field});
-    const Lines shown = program.send("screen");
-    EXPECT_TRUE(testkit::printed(shown, "Could not save this name. The file \u201Cnames.json\u201D couldn\u2019t be saved "
-                                        "because its symbolic links loop or chain more than 40 deep. Nothing was written."))
-        << testkit::transcript(shown);
-    program.send("quit");
-    EXPECT_EQ(program.finish(), 0);
+    sendAll(program, {"click status-item", "wait 1", "menu \"Desktop Names\""});
+    EXPECT_TRUE(namingDesktop2Shows(program, "Could not save this name. The file \u201Cnames.json\u201D couldn\u2019t be "
+                                             "saved because its symbolic links loop or chain more than 40 deep. Nothing "
+                                             "was written."));
     EXPECT_EQ(fs::read_symlink(namesFile(home)), "names.json");
 }
 
@@ -340,18 +373,6 @@ void skipUnlessTheProgramCanBeRun() {
         throw testkit::ChildSkip("skipped: the built program or its session is out of this user's reach");
 }
 
-// Copies of the built program and its session in a folder of the test's, so that another user
-// runs them wherever the checkout lies (a home folder closed to others, say). Copies, not links:
-// the folder is given to that user, and a link would give away the build's own file.
-struct ProgramCopy {
-    testkit::TempFolder folder;
-    fs::path program = folder / "tarnwick";
-    fs::path session = folder / "session.json";
-    ProgramCopy() {
-        fs::copy_file(TARNWICK_BINARY, program);
-        fs::copy_file(kDefaultSession, session);
-    }
-};
 
 // The commands' answers, one a line, each command's lines after a "> command" line.
 std::string answersTo(testkit::ConsoleProcess& program, const Lines& commands) {
@@ -370,7 +391,7 @@ TEST(ProgramFilesAndPicturesTest, FoldersThatMayBeWrittenInButNotListedTakeThePi
     const fs::path picture = pictures / "unlisted" / "screen.svg";
     const fs::path refused = pictures / "closed" / "screen.svg";
     const std::string field = "name." + std::string(kDesktop2);
-    const ProgramCopy copy;
+    const testkit::ProgramCopy copy(kDefaultSession);
     const auto outcome = testkit::asUnprivilegedUser({home.path(), pictures.path(), copy.folder.path()}, [&] {
         fs::permissions(namesFile(home).parent_path(), kWriteAndPassOnly);
         fs::permissions(pictures / "unlisted", kWriteAndPassOnly);

@@ -111,6 +111,8 @@ TEST_F(InstallerDiskImageTest, TheHandOffRoundTripsAndLeavesOutAnAbsentAttachmen
                                                   R"(","device":"d","backingPath":"b","volumeUUID":"u"})"))
             << mount;
     EXPECT_FALSE(platform::pathFromFileURL(std::string("file:///V\0/", 11)));
+    // Nor does a NUL end the hand-off: a record followed by one and another record is no record.
+    EXPECT_FALSE(InstallerDiskImage::fromJSON(*text + '\0' + R"({"mount":"file:///Other/"})"));
 }
 
 TEST(Base64Test, StandardPaddedAndStrict) {

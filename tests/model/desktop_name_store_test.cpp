@@ -140,6 +140,9 @@ TEST_F(DesktopNameStoreTest, FilesThatFailToLoadAreNeverOverwritten) {
         {R"([1])", kCorrupt},
         {"{\"version\":1,\"names\":{\"" + a + "\":\"\xff\"}}", kCorrupt},
         {"", kCorrupt},
+        // A NUL byte is no end of the file: what follows it is kept with the rest.
+        {std::string(R"({"version":1,"names":{}})") + '\0' + R"({"version":1,"names":{")" + a + R"(":"Work"}})", kCorrupt},
+        {std::string(R"({"version":1,"names":{}})") + '\0', kCorrupt},
         // Nesting far beyond any real file must be refused, not recursed into.
         {R"({"version":1,"names":{"x":)" + std::string(200000, '[') + std::string(200000, ']') + "}}", kCorrupt},
     };

@@ -48,5 +48,23 @@ TEST(ProgramLogTest, ALogThatCannotBeWrittenLeavesWhatIsThereAlone) {
     EXPECT_TRUE(fs::is_empty(log));
 }
 
+// A sentence that quotes what a file holds stays one line, and steers no terminal: every control
+// character (a line feed, an escape, a NUL, a C1 control) stands as U+FFFD; the rest is kept,
+// ill-formed bytes included.
+TEST(ProgramLogTest, ASentenceStaysOneLineWhateverItQuotes) {
+    using namespace std::string_literals;
+    testkit::TestEnvironment env;
+    testkit::TempFolder folder;
+    const fs::path said = folder / "stderr.txt";
+    std::FILE* standardError = std::fopen(said.c_str(), "w");
+    ASSERT_NE(standardError, nullptr);
+    ProgramLog::report("Key \u201Ca\nb\r\x1B[2Jc\u0085d\0e\x7F\xFF\u00A0f\u201D."s, standardError);
+    std::fclose(standardError);
+
+    const std::string line = "Key \u201Ca\uFFFDb\uFFFD\uFFFD[2Jc\uFFFDd\uFFFDe\uFFFD\xFF\u00A0f\u201D.";
+    EXPECT_EQ(testkit::fileText(said), "tarnwick: " + line + "\n");
+    EXPECT_EQ(testkit::fileText(DiagnosticFiles::location(ProgramLog::kFileName)), iso8601(env.clock.now()) + " " + line + "\n");
+}
+
 }  // namespace
 }  // namespace tarnwick

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <fstream>
 #include <functional>
 #include <sys/stat.h>
 
@@ -7,6 +8,7 @@
 #include "platform/sim/memory_user_defaults.h"
 #include "support/files.h"
 #include "support/json.h"
+#include "testkit/child_process.h"
 #include "testkit/temp_folder.h"
 
 namespace tarnwick::sim {
@@ -26,6 +28,11 @@ protected:
         auto loaded = defaults.snapshot();
         defaults.set("showBanner", false);
         return loaded;
+    }
+    // Why the domain file cannot be read, or "read".
+    std::string whyUnreadable() const {
+        const auto unreadable = MemoryUserDefaults(file).unreadable();
+        return unreadable ? unreadable->reason : "read";
     }
 };
 
@@ -116,19 +123,145 @@ TEST_F(MemoryUserDefaultsTest, EveryValueReadsBackAsItselfAfterARestart) {
     EXPECT_EQ(MemoryUserDefaults(file).snapshot(), tagShaped);
 }
 
-TEST_F(MemoryUserDefaultsTest, ATaggedValueThatDoesNotFitItsTypeStaysTheDictionaryItIs) {
-    for (const std::string member : {R"({"$type":"double","value":"minus infinity"})", R"({"$type":"double","value":1})",
-                                     R"({"$type":"date","value":"yesterday"})", R"({"$type":"date","value":true})",
-                                     R"({"$type":"url","value":7})", R"({"$type":"bytes","value":[1,256]})",
-                                     R"({"$type":"bytes","value":[1.5]})", R"({"$type":"dictionary","value":[]})"}) {
-        const Value stored = *json::parse(member);
-        EXPECT_EQ(loadAndChange(R"({"k":)" + member + "}").at("k"), stored) << member;
-        EXPECT_EQ(findMalformedDefaultsTag(Value(Array{Value(), stored}))->path, "[1].value") << member;
+// A tagged value that does not fit its tag, for each tag the domain writes, at the top, inside
+// an array and inside a wrapped dictionary: read as a plain dictionary, it would be written back
+// as one and stand for something else. The file is unreadable instead, and kept byte for byte.
+TEST_F(MemoryUserDefaultsTest, ATaggedValueThatDoesNotFitItsTagMakesTheFileUnreadableAndKept) {
+    struct Misfit {
+        std::string member;
+        std::string reason;
+    };
+    const std::string number = "must be a number";
+    const std::string bytes = "must be an array of whole numbers from 0 to 255";
+    const Misfit misfits[] = {
+        {R"({"$type":"double","value":"minus infinity"})", R"(k.value must be "nan", "inf" or "-inf")"},
+        {R"({"$type":"double","value":1})", R"(k.value must be "nan", "inf" or "-inf")"},
+        {R"({"$type":"date","value":"yesterday"})", "k.value " + number},
+        {R"({"$type":"date","value":true})", "k.value " + number},
+        {R"({"$type":"date","value":null})", "k.value " + number},
+        {R"({"$type":"url","value":7})", "k.value must be a string"},
+        {R"({"$type":"url","value":["file:///"]})", "k.value must be a string"},
+        {R"({"$type":"bytes","value":[1,999]})", "k.value " + bytes},
+        {R"({"$type":"bytes","value":[1,256]})", "k.value " + bytes},
+        {R"({"$type":"bytes","value":[-1]})", "k.value " + bytes},
+        {R"({"$type":"bytes","value":[1.5]})", "k.value " + bytes},
+        {R"({"$type":"bytes","value":[true]})", "k.value " + bytes},
+        {R"({"$type":"bytes","value":"AQI="})", "k.value " + bytes},
+        {R"({"$type":"dictionary","value":[]})", "k.value must be an object"},
+        {R"([0,{"$type":"url","value":7}])", "k[1].value must be a string"},
+        {R"({"$type":"dictionary","value":{"$type":"date","value":{"$type":"bytes","value":[300]}}})",
+         "k.value.value.value " + bytes},
+    };
+    for (const auto& misfit : misfits) {
+        SCOPED_TRACE(misfit.member);
+        const std::string content = R"({"showBanner":true,"k":)" + misfit.member + "}";
+        EXPECT_TRUE(loadAndChange(content).empty());
+        EXPECT_EQ(files::read(file), content);
+        EXPECT_EQ(whyUnreadable(), misfit.reason);
+        const Value stored = *json::parse(misfit.member);
+        EXPECT_TRUE(findMalformedDefaultsTag(Value(Array{Value(), stored}))) << misfit.member;
     }
-    EXPECT_FALSE(findMalformedDefaultsTag(*json::parse(R"({"k":{"$type":"other","value":"x"}})")));
+    // The whole domain as one tagged value that does not fit.
+    EXPECT_TRUE(loadAndChange(R"({"$type":"date","value":"soon"})").empty());
+    EXPECT_EQ(whyUnreadable(), "value " + number);
+
+    // A tag the domain never writes is a dictionary like any other, and so is one with a third key.
+    for (const std::string plain : {R"({"$type":"other","value":"x"})", R"({"$type":"url","value":7,"more":1})"}) {
+        EXPECT_EQ(loadAndChange(R"({"k":)" + plain + "}").at("k"), *json::parse(plain)) << plain;
+        EXPECT_EQ(whyUnreadable(), "read") << plain;
+    }
     EXPECT_EQ(findMalformedDefaultsTag(*json::parse(R"({"a":{"$type":"dictionary","value":{"b":{"$type":"url","value":1}}}})"))
                   ->path,
               ".a.value.b.value");
+}
+
+// A NUL byte after a whole document is no end of the file: the file is not JSON, and the text
+// after the NUL stays in it.
+TEST_F(MemoryUserDefaultsTest, AFileWithANulByteIsUnreadableAndKeptWhole) {
+    using namespace std::string_literals;
+    for (const auto& content : {"{\"showBanner\":true}\0{\"bannerScale\":2}"s, "{\"showBanner\":true}\0"s,
+                                      "{\"showBanner\":\0true}"s}) {
+        EXPECT_TRUE(loadAndChange(content).empty());
+        EXPECT_EQ(files::read(file), content);
+        EXPECT_EQ(whyUnreadable(), "it is not valid JSON");
+    }
+}
+
+// A save that fails keeps the change in memory, says why in the writer's words, and is heard
+// by the observers, as is the next save, which succeeds once the cause is gone and then holds
+// every change of the run. Here the folder the file goes in is a file, which root cannot pass.
+TEST_F(MemoryUserDefaultsTest, ASaveThatFailsKeepsTheChangeAndSaysWhyUntilASaveSucceeds) {
+    const fs::path folder = home / "Preferences";
+    const fs::path inFolder = folder / "local.orlenbay.Tarnwick.json";
+    std::ofstream(folder) << "in the way";
+    MemoryUserDefaults defaults(inFolder);
+    int saves = 0;
+    const Subscription heard = defaults.observeSaves([&] {
+        ++saves;
+        defaults.object("showBanner");  // the domain is not locked
+    });
+    EXPECT_FALSE(defaults.saveFailure());
+
+    defaults.set("showBanner", false);
+    defaults.remove("nothing");
+    EXPECT_EQ(saves, 2);
+    EXPECT_EQ(defaults.object("showBanner"), Value(false));
+    const auto failure = defaults.saveFailure();
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->file, inFolder);
+    EXPECT_EQ(failure->sentence, "The file \u201Clocal.orlenbay.Tarnwick.json\u201D couldn\u2019t be saved because \u201C" +
+                                     folder.string() + "\u201D is not a folder.");
+    EXPECT_EQ(testkit::fileText(folder), "in the way");
+
+    fs::remove(folder);
+    defaults.set("bannerScale", 2);
+    EXPECT_EQ(saves, 3);
+    EXPECT_FALSE(defaults.saveFailure());
+    EXPECT_EQ(MemoryUserDefaults(inFolder).snapshot(), (Dictionary{{"showBanner", Value(false)}, {"bannerScale", Value(2)}}));
+}
+
+// Each cause in its own words: a folder that took the file's name after the start, and a folder
+// this user may not write in (as another user than root, who may write anywhere).
+TEST_F(MemoryUserDefaultsTest, ASaveFailureSaysItsOwnCause) {
+    MemoryUserDefaults refused(file);
+    fs::create_directory(file);
+    refused.set("showBanner", false);
+    EXPECT_EQ(refused.saveFailure().value_or(platform::UserDefaults::SaveFailure{}).sentence,
+              "The file \u201Clocal.orlenbay.Tarnwick.json\u201D couldn\u2019t be saved because it is a folder, not a "
+              "regular file. Nothing was written.");
+    EXPECT_TRUE(fs::is_empty(file));
+
+    const fs::path readOnly = home / "Preferences";
+    fs::create_directory(readOnly);
+    fs::permissions(readOnly, fs::perms(0555));
+    const auto run = testkit::asUnprivilegedUser({home.path()}, [&] {
+        MemoryUserDefaults defaults(readOnly / "local.orlenbay.Tarnwick.json");
+        defaults.set("showBanner", false);
+        const std::string kept = defaults.object("showBanner") == Value(false) ? "kept" : "lost";
+        return kept + " " + defaults.saveFailure().value_or(platform::UserDefaults::SaveFailure{}).sentence;
+    });
+    fs::permissions(readOnly, fs::perms(0755));
+    if (!run.skipped.empty()) GTEST_SKIP() << run.skipped;
+    EXPECT_EQ(run.answer, "kept The file \u201Clocal.orlenbay.Tarnwick.json\u201D couldn\u2019t be saved because you may "
+                           "not write in the folder \u201C" + readOnly.string() + "\u201D.");
+    EXPECT_TRUE(fs::is_empty(readOnly));
+}
+
+// A domain kept nowhere never saves, and tells nobody of saves.
+TEST_F(MemoryUserDefaultsTest, ADomainKeptNowhereTellsOfNoSaves) {
+    MemoryUserDefaults inMemory;
+    int saves = 0;
+    const Subscription heard = inMemory.observeSaves([&] { ++saves; });
+    inMemory.set("showBanner", false);
+    EXPECT_EQ(saves, 0);
+    EXPECT_FALSE(inMemory.saveFailure());
+
+    // Nor does an unreadable one, whose file is never written.
+    std::ofstream(file) << "{";
+    MemoryUserDefaults unreadable(file);
+    const Subscription heardToo = unreadable.observeSaves([&] { ++saves; });
+    unreadable.set("showBanner", false);
+    EXPECT_EQ(saves, 0);
 }
 
 }  // namespace

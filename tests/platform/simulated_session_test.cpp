@@ -155,6 +155,13 @@ TEST(SimulatedSessionTest, MalformedSessionFilesAreRefusedWithASentence) {
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "The session file is not valid: displays[0] needs \"bounds\".");
     }
+    // A NUL byte does not end the file: what follows it is not taken for nothing.
+    try {
+        env.session.load(std::string(R"({"system": {}})") + '\0' + R"({"displays": [{"id": 1}]})");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "The session file is not valid JSON.");
+    }
 }
 
 // The sentence a session file is refused with, or "accepted".

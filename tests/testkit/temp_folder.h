@@ -25,7 +25,7 @@ public:
     }
     ~TempFolder() {
         std::error_code error;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, error);
+        openToOwner(path_);
         std::filesystem::remove_all(path_, error);
     }
     TempFolder(const TempFolder&) = delete;
@@ -35,6 +35,17 @@ public:
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
 private:
+    // Gives the owner every right on the folder and the folders in it (never through a link), so
+    // that a folder a test closed, to list or to pass through, goes with the rest when the test is
+    // not run by root.
+    static void openToOwner(const std::filesystem::path& folder) {
+        std::error_code error;
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                     error);
+        for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+            if (it->symlink_status(error).type() == std::filesystem::file_type::directory) openToOwner(it->path());
+    }
+
     std::filesystem::path path_;
 };
 

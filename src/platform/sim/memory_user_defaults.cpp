@@ -2,9 +2,12 @@
 
 #include <cmath>
 #include <system_error>
+#include <vector>
 
+#include "support/error.h"
 #include "support/files.h"
 #include "support/json.h"
+#include "support/write_failure.h"
 
 namespace tarnwick::sim {
 
@@ -147,6 +150,11 @@ std::optional<Dictionary> readDomain(const std::filesystem::path& file, std::str
         reason = bytes.empty() ? "it is empty" : "it is not valid JSON";
         return std::nullopt;
     }
+    // Read as a plain dictionary, such a value would be written back as one at the next save.
+    if (auto malformed = findMalformedDefaultsTag(*parsed)) {
+        reason = malformed->path.substr(1) + " " + malformed->expectation;
+        return std::nullopt;
+    }
     // The top level must stay a dictionary once decoded: a file that is one tagged value as a
     // whole (a date, a URL) is no domain.
     Value decoded = parsed->asDictionary() ? decodeDefaultsValue(*parsed) : Value();
@@ -242,25 +250,60 @@ std::optional<Value> MemoryUserDefaults::object(const std::string& key) {
 }
 
 void MemoryUserDefaults::set(const std::string& key, Value value) {
-    std::lock_guard lock(mutex_);
-    values_[key] = std::move(value);
-    ++writes_[key];
-    ++totalWrites_;
-    persist();
+    {
+        std::lock_guard lock(mutex_);
+        values_[key] = std::move(value);
+        ++writes_[key];
+        ++totalWrites_;
+        if (!persist()) return;
+    }
+    tellObservers();
 }
 
 void MemoryUserDefaults::remove(const std::string& key) {
-    std::lock_guard lock(mutex_);
-    values_.erase(key);
-    ++writes_[key];
-    ++totalWrites_;
-    persist();
+    {
+        std::lock_guard lock(mutex_);
+        values_.erase(key);
+        ++writes_[key];
+        ++totalWrites_;
+        if (!persist()) return;
+    }
+    tellObservers();
 }
 
 void MemoryUserDefaults::replaceAll(Dictionary values) {
+    {
+        std::lock_guard lock(mutex_);
+        values_ = std::move(values);
+        if (!persist()) return;
+    }
+    tellObservers();
+}
+
+std::optional<platform::UserDefaults::SaveFailure> MemoryUserDefaults::saveFailure() const {
     std::lock_guard lock(mutex_);
-    values_ = std::move(values);
-    persist();
+    return saveFailure_;
+}
+
+Subscription MemoryUserDefaults::observeSaves(std::function<void()> observer) {
+    std::lock_guard lock(observers_->mutex);
+    const int id = observers_->next++;
+    observers_->list.emplace(id, std::move(observer));
+    return Subscription([weak = std::weak_ptr<Observers>(observers_), id] {
+        if (auto observers = weak.lock()) {
+            std::lock_guard lock(observers->mutex);
+            observers->list.erase(id);
+        }
+    });
+}
+
+void MemoryUserDefaults::tellObservers() {
+    std::vector<std::function<void()>> observers;
+    {
+        std::lock_guard lock(observers_->mutex);
+        for (const auto& [id, observer] : observers_->list) observers.push_back(observer);
+    }
+    for (const auto& observer : observers) observer();
 }
 
 Dictionary MemoryUserDefaults::snapshot() const {
@@ -279,16 +322,26 @@ int MemoryUserDefaults::totalWrites() const {
     return totalWrites_;
 }
 
-void MemoryUserDefaults::persist() {
-    if (!file_) return;
+bool MemoryUserDefaults::persist() {
+    if (!file_) return false;
+    // The domain stays in memory whatever happens; the next change tries again.
+    saveFailure_.reset();
+    const auto failed = [this](const std::string& sentence) { saveFailure_ = SaveFailure{*file_, sentence}; };
     auto text = json::write(encodeDefaultsValue(Value(values_)), json::Style::pretty);
-    if (!text) return;
+    if (!text) {
+        failed(file_error::make(file_error::kFileWriteUnknown, file_->filename().string()).what());
+        return true;
+    }
     try {
         files::createDirectories(file_->parent_path());
         files::writeAtomically(*file_, *text);
+    } catch (const SystemError& failure) {
+        const auto said = files::withReason(failure, *file_);
+        failed(said ? said->what() : failure.what());
     } catch (const std::exception&) {
-        // The domain stays in memory; the next change tries again.
+        failed(file_error::make(file_error::kFileWriteUnknown, file_->filename().string()).what());
     }
+    return true;
 }
 
 }  // namespace tarnwick::sim

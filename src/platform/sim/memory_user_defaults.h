@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -18,13 +20,16 @@ public:
     MemoryUserDefaults() = default;
     // Loads the file when it exists; an unreadable file is left alone and the domain starts empty
     // and unsaved, so the file is never overwritten: unreadable() says which file and why. A
-    // FIFO, a folder or a socket at the path is never opened.
+    // FIFO, a folder or a socket at the path is never opened. A file that holds a tagged value
+    // that does not fit its tag is unreadable too.
     explicit MemoryUserDefaults(std::filesystem::path file);
 
     std::optional<Value> object(const std::string& key) override;
     void set(const std::string& key, Value value) override;
     void remove(const std::string& key) override;
     std::optional<Unreadable> unreadable() const override;
+    std::optional<SaveFailure> saveFailure() const override;
+    [[nodiscard]] Subscription observeSaves(std::function<void()> observer) override;
 
     // No saved domain existed when it was created (a domain held only in memory counts as one):
     // the session file's defaults are the initial content of such a domain only.
@@ -38,7 +43,16 @@ public:
     int totalWrites() const;
 
 private:
-    void persist();
+    // Saves the domain to its file, when it has one, and says whether it tried; the caller tells
+    // the observers once the lock is released.
+    bool persist();
+    void tellObservers();
+
+    struct Observers {
+        std::mutex mutex;
+        int next = 0;
+        std::map<int, std::function<void()>> list;
+    };
 
     mutable std::mutex mutex_;
     Dictionary values_;
@@ -47,12 +61,16 @@ private:
     std::optional<std::filesystem::path> file_;
     bool startedFresh_ = true;
     std::optional<Unreadable> unreadable_;
+    std::optional<SaveFailure> saveFailure_;
+    // Shared with the subscriptions, which may outlive the domain.
+    std::shared_ptr<Observers> observers_ = std::make_shared<Observers>();
 };
 
 // Encoding of a defaults value as JSON and back: tagged objects {"$type": "date" | "url" |
 // "bytes" | "double" | "dictionary", "value": ...} for what JSON cannot hold, "dictionary" wrapping
 // a dictionary whose own keys are "$type" and "value". A tagged object whose "value" does not fit
-// its type reads back as the plain dictionary it is.
+// its type decodes as the plain dictionary it is; readers refuse such a value first
+// (findMalformedDefaultsTag), since writing it back would change what it stands for.
 Value encodeDefaultsValue(const Value& value);
 Value decodeDefaultsValue(const Value& value);
 
