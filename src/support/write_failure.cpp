@@ -109,7 +109,11 @@ WriteFailure whatStoppedTheWrite(const SystemError& failure, const fs::path& pat
     // The failing call's errno is the cause; the look only finds its place, and where it shows
     // another cause, the failure is told as it was rather than blamed on what the look saw.
     if (placedByTheLook(error)) return shown && placedByTheLook(shown->error) ? *shown : WriteFailure{0, folder};
-    if (deniesARight(error)) return shown && deniesARight(shown->error) ? *shown : WriteFailure{error, folder};
+    if (deniesARight(error)) {
+        if (shown && deniesARight(shown->error)) return *shown;
+        // A folder still to be made: the right is missing in the nearest one that is there.
+        return {error, shown && shown->error == ENOENT ? nearestExisting(folder) : folder};
+    }
     if (error == EROFS) {
         if (shown && shown->error == EROFS) return *shown;
         return {EROFS, shown && shown->error == ENOENT ? nearestExisting(folder) : folder};

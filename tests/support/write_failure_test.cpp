@@ -174,6 +174,11 @@ TEST(WriteFailureCauseTest, TheFailingCallsErrnoIsTheCause) {
     const SystemError noSpace = failureWriting(file);
     EXPECT_EQ(noSpace.code(), file_error::kFileWriteOutOfSpace);
     EXPECT_EQ(whatStoppedTheWrite(noSpace, file), (WriteFailure{ENOSPC, folder.path()}));
+
+    // A right missing where folders were still to be made is missing in the nearest one there.
+    const auto denied = file_error::make(file_error::kFileWriteUnknown, "names.json", EACCES);
+    EXPECT_EQ(whatStoppedTheWrite(denied, folder / "Library" / "Preferences" / "names.json"),
+              (WriteFailure{EACCES, folder.path()}));
 }
 
 // A read-only disk, mounted in the test's own folder where only the test's child process sees
