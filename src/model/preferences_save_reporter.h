@@ -5,6 +5,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/user_defaults.h"
 #include "support/observable.h"
@@ -31,6 +32,8 @@ private:
     // Shared with the domain's observer, which a save on another thread may be calling while
     // the reporter goes.
     struct State {
+        State(platform::UserDefaults& defaults, Tell tell) : defaults(defaults), tell(std::move(tell)) {}
+
         platform::UserDefaults& defaults;
         Tell tell;
         std::mutex mutex;  // saves may come from more than one thread
