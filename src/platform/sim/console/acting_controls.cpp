@@ -41,10 +41,7 @@ std::string optionsOf(const FoundControl& choice) {
     std::vector<std::string> shown;
     for (const auto& option : choice.node->children())
         if (auto text = choice.hosting->host().firstText(option)) shown.push_back(quotedText(*text));
-    std::string joined;
-    for (std::size_t i = 0; i < shown.size(); ++i)
-        joined += (i == 0 ? "" : i + 1 == shown.size() ? " or " : ", ") + shown[i];
-    return joined;
+    return listed(shown, "or");
 }
 
 // The one settable control among a closed menu's items (a pop-up of sections is a menu holding

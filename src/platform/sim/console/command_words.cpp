@@ -91,6 +91,15 @@ std::vector<std::string> splitCommandWords(std::string_view line) {
     return words;
 }
 
+std::string listed(const std::vector<std::string>& items, std::string_view last) {
+    std::string sentence;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) sentence += i + 1 == items.size() ? " " + std::string(last) + " " : ", ";
+        sentence += items[i];
+    }
+    return sentence;
+}
+
 std::string quotedText(std::string_view text) {
     std::string result = "\"";
     for (char c : text) {

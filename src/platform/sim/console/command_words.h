@@ -21,6 +21,10 @@ std::vector<std::string> splitCommandWords(std::string_view line);
 // a printed name can be typed back.
 std::string quotedText(std::string_view text);
 
+// Items as a sentence lists them: "A", "A and B", "A, B and C" (with `last` as the last joint,
+// "and" or "or").
+std::string listed(const std::vector<std::string>& items, std::string_view last);
+
 // From here on a number is written in exponent form: the fixed form would show digits past what a
 // double holds, digits nobody typed.
 inline constexpr double kLeastInExponentForm = 1e12;

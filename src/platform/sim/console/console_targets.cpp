@@ -35,10 +35,9 @@ std::string typedWord(const std::string& word) {
 
 // "\"A\"", "\"A\" and \"B\"", "\"A\", \"B\" and \"C\"".
 std::string quotedTitles(const std::vector<ui::Panel*>& windows) {
-    std::string titles;
-    for (std::size_t i = 0; i < windows.size(); ++i)
-        titles += (i == 0 ? "" : i + 1 == windows.size() ? " and " : ", ") + quotedText(windows[i]->title());
-    return titles;
+    std::vector<std::string> titles;
+    for (const auto* window : windows) titles.push_back(quotedText(window->title()));
+    return listed(titles, "and");
 }
 
 // Our windows a title can name: shown ones, or those in the Dock; front to back. The untitled
@@ -195,10 +194,9 @@ std::vector<FoundControl> shownControls(ui::Panel& panel, const std::string& nam
 }
 
 std::string describeControls(const std::vector<FoundControl>& controls) {
-    std::string sentence;
-    for (std::size_t i = 0; i < controls.size(); ++i)
-        sentence += (i == 0 ? "" : i + 1 == controls.size() ? " and " : ", ") + handle(controls[i]);
-    return sentence;
+    std::vector<std::string> handles;
+    for (const auto& control : controls) handles.push_back(handle(control));
+    return listed(handles, "and");
 }
 
 FoundControl oneControl(const std::vector<FoundControl>& found, const std::string& name, const std::string& command,
