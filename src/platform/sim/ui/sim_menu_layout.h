@@ -19,8 +19,9 @@ namespace tarnwick::sim {
 // wide as its widest title measured in the menu font, with a column for check marks before the
 // titles, one for symbols when a row has one, and after the titles a trailing column for the key
 // equivalents (a gap, then the widest of them, each right-aligned in it) and the submenu arrows,
-// as wide as the wider of the two. Where it shows: hanging from the point it was popped up at, moved left and up as far
-// as it takes to stay on the screen that holds that point, as the system keeps menus on screen.
+// as wide as the wider of the two. Where it shows: hanging from the point it was popped up at,
+// moved left and up as far as it takes to stay on the screen that holds that point, as the
+// system keeps menus on screen.
 struct SimMenuLayout {
     struct Row {
         std::string title;
