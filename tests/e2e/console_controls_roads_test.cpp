@@ -60,6 +60,18 @@ protected:
         EXPECT_TRUE(testkit::printed(send("keys " + chord), "hidden window 600001 \"Workstation Overview\""));
         return true;
     }
+    // The status menu's rows as `menu opened` prints them, after a click on the status item; the
+    // menu is closed again.
+    std::string statusMenuRows() {
+        EXPECT_EQ(send("click status-item").back(), "ok");
+        const Lines opened = send("wait 0.5");
+        EXPECT_EQ(send("keys escape").back(), "ok");
+        for (const auto& line : opened)
+            if (const auto at = line.find(" rows "); line.find("menu opened") != std::string::npos && at != std::string::npos)
+                return line.substr(at + 6);
+        ADD_FAILURE() << "no menu opened";
+        return {};
+    }
     void quit() {
         program->send("quit");
         EXPECT_EQ(program->finish(), 0);
@@ -121,6 +133,42 @@ TEST_F(ConsoleControlsRoadsTest, ARecordedShortcutIsSavedAndOpensTheOverviewFrom
     EXPECT_EQ(send("press \"Use default\"").back(), "ok");
     EXPECT_TRUE(recorderShows("⌃⌥⌘W"));
     EXPECT_TRUE(chordOpensTheOverview("ctrl-opt-cmd-w"));
+    quit();
+}
+
+TEST_F(ConsoleControlsRoadsTest, TheStatusMenuShowsItsKeyEquivalentsAndTheOverviewRowFollowsTheRecordedShortcut) {
+    start();
+    const auto rows = [&] { return statusMenuRows(); };
+    const auto withOverview = [](const std::string& overview) {
+        return "\"Workstation Overview\"" + overview + " \"Desktop Names\" \"Settings…\" key \"⌘,\" \"About Tarnwick\" " +
+               "\"Check for Updates…\" \"Quit Tarnwick\" key \"⌘Q\"";
+    };
+    EXPECT_EQ(rows(), withOverview(" key \"⌃⌥⌘W\""));
+
+    // A shortcut with a named key shows that key's glyph, from the moment it is recorded and at
+    // the next start.
+    openSettings("Overview");
+    EXPECT_EQ(send("press \"⌃⌥⌘W\"").back(), "ok");
+    EXPECT_EQ(send("keys ctrl-shift-cmd-left").back(), "ok");
+    EXPECT_EQ(rows(), withOverview(" key \"⌃⇧⌘←\""));
+    quit();
+    start();
+    EXPECT_EQ(rows(), withOverview(" key \"⌃⇧⌘←\""));
+
+    // Turned off, the row shows none; the picture draws only the others'.
+    openSettings("Overview");
+    EXPECT_EQ(send("press Clear").back(), "ok");
+    EXPECT_EQ(rows(), withOverview(""));
+    EXPECT_EQ(send("click status-item").back(), "ok");
+    send("wait 0.5");
+    const fs::path file = home.path() / "menu.svg";
+    EXPECT_EQ(send("screen svg " + file.string()), Lines{"ok"});
+    const auto picture = testkit::parseXml(readFile(file));
+    ASSERT_TRUE(picture);
+    Lines drawn;
+    for (const auto* text : picture->all("text", "menu-key-equivalent")) drawn.push_back(text->text);
+    EXPECT_EQ(drawn, (Lines{"⌘,", "⌘Q"}));
+    send("keys escape");
     quit();
 }
 

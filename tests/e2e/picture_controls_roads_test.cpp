@@ -305,6 +305,80 @@ TEST_F(PictureControlsRoadsTest, TitledWindowsShowTheButtonsTheirStylesAllowAndR
     EXPECT_EQ(program->finish(), 0);
 }
 
+// The fills of a drawn window's buttons, in order.
+Lines buttonFills(const testkit::XmlElement& window) {
+    Lines fills;
+    for (const auto* button : window.all("circle", "window-button")) fills.push_back(button->value("fill"));
+    return fills;
+}
+
+TEST_F(PictureControlsRoadsTest, AWindowInTheBackgroundIsGreyAndOnlyTheKeyWindowsFocusedFieldHasARing) {
+    constexpr const char* kGrey = "#545457";
+    const Lines allGrey{kGrey, kGrey, kGrey};
+    start(kSessions / "default.json");
+    openStatusMenu();
+    program->send("menu \"Settings…\"");
+    auto svg = picture("settings-key.svg");
+    const auto sidebarSelection = [](const testkit::XmlElement& drawn) {
+        const auto* row = testkit::findWith(drawn, "rect", "selection", "data-value", "General");
+        EXPECT_TRUE(row);
+        return row ? row->value("fill") : std::string();
+    };
+    // The key window as before: its buttons in their colours, the sidebar's row in the accent.
+    const auto* settings = &window(svg, "Tarnwick Settings");
+    EXPECT_EQ(settings->value("data-key"), "true");
+    EXPECT_EQ(buttonFills(*settings), (Lines{"#ff5f57", kGrey, "#28c840"}));
+    EXPECT_EQ(sidebarSelection(*settings), kAccent);
+
+    // With the Desktop Names window key in front, the settings are in the background: all three
+    // buttons grey, the selection grey.
+    openStatusMenu();
+    program->send("menu \"Desktop Names\"");
+    EXPECT_EQ(program->send("focus name.00000000-0000-0000-0000-000000000001").back(), "ok");
+    EXPECT_EQ(program->send("keys h").back(), "ok");
+    svg = picture("names-key.svg");
+    settings = &window(svg, "Tarnwick Settings");
+    const auto* names = &window(svg, "Desktop Names");
+    EXPECT_EQ(settings->value("data-key"), "false");
+    EXPECT_EQ(buttonFills(*settings), allGrey);
+    EXPECT_EQ(sidebarSelection(*settings), "#464646");
+    EXPECT_EQ(names->value("data-key"), "true");
+    EXPECT_EQ(buttonFills(*names), (Lines{"#ff5f57", "#febc2e", "#28c840"}));
+
+    // One ring in the accent, just around the field that was typed into.
+    const auto rings = svg.all("rect", "focus-ring");
+    ASSERT_EQ(rings.size(), 1u);
+    EXPECT_EQ(rings[0]->value("stroke"), kAccent);
+    EXPECT_EQ(names->all("rect", "focus-ring").size(), 1u);
+    const Rect ring = rectOf(*rings[0]);
+    const auto* typed = testkit::textShowing(*names, "h");
+    ASSERT_TRUE(typed);
+    EXPECT_TRUE(ring.contains(Point{testkit::textLeft(*typed), typed->number("y") - 3}));
+    std::size_t inside = 0;
+    for (const auto* field : names->all("rect", "text-field")) {
+        const Rect frame = rectOf(*field);
+        if (!ring.contains(frame)) continue;
+        ++inside;
+        EXPECT_NEAR(frame.minX() - ring.minX(), 1.5, kDrawn);
+        EXPECT_NEAR(ring.maxY() - frame.maxY(), 1.5, kDrawn);
+    }
+    EXPECT_EQ(inside, 1u);
+
+    // With another application in front no window of ours is key: no ring, every button grey.
+    EXPECT_EQ(program->send("app activate com.apple.finder").back(), "ok");
+    svg = picture("none-key.svg");
+    EXPECT_TRUE(svg.all("rect", "focus-ring").empty());
+    for (const char* title : {"Tarnwick Settings", "Desktop Names"}) {
+        EXPECT_EQ(window(svg, title).value("data-key"), "false") << title;
+        EXPECT_EQ(buttonFills(window(svg, title)), allGrey) << title;
+    }
+    // `screen` still says which field holds the window's focus; only the ring goes.
+    EXPECT_TRUE(testkit::printed(program->send("screen"), "textField \"h\" id \"name.00000000-0000-0000-0000-000000000001\" "
+                                                          "label \"Desktop 1 on Built-in Retina Display\" focused"));
+    program->send("quit");
+    EXPECT_EQ(program->finish(), 0);
+}
+
 TEST_F(PictureControlsRoadsTest, TheRenamePromptsSaveButtonIsTheAccentedDefault) {
     const fs::path folder = home.path() / "Library/Application Support/Tarnwick";
     fs::create_directories(folder);

@@ -2,6 +2,7 @@
 
 #include "model/overview_shortcut.h"
 #include "platform/sim/sim_keyboard_layouts.h"
+#include "platform/ui/menu_key_equivalent.h"
 #include "support/text.h"
 #include "testkit/test_environment.h"
 
@@ -102,6 +103,40 @@ TEST(OverviewShortcutTest, MenuEquivalentsUseFunctionKeyCharactersAndLowerCasedS
     env.session.selectKeyboardLayout(layout_ids::kFrench);
     EXPECT_EQ(menu(13), "z");
     EXPECT_EQ(menu(19), "é");
+}
+
+// The status menu's row shows the shortcut as the settings do: its menu equivalent and modifiers,
+// drawn by the menu, read as its display name, on every layout; only the keys a menu names in
+// words ("Space", "Help") are written as a Mac's menus write them.
+TEST(OverviewShortcutTest, TheMenusGlyphsOfTheEquivalentAreTheDisplayName) {
+    TestEnvironment env;
+    for (const auto layout : {layout_ids::kUS, layout_ids::kFrench, layout_ids::kGerman}) {
+        env.session.selectKeyboardLayout(layout);
+        int shown = 0;
+        for (std::uint32_t keyCode = 0; keyCode < 128; ++keyCode)
+            for (std::uint32_t modifiers : {kControl | kOption | kCommand, kShift | kCommand, kControl}) {
+                const OverviewShortcut shortcut{keyCode, modifiers};
+                if (!shortcut.isValid() || shortcut.menuEquivalent().empty()) continue;
+                const std::string glyphs =
+                    platform::ui::keyEquivalentGlyphs(shortcut.menuEquivalent(), shortcut.eventModifiers());
+                ++shown;
+                if (keyCode == 49 || keyCode == 114) {
+                    EXPECT_EQ(glyphs.substr(glyphs.size() - 4), keyCode == 49 ? "pace" : "Help");
+                    continue;
+                }
+                // The keypad's Clear key, which the layouts name by the Escape character it types:
+                // a menu draws that character as Escape's glyph.
+                if (keyCode == 71) {
+                    EXPECT_EQ(glyphs.substr(glyphs.size() - 3), "⎋");
+                    continue;
+                }
+                EXPECT_EQ(glyphs, shortcut.displayName()) << layout << " " << keyCode << " " << modifiers;
+            }
+        EXPECT_GT(shown, 150) << layout;
+    }
+    EXPECT_EQ(platform::ui::keyEquivalentGlyphs(OverviewShortcut::defaultShortcut.menuEquivalent(),
+                                                OverviewShortcut::defaultShortcut.eventModifiers()),
+              "⌃⌥⌘W");
 }
 
 }  // namespace

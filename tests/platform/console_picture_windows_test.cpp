@@ -85,41 +85,58 @@ TEST_F(ConsolePictureWindowsTest, ATitledWindowShowsTheButtonsItsStyleAllowsAndG
     // Without a title bar the style's buttons do not show.
     show(style::kClosable | style::kMiniaturizable | style::kResizable, Rect(40, 300, 240, 120), "Bare");
 
-    const auto svg = picture();
-    std::string disabledFill;
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        SCOPED_TRACE(i);
-        const auto* window = windowNamed(svg, "Window " + std::to_string(i));
-        ASSERT_TRUE(window);
-        const Rect frame = rectOf(*window->all("rect", "window-frame").at(0));
-        const auto* title = window->all("text", "window-title").at(0);
-        const auto buttons = window->all("circle", "window-button");
-        Names order, enabled;
-        std::vector<std::string> enabledFills;
-        double previousRight = frame.minX();
-        for (const auto* button : buttons) {
-            order.push_back(button->value("data-button"));
-            const double cx = button->number("cx"), r = button->number("r");
-            // In a row along the title bar's middle, apart, before the title, inside the window.
-            EXPECT_NEAR(button->number("cy"), frame.minY() + ui::Panel::kTitlebarHeight / 2, 0.01);
-            EXPECT_GT(cx - r, previousRight);
-            previousRight = cx + r;
-            EXPECT_LT(previousRight, testkit::textLeft(*title));
-            if (testkit::insideClass(svg, *button, "disabled")) {
-                if (disabledFill.empty()) disabledFill = button->value("fill");
-                EXPECT_EQ(button->value("fill"), disabledFill) << order.back();
-            } else {
-                enabled.push_back(order.back());
-                enabledFills.push_back(button->value("fill"));
+    std::string greyFill;
+    // Each window in turn is key: it shows the buttons its style allows in their colours, and
+    // every window in the background shows all three grey, the title dimmer.
+    for (std::size_t key = 0; key < cases.size(); ++key) {
+        panels[key]->makeKey();
+        ASSERT_TRUE(panels[key]->isKeyWindow());
+        const auto svg = picture();
+        std::string keyTitleFill;
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            SCOPED_TRACE(std::to_string(key) + " key, window " + std::to_string(i));
+            const auto* window = windowNamed(svg, "Window " + std::to_string(i));
+            ASSERT_TRUE(window);
+            EXPECT_EQ(window->value("data-key"), i == key ? "true" : "false");
+            const Rect frame = rectOf(*window->all("rect", "window-frame").at(0));
+            const auto* title = window->all("text", "window-title").at(0);
+            const auto buttons = window->all("circle", "window-button");
+            Names order, enabled, coloured;
+            double previousRight = frame.minX();
+            for (const auto* button : buttons) {
+                order.push_back(button->value("data-button"));
+                const double cx = button->number("cx"), r = button->number("r");
+                // In a row along the title bar's middle, apart, before the title, inside the window.
+                EXPECT_NEAR(button->number("cy"), frame.minY() + ui::Panel::kTitlebarHeight / 2, 0.01);
+                EXPECT_GT(cx - r, previousRight);
+                previousRight = cx + r;
+                EXPECT_LT(previousRight, testkit::textLeft(*title));
+                if (!testkit::insideClass(svg, *button, "disabled")) enabled.push_back(order.back());
+                if (testkit::insideClass(svg, *button, "disabled") || i != key) {
+                    if (greyFill.empty()) greyFill = button->value("fill");
+                    EXPECT_EQ(button->value("fill"), greyFill) << order.back();
+                } else {
+                    coloured.push_back(button->value("fill"));
+                }
+            }
+            EXPECT_EQ(order, (Names{"close", "minimize", "zoom"}));
+            // Being in the background greys a button but does not disable it.
+            EXPECT_EQ(enabled, cases[i].enabled);
+            // An allowed button of the key window shows in a colour of its own, never grey.
+            EXPECT_EQ(coloured.size(), i == key ? cases[i].enabled.size() : 0u);
+            for (const auto& fill : coloured) EXPECT_NE(fill, greyFill);
+            if (i == key) keyTitleFill = title->value("fill");
+        }
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            const auto* title = windowNamed(svg, "Window " + std::to_string(i))->all("text", "window-title").at(0);
+            if (i != key) {
+                EXPECT_NE(title->value("fill"), keyTitleFill);
             }
         }
-        EXPECT_EQ(order, (Names{"close", "minimize", "zoom"}));
-        EXPECT_EQ(enabled, cases[i].enabled);
-        // An allowed button shows in a colour of its own, never the grey of one not allowed.
-        for (const auto& fill : enabledFills) EXPECT_NE(fill, disabledFill);
     }
-    EXPECT_FALSE(disabledFill.empty());
-    const auto* bare = windowNamed(svg, "Bare");
+    EXPECT_FALSE(greyFill.empty());
+    const auto last = picture();
+    const auto* bare = windowNamed(last, "Bare");
     ASSERT_TRUE(bare);
     EXPECT_TRUE(bare->all("circle", "window-button").empty());
 }

@@ -194,6 +194,77 @@ TEST_F(ConsoleStatusMenuTest, ASubmenuIsChosenByItsPathAndADisabledRowByNone) {
     EXPECT_EQ(chosen, Lines{"Record"});
 }
 
+bool endsWith(const std::string& line, const std::string& end) {
+    return line.size() >= end.size() && line.compare(line.size() - end.size(), end.size(), end) == 0;
+}
+
+TEST_F(ConsoleStatusMenuTest, RowsShowTheirKeyEquivalentsInEveryLineAndInThePicture) {
+    makeStatusItem();
+    auto& overview = *menu->items[0];
+    overview.keyEquivalent = "w";
+    overview.keyEquivalentModifierMask = platform::modifier_flags::kControl | platform::modifier_flags::kOption |
+                                         platform::modifier_flags::kCommand;
+    menu->items[2]->keyEquivalent = "q";
+    // A submenu's row shows its arrow, never an equivalent; its own rows show theirs.
+    auto testing = std::make_shared<ui::Menu>("Testing");
+    testing->addItem("Record", [] {}, "r");
+    testing->addItem("Idle", nullptr, "i");  // disabled, its equivalent grey with it
+    menu->items[1]->isHidden = false;
+    menu->items[1]->submenu = testing;
+    menu->items[1]->keyEquivalent = "t";
+
+    const std::string rows = "rows \"Workstation Overview\" key \"⌃⌥⌘W\" \"Testing\" \"Quit Tarnwick\" key \"⌘Q\"";
+    console->type("wait 0");  // the item shows
+    const Lines opened = console->type("click status-item");
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(endsWith(opened[0], rows)) << opened[0];
+    const Lines screen = console->screen();
+    EXPECT_NE(std::find_if(screen.begin(), screen.end(),
+                           [&](const std::string& line) { return line.rfind("menu ", 0) == 0 && endsWith(line, rows); }),
+              screen.end());
+    EXPECT_NE(std::find(screen.begin(), screen.end(), "  submenu \"Testing\" rows \"Record\" key \"⌘R\" \"Idle\" key \"⌘I\" disabled"),
+              screen.end());
+
+    // An equivalent that changes while the menu is open is a change of its rows; one taken away
+    // leaves the row bare.
+    menu->items[2]->keyEquivalent = "Q";
+    EXPECT_EQ(console->type("wait 0"), (Lines{"@1000.000 menu rows now \"Workstation Overview\" key \"⌃⌥⌘W\" "
+                                              "\"Testing\" \"Quit Tarnwick\" key \"⇧⌘Q\"",
+                                              "ok"}));
+    menu->items[2]->keyEquivalent.clear();
+    EXPECT_EQ(console->type("wait 0"),
+              (Lines{"@1000.000 menu rows now \"Workstation Overview\" key \"⌃⌥⌘W\" \"Testing\" \"Quit Tarnwick\"", "ok"}));
+    menu->items[2]->keyEquivalent = "Q";
+    console->type("wait 0");
+
+    // Drawn at the menu's trailing end, right-aligned, level with its row's title and after it.
+    const testkit::TempFolder folder;
+    ASSERT_EQ(console->type("screen svg " + (folder / "menu.svg").string()), Lines{"ok"});
+    const auto picture = testkit::parseXml(files::read(folder / "menu.svg"));
+    ASSERT_TRUE(picture);
+    const auto* drawn = picture->all("g", "menu").at(0);
+    const Rect frame = testkit::rectOf(*drawn->all("rect", "menu-frame").at(0));
+    const auto equivalents = drawn->all("text", "menu-key-equivalent");
+    ASSERT_EQ(equivalents.size(), 2u);
+    EXPECT_EQ(equivalents[0]->text, "⌃⌥⌘W");
+    EXPECT_EQ(equivalents[1]->text, "⇧⌘Q");
+    for (const auto* equivalent : equivalents) {
+        EXPECT_EQ(equivalent->value("text-anchor"), "end");
+        EXPECT_NEAR(equivalent->number("x"), frame.maxX() - sim::SimMenuLayout::kTrailingInset, 0.002);
+    }
+    const auto* quit = testkit::textShowing(*drawn, "Quit Tarnwick", "menu-row");
+    ASSERT_TRUE(quit);
+    EXPECT_EQ(equivalents[1]->number("y"), quit->number("y"));
+    const auto* widest = testkit::textShowing(*drawn, "Workstation Overview", "menu-row");
+    ASSERT_TRUE(widest);
+    EXPECT_NEAR(testkit::textLeft(*equivalents[0]) - testkit::textRight(*widest), sim::SimMenuLayout::kKeyEquivalentGap,
+                0.002);
+
+    // The row is still chosen by its title.
+    EXPECT_EQ(console->type("menu \"Quit Tarnwick\""), (Lines{"@1000.000 menu closed \"Status\"", "ok"}));
+    EXPECT_EQ(chosen, Lines{"Quit Tarnwick"});
+}
+
 TEST_F(ConsoleStatusMenuTest, AStatusItemWithoutAShownButtonIsNotThere) {
     makeStatusItem();
     console->type("wait 0");

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <utility>
 
 namespace tarnwick::testkit {
 
@@ -65,15 +66,21 @@ ShownNode nodeOf(const std::vector<ScreenWord>& words, int depth, const std::str
 
 void addMenuRows(const std::vector<ScreenWord>& words, const std::vector<std::string>& above,
                  std::vector<ShownMenuRow>& rows) {
-    bool reading = false;
+    bool reading = false, keyNext = false;
     for (const auto& word : words) {
         if (!word.quoted) {
             if (reading && word.text == "disabled" && !rows.empty()) rows.back().enabled = false;
+            keyNext = reading && word.text == "key" && !rows.empty();
             reading = reading || word.text == "rows";
             continue;
         }
         if (!reading) continue;
-        ShownMenuRow row{above, true};
+        // The text after `key` is the row's key equivalent, not a row of its own.
+        if (std::exchange(keyNext, false)) {
+            rows.back().keyEquivalent = word.text;
+            continue;
+        }
+        ShownMenuRow row{above, true, {}};
         row.path.push_back(word.text);
         rows.push_back(std::move(row));
     }

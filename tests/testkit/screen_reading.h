@@ -45,6 +45,7 @@ struct ShownWindow {
 struct ShownMenuRow {
     std::vector<std::string> path;  // the submenu's title first for a submenu's row
     bool enabled = true;
+    std::string keyEquivalent;  // as the menu shows it ("⌘Q"); empty: none
 };
 
 struct ShownCaption {

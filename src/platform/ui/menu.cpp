@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/platform.h"
+#include "platform/ui/menu_key_equivalent.h"
 #include "platform/ui/panel.h"
 #include "platform/ui/view.h"
 
@@ -69,11 +70,7 @@ bool sendAction(std::string_view action, ActionTarget* target, MenuItem* sender)
 
 bool matchesKeyEquivalent(const KeyEvent& event, std::string_view keyEquivalent, ModifierFlags mask) {
     if (keyEquivalent.empty() || event.characters.empty()) return false;
-    ModifierFlags wanted = mask & kKeyEquivalentModifiers;
-    // An upper-case letter is typed with Shift.
-    if (keyEquivalent.size() == 1 && std::isupper(static_cast<unsigned char>(keyEquivalent[0])))
-        wanted |= modifier_flags::kShift;
-    if ((event.modifierFlags & kKeyEquivalentModifiers) != wanted) return false;
+    if ((event.modifierFlags & kKeyEquivalentModifiers) != keyEquivalentModifiers(keyEquivalent, mask)) return false;
     return lowered(event.characters) == lowered(keyEquivalent);
 }
 

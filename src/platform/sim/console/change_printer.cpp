@@ -104,8 +104,9 @@ std::string ChangePrinter::rowsText(const std::vector<ShownMenuRow>& rows) {
     if (rows.empty()) return "none";
     std::string result;
     for (const auto& row : rows)
-        result += (result.empty() ? "" : " ") + quotedText(row.title) + (row.checked ? " checked" : "") +
-                  (row.enabled ? "" : " disabled");
+        result += (result.empty() ? "" : " ") + quotedText(row.title) +
+                  (row.keyEquivalent.empty() ? "" : " key " + quotedText(row.keyEquivalent)) +
+                  (row.checked ? " checked" : "") + (row.enabled ? "" : " disabled");
     return result;
 }
 

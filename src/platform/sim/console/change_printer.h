@@ -29,7 +29,8 @@ public:
     static std::string textsText(const std::vector<std::string>& texts);
     static std::string statusItemText(const ShownStatusItem& item);
     static std::string menuText(const ShownMenu& menu);
-    // A menu's rows, each quoted, a disabled one followed by `disabled`; "none" without rows.
+    // A menu's rows, each quoted and followed by what marks it: `key "⌘Q"` (its key equivalent),
+    // `checked`, `disabled`; "none" without rows. The title stays first, so it can be typed back.
     static std::string rowsText(const std::vector<ShownMenuRow>& rows);
 
 private:

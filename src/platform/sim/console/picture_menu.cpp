@@ -73,6 +73,12 @@ std::string menuPictureAt(const Layout& layout, const Rect& frame, Point pointer
                                    *row.symbolName, colour);
         drawn += rowText(row.title, Rect(titleX, box.minY(), box.maxX() - titleX, box.height()),
                          ui::TextAlignment::natural, "menu-row");
+        // The key equivalent, right-aligned in the trailing column.
+        if (!row.keyEquivalent.empty()) {
+            const double right = box.maxX() - Layout::kTrailingInset;
+            drawn += rowText(row.keyEquivalent, Rect(titleX, box.minY(), std::max(right - titleX, 0.0), box.height()),
+                             ui::TextAlignment::right, "menu-key-equivalent");
+        }
         // The arrow of a row that opens a submenu is the chevron glyph, whatever the menu font holds.
         if (row.hasSubmenu)
             drawn += "<g class=\"menu-submenu-arrow\">\n" +

@@ -41,7 +41,7 @@ constexpr NamedColour kNamed[] = {
     {"systemGray", "#8e8e93", 1},
     {"alternateSelectedControlTextColor", "#ffffff", 1},
     {"selectedContentBackgroundColor", "#0058d0", 1},
-    {"unemphasizedSelectedContentBackgroundColor", "#464646", 1},
+    {"unemphasizedSelectedContentBackgroundColor", palette::kInactiveSelection, 1},
     {"windowBackgroundColor", "#323232", 1},
     {"controlBackgroundColor", "#1e1e1e", 1},
     {"separatorColor", "#ffffff", 0.1},

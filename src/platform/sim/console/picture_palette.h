@@ -25,6 +25,8 @@ Paint paintOf(const platform::ui::Color& colour);
 namespace palette {
 // The system's accent, of default buttons, switches and selections.
 inline constexpr const char* kAccent = "#0a84ff";
+// A selection in a window that is not key (unemphasized, as the system draws it in the background).
+inline constexpr const char* kInactiveSelection = "#464646";
 // A control's face (a push button's bezel, a pop-up, a stepper) and its outline.
 inline constexpr const char* kControl = "#5a5a5e";
 inline constexpr const char* kOutline = "#8e8e93";

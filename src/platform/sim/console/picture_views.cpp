@@ -95,6 +95,19 @@ std::string nodeSymbolPicture(const ui::HostingView& hosting, const ui::Node& no
     return clips.begin(space.toGlobal(screenFrame(hosting, visible))) + glyph + PictureClips::end();
 }
 
+constexpr double kFieldCornerRadius = 4;
+
+// The ring around the field that holds the keyboard focus: a band in the accent just outside its
+// frame, rounded as the field is.
+std::string focusRingPicture(const Rect& field) {
+    constexpr double kRingWidth = 3;
+    const double half = kRingWidth / 2;
+    const Rect ring(field.minX() - half, field.minY() - half, field.width() + kRingWidth, field.height() + kRingWidth);
+    return svgRect(ring, "focus-ring",
+                   svgRounded(kFieldCornerRadius + half) + "fill=\"none\" stroke=\"" + palette::kAccent +
+                       "\" stroke-opacity=\"0.6\" stroke-width=\"" + svgNumber(kRingWidth) + "\"");
+}
+
 // A button's bezel as its style draws it: a bordered button's in the control's face, or in its
 // accent when it is the window's default button (the one Return presses), a prominent one's as a
 // capsule in its accent; plain, borderless and the app's own styles draw none here (an own
@@ -159,8 +172,8 @@ std::string pullDownPicture(const ui::HostingView& hosting, const ui::Node& node
 
 // What a node draws beside its texts: a control with what it holds, a button's bezel, a shape,
 // a symbol; within what shows of it.
-std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node, const GlobalSpace& space,
-                           PictureClips& clips) {
+std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node, bool windowIsKey,
+                           const GlobalSpace& space, PictureClips& clips) {
     const Rect shown = hosting.host().visibleFrame(node);
     const ClippedPart clipped = [&](const Rect& part) {
         return space.toGlobal(screenFrame(hosting, part.intersection(shown)));
@@ -182,8 +195,11 @@ std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node,
     if (const auto* field = node.as<ui::TextFieldContent>()) {
         const Rect frame = clipped(field->fieldFrame);
         if (!frame.isUsable()) return {};
+        const bool focused = windowIsKey && hosting.host().keyFocusNode() == &node;
         return svgRect(frame, "text-field",
-                       svgRounded(4) + "fill=\"" + palette::kField + "\" stroke=\"" + palette::kOutline + "\"");
+                       svgRounded(kFieldCornerRadius) + "fill=\"" + palette::kField + "\" stroke=\"" + palette::kOutline +
+                           "\"") +
+               (focused ? focusRingPicture(frame) : std::string());
     }
     if (const auto* stepper = node.as<ui::StepperContent>())
         return stepperPicture(clipped(stepper->arrowsFrame), stepper->value(), stepper->canIncrement(),
@@ -202,14 +218,14 @@ std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node,
         const Rect frame = row.frame();
         return selectionPicture(clipped(Rect(frame.minX() - ui::ListContent::kRowInsetX, frame.minY() - 2,
                                              frame.width() + 2 * ui::ListContent::kRowInsetX, frame.height() + 4)),
-                                optionText(hosting, row), accent);
+                                optionText(hosting, row), windowIsKey ? accent : Paint{palette::kInactiveSelection});
     }
     return {};
 }
 
 }  // namespace
 
-std::string windowContentPicture(SimulatedSession& session, ui::Panel& panel, const GlobalSpace& space,
+std::string windowContentPicture(SimulatedSession& session, ui::Panel& panel, bool key, const GlobalSpace& space,
                                  PictureClips& clips) {
     std::string out;
     ShownViewVisitor visitor;
@@ -228,7 +244,7 @@ std::string windowContentPicture(SimulatedSession& session, ui::Panel& panel, co
     };
     visitor.node = [&](const ui::HostingView& hosting, const ui::Node& node, const Rect& frame) {
         if (!frame.isUsable()) return;
-        out += svgOpacityGroup(controlPicture(hosting, node, space, clips), drawnOpacity(node), drawnDimmed(node));
+        out += svgOpacityGroup(controlPicture(hosting, node, key, space, clips), drawnOpacity(node), drawnDimmed(node));
     };
     visitShownViews(panel, visitor);
     return out;

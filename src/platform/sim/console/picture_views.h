@@ -22,9 +22,11 @@ struct GlobalSpace;
 // and each control as its kind with what it holds (a push button's bezel, a switch on or off, a
 // slider's knob, a stepper's arrows, a pop-up's chevrons, the chosen option of a picker or list),
 // the value in the shape's data-value. A disabled control is dimmed with its label. What a view
-// that masks to its bounds holds is clipped to its rounded frame.
-std::string windowContentPicture(SimulatedSession& session, platform::ui::Panel& panel, const GlobalSpace& space,
-                                 PictureClips& clips);
+// that masks to its bounds holds is clipped to its rounded frame. While the window is key, the
+// text field holding the keyboard focus shows its focus ring; while it is not, a list's selected
+// row is grey instead of the accent, as the system draws a window in the background.
+std::string windowContentPicture(SimulatedSession& session, platform::ui::Panel& panel, bool key,
+                                 const GlobalSpace& space, PictureClips& clips);
 
 // An app icon at its frame (global points): a rounded square in a colour of the app's own with
 // the app's initial, its name in data-app and the system symbol an image shows in data-symbol.

@@ -37,9 +37,13 @@ constexpr WindowButton kButtons[] = {
     {"minimize", ui::style_mask::kMiniaturizable, "#febc2e", "#dea123"},
     {"zoom", ui::style_mask::kResizable, "#28c840", "#1aab29"},
 };
-// A button the style does not allow shows, but grey.
-constexpr const char* kDisabledFill = "#545457";
-constexpr const char* kDisabledRim = "#6a6a6e";
+// A button the style does not allow shows, but grey; so do all three while the window is not key,
+// as the system draws a window in the background.
+constexpr const char* kGreyFill = "#545457";
+constexpr const char* kGreyRim = "#6a6a6e";
+// The title, and an inactive window's dimmer one.
+constexpr const char* kTitleColour = "#e5e5ea";
+constexpr const char* kInactiveTitleColour = "#8e8e93";
 
 // The corner radius of what fills the window: the glass that fills it (our windows are clear, so
 // their glass draws their shape), else its content view where that masks to its rounded bounds.
@@ -60,17 +64,18 @@ double contentRadius(const ui::Panel& panel) {
 }
 
 // The three buttons centred on the title bar's middle (global points).
-std::string buttonsPicture(std::uint64_t styleMask, const Rect& bar) {
+std::string buttonsPicture(std::uint64_t styleMask, const Rect& bar, bool key) {
     std::string out = "<g class=\"window-buttons\">\n";
     const double radius = kButtonDiameter / 2;
     for (std::size_t i = 0; i < std::size(kButtons); ++i) {
         const WindowButton& button = kButtons[i];
         const bool allowed = (styleMask & button.allowedBy) != 0;
+        const bool coloured = allowed && key;
         const double x = bar.minX() + kButtonLeading + radius + kButtonPitch * static_cast<double>(i);
         std::string circle = std::string("<circle class=\"window-button\" data-button=\"") + button.name +
                              "\" cx=\"" + svgNumber(x) + "\" cy=\"" + svgNumber(bar.midY()) + "\" r=\"" +
-                             svgNumber(radius) + "\" fill=\"" + (allowed ? button.fill : kDisabledFill) +
-                             "\" stroke=\"" + (allowed ? button.rim : kDisabledRim) + "\" stroke-width=\"0.5\"/>\n";
+                             svgNumber(radius) + "\" fill=\"" + (coloured ? button.fill : kGreyFill) +
+                             "\" stroke=\"" + (coloured ? button.rim : kGreyRim) + "\" stroke-width=\"0.5\"/>\n";
         out += allowed ? circle : "<g class=\"disabled\">\n" + circle + "</g>\n";
     }
     return out + "</g>\n";
@@ -84,17 +89,17 @@ double windowCornerRadius(const ui::Panel& panel) {
     return radius;
 }
 
-std::string titleBarPicture(const ui::Panel& panel, const GlobalSpace& space, PictureClips& clips) {
+std::string titleBarPicture(const ui::Panel& panel, bool key, const GlobalSpace& space, PictureClips& clips) {
     const auto frame = panel.titleFrame();
     if (!frame) return {};
     const Rect bar = space.toGlobal(Rect(panel.frame().minX(), frame->minY(), panel.frame().width(), frame->height()));
     std::string out;
     if (!panel.titlebarAppearsTransparent) out += svgRect(bar, "title-bar", "fill=\"#3a3a3c\"");
-    if (bar.isUsable()) out += buttonsPicture(panel.styleMask(), bar);
+    if (bar.isUsable()) out += buttonsPicture(panel.styleMask(), bar, key);
     if (panel.title().empty() || !frame->isUsable()) return out;
     const PlacedText title =
         oneLineText(panel.title(), *frame, ui::Font::system(ui::Panel::kTitleFontSize), ui::TextAlignment::center);
-    return out + textPicture(title, space, clips, "window-title", "#e5e5ea");
+    return out + textPicture(title, space, clips, "window-title", key ? kTitleColour : kInactiveTitleColour);
 }
 
 std::string windowEdgePicture(const Rect& frame, double cornerRadius) {

@@ -25,9 +25,10 @@ double windowCornerRadius(const platform::ui::Panel& panel);
 // A titled window's title bar, over what the window shows: its bar (none when transparent, as our
 // glass windows have), its close, minimise and zoom buttons at the leading end (each marked
 // `window-button` with `data-button`; one the window's style does not allow is grey, in a group
-// of class "disabled"), and its title centred between the buttons and as much room at the
-// trailing end, cut short to fit. Nothing for a window without a title bar.
-std::string titleBarPicture(const platform::ui::Panel& panel, const GlobalSpace& space, PictureClips& clips);
+// of class "disabled", and all three are grey while the window is not key), and its title centred
+// between the buttons and as much room at the trailing end, cut short to fit, dimmer while the
+// window is not key. Nothing for a window without a title bar.
+std::string titleBarPicture(const platform::ui::Panel& panel, bool key, const GlobalSpace& space, PictureClips& clips);
 
 // A hairline along the window's edge, just inside its frame and rounded as its corners are, so
 // that windows of glass that overlap stay apart.

@@ -37,13 +37,15 @@ std::vector<std::string> visibleRows(const platform::ui::Menu& menu) {
 }
 
 namespace {
-bool isChecked(const platform::ui::MenuItem& item) { return item.state == platform::ui::ControlState::on; }
+ShownMenuRow shownRow(const platform::ui::MenuItem& item, bool enabled) {
+    return {item.title, SimMenuLayout::shownKeyEquivalent(item), enabled, item.state == platform::ui::ControlState::on};
+}
 }  // namespace
 
 std::vector<ShownMenuRow> shownRows(const platform::ui::Menu& menu) {
     std::vector<ShownMenuRow> rows;
     for (const auto& item : menu.items)
-        if (item && !item->isHidden && !item->isSeparatorItem()) rows.push_back({item->title, item->isEnabled, isChecked(*item)});
+        if (item && !item->isHidden && !item->isSeparatorItem()) rows.push_back(shownRow(*item, item->isEnabled));
     return rows;
 }
 
@@ -51,7 +53,7 @@ std::vector<ShownMenuRow> shownSubmenuRows(const platform::ui::Menu& submenu) {
     std::vector<ShownMenuRow> rows;
     for (const auto& item : submenu.items)
         if (item && !item->isHidden && !item->isSeparatorItem())
-            rows.push_back({item->title, SimMenuLayout::enabledWhenOpened(submenu, *item), isChecked(*item)});
+            rows.push_back(shownRow(*item, SimMenuLayout::enabledWhenOpened(submenu, *item)));
     return rows;
 }
 

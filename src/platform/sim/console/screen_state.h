@@ -72,10 +72,11 @@ struct ShownStatusItem {
     bool operator==(const ShownStatusItem&) const = default;
 };
 
-// A row of a menu as the user sees it: its title, and whether it can be chosen (a disabled
-// row shows dimmed).
+// A row of a menu as the user sees it: its title, the key equivalent beside it, and whether it
+// can be chosen (a disabled row shows dimmed).
 struct ShownMenuRow {
     std::string title;
+    std::string keyEquivalent;  // as the menu shows it ("⌘Q"); empty: none
     bool enabled = true;
     bool checked = false;  // its state is on: a pop-up's chosen option, a switched-on row
 

@@ -67,7 +67,8 @@ std::string statusItemPicture(const ShownStatusItem& item) {
 std::string windowPicture(SimulatedSession& session, const ShownWindow& window, const GlobalSpace& space,
                           PictureClips& clips) {
     std::string out = "<g class=\"window\" data-window=\"" + std::to_string(window.number) + "\" data-level=\"" +
-                      std::to_string(window.level) + "\" opacity=\"" + n(std::clamp(window.alpha, 0.0, 1.0)) + "\">\n";
+                      std::to_string(window.level) + "\" data-key=\"" + (window.key ? "true" : "false") +
+                      "\" opacity=\"" + n(std::clamp(window.alpha, 0.0, 1.0)) + "\">\n";
     if (!window.title.empty()) out += "<title>" + xmlEscaped(window.title) + "</title>\n";
     const ui::Panel& panel = *window.panel;
     const double radius = windowCornerRadius(panel);
@@ -78,8 +79,8 @@ std::string windowPicture(SimulatedSession& session, const ShownWindow& window, 
     // The window server clips a titled window to its rounded shape; a window without a title bar
     // is the shape its content draws.
     out += clips.begin(window.frame, titled ? radius : 0);
-    out += windowContentPicture(session, *window.panel, space, clips);
-    out += titleBarPicture(panel, space, clips);
+    out += windowContentPicture(session, *window.panel, window.key, space, clips);
+    out += titleBarPicture(panel, window.key, space, clips);
     return out + PictureClips::end() + windowEdgePicture(window.frame, radius) + "</g>\n";
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/ui/menu.h"
+#include "platform/ui/menu_key_equivalent.h"
 #include "platform/ui/text_metrics.h"
 
 namespace tarnwick::sim {
@@ -13,10 +14,15 @@ bool SimMenuLayout::enabledWhenOpened(const ui::Menu& menu, ui::MenuItem& item) 
     return menu.autoenablesItems ? item.validate() : item.isEnabled;
 }
 
+std::string SimMenuLayout::shownKeyEquivalent(const ui::MenuItem& item) {
+    if (item.submenu || item.isSeparatorItem()) return {};
+    return ui::keyEquivalentGlyphs(item.keyEquivalent, item.keyEquivalentModifierMask);
+}
+
 SimMenuLayout SimMenuLayout::of(const ui::Menu& menu, bool asOpened) {
     SimMenuLayout layout;
     auto& metrics = ui::textMetrics();
-    double widest = 0;
+    double widest = 0, widestEquivalent = 0;
     bool symbols = false, submenus = false;
     double y = kVerticalPadding;
     for (const auto& item : menu.items) {
@@ -31,7 +37,10 @@ SimMenuLayout SimMenuLayout::of(const ui::Menu& menu, bool asOpened) {
             row.submenu = item->submenu.get();
             row.enabled = asOpened ? enabledWhenOpened(menu, *item) : item->isEnabled;
             row.checked = item->state == ui::ControlState::on;
+            row.keyEquivalent = shownKeyEquivalent(*item);
             widest = std::max(widest, metrics.lineWidth(row.title, font()));
+            if (!row.keyEquivalent.empty())
+                widestEquivalent = std::max(widestEquivalent, metrics.lineWidth(row.keyEquivalent, font()));
             symbols = symbols || row.symbolName.has_value();
             submenus = submenus || row.hasSubmenu;
         }
@@ -39,8 +48,9 @@ SimMenuLayout SimMenuLayout::of(const ui::Menu& menu, bool asOpened) {
         y += height;
         layout.rows.push_back(std::move(row));
     }
-    const double width = kCheckColumn + (symbols ? kSymbolColumn : 0) + widest + (submenus ? kSubmenuColumn : 0) +
-                         kTrailingInset;
+    const double trailingColumn =
+        std::max(submenus ? kSubmenuColumn : 0, widestEquivalent > 0 ? kKeyEquivalentGap + widestEquivalent : 0);
+    const double width = kCheckColumn + (symbols ? kSymbolColumn : 0) + widest + trailingColumn + kTrailingInset;
     for (auto& row : layout.rows) row.frame.size.width = width;
     layout.size = Size{width, y + kVerticalPadding};
     return layout;
