@@ -22,28 +22,16 @@ void TextFieldUndo::record(const std::string& before, const std::string& after, 
     current_ = after;
 }
 
-std::optional<std::string> TextFieldUndo::undo(const std::string& shown) {
+std::optional<std::string> TextFieldUndo::step(std::vector<std::string>& from, std::vector<std::string>& to,
+                                               const std::string& shown) {
     if (!matches(shown)) {
         clear();
         return std::nullopt;
     }
-    if (undo_.empty()) return std::nullopt;
-    std::string text = std::move(undo_.back());
-    undo_.pop_back();
-    redo_.push_back(shown);
-    current_ = text;
-    return text;
-}
-
-std::optional<std::string> TextFieldUndo::redo(const std::string& shown) {
-    if (!matches(shown)) {
-        clear();
-        return std::nullopt;
-    }
-    if (redo_.empty()) return std::nullopt;
-    std::string text = std::move(redo_.back());
-    redo_.pop_back();
-    undo_.push_back(shown);
+    if (from.empty()) return std::nullopt;
+    std::string text = std::move(from.back());
+    from.pop_back();
+    to.push_back(shown);
     current_ = text;
     return text;
 }

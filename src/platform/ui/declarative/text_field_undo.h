@@ -24,8 +24,8 @@ public:
     // The text that undoes (redoes) the last change, the field showing `shown`; nothing when
     // there is none or the history no longer matches the field (it is dropped then). The caller
     // sets it and reports what the field shows after with `settled`.
-    std::optional<std::string> undo(const std::string& shown);
-    std::optional<std::string> redo(const std::string& shown);
+    std::optional<std::string> undo(const std::string& shown) { return step(undo_, redo_, shown); }
+    std::optional<std::string> redo(const std::string& shown) { return step(redo_, undo_, shown); }
     // What the field shows after an undo or redo was set (a binding may keep another text).
     void settled(const std::string& shown) { current_ = shown; }
 
@@ -37,6 +37,9 @@ public:
 private:
     bool matches(const std::string& shown) const { return current_ && *current_ == shown; }
     void clear();
+    // Takes the latest text off `from`, keeping the text shown on `to`.
+    std::optional<std::string> step(std::vector<std::string>& from, std::vector<std::string>& to,
+                                    const std::string& shown);
 
     std::vector<std::string> undo_;  // the text before each change, oldest first
     std::vector<std::string> redo_;  // the text after each change undone, latest undone last

@@ -276,6 +276,9 @@ private:
     void endRun() { openRun_.reset(); }
     // Undo (or redo) in the field being edited, through its binding.
     bool stepHistory(bool redo);
+    // The history of the field being edited, with the text the field shows; nothing when no
+    // field is edited or it has no history.
+    const TextFieldUndo* editingHistory(std::string& shown) const;
     // After a render: the histories of fields no longer in the tree go.
     void dropLeftHistories();
 

@@ -264,18 +264,25 @@ void ViewHost::recordEdit(std::uint64_t field, EditKind kind, const std::string&
         openRun_ = OpenRun{field, kind};
 }
 
-bool ViewHost::canUndoText() const {
+const TextFieldUndo* ViewHost::editingHistory(std::string& shown) const {
     const Node* field = editingField();
-    if (!field) return false;
+    if (!field) return nullptr;
     const auto it = undoHistories_.find(field->identity());
-    return it != undoHistories_.end() && it->second.canUndo(field->as<TextFieldContent>()->text());
+    if (it == undoHistories_.end()) return nullptr;
+    shown = field->as<TextFieldContent>()->text();
+    return &it->second;
+}
+
+bool ViewHost::canUndoText() const {
+    std::string shown;
+    const TextFieldUndo* history = editingHistory(shown);
+    return history && history->canUndo(shown);
 }
 
 bool ViewHost::canRedoText() const {
-    const Node* field = editingField();
-    if (!field) return false;
-    const auto it = undoHistories_.find(field->identity());
-    return it != undoHistories_.end() && it->second.canRedo(field->as<TextFieldContent>()->text());
+    std::string shown;
+    const TextFieldUndo* history = editingHistory(shown);
+    return history && history->canRedo(shown);
 }
 
 bool ViewHost::undoText() { return stepHistory(false); }
