@@ -157,8 +157,14 @@ TEST_F(WindowShowingTest, TheMainMenuIsTheTableAndItsEditRowsReachTheFieldBeingE
     EXPECT_EQ(name.get(), "");
     EXPECT_EQ(env.session.pasteboard.contents, "HoWorks");
     EXPECT_EQ(writes, (std::vector<std::string>{"Works", "H", "Ho", "HoWorks", ""}));
-    // Undo has no one to answer it; Command-Q reaches the application.
-    EXPECT_FALSE(menus.chooseFromMenuBar({"Edit", "Undo"}));
+    // Undo takes the cut back and Shift-Command-Z does it again, through the binding; then there
+    // is nothing to redo. Command-Q reaches the application.
+    ASSERT_TRUE(menus.chooseFromMenuBar({"Edit", "Undo"}));
+    EXPECT_EQ(name.get(), "HoWorks");
+    env.session.pressKeys(6, flags::kCommand | flags::kShift, "Z");
+    env.settle();
+    EXPECT_EQ(name.get(), "");
+    EXPECT_FALSE(menus.chooseFromMenuBar({"Edit", "Redo"}));
     env.session.pressKeys(12, flags::kCommand, "q");
     env.settle();
     EXPECT_EQ(env.session.applicationState.terminations, 1);

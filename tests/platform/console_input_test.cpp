@@ -6,6 +6,7 @@
 #include <limits>
 #include <map>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,66 @@ TEST(KeyCombinationTest, ACapitalIsItsLettersKeyWithShiftButALookalikeIsNoKey) {
     // what Shift and that key type.
     EXPECT_THROW(sim::parseKeyCombination("cmd-\u212a", layouts[0]), Error);
     EXPECT_THROW(sim::parseKeyCombination("cmd-\u1e9e", layouts[1]), Error);
+}
+
+// Every printable ASCII character on the U.S. layout, by itself and as Shift and its key: the
+// Mac's virtual key code of its key, with Shift held where the character needs it.
+TEST(KeyCombinationTest, EveryPrintableASCIICharacterIsItsUSKeyWithShiftWhereItNeedsIt) {
+    const auto us = sim::builtInKeyboardLayouts()[0];
+    struct Key {
+        const char* plain;
+        const char* shifted;
+        std::uint16_t code;
+    };
+    const Key keys[] = {
+        {"`", "~", 50},  {"1", "!", 18},  {"2", "@", 19},  {"3", "#", 20},   {"4", "$", 21},  {"5", "%", 23},
+        {"6", "^", 22},  {"7", "&", 26},  {"8", "*", 28},  {"9", "(", 25},   {"0", ")", 29},  {"-", "_", 27},
+        {"=", "+", 24},  {"q", "Q", 12},  {"w", "W", 13},  {"e", "E", 14},   {"r", "R", 15},  {"t", "T", 17},
+        {"y", "Y", 16},  {"u", "U", 32},  {"i", "I", 34},  {"o", "O", 31},   {"p", "P", 35},  {"[", "{", 33},
+        {"]", "}", 30},  {"\\", "|", 42}, {"a", "A", 0},  {"s", "S", 1},    {"d", "D", 2},   {"f", "F", 3},
+        {"g", "G", 5},   {"h", "H", 4},   {"j", "J", 38},  {"k", "K", 40},   {"l", "L", 37},  {";", ":", 41},
+        {"'", "\"", 39}, {"z", "Z", 6},   {"x", "X", 7},   {"c", "C", 8},    {"v", "V", 9},   {"b", "B", 11},
+        {"n", "N", 45},  {"m", "M", 46},  {",", "<", 43},  {".", ">", 47},   {"/", "?", 44},
+    };
+    std::set<std::string> covered{" "};
+    EXPECT_EQ(sim::parseKeyCombination(" ", us).keyCode, 49);
+    for (const Key& key : keys) {
+        SCOPED_TRACE(key.plain);
+        const auto plain = sim::parseKeyCombination(key.plain, us);
+        EXPECT_EQ(plain.keyCode, key.code);
+        EXPECT_EQ(plain.flags, 0u);
+        EXPECT_EQ(plain.characters, key.plain);
+        for (const std::string& spelled : {std::string(key.shifted), std::string("shift-") + key.plain}) {
+            const auto shifted = sim::parseKeyCombination(spelled, us);
+            EXPECT_EQ(shifted.keyCode, key.code) << spelled;
+            EXPECT_EQ(shifted.flags, platform::modifier_flags::kShift) << spelled;
+            EXPECT_EQ(shifted.characters, key.shifted) << spelled;
+        }
+        covered.insert(key.plain);
+        covered.insert(key.shifted);
+    }
+    EXPECT_EQ(covered.size(), std::size_t{0x7F - 0x20});
+
+    // With other modifiers the press still carries Shift and the base key.
+    const auto control = sim::parseKeyCombination("ctrl-!", us);
+    EXPECT_EQ(control.keyCode, 18);
+    EXPECT_EQ(control.flags, platform::modifier_flags::kControl | platform::modifier_flags::kShift);
+    EXPECT_EQ(control.characters, "!");
+    const auto question = sim::parseKeyCombination("cmd-shift-/", us);
+    EXPECT_EQ(question.keyCode, 44);
+    EXPECT_EQ(question.flags, platform::modifier_flags::kCommand | platform::modifier_flags::kShift);
+    EXPECT_EQ(question.characters, "?");
+    EXPECT_EQ(sim::parseKeyCombination("ctrl-opt-cmd-k", us).flags,
+              platform::modifier_flags::kControl | platform::modifier_flags::kOption | platform::modifier_flags::kCommand);
+
+    // A character no key types says so.
+    try {
+        sim::parseKeyCombination("\u00e9", us);
+        ADD_FAILURE();
+    } catch (const Error& error) {
+        EXPECT_EQ(error.message(), "No key types \"\u00e9\" on the U.S. keyboard layout; name a key with its modifiers, "
+                                   "as in keys ctrl-opt-cmd-w, keys cmd-r or keys return.");
+    }
 }
 
 // The reader thread hands over whole lines: a carriage return before the line feed goes, a line

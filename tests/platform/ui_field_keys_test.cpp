@@ -1,7 +1,8 @@
 // The keys typed into the text field being edited, as its field editor takes them: a field takes
 // the keyboard from a click whether or not a focus binding follows it, typed characters go in at
-// the caret after the text, Delete takes back one whole character, Return submits, and the keys
-// a field does not take pass on to the window and the menus.
+// the caret after the text, Delete takes back one whole character, Return submits, Tab in the
+// only field selects its text, and the keys a field does not take pass on to the window and the
+// menus.
 
 #include <memory>
 #include <optional>
@@ -124,11 +125,18 @@ TEST_F(FieldKeysTest, KeysTheFieldDoesNotTakePassOnAndAFieldThatLostTheKeyboardT
     ASSERT_TRUE(host().editField(field()));
     name.set("Work");
     writes.clear();
-    // Menu and window combinations, Tab, Escape and the arrows are not the field's.
-    for (const auto& event : {key(13, "w", flags::kCommand), key(0, "a", flags::kControl), key(keys::kTab, "\t"),
-                              key(keys::kEscape, "\x1b"), key(123, "\xEF\x9C\x82"), key(0, "")})
+    // Menu and window combinations, Option-Tab, Escape and the arrows are not the field's.
+    for (const auto& event : {key(13, "w", flags::kCommand), key(0, "a", flags::kControl),
+                              key(keys::kTab, "\t", flags::kOption), key(keys::kEscape, "\x1b"),
+                              key(123, "\xEF\x9C\x82"), key(0, "")})
         EXPECT_FALSE(host().keyDown(event)) << event.keyCode;
     EXPECT_TRUE(writes.empty());
+    // Tab goes round to the only field there is: its text is selected, so typing replaces it.
+    EXPECT_TRUE(host().keyDown(key(keys::kTab, "\t")));
+    EXPECT_EQ(host().keyFocusNode(), &field());
+    EXPECT_TRUE(host().hasSelectedText());
+    EXPECT_TRUE(writes.empty());
+    ASSERT_TRUE(host().editField(field()));
 
     // Focus moved to the icon: the field is no longer edited and keys do not reach it.
     host().moveFocus(view().node("icon"));

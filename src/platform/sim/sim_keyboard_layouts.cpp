@@ -53,7 +53,7 @@ platform::OSStatus SimKeyboardLayouts::keyTranslate(platform::KeyLayoutRef layou
 }
 
 std::vector<SimKeyboardLayout> builtInKeyboardLayouts() {
-    SimKeyboardLayout us{keyboard_layout_ids::kUS, "U.S.", {}, {}};
+    SimKeyboardLayout us{keyboard_layout_ids::kUS, "U.S.", {}, {}, {}};
     us.keys = {
         {0, u"a"},   {1, u"s"},   {2, u"d"},   {3, u"f"},    {4, u"h"},   {5, u"g"},   {6, u"z"},   {7, u"x"},
         {8, u"c"},   {9, u"v"},   {10, u"§"},  {11, u"b"},   {12, u"q"},  {13, u"w"},  {14, u"e"},  {15, u"r"},
@@ -68,13 +68,24 @@ std::vector<SimKeyboardLayout> builtInKeyboardLayouts() {
         {91, u"8"},  {92, u"9"},
     };
 
-    SimKeyboardLayout german{keyboard_layout_ids::kGerman, "German", us.keys, {10, 24}};
+    // Shift on the U.S. (ANSI) keys: the capitals, and the symbols over the digits and punctuation.
+    us.shiftedKeys = {
+        {10, u"±"}, {18, u"!"}, {19, u"@"}, {20, u"#"}, {21, u"$"}, {22, u"^"}, {23, u"%"}, {24, u"+"},
+        {25, u"("}, {26, u"&"}, {27, u"_"}, {28, u"*"}, {29, u")"}, {30, u"}"}, {33, u"{"}, {39, u"\""},
+        {41, u":"}, {42, u"|"}, {43, u"<"}, {44, u"?"}, {47, u">"}, {50, u"~"},
+    };
+    for (const auto& [code, text] : us.keys)
+        if (text.size() == 1 && text[0] >= u'a' && text[0] <= u'z')
+            us.shiftedKeys[code] = std::u16string(1, static_cast<char16_t>(text[0] - u'a' + u'A'));
+
+    // Their own keys' shifted characters are not modelled: Shift types a letter's capital.
+    SimKeyboardLayout german{keyboard_layout_ids::kGerman, "German", us.keys, {10, 24}, {}};
     for (const auto& [code, text] : std::map<std::uint16_t, std::u16string>{
              {6, u"y"},  {16, u"z"}, {10, u"^"}, {24, u"´"}, {27, u"ß"}, {30, u"+"}, {33, u"ü"},
              {39, u"ä"}, {41, u"ö"}, {42, u"#"}, {44, u"-"}, {50, u"<"}})
         german.keys[code] = text;
 
-    SimKeyboardLayout french{keyboard_layout_ids::kFrench, "French", us.keys, {33, 42}};
+    SimKeyboardLayout french{keyboard_layout_ids::kFrench, "French", us.keys, {33, 42}, {}};
     for (const auto& [code, text] : std::map<std::uint16_t, std::u16string>{
              {0, u"q"},  {6, u"w"},  {10, u"@"}, {12, u"a"}, {13, u"z"}, {18, u"&"}, {19, u"é"}, {20, u"\""},
              {21, u"'"}, {22, u"§"}, {23, u"("}, {24, u"-"}, {25, u"ç"}, {26, u"è"}, {27, u")"}, {28, u"!"},

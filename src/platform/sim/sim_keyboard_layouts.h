@@ -11,13 +11,15 @@
 
 namespace tarnwick::sim {
 
-// One keyboard layout: the characters of its keys without modifiers.
+// One keyboard layout: the characters of its keys without modifiers, and with Shift.
 struct SimKeyboardLayout {
     std::string id;    // "com.apple.keylayout.US"
     std::string name;  // "U.S."
     std::map<std::uint16_t, std::u16string> keys;
     // Keys that wait for the next key unless dead keys are switched off.
     std::set<std::uint16_t> deadKeys;
+    // What the main keys type with Shift; a key not listed types the capital of its character.
+    std::map<std::uint16_t, std::u16string> shiftedKeys;
 };
 
 namespace keyboard_layout_ids {
@@ -26,8 +28,8 @@ inline constexpr const char* kGerman = "com.apple.keylayout.German";
 inline constexpr const char* kFrench = "com.apple.keylayout.French";
 }  // namespace keyboard_layout_ids
 
-// The text input sources' keyboard layouts. Only the unmodified layer of each layout is kept,
-// so the modifier state of a translation is not looked at.
+// The text input sources' keyboard layouts. A translation reads the unmodified layer of a layout
+// (the one shortcuts are shown with), so its modifier state is not looked at.
 class SimKeyboardLayouts final : public platform::KeyboardLayouts {
 public:
     SimKeyboardLayouts();

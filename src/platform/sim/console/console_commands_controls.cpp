@@ -116,12 +116,12 @@ const ui::TextFieldContent& textField(const CommandContext& context, const Found
 void typeText(CommandContext& context) {
     expectArguments(context, command("type"), 2, 2);
     const FoundControl control = enabledControl(context, "type", fieldItself);
-    const auto& field = textField(context, control);
+    textField(context, control);
     auto& host = control.hosting->host();
     if (!host.scrollIntoView(*control.node)) throw Error(quotedText(context.arguments[0]) + " cannot be shown.");
-    // What the field held is selected and typed over, as a person replacing it would.
-    if (!field.text().empty()) host.clearText(*control.node);
-    host.type(*control.node, context.arguments[1]);
+    // What the field held is selected and typed over, as a person replacing it would: one
+    // change to undo.
+    host.replaceText(*control.node, context.arguments[1]);
 }
 
 void submitText(CommandContext& context) {

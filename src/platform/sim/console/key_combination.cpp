@@ -60,6 +60,17 @@ std::string modifierName(platform::ModifierFlags flag) {
     return "Shift";
 }
 
+// Key codes from here on are the numeric keypad's.
+constexpr std::uint16_t kFirstKeypadKey = 65;
+
+// What the key types with Shift: the layout's shifted character, else the capital of its own.
+std::string shiftedCharacters(const SimKeyboardLayout& layout, std::uint16_t code) {
+    if (auto shifted = layout.shiftedKeys.find(code); shifted != layout.shiftedKeys.end())
+        return text::fromUTF16(shifted->second);
+    const auto typed = layout.keys.find(code);
+    return typed == layout.keys.end() ? std::string() : text::uppercased(text::fromUTF16(typed->second));
+}
+
 const char* const kUsage = "name a key with its modifiers, as in keys ctrl-opt-cmd-w, keys cmd-r or keys return";
 
 }  // namespace
@@ -103,21 +114,22 @@ KeyCombination parseKeyCombination(std::string_view text, const SimKeyboardLayou
         return combination;
     }
     if (text::characterCount(key) != 1) throw Error("\"" + key + "\" is no key; " + kUsage + ".");
-    // The key that types the character on the layout; the main keys before the keypad's.
-    const std::string lower = text::lowercased(key);
     const std::string noKey = "No key types \"" + key + "\" on the " + layout.name + " keyboard layout; " + kUsage + ".";
-    // Only a letter's capital is its key with Shift; a character that merely lower-cases to a
-    // key's (the Kelvin sign to "k", "ẞ" to "ß") is typed by no key.
-    const bool capital = lower != key;
-    if (capital && text::uppercased(lower) != key) throw Error(noKey);
+    // The key that types the character on the layout, the main keys before the keypad's: with
+    // Shift named, the key types what it types with Shift.
     for (const auto& [code, typed] : layout.keys) {
-        if (code >= 65 || text::fromUTF16(typed) != lower) continue;
+        if (code >= kFirstKeypadKey || text::fromUTF16(typed) != key) continue;
         combination.keyCode = code;
-        combination.characters = (combination.flags & flags::kShift) ? text::uppercased(lower) : lower;
-        if (capital) {  // an upper-case letter is that key with Shift
-            combination.flags |= flags::kShift;
-            combination.characters = key;
-        }
+        combination.characters = (combination.flags & flags::kShift) ? shiftedCharacters(layout, code) : key;
+        return combination;
+    }
+    // Else the key that types it with Shift ("!" is Shift and the 1 key, "A" Shift and the A
+    // key). A character that merely upper-cases like a key's (the Kelvin sign, "ẞ") is none.
+    for (const auto& [code, typed] : layout.keys) {
+        if (code >= kFirstKeypadKey || shiftedCharacters(layout, code) != key) continue;
+        combination.keyCode = code;
+        combination.flags |= flags::kShift;
+        combination.characters = key;
         return combination;
     }
     throw Error(noKey);

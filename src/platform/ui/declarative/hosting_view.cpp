@@ -28,7 +28,8 @@ bool HostingView::resignFirstResponder() {
 namespace {
 
 bool isEditAction(std::string_view action) {
-    return action == "cut:" || action == "copy:" || action == "paste:" || action == "selectAll:";
+    return action == "cut:" || action == "copy:" || action == "paste:" || action == "selectAll:" ||
+           action == "undo:" || action == "redo:";
 }
 
 }  // namespace
@@ -46,6 +47,10 @@ void HostingView::performAction(std::string_view action, MenuItem*) {
         host_->pasteText();
     else if (action == "selectAll:")
         host_->selectAllText();
+    else if (action == "undo:")
+        host_->undoText();
+    else if (action == "redo:")
+        host_->redoText();
 }
 
 bool HostingView::validateMenuItem(const MenuItem& item) {
@@ -54,6 +59,8 @@ bool HostingView::validateMenuItem(const MenuItem& item) {
         auto* pasteboard = current().pasteboard;
         return pasteboard && pasteboard->string().has_value();
     }
+    if (item.actionName == "undo:") return host_->canUndoText();
+    if (item.actionName == "redo:") return host_->canRedoText();
     return true;
 }
 

@@ -28,8 +28,9 @@ public:
     bool acceptsFirstResponder() const override { return true; }
     // Giving up the first responder ends the editing of a text field.
     bool resignFirstResponder() override;
-    // The Edit menu's actions on the text field being edited: "cut:", "copy:", "paste:",
-    // "selectAll:"; cut and copy are enabled with text selected, paste with text to paste.
+    // The Edit menu's actions on the text field being edited: "undo:", "redo:", "cut:", "copy:",
+    // "paste:", "selectAll:"; undo and redo are enabled with a change to undo or redo, cut and
+    // copy with text selected, paste with text to paste.
     bool respondsToAction(std::string_view action) const override;
     void performAction(std::string_view action, MenuItem* sender) override;
     bool validateMenuItem(const MenuItem& item) override;

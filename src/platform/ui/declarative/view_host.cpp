@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/layout.h"
 #include "platform/ui/panel.h"
 #include "support/run_loop.h"
@@ -141,6 +142,7 @@ void ViewHost::render() {
     readsContainerSize_ = false;
     renderedContainerSize_ = container_.bounds().size;
     focusables_.clear();
+    textFields_.clear();
     hoverables_.clear();
     bridgedNodes_.clear();
     shortcuts_.clear();
@@ -182,6 +184,7 @@ void ViewHost::render() {
 
     placeBridgedViews();
     checkFocus();
+    dropLeftHistories();
     for (const Node* node : appearing_)
         for (const auto& action : node->modifiers().events().onAppear)
             if (action) action();
@@ -197,6 +200,7 @@ void ViewHost::keepShownTree() {
     // point at its nodes again, and the rest go.
     ++generation_;
     focusables_.clear();
+    textFields_.clear();
     hoverables_.clear();
     bridgedNodes_.clear();
     shortcuts_.clear();
@@ -210,6 +214,7 @@ void ViewHost::keepShownTree() {
                 it->second.node = &node;
             }
             if (node.modifiers().focus) focusables_.push_back(&node);
+            if (node.as<TextFieldContent>()) textFields_.push_back(&node);
             if (node.modifiers().events().onHover) hoverables_.push_back(&node);
             if (node.modifiers().events().keyboardShortcut) shortcuts_.push_back(&node);
             if (node.content()->asBridged()) bridgedNodes_.push_back(&node);
@@ -267,6 +272,7 @@ void ViewHost::expand(Node& node) {
         }
     }
     // A button of a style of the app's own shows the body the style makes of its label.
+    if (node.as<TextFieldContent>()) textFields_.push_back(&node);
     if (auto* button = content->asButton(); button && button->customStyle && !node.children().empty()) {
         ButtonStyleConfiguration configuration{std::move(node.mutableChildren().front()),
                                                pressed_ && *pressed_ == node.identity(), !node.isDisabled(),
@@ -448,6 +454,7 @@ void ViewHost::moveFocus(const Node& node) {
     if (editing_ && *editing_ != node.identity()) {
         editing_.reset();
         allSelected_ = false;
+        endRun();
     }
     // One node of a window holds focus: whatever other binding held it lets go.
     for (const auto& [binding, representative] : focusBindings_)

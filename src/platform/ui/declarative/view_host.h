@@ -12,6 +12,7 @@
 #include "platform/ui/color_in_space.h"
 #include "platform/ui/declarative/node.h"
 #include "platform/ui/declarative/nodes.h"
+#include "platform/ui/declarative/text_field_undo.h"
 #include "platform/ui/declarative/view_context.h"
 #include "platform/ui/view.h"
 #include "support/observable.h"
@@ -127,8 +128,9 @@ public:
     void unhover();
     // Offers a key press to the text field being edited (Return submits it, Delete takes the
     // character before the caret back, a key that types text without Command or Control types it
-    // at the caret, which stays after the text), then to the key handlers from the focused node
-    // out to the root; true when one took it.
+    // at the caret, which stays after the text, Tab and Shift-Tab move to the next and previous
+    // text field), then to the key handlers from the focused node out to the root; true when one
+    // took it.
     bool keyDown(const KeyEvent& event);
     // The platform moves focus to a focusable node (every other bound value lets go), or drops it.
     void moveFocus(const Node& node);
@@ -154,6 +156,9 @@ public:
     bool editField(const Node& node);
     // Selects everything in a text field and deletes it: one edit, to empty.
     bool clearText(const Node& node);
+    // Clicks into a text field, selects what it holds and types the text over it, one character
+    // at a time: undone as one change.
+    bool replaceText(const Node& node, std::string_view text);
 
     // ---- editing: the text field being edited (the focused one, else the one last clicked or
     // typed into while no other node took focus since; none while another node holds focus) with
@@ -170,6 +175,16 @@ public:
     // The field is no longer edited (its window's first responder moved elsewhere); a focused
     // field lets go of focus.
     void endEditing();
+    // Undo and Redo in the field being edited. Each field keeps its own history of changes: a
+    // run of typing is one change, and so is a run of deleting; a run ends when the field stops
+    // being edited or is clicked into, when typing turns to deleting or back, on Return, on
+    // Select All and on an undo or redo; a cut, a paste and a replaced text are changes of their
+    // own. Each change goes through the field's binding. A history whose field shows another
+    // text than its last change left (the app changed it) is dropped, not restored over it.
+    bool canUndoText() const;
+    bool canRedoText() const;
+    bool undoText();
+    bool redoText();
     // Return in a text field: the nearest submit action around it runs.
     bool submit(const Node& node);
     // Chooses the option or row with this tag in a picker or a list (a picker inside a menu is
@@ -248,6 +263,24 @@ private:
     // The user clicked or typed into the field: it takes focus (or every binding lets go when it
     // has none), its window's first responder becomes this host's view, and it is edited.
     void beginEditing(const Node& field);
+    // Tab in the field being edited: the next (or previous) enabled, shown text field of the
+    // tree in layout order, round from the last to the first, is edited with its text selected,
+    // as a key view loop goes. False when there is no field to go to.
+    bool moveToNextField(const Node& from, bool backward);
+    // Notes an edit of the field from `before` to `after` (what it shows now) in its undo
+    // history: it joins the open run when that run is of the same field and kind, else begins a
+    // new change.
+    enum class EditKind { typing, deleting, other };
+    void recordEdit(std::uint64_t field, EditKind kind, const std::string& before, const std::string& after);
+    // The next edit begins a new change.
+    void endRun() { openRun_.reset(); }
+    // Undo (or redo) in the field being edited, through its binding.
+    bool stepHistory(bool redo);
+    // The history of the field being edited, with the text the field shows; nothing when no
+    // field is edited or it has no history.
+    const TextFieldUndo* editingHistory(std::string& shown) const;
+    // After a render: the histories of fields no longer in the tree go.
+    void dropLeftHistories();
 
     DeclarativeView& rootView_;
     View& container_;
@@ -270,10 +303,17 @@ private:
     std::optional<std::uint64_t> pressed_;  // the button the mouse is held down on
     std::optional<std::uint64_t> editing_;  // the text field last clicked or typed into
     bool allSelected_ = false;
+    std::unordered_map<std::uint64_t, TextFieldUndo> undoHistories_;  // by the field's identity
+    struct OpenRun {
+        std::uint64_t field;
+        EditKind kind;
+    };
+    std::optional<OpenRun> openRun_;  // the run of typing or deleting the next edit may join
     WorkItem scheduledRender_;
 
     // Collected while a tree is expanded.
     std::vector<const Node*> focusables_;
+    std::vector<const Node*> textFields_;
     std::vector<const Node*> hoverables_;
     std::vector<Node*> bridgedNodes_;
     std::vector<const Node*> shortcuts_;

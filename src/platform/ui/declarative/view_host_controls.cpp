@@ -1,5 +1,5 @@
-// The user's side of the controls: switches, sliders, steppers, text fields, pickers, lists,
-// colour wells and holding a button down.
+// The user's side of the controls: switches, sliders, steppers, pickers, lists, colour wells
+// and holding a button down (text fields have a file of their own).
 
 #include <algorithm>
 #include <string>
@@ -8,10 +8,6 @@
 
 #include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/view_host.h"
-#include "platform/platform.h"
-#include "platform/ui/panel.h"
-#include "platform/ui/text_segmentation.h"
-#include "support/text.h"
 
 namespace tarnwick::platform::ui {
 
@@ -35,17 +31,6 @@ const Node* withIdentity(const Node& node, std::uint64_t identity) {
     for (const Node& child : node.children())
         if (const Node* found = withIdentity(child, identity)) return found;
     return nullptr;
-}
-
-// What a key types into a field: text without control characters and without the characters
-// that stand for the function keys (the arrows among them).
-bool typesText(std::string_view characters) {
-    if (characters.empty() || !text::isValidUTF8(characters)) return false;
-    for (const auto& scalar : decodeText(characters)) {
-        const char32_t c = scalar.value;
-        if (c < 0x20 || (c >= 0x7F && c < 0xA0) || (c >= 0xF700 && c <= 0xF8FF)) return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -111,145 +96,6 @@ bool ViewHost::decrement(const Node& node) {
     const double next = std::max(control->value() - control->step, control->lower);
     const auto binding = control->binding;
     binding.set(next);
-    return true;
-}
-
-void ViewHost::beginEditing(const Node& field) {
-    const std::uint64_t identity = field.identity();
-    // Clicking into the field gives it focus; whatever held focus lets go.
-    if (field.modifiers().focus)
-        moveFocus(field);
-    else
-        dropFocus();
-    if (Panel* window = container_.window(); window && window->firstResponder() != &container_)
-        window->makeFirstResponder(&container_);
-    if (editing_ != identity) allSelected_ = false;
-    editing_ = identity;
-}
-
-bool ViewHost::type(const Node& node, std::string_view text) {
-    const auto* field = node.as<TextFieldContent>();
-    if (!field || !canAct(node) || !field->binding.get || !field->binding.set) return false;
-    const auto binding = field->binding;
-    beginEditing(node);
-    // One character at a time, as keys type them; the first replaces a selection.
-    bool first = true;
-    for (const std::string_view character : text::scalars(text)) {
-        const bool replaces = std::exchange(first, false) && std::exchange(allSelected_, false);
-        binding.set((replaces ? std::string() : binding.get()) + std::string(character));
-    }
-    return true;
-}
-
-bool ViewHost::editField(const Node& node) {
-    if (!node.as<TextFieldContent>() || !canAct(node)) return false;
-    beginEditing(node);
-    allSelected_ = false;
-    return true;
-}
-
-bool ViewHost::clearText(const Node& node) {
-    const auto* field = node.as<TextFieldContent>();
-    if (!field || !canAct(node) || !field->binding.set) return false;
-    const auto binding = field->binding;
-    beginEditing(node);
-    allSelected_ = false;
-    binding.set(std::string());
-    return true;
-}
-
-// ---- editing
-
-const Node* ViewHost::editingField() const {
-    // Another node holding focus has the keyboard; no field is edited meanwhile.
-    if (const Node* focused = focusedNode()) return focused->as<TextFieldContent>() ? focused : nullptr;
-    if (!editing_) return nullptr;
-    const Node* node = nodeWithIdentity(*editing_);
-    return node && node->as<TextFieldContent>() && !node->isDisabled() ? node : nullptr;
-}
-
-bool ViewHost::hasSelectedText() const {
-    const Node* field = editingField();
-    return field && allSelected_ && editing_ == field->identity() && !field->as<TextFieldContent>()->text().empty();
-}
-
-bool ViewHost::selectAllText() {
-    const Node* field = editingField();
-    if (!field) return false;
-    editing_ = field->identity();
-    allSelected_ = true;
-    return true;
-}
-
-bool ViewHost::copyText() {
-    auto* pasteboard = current().pasteboard;
-    if (!hasSelectedText() || !pasteboard) return false;
-    pasteboard->setString(editingField()->as<TextFieldContent>()->text());
-    return true;
-}
-
-bool ViewHost::cutText() {
-    const Node* field = editingField();
-    if (!field || !copyText()) return false;
-    const auto binding = field->as<TextFieldContent>()->binding;
-    allSelected_ = false;
-    if (binding.set) binding.set(std::string());
-    return true;
-}
-
-bool ViewHost::pasteText() {
-    const Node* field = editingField();
-    auto* pasteboard = current().pasteboard;
-    const auto text = pasteboard ? pasteboard->string() : std::nullopt;
-    if (!field || !text) return false;
-    const auto binding = field->as<TextFieldContent>()->binding;
-    if (!binding.get || !binding.set) return false;
-    const bool replaces = std::exchange(allSelected_, false) && editing_ == field->identity();
-    editing_ = field->identity();
-    binding.set((replaces ? std::string() : binding.get()) + *text);
-    return true;
-}
-
-void ViewHost::endEditing() {
-    if (const Node* focused = focusedNode(); focused && focused->as<TextFieldContent>()) dropFocus();
-    editing_.reset();
-    allSelected_ = false;
-}
-
-bool ViewHost::editWithKey(const Node& field, const KeyEvent& event) {
-    const auto* content = field.as<TextFieldContent>();
-    if (!content || field.isDisabled()) return false;
-    // Return and Enter submit; the field keeps the key.
-    if (event.keyCode == key_codes::kReturn || event.keyCode == key_codes::kKeypadEnter) {
-        if (!event.isRepeat) submit(field);
-        return true;
-    }
-    // Command and Control combinations are the menus' and the window's.
-    if (event.modifierFlags & (modifier_flags::kCommand | modifier_flags::kControl)) return false;
-    const bool deletes = event.keyCode == key_codes::kDelete || event.keyCode == key_codes::kForwardDelete;
-    if (!deletes && !typesText(event.characters)) return false;
-    const auto binding = content->binding;
-    if (!binding.get || !binding.set) return true;
-    const std::string before = binding.get();
-    std::string after = before;
-    const bool replaces = std::exchange(allSelected_, false);
-    editing_ = field.identity();
-    if (replaces) after.clear();
-    if (event.keyCode == key_codes::kDelete && !replaces && !after.empty())
-        after.erase(segmentText(after).back().from);
-    // The caret stays after the text: Forward Delete has nothing after it to take.
-    if (!deletes) after += event.characters;
-    if (after != before) binding.set(after);
-    return true;
-}
-
-bool ViewHost::submit(const Node& node) {
-    if (!node.as<TextFieldContent>() || !canAct(node)) return false;
-    for (const Node* n = &node; n; n = n->parent()) {
-        if (!n->hasModifiers() || !n->modifiers().events().onSubmit) continue;
-        if (auto action = n->modifiers().events().onSubmit) action();
-        break;
-    }
     return true;
 }
 

@@ -1,0 +1,128 @@
+// The keyboard in a text field through the built program: Tab and Shift-Tab from one desktop's
+// name field to the next, Command-Z and Shift-Command-Z taking back and putting back a run of
+// typing with the names file following each step, shifted characters typed as on the U.S.
+// layout, and Tab out of a display's friendly name in the settings saving it.
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/json.h"
+#include "testkit/console_process.h"
+#include "testkit/temp_folder.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+using Names = std::map<std::string, std::string>;
+
+const fs::path kDefaultSession = fs::path(TARNWICK_SOURCE_DIR) / "sessions/default.json";
+constexpr const char* kDesktop1 = "00000000-0000-0000-0000-000000000001";
+constexpr const char* kDesktop2 = "6F1C2B9E-0D4A-4C8E-9B3F-2A7D5E1C8B40";
+
+class FieldKeyboardRoadsTest : public ::testing::Test {
+protected:
+    FieldKeyboardRoadsTest() {
+        program = std::make_unique<testkit::ConsoleProcess>(
+            testkit::ConsoleProcess::Options{home.path(), kDefaultSession, {}, {}, true});
+        EXPECT_EQ(program->ready().back(), "ready");
+    }
+    ~FieldKeyboardRoadsTest() override {
+        program->send("quit");
+        program->finish();
+    }
+    Lines send(const std::string& command) { return program->send(command); }
+    void ok(const std::string& command) { EXPECT_EQ(send(command).back(), "ok") << command; }
+    void choose(const std::string& row) {
+        ok("click status-item");
+        ok("wait 0.5");
+        ok("menu \"" + row + "\"");
+    }
+    // The names file as it is on disk now.
+    Names namesFile() {
+        Names names;
+        const fs::path path = home.path() / "Library/Application Support/Tarnwick/names.json";
+        if (!fs::exists(path)) return names;
+        const Value file = json::parse(testkit::fileText(path)).value_or(Value());
+        if (const Value* saved = file.find("names"); saved && saved->asDictionary())
+            for (const auto& [id, name] : *saved->asDictionary())
+                if (name.asString()) names[id] = *name.asString();
+        return names;
+    }
+    // The identifier of the control `screen` marks focused, or "" when none is.
+    std::string focused() {
+        for (const auto& line : send("screen")) {
+            if (line.size() < 8 || line.compare(line.size() - 8, 8, " focused") != 0) continue;
+            const auto at = line.find(" id \"");
+            if (at == std::string::npos) return "?";
+            return line.substr(at + 5, line.find('"', at + 5) - at - 5);
+        }
+        return "";
+    }
+
+    testkit::TempFolder home;
+    std::unique_ptr<testkit::ConsoleProcess> program;
+};
+
+TEST_F(FieldKeyboardRoadsTest, TabMovesBetweenDesktopNamesAndCommandZTakesBackARunOfTyping) {
+    choose("Desktop Names");
+    const std::string first = std::string("name.") + kDesktop1;
+    const std::string second = std::string("name.") + kDesktop2;
+    ok("focus " + first);
+    for (const char* key : {"W", "o", "r", "k"}) ok(std::string("keys ") + key);
+    EXPECT_EQ(namesFile(), (Names{{kDesktop1, "Work"}}));
+
+    ok("keys tab");
+    EXPECT_EQ(focused(), second);
+    for (const char* key : {"m", "a", "i", "l", "!"}) ok(std::string("keys ") + key);
+    EXPECT_EQ(namesFile(), (Names{{kDesktop1, "Work"}, {kDesktop2, "mail!"}}));
+
+    // The run typed into the second field goes back in one step, and comes again.
+    ok("keys cmd-z");
+    EXPECT_EQ(namesFile(), (Names{{kDesktop1, "Work"}}));
+    ok("keys cmd-shift-z");
+    EXPECT_EQ(namesFile(), (Names{{kDesktop1, "Work"}, {kDesktop2, "mail!"}}));
+
+    // Back to the first field, whose history is its own.
+    ok("keys shift-tab");
+    EXPECT_EQ(focused(), first);
+    ok("keys cmd-z");
+    EXPECT_EQ(namesFile(), (Names{{kDesktop2, "mail!"}}));
+    ok("keys cmd-shift-z");
+    ok("keys shift-1");
+    ok("keys ?");
+    EXPECT_EQ(namesFile(), (Names{{kDesktop1, "Work!?"}, {kDesktop2, "mail!"}}));
+    EXPECT_TRUE(testkit::printed(send("screen"), "textField \"Work!?\" id \"" + first + "\""));
+
+    // A text the type command replaces is one change; typing after an undo leaves nothing to redo.
+    ok("type " + first + " Home");
+    ok("keys cmd-z");
+    EXPECT_EQ(namesFile().at(kDesktop1), "Work!?");
+    ok("keys s");
+    ok("keys cmd-shift-z");
+    EXPECT_EQ(namesFile().at(kDesktop1), "Work!?s");
+}
+
+TEST_F(FieldKeyboardRoadsTest, TabOutOfADisplaysFriendlyNameSavesItAsAClickElsewhereWould) {
+    choose("Settings\u2026");
+    ok("set \"Settings sections\" \"Desktop Names\"");
+    const std::string builtIn = "display-alias.37D8832A-2D66-02CA-B9F7-8F30A301B230";
+    const std::string studio = "display-alias.9C4E1F7A-5B2D-4E8F-A1C3-6D9B2E4F7A18";
+    ok("focus " + builtIn);
+    for (const char* key : {"L", "a", "p"}) ok(std::string("keys ") + key);
+    EXPECT_FALSE(testkit::printed(send("screen"), "label \"Identify Lap\""));
+    ok("keys tab");
+    EXPECT_EQ(focused(), studio);
+    EXPECT_TRUE(testkit::printed(send("screen"), "label \"Identify Lap\""));
+    ok("keys tab");
+    EXPECT_EQ(focused(), builtIn);
+}
+
+}  // namespace
+}  // namespace tarnwick
