@@ -147,6 +147,48 @@ void writeValue(std::string& out, const Value& value, Style style, int depth) {
     }
 }
 
+// Looks at the text once, before anything is built from it, and stops at the first byte that
+// refuses it:
+// - a raw NUL byte. JSON has no place for one (inside a string it must be escaped), but
+//   nlohmann's lexer takes one for the end of the input, whatever the range it is given: a
+//   document followed by a NUL and more text would read as the document alone, and the next save
+//   of the file would drop the rest.
+// - a container nested deeper than kMaximumDepth. The conversion into a Value (and the Value's
+//   destruction) recurses once per level, and the library's own tree of a million brackets costs
+//   seconds and a hundred bytes a level: such text is refused here, for the cost of reading it up
+//   to the limit, not built and then refused.
+// Brackets inside strings do not count. For any text the library reads as JSON so far, this counts
+// the same levels it does, so a document within the limit reads exactly as before; text on which
+// the two differ is no JSON and is refused either way.
+bool withinLimits(std::string_view text) {
+    int depth = 0;
+    bool inString = false;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '\0') return false;
+        if (inString) {
+            if (c == '\\') {
+                // The escaped character, a quote or a backslash included, ends nothing.
+                if (++at < text.size() && text[at] == '\0') return false;
+            } else if (c == '"') {
+                inString = false;
+            }
+            continue;
+        }
+        switch (c) {
+        case '"': inString = true; break;
+        case '[':
+        case '{':
+            if (++depth > kMaximumDepth) return false;
+            break;
+        case ']':
+        case '}': --depth; break;
+        default: break;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool isValidObject(const Value& value) {
@@ -192,24 +234,9 @@ Value fromNlohmann(const nlohmann::json& j) {
 }
 
 std::optional<Value> parse(std::string_view text) {
-    // JSON has no place for a raw NUL byte (inside a string it must be escaped), but nlohmann's
-    // lexer takes one for the end of the input, whatever the range it is given: a document
-    // followed by a NUL and more text would read as the document alone, and the next save of
-    // the file would drop the rest.
-    if (text.find('\0') != std::string_view::npos) return std::nullopt;
-    // The conversion into a Value (and the Value's destruction) recurses once per nesting level,
-    // so text nested deeper than any real document is refused instead of exhausting the stack.
-    bool tooDeep = false;
-    const nlohmann::json::parser_callback_t depthCheck = [&tooDeep](int depth, nlohmann::json::parse_event_t event,
-                                                                    nlohmann::json&) {
-        // `depth` counts the containers around the one that starts here.
-        const bool starts = event == nlohmann::json::parse_event_t::object_start ||
-                            event == nlohmann::json::parse_event_t::array_start;
-        if (starts && depth >= kMaximumDepth) tooDeep = true;
-        return true;
-    };
-    auto parsed = nlohmann::json::parse(text.begin(), text.end(), depthCheck, false);
-    if (parsed.is_discarded() || tooDeep) return std::nullopt;
+    if (!withinLimits(text)) return std::nullopt;
+    auto parsed = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
+    if (parsed.is_discarded()) return std::nullopt;
     return fromNlohmann(parsed);
 }
 

@@ -28,7 +28,8 @@ inline constexpr int kMaximumDepth = 512;
 
 // Parses JSON text. Integers stay integers (unsigned only beyond the signed range), floating
 // numbers stay floating. Returns nothing for text that is not JSON (a raw NUL byte anywhere
-// included) or is nested deeper than kMaximumDepth.
+// included) or is nested deeper than kMaximumDepth. Text nested too deep is refused at the first
+// bracket past the limit, before anything is built: refusing it costs no more than reading that far.
 std::optional<Value> parse(std::string_view text);
 
 Value fromNlohmann(const nlohmann::json& json);

@@ -8,6 +8,7 @@
 #include "platform/sim/memory_user_defaults.h"
 #include "support/files.h"
 #include "support/json.h"
+#include "testkit/allocation_count.h"
 #include "testkit/child_process.h"
 #include "testkit/temp_folder.h"
 
@@ -57,6 +58,20 @@ TEST_F(MemoryUserDefaultsTest, ADomainThatIsNoRegularFileIsLeftAlone) {
     fromDanglingLink.set("showBanner", false);
     EXPECT_TRUE(fs::is_symlink(file));
     EXPECT_FALSE(fs::exists(home / "elsewhere.json"));
+}
+
+// A domain nested a million levels deep is not valid JSON, found so for what reading its bytes
+// costs, and kept as it is.
+TEST_F(MemoryUserDefaultsTest, ADeeplyNestedDomainIsRefusedForTheCostOfReadingIt) {
+    const std::string content = R"({"k":)" + std::string(1'000'000, '[') + std::string(1'000'000, ']') + "}";
+    files::writeAtomically(file, content);
+    const std::size_t before = testkit::bytesAllocatedOnThisThread();
+    MemoryUserDefaults defaults(file);
+    EXPECT_LT(testkit::bytesAllocatedOnThisThread() - before, 4 * content.size());
+    ASSERT_TRUE(defaults.unreadable());
+    EXPECT_EQ(defaults.unreadable()->reason, "it is not valid JSON");
+    defaults.set("showBanner", false);
+    EXPECT_EQ(files::read(file), content);
 }
 
 // An unreadable domain says which file and why, whatever is at the path; a domain read, or one

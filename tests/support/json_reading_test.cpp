@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/json.h"
+#include "testkit/allocation_count.h"
 
 namespace tarnwick {
 namespace {
@@ -25,6 +26,59 @@ TEST(JsonReadingTest, ARawNulByteAnywhereIsNotJson) {
     EXPECT_EQ(*escaped->find("a")->asString(), "x\0y"s);
     // What the writer makes of such a string reads back as it.
     EXPECT_EQ(json::parse(*json::write(*escaped)), escaped);
+}
+
+std::string nested(int levels, const std::string& inside = "") {
+    return std::string(static_cast<std::size_t>(levels), '[') + inside + std::string(static_cast<std::size_t>(levels), ']');
+}
+
+// Nesting reads up to the limit and no further, whatever mix of arrays and objects makes it;
+// brackets inside strings, escaped quotes included, are text and not nesting.
+TEST(JsonReadingTest, NestingIsReadUpToTheLimitAndRefusedPastIt) {
+    const int limit = json::kMaximumDepth;
+    EXPECT_TRUE(json::parse(nested(limit)));
+    EXPECT_FALSE(json::parse(nested(limit + 1)));
+    EXPECT_TRUE(json::parse(nested(limit - 1, R"({"a":1})")));
+    EXPECT_FALSE(json::parse(nested(limit, R"({"a":1})")));
+    EXPECT_FALSE(json::parse(nested(limit - 1, R"({"a":[]})")));
+    // Siblings do not add up: each closes before the next opens.
+    EXPECT_TRUE(json::parse("[" + nested(limit - 1) + "," + nested(limit - 1) + "]"));
+
+    const std::string brackets = std::string(2000, '[') + std::string(2000, '{');
+    for (const std::string& text : {"\"" + brackets + "\"", "\"\\\"" + brackets + "\\\\\"", "\"\\\\\\\"" + brackets + "\""}) {
+        SCOPED_TRACE(text.substr(0, 8));
+        const auto read = json::parse(nested(limit - 1, text));
+        ASSERT_TRUE(read);
+        const Value* inner = &*read;
+        while (inner->asArray()) inner = &inner->asArray()->front();
+        ASSERT_TRUE(inner->asString());
+        EXPECT_NE(inner->asString()->find(brackets), std::string::npos);
+    }
+    // A backslash that ends a string's escape ends nothing else: the quote after it closes the
+    // string, and the brackets after that count.
+    EXPECT_FALSE(json::parse(nested(limit - 1, R"(["\\",[]])")));
+    // A NUL byte that an escape would pass over is refused as any other.
+    EXPECT_FALSE(json::parse("[\"\\\0\"]"s));
+}
+
+// Text nested past the limit is refused before anything is built from it, however long: the
+// library's tree of a million brackets would take a hundred bytes a level.
+TEST(JsonReadingTest, TextNestedPastTheLimitIsRefusedWithoutBuildingIt) {
+    for (const int levels : {json::kMaximumDepth + 1, 1'000'000, 4'000'000}) {
+        SCOPED_TRACE(levels);
+        std::string objects;
+        for (int level = 0; level < levels; ++level) objects += R"({"a":)";
+        objects += "1" + std::string(static_cast<std::size_t>(levels), '}');
+        for (const std::string& text : {nested(levels), R"({"version":1,"names":)" + nested(levels) + "}", objects}) {
+            const std::size_t before = testkit::bytesAllocatedOnThisThread();
+            EXPECT_FALSE(json::parse(text));
+            EXPECT_LT(testkit::bytesAllocatedOnThisThread() - before, 1024u);
+        }
+    }
+    // What is within the limit is built, and the count sees it.
+    const std::size_t before = testkit::bytesAllocatedOnThisThread();
+    EXPECT_TRUE(json::parse(nested(json::kMaximumDepth)));
+    EXPECT_GT(testkit::bytesAllocatedOnThisThread() - before, 512u * 16u);
 }
 
 }  // namespace
