@@ -164,6 +164,8 @@ TEST_F(MemoryUserDefaultsTest, ATaggedValueThatDoesNotFitItsTagMakesTheFileUnrea
         {R"({"$type":"bytes","value":"AQI="})", "k.value " + bytes},
         {R"({"$type":"dictionary","value":[]})", "k.value must be an object"},
         {R"([0,{"$type":"url","value":7}])", "k[1].value must be a string"},
+        {R"([{"$type":"url","value":7},0])", "k[0].value must be a string"},
+        {R"([[{"$type":"date","value":"soon"}]])", "k[0][0].value " + number},
         {R"({"$type":"dictionary","value":{"$type":"date","value":{"$type":"bytes","value":[300]}}})",
          "k.value.value.value " + bytes},
     };
@@ -175,6 +177,7 @@ TEST_F(MemoryUserDefaultsTest, ATaggedValueThatDoesNotFitItsTagMakesTheFileUnrea
         EXPECT_EQ(whyUnreadable(), misfit.reason);
         const Value stored = *json::parse(misfit.member);
         EXPECT_TRUE(findMalformedDefaultsTag(Value(Array{Value(), stored}))) << misfit.member;
+        EXPECT_TRUE(findMalformedDefaultsTag(Value(Array{stored}))) << misfit.member;
     }
     // The whole domain as one tagged value that does not fit.
     EXPECT_TRUE(loadAndChange(R"({"$type":"date","value":"soon"})").empty());
