@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "support/files.h"
+
 namespace tarnwick::json {
 
 namespace {
@@ -147,48 +149,6 @@ void writeValue(std::string& out, const Value& value, Style style, int depth) {
     }
 }
 
-// Looks at the text once, before anything is built from it, and stops at the first byte that
-// refuses it:
-// - a raw NUL byte. JSON has no place for one (inside a string it must be escaped), but
-//   nlohmann's lexer takes one for the end of the input, whatever the range it is given: a
-//   document followed by a NUL and more text would read as the document alone, and the next save
-//   of the file would drop the rest.
-// - a container nested deeper than kMaximumDepth. The conversion into a Value (and the Value's
-//   destruction) recurses once per level, and the library's own tree of a million brackets costs
-//   seconds and a hundred bytes a level: such text is refused here, for the cost of reading it up
-//   to the limit, not built and then refused.
-// Brackets inside strings do not count. For any text the library reads as JSON so far, this counts
-// the same levels it does, so a document within the limit reads exactly as before; text on which
-// the two differ is no JSON and is refused either way.
-bool withinLimits(std::string_view text) {
-    int depth = 0;
-    bool inString = false;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const char c = text[at];
-        if (c == '\0') return false;
-        if (inString) {
-            if (c == '\\') {
-                // The escaped character, a quote or a backslash included, ends nothing.
-                if (++at < text.size() && text[at] == '\0') return false;
-            } else if (c == '"') {
-                inString = false;
-            }
-            continue;
-        }
-        switch (c) {
-        case '"': inString = true; break;
-        case '[':
-        case '{':
-            if (++depth > kMaximumDepth) return false;
-            break;
-        case ']':
-        case '}': --depth; break;
-        default: break;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 bool isValidObject(const Value& value) {
@@ -233,8 +193,35 @@ Value fromNlohmann(const nlohmann::json& j) {
     }
 }
 
+bool TextCheck::take(std::string_view more) {
+    if (refused_) return false;
+    for (const char c : more) {
+        if (c == '\0') return refuse();
+        if (escaped_) {
+            escaped_ = false;  // the escaped character, a quote or a backslash included, ends nothing
+        } else if (inString_) {
+            if (c == '\\')
+                escaped_ = true;
+            else if (c == '"')
+                inString_ = false;
+        } else if (c == '"') {
+            inString_ = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth_ > kMaximumDepth) return refuse();
+        } else if (c == ']' || c == '}') {
+            --depth_;
+        }
+    }
+    return true;
+}
+
+std::string readFile(const std::filesystem::path& file) {
+    TextCheck check;
+    return files::read(file, [&check](std::string_view piece) { return check.take(piece); });
+}
+
 std::optional<Value> parse(std::string_view text) {
-    if (!withinLimits(text)) return std::nullopt;
+    if (!TextCheck().take(text)) return std::nullopt;
     auto parsed = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
     if (parsed.is_discarded()) return std::nullopt;
     return fromNlohmann(parsed);

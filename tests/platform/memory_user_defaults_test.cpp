@@ -60,14 +60,14 @@ TEST_F(MemoryUserDefaultsTest, ADomainThatIsNoRegularFileIsLeftAlone) {
     EXPECT_FALSE(fs::exists(home / "elsewhere.json"));
 }
 
-// A domain nested a million levels deep is not valid JSON, found so for what reading its bytes
-// costs, and kept as it is.
-TEST_F(MemoryUserDefaultsTest, ADeeplyNestedDomainIsRefusedForTheCostOfReadingIt) {
+// A domain nested a million levels deep is not valid JSON, found so for what reading its first
+// piece costs, and kept as it is.
+TEST_F(MemoryUserDefaultsTest, ADeeplyNestedDomainIsRefusedForTheCostOfReadingItsStart) {
     const std::string content = R"({"k":)" + std::string(1'000'000, '[') + std::string(1'000'000, ']') + "}";
     files::writeAtomically(file, content);
     const std::size_t before = testkit::bytesAllocatedOnThisThread();
     MemoryUserDefaults defaults(file);
-    EXPECT_LT(testkit::bytesAllocatedOnThisThread() - before, 4 * content.size());
+    EXPECT_LT(testkit::bytesAllocatedOnThisThread() - before, 256u * 1024u);
     ASSERT_TRUE(defaults.unreadable());
     EXPECT_EQ(defaults.unreadable()->reason, "it is not valid JSON");
     defaults.set("showBanner", false);

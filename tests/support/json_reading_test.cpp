@@ -1,9 +1,13 @@
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include <gtest/gtest.h>
 
+#include "support/files.h"
 #include "support/json.h"
 #include "testkit/allocation_count.h"
+#include "testkit/temp_folder.h"
 
 namespace tarnwick {
 namespace {
@@ -79,6 +83,39 @@ TEST(JsonReadingTest, TextNestedPastTheLimitIsRefusedWithoutBuildingIt) {
     const std::size_t before = testkit::bytesAllocatedOnThisThread();
     EXPECT_TRUE(json::parse(nested(json::kMaximumDepth)));
     EXPECT_GT(testkit::bytesAllocatedOnThisThread() - before, 512u * 16u);
+}
+
+// Text that comes in pieces is judged as if it came whole, wherever it is cut: inside a string,
+// between a backslash and what it escapes, between brackets.
+TEST(JsonReadingTest, TextInPiecesIsCheckedAsAWhole) {
+    const std::string deep = nested(json::kMaximumDepth - 1, R"(["\\",[]])");
+    const std::string escaped = nested(json::kMaximumDepth - 1, R"(["\"[[",[]])");
+    const std::string withinLimit = nested(json::kMaximumDepth - 1, R"(["\\\"[[{"])");
+    const std::string nul = "[\"\\\0\"]"s;
+    for (const auto& [text, accepted] : {std::pair{deep, false}, {escaped, false}, {withinLimit, true}, {nul, false}}) {
+        for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+            json::TextCheck check;
+            const bool first = check.take(std::string_view(text).substr(0, cut));
+            EXPECT_EQ(check.take(std::string_view(text).substr(cut)) && first, accepted) << "cut at " << cut;
+        }
+        EXPECT_EQ(json::parse(text).has_value(), accepted);
+    }
+}
+
+// A file is read no further than the piece that refuses it; what it reads of the file is then
+// refused as the whole would be. A file within the limit is read whole.
+TEST(JsonReadingTest, AFileIsReadNoFurtherThanThePieceThatRefusesIt) {
+    testkit::TempFolder folder;
+    const std::string deep = R"({"version":1,"names":)" + nested(4'000'000) + "}";
+    files::writeAtomically(folder / "deep.json", deep);
+    const std::string read = json::readFile(folder / "deep.json");
+    EXPECT_LE(read.size(), 1024u * 1024u);
+    EXPECT_EQ(deep.compare(0, read.size(), read), 0);
+    EXPECT_FALSE(json::parse(read));
+
+    const std::string within = "[" + std::string(3'000'000, ' ') + nested(json::kMaximumDepth - 1) + "]";
+    files::writeAtomically(folder / "within.json", within);
+    EXPECT_EQ(json::readFile(folder / "within.json"), within);
 }
 
 }  // namespace
