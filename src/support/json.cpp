@@ -208,8 +208,8 @@ bool TextCheck::take(std::string_view more) {
             inString_ = true;
         } else if (c == '[' || c == '{') {
             if (++depth_ > kMaximumDepth) return refuse();
-        } else if (c == ']' || c == '}') {
-            --depth_;
+        } else if ((c == ']' || c == '}') && --depth_ < 0) {
+            return refuse();  // closes what never opened: no JSON
         }
     }
     return true;
