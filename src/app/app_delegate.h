@@ -25,6 +25,7 @@
 #include "model/feature_selection.h"
 #include "model/latest_diagnostic_snapshot_writer.h"
 #include "model/mission_control_geometry_reader.h"
+#include "model/names_file_reporter.h"
 #include "model/preferences_save_reporter.h"
 #include "model/settings_model.h"
 #include "overlays/label_prototype.h"
@@ -244,6 +245,8 @@ private:
     SoftwareUpdates updates_;
     // Tells of settings that cannot be saved, from launch on.
     std::unique_ptr<PreferencesSaveReporter> preferencesSaves_;
+    // Tells of a names file that cannot be read or saved, from launch on.
+    std::unique_ptr<NamesFileReporter> namesSaves_;
     std::unique_ptr<NamesWindowHandle> namesWindow_;
     std::unique_ptr<SettingsWindowHandle> settingsWindow_;
     DisplayIdentificationController displayIdentification_;

@@ -42,6 +42,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (auto warning = AppPreferencesStore().unreadableWarning()) ProgramLog::report(*warning);
     preferencesSaves_ = std::make_unique<PreferencesSaveReporter>(
         *platform::current().userDefaults, [](const std::string& sentence) { ProgramLog::report(sentence); });
+    // The names file likewise: its problems are shown in the names window, which many never open.
+    namesSaves_ = std::make_unique<NamesFileReporter>(
+        *namesModel_, [](const std::string& sentence) { ProgramLog::report(sentence); });
     ApplicationEditingMenu::install();
     buildStatusItem();
     if (item_ && item_->button()) {

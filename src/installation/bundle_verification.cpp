@@ -7,7 +7,7 @@
 #include "platform/bundle.h"
 #include "platform/platform.h"
 #include "platform/property_list.h"
-#include "support/files.h"
+#include "support/json.h"
 
 namespace tarnwick {
 
@@ -40,7 +40,7 @@ std::optional<std::int64_t> parseBuildNumber(const std::string& text) {
 namespace ApplicationInstallationSignature {
 
 std::int64_t build(const std::filesystem::path& bundle) {
-    const Value manifest = platform::propertyListFromData(files::read(bundle / platform::kBundleManifestPath));
+    const Value manifest = platform::propertyListFromData(json::readFile(bundle / platform::kBundleManifestPath));
     if (!manifest.asDictionary()) throw ApplicationInstallationError::invalidApplication();
     auto identifier = manifest.find("CFBundleIdentifier");
     if (!identifier || !identifier->asString() || *identifier->asString() != kApplicationBundleIdentifier)

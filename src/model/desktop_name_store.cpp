@@ -100,7 +100,7 @@ void DesktopNameStore::load() {
         throw file_error::make(file_error::kFileReadUnknown, fileURL_.filename().string());
     }
 
-    const Document document = decode(files::read(fileURL_));
+    const Document document = decode(json::readFile(fileURL_));
     if (document.version != documentVersion) throw DesktopCatalogUnavailable(kUnreadable);
     Names entries;
     for (const auto& [key, name] : document.names)

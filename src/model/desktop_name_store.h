@@ -25,6 +25,8 @@ public:
     Names names() const;
     void setNames(Names names);
 
+    const std::filesystem::path& file() const { return fileURL_; }
+
     // Set when an existing file failed to be read or validated.
     const std::exception_ptr& loadError() const { return loadError_; }
     void setLoadError(std::exception_ptr error) { loadError_ = std::move(error); }

@@ -13,7 +13,6 @@ namespace tarnwick {
 
 namespace {
 
-constexpr const char* kNamesUnreadable = "Saved names could not be read. Your saved file has been left unchanged.";
 constexpr const char* kDesktopGone = "This desktop is no longer available. Refresh the list.";
 constexpr const char* kCouldNotSave = "Could not save this name. ";
 
@@ -126,11 +125,14 @@ bool DesktopNamesModel::rename(const std::string& name, const std::string& uuid)
     } catch (const std::exception& error) {
         saveError_ = std::string(kCouldNotSave) + error.what();
         errorMessage.set(saveError_);
+        namesSaved.emit(saveError_);
         return false;
     }
     saveError_.reset();
     errorMessage.set(std::nullopt);
-    if (store_->names() != before && namesChanged) namesChanged();
+    if (store_->names() == before) return true;  // nothing new went to the file
+    namesSaved.emit(std::nullopt);
+    if (namesChanged) namesChanged();
     return true;
 }
 

@@ -35,8 +35,14 @@ public:
     // Called on a later turn of the main loop after the published catalog changed, and after a
     // refresh the user asked for.
     std::function<void()> catalogChanged;
+    // Heard after each rename that went to the names file: nothing when the file was written,
+    // the message the window shows when the save failed.
+    Signal<std::optional<std::string>> namesSaved;
 
     const DesktopNameStore& store() const { return *store_; }
+    // The message for a names file that could not be read, as the window shows it.
+    static constexpr const char* kNamesUnreadable =
+        "Saved names could not be read. Your saved file has been left unchanged.";
 
     // Rebuilds the catalog; unforced calls within half a second of the last refresh are skipped.
     void refresh(bool force);

@@ -3,13 +3,13 @@
 #include "platform/platform.h"
 #include "platform/property_list.h"
 #include "support/error.h"
-#include "support/files.h"
+#include "support/json.h"
 
 namespace tarnwick::platform {
 
 Bundle::Bundle(std::filesystem::path url) : url_(std::move(url)) {
     try {
-        auto info = propertyListFromData(files::read(url_ / kBundleManifestPath));
+        auto info = propertyListFromData(json::readFile(url_ / kBundleManifestPath));
         if (auto dictionary = info.asDictionary()) info_ = std::move(*dictionary);
     } catch (const Error&) {
         // No readable manifest: the bundle has no information dictionary.

@@ -28,10 +28,15 @@ std::string kindOfItem(mode_t mode) {
 // is reading from or writing to.
 constexpr const char* kOpenByAProcess = "a process\u2019s link to something it has open";
 
-TargetRefused refusal(const fs::path& path, const std::string& because) {
+// A refusal whose sentence is said whole: "The file “<name>” couldn’t be saved because <sentence>".
+TargetRefused refusalSaying(const fs::path& path, const std::string& because) {
     return TargetRefused(file_error::kDomain, file_error::kFileWriteUnknown,
                          "The file \u201C" + path.filename().string() + "\u201D couldn\u2019t be saved because " +
-                             because + ". Nothing was written.");
+                             because);
+}
+
+TargetRefused refusal(const fs::path& path, const std::string& because) {
+    return refusalSaying(path, because + ". Nothing was written.");
 }
 
 // Says what is at `at`, the place the write of `path` led to: the path itself, or the end of its links.
@@ -90,14 +95,21 @@ std::string theKindOfItem(mode_t mode) {
     return "the " + kind.substr(kind.find(' ') + 1);
 }
 
-// The swap back went wrong because other programs changed the name while it went on. A regular
-// file of theirs left under the temporary's name is moved to a name no sweep takes, and the
-// sentence says where the write left what it had moved aside.
+// The swap back went wrong. Where the document written still holds the name and what was found
+// there the temporary's, no other program acted: only the swap back failed, and the sentence says
+// where each is. Otherwise other programs changed the name while it went on: a regular file of
+// theirs left under the temporary's name is moved to a name no sweep takes, and the sentence says
+// where the write left what it had moved aside.
 TargetRefused refusalUnsettled(const WriteTarget& target, const std::string& temporary, const struct stat& ours,
                                const struct stat& found, const fs::path& path) {
     const int folder = target.folder.fd();
-    const std::string why = whatIsThere(path, target.file, kindOfItem(found.st_mode)) +
-                            ", and other programs changed what is at its name while it was being saved";
+    const std::string there = whatIsThere(path, target.file, kindOfItem(found.st_mode));
+    if (holds(folder, target.name, ours) && holds(folder, temporary, found))
+        return refusalSaying(path, there + "; the write swapped it out of the way to look at it and could not swap " +
+                                       "it back, so the document written is at its name and " +
+                                       theKindOfItem(found.st_mode) + " is at " +
+                                       (target.file.parent_path() / temporary).string() + ".");
+    const std::string why = there + ", and other programs changed what is at its name while it was being saved";
     struct stat aside {};
     if (::fstatat(folder, temporary.c_str(), &aside, AT_SYMLINK_NOFOLLOW) != 0 || sameItem(aside, ours))
         return refusal(path, why);
@@ -106,10 +118,8 @@ TargetRefused refusalUnsettled(const WriteTarget& target, const std::string& tem
         const std::string kept = temporary + ".kept";
         if (::renameat2(folder, temporary.c_str(), folder, kept.c_str(), RENAME_NOREPLACE) == 0) place = kept;
     }
-    return TargetRefused(file_error::kDomain, file_error::kFileWriteUnknown,
-                         "The file \u201C" + path.filename().string() + "\u201D couldn\u2019t be saved because " + why +
-                             "; what the write moved aside from its name is at " +
-                             (target.file.parent_path() / place).string() + ".");
+    return refusalSaying(path, why + "; what the write moved aside from its name is at " +
+                                   (target.file.parent_path() / place).string() + ".");
 }
 
 // The exchange found `found`, no regular file, at the file's name, and put the write's temporary

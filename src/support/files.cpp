@@ -92,7 +92,9 @@ int openRegular(const fs::path& path, int flags) {
     return fd;
 }
 
-std::string read(const fs::path& path) {
+std::string read(const fs::path& path) { return read(path, {}); }
+
+std::string read(const fs::path& path, const std::function<bool(std::string_view piece)>& keepReading) {
     int fd = openRegular(path, O_RDONLY);
     if (fd < 0) throw posixError(file_error::kFileReadUnknown, path);
     std::string content;
@@ -107,6 +109,7 @@ std::string read(const fs::path& path) {
         }
         if (n == 0) break;
         content.append(buffer, static_cast<size_t>(n));
+        if (keepReading && !keepReading(std::string_view(buffer, static_cast<size_t>(n)))) break;
     }
     ::close(fd);
     return content;

@@ -21,6 +21,10 @@ int openRegular(const fs::path& path, int flags);
 
 // Reads a whole regular file; throws SystemError when it cannot be read or is no regular file.
 std::string read(const fs::path& path);
+// The same, piece by piece: `keepReading` is given each piece as it comes, and the read stops
+// once it returns false, with what was read up to there (that piece included). A reader that
+// can tell from the start that a file is of no use needs no more of it in memory.
+std::string read(const fs::path& path, const std::function<bool(std::string_view piece)>& keepReading);
 
 // Replaces the file atomically: the bytes go to a temporary file in the same folder, are flushed,
 // and the temporary is renamed over the target. An interrupted write leaves the old file whole.

@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "support/files.h"
+
 namespace tarnwick::json {
 
 namespace {
@@ -191,25 +193,37 @@ Value fromNlohmann(const nlohmann::json& j) {
     }
 }
 
+bool TextCheck::take(std::string_view more) {
+    if (refused_) return false;
+    for (const char c : more) {
+        if (c == '\0') return refuse();
+        if (escaped_) {
+            escaped_ = false;  // the escaped character, a quote or a backslash included, ends nothing
+        } else if (inString_) {
+            if (c == '\\')
+                escaped_ = true;
+            else if (c == '"')
+                inString_ = false;
+        } else if (c == '"') {
+            inString_ = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth_ > kMaximumDepth) return refuse();
+        } else if ((c == ']' || c == '}') && --depth_ < 0) {
+            return refuse();  // closes what never opened: no JSON
+        }
+    }
+    return true;
+}
+
+std::string readFile(const std::filesystem::path& file) {
+    TextCheck check;
+    return files::read(file, [&check](std::string_view piece) { return check.take(piece); });
+}
+
 std::optional<Value> parse(std::string_view text) {
-    // JSON has no place for a raw NUL byte (inside a string it must be escaped), but nlohmann's
-    // lexer takes one for the end of the input, whatever the range it is given: a document
-    // followed by a NUL and more text would read as the document alone, and the next save of
-    // the file would drop the rest.
-    if (text.find('\0') != std::string_view::npos) return std::nullopt;
-    // The conversion into a Value (and the Value's destruction) recurses once per nesting level,
-    // so text nested deeper than any real document is refused instead of exhausting the stack.
-    bool tooDeep = false;
-    const nlohmann::json::parser_callback_t depthCheck = [&tooDeep](int depth, nlohmann::json::parse_event_t event,
-                                                                    nlohmann::json&) {
-        // `depth` counts the containers around the one that starts here.
-        const bool starts = event == nlohmann::json::parse_event_t::object_start ||
-                            event == nlohmann::json::parse_event_t::array_start;
-        if (starts && depth >= kMaximumDepth) tooDeep = true;
-        return true;
-    };
-    auto parsed = nlohmann::json::parse(text.begin(), text.end(), depthCheck, false);
-    if (parsed.is_discarded() || tooDeep) return std::nullopt;
+    if (!TextCheck().take(text)) return std::nullopt;
+    auto parsed = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
+    if (parsed.is_discarded()) return std::nullopt;
     return fromNlohmann(parsed);
 }
 

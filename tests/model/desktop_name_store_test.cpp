@@ -15,6 +15,7 @@
 #include "model/desktop_catalog_unavailable.h"
 #include "model/desktop_name_store.h"
 #include "support/error.h"
+#include "testkit/allocation_count.h"
 #include "testkit/temp_folder.h"
 
 namespace tarnwick {
@@ -154,6 +155,19 @@ TEST_F(DesktopNameStoreTest, FilesThatFailToLoadAreNeverOverwritten) {
         EXPECT_EQ(failureOf(store, "New", kB), c.message);
         EXPECT_EQ(fileContent(), c.content);
     }
+}
+
+// A file nested a million levels deep is refused for what reading its first piece costs, neither
+// read whole nor built, and kept as it is.
+TEST_F(DesktopNameStoreTest, ADeeplyNestedFileIsRefusedForTheCostOfReadingItsStart) {
+    const std::string content = R"({"version":1,"names":)" + std::string(1'000'000, '[') + std::string(1'000'000, ']') + "}";
+    writeFile(content);
+    const std::size_t before = testkit::bytesAllocatedOnThisThread();
+    DesktopNameStore store(file());
+    EXPECT_LT(testkit::bytesAllocatedOnThisThread() - before, 256u * 1024u);
+    EXPECT_EQ(loadMessage(store), kCorrupt);
+    EXPECT_EQ(failureOf(store, "Work", kA), kCorrupt);
+    EXPECT_EQ(fileContent(), content);
 }
 
 // What is no file at the path is unreadable and never opened (a FIFO is never waited for); a

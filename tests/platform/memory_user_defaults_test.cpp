@@ -8,6 +8,7 @@
 #include "platform/sim/memory_user_defaults.h"
 #include "support/files.h"
 #include "support/json.h"
+#include "testkit/allocation_count.h"
 #include "testkit/child_process.h"
 #include "testkit/temp_folder.h"
 
@@ -57,6 +58,20 @@ TEST_F(MemoryUserDefaultsTest, ADomainThatIsNoRegularFileIsLeftAlone) {
     fromDanglingLink.set("showBanner", false);
     EXPECT_TRUE(fs::is_symlink(file));
     EXPECT_FALSE(fs::exists(home / "elsewhere.json"));
+}
+
+// A domain nested a million levels deep is not valid JSON, found so for what reading its first
+// piece costs, and kept as it is.
+TEST_F(MemoryUserDefaultsTest, ADeeplyNestedDomainIsRefusedForTheCostOfReadingItsStart) {
+    const std::string content = R"({"k":)" + std::string(1'000'000, '[') + std::string(1'000'000, ']') + "}";
+    files::writeAtomically(file, content);
+    const std::size_t before = testkit::bytesAllocatedOnThisThread();
+    MemoryUserDefaults defaults(file);
+    EXPECT_LT(testkit::bytesAllocatedOnThisThread() - before, 256u * 1024u);
+    ASSERT_TRUE(defaults.unreadable());
+    EXPECT_EQ(defaults.unreadable()->reason, "it is not valid JSON");
+    defaults.set("showBanner", false);
+    EXPECT_EQ(files::read(file), content);
 }
 
 // An unreadable domain says which file and why, whatever is at the path; a domain read, or one
@@ -149,6 +164,8 @@ TEST_F(MemoryUserDefaultsTest, ATaggedValueThatDoesNotFitItsTagMakesTheFileUnrea
         {R"({"$type":"bytes","value":"AQI="})", "k.value " + bytes},
         {R"({"$type":"dictionary","value":[]})", "k.value must be an object"},
         {R"([0,{"$type":"url","value":7}])", "k[1].value must be a string"},
+        {R"([{"$type":"url","value":7},0])", "k[0].value must be a string"},
+        {R"([[{"$type":"date","value":"soon"}]])", "k[0][0].value " + number},
         {R"({"$type":"dictionary","value":{"$type":"date","value":{"$type":"bytes","value":[300]}}})",
          "k.value.value.value " + bytes},
     };
@@ -160,6 +177,7 @@ TEST_F(MemoryUserDefaultsTest, ATaggedValueThatDoesNotFitItsTagMakesTheFileUnrea
         EXPECT_EQ(whyUnreadable(), misfit.reason);
         const Value stored = *json::parse(misfit.member);
         EXPECT_TRUE(findMalformedDefaultsTag(Value(Array{Value(), stored}))) << misfit.member;
+        EXPECT_TRUE(findMalformedDefaultsTag(Value(Array{stored}))) << misfit.member;
     }
     // The whole domain as one tagged value that does not fit.
     EXPECT_TRUE(loadAndChange(R"({"$type":"date","value":"soon"})").empty());

@@ -7,6 +7,7 @@
 #include "platform/sim/sim_accessibility.h"
 #include "support/error.h"
 #include "support/files.h"
+#include "testkit/allocation_count.h"
 #include "testkit/test_environment.h"
 
 namespace tarnwick {
@@ -155,6 +156,17 @@ TEST(SimulatedSessionTest, MalformedSessionFilesAreRefusedWithASentence) {
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "The session file is not valid: displays[0] needs \"bounds\".");
     }
+    // Nesting far past any session's is refused for what reading the file's start costs.
+    const std::filesystem::path deep = env.home / "deep.json";
+    files::writeAtomically(deep, R"({"system":)" + std::string(1'000'000, '[') + std::string(1'000'000, ']') + "}");
+    const std::size_t before = testkit::bytesAllocatedOnThisThread();
+    try {
+        env.session.loadFile(deep);
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "The session file is not valid JSON.");
+    }
+    EXPECT_LT(testkit::bytesAllocatedOnThisThread() - before, 256u * 1024u);
     // A NUL byte does not end the file: what follows it is not taken for nothing.
     try {
         env.session.load(std::string(R"({"system": {}})") + '\0' + R"({"displays": [{"id": 1}]})");

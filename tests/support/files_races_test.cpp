@@ -262,6 +262,63 @@ TEST(FilesRacesTest, TheSwapBackNeverLeavesAnotherProgramsFileUnderTheTemporarys
     }
 }
 
+// After the exchange has put the write's document at the name and a FIFO found there under the
+// temporary's, the swap back can fail with nobody else acting, or find other programs acting at
+// each swap. The answer says where the document and the FIFO are, blames other programs only
+// when they acted, and no file of theirs stays where the next run's sweep takes it.
+TEST(FilesRacesTest, ASwapBackThatFailsSaysTruthfullyWhereEverythingIs) {
+    const auto save = [](const fs::path& file, const std::string& text) {
+        std::ofstream(file.parent_path() / "theirs") << text;
+        fs::rename(file.parent_path() / "theirs", file);
+    };
+    const std::string fifo = "The file \u201Cscreen.svg\u201D couldn\u2019t be saved because it is a FIFO (named pipe), "
+                             "not a regular file";
+    for (const bool othersAct : {false, true}) {
+        SCOPED_TRACE(othersAct ? "another program saves at each swap back" : "the swap back fails");
+        testkit::TempFolder folder;
+        const fs::path file = folder / "screen.svg";
+        fs::path temporary;
+        int exchanges = 0;
+        std::string outcome;
+        {
+            const files::WriteHooksScope hooks(
+                {.sweepBegins = {}, .temporaryMade = [&](const fs::path& made) { temporary = made; },
+                 .step = [&](files::WriteStep step) {
+                     if (step == files::WriteStep::placeWithoutReplacing && exchanges == 0) replaceWithFifo(file);
+                     if (step != files::WriteStep::exchange || ++exchanges == 1) return 0;
+                     if (!othersAct) return EIO;
+                     save(file, exchanges == 2 ? "theirs" : "theirs again");
+                     return 0;
+                 }});
+            outcome = outcomeOfWriting(file, "new");
+        }
+        if (othersAct) {
+            EXPECT_EQ(outcome, fifo + ", and other programs changed what is at its name while it was being saved; "
+                                      "what the write moved aside from its name is at " +
+                                   temporary.string() + ".kept.");
+        } else {
+            EXPECT_EQ(outcome, fifo + "; the write swapped it out of the way to look at it and could not swap it back, "
+                                      "so the document written is at its name and the FIFO (named pipe) is at " +
+                                   temporary.string() + ".");
+        }
+        // As the answer says, and so after the next run's sweep.
+        for (const bool swept : {false, true}) {
+            SCOPED_TRACE(swept ? "after the sweep" : "before the sweep");
+            if (othersAct) {
+                EXPECT_EQ(regularText(file), "theirs");
+                EXPECT_EQ(regularText(temporary.string() + ".kept"), "theirs again");
+                EXPECT_FALSE(files::itemExists(temporary));
+            } else {
+                EXPECT_EQ(regularText(file), "new");
+                EXPECT_TRUE(fs::is_fifo(temporary));
+            }
+            EXPECT_EQ(entryCount(folder.path()), 2u);
+            const files::detail::Folder handle = files::detail::openFolder(AT_FDCWD, folder.path());
+            files::detail::removeLeftoversStampedBefore(handle.fd(), "screen.svg", {::time(nullptr) + 3600, 0});
+        }
+    }
+}
+
 // Where the file system cannot swap (nor refuse to replace), a look is all that keeps the rename
 // from replacing what is no file: whatever took the name before the rename's attempts, or between
 // them, is refused and left as it came, and a name nothing took is written as ever.

@@ -1,8 +1,13 @@
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include <gtest/gtest.h>
 
+#include "support/files.h"
 #include "support/json.h"
+#include "testkit/allocation_count.h"
+#include "testkit/temp_folder.h"
 
 namespace tarnwick {
 namespace {
@@ -25,6 +30,92 @@ TEST(JsonReadingTest, ARawNulByteAnywhereIsNotJson) {
     EXPECT_EQ(*escaped->find("a")->asString(), "x\0y"s);
     // What the writer makes of such a string reads back as it.
     EXPECT_EQ(json::parse(*json::write(*escaped)), escaped);
+}
+
+std::string nested(int levels, const std::string& inside = "") {
+    return std::string(static_cast<std::size_t>(levels), '[') + inside + std::string(static_cast<std::size_t>(levels), ']');
+}
+
+// Nesting reads up to the limit and no further, whatever mix of arrays and objects makes it;
+// brackets inside strings, escaped quotes included, are text and not nesting.
+TEST(JsonReadingTest, NestingIsReadUpToTheLimitAndRefusedPastIt) {
+    const int limit = json::kMaximumDepth;
+    EXPECT_TRUE(json::parse(nested(limit)));
+    EXPECT_FALSE(json::parse(nested(limit + 1)));
+    EXPECT_TRUE(json::parse(nested(limit - 1, R"({"a":1})")));
+    EXPECT_FALSE(json::parse(nested(limit, R"({"a":1})")));
+    EXPECT_FALSE(json::parse(nested(limit - 1, R"({"a":[]})")));
+    // Siblings do not add up: each closes before the next opens.
+    EXPECT_TRUE(json::parse("[" + nested(limit - 1) + "," + nested(limit - 1) + "]"));
+
+    const std::string brackets = std::string(2000, '[') + std::string(2000, '{');
+    for (const std::string& text : {"\"" + brackets + "\"", "\"\\\"" + brackets + "\\\\\"", "\"\\\\\\\"" + brackets + "\""}) {
+        SCOPED_TRACE(text.substr(0, 8));
+        const auto read = json::parse(nested(limit - 1, text));
+        ASSERT_TRUE(read);
+        const Value* inner = &*read;
+        while (inner->asArray()) inner = &inner->asArray()->front();
+        ASSERT_TRUE(inner->asString());
+        EXPECT_NE(inner->asString()->find(brackets), std::string::npos);
+    }
+    // A backslash that ends a string's escape ends nothing else: the quote after it closes the
+    // string, and the brackets after that count.
+    EXPECT_FALSE(json::parse(nested(limit - 1, R"(["\\",[]])")));
+    // A NUL byte that an escape would pass over is refused as any other.
+    EXPECT_FALSE(json::parse("[\"\\\0\"]"s));
+}
+
+// Text nested past the limit is refused before anything is built from it, however long: the
+// library's tree of a million brackets would take a hundred bytes a level.
+TEST(JsonReadingTest, TextNestedPastTheLimitIsRefusedWithoutBuildingIt) {
+    for (const int levels : {json::kMaximumDepth + 1, 1'000'000, 4'000'000}) {
+        SCOPED_TRACE(levels);
+        std::string objects;
+        for (int level = 0; level < levels; ++level) objects += R"({"a":)";
+        objects += "1" + std::string(static_cast<std::size_t>(levels), '}');
+        for (const std::string& text : {nested(levels), R"({"version":1,"names":)" + nested(levels) + "}", objects}) {
+            const std::size_t before = testkit::bytesAllocatedOnThisThread();
+            EXPECT_FALSE(json::parse(text));
+            EXPECT_LT(testkit::bytesAllocatedOnThisThread() - before, 1024u);
+        }
+    }
+    // What is within the limit is built, and the count sees it.
+    const std::size_t before = testkit::bytesAllocatedOnThisThread();
+    EXPECT_TRUE(json::parse(nested(json::kMaximumDepth)));
+    EXPECT_GT(testkit::bytesAllocatedOnThisThread() - before, 512u * 16u);
+}
+
+// Text that comes in pieces is judged as if it came whole, wherever it is cut: inside a string,
+// between a backslash and what it escapes, between brackets.
+TEST(JsonReadingTest, TextInPiecesIsCheckedAsAWhole) {
+    const std::string deep = nested(json::kMaximumDepth - 1, R"(["\\",[]])");
+    const std::string escaped = nested(json::kMaximumDepth - 1, R"(["\"[[",[]])");
+    const std::string withinLimit = nested(json::kMaximumDepth - 1, R"(["\\\"[[{"])");
+    const std::string nul = "[\"\\\0\"]"s;
+    for (const auto& [text, accepted] : {std::pair{deep, false}, {escaped, false}, {withinLimit, true}, {nul, false}}) {
+        for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+            json::TextCheck check;
+            const bool first = check.take(std::string_view(text).substr(0, cut));
+            EXPECT_EQ(check.take(std::string_view(text).substr(cut)) && first, accepted) << "cut at " << cut;
+        }
+        EXPECT_EQ(json::parse(text).has_value(), accepted);
+    }
+}
+
+// A file is read no further than the piece that refuses it; what it reads of the file is then
+// refused as the whole would be. A file within the limit is read whole.
+TEST(JsonReadingTest, AFileIsReadNoFurtherThanThePieceThatRefusesIt) {
+    testkit::TempFolder folder;
+    const std::string deep = R"({"version":1,"names":)" + nested(4'000'000) + "}";
+    files::writeAtomically(folder / "deep.json", deep);
+    const std::string read = json::readFile(folder / "deep.json");
+    EXPECT_LE(read.size(), 1024u * 1024u);
+    EXPECT_EQ(deep.compare(0, read.size(), read), 0);
+    EXPECT_FALSE(json::parse(read));
+
+    const std::string within = "[" + std::string(3'000'000, ' ') + nested(json::kMaximumDepth - 1) + "]";
+    files::writeAtomically(folder / "within.json", within);
+    EXPECT_EQ(json::readFile(folder / "within.json"), within);
 }
 
 }  // namespace

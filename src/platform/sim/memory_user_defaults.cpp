@@ -140,7 +140,7 @@ std::optional<Dictionary> readDomain(const std::filesystem::path& file, std::str
     }
     std::string bytes;
     try {
-        bytes = files::read(file);
+        bytes = json::readFile(file);
     } catch (const std::exception&) {
         reason = "it could not be opened";
         return std::nullopt;

@@ -12,7 +12,6 @@
 #include "platform/sim/session_file_reading.h"
 #include "platform/sim/simulated_session.h"
 #include "support/error.h"
-#include "support/files.h"
 #include "support/json.h"
 
 namespace tarnwick::sim {
@@ -367,7 +366,7 @@ void SimulatedSession::load(std::string_view sessionJson) {
 void SimulatedSession::loadFile(const std::filesystem::path& file) {
     std::string text;
     try {
-        text = files::read(file);
+        text = json::readFile(file);
     } catch (const Error&) {
         throw Error("The session file " + file.string() + " could not be read.");
     }

@@ -116,7 +116,7 @@ platform::OSStatus readRecord(const fs::path& bundle, std::optional<Record>& rec
     const fs::path file = bundle / kSignatureRecordPath;
     if (!files::itemExists(file)) return status::kUnsigned;
     try {
-        auto parsed = json::parse(files::read(file));
+        auto parsed = json::parse(json::readFile(file));
         if (parsed) record = parseRecord(*parsed);
     } catch (const Error&) {}
     return record ? status::kSuccess : status::kSignatureFailed;

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "model/desktop_names_model.h"
+#include "support/observable.h"
+
+namespace tarnwick {
+
+// Tells a person, outside the names window, of a names file that could not be read at start
+// and of renames that cannot be saved: someone who never opens that window would otherwise never
+// learn of either. Each failure is told once for each cause, in the words the window shows, since
+// renaming one desktop after another on a full disk would repeat it; and once more when a name is
+// saved again. Main loop only, as the model.
+class NamesFileReporter {
+public:
+    using Tell = std::function<void(const std::string& sentence)>;
+
+    // An unreadable names file is told at once, and the renames it refuses are not told again.
+    NamesFileReporter(DesktopNamesModel& model, Tell tell);
+    NamesFileReporter(const NamesFileReporter&) = delete;
+    NamesFileReporter& operator=(const NamesFileReporter&) = delete;
+
+    static std::string savedAgainSentence(const std::filesystem::path& file);
+
+private:
+    void heard(const std::optional<std::string>& failure);
+
+    std::filesystem::path file_;
+    Tell tell_;
+    std::optional<std::string> told_;  // the failure told last, until a save succeeds
+    Subscription saves_;
+};
+
+}  // namespace tarnwick
