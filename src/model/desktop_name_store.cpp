@@ -19,7 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kUnreadable = "Saved desktop names could not be read.";
 constexpr const char* kAmbiguous = "Saved desktop identities are ambiguous.";
 constexpr const char* kNoSuchDesktop = "This desktop is no longer available.";
 

@@ -17,6 +17,8 @@ public:
     using Names = std::map<std::string, std::string>;
 
     static constexpr int documentVersion = 1;
+    // Why a file of another version, or with a key that is no desktop's UUID, is not read.
+    static constexpr const char* kUnreadable = "Saved desktop names could not be read.";
 
     // Loads the file; never throws (problems become loadError()).
     explicit DesktopNameStore(std::filesystem::path fileURL);

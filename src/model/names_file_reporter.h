@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -12,7 +13,8 @@ namespace tarnwick {
 
 // Tells a person, outside the names window, of a names file that could not be read at start
 // and of renames that cannot be saved: someone who never opens that window would otherwise never
-// learn of either. Each failure is told once for each cause, in the words the window shows, since
+// learn of either. Each failure is told once for each cause, in the words the window shows (an
+// unreadable file with its name and why before them), since
 // renaming one desktop after another on a full disk would repeat it; and once more when a name is
 // saved again. Main loop only, as the model.
 class NamesFileReporter {
@@ -24,6 +26,7 @@ public:
     NamesFileReporter(const NamesFileReporter&) = delete;
     NamesFileReporter& operator=(const NamesFileReporter&) = delete;
 
+    static std::string unreadableSentence(const std::filesystem::path& file, const std::exception_ptr& error);
     static std::string savedAgainSentence(const std::filesystem::path& file);
 
 private:

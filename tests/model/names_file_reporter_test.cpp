@@ -80,7 +80,9 @@ TEST_F(NamesFileReporterTest, AnUnreadableFileIsToldOnceAtTheStart) {
     files::writeAtomically(namesFile(), R"({"version": 2, "names": {}})");
     DesktopNamesModel model;
     NamesFileReporter reporter(model, tell());
-    EXPECT_EQ(told, Sentences{"Saved names could not be read. Your saved file has been left unchanged."});
+    // The log is read apart from the window: it names the file.
+    EXPECT_EQ(told, Sentences{"Saved names could not be read from \u201C" + namesFile().string() +
+                              "\u201D. Your saved file has been left unchanged."});
     EXPECT_FALSE(model.rename("Work", kSecondDesktop));
     EXPECT_FALSE(model.rename("Studio", kThirdDesktop));
     EXPECT_EQ(told.size(), 1u);
