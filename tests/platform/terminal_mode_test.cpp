@@ -108,10 +108,14 @@ TEST(TerminalModeTest, AContinueSetsTheEditingModeAgainUntilItIsGivenBackForGood
 // In a child of the test's, in a process group of its own (so that a stop is not ignored as in
 // an orphaned group), with no core file and a deadline: `body` after the mode is set, then what
 // the child writes to `report` before it ends.
-pid_t childWithTheMode(int terminal, int report, void (*body)(const sim::TerminalMode&, int report)) {
+pid_t childWithTheMode(int terminal, int report, void (*body)(const sim::TerminalMode&, int report),
+                       bool orphaned = false) {
     const pid_t child = fork();
     if (child != 0) return child;
-    setpgid(0, 0);
+    if (orphaned)
+        setsid();  // a session of its own, whose parent is in another: a stop is ignored
+    else
+        setpgid(0, 0);
     alarm(30);
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
@@ -197,6 +201,33 @@ TEST(TerminalModeTest, AStopGivesTheTerminalBackAndAContinueTakesItAgain) {
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_TRUE(sameMode(pty.mode(), own)) << describeMode(pty.mode());
+}
+
+// Where no shell controls the process group, the stop never happens: the process goes on in the
+// editing mode it had.
+TEST(TerminalModeTest, AStopThatNeverHappensLeavesTheEditingMode) {
+    testkit::PseudoTerminal pty;
+    ASSERT_TRUE(pty.opened());
+    int talk[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, talk), 0);
+    const pid_t child = childWithTheMode(
+        pty.terminal(), talk[1],
+        [](const sim::TerminalMode&, int test) {
+            raise(SIGTSTP);
+            [[maybe_unused]] auto written = write(test, "r", 1);
+            char looked;
+            [[maybe_unused]] auto read = ::read(test, &looked, 1);
+        },
+        true);
+    close(talk[1]);
+    char said = 0;
+    EXPECT_EQ(read(talk[0], &said, 1), 1);
+    EXPECT_FALSE(pty.mode().c_lflag & (ICANON | ECHO)) << describeMode(pty.mode());
+    EXPECT_EQ(write(talk[0], "k", 1), 1);
+    close(talk[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 }  // namespace

@@ -35,28 +35,33 @@ void giveBack() {
     if (fd >= 0 && editing.load()) tcsetattr(fd, TCSANOW, &ownMode);
 }
 
+// Sets the editing mode again; false when it was given back for good, even while this ran.
+bool takeAgain() {
+    const int fd = editedTerminal.load();
+    if (fd < 0 || !editing.load()) return false;
+    tcsetattr(fd, TCSANOW, &editingMode);
+    if (editing.load()) return true;
+    tcsetattr(fd, TCSANOW, &ownMode);
+    return false;
+}
+
 void stopping(int) {
     const int savedErrno = errno;
     giveBack();
     // The handler was reset to the default on entry and the stop is not held back: the process
-    // stops here, and goes on from here when continued (SIGCONT's handler sets the mode again).
+    // stops here and goes on from here when continued. A stop that never happened (a process
+    // group that no shell controls ignores it) must not leave the terminal's own mode behind.
     raise(SIGTSTP);
+    takeAgain();
     sigaction(SIGTSTP, &onStop, nullptr);
     errno = savedErrno;
 }
 
 void continuing(int) {
     const int savedErrno = errno;
-    const int fd = editedTerminal.load();
-    if (fd >= 0 && editing.load()) {
-        tcsetattr(fd, TCSANOW, &editingMode);
-        if (!editing.load()) {
-            // Given back while this ran: it stays given back.
-            tcsetattr(fd, TCSANOW, &ownMode);
-        } else if (const int writer = continuedWriter.load(); writer >= 0) {
-            const char byte = 1;
-            [[maybe_unused]] const auto written = write(writer, &byte, 1);
-        }
+    if (const int writer = continuedWriter.load(); takeAgain() && writer >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] const auto written = write(writer, &byte, 1);
     }
     errno = savedErrno;
 }
