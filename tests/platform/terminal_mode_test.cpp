@@ -43,10 +43,15 @@ std::string echoBefore(const testkit::PseudoTerminal& pty, const std::string& ma
     return shown.substr(0, shown.find(mark));
 }
 
-TEST(TerminalModeTest, KeystrokesComeOneByOneUnechoedAndTheModeComesBackWhenItEnds) {
+class TerminalModeTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(pty.opened()); }
+
     testkit::PseudoTerminal pty;
-    ASSERT_TRUE(pty.opened());
-    const termios own = pty.mode();
+    const termios own = pty.mode();  // the terminal's own mode, as the shell left it
+};
+
+TEST_F(TerminalModeTest, KeystrokesComeOneByOneUnechoedAndTheModeComesBackWhenItEnds) {
     {
         const auto mode = sim::TerminalMode::forLineEditing(pty.terminal());
         ASSERT_TRUE(mode);
@@ -80,10 +85,7 @@ TEST(TerminalModeTest, KeystrokesComeOneByOneUnechoedAndTheModeComesBackWhenItEn
 // The shell gives the terminal back in its own mode when it continues the program: the editing
 // mode is set again and whoever draws the line hears of it; once given back for good, a continue
 // leaves the terminal's own mode.
-TEST(TerminalModeTest, AContinueSetsTheEditingModeAgainUntilItIsGivenBackForGood) {
-    testkit::PseudoTerminal pty;
-    ASSERT_TRUE(pty.opened());
-    const termios own = pty.mode();
+TEST_F(TerminalModeTest, AContinueSetsTheEditingModeAgainUntilItIsGivenBackForGood) {
     const auto mode = sim::TerminalMode::forLineEditing(pty.terminal());
     ASSERT_TRUE(mode);
     const termios editing = pty.mode();
@@ -143,10 +145,7 @@ Ending endingOf(testkit::PseudoTerminal& pty, void (*body)(const sim::TerminalMo
 
 // A signal that ends the process where it stands finds the terminal's own mode given back, and
 // still ends the process as that signal does.
-TEST(TerminalModeTest, ASignalThatEndsTheProcessFindsTheTerminalsOwnModeAndStillEndsIt) {
-    testkit::PseudoTerminal pty;
-    ASSERT_TRUE(pty.opened());
-    const termios own = pty.mode();
+TEST_F(TerminalModeTest, ASignalThatEndsTheProcessFindsTheTerminalsOwnModeAndStillEndsIt) {
 
     const Ending quit = endingOf(pty, [](const sim::TerminalMode&, int) { raise(SIGQUIT); });
     EXPECT_TRUE(WIFSIGNALED(quit.status) && WTERMSIG(quit.status) == SIGQUIT) << quit.status;
@@ -171,10 +170,7 @@ TEST(TerminalModeTest, ASignalThatEndsTheProcessFindsTheTerminalsOwnModeAndStill
 
 // Stopped (Ctrl-Z), the process leaves the terminal in its own mode for the shell; continued,
 // it sets the editing mode again and says so.
-TEST(TerminalModeTest, AStopGivesTheTerminalBackAndAContinueTakesItAgain) {
-    testkit::PseudoTerminal pty;
-    ASSERT_TRUE(pty.opened());
-    const termios own = pty.mode();
+TEST_F(TerminalModeTest, AStopGivesTheTerminalBackAndAContinueTakesItAgain) {
     int talk[2];
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, talk), 0);
     const pid_t child = childWithTheMode(pty.terminal(), talk[1], [](const sim::TerminalMode& mode, int test) {
@@ -205,9 +201,7 @@ TEST(TerminalModeTest, AStopGivesTheTerminalBackAndAContinueTakesItAgain) {
 
 // Where no shell controls the process group, the stop never happens: the process goes on in the
 // editing mode it had.
-TEST(TerminalModeTest, AStopThatNeverHappensLeavesTheEditingMode) {
-    testkit::PseudoTerminal pty;
-    ASSERT_TRUE(pty.opened());
+TEST_F(TerminalModeTest, AStopThatNeverHappensLeavesTheEditingMode) {
     int talk[2];
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, talk), 0);
     const pid_t child = childWithTheMode(
