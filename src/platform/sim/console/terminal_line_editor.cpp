@@ -95,7 +95,9 @@ TerminalLineEditor::Typing TerminalLineEditor::type(std::string_view keystrokes)
     std::lock_guard lock(mutex_);
     if (ended_) return Typing::ended;
     const std::size_t room = kLongestTypedAhead - std::min(kLongestTypedAhead, typedAhead_.size());
-    typedAhead_.append(keystrokes.substr(0, room));
+    const std::string_view kept = keystrokes.substr(0, room);
+    typedAhead_.append(kept);
+    endsAhead_ += static_cast<std::size_t>(std::count(kept.begin(), kept.end(), kEndOfInput));
     if (keystrokes.size() > room) out_.write(kBell);
     if (promptShown_) takeKeystrokes();
     return typingLocked();
@@ -108,7 +110,7 @@ TerminalLineEditor::Typing TerminalLineEditor::typing() {
 
 TerminalLineEditor::Typing TerminalLineEditor::typingLocked() const {
     if (ended_) return Typing::ended;
-    return typedAhead_.find(kEndOfInput) == std::string::npos ? Typing::goesOn : Typing::held;
+    return endsAhead_ == 0 ? Typing::goesOn : Typing::held;
 }
 
 void TerminalLineEditor::continued() {
@@ -134,7 +136,11 @@ void TerminalLineEditor::keyboardGone() {
 void TerminalLineEditor::takeKeystrokes() {
     // Return hands the line on and takes the prompt with it: what follows waits for the next one.
     std::size_t taken = 0;
-    while (taken < typedAhead_.size() && (promptShown_ || blind_) && !ended_) takeKeystroke(typedAhead_[taken++]);
+    while (taken < typedAhead_.size() && (promptShown_ || blind_) && !ended_) {
+        const char key = typedAhead_[taken++];
+        if (key == kEndOfInput) --endsAhead_;
+        takeKeystroke(key);  // the end of input clears what is typed ahead
+    }
     typedAhead_.erase(0, taken);
     flush();
 }
@@ -258,6 +264,7 @@ void TerminalLineEditor::endInput() {
     atLineStart_ = true;
     ended_ = true;
     typedAhead_.clear();
+    endsAhead_ = 0;
     line_.clear();
     if (typed_.end) typed_.end();
 }

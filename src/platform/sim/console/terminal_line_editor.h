@@ -96,6 +96,7 @@ private:
 
     std::mutex mutex_;
     std::string typedAhead_;  // keystrokes not yet taken
+    std::size_t endsAhead_ = 0;  // the Ctrl-Ds among them
     std::string line_;        // the line at the prompt
     std::string echo_;        // drawing owed for keystrokes taken
     bool overlong_ = false;
