@@ -7,6 +7,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace tarnwick::sim {
@@ -14,8 +15,10 @@ namespace tarnwick::sim {
 namespace {
 
 // What the signal handlers know of the one terminal set for line editing. Handlers run on any
-// thread and may call only async-signal-safe functions: tcsetattr, sigaction, raise and write.
-static_assert(std::atomic<int>::is_always_lock_free, "the handlers read these atomics");
+// thread and may call only async-signal-safe functions: tcsetattr, sigaction, pthread_sigmask,
+// raise and write.
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+              "the handlers read these atomics");
 std::atomic<int> editedTerminal{-1};
 std::atomic<bool> editing{false};  // the editing mode is in force (not given back for good)
 std::atomic<int> continuedWriter{-1};
@@ -48,10 +51,19 @@ bool takeAgain() {
 void stopping(int) {
     const int savedErrno = errno;
     giveBack();
-    // The handler was reset to the default on entry and the stop is not held back: the process
-    // stops here and goes on from here when continued. A stop that never happened (a process
-    // group that no shell controls ignores it) must not leave the terminal's own mode behind.
+    // The stop itself, by its default action and not held back: the process stops here and goes
+    // on from here when continued. A stop that never happened (a process group that no shell
+    // controls ignores it) must not leave the terminal's own mode behind.
+    struct sigaction stop{};
+    stop.sa_handler = SIG_DFL;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGTSTP, &stop, nullptr);
+    sigset_t stopOnly, mask;
+    sigemptyset(&stopOnly);
+    sigaddset(&stopOnly, SIGTSTP);
+    pthread_sigmask(SIG_UNBLOCK, &stopOnly, &mask);
     raise(SIGTSTP);
+    pthread_sigmask(SIG_SETMASK, &mask, nullptr);
     takeAgain();
     sigaction(SIGTSTP, &onStop, nullptr);
     errno = savedErrno;
@@ -98,7 +110,7 @@ void catchSignals() {
     stopCaught = !ignored(previousStop);
     if (stopCaught) {
         onStop.sa_handler = stopping;
-        onStop.sa_flags = SA_RESTART | SA_RESETHAND | SA_NODEFER;
+        onStop.sa_flags = SA_RESTART;
         sigemptyset(&onStop.sa_mask);
         sigaction(SIGTSTP, &onStop, nullptr);
     }
