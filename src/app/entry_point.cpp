@@ -97,7 +97,7 @@ int runNormal(RunLoop& loop, sim::SimulatedSession& session, const sim::ConsoleS
     application.setActivationPolicy(platform::ActivationPolicy::accessory);
     // Destroyed first: no command reaches a delegate that is gone.
     std::optional<sim::ConsoleReader> reader;
-    if (console) reader.emplace(*console, STDIN_FILENO, terminal != nullptr);
+    if (console) reader.emplace(*console, STDIN_FILENO, terminal != nullptr, terminal.get());
     // Launching finishes on the loop's first turn, as run() would do it; the console takes
     // commands once what launching set going on the loop (the first snapshot, say) has run.
     loop.post([&loop, &application, &console] {

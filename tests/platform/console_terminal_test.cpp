@@ -2,6 +2,7 @@
 // however far ahead it was typed, changes printed above the prompt's line, the ends of a run,
 // and the reader handing keystrokes to the line editor.
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +15,8 @@
 #include "platform/alerts.h"
 #include "platform/sim/console/console.h"
 #include "platform/sim/console/console_reader.h"
+#include "platform/sim/console/console_commands.h"
+#include "testkit/console_process.h"
 #include "testkit/fake_terminal.h"
 #include "testkit/test_environment.h"
 
@@ -146,8 +149,9 @@ TEST_F(ConsoleTerminalTest, TheEndOfTheRunLeavesTheTypedLineAndDrawsNoPromptAfte
 }
 
 // The reader hands keystrokes over as read: the lines run, and Ctrl-D ends the input and the
-// reading.
-TEST_F(ConsoleTerminalTest, TheReaderHandsOverKeystrokesUntilCtrlD) {
+// reading. Whether the Ctrl-D came at the prompt or was typed ahead while "switch 2" ran, what
+// follows it is never read: it stays for the shell.
+TEST_F(ConsoleTerminalTest, TheReaderHandsOverKeystrokesUntilCtrlDAndReadsNothingAfterIt) {
     console.quit = [&] {
         ++quits;
         env.loop.stop();
@@ -161,6 +165,9 @@ TEST_F(ConsoleTerminalTest, TheReaderHandsOverKeystrokesUntilCtrlD) {
         ASSERT_EQ(write(fds[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
         env.loop.run();
     }
+    int unread = 0;
+    EXPECT_EQ(ioctl(fds[0], FIONREAD, &unread), 0);
+    EXPECT_EQ(unread, 9) << "\"switch 3\\n\" stays unread";
     close(fds[0]);
     close(fds[1]);
     EXPECT_EQ(quits, 1);
@@ -199,6 +206,50 @@ TEST_F(ConsoleTerminalTest, TheEndOfTheTerminalsInputEndsTheRun) {
     EXPECT_EQ(quits, 1);
     EXPECT_EQ(fromReady(), (Lines{"ready", "> swi"}));
     EXPECT_EQ(terminal.row(), 2u);
+}
+
+// At a terminal narrower than its lines, help wraps each description at its blanks, every
+// further line under the description's column, so no word is cut where the terminal's row ends.
+class NarrowConsoleTerminalTest : public ConsoleTerminalTest {
+protected:
+    NarrowConsoleTerminalTest() { terminal = testkit::FakeTerminal(80); }
+};
+
+TEST_F(NarrowConsoleTerminalTest, HelpWrapsEachDescriptionAtItsBlanksUnderItsColumn) {
+    console.launched();
+    console.type("help\n");
+    env.settle();
+    const Lines rows = fromReady();
+    const auto helpRow = std::find_if(rows.begin(), rows.end(), [](const std::string& row) {
+        return row.rfind("help ", 0) == 0;
+    });
+    ASSERT_NE(helpRow, rows.end()) << testkit::transcript(rows);
+    const std::size_t column = helpRow->find("lists the commands");
+    const std::string indent(column, ' ');
+    int wrappedDescriptions = 0;
+    for (const auto& command : sim::consoleCommands()) {
+        auto row = std::find_if(rows.begin(), rows.end(), [&](const std::string& shown) {
+            return shown.rfind(command.usage, 0) == 0 &&
+                   (shown.size() == command.usage.size() || shown[command.usage.size()] == ' ');
+        });
+        ASSERT_NE(row, rows.end()) << command.name << "\n" << testkit::transcript(rows);
+        const bool ownLine = row->size() == command.usage.size();
+        std::string described = ownLine ? std::string() : row->substr(column);
+        int rowsBelow = 0;
+        for (++row; row != rows.end() && row->rfind(indent, 0) == 0 && row->size() > column && (*row)[column] != ' ';
+             ++row, ++rowsBelow)
+            described += (described.empty() ? "" : " ") + row->substr(column);
+        EXPECT_EQ(described, command.summary) << command.name << "\n" << testkit::transcript(rows);
+        if (rowsBelow > (ownLine ? 1 : 0)) ++wrappedDescriptions;
+    }
+    EXPECT_GT(wrappedDescriptions, 5) << testkit::transcript(rows);
+    // The closing sentence wraps at a blank too.
+    const auto closing = std::find_if(rows.begin(), rows.end(), [](const std::string& row) {
+        return row.rfind("Words are separated", 0) == 0;
+    });
+    ASSERT_TRUE(closing != rows.end() && std::next(closing) != rows.end()) << testkit::transcript(rows);
+    EXPECT_EQ(*closing + " " + *std::next(closing),
+              "Words are separated by blanks; put text with blanks in double quotes; # starts a comment.");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ namespace tarnwick {
 namespace {
 
 using Lines = std::vector<std::string>;
+using Typing = sim::TerminalLineEditor::Typing;
 
 class TerminalLineEditorTest : public ::testing::Test {
 protected:
@@ -25,9 +26,11 @@ protected:
     Lines entered;
     int overlong = 0;
     int ends = 0;
+    int releases = 0;
     sim::TerminalLineEditor editor{terminal, "> ",
                                    sim::TerminalLineEditor::Typed{[this](std::string line) { entered.push_back(line); },
-                                                                  [this] { ++overlong; }, [this] { ++ends; }},
+                                                                  [this] { ++overlong; }, [this] { ++ends; },
+                                                                  [this] { ++releases; }},
                                    [this] { return terminal.columns(); }};
 };
 
@@ -67,6 +70,31 @@ TEST_F(TerminalLineEditorTest, KeysEditTheLineAndOnlyReturnHandsItOn) {
     EXPECT_EQ(terminal.screen().back(), "> a31mb\xC2\xA9");
     editor.type("\n");
     EXPECT_EQ(entered.back(), "a31mb\xC2\xA9");
+}
+
+// Backspace takes the whole last character, however many bytes it has: the terminal never gets
+// a piece of one, and the line handed on holds none.
+TEST_F(TerminalLineEditorTest, BackspaceTakesAWholeCharacterOfAnyLength) {
+    editor.showPrompt();
+    editor.type("Caf\xC3\xA9\x7f");  // é, two bytes
+    EXPECT_EQ(terminal.screen(), Lines{"> Caf"});
+    editor.type("\xE6\xA1\x8C\xF0\x9F\x98\x80\x7f");  // 桌 and 😀, three and four bytes
+    EXPECT_EQ(terminal.screen(), Lines{"> Caf\xE6\xA1\x8C"});
+    editor.type("\x08\r");
+    EXPECT_EQ(entered, Lines{"Caf"});
+    EXPECT_EQ(terminal.screen(), Lines{"> Caf"});
+}
+
+// The keys that send ESC [ <number> ~ (Delete, Insert, Page Up and Down, F5 to F12) type
+// nothing, their "~" neither, and the text around them stays as typed.
+TEST_F(TerminalLineEditorTest, KeysEndingInATildeTypeNothing) {
+    editor.showPrompt();
+    editor.type("a\x1b[3~b\x1b[2~\x1b[5~c\x1b[6~\x1b[15~\x1b[24~\x1b[3;5~d");
+    EXPECT_EQ(terminal.screen(), Lines{"> abcd"});
+    // A sequence split across reads is still one key.
+    editor.type("\x1b[2");
+    editor.type("4~e\r");
+    EXPECT_EQ(entered, Lines{"abcde"});
 }
 
 // Typed while no prompt shows, keystrokes wait unseen; each line then shows after the prompt
@@ -130,6 +158,29 @@ TEST_F(NarrowTerminalLineEditorTest, ALineWrappedOntoSeveralRowsIsErasedWhole) {
     EXPECT_EQ(terminal.screen(), (Lines{"@1001.000", "x", "y", "z", "> press123", "4"}));
 }
 
+// Wide characters take two columns on the screen and in the editor's count of rows; one that
+// finds a single column left starts the next row, as a terminal puts it.
+class OddWidthTerminalLineEditorTest : public TerminalLineEditorTest {
+protected:
+    OddWidthTerminalLineEditorTest() : TerminalLineEditorTest(9) {}
+};
+
+TEST_F(OddWidthTerminalLineEditorTest, WideCharactersWrapWholeAndTheLineIsErasedWhole) {
+    const std::string wide = "\xE6\xA1\x8C";  // 桌
+    editor.showPrompt();
+    for (int i = 0; i < 8; ++i) editor.type(wide);
+    const std::string three = wide + wide + wide;
+    EXPECT_EQ(terminal.screen(), (Lines{"> " + three, three + wide, wide}));
+    editor.write("x\n");
+    EXPECT_EQ(terminal.screen(), (Lines{"x", "> " + three, three + wide, wide}));
+    editor.type("\x7f");  // back onto the second row
+    EXPECT_EQ(terminal.screen(), (Lines{"x", "> " + three, three + wide}));
+    editor.type("\x15" "a\xF0\x9F\x98\x80" "e\xCC\x81");  // an emoji, and e with a combining accent
+    editor.write("y\n");
+    EXPECT_EQ(terminal.screen(), (Lines{"x", "y", "> a\xF0\x9F\x98\x80" "e\xCC\x81"}));
+    EXPECT_EQ(terminal.column(), 6u);
+}
+
 // A line past the console's limit rings once, keeps no more, and is refused whole; Ctrl-U
 // starts afresh. Keystrokes typed ahead past their limit are dropped with the bell too.
 TEST_F(TerminalLineEditorTest, LinesAndTypingAheadPastTheirLimitsRingAndAreRefused) {
@@ -158,11 +209,11 @@ TEST_F(TerminalLineEditorTest, LinesAndTypingAheadPastTheirLimitsRingAndAreRefus
 // it does nothing. Once the keyboard is gone, the lines entered still go, the unfinished one not.
 TEST_F(TerminalLineEditorTest, CtrlDOnAnEmptyLineOrTheKeyboardGoneEndsTheInput) {
     editor.showPrompt();
-    EXPECT_TRUE(editor.type("help\x04"));
+    EXPECT_EQ(editor.type("help\x04"), Typing::goesOn);
     EXPECT_EQ(ends, 0);
-    EXPECT_TRUE(editor.type("\n"));
+    EXPECT_EQ(editor.type("\n"), Typing::goesOn);
     editor.showPrompt();
-    EXPECT_FALSE(editor.type("\x04" "screen\n"));
+    EXPECT_EQ(editor.type("\x04" "screen\n"), Typing::ended);
     EXPECT_EQ(ends, 1);
     EXPECT_EQ(entered, Lines{"help"});
     EXPECT_EQ(terminal.screen(), (Lines{"> help", ">"}));
@@ -178,7 +229,7 @@ TEST_F(TerminalLineEditorTest, TheKeyboardGoneHandsOnTheLinesEnteredAndEndsTheIn
     editor.keyboardGone();
     EXPECT_EQ(entered, (Lines{"switch 2", "screen"}));
     EXPECT_EQ(ends, 1);
-    EXPECT_FALSE(editor.type("help\n"));
+    EXPECT_EQ(editor.type("help\n"), Typing::ended);
     // Nobody reads any more: nothing was drawn for them.
     EXPECT_EQ(terminal.screen(), Lines{});
 }
@@ -195,6 +246,41 @@ TEST_F(TerminalLineEditorTest, StoppingLeavesThePromptsLineAsItStands) {
     EXPECT_EQ(entered, Lines{});
 }
 
+// Ctrl-D typed ahead holds the keyboard until a prompt takes it; the prompt that takes it
+// releases the keyboard, whether it ended the input or, on a line with text, did nothing.
+TEST_F(TerminalLineEditorTest, CtrlDTypedAheadHoldsTheKeyboardUntilAPromptTakesIt) {
+    EXPECT_EQ(editor.type("help\nsw"), Typing::goesOn);
+    EXPECT_EQ(editor.type("\x04"), Typing::held);
+    editor.showPrompt();  // takes "help" only
+    EXPECT_EQ(editor.typing(), Typing::held);
+    EXPECT_EQ(releases, 0);
+    editor.showPrompt();  // Ctrl-D on "sw" does nothing
+    EXPECT_EQ(editor.typing(), Typing::goesOn);
+    EXPECT_EQ(releases, 1);
+    EXPECT_EQ(editor.type("\x15\n"), Typing::goesOn);
+    EXPECT_EQ(editor.type("\x04"), Typing::held);
+    editor.showPrompt();
+    EXPECT_EQ(editor.typing(), Typing::ended);
+    EXPECT_EQ(releases, 2);
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(entered, (Lines{"help", ""}));
+}
+
+// Continued after a stop, the editor draws its prompt and the half-typed line again where the
+// shell left the cursor, and typing goes on from there; while a command runs it draws nothing.
+TEST_F(TerminalLineEditorTest, ContinuingAfterAStopDrawsThePromptsLineAgain) {
+    editor.showPrompt();
+    editor.type("scr");
+    terminal.write("\n[1]+  Stopped      tarnwick\n$ fg\ntarnwick\n");  // the shell's lines
+    editor.continued();
+    EXPECT_EQ(terminal.screen(), (Lines{"> scr", "[1]+  Stopped      tarnwick", "$ fg", "tarnwick", "> scr"}));
+    editor.type("een\r");
+    EXPECT_EQ(entered, Lines{"screen"});
+    editor.continued();
+    EXPECT_EQ(terminal.screen().back(), "> screen");
+    EXPECT_EQ(terminal.row(), 5u);
+}
+
 TEST(TerminalColumnsTest, WideCharactersTakeTwoColumnsAndJoinersNone) {
     EXPECT_EQ(sim::terminalColumns("> switch 2"), 10u);
     EXPECT_EQ(sim::terminalColumns("\xE6\xA1\x8C"), 2u);          // 桌, East Asian wide
@@ -202,6 +288,13 @@ TEST(TerminalColumnsTest, WideCharactersTakeTwoColumnsAndJoinersNone) {
     EXPECT_EQ(sim::terminalColumns("e\xCC\x81"), 1u);             // e with a combining accent: one character
     EXPECT_EQ(sim::terminalColumns("\xE2\x80\x8D"), 0u);          // a joiner alone
     EXPECT_EQ(sim::terminalColumns(""), 0u);
+
+    // Where the cursor ends up: a full row keeps it; a wide character finding one column left
+    // starts a row of its own.
+    EXPECT_EQ(sim::terminalCursorRow("> press123", 10), 0u);
+    EXPECT_EQ(sim::terminalCursorRow("> press1234", 10), 1u);
+    EXPECT_EQ(sim::terminalCursorRow("> \xE6\xA1\x8C\xE6\xA1\x8C\xE6\xA1\x8C\xE6\xA1\x8C", 9), 1u);
+    EXPECT_EQ(sim::terminalCursorRow("> press1234", 0), 0u);
 }
 
 }  // namespace

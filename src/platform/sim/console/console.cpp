@@ -86,8 +86,12 @@ Console::Console(SimulatedSession& session, ConsoleSink& sink, bool prompt, std:
     : session_(session),
       terminal_(sink, "> ",
                 TerminalLineEditor::Typed{[this](std::string line) { receive(std::move(line)); },
-                                          [this] { receiveOverlongLine(); }, [this] { endOfInput(); }},
-                std::move(terminalColumns)),
+                                          [this] { receiveOverlongLine(); }, [this] { endOfInput(); },
+                                          [this] {
+                                              if (keyboardReleased_) keyboardReleased_();
+                                          }},
+                terminalColumns),
+      terminalColumns_(std::move(terminalColumns)),
       prompt_(prompt),
       printer_(session, terminal_),
       weak_(lifetime_.weak()) {

@@ -46,10 +46,16 @@ public:
     Console& operator=(const Console&) = delete;
 
     // ---- input, from any thread
-    // Keystrokes at the terminal, for the line editor; false once they ended the input.
-    bool type(std::string_view keystrokes) { return terminal_.type(keystrokes); }
+    // Keystrokes at the terminal, for the line editor, and where its keyboard stands after them.
+    TerminalLineEditor::Typing type(std::string_view keystrokes) { return terminal_.type(keystrokes); }
+    TerminalLineEditor::Typing typing() { return terminal_.typing(); }
+    // Called when a prompt took the Ctrl-D that held the keyboard (see TerminalLineEditor): set
+    // by the reader of the terminal before it reads, cleared after its last read.
+    void watchKeyboard(std::function<void()> released) { keyboardReleased_ = std::move(released); }
     // The terminal's input ended or failed: what was typed ahead and entered still runs.
     void keyboardGone() { terminal_.keyboardGone(); }
+    // The program continued after a stop: the prompt's line is drawn again.
+    void continued() { terminal_.continued(); }
     // A whole line (from a pipe or a file, or from the line editor).
     void receive(std::string line);
     // A line longer than the console reads (its text is not kept).
@@ -79,6 +85,8 @@ public:
     SimulatedSession& session() { return session_; }
     // A line of a command's own output (help, screen).
     void say(const std::string& line);
+    // The columns of the terminal the output goes to; 0 when it goes to no terminal.
+    std::size_t terminalWidth() const { return terminalColumns_ ? terminalColumns_() : 0; }
     bool onVirtualTime() const;
     // The alert waiting for the console's answer, if any.
     platform::Alert* openAlert() const { return alert_; }
@@ -158,6 +166,8 @@ private:
     // Everything goes out through the terminal's line editor, which passes text through while
     // no prompt shows (always, without a terminal).
     TerminalLineEditor terminal_;
+    std::function<void()> keyboardReleased_;
+    std::function<std::size_t()> terminalColumns_;
     bool prompt_;
     ChangePrinter printer_;
     Inbox inbox_;

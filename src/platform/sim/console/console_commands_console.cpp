@@ -8,6 +8,7 @@
 #include "platform/sim/console/key_combination.h"
 #include "platform/sim/console/screen_report.h"
 #include "platform/sim/console/screen_svg.h"
+#include "platform/sim/console/terminal_line_editor.h"
 #include "platform/sim/simulated_session.h"
 #include "support/error.h"
 #include "support/text.h"
@@ -20,6 +21,30 @@ namespace {
 // description far to the right.
 constexpr std::size_t kLongestInlineUsage = 44;
 constexpr std::size_t kUsageGap = 2;
+// Narrower than this, a description is left for the terminal to wrap as it may.
+constexpr std::size_t kNarrowestDescription = 20;
+
+// The text cut at its blanks into lines of at most `width` columns (a longer word stands alone on
+// its line); the whole text as one line when `width` is 0.
+std::vector<std::string> wrapped(const std::string& text, std::size_t width) {
+    if (width == 0) return {text};
+    std::vector<std::string> lines;
+    std::string line;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find(' ', at), text.size());
+        const std::string word = text.substr(at, end - at);
+        at = end + 1;
+        if (word.empty()) continue;
+        if (!line.empty() && terminalColumns(line) + 1 + terminalColumns(word) > width) {
+            lines.push_back(std::move(line));
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    lines.push_back(std::move(line));
+    return lines;
+}
 
 void help(CommandContext& context) {
     expectArguments(context, *findConsoleCommand("help"), 0, 0);
@@ -30,16 +55,24 @@ void help(CommandContext& context) {
         const std::size_t width = text::characterCount(command.usage);
         if (width <= kLongestInlineUsage) column = std::max(column, width + kUsageGap);
     }
+    // At a terminal too narrow for the lines, each description wraps at its blanks, under its column.
+    const std::size_t terminal = context.console.terminalWidth();
+    const std::size_t descriptionWidth = terminal >= column + kNarrowestDescription ? terminal - column : 0;
+    const std::string indent(column, ' ');
     for (const auto& command : commands) {
         const std::size_t width = text::characterCount(command.usage);
-        if (width + kUsageGap <= column) {
-            context.console.say(command.usage + std::string(column - width, ' ') + command.summary);
-        } else {
+        const auto lines = wrapped(command.summary, descriptionWidth);
+        auto line = lines.begin();
+        if (width + kUsageGap <= column)
+            context.console.say(command.usage + std::string(column - width, ' ') + *line++);
+        else
             context.console.say(command.usage);
-            context.console.say(std::string(column, ' ') + command.summary);
-        }
+        for (; line != lines.end(); ++line) context.console.say(indent + *line);
     }
-    context.console.say("Words are separated by blanks; put text with blanks in double quotes; # starts a comment.");
+    const std::string closing =
+        "Words are separated by blanks; put text with blanks in double quotes; # starts a comment.";
+    for (const auto& line : wrapped(closing, terminal >= kNarrowestDescription ? terminal : 0))
+        context.console.say(line);
 }
 
 void screen(CommandContext& context) {

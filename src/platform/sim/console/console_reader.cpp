@@ -7,22 +7,33 @@
 
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/console.h"
+#include "platform/sim/console/terminal_mode.h"
 
 namespace tarnwick::sim {
 
-ConsoleReader::ConsoleReader(Console& console, int fd, bool keystrokes)
-    : console_(console), fd_(fd), keystrokes_(keystrokes) {
-    if (pipe2(stop_, O_CLOEXEC) != 0) stop_[0] = stop_[1] = -1;
+namespace {
+
+constexpr char kStop = 0;
+constexpr char kLookAgain = 1;
+
+void send(int fd, char byte) {
+    if (fd >= 0) [[maybe_unused]] auto written = ::write(fd, &byte, 1);
+}
+
+}  // namespace
+
+ConsoleReader::ConsoleReader(Console& console, int fd, bool keystrokes, const TerminalMode* terminal)
+    : console_(console), fd_(fd), keystrokes_(keystrokes), terminal_(terminal) {
+    if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) wake_[0] = wake_[1] = -1;
+    if (keystrokes_) console_.watchKeyboard([this] { send(wake_[1], kLookAgain); });
     thread_ = std::thread([this] { read(); });
 }
 
 ConsoleReader::~ConsoleReader() {
-    if (stop_[1] >= 0) {
-        const char byte = 0;
-        [[maybe_unused]] auto written = ::write(stop_[1], &byte, 1);
-    }
+    send(wake_[1], kStop);
     thread_.join();
-    for (int fd : stop_)
+    if (keystrokes_) console_.watchKeyboard(nullptr);
+    for (int fd : wake_)
         if (fd >= 0) ::close(fd);
 }
 
@@ -36,37 +47,66 @@ void ConsoleReader::finishLine() {
     overlong_ = false;
 }
 
+void ConsoleReader::readLines(const char* bytes, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const char c = bytes[i];
+        if (c == '\n') {
+            finishLine();
+        } else if (!overlong_) {
+            line_ += c;
+            // Room for a carriage return before the line feed, which does not count.
+            if (line_.size() > kLongestConsoleLine + 1) {
+                overlong_ = true;
+                line_.clear();
+            }
+        }
+    }
+}
+
+bool ConsoleReader::typingEnded(bool ended) {
+    if (ended && terminal_) terminal_->restore();
+    return ended;
+}
+
 void ConsoleReader::read() {
-    pollfd fds[2] = {{fd_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+    using Typing = TerminalLineEditor::Typing;
+    const int continued = terminal_ ? terminal_->continuedSignal() : -1;
+    Typing typing = Typing::goesOn;
     char buffer[4096];
     while (true) {
-        if (poll(fds, stop_[0] >= 0 ? 2 : 1, -1) < 0) {
+        // Held by a Ctrl-D typed ahead, the terminal is not read until the editor has taken it.
+        pollfd fds[3] = {{typing == Typing::held ? -1 : fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}, {continued, POLLIN, 0}};
+        if (poll(fds, 3, -1) < 0) {
             if (errno == EINTR) continue;
             break;
         }
-        if (stop_[0] >= 0 && fds[1].revents) return;  // stopped: no end of input to report
+        if (fds[1].revents) {
+            char signals[16];
+            ssize_t count = 0;
+            while ((count = ::read(wake_[0], signals, sizeof signals)) > 0)
+                for (ssize_t i = 0; i < count; ++i)
+                    if (signals[i] == kStop) return;  // stopped: no end of input to report
+            if (count == 0) return;
+            typing = console_.typing();
+            if (typingEnded(typing == Typing::ended)) return;
+        }
+        if (fds[2].revents) {
+            while (::read(continued, buffer, sizeof buffer) > 0) {
+            }
+            console_.continued();
+        }
         if (!fds[0].revents) continue;
-        const ssize_t count = ::read(fd_, buffer, sizeof buffer);
+        // At a terminal, a byte at a time: nothing is taken from it past the Ctrl-D that ends
+        // the input.
+        const ssize_t count = ::read(fd_, buffer, keystrokes_ ? 1 : sizeof buffer);
         if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (count <= 0) break;
-        if (keystrokes_) {
-            // Ctrl-D ended the input: nothing more is read.
-            if (!console_.type(std::string_view(buffer, static_cast<std::size_t>(count)))) return;
+        if (!keystrokes_) {
+            readLines(buffer, static_cast<std::size_t>(count));
             continue;
         }
-        for (ssize_t i = 0; i < count; ++i) {
-            const char c = buffer[i];
-            if (c == '\n') {
-                finishLine();
-            } else if (!overlong_) {
-                line_ += c;
-                // Room for a carriage return before the line feed, which does not count.
-                if (line_.size() > kLongestConsoleLine + 1) {
-                    overlong_ = true;
-                    line_.clear();
-                }
-            }
-        }
+        typing = console_.type(std::string_view(buffer, static_cast<std::size_t>(count)));
+        if (typingEnded(typing == Typing::ended)) return;
     }
     if (keystrokes_) return console_.keyboardGone();
     if (!line_.empty() || overlong_) finishLine();

@@ -6,28 +6,37 @@
 namespace tarnwick::sim {
 
 class Console;
+class TerminalMode;
 
 // Reads the console's input (standard input) on a thread of its own and hands the console whole
 // lines, a trailing carriage return removed; a line longer than the console reads is refused
 // whole, and the end of input (or a read error) ends the input. At a terminal (`keystrokes`) it
-// hands over the keystrokes as read instead, for the console's line editor. It never runs a
-// command itself: the console runs them on the main loop. Stopping it (its destruction) does not
-// wait for input.
+// hands over the keystrokes as read instead, for the console's line editor, a byte at a time: it
+// reads nothing past a Ctrl-D until the editor has taken it, and nothing after the Ctrl-D that
+// ended the input, so that what is typed next reaches the shell; `terminal` then gets its own
+// mode back at once, and after a stop and a continue the editor draws its line again. It never
+// runs a command itself: the console runs them on the main loop. Stopping it (its destruction)
+// does not wait for input.
 class ConsoleReader {
 public:
-    ConsoleReader(Console& console, int fd, bool keystrokes = false);
+    ConsoleReader(Console& console, int fd, bool keystrokes = false, const TerminalMode* terminal = nullptr);
     ~ConsoleReader();
     ConsoleReader(const ConsoleReader&) = delete;
     ConsoleReader& operator=(const ConsoleReader&) = delete;
 
 private:
     void read();
+    void readLines(const char* bytes, std::size_t count);
     void finishLine();
+    // True once the keystrokes ended the input: the terminal is given back, nothing more is read.
+    bool typingEnded(bool ended);
 
     Console& console_;
     int fd_;
     bool keystrokes_;
-    int stop_[2] = {-1, -1};
+    const TerminalMode* terminal_;
+    // Written 0 to stop for good, 1 when the editor took the Ctrl-D that held the keyboard.
+    int wake_[2] = {-1, -1};
     std::string line_;
     bool overlong_ = false;
     std::thread thread_;

@@ -30,6 +30,21 @@ std::size_t terminalColumns(std::string_view text) {
     return columns;
 }
 
+std::size_t terminalCursorRow(std::string_view text, std::size_t width) {
+    if (width == 0) return 0;
+    std::size_t row = 0, taken = 0;
+    for (const auto& cluster : platform::ui::segmentText(text)) {
+        const std::size_t columns = cluster.invisible ? 0 : cluster.wide ? 2 : 1;
+        if (columns == 0) continue;
+        if (taken > 0 && taken + columns > width) {
+            ++row;
+            taken = 0;
+        }
+        taken += columns;
+    }
+    return row;
+}
+
 TerminalLineEditor::TerminalLineEditor(ConsoleSink& out, std::string prompt, Typed typed,
                                        std::function<std::size_t()> columns)
     : out_(out), prompt_(std::move(prompt)), typed_(std::move(typed)), columns_(std::move(columns)) {}
@@ -58,7 +73,9 @@ bool TerminalLineEditor::showPrompt() {
     promptShown_ = true;
     atLineStart_ = false;
     const bool delivered = out_.write(drawn);
+    const bool held = typingLocked() == Typing::held;
     takeKeystrokes();
+    if (held && typingLocked() != Typing::held && typed_.released) typed_.released();
     return delivered;
 }
 
@@ -74,14 +91,32 @@ void TerminalLineEditor::stopPrompting() {
 
 // ---- the keyboard's side
 
-bool TerminalLineEditor::type(std::string_view keystrokes) {
+TerminalLineEditor::Typing TerminalLineEditor::type(std::string_view keystrokes) {
     std::lock_guard lock(mutex_);
-    if (ended_) return false;
+    if (ended_) return Typing::ended;
     const std::size_t room = kLongestTypedAhead - std::min(kLongestTypedAhead, typedAhead_.size());
-    typedAhead_.append(keystrokes.substr(0, room));
+    const std::string_view kept = keystrokes.substr(0, room);
+    typedAhead_.append(kept);
+    endsAhead_ += static_cast<std::size_t>(std::count(kept.begin(), kept.end(), kEndOfInput));
     if (keystrokes.size() > room) out_.write(kBell);
     if (promptShown_) takeKeystrokes();
-    return !ended_;
+    return typingLocked();
+}
+
+TerminalLineEditor::Typing TerminalLineEditor::typing() {
+    std::lock_guard lock(mutex_);
+    return typingLocked();
+}
+
+TerminalLineEditor::Typing TerminalLineEditor::typingLocked() const {
+    if (ended_) return Typing::ended;
+    return endsAhead_ == 0 ? Typing::goesOn : Typing::held;
+}
+
+void TerminalLineEditor::continued() {
+    std::lock_guard lock(mutex_);
+    if (!promptShown_ || blind_) return;
+    out_.write("\r\x1b[J" + prompt_ + line_);
 }
 
 void TerminalLineEditor::keyboardGone() {
@@ -101,7 +136,11 @@ void TerminalLineEditor::keyboardGone() {
 void TerminalLineEditor::takeKeystrokes() {
     // Return hands the line on and takes the prompt with it: what follows waits for the next one.
     std::size_t taken = 0;
-    while (taken < typedAhead_.size() && (promptShown_ || blind_) && !ended_) takeKeystroke(typedAhead_[taken++]);
+    while (taken < typedAhead_.size() && (promptShown_ || blind_) && !ended_) {
+        const char key = typedAhead_[taken++];
+        if (key == kEndOfInput) --endsAhead_;
+        takeKeystroke(key);  // the end of input clears what is typed ahead
+    }
     typedAhead_.erase(0, taken);
     flush();
 }
@@ -225,15 +264,13 @@ void TerminalLineEditor::endInput() {
     atLineStart_ = true;
     ended_ = true;
     typedAhead_.clear();
+    endsAhead_ = 0;
     line_.clear();
     if (typed_.end) typed_.end();
 }
 
 std::string TerminalLineEditor::erasure() const {
-    const std::size_t width = columns_ ? columns_() : 0;
-    const std::size_t drawn = terminalColumns(prompt_ + line_);
-    // The cursor stands on the last column of a full row until the next character comes.
-    const std::size_t rowsUp = width > 0 && drawn > 0 ? (drawn - 1) / width : 0;
+    const std::size_t rowsUp = terminalCursorRow(prompt_ + line_, columns_ ? columns_() : 0);
     std::string erase = "\r";
     if (rowsUp > 0) erase += "\x1b[" + std::to_string(rowsUp) + "A";
     return erase + "\x1b[J";

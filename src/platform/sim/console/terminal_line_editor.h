@@ -23,10 +23,13 @@ namespace tarnwick::sim {
 // Ctrl-D on an empty line ends the input. Tab types a blank; other control keys and the escape
 // sequences of arrow and function keys are ignored, so nothing typed can move the cursor or
 // send the terminal a sequence. A line past the console's limit rings the bell, keeps no more,
-// and is refused whole when Return ends it.
+// and is refused whole when Return ends it. A wide character takes two columns.
+//
+// Ctrl-D typed ahead holds the keyboard: whoever reads the terminal reads nothing past it until a
+// prompt takes it, so that what is typed after an end of input stays for the shell.
 //
 // The console's side (write, showPrompt, stopPrompting) runs on the main loop, the keyboard's
-// side (type, keyboardGone) on the reader's thread; one lock keeps each drawing whole.
+// side (type, keyboardGone, continued) on the reader's thread; one lock keeps each drawing whole.
 class TerminalLineEditor final : public ConsoleSink {
 public:
     // Where finished input goes; called under the editor's lock, so they must not call it back.
@@ -34,6 +37,15 @@ public:
         std::function<void(std::string)> line;
         std::function<void()> overlongLine;
         std::function<void()> end;
+        // A prompt took the Ctrl-D that held the keyboard (it ended the input, or did nothing on
+        // a line with text); called on the console's side.
+        std::function<void()> released;
+    };
+    // Where the keyboard stands after keystrokes.
+    enum class Typing {
+        goesOn,  // read on
+        held,    // a Ctrl-D waits among the keystrokes typed ahead: read nothing more until released
+        ended,   // the input has ended: read nothing more
     };
     // `columns` is the terminal's width now (0 when unknown), for erasing a line that wrapped.
     TerminalLineEditor(ConsoleSink& out, std::string prompt, Typed typed, std::function<std::size_t()> columns = {});
@@ -48,11 +60,16 @@ public:
     void stopPrompting();
 
     // ---- the keyboard's side
-    // Keystrokes as read; false once the input has ended (Ctrl-D).
-    bool type(std::string_view keystrokes);
+    // Keystrokes as read.
+    Typing type(std::string_view keystrokes);
+    Typing typing();
     // The keyboard is gone (the end of the terminal's input, or an error reading it): the lines
     // typed ahead and ended by Return still go to the console, then the input ends.
     void keyboardGone();
+    // The program continued after a stop (Ctrl-Z, then the shell's fg). The shell printed its own
+    // lines meanwhile and left the cursor at the start of a line: the prompt and what was typed
+    // are drawn there again, as a shell's own line editor does.
+    void continued();
 
     // Keystrokes kept while no prompt shows; more are dropped with the bell.
     static constexpr std::size_t kLongestTypedAhead = 1 << 20;
@@ -67,6 +84,7 @@ private:
     void erase(std::size_t keep);
     void endInput();
     bool escapeSequence(char key);
+    Typing typingLocked() const;
     // What erases the prompt's line as drawn, however many rows it wrapped onto.
     std::string erasure() const;
     void flush();
@@ -78,6 +96,7 @@ private:
 
     std::mutex mutex_;
     std::string typedAhead_;  // keystrokes not yet taken
+    std::size_t endsAhead_ = 0;  // the Ctrl-Ds among them
     std::string line_;        // the line at the prompt
     std::string echo_;        // drawing owed for keystrokes taken
     bool overlong_ = false;
@@ -93,5 +112,9 @@ private:
 // The columns a text takes on a terminal: two for a wide character (East Asian wide, an emoji
 // shown as a picture), none for a joiner or selector alone, one for any other character.
 std::size_t terminalColumns(std::string_view text);
+// The row the cursor stands on, counted from the first, once the text is drawn from a row's start
+// on a terminal `width` columns wide: a full row keeps the cursor on its last column until the
+// next character, and a wide character that finds one column left starts the next row.
+std::size_t terminalCursorRow(std::string_view text, std::size_t width);
 
 }  // namespace tarnwick::sim

@@ -1,0 +1,116 @@
+// The built program at a terminal: on a pseudo-terminal of the test's own, under a stand-in
+// shell with job control. The terminal gets its own mode back on every way out, a stop and a
+// continue draw the prompt's line again, and after Ctrl-D what is typed stays for the shell.
+
+#include <csignal>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "testkit/pseudo_terminal.h"
+#include "testkit/temp_folder.h"
+#include "testkit/terminal_program.h"
+
+namespace tarnwick {
+namespace {
+
+using testkit::describeMode;
+using testkit::sameMode;
+
+const std::filesystem::path kDefaultSession = std::filesystem::path(TARNWICK_SOURCE_DIR) / "sessions/default.json";
+
+class ConsoleTerminalProgramTest : public ::testing::Test {
+protected:
+    // The program at its first prompt, the editing mode set.
+    testkit::TerminalProgram& start() {
+        program.emplace(testkit::TerminalProgram::Options{home.path(), kDefaultSession});
+        EXPECT_TRUE(program->started());
+        EXPECT_TRUE(program->waitFor("ready")) << program->drawn();
+        EXPECT_TRUE(program->waitFor("> ")) << program->drawn();
+        EXPECT_FALSE(program->mode().c_lflag & (ICANON | ECHO)) << describeMode(program->mode());
+        return *program;
+    }
+    // The program ended as expected, and the terminal has its own mode again.
+    void expectEnd(std::optional<int> expected, const std::string& how) {
+        EXPECT_EQ(program->waitUntilEnded(), expected) << how << "\n" << program->drawn();
+        EXPECT_TRUE(sameMode(program->mode(), program->modeBefore()))
+            << how << ": " << describeMode(program->mode()) << " instead of " << describeMode(program->modeBefore());
+    }
+
+    testkit::TempFolder home;
+    std::optional<testkit::TerminalProgram> program;
+};
+
+TEST_F(ConsoleTerminalProgramTest, QuitGivesTheTerminalItsOwnModeBack) {
+    start().type("quit\r");
+    expectEnd(0, "quit");
+}
+
+// Ctrl-D on an empty line ends the input: the program reads nothing after it, so what follows
+// (typed at once, as fast as a paste) is left for the shell, in the terminal's own mode.
+TEST_F(ConsoleTerminalProgramTest, CtrlDEndsTheInputAndLeavesWhatFollowsForTheShell) {
+    start().type("\x04" "echo typed after\n");
+    expectEnd(0, "Ctrl-D");
+    EXPECT_EQ(program->unread(), "echo typed after\n");
+}
+
+TEST_F(ConsoleTerminalProgramTest, SignalsThatLogOutGiveTheTerminalItsOwnModeBack) {
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        start().type("swi");
+        ASSERT_TRUE(program->waitFor("swi")) << program->drawn();
+        if (signal == SIGINT)
+            program->type("\x03");  // Ctrl-C
+        else
+            program->signal(signal);
+        expectEnd(0, strsignal(signal));
+    }
+}
+
+// A second signal while the run ends ends it at once with status 1, the terminal's mode put back
+// first. Two signals of one kind pending at once are one; Ctrl-C and SIGTERM are two.
+TEST_F(ConsoleTerminalProgramTest, ASecondSignalEndsTheRunAtOnceAfterGivingTheTerminalBack) {
+    start();
+    program->signal(SIGSTOP);
+    ASSERT_TRUE(program->waitUntilStopped());
+    program->type("\x03");
+    program->signal(SIGTERM);
+    program->signal(SIGCONT);
+    expectEnd(1, "Ctrl-C and SIGTERM");
+}
+
+// Ctrl-\ ends the program as SIGQUIT does (no core file here: the test forbids it), after the
+// terminal has its own mode back.
+TEST_F(ConsoleTerminalProgramTest, CtrlBackslashEndsTheProgramAsSigquitDoesWithTheTerminalsModeBack) {
+    start().type("\x1c");
+    expectEnd(-SIGQUIT, "Ctrl-\\");
+}
+
+// Ctrl-Z stops the program with the terminal in its own mode for the shell; the shell's fg
+// continues it, and the prompt and the half-typed line are drawn again where the shell left
+// the cursor, so the line goes on as seen.
+TEST_F(ConsoleTerminalProgramTest, CtrlZAndFgDrawThePromptAndTheHalfTypedLineAgain) {
+    start().type("scr");
+    // The terminal drops what is typed but not yet read when a key signals, as it should.
+    ASSERT_TRUE(program->waitFor("scr")) << program->drawn();
+    program->type("\x1a");
+    ASSERT_TRUE(program->waitUntilStopped()) << program->drawn();
+    EXPECT_TRUE(sameMode(program->mode(), program->modeBefore())) << describeMode(program->mode());
+    program->print("\r\n[1]+  Stopped                 tarnwick\r\n$ fg\r\ntarnwick\r\n");
+    program->signal(SIGCONT);
+    ASSERT_TRUE(program->waitFor("$ fg")) << program->drawn();
+    ASSERT_TRUE(program->waitFor("> scr")) << program->drawn();
+    EXPECT_EQ(program->screen().screen().back(), "> scr");
+    EXPECT_FALSE(program->mode().c_lflag & (ICANON | ECHO)) << describeMode(program->mode());
+
+    program->type("een\r");
+    ASSERT_TRUE(program->waitFor("\nok")) << program->drawn();
+    EXPECT_EQ(program->drawn().find("Unknown command"), std::string::npos) << program->drawn();
+    program->type("quit\r");
+    expectEnd(0, "quit after fg");
+}
+
+}  // namespace
+}  // namespace tarnwick
