@@ -51,11 +51,13 @@ protected:
         }
         return "";
     }
-    // The command an answer gives, between "as in: " and its closing full stop.
+    // The command an answer gives: from "in " after the semicolon up to the words that follow it,
+    // the sentence's full stop left out.
     static std::string givenCommand(const std::string& answer) {
-        const auto at = answer.find("as in: ");
-        if (at == std::string::npos || answer.back() != '.') return {};
-        return answer.substr(at + 7, answer.size() - at - 8);
+        const std::string follows = " names the window to act in.";
+        const auto at = answer.find("; in ");
+        if (at == std::string::npos || !answer.ends_with(follows)) return {};
+        return answer.substr(at + 2, answer.size() - follows.size() - at - 2);
     }
     // The default session with the built-in display keeping these strips.
     fs::path sessionWithReserved(const std::string& name, const std::string& reserved) {
@@ -111,7 +113,11 @@ TEST_F(KeyWindowRoadsTest, TheWindowInFrontTakesOverAsKeyWhenTheKeyWindowLeaves)
     EXPECT_EQ(keyWindow(), "Tarnwick Settings");
     EXPECT_EQ(send("restore \"Desktop Names\"").back(), "ok");
     EXPECT_EQ(keyWindow(), "Desktop Names");
+    // A command in another window is a click into it: that window becomes key.
     EXPECT_EQ(send("in \"Tarnwick Settings\" set \"Settings sections\" \"Desktop Names\"").back(), "ok");
+    EXPECT_EQ(keyWindow(), "Tarnwick Settings");
+    EXPECT_EQ(send("in \"Desktop Names\" press Refresh").back(), "ok");
+    EXPECT_EQ(keyWindow(), "Desktop Names");
     EXPECT_TRUE(testkit::printed(send("in \"Tarnwick Settings\" press \"Identify Studio Display\""),
                                  "\"Identify Display\" at "));
     const Lines expired = send("wait 2.5");
@@ -119,7 +125,8 @@ TEST_F(KeyWindowRoadsTest, TheWindowInFrontTakesOverAsKeyWhenTheKeyWindowLeaves)
         return line.find("hidden window") != std::string::npos &&
                line.find("\"Identify Display\"") != std::string::npos;
     })) << testkit::transcript(expired);
-    EXPECT_EQ(keyWindow(), "Desktop Names");
+    EXPECT_EQ(keyWindow(), "Tarnwick Settings");
+    EXPECT_EQ(send("in \"Desktop Names\" press Refresh").back(), "ok");
     EXPECT_EQ(send("close \"Desktop Names\"").back(), "ok");
     EXPECT_EQ(keyWindow(), "Tarnwick Settings");
 
@@ -139,17 +146,20 @@ TEST_F(KeyWindowRoadsTest, WithNoKeyWindowTheAnswersCommandWorksAsGiven) {
     EXPECT_EQ(keyWindow(), "");
     const Lines refused = send("set \"Launch at login\" on");
     ASSERT_EQ(refused.size(), 1u);
-    EXPECT_EQ(refused[0], "error: No window of ours is key while another application is active; name the window, as "
-                          "in: in \"Tarnwick Settings\" set \"Launch at login\" on.");
+    EXPECT_EQ(refused[0], "error: No window of ours is key while another application is active; in \"Tarnwick "
+                          "Settings\" set \"Launch at login\" on names the window to act in.");
+    // Copied exactly, it works, and as a click into the window it brings ours forward with it key.
     EXPECT_EQ(send(givenCommand(refused[0])).back(), "ok");
+    EXPECT_EQ(keyWindow(), "Tarnwick Settings");
 
     // With none on screen, the answer says how to open one; done as it says, the command works.
+    EXPECT_EQ(send("app activate com.apple.finder").back(), "ok");
     EXPECT_EQ(send("close \"Tarnwick Settings\"").back(), "ok");
     const Lines none = send("set \"Launch at login\" off");
     ASSERT_EQ(none.size(), 1u);
     EXPECT_EQ(none[0], "error: No window of ours is key while another application is active, and none with controls "
-                       "is on screen; the settings open from the status menu: click status-item, wait 0.5, then menu "
-                       "\"Settings\u2026\".");
+                       "is on screen; click status-item, wait 0.5, then menu \"Settings\u2026\" open the settings "
+                       "from the status menu.");
     for (const char* step : {"click status-item", "wait 0.5", "menu \"Settings\u2026\""})
         EXPECT_EQ(send(step).back(), "ok") << step;
     EXPECT_EQ(send("set \"Launch at login\" off").back(), "ok");

@@ -160,11 +160,22 @@ TEST_F(WindowDesktopsTest, AClickIntoAWindowMakesItKeyAndBringsItForward) {
     windows().click(inside(settings));
     EXPECT_EQ(take(), Heard{});
 
-    // With another application in front, the click brings ours forward too.
+    // With another application in front, the click brings ours forward too. That first click
+    // reaches a view only when the view takes first clicks; the next one reaches it.
+    struct Pressed final : ui::View {
+        using View::View;
+        void mouseDown(const ui::MouseEvent&) override { ++presses; }
+        int presses = 0;
+    };
+    auto pressed = std::make_shared<Pressed>(Rect(0, 0, 50, 50));
+    namesWindow.contentView()->addSubview(pressed);
     env.session.activateApplication(kTerminal);
     windows().click(inside(namesWindow));
     EXPECT_TRUE(env.session.ownApplicationActive());
     EXPECT_TRUE(namesWindow.isKeyWindow());
+    EXPECT_EQ(pressed->presses, 0);
+    windows().click(inside(namesWindow));
+    EXPECT_EQ(pressed->presses, 1);
     // Only the window clicked becomes key: the last key window is not given the keyboard first.
     EXPECT_EQ(take(), (Heard{"resigned Tarnwick Settings", "key Desktop Names"}));
 
@@ -215,6 +226,7 @@ TEST_F(WindowDesktopsTest, AKeyWindowDestroyedHandsTheKeyboardOnAsAClosedOneDoes
     about->makeKeyAndOrderFront();
     take();
     about.reset();
+    env.settle();
     EXPECT_TRUE(namesWindow.isKeyWindow());
     EXPECT_EQ(take(), Heard{"key Desktop Names"});
 
@@ -226,6 +238,7 @@ TEST_F(WindowDesktopsTest, AKeyWindowDestroyedHandsTheKeyboardOnAsAClosedOneDoes
     auto other = std::make_unique<ui::Panel>(Rect(300, 300, 200, 150), kTitledWindow);
     other->makeKeyAndOrderFront();
     other.reset();
+    env.settle();
     EXPECT_EQ(windows().keyPanel(), nullptr);
 }
 

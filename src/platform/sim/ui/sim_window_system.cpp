@@ -280,8 +280,12 @@ void SimWindowSystem::panelDestroyed(ui::Panel& panel) {
         std::erase_if(records_, [&](const Record& other) { return other.panel == &panel; });
         if (!wasKey) return;
     }
-    // Gone without being closed, it hands the keyboard on as a closed window does.
-    if (ui::Panel* next = nextKeyWindow()) makeKey(*next);
+    // Gone without being closed, it hands the keyboard on as a closed window does, on the next
+    // turn: a window destroyed as the program ends leaves nobody to hand it to.
+    session_.loop().post([this, alive = lifetime_.weak()] {
+        if (!alive || keyPanel()) return;
+        if (ui::Panel* next = nextKeyWindow()) makeKey(*next);
+    });
 }
 
 void SimWindowSystem::panelChanged(ui::Panel& panel) {
@@ -533,11 +537,17 @@ SimClick SimWindowSystem::press(Point location, std::optional<platform::Modifier
             return result;
         }
         // A click into a window that can become key makes it key and brings it forward first (and
-        // our application with it, unless the window is a panel that does not activate it).
+        // our application with it, unless the window is a panel that does not activate it). That
+        // first click reaches a view only when the view takes first clicks, as on any window that
+        // is not key.
         const bool activates = !(panel->styleMask() & ui::style_mask::kNonactivatingPanel);
         if (panel->canBecomeKey() && (!panel->isKeyWindow() || (activates && !session_.ownApplicationActive()))) {
+            const bool wasKey = panel->isKeyWindow();
             focus(*panel);
             if (!alive.get()) return result;
+            const ui::MouseEvent event = mouseEvent(*passed);
+            ui::View* hit = wasKey || !panel->contentView() ? nullptr : panel->contentView()->hitTest(event.locationInWindow);
+            if (!wasKey && (!hit || !hit->acceptsFirstMouse(event))) return result;
         }
         {
             SimEvents::Handling handling(events, *passed);

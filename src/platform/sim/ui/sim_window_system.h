@@ -9,6 +9,7 @@
 
 #include "platform/ui/panel.h"
 #include "platform/ui/window_system.h"
+#include "support/observable.h"
 #include "support/value.h"
 #include "platform/sim/recent_log.h"
 
@@ -46,6 +47,7 @@ public:
     ~SimWindowSystem() override;
 
     std::uint32_t panelCreated(platform::ui::Panel& panel) override;
+    // A key window destroyed hands the keyboard on, as one closed does, on the next turn.
     void panelDestroyed(platform::ui::Panel& panel) override;
     void panelChanged(platform::ui::Panel& panel) override;
     void orderFront(platform::ui::Panel& panel) override;
@@ -205,6 +207,7 @@ private:
     bool activatingForAWindow_ = false;
     Point pointer_;
     RecentLog<SimClick> clicksPast_;
+    LifetimeToken lifetime_;  // last: work posted for later ends with the window system
 
     friend class SimulatedSession;  // reads the pointer from the session file
 };
