@@ -56,7 +56,7 @@ void press(CommandContext& context) {
     const FoundControl control = pressable(context, name);
     const ui::Node* clicked = pressedControl(control);
     if (!clicked) throw Error(unpressable(control, name));
-    const ui::Panel* panel = control.hosting->window();
+    ui::Panel* panel = control.hosting->window();
     if (control.node->isDisabled() || clicked->isDisabled()) throw Error(quotedText(name) + " is disabled.");
     // The click lands on the node found, or on the one control inside the view found.
     const ui::Node& aimed = isWithin(*clicked, *control.node) ? *clicked : *control.node;
@@ -67,15 +67,14 @@ void press(CommandContext& context) {
     // The click lands on whatever is frontmost there, as the user's would; a window named is
     // clicked into first, which brings it in front of the windows of its level.
     auto& windows = context.session.windowSystem();
-    ui::Panel* window = control.hosting->window();
-    const bool comesForward = context.window && window->canBecomeKey();
+    const bool comesForward = context.window && panel->canBecomeKey();
     for (auto* shown : windows.onScreenPanels()) {
         if (shown == panel) break;
         if (shown->ignoresMouseEvents() || !shown->frame().contains(point)) continue;
         if (comesForward && shown->level() <= panel->level()) continue;
         throw Error(quotedText(name) + " is covered by another window.");
     }
-    clickInto(context, *window);
+    clickInto(context, *panel);
     windows.click(point);
 }
 

@@ -53,10 +53,10 @@ std::vector<ui::Panel*> nameableWindows(SimWindowSystem& windows, bool miniaturi
     return found;
 }
 
-// "the window "Tarnwick Settings" is on "Desktop 1" of display 1, not the current desktop; switch 1
+// "<the window> "Tarnwick Settings" is on "Desktop 1" of display 1, not the current desktop; switch 1
 // goes there".
-std::string elsewhereText(const WindowElsewhere& away) {
-    std::string text = "the window " + quotedText(away.title) + " is on " + quotedText(away.desktop) + " of display " +
+std::string elsewhereText(const WindowElsewhere& away, const std::string& theWindow = "the window") {
+    std::string text = theWindow + " " + quotedText(away.title) + " is on " + quotedText(away.desktop) + " of display " +
                        std::to_string(away.displayID) + ", not the current desktop";
     if (away.desktopNumber) text += "; switch " + std::to_string(*away.desktopNumber) + " goes there";
     return text;
@@ -126,11 +126,8 @@ ui::Panel& targetWindow(CommandContext& context, const std::optional<std::string
     for (auto* panel : nameableWindows(windows, miniaturized, true))
         if (panel->title() == *title) return *panel;
     if (!miniaturized)
-        if (auto away = firstElsewhere(context.session, [&](ui::Panel& panel) { return panel.title() == *title; })) {
-            std::string sentence = elsewhereText(*away) + ".";
-            sentence[0] = 'T';
-            throw Error(sentence);
-        }
+        if (auto away = firstElsewhere(context.session, [&](ui::Panel& panel) { return panel.title() == *title; }))
+            throw Error(elsewhereText(*away, "The window") + ".");
     const auto candidates = nameableWindows(windows, miniaturized);
     const std::string where = miniaturized ? "in the Dock" : "on screen";
     if (candidates.empty())

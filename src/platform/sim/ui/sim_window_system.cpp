@@ -536,18 +536,21 @@ SimClick SimWindowSystem::press(Point location, std::optional<platform::Modifier
             result.swallowed = true;
             return result;
         }
-        // A click into a window that can become key makes it key and brings it forward first (and
-        // our application with it, unless the window is a panel that does not activate it). That
-        // first click reaches a view only when the view takes first clicks, as on any window that
-        // is not key.
+        // A left click into a window that can become key makes it key and brings it forward first
+        // (and our application with it, unless the window is a panel that does not activate it).
+        // That first click reaches a view only when the view takes first clicks, as on any window
+        // that is not key.
         const bool activates = !(panel->styleMask() & ui::style_mask::kNonactivatingPanel);
-        if (panel->canBecomeKey() && (!panel->isKeyWindow() || (activates && !session_.ownApplicationActive()))) {
+        if (!right && panel->canBecomeKey() &&
+            (!panel->isKeyWindow() || (activates && !session_.ownApplicationActive()))) {
             const bool wasKey = panel->isKeyWindow();
             focus(*panel);
             if (!alive.get()) return result;
-            const ui::MouseEvent event = mouseEvent(*passed);
-            ui::View* hit = wasKey || !panel->contentView() ? nullptr : panel->contentView()->hitTest(event.locationInWindow);
-            if (!wasKey && (!hit || !hit->acceptsFirstMouse(event))) return result;
+            if (!wasKey) {
+                const ui::MouseEvent event = mouseEvent(*passed);
+                ui::View* hit = panel->contentView() ? panel->contentView()->hitTest(event.locationInWindow) : nullptr;
+                if (!hit || !hit->acceptsFirstMouse(event)) return result;
+            }
         }
         {
             SimEvents::Handling handling(events, *passed);

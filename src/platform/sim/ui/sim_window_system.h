@@ -98,13 +98,15 @@ public:
     void movePointer(Point location);
     // A click (press and release) at a screen point with the modifiers given (nothing: those the
     // user holds): the frontmost panel on screen there that does not ignore the mouse takes it
-    // after our local monitors passed it, the press at the view its hit test names and the
+    // after our local monitors passed it (made key and brought forward first, as `focus` does,
+    // where it can become key), the press at the view its hit test names and the
     // release at the same view, each the application's current event while it is handled;
     // otherwise it goes past our panels to what lies below (our global monitors hear it later),
     // where a first click on a desktop's button in an open Mission Control presses the button.
     SimClick click(Point location, std::optional<platform::ModifierFlags> modifierFlags = std::nullopt,
                    int clickCount = 1);
-    // The same with the right button (never pressing anything in Mission Control).
+    // The same with the right button (never pressing anything in Mission Control, never making a
+    // window key).
     SimClick rightClick(Point location, std::optional<platform::ModifierFlags> modifierFlags = std::nullopt,
                         int clickCount = 1);
     // Two clicks at the point within the double-click interval, with the held modifiers: the
@@ -132,9 +134,8 @@ public:
     bool close(platform::ui::Panel& panel);
     // The user clicks into another shown window of ours: our application is activated and the
     // window ordered front and made key; false when it is not shown or cannot become key. A panel
-    // that does not activate its application becomes key without activating us. Every click
-    // (`click`, `rightClick`) into a window that can become key does this before the window
-    // hears the press.
+    // that does not activate its application becomes key without activating us. Every left click
+    // into a window that can become key does this before the window hears the press.
     bool focus(platform::ui::Panel& panel);
     // The clicks that went past our panels, oldest first.
     const RecentLog<SimClick>& clicksPastPanels() const { return clicksPast_; }
