@@ -265,6 +265,18 @@ TEST_F(ConsoleCommandsTest, ControlsOfAWindowsTreeByIdentifierOrTitle) {
     EXPECT_EQ(form->saves, 2);
     cover.orderOut();
     console.type("wait 0");
+    // A window of its level in front covers it too; named with `in`, the window is clicked into
+    // first, which brings it forward, and the press lands.
+    ui::Panel over(Rect(200, 300, 320, 200), ui::style_mask::kTitled);
+    over.setTitle("Over");
+    over.makeKeyAndOrderFront();
+    console.type("wait 0");
+    EXPECT_EQ(console.type("press save"), Lines{"error: \"save\" is covered by another window."});
+    EXPECT_EQ(console.type("in \"Desktop Names\" press save").back(), "ok");
+    EXPECT_EQ(form->saves, 3);
+    EXPECT_TRUE(window.isKeyWindow());
+    over.orderOut();
+    console.type("wait 0");
 
     // The window's buttons.
     EXPECT_EQ(console.type("resize \"Desktop Names\" 400 250"),

@@ -224,10 +224,14 @@ TEST_F(ConsoleControlsTest, APressNeedsNoKeyWindowButGoesToTheKeyWindowFirst) {
     other.orderFrontRegardless();
     EXPECT_EQ(console->type("press done").back(), "ok");
     EXPECT_EQ(form->done, 1);
-    // With no key window the frontmost window that shows the control takes the click.
+    // With no key window the frontmost window that shows the control takes the click, which
+    // makes it key as a click into a window does.
     env.session.windowSystem().resignKey();
+    other.orderFrontRegardless();
     EXPECT_EQ(console->type("press done").back(), "ok");
     EXPECT_EQ(otherForm->done, 1);
+    EXPECT_TRUE(other.isKeyWindow());
+    env.session.windowSystem().resignKey();
     EXPECT_EQ(console->type("press nothing"),
               Lines{"error: No window of ours shows anything with the identifier, label or text \"nothing\"; screen lists "
                     "the windows and their view trees."});

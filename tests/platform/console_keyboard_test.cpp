@@ -81,11 +81,13 @@ protected:
             if (line.find(part) != std::string::npos) return line;
         return {};
     }
-    // The command a hint gives, between "as in: " and its closing full stop.
+    // The command a hint gives: from "in " after the semicolon up to what follows it, with no
+    // full stop of the sentence.
     static std::string givenCommand(const std::string& hint) {
-        const auto at = hint.find("as in: ");
-        if (at == std::string::npos || hint.back() != '.') return {};
-        return hint.substr(at + 7, hint.size() - at - 8);
+        const std::string follows = " names the window to act in.";
+        const auto at = hint.find("; in ");
+        if (at == std::string::npos || !hint.ends_with(follows)) return {};
+        return hint.substr(at + 2, hint.size() - follows.size() - at - 2);
     }
     sim::SimWindowSystem& windows() { return env.session.windowSystem(); }
 
@@ -136,10 +138,11 @@ TEST_F(ConsoleKeyboardTest, WithNoKeyWindowTheHintNamesAWindowOnScreenWithTheCom
     // Another application is in front: nothing of ours is key.
     const Lines answer = console->type("set \"Launch at login\" on");
     ASSERT_EQ(answer.size(), 1u);
-    EXPECT_EQ(answer[0], "error: No window of ours is key while another application is active; name the window, as "
-                         "in: in \"Tarnwick Settings\" set \"Launch at login\" on.");
+    EXPECT_EQ(answer[0], "error: No window of ours is key while another application is active; in \"Tarnwick "
+                         "Settings\" set \"Launch at login\" on names the window to act in.");
     // The command it gives, run as given, works.
     EXPECT_EQ(console->type(givenCommand(answer[0])), Lines{"ok"});
+    env.session.activateApplication(kTerminal);
 
     // The frontmost window that shows what the command names is the one given.
     settings.setContentView(std::make_shared<ui::View>());
@@ -150,6 +153,25 @@ TEST_F(ConsoleKeyboardTest, WithNoKeyWindowTheHintNamesAWindowOnScreenWithTheCom
     EXPECT_EQ(given, "in \"Desktop Names\" type name.1 Work");
     EXPECT_EQ(console->type(given).back(), "ok");
     EXPECT_EQ(form->name.get(), "Work");
+    env.session.activateApplication(kTerminal);
+
+    // Each word is quoted where the console would otherwise end it at a blank, take a comment
+    // from its "#", or read a quote or a backslash as its own: copied as it stands, it types
+    // the same text.
+    const std::vector<std::pair<std::string, std::string>> words{
+        {"\"a #b\"", "a #b"},           {"\"#\"", "#"}, {"\"say \\\"hi\\\"\"", "say \"hi\""},
+        {"\"back\\\\slash\"", "back\\slash"}, {"\"\"", ""},   {"\"été\"", "été"}};
+    for (const auto& [typed, text] : words) {
+        form->name.set("-");
+        const std::string hint = console->type("type name.1 " + typed).back();
+        const std::string copied = givenCommand(hint);
+        EXPECT_EQ(console->type(copied).back(), "ok") << hint;
+        EXPECT_EQ(form->name.get(), text) << copied;
+        env.session.activateApplication(kTerminal);
+    }
+    // Bare where a word reads the same bare.
+    EXPECT_EQ(givenCommand(console->type("type name.1 Work-2.0/a:b+c,d").at(0)),
+              "in \"Desktop Names\" type name.1 Work-2.0/a:b+c,d");
 
     // Nothing on screen shows the name: the windows that could be named.
     EXPECT_EQ(console->type("set Nowhere on"),
@@ -180,8 +202,8 @@ TEST_F(ConsoleKeyboardTest, WithNoWindowOnScreenTheHintSaysHowToBringOneBack) {
     names.close();
     console->type("wait 0");
     EXPECT_EQ(console->type("focus name.1"),
-              Lines{"error: No window of ours is key, and none with controls is on screen; the settings open from the "
-                    "status menu: click status-item, wait 0.5, then menu \"Settings\xE2\x80\xA6\"."});
+              Lines{"error: No window of ours is key, and none with controls is on screen; click status-item, wait "
+                    "0.5, then menu \"Settings\xE2\x80\xA6\" open the settings from the status menu."});
 }
 
 TEST_F(ConsoleKeyboardTest, AWindowNamedByAnotherTitleIsRefusedNamingThoseOnScreen) {
@@ -195,7 +217,8 @@ TEST_F(ConsoleKeyboardTest, AWindowNamedByAnotherTitleIsRefusedNamingThoseOnScre
     ASSERT_EQ(usage.size(), 1u);
     EXPECT_EQ(usage[0], "error: in needs a window's title and a command, as in: in \"Tarnwick Settings\" set \"Launch "
                         "at login\" on.");
-    EXPECT_EQ(console->type(givenCommand(usage[0])), Lines{"ok"});
+    const std::string example = usage[0].substr(usage[0].find("as in: ") + 7);
+    EXPECT_EQ(console->type(example.substr(0, example.size() - 1)), Lines{"ok"});
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // A change of screens as our windows meet it: the menu bar and its status items move to the
 // display that is primary now, our panels and the pointer keep their places on the displays, and
-// a pointer whose display went away comes onto one that is left.
+// a shown window or the pointer whose display went away comes onto one that is left.
 
 #include <memory>
 #include <string>
@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/notifications.h"
 #include "platform/sim/ui/sim_status_bar.h"
 #include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/panel.h"
@@ -118,18 +119,55 @@ TEST_F(ScreenChangesTest, OurWindowsAndThePointerKeepTheirPlacesOnTheDisplaysTha
     EXPECT_EQ(global(hidden.frame()), hiddenPlace);
     EXPECT_EQ(displayHolding(shown.frame()), 2u);
     EXPECT_EQ(windows.pointerLocation(), (Point{3000, 958}));
-    // A window on the display that went away keeps its place too, on no display now.
-    EXPECT_EQ(global(onBuiltIn.frame()), builtInPlace);
-    EXPECT_FALSE(displayHolding(onBuiltIn.frame()));
+    // A shown window on the display that went away comes onto the main display left, as far
+    // from the top left of its visible frame (below the menu bar) as it was on its own.
+    EXPECT_EQ(global(onBuiltIn.frame()), Rect(1612, 482, 300, 200));
+    EXPECT_EQ(displayHolding(onBuiltIn.frame()), 2u);
 
-    // Back the other way when the built-in display is primary again.
+    // Back the other way when the built-in display is primary again: the hidden panel keeps its
+    // place, the shown ones come onto the built-in display, one of them where it was before.
     env.session.addDisplay(builtIn);
     env.session.removeDisplay(2);
-    EXPECT_EQ(shown.frame(), Rect(2000, 300, 400, 300));
-    EXPECT_EQ(onBuiltIn.frame(), Rect(100, 100, 300, 200));
+    EXPECT_EQ(global(hidden.frame()), hiddenPlace);
+    EXPECT_EQ(global(onBuiltIn.frame()), builtInPlace);
+    EXPECT_EQ(global(shown.frame()), Rect(488, 582, 400, 300));
     // The pointer was on the Studio Display: it comes to the nearest point of the built-in one.
     EXPECT_EQ(displayAt(windows.pointerLocation()), 1u);
     EXPECT_EQ(windows.pointerLocation(), (Point{1511, 500}));
+}
+
+TEST_F(ScreenChangesTest, AWindowLeftOnNoDisplayComesOntoTheMainOneShrinkingToFitAndSaysItMoved) {
+    namespace style = ui::style_mask;
+    namespace names = platform::notification_names;
+    // On the Studio Display (screen coordinates 1512 -258 2560 1440, its visible frame's top at
+    // 1157): a window taller and wider than the built-in display's visible frame, key, and one
+    // whose minimum height is more than that frame holds.
+    ui::Panel large(Rect(1600, -100, 1700, 1200), style::kTitled | style::kResizable);
+    ui::Panel tall(Rect(3000, 0, 500, 1100), style::kTitled | style::kResizable);
+    tall.contentMinSize = Size{400, 1000};
+    env.session.activateApplication(env.session.system().processID);
+    tall.makeKeyAndOrderFront();
+    large.makeKeyAndOrderFront();
+    std::vector<std::string> heard;
+    std::vector<Subscription> observations;
+    for (const char* name : {names::kWindowDidMove, names::kWindowDidResize, names::kWindowDidChangeScreen})
+        observations.push_back(platform::current().notificationCenter->addObserver(
+            name, &large, [&heard, name](const platform::Notification&) { heard.push_back(name); }));
+
+    env.session.removeDisplay(2);
+    env.settle();
+    // Shrunk to the built-in display's visible frame (0 0 1512 957), which it fills; the other
+    // keeps its minimum height, its top at the frame's top, and its distance from the left as far
+    // as it fits.
+    EXPECT_EQ(large.frame(), Rect(0, 0, 1512, 957));
+    EXPECT_EQ(tall.frame(), Rect(1012, -43, 500, 1000));
+    EXPECT_EQ(heard, (std::vector<std::string>{names::kWindowDidResize, names::kWindowDidMove,
+                                               names::kWindowDidChangeScreen}));
+    // Still key, on screen, and on the desktop the built-in display shows: it stays there.
+    EXPECT_TRUE(large.isKeyWindow());
+    EXPECT_TRUE(large.isOnActiveSpace());
+    env.session.switchDesktop(1, 3);
+    EXPECT_FALSE(large.isOnActiveSpace());
 }
 
 struct Tracker final : ui::TrackingAreaOwner {

@@ -339,10 +339,11 @@ private:
     // Reads "system.reduceMotion", "system.locale", "pointer", "icons", each display's
     // "reserved", each application's "bundle" and the "events" section.
     void loadUserInterfaceSections(const Dictionary& root);
-    // After a change of screens: our panels and the pointer keep their global places (the
-    // pointer comes onto a screen when it is on none), the status items go to the primary
+    // After a change of screens: our panels and the pointer keep their global places (a shown
+    // panel on no screen comes onto the main one, `before` being the screens before the change;
+    // the pointer comes onto a screen when it is on none), the status items go to the primary
     // screen's menu bar, and the screen-parameter change is posted.
-    void screensChanged(double primaryHeightBefore);
+    void screensChanged(double primaryHeightBefore, std::vector<platform::ScreenDescription> before);
     // Runs `change` on the displays under the session's lock (false: it changed nothing) and
     // then does what screensChanged does, against the primary height from before it.
     void changeScreens(const std::function<bool()>& change);

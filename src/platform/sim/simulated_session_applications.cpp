@@ -59,7 +59,9 @@ void SimulatedSession::activateApplication(std::int32_t pid) {
     if (pid == own && !app) info[platform::kApplicationBundleIDKey] = kOwnBundleID;
     workspaceCenter_->post(names::kDidActivateApplication, std::move(info));
     if (pid == own) {
-        if (!wasOwn) notificationCenter_->post(names::kApplicationDidBecomeActive);
+        if (wasOwn) return;
+        notificationCenter_->post(names::kApplicationDidBecomeActive);
+        windowSystem_->applicationActivated();
         return;
     }
     // Another application takes the keyboard: our key window resigns.

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_window_system.h"
 
 namespace tarnwick::sim {
 
@@ -53,6 +54,8 @@ void SimulatedSession::switchDesktop(std::uint32_t displayID, std::uint64_t spac
     d->currentSpace = spaceID;
     rebuildAccessibility();
     workspaceCenter_->post(names::kActiveSpaceDidChange);
+    // A key window of ours left behind on the desktop the user leaves resigns.
+    windowSystem_->activeSpaceChanged();
 }
 
 void SimulatedSession::openMissionControl() {

@@ -28,10 +28,12 @@ std::optional<ScreenDescription> mainScreen() {
     return all.front();
 }
 
-std::optional<ScreenDescription> screenContaining(const Rect& frame) {
+std::optional<ScreenDescription> screenContaining(const Rect& frame) { return screenContaining(frame, screens()); }
+
+std::optional<ScreenDescription> screenContaining(const Rect& frame, std::vector<ScreenDescription> among) {
     std::optional<ScreenDescription> best;
     double bestArea = 0;
-    for (auto& screen : screens()) {
+    for (auto& screen : among) {
         const double area = overlap(screen.frame, frame);
         if (area > bestArea) {
             bestArea = area;

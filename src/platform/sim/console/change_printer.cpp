@@ -1,6 +1,8 @@
 #include "platform/sim/console/change_printer.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/simulated_session.h"
@@ -21,6 +23,11 @@ const ShownWindow* findWindow(const ScreenState& state, std::uint32_t number) {
     return nullptr;
 }
 
+bool isElsewhere(const ScreenState& state, std::uint32_t number) {
+    return std::any_of(state.elsewhere.begin(), state.elsewhere.end(),
+                       [&](const WindowElsewhere& away) { return away.number == number; });
+}
+
 std::string windowName(const ShownWindow& window) {
     return "window " + std::to_string(window.number) + " " + quotedText(window.title);
 }
@@ -37,7 +44,10 @@ void printNew(const RecentLog<T>& log, std::size_t seen, Print print) {
 
 ChangePrinter::ChangePrinter(SimulatedSession& session, ConsoleSink& sink) : session_(session), sink_(sink) { reset(); }
 
-void ChangePrinter::reset() { last_ = readScreen(session_); }
+void ChangePrinter::reset() {
+    last_ = readScreen(session_);
+    away_.clear();
+}
 
 std::string ChangePrinter::frameText(const Rect& frame) {
     return formatNumber(frame.minX()) + " " + formatNumber(frame.minY()) + " " + formatNumber(frame.width()) + " " +
@@ -137,10 +147,31 @@ void ChangePrinter::compareMenu(const ScreenState& now) {
 }
 
 void ChangePrinter::compareWindows(const ScreenState& now) {
-    for (const auto& before : last_.windows)
-        if (!findWindow(now, before.number)) printEvent("hidden " + windowName(before));
+    for (const auto& before : last_.windows) {
+        if (findWindow(now, before.number)) continue;
+        if (isElsewhere(now, before.number))
+            away_.push_back(before);
+        else
+            printEvent("hidden " + windowName(before));
+    }
+    // Ordered out while its desktop was not current.
+    std::erase_if(away_, [&](const ShownWindow& away) {
+        if (findWindow(now, away.number) || isElsewhere(now, away.number)) return false;
+        printEvent("hidden " + windowName(away));
+        return true;
+    });
     for (const auto& window : now.windows) {
         const ShownWindow* before = findWindow(last_, window.number);
+        // Back with its desktop: compared with how it was last seen.
+        std::optional<ShownWindow> returning;
+        if (!before)
+            for (auto away = away_.begin(); away != away_.end(); ++away)
+                if (away->number == window.number) {
+                    returning = std::move(*away);
+                    away_.erase(away);
+                    before = &*returning;
+                    break;
+                }
         if (!before) {
             std::string line = "shown " + windowName(window) + " at " + frameText(window.frame) + " level " +
                                std::to_string(window.level);

@@ -13,7 +13,9 @@ class SimulatedSession;
 // prefixed with the session's uptime ("@1000.350 "): our windows and panels shown, hidden,
 // moved, retitled or re-texted; desktop switches; displays added or removed; Mission Control
 // opening, closing, expanding and collapsing; the status item and its tooltip; a menu opened with
-// its rows, and closed; URLs opened, files revealed, applications opened.
+// its rows, and closed; URLs opened, files revealed, applications opened. A window that leaves the
+// screen with its desktop is not hidden: nothing prints until it comes back with its desktop, and
+// then what changed in it meanwhile.
 class ChangePrinter {
 public:
     ChangePrinter(SimulatedSession& session, ConsoleSink& sink);
@@ -44,6 +46,8 @@ private:
     SimulatedSession& session_;
     ConsoleSink& sink_;
     ScreenState last_;
+    // Windows as they were last seen on screen, while their desktop is not current.
+    std::vector<ShownWindow> away_;
 };
 
 }  // namespace tarnwick::sim

@@ -56,7 +56,7 @@ void press(CommandContext& context) {
     const FoundControl control = pressable(context, name);
     const ui::Node* clicked = pressedControl(control);
     if (!clicked) throw Error(unpressable(control, name));
-    const ui::Panel* panel = control.hosting->window();
+    ui::Panel* panel = control.hosting->window();
     if (control.node->isDisabled() || clicked->isDisabled()) throw Error(quotedText(name) + " is disabled.");
     // The click lands on the node found, or on the one control inside the view found.
     const ui::Node& aimed = isWithin(*clicked, *control.node) ? *clicked : *control.node;
@@ -64,13 +64,18 @@ void press(CommandContext& context) {
     if (!(visible.width() > 0 && visible.height() > 0)) throw Error(quotedText(name) + " is scrolled out of sight.");
     const Rect host = screenFrame(*control.hosting);
     const Point point{host.minX() + visible.midX(), host.maxY() - visible.midY()};
-    // The click lands on whatever is frontmost there, as the user's would.
-    for (auto* shown : context.session.windowSystem().onScreenPanels()) {
+    // The click lands on whatever is frontmost there, as the user's would; a window named is
+    // clicked into first, which brings it in front of the windows of its level.
+    auto& windows = context.session.windowSystem();
+    const bool comesForward = context.window && panel->canBecomeKey();
+    for (auto* shown : windows.onScreenPanels()) {
+        if (shown == panel) break;
         if (shown->ignoresMouseEvents() || !shown->frame().contains(point)) continue;
-        if (shown != panel) throw Error(quotedText(name) + " is covered by another window.");
-        break;
+        if (comesForward && shown->level() <= panel->level()) continue;
+        throw Error(quotedText(name) + " is covered by another window.");
     }
-    context.session.windowSystem().click(point);
+    clickInto(context, *panel);
+    windows.click(point);
 }
 
 void focus(CommandContext& context) {
@@ -81,16 +86,25 @@ void focus(CommandContext& context) {
     const FoundControl found = findControl(panel, name, "focus", focusableControl);
     const ui::Node* control = focusableControl(found);
     if (!control || control->isDisabled() || found.node->isDisabled()) throw Error(unfocusable(found, name));
-    auto& host = found.hosting->host();
-    if (!control->as<ui::TextFieldContent>()) {
-        host.moveFocus(*control);
+    // A text field as a click into it: our application comes forward with the field's window key,
+    // so that the keys typed next go into the field. Another control only when `in` names its
+    // window, which is then clicked into.
+    const bool field = control->as<ui::TextFieldContent>() != nullptr;
+    bool clicked = false;
+    if (!field)
+        clicked = clickInto(context, panel);
+    else if ((!context.session.ownApplicationActive() || !panel.isKeyWindow()) && panel.canBecomeKey())
+        clicked = context.session.windowSystem().focus(panel);
+    // Becoming key may have drawn the window again.
+    const FoundControl again = clicked ? findControl(panel, name, "focus", focusableControl) : found;
+    const ui::Node* target = focusableControl(again);
+    if (!target) throw Error(unfocusable(again, name));
+    auto& host = again.hosting->host();
+    if (!field) {
+        host.moveFocus(*target);
         return;
     }
-    // As a click into the field: our application comes forward with the field's window key, so
-    // that the keys typed next go into the field.
-    if ((!context.session.ownApplicationActive() || !panel.isKeyWindow()) && panel.canBecomeKey())
-        context.session.windowSystem().focus(panel);
-    if (!host.editField(*control)) throw Error(quotedText(name) + " cannot be shown.");
+    if (!host.editField(*target)) throw Error(quotedText(name) + " cannot be shown.");
 }
 
 // The control named by the command's first word, in the key window or the one named; enabled.
@@ -99,6 +113,14 @@ FoundControl enabledControl(CommandContext& context, const std::string& commandN
     const FoundControl control = findControl(panel, context.arguments[0], commandName, acting);
     if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
     return control;
+}
+
+// The same once the command has been found valid: clicked into the window `in` named, and found
+// again where that drew the window again.
+FoundControl clickedControl(CommandContext& context, const FoundControl& found, const std::string& commandName,
+                            const ActingControl& acting) {
+    if (!clickInto(context, *found.hosting->window())) return found;
+    return enabledControl(context, commandName, acting);
 }
 
 const ui::Node* fieldItself(const FoundControl& found) {
@@ -115,7 +137,9 @@ const ui::TextFieldContent& textField(const CommandContext& context, const Found
 
 void typeText(CommandContext& context) {
     expectArguments(context, command("type"), 2, 2);
-    const FoundControl control = enabledControl(context, "type", fieldItself);
+    const FoundControl found = enabledControl(context, "type", fieldItself);
+    textField(context, found);  // what is no text field is refused before any click
+    const FoundControl control = clickedControl(context, found, "type", fieldItself);
     textField(context, control);
     auto& host = control.hosting->host();
     if (!host.scrollIntoView(*control.node)) throw Error(quotedText(context.arguments[0]) + " cannot be shown.");
@@ -126,7 +150,9 @@ void typeText(CommandContext& context) {
 
 void submitText(CommandContext& context) {
     expectArguments(context, command("submit"), 1, 1);
-    const FoundControl control = enabledControl(context, "submit", fieldItself);
+    const FoundControl found = enabledControl(context, "submit", fieldItself);
+    textField(context, found);
+    const FoundControl control = clickedControl(context, found, "submit", fieldItself);
     textField(context, control);
     if (!control.hosting->host().submit(*control.node))
         throw Error(quotedText(context.arguments[0]) + " cannot be shown.");
@@ -162,46 +188,69 @@ std::string cannotBeShown(const FoundControl& control, const std::string& name, 
            " instead: set " + quotedText(handle) + " " + quotedText(value) + ".";
 }
 
-void setValue(CommandContext& context) {
-    const auto& thisCommand = command("set");
-    expectArguments(context, thisCommand, 2, 2);
+// The control `set` names, enabled: the switch around its label, say.
+FoundControl settable(CommandContext& context) {
     FoundControl control = enabledControl(context, "set", settableControl);
-    if (const ui::Node* settable = settableControl(control)) control.node = settable;
+    if (const ui::Node* node = settableControl(control)) control.node = node;
     if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
+    return control;
+}
+
+// Sets the control to the command's value, false when it cannot be shown; with `act` false it
+// only checks the value (throwing what is wrong with it) and changes nothing.
+bool setTo(CommandContext& context, const FoundControl& control, bool act) {
+    const auto& thisCommand = command("set");
     auto& host = control.hosting->host();
     const ui::Node& node = *control.node;
     const std::string& name = context.arguments[0];
     const std::string& value = context.arguments[1];
-    bool acted = true;
     if (const auto* toggle = dynamic_cast<const ui::ToggleContent*>(node.content())) {
         const bool on = choiceArgument(value, {"on", "off"}, thisCommand) == "on";
-        if (toggle->value() != on) acted = host.toggle(node);
-    } else if (const auto* slider = dynamic_cast<const ui::SliderContent*>(node.content())) {
-        acted = host.slide(node, numberArgument(value, "The value of " + quotedText(name), slider->lower, slider->upper));
-    } else if (const auto* stepper = dynamic_cast<const ui::StepperContent*>(node.content())) {
+        return !act || toggle->value() == on || host.toggle(node);
+    }
+    if (const auto* slider = dynamic_cast<const ui::SliderContent*>(node.content())) {
+        const double target = numberArgument(value, "The value of " + quotedText(name), slider->lower, slider->upper);
+        return !act || host.slide(node, target);
+    }
+    if (const auto* stepper = dynamic_cast<const ui::StepperContent*>(node.content())) {
         const double target = numberArgument(value, "The value of " + quotedText(name), stepper->lower, stepper->upper);
         const double steps = stepper->step > 0 ? (target - stepper->lower) / stepper->step : 0;
         if (stepper->step <= 0 || std::abs(steps - std::round(steps)) > 1e-9)
             throw Error(quotedText(name) + " moves in steps of " + formatNumber(stepper->step) + " from " +
                         formatNumber(stepper->lower) + "; " + value + " is not one of them.");
+        if (!act) return true;
         // One click of an arrow per step, as a person would, bounded by the number of steps.
         const double tolerance = stepper->step / 2;
         for (double clicks = std::abs(stepper->value() - target) / stepper->step + 1; clicks > 0; --clicks) {
             if (std::abs(stepper->value() - target) < tolerance) break;
-            acted = stepper->value() < target ? host.increment(node) : host.decrement(node);
-            if (!acted) break;
+            if (!(stepper->value() < target ? host.increment(node) : host.decrement(node))) return false;
         }
-    } else if (const auto* picker = dynamic_cast<const ui::PickerContent*>(node.content())) {
-        acted = host.select(node, optionShowing(context, control, picker->tags));
-    } else if (const auto* list = dynamic_cast<const ui::ListContent*>(node.content())) {
-        acted = host.select(node, optionShowing(context, control, list->tags));
-    } else if (node.as<ui::ColorWellContent>()) {
-        acted = host.chooseColor(node, colourArgument(value, "The colour of " + quotedText(name)));
-    } else {
-        throw Error(quotedText(name) + " is " + describeNode(*control.hosting, node) +
-                    "; set works on switches, sliders, steppers, pickers, lists and colour wells.");
+        return true;
     }
-    if (!acted) throw Error(cannotBeShown(control, name, value));
+    if (const auto* picker = dynamic_cast<const ui::PickerContent*>(node.content())) {
+        const ui::AnyValue& tag = optionShowing(context, control, picker->tags);
+        return !act || host.select(node, tag);
+    }
+    if (const auto* list = dynamic_cast<const ui::ListContent*>(node.content())) {
+        const ui::AnyValue& tag = optionShowing(context, control, list->tags);
+        return !act || host.select(node, tag);
+    }
+    if (node.as<ui::ColorWellContent>()) {
+        const auto colour = colourArgument(value, "The colour of " + quotedText(name));
+        return !act || host.chooseColor(node, colour);
+    }
+    throw Error(quotedText(name) + " is " + describeNode(*control.hosting, node) +
+                "; set works on switches, sliders, steppers, pickers, lists and colour wells.");
+}
+
+void setValue(CommandContext& context) {
+    expectArguments(context, command("set"), 2, 2);
+    const FoundControl found = settable(context);
+    setTo(context, found, false);
+    // Clicked into the window named, which may draw it again: the control is found anew.
+    const FoundControl control = clickInto(context, *found.hosting->window()) ? settable(context) : found;
+    if (!setTo(context, control, true))
+        throw Error(cannotBeShown(control, context.arguments[0], context.arguments[1]));
 }
 
 }  // namespace

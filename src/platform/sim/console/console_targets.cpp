@@ -7,6 +7,7 @@
 
 #include "platform/sim/console/command_words.h"
 #include "platform/sim/console/console_commands.h"
+#include "platform/sim/console/screen_state.h"
 #include "platform/sim/console/screen_views.h"
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_window_system.h"
@@ -40,15 +41,34 @@ std::string quotedTitles(const std::vector<ui::Panel*>& windows) {
     return listed(titles, "and");
 }
 
-// Our windows a title can name: shown ones, or those in the Dock; front to back. The untitled
-// ones (the labels) only when `untitled`: a sentence cannot name them.
+// Our windows a title can name: those on screen (shown on a desktop that is current), or those
+// in the Dock; front to back. The untitled ones (the labels) only when `untitled`: a sentence
+// cannot name them.
 std::vector<ui::Panel*> nameableWindows(SimWindowSystem& windows, bool miniaturized, bool untitled = false) {
     std::vector<ui::Panel*> found;
     for (auto* panel : windows.panels())
         if ((untitled || !panel->title().empty()) &&
-            (miniaturized ? windows.isMiniaturized(*panel) : panel->isVisible()))
+            (miniaturized ? windows.isMiniaturized(*panel) : panel->isVisible() && windows.isOnActiveSpace(*panel)))
             found.push_back(panel);
     return found;
+}
+
+// "<the window> "Tarnwick Settings" is on "Desktop 1" of display 1, not the current desktop; switch 1
+// goes there".
+std::string elsewhereText(const WindowElsewhere& away, const std::string& theWindow = "the window") {
+    std::string text = theWindow + " " + quotedText(away.title) + " is on " + quotedText(away.desktop) + " of display " +
+                       std::to_string(away.displayID) + ", not the current desktop";
+    if (away.desktopNumber) text += "; switch " + std::to_string(*away.desktopNumber) + " goes there";
+    return text;
+}
+
+// The first of our titled windows on a desktop that is not current for which `wanted` holds.
+template <typename Wanted>
+std::optional<WindowElsewhere> firstElsewhere(SimulatedSession& session, const Wanted& wanted) {
+    for (auto* panel : session.windowSystem().panels())
+        if (!panel->title().empty() && wanted(*panel))
+            if (auto away = windowElsewhere(session, *panel)) return away;
+    return std::nullopt;
 }
 
 // Why a command that acts in the key window found none, with a command that works instead: the
@@ -64,11 +84,14 @@ std::string noKeyWindow(CommandContext& context, const ActingControl& acting) {
         if (!panel->title().empty() && !hostingViews(*panel).empty()) withControls.push_back(panel);
     if (withControls.empty()) {
         const std::string none = opening + ", and none with controls is on screen; ";
+        const auto hasControls = [](ui::Panel& panel) { return !hostingViews(panel).empty(); };
+        if (auto away = firstElsewhere(session, hasControls)) return none + elsewhereText(*away) + ".";
         for (auto* panel : nameableWindows(windows, true))
-            if (!hostingViews(*panel).empty())
+            if (hasControls(*panel))
                 return none + "restore " + quotedText(panel->title()) + " brings one back from the Dock.";
-        return none + "the settings open from the status menu: click status-item, wait 0.5, then menu "
-                      "\"Settings\u2026\".";
+        // Each command stands where copying it takes no full stop with it.
+        return none + "click status-item, wait 0.5, then menu \"Settings\u2026\" open the settings from the "
+                      "status menu.";
     }
     const std::string name = context.arguments.empty() ? std::string() : context.arguments.front();
     bool shown = false;  // somewhere, though not as anything the command takes
@@ -82,7 +105,8 @@ std::string noKeyWindow(CommandContext& context, const ActingControl& acting) {
         if (!takes) continue;
         std::string command = "in " + quotedText(panel->title()) + " " + context.name;
         for (const auto& word : context.arguments) command += " " + typedWord(word);
-        return opening + "; name the window, as in: " + command + ".";
+        // The command first, so that copying it takes no full stop with it.
+        return opening + "; " + command + " names the window to act in.";
     }
     const bool one = withControls.size() == 1;
     return opening + ", and no window on screen shows anything with the identifier, label or text " +
@@ -101,6 +125,9 @@ ui::Panel& targetWindow(CommandContext& context, const std::optional<std::string
     }
     for (auto* panel : nameableWindows(windows, miniaturized, true))
         if (panel->title() == *title) return *panel;
+    if (!miniaturized)
+        if (auto away = firstElsewhere(context.session, [&](ui::Panel& panel) { return panel.title() == *title; }))
+            throw Error(elsewhereText(*away, "The window") + ".");
     const auto candidates = nameableWindows(windows, miniaturized);
     const std::string where = miniaturized ? "in the Dock" : "on screen";
     if (candidates.empty())
@@ -108,6 +135,13 @@ ui::Panel& targetWindow(CommandContext& context, const std::optional<std::string
                     ", nor any other window of ours with a title.");
     throw Error("No window titled " + quotedText(*title) + " is " + where + "; " + where +
                 (candidates.size() == 1 ? " is " : " are ") + quotedTitles(candidates) + ".");
+}
+
+bool clickInto(CommandContext& context, ui::Panel& panel) {
+    auto& session = context.session;
+    if (!context.window || !panel.canBecomeKey()) return false;
+    if (panel.isKeyWindow() && session.ownApplicationActive()) return false;
+    return session.windowSystem().focus(panel);
 }
 
 ui::Panel& controlWindow(CommandContext& context, const ActingControl& acting) {

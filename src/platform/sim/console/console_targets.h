@@ -39,6 +39,13 @@ using ActingControl = std::function<const platform::ui::Node*(const FoundControl
 // it), else says what is on screen, or how to bring a window back or open one.
 platform::ui::Panel& controlWindow(CommandContext& context, const ActingControl& acting);
 
+// A command named with `in "<window>"` is a click into that window: our application comes forward
+// with the window key, as a click makes it (a window that cannot become key stays as it is). To be
+// done once the command is known to be valid. True when it changed the key window or brought our
+// application forward: the window's controls may be drawn again, so what was found is to be found
+// again.
+bool clickInto(CommandContext& context, platform::ui::Panel& panel);
+
 // Every node of the window's declarative trees that the name finds, in tree order: those with
 // it as accessibility identifier; where none has, those with it as accessibility label (a
 // bridged view's, or the title a control hides); where none has, those that show it as text (a

@@ -24,7 +24,7 @@ std::string statusItemLine(const ShownStatusItem& item) {
 
 std::vector<std::string> screenReport(SimulatedSession& session, const platform::Alert* openAlert) {
     auto guard = session.lock();
-    const ScreenState screen = readScreen(session);
+    const ScreenState screen = readScreen(session, openAlert);
     std::vector<std::string> lines;
     for (const auto& d : screen.displays)
         lines.push_back("display " + std::to_string(d.id) + " " + quotedText(d.name) + " at " +
@@ -52,6 +52,7 @@ std::vector<std::string> screenReport(SimulatedSession& session, const platform:
     }
     if (openAlert) {
         std::string line = "alert " + quotedText(openAlert->messageText);
+        if (screen.alertKey) line += " key";
         if (!openAlert->informativeText.empty()) line += " informative " + quotedText(openAlert->informativeText);
         if (openAlert->textField) line += " field " + quotedText(openAlert->textField->stringValue);
         line += " buttons";
@@ -73,6 +74,10 @@ std::vector<std::string> screenReport(SimulatedSession& session, const platform:
         for (auto* hosting : hostingViews(*window.panel))
             for (auto& node : nodeLines(session, *hosting)) lines.push_back("  " + node);
     }
+    // Named with the desktop that holds it; what it shows is there, not on screen.
+    for (const auto& away : screen.elsewhere)
+        lines.push_back("elsewhere window " + std::to_string(away.number) + " " + quotedText(away.title) + " on " +
+                        quotedText(away.desktop) + " of display " + std::to_string(away.displayID));
     for (auto number : screen.miniaturized) lines.push_back("miniaturized window " + std::to_string(number));
     return lines;
 }

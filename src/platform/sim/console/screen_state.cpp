@@ -57,7 +57,20 @@ std::vector<ShownMenuRow> shownSubmenuRows(const platform::ui::Menu& submenu) {
     return rows;
 }
 
-ScreenState readScreen(SimulatedSession& session) {
+std::optional<WindowElsewhere> windowElsewhere(SimulatedSession& session, platform::ui::Panel& panel) {
+    auto guard = session.lock();
+    const auto desktop = session.windowSystem().desktopElsewhere(panel);
+    if (!desktop) return std::nullopt;
+    WindowElsewhere away{panel.windowNumber(), panel.title(), desktop->first, {}, std::nullopt, &panel};
+    const auto numbers = MissionControlLayout::desktopNumbers(session);
+    if (const SimDisplay* d = session.display(desktop->first))
+        for (const auto& s : d->spaces)
+            if (s.id64 == desktop->second) away.desktop = desktopTitle(numbers, s);
+    if (auto number = numbers.find(desktop->second); number != numbers.end()) away.desktopNumber = number->second;
+    return away;
+}
+
+ScreenState readScreen(SimulatedSession& session, const platform::Alert* openAlert) {
     auto guard = session.lock();
     ScreenState state;
     const auto numbers = MissionControlLayout::desktopNumbers(session);
@@ -92,11 +105,17 @@ ScreenState readScreen(SimulatedSession& session) {
             if (item && !item->isHidden && item->submenu)
                 state.menu->submenus.emplace_back(item->title, shownSubmenuRows(*item->submenu));
     }
-    const platform::ui::Panel* key = windows.keyPanel();
+    // A modal alert takes the keyboard from the window behind it.
+    state.alertKey = openAlert && session.ownApplicationActive();
+    const platform::ui::Panel* key = openAlert ? nullptr : windows.keyPanel();
     for (auto* panel : windows.panels()) {
         if (std::find(statusWindows.begin(), statusWindows.end(), panel) != statusWindows.end()) continue;
         if (windows.isMiniaturized(*panel)) state.miniaturized.push_back(panel->windowNumber());
         if (!panel->isVisible()) continue;
+        if (auto away = windowElsewhere(session, *panel)) {
+            state.elsewhere.push_back(std::move(*away));
+            continue;
+        }
         state.windows.push_back(ShownWindow{panel->windowNumber(), panel->title(), space.toGlobal(panel->frame()),
                                             panel->level(), panel->alphaValue(), panel == key, panel->shownTexts(),
                                             panel});

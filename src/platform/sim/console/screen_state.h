@@ -11,6 +11,10 @@
 #include "platform/sim/session_state.h"
 #include "support/geometry.h"
 
+namespace tarnwick::platform {
+class Alert;
+}  // namespace tarnwick::platform
+
 namespace tarnwick::platform::ui {
 class Menu;
 class Panel;
@@ -61,6 +65,20 @@ struct ShownWindow {
     std::vector<std::string> texts;
     platform::ui::Panel* panel = nullptr;  // valid while the state is fresh (main loop)
 };
+
+// One of our windows shown on a desktop that is not current on its display: it is on no screen
+// until that desktop is, so what it shows is not known here.
+struct WindowElsewhere {
+    std::uint32_t number = 0;
+    std::string title;
+    std::uint32_t displayID = 0;
+    std::string desktop;                  // its desktop's title, "Desktop N" or a full-screen space's
+    std::optional<int> desktopNumber;     // N of "Desktop N", which `switch` takes
+    platform::ui::Panel* panel = nullptr;  // valid while the state is fresh (main loop)
+};
+
+// The window as WindowElsewhere says it, when it is shown on a desktop that is not current.
+std::optional<WindowElsewhere> windowElsewhere(SimulatedSession& session, platform::ui::Panel& panel);
 
 // Our status item in the menu bar, while its button is in a shown window.
 struct ShownStatusItem {
@@ -113,8 +131,11 @@ struct ScreenState {
     bool spacesBarExpanded = false;
     std::optional<ShownStatusItem> statusItem;
     std::optional<ShownMenu> menu;
-    std::vector<ShownWindow> windows;  // front to back, the status item's window left out
+    std::vector<ShownWindow> windows;  // on screen, front to back, the status item's window left out
+    std::vector<WindowElsewhere> elsewhere;  // shown on desktops not current, front to back
     std::vector<std::uint32_t> miniaturized;
+    // An open alert is key, not the window behind it (while our application is active).
+    bool alertKey = false;
     Point pointer;  // global
     SimLoginSession loginSession;
     // How many URLs were opened, files revealed and applications opened, ever.
@@ -123,7 +144,7 @@ struct ScreenState {
     std::size_t applicationsOpened = 0;
 };
 
-// Reads the screen now (main loop).
-ScreenState readScreen(SimulatedSession& session);
+// Reads the screen now (main loop), with the alert that is open, if any.
+ScreenState readScreen(SimulatedSession& session, const platform::Alert* openAlert = nullptr);
 
 }  // namespace tarnwick::sim

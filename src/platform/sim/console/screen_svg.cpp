@@ -131,7 +131,7 @@ std::string xmlEscaped(std::string_view input) {
 
 std::string screenSvg(SimulatedSession& session, const platform::Alert* openAlert) {
     auto guard = session.lock();
-    const ScreenState screen = readScreen(session);
+    const ScreenState screen = readScreen(session, openAlert);
     const GlobalSpace space = GlobalSpace::of(session);
     const Rect box = viewBox(screen);
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";

@@ -81,8 +81,7 @@ bool SimWindowSystem::restore(ui::Panel& panel) {
         r->miniaturized = false;
     }
     // A click on the Dock tile brings our application forward.
-    session_.activateApplication(session_.system().processID);
-    panel.makeKeyAndOrderFront();
+    activateFor(panel);
     return true;
 }
 
@@ -126,6 +125,28 @@ void SimWindowSystem::screenCoordinatesRose(double rise) {
 
 void SimWindowSystem::keepPointerOnScreens() { movePointer(onNearestScreen(pointerLocation())); }
 
+void SimWindowSystem::keepWindowsOnScreens(const std::vector<platform::ScreenDescription>& before) {
+    const auto now = ui::screens();
+    if (now.empty()) return;
+    const Rect visible = now.front().visibleFrame;
+    if (!visible.isUsable()) return;
+    for (ui::Panel* panel : panels()) {
+        const Rect frame = panel->frame();
+        if (!panel->isVisible() || !frame.isUsable() || ui::screenContaining(frame)) continue;
+        // It keeps its distance from the top left of the visible frame it was on, as far as it fits.
+        Point offset{0, 0};
+        if (auto was = ui::screenContaining(frame, before))
+            offset = Point{frame.minX() - was->visibleFrame.minX(), was->visibleFrame.maxY() - frame.maxY()};
+        const Size minimum = panel->minimumContentSize();
+        const Size size{std::max(std::min(frame.width(), visible.width()), minimum.width),
+                        std::max(std::min(frame.height(), visible.height()), minimum.height)};
+        const double left = std::clamp(offset.x, 0.0, std::max(0.0, visible.width() - size.width));
+        const double down = std::clamp(offset.y, 0.0, std::max(0.0, visible.height() - size.height));
+        panel->setFrame(Rect(visible.minX() + left, visible.maxY() - down - size.height, size.width, size.height),
+                        true);
+    }
+}
+
 bool SimWindowSystem::close(ui::Panel& panel) {
     if (!panel.isVisible() || !(panel.styleMask() & ui::style_mask::kClosable)) return false;
     panel.close();
@@ -134,9 +155,24 @@ bool SimWindowSystem::close(ui::Panel& panel) {
 
 bool SimWindowSystem::focus(ui::Panel& panel) {
     if (!panel.isVisible() || !panel.canBecomeKey()) return false;
-    session_.activateApplication(session_.system().processID);
-    panel.makeKeyAndOrderFront();
+    if (panel.styleMask() & ui::style_mask::kNonactivatingPanel)
+        panel.makeKeyAndOrderFront();
+    else
+        activateFor(panel);
     return true;
+}
+
+void SimWindowSystem::activateFor(ui::Panel& panel) {
+    {
+        auto guard = session_.lock();
+        activatingForAWindow_ = true;
+    }
+    session_.activateApplication(session_.system().processID);
+    {
+        auto guard = session_.lock();
+        activatingForAWindow_ = false;
+    }
+    panel.makeKeyAndOrderFront();
 }
 
 bool SimWindowSystem::isMiniaturized(const ui::Panel& panel) const {
@@ -145,7 +181,7 @@ bool SimWindowSystem::isMiniaturized(const ui::Panel& panel) const {
     return r && r->miniaturized;
 }
 
-std::optional<std::pair<std::uint32_t, std::uint64_t>> SimWindowSystem::activeDesktopAt(const Rect& frame) const {
+std::optional<SimWindowSystem::Desktop> SimWindowSystem::activeDesktopAt(const Rect& frame) const {
     auto screen = ui::screenContaining(frame);
     if (!screen) screen = ui::mainScreen();
     const auto id = screen ? ui::displayID(*screen) : std::nullopt;
@@ -166,6 +202,62 @@ bool SimWindowSystem::isOnActiveSpace(const ui::Panel& panel) {
     return r && r->shown && onActiveSpace(*r);
 }
 
+std::optional<SimWindowSystem::Desktop> SimWindowSystem::desktopElsewhere(const ui::Panel& panel) const {
+    auto guard = session_.lock();
+    const Record* r = record(panel);
+    if (!r || !r->shown || onActiveSpace(*r)) return std::nullopt;
+    return r->desktop;
+}
+
+std::optional<SimWindowSystem::Desktop> SimWindowSystem::desktopToShow(const Record& r) const {
+    if (!r.shown || onActiveSpace(r)) return std::nullopt;
+    const SimDisplay* d = session_.display(r.desktop->first);
+    const bool held = d && std::any_of(d->spaces.begin(), d->spaces.end(),
+                                       [&](const SimSpace& s) { return s.id64 == r.desktop->second; });
+    return held ? r.desktop : std::nullopt;
+}
+
+void SimWindowSystem::showDesktopOf(const ui::Panel& panel) {
+    std::optional<Desktop> target;
+    {
+        auto guard = session_.lock();
+        if (const Record* r = record(panel)) target = desktopToShow(*r);
+    }
+    if (target) session_.switchDesktop(target->first, target->second);
+}
+
+void SimWindowSystem::activeSpaceChanged() {
+    {
+        auto guard = session_.lock();
+        Record* key = nullptr;
+        for (auto& r : records_)
+            if (key_ == r.number) key = &r;
+        if (key && !onActiveSpace(*key)) {
+            key_.reset();
+            key->panel->keyStateChanged(false);
+        }
+        if (key_) return;
+    }
+    if (ui::Panel* next = nextKeyWindow()) makeKey(*next);
+}
+
+void SimWindowSystem::desktopRemoved(Desktop removed, std::uint64_t neighbour) {
+    auto guard = session_.lock();
+    for (auto& r : records_)
+        if (r.desktop == removed) r.desktop->second = neighbour;
+}
+
+void SimWindowSystem::applicationActivated() {
+    ui::Panel* last = nullptr;
+    {
+        auto guard = session_.lock();
+        if (activatingForAWindow_ || key_ || !lastKey_) return;
+        for (const auto& r : records_)
+            if (r.number == *lastKey_ && r.shown && !r.miniaturized && onActiveSpace(r)) last = r.panel;
+    }
+    if (last && last->canBecomeKey()) makeKey(*last);
+}
+
 std::uint32_t SimWindowSystem::panelCreated(ui::Panel& panel) {
     auto guard = session_.lock();
     Record r;
@@ -178,9 +270,22 @@ std::uint32_t SimWindowSystem::panelCreated(ui::Panel& panel) {
 }
 
 void SimWindowSystem::panelDestroyed(ui::Panel& panel) {
-    auto guard = session_.lock();
-    if (auto* r = record(panel); r && key_ == r->number) key_.reset();
-    std::erase_if(records_, [&](const Record& r) { return r.panel == &panel; });
+    {
+        auto guard = session_.lock();
+        const Record* r = record(panel);
+        if (!r) return;
+        const bool wasKey = key_ == r->number;
+        if (lastKey_ == r->number) lastKey_.reset();
+        if (wasKey) key_.reset();
+        std::erase_if(records_, [&](const Record& other) { return other.panel == &panel; });
+        if (!wasKey) return;
+    }
+    // Gone without being closed, it hands the keyboard on as a closed window does, on the next
+    // turn: a window destroyed as the program ends leaves nobody to hand it to.
+    session_.loop().post([this, alive = lifetime_.weak()] {
+        if (!alive || keyPanel()) return;
+        if (ui::Panel* next = nextKeyWindow()) makeKey(*next);
+    });
 }
 
 void SimWindowSystem::panelChanged(ui::Panel& panel) {
@@ -189,14 +294,24 @@ void SimWindowSystem::panelChanged(ui::Panel& panel) {
     if (!r) return;
     r->title = panel.title();
     r->level = panel.level();
+    const bool moved = r->frame != panel.frame();
     r->frame = panel.frame();
+    // A shown window that comes onto another display joins the desktop shown there.
+    if (moved && r->shown && r->desktop) {
+        const auto screen = ui::screenContaining(r->frame);
+        const auto id = screen ? ui::displayID(*screen) : std::nullopt;
+        if (const SimDisplay* d = id && *id != r->desktop->first ? session_.display(*id) : nullptr)
+            r->desktop = Desktop{d->id, d->currentSpace};
+    }
     const double alpha = panel.alphaValue();
     r->alpha = panel.alphaAnimation().value_or(ui::AlphaAnimation{alpha, alpha, 0, 0});
 }
 
 void SimWindowSystem::orderFront(ui::Panel& panel) {
-    auto guard = session_.lock();
-    if (Record* r = record(panel)) {
+    {
+        auto guard = session_.lock();
+        Record* r = record(panel);
+        if (!r) return;
         // A window joins the desktop the user sees when it comes in; one that moves to the
         // active desktop also when it is ordered front again.
         namespace behavior = ui::collection_behavior;
@@ -209,6 +324,8 @@ void SimWindowSystem::orderFront(ui::Panel& panel) {
         r->miniaturized = false;
         r->order = nextOrder_++;
     }
+    // Brought forward on a desktop the user does not see, it takes the user there.
+    showDesktopOf(panel);
 }
 
 void SimWindowSystem::orderOut(ui::Panel& panel) {
@@ -239,14 +356,22 @@ ui::Panel* SimWindowSystem::nextKeyWindow() const {
 }
 
 void SimWindowSystem::makeKey(ui::Panel& panel) {
+    {
+        auto guard = session_.lock();
+        Record* r = record(panel);
+        if (!r || key_ == r->number) return;
+        r->joinsAllSpaces = panel.collectionBehavior & ui::collection_behavior::kCanJoinAllSpaces;
+        if (!r->joinsAllSpaces && (panel.collectionBehavior & ui::collection_behavior::kMoveToActiveSpace))
+            r->desktop = activeDesktopAt(panel.frame());
+    }
+    showDesktopOf(panel);
     auto guard = session_.lock();
     Record* r = record(panel);
+    // Taking the user to its desktop may have made it key already.
     if (!r || key_ == r->number) return;
-    r->joinsAllSpaces = panel.collectionBehavior & ui::collection_behavior::kCanJoinAllSpaces;
-    if (!r->joinsAllSpaces && (panel.collectionBehavior & ui::collection_behavior::kMoveToActiveSpace))
-        r->desktop = activeDesktopAt(panel.frame());
     ui::Panel* previous = keyPanel();
     key_ = r->number;
+    lastKey_ = r->number;
     if (previous) previous->keyStateChanged(false);
     panel.keyStateChanged(true);
 }
@@ -411,6 +536,22 @@ SimClick SimWindowSystem::press(Point location, std::optional<platform::Modifier
             result.swallowed = true;
             return result;
         }
+        // A left click into a window that can become key makes it key and brings it forward first
+        // (and our application with it, unless the window is a panel that does not activate it).
+        // That first click reaches a view only when the view takes first clicks, as on any window
+        // that is not key.
+        const bool activates = !(panel->styleMask() & ui::style_mask::kNonactivatingPanel);
+        if (!right && panel->canBecomeKey() &&
+            (!panel->isKeyWindow() || (activates && !session_.ownApplicationActive()))) {
+            const bool wasKey = panel->isKeyWindow();
+            focus(*panel);
+            if (!alive.get()) return result;
+            if (!wasKey) {
+                const ui::MouseEvent event = mouseEvent(*passed);
+                ui::View* hit = panel->contentView() ? panel->contentView()->hitTest(event.locationInWindow) : nullptr;
+                if (!hit || !hit->acceptsFirstMouse(event)) return result;
+            }
+        }
         {
             SimEvents::Handling handling(events, *passed);
             result.view = right ? panel->rightMouseDown(mouseEvent(*passed)) : panel->mouseDown(mouseEvent(*passed));
@@ -441,7 +582,7 @@ std::pair<SimClick, SimClick> SimWindowSystem::doubleClick(Point location) {
     return {first, second};
 }
 
-std::optional<std::pair<std::uint32_t, std::uint64_t>> SimWindowSystem::desktopButtonAt(Point location) const {
+std::optional<SimWindowSystem::Desktop> SimWindowSystem::desktopButtonAt(Point location) const {
     if (!session_.missionControlOpen) return std::nullopt;
     const auto screens = session_.orderedScreens();
     const SimDisplay* primary = screens.empty() ? nullptr : session_.display(screens.front());

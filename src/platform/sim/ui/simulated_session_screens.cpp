@@ -7,6 +7,7 @@
 #include "platform/sim/ui/sim_events.h"
 #include "platform/sim/ui/sim_status_bar.h"
 #include "platform/sim/ui/sim_window_system.h"
+#include "platform/ui/screens.h"
 
 namespace tarnwick::sim {
 
@@ -51,15 +52,17 @@ void SimulatedSession::setDisplayReserved(std::uint32_t displayID, SimInsets res
 
 void SimulatedSession::changeScreens(const std::function<bool()>& change) {
     double heightBefore = 0;
+    std::vector<platform::ScreenDescription> before;
     {
         auto guard = lock();
         heightBefore = primaryHeight();
+        before = platform::ui::screens();
         if (!change()) return;
     }
-    screensChanged(heightBefore);
+    screensChanged(heightBefore, std::move(before));
 }
 
-void SimulatedSession::screensChanged(double primaryHeightBefore) {
+void SimulatedSession::screensChanged(double primaryHeightBefore, std::vector<platform::ScreenDescription> before) {
     // Screen coordinates start at the primary screen's bottom: when its height changes, they
     // rise or fall under everything that keeps its place on the displays.
     double rise = 0;
@@ -69,6 +72,11 @@ void SimulatedSession::screensChanged(double primaryHeightBefore) {
     }
     windowSystem_->screenCoordinatesRose(rise);
     statusBar_->placeItems();
+    for (auto& screen : before) {
+        screen.frame.origin.y += rise;
+        screen.visibleFrame.origin.y += rise;
+    }
+    windowSystem_->keepWindowsOnScreens(before);
     windowSystem_->keepPointerOnScreens();
     auto guard = lock();
     notificationCenter().post(names::kScreenParametersDidChange);
@@ -93,14 +101,18 @@ bool SimulatedSession::removeDesktop(std::uint32_t displayID, std::uint64_t spac
     const auto index = static_cast<size_t>(it - d->spaces.begin());
     d->spaces.erase(it);
     const std::uint64_t neighbour = d->spaces[std::min(index, d->spaces.size() - 1)].id64;
-    // Its windows move to the neighbour, as the system moves them.
+    // Its windows move to the neighbour, as the system moves them, ours too.
     for (auto& w : windows)
         for (auto& s : w.spaces)
             if (s == spaceID) s = neighbour;
+    windowSystem_->desktopRemoved({displayID, spaceID}, neighbour);
     const bool wasCurrent = d->currentSpace == spaceID;
     if (wasCurrent) d->currentSpace = neighbour;
     rebuildAccessibility();
-    if (wasCurrent) workspaceNotificationCenter().post(names::kActiveSpaceDidChange);
+    if (wasCurrent) {
+        workspaceNotificationCenter().post(names::kActiveSpaceDidChange);
+        windowSystem_->activeSpaceChanged();
+    }
     return true;
 }
 
