@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -226,6 +227,26 @@ TEST(KeyCombinationTest, EveryPrintableASCIICharacterIsItsUSKeyWithShiftWhereItN
         EXPECT_EQ(error.message(), "No key types \"\u00e9\" on the U.S. keyboard layout; name a key with its modifiers, "
                                    "as in keys ctrl-opt-cmd-w, keys cmd-r or keys return.");
     }
+}
+
+// What a sentence takes from a typed word that no quotes escape (a key, a modifier) never puts a
+// raw line feed or escape sequence on the console: every answer stays one line of plain text.
+TEST(KeyCombinationTest, ControlCharactersOfAKeyAreEscapedInTheAnswer) {
+    testkit::TestEnvironment env;
+    env.session.loadDefaultSession();
+    testkit::ConsoleDriver driver(env.session);
+    for (const std::string line : {R"(keys "\n")", R"(keys "\x1b[31mred")", R"(keys "a\nb-x")", R"(keys "x\tctrl-k")"}) {
+        const auto answer = driver.type(line);
+        ASSERT_EQ(answer.size(), 1u) << line;
+        EXPECT_TRUE(answer[0].starts_with("error: ")) << answer[0];
+        EXPECT_FALSE(std::any_of(answer[0].begin(), answer[0].end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        })) << answer[0];
+    }
+    EXPECT_EQ(driver.type(R"(keys "\n")"), std::vector<std::string>{"error: No key types \"\\n\" on the U.S. keyboard layout; "
+                                                                     "name a key with its modifiers, as in keys ctrl-opt-cmd-w, "
+                                                                     "keys cmd-r or keys return."});
+    EXPECT_EQ(sim::oneLine("a\nb\x1b[0m\t\x7F"), "a\\nb\\x1B[0m\\t\\x7F");
 }
 
 // The reader thread hands over whole lines: a carriage return before the line feed goes, a line

@@ -100,26 +100,44 @@ std::string listed(const std::vector<std::string>& items, std::string_view last)
     return sentence;
 }
 
+namespace {
+
+// A control character as the console's escapes write it; false for any other byte.
+bool appendEscapedControl(std::string& out, unsigned char byte) {
+    if (byte == '\n') {
+        out += "\\n";
+    } else if (byte == '\t') {
+        out += "\\t";
+    } else if (byte < 0x20 || byte == 0x7F) {
+        char escaped[5];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+        out += escaped;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::string quotedText(std::string_view text) {
     std::string result = "\"";
     for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             result += '\\';
             result += c;
-        } else if (c == '\n') {
-            result += "\\n";
-        } else if (c == '\t') {
-            result += "\\t";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            result += escaped;
-        } else {
+        } else if (!appendEscapedControl(result, static_cast<unsigned char>(c))) {
             result += c;
         }
     }
     result += '"';
+    return result;
+}
+
+std::string oneLine(std::string_view sentence) {
+    std::string result;
+    for (char c : sentence)
+        if (!appendEscapedControl(result, static_cast<unsigned char>(c))) result += c;
     return result;
 }
 

@@ -21,6 +21,10 @@ std::vector<std::string> splitCommandWords(std::string_view line);
 // a printed name can be typed back.
 std::string quotedText(std::string_view text);
 
+// A sentence kept to one line: a control character it took unquoted from what was typed is
+// written with the same escapes, never raw, so that every answer stays one line.
+std::string oneLine(std::string_view sentence);
+
 // Items as a sentence lists them: "A", "A and B", "A, B and C" (with `last` as the last joint,
 // "and" or "or").
 std::string listed(const std::vector<std::string>& items, std::string_view last);

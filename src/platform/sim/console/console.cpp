@@ -274,7 +274,7 @@ void Console::run(const Input& input, bool duringAlert) {
     } catch (const std::exception& error) {
         stillRunning_ = stillRunningBefore;
         printer_.printChanges();
-        answer(std::string("error: ") + error.what());
+        answer(std::string("error: ") + oneLine(error.what()));
     }
     if (outer) executing_ = false;
 }

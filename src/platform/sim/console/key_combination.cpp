@@ -99,7 +99,7 @@ KeyCombination parseKeyCombination(std::string_view text, const SimKeyboardLayou
     for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
         auto modifier = modifiers().find(text::lowercased(parts[i]));
         if (modifier == modifiers().end())
-            throw Error("\"" + parts[i] + "\" is no modifier key (ctrl, opt, cmd or shift); " + kUsage + ".");
+            throw Error(quotedText(parts[i]) + " is no modifier key (ctrl, opt, cmd or shift); " + kUsage + ".");
         // "ctrl-ctrl-k" or "ctrl-control-k" is a slip, not a key with Control held harder.
         if (combination.flags & modifier->second)
             throw Error(quotedText(text) + " names the " + modifierName(modifier->second) +
@@ -113,8 +113,8 @@ KeyCombination parseKeyCombination(std::string_view text, const SimKeyboardLayou
         combination.characters = named->second.characters;
         return combination;
     }
-    if (text::characterCount(key) != 1) throw Error("\"" + key + "\" is no key; " + kUsage + ".");
-    const std::string noKey = "No key types \"" + key + "\" on the " + layout.name + " keyboard layout; " + kUsage + ".";
+    if (text::characterCount(key) != 1) throw Error(quotedText(key) + " is no key; " + kUsage + ".");
+    const std::string noKey = "No key types " + quotedText(key) + " on the " + layout.name + " keyboard layout; " + kUsage + ".";
     // The key that types the character on the layout, the main keys before the keypad's: with
     // Shift named, the key types what it types with Shift.
     for (const auto& [code, typed] : layout.keys) {
