@@ -202,5 +202,21 @@ TEST_F(DisplayChangesRoadsTest, WhicheverDisplayIsMainHoldsTheMenuBar) {
     quit();
 }
 
+// A menu open on the display that goes away closes, as the system ends its tracking; the next
+// click opens it under the item where the menu bar is now.
+TEST_F(DisplayChangesRoadsTest, AnOpenMenuClosesWhenTheDisplaysChange) {
+    auto& app = start();
+    app.send("click status-item");
+    ASSERT_TRUE(printed(app.send("wait 0.5"), "menu opened \"\" at 1264.024 25"));
+    const Lines removed = app.send("display remove 1");
+    EXPECT_TRUE(printed(removed, "menu closed \"\"")) << testkit::transcript(removed);
+    EXPECT_FALSE(printed(removed, "menu opened")) << testkit::transcript(removed);
+    EXPECT_FALSE(printed(app.send("screen"), "menu \"\" at"));
+    app.send("click status-item");
+    const Lines reopened = app.send("wait 0.5");
+    EXPECT_TRUE(printed(reopened, "menu opened \"\" at 3824.024 -175")) << testkit::transcript(reopened);
+    quit();
+}
+
 }  // namespace
 }  // namespace tarnwick

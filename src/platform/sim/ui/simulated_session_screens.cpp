@@ -5,6 +5,7 @@
 
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_events.h"
+#include "platform/sim/ui/sim_menus.h"
 #include "platform/sim/ui/sim_status_bar.h"
 #include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/screens.h"
@@ -63,6 +64,9 @@ void SimulatedSession::changeScreens(const std::function<bool()>& change) {
 }
 
 void SimulatedSession::screensChanged(double primaryHeightBefore, std::vector<platform::ScreenDescription> before) {
+    // An open menu hangs from a place on a display that has changed or gone: the system ends its
+    // tracking, as a click elsewhere would, and its owner hears it close.
+    menus_->dismiss();
     // Screen coordinates start at the primary screen's bottom: when its height changes, they
     // rise or fall under everything that keeps its place on the displays.
     double rise = 0;
