@@ -252,5 +252,29 @@ TEST_F(NarrowConsoleTerminalTest, HelpWrapsEachDescriptionAtItsBlanksUnderItsCol
               "Words are separated by blanks; put text with blanks in double quotes; # starts a comment.");
 }
 
+// Too narrow for the column, each usage stands on its own rows and its description under it, a
+// little indented; nothing passes the terminal's width and no word is cut.
+class VeryNarrowConsoleTerminalTest : public ConsoleTerminalTest {
+protected:
+    VeryNarrowConsoleTerminalTest() { terminal = testkit::FakeTerminal(40); }
+};
+
+TEST_F(VeryNarrowConsoleTerminalTest, HelpPutsEachDescriptionUnderItsUsage) {
+    console.launched();
+    console.type("help\n");
+    env.settle();
+    const Lines rows = fromReady();
+    auto row = std::find_if(rows.begin(), rows.end(), [](const std::string& shown) { return shown == "help"; });
+    ASSERT_NE(row, rows.end()) << testkit::transcript(rows);
+    for (const auto& command : sim::consoleCommands()) {
+        std::string usage, summary;
+        for (; row != rows.end() && !row->starts_with(" "); ++row) usage += (usage.empty() ? "" : " ") + *row;
+        for (; row != rows.end() && row->starts_with("    "); ++row) summary += (summary.empty() ? "" : " ") + row->substr(4);
+        EXPECT_EQ(usage, command.usage) << testkit::transcript(rows);
+        EXPECT_EQ(summary, command.summary) << testkit::transcript(rows);
+    }
+    for (const auto& shown : rows) EXPECT_LE(sim::terminalColumns(shown), 40u) << shown;
+}
+
 }  // namespace
 }  // namespace tarnwick

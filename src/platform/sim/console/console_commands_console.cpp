@@ -21,8 +21,10 @@ namespace {
 // description far to the right.
 constexpr std::size_t kLongestInlineUsage = 44;
 constexpr std::size_t kUsageGap = 2;
-// Narrower than this, a description is left for the terminal to wrap as it may.
+// Narrower than this beside its usage, a description goes under the usage instead, indented by
+// kStackedIndent.
 constexpr std::size_t kNarrowestDescription = 20;
+constexpr std::size_t kStackedIndent = 4;
 
 // The text cut at its blanks into lines of at most `width` columns (a longer word stands alone on
 // its line); the whole text as one line when `width` is 0.
@@ -55,23 +57,33 @@ void help(CommandContext& context) {
         const std::size_t width = text::characterCount(command.usage);
         if (width <= kLongestInlineUsage) column = std::max(column, width + kUsageGap);
     }
-    // At a terminal too narrow for the lines, each description wraps at its blanks, under its column.
+    // At a terminal too narrow for the lines, each description wraps at its blanks, under its
+    // column; too narrow for the column, each usage stands on its own lines with its description
+    // under it, a little indented, both wrapped at their blanks.
     const std::size_t terminal = context.console.terminalWidth();
-    const std::size_t descriptionWidth = terminal >= column + kNarrowestDescription ? terminal - column : 0;
-    const std::string indent(column, ' ');
-    for (const auto& command : commands) {
-        const std::size_t width = text::characterCount(command.usage);
-        const auto lines = wrapped(command.summary, descriptionWidth);
-        auto line = lines.begin();
-        if (width + kUsageGap <= column)
-            context.console.say(command.usage + std::string(column - width, ' ') + *line++);
-        else
-            context.console.say(command.usage);
-        for (; line != lines.end(); ++line) context.console.say(indent + *line);
+    if (terminal != 0 && terminal < column + kNarrowestDescription) {
+        const std::size_t indent = std::min(kStackedIndent, terminal / 4);
+        for (const auto& command : commands) {
+            for (const auto& line : wrapped(command.usage, terminal)) context.console.say(line);
+            for (const auto& line : wrapped(command.summary, terminal - indent))
+                context.console.say(std::string(indent, ' ') + line);
+        }
+    } else {
+        const std::string indent(column, ' ');
+        for (const auto& command : commands) {
+            const std::size_t width = text::characterCount(command.usage);
+            const auto lines = wrapped(command.summary, terminal == 0 ? 0 : terminal - column);
+            auto line = lines.begin();
+            if (width + kUsageGap <= column)
+                context.console.say(command.usage + std::string(column - width, ' ') + *line++);
+            else
+                context.console.say(command.usage);
+            for (; line != lines.end(); ++line) context.console.say(indent + *line);
+        }
     }
     const std::string closing =
         "Words are separated by blanks; put text with blanks in double quotes; # starts a comment.";
-    for (const auto& line : wrapped(closing, terminal >= kNarrowestDescription ? terminal : 0))
+    for (const auto& line : wrapped(closing, terminal))
         context.console.say(line);
 }
 
