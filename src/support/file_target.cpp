@@ -105,10 +105,14 @@ TargetRefused refusalUnsettled(const WriteTarget& target, const std::string& tem
     const int folder = target.folder.fd();
     const std::string there = whatIsThere(path, target.file, kindOfItem(found.st_mode));
     if (holds(folder, target.name, ours) && holds(folder, temporary, found))
-        return refusalSaying(path, there + "; the write swapped it out of the way to look at it and could not swap " +
-                                       "it back, so the document written is at its name and " +
-                                       theKindOfItem(found.st_mode) + " is at " +
-                                       (target.file.parent_path() / temporary).string() + ".");
+        // Written after all, so not "couldn't be saved": the answer says what happened instead.
+        return TargetRefused(file_error::kDomain, file_error::kFileWriteUnknown,
+                             "The file \u201C" + path.filename().string() +
+                                 "\u201D was written where it should not have been: " + there +
+                                 ", and the write swapped that out of the way to look at it and could not swap it "
+                                 "back; the document written is now at its name and " +
+                                 theKindOfItem(found.st_mode) + " is at " +
+                                 (target.file.parent_path() / temporary).string() + ".");
     const std::string why = there + ", and other programs changed what is at its name while it was being saved";
     struct stat aside {};
     if (::fstatat(folder, temporary.c_str(), &aside, AT_SYMLINK_NOFOLLOW) != 0 || sameItem(aside, ours))

@@ -297,8 +297,10 @@ TEST(FilesRacesTest, ASwapBackThatFailsSaysTruthfullyWhereEverythingIs) {
                                       "what the write moved aside from its name is at " +
                                    temporary.string() + ".kept.");
         } else {
-            EXPECT_EQ(outcome, fifo + "; the write swapped it out of the way to look at it and could not swap it back, "
-                                      "so the document written is at its name and the FIFO (named pipe) is at " +
+            EXPECT_EQ(outcome, "The file \u201Cscreen.svg\u201D was written where it should not have been: it is a "
+                               "FIFO (named pipe), not a regular file, and the write swapped that out of the way to "
+                               "look at it and could not swap it back; the document written is now at its name and "
+                               "the FIFO (named pipe) is at " +
                                    temporary.string() + ".");
         }
         // As the answer says, and so after the next run's sweep.
