@@ -169,7 +169,7 @@ TEST_F(UpdateWindowRoadTest, OnVirtualTimeACheckThatTakesTimeSaysItIsCheckingUnt
     const Lines checking = check();
     EXPECT_TRUE(printed(checking, "shown window")) << transcript(checking);
     EXPECT_TRUE(printed(checking, texts({Window::kCheckingMessage, Window::kCheckingProgress}))) << transcript(checking);
-    EXPECT_EQ(program->send("press \"OK\"").back(), "error: the window \"Software Update\" has no controls.");
+    EXPECT_EQ(program->send("press \"OK\"").back(), "error: The window \"Software Update\" has no controls.");
     const Lines ended = program->send("wait 2");
     EXPECT_TRUE(printed(ended, "now " + quotedTexts({"Tarnwick is up to date.", "Tarnwick 7 is the newest version available.",
                                               "OK"})))

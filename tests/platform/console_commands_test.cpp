@@ -249,7 +249,7 @@ TEST_F(ConsoleCommandsTest, ControlsOfAWindowsTreeByIdentifierOrTitle) {
     EXPECT_EQ(console.type("in \"Desktop Names\" press \"Save\""), Lines{"ok"});
     EXPECT_EQ(form->saves, 2);
     EXPECT_EQ(console.type("press Cancel"), Lines{"error: \"Cancel\" is disabled."});
-    EXPECT_EQ(console.type("press Delete").at(0).rfind("error: the window \"Desktop Names\" shows nothing", 0), 0u);
+    EXPECT_EQ(console.type("press Delete").at(0).rfind("error: The window \"Desktop Names\" shows nothing", 0), 0u);
     EXPECT_EQ(console.type("press \"Desktop names\""), Lines{"error: \"Desktop names\" is a text, which takes no click."});
     EXPECT_EQ(console.type("focus save"),
               Lines{"error: \"save\" is a button, which cannot take the keyboard focus; press clicks it."});
@@ -290,9 +290,9 @@ TEST_F(ConsoleCommandsTest, ControlsOfAWindowsTreeByIdentifierOrTitle) {
     plain.setTitle("Plain");
     plain.orderFrontRegardless();
     console.type("wait 0");
-    EXPECT_EQ(console.type("close Plain"), Lines{"error: the window \"Plain\" has no close button."});
-    EXPECT_EQ(console.type("resize Plain 20 20"), Lines{"error: the window \"Plain\" cannot be resized."});
-    EXPECT_EQ(console.type("miniaturize Plain"), Lines{"error: the window \"Plain\" cannot be miniaturized."});
+    EXPECT_EQ(console.type("close Plain"), Lines{"error: The window \"Plain\" has no close button."});
+    EXPECT_EQ(console.type("resize Plain 20 20"), Lines{"error: The window \"Plain\" cannot be resized."});
+    EXPECT_EQ(console.type("miniaturize Plain"), Lines{"error: The window \"Plain\" cannot be miniaturized."});
 }
 
 // A label's view: notes each press with its click count and whether Option was held.

@@ -143,7 +143,7 @@ TEST_F(ConsoleControlsTest, AWordOrValueThatDoesNotFitTheControlChangesNothing) 
         {"set Tint \"#12345\"", "error: \"#12345\" is no colour; the colour of \"Tint\" is #RRGGBB, or #RRGGBBAA with its "
                                 "opacity, in hexadecimal digits (#FF8800)."},
         {"set locked on", "error: \"locked\" is disabled."},
-        {"set nothing on", "error: the window \"Settings\" shows nothing with the identifier, label or text \"nothing\"; "
+        {"set nothing on", "error: The window \"Settings\" shows nothing with the identifier, label or text \"nothing\"; "
                            "screen lists its view tree."},
         {"type name", "error: Too few words for type; type [in \"<window>\"] type <identifier> \"<text>\"."},
         {"in Elsewhere set banner on",

@@ -102,7 +102,7 @@ void resize(CommandContext& context) {
     const Rect size = parsedSize(context, 1);
     // The top left corner stays where it is; the window keeps its minimum size and its display.
     const auto resized = context.session.windowSystem().resize(panel, size.size);
-    if (!resized) throw Error(describeWindow(panel) + " cannot be resized.");
+    if (!resized) throw Error(describeWindow(panel, true) + " cannot be resized.");
     sayWhereTheDragStopped(context, panel, *resized);
 }
 
@@ -110,14 +110,14 @@ void closeWindow(CommandContext& context) {
     expectArguments(context, command("close"), 1, 1);
     ui::Panel& panel = targetWindow(context, context.arguments[0]);
     // Its delegate and observers hear that it will close.
-    if (!context.session.windowSystem().close(panel)) throw Error(describeWindow(panel) + " has no close button.");
+    if (!context.session.windowSystem().close(panel)) throw Error(describeWindow(panel, true) + " has no close button.");
 }
 
 void miniaturize(CommandContext& context) {
     expectArguments(context, command("miniaturize"), 1, 1);
     ui::Panel& panel = targetWindow(context, context.arguments[0]);
     if (!context.session.windowSystem().miniaturize(panel))
-        throw Error(describeWindow(panel) + " cannot be miniaturized.");
+        throw Error(describeWindow(panel, true) + " cannot be miniaturized.");
 }
 
 void restore(CommandContext& context) {

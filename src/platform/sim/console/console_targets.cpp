@@ -21,7 +21,9 @@ namespace tarnwick::sim {
 
 namespace ui = platform::ui;
 
-std::string describeWindow(const ui::Panel& panel) { return "the window " + quotedText(panel.title()); }
+std::string describeWindow(const ui::Panel& panel, bool startsSentence) {
+    return (startsSentence ? "The window " : "the window ") + quotedText(panel.title());
+}
 
 namespace {
 
@@ -256,10 +258,10 @@ FoundControl oneControl(const std::vector<FoundControl>& found, const std::strin
 FoundControl findControl(ui::Panel& panel, const std::string& name, const std::string& command,
                          const ActingControl& acting) {
     const auto hostings = hostingViews(panel);
-    if (hostings.empty()) throw Error(describeWindow(panel) + " has no controls.");
+    if (hostings.empty()) throw Error(describeWindow(panel, true) + " has no controls.");
     const auto found = shownControlsIn(hostings, name);
     if (found.empty())
-        throw Error(describeWindow(panel) + " shows nothing with the identifier, label or text " + quotedText(name) +
+        throw Error(describeWindow(panel, true) + " shows nothing with the identifier, label or text " + quotedText(name) +
                     "; screen lists its view tree.");
     return oneControl(found, name, command, acting);
 }

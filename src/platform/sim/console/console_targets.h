@@ -15,8 +15,8 @@ namespace tarnwick::sim {
 
 struct CommandContext;
 
-// "the window "Settings"", for sentences.
-std::string describeWindow(const platform::ui::Panel& panel);
+// "the window "Settings"", for sentences; "The window ..." where it starts one.
+std::string describeWindow(const platform::ui::Panel& panel, bool startsSentence = false);
 
 // The window a command acts on: the one titled so (shown, or in the Dock when `miniaturized`
 // are wanted), else the key window. Throws Error with a sentence when there is none.
