@@ -230,7 +230,15 @@ TEST_F(ConsolePictureWindowsTest, AnAlertShowsTheAppsIconBesideItsBoldMessage) {
         EXPECT_NEAR(line->number("textLength"), metrics.lineWidth(line->text, ui::Font::system(11)), 1e-3);
     }
     for (const auto* text : {message, informative[0], informative[1]}) EXPECT_GT(testkit::textLeft(*text), icon.maxX());
-    EXPECT_GT(rectOf(*drawn->all("rect", "alert-field").at(0)).minX(), icon.maxX());
+    const Rect field = rectOf(*drawn->all("rect", "alert-field").at(0));
+    EXPECT_GT(field.minX(), icon.maxX());
+    // The field that takes the alert's keyboard shows its focus ring around it; one that does not, none.
+    const auto rings = drawn->all("rect", "focus-ring");
+    ASSERT_EQ(rings.size(), 1u);
+    EXPECT_TRUE(rectOf(*rings[0]).contains(field));
+    platform::Alert unfocused = renamePrompt("Rename Desktop 4");
+    unfocused.textField->isInitialFirstResponder = false;
+    EXPECT_TRUE(picture(&unfocused).all("rect", "focus-ring").empty());
 
     // An alert that names a file shows that file's icon: an app's bundle, its app.
     platform::Alert install;

@@ -51,6 +51,9 @@ std::string fieldPicture(const platform::Alert& alert, const Rect& frame, const 
     const PlacedText shown = oneLineText(placeholder ? text.placeholderString : text.stringValue, inside,
                                          ui::Font::system(SimAlerts::kFieldFontSize), ui::TextAlignment::natural,
                                          placeholder);
+    // A modal alert is the key window while it shows, so the field that takes its keyboard shows
+    // the ring.
+    if (text.isInitialFirstResponder) out += focusRingPicture(box, 0);
     return out + textPicture(shown, space, clips, "alert-field-text");
 }
 

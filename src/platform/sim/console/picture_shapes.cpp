@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/sim/console/command_words.h"
+#include "platform/sim/console/picture_palette.h"
 #include "platform/sim/console/screen_svg.h"
 
 namespace tarnwick::sim {
@@ -32,6 +33,15 @@ std::string svgOpacityGroup(std::string drawing, double opacity, bool disabled) 
 std::string svgPlacedText(const Rect& frame, const std::string& cls, std::string_view content) {
     const double size = std::clamp(frame.height() * 0.75, 6.0, 96.0);
     return svgText(frame.minX(), frame.maxY() - frame.height() / 4, size, cls, content);
+}
+
+std::string focusRingPicture(const Rect& field, double fieldCornerRadius) {
+    constexpr double kRingWidth = 3;
+    const double half = kRingWidth / 2;
+    const Rect ring(field.minX() - half, field.minY() - half, field.width() + kRingWidth, field.height() + kRingWidth);
+    return svgRect(ring, "focus-ring",
+                   svgRounded(fieldCornerRadius + half) + "fill=\"none\" stroke=\"" + palette::kAccent +
+                       "\" stroke-opacity=\"0.6\" stroke-width=\"" + svgNumber(kRingWidth) + "\"");
 }
 
 }  // namespace tarnwick::sim

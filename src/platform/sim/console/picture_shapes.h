@@ -22,6 +22,9 @@ std::string svgText(double x, double y, double size, const std::string& cls, std
 // What is drawn, in a group drawn this opaque ("disabled" when it is dimmed as a disabled control
 // is); as it is when opaque or empty.
 std::string svgOpacityGroup(std::string drawing, double opacity, bool disabled = false);
+// The ring around the field that holds the keyboard focus: a band in the accent just outside its
+// frame, rounded as the field is.
+std::string focusRingPicture(const Rect& field, double fieldCornerRadius);
 // A text at its frame: starting at the left edge, its baseline a quarter from the bottom.
 std::string svgPlacedText(const Rect& frame, const std::string& cls, std::string_view content);
 

@@ -97,17 +97,6 @@ std::string nodeSymbolPicture(const ui::HostingView& hosting, const ui::Node& no
 
 constexpr double kFieldCornerRadius = 4;
 
-// The ring around the field that holds the keyboard focus: a band in the accent just outside its
-// frame, rounded as the field is.
-std::string focusRingPicture(const Rect& field) {
-    constexpr double kRingWidth = 3;
-    const double half = kRingWidth / 2;
-    const Rect ring(field.minX() - half, field.minY() - half, field.width() + kRingWidth, field.height() + kRingWidth);
-    return svgRect(ring, "focus-ring",
-                   svgRounded(kFieldCornerRadius + half) + "fill=\"none\" stroke=\"" + palette::kAccent +
-                       "\" stroke-opacity=\"0.6\" stroke-width=\"" + svgNumber(kRingWidth) + "\"");
-}
-
 // A button's bezel as its style draws it: a bordered button's in the control's face, or in its
 // accent when it is the window's default button (the one Return presses), a prominent one's as a
 // capsule in its accent; plain, borderless and the app's own styles draw none here (an own
@@ -199,7 +188,7 @@ std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node,
         return svgRect(frame, "text-field",
                        svgRounded(kFieldCornerRadius) + "fill=\"" + palette::kField + "\" stroke=\"" + palette::kOutline +
                            "\"") +
-               (focused ? focusRingPicture(frame) : std::string());
+               (focused ? focusRingPicture(frame, kFieldCornerRadius) : std::string());
     }
     if (const auto* stepper = node.as<ui::StepperContent>())
         return stepperPicture(clipped(stepper->arrowsFrame), stepper->value(), stepper->canIncrement(),
