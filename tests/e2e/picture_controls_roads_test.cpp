@@ -329,6 +329,12 @@ TEST_F(PictureControlsRoadsTest, AWindowInTheBackgroundIsGreyAndOnlyTheKeyWindow
     EXPECT_EQ(settings->value("data-key"), "true");
     EXPECT_EQ(buttonFills(*settings), (Lines{"#ff5f57", kGrey, "#28c840"}));
     EXPECT_EQ(sidebarSelection(*settings), kAccent);
+    const auto onSwitch = [](const testkit::XmlElement& drawn) {
+        const auto* on = testkit::findWith(drawn, "rect", "switch", "data-value", "on");
+        EXPECT_TRUE(on);
+        return on ? on->value("fill") : std::string();
+    };
+    EXPECT_EQ(onSwitch(*settings), kAccent);
 
     // With the Desktop Names window key in front, the settings are in the background: all three
     // buttons grey, the selection grey.
@@ -342,6 +348,7 @@ TEST_F(PictureControlsRoadsTest, AWindowInTheBackgroundIsGreyAndOnlyTheKeyWindow
     EXPECT_EQ(settings->value("data-key"), "false");
     EXPECT_EQ(buttonFills(*settings), allGrey);
     EXPECT_EQ(sidebarSelection(*settings), "#464646");
+    EXPECT_EQ(onSwitch(*settings), "#6e6e73");  // a switch that is on loses its accent too
     EXPECT_EQ(names->value("data-key"), "true");
     EXPECT_EQ(buttonFills(*names), (Lines{"#ff5f57", "#febc2e", "#28c840"}));
 

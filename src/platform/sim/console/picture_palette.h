@@ -27,6 +27,9 @@ namespace palette {
 inline constexpr const char* kAccent = "#0a84ff";
 // A selection in a window that is not key (unemphasized, as the system draws it in the background).
 inline constexpr const char* kInactiveSelection = "#464646";
+// The accent's place in a window that is not key: a switch that is on, a slider's track, a chosen
+// segment and the default button lose their colour in the background.
+inline constexpr const char* kInactiveAccent = "#6e6e73";
 // A control's face (a push button's bezel, a pop-up, a stepper) and its outline.
 inline constexpr const char* kControl = "#5a5a5e";
 inline constexpr const char* kOutline = "#8e8e93";

@@ -167,7 +167,10 @@ std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node,
     const ClippedPart clipped = [&](const Rect& part) {
         return space.toGlobal(screenFrame(hosting, part.intersection(shown)));
     };
-    const Paint accent = node.tint() ? paintOf(*node.tint()) : Paint{palette::kAccent};
+    // In a window in the background the system's controls draw without their accent or tint.
+    const Paint accent = !windowIsKey   ? Paint{palette::kInactiveAccent}
+                         : node.tint() ? paintOf(*node.tint())
+                                       : Paint{palette::kAccent};
     if (const auto* button = node.as<ui::ButtonContent>()) {
         const auto& shortcut = node.modifiers().events().keyboardShortcut;
         const bool isDefault = shortcut && *shortcut == ui::KeyboardShortcut{"\r", 0};
