@@ -104,6 +104,18 @@ protected:
             }
         return {};
     }
+    // Whether anything in the window's group is painted in the accent: a window in the background
+    // draws every control of the system's and of the app's own style without it.
+    bool drawsAccent(const std::string& name, const std::string& title) {
+        const auto drawn = picture(name);
+        const auto* window = testkit::windowTitled(drawn, title);
+        EXPECT_NE(window, nullptr) << title;
+        if (!window) return false;
+        for (const char* element : {"rect", "path", "circle"})
+            for (const auto* shape : window->all(element))
+                if (const auto* fill = shape->attribute("fill"); fill && *fill == "#0a84ff") return true;
+        return false;
+    }
     void quit() {
         send("quit");
         EXPECT_EQ(program->finish(), 0);
@@ -346,8 +358,72 @@ TEST_F(KeyWindowRoadsTest, WhileTheRenamePromptIsOpenItIsKeyNotTheWindowBehindIt
     EXPECT_TRUE(printed(during, "alert \"Rename Desktop 3\" key informative")) << testkit::transcript(during);
     EXPECT_TRUE(printed(during, "window 600002 \"Tarnwick Settings\""));
     EXPECT_FALSE(printed(during, " key texts ")) << testkit::transcript(during);
+    // The window behind heard that it resigned: its own prominent button lost its accent too.
+    EXPECT_FALSE(drawsAccent("during.svg", "Tarnwick Settings"));
     EXPECT_EQ(send("alert press Cancel").back(), "ok");
     EXPECT_EQ(keyWindow(), "Tarnwick Settings");
+    EXPECT_TRUE(drawsAccent("after.svg", "Tarnwick Settings"));
+    quit();
+}
+
+TEST_F(KeyWindowRoadsTest, TheHintNamesTheWindowThatShowsTheControlWhereverItIs) {
+    start();
+    choose("Settings\u2026");
+    send("switch 3");
+    choose("Desktop Names");
+    send("switch 2");
+    send("wait 3");
+    // The switch is in the settings on Desktop 1, not in Desktop Names, the window used last.
+    const std::string away =
+        "the window \"Tarnwick Settings\" is on \"Desktop 1\" of display 1, not the current desktop; switch 1 goes "
+        "there.";
+    EXPECT_EQ(send("set \"Launch at login\" on"),
+              Lines{"error: No window of ours is key, and none with controls is on screen; " + away});
+    EXPECT_EQ(send("press \"Launch at login\""),
+              Lines{"error: No window of ours shows anything with the identifier, label or text \"Launch at login\" "
+                    "on screen; " + away});
+    EXPECT_EQ(send("switch 1").back(), "ok");
+    EXPECT_EQ(send("set \"Launch at login\" on").back(), "ok");
+
+    // A command whose value the control refuses is refused for it, with no window to go to.
+    EXPECT_EQ(send("app activate com.apple.finder").back(), "ok");
+    EXPECT_EQ(send("set \"Launch at login\" maybe"),
+              Lines{"error: \"maybe\" is not something set knows here; type on or off."});
+
+    // A window in the Dock is named as being there, with the restore that brings it back.
+    EXPECT_EQ(send("switch 3").back(), "ok");
+    EXPECT_EQ(send("miniaturize \"Desktop Names\"").back(), "ok");
+    EXPECT_EQ(send("in \"Desktop Names\" press Refresh"),
+              Lines{"error: The window \"Desktop Names\" is in the Dock; restore \"Desktop Names\" brings it back."});
+    EXPECT_EQ(send("press Refresh"),
+              Lines{"error: No window of ours shows anything with the identifier, label or text \"Refresh\" on "
+                    "screen; the window \"Desktop Names\" is in the Dock; restore \"Desktop Names\" brings it back."});
+    quit();
+}
+
+TEST_F(KeyWindowRoadsTest, AWindowShownAgainAfterItsDisplayWentAwayComesOntoAScreen) {
+    start();
+    // In the Dock, and closed, while the built-in display is unplugged: both come back on the
+    // Studio Display (1512 -175 2560 1415 visible), moved the least way there.
+    choose("Desktop Names");
+    EXPECT_EQ(send("miniaturize \"Desktop Names\"").back(), "ok");
+    choose("Check for Updates\u2026");
+    EXPECT_EQ(send("close \"Software Update\"").back(), "ok");
+    EXPECT_EQ(send("display remove 1").back(), "ok");
+
+    const Lines restored = send("restore \"Desktop Names\"");
+    EXPECT_TRUE(printed(restored, "shown window 600002 \"Desktop Names\" at 1512 178.5 650 650"))
+        << testkit::transcript(restored);
+    EXPECT_EQ(keyWindow(), "Desktop Names");
+    const Lines reopened = choose("Check for Updates\u2026");
+    EXPECT_TRUE(printed(reopened, "shown window 600003 \"Software Update\" at 1512 418.5 280 230"))
+        << testkit::transcript(reopened);
+    const auto drawn = picture("back.svg");
+    EXPECT_NE(testkit::windowTitled(drawn, "Desktop Names"), nullptr);
+    EXPECT_NE(testkit::windowTitled(drawn, "Software Update"), nullptr);
+    // The resize is held by the display it is on now.
+    const Lines resized = send("resize \"Desktop Names\" 4000 650");
+    EXPECT_TRUE(printed(resized, "it stops at the visible frame of display 2")) << testkit::transcript(resized);
     quit();
 }
 

@@ -194,8 +194,8 @@ TEST_F(ConsoleKeyboardTest, WithNoWindowOnScreenTheHintSaysHowToBringOneBack) {
     ASSERT_EQ(windows().keyPanel(), nullptr);
     console->type("wait 0");
     const Lines answer = console->type("focus name.1");
-    EXPECT_EQ(answer, Lines{"error: No window of ours is key, and none with controls is on screen; restore \"Desktop "
-                            "Names\" brings one back from the Dock."});
+    EXPECT_EQ(answer, Lines{"error: No window of ours is key, and none with controls is on screen; the window "
+                            "\"Desktop Names\" is in the Dock; restore \"Desktop Names\" brings it back."});
     EXPECT_EQ(console->type("restore \"Desktop Names\"").back(), "ok");
     EXPECT_EQ(console->type("focus name.1").back(), "ok");
 

@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "platform/sim/simulated_session.h"
+#include "platform/sim/ui/sim_window_system.h"
+#include "platform/ui/panel.h"
 #include "platform/ui/screens.h"
 #include "platform/ui/text_lines.h"
 #include "platform/ui/text_metrics.h"
@@ -117,6 +119,22 @@ platform::ModalResponse SimAlerts::runModal(platform::Alert& alert) {
         }
         alert.window().makeKeyAndOrderFront();
     }
+    // The alert takes the keyboard from our key window, which hears that it resigned and draws as a
+    // window in the background; once the alert has closed, that window is key again if it is
+    // still on screen.
+    struct KeyWindowBehind {
+        SimWindowSystem& windows;
+        ui::Panel::Weak window;
+        ~KeyWindowBehind() {
+            ui::Panel* panel = window.get();
+            if (panel && !windows.keyPanel() && windows.isOnActiveSpace(*panel) && !windows.isMiniaturized(*panel))
+                windows.makeKey(*panel);
+        }
+    };
+    auto& windows = session_.windowSystem();
+    ui::Panel* behind = windows.keyPanel();
+    KeyWindowBehind giveBack{windows, behind ? behind->weak() : ui::Panel::Weak()};
+    if (behind) windows.resignKey();
     auto& script = session_.alertScript;
     if (script.onShow) script.onShow(alert);
     SimAlertAnswer answer("escape");

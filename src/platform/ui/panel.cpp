@@ -146,6 +146,10 @@ void Panel::orderFrontRegardless() {
         restoreFrame();
         displayContent();
     }
+    // A titled window coming in where no screen is any more (its display was unplugged while it
+    // was closed or in the Dock) is brought onto the first screen, as the system constrains it.
+    if (!visible_ && (styleMask_ & style_mask::kTitled))
+        if (auto onScreen = constrainedToScreens(frame_, minimumContentSize())) setFrame(*onScreen, false);
     const bool wasVisible = std::exchange(visible_, true);
     if (system_) system_->orderFront(*this);
     if (!wasVisible && contentView_) contentView_->windowVisibilityChanged(true);
@@ -278,6 +282,9 @@ bool Panel::isKeyWindow() const { return system_ && system_->keyPanel() == this;
 
 void Panel::keyStateChanged(bool key) {
     if (contentView_) contentView_->windowKeyStateChanged(key);
+    // The window draws its new look at once, as one in front or in the background, even where
+    // the loop does not turn meanwhile (an alert's modal run).
+    if (visible_) displayContent();
     post(key ? notification_names::kWindowDidBecomeKey : notification_names::kWindowDidResignKey);
     if (key)
         if (auto* d = delegate()) d->windowDidBecomeKey(*this);

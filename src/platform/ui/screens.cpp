@@ -49,6 +49,22 @@ std::optional<ScreenDescription> screenAt(Point point) {
     return std::nullopt;
 }
 
+Rect placedInside(const Rect& frame, const Rect& visible, Size minimum, Point offset) {
+    const Size size{std::max(std::min(frame.width(), visible.width()), minimum.width),
+                    std::max(std::min(frame.height(), visible.height()), minimum.height)};
+    const double left = std::clamp(offset.x, 0.0, std::max(0.0, visible.width() - size.width));
+    const double down = std::clamp(offset.y, 0.0, std::max(0.0, visible.height() - size.height));
+    return Rect(visible.minX() + left, visible.maxY() - down - size.height, size.width, size.height);
+}
+
+std::optional<Rect> constrainedToScreens(const Rect& frame, Size minimum) {
+    if (!frame.isUsable() || screenContaining(frame)) return std::nullopt;
+    const auto all = screens();
+    if (all.empty() || !all.front().visibleFrame.isUsable()) return std::nullopt;
+    const Rect& visible = all.front().visibleFrame;
+    return placedInside(frame, visible, minimum, Point{frame.minX() - visible.minX(), visible.maxY() - frame.maxY()});
+}
+
 std::optional<std::uint32_t> displayID(const ScreenDescription& screen) {
     auto it = screen.deviceDescription.find("NSScreenNumber");
     if (it == screen.deviceDescription.end()) return std::nullopt;

@@ -38,9 +38,11 @@ FoundControl pressable(CommandContext& context, const std::string& name) {
         if (panel != key)
             if (auto found = shownControls(*panel, name); !found.empty())
                 return oneControl(found, name, "press", pressedControl);
-    if (key) return findControl(*key, name, "press", pressedControl);
+    // Where a window not on screen shows it, that is said; else the key window says what it lacks.
+    const auto elsewhere = shownElsewhere(context, name, pressedControl);
+    if (key && !elsewhere) return findControl(*key, name, "press", pressedControl);
     throw Error("No window of ours shows anything with the identifier, label or text " + quotedText(name) +
-                "; screen lists the windows and their view trees.");
+                (elsewhere ? " on screen; " + *elsewhere + "." : "; screen lists the windows and their view trees."));
 }
 
 bool isWithin(const ui::Node& node, const ui::Node& outer) {
@@ -108,8 +110,11 @@ void focus(CommandContext& context) {
 }
 
 // The control named by the command's first word, in the key window or the one named; enabled.
-FoundControl enabledControl(CommandContext& context, const std::string& commandName, const ActingControl& acting) {
-    ui::Panel& panel = controlWindow(context, acting);
+// With no key window, `check` judges the command's other words for the control that the answer
+// would name a window for.
+FoundControl enabledControl(CommandContext& context, const std::string& commandName, const ActingControl& acting,
+                            const ControlCheck& check = {}) {
+    ui::Panel& panel = controlWindow(context, acting, check);
     const FoundControl control = findControl(panel, context.arguments[0], commandName, acting);
     if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
     return control;
@@ -137,7 +142,8 @@ const ui::TextFieldContent& textField(const CommandContext& context, const Found
 
 void typeText(CommandContext& context) {
     expectArguments(context, command("type"), 2, 2);
-    const FoundControl found = enabledControl(context, "type", fieldItself);
+    const FoundControl found =
+        enabledControl(context, "type", fieldItself, [&](const FoundControl& control) { textField(context, control); });
     textField(context, found);  // what is no text field is refused before any click
     const FoundControl control = clickedControl(context, found, "type", fieldItself);
     textField(context, control);
@@ -188,9 +194,16 @@ std::string cannotBeShown(const FoundControl& control, const std::string& name, 
            " instead: set " + quotedText(handle) + " " + quotedText(value) + ".";
 }
 
+bool setTo(CommandContext& context, const FoundControl& control, bool act);
+
 // The control `set` names, enabled: the switch around its label, say.
 FoundControl settable(CommandContext& context) {
-    FoundControl control = enabledControl(context, "set", settableControl);
+    const auto valueSuits = [&](const FoundControl& found) {
+        FoundControl control = found;
+        if (const ui::Node* node = settableControl(found)) control.node = node;
+        setTo(context, control, false);
+    };
+    FoundControl control = enabledControl(context, "set", settableControl, valueSuits);
     if (const ui::Node* node = settableControl(control)) control.node = node;
     if (control.node->isDisabled()) throw Error(quotedText(context.arguments[0]) + " is disabled.");
     return control;

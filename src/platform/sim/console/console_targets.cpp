@@ -73,48 +73,72 @@ std::optional<WindowElsewhere> firstElsewhere(SimulatedSession& session, const W
     return std::nullopt;
 }
 
+// Whether the name finds, in the window, an enabled control that the command takes (as `acting`
+// sees it); `shown` learns whether it finds anything at all there.
+bool takesCommand(ui::Panel& panel, const std::string& name, const ActingControl& acting, bool* shown = nullptr) {
+    const auto found = name.empty() ? std::vector<FoundControl>{} : shownControls(panel, name);
+    if (shown) *shown = *shown || !found.empty();
+    return std::any_of(found.begin(), found.end(), [&](const FoundControl& match) {
+        const ui::Node* control = acting ? acting(match) : match.node;
+        return control && !control->isDisabled() && !match.node->isDisabled();
+    });
+}
+
+// Where a window of ours that is not on screen shows an enabled control the name finds that the
+// command takes: on another desktop, with the switch that goes there, or in the Dock, with the
+// restore that brings it back. Nothing when none does.
+std::optional<std::string> elsewhereShowing(SimulatedSession& session, const std::string& name,
+                                            const ActingControl& acting) {
+    const auto takes = [&](ui::Panel& panel) { return takesCommand(panel, name, acting); };
+    if (auto away = firstElsewhere(session, takes)) return elsewhereText(*away);
+    for (auto* panel : nameableWindows(session.windowSystem(), true))
+        if (takes(*panel))
+            return "the window " + quotedText(panel->title()) + " is in the Dock; restore " +
+                   typedWord(panel->title()) + " brings it back";
+    return std::nullopt;
+}
+
 // Why a command that acts in the key window found none, with a command that works instead: the
-// same command in the frontmost window on screen that shows what it names, else the windows on
-// screen it could name, else how to open one.
-std::string noKeyWindow(CommandContext& context, const ActingControl& acting) {
+// same command in the frontmost window on screen that shows what it names, else where a window
+// not on screen shows it, else the windows on screen it could name, else how to open one.
+std::string noKeyWindow(CommandContext& context, const ActingControl& acting, const ControlCheck& check) {
     auto& session = context.session;
     auto& windows = session.windowSystem();
     const std::string opening = std::string("No window of ours is key") +
                                 (session.ownApplicationActive() ? "" : " while another application is active");
+    const std::string name = context.arguments.empty() ? std::string() : context.arguments.front();
     std::vector<ui::Panel*> withControls;
     for (auto* panel : windows.onScreenPanels())
         if (!panel->title().empty() && !hostingViews(*panel).empty()) withControls.push_back(panel);
-    if (withControls.empty()) {
-        const std::string none = opening + ", and none with controls is on screen; ";
-        const auto hasControls = [](ui::Panel& panel) { return !hostingViews(panel).empty(); };
-        if (auto away = firstElsewhere(session, hasControls)) return none + elsewhereText(*away) + ".";
-        for (auto* panel : nameableWindows(windows, true))
-            if (hasControls(*panel))
-                return none + "restore " + quotedText(panel->title()) + " brings one back from the Dock.";
-        // Each command stands where copying it takes no full stop with it.
-        return none + "click status-item, wait 0.5, then menu \"Settings\u2026\" open the settings from the "
-                      "status menu.";
-    }
-    const std::string name = context.arguments.empty() ? std::string() : context.arguments.front();
-    bool shown = false;  // somewhere, though not as anything the command takes
+    bool shown = false;  // somewhere on screen, though not as anything the command takes
     for (auto* panel : withControls) {
-        const auto found = name.empty() ? std::vector<FoundControl>{} : shownControls(*panel, name);
-        shown = shown || !found.empty();
-        const bool takes = std::any_of(found.begin(), found.end(), [&](const FoundControl& match) {
-            const ui::Node* control = acting ? acting(match) : match.node;
-            return control && !control->isDisabled() && !match.node->isDisabled();
-        });
-        if (!takes) continue;
+        if (!takesCommand(*panel, name, acting, &shown)) continue;
+        // A command that would fail there for its other words says why instead.
+        if (check) check(findControl(*panel, name, context.name, acting));
         std::string command = "in " + quotedText(panel->title()) + " " + context.name;
         for (const auto& word : context.arguments) command += " " + typedWord(word);
         // The command first, so that copying it takes no full stop with it.
         return opening + "; " + command + " names the window to act in.";
     }
-    const bool one = withControls.size() == 1;
-    return opening + ", and no window on screen shows anything with the identifier, label or text " +
-           quotedText(name) + (shown ? " that " + context.name + " works on" : std::string()) + "; on screen " +
-           (one ? "is " : "are ") + quotedTitles(withControls) + ": screen lists " +
-           (one ? "its view tree." : "their view trees.");
+    const std::string onScreen =
+        withControls.empty() ? ", and none with controls is on screen; "
+                             : ", and no window on screen shows anything with the identifier, label or text " +
+                                   quotedText(name) + (shown ? " that " + context.name + " works on" : std::string()) +
+                                   "; ";
+    if (auto elsewhere = elsewhereShowing(session, name, acting)) return opening + onScreen + *elsewhere + ".";
+    if (!withControls.empty()) {
+        const bool one = withControls.size() == 1;
+        return opening + onScreen + "on screen " + (one ? "is " : "are ") + quotedTitles(withControls) +
+               ": screen lists " + (one ? "its view tree." : "their view trees.");
+    }
+    const auto hasControls = [](ui::Panel& panel) { return !hostingViews(panel).empty(); };
+    if (auto away = firstElsewhere(session, hasControls)) return opening + onScreen + elsewhereText(*away) + ".";
+    for (auto* panel : nameableWindows(windows, true))
+        if (hasControls(*panel))
+            return opening + onScreen + "restore " + typedWord(panel->title()) + " brings one back from the Dock.";
+    // Each command stands where copying it takes no full stop with it.
+    return opening + onScreen +
+           "click status-item, wait 0.5, then menu \"Settings\u2026\" open the settings from the status menu.";
 }
 
 }  // namespace
@@ -123,13 +147,18 @@ ui::Panel& targetWindow(CommandContext& context, const std::optional<std::string
     auto& windows = context.session.windowSystem();
     if (!title) {
         if (ui::Panel* key = windows.keyPanel()) return *key;
-        throw Error(noKeyWindow(context, {}));
+        throw Error(noKeyWindow(context, {}, {}));
     }
     for (auto* panel : nameableWindows(windows, miniaturized, true))
         if (panel->title() == *title) return *panel;
-    if (!miniaturized)
+    if (!miniaturized) {
         if (auto away = firstElsewhere(context.session, [&](ui::Panel& panel) { return panel.title() == *title; }))
             throw Error(elsewhereText(*away, "The window") + ".");
+        for (auto* panel : nameableWindows(windows, true))
+            if (panel->title() == *title)
+                throw Error("The window " + quotedText(*title) + " is in the Dock; restore " + typedWord(*title) +
+                            " brings it back.");
+    }
     const auto candidates = nameableWindows(windows, miniaturized);
     const std::string where = miniaturized ? "in the Dock" : "on screen";
     if (candidates.empty())
@@ -146,10 +175,15 @@ bool clickInto(CommandContext& context, ui::Panel& panel) {
     return session.windowSystem().focus(panel);
 }
 
-ui::Panel& controlWindow(CommandContext& context, const ActingControl& acting) {
+ui::Panel& controlWindow(CommandContext& context, const ActingControl& acting, const ControlCheck& check) {
     if (context.window) return targetWindow(context, context.window);
     if (ui::Panel* key = context.session.windowSystem().keyPanel()) return *key;
-    throw Error(noKeyWindow(context, acting));
+    throw Error(noKeyWindow(context, acting, check));
+}
+
+std::optional<std::string> shownElsewhere(CommandContext& context, const std::string& name,
+                                          const ActingControl& acting) {
+    return elsewhereShowing(context.session, name, acting);
 }
 
 namespace {

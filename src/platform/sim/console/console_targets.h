@@ -33,11 +33,24 @@ struct FoundControl {
 // around its label); nothing when the node takes no such command.
 using ActingControl = std::function<const platform::ui::Node*(const FoundControl& found)>;
 
+// Throws Error with a sentence where the command's other words do not suit the control found (a
+// switch set to "maybe").
+using ControlCheck = std::function<void(const FoundControl& found)>;
+
 // The window a command on a control (its first word names it) acts in: the one `in` named, else
 // the key window. With none key, the sentence it throws gives the same command in the frontmost
 // window on screen where the name finds an enabled control the command takes (as `acting` sees
-// it), else says what is on screen, or how to bring a window back or open one.
-platform::ui::Panel& controlWindow(CommandContext& context, const ActingControl& acting);
+// it) and `check` lets through, else where a window on another desktop or in the Dock shows one,
+// else says what is on screen, or how to bring a window back or open one.
+platform::ui::Panel& controlWindow(CommandContext& context, const ActingControl& acting,
+                                   const ControlCheck& check = {});
+
+// Where a window of ours that is not on screen shows an enabled control the name finds that the
+// command takes (as `acting` sees it), for a sentence: "the window "Tarnwick Settings" is on
+// "Desktop 1" of display 1, not the current desktop; switch 1 goes there", or that it is in the
+// Dock and the restore that brings it back. Nothing when none does.
+std::optional<std::string> shownElsewhere(CommandContext& context, const std::string& name,
+                                          const ActingControl& acting);
 
 // A command named with `in "<window>"` is a click into that window: our application comes forward
 // with the window key, as a click makes it (a window that cannot become key stays as it is). To be

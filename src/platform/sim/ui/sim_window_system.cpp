@@ -137,13 +137,7 @@ void SimWindowSystem::keepWindowsOnScreens(const std::vector<platform::ScreenDes
         Point offset{0, 0};
         if (auto was = ui::screenContaining(frame, before))
             offset = Point{frame.minX() - was->visibleFrame.minX(), was->visibleFrame.maxY() - frame.maxY()};
-        const Size minimum = panel->minimumContentSize();
-        const Size size{std::max(std::min(frame.width(), visible.width()), minimum.width),
-                        std::max(std::min(frame.height(), visible.height()), minimum.height)};
-        const double left = std::clamp(offset.x, 0.0, std::max(0.0, visible.width() - size.width));
-        const double down = std::clamp(offset.y, 0.0, std::max(0.0, visible.height() - size.height));
-        panel->setFrame(Rect(visible.minX() + left, visible.maxY() - down - size.height, size.width, size.height),
-                        true);
+        panel->setFrame(ui::placedInside(frame, visible, panel->minimumContentSize(), offset), true);
     }
 }
 
