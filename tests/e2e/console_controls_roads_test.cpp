@@ -169,7 +169,21 @@ TEST_F(ConsoleControlsRoadsTest, TheStatusMenuShowsItsKeyEquivalentsAndTheOvervi
     for (const auto* text : picture->all("text", "menu-key-equivalent")) drawn.push_back(text->text);
     EXPECT_EQ(drawn, (Lines{"⌘,", "⌘Q"}));
     send("keys escape");
-    quit();
+
+    // The open menu takes its rows' key equivalents: the row is chosen, the menu closing first.
+    EXPECT_EQ(send("close \"Tarnwick Settings\"").back(), "ok");
+    EXPECT_EQ(send("click status-item").back(), "ok");
+    send("wait 0.5");
+    EXPECT_EQ(send("keys cmd-k"),
+              Lines{"error: A menu is open; it takes escape, the key equivalent of one of its rows or menu \"<row>\"."});
+    const Lines chosen = send("keys cmd-,");
+    ASSERT_GE(chosen.size(), 2u);
+    EXPECT_TRUE(chosen[0].ends_with("menu closed \"\"")) << testkit::transcript(chosen);
+    EXPECT_TRUE(testkit::printed(chosen, "shown window 600002 \"Tarnwick Settings\"")) << testkit::transcript(chosen);
+    EXPECT_EQ(send("click status-item").back(), "ok");
+    send("wait 0.5");
+    send("keys cmd-q");
+    EXPECT_EQ(program->finish(), 0);
 }
 
 TEST_F(ConsoleControlsRoadsTest, TheTintWellTakesATypedColourThatTheBannersGlassShowsInItsStyle) {

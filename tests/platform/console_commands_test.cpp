@@ -271,7 +271,10 @@ TEST_F(ConsoleCommandsTest, ControlsOfAWindowsTreeByIdentifierOrTitle) {
     over.setTitle("Over");
     over.makeKeyAndOrderFront();
     console.type("wait 0");
-    EXPECT_EQ(console.type("press save"), Lines{"error: \"save\" is covered by another window."});
+    // The answer names the window in front and the command that brings this one forward.
+    EXPECT_EQ(console.type("press save"),
+              Lines{"error: \"save\" is covered by the window \"Over\"; in \"Desktop Names\" press save brings the "
+                    "window \"Desktop Names\" forward and presses it."});
     EXPECT_EQ(console.type("in \"Desktop Names\" press save").back(), "ok");
     EXPECT_EQ(form->saves, 3);
     EXPECT_TRUE(window.isKeyWindow());

@@ -123,7 +123,9 @@ TEST_F(ConsoleStatusMenuTest, HoverClickAndChooseAsAPersonWould) {
               Lines{"error: The menu shows no row \"Testing\"; its rows are \"Workstation Overview\", \"Quit Tarnwick\"."});
     EXPECT_EQ(console->type("menu \"Quit Tarnwick\" Now"),
               Lines{"error: The row \"Quit Tarnwick\" opens no submenu; type menu \"Quit Tarnwick\"."});
-    EXPECT_EQ(console->type("keys cmd-q"), Lines{"error: A menu is open; it takes escape or menu \"<row>\"."});
+    // A key no row has as its key equivalent is refused, and the menu stays open.
+    EXPECT_EQ(console->type("keys cmd-q"),
+              Lines{"error: A menu is open; it takes escape, the key equivalent of one of its rows or menu \"<row>\"."});
     EXPECT_TRUE(chosen.empty());
     EXPECT_EQ(console->type("menu \"Quit Tarnwick\""), (Lines{"@1000.000 menu closed \"Status\"", "ok"}));
     EXPECT_EQ(chosen, Lines{"Quit Tarnwick"});

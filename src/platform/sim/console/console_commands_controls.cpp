@@ -74,7 +74,13 @@ void press(CommandContext& context) {
         if (shown == panel) break;
         if (shown->ignoresMouseEvents() || !shown->frame().contains(point)) continue;
         if (comesForward && shown->level() <= panel->level()) continue;
-        throw Error(quotedText(name) + " is covered by another window.");
+        std::string covered = quotedText(name) + " is covered by " +
+                              (shown->title().empty() ? std::string("another window") : describeWindow(*shown));
+        // Named with `in`, a window that can take the keyboard comes in front of its level first.
+        if (!context.window && panel->canBecomeKey() && !panel->title().empty() && shown->level() <= panel->level())
+            covered += "; in " + quotedText(panel->title()) + " press " + typedWord(name) + " brings " +
+                       describeWindow(*panel) + " forward and presses it";
+        throw Error(covered + ".");
     }
     clickInto(context, *panel);
     windows.click(point);

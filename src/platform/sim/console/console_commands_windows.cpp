@@ -141,10 +141,12 @@ void keys(CommandContext& context) {
         throw Error("An alert is open; it takes return, escape or alert press \"<button>\".");
     }
     if (session.menus().openMenu()) {
-        // An open menu takes the keyboard: Escape closes it.
-        if (keys.keyCode != platform::key_codes::kEscape)
-            throw Error("A menu is open; it takes escape or menu \"<row>\".");
-        return session.menus().dismiss();
+        // An open menu takes the keyboard: Escape closes it, and a row's key equivalent chooses
+        // that row.
+        if (keys.keyCode == platform::key_codes::kEscape) return session.menus().dismiss();
+        if (session.menus().chooseByKeyEquivalent(platform::KeyEvent{keys.keyCode, keys.characters, keys.flags, false}))
+            return;
+        throw Error("A menu is open; it takes escape, the key equivalent of one of its rows or menu \"<row>\".");
     }
     // As the system routes a press: a registered global shortcut to its owner, other keys to our
     // key window while we are active (key equivalents first, then its first responder), else to

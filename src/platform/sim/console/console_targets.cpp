@@ -25,8 +25,6 @@ std::string describeWindow(const ui::Panel& panel, bool startsSentence) {
     return (startsSentence ? "The window " : "the window ") + quotedText(panel.title());
 }
 
-namespace {
-
 // A word as it can be typed back: bare where that reads the same, else in quotes.
 std::string typedWord(const std::string& word) {
     constexpr std::string_view kPlain = "-._:/+,";
@@ -35,6 +33,8 @@ std::string typedWord(const std::string& word) {
     });
     return bare ? word : quotedText(word);
 }
+
+namespace {
 
 // "\"A\"", "\"A\" and \"B\"", "\"A\", \"B\" and \"C\"".
 std::string quotedTitles(const std::vector<ui::Panel*>& windows) {

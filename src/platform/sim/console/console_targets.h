@@ -15,6 +15,9 @@ namespace tarnwick::sim {
 
 struct CommandContext;
 
+// A word of a command as it can be typed back: bare where that reads the same, else in quotes.
+std::string typedWord(const std::string& word);
+
 // "the window "Settings"", for sentences; "The window ..." where it starts one.
 std::string describeWindow(const platform::ui::Panel& panel, bool startsSentence = false);
 

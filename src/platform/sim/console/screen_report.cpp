@@ -78,7 +78,8 @@ std::vector<std::string> screenReport(SimulatedSession& session, const platform:
     for (const auto& away : screen.elsewhere)
         lines.push_back("elsewhere window " + std::to_string(away.number) + " " + quotedText(away.title) + " on " +
                         quotedText(away.desktop) + " of display " + std::to_string(away.displayID));
-    for (auto number : screen.miniaturized) lines.push_back("miniaturized window " + std::to_string(number));
+    for (const auto& [number, title] : screen.miniaturized)
+        lines.push_back("miniaturized window " + std::to_string(number) + " " + quotedText(title));
     return lines;
 }
 

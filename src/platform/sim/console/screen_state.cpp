@@ -110,7 +110,7 @@ ScreenState readScreen(SimulatedSession& session, const platform::Alert* openAle
     const platform::ui::Panel* key = openAlert ? nullptr : windows.keyPanel();
     for (auto* panel : windows.panels()) {
         if (std::find(statusWindows.begin(), statusWindows.end(), panel) != statusWindows.end()) continue;
-        if (windows.isMiniaturized(*panel)) state.miniaturized.push_back(panel->windowNumber());
+        if (windows.isMiniaturized(*panel)) state.miniaturized.emplace_back(panel->windowNumber(), panel->title());
         if (!panel->isVisible()) continue;
         if (auto away = windowElsewhere(session, *panel)) {
             state.elsewhere.push_back(std::move(*away));

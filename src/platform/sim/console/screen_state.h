@@ -133,7 +133,7 @@ struct ScreenState {
     std::optional<ShownMenu> menu;
     std::vector<ShownWindow> windows;  // on screen, front to back, the status item's window left out
     std::vector<WindowElsewhere> elsewhere;  // shown on desktops not current, front to back
-    std::vector<std::uint32_t> miniaturized;
+    std::vector<std::pair<std::uint32_t, std::string>> miniaturized;  // in the Dock: number, title
     // An open alert is key, not the window behind it (while our application is active).
     bool alertKey = false;
     Point pointer;  // global

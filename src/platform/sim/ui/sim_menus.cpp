@@ -114,6 +114,33 @@ bool SimMenus::choose(const std::vector<std::string>& path) {
     return true;
 }
 
+namespace {
+
+// The titles from the menu to its visible, enabled row whose key equivalent the press is, each
+// submenu updated as it would be on the way; empty when none has it.
+std::vector<std::string> pathToKeyEquivalent(ui::Menu& menu, const platform::KeyEvent& press) {
+    menu.update();
+    for (const auto& row : menu.items) {
+        if (!row || row->isHidden || row->isSeparatorItem() || !row->isEnabled) continue;
+        if (row->submenu) {
+            auto below = pathToKeyEquivalent(*row->submenu, press);
+            if (below.empty()) continue;
+            below.insert(below.begin(), row->title);
+            return below;
+        }
+        if (ui::matchesKeyEquivalent(press, row->keyEquivalent, row->keyEquivalentModifierMask)) return {row->title};
+    }
+    return {};
+}
+
+}  // namespace
+
+bool SimMenus::chooseByKeyEquivalent(const platform::KeyEvent& press) {
+    if (!open_) return false;
+    const auto path = pathToKeyEquivalent(*open_, press);
+    return !path.empty() && choose(path);
+}
+
 bool SimMenus::chooseFromMenuBar(const std::vector<std::string>& path) {
     auto menu = mainMenu_;
     if (!menu || path.size() < 2) return false;

@@ -65,6 +65,10 @@ public:
     bool choose(const std::vector<std::string>& path);
     // A row of a submenu of the open menu.
     bool choose(std::string_view submenuTitle, std::string_view title) { return choose({submenuTitle, title}); }
+    // Chooses the open menu's visible, enabled row (a submenu's too) whose key equivalent the
+    // press is, as a menu being tracked takes its rows' key equivalents; false when no menu is
+    // open or no row has it.
+    bool chooseByKeyEquivalent(const platform::KeyEvent& press);
     // Chooses a row of the main menu from the menu bar ({"Edit", "Copy"}); false when there is
     // no main menu or no such visible, enabled row.
     bool chooseFromMenuBar(const std::vector<std::string>& path);
