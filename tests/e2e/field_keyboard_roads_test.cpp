@@ -100,10 +100,12 @@ TEST_F(FieldKeyboardRoadsTest, TabMovesBetweenDesktopNamesAndCommandZTakesBackAR
     EXPECT_EQ(namesFile(), (Names{{kDesktop1, "Work!?"}, {kDesktop2, "mail!"}}));
     EXPECT_TRUE(testkit::printed(send("screen"), "textField \"Work!?\" id \"" + first + "\""));
 
-    // A text the type command replaces is one change; typing after an undo leaves nothing to redo.
+    // A text the type command replaces is one change, and its undo selects what it had replaced;
+    // typing after an undo leaves nothing to redo.
     ok("type " + first + " Home");
     ok("keys cmd-z");
     EXPECT_EQ(namesFile().at(kDesktop1), "Work!?");
+    ok("keys down");
     ok("keys s");
     ok("keys cmd-shift-z");
     EXPECT_EQ(namesFile().at(kDesktop1), "Work!?s");
