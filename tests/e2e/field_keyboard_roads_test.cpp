@@ -2,8 +2,9 @@
 // name field to the next (and into the first or last where none has the keyboard), the caret
 // that the arrows move and typing follows, Return selecting the text, Command-Z and
 // Shift-Command-Z taking back and putting back a run of typing with the names file following
-// each step, shifted characters typed as on the U.S. layout, Tab out of a display's friendly
-// name in the settings saving it, and the selection and the caret as the picture draws them.
+// each step, shifted and Option characters and dead keys typed as on the U.S. layout, Tab out of
+// a display's friendly name in the settings saving it, and the selection and the caret as the
+// picture draws them.
 
 #include <filesystem>
 #include <fstream>
@@ -175,6 +176,12 @@ TEST_F(FieldKeyboardRoadsTest, TabFindsTheFirstFieldAndTypingFollowsTheCaretThat
     ok("keys c");
     EXPECT_EQ(namesFile().at(kDesktop1), "c");
 
+    // Option and Shift-Option type the U.S. layout's characters; a dead key composes with the
+    // next key, gives its accent before a key it does not compose with, and Space types it alone.
+    for (const char* key : {"opt-a", "opt-shift-a", "opt-2", "opt-e", "e", "opt-u", "x", "opt-n", "N", "opt-i", "space",
+                            "opt-`", "delete", "\"\u00b4\""})
+        ok(std::string("keys ") + key);
+    EXPECT_EQ(namesFile().at(kDesktop1), "c\u00e5\u00c5\u2122\u00e9\u00a8x\u00d1\u02c6\u00b4");
 }
 
 TEST_F(FieldKeyboardRoadsTest, ThePictureDrawsTheSelectionBehindTheTextAndTheCaretWhereNothingIsSelected) {
