@@ -17,6 +17,10 @@ inline constexpr std::uint16_t kDelete = 51;
 inline constexpr std::uint16_t kEscape = 53;
 inline constexpr std::uint16_t kKeypadEnter = 76;
 inline constexpr std::uint16_t kForwardDelete = 117;
+inline constexpr std::uint16_t kLeftArrow = 123;
+inline constexpr std::uint16_t kRightArrow = 124;
+inline constexpr std::uint16_t kDownArrow = 125;
+inline constexpr std::uint16_t kUpArrow = 126;
 }  // namespace key_codes
 
 // One key press as a window hands it to the view that has keyboard focus.

@@ -2,6 +2,8 @@
 // window comes forward as key, `keys` then type into it and Return submits), refuses what
 // cannot take the focus on a Mac with the reason, and the commands that act in the key window
 // say, when none is key, which window on screen to name instead with a command that works there.
+// `keys` types the U.S. layout's Option and Shift-Option characters, composes after its dead
+// keys as the keyboard does, and says what a `#` outside quotes or a stray dash did.
 
 #include <memory>
 #include <string>
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
+#include "platform/sim/sim_keyboard_layouts.h"
 #include "platform/sim/ui/sim_window_system.h"
 #include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/hosting_view.h"
@@ -219,6 +222,79 @@ TEST_F(ConsoleKeyboardTest, AWindowNamedByAnotherTitleIsRefusedNamingThoseOnScre
                         "at login\" on.");
     const std::string example = usage[0].substr(usage[0].find("as in: ") + 7);
     EXPECT_EQ(console->type(example.substr(0, example.size() - 1)), Lines{"ok"});
+}
+
+TEST_F(ConsoleKeyboardTest, OptionTypesTheLayoutsOwnCharactersWhileShortcutsSeeTheKeyAsBefore) {
+    ASSERT_EQ(console->type("in \"Desktop Names\" focus name.1").back(), "ok");
+    for (const char* key : {"opt-a", "opt-shift-a", "opt-2", "opt-shift-2", "opt-shift-k", "opt-space", "\u00f8",
+                            "\u2122", "\u00b4"})
+        EXPECT_EQ(console->type(std::string("keys ") + key).back(), "ok") << key;
+    EXPECT_EQ(form->name.get(), "\u00e5\u00c5\u2122\u20ac\uf8ff\u00a0\u00f8\u2122\u00b4");
+    // A character of the Option layers is found on its key: "´" is Shift-Option-E (Option-E alone
+    // is the dead key).
+    const auto& pressed = env.session.keyPresses.back().event;
+    EXPECT_EQ(pressed.keyCode, 14);
+    EXPECT_EQ(pressed.modifierFlags, platform::modifier_flags::kOption | platform::modifier_flags::kShift);
+
+    // With Command or Control the key gives its own character, as menus and shortcuts match it.
+    console->type("keys cmd-opt-a");
+    EXPECT_EQ(env.session.keyPresses.back().event.characters, "a");
+    ASSERT_TRUE(env.session.registerHotKeyInOtherApplication(13, 0x1900));
+    EXPECT_EQ(console->type("keys ctrl-opt-cmd-w"), Lines{"ok"});
+    EXPECT_TRUE(env.session.keyPresses.back().hotKey);
+    EXPECT_EQ(env.session.keyPresses.back().event.characters, "w");
+
+    // Layouts whose Option layer is not modelled type what the key types without Option.
+    env.session.keyboardLayouts().current = sim::keyboard_layout_ids::kGerman;
+    form->name.set("");
+    console->type("keys opt-a");
+    EXPECT_EQ(form->name.get(), "a");
+}
+
+TEST_F(ConsoleKeyboardTest, ADeadKeyComposesWithTheNextKeyOrTypesItsAccentBeforeIt) {
+    ASSERT_EQ(console->type("in \"Desktop Names\" focus name.1").back(), "ok");
+    const auto typed = [&](const std::vector<std::string>& keys) {
+        form->name.set("");
+        for (const auto& key : keys) EXPECT_EQ(console->type("keys " + key).back(), "ok") << key;
+        return form->name.get();
+    };
+    EXPECT_EQ(typed({"opt-e", "e", "opt-e", "E", "opt-`", "a", "opt-i", "o", "opt-n", "n", "opt-u", "u"}),
+              "\u00e9\u00c9\u00e0\u00f4\u00f1\u00fc");
+    // The dead key itself types nothing yet; its press still reaches the window with its key.
+    typed({"opt-e"});
+    EXPECT_EQ(form->name.get(), "");
+    EXPECT_EQ(env.session.keyPresses.back().event.keyCode, 14);
+    EXPECT_EQ(env.session.keyPresses.back().event.characters, "");
+    // A key it does not compose with comes after the accent; Space types the accent alone, and
+    // a second dead key types the first one's accent and waits itself.
+    EXPECT_EQ(typed({"x", "opt-u", "space", "opt-n", "opt-e", "a"}), "\u00b4x\u00a8\u02dc\u00e1");
+    // Delete takes the waiting accent back and nothing else; Return lets it go and submits.
+    EXPECT_EQ(typed({"h", "opt-e", "delete", "i", "opt-i", "return"}), "hi");
+    EXPECT_EQ(form->submitted.back(), "hi");
+    EXPECT_EQ(typed({"opt-i", "cmd-k", "o"}), "o");
+    // Another layout chosen meanwhile lets the accent go.
+    typed({"opt-e"});
+    env.session.keyboardLayouts().current = sim::keyboard_layout_ids::kGerman;
+    EXPECT_EQ(typed({"e"}), "e");
+}
+
+TEST_F(ConsoleKeyboardTest, KeysSaysWhatACommentOrAStrayDashDidToTheCombination) {
+    names.makeKey();
+    const std::vector<std::pair<std::string, std::string>> refused{
+        {"keys #", "error: # starts a comment, so keys got no key; to press the # key, quote it: keys \"#\"."},
+        {"keys  # a comment", "error: # starts a comment, so keys got no key; to press the # key, quote it: keys \"#\"."},
+        {"keys shift-#", "error: # starts a comment, so keys got \"shift-\" with no key after it; to press the # key, "
+                         "quote the combination: keys \"shift-#\"."},
+        {"keys --", "error: \"--\" is no key combination: a modifier (ctrl, opt, cmd or shift) stands before each "
+                    "\"-\"; to press the - key alone, type keys -."},
+        {"keys cmd--a", "error: \"cmd--a\" is no key combination: a modifier (ctrl, opt, cmd or shift) stands before "
+                        "each \"-\"; to press the - key alone, type keys -."},
+        {"keys", "error: Too few words for keys; type keys <combination>."},
+    };
+    for (const auto& [line, error] : refused) EXPECT_EQ(console->type(line), Lines{error}) << line;
+    // What the advice says works, and a comment after a whole combination is only a comment.
+    for (const char* line : {"keys \"#\"", "keys \"shift-#\"", "keys -", "keys cmd--", "keys a # then b", "keys cmd--#"})
+        EXPECT_EQ(console->type(line), Lines{"ok"}) << line;
 }
 
 }  // namespace

@@ -182,8 +182,13 @@ TEST_F(FieldTabUndoTest, UndoTakesBackARunOfTypingOrOfDeletingAtATimeAndRedoPuts
 TEST_F(FieldTabUndoTest, ARunEndsAtReturnSelectAllAPasteAndLeavingTheFieldWhichKeepsItsOwnHistory) {
     ASSERT_TRUE(host().editField(node("one")));
     typeKeys("ab");
+    // Return selects the text, so what is typed next replaces it.
     ASSERT_TRUE(host().keyDown(key(keys::kReturn, "\r")));
+    EXPECT_TRUE(host().hasSelectedText());
     typeKeys("c");
+    EXPECT_EQ(one.get(), "c");
+    ASSERT_TRUE(host().keyDown(key(keys::kDownArrow, "\xEF\x9C\x81")));
+    typeKeys("d");
     ASSERT_TRUE(host().selectAllText());
     typeKeys("Z");
     platform::current().pasteboard->setString("XY");
@@ -197,7 +202,8 @@ TEST_F(FieldTabUndoTest, ARunEndsAtReturnSelectAllAPasteAndLeavingTheFieldWhichK
     ASSERT_TRUE(host().keyDown(kShiftTab));
     Texts undone;
     while (host().undoText()) undone.push_back(one.get());
-    EXPECT_EQ(undone, (Texts{"ZXY", "Z", "abc", "ab", ""}));
+    // The caret moved between "c" and "d": two changes.
+    EXPECT_EQ(undone, (Texts{"ZXY", "Z", "cd", "c", "ab", ""}));
     ASSERT_TRUE(host().keyDown(kTab));
     ASSERT_TRUE(host().undoText());
     EXPECT_EQ(three.get(), "");
@@ -263,11 +269,12 @@ TEST(TextFieldUndoTest, KeepsTheLatestChangesAndForgetsTheOldest) {
     for (std::size_t i = 0; i < ui::TextFieldUndo::kLimit + 20; ++i) {
         const std::string before = text;
         text += "x";
-        history.record(before, text, true);
+        history.record({before, ui::TextSelection::caret(before.size())}, {text, ui::TextSelection::caret(text.size())},
+                       true);
     }
     EXPECT_EQ(history.undoCount(), ui::TextFieldUndo::kLimit);
     std::optional<std::string> undone;
-    while (auto step = history.undo(text)) text = *(undone = step);
+    while (auto step = history.undo(text)) text = *(undone = step->text);
     EXPECT_EQ(undone, std::string(20, 'x'));
 }
 

@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/event_modifier_flags.h"
 #include "platform/keyboard_layouts.h"
 
 namespace tarnwick::sim {
 
-// One keyboard layout: the characters of its keys without modifiers, and with Shift.
+// One keyboard layout: the characters of its keys without modifiers, with Shift, with Option
+// and with Shift and Option.
 struct SimKeyboardLayout {
     std::string id;    // "com.apple.keylayout.US"
     std::string name;  // "U.S."
@@ -20,6 +22,21 @@ struct SimKeyboardLayout {
     std::set<std::uint16_t> deadKeys;
     // What the main keys type with Shift; a key not listed types the capital of its character.
     std::map<std::uint16_t, std::u16string> shiftedKeys;
+    // What the main keys type with Option, and with Shift and Option; a key not listed in a layer
+    // types what it types without Option.
+    std::map<std::uint16_t, std::u16string> optionKeys;
+    std::map<std::uint16_t, std::u16string> shiftOptionKeys;
+    // The keys of the Option layer that wait for the next key (its dead keys), each with the
+    // accent it types alone, and what each accent makes with the characters typed after it.
+    std::map<std::uint16_t, std::string> optionDeadKeys;
+    std::map<std::string, std::map<std::string, std::string>> compositions;
+
+    // What the key types (UTF-8) with the modifiers held: with Command or Control, the key's own
+    // character or Shift's, as menus and shortcuts match it; else with Option the Option layers'
+    // (a dead key's accent), where the layout has one for the key; else its own or Shift's.
+    std::string typedCharacters(std::uint16_t code, platform::ModifierFlags flags) const;
+    // The accent of the dead key the key is with these modifiers; nothing when it is none.
+    std::optional<std::string> deadAccent(std::uint16_t code, platform::ModifierFlags flags) const;
 };
 
 namespace keyboard_layout_ids {
@@ -43,6 +60,21 @@ public:
                                     std::u16string& characters) override;
 
     const SimKeyboardLayout* layout(const std::string& id) const;
+    // The selected layout, else the U.S. one, as the console's keys are typed on.
+    const SimKeyboardLayout& typingLayout() const;
+
+    // A key press through the selected layout's dead keys, as the keyboard composes between
+    // presses: a dead key types nothing yet and its accent waits. The next key that composes
+    // with it types what they make together ("é" after Option-E); Space types the accent alone;
+    // another key that types text types the accent and then its own characters (a dead key its
+    // own accent waiting next). Delete takes the waiting accent back, so the press reaches no
+    // window (nothing then); any other key (Return, Tab, an arrow, a Command or Control
+    // combination) lets the accent go untyped and goes on as it is. Another layout selected
+    // meanwhile lets it go too. Returns what the press types.
+    std::optional<std::string> throughDeadKeys(std::uint16_t code, platform::ModifierFlags flags,
+                                               const std::string& characters);
+    // The accent of the dead key pressed last, while it waits for the next key.
+    const std::optional<std::string>& waitingAccent() const { return waitingAccent_; }
 
     // U.S. (ANSI), German and French to begin with.
     std::vector<SimKeyboardLayout> layouts;
@@ -57,6 +89,8 @@ public:
 
 private:
     const SimKeyboardLayout* byRef(std::uint64_t id) const;
+    std::optional<std::string> waitingAccent_;
+    std::string waitingLayout_;  // the layout the waiting accent was typed on
 };
 
 std::vector<SimKeyboardLayout> builtInKeyboardLayouts();

@@ -186,6 +186,11 @@ public:
     // non-activating panel (Panel::sendKeyEvent, after our local monitors), else to the
     // frontmost application.
     void pressKeys(std::uint16_t keyCode, platform::ModifierFlags modifiers, std::string characters = {});
+    // The user types a key on the keyboard: a press and release as pressKeys makes them, through
+    // the selected layout's dead keys (SimKeyboardLayouts::throughDeadKeys), so that the press
+    // after a dead key types what they compose. A press the composition takes (Delete taking
+    // back a waiting accent) reaches no window.
+    void typeKeys(std::uint16_t keyCode, platform::ModifierFlags modifiers, std::string characters);
     // Holding: each keyDown while held is a repeat; keyUp lets go.
     void keyDown(std::uint16_t keyCode, platform::ModifierFlags modifiers, std::string characters = {});
     void keyUp(std::uint16_t keyCode, platform::ModifierFlags modifiers);

@@ -325,6 +325,12 @@ bool Panel::sendKeyEvent(const KeyEvent& event) {
     if ((event.modifierFlags & modifier_flags::kCommand) && content && content->performKeyEquivalent(event)) return true;
     std::shared_ptr<View> responder = firstResponder() ? firstResponder()->shared_from_this() : nullptr;
     if (responder && responder->keyDown(event)) return true;
+    // Tab that nobody took goes round the key view loop from the window itself: to its first
+    // view, Shift-Tab to its last.
+    constexpr ModifierFlags kNotTab = modifier_flags::kCommand | modifier_flags::kControl | modifier_flags::kOption;
+    if (event.keyCode == key_codes::kTab && !(event.modifierFlags & kNotTab) && content &&
+        content->selectKeyViewAtEdge(event.modifierFlags & modifier_flags::kShift))
+        return true;
     if (event.keyCode == key_codes::kEscape) {
         cancelOperation();
         return true;

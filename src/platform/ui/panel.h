@@ -227,8 +227,10 @@ public:
     // refusal to become leaves the window as first responder.
     bool makeFirstResponder(View* responder);
     // A key press for the window: with Command it is first offered down the view tree as a key
-    // equivalent; then it goes to the first responder and up its superviews; an Escape nobody
-    // consumed becomes cancelOperation(). True when something consumed it.
+    // equivalent; then it goes to the first responder and up its superviews; a Tab or Shift-Tab
+    // nobody consumed goes to the first or last view of the key view loop (as from a window
+    // whose first responder is itself), and an Escape nobody consumed becomes
+    // cancelOperation(). True when something consumed it.
     bool sendKeyEvent(const KeyEvent& event);
     // Escape reached the window unconsumed.
     virtual void cancelOperation() {}

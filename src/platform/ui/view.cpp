@@ -155,6 +155,14 @@ bool View::performKeyEquivalent(const KeyEvent& event) {
     return false;
 }
 
+bool View::selectKeyViewAtEdge(bool last) {
+    auto children = subviews_;
+    if (last) std::reverse(children.begin(), children.end());
+    for (auto& child : children)
+        if (!child->isHidden() && child->selectKeyViewAtEdge(last)) return true;
+    return false;
+}
+
 void View::windowVisibilityChanged(bool visible) {
     // Views may leave or join while they hear it; walk a copy.
     auto children = subviews_;

@@ -124,6 +124,10 @@ public:
     // A key press with Command, offered down the tree before it goes to the first responder;
     // true when this view or one inside it acted on it. By default the subviews are asked.
     virtual bool performKeyEquivalent(const KeyEvent& event);
+    // Tab (or Shift-Tab) that no responder took, in a window whose first responder is the window
+    // itself: the first (last) view of the key view loop inside this one takes the keyboard.
+    // False when none does. By default the subviews are asked in order (backwards for the last).
+    virtual bool selectKeyViewAtEdge(bool last);
 
     // ---- the window
     // The window was ordered in (true) or out (false); every view of its content hears it.

@@ -22,7 +22,9 @@ int hexDigit(char c) {
 
 }  // namespace
 
-std::vector<std::string> splitCommandWords(std::string_view line) {
+std::vector<std::string> splitCommandWords(std::string_view line) { return splitCommandLine(line).words; }
+
+CommandLine splitCommandLine(std::string_view line) {
     if (line.size() > kLongestConsoleLine)
         throw Error("The line is longer than " + std::to_string(kLongestConsoleLine) +
                     " bytes; type a shorter command.");
@@ -32,19 +34,27 @@ std::vector<std::string> splitCommandWords(std::string_view line) {
             throw Error("The line holds a control character; type it again without one (\\n, \\t or \\xHH in quotes "
                         "stand for one).");
 
-    std::vector<std::string> words;
+    CommandLine parsed;
+    auto& words = parsed.words;
     std::size_t i = 0;
     while (i < line.size()) {
         if (isBlank(line[i])) {
             ++i;
             continue;
         }
-        if (line[i] == '#') break;
+        if (line[i] == '#') {
+            // Unless the word before it already ended at this `#`.
+            if (parsed.comment == CommentCut::none) parsed.comment = CommentCut::afterBlank;
+            break;
+        }
         std::string word;
         // A word may join plain and quoted parts ("a"b is ab), as shells do.
         while (i < line.size() && !isBlank(line[i])) {
             if (line[i] != '"') {
-                if (line[i] == '#') break;
+                if (line[i] == '#') {
+                    parsed.comment = CommentCut::inWord;
+                    break;
+                }
                 word += line[i++];
                 continue;
             }
@@ -88,7 +98,7 @@ std::vector<std::string> splitCommandWords(std::string_view line) {
             throw Error("\\x in quotes made no valid UTF-8 text (or a NUL character); type the characters themselves.");
         words.push_back(std::move(word));
     }
-    return words;
+    return parsed;
 }
 
 std::string listed(const std::vector<std::string>& items, std::string_view last) {

@@ -17,6 +17,17 @@ inline constexpr std::size_t kLongestConsoleLine = 4096;
 // Error with a sentence saying what was wrong and what to type.
 std::vector<std::string> splitCommandWords(std::string_view line);
 
+// Where a comment cut a console line: nowhere, after a blank, or right after a word's last
+// character (`keys shift-#`), where the `#` was likely meant as part of the word.
+enum class CommentCut { none, afterBlank, inWord };
+
+// The words of a console line, as splitCommandWords gives them, and where a comment cut it.
+struct CommandLine {
+    std::vector<std::string> words;
+    CommentCut comment = CommentCut::none;
+};
+CommandLine splitCommandLine(std::string_view line);
+
 // Text as the console writes it: in double quotes, with the escapes splitCommandWords reads, so
 // a printed name can be typed back.
 std::string quotedText(std::string_view text);

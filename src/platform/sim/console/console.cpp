@@ -249,7 +249,8 @@ void Console::run(const Input& input, bool duringAlert) {
         if (input.kind == Input::Kind::overlong)
             throw Error("The line is longer than " + std::to_string(kLongestConsoleLine) +
                         " bytes; type a shorter command.");
-        words = splitCommandWords(input.text);
+        const CommandLine line = splitCommandLine(input.text);
+        words = line.words;
         if (words.empty()) {
             // A blank line or a comment is no command: no answer, only the prompt again.
             stillRunning_ = stillRunningBefore;
@@ -264,7 +265,7 @@ void Console::run(const Input& input, bool duringAlert) {
             // What the command sets going for now, on this thread or another, is its work, and
             // only its own work is waited for.
             CausedWork::Scope caused(CausedWork::newCause());
-            dispatch(words, duringAlert);
+            dispatch(words, duringAlert, line.comment);
             if (!duringAlert && !stopped()) settle();
         }
         printer_.printChanges();
@@ -279,7 +280,7 @@ void Console::run(const Input& input, bool duringAlert) {
     if (outer) executing_ = false;
 }
 
-void Console::dispatch(const std::vector<std::string>& words, bool duringAlert) {
+void Console::dispatch(const std::vector<std::string>& words, bool duringAlert, CommentCut comment) {
     std::size_t first = 0;
     std::optional<std::string> window;
     if (words[0] == "in") {
@@ -298,7 +299,7 @@ void Console::dispatch(const std::vector<std::string>& words, bool duringAlert) 
     if (!duringAlert && command->name == "alert") throw Error("No alert is open; alert answers an alert that shows.");
     CommandContext context{
         *this, session_, std::vector<std::string>(words.begin() + static_cast<std::ptrdiff_t>(first) + 1, words.end()),
-        window, command->name};
+        window, command->name, comment};
     command->run(context);
 }
 

@@ -12,6 +12,7 @@
 #include "platform/alerts.h"
 #include "platform/sim/console/change_printer.h"
 #include "platform/sim/console/command_settling.h"
+#include "platform/sim/console/command_words.h"
 #include "platform/sim/console/console_sink.h"
 #include "platform/sim/console/terminal_line_editor.h"
 #include "platform/sim/installation_state.h"
@@ -150,7 +151,7 @@ private:
     };
 
     void run(const Input& input, bool duringAlert);
-    void dispatch(const std::vector<std::string>& words, bool duringAlert);
+    void dispatch(const std::vector<std::string>& words, bool duringAlert, CommentCut comment);
     void answer(const std::string& text);
     void write(const std::string& text);
     void written(bool delivered);

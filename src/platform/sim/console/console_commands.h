@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/console/command_words.h"
 #include "platform/ui/color_in_space.h"
 
 namespace tarnwick::sim {
@@ -22,6 +23,8 @@ struct CommandContext {
     std::vector<std::string> arguments;
     std::optional<std::string> window;
     std::string name = {};
+    // Where a `#` outside quotes cut the line short (the command's own words may have lost it).
+    CommentCut comment = CommentCut::none;
 };
 
 // One console command. A command checks all of its input before it changes anything, and

@@ -127,12 +127,26 @@ void restore(CommandContext& context) {
 
 // ---- keys
 
-void keys(CommandContext& context) {
+// The combination `keys` names. A `#` outside quotes starts a comment, so a `#` meant as the key
+// leaves no key, or a combination cut short after its last dash: the answer says to quote it.
+KeyCombination namedCombination(const CommandContext& context, const SimKeyboardLayout& layout) {
+    if (context.arguments.empty() && context.comment != CommentCut::none)
+        throw Error("# starts a comment, so keys got no key; to press the # key, quote it: keys \"#\".");
     expectArguments(context, command("keys"), 1, 1);
+    const std::string& word = context.arguments[0];
+    try {
+        return parseKeyCombination(word, layout);
+    } catch (const Error&) {
+        if (context.comment != CommentCut::inWord || !word.ends_with('-')) throw;
+        throw Error("# starts a comment, so keys got " + quotedText(word) +
+                    " with no key after it; to press the # key, quote the combination: keys " +
+                    quotedText(word + "#") + ".");
+    }
+}
+
+void keys(CommandContext& context) {
     auto& session = context.session;
-    const SimKeyboardLayout* layout = session.keyboardLayouts().layout(session.keyboardLayouts().current);
-    if (!layout) layout = session.keyboardLayouts().layout(keyboard_layout_ids::kUS);
-    const KeyCombination keys = parseKeyCombination(context.arguments[0], *layout);
+    const KeyCombination keys = namedCombination(context, session.keyboardLayouts().typingLayout());
     if (platform::Alert* alert = context.console.openAlert()) {
         // An alert takes Return for its first button and Escape for its cancel button.
         if (keys.keyCode == platform::key_codes::kReturn && !alert->buttons.empty())
@@ -151,7 +165,7 @@ void keys(CommandContext& context) {
     // As the system routes a press: a registered global shortcut to its owner, other keys to our
     // key window while we are active (key equivalents first, then its first responder), else to
     // the frontmost application.
-    session.pressKeys(keys.keyCode, keys.flags, keys.characters);
+    session.typeKeys(keys.keyCode, keys.flags, keys.characters);
 }
 
 }  // namespace

@@ -63,14 +63,6 @@ std::string modifierName(platform::ModifierFlags flag) {
 // Key codes from here on are the numeric keypad's.
 constexpr std::uint16_t kFirstKeypadKey = 65;
 
-// What the key types with Shift: the layout's shifted character, else the capital of its own.
-std::string shiftedCharacters(const SimKeyboardLayout& layout, std::uint16_t code) {
-    if (auto shifted = layout.shiftedKeys.find(code); shifted != layout.shiftedKeys.end())
-        return text::fromUTF16(shifted->second);
-    const auto typed = layout.keys.find(code);
-    return typed == layout.keys.end() ? std::string() : text::uppercased(text::fromUTF16(typed->second));
-}
-
 const char* const kUsage = "name a key with its modifiers, as in keys ctrl-opt-cmd-w, keys cmd-r or keys return";
 
 }  // namespace
@@ -97,6 +89,10 @@ KeyCombination parseKeyCombination(std::string_view text, const SimKeyboardLayou
 
     KeyCombination combination;
     for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        // "--" or "-a": a dash with nothing before it joins no modifier to the key.
+        if (parts[i].empty())
+            throw Error(quotedText(text) + " is no key combination: a modifier (ctrl, opt, cmd or shift) stands "
+                        "before each \"-\"; to press the - key alone, type keys -.");
         auto modifier = modifiers().find(text::lowercased(parts[i]));
         if (modifier == modifiers().end())
             throw Error(quotedText(parts[i]) + " is no modifier key (ctrl, opt, cmd or shift); " + kUsage + ".");
@@ -111,26 +107,34 @@ KeyCombination parseKeyCombination(std::string_view text, const SimKeyboardLayou
     if (auto named = namedKeys().find(text::lowercased(key)); named != namedKeys().end() && text::characterCount(key) > 1) {
         combination.keyCode = named->second.code;
         combination.characters = named->second.characters;
+        // Space types the layout's character with its modifiers (Option-Space a no-break space).
+        if (combination.keyCode == codes::kSpace) combination.characters = layout.typedCharacters(codes::kSpace, combination.flags);
         return combination;
     }
     if (text::characterCount(key) != 1) throw Error(quotedText(key) + " is no key; " + kUsage + ".");
     const std::string noKey = "No key types " + quotedText(key) + " on the " + layout.name + " keyboard layout; " + kUsage + ".";
     // The key that types the character on the layout, the main keys before the keypad's: with
-    // Shift named, the key types what it types with Shift.
+    // modifiers named, the key types what it types with them (with Shift, Option or both, where
+    // neither Command nor Control is held, its Option layers').
     for (const auto& [code, typed] : layout.keys) {
         if (code >= kFirstKeypadKey || text::fromUTF16(typed) != key) continue;
         combination.keyCode = code;
-        combination.characters = (combination.flags & flags::kShift) ? shiftedCharacters(layout, code) : key;
+        combination.characters = layout.typedCharacters(code, combination.flags);
         return combination;
     }
     // Else the key that types it with Shift ("!" is Shift and the 1 key, "A" Shift and the A
-    // key). A character that merely upper-cases like a key's (the Kelvin sign, "ẞ") is none.
-    for (const auto& [code, typed] : layout.keys) {
-        if (code >= kFirstKeypadKey || shiftedCharacters(layout, code) != key) continue;
-        combination.keyCode = code;
-        combination.flags |= flags::kShift;
-        combination.characters = key;
-        return combination;
+    // key), then with Option ("å" is Option and the A key) and with Shift and Option. A
+    // character that merely upper-cases like a key's (the Kelvin sign, "ẞ") is none, and the
+    // accent of a dead key is typed with the key after it, so it names no key.
+    for (const platform::ModifierFlags layer : {flags::kShift, flags::kOption, flags::kShift | flags::kOption}) {
+        for (const auto& [code, typed] : layout.keys) {
+            if (code >= kFirstKeypadKey || layout.deadAccent(code, layer) || layout.typedCharacters(code, layer) != key)
+                continue;
+            combination.keyCode = code;
+            combination.flags |= layer;
+            combination.characters = layout.typedCharacters(code, combination.flags);
+            return combination;
+        }
     }
     throw Error(noKey);
 }

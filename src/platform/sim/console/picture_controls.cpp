@@ -94,6 +94,18 @@ std::string selectionPicture(const Rect& frame, const std::string& shown, const 
     return svgRect(frame, "selection", valueAttribute(shown) + svgRounded(5) + accent.fill());
 }
 
+std::string textSelectionPicture(const Rect& frame, const std::string& selected, bool windowIsKey) {
+    if (!frame.isUsable()) return {};
+    return svgRect(frame, "text-selection",
+                   valueAttribute(selected) + "fill=\"" +
+                       (windowIsKey ? palette::kTextSelection : palette::kInactiveSelection) + "\"");
+}
+
+std::string caretPicture(const Rect& frame) {
+    if (!frame.isUsable()) return {};
+    return svgRect(frame, "caret", std::string("fill=\"") + palette::kText + "\"");
+}
+
 std::string colourWellPicture(const Rect& frame, const ui::ColorInSpace& colour) {
     if (!frame.isUsable()) return {};
     const auto shown = colour.convertedToSRGB();

@@ -30,6 +30,11 @@ std::string popUpPicture(const Rect& frame, const std::string& shown, double ind
 std::string pullDownIndicatorPicture(const Rect& area);
 // The chosen segment, option or row, behind its text.
 std::string selectionPicture(const Rect& frame, const std::string& shown, const Paint& accent);
+// Selected text in a text field being edited, behind the text (`text-selection`, what it
+// selects in data-value): in the selection colour in the key window, grey in the background.
+std::string textSelectionPicture(const Rect& frame, const std::string& selected, bool windowIsKey);
+// The caret of the text field that has the keyboard in the key window (`caret`).
+std::string caretPicture(const Rect& frame);
 // A colour well: its swatch in the colour it holds (a pattern, which has no colour of its own, as
 // an outline).
 std::string colourWellPicture(const Rect& frame, const platform::ui::ColorInSpace& colour);

@@ -25,6 +25,8 @@ Paint paintOf(const platform::ui::Color& colour);
 namespace palette {
 // The system's accent, of default buttons, switches and selections.
 inline constexpr const char* kAccent = "#0a84ff";
+// Selected text in a field of the key window, behind the text.
+inline constexpr const char* kTextSelection = "#3f638b";
 // A selection in a window that is not key (unemphasized, as the system draws it in the background).
 inline constexpr const char* kInactiveSelection = "#464646";
 // The accent's place in a window that is not key: a switch that is on, a slider's track, a chosen

@@ -20,6 +20,8 @@
 #include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/hosting_view.h"
 #include "platform/ui/panel.h"
+#include "platform/ui/shaped_text.h"
+#include "platform/ui/text_metrics.h"
 #include "platform/ui/text_segmentation.h"
 #include "support/text.h"
 
@@ -96,6 +98,55 @@ std::string nodeSymbolPicture(const ui::HostingView& hosting, const ui::Node& no
 }
 
 constexpr double kFieldCornerRadius = 4;
+
+// Where the text of a field being edited stands before each of its bytes, as its one line is
+// drawn: from the leading edge inside the field (the trailing one where the text runs right to
+// left) by the shaped advances of the clusters before it.
+class FieldTextEdges {
+public:
+    FieldTextEdges(const std::string& text, const ui::Font& font, const Rect& inside)
+        : run_(ui::textMetrics().shape(text, font)), inside_(inside) {
+        rightToLeft_ = run_.size() > 0 && run_.cluster(0).rightToLeft;
+    }
+    // The x of the edge before the byte (tree coordinates), within the field.
+    double at(std::size_t offset) const {
+        std::size_t i = 0;
+        while (i < run_.size() && run_.offset(i + 1) <= offset) ++i;
+        const double advance = run_.width(0, i);
+        const double x = rightToLeft_ ? inside_.maxX() - advance : inside_.minX() + advance;
+        return std::clamp(x, inside_.minX(), std::max(inside_.maxX(), inside_.minX()));
+    }
+
+private:
+    ui::TextRun run_;
+    Rect inside_;
+    bool rightToLeft_ = false;
+};
+
+// The selection of the field being edited behind its text, in the selection colour of a key
+// window or grey in the background, or its caret where nothing is selected (only in the key
+// window, where the field has the keyboard).
+std::string fieldEditingPicture(const ui::HostingView& hosting, const ui::Node& node, const ui::TextFieldContent& field,
+                                bool windowIsKey, const std::function<Rect(const Rect&)>& clipped) {
+    const auto selection = hosting.host().selection(node);
+    if (!selection || (selection->isCaret() && !windowIsKey)) return {};
+    const std::string text = field.text();
+    const Rect& frame = field.fieldFrame;
+    const Rect inside(frame.minX() + ui::TextFieldContent::kTextInset, frame.minY(),
+                      std::max(frame.width() - 2 * ui::TextFieldContent::kTextInset, 0.0), frame.height());
+    const ui::Font font = node.font();
+    const double lineHeight = ui::textMetrics().defaultLineHeight(font);
+    const double top = inside.midY() - lineHeight / 2;
+    const FieldTextEdges edges(text, font, inside);
+    if (selection->isCaret()) {
+        constexpr double kCaretWidth = 1;
+        const double x = std::min(edges.at(selection->start), inside.maxX() - kCaretWidth);
+        return caretPicture(clipped(Rect(x, top, kCaretWidth, lineHeight)));
+    }
+    const double a = edges.at(selection->start), b = edges.at(selection->end);
+    return textSelectionPicture(clipped(Rect(std::min(a, b), top, std::abs(b - a), lineHeight)),
+                                text.substr(selection->start, selection->end - selection->start), windowIsKey);
+}
 
 // A button's bezel as its style draws it: a bordered button's in the control's face, or in its
 // accent when it is the window's default button (the one Return presses), a prominent one's as a
@@ -191,6 +242,7 @@ std::string controlPicture(const ui::HostingView& hosting, const ui::Node& node,
         return svgRect(frame, "text-field",
                        svgRounded(kFieldCornerRadius) + "fill=\"" + palette::kField + "\" stroke=\"" + palette::kOutline +
                            "\"") +
+               fieldEditingPicture(hosting, node, *field, windowIsKey, clipped) +
                (focused ? focusRingPicture(frame, kFieldCornerRadius) : std::string());
     }
     if (const auto* stepper = node.as<ui::StepperContent>())

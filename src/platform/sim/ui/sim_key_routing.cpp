@@ -2,6 +2,7 @@
 // frontmost application.
 
 #include "platform/sim/sim_hot_keys.h"
+#include "platform/sim/sim_keyboard_layouts.h"
 #include "platform/sim/simulated_session.h"
 #include "platform/sim/ui/sim_events.h"
 #include "platform/sim/ui/sim_menus.h"
@@ -30,6 +31,15 @@ std::uint32_t hotKeyModifiers(platform::ModifierFlags modifiers) {
 void SimulatedSession::pressKeys(std::uint16_t keyCode, platform::ModifierFlags modifiers, std::string characters) {
     keyDown(keyCode, modifiers, std::move(characters));
     keyUp(keyCode, modifiers);
+}
+
+void SimulatedSession::typeKeys(std::uint16_t keyCode, platform::ModifierFlags modifiers, std::string characters) {
+    std::optional<std::string> typed;
+    {
+        auto guard = lock();
+        typed = keyboardLayouts_->throughDeadKeys(keyCode, modifiers, characters);
+    }
+    if (typed) pressKeys(keyCode, modifiers, std::move(*typed));
 }
 
 void SimulatedSession::keyDown(std::uint16_t keyCode, platform::ModifierFlags modifiers, std::string characters) {

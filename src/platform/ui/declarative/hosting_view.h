@@ -36,6 +36,8 @@ public:
     bool validateMenuItem(const MenuItem& item) override;
     // True when a key handler of the tree consumed the key.
     bool keyDown(const KeyEvent& event) override;
+    // Its first (last) text field, edited with its text selected.
+    bool selectKeyViewAtEdge(bool last) override { return host_->editFieldAtEdge(last); }
     bool acceptsFirstMouse(const MouseEvent&) override { return true; }
     void mouseDown(const MouseEvent& event) override;
     // Renders when a render is due, else lays the tree out again at the view's size.

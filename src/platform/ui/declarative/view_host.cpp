@@ -453,7 +453,7 @@ void ViewHost::moveFocus(const Node& node) {
     // The field being edited lets go of the keyboard too.
     if (editing_ && *editing_ != node.identity()) {
         editing_.reset();
-        allSelected_ = false;
+        caret_.reset();
         endRun();
     }
     // One node of a window holds focus: whatever other binding held it lets go.

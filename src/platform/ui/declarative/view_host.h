@@ -12,9 +12,11 @@
 #include "platform/ui/color_in_space.h"
 #include "platform/ui/declarative/node.h"
 #include "platform/ui/declarative/nodes.h"
+#include "platform/ui/declarative/text_field_selection.h"
 #include "platform/ui/declarative/text_field_undo.h"
 #include "platform/ui/declarative/view_context.h"
 #include "platform/ui/view.h"
+#include "support/binding.h"
 #include "support/observable.h"
 
 namespace tarnwick::platform::ui {
@@ -126,12 +128,17 @@ public:
     bool hover(const Node& node);
     // The pointer leaves the view.
     void unhover();
-    // Offers a key press to the text field being edited (Return submits it, Delete takes the
-    // character before the caret back, a key that types text without Command or Control types it
-    // at the caret, which stays after the text, Tab and Shift-Tab move to the next and previous
+    // Offers a key press to the text field being edited (Return submits it and selects its text,
+    // the arrows move the caret, Delete and Forward Delete take back the selection or the
+    // character before or after the caret, a key that types text without Command or Control types
+    // it at the caret in place of the selection, Tab and Shift-Tab move to the next and previous
     // text field), then to the key handlers from the focused node out to the root; true when one
     // took it.
     bool keyDown(const KeyEvent& event);
+    // Tab (Shift-Tab) where nothing in the tree took it and no field is edited, as in a window
+    // whose first responder is the window itself: the first (last) enabled, shown text field of
+    // the key view loop is edited with all its text selected. False when there is none.
+    bool editFieldAtEdge(bool last);
     // The platform moves focus to a focusable node (every other bound value lets go), or drops it.
     void moveFocus(const Node& node);
     void dropFocus();
@@ -152,7 +159,7 @@ public:
     // each character is one edit of the field's text.
     bool type(const Node& node, std::string_view text);
     // Clicks into a text field without typing: it takes focus and is edited, the caret after its
-    // text and nothing selected.
+    // text and nothing selected. Typing into it, `type` included, goes in at the caret.
     bool editField(const Node& node);
     // Selects everything in a text field and deletes it: one edit, to empty.
     bool clearText(const Node& node);
@@ -161,10 +168,14 @@ public:
     bool replaceText(const Node& node, std::string_view text);
 
     // ---- editing: the text field being edited (the focused one, else the one last clicked or
-    // typed into while no other node took focus since; none while another node holds focus) with
-    // all its text selected or none; the Edit menu's actions on it. Typing over a selection
-    // replaces it.
+    // typed into while no other node took focus since; none while another node holds focus)
+    // with its selection, the caret where it is empty; the Edit menu's actions on it. Typing
+    // over a selection replaces it.
     const Node* editingField() const;
+    // The selection of the field while it is edited: where the last edit, caret move or Select
+    // All left it, or the caret after the text once the field shows another text than it was
+    // left in (the app set it). Nothing for a field not being edited.
+    std::optional<TextSelection> selection(const Node& field) const;
     bool hasSelectedText() const;
     // False when no field is being edited (cut and copy also when nothing is selected, paste
     // when the pasteboard holds no text).
@@ -267,11 +278,24 @@ private:
     // tree in layout order, round from the last to the first, is edited with its text selected,
     // as a key view loop goes. False when there is no field to go to.
     bool moveToNextField(const Node& from, bool backward);
+    // The enabled, shown text fields in the order Tab visits them (top to bottom, then leading
+    // to trailing), with `keep` among them whatever it is.
+    std::vector<const Node*> keyViewLoop(const Node* keep) const;
+    // Edits the field with all its text selected, as Tab into it does; false when it cannot be
+    // shown.
+    bool tabInto(const Node& field);
+    // The field as it is edited now: the text it shows with its selection.
+    EditedText editedText(std::uint64_t field, const std::string& shown) const;
+    void setSelection(std::uint64_t field, const std::string& text, TextSelection selection);
+    // Sets an edit's text through the field's binding, the caret where the edit leaves it (after
+    // the text where the binding kept another text), and notes it in the field's history.
+    enum class EditKind { typing, deleting, other };
+    void applyEdit(std::uint64_t field, const Binding<std::string>& binding, EditKind kind, const EditedText& before,
+                   const EditedText& edited);
     // Notes an edit of the field from `before` to `after` (what it shows now) in its undo
     // history: it joins the open run when that run is of the same field and kind, else begins a
     // new change.
-    enum class EditKind { typing, deleting, other };
-    void recordEdit(std::uint64_t field, EditKind kind, const std::string& before, const std::string& after);
+    void recordEdit(std::uint64_t field, EditKind kind, const EditedText& before, const EditedText& after);
     // The next edit begins a new change.
     void endRun() { openRun_.reset(); }
     // Undo (or redo) in the field being edited, through its binding.
@@ -302,7 +326,12 @@ private:
     Size renderedContainerSize_;
     std::optional<std::uint64_t> pressed_;  // the button the mouse is held down on
     std::optional<std::uint64_t> editing_;  // the text field last clicked or typed into
-    bool allSelected_ = false;
+    struct Caret {
+        std::uint64_t field;
+        std::string text;  // what the field showed when the selection was left
+        TextSelection selection;
+    };
+    std::optional<Caret> caret_;
     std::unordered_map<std::uint64_t, TextFieldUndo> undoHistories_;  // by the field's identity
     struct OpenRun {
         std::uint64_t field;

@@ -1,6 +1,6 @@
 // The user's side of text fields: clicking and typing into one, the keys the field being edited
-// takes as its field editor would, Tab from field to field, the Edit menu's actions, and Undo
-// and Redo.
+// takes as its field editor would (the caret and the selection among them), Tab from field to
+// field, the Edit menu's actions, and Undo and Redo.
 
 #include <algorithm>
 #include <string>
@@ -19,12 +19,13 @@ namespace tarnwick::platform::ui {
 namespace {
 
 // What a key types into a field: text without control characters and without the characters
-// that stand for the function keys (the arrows among them).
+// that stand for the function keys (the arrows among them; U+F8FF past them is a character that
+// Shift-Option-K types).
 bool typesText(std::string_view characters) {
     if (characters.empty() || !text::isValidUTF8(characters)) return false;
     for (const auto& scalar : decodeText(characters)) {
         const char32_t c = scalar.value;
-        if (c < 0x20 || (c >= 0x7F && c < 0xA0) || (c >= 0xF700 && c <= 0xF8FF)) return false;
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0) || (c >= 0xF700 && c < 0xF800)) return false;
     }
     return true;
 }
@@ -56,7 +57,11 @@ void ViewHost::beginEditing(const Node& field) {
         dropFocus();
     if (Panel* window = container_.window(); window && window->firstResponder() != &container_)
         window->makeFirstResponder(&container_);
-    if (editing_ != identity) allSelected_ = false;
+    // Clicked into anew, a field takes the caret after its text; one already edited keeps its own.
+    if (editing_ != identity || !caret_ || caret_->field != identity) {
+        const std::string text = field.as<TextFieldContent>()->text();
+        setSelection(identity, text, TextSelection::caret(text.size()));
+    }
     editing_ = identity;
 }
 
@@ -66,13 +71,11 @@ bool ViewHost::type(const Node& node, std::string_view text) {
     const auto binding = field->binding;
     const std::uint64_t identity = node.identity();
     beginEditing(node);
-    // One character at a time, as keys type them; the first replaces a selection.
-    bool first = true;
+    // One character at a time, as keys type them, at the caret; the first replaces a selection.
     for (const std::string_view character : text::scalars(text)) {
-        const bool replaces = std::exchange(first, false) && std::exchange(allSelected_, false);
-        const std::string before = binding.get();
-        binding.set((replaces ? std::string() : before) + std::string(character));
-        recordEdit(identity, EditKind::typing, before, binding.get());
+        const EditedText before = editedText(identity, binding.get());
+        applyEdit(identity, binding, EditKind::typing, before,
+                  insertedText(before.text, before.selection, character));
     }
     return true;
 }
@@ -80,7 +83,8 @@ bool ViewHost::type(const Node& node, std::string_view text) {
 bool ViewHost::editField(const Node& node) {
     if (!node.as<TextFieldContent>() || !canAct(node)) return false;
     beginEditing(node);
-    allSelected_ = false;
+    const std::string text = node.as<TextFieldContent>()->text();
+    setSelection(node.identity(), text, TextSelection::caret(text.size()));
     return true;
 }
 
@@ -90,10 +94,13 @@ bool ViewHost::clearText(const Node& node) {
     const auto binding = field->binding;
     const std::uint64_t identity = node.identity();
     beginEditing(node);
-    allSelected_ = false;
     const std::string before = binding.get ? binding.get() : std::string();
     binding.set(std::string());
-    if (binding.get) recordEdit(identity, EditKind::other, before, binding.get());
+    const std::string after = binding.get ? binding.get() : std::string();
+    setSelection(identity, after, TextSelection::caret(after.size()));
+    if (binding.get)
+        recordEdit(identity, EditKind::other, EditedText{before, TextSelection::all(before)},
+                   EditedText{after, TextSelection::caret(after.size())});
     return true;
 }
 
@@ -103,24 +110,33 @@ bool ViewHost::replaceText(const Node& node, std::string_view text) {
     const auto binding = field->binding;
     const std::uint64_t identity = node.identity();
     beginEditing(node);
-    allSelected_ = false;
     const std::string before = binding.get();
     // What it held goes in one edit, then each character is typed, as a person replacing it
     // would; the whole is one change to undo.
     if (!before.empty()) binding.set(std::string());
     for (const std::string_view character : text::scalars(text)) binding.set(binding.get() + std::string(character));
-    recordEdit(identity, EditKind::other, before, binding.get());
+    const std::string after = binding.get();
+    setSelection(identity, after, TextSelection::caret(after.size()));
+    recordEdit(identity, EditKind::other, EditedText{before, TextSelection::all(before)},
+               EditedText{after, TextSelection::caret(after.size())});
     return true;
 }
 
 bool ViewHost::submit(const Node& node) {
     if (!node.as<TextFieldContent>() || !canAct(node)) return false;
+    const std::uint64_t identity = node.identity();
     // Return ends a run of typing, as on a Mac.
     endRun();
     for (const Node* n = &node; n; n = n->parent()) {
         if (!n->hasModifiers() || !n->modifiers().events().onSubmit) continue;
         if (auto action = n->modifiers().events().onSubmit) action();
         break;
+    }
+    // A field that ends its editing with Return and keeps the keyboard selects all its text, so
+    // that what is typed next replaces it.
+    if (const Node* field = editingField(); field && field->identity() == identity) {
+        const std::string text = field->as<TextFieldContent>()->text();
+        setSelection(identity, text, TextSelection::all(text));
     }
     return true;
 }
@@ -135,9 +151,30 @@ const Node* ViewHost::editingField() const {
     return node && node->as<TextFieldContent>() && !node->isDisabled() ? node : nullptr;
 }
 
+EditedText ViewHost::editedText(std::uint64_t field, const std::string& shown) const {
+    // A selection left in another text than the field shows now (the app set the text) no
+    // longer says where anything is: the caret goes after the text, as it does when the text is
+    // set while the field is edited.
+    if (caret_ && caret_->field == field && caret_->text == shown)
+        return EditedText{shown, fittedSelection(shown, caret_->selection)};
+    return EditedText{shown, TextSelection::caret(shown.size())};
+}
+
+std::optional<TextSelection> ViewHost::selection(const Node& field) const {
+    const Node* edited = editingField();
+    if (edited != &field) return std::nullopt;
+    return editedText(field.identity(), field.as<TextFieldContent>()->text()).selection;
+}
+
+void ViewHost::setSelection(std::uint64_t field, const std::string& text, TextSelection selection) {
+    caret_ = Caret{field, text, fittedSelection(text, selection)};
+}
+
 bool ViewHost::hasSelectedText() const {
     const Node* field = editingField();
-    return field && allSelected_ && editing_ == field->identity() && !field->as<TextFieldContent>()->text().empty();
+    if (!field) return false;
+    const auto selected = selection(*field);
+    return selected && !selected->isCaret();
 }
 
 bool ViewHost::selectAllText() {
@@ -145,14 +182,19 @@ bool ViewHost::selectAllText() {
     if (!field) return false;
     endRun();
     editing_ = field->identity();
-    allSelected_ = true;
+    const std::string text = field->as<TextFieldContent>()->text();
+    setSelection(field->identity(), text, TextSelection::all(text));
     return true;
 }
 
 bool ViewHost::copyText() {
     auto* pasteboard = current().pasteboard;
-    if (!hasSelectedText() || !pasteboard) return false;
-    pasteboard->setString(editingField()->as<TextFieldContent>()->text());
+    const Node* field = editingField();
+    if (!field || !pasteboard) return false;
+    const auto selected = selection(*field);
+    if (!selected || selected->isCaret()) return false;
+    const std::string text = field->as<TextFieldContent>()->text();
+    pasteboard->setString(text.substr(selected->start, selected->end - selected->start));
     return true;
 }
 
@@ -161,11 +203,9 @@ bool ViewHost::cutText() {
     if (!field || !copyText()) return false;
     const auto binding = field->as<TextFieldContent>()->binding;
     const std::uint64_t identity = field->identity();
-    allSelected_ = false;
-    if (!binding.set) return true;
-    const std::string before = binding.get ? binding.get() : std::string();
-    binding.set(std::string());
-    if (binding.get) recordEdit(identity, EditKind::other, before, binding.get());
+    if (!binding.get || !binding.set) return true;
+    const EditedText before = editedText(identity, binding.get());
+    applyEdit(identity, binding, EditKind::other, before, deletedBackward(before.text, before.selection));
     return true;
 }
 
@@ -177,19 +217,32 @@ bool ViewHost::pasteText() {
     const auto binding = field->as<TextFieldContent>()->binding;
     if (!binding.get || !binding.set) return false;
     const std::uint64_t identity = field->identity();
-    const bool replaces = std::exchange(allSelected_, false) && editing_ == identity;
     editing_ = identity;
-    const std::string before = binding.get();
-    binding.set((replaces ? std::string() : before) + *text);
-    recordEdit(identity, EditKind::other, before, binding.get());
+    const EditedText before = editedText(identity, binding.get());
+    applyEdit(identity, binding, EditKind::other, before, insertedText(before.text, before.selection, *text));
     return true;
 }
 
 void ViewHost::endEditing() {
     if (const Node* focused = focusedNode(); focused && focused->as<TextFieldContent>()) dropFocus();
     editing_.reset();
-    allSelected_ = false;
+    caret_.reset();
     endRun();
+}
+
+void ViewHost::applyEdit(std::uint64_t field, const Binding<std::string>& binding, EditKind kind,
+                         const EditedText& before, const EditedText& edited) {
+    editing_ = field;
+    if (edited.text == before.text) {
+        setSelection(field, before.text, edited.selection);
+        return;
+    }
+    binding.set(edited.text);
+    // The binding's owner may keep another text than it was given (trimmed, say).
+    const std::string shown = binding.get();
+    const TextSelection selection = shown == edited.text ? edited.selection : TextSelection::caret(shown.size());
+    setSelection(field, shown, selection);
+    recordEdit(field, kind, before, EditedText{shown, selection});
 }
 
 bool ViewHost::editWithKey(const Node& field, const KeyEvent& event) {
@@ -207,55 +260,84 @@ bool ViewHost::editWithKey(const Node& field, const KeyEvent& event) {
         moveToNextField(field, event.modifierFlags & modifier_flags::kShift);
         return true;
     }
+    const auto binding = content->binding;
+    const std::uint64_t identity = field.identity();
+    const EditedText before = editedText(identity, content->text());
+    const bool arrow = event.keyCode >= key_codes::kLeftArrow && event.keyCode <= key_codes::kUpArrow;
+    if (arrow) {
+        // With Option or Shift the arrows move by words or extend the selection, which the field
+        // does not do: they pass on.
+        if (event.modifierFlags & (modifier_flags::kOption | modifier_flags::kShift)) return false;
+        TextSelection moved = before.selection;
+        if (event.keyCode == key_codes::kLeftArrow) moved = movedLeft(before.text, before.selection);
+        if (event.keyCode == key_codes::kRightArrow) moved = movedRight(before.text, before.selection);
+        if (event.keyCode == key_codes::kUpArrow) moved = movedToStart(before.text, before.selection);
+        if (event.keyCode == key_codes::kDownArrow) moved = movedToEnd(before.text, before.selection);
+        // The caret elsewhere: what is typed next is a change of its own.
+        endRun();
+        editing_ = identity;
+        setSelection(identity, before.text, moved);
+        return true;
+    }
     const bool deletes = event.keyCode == key_codes::kDelete || event.keyCode == key_codes::kForwardDelete;
     if (!deletes && !typesText(event.characters)) return false;
-    const auto binding = content->binding;
     if (!binding.get || !binding.set) return true;
-    const std::uint64_t identity = field.identity();
-    const std::string before = binding.get();
-    std::string after = before;
-    const bool replaces = std::exchange(allSelected_, false);
-    editing_ = identity;
-    if (replaces) after.clear();
-    if (event.keyCode == key_codes::kDelete && !replaces && !after.empty())
-        after.erase(segmentText(after).back().from);
-    // The caret stays after the text: Forward Delete has nothing after it to take.
-    if (!deletes) after += event.characters;
-    if (after == before) return true;
-    binding.set(after);
-    recordEdit(identity, deletes ? EditKind::deleting : EditKind::typing, before, binding.get());
+    const EditedText edited = event.keyCode == key_codes::kDelete       ? deletedBackward(before.text, before.selection)
+                              : event.keyCode == key_codes::kForwardDelete ? deletedForward(before.text, before.selection)
+                                                                          : insertedText(before.text, before.selection,
+                                                                                         event.characters);
+    applyEdit(identity, binding, deletes ? EditKind::deleting : EditKind::typing, before, edited);
     return true;
 }
 
 // ---- Tab
 
-bool ViewHost::moveToNextField(const Node& from, bool backward) {
+std::vector<const Node*> ViewHost::keyViewLoop(const Node* keep) const {
     std::vector<const Node*> loop;
     for (const Node* field : textFields_)
-        if (field == &from || (!field->isDisabled() && isShown(*field))) loop.push_back(field);
+        if (field == keep || (!field->isDisabled() && isShown(*field))) loop.push_back(field);
     // Top to bottom, then leading to trailing; fields level with each other keep the tree's order.
     std::stable_sort(loop.begin(), loop.end(), [](const Node* a, const Node* b) {
         if (a->frame().minY() != b->frame().minY()) return a->frame().minY() < b->frame().minY();
         return a->frame().minX() < b->frame().minX();
     });
+    return loop;
+}
+
+bool ViewHost::tabInto(const Node& field) {
+    if (!scrollIntoView(field)) return false;
+    // As a click elsewhere: the field left stops being edited (a focus binding moves, so what
+    // the field does on losing focus runs), and the one reached is edited with all its text
+    // selected, so typing replaces it. Alone in its window, a field selects its own text.
+    const std::uint64_t identity = field.identity();
+    beginEditing(field);
+    if (const Node* edited = editingField(); edited && edited->identity() == identity) {
+        const std::string text = edited->as<TextFieldContent>()->text();
+        setSelection(identity, text, TextSelection::all(text));
+    }
+    return true;
+}
+
+bool ViewHost::moveToNextField(const Node& from, bool backward) {
+    const auto loop = keyViewLoop(&from);
     const auto at = std::find(loop.begin(), loop.end(), &from);
     if (at == loop.end()) return false;
     const std::size_t count = loop.size();
     const auto index = static_cast<std::size_t>(at - loop.begin());
-    const Node* next = loop[(index + (backward ? count - 1 : 1)) % count];
-    if (!scrollIntoView(*next)) return false;
-    // As a click elsewhere: the field left stops being edited (a focus binding moves, so what
-    // the field does on losing focus runs), and the one reached is edited with all its text
-    // selected, so typing replaces it. Alone in its window, a field selects its own text.
-    beginEditing(*next);
-    allSelected_ = true;
-    return true;
+    return tabInto(*loop[(index + (backward ? count - 1 : 1)) % count]);
+}
+
+bool ViewHost::editFieldAtEdge(bool last) {
+    if (editingField()) return false;
+    const auto loop = keyViewLoop(nullptr);
+    if (loop.empty()) return false;
+    return tabInto(last ? *loop.back() : *loop.front());
 }
 
 // ---- Undo and Redo
 
-void ViewHost::recordEdit(std::uint64_t field, EditKind kind, const std::string& before, const std::string& after) {
-    if (before == after) return;
+void ViewHost::recordEdit(std::uint64_t field, EditKind kind, const EditedText& before, const EditedText& after) {
+    if (before.text == after.text) return;
     const bool joins = kind != EditKind::other && openRun_ && openRun_->field == field && openRun_->kind == kind;
     undoHistories_[field].record(before, after, !joins);
     if (kind == EditKind::other)
@@ -297,13 +379,17 @@ bool ViewHost::stepHistory(bool redo) {
     auto it = undoHistories_.find(identity);
     if (it == undoHistories_.end() || !binding.get || !binding.set) return false;
     endRun();
-    allSelected_ = false;
     const std::string shown = binding.get();
     const auto text = redo ? it->second.redo(shown) : it->second.undo(shown);
     if (!text) return false;
-    binding.set(*text);
-    // Found again: the binding's owner may have run anything.
-    if (auto again = undoHistories_.find(identity); again != undoHistories_.end()) again->second.settled(binding.get());
+    binding.set(text->text);
+    // Found again: the binding's owner may have run anything. The selection comes back with the
+    // text: an undo selects what a typed text had replaced, or puts the caret where the change
+    // began; a redo puts it where the change left it.
+    const std::string now = binding.get();
+    if (auto again = undoHistories_.find(identity); again != undoHistories_.end()) again->second.settled(now);
+    editing_ = identity;
+    setSelection(identity, now, now == text->text ? text->selection : TextSelection::caret(now.size()));
     return true;
 }
 
