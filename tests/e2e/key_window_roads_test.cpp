@@ -325,6 +325,18 @@ TEST_F(KeyWindowRoadsTest, AnUnpluggedDisplaysWindowComesOntoTheMainDisplayThatI
     quit();
 }
 
+TEST_F(KeyWindowRoadsTest, AWindowMovedOntoADisplaySmallerThanItKeepsItsMinimumSize) {
+    start();
+    choose("Desktop Names");
+    // Left with a display whose visible frame (-500 25 500 335) is smaller than the window's
+    // minimum of 580 by 400: it comes there at its top left, no smaller than that minimum.
+    EXPECT_EQ(send("display add 3 -500 0 500 360 \"Small Display\" 1").back(), "ok");
+    EXPECT_EQ(send("display remove 2").back(), "ok");
+    const Lines moved = send("display remove 1");
+    EXPECT_TRUE(printed(moved, "moved window 600002 \"Desktop Names\" to -500 25 580 400")) << testkit::transcript(moved);
+    quit();
+}
+
 TEST_F(KeyWindowRoadsTest, AClickMakesAWindowKeyAndOurApplicationComingBackGivesTheKeyboardBack) {
     start();
     choose("Settings\u2026");

@@ -278,5 +278,20 @@ TEST(TextFieldUndoTest, KeepsTheLatestChangesAndForgetsTheOldest) {
     EXPECT_EQ(undone, std::string(20, 'x'));
 }
 
+// Typing again after the app changed the text, with no undo between: the history starts anew
+// there, so undoing can never jump past the app's text and lose it.
+TEST(TextFieldUndoTest, AnEditFromATextTheAppSetStartsANewHistory) {
+    ui::TextFieldUndo history;
+    const auto at = [](const std::string& text) { return ui::EditedText{text, ui::TextSelection::caret(text.size())}; };
+    history.record(at(""), at("a"), true);
+    history.record(at("a"), at("ab"), false);
+    history.record(at("X"), at("Xc"), true);  // the app showed "X" meanwhile
+    const auto undone = history.undo("Xc");
+    ASSERT_TRUE(undone);
+    EXPECT_EQ(undone->text, "X");
+    EXPECT_FALSE(history.canUndo("X"));
+    EXPECT_FALSE(history.undo("X"));
+}
+
 }  // namespace
 }  // namespace tarnwick

@@ -77,11 +77,18 @@ TEST_F(WindowDesktopsTest, AWindowIsOnScreenOnlyWhileItsDesktopIsCurrentAndItsKe
     // The other display's desktops do not change where it is.
     env.session.switchDesktop(2, 6);
     EXPECT_EQ(windows().desktopElsewhere(settings), (Desktop{1, 1}));
+    take();
     // Back on its desktop it is on screen and key again, the frontmost of ours there.
     env.session.switchDesktop(1, 1);
     EXPECT_TRUE(settings.isOnActiveSpace());
     EXPECT_EQ(windows().desktopElsewhere(settings), std::nullopt);
     EXPECT_TRUE(settings.isKeyWindow());
+    // A switch on the other display leaves the key window on this one key: it does not resign
+    // and take the keyboard back (which would end a shortcut's recording, say).
+    take();
+    env.session.switchDesktop(2, 8);
+    EXPECT_TRUE(settings.isKeyWindow());
+    EXPECT_EQ(take(), Heard{"space changed"});
 
     // A window ordered out is on no desktop; one that joins every desktop is on each.
     ui::Panel banner(Rect(0, 0, 300, 60), style::kNonactivatingPanel);
@@ -159,6 +166,11 @@ TEST_F(WindowDesktopsTest, AClickIntoAWindowMakesItKeyAndBringsItForward) {
     // A click into the key window changes nothing.
     windows().click(inside(settings));
     EXPECT_EQ(take(), Heard{});
+    // A right click makes no window key and brings none forward.
+    windows().rightClick(inside(namesWindow));
+    EXPECT_TRUE(settings.isKeyWindow());
+    EXPECT_EQ(windows().panels().front(), &settings);
+    EXPECT_EQ(take(), Heard{});
 
     // With another application in front, the click brings ours forward too. That first click
     // reaches a view only when the view takes first clicks; the next one reaches it.
@@ -211,6 +223,14 @@ TEST_F(WindowDesktopsTest, OurApplicationComingBackGivesTheKeyboardToItsLastKeyW
     namesWindow.close();
     env.session.activateApplication(env.session.system().processID);
     EXPECT_EQ(windows().keyPanel(), nullptr);
+
+    // Nor while it is in the Dock.
+    settings.makeKeyAndOrderFront();
+    ASSERT_TRUE(windows().miniaturize(settings));
+    env.session.activateApplication(kTerminal);
+    env.session.activateApplication(env.session.system().processID);
+    EXPECT_EQ(windows().keyPanel(), nullptr);
+    ASSERT_TRUE(windows().restore(settings));
 
     // Nor while it is on a desktop that is not current.
     settings.makeKeyAndOrderFront();
