@@ -22,6 +22,7 @@
 #include "support/file_target.h"
 #include "support/files.h"
 #include "support/write_temporaries.h"
+#include "testkit/child_process.h"
 #include "testkit/temp_folder.h"
 #include "testkit/write_outcome.h"
 
@@ -303,6 +304,39 @@ TEST(FilesRacesTest, ASwapBackThatGoesWrongSaysTruthfullyWhereEverythingIs) {
             files::detail::removeLeftoversStampedBefore(handle.fd(), "screen.svg", {::time(nullptr) + 3600, 0});
         }
     }
+}
+
+// As a user without root's rights, the swap back and the keeping of another program's file work
+// as they do for root, in a folder that user owns.
+TEST(FilesRacesTest, ASwapBackThatGoesWrongSaysWhereEverythingIsAsAnotherUser) {
+    testkit::TempFolder folder;
+    const fs::path file = folder / "screen.svg";
+    fs::path temporary;
+    const auto run = testkit::asUnprivilegedUser({folder.path()}, [&] {
+        int exchanges = 0;
+        const files::WriteHooksScope hooks(
+            {.sweepBegins = {}, .temporaryMade = [&](const fs::path& made) { temporary = made; },
+             .step = [&](files::WriteStep step) {
+                 if (step == files::WriteStep::placeWithoutReplacing && exchanges == 0) replaceWithFifo(file);
+                 if (step != files::WriteStep::exchange || ++exchanges != 2) return 0;
+                 std::ofstream(folder / "theirs") << "theirs";
+                 fs::rename(folder / "theirs", temporary);
+                 return EIO;
+             }});
+        const std::string outcome = outcomeOfWriting(file, "new");
+        return outcome + "\n" + temporary.string() + "\n" + regularText(file) + "\n" +
+               regularText(temporary.string() + ".kept");
+    });
+    if (!run.skipped.empty()) GTEST_SKIP() << run.skipped;
+    const std::size_t first = run.answer.find('\n') + 1;
+    const std::string aside = run.answer.substr(first, run.answer.find('\n', first) - first);
+    EXPECT_EQ(run.answer, "The file \u201Cscreen.svg\u201D was written where it should not have been: it was a FIFO "
+                          "(named pipe), not a regular file, and the write swapped that out of the way to look at it "
+                          "and could not swap it back, and other programs changed what is at " + aside +
+                              " meanwhile; the document written is now at " + file.string() +
+                              ", the FIFO (named pipe) is gone and another program\u2019s file is at " + aside +
+                              ".kept.\n" + aside + "\nnew\ntheirs");
+    EXPECT_EQ(aside.rfind((folder / ".screen.svg.").string(), 0), 0u) << aside;
 }
 
 // The answer names the places where they are now: the folder moved away while the write went on
