@@ -1,5 +1,6 @@
 // The desktop names file: whatever it holds, the store loads it or refuses it (a file with a NUL
-// byte, which no JSON holds, among those), and a refused file is never written over.
+// byte, which no JSON holds, and one that names a desktop twice, among those), a refused file says
+// why and is never written over.
 
 #include "fuzz_support.h"
 #include "model/desktop_name_store.h"
@@ -26,6 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // No JSON holds a raw NUL: the file does not end there.
     if (content.find('\0') != std::string::npos)
         fuzz::require(static_cast<bool>(store.loadError()), "a names file with a NUL byte fails to load");
+    fuzz::require(store.loadError() ? !store.loadReason().empty() : store.loadReason().empty(),
+                  "a file that failed to load says why, and only then");
     if (store.loadError()) {
         fuzz::require(store.names().empty(), "a file that failed to load gives no names");
         bool refused = false;

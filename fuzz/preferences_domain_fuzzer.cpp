@@ -1,6 +1,9 @@
 // The preferences domain file: whatever it holds, the domain loads it or starts empty without
 // ever writing over it (a file with a NUL byte, which no JSON holds, among those), every
-// preference read from it is usable, and what the domain writes reads back as the same values.
+// preference read from it is usable, and what the domain writes reads back as the same values,
+// nested no deeper than the file it read.
+
+#include <algorithm>
 
 #include "fuzz_support.h"
 #include "model/app_preferences_store.h"
@@ -56,8 +59,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     sim::MemoryUserDefaults reloaded(file);
+    fuzz::require(!reloaded.unreadable(), "a domain written reads back");
     fuzz::require(encoded(reloaded.snapshot()) == encoded(defaults.snapshot()),
                   "a domain reads back as the values it wrote");
+    // Read and written back, a domain nests no deeper than it did (the probe is one level).
+    if (!defaults.unreadable())
+        fuzz::require(
+            json::depth(*json::parse(fuzz::readFile(file))) <= std::max(json::depth(*json::parse(content)), 1),
+            "a domain read is written back no deeper");
     readEveryPreference(reloaded);
     return 0;
 }

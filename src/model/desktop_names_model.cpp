@@ -6,6 +6,7 @@
 #include "model/desktop_catalog_unavailable.h"
 #include "model/private_spaces.h"
 #include "platform/platform.h"
+#include "support/files.h"
 #include "support/run_loop.h"
 #include "support/uuid.h"
 
@@ -15,6 +16,7 @@ namespace {
 
 constexpr const char* kDesktopGone = "This desktop is no longer available. Refresh the list.";
 constexpr const char* kCouldNotSave = "Could not save this name. ";
+constexpr const char* kSavedAmiss = "This name was saved. ";
 
 // The screens as the system sees them, in screen order. A screen without a display id, or whose
 // display yields no UUID, is left out.
@@ -122,16 +124,23 @@ bool DesktopNamesModel::rename(const std::string& name, const std::string& uuid)
     const auto before = store_->names();
     try {
         store_->set(name, uuid);
+    } catch (const files::WrittenAmiss& written) {
+        // Saved, and the store holds what the file does: said as saved, with where things are.
+        saveError_ = std::string(kSavedAmiss) + written.what();
+        errorMessage.set(saveError_);
+        namesSaved.emit({true, saveError_});
+        if (namesChanged) namesChanged();
+        return true;
     } catch (const std::exception& error) {
         saveError_ = std::string(kCouldNotSave) + error.what();
         errorMessage.set(saveError_);
-        namesSaved.emit(saveError_);
+        namesSaved.emit({false, saveError_});
         return false;
     }
     saveError_.reset();
     errorMessage.set(std::nullopt);
     if (store_->names() == before) return true;  // nothing new went to the file
-    namesSaved.emit(std::nullopt);
+    namesSaved.emit({true, std::nullopt});
     if (namesChanged) namesChanged();
     return true;
 }

@@ -35,9 +35,17 @@ public:
     // Called on a later turn of the main loop after the published catalog changed, and after a
     // refresh the user asked for.
     std::function<void()> catalogChanged;
-    // Heard after each rename that went to the names file: nothing when the file was written,
-    // the message the window shows when the save failed.
-    Signal<std::optional<std::string>> namesSaved;
+    // How a rename's save went.
+    struct NamesSave {
+        bool written = true;  // the file holds the new names
+        // Nothing for a plain write; else the message the window shows: why the save failed, or,
+        // written, that the name was saved and where the write left what it found at the file's
+        // name, since it was written where it should not have been.
+        std::optional<std::string> message;
+        bool operator==(const NamesSave&) const = default;
+    };
+    // Heard after each rename that went to the names file.
+    Signal<NamesSave> namesSaved;
 
     const DesktopNameStore& store() const { return *store_; }
     // The message for a names file that could not be read, as the window shows it.
@@ -47,7 +55,8 @@ public:
     // Rebuilds the catalog; unforced calls within half a second of the last refresh are skipped.
     void refresh(bool force);
     void refreshForUser();
-    // Stores one desktop's name; true when stored.
+    // Stores one desktop's name; true when stored (also where the file was written where it
+    // should not have been: the window then says so, and where everything is).
     bool rename(const std::string& name, const std::string& uuid);
 
     std::string displayName(const DesktopMonitor& monitor) const;
@@ -66,7 +75,7 @@ private:
     std::unique_ptr<DesktopNameStore> store_;
     std::unique_ptr<DisplayNameStore> displayNameStore_;
     double nextRefresh_;  // system uptime; the throttle must not follow wall-clock jumps
-    std::optional<std::string> saveError_;
+    std::optional<std::string> saveError_;  // what the window says of the last save, when not plain
     std::vector<Subscription> observers_;
     LifetimeToken lifetime_;
 };

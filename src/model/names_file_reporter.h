@@ -16,7 +16,8 @@ namespace tarnwick {
 // learn of either. Each failure is told once for each cause, in the words the window shows (an
 // unreadable file with its name and why before them), since
 // renaming one desktop after another on a full disk would repeat it; and once more when a name is
-// saved again. Main loop only, as the model.
+// saved again. A name written where it should not have been is told as saved, with where the
+// write left everything. Main loop only, as the model.
 class NamesFileReporter {
 public:
     using Tell = std::function<void(const std::string& sentence)>;
@@ -26,11 +27,11 @@ public:
     NamesFileReporter(const NamesFileReporter&) = delete;
     NamesFileReporter& operator=(const NamesFileReporter&) = delete;
 
-    static std::string unreadableSentence(const std::filesystem::path& file, const std::exception_ptr& error);
+    static std::string unreadableSentence(const std::filesystem::path& file, const std::string& reason);
     static std::string savedAgainSentence(const std::filesystem::path& file);
 
 private:
-    void heard(const std::optional<std::string>& failure);
+    void heard(const DesktopNamesModel::NamesSave& save);
 
     std::filesystem::path file_;
     Tell tell_;

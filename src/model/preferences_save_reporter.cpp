@@ -17,6 +17,11 @@ std::string PreferencesSaveReporter::failureSentence(const platform::UserDefault
            " Changes to the settings are kept only until Tarnwick quits.";
 }
 
+std::string PreferencesSaveReporter::writtenAmissSentence(const platform::UserDefaults::SaveFailure& failure) {
+    return "The settings were saved in the preferences file \u201C" + failure.file.string() + "\u201D. " +
+           failure.sentence;
+}
+
 std::string PreferencesSaveReporter::savedAgainSentence(const std::filesystem::path& file) {
     return "The preferences file \u201C" + file.string() +
            "\u201D is saved again, with the changes to the settings made while it could not be.";
@@ -27,7 +32,10 @@ void PreferencesSaveReporter::State::lookAtTheLastSave() {
     std::lock_guard lock(mutex);
     auto failure = defaults.saveFailure();
     if (failure == told) return;
-    tell(failure ? failureSentence(*failure) : savedAgainSentence(told->file));
+    if (failure)
+        tell(failure->written ? writtenAmissSentence(*failure) : failureSentence(*failure));
+    else if (!told->written)  // a save written amiss held every change already, and said so
+        tell(savedAgainSentence(told->file));
     told = std::move(failure);
 }
 

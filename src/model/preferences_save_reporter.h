@@ -15,7 +15,8 @@ namespace tarnwick {
 // Tells a person when the settings stop being saved and why, once for each cause: a failing
 // save repeats at every change and at every window moved, and the same sentence each time would
 // bury the first. It also tells when they are saved again, since from then on the changes of
-// the run are in the file after all.
+// the run are in the file after all, and tells a save that went through where it should not
+// have as saved, with the writer's sentence of where everything is.
 class PreferencesSaveReporter {
 public:
     using Tell = std::function<void(const std::string& sentence)>;
@@ -26,6 +27,9 @@ public:
     PreferencesSaveReporter& operator=(const PreferencesSaveReporter&) = delete;
 
     static std::string failureSentence(const platform::UserDefaults::SaveFailure& failure);
+    // A save that went through where it should not have (SaveFailure::written): the settings are
+    // saved, and the writer's sentence says where everything is.
+    static std::string writtenAmissSentence(const platform::UserDefaults::SaveFailure& failure);
     static std::string savedAgainSentence(const std::filesystem::path& file);
 
 private:

@@ -35,10 +35,13 @@ public:
 
     // The file whose last save failed, and the writer's sentence that says why ("The file
     // “x.json” couldn’t be saved because ..."). The domain keeps its changes in memory and
-    // tries again at the next one.
+    // tries again at the next one. Where `written`, the save went through but not as it should
+    // have (files::WrittenAmiss): the file holds the settings, and the sentence says where what
+    // the write found at its name went.
     struct SaveFailure {
         std::filesystem::path file;
         std::string sentence;
+        bool written = false;
         bool operator==(const SaveFailure&) const = default;
     };
     // Nothing while saves succeed, before the first, and for a domain kept nowhere.

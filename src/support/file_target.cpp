@@ -7,7 +7,10 @@
 
 #include <cerrno>
 #include <cstdio>  // renameat2
+#include <string>
+#include <system_error>
 #include <utility>
+#include <vector>
 
 namespace tarnwick::files::detail {
 
@@ -28,21 +31,26 @@ std::string kindOfItem(mode_t mode) {
 // is reading from or writing to.
 constexpr const char* kOpenByAProcess = "a process\u2019s link to something it has open";
 
-// A refusal whose sentence is said whole: "The file “<name>” couldn’t be saved because <sentence>".
-TargetRefused refusalSaying(const fs::path& path, const std::string& because) {
+// A refusal whose sentence is said whole: "The file “<name>” couldn’t be saved because <sentence>",
+// where what is at the path is `because`.
+TargetRefused refusalSaying(const fs::path& path, const std::string& because, const std::string& sentence) {
     return TargetRefused(file_error::kDomain, file_error::kFileWriteUnknown,
                          "The file \u201C" + path.filename().string() + "\u201D couldn\u2019t be saved because " +
-                             because);
+                             sentence,
+                         because);
 }
 
 TargetRefused refusal(const fs::path& path, const std::string& because) {
-    return refusalSaying(path, because + ". Nothing was written.");
+    return refusalSaying(path, because, because + ". Nothing was written.");
 }
 
-// Says what is at `at`, the place the write of `path` led to: the path itself, or the end of its links.
-std::string whatIsThere(const fs::path& path, const fs::path& at, const std::string& kind) {
-    if (at == path) return "it is " + kind + ", not a regular file";
-    return "its link leads to " + at.string() + ", which is " + kind + ", not a regular file";
+// Says what is at `at`, the place the write of `path` led to: the path itself, or the end of its
+// links; or, `past`, what was there when the write came.
+std::string whatIsThere(const fs::path& path, const fs::path& at, const std::string& kind, bool past = false) {
+    const char* is = past ? "was" : "is";
+    if (at == path) return std::string("it ") + is + " " + kind + ", not a regular file";
+    return std::string("its link ") + (past ? "led" : "leads") + " to " + at.string() + ", which " + is + " " + kind +
+           ", not a regular file";
 }
 
 // What took the target's place since it was looked at.
@@ -76,12 +84,6 @@ bool cannotSwap(int error) { return error == EINVAL || error == ENOSYS || error 
 
 bool sameItem(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
-// Whether the folder's entry `name` is the item `item`.
-bool holds(int folder, const std::string& name, const struct stat& item) {
-    struct stat now {};
-    return ::fstatat(folder, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && sameItem(now, item);
-}
-
 // Renames within the folder with renameat2's flags, or plainly with none.
 int renameStep(WriteStep step, int folder, const std::string& from, const std::string& to, unsigned flags) {
     if (injectedFailure(step)) return -1;
@@ -89,65 +91,190 @@ int renameStep(WriteStep step, int folder, const std::string& from, const std::s
     return ::renameat2(folder, from.c_str(), folder, to.c_str(), flags);
 }
 
-// "a FIFO (named pipe)" as "the FIFO (named pipe)".
-std::string theKindOfItem(mode_t mode) {
+// "a FIFO (named pipe)" as "FIFO (named pipe)".
+std::string kindWithoutArticle(mode_t mode) {
     const std::string kind = kindOfItem(mode);
-    return "the " + kind.substr(kind.find(' ') + 1);
+    return kind.substr(kind.find(' ') + 1);
 }
 
-// The swap back went wrong. Where the document written still holds the name and what was found
-// there the temporary's, no other program acted: only the swap back failed, and the sentence says
-// where each is. Otherwise other programs changed the name while it went on: a regular file of
-// theirs left under the temporary's name is moved to a name no sweep takes, and the sentence says
-// where the write left what it had moved aside.
-TargetRefused refusalUnsettled(const WriteTarget& target, const std::string& temporary, const struct stat& ours,
-                               const struct stat& found, const fs::path& path) {
-    const int folder = target.folder.fd();
-    const std::string there = whatIsThere(path, target.file, kindOfItem(found.st_mode));
-    if (holds(folder, target.name, ours) && holds(folder, temporary, found))
-        // Written after all, so not "couldn't be saved": the answer says what happened instead.
-        return TargetRefused(file_error::kDomain, file_error::kFileWriteUnknown,
-                             "The file \u201C" + path.filename().string() +
-                                 "\u201D was written where it should not have been: " + there +
-                                 ", and the write swapped that out of the way to look at it and could not swap it "
-                                 "back; the document written is now at its name and " +
-                                 theKindOfItem(found.st_mode) + " is at " +
-                                 (target.file.parent_path() / temporary).string() + ".");
-    const std::string why = there + ", and other programs changed what is at its name while it was being saved";
-    struct stat aside {};
-    if (::fstatat(folder, temporary.c_str(), &aside, AT_SYMLINK_NOFOLLOW) != 0 || sameItem(aside, ours))
-        return refusal(path, why);
-    std::string place = temporary;
-    if (S_ISREG(aside.st_mode)) {
-        const std::string kept = temporary + ".kept";
-        if (::renameat2(folder, temporary.c_str(), folder, kept.c_str(), RENAME_NOREPLACE) == 0) place = kept;
+// "A, B and C".
+std::string listed(const std::vector<std::string>& parts) {
+    std::string text;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) text += i + 1 == parts.size() ? " and " : ", ";
+        text += parts[i];
     }
-    return refusalSaying(path, why + "; what the write moved aside from its name is at " +
-                                   (target.file.parent_path() / place).string() + ".");
+    return text;
 }
+
+// Where the folder the write works in is now, as an absolute path: the kernel's own record of
+// the folder held open, should it have been moved meanwhile; the path it was reached by when the
+// kernel says it is gone.
+fs::path whereTheFolderIs(const WriteTarget& target) {
+    const fs::path held = "/proc/self/fd/" + std::to_string(target.folder.fd());
+    std::error_code error;
+    const fs::path now = fs::read_symlink(held, error);
+    if (!error && now.is_absolute() && !now.native().ends_with(" (deleted)")) return now;
+    return fs::absolute(target.file.parent_path(), error);
+}
+
+// The two names a refused exchange works on, the file's and the temporary's: what the write
+// knows is at each (its own document, the item it found at the file's name, another program's
+// item, or nothing), and at which of them other programs changed something. Each step is checked
+// against what it should have left, so that a change is put down to the name it was made at
+// even when a swap moved it to the other name afterwards.
+class SwapBack {
+public:
+    SwapBack(const WriteTarget& target, const std::string& temporary, const struct stat& ours, const struct stat& found)
+        : target_(target), temporary_(temporary), ours_(ours), found_(found),
+          atName_{Item::ours, ours.st_mode, ours.st_dev, ours.st_ino},
+          atTemporary_{Item::found, found.st_mode, found.st_dev, found.st_ino} {}
+
+    // Swaps the two names back; true when the swap was made.
+    bool exchange() {
+        const Seen name = atName_, temporary = atTemporary_;
+        const bool swapped =
+            renameStep(WriteStep::exchange, folder(), temporary_, target_.name, RENAME_EXCHANGE) == 0;
+        // Once swapped, what differs at either name was changed at the other before the swap.
+        if (swapped)
+            lookAgain(temporary, name, Name::temporary, Name::file);
+        else
+            lookAgain(name, temporary, Name::file, Name::temporary);
+        return swapped;
+    }
+
+    // The swap back moved another program's item from the file's name to the temporary's: it
+    // goes back to its name, and what the write found there to the temporary's.
+    bool movedTheirsAway() const { return atTemporary_.item == Item::theirs && changedAtName_; }
+
+    // The file's name was emptied meanwhile: what the write found there takes it again.
+    void placeFoundBack() {
+        if (atName_.item != Item::nothing || atTemporary_.item != Item::found) return;
+        const Seen name = atName_, temporary = atTemporary_;
+        const bool placed = renameStep(WriteStep::placeWithoutReplacing, folder(), temporary_, target_.name,
+                                       RENAME_NOREPLACE) == 0;
+        // Once placed, what differs at the file's name was changed at the temporary's before.
+        if (placed)
+            lookAgain(temporary, Seen{}, Name::temporary, Name::temporary);
+        else
+            lookAgain(name, temporary, Name::file, Name::temporary);
+    }
+
+    // A regular file of another program's left under the temporary's name goes where no sweep
+    // takes it for a leftover.
+    void keepTheirsAway() {
+        if (atTemporary_.item != Item::theirs || !S_ISREG(atTemporary_.mode)) return;
+        const std::string kept = temporary_ + ".kept";
+        if (::renameat2(folder(), temporary_.c_str(), folder(), kept.c_str(), RENAME_NOREPLACE) != 0) return;
+        keptTheirs_ = true;
+        atTemporary_ = look(temporary_);
+    }
+
+    // Says where everything is: the write's document, what it found at the name, and any item
+    // of another program's, and where other programs changed things.
+    [[noreturn]] void fail(const fs::path& path) const {
+        const bool written = atName_.item == Item::ours;
+        const bool foundBack = atName_.item == Item::found;
+        const std::string there = whatIsThere(path, target_.file, kindOfItem(found_.st_mode), !foundBack);
+        if (!written && foundBack && !changedAtName_ && !changedAtTemporary_)
+            throw refusalOfNewcomer(path, target_, found_.st_mode);
+
+        const fs::path folderNow = whereTheFolderIs(target_);
+        const std::string name = (folderNow / target_.name).string();
+        const std::string temporary = (folderNow / temporary_).string();
+        std::vector<std::string> changed;
+        if (changedAtName_) changed.push_back(name);
+        if (changedAtTemporary_) changed.push_back(temporary);
+        const std::string others =
+            changed.empty() ? "" : ", and other programs changed what is at " + listed(changed);
+
+        std::vector<std::string> places;
+        if (written) places.push_back("the document written is now at " + name);
+        const std::string found = "the " + kindWithoutArticle(found_.st_mode);
+        if (foundBack)
+            places.push_back(found + " is back at " + name);
+        else if (atTemporary_.item == Item::found)
+            places.push_back(found + " is at " + temporary);
+        else
+            places.push_back(found + " is gone");
+        if (atName_.item == Item::theirs) places.push_back(theirs(atName_) + " is at " + name);
+        if (keptTheirs_) places.push_back("another program\u2019s file is at " + temporary + ".kept");
+        if (atTemporary_.item == Item::theirs) places.push_back(theirs(atTemporary_) + " is at " + temporary);
+
+        if (written)
+            throw WrittenAmiss(file_error::kDomain, file_error::kFileWriteUnknown,
+                               "The file \u201C" + path.filename().string() +
+                                   "\u201D was written where it should not have been: " + there +
+                                   ", and the write swapped that out of the way to look at it and could not swap it "
+                                   "back" + (changed.empty() ? "" : others + " meanwhile") + "; " +
+                                   listed(places) + ".");
+        throw refusalSaying(path, there,
+                            there + (changed.empty() ? "" : others + " while it was being saved") + "; " +
+                                listed(places) + ". Nothing was written.");
+    }
+
+private:
+    enum class Item { nothing, ours, found, theirs };
+    struct Seen {
+        Item item = Item::nothing;
+        mode_t mode = 0;
+        dev_t device = 0;
+        ino_t inode = 0;
+        bool operator==(const Seen& other) const {
+            return item == other.item && (item == Item::nothing || (device == other.device && inode == other.inode));
+        }
+    };
+
+    int folder() const { return target_.folder.fd(); }
+
+    Seen look(const std::string& entry) const {
+        struct stat now {};
+        if (::fstatat(folder(), entry.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) return {};
+        const Item item = sameItem(now, ours_) ? Item::ours : sameItem(now, found_) ? Item::found : Item::theirs;
+        return {item, now.st_mode, now.st_dev, now.st_ino};
+    }
+
+    enum class Name { file, temporary };
+
+    // Looks at both names after a step that should have left `name` at the file's name and
+    // `temporary` at the temporary's: what differs there, another program changed at the name
+    // given for each.
+    void lookAgain(const Seen& name, const Seen& temporary, Name nameChangedAt, Name temporaryChangedAt) {
+        atName_ = look(target_.name);
+        atTemporary_ = look(temporary_);
+        if (!(atName_ == name)) changed(nameChangedAt);
+        if (!(atTemporary_ == temporary)) changed(temporaryChangedAt);
+    }
+    void changed(Name at) { (at == Name::file ? changedAtName_ : changedAtTemporary_) = true; }
+
+    // Another program's item, as the sentence names it.
+    static std::string theirs(const Seen& seen) {
+        return "another program\u2019s " + (S_ISREG(seen.mode) ? std::string("file") : kindWithoutArticle(seen.mode));
+    }
+
+    const WriteTarget& target_;
+    const std::string& temporary_;
+    const struct stat ours_, found_;
+    Seen atName_, atTemporary_;
+    bool changedAtName_ = false, changedAtTemporary_ = false;
+    bool keptTheirs_ = false;
+};
 
 // The exchange found `found`, no regular file, at the file's name, and put the write's temporary
-// there: both go back. Throws the refusal.
+// there: both go back. Should other programs act meanwhile, an item of theirs that the swap took
+// from the name goes back to it, what was found there takes the name again where it was emptied,
+// and a file of theirs is never left under the temporary's name, where the next run's sweep
+// would take it for a leftover. Throws the refusal, or WrittenAmiss where the document stays.
 [[noreturn]] void putBack(const WriteTarget& target, const std::string& temporary, const struct stat& ours,
                           const struct stat& found, const fs::path& path) {
-    const int folder = target.folder.fd();
-    if (renameStep(WriteStep::exchange, folder, temporary, target.name, RENAME_EXCHANGE) == 0) {
-        if (holds(folder, temporary, ours)) throw refusalOfNewcomer(path, target, found.st_mode);
-        // Another program put its own item at the name while the temporary held it, and the swap
-        // moved that item under the temporary's name: it goes back to its name, and what was
-        // found there first takes the temporary's, where no sweep takes what is no regular file.
-        if (renameStep(WriteStep::exchange, folder, temporary, target.name, RENAME_EXCHANGE) == 0 &&
-            holds(folder, temporary, found))
-            throw refusal(path, whatIsThere(path, target.file, kindOfItem(found.st_mode)) +
-                                    "; another program then saved its own file under that name, and " +
-                                    theKindOfItem(found.st_mode) + " is now at " +
-                                    (target.file.parent_path() / temporary).string());
-    } else if (errno == ENOENT && holds(folder, temporary, found) &&
-               renameStep(WriteStep::placeWithoutReplacing, folder, temporary, target.name, RENAME_NOREPLACE) == 0) {
-        // The name was emptied meanwhile: what was found there takes it again.
-        throw refusalOfNewcomer(path, target, found.st_mode);
+    SwapBack names(target, temporary, ours, found);
+    if (names.exchange()) {
+        if (names.movedTheirsAway()) names.exchange();
+    } else {
+        names.placeFoundBack();
     }
-    throw refusalUnsettled(target, temporary, ours, found, path);
+    names.keepTheirsAway();
+    names.fail(path);
 }
 
 }  // namespace

@@ -68,11 +68,14 @@ void confirmStillReplaceable(const WriteTarget& target, const fs::path& path);
 // Renames the temporary (in the target's folder) to the target's name, and never over anything
 // but a regular file. It looks at the name last (confirmStillReplaceable); whatever takes the
 // name after that is swapped in, looked at, and put back when it is no regular file
-// (TargetRefused; the temporary is then the caller's to remove). The swap back is checked: should
-// another program have saved its own file at the name meanwhile, that file goes back to its name
-// and never stays under the temporary's, where the next run's sweep would take it for a leftover;
-// the refusal then says where what was found went. The file replaced is removed. Where the file
-// system cannot swap, a plain rename follows one more look.
+// (TargetRefused; the temporary is then the caller's to remove). The swap back is checked, and
+// what is at both names looked at after each step: should another program have put an item of
+// its own at either name meanwhile, an item it put at the file's name goes back there, and a
+// file of its own never stays under the temporary's, where the next run's sweep would take it
+// for a leftover (it goes to "<temporary>.kept"). The answer says where the document, what was
+// found and each item of another program's are, by absolute paths, and at which names other
+// programs changed things; WrittenAmiss where the document stays at the name. The file
+// replaced is removed. Where the file system cannot swap, a plain rename follows one more look.
 void renameOver(const WriteTarget& target, const std::string& temporary, const fs::path& path);
 
 }  // namespace tarnwick::files::detail

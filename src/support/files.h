@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "support/error.h"
 
@@ -37,7 +38,8 @@ std::string read(const fs::path& path, const std::function<bool(std::string_view
 // file, when a link on the way is one of a process's links to what it has open (/dev/stdout,
 // /dev/fd/N, /proc/<pid>/fd/N), or when the links loop. Whatever takes the file's name while the
 // write goes on is looked at again before the rename, and is never replaced unless it is a
-// regular file (TargetRefused; it is left as it was). A temporary's name is never longer than the
+// regular file (TargetRefused; it is left as it was; WrittenAmiss where it cannot be put back
+// after the document took its place). A temporary's name is never longer than the
 // longest legal name, whatever the file's. The first write of a file in a run first removes the
 // temporaries that killed writes of it left before the run started; a temporary of a write in
 // flight, of this process or another, is never removed, whatever its stamp.
@@ -45,8 +47,23 @@ void writeAtomically(const fs::path& path, std::string_view bytes);
 
 // A write refused because what is at the path is not a file it may replace (a folder, a FIFO, a
 // device, a socket, a process's link to what it has open, links that loop). what() says what is
-// there and that nothing was written.
+// there and that nothing was written; because() says what is there alone, as the end of a
+// sentence ("it is a folder, not a regular file"), for a reader that could not read it either.
 class TargetRefused : public SystemError {
+public:
+    TargetRefused(std::string domain, long code, std::string description, std::string because)
+        : SystemError(std::move(domain), code, std::move(description)), because_(std::move(because)) {}
+    const std::string& because() const { return because_; }
+
+private:
+    std::string because_;
+};
+
+// A write that went through where it should not have: the document is at the file's name, but
+// what it found there (no regular file, which it swapped out of the way to look at) could not be
+// put back. what() says where the document and every other item are, by their absolute paths.
+// The caller's document is saved: it tells this as written, with the sentence, not as a failure.
+class WrittenAmiss : public SystemError {
 public:
     using SystemError::SystemError;
 };

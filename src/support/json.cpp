@@ -1,8 +1,11 @@
 #include "support/json.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <set>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -207,7 +210,10 @@ bool TextCheck::take(std::string_view more) {
         } else if (c == '"') {
             inString_ = true;
         } else if (c == '[' || c == '{') {
-            if (++depth_ > kMaximumDepth) return refuse();
+            if (++depth_ > kMaximumDepth) {
+                refusedForDepth_ = true;
+                return refuse();
+            }
         } else if ((c == ']' || c == '}') && --depth_ < 0) {
             return refuse();  // closes what never opened: no JSON
         }
@@ -220,11 +226,120 @@ std::string readFile(const std::filesystem::path& file) {
     return files::read(file, [&check](std::string_view piece) { return check.take(piece); });
 }
 
+namespace {
+
+// Follows the parser through the text to find the first object that holds a key twice, and
+// where it is. The parser builds its tree as it goes, so this only watches.
+class RepeatedKeyWatch {
+public:
+    bool found() const { return found_; }
+    const std::string& key() const { return key_; }
+    const std::string& place() const { return place_; }
+
+    void heard(nlohmann::json::parse_event_t event, const nlohmann::json& parsed) {
+        using Event = nlohmann::json::parse_event_t;
+        switch (event) {
+        case Event::object_start:
+        case Event::array_start:
+            itemBegins();
+            frames_.push_back(Frame{event == Event::object_start, {}, {}, -1});
+            return;
+        case Event::object_end:
+        case Event::array_end:
+            if (!frames_.empty()) frames_.pop_back();
+            return;
+        case Event::key: {
+            if (frames_.empty() || found()) return;
+            Frame& object = frames_.back();
+            object.key = parsed.get<std::string>();
+            if (!object.keys.insert(object.key).second) {
+                found_ = true;
+                key_ = object.key;
+                place_ = placeOf(frames_.size() - 1);  // of the object, not of its key
+            }
+            return;
+        }
+        case Event::value: itemBegins(); return;
+        }
+    }
+
+private:
+    struct Frame {
+        bool object;
+        std::set<std::string> keys;
+        std::string key;   // of the member being read
+        long index;        // of the item being read
+    };
+
+    void itemBegins() {
+        if (!frames_.empty() && !frames_.back().object) ++frames_.back().index;
+    }
+    // Where the item that the first `count` frames lead to is.
+    std::string placeOf(std::size_t count) const {
+        std::string place;
+        for (std::size_t i = 0; i < count; ++i)
+            place += frames_[i].object ? "." + frames_[i].key : "[" + std::to_string(frames_[i].index) + "]";
+        return place;
+    }
+
+    std::vector<Frame> frames_;
+    std::string key_, place_;
+    bool found_ = false;
+};
+
+}  // namespace
+
+Reading parseDocument(std::string_view text, RepeatedKeys repeated) {
+    Reading reading;
+    TextCheck check;
+    if (!check.take(text)) {
+        reading.refusal = check.refusedForDepth() ? Reading::Refusal::tooDeep : Reading::Refusal::notJson;
+        return reading;
+    }
+    RepeatedKeyWatch watch;
+    nlohmann::json::parser_callback_t callback = nullptr;
+    if (repeated == RepeatedKeys::refused)
+        callback = [&watch](int, nlohmann::json::parse_event_t event, nlohmann::json& parsed) {
+            watch.heard(event, parsed);
+            return true;
+        };
+    auto parsed = nlohmann::json::parse(text.begin(), text.end(), callback, false);
+    if (parsed.is_discarded()) {
+        reading.refusal = Reading::Refusal::notJson;
+    } else if (watch.found()) {
+        reading.refusal = Reading::Refusal::repeatedKey;
+        reading.key = watch.key();
+        reading.place = watch.place();
+    } else {
+        reading.value = fromNlohmann(parsed);
+    }
+    return reading;
+}
+
+std::string Reading::why() const {
+    switch (refusal) {
+    case Refusal::none: return {};
+    case Refusal::notJson: return "is not valid JSON";
+    case Refusal::tooDeep:
+        return "nests arrays and objects more than " + std::to_string(kMaximumDepth) + " levels deep";
+    case Refusal::repeatedKey: return "holds the key \u201C" + key + "\u201D twice";
+    }
+    return {};
+}
+
 std::optional<Value> parse(std::string_view text) {
-    if (!TextCheck().take(text)) return std::nullopt;
-    auto parsed = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
-    if (parsed.is_discarded()) return std::nullopt;
-    return fromNlohmann(parsed);
+    return parseDocument(text, RepeatedKeys::lastCounts).value;
+}
+
+int depth(const Value& value) {
+    int deepest = 0;
+    if (const auto* items = value.asArray())
+        for (const auto& item : *items) deepest = std::max(deepest, depth(item));
+    else if (const auto* members = value.asDictionary())
+        for (const auto& [key, item] : *members) deepest = std::max(deepest, depth(item));
+    else
+        return 0;
+    return deepest + 1;
 }
 
 }  // namespace tarnwick::json

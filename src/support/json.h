@@ -40,6 +40,9 @@ class TextCheck {
 public:
     // Looks at the next piece; false once the text so far is refused (and from then on).
     bool take(std::string_view more);
+    // The text was refused for nesting past kMaximumDepth (and not for a NUL byte or a bracket
+    // that closes what never opened, before it got that deep).
+    bool refusedForDepth() const { return refusedForDepth_; }
 
 private:
     bool refuse() {
@@ -51,6 +54,7 @@ private:
     bool inString_ = false;
     bool escaped_ = false;  // the last character was a backslash that escapes the next
     bool refused_ = false;
+    bool refusedForDepth_ = false;
 };
 
 // Parses JSON text. Integers stay integers (unsigned only beyond the signed range), floating
@@ -59,6 +63,32 @@ private:
 // bracket past the limit, before anything is built (TextCheck): refusing it costs no more than
 // reading that far.
 std::optional<Value> parse(std::string_view text);
+
+// Whether an object that holds a key twice is read (the last one counts, as for parse()), or
+// refused: a reader that writes its file back would otherwise drop the other without a word.
+enum class RepeatedKeys { lastCounts, refused };
+
+// A text read as parse() reads it, and, when it is refused, why.
+struct Reading {
+    enum class Refusal { none, notJson, tooDeep, repeatedKey };
+
+    std::optional<Value> value;  // nothing when refused
+    Refusal refusal = Refusal::none;
+    // For repeatedKey, the first key found twice in one object, and where that object is below
+    // the top, as ".names" or "[2].a" ("" for the top itself).
+    std::string key;
+    std::string place;
+
+    // Why the text was refused, as the end of a sentence whose subject is the text ("is not valid
+    // JSON", "nests arrays and objects more than 512 levels deep") or, for a repeated key, the
+    // object that holds it ("holds the key “a” twice"). Empty when nothing was refused.
+    std::string why() const;
+};
+Reading parseDocument(std::string_view text, RepeatedKeys repeated);
+
+// How deeply arrays and objects nest in a value as JSON would write it: 0 for a string or a
+// number, 1 for an array of them. parse() reads back what is at most kMaximumDepth deep.
+int depth(const Value& value);
 
 // A JSON file's text, read no further than TextCheck lets it: all of it, or up to the piece
 // that refuses it, which parse() then refuses too. A file of millions of brackets costs what

@@ -152,8 +152,27 @@ std::optional<std::string> reasonOf(const WriteFailure& failure, const PlaceQuot
     }
 }
 
+std::optional<std::string> reasonForReading(int error, const fs::path& path, const PlaceQuoting& quoted) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        if (auto closed = firstClosedOnTheWay(fs::absolute(path).parent_path()))
+            return "you may not open the folder " + quoted(closed->string());
+        return std::string("you may not read it");
+    case ELOOP: return std::string("the symbolic links on its path loop");
+    case ENAMETOOLONG:
+    case EMFILE:
+    case ENFILE:
+    case ENOTDIR: return reasonOf({error, error == ENOTDIR ? nearestExisting(path.parent_path()) : path}, quoted);
+    case EIO: return std::string("the disk could not read it");
+    default: return std::nullopt;
+    }
+}
+
 std::optional<SystemError> withReason(const SystemError& failure, const fs::path& path) {
-    if (dynamic_cast<const TargetRefused*>(&failure) || failure.code() == file_error::kFileWriteOutOfSpace)
+    // A refusal says what is there, and a document written amiss where everything is.
+    if (dynamic_cast<const TargetRefused*>(&failure) || dynamic_cast<const WrittenAmiss*>(&failure) ||
+        failure.code() == file_error::kFileWriteOutOfSpace)
         return std::nullopt;
     const auto reason = reasonOf(whatStoppedTheWrite(failure, path));
     if (!reason) return std::nullopt;

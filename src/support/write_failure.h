@@ -53,4 +53,11 @@ std::optional<std::string> reasonOf(const WriteFailure& failure, const PlaceQuot
 // the path, no space, a reason nobody can tell).
 std::optional<SystemError> withReason(const SystemError& failure, const std::filesystem::path& path);
 
+// Why a file could not be read, from the errno of the call that failed (a look at the path or its
+// open), as the end of a sentence: "you may not read it", "you may not open the folder “/a/b”"
+// (a folder on the way this process may not pass through), "the symbolic links on its path
+// loop". Nothing for an errno a person can do nothing about.
+std::optional<std::string> reasonForReading(int error, const std::filesystem::path& path,
+                                            const PlaceQuoting& quoted = curlyQuoted);
+
 }  // namespace tarnwick::files

@@ -28,11 +28,14 @@ protected:
     testkit::ProgramResult locate(std::vector<std::string> arguments, const std::string& session = kSession) {
         return runTarnwick(arguments, {{"HOME", home.path().string()}, {"TARNWICK_SESSION", session}});
     }
+    // The session with the top-level members of `edit` in place of its own (a session file may
+    // hold each key once).
     std::string sessionWith(const std::string& edit) {
-        std::string text = files::read(kSession);
-        text.insert(text.rfind('}'), "," + edit);
+        Value session = *json::parse(files::read(kSession));
+        const Value edited = *json::parse("{" + edit + "}");
+        for (const auto& [key, value] : *edited.asDictionary()) session[key] = value;
         auto path = home / "session.json";
-        std::ofstream(path) << text;
+        std::ofstream(path) << *json::write(session);
         return path.string();
     }
     testkit::TempFolder home;

@@ -302,6 +302,28 @@ TEST(ProgramFilesAndPicturesTest, ReadablePreferencesAreNotSpokenOfAndKeepTheirC
     EXPECT_FALSE(fs::exists(logFile(home)));
 }
 
+// A preferences file holding an object of its own shaped like a tagged value, of a tag the
+// program does not know, nested 258 levels: each start reads it and writes it back as it was
+// (not a level deeper for each), so the next start reads it too, with the change of the run.
+TEST(ProgramFilesAndPicturesTest, PreferencesOfShapesOfTheirOwnAreWrittenBackAsTheyRead) {
+    testkit::TempFolder home;
+    fs::create_directories(preferencesFile(home).parent_path());
+    constexpr int kLevels = 258;
+    std::string notes = R"({"x":)";
+    for (int level = 0; level < kLevels; ++level) notes += R"({"$type":"note","value":)";
+    notes += "1" + std::string(kLevels, '}') + "}";
+    std::ofstream(preferencesFile(home)) << notes;
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        const TintRun tint = runTurningTintOn(home);
+        EXPECT_EQ(tint.onAtStart, run > 0);
+        EXPECT_EQ(tint.standardError, "");
+        const std::string saved = readFile(preferencesFile(home));
+        EXPECT_EQ(std::count(saved.begin(), saved.end(), '{'), kLevels + 1) << saved.substr(0, 200);
+    }
+    EXPECT_FALSE(fs::exists(logFile(home)));
+}
+
 // A names file linked from a dotfiles folder that has no file yet is no saved file: no word of
 // unreadable names, and the first save makes the file the link leads to.
 TEST(ProgramFilesAndPicturesTest, ANamesLinkToNothingIsNoSavedFileAndTheFirstSaveMakesItsFile) {

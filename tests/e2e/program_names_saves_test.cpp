@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -91,30 +92,70 @@ TEST(ProgramNamesSavesTest, NamesThatCannotBeSavedAreSaidOnceAndTheSaveThatSucce
     EXPECT_NE(testkit::fileText(namesFile(home)).find("\"Mail\""), std::string::npos);
 }
 
-// A names file that cannot be read, one not JSON or one nested a million levels deep, is said at
-// start, once, however many names are then refused; the file is left as it is.
-TEST(ProgramNamesSavesTest, AnUnreadableNamesFileIsSaidOnceAtStart) {
-    for (const std::string& content : {std::string(R"({"version": 2, "names": {}})"),
-                                      R"({"version":1,"names":)" + std::string(1'000'000, '[') +
-                                          std::string(1'000'000, ']') + "}"}) {
-        SCOPED_TRACE(content.substr(0, 30));
+// A names file that cannot be read is said at start, once, naming the file and why, however many
+// names are then refused; the file is left as it is.
+TEST(ProgramNamesSavesTest, AnUnreadableNamesFileIsSaidOnceAtStartWithWhy) {
+    struct Case {
+        std::function<void(const fs::path&)> make;
+        std::string reason;
+    };
+    const auto text = [](const std::string& content) {
+        return [content](const fs::path& file) { std::ofstream(file, std::ios::binary) << content; };
+    };
+    const Case cases[] = {
+        {text(R"({"version": 2, "names": {}})"), "its version is 2, and Tarnwick reads only version 1"},
+        {text(R"({"version": 1, "names": {"Desktop 2": "Work"}})"),
+         "its names have the key \u201CDesktop 2\u201D, which is not a desktop\u2019s UUID"},
+        {text(R"({"version": 1, "names": {")" + std::string(kDesktop2) + R"(": "A", ")" + kDesktop2 + R"(": "B"}})"),
+         "it names the desktop \u201C" + std::string(kDesktop2) + "\u201D twice"},
+        {text(R"({"version":1,"names":)" + std::string(1'000'000, '[') + std::string(1'000'000, ']') + "}"),
+         "it nests arrays and objects more than 512 levels deep"},
+        {[](const fs::path& file) { fs::create_directory(file); }, "it is a folder, not a regular file"},
+        {[](const fs::path& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); },
+         "it is a FIFO (named pipe), not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
         testkit::TempFolder home;
         fs::create_directories(namesFolder(home));
-        std::ofstream(namesFile(home), std::ios::binary) << content;
+        c.make(namesFile(home));
+        const std::string content = fs::is_regular_file(namesFile(home)) ? testkit::fileText(namesFile(home)) : "";
         Names run(home);
         ASSERT_TRUE(run.ready());
         EXPECT_EQ(run.name(kDesktop2, "Work", "Could not save this name. "), "shows it");
         EXPECT_EQ(run.name(kDesktop3, "Mail", "Could not save this name. "), "shows it");
-        // Said with the file's name, and why where the reason says more than the window does.
-        const std::string said = run.quit();
-        const std::string opening = "status 0\ntarnwick: Saved names could not be read from \u201C" +
-                                    namesFile(home).string() + "\u201D";
-        EXPECT_EQ(said.substr(0, opening.size()), opening) << said;
-        EXPECT_TRUE(said.ends_with(". Your saved file has been left unchanged.\n")) << said;
-        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
-        EXPECT_EQ(linesOf(testkit::fileText(logFile(home))), 1u);
-        EXPECT_EQ(testkit::fileText(namesFile(home)), content);
+        const std::string sentence = "Saved names could not be read from \u201C" + namesFile(home).string() + "\u201D: " +
+                                     c.reason + ". Your saved file has been left unchanged.";
+        EXPECT_EQ(run.quit(), "status 0\ntarnwick: " + sentence + "\n");
+        const std::string log = testkit::fileText(logFile(home));
+        EXPECT_EQ(linesOf(log), 1u);
+        EXPECT_NE(log.find("Z " + sentence + "\n"), std::string::npos) << log;
+        if (!content.empty()) {
+            EXPECT_EQ(testkit::fileText(namesFile(home)), content);
+        } else {
+            EXPECT_FALSE(fs::is_regular_file(namesFile(home)));
+        }
     }
+}
+
+// A names file this user may not read, as a person who is not root meets it, is said with why.
+TEST(ProgramNamesSavesTest, ANamesFileThisUserMayNotReadIsSaidWithWhy) {
+    testkit::TempFolder home;
+    fs::create_directories(namesFolder(home));
+    const std::string content = std::string(R"({"version": 1, "names": {")") + kDesktop2 + R"(": "Work"}})";
+    std::ofstream(namesFile(home)) << content;
+    fs::permissions(namesFile(home), fs::perms::none);
+    const testkit::ProgramCopy copy(kDefaultSession);
+    const auto outcome = testkit::asUnprivilegedUser({home.path(), copy.folder.path()}, [&] {
+        Names names(home, &copy);
+        if (!names.ready()) return std::string("not ready");
+        return names.quit();
+    });
+    fs::permissions(namesFile(home), fs::perms(0644));
+    if (!outcome.skipped.empty()) GTEST_SKIP() << outcome.skipped;
+    EXPECT_EQ(outcome.answer, "status 0\ntarnwick: Saved names could not be read from \u201C" + namesFile(home).string() +
+                                  "\u201D: you may not read it. Your saved file has been left unchanged.\n");
+    EXPECT_EQ(testkit::fileText(namesFile(home)), content);
 }
 
 // A names folder of mode 0555, as a person who is not root meets it: said once with the writer's

@@ -15,8 +15,11 @@
 #include "model/desktop_catalog_unavailable.h"
 #include "model/desktop_name_store.h"
 #include "support/error.h"
+#include "support/files.h"
 #include "testkit/allocation_count.h"
+#include "testkit/child_process.h"
 #include "testkit/temp_folder.h"
+#include "testkit/write_outcome.h"
 
 namespace tarnwick {
 namespace {
@@ -124,37 +127,57 @@ TEST_F(DesktopNameStoreTest, BlankStoredNamesCountAsNoNameButStayInTheFile) {
                                  R"(":"Code"},"version":1})");
 }
 
+// Each file that fails to load is left as it is, refused with the error every save then answers
+// with, and with its reason for the log. A key given twice is refused as a UUID spelled in two
+// cases is: a save would keep one of the two names and drop the other.
 TEST_F(DesktopNameStoreTest, FilesThatFailToLoadAreNeverOverwritten) {
-    struct Case { std::string content; std::string message; };
+    struct Case { std::string content; std::string message; std::string reason; };
     const std::string a = kA;
+    const std::string ambiguous = "Saved desktop identities are ambiguous.";
+    const std::string unreadable = "Saved desktop names could not be read.";
     const Case cases[] = {
-        {R"({"version":2,"names":{}})", "Saved desktop names could not be read."},
-        {R"({"version":1,"names":{"Desktop 1":"Work"}})", "Saved desktop names could not be read."},
-        {R"({"version":1,"names":{")" + a + R"(":"Work",")" + lower(a) + R"(":"Mail"}})",
-         "Saved desktop identities are ambiguous."},
-        {R"({"version":1,"names":{)", kCorrupt},
-        {R"({"version":1})", kCorrupt},
-        {R"({"version":"1","names":{}})", kCorrupt},
-        {R"({"version":1.5,"names":{}})", kCorrupt},
-        {R"({"version":true,"names":{}})", kCorrupt},
-        {R"({"version":1,"names":{")" + a + R"(":7}})", kCorrupt},
-        {R"([1])", kCorrupt},
-        {"{\"version\":1,\"names\":{\"" + a + "\":\"\xff\"}}", kCorrupt},
-        {"", kCorrupt},
+        {R"({"version":2,"names":{}})", unreadable, "its version is 2, and Tarnwick reads only version 1"},
+        {R"({"version":1,"names":{"Desktop 1":"Work"}})", unreadable,
+         "its names have the key \u201CDesktop 1\u201D, which is not a desktop\u2019s UUID"},
+        {R"({"version":1,"names":{")" + a + R"(":"Work",")" + lower(a) + R"(":"Mail"}})", ambiguous,
+         "it names the desktop \u201C" + a + "\u201D twice, as \u201C" + a + "\u201D and \u201C" + lower(a) + "\u201D"},
+        {R"({"version":1,"names":{")" + a + R"(":"Work",")" + a + R"(":"Mail"}})", ambiguous,
+         "it names the desktop \u201C" + a + "\u201D twice"},
+        {R"({"version":1,"names":{")" + a + R"(":"Work"},"names":{}})", kCorrupt,
+         "it holds the key \u201Cnames\u201D twice"},
+        {R"({"version":1,"names":{},"extra":[{"k":1,"k":1}]})", kCorrupt,
+         "\u201Cextra[0]\u201D holds the key \u201Ck\u201D twice"},
+        {R"({"version":1,"names":{)", kCorrupt, "it is not valid JSON"},
+        {R"({"version":1})", kCorrupt, "it has no \u201Cnames\u201D"},
+        {R"({"names":{}})", kCorrupt, "it has no \u201Cversion\u201D"},
+        {R"({"version":"1","names":{}})", kCorrupt, "its \u201Cversion\u201D is not a whole number"},
+        {R"({"version":1.5,"names":{}})", kCorrupt, "its \u201Cversion\u201D is not a whole number"},
+        {R"({"version":true,"names":{}})", kCorrupt, "its \u201Cversion\u201D is not a whole number"},
+        {R"({"version":1,"names":[]})", kCorrupt, "its \u201Cnames\u201D is not an object"},
+        {R"({"version":1,"names":{")" + a + R"(":7}})", kCorrupt, "the name of \u201C" + a + "\u201D is not a string"},
+        {R"([1])", kCorrupt, "it is not a JSON object"},
+        {"{\"version\":1,\"names\":{\"" + a + "\":\"\xff\"}}", kCorrupt, "it is not valid JSON"},
+        {"", kCorrupt, "it is empty"},
         // A NUL byte is no end of the file: what follows it is kept with the rest.
-        {std::string(R"({"version":1,"names":{}})") + '\0' + R"({"version":1,"names":{")" + a + R"(":"Work"}})", kCorrupt},
-        {std::string(R"({"version":1,"names":{}})") + '\0', kCorrupt},
+        {std::string(R"({"version":1,"names":{}})") + '\0' + R"({"version":1,"names":{")" + a + R"(":"Work"}})", kCorrupt,
+         "it is not valid JSON"},
+        {std::string(R"({"version":1,"names":{}})") + '\0', kCorrupt, "it is not valid JSON"},
         // Nesting far beyond any real file must be refused, not recursed into.
-        {R"({"version":1,"names":{"x":)" + std::string(200000, '[') + std::string(200000, ']') + "}}", kCorrupt},
+        {R"({"version":1,"names":{"x":)" + std::string(200000, '[') + std::string(200000, ']') + "}}", kCorrupt,
+         "it nests arrays and objects more than 512 levels deep"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.content.substr(0, 80));
         writeFile(c.content);
         DesktopNameStore store(file());
-        EXPECT_EQ(loadMessage(store), c.message) << c.content.substr(0, 80);
+        EXPECT_EQ(loadMessage(store), c.message);
+        EXPECT_EQ(store.loadReason(), c.reason);
         EXPECT_TRUE(store.names().empty());
         EXPECT_EQ(failureOf(store, "New", kB), c.message);
         EXPECT_EQ(fileContent(), c.content);
     }
+    writeFile(R"({"version":1,"names":{}})");
+    EXPECT_EQ(DesktopNameStore(file()).loadReason(), "");
 }
 
 // A file nested a million levels deep is refused for what reading its first piece costs, neither
@@ -166,12 +189,13 @@ TEST_F(DesktopNameStoreTest, ADeeplyNestedFileIsRefusedForTheCostOfReadingItsSta
     DesktopNameStore store(file());
     EXPECT_LT(testkit::bytesAllocatedOnThisThread() - before, 256u * 1024u);
     EXPECT_EQ(loadMessage(store), kCorrupt);
+    EXPECT_EQ(store.loadReason(), "it nests arrays and objects more than 512 levels deep");
     EXPECT_EQ(failureOf(store, "Work", kA), kCorrupt);
     EXPECT_EQ(fileContent(), content);
 }
 
-// What is no file at the path is unreadable and never opened (a FIFO is never waited for); a
-// save says what is there in the writer's words and leaves it as it was.
+// What is no file at the path is unreadable and never opened (a FIFO is never waited for); the
+// load's reason and a save say what is there in the writer's words, and leave it as it was.
 TEST_F(DesktopNameStoreTest, WhatIsNoFileIsUnreadableAndASaveSaysWhatIsThere) {
     const std::string because = "The file \u201Cnames.json\u201D couldn\u2019t be saved because ";
     const auto check = [&](const std::function<void()>& make, const std::string& reason) {
@@ -180,6 +204,7 @@ TEST_F(DesktopNameStoreTest, WhatIsNoFileIsUnreadableAndASaveSaysWhatIsThere) {
         make();
         DesktopNameStore store(file());
         EXPECT_EQ(loadMessage(store), "The file \u201cnames.json\u201d couldn\u2019t be opened.") << reason;
+        EXPECT_EQ(store.loadReason(), reason);
         EXPECT_EQ(failureOf(store, "Work", kA), because + reason + ". Nothing was written.");
         EXPECT_TRUE(store.names().empty());
     };
@@ -213,6 +238,7 @@ TEST_F(DesktopNameStoreTest, ASaveAfterALoadThatFoundNoFileWritesNothing) {
 
     DesktopNameStore store(file());
     EXPECT_EQ(loadMessage(store), "The file \u201cnames.json\u201d couldn\u2019t be opened.");
+    EXPECT_EQ(store.loadReason(), "its symbolic links chain more than 40 deep");
     EXPECT_EQ(failureOf(store, "Work", kA), "The file \u201cnames.json\u201d couldn\u2019t be opened.");
     EXPECT_EQ(testkit::fileText(folder / "d" / "kept.json"), theirs);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder / "d"), fs::directory_iterator()), kHops + 1)
@@ -269,6 +295,44 @@ TEST_F(DesktopNameStoreTest, FolderThatCannotBeCreatedIsReported) {
     EXPECT_EQ(failureOf(store, "Work", kA), "The file \u201Cnames.json\u201D couldn\u2019t be saved because \u201C" +
                                                 (home / "Application Support").string() + "\u201D is not a folder.");
     EXPECT_TRUE(store.names().empty());
+}
+
+// A file this user may not read, or in a folder this user may not pass through, says so, as a
+// person who is not root meets it, and is left alone.
+TEST_F(DesktopNameStoreTest, AFileThisUserMayNotReadSaysWhy) {
+    const std::string saved = std::string(R"({"names":{")") + kA + R"(":"Work"},"version":1})";
+    writeFile(saved);
+    fs::permissions(file(), fs::perms::none);
+    const fs::path closed = file().parent_path().parent_path();  // "Application Support"
+    const auto run = testkit::asUnprivilegedUser({home.path()}, [&] {
+        std::string said;
+        for (const bool folderClosed : {false, true}) {
+            if (folderClosed) fs::permissions(closed, fs::perms(0600));
+            DesktopNameStore store(file());
+            said += store.loadReason() + " / " + failureOf(store, "Mail", kB) + "\n";
+        }
+        fs::permissions(closed, fs::perms(0755));
+        return said;
+    });
+    fs::permissions(file(), fs::perms(0644));
+    if (!run.skipped.empty()) GTEST_SKIP() << run.skipped;
+    const std::string unopened = "The file \u201Cnames.json\u201D couldn\u2019t be opened.";
+    EXPECT_EQ(run.answer, "you may not read it / " + unopened + "\nyou may not open the folder \u201C" + closed.string() +
+                              "\u201D / " + unopened + "\n");
+    EXPECT_EQ(fileContent(), saved);
+}
+
+// A name written where it should not have been (a FIFO took the file's name at the last moment,
+// and the swap that looked at it could not put it back) is in the file: the store holds it too.
+TEST_F(DesktopNameStoreTest, ANameWrittenWhereItShouldNotHaveBeenIsHeldAsTheFileHoldsIt) {
+    DesktopNameStore store(file());
+    store.set("Work", kA);
+    {
+        const files::WriteHooksScope hooks(testkit::swapBackFails(file()));
+        EXPECT_THROW(store.set("Mail", kB), files::WrittenAmiss);
+    }
+    EXPECT_EQ(store.names(), (DesktopNameStore::Names{{kA, "Work"}, {kB, "Mail"}}));
+    EXPECT_EQ(DesktopNameStore(file()).names(), store.names());
 }
 
 // Limits the size of files this process may write, so a write fails half way even as root.

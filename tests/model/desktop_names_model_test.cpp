@@ -1,11 +1,13 @@
 #include <cmath>
 #include <fstream>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "model/desktop_names_model.h"
 #include "support/files.h"
 #include "testkit/test_environment.h"
+#include "testkit/write_outcome.h"
 
 namespace tarnwick {
 namespace {
@@ -147,6 +149,38 @@ TEST_F(DesktopNamesModelTest, AnUnreadableNamesFileIsNeverOverwritten) {
     EXPECT_EQ(model.errorMessage.get(), "Could not save this name. Saved desktop names could not be read.");
     EXPECT_EQ(files::read(namesFile()), content);
     EXPECT_EQ(model.drafts->at(kSecondDesktop), "Work");  // the draft of the attempt stays
+}
+
+// A name written where it should not have been is saved: the rename succeeds, the store holds
+// what the file does, and the window says so with where the write left everything, never that
+// the name could not be saved. The next plain save clears it.
+TEST_F(DesktopNamesModelTest, ANameWrittenWhereItShouldNotHaveBeenIsToldAsSaved) {
+    DesktopNamesModel model;
+    std::vector<DesktopNamesModel::NamesSave> heard;
+    const Subscription saves = model.namesSaved.subscribe([&](const auto& save) { heard.push_back(save); });
+    int changed = 0;
+    model.namesChanged = [&] { ++changed; };
+    std::filesystem::path temporary;
+    {
+        const files::WriteHooksScope hooks(testkit::swapBackFails(namesFile(), &temporary));
+        EXPECT_TRUE(model.rename("Work", kSecondDesktop));
+    }
+    const std::string said = "This name was saved. The file \u201Cnames.json\u201D was written where it should not "
+                             "have been: it was a FIFO (named pipe), not a regular file, and the write swapped that out "
+                             "of the way to look at it and could not swap it back; the document written is now at " +
+                             namesFile().string() + " and the FIFO (named pipe) is at " + temporary.string() + ".";
+    EXPECT_EQ(model.errorMessage.get(), said);
+    EXPECT_EQ(heard, (std::vector<DesktopNamesModel::NamesSave>{{true, said}}));
+    EXPECT_EQ(changed, 1);
+    EXPECT_EQ(model.store().names(), (DesktopNameStore::Names{{kSecondDesktop, "Work"}}));
+    EXPECT_EQ(DesktopNameStore(namesFile()).names(), model.store().names());
+    model.refresh(true);
+    EXPECT_EQ(model.errorMessage.get(), said);
+
+    EXPECT_TRUE(model.rename("Home", kSecondDesktop));
+    EXPECT_FALSE(model.errorMessage->has_value());
+    EXPECT_EQ(heard.back(), (DesktopNamesModel::NamesSave{true, std::nullopt}));
+    EXPECT_EQ(DesktopNameStore(namesFile()).names(), (DesktopNameStore::Names{{kSecondDesktop, "Home"}}));
 }
 
 TEST_F(DesktopNamesModelTest, DisplayNamesAndTheirDrafts) {

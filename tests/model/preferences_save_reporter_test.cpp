@@ -7,7 +7,9 @@
 
 #include "model/preferences_save_reporter.h"
 #include "platform/sim/memory_user_defaults.h"
+#include "support/files.h"
 #include "testkit/temp_folder.h"
+#include "testkit/write_outcome.h"
 
 namespace tarnwick {
 namespace {
@@ -85,6 +87,35 @@ TEST_F(PreferencesSaveReporterTest, TellsAFailureFromBeforeItAndNothingAfterIt) 
     fs::remove(folder);
     defaults.set("showBanner", true);
     EXPECT_EQ(told.size(), 1u);
+}
+
+// A save written where it should not have been holds the settings: it is told as saved, with the
+// writer's sentence, and a save after it tells nothing more, as after a save that succeeded.
+TEST_F(PreferencesSaveReporterTest, ASaveWrittenWhereItShouldNotHaveBeenIsToldAsSaved) {
+    sim::MemoryUserDefaults defaults(file);
+    PreferencesSaveReporter reporter(defaults, tell());
+    defaults.set("showBanner", false);
+    fs::remove(folder);
+    fs::create_directories(folder);
+    fs::path temporary;
+    {
+        const files::WriteHooksScope hooks(testkit::swapBackFails(file, &temporary));
+        defaults.set("bannerScale", 2);
+    }
+    const auto amiss = defaults.saveFailure();
+    ASSERT_TRUE(amiss);
+    EXPECT_TRUE(amiss->written);
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(told[0], notAFolder());
+    EXPECT_EQ(told[1], "The settings were saved in the preferences file \u201C" + file.string() +
+                           "\u201D. The file \u201Clocal.orlenbay.Tarnwick.json\u201D was written where it should not "
+                           "have been: it was a FIFO (named pipe), not a regular file, and the write swapped that out "
+                           "of the way to look at it and could not swap it back; the document written is now at " +
+                           file.string() + " and the FIFO (named pipe) is at " + temporary.string() + ".");
+    EXPECT_EQ(sim::MemoryUserDefaults(file).snapshot(), defaults.snapshot());
+    defaults.set("bannerScale", 3);
+    EXPECT_FALSE(defaults.saveFailure());
+    EXPECT_EQ(told.size(), 2u);
 }
 
 // Saves that succeed, and a domain kept nowhere, tell nothing.

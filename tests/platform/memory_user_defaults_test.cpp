@@ -2,6 +2,7 @@
 #include <fstream>
 #include <functional>
 #include <sys/stat.h>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -60,7 +61,7 @@ TEST_F(MemoryUserDefaultsTest, ADomainThatIsNoRegularFileIsLeftAlone) {
     EXPECT_FALSE(fs::exists(home / "elsewhere.json"));
 }
 
-// A domain nested a million levels deep is not valid JSON, found so for what reading its first
+// A domain nested a million levels deep is said to be so, found so for what reading its first
 // piece costs, and kept as it is.
 TEST_F(MemoryUserDefaultsTest, ADeeplyNestedDomainIsRefusedForTheCostOfReadingItsStart) {
     const std::string content = R"({"k":)" + std::string(1'000'000, '[') + std::string(1'000'000, ']') + "}";
@@ -69,7 +70,7 @@ TEST_F(MemoryUserDefaultsTest, ADeeplyNestedDomainIsRefusedForTheCostOfReadingIt
     MemoryUserDefaults defaults(file);
     EXPECT_LT(testkit::bytesAllocatedOnThisThread() - before, 256u * 1024u);
     ASSERT_TRUE(defaults.unreadable());
-    EXPECT_EQ(defaults.unreadable()->reason, "it is not valid JSON");
+    EXPECT_EQ(defaults.unreadable()->reason, "it nests arrays and objects more than 512 levels deep");
     defaults.set("showBanner", false);
     EXPECT_EQ(files::read(file), content);
 }
@@ -91,6 +92,10 @@ TEST_F(MemoryUserDefaultsTest, AnUnreadableDomainSaysWhichFileAndWhy) {
     EXPECT_EQ(reasonFor(R"("text")"), "it holds a single JSON value, not an object of settings");
     EXPECT_EQ(reasonFor(R"({"$type":"date","value":5})"), "it holds one tagged value, not an object of settings");
     EXPECT_EQ(reasonFor(R"({"showBanner":true})"), "read");
+    // A key given twice: whichever counted, the next save would drop the other.
+    EXPECT_EQ(reasonFor(R"({"showBanner":true,"showBanner":false})"), "it holds the key \u201CshowBanner\u201D twice");
+    EXPECT_EQ(reasonFor(R"({"k":[{"$type":"url","value":"a","value":"b"}]})"),
+              "k[0] holds the key \u201Cvalue\u201D twice");
     fs::remove(file);
     EXPECT_FALSE(MemoryUserDefaults(file).unreadable());
     EXPECT_FALSE(MemoryUserDefaults().unreadable());
@@ -111,6 +116,134 @@ TEST_F(MemoryUserDefaultsTest, AnUnreadableDomainSaysWhichFileAndWhy) {
               "it is a symbolic link that leads to nothing");
     EXPECT_EQ(reasonForItem([&] { fs::create_symlink(file, file); }), "its symbolic links loop");
     EXPECT_TRUE(fs::is_symlink(file));
+}
+
+// Nested "$type"/"value" dictionaries of tags the reader does not know, just within the limit:
+// the file reads, and written back (at every start, by every change) it reads the same, at the
+// same depth, run after run. One of tags it knows, or any tag at all, wrapped by earlier runs,
+// reads the same and is written back no deeper.
+TEST_F(MemoryUserDefaultsTest, AFileReadIsWrittenBackAsItWasAndStaysWithinTheLimit) {
+    const auto notes = [](int levels, const std::string& open, const std::string& close) {
+        std::string text = R"({"x":)";
+        for (int level = 0; level < levels; ++level) text += open;
+        text += "1";
+        for (int level = 0; level < levels; ++level) text += close;
+        return text + "}";
+    };
+    const std::string unknown = notes(json::kMaximumDepth - 1, R"({"$type":"note","value":)", "}");
+    const std::string wrapped =
+        notes((json::kMaximumDepth - 1) / 2, R"({"$type":"dictionary","value":{"$type":"note","value":)", "}}");
+    for (const std::string& content : {unknown, wrapped}) {
+        SCOPED_TRACE(content.substr(0, 60));
+        ASSERT_TRUE(json::parse(content));
+        files::writeAtomically(file, content);
+        const Dictionary first = MemoryUserDefaults(file).snapshot();
+        ASSERT_FALSE(first.empty());
+        for (int run = 0; run < 3; ++run) {
+            MemoryUserDefaults defaults(file);
+            EXPECT_FALSE(defaults.unreadable()) << "run " << run;
+            EXPECT_EQ(defaults.snapshot(), first);
+            defaults.set("run", run);
+            defaults.remove("run");
+            EXPECT_FALSE(defaults.saveFailure());
+            EXPECT_LE(json::depth(*json::parse(files::read(file))), json::depth(*json::parse(content)));
+        }
+    }
+    // The first form is what the domain writes today: byte for byte, but for its layout.
+    files::writeAtomically(file, unknown);
+    MemoryUserDefaults(file).replaceAll(MemoryUserDefaults(file).snapshot());
+    EXPECT_EQ(json::parse(files::read(file)), json::parse(unknown));
+}
+
+// Every shape a dictionary can have reads back as itself: keys that are those of a tagged value
+// with a tag the reader knows (and a "value" that fits it or not), a tag it does not know, a
+// "$type" that is no string, a tagged value as "$type", at the top and nested in one another. A
+// save of what is too deep to read back is refused, and the old file kept.
+TEST_F(MemoryUserDefaultsTest, EveryShapeOfDictionaryReadsBackAsItselfAndNoSaveIsTooDeepToRead) {
+    const auto shaped = [](Value type, Value payload) {
+        return Value(Dictionary{{"$type", std::move(type)}, {"value", std::move(payload)}});
+    };
+    std::vector<Value> shapes{Value(Date{5}), Value(Url{"file:///"}), Value(Bytes{{1, 2}}), Value(INFINITY)};
+    for (const char* type : {"date", "url", "bytes", "double", "dictionary", "note", ""})
+        for (const Value& payload : {Value(5), Value("soon"), Value(Array{Value(300)}), Value(Dictionary{}), Value()})
+            shapes.push_back(shaped(Value(type), payload));
+    shapes.push_back(shaped(Value(7), Value(1)));
+    shapes.push_back(shaped(Value(Date{1}), Value(Url{"x"})));
+    shapes.push_back(shaped(shaped(Value("url"), Value(1)), Value(1)));
+    for (std::size_t i = 0, count = shapes.size(); i < count; ++i) {
+        shapes.push_back(shaped(Value("dictionary"), shapes[i]));
+        shapes.push_back(shaped(Value("note"), Value(Array{shapes[i]})));
+        shapes.push_back(shaped(shapes[i], shapes[(i + 1) % count]));
+    }
+    for (const Value& shape : shapes) {
+        const Value encoded = encodeDefaultsValue(shape);
+        const auto written = json::write(encoded, json::Style::compact, true);
+        ASSERT_TRUE(written);
+        SCOPED_TRACE(*written);
+        const auto read = json::parse(*written);
+        ASSERT_TRUE(read);
+        EXPECT_FALSE(findMalformedDefaultsTag(*read));
+        EXPECT_EQ(decodeDefaultsValue(*read), shape);
+        // As a whole domain, through the file, after a restart.
+        if (const auto* members = shape.asDictionary()) {
+            MemoryUserDefaults(file).replaceAll(*members);
+            MemoryUserDefaults again(file);
+            EXPECT_FALSE(again.unreadable());
+            EXPECT_EQ(again.snapshot(), *members);
+        }
+    }
+
+    // At the limit a domain saves; a level more, or tagged-value keys that each need wrapping,
+    // would be read as too deep at the next start: the save fails, says so, and keeps the file.
+    const auto deep = [](int levels, const std::function<Value(Value)>& wrap) {
+        Value value = Value(1);
+        for (int level = 0; level < levels; ++level) value = wrap(std::move(value));
+        return value;
+    };
+    const auto array = [](Value inside) { return Value(Array{std::move(inside)}); };
+    const std::string tooDeep = "The file \u201Clocal.orlenbay.Tarnwick.json\u201D couldn\u2019t be saved because the "
+                                "settings would nest arrays and objects more than 512 levels deep, and Tarnwick could "
+                                "not read it back.";
+    MemoryUserDefaults defaults(file);
+    defaults.set("deep", deep(json::kMaximumDepth - 1, array));
+    EXPECT_FALSE(defaults.saveFailure());
+    const std::string saved = files::read(file);
+    for (const Value& value : {deep(json::kMaximumDepth, array),
+                               deep(300, [&](Value inside) { return shaped(Value("url"), std::move(inside)); })}) {
+        defaults.set("deeper", value);
+        EXPECT_EQ(defaults.saveFailure().value_or(platform::UserDefaults::SaveFailure{}).sentence, tooDeep);
+        EXPECT_EQ(defaults.object("deeper"), value);
+        EXPECT_EQ(files::read(file), saved);
+    }
+    defaults.remove("deeper");
+    EXPECT_FALSE(defaults.saveFailure());
+    EXPECT_FALSE(MemoryUserDefaults(file).unreadable());
+}
+
+// A file this user may not read, or in a folder this user may not pass through, says so (as
+// another user than root, who may read anywhere), and is left alone.
+TEST_F(MemoryUserDefaultsTest, AFileThisUserMayNotReadSaysWhy) {
+    const fs::path closed = home / "Preferences";
+    fs::create_directory(closed);
+    files::writeAtomically(file, R"({"showBanner":true})");
+    files::writeAtomically(closed / "local.orlenbay.Tarnwick.json", R"({"showBanner":true})");
+    fs::permissions(file, fs::perms::none);
+    fs::permissions(closed, fs::perms(0600));
+    const auto run = testkit::asUnprivilegedUser({home.path()}, [&] {
+        std::string said;
+        for (const fs::path& at : {file, closed / "local.orlenbay.Tarnwick.json"}) {
+            MemoryUserDefaults defaults(at);
+            defaults.set("showBanner", false);
+            said += defaults.unreadable().value_or(platform::UserDefaults::Unreadable{}).reason + "\n";
+        }
+        return said;
+    });
+    fs::permissions(closed, fs::perms(0755));
+    fs::permissions(file, fs::perms(0644));
+    if (!run.skipped.empty()) GTEST_SKIP() << run.skipped;
+    EXPECT_EQ(run.answer, "you may not read it\nyou may not open the folder \u201C" + closed.string() + "\u201D\n");
+    EXPECT_EQ(files::read(file), R"({"showBanner":true})");
+    EXPECT_EQ(files::read(closed / "local.orlenbay.Tarnwick.json"), R"({"showBanner":true})");
 }
 
 TEST_F(MemoryUserDefaultsTest, EveryValueReadsBackAsItselfAfterARestart) {

@@ -147,6 +147,16 @@ TEST(SimulatedSessionTest, ExplicitTreesKeepElementIdentityAcrossReferences) {
     EXPECT_EQ(children.asArray()->at(0), windows.asArray()->at(0));
 }
 
+// The sentence a session file is refused with, or "accepted".
+std::string refusal(TestEnvironment& env, const std::string& json) {
+    try {
+        env.session.load(json);
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "accepted";
+}
+
 TEST(SimulatedSessionTest, MalformedSessionFilesAreRefusedWithASentence) {
     TestEnvironment env;
     EXPECT_THROW(env.session.load("{"), Error);
@@ -164,9 +174,22 @@ TEST(SimulatedSessionTest, MalformedSessionFilesAreRefusedWithASentence) {
         env.session.loadFile(deep);
         FAIL();
     } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "The session file is not valid JSON.");
+        EXPECT_EQ(e.what(), "The session file " + deep.string() + " nests arrays and objects more than 512 levels deep.");
     }
     EXPECT_LT(testkit::bytesAllocatedOnThisThread() - before, 256u * 1024u);
+    // A file that is no JSON is named, as one that cannot be read is.
+    files::writeAtomically(deep, R"({"system": tru})");
+    try {
+        env.session.loadFile(deep);
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.what(), "The session file " + deep.string() + " is not valid JSON.");
+    }
+    // A key given twice is refused where it is, not read as whichever came last.
+    EXPECT_EQ(refusal(env, R"({"displays": [{"id": 1, "id": 2}]})"),
+              "The session file is not valid: displays[0] holds the key \u201Cid\u201D twice.");
+    EXPECT_EQ(refusal(env, R"({"defaults": {"a": 1}, "defaults": {"b": 2}})"),
+              "The session file is not valid: the top level holds the key \u201Cdefaults\u201D twice.");
     // A NUL byte does not end the file: what follows it is not taken for nothing.
     try {
         env.session.load(std::string(R"({"system": {}})") + '\0' + R"({"displays": [{"id": 1}]})");
@@ -174,16 +197,6 @@ TEST(SimulatedSessionTest, MalformedSessionFilesAreRefusedWithASentence) {
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "The session file is not valid JSON.");
     }
-}
-
-// The sentence a session file is refused with, or "accepted".
-std::string refusal(TestEnvironment& env, const std::string& json) {
-    try {
-        env.session.load(json);
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "accepted";
 }
 
 TEST(SimulatedSessionTest, DisplayGeometryBeyondAnyScreenIsRefused) {

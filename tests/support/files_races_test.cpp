@@ -11,6 +11,7 @@
 #include <ctime>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -21,6 +22,7 @@
 #include "support/file_target.h"
 #include "support/files.h"
 #include "support/write_temporaries.h"
+#include "testkit/child_process.h"
 #include "testkit/temp_folder.h"
 #include "testkit/write_outcome.h"
 
@@ -191,90 +193,74 @@ TEST(FilesRacesTest, TheRenameNeverReplacesWhatTookTheNameAfterTheLastLook) {
     EXPECT_EQ(entryCount(folder.path()), 1u);
 }
 
-// A FIFO comes after the last look; while the write's document holds the name (the exchange has
-// swapped them), other programs act again, just before it is swapped back. Another program's file
-// ends under its own name, never under the temporary's, where the next run's sweep would take it
-// for a leftover; what was found at the name is said to be where it went.
-TEST(FilesRacesTest, TheSwapBackNeverLeavesAnotherProgramsFileUnderTheTemporarysName) {
-    const auto saveTheirs = [](const fs::path& file) {
-        std::ofstream(file.parent_path() / "theirs") << "theirs";
-        fs::rename(file.parent_path() / "theirs", file);  // over the write's document
-        return 0;
+// A FIFO takes the name after the last look; the exchange puts the write's document at the name
+// and the FIFO under the temporary's, and then the swap back fails, or other programs act at
+// either name just before a swap. The answer says where the document is, where the FIFO is or
+// that it is gone, where each file of another program's is, by absolute paths, and blames other
+// programs for the very names they changed, only when they did. A file of theirs never stays
+// under the temporary's name, where the next run's sweep would take it for a leftover.
+TEST(FilesRacesTest, ASwapBackThatGoesWrongSaysTruthfullyWhereEverythingIs) {
+    using Act = std::function<int(const fs::path& file, const fs::path& temporary)>;
+    const auto put = [](const fs::path& at, const std::string& text) {
+        std::ofstream(at.parent_path() / "theirs") << text;
+        fs::rename(at.parent_path() / "theirs", at);  // over what is there
     };
+    const Act nothing = [](const fs::path&, const fs::path&) { return 0; };
+    const Act fails = [](const fs::path&, const fs::path&) { return EIO; };
+    const Act saveTheirs = [&](const fs::path& file, const fs::path&) { return put(file, "theirs"), 0; };
     struct Case {
         const char* what;
-        std::function<int(const fs::path& file)> atTheSwapBack, atTheNextSwap;
-        std::string because;  // after "couldn’t be saved because it is a FIFO (named pipe), not a regular file"
-        std::string atTheName;
-        std::string asideSuffix;  // the temporary's name, and this, names where the rest is
-    };
-    const std::string fifo = "it is a FIFO (named pipe), not a regular file";
-    const std::vector<Case> cases{
-        {"another program saves its file", saveTheirs,
-         [](const fs::path&) { return 0; }, "; another program then saved its own file under that name, and the FIFO "
-         "(named pipe) is now at <aside>" + kNothing, "theirs", ""},
-        {"the name is emptied", [](const fs::path& f) { return fs::remove(f) ? 0 : EIO; }, [](const fs::path&) { return 0; },
-         kNothing, "fifo", ""},
-        {"its file cannot be put back", saveTheirs,
-         [](const fs::path&) { return EIO; }, ", and other programs changed what is at its name while it was being "
-         "saved; what the write moved aside from its name is at <aside>.", "fifo", ".kept"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        testkit::TempFolder folder;
-        const fs::path file = folder / "screen.svg";
-        fs::path temporary;
-        int placings = 0, exchanges = 0;
-        {
-            const files::WriteHooksScope hooks(
-                {.sweepBegins = {}, .temporaryMade = [&](const fs::path& made) { temporary = made; },
-                 .step = [&](files::WriteStep step) {
-                     if (step == files::WriteStep::placeWithoutReplacing && ++placings == 1) replaceWithFifo(file);
-                     if (step != files::WriteStep::exchange) return 0;
-                     ++exchanges;
-                     return exchanges == 2 ? c.atTheSwapBack(file) : exchanges == 3 ? c.atTheNextSwap(file) : 0;
-                 }});
-            std::string expected = "The file \u201Cscreen.svg\u201D couldn\u2019t be saved because " + fifo + c.because;
-            const std::string outcome = outcomeOfWriting(file, "new");
-            if (const auto at = expected.find("<aside>"); at != std::string::npos)
-                expected.replace(at, 7, temporary.string() + c.asideSuffix);
-            EXPECT_EQ(outcome, expected);
-        }
-        if (c.atTheName == "theirs") {
-            EXPECT_EQ(regularText(file), "theirs");
-            EXPECT_TRUE(fs::is_fifo(temporary));
-        } else {
-            EXPECT_TRUE(fs::is_fifo(file));
-        }
-        if (!c.asideSuffix.empty()) {
-            EXPECT_EQ(regularText(temporary.string() + c.asideSuffix), "theirs");
-        }
-        // Whenever the next run comes, its sweep takes nothing of another program's.
-        const files::detail::Folder handle = files::detail::openFolder(AT_FDCWD, folder.path());
-        files::detail::removeLeftoversStampedBefore(handle.fd(), "screen.svg", {::time(nullptr) + 3600, 0});
-        EXPECT_EQ(entryCount(folder.path()), c.atTheName == "fifo" && c.asideSuffix.empty() ? 1u : 2u);
-        if (!c.asideSuffix.empty()) {
-            EXPECT_EQ(regularText(temporary.string() + c.asideSuffix), "theirs");
-        }
-        if (c.atTheName == "theirs") {
-            EXPECT_EQ(regularText(file), "theirs");
-        }
-    }
-}
-
-// After the exchange has put the write's document at the name and a FIFO found there under the
-// temporary's, the swap back can fail with nobody else acting, or find other programs acting at
-// each swap. The answer says where the document and the FIFO are, blames other programs only
-// when they acted, and no file of theirs stays where the next run's sweep takes it.
-TEST(FilesRacesTest, ASwapBackThatFailsSaysTruthfullyWhereEverythingIs) {
-    const auto save = [](const fs::path& file, const std::string& text) {
-        std::ofstream(file.parent_path() / "theirs") << text;
-        fs::rename(file.parent_path() / "theirs", file);
+        Act atTheSwapBack, atTheNextSwap;
+        std::string outcome;  // <name> and <temporary> stand for their absolute paths
+        std::map<std::string, std::string> left;  // "name", "temporary", "kept": a text, or "FIFO"
     };
     const std::string fifo = "The file \u201Cscreen.svg\u201D couldn\u2019t be saved because it is a FIFO (named pipe), "
                              "not a regular file";
-    for (const bool othersAct : {false, true}) {
-        SCOPED_TRACE(othersAct ? "another program saves at each swap back" : "the swap back fails");
+    const std::string wasFifo = "The file \u201Cscreen.svg\u201D couldn\u2019t be saved because it was a FIFO (named "
+                                "pipe), not a regular file";
+    const std::string writtenAmiss = "The file \u201Cscreen.svg\u201D was written where it should not have been: it "
+                                     "was a FIFO (named pipe), not a regular file, and the write swapped that out of "
+                                     "the way to look at it and could not swap it back";
+    const std::string changedAtName = ", and other programs changed what is at <name> while it was being saved; ";
+    const std::vector<Case> cases{
+        {"the swap back fails, nobody else acting", fails, nothing,
+         writtenAmiss + "; the document written is now at <name> and the FIFO (named pipe) is at <temporary>.",
+         {{"name", "new"}, {"temporary", "FIFO"}}},
+        {"another program removes the FIFO from the temporary's name",
+         [](const fs::path&, const fs::path& temporary) { return fs::remove(temporary) ? 0 : EIO; }, nothing,
+         writtenAmiss + ", and other programs changed what is at <temporary> meanwhile; the document written is now "
+                        "at <name> and the FIFO (named pipe) is gone.",
+         {{"name", "new"}}},
+        {"another program puts its file at the temporary's name, and the swap back fails",
+         [&](const fs::path&, const fs::path& temporary) { return put(temporary, "theirs"), EIO; }, nothing,
+         writtenAmiss + ", and other programs changed what is at <temporary> meanwhile; the document written is now "
+                        "at <name>, the FIFO (named pipe) is gone and another program\u2019s file is at "
+                        "<temporary>.kept.",
+         {{"name", "new"}, {"kept", "theirs"}}},
+        {"another program puts its file at the temporary's name, and the swap back takes it to the name",
+         [&](const fs::path&, const fs::path& temporary) { return put(temporary, "theirs"), 0; }, nothing,
+         wasFifo + ", and other programs changed what is at <temporary> while it was being saved; the FIFO (named "
+                   "pipe) is gone and another program\u2019s file is at <name>. Nothing was written.",
+         {{"name", "theirs"}}},
+        {"another program saves its file at the name", saveTheirs, nothing,
+         wasFifo + changedAtName + "the FIFO (named pipe) is at <temporary> and another program\u2019s file is at "
+                                   "<name>. Nothing was written.",
+         {{"name", "theirs"}, {"temporary", "FIFO"}}},
+        {"another program empties the name",
+         [](const fs::path& file, const fs::path&) { return fs::remove(file) ? 0 : EIO; }, nothing, fifo + changedAtName + "the FIFO (named pipe) is back at <name>. Nothing was written.",
+         {{"name", "FIFO"}}},
+        {"another program saves its file at the name, which cannot be put back", saveTheirs, fails,
+         fifo + changedAtName + "the FIFO (named pipe) is back at <name> and another program\u2019s file is at "
+                                "<temporary>.kept. Nothing was written.",
+         {{"name", "FIFO"}, {"kept", "theirs"}}},
+        {"other programs save at the name at each swap", saveTheirs,
+         [&](const fs::path& file, const fs::path&) { return put(file, "theirs again"), 0; },
+         wasFifo + changedAtName + "the FIFO (named pipe) is gone, another program\u2019s file is at <name> and "
+                                   "another program\u2019s file is at <temporary>.kept. Nothing was written.",
+         {{"name", "theirs"}, {"kept", "theirs again"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         testkit::TempFolder folder;
         const fs::path file = folder / "screen.svg";
         fs::path temporary;
@@ -285,40 +271,100 @@ TEST(FilesRacesTest, ASwapBackThatFailsSaysTruthfullyWhereEverythingIs) {
                 {.sweepBegins = {}, .temporaryMade = [&](const fs::path& made) { temporary = made; },
                  .step = [&](files::WriteStep step) {
                      if (step == files::WriteStep::placeWithoutReplacing && exchanges == 0) replaceWithFifo(file);
-                     if (step != files::WriteStep::exchange || ++exchanges == 1) return 0;
-                     if (!othersAct) return EIO;
-                     save(file, exchanges == 2 ? "theirs" : "theirs again");
-                     return 0;
+                     if (step != files::WriteStep::exchange) return 0;
+                     ++exchanges;
+                     return exchanges == 2 ? c.atTheSwapBack(file, temporary)
+                            : exchanges == 3 ? c.atTheNextSwap(file, temporary)
+                                             : 0;
                  }});
             outcome = outcomeOfWriting(file, "new");
         }
-        if (othersAct) {
-            EXPECT_EQ(outcome, fifo + ", and other programs changed what is at its name while it was being saved; "
-                                      "what the write moved aside from its name is at " +
-                                   temporary.string() + ".kept.");
-        } else {
-            EXPECT_EQ(outcome, "The file \u201Cscreen.svg\u201D was written where it should not have been: it is a "
-                               "FIFO (named pipe), not a regular file, and the write swapped that out of the way to "
-                               "look at it and could not swap it back; the document written is now at its name and "
-                               "the FIFO (named pipe) is at " +
-                                   temporary.string() + ".");
-        }
+        std::string expected = c.outcome;
+        for (const auto& [mark, path] : {std::pair{std::string("<name>"), file}, {"<temporary>", temporary}})
+            for (auto at = expected.find(mark); at != std::string::npos; at = expected.find(mark))
+                expected.replace(at, mark.size(), path.string());
+        EXPECT_EQ(outcome, expected);
         // As the answer says, and so after the next run's sweep.
         for (const bool swept : {false, true}) {
             SCOPED_TRACE(swept ? "after the sweep" : "before the sweep");
-            if (othersAct) {
-                EXPECT_EQ(regularText(file), "theirs");
-                EXPECT_EQ(regularText(temporary.string() + ".kept"), "theirs again");
-                EXPECT_FALSE(files::itemExists(temporary));
-            } else {
-                EXPECT_EQ(regularText(file), "new");
-                EXPECT_TRUE(fs::is_fifo(temporary));
+            const std::map<std::string, fs::path> places{
+                {"name", file}, {"temporary", temporary}, {"kept", temporary.string() + ".kept"}};
+            for (const auto& [place, path] : places) {
+                const auto left = c.left.find(place);
+                if (left == c.left.end()) {
+                    EXPECT_FALSE(files::itemExists(path)) << place;
+                } else if (left->second == "FIFO") {
+                    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(path))) << place;
+                } else {
+                    EXPECT_EQ(regularText(path), left->second) << place;
+                }
             }
-            EXPECT_EQ(entryCount(folder.path()), 2u);
+            EXPECT_EQ(entryCount(folder.path()), c.left.size());
             const files::detail::Folder handle = files::detail::openFolder(AT_FDCWD, folder.path());
             files::detail::removeLeftoversStampedBefore(handle.fd(), "screen.svg", {::time(nullptr) + 3600, 0});
         }
     }
+}
+
+// As a user without root's rights, the swap back and the keeping of another program's file work
+// as they do for root, in a folder that user owns.
+TEST(FilesRacesTest, ASwapBackThatGoesWrongSaysWhereEverythingIsAsAnotherUser) {
+    testkit::TempFolder folder;
+    const fs::path file = folder / "screen.svg";
+    fs::path temporary;
+    const auto run = testkit::asUnprivilegedUser({folder.path()}, [&] {
+        int exchanges = 0;
+        const files::WriteHooksScope hooks(
+            {.sweepBegins = {}, .temporaryMade = [&](const fs::path& made) { temporary = made; },
+             .step = [&](files::WriteStep step) {
+                 if (step == files::WriteStep::placeWithoutReplacing && exchanges == 0) replaceWithFifo(file);
+                 if (step != files::WriteStep::exchange || ++exchanges != 2) return 0;
+                 std::ofstream(folder / "theirs") << "theirs";
+                 fs::rename(folder / "theirs", temporary);
+                 return EIO;
+             }});
+        const std::string outcome = outcomeOfWriting(file, "new");
+        return outcome + "\n" + temporary.string() + "\n" + regularText(file) + "\n" +
+               regularText(temporary.string() + ".kept");
+    });
+    if (!run.skipped.empty()) GTEST_SKIP() << run.skipped;
+    const std::size_t first = run.answer.find('\n') + 1;
+    const std::string aside = run.answer.substr(first, run.answer.find('\n', first) - first);
+    EXPECT_EQ(run.answer, "The file \u201Cscreen.svg\u201D was written where it should not have been: it was a FIFO "
+                          "(named pipe), not a regular file, and the write swapped that out of the way to look at it "
+                          "and could not swap it back, and other programs changed what is at " + aside +
+                              " meanwhile; the document written is now at " + file.string() +
+                              ", the FIFO (named pipe) is gone and another program\u2019s file is at " + aside +
+                              ".kept.\n" + aside + "\nnew\ntheirs");
+    EXPECT_EQ(aside.rfind((folder / ".screen.svg.").string(), 0), 0u) << aside;
+}
+
+// The answer names the places where they are now: the folder moved away while the write went on
+// is named where it went.
+TEST(FilesRacesTest, ASwapBackThatGoesWrongNamesTheFolderWhereItIsNow) {
+    testkit::TempFolder home;
+    const fs::path folder = home / "pictures";
+    files::createDirectories(folder);
+    int exchanges = 0;
+    std::string outcome;
+    fs::path temporary;
+    {
+        const files::WriteHooksScope hooks(
+            {.sweepBegins = {}, .temporaryMade = [&](const fs::path& made) { temporary = made; },
+             .step = [&](files::WriteStep step) {
+                 if (step == files::WriteStep::placeWithoutReplacing && exchanges == 0) replaceWithFifo(folder / "a.svg");
+                 if (step != files::WriteStep::exchange || ++exchanges != 2) return 0;
+                 fs::rename(folder, home / "moved");
+                 return EIO;
+             }});
+        outcome = outcomeOfWriting(folder / "a.svg", "new");
+    }
+    const fs::path moved = home / "moved";
+    EXPECT_NE(outcome.find("the document written is now at " + (moved / "a.svg").string() + " and the FIFO (named "
+                           "pipe) is at " + (moved / temporary.filename()).string() + "."),
+              std::string::npos)
+        << outcome;
+    EXPECT_EQ(regularText(moved / "a.svg"), "new");
 }
 
 // Where the file system cannot swap (nor refuse to replace), a look is all that keeps the rename

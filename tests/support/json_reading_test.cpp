@@ -118,5 +118,48 @@ TEST(JsonReadingTest, AFileIsReadNoFurtherThanThePieceThatRefusesIt) {
     EXPECT_EQ(json::readFile(folder / "within.json"), within);
 }
 
+// Why a text is refused, as a reader says it: no JSON, nesting past the limit (counted as the
+// check counts it, so a NUL or a stray bracket before that depth is no JSON), or, where the reader
+// asks, a key given twice in one object, which parse() reads with the last one counting.
+TEST(JsonReadingTest, AReadingSaysWhyItRefusedTheText) {
+    const auto why = [](const std::string& text) {
+        const json::Reading reading = json::parseDocument(text, json::RepeatedKeys::refused);
+        return reading.value ? "read" : reading.why() + (reading.place.empty() ? "" : " at " + reading.place);
+    };
+    EXPECT_EQ(why(R"({"a": tru})"), "is not valid JSON");
+    EXPECT_EQ(why(nested(json::kMaximumDepth + 1)), "nests arrays and objects more than 512 levels deep");
+    EXPECT_EQ(why("]" + nested(json::kMaximumDepth + 1)), "is not valid JSON");
+    EXPECT_EQ(why("\0"s + nested(json::kMaximumDepth + 1)), "is not valid JSON");
+    EXPECT_EQ(why(nested(json::kMaximumDepth)), "read");
+
+    // The key as the text means it, escapes read, and the object that holds it, wherever it is.
+    EXPECT_EQ(why(R"({"a":1,"a":2})"), "holds the key \u201Ca\u201D twice");
+    EXPECT_EQ(why(R"({"a":1,"\u0061":2})"), "holds the key \u201Ca\u201D twice");
+    EXPECT_EQ(why(R"({"":1,"":2})"), "holds the key \u201C\u201D twice");
+    EXPECT_EQ(why(R"({"names":{"x":"A","y":"B","x":"C"}})"), "holds the key \u201Cx\u201D twice at .names");
+    EXPECT_EQ(why(R"({"l":[0,{"a":1},[{"b":1,"b":1}]]})"), "holds the key \u201Cb\u201D twice at .l[2][0]");
+    EXPECT_EQ(why(R"([{"a":1},{"a":1,"c":{"d":[]},"c":2}])"), "holds the key \u201Cc\u201D twice at [1]");
+    // The same key in different objects, or at different depths, is no repetition.
+    EXPECT_EQ(why(R"({"a":{"a":{"a":1}},"b":[{"a":1},{"a":2}]})"), "read");
+
+    const std::string twice = R"({"a":"first","a":"last"})";
+    EXPECT_EQ(*json::parse(twice)->find("a")->asString(), "last");
+    EXPECT_EQ(*json::parseDocument(twice, json::RepeatedKeys::lastCounts).value->find("a")->asString(), "last");
+}
+
+// The depth of a value is the nesting its JSON text has, as the check counts it: what a writer
+// makes of a value of the greatest depth reads back, and one level more does not.
+TEST(JsonReadingTest, TheDepthOfAValueIsTheNestingOfItsText) {
+    EXPECT_EQ(json::depth(Value(1)), 0);
+    EXPECT_EQ(json::depth(Value(Array{})), 1);
+    EXPECT_EQ(json::depth(Value(Dictionary{{"a", Value(Array{Value(1), Value(Dictionary{})})}})), 3);
+    for (const int levels : {json::kMaximumDepth, json::kMaximumDepth + 1}) {
+        Value value = Value(Dictionary{});
+        for (int level = 1; level < levels; ++level) value = Value(Array{value, Value("[{")});
+        EXPECT_EQ(json::depth(value), levels);
+        EXPECT_EQ(json::parse(*json::write(value)).has_value(), levels <= json::kMaximumDepth);
+    }
+}
+
 }  // namespace
 }  // namespace tarnwick

@@ -27,6 +27,16 @@ bool hasTaggedShape(const Dictionary& members) {
     return members.size() == 2 && members.contains(kTag) && members.contains(kPayload);
 }
 
+const char* expectedPayload(const std::string& type);
+
+// A dictionary the reader would take for a tagged value, or refuse as one that does not fit its
+// tag: its "$type" names a tag the reader knows. Any other dictionary reads back as itself.
+bool readAsTagged(const Dictionary& members) {
+    if (!hasTaggedShape(members)) return false;
+    const auto type = members.at(kTag).asString();
+    return type && expectedPayload(*type);
+}
+
 Dictionary decodedMembers(const Dictionary& members) {
     Dictionary decoded;
     for (const auto& [key, item] : members) decoded[key] = decodeDefaultsValue(item);
@@ -141,15 +151,25 @@ std::optional<Dictionary> readDomain(const std::filesystem::path& file, std::str
     std::string bytes;
     try {
         bytes = json::readFile(file);
+    } catch (const SystemError& failure) {
+        reason = files::reasonForReading(failure.underlyingErrno(), file).value_or("it could not be opened");
+        return std::nullopt;
     } catch (const std::exception&) {
         reason = "it could not be opened";
         return std::nullopt;
     }
-    const auto parsed = json::parse(bytes);
-    if (!parsed) {
-        reason = bytes.empty() ? "it is empty" : "it is not valid JSON";
+    // A key given twice is refused too: whichever the domain kept, the next save would drop the other.
+    const json::Reading reading = json::parseDocument(bytes, json::RepeatedKeys::refused);
+    if (!reading.value) {
+        if (bytes.empty())
+            reason = "it is empty";
+        else if (reading.refusal == json::Reading::Refusal::repeatedKey && !reading.place.empty())
+            reason = reading.place.substr(reading.place.front() == '.' ? 1 : 0) + " " + reading.why();
+        else
+            reason = "it " + reading.why();
         return std::nullopt;
     }
+    const auto& parsed = reading.value;
     // Read as a plain dictionary, such a value would be written back as one at the next save.
     if (auto malformed = findMalformedDefaultsTag(*parsed)) {
         reason = malformed->path.substr(1) + " " + malformed->expectation;
@@ -190,9 +210,10 @@ Value encodeDefaultsValue(const Value& value) {
     case Value::Kind::dictionary: {
         Dictionary members;
         for (const auto& [key, item] : *value.asDictionary()) members[key] = encodeDefaultsValue(item);
-        // A dictionary that looks like a tagged value is wrapped, so that it reads back as itself
-        // and not as the date or URL its two keys would otherwise stand for.
-        if (hasTaggedShape(*value.asDictionary())) return tagged("dictionary", Value(std::move(members)));
+        // A dictionary the reader would take for a tagged value is wrapped, so that it reads back
+        // as itself and not as the date or URL its two keys would otherwise stand for. No other is:
+        // each wrapping adds a level, and a file read and written back must stay what it was.
+        if (readAsTagged(*value.asDictionary())) return tagged("dictionary", Value(std::move(members)));
         return Value(std::move(members));
     }
     case Value::Kind::element:
@@ -327,14 +348,25 @@ bool MemoryUserDefaults::persist() {
     // The domain stays in memory whatever happens; the next change tries again.
     saveFailure_.reset();
     const auto failed = [this](const std::string& sentence) { saveFailure_ = SaveFailure{*file_, sentence}; };
-    auto text = json::write(encodeDefaultsValue(Value(values_)), json::Style::pretty);
-    if (!text) {
+    const Value encoded = encodeDefaultsValue(Value(values_));
+    // A file the next start would refuse loses every setting: the old one is kept instead.
+    if (json::depth(encoded) > json::kMaximumDepth) {
+        failed("The file \u201C" + file_->filename().string() +
+               "\u201D couldn\u2019t be saved because the settings would nest arrays and objects more than " +
+               std::to_string(json::kMaximumDepth) + " levels deep, and Tarnwick could not read it back.");
+        return true;
+    }
+    auto text = json::write(encoded, json::Style::pretty);
+    if (!text || !json::parse(*text)) {  // text that is not UTF-8 reads back as no JSON
         failed(file_error::make(file_error::kFileWriteUnknown, file_->filename().string()).what());
         return true;
     }
     try {
         files::createDirectories(file_->parent_path());
         files::writeAtomically(*file_, *text);
+    } catch (const files::WrittenAmiss& written) {
+        // The settings are in the file, as in memory; the sentence says where everything else is.
+        saveFailure_ = SaveFailure{*file_, written.what(), true};
     } catch (const SystemError& failure) {
         const auto said = files::withReason(failure, *file_);
         failed(said ? said->what() : failure.what());

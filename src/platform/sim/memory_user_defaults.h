@@ -21,7 +21,9 @@ public:
     // Loads the file when it exists; an unreadable file is left alone and the domain starts empty
     // and unsaved, so the file is never overwritten: unreadable() says which file and why. A
     // FIFO, a folder or a socket at the path is never opened. A file that holds a tagged value
-    // that does not fit its tag is unreadable too.
+    // that does not fit its tag, or an object that holds a key twice, is unreadable too. A save
+    // never writes what the reader would refuse (nesting past json::kMaximumDepth): it fails and
+    // keeps the file as it was.
     explicit MemoryUserDefaults(std::filesystem::path file);
 
     std::optional<Value> object(const std::string& key) override;
@@ -68,8 +70,11 @@ private:
 
 // Encoding of a defaults value as JSON and back: tagged objects {"$type": "date" | "url" |
 // "bytes" | "double" | "dictionary", "value": ...} for what JSON cannot hold, "dictionary" wrapping
-// a dictionary whose own keys are "$type" and "value". A tagged object whose "value" does not fit
-// its type decodes as the plain dictionary it is; readers refuse such a value first
+// a dictionary whose own keys are "$type" and "value" and whose "$type" names one of these tags,
+// which would otherwise read as a tagged value. Any other dictionary is written as it is (one of
+// another "$type" reads back as the dictionary it is), so decode(encode(v)) is v, and a file read
+// and written back nests no deeper than it did. A tagged object whose "value" does not fit its
+// type decodes as the plain dictionary it is; readers refuse such a value first
 // (findMalformedDefaultsTag), since writing it back would change what it stands for.
 Value encodeDefaultsValue(const Value& value);
 Value decodeDefaultsValue(const Value& value);

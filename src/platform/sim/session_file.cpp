@@ -247,9 +247,15 @@ SimWindow parseWindow(const Value& value, const std::string& where) {
 
 }  // namespace
 
-void SimulatedSession::load(std::string_view sessionJson) {
-    auto parsed = json::parse(sessionJson);
-    if (!parsed) throw Error("The session file is not valid JSON.");
+void SimulatedSession::load(std::string_view sessionJson, const std::filesystem::path& file) {
+    const json::Reading reading = json::parseDocument(sessionJson, json::RepeatedKeys::refused);
+    if (!reading.value) {
+        const std::string named = file.empty() ? "The session file" : "The session file " + file.string();
+        if (reading.refusal != json::Reading::Refusal::repeatedKey) throw Error(named + " " + reading.why() + ".");
+        throw Error(named + " is not valid: " + (reading.place.empty() ? "the top level" : reading.place.substr(1)) +
+                    " " + reading.why() + ".");
+    }
+    const auto& parsed = reading.value;
     const Dictionary& root = session_file::object(*parsed, "the top level");
 
     if (auto system = member(root, "system")) {
@@ -370,7 +376,7 @@ void SimulatedSession::loadFile(const std::filesystem::path& file) {
     } catch (const Error&) {
         throw Error("The session file " + file.string() + " could not be read.");
     }
-    load(text);
+    load(text, file);
 }
 
 void SimulatedSession::loadDefaultSession() { load(kDefaultSessionJson); }

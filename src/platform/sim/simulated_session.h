@@ -62,8 +62,10 @@ public:
     SimulatedSession& operator=(const SimulatedSession&) = delete;
 
     // Builds the state from a session file's JSON (see docs/session-format.md). Throws Error with
-    // a sentence naming the problem.
-    void load(std::string_view sessionJson);
+    // a sentence naming the problem, and the file the text came from, when given, where the text
+    // is no JSON it reads (an object that holds a key twice included: which one counts would be
+    // a guess).
+    void load(std::string_view sessionJson, const std::filesystem::path& file = {});
     void loadFile(const std::filesystem::path& file);
     void loadDefaultSession();
 

@@ -200,6 +200,8 @@ void writeScreenSvg(SimulatedSession& session, const platform::Alert* openAlert,
         files::writeAtomically(target, picture);
     } catch (const files::TargetRefused& refused) {
         throw Error(refused.what());  // it says what is at the path; another name is no help there
+    } catch (const files::WrittenAmiss& written) {
+        throw Error(written.what());  // it says where the picture and what it found there are
     } catch (const SystemError& failure) {
         if (auto said = because(files::whatStoppedTheWrite(failure, target))) throw *said;
         throw nameAFile;
