@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include <termios.h>
-
 namespace tarnwick::sim {
 
 // The terminal on the console's input, set for the console's line editor for as long as this
@@ -13,11 +11,15 @@ namespace tarnwick::sim {
 // One terminal at a time.
 //
 // The terminal has its own mode on every way out that the process can catch. A stop (Ctrl-Z)
-// gives it back while stopped, and continuing (the shell's fg) sets the editing mode again and
-// makes `continuedSignal()` readable, for the editor to draw its line again. A signal that ends
-// the process where it stands (Ctrl-\, an abort, a crash) gives it back first, then ends the
-// process as that signal does, through whatever handled it before (its default: a core dump). A
-// signal the process was started ignoring stays ignored.
+// gives it back while stopped. Continuing in the terminal's foreground (the shell's fg) sets the
+// editing mode again and makes `continuedSignal()` readable, for the editor to draw its line
+// again; continuing in the background (the shell's bg, or its kill of a stopped job, which sends
+// a continue after the signal) leaves the terminal to whoever has it, until a later continue finds
+// the process in front. Giving the mode back never stops the process: it happens only while the
+// editing mode is in force, and is done even from the background. A signal that ends the process
+// where it stands (Ctrl-\, an abort, a crash) gives it back first, then ends the process as that
+// signal does, through whatever handled it before (its default: a core dump). A signal the
+// process was started ignoring stays ignored.
 class TerminalMode {
 public:
     // Nothing when `fd` is no terminal or its mode cannot be changed.
@@ -34,11 +36,9 @@ public:
     int continuedSignal() const { return continued_; }
 
 private:
-    TerminalMode(int fd, int continued, const termios& saved) : fd_(fd), continued_(continued), saved_(saved) {}
+    explicit TerminalMode(int continued) : continued_(continued) {}
 
-    int fd_;
     int continued_;
-    termios saved_;
 };
 
 }  // namespace tarnwick::sim
