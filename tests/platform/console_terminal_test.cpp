@@ -148,7 +148,8 @@ TEST_F(ConsoleTerminalTest, TheEndOfTheRunLeavesTheTypedLineAndDrawsNoPromptAfte
     EXPECT_EQ(terminal.row(), 3u);
 }
 
-// The reader hands keystrokes over as read: the lines run, and Ctrl-D ends the input and the
+// The reader hands keystrokes over as read, with what came along with each: the lines run (an
+// arrow key typing nothing in them), and Ctrl-D ends the input and the
 // reading. Whether the Ctrl-D came at the prompt or was typed ahead while "switch 2" ran, what
 // follows it is never read: it stays for the shell.
 TEST_F(ConsoleTerminalTest, TheReaderHandsOverKeystrokesUntilCtrlDAndReadsNothingAfterIt) {
@@ -161,7 +162,8 @@ TEST_F(ConsoleTerminalTest, TheReaderHandsOverKeystrokesUntilCtrlDAndReadsNothin
     ASSERT_EQ(pipe(fds), 0);
     {
         sim::ConsoleReader reader(console, fds[0], true);
-        const std::string input = "switch 2\n\x04" "switch 3\n";
+        // An arrow's sequence comes in one go: read a byte at a time, it is still one key.
+        const std::string input = "\x1b[Aswitch 2\n\x04" "switch 3\n";
         ASSERT_EQ(write(fds[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
         env.loop.run();
     }

@@ -97,6 +97,28 @@ TEST_F(TerminalLineEditorTest, KeysEndingInATildeTypeNothing) {
     EXPECT_EQ(entered, Lines{"abcde"});
 }
 
+// Escape alone (nothing came with it) is a key of its own that types nothing, however soon the
+// next key follows; the next key types as usual. Only what came with an Escape makes a sequence,
+// read a byte at a time or in one piece.
+TEST_F(TerminalLineEditorTest, EscapeAloneTypesNothingAndTheKeyAfterItTypes) {
+    editor.showPrompt();
+    editor.type("\x1b");
+    editor.type("click status-item");
+    EXPECT_EQ(terminal.screen(), Lines{"> click status-item"});
+    editor.type(" x\x1b");  // the Escape ends what was read, and nothing more waited
+    editor.type("y");
+    EXPECT_EQ(terminal.screen(), Lines{"> click status-item xy"});
+
+    // An arrow and Alt-z, a byte at a time with more waiting behind each byte but the last.
+    for (const std::string_view keys : {std::string_view("\x1b[A"), std::string_view("\x1bz")})
+        for (std::size_t i = 0; i < keys.size(); ++i) editor.type(keys.substr(i, 1), i + 1 < keys.size());
+    // Escape, then Escape with an arrow's sequence behind it: the first alone, the second the arrow's.
+    editor.type("\x1b");
+    editor.type("\x1b[B!");
+    editor.type("\r");
+    EXPECT_EQ(entered, Lines{"click status-item xy!"});
+}
+
 // Typed while no prompt shows, keystrokes wait unseen; each line then shows after the prompt
 // that takes it, as if typed there.
 TEST_F(TerminalLineEditorTest, KeystrokesTypedAheadShowAtTheNextPromptOneLineAtATime) {

@@ -46,8 +46,11 @@ public:
     Console& operator=(const Console&) = delete;
 
     // ---- input, from any thread
-    // Keystrokes at the terminal, for the line editor, and where its keyboard stands after them.
-    TerminalLineEditor::Typing type(std::string_view keystrokes) { return terminal_.type(keystrokes); }
+    // Keystrokes at the terminal, for the line editor (with whether more were already waiting
+    // after them), and where its keyboard stands after them.
+    TerminalLineEditor::Typing type(std::string_view keystrokes, bool morePending = false) {
+        return terminal_.type(keystrokes, morePending);
+    }
     TerminalLineEditor::Typing typing() { return terminal_.typing(); }
     // Called when a prompt took the Ctrl-D that held the keyboard (see TerminalLineEditor): set
     // by the reader of the terminal before it reads, cleared after its last read.

@@ -20,6 +20,12 @@ void send(int fd, char byte) {
     if (fd >= 0) [[maybe_unused]] auto written = ::write(fd, &byte, 1);
 }
 
+// Whether more bytes wait to be read now, without waiting for any.
+bool pending(int fd) {
+    pollfd more{fd, POLLIN, 0};
+    return poll(&more, 1, 0) > 0 && (more.revents & POLLIN);
+}
+
 }  // namespace
 
 ConsoleReader::ConsoleReader(Console& console, int fd, bool keystrokes, const TerminalMode* terminal)
@@ -105,7 +111,8 @@ void ConsoleReader::read() {
             readLines(buffer, static_cast<std::size_t>(count));
             continue;
         }
-        typing = console_.type(std::string_view(buffer, static_cast<std::size_t>(count)));
+        // A key's sequence comes in one go, so what already waits behind a byte belongs with it.
+        typing = console_.type(std::string_view(buffer, static_cast<std::size_t>(count)), pending(fd_));
         if (typingEnded(typing == Typing::ended)) return;
     }
     if (keystrokes_) return console_.keyboardGone();

@@ -11,7 +11,8 @@ class TerminalMode;
 // Reads the console's input (standard input) on a thread of its own and hands the console whole
 // lines, a trailing carriage return removed; a line longer than the console reads is refused
 // whole, and the end of input (or a read error) ends the input. At a terminal (`keystrokes`) it
-// hands over the keystrokes as read instead, for the console's line editor, a byte at a time: it
+// hands over the keystrokes as read instead, for the console's line editor, a byte at a time with
+// whether more already wait behind it (what came in one go with an Escape is its sequence): it
 // reads nothing past a Ctrl-D until the editor has taken it, and nothing after the Ctrl-D that
 // ended the input, so that what is typed next reaches the shell; `terminal` then gets its own
 // mode back at once, and after a stop and a continue the editor draws its line again. It never

@@ -91,14 +91,22 @@ void TerminalLineEditor::stopPrompting() {
 
 // ---- the keyboard's side
 
-TerminalLineEditor::Typing TerminalLineEditor::type(std::string_view keystrokes) {
+TerminalLineEditor::Typing TerminalLineEditor::type(std::string_view keystrokes, bool morePending) {
     std::lock_guard lock(mutex_);
     if (ended_) return Typing::ended;
-    const std::size_t room = kLongestTypedAhead - std::min(kLongestTypedAhead, typedAhead_.size());
-    const std::string_view kept = keystrokes.substr(0, room);
-    typedAhead_.append(kept);
-    endsAhead_ += static_cast<std::size_t>(std::count(kept.begin(), kept.end(), kEndOfInput));
-    if (keystrokes.size() > room) out_.write(kBell);
+    bool dropped = false;
+    for (std::size_t i = 0; i < keystrokes.size(); ++i) {
+        const char key = keystrokes[i];
+        // An Escape that nothing came with is the Escape key itself, not a sequence's start.
+        if (escapeSequence(key, i + 1 == keystrokes.size() && !morePending)) continue;
+        if (typedAhead_.size() >= kLongestTypedAhead) {
+            dropped = true;
+            continue;
+        }
+        typedAhead_ += key;
+        if (key == kEndOfInput) ++endsAhead_;
+    }
+    if (dropped) out_.write(kBell);
     if (promptShown_) takeKeystrokes();
     return typingLocked();
 }
@@ -147,7 +155,6 @@ void TerminalLineEditor::takeKeystrokes() {
 
 void TerminalLineEditor::takeKeystroke(char key) {
     const bool afterCarriageReturn = std::exchange(afterCarriageReturn_, false);
-    if (escapeSequence(key)) return;
     switch (key) {
     case '\r':
         afterCarriageReturn_ = true;
@@ -180,9 +187,6 @@ void TerminalLineEditor::takeKeystroke(char key) {
     case kEndOfInput:
         if (line_.empty() && !overlong_) endInput();
         return;
-    case kEscape:
-        escape_ = Escape::started;
-        return;
     case '\t':
         insert(' ');
         return;
@@ -193,11 +197,17 @@ void TerminalLineEditor::takeKeystroke(char key) {
     }
 }
 
-// The bytes after Escape that make one key's sequence (an arrow, a function key, Alt with a
-// key) are consumed whole, never typed; a control key breaks the sequence and counts as itself.
-bool TerminalLineEditor::escapeSequence(char key) {
+// The bytes from Escape to the end of one key's sequence (an arrow, a function key, Alt with a
+// key) are consumed whole as they come in, never typed; a control key breaks the sequence and
+// counts as itself. Terminals send a key's whole sequence in one go, so an Escape `alone` (nothing
+// came with it) is the Escape key, which types nothing, and what is typed after it types as usual.
+bool TerminalLineEditor::escapeSequence(char key, bool alone) {
     const auto byte = static_cast<unsigned char>(key);
     const Escape state = std::exchange(escape_, Escape::none);
+    if (key == kEscape) {
+        if (!alone) escape_ = Escape::started;
+        return true;
+    }
     if (state == Escape::none || byte < 0x20) return false;
     if (state == Escape::started) {
         if (byte >= 0x7F) return false;

@@ -22,7 +22,8 @@ namespace tarnwick::sim {
 // Keys: Backspace erases a character, Ctrl-U the line, Ctrl-W the word before the cursor;
 // Ctrl-D on an empty line ends the input. Tab types a blank; other control keys and the escape
 // sequences of arrow and function keys are ignored, so nothing typed can move the cursor or
-// send the terminal a sequence. A line past the console's limit rings the bell, keeps no more,
+// send the terminal a sequence. Escape alone (nothing came with it) types nothing either, and what
+// is typed after it types as usual. A line past the console's limit rings the bell, keeps no more,
 // and is refused whole when Return ends it. A wide character takes two columns.
 //
 // Ctrl-D typed ahead holds the keyboard: whoever reads the terminal reads nothing past it until a
@@ -60,8 +61,9 @@ public:
     void stopPrompting();
 
     // ---- the keyboard's side
-    // Keystrokes as read.
-    Typing type(std::string_view keystrokes);
+    // Keystrokes as read, and whether more were already waiting to be read after them (an
+    // Escape is a sequence's start only when what follows it came with it).
+    Typing type(std::string_view keystrokes, bool morePending = false);
     Typing typing();
     // The keyboard is gone (the end of the terminal's input, or an error reading it): the lines
     // typed ahead and ended by Return still go to the console, then the input ends.
@@ -83,7 +85,7 @@ private:
     void insert(char byte);
     void erase(std::size_t keep);
     void endInput();
-    bool escapeSequence(char key);
+    bool escapeSequence(char key, bool alone);
     Typing typingLocked() const;
     // What erases the prompt's line as drawn, however many rows it wrapped onto.
     std::string erasure() const;
