@@ -203,28 +203,55 @@ TEST_F(OddWidthTerminalLineEditorTest, WideCharactersWrapWholeAndTheLineIsErased
     EXPECT_EQ(terminal.column(), 6u);
 }
 
-// A line past the console's limit rings once, keeps no more, and is refused whole; Ctrl-U
-// starts afresh. Keystrokes typed ahead past their limit are dropped with the bell too.
-TEST_F(TerminalLineEditorTest, LinesAndTypingAheadPastTheirLimitsRingAndAreRefused) {
+// A character that would take the line past the console's limit rings (once for keys that came
+// together) and is not kept, a character of several bytes whole; the line that lost it is
+// refused at Return rather than run cut short. Backspace, Ctrl-W and Ctrl-U still work on what
+// the line holds, and once anything was erased what shows is what runs. Keystrokes typed ahead
+// past their limit are dropped with the bell too.
+TEST_F(TerminalLineEditorTest, CharactersPastTheLinesLimitRingAndTheLineThatLostThemIsRefused) {
+    const std::string full(sim::kLongestConsoleLine - 1, 'x');
     editor.showPrompt();
-    editor.type(std::string(sim::kLongestConsoleLine, 'x'));
-    EXPECT_EQ(terminal.bells(), 0);
-    editor.type("yz");
+    editor.type(full + "\xC3\xA9");  // é does not fit in the last byte
     EXPECT_EQ(terminal.bells(), 1);
-    editor.type("\x7f");  // nothing of it can be taken back: the line is refused whatever follows
+    editor.type("yz");
     EXPECT_EQ(terminal.bells(), 2);
     editor.type("\n");
     EXPECT_EQ(overlong, 1);
     EXPECT_EQ(entered, Lines{});
+
+    // Erased back after the loss, the line takes characters again and runs as it shows.
+    editor.showPrompt();
+    editor.type(full + "xyz");
+    EXPECT_EQ(terminal.bells(), 3);
+    editor.type("\x7f" "a");
+    editor.type("\n");
+    EXPECT_EQ(entered, Lines{full + "a"});
+    const std::string words = std::string(sim::kLongestConsoleLine - 6, 'x') + " ";
+    editor.showPrompt();
+    editor.type(words + "word more");  // "more" is lost; Ctrl-W takes "word " back
+    editor.type("\x17" "end\n");
+    EXPECT_EQ(entered.back(), words + "end");
+    EXPECT_EQ(overlong, 1);
     editor.showPrompt();
     editor.type(std::string(sim::kLongestConsoleLine + 1, 'x') + "\x15" "help\n");
-    EXPECT_EQ(entered, Lines{"help"});
+    EXPECT_EQ(entered.back(), "help");
     EXPECT_EQ(overlong, 1);
+    EXPECT_EQ(terminal.bells(), 5);
 
     const int bells = terminal.bells();
     editor.type(std::string(sim::TerminalLineEditor::kLongestTypedAhead - 5, 'a'));
     editor.type("\nhelp\n");
     EXPECT_EQ(terminal.bells(), bells + 1);
+}
+
+// Read a key at a time, the keys of one paste ring once, when the last of them came.
+TEST_F(TerminalLineEditorTest, APasteCutShortRingsOnceAtItsEnd) {
+    editor.showPrompt();
+    editor.type(std::string(sim::kLongestConsoleLine, 'x'), true);
+    for (const char key : std::string("more")) editor.type(std::string(1, key), key != 'e');
+    EXPECT_EQ(terminal.bells(), 1);
+    editor.type("\r");
+    EXPECT_EQ(overlong, 1);
 }
 
 // Ctrl-D on an empty line ends the input, and nothing is taken after it; on a line with text

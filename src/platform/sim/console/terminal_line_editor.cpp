@@ -21,6 +21,16 @@ constexpr const char* kBell = "\a";
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
+// The bytes of the UTF-8 character a byte starts; one for a byte that starts none.
+std::size_t characterLength(unsigned char lead) {
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 1;
+}
+
+bool isContinuation(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
+
 }  // namespace
 
 std::size_t terminalColumns(std::string_view text) {
@@ -94,6 +104,7 @@ void TerminalLineEditor::stopPrompting() {
 TerminalLineEditor::Typing TerminalLineEditor::type(std::string_view keystrokes, bool morePending) {
     std::lock_guard lock(mutex_);
     if (ended_) return Typing::ended;
+    morePending_ = morePending;
     bool dropped = false;
     for (std::size_t i = 0; i < keystrokes.size(); ++i) {
         const char key = keystrokes[i];
@@ -166,18 +177,12 @@ void TerminalLineEditor::takeKeystroke(char key) {
         return;
     case kDelete:
     case kBackspace:
-        if (overlong_) echo_ += kBell;
-        else if (!line_.empty()) erase(line_.size() - text::scalars(line_).back().size());
+        if (!line_.empty()) erase(line_.size() - text::scalars(line_).back().size());
         return;
     case kKillLine:
-        overlong_ = false;
         erase(0);
         return;
     case kEraseWord: {
-        if (overlong_) {
-            echo_ += kBell;
-            return;
-        }
         std::size_t keep = line_.size();
         while (keep > 0 && isBlank(line_[keep - 1])) --keep;
         while (keep > 0 && !isBlank(line_[keep - 1])) --keep;
@@ -185,7 +190,7 @@ void TerminalLineEditor::takeKeystroke(char key) {
         return;
     }
     case kEndOfInput:
-        if (line_.empty() && !overlong_) endInput();
+        if (line_.empty()) endInput();
         return;
     case '\t':
         insert(' ');
@@ -224,8 +229,12 @@ bool TerminalLineEditor::escapeSequence(char key, bool alone) {
 }
 
 void TerminalLineEditor::insert(char byte) {
-    if (overlong_) return;
     const auto value = static_cast<unsigned char>(byte);
+    if (isContinuation(value) && droppedBytes_ > 0) {
+        --droppedBytes_;  // the rest of a character that did not fit
+        return;
+    }
+    droppedBytes_ = 0;
     if (value >= 0x80 && value <= 0x9F && !line_.empty() && line_.back() == '\xC2') {
         // U+0080 to U+009F are control characters too: a terminal may take one for the start of a
         // sequence. Its first byte goes again, from the line and from the screen.
@@ -233,14 +242,19 @@ void TerminalLineEditor::insert(char byte) {
             echo_.pop_back();
             line_.pop_back();
         } else {
+            const bool lost = lost_;  // the terminal's doing, not the person erasing
             erase(line_.size() - 1);
+            lost_ = lost;
         }
         return;
     }
-    if (line_.size() >= kLongestConsoleLine) {
-        // The line is refused when it ends: nothing more of it is kept or shown.
-        overlong_ = true;
-        echo_ += kBell;
+    // A character goes in whole or not at all: one that does not fit rings, and the line that lost
+    // it is refused when it ends, unless the person erases some of it first.
+    const std::size_t length = isContinuation(value) ? 1 : characterLength(value);
+    if (line_.size() + length > kLongestConsoleLine) {
+        lost_ = true;
+        bellOwed_ = true;
+        droppedBytes_ = length - 1;
         return;
     }
     line_ += byte;
@@ -249,6 +263,8 @@ void TerminalLineEditor::insert(char byte) {
 
 void TerminalLineEditor::erase(std::size_t keep) {
     if (keep >= line_.size()) return;
+    // Erasing after a loss: the person sees what the line holds, and that is what runs.
+    lost_ = false;
     echo_ += erasure();
     line_.resize(keep);
     echo_ += prompt_ + line_;
@@ -260,7 +276,8 @@ void TerminalLineEditor::enter() {
     promptShown_ = false;
     atLineStart_ = true;
     std::string line = std::exchange(line_, {});
-    if (std::exchange(overlong_, false)) {
+    droppedBytes_ = 0;
+    if (std::exchange(lost_, false)) {
         if (typed_.overlongLine) typed_.overlongLine();
     } else if (typed_.line) {
         typed_.line(std::move(line));
@@ -273,6 +290,7 @@ void TerminalLineEditor::endInput() {
     promptShown_ = false;
     atLineStart_ = true;
     ended_ = true;
+    lost_ = bellOwed_ = false;
     typedAhead_.clear();
     endsAhead_ = 0;
     line_.clear();
@@ -287,6 +305,11 @@ std::string TerminalLineEditor::erasure() const {
 }
 
 void TerminalLineEditor::flush() {
+    // Characters lost to the line's limit ring once for the keys that came together (a paste).
+    if (bellOwed_ && !morePending_) {
+        echo_ += kBell;
+        bellOwed_ = false;
+    }
     if (echo_.empty()) return;
     if (!blind_) out_.write(echo_);
     echo_.clear();

@@ -23,8 +23,10 @@ namespace tarnwick::sim {
 // Ctrl-D on an empty line ends the input. Tab types a blank; other control keys and the escape
 // sequences of arrow and function keys are ignored, so nothing typed can move the cursor or
 // send the terminal a sequence. Escape alone (nothing came with it) types nothing either, and what
-// is typed after it types as usual. A line past the console's limit rings the bell, keeps no more,
-// and is refused whole when Return ends it. A wide character takes two columns.
+// is typed after it types as usual. A character that would take the line past the console's limit
+// rings the bell and is not kept; the line that lost it is refused whole when Return ends it, so
+// that a long paste cut short never runs, unless Backspace, Ctrl-W or Ctrl-U erased some of it
+// since: then what shows is what runs. A wide character takes two columns.
 //
 // Ctrl-D typed ahead holds the keyboard: whoever reads the terminal reads nothing past it until a
 // prompt takes it, so that what is typed after an end of input stays for the shell.
@@ -101,7 +103,10 @@ private:
     std::size_t endsAhead_ = 0;  // the Ctrl-Ds among them
     std::string line_;        // the line at the prompt
     std::string echo_;        // drawing owed for keystrokes taken
-    bool overlong_ = false;
+    bool lost_ = false;            // a character did not fit, and nothing was erased since
+    bool bellOwed_ = false;        // for a character lost among keys still coming
+    bool morePending_ = false;     // more keys waited after the last ones typed
+    std::size_t droppedBytes_ = 0;  // of the character that did not fit, still to come
     bool promptShown_ = false;
     bool atLineStart_ = true;  // the output so far ended its line
     bool blind_ = false;       // the keyboard is gone: lines are handed on without drawing
