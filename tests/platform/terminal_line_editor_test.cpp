@@ -119,6 +119,17 @@ TEST_F(TerminalLineEditorTest, EscapeAloneTypesNothingAndTheKeyAfterItTypes) {
     EXPECT_EQ(entered, Lines{"click status-item xy!"});
 }
 
+// The Linux console's F1 to F5 (Escape, "[[" and a letter) type nothing, nor does Alt-Backspace
+// (Escape and DEL) erase anything, as other Alt keys type nothing.
+TEST_F(TerminalLineEditorTest, TheLinuxConsolesFunctionKeysAndAltBackspaceTypeNothing) {
+    editor.showPrompt();
+    editor.type("ab\x1b[[A\x1b[[B\x1b[[C\x1b[[D\x1b[[Ecd");
+    editor.type("\x1b\x7f");
+    editor.type("\x1b[[");  // split across reads, one key still
+    editor.type("Ae\r");
+    EXPECT_EQ(entered, Lines{"abcde"});
+}
+
 // Typed while no prompt shows, keystrokes wait unseen; each line then shows after the prompt
 // that takes it, as if typed there.
 TEST_F(TerminalLineEditorTest, KeystrokesTypedAheadShowAtTheNextPromptOneLineAtATime) {

@@ -215,12 +215,18 @@ bool TerminalLineEditor::escapeSequence(char key, bool alone) {
     }
     if (state == Escape::none || byte < 0x20) return false;
     if (state == Escape::started) {
-        if (byte >= 0x7F) return false;
-        if (key == '[') escape_ = Escape::controlSequence;
+        // Alt with a key, Alt-Backspace (Escape and DEL) among them; past ASCII, a character typed.
+        if (byte > 0x7F) return false;
+        if (key == '[') escape_ = Escape::controlSequenceStart;
         if (key == 'O') escape_ = Escape::oneMore;
         return true;
     }
-    if (state == Escape::controlSequence && byte <= 0x3F) {
+    // The Linux console's F1 to F5: Escape, "[[" and a letter.
+    if (state == Escape::controlSequenceStart && key == '[') {
+        escape_ = Escape::oneMore;
+        return true;
+    }
+    if ((state == Escape::controlSequence || state == Escape::controlSequenceStart) && byte <= 0x3F) {
         escape_ = Escape::controlSequence;  // a parameter or an intermediate: the sequence runs on
         return true;
     }

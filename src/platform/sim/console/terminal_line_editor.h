@@ -79,7 +79,8 @@ public:
     static constexpr std::size_t kLongestTypedAhead = 1 << 20;
 
 private:
-    enum class Escape { none, started, controlSequence, oneMore };
+    // Where a key's sequence stands: after its Escape, right after "[", further in, or before its last byte.
+    enum class Escape { none, started, controlSequenceStart, controlSequence, oneMore };
 
     void takeKeystrokes();
     void takeKeystroke(char key);
