@@ -84,10 +84,19 @@ TEST_F(ConsoleTerminalProgramTest, ASecondSignalEndsTheRunAtOnceAfterGivingTheTe
 }
 
 // Ctrl-\ ends the program as SIGQUIT does (no core file here: the test forbids it), after the
-// terminal has its own mode back.
+// terminal has its own mode back and the typed line is ended, so that the shell's word of it
+// stands on a line of its own.
 TEST_F(ConsoleTerminalProgramTest, CtrlBackslashEndsTheProgramAsSigquitDoesWithTheTerminalsModeBack) {
-    start().type("\x1c");
+    start().type("scr");
+    ASSERT_TRUE(program->waitFor("scr")) << program->drawn();
+    program->type("\x1c");
     expectEnd(-SIGQUIT, "Ctrl-\\");
+    program->print("Quit (core dumped)\r\n");
+    ASSERT_TRUE(program->waitFor("Quit")) << program->drawn();
+    const auto rows = program->screen().screen();
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[rows.size() - 2], "> scr") << program->drawn();
+    EXPECT_EQ(rows.back(), "Quit (core dumped)") << program->drawn();
 }
 
 // Ctrl-Z stops the program with the terminal in its own mode for the shell; the shell's fg

@@ -24,6 +24,8 @@ std::atomic<int> editedTerminal{-1};
 std::atomic<bool> editing{false};  // the editing mode is wanted (not given back for good)
 std::atomic<bool> inForce{false};  // the terminal has the editing mode now, set by this process
 std::atomic<int> continuedWriter{-1};
+std::atomic<int> outputTerminal{-1};
+std::atomic<bool> lineOpen{false};  // the last output left the cursor after text on its row
 termios editingMode{};
 termios ownMode{};
 
@@ -38,15 +40,27 @@ bool stopCaught = false;
 // Puts the terminal's own mode back if the editing mode is in force, and only then: a process
 // that is not in the terminal's foreground may have to (its run ends while a shell has the
 // terminal), and must not be stopped for writing the mode there, so SIGTTOU is held meanwhile.
+class TtouHeld {
+public:
+    TtouHeld() {
+        sigset_t ttou;
+        sigemptyset(&ttou);
+        sigaddset(&ttou, SIGTTOU);
+        pthread_sigmask(SIG_BLOCK, &ttou, &mask_);
+    }
+    ~TtouHeld() { pthread_sigmask(SIG_SETMASK, &mask_, nullptr); }
+    TtouHeld(const TtouHeld&) = delete;
+    TtouHeld& operator=(const TtouHeld&) = delete;
+
+private:
+    sigset_t mask_;
+};
+
 void giveBack() {
     const int fd = editedTerminal.load();
     if (fd < 0 || !inForce.exchange(false)) return;
-    sigset_t ttou, mask;
-    sigemptyset(&ttou);
-    sigaddset(&ttou, SIGTTOU);
-    pthread_sigmask(SIG_BLOCK, &ttou, &mask);
+    const TtouHeld held;
     tcsetattr(fd, TCSANOW, &ownMode);
-    pthread_sigmask(SIG_SETMASK, &mask, nullptr);
 }
 
 // Whether the terminal is the process's to set: its group is the terminal's foreground one, or the
@@ -108,6 +122,11 @@ bool isFault(int signal, const siginfo_t* info) {
 
 void ending(int signal, siginfo_t* info, void*) {
     giveBack();
+    // What the shell prints of the end ("Quit") starts a line of its own, not after what was typed.
+    if (const int output = outputTerminal.load(); output >= 0 && lineOpen.exchange(false)) {
+        const TtouHeld held;
+        [[maybe_unused]] const auto written = write(output, "\r\n", 2);
+    }
     for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
         if (kEndingSignals[i] == signal) sigaction(signal, &previousEnding[i], nullptr);
     // Whatever had the signal before takes it now. A fault comes again when its instruction runs
@@ -157,7 +176,7 @@ void releaseSignals() {
 
 }  // namespace
 
-std::unique_ptr<TerminalMode> TerminalMode::forLineEditing(int fd) {
+std::unique_ptr<TerminalMode> TerminalMode::forLineEditing(int fd, int output) {
     termios saved{};
     if (editedTerminal.load() >= 0 || !isatty(fd) || tcgetattr(fd, &saved) != 0) return nullptr;
     termios edited = saved;
@@ -172,6 +191,8 @@ std::unique_ptr<TerminalMode> TerminalMode::forLineEditing(int fd) {
     editingMode = edited;
     ownMode = saved;
     continuedWriter = continued[1];
+    outputTerminal = output;
+    lineOpen = false;
     editedTerminal = fd;
     inForce = true;
     editing = true;
@@ -183,8 +204,15 @@ TerminalMode::~TerminalMode() {
     restore();
     releaseSignals();
     editedTerminal = -1;
+    outputTerminal = -1;
     if (const int writer = continuedWriter.exchange(-1); writer >= 0) close(writer);
     if (continued_ >= 0) close(continued_);
+}
+
+void TerminalMode::wrote(std::string_view text) const {
+    // A bell moves nothing.
+    const std::size_t last = text.find_last_not_of('\a');
+    if (last != std::string_view::npos) lineOpen = text[last] != '\n';
 }
 
 void TerminalMode::restore() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 namespace tarnwick::sim {
 
@@ -18,12 +19,14 @@ namespace tarnwick::sim {
 // the process in front. Giving the mode back never stops the process: it happens only while the
 // editing mode is in force, and is done even from the background. A signal that ends the process
 // where it stands (Ctrl-\, an abort, a crash) gives it back first, then ends the process as that
-// signal does, through whatever handled it before (its default: a core dump). A signal the
-// process was started ignoring stays ignored.
+// signal does, through whatever handled it before (its default: a core dump), after ending the
+// line the output left open (told by `wrote`), so that what the shell prints of the end starts a
+// line of its own. A signal the process was started ignoring stays ignored.
 class TerminalMode {
 public:
-    // Nothing when `fd` is no terminal or its mode cannot be changed.
-    static std::unique_ptr<TerminalMode> forLineEditing(int fd);
+    // Nothing when `fd` is no terminal or its mode cannot be changed. `output` is where the
+    // process writes to the terminal (-1: nowhere).
+    static std::unique_ptr<TerminalMode> forLineEditing(int fd, int output = -1);
     ~TerminalMode();
     TerminalMode(const TerminalMode&) = delete;
     TerminalMode& operator=(const TerminalMode&) = delete;
@@ -31,6 +34,8 @@ public:
     // Puts the terminal's own mode back for good: a stop and a continue leave it so. Safe to call
     // more than once, from any thread.
     void restore() const;
+    // Each piece written to `output`, as written: where it left the cursor.
+    void wrote(std::string_view text) const;
     // Readable (a byte each time) once the program continued after a stop; -1 when none could be
     // made. Never blocks its writer; read it without blocking.
     int continuedSignal() const { return continued_; }
