@@ -72,8 +72,8 @@ TEST_F(TerminalLineEditorTest, KeysEditTheLineAndOnlyReturnHandsItOn) {
     EXPECT_EQ(entered.back(), "a31mb\xC2\xA9");
 }
 
-// Backspace takes the whole last character, however many bytes it has: the terminal never gets
-// a piece of one, and the line handed on holds none.
+// Backspace takes the whole last character, however many bytes and code points it has: the
+// terminal never gets a piece of one, and the line handed on holds none.
 TEST_F(TerminalLineEditorTest, BackspaceTakesAWholeCharacterOfAnyLength) {
     editor.showPrompt();
     editor.type("Caf\xC3\xA9\x7f");  // é, two bytes
@@ -83,6 +83,16 @@ TEST_F(TerminalLineEditorTest, BackspaceTakesAWholeCharacterOfAnyLength) {
     editor.type("\x08\r");
     EXPECT_EQ(entered, Lines{"Caf"});
     EXPECT_EQ(terminal.screen(), Lines{"> Caf"});
+
+    // A character as a reader sees it goes whole: e with a combining accent, a woman at a
+    // computer (two emoji and the joiner between them), a flag (two regional indicators).
+    editor.showPrompt();
+    editor.type("a" "e\xCC\x81" "\x7f");
+    editor.type("\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB" "\x7f");
+    editor.type("\xF0\x9F\x87\xAF\xF0\x9F\x87\xB5" "\x7f");
+    EXPECT_EQ(terminal.screen().back(), "> a");
+    editor.type("\r");
+    EXPECT_EQ(entered.back(), "a");
 }
 
 // The keys that send ESC [ <number> ~ (Delete, Insert, Page Up and Down, F5 to F12) type

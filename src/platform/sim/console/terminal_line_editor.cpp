@@ -5,7 +5,6 @@
 
 #include "platform/sim/console/command_words.h"
 #include "platform/ui/text_segmentation.h"
-#include "support/text.h"
 
 namespace tarnwick::sim {
 
@@ -177,7 +176,9 @@ void TerminalLineEditor::takeKeystroke(char key) {
         return;
     case kDelete:
     case kBackspace:
-        if (!line_.empty()) erase(line_.size() - text::scalars(line_).back().size());
+        // A whole character as a reader sees it: a letter with its accents, a flag, an emoji
+        // sequence joined into one.
+        if (!line_.empty()) erase(platform::ui::segmentText(line_).back().from);
         return;
     case kKillLine:
         erase(0);

@@ -19,7 +19,7 @@ namespace tarnwick::sim {
 // the prompt goes with it until the console draws it again. Printed while the prompt waits, a
 // line takes the prompt's place and the prompt comes back under it with what was typed so far.
 //
-// Keys: Backspace erases a character, Ctrl-U the line, Ctrl-W the word before the cursor;
+// Keys: Backspace erases a character (a grapheme cluster: a letter with its accents, a flag), Ctrl-U the line, Ctrl-W the word before the cursor;
 // Ctrl-D on an empty line ends the input. Tab types a blank; other control keys and the escape
 // sequences of arrow and function keys are ignored, so nothing typed can move the cursor or
 // send the terminal a sequence. Escape alone (nothing came with it) types nothing either, and what
