@@ -57,6 +57,14 @@ TEST_F(ConsoleTerminalProgramTest, CtrlDEndsTheInputAndLeavesWhatFollowsForTheSh
     EXPECT_EQ(program->unread(), "echo typed after\n");
 }
 
+// Lines typed ahead while a command runs stay in the terminal until a prompt takes them, so
+// those after the one that ends the run are left for the shell.
+TEST_F(ConsoleTerminalProgramTest, WhatIsTypedAheadAfterQuitIsLeftForTheShell) {
+    start().type("wait 1\rquit\recho LEFT\r");
+    expectEnd(0, "quit typed ahead");
+    EXPECT_EQ(program->unread(), "echo LEFT\n");
+}
+
 TEST_F(ConsoleTerminalProgramTest, SignalsThatLogOutGiveTheTerminalItsOwnModeBack) {
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
         start().type("swi");

@@ -177,6 +177,30 @@ TEST_F(ConsoleTerminalTest, TheReaderHandsOverKeystrokesUntilCtrlDAndReadsNothin
                                   "ok", ">"}));
 }
 
+// The reader reads only while a prompt wants keys: lines typed after the one that ends the run
+// (typed ahead while a command ran) are never read, and stay for the shell.
+TEST_F(ConsoleTerminalTest, TheReaderLeavesWhatFollowsTheLineThatEndsTheRunUnread) {
+    console.quit = [&] {
+        ++quits;
+        env.loop.stop();
+    };
+    console.launched();
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    {
+        sim::ConsoleReader reader(console, fds[0], true);
+        const std::string input = "switch 2\nquit\necho LEFT\n";
+        ASSERT_EQ(write(fds[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
+        env.loop.run();
+    }
+    int unread = 0;
+    EXPECT_EQ(ioctl(fds[0], FIONREAD, &unread), 0);
+    EXPECT_EQ(unread, 10) << "\"echo LEFT\\n\" stays unread";
+    close(fds[0]);
+    close(fds[1]);
+    EXPECT_EQ(quits, 1);
+}
+
 // A keyboard that goes away still has the lines it entered run, those typed ahead too, under the
 // prompt's line; the line it had not finished is not run, and the input ends.
 TEST_F(ConsoleTerminalTest, AKeyboardThatGoesAwayHasItsEnteredLinesRun) {

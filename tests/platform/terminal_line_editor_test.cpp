@@ -281,7 +281,7 @@ TEST_F(TerminalLineEditorTest, CtrlDOnAnEmptyLineOrTheKeyboardGoneEndsTheInput) 
     editor.showPrompt();
     EXPECT_EQ(editor.type("help\x04"), Typing::goesOn);
     EXPECT_EQ(ends, 0);
-    EXPECT_EQ(editor.type("\n"), Typing::goesOn);
+    EXPECT_EQ(editor.type("\n"), Typing::held);  // Return takes the prompt away
     editor.showPrompt();
     EXPECT_EQ(editor.type("\x04" "screen\n"), Typing::ended);
     EXPECT_EQ(ends, 1);
@@ -316,24 +316,37 @@ TEST_F(TerminalLineEditorTest, StoppingLeavesThePromptsLineAsItStands) {
     EXPECT_EQ(entered, Lines{});
 }
 
-// Ctrl-D typed ahead holds the keyboard until a prompt takes it; the prompt that takes it
-// releases the keyboard, whether it ended the input or, on a line with text, did nothing.
-TEST_F(TerminalLineEditorTest, CtrlDTypedAheadHoldsTheKeyboardUntilAPromptTakesIt) {
-    EXPECT_EQ(editor.type("help\nsw"), Typing::goesOn);
-    EXPECT_EQ(editor.type("\x04"), Typing::held);
-    editor.showPrompt();  // takes "help" only
+// The keyboard is wanted only while a prompt shows: before the first, after each Return, and once
+// the run stopped prompting it is held, and whoever reads it is told to look again when that
+// changes. Keystrokes handed over meanwhile still wait for the next prompt.
+TEST_F(TerminalLineEditorTest, TheKeyboardIsWantedOnlyWhileAPromptShows) {
+    EXPECT_EQ(editor.typing(), Typing::held);
+    EXPECT_EQ(editor.type("help\nsw"), Typing::held);
+    editor.showPrompt();  // takes "help" only: its Return takes the prompt away again
     EXPECT_EQ(editor.typing(), Typing::held);
     EXPECT_EQ(releases, 0);
-    editor.showPrompt();  // Ctrl-D on "sw" does nothing
+    editor.showPrompt();
     EXPECT_EQ(editor.typing(), Typing::goesOn);
     EXPECT_EQ(releases, 1);
-    EXPECT_EQ(editor.type("\x15\n"), Typing::goesOn);
-    EXPECT_EQ(editor.type("\x04"), Typing::held);
+    EXPECT_EQ(editor.type("\x04"), Typing::goesOn);  // Ctrl-D on "sw" does nothing
+    EXPECT_EQ(editor.type("\x15\n"), Typing::held);
+    editor.showPrompt();
+    EXPECT_EQ(releases, 2);
+    editor.stopPrompting();
+    EXPECT_EQ(editor.typing(), Typing::held);
+    EXPECT_EQ(releases, 3);
+    EXPECT_EQ(entered, (Lines{"help", ""}));
+}
+
+// Ctrl-D at a prompt, even typed ahead, ends the input: nothing after it is wanted any more.
+TEST_F(TerminalLineEditorTest, CtrlDTypedAheadEndsTheInputAtItsPrompt) {
+    editor.type("help\n\x04" "screen\n");
+    editor.showPrompt();
+    EXPECT_EQ(editor.typing(), Typing::held);
     editor.showPrompt();
     EXPECT_EQ(editor.typing(), Typing::ended);
-    EXPECT_EQ(releases, 2);
     EXPECT_EQ(ends, 1);
-    EXPECT_EQ(entered, (Lines{"help", ""}));
+    EXPECT_EQ(entered, Lines{"help"});
 }
 
 // Continued after a stop, the editor draws its prompt and the half-typed line again where the

@@ -82,9 +82,8 @@ bool TerminalLineEditor::showPrompt() {
     promptShown_ = true;
     atLineStart_ = false;
     const bool delivered = out_.write(drawn);
-    const bool held = typingLocked() == Typing::held;
     takeKeystrokes();
-    if (held && typingLocked() != Typing::held && typed_.released) typed_.released();
+    if (typingLocked() == Typing::goesOn && typed_.lookAgain) typed_.lookAgain();
     return delivered;
 }
 
@@ -96,6 +95,8 @@ void TerminalLineEditor::stopPrompting() {
     promptShown_ = false;
     atLineStart_ = true;
     out_.write("\n");
+    // What is typed from now on is the shell's.
+    if (typed_.lookAgain) typed_.lookAgain();
 }
 
 // ---- the keyboard's side
@@ -114,7 +115,6 @@ TerminalLineEditor::Typing TerminalLineEditor::type(std::string_view keystrokes,
             continue;
         }
         typedAhead_ += key;
-        if (key == kEndOfInput) ++endsAhead_;
     }
     if (dropped) out_.write(kBell);
     if (promptShown_) takeKeystrokes();
@@ -128,7 +128,7 @@ TerminalLineEditor::Typing TerminalLineEditor::typing() {
 
 TerminalLineEditor::Typing TerminalLineEditor::typingLocked() const {
     if (ended_) return Typing::ended;
-    return endsAhead_ == 0 ? Typing::goesOn : Typing::held;
+    return promptShown_ || blind_ ? Typing::goesOn : Typing::held;
 }
 
 void TerminalLineEditor::continued() {
@@ -156,7 +156,6 @@ void TerminalLineEditor::takeKeystrokes() {
     std::size_t taken = 0;
     while (taken < typedAhead_.size() && (promptShown_ || blind_) && !ended_) {
         const char key = typedAhead_[taken++];
-        if (key == kEndOfInput) --endsAhead_;
         takeKeystroke(key);  // the end of input clears what is typed ahead
     }
     typedAhead_.erase(0, taken);
@@ -299,7 +298,6 @@ void TerminalLineEditor::endInput() {
     ended_ = true;
     lost_ = bellOwed_ = false;
     typedAhead_.clear();
-    endsAhead_ = 0;
     line_.clear();
     if (typed_.end) typed_.end();
 }

@@ -13,14 +13,15 @@ namespace tarnwick::sim {
 // The console at a terminal: the person's keystrokes are edited on the prompt's line here, and
 // what the console prints goes above that line, as an interactive shell's line editor does.
 //
-// Keystrokes are taken only while the prompt shows. What is typed while a command runs waits,
-// unseen, and is shown at the next prompt as if typed there, so every command stands after one
-// prompt however far ahead it was typed. A line goes to the console when Return ends it, and
+// Keystrokes are taken only while the prompt shows, and the keyboard is read only then (typing()):
+// what is typed while a command runs waits, unseen, in the terminal, and is shown at the next
+// prompt as if typed there, so every command stands after one prompt however far ahead it was
+// typed, and what follows the line that ends the run stays in the terminal for the shell. A line goes to the console when Return ends it, and
 // the prompt goes with it until the console draws it again. Printed while the prompt waits, a
 // line takes the prompt's place and the prompt comes back under it with what was typed so far.
 //
-// Keys: Backspace erases a character (a grapheme cluster: a letter with its accents, a flag), Ctrl-U the line, Ctrl-W the word before the cursor;
-// Ctrl-D on an empty line ends the input. Tab types a blank; other control keys and the escape
+// Keys: Backspace erases a character (a grapheme cluster: a letter with its accents, a flag),
+// Ctrl-U the line, Ctrl-W the word before the cursor; Ctrl-D on an empty line ends the input. Tab types a blank; other control keys and the escape
 // sequences of arrow and function keys are ignored, so nothing typed can move the cursor or
 // send the terminal a sequence. Escape alone (nothing came with it) types nothing either, and what
 // is typed after it types as usual. A character that would take the line past the console's limit
@@ -28,8 +29,8 @@ namespace tarnwick::sim {
 // that a long paste cut short never runs, unless Backspace, Ctrl-W or Ctrl-U erased some of it
 // since: then what shows is what runs. A wide character takes two columns.
 //
-// Ctrl-D typed ahead holds the keyboard: whoever reads the terminal reads nothing past it until a
-// prompt takes it, so that what is typed after an end of input stays for the shell.
+// Keystrokes handed over while no prompt shows (several lines at once, in-process) wait in the
+// editor instead, and go the same way.
 //
 // The console's side (write, showPrompt, stopPrompting) runs on the main loop, the keyboard's
 // side (type, keyboardGone, continued) on the reader's thread; one lock keeps each drawing whole.
@@ -40,14 +41,14 @@ public:
         std::function<void(std::string)> line;
         std::function<void()> overlongLine;
         std::function<void()> end;
-        // A prompt took the Ctrl-D that held the keyboard (it ended the input, or did nothing on
-        // a line with text); called on the console's side.
-        std::function<void()> released;
+        // The console's side changed where the keyboard stands (a prompt shows and wants keys,
+        // or the run stopped prompting): whoever reads it asks typing() again.
+        std::function<void()> lookAgain;
     };
     // Where the keyboard stands after keystrokes.
     enum class Typing {
-        goesOn,  // read on
-        held,    // a Ctrl-D waits among the keystrokes typed ahead: read nothing more until released
+        goesOn,  // a prompt wants keys: read on
+        held,    // no prompt wants keys now: read nothing until told to look again
         ended,   // the input has ended: read nothing more
     };
     // `columns` is the terminal's width now (0 when unknown), for erasing a line that wrapped.
@@ -101,7 +102,6 @@ private:
 
     std::mutex mutex_;
     std::string typedAhead_;  // keystrokes not yet taken
-    std::size_t endsAhead_ = 0;  // the Ctrl-Ds among them
     std::string line_;        // the line at the prompt
     std::string echo_;        // drawing owed for keystrokes taken
     bool lost_ = false;            // a character did not fit, and nothing was erased since
