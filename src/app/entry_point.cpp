@@ -68,11 +68,15 @@ int runNormal(RunLoop& loop, sim::SimulatedSession& session, const sim::ConsoleS
     // snapshot flushed) and the loop stops.
     const auto terminate = [&session] { session.logOut(); };
     if (settings.enabled) {
-        sink.emplace(STDOUT_FILENO);
+        // The terminal's mode hears where the output left the cursor, for a signal that ends the
+        // process where it stands.
+        sink.emplace(STDOUT_FILENO, [&terminal](std::string_view text) {
+            if (terminal) terminal->wrote(text);
+        });
         // A person at a terminal types and reads on the same one: the console's line editor
         // draws the prompt and what is typed. Anything else reads whole lines as they come.
         if (isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1)
-            terminal = sim::TerminalMode::forLineEditing(STDIN_FILENO);
+            terminal = sim::TerminalMode::forLineEditing(STDIN_FILENO, STDOUT_FILENO);
         console.emplace(session, *sink, terminal != nullptr, [] {
             winsize size{};
             return ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? std::size_t{size.ws_col} : std::size_t{0};

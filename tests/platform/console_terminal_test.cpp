@@ -148,7 +148,8 @@ TEST_F(ConsoleTerminalTest, TheEndOfTheRunLeavesTheTypedLineAndDrawsNoPromptAfte
     EXPECT_EQ(terminal.row(), 3u);
 }
 
-// The reader hands keystrokes over as read: the lines run, and Ctrl-D ends the input and the
+// The reader hands keystrokes over as read, with what came along with each: the lines run (an
+// arrow key typing nothing in them), and Ctrl-D ends the input and the
 // reading. Whether the Ctrl-D came at the prompt or was typed ahead while "switch 2" ran, what
 // follows it is never read: it stays for the shell.
 TEST_F(ConsoleTerminalTest, TheReaderHandsOverKeystrokesUntilCtrlDAndReadsNothingAfterIt) {
@@ -161,7 +162,8 @@ TEST_F(ConsoleTerminalTest, TheReaderHandsOverKeystrokesUntilCtrlDAndReadsNothin
     ASSERT_EQ(pipe(fds), 0);
     {
         sim::ConsoleReader reader(console, fds[0], true);
-        const std::string input = "switch 2\n\x04" "switch 3\n";
+        // An arrow's sequence comes in one go: read a byte at a time, it is still one key.
+        const std::string input = "\x1b[Aswitch 2\n\x04" "switch 3\n";
         ASSERT_EQ(write(fds[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
         env.loop.run();
     }
@@ -173,6 +175,30 @@ TEST_F(ConsoleTerminalTest, TheReaderHandsOverKeystrokesUntilCtrlDAndReadsNothin
     EXPECT_EQ(quits, 1);
     EXPECT_EQ(fromReady(), (Lines{"ready", "> switch 2", "@1000.000 desktop switched on display 1 to \"Desktop 2\"",
                                   "ok", ">"}));
+}
+
+// The reader reads only while a prompt wants keys: lines typed after the one that ends the run
+// (typed ahead while a command ran) are never read, and stay for the shell.
+TEST_F(ConsoleTerminalTest, TheReaderLeavesWhatFollowsTheLineThatEndsTheRunUnread) {
+    console.quit = [&] {
+        ++quits;
+        env.loop.stop();
+    };
+    console.launched();
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    {
+        sim::ConsoleReader reader(console, fds[0], true);
+        const std::string input = "switch 2\nquit\necho LEFT\n";
+        ASSERT_EQ(write(fds[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
+        env.loop.run();
+    }
+    int unread = 0;
+    EXPECT_EQ(ioctl(fds[0], FIONREAD, &unread), 0);
+    EXPECT_EQ(unread, 10) << "\"echo LEFT\\n\" stays unread";
+    close(fds[0]);
+    close(fds[1]);
+    EXPECT_EQ(quits, 1);
 }
 
 // A keyboard that goes away still has the lines it entered run, those typed ahead too, under the

@@ -72,8 +72,8 @@ TEST_F(TerminalLineEditorTest, KeysEditTheLineAndOnlyReturnHandsItOn) {
     EXPECT_EQ(entered.back(), "a31mb\xC2\xA9");
 }
 
-// Backspace takes the whole last character, however many bytes it has: the terminal never gets
-// a piece of one, and the line handed on holds none.
+// Backspace takes the whole last character, however many bytes and code points it has: the
+// terminal never gets a piece of one, and the line handed on holds none.
 TEST_F(TerminalLineEditorTest, BackspaceTakesAWholeCharacterOfAnyLength) {
     editor.showPrompt();
     editor.type("Caf\xC3\xA9\x7f");  // é, two bytes
@@ -83,6 +83,16 @@ TEST_F(TerminalLineEditorTest, BackspaceTakesAWholeCharacterOfAnyLength) {
     editor.type("\x08\r");
     EXPECT_EQ(entered, Lines{"Caf"});
     EXPECT_EQ(terminal.screen(), Lines{"> Caf"});
+
+    // A character as a reader sees it goes whole: e with a combining accent, a woman at a
+    // computer (two emoji and the joiner between them), a flag (two regional indicators).
+    editor.showPrompt();
+    editor.type("a" "e\xCC\x81" "\x7f");
+    editor.type("\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB" "\x7f");
+    editor.type("\xF0\x9F\x87\xAF\xF0\x9F\x87\xB5" "\x7f");
+    EXPECT_EQ(terminal.screen().back(), "> a");
+    editor.type("\r");
+    EXPECT_EQ(entered.back(), "a");
 }
 
 // The keys that send ESC [ <number> ~ (Delete, Insert, Page Up and Down, F5 to F12) type
@@ -94,6 +104,39 @@ TEST_F(TerminalLineEditorTest, KeysEndingInATildeTypeNothing) {
     // A sequence split across reads is still one key.
     editor.type("\x1b[2");
     editor.type("4~e\r");
+    EXPECT_EQ(entered, Lines{"abcde"});
+}
+
+// Escape alone (nothing came with it) is a key of its own that types nothing, however soon the
+// next key follows; the next key types as usual. Only what came with an Escape makes a sequence,
+// read a byte at a time or in one piece.
+TEST_F(TerminalLineEditorTest, EscapeAloneTypesNothingAndTheKeyAfterItTypes) {
+    editor.showPrompt();
+    editor.type("\x1b");
+    editor.type("click status-item");
+    EXPECT_EQ(terminal.screen(), Lines{"> click status-item"});
+    editor.type(" x\x1b");  // the Escape ends what was read, and nothing more waited
+    editor.type("y");
+    EXPECT_EQ(terminal.screen(), Lines{"> click status-item xy"});
+
+    // An arrow and Alt-z, a byte at a time with more waiting behind each byte but the last.
+    for (const std::string_view keys : {std::string_view("\x1b[A"), std::string_view("\x1bz")})
+        for (std::size_t i = 0; i < keys.size(); ++i) editor.type(keys.substr(i, 1), i + 1 < keys.size());
+    // Escape, then Escape with an arrow's sequence behind it: the first alone, the second the arrow's.
+    editor.type("\x1b");
+    editor.type("\x1b[B!");
+    editor.type("\r");
+    EXPECT_EQ(entered, Lines{"click status-item xy!"});
+}
+
+// The Linux console's F1 to F5 (Escape, "[[" and a letter) type nothing, nor does Alt-Backspace
+// (Escape and DEL) erase anything, as other Alt keys type nothing.
+TEST_F(TerminalLineEditorTest, TheLinuxConsolesFunctionKeysAndAltBackspaceTypeNothing) {
+    editor.showPrompt();
+    editor.type("ab\x1b[[A\x1b[[B\x1b[[C\x1b[[D\x1b[[Ecd");
+    editor.type("\x1b\x7f");
+    editor.type("\x1b[[");  // split across reads, one key still
+    editor.type("Ae\r");
     EXPECT_EQ(entered, Lines{"abcde"});
 }
 
@@ -181,28 +224,55 @@ TEST_F(OddWidthTerminalLineEditorTest, WideCharactersWrapWholeAndTheLineIsErased
     EXPECT_EQ(terminal.column(), 6u);
 }
 
-// A line past the console's limit rings once, keeps no more, and is refused whole; Ctrl-U
-// starts afresh. Keystrokes typed ahead past their limit are dropped with the bell too.
-TEST_F(TerminalLineEditorTest, LinesAndTypingAheadPastTheirLimitsRingAndAreRefused) {
+// A character that would take the line past the console's limit rings (once for keys that came
+// together) and is not kept, a character of several bytes whole; the line that lost it is
+// refused at Return rather than run cut short. Backspace, Ctrl-W and Ctrl-U still work on what
+// the line holds, and once anything was erased what shows is what runs. Keystrokes typed ahead
+// past their limit are dropped with the bell too.
+TEST_F(TerminalLineEditorTest, CharactersPastTheLinesLimitRingAndTheLineThatLostThemIsRefused) {
+    const std::string full(sim::kLongestConsoleLine - 1, 'x');
     editor.showPrompt();
-    editor.type(std::string(sim::kLongestConsoleLine, 'x'));
-    EXPECT_EQ(terminal.bells(), 0);
-    editor.type("yz");
+    editor.type(full + "\xC3\xA9");  // é does not fit in the last byte
     EXPECT_EQ(terminal.bells(), 1);
-    editor.type("\x7f");  // nothing of it can be taken back: the line is refused whatever follows
+    editor.type("yz");
     EXPECT_EQ(terminal.bells(), 2);
     editor.type("\n");
     EXPECT_EQ(overlong, 1);
     EXPECT_EQ(entered, Lines{});
+
+    // Erased back after the loss, the line takes characters again and runs as it shows.
+    editor.showPrompt();
+    editor.type(full + "xyz");
+    EXPECT_EQ(terminal.bells(), 3);
+    editor.type("\x7f" "a");
+    editor.type("\n");
+    EXPECT_EQ(entered, Lines{full + "a"});
+    const std::string words = std::string(sim::kLongestConsoleLine - 6, 'x') + " ";
+    editor.showPrompt();
+    editor.type(words + "word more");  // "more" is lost; Ctrl-W takes "word " back
+    editor.type("\x17" "end\n");
+    EXPECT_EQ(entered.back(), words + "end");
+    EXPECT_EQ(overlong, 1);
     editor.showPrompt();
     editor.type(std::string(sim::kLongestConsoleLine + 1, 'x') + "\x15" "help\n");
-    EXPECT_EQ(entered, Lines{"help"});
+    EXPECT_EQ(entered.back(), "help");
     EXPECT_EQ(overlong, 1);
+    EXPECT_EQ(terminal.bells(), 5);
 
     const int bells = terminal.bells();
     editor.type(std::string(sim::TerminalLineEditor::kLongestTypedAhead - 5, 'a'));
     editor.type("\nhelp\n");
     EXPECT_EQ(terminal.bells(), bells + 1);
+}
+
+// Read a key at a time, the keys of one paste ring once, when the last of them came.
+TEST_F(TerminalLineEditorTest, APasteCutShortRingsOnceAtItsEnd) {
+    editor.showPrompt();
+    editor.type(std::string(sim::kLongestConsoleLine, 'x'), true);
+    for (const char key : std::string("more")) editor.type(std::string(1, key), key != 'e');
+    EXPECT_EQ(terminal.bells(), 1);
+    editor.type("\r");
+    EXPECT_EQ(overlong, 1);
 }
 
 // Ctrl-D on an empty line ends the input, and nothing is taken after it; on a line with text
@@ -211,7 +281,7 @@ TEST_F(TerminalLineEditorTest, CtrlDOnAnEmptyLineOrTheKeyboardGoneEndsTheInput) 
     editor.showPrompt();
     EXPECT_EQ(editor.type("help\x04"), Typing::goesOn);
     EXPECT_EQ(ends, 0);
-    EXPECT_EQ(editor.type("\n"), Typing::goesOn);
+    EXPECT_EQ(editor.type("\n"), Typing::held);  // Return takes the prompt away
     editor.showPrompt();
     EXPECT_EQ(editor.type("\x04" "screen\n"), Typing::ended);
     EXPECT_EQ(ends, 1);
@@ -246,24 +316,37 @@ TEST_F(TerminalLineEditorTest, StoppingLeavesThePromptsLineAsItStands) {
     EXPECT_EQ(entered, Lines{});
 }
 
-// Ctrl-D typed ahead holds the keyboard until a prompt takes it; the prompt that takes it
-// releases the keyboard, whether it ended the input or, on a line with text, did nothing.
-TEST_F(TerminalLineEditorTest, CtrlDTypedAheadHoldsTheKeyboardUntilAPromptTakesIt) {
-    EXPECT_EQ(editor.type("help\nsw"), Typing::goesOn);
-    EXPECT_EQ(editor.type("\x04"), Typing::held);
-    editor.showPrompt();  // takes "help" only
+// The keyboard is wanted only while a prompt shows: before the first, after each Return, and once
+// the run stopped prompting it is held, and whoever reads it is told to look again when that
+// changes. Keystrokes handed over meanwhile still wait for the next prompt.
+TEST_F(TerminalLineEditorTest, TheKeyboardIsWantedOnlyWhileAPromptShows) {
+    EXPECT_EQ(editor.typing(), Typing::held);
+    EXPECT_EQ(editor.type("help\nsw"), Typing::held);
+    editor.showPrompt();  // takes "help" only: its Return takes the prompt away again
     EXPECT_EQ(editor.typing(), Typing::held);
     EXPECT_EQ(releases, 0);
-    editor.showPrompt();  // Ctrl-D on "sw" does nothing
+    editor.showPrompt();
     EXPECT_EQ(editor.typing(), Typing::goesOn);
     EXPECT_EQ(releases, 1);
-    EXPECT_EQ(editor.type("\x15\n"), Typing::goesOn);
-    EXPECT_EQ(editor.type("\x04"), Typing::held);
+    EXPECT_EQ(editor.type("\x04"), Typing::goesOn);  // Ctrl-D on "sw" does nothing
+    EXPECT_EQ(editor.type("\x15\n"), Typing::held);
+    editor.showPrompt();
+    EXPECT_EQ(releases, 2);
+    editor.stopPrompting();
+    EXPECT_EQ(editor.typing(), Typing::held);
+    EXPECT_EQ(releases, 3);
+    EXPECT_EQ(entered, (Lines{"help", ""}));
+}
+
+// Ctrl-D at a prompt, even typed ahead, ends the input: nothing after it is wanted any more.
+TEST_F(TerminalLineEditorTest, CtrlDTypedAheadEndsTheInputAtItsPrompt) {
+    editor.type("help\n\x04" "screen\n");
+    editor.showPrompt();
+    EXPECT_EQ(editor.typing(), Typing::held);
     editor.showPrompt();
     EXPECT_EQ(editor.typing(), Typing::ended);
-    EXPECT_EQ(releases, 2);
     EXPECT_EQ(ends, 1);
-    EXPECT_EQ(entered, (Lines{"help", ""}));
+    EXPECT_EQ(entered, Lines{"help"});
 }
 
 // Continued after a stop, the editor draws its prompt and the half-typed line again where the

@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/signalfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,35 +57,71 @@ void report(int fd, const char* what, long number) {
 }
 
 // The stand-in shell: leads a session whose controlling terminal is the pseudo-terminal, starts
-// the program in it, and reports what becomes of the program until it ends.
-[[noreturn]] void becomeShell(const char* terminalName, int master, int events, const char* home, char* const argv[],
-                              char* const envp[]) {
+// the program in it, and reports what becomes of the program until it ends. As a shell with job
+// control, it ignores the keys that signal (they reach it while it has the terminal), takes the
+// terminal's foreground back when the program stops, and does what the test asks of the job:
+// `f` gives the program the foreground and continues it (fg), `b` continues it where it stands
+// (bg), `k` and a signal's number sends the signal and then a continue, as kill of a job does.
+[[noreturn]] void becomeShell(const char* terminalName, int master, int events, int commands, const char* home,
+                              char* const argv[], char* const envp[]) {
     close(master);
     setsid();
     const int terminal = open(terminalName, O_RDWR);
     if (terminal < 0 || ioctl(terminal, TIOCSCTTY, 0) != 0) _exit(125);
-    ::signal(SIGTTOU, SIG_IGN);
+    for (const int signal : {SIGTTOU, SIGTTIN, SIGTSTP, SIGINT, SIGQUIT}) ::signal(signal, SIG_IGN);
+    // Held from before the program starts, so that no change of it is missed; read as a descriptor.
+    sigset_t child;
+    sigemptyset(&child);
+    sigaddset(&child, SIGCHLD);
+    sigprocmask(SIG_BLOCK, &child, nullptr);
+    const int changes = signalfd(-1, &child, SFD_CLOEXEC);
+    if (changes < 0) _exit(125);
     const pid_t program = fork();
     if (program == 0) becomeProgram(terminal, home, argv, envp);
     setpgid(program, program);
     report(events, "pid", program);
+    int fromTest = commands;
     while (true) {
-        int status = 0;
-        if (waitpid(program, &status, WUNTRACED | WCONTINUED) < 0) {
+        pollfd fds[2] = {{changes, POLLIN, 0}, {fromTest, POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR) continue;
             _exit(1);
         }
-        if (WIFSTOPPED(status)) {
-            report(events, "stopped", WSTOPSIG(status));
-        } else if (WIFCONTINUED(status)) {
-            report(events, "continued", 0);
-        } else if (WIFEXITED(status)) {
-            report(events, "exited", WEXITSTATUS(status));
-            _exit(0);
-        } else if (WIFSIGNALED(status)) {
-            report(events, "signaled", WTERMSIG(status));
-            _exit(0);
+        if (fds[1].revents) {
+            char command[8];
+            const ssize_t n = read(fromTest, command, sizeof command);
+            if (n <= 0) {
+                fromTest = -1;  // the test is gone; its end kills the program
+            } else if (command[0] == 'f') {
+                tcsetpgrp(terminal, program);
+                kill(-program, SIGCONT);
+            } else if (command[0] == 'b') {
+                kill(-program, SIGCONT);
+            } else if (command[0] == 'k' && n == 2) {
+                kill(-program, command[1]);
+                kill(-program, SIGCONT);
+            }
         }
+        if (!fds[0].revents) continue;
+        signalfd_siginfo info;
+        [[maybe_unused]] const auto drained = read(changes, &info, sizeof info);
+        int status = 0;
+        pid_t changed = 0;
+        while ((changed = waitpid(program, &status, WNOHANG | WUNTRACED | WCONTINUED)) > 0) {
+            if (WIFSTOPPED(status)) {
+                tcsetpgrp(terminal, getpgrp());
+                report(events, "stopped", WSTOPSIG(status));
+            } else if (WIFCONTINUED(status)) {
+                report(events, "continued", 0);
+            } else if (WIFEXITED(status)) {
+                report(events, "exited", WEXITSTATUS(status));
+                _exit(0);
+            } else if (WIFSIGNALED(status)) {
+                report(events, "signaled", WTERMSIG(status));
+                _exit(0);
+            }
+        }
+        if (changed < 0 && errno != EINTR) _exit(1);
     }
 }
 
@@ -107,16 +144,24 @@ TerminalProgram::TerminalProgram(Options options)
     envp.push_back(nullptr);
     const std::string home = options.home.string();
 
-    int events[2];
+    int events[2], commands[2];
     if (pipe2(events, O_CLOEXEC) != 0) return;
+    if (pipe2(commands, O_CLOEXEC) != 0) {
+        close(events[0]);
+        close(events[1]);
+        return;
+    }
     shell_ = fork();
     if (shell_ == 0) {
         close(events[0]);
-        becomeShell(terminal_.terminalName().c_str(), terminal_.master(), events[1], home.c_str(), argv.data(),
-                    envp.data());
+        close(commands[1]);
+        becomeShell(terminal_.terminalName().c_str(), terminal_.master(), events[1], commands[0], home.c_str(),
+                    argv.data(), envp.data());
     }
     close(events[1]);
+    close(commands[0]);
     events_ = events[0];
+    commands_ = commands[1];
     if (shell_ < 0) return;
     const auto first = nextEvent();
     if (first && first->rfind("pid ", 0) == 0) program_ = static_cast<pid_t>(std::stol(first->substr(4)));
@@ -127,8 +172,18 @@ TerminalProgram::~TerminalProgram() {
         kill(program_, SIGKILL);
         kill(program_, SIGCONT);
     }
+    if (commands_ >= 0) close(commands_);
     if (shell_ > 0) waitpid(shell_, nullptr, 0);
     if (events_ >= 0) close(events_);
+}
+
+void TerminalProgram::tellShell(std::string_view command) const {
+    if (commands_ >= 0) [[maybe_unused]] auto written = write(commands_, command.data(), command.size());
+}
+
+void TerminalProgram::killJob(int signal) const {
+    const char command[2] = {'k', static_cast<char>(signal)};
+    tellShell(std::string_view(command, 2));
 }
 
 void TerminalProgram::print(std::string_view text) const {
@@ -168,6 +223,7 @@ std::optional<std::string> TerminalProgram::nextEvent() {
     const std::size_t end = eventText_.find('\n');
     std::string event = eventText_.substr(0, end);
     eventText_.erase(0, end + 1);
+    history_ += event + "\n";
     return event;
 }
 
@@ -181,19 +237,21 @@ bool TerminalProgram::waitFor(std::string_view text) {
     }
 }
 
-bool TerminalProgram::waitUntilStopped() {
+std::optional<int> TerminalProgram::waitUntilStopped() {
     while (const auto event = nextEvent()) {
-        if (event->rfind("stopped ", 0) == 0) return true;
+        if (event->rfind("stopped ", 0) == 0) return std::stoi(event->substr(8));
         if (event->rfind("exited ", 0) == 0 || event->rfind("signaled ", 0) == 0) {
             ended_ = true;
-            return false;
+            return std::nullopt;
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 std::optional<int> TerminalProgram::waitUntilEnded() {
     while (const auto event = nextEvent()) {
+        // Stopped, it would wait for a shell that gives it no continue: the test learns at once.
+        if (event->rfind("stopped ", 0) == 0) return std::nullopt;
         if (event->rfind("exited ", 0) == 0 || event->rfind("signaled ", 0) == 0) {
             ended_ = true;
             const int number = std::stoi(event->substr(event->find(' ') + 1));

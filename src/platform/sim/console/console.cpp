@@ -88,7 +88,7 @@ Console::Console(SimulatedSession& session, ConsoleSink& sink, bool prompt, std:
                 TerminalLineEditor::Typed{[this](std::string line) { receive(std::move(line)); },
                                           [this] { receiveOverlongLine(); }, [this] { endOfInput(); },
                                           [this] {
-                                              if (keyboardReleased_) keyboardReleased_();
+                                              if (keyboardWatcher_) keyboardWatcher_();
                                           }},
                 terminalColumns),
       terminalColumns_(std::move(terminalColumns)),

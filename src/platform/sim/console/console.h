@@ -47,12 +47,16 @@ public:
     Console& operator=(const Console&) = delete;
 
     // ---- input, from any thread
-    // Keystrokes at the terminal, for the line editor, and where its keyboard stands after them.
-    TerminalLineEditor::Typing type(std::string_view keystrokes) { return terminal_.type(keystrokes); }
+    // Keystrokes at the terminal, for the line editor (with whether more were already waiting
+    // after them), and where its keyboard stands after them.
+    TerminalLineEditor::Typing type(std::string_view keystrokes, bool morePending = false) {
+        return terminal_.type(keystrokes, morePending);
+    }
     TerminalLineEditor::Typing typing() { return terminal_.typing(); }
-    // Called when a prompt took the Ctrl-D that held the keyboard (see TerminalLineEditor): set
-    // by the reader of the terminal before it reads, cleared after its last read.
-    void watchKeyboard(std::function<void()> released) { keyboardReleased_ = std::move(released); }
+    // Called when the keyboard is wanted again or no longer (a prompt shows, the run ends; see
+    // TerminalLineEditor): set by the reader of the terminal before it reads, cleared after its
+    // last read.
+    void watchKeyboard(std::function<void()> lookAgain) { keyboardWatcher_ = std::move(lookAgain); }
     // The terminal's input ended or failed: what was typed ahead and entered still runs.
     void keyboardGone() { terminal_.keyboardGone(); }
     // The program continued after a stop: the prompt's line is drawn again.
@@ -167,7 +171,7 @@ private:
     // Everything goes out through the terminal's line editor, which passes text through while
     // no prompt shows (always, without a terminal).
     TerminalLineEditor terminal_;
-    std::function<void()> keyboardReleased_;
+    std::function<void()> keyboardWatcher_;
     std::function<std::size_t()> terminalColumns_;
     bool prompt_;
     ChangePrinter printer_;

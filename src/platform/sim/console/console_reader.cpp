@@ -20,6 +20,12 @@ void send(int fd, char byte) {
     if (fd >= 0) [[maybe_unused]] auto written = ::write(fd, &byte, 1);
 }
 
+// Whether more bytes wait to be read now, without waiting for any.
+bool pending(int fd) {
+    pollfd more{fd, POLLIN, 0};
+    return poll(&more, 1, 0) > 0 && (more.revents & POLLIN);
+}
+
 }  // namespace
 
 ConsoleReader::ConsoleReader(Console& console, int fd, bool keystrokes, const TerminalMode* terminal)
@@ -71,10 +77,11 @@ bool ConsoleReader::typingEnded(bool ended) {
 void ConsoleReader::read() {
     using Typing = TerminalLineEditor::Typing;
     const int continued = terminal_ ? terminal_->continuedSignal() : -1;
-    Typing typing = Typing::goesOn;
+    Typing typing = keystrokes_ ? console_.typing() : Typing::goesOn;
     char buffer[4096];
     while (true) {
-        // Held by a Ctrl-D typed ahead, the terminal is not read until the editor has taken it.
+        // At a terminal, read only while a prompt wants keys: what is typed meanwhile waits in the
+        // terminal, and what follows the line that ends the run stays there for the shell.
         pollfd fds[3] = {{typing == Typing::held ? -1 : fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}, {continued, POLLIN, 0}};
         if (poll(fds, 3, -1) < 0) {
             if (errno == EINTR) continue;
@@ -96,8 +103,13 @@ void ConsoleReader::read() {
             console_.continued();
         }
         if (!fds[0].revents) continue;
-        // At a terminal, a byte at a time: nothing is taken from it past the Ctrl-D that ends
-        // the input.
+        // The prompt may have gone meanwhile (the run ended).
+        if (keystrokes_ && (typing = console_.typing()) != Typing::goesOn) {
+            if (typingEnded(typing == Typing::ended)) return;
+            continue;
+        }
+        // At a terminal, a byte at a time: nothing is taken from it past the Return that takes
+        // the prompt away, or the Ctrl-D that ends the input.
         const ssize_t count = ::read(fd_, buffer, keystrokes_ ? 1 : sizeof buffer);
         if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (count <= 0) break;
@@ -105,7 +117,8 @@ void ConsoleReader::read() {
             readLines(buffer, static_cast<std::size_t>(count));
             continue;
         }
-        typing = console_.type(std::string_view(buffer, static_cast<std::size_t>(count)));
+        // A key's sequence comes in one go, so what already waits behind a byte belongs with it.
+        typing = console_.type(std::string_view(buffer, static_cast<std::size_t>(count)), pending(fd_));
         if (typingEnded(typing == Typing::ended)) return;
     }
     if (keystrokes_) return console_.keyboardGone();

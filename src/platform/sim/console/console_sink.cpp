@@ -28,6 +28,7 @@ std::vector<std::string> StringSink::takeLines() {
 }
 
 bool FileDescriptorSink::write(std::string_view text) {
+    const std::string_view piece = text;
     while (!broken_ && !text.empty()) {
         const ssize_t written = ::write(fd_, text.data(), text.size());
         if (written < 0 && errno == EINTR) continue;
@@ -37,6 +38,7 @@ bool FileDescriptorSink::write(std::string_view text) {
         }
         text.remove_prefix(static_cast<std::size_t>(written));
     }
+    if (written_ && !broken_) written_(piece);
     return !broken_;
 }
 

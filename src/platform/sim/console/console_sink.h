@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tarnwick::sim {
@@ -36,13 +38,16 @@ private:
 };
 
 // Writes straight to a file descriptor, a whole piece at a time, so each line shows at once.
+// `written` hears each piece once written (for what must know where the output stands).
 class FileDescriptorSink final : public ConsoleSink {
 public:
-    explicit FileDescriptorSink(int fd) : fd_(fd) {}
+    explicit FileDescriptorSink(int fd, std::function<void(std::string_view)> written = {})
+        : fd_(fd), written_(std::move(written)) {}
     bool write(std::string_view text) override;
 
 private:
     int fd_;
+    std::function<void(std::string_view)> written_;
     bool broken_ = false;
 };
 

@@ -5,7 +5,6 @@
 
 #include "platform/sim/console/command_words.h"
 #include "platform/ui/text_segmentation.h"
-#include "support/text.h"
 
 namespace tarnwick::sim {
 
@@ -20,6 +19,16 @@ constexpr char kEscape = 0x1B;
 constexpr const char* kBell = "\a";
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The bytes of the UTF-8 character a byte starts; one for a byte that starts none.
+std::size_t characterLength(unsigned char lead) {
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 1;
+}
+
+bool isContinuation(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
 
 }  // namespace
 
@@ -73,9 +82,8 @@ bool TerminalLineEditor::showPrompt() {
     promptShown_ = true;
     atLineStart_ = false;
     const bool delivered = out_.write(drawn);
-    const bool held = typingLocked() == Typing::held;
     takeKeystrokes();
-    if (held && typingLocked() != Typing::held && typed_.released) typed_.released();
+    if (typingLocked() == Typing::goesOn && typed_.lookAgain) typed_.lookAgain();
     return delivered;
 }
 
@@ -87,18 +95,28 @@ void TerminalLineEditor::stopPrompting() {
     promptShown_ = false;
     atLineStart_ = true;
     out_.write("\n");
+    // What is typed from now on is the shell's.
+    if (typed_.lookAgain) typed_.lookAgain();
 }
 
 // ---- the keyboard's side
 
-TerminalLineEditor::Typing TerminalLineEditor::type(std::string_view keystrokes) {
+TerminalLineEditor::Typing TerminalLineEditor::type(std::string_view keystrokes, bool morePending) {
     std::lock_guard lock(mutex_);
     if (ended_) return Typing::ended;
-    const std::size_t room = kLongestTypedAhead - std::min(kLongestTypedAhead, typedAhead_.size());
-    const std::string_view kept = keystrokes.substr(0, room);
-    typedAhead_.append(kept);
-    endsAhead_ += static_cast<std::size_t>(std::count(kept.begin(), kept.end(), kEndOfInput));
-    if (keystrokes.size() > room) out_.write(kBell);
+    morePending_ = morePending;
+    bool dropped = false;
+    for (std::size_t i = 0; i < keystrokes.size(); ++i) {
+        const char key = keystrokes[i];
+        // An Escape that nothing came with is the Escape key itself, not a sequence's start.
+        if (escapeSequence(key, i + 1 == keystrokes.size() && !morePending)) continue;
+        if (typedAhead_.size() >= kLongestTypedAhead) {
+            dropped = true;
+            continue;
+        }
+        typedAhead_ += key;
+    }
+    if (dropped) out_.write(kBell);
     if (promptShown_) takeKeystrokes();
     return typingLocked();
 }
@@ -110,7 +128,7 @@ TerminalLineEditor::Typing TerminalLineEditor::typing() {
 
 TerminalLineEditor::Typing TerminalLineEditor::typingLocked() const {
     if (ended_) return Typing::ended;
-    return endsAhead_ == 0 ? Typing::goesOn : Typing::held;
+    return promptShown_ || blind_ ? Typing::goesOn : Typing::held;
 }
 
 void TerminalLineEditor::continued() {
@@ -138,7 +156,6 @@ void TerminalLineEditor::takeKeystrokes() {
     std::size_t taken = 0;
     while (taken < typedAhead_.size() && (promptShown_ || blind_) && !ended_) {
         const char key = typedAhead_[taken++];
-        if (key == kEndOfInput) --endsAhead_;
         takeKeystroke(key);  // the end of input clears what is typed ahead
     }
     typedAhead_.erase(0, taken);
@@ -147,7 +164,6 @@ void TerminalLineEditor::takeKeystrokes() {
 
 void TerminalLineEditor::takeKeystroke(char key) {
     const bool afterCarriageReturn = std::exchange(afterCarriageReturn_, false);
-    if (escapeSequence(key)) return;
     switch (key) {
     case '\r':
         afterCarriageReturn_ = true;
@@ -159,18 +175,14 @@ void TerminalLineEditor::takeKeystroke(char key) {
         return;
     case kDelete:
     case kBackspace:
-        if (overlong_) echo_ += kBell;
-        else if (!line_.empty()) erase(line_.size() - text::scalars(line_).back().size());
+        // A whole character as a reader sees it: a letter with its accents, a flag, an emoji
+        // sequence joined into one.
+        if (!line_.empty()) erase(platform::ui::segmentText(line_).back().from);
         return;
     case kKillLine:
-        overlong_ = false;
         erase(0);
         return;
     case kEraseWord: {
-        if (overlong_) {
-            echo_ += kBell;
-            return;
-        }
         std::size_t keep = line_.size();
         while (keep > 0 && isBlank(line_[keep - 1])) --keep;
         while (keep > 0 && !isBlank(line_[keep - 1])) --keep;
@@ -178,10 +190,7 @@ void TerminalLineEditor::takeKeystroke(char key) {
         return;
     }
     case kEndOfInput:
-        if (line_.empty() && !overlong_) endInput();
-        return;
-    case kEscape:
-        escape_ = Escape::started;
+        if (line_.empty()) endInput();
         return;
     case '\t':
         insert(' ');
@@ -193,19 +202,31 @@ void TerminalLineEditor::takeKeystroke(char key) {
     }
 }
 
-// The bytes after Escape that make one key's sequence (an arrow, a function key, Alt with a
-// key) are consumed whole, never typed; a control key breaks the sequence and counts as itself.
-bool TerminalLineEditor::escapeSequence(char key) {
+// The bytes from Escape to the end of one key's sequence (an arrow, a function key, Alt with a
+// key) are consumed whole as they come in, never typed; a control key breaks the sequence and
+// counts as itself. Terminals send a key's whole sequence in one go, so an Escape `alone` (nothing
+// came with it) is the Escape key, which types nothing, and what is typed after it types as usual.
+bool TerminalLineEditor::escapeSequence(char key, bool alone) {
     const auto byte = static_cast<unsigned char>(key);
     const Escape state = std::exchange(escape_, Escape::none);
+    if (key == kEscape) {
+        if (!alone) escape_ = Escape::started;
+        return true;
+    }
     if (state == Escape::none || byte < 0x20) return false;
     if (state == Escape::started) {
-        if (byte >= 0x7F) return false;
-        if (key == '[') escape_ = Escape::controlSequence;
+        // Alt with a key, Alt-Backspace (Escape and DEL) among them; past ASCII, a character typed.
+        if (byte > 0x7F) return false;
+        if (key == '[') escape_ = Escape::controlSequenceStart;
         if (key == 'O') escape_ = Escape::oneMore;
         return true;
     }
-    if (state == Escape::controlSequence && byte <= 0x3F) {
+    // The Linux console's F1 to F5: Escape, "[[" and a letter.
+    if (state == Escape::controlSequenceStart && key == '[') {
+        escape_ = Escape::oneMore;
+        return true;
+    }
+    if ((state == Escape::controlSequence || state == Escape::controlSequenceStart) && byte <= 0x3F) {
         escape_ = Escape::controlSequence;  // a parameter or an intermediate: the sequence runs on
         return true;
     }
@@ -214,8 +235,12 @@ bool TerminalLineEditor::escapeSequence(char key) {
 }
 
 void TerminalLineEditor::insert(char byte) {
-    if (overlong_) return;
     const auto value = static_cast<unsigned char>(byte);
+    if (isContinuation(value) && droppedBytes_ > 0) {
+        --droppedBytes_;  // the rest of a character that did not fit
+        return;
+    }
+    droppedBytes_ = 0;
     if (value >= 0x80 && value <= 0x9F && !line_.empty() && line_.back() == '\xC2') {
         // U+0080 to U+009F are control characters too: a terminal may take one for the start of a
         // sequence. Its first byte goes again, from the line and from the screen.
@@ -223,14 +248,19 @@ void TerminalLineEditor::insert(char byte) {
             echo_.pop_back();
             line_.pop_back();
         } else {
+            const bool lost = lost_;  // the terminal's doing, not the person erasing
             erase(line_.size() - 1);
+            lost_ = lost;
         }
         return;
     }
-    if (line_.size() >= kLongestConsoleLine) {
-        // The line is refused when it ends: nothing more of it is kept or shown.
-        overlong_ = true;
-        echo_ += kBell;
+    // A character goes in whole or not at all: one that does not fit rings, and the line that lost
+    // it is refused when it ends, unless the person erases some of it first.
+    const std::size_t length = isContinuation(value) ? 1 : characterLength(value);
+    if (line_.size() + length > kLongestConsoleLine) {
+        lost_ = true;
+        bellOwed_ = true;
+        droppedBytes_ = length - 1;
         return;
     }
     line_ += byte;
@@ -239,6 +269,8 @@ void TerminalLineEditor::insert(char byte) {
 
 void TerminalLineEditor::erase(std::size_t keep) {
     if (keep >= line_.size()) return;
+    // Erasing after a loss: the person sees what the line holds, and that is what runs.
+    lost_ = false;
     echo_ += erasure();
     line_.resize(keep);
     echo_ += prompt_ + line_;
@@ -250,7 +282,8 @@ void TerminalLineEditor::enter() {
     promptShown_ = false;
     atLineStart_ = true;
     std::string line = std::exchange(line_, {});
-    if (std::exchange(overlong_, false)) {
+    droppedBytes_ = 0;
+    if (std::exchange(lost_, false)) {
         if (typed_.overlongLine) typed_.overlongLine();
     } else if (typed_.line) {
         typed_.line(std::move(line));
@@ -263,8 +296,8 @@ void TerminalLineEditor::endInput() {
     promptShown_ = false;
     atLineStart_ = true;
     ended_ = true;
+    lost_ = bellOwed_ = false;
     typedAhead_.clear();
-    endsAhead_ = 0;
     line_.clear();
     if (typed_.end) typed_.end();
 }
@@ -277,6 +310,11 @@ std::string TerminalLineEditor::erasure() const {
 }
 
 void TerminalLineEditor::flush() {
+    // Characters lost to the line's limit ring once for the keys that came together (a paste).
+    if (bellOwed_ && !morePending_) {
+        echo_ += kBell;
+        bellOwed_ = false;
+    }
     if (echo_.empty()) return;
     if (!blind_) out_.write(echo_);
     echo_.clear();

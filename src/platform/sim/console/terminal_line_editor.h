@@ -13,20 +13,24 @@ namespace tarnwick::sim {
 // The console at a terminal: the person's keystrokes are edited on the prompt's line here, and
 // what the console prints goes above that line, as an interactive shell's line editor does.
 //
-// Keystrokes are taken only while the prompt shows. What is typed while a command runs waits,
-// unseen, and is shown at the next prompt as if typed there, so every command stands after one
-// prompt however far ahead it was typed. A line goes to the console when Return ends it, and
+// Keystrokes are taken only while the prompt shows, and the keyboard is read only then (typing()):
+// what is typed while a command runs waits, unseen, in the terminal, and is shown at the next
+// prompt as if typed there, so every command stands after one prompt however far ahead it was
+// typed, and what follows the line that ends the run stays in the terminal for the shell. A line goes to the console when Return ends it, and
 // the prompt goes with it until the console draws it again. Printed while the prompt waits, a
 // line takes the prompt's place and the prompt comes back under it with what was typed so far.
 //
-// Keys: Backspace erases a character, Ctrl-U the line, Ctrl-W the word before the cursor;
-// Ctrl-D on an empty line ends the input. Tab types a blank; other control keys and the escape
+// Keys: Backspace erases a character (a grapheme cluster: a letter with its accents, a flag),
+// Ctrl-U the line, Ctrl-W the word before the cursor; Ctrl-D on an empty line ends the input. Tab types a blank; other control keys and the escape
 // sequences of arrow and function keys are ignored, so nothing typed can move the cursor or
-// send the terminal a sequence. A line past the console's limit rings the bell, keeps no more,
-// and is refused whole when Return ends it. A wide character takes two columns.
+// send the terminal a sequence. Escape alone (nothing came with it) types nothing either, and what
+// is typed after it types as usual. A character that would take the line past the console's limit
+// rings the bell and is not kept; the line that lost it is refused whole when Return ends it, so
+// that a long paste cut short never runs, unless Backspace, Ctrl-W or Ctrl-U erased some of it
+// since: then what shows is what runs. A wide character takes two columns.
 //
-// Ctrl-D typed ahead holds the keyboard: whoever reads the terminal reads nothing past it until a
-// prompt takes it, so that what is typed after an end of input stays for the shell.
+// Keystrokes handed over while no prompt shows (several lines at once, in-process) wait in the
+// editor instead, and go the same way.
 //
 // The console's side (write, showPrompt, stopPrompting) runs on the main loop, the keyboard's
 // side (type, keyboardGone, continued) on the reader's thread; one lock keeps each drawing whole.
@@ -37,14 +41,14 @@ public:
         std::function<void(std::string)> line;
         std::function<void()> overlongLine;
         std::function<void()> end;
-        // A prompt took the Ctrl-D that held the keyboard (it ended the input, or did nothing on
-        // a line with text); called on the console's side.
-        std::function<void()> released;
+        // The console's side changed where the keyboard stands (a prompt shows and wants keys,
+        // or the run stopped prompting): whoever reads it asks typing() again.
+        std::function<void()> lookAgain;
     };
     // Where the keyboard stands after keystrokes.
     enum class Typing {
-        goesOn,  // read on
-        held,    // a Ctrl-D waits among the keystrokes typed ahead: read nothing more until released
+        goesOn,  // a prompt wants keys: read on
+        held,    // no prompt wants keys now: read nothing until told to look again
         ended,   // the input has ended: read nothing more
     };
     // `columns` is the terminal's width now (0 when unknown), for erasing a line that wrapped.
@@ -60,8 +64,9 @@ public:
     void stopPrompting();
 
     // ---- the keyboard's side
-    // Keystrokes as read.
-    Typing type(std::string_view keystrokes);
+    // Keystrokes as read, and whether more were already waiting to be read after them (an
+    // Escape is a sequence's start only when what follows it came with it).
+    Typing type(std::string_view keystrokes, bool morePending = false);
     Typing typing();
     // The keyboard is gone (the end of the terminal's input, or an error reading it): the lines
     // typed ahead and ended by Return still go to the console, then the input ends.
@@ -75,7 +80,8 @@ public:
     static constexpr std::size_t kLongestTypedAhead = 1 << 20;
 
 private:
-    enum class Escape { none, started, controlSequence, oneMore };
+    // Where a key's sequence stands: after its Escape, right after "[", further in, or before its last byte.
+    enum class Escape { none, started, controlSequenceStart, controlSequence, oneMore };
 
     void takeKeystrokes();
     void takeKeystroke(char key);
@@ -83,7 +89,7 @@ private:
     void insert(char byte);
     void erase(std::size_t keep);
     void endInput();
-    bool escapeSequence(char key);
+    bool escapeSequence(char key, bool alone);
     Typing typingLocked() const;
     // What erases the prompt's line as drawn, however many rows it wrapped onto.
     std::string erasure() const;
@@ -96,10 +102,12 @@ private:
 
     std::mutex mutex_;
     std::string typedAhead_;  // keystrokes not yet taken
-    std::size_t endsAhead_ = 0;  // the Ctrl-Ds among them
     std::string line_;        // the line at the prompt
     std::string echo_;        // drawing owed for keystrokes taken
-    bool overlong_ = false;
+    bool lost_ = false;            // a character did not fit, and nothing was erased since
+    bool bellOwed_ = false;        // for a character lost among keys still coming
+    bool morePending_ = false;     // more keys waited after the last ones typed
+    std::size_t droppedBytes_ = 0;  // of the character that did not fit, still to come
     bool promptShown_ = false;
     bool atLineStart_ = true;  // the output so far ended its line
     bool blind_ = false;       // the keyboard is gone: lines are handed on without drawing

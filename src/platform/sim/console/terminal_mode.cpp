@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace tarnwick::sim {
@@ -15,13 +16,16 @@ namespace tarnwick::sim {
 namespace {
 
 // What the signal handlers know of the one terminal set for line editing. Handlers run on any
-// thread and may call only async-signal-safe functions: tcsetattr, sigaction, pthread_sigmask,
-// raise and write.
+// thread and may call only async-signal-safe functions: tcgetpgrp, getpgrp, tcsetattr, sigaction,
+// pthread_sigmask, raise and write.
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
               "the handlers read these atomics");
 std::atomic<int> editedTerminal{-1};
-std::atomic<bool> editing{false};  // the editing mode is in force (not given back for good)
+std::atomic<bool> editing{false};  // the editing mode is wanted (not given back for good)
+std::atomic<bool> inForce{false};  // the terminal has the editing mode now, set by this process
 std::atomic<int> continuedWriter{-1};
+std::atomic<int> outputTerminal{-1};
+std::atomic<bool> lineOpen{false};  // the last output left the cursor after text on its row
 termios editingMode{};
 termios ownMode{};
 
@@ -33,18 +37,50 @@ struct sigaction previousStop{}, previousContinue{};
 struct sigaction onStop{};
 bool stopCaught = false;
 
+// Puts the terminal's own mode back if the editing mode is in force, and only then: a process
+// that is not in the terminal's foreground may have to (its run ends while a shell has the
+// terminal), and must not be stopped for writing the mode there, so SIGTTOU is held meanwhile.
+class TtouHeld {
+public:
+    TtouHeld() {
+        sigset_t ttou;
+        sigemptyset(&ttou);
+        sigaddset(&ttou, SIGTTOU);
+        pthread_sigmask(SIG_BLOCK, &ttou, &mask_);
+    }
+    ~TtouHeld() { pthread_sigmask(SIG_SETMASK, &mask_, nullptr); }
+    TtouHeld(const TtouHeld&) = delete;
+    TtouHeld& operator=(const TtouHeld&) = delete;
+
+private:
+    sigset_t mask_;
+};
+
 void giveBack() {
     const int fd = editedTerminal.load();
-    if (fd >= 0 && editing.load()) tcsetattr(fd, TCSANOW, &ownMode);
+    if (fd < 0 || !inForce.exchange(false)) return;
+    const TtouHeld held;
+    tcsetattr(fd, TCSANOW, &ownMode);
 }
 
-// Sets the editing mode again; false when it was given back for good, even while this ran.
+// Whether the terminal is the process's to set: its group is the terminal's foreground one, or the
+// terminal is not its controlling terminal at all (no job control works on it then).
+bool inFront(int fd) {
+    const pid_t front = tcgetpgrp(fd);
+    return front < 0 ? errno == ENOTTY : front == getpgrp();
+}
+
+// Sets the editing mode again when the process is in the terminal's foreground. In the
+// background (a shell's bg, or a kill that continues a stopped job so that it can end) the
+// terminal belongs to someone else and keeps its mode until a later continue finds the process
+// in front. False when nothing was set, or the mode was given back for good even while this ran.
 bool takeAgain() {
     const int fd = editedTerminal.load();
-    if (fd < 0 || !editing.load()) return false;
+    if (fd < 0 || !editing.load() || !inFront(fd)) return false;
     tcsetattr(fd, TCSANOW, &editingMode);
+    inForce = true;
     if (editing.load()) return true;
-    tcsetattr(fd, TCSANOW, &ownMode);
+    giveBack();
     return false;
 }
 
@@ -86,6 +122,11 @@ bool isFault(int signal, const siginfo_t* info) {
 
 void ending(int signal, siginfo_t* info, void*) {
     giveBack();
+    // What the shell prints of the end ("Quit") starts a line of its own, not after what was typed.
+    if (const int output = outputTerminal.load(); output >= 0 && lineOpen.exchange(false)) {
+        const TtouHeld held;
+        [[maybe_unused]] const auto written = write(output, "\r\n", 2);
+    }
     for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
         if (kEndingSignals[i] == signal) sigaction(signal, &previousEnding[i], nullptr);
     // Whatever had the signal before takes it now. A fault comes again when its instruction runs
@@ -135,7 +176,7 @@ void releaseSignals() {
 
 }  // namespace
 
-std::unique_ptr<TerminalMode> TerminalMode::forLineEditing(int fd) {
+std::unique_ptr<TerminalMode> TerminalMode::forLineEditing(int fd, int output) {
     termios saved{};
     if (editedTerminal.load() >= 0 || !isatty(fd) || tcgetattr(fd, &saved) != 0) return nullptr;
     termios edited = saved;
@@ -150,23 +191,33 @@ std::unique_ptr<TerminalMode> TerminalMode::forLineEditing(int fd) {
     editingMode = edited;
     ownMode = saved;
     continuedWriter = continued[1];
+    outputTerminal = output;
+    lineOpen = false;
     editedTerminal = fd;
+    inForce = true;
     editing = true;
     catchSignals();
-    return std::unique_ptr<TerminalMode>(new TerminalMode(fd, continued[0], saved));
+    return std::unique_ptr<TerminalMode>(new TerminalMode(continued[0]));
 }
 
 TerminalMode::~TerminalMode() {
     restore();
     releaseSignals();
     editedTerminal = -1;
+    outputTerminal = -1;
     if (const int writer = continuedWriter.exchange(-1); writer >= 0) close(writer);
     if (continued_ >= 0) close(continued_);
 }
 
+void TerminalMode::wrote(std::string_view text) const {
+    // A bell moves nothing.
+    const std::size_t last = text.find_last_not_of('\a');
+    if (last != std::string_view::npos) lineOpen = text[last] != '\n';
+}
+
 void TerminalMode::restore() const {
     editing = false;
-    tcsetattr(fd_, TCSANOW, &saved_);
+    giveBack();
 }
 
 }  // namespace tarnwick::sim
