@@ -278,6 +278,48 @@ TEST_F(NarrowConsoleTerminalTest, HelpWrapsEachDescriptionAtItsBlanksUnderItsCol
               "Words are separated by blanks; put text with blanks in double quotes; # starts a comment.");
 }
 
+// Rows are filled as far as they go: a sentence exactly as wide as the terminal keeps its row, and
+// no row of a description could have taken the first word of the row under it.
+class FittingConsoleTerminalTest : public ConsoleTerminalTest {
+protected:
+    FittingConsoleTerminalTest() { terminal = testkit::FakeTerminal(kWidth); }
+    static constexpr std::size_t kWidth = 89;
+    static std::size_t columns(const std::string& text) {
+        return static_cast<std::size_t>(
+            std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    }
+};
+
+TEST_F(FittingConsoleTerminalTest, HelpFillsEachRowAsFarAsItGoes) {
+    console.launched();
+    console.type("help\n");
+    env.settle();
+    const Lines rows = fromReady();
+    const std::string closing = "Words are separated by blanks; put text with blanks in double quotes; # starts a comment.";
+    ASSERT_EQ(columns(closing), kWidth);
+    EXPECT_NE(std::find(rows.begin(), rows.end(), closing), rows.end()) << testkit::transcript(rows);
+    const auto helpRow = std::find_if(rows.begin(), rows.end(), [](const std::string& row) {
+        return row.rfind("help ", 0) == 0;
+    });
+    ASSERT_NE(helpRow, rows.end()) << testkit::transcript(rows);
+    const std::size_t column = helpRow->find("lists the commands");
+    for (auto row = helpRow; std::next(row) != rows.end(); ++row) {
+        const std::string& below = *std::next(row);
+        // Only a row of a description continued under the description column.
+        const auto describes = [&](const std::string& shown) {
+            if (shown.size() <= column || shown[column] == ' ') return false;
+            if (shown.find_first_not_of(' ') == column) return true;
+            const auto& commands = sim::consoleCommands();
+            return std::any_of(commands.begin(), commands.end(), [&](const auto& command) {
+                return shown.rfind(command.usage, 0) == 0 && shown.find_first_not_of(' ', command.usage.size()) == column;
+            });
+        };
+        if (!describes(*row) || below.find_first_not_of(' ') != column) continue;
+        const std::string firstWord = below.substr(column, below.find(' ', column) - column);
+        EXPECT_GT(columns(*row) + 1 + columns(firstWord), kWidth) << *row << "\n" << below;
+    }
+}
+
 // Too narrow for the column, each usage stands on its own rows and its description under it, a
 // little indented; nothing passes the terminal's width and no word is cut.
 class VeryNarrowConsoleTerminalTest : public ConsoleTerminalTest {
