@@ -192,8 +192,8 @@ TEST_F(KeyWindowRoadsTest, WithNoKeyWindowTheAnswersCommandWorksAsGiven) {
     const Lines none = send("set \"Launch at login\" off");
     ASSERT_EQ(none.size(), 1u);
     EXPECT_EQ(none[0], "error: No window of ours is key while another application is active, and none with controls "
-                       "is on screen; click status-item, wait 0.5, then menu \"Settings\u2026\" open the settings "
-                       "from the status menu.");
+                       "is on screen; click status-item, wait 0.5, then menu \"Settings\u2026\" or menu \"Desktop "
+                       "Names\" open a window from the status menu.");
     for (const char* step : {"click status-item", "wait 0.5", "menu \"Settings\u2026\""})
         EXPECT_EQ(send(step).back(), "ok") << step;
     EXPECT_EQ(send("set \"Launch at login\" off").back(), "ok");
@@ -271,7 +271,8 @@ TEST_F(KeyWindowRoadsTest, TheSettingsStayOnTheirDesktopAndComeBackWithIt) {
     EXPECT_EQ(send("set \"Launch at login\" on"),
               Lines{"error: No window of ours is key while another application is active, and none with controls "
                     "is on screen; the window \"Tarnwick Settings\" is on \"Desktop 1\" of display 1, not the "
-                    "current desktop; switch 1 goes there."});
+                    "current desktop; switch 1 goes there, then in \"Tarnwick Settings\" set \"Launch at login\" on "
+                    "acts in it."});
 
     // Back on its desktop it is listed with its controls and drawn, with nothing printed for it.
     const Lines back = send("switch 1");
@@ -394,6 +395,11 @@ TEST_F(KeyWindowRoadsTest, TheHintNamesTheWindowThatShowsTheControlWhereverItIs)
     EXPECT_EQ(send("press \"Launch at login\""),
               Lines{"error: No window of ours shows anything with the identifier, label or text \"Launch at login\" "
                     "on screen; " + away});
+    // A name no window shows anywhere is said to be shown nowhere, not promised on another desktop.
+    const Lines bogus = send("set Bogus on");
+    ASSERT_EQ(bogus.size(), 1u);
+    EXPECT_NE(bogus[0].find("nor does a window elsewhere show \"Bogus\" as something set works on;"), std::string::npos)
+        << bogus[0];
     EXPECT_EQ(send("switch 1").back(), "ok");
     EXPECT_EQ(send("set \"Launch at login\" on").back(), "ok");
 
@@ -410,6 +416,23 @@ TEST_F(KeyWindowRoadsTest, TheHintNamesTheWindowThatShowsTheControlWhereverItIs)
     EXPECT_EQ(send("press Refresh"),
               Lines{"error: No window of ours shows anything with the identifier, label or text \"Refresh\" on "
                     "screen; the window \"Desktop Names\" is in the Dock; restore \"Desktop Names\" brings it back."});
+    quit();
+}
+
+TEST_F(KeyWindowRoadsTest, APressLandsOnThePartOfTheControlThatShows) {
+    start();
+    choose("Settings\u2026");
+    choose("Desktop Names");
+    // Desktop Names (431 to 1081) covers the row's label but not the switch at its end.
+    EXPECT_EQ(send("press \"Launch at login\"").back(), "ok");
+    EXPECT_TRUE(printed(send("screen"), "toggle \"Launch at login\" on"));
+    EXPECT_EQ(keyWindow(), "Tarnwick Settings");
+    // Wholly covered, the answer names the window in front and how to bring this one forward.
+    choose("Desktop Names");
+    EXPECT_EQ(send("press \"Check for Updates\u2026\""),
+              Lines{"error: \"Check for Updates\u2026\" is covered by the window \"Desktop Names\"; in \"Tarnwick "
+                    "Settings\" press \"Check for Updates\u2026\" brings the window \"Tarnwick Settings\" forward and "
+                    "presses it."});
     quit();
 }
 

@@ -206,7 +206,7 @@ TEST_F(ConsoleKeyboardTest, WithNoWindowOnScreenTheHintSaysHowToBringOneBack) {
     console->type("wait 0");
     EXPECT_EQ(console->type("focus name.1"),
               Lines{"error: No window of ours is key, and none with controls is on screen; click status-item, wait "
-                    "0.5, then menu \"Settings\xE2\x80\xA6\" open the settings from the status menu."});
+                    "0.5, then menu \"Settings\xE2\x80\xA6\" or menu \"Desktop Names\" open a window from the status menu."});
 }
 
 TEST_F(ConsoleKeyboardTest, AWindowNamedByAnotherTitleIsRefusedNamingThoseOnScreen) {

@@ -255,6 +255,19 @@ void Panel::restoreFrame() {
         // A frame saved smaller than the window allows now grows to the minimum.
         frame.size.width = std::max(frame.width(), minimum.width);
         frame.size.height = std::max(frame.height(), minimum.height);
+        // One saved larger than the screen it comes back on (an edited or foreign frame) shrinks
+        // to that screen's visible frame, as the system reads a saved frame.
+        auto screen = frame.isFinite() ? screenContaining(frame) : std::nullopt;
+        if (!screen) {
+            const auto all = screens();
+            if (!all.empty()) screen = all.front();
+        }
+        if (screen && screen->visibleFrame.isUsable() && frame.isFinite() &&
+            (frame.width() > screen->visibleFrame.width() || frame.height() > screen->visibleFrame.height())) {
+            const Rect& visible = screen->visibleFrame;
+            frame = placedInside(frame, visible, minimum,
+                                 Point{frame.minX() - visible.minX(), visible.maxY() - frame.maxY()});
+        }
         setFrame(frame, false);
     }
 }

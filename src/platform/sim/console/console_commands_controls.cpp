@@ -1,6 +1,7 @@
 // The simulated user's hands on the controls of our windows' declarative trees: buttons, the
 // keyboard focus, text fields, switches, sliders, steppers, pickers and lists.
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/sim/console/acting_controls.h"
@@ -65,25 +66,54 @@ void press(CommandContext& context) {
     const Rect visible = control.hosting->host().visibleFrame(aimed);
     if (!(visible.width() > 0 && visible.height() > 0)) throw Error(quotedText(name) + " is scrolled out of sight.");
     const Rect host = screenFrame(*control.hosting);
-    const Point point{host.minX() + visible.midX(), host.maxY() - visible.midY()};
     // The click lands on whatever is frontmost there, as the user's would; a window named is
     // clicked into first, which brings it in front of the windows of its level.
     auto& windows = context.session.windowSystem();
     const bool comesForward = context.window && panel->canBecomeKey();
-    for (auto* shown : windows.onScreenPanels()) {
-        if (shown == panel) break;
-        if (shown->ignoresMouseEvents() || !shown->frame().contains(point)) continue;
-        if (comesForward && shown->level() <= panel->level()) continue;
+    const auto coveredBy = [&](Point at) -> ui::Panel* {
+        for (auto* shown : windows.onScreenPanels()) {
+            if (shown == panel) break;
+            if (shown->ignoresMouseEvents() || !shown->frame().contains(at)) continue;
+            if (comesForward && shown->level() <= panel->level()) continue;
+            return shown;
+        }
+        return nullptr;
+    };
+    // Its middle first; where a window covers that, a person clicks the part that shows (the
+    // switch at the end of a row whose label lies under another window).
+    std::optional<Point> point;
+    ui::Panel* cover = nullptr;
+    // The part of the control that shows counts too: a label found inside its control (a
+    // switch's) is clicked where the control shows.
+    std::vector<Rect> frames{visible};
+    if (&aimed != clicked && isWithin(aimed, *clicked))
+        if (const Rect whole = control.hosting->host().visibleFrame(*clicked); whole.width() > 0 && whole.height() > 0)
+            frames.push_back(whole);
+    for (const Rect& frame : frames) {
+        const double inset = std::min(6.0, frame.width() / 2);
+        for (const double x : {frame.midX(), frame.maxX() - inset, frame.minX() + inset,
+                               frame.minX() + frame.width() * 0.75, frame.minX() + frame.width() * 0.25}) {
+            const Point at{host.minX() + x, host.maxY() - frame.midY()};
+            ui::Panel* over = coveredBy(at);
+            if (!over) {
+                point = at;
+                break;
+            }
+            if (!cover) cover = over;
+        }
+        if (point) break;
+    }
+    if (!point) {
         std::string covered = quotedText(name) + " is covered by " +
-                              (shown->title().empty() ? std::string("another window") : describeWindow(*shown));
+                              (cover->title().empty() ? std::string("another window") : describeWindow(*cover));
         // Named with `in`, a window that can take the keyboard comes in front of its level first.
-        if (!context.window && panel->canBecomeKey() && !panel->title().empty() && shown->level() <= panel->level())
+        if (!context.window && panel->canBecomeKey() && !panel->title().empty() && cover->level() <= panel->level())
             covered += "; in " + quotedText(panel->title()) + " press " + typedWord(name) + " brings " +
                        describeWindow(*panel) + " forward and presses it";
         throw Error(covered + ".");
     }
     clickInto(context, *panel);
-    windows.click(point);
+    windows.click(*point);
 }
 
 void focus(CommandContext& context) {

@@ -85,17 +85,38 @@ bool takesCommand(ui::Panel& panel, const std::string& name, const ActingControl
 }
 
 // Where a window of ours that is not on screen shows an enabled control the name finds that the
-// command takes: on another desktop, with the switch that goes there, or in the Dock, with the
-// restore that brings it back. Nothing when none does.
-std::optional<std::string> elsewhereShowing(SimulatedSession& session, const std::string& name,
-                                            const ActingControl& acting) {
-    const auto takes = [&](ui::Panel& panel) { return takesCommand(panel, name, acting); };
-    if (auto away = firstElsewhere(session, takes)) return elsewhereText(*away);
+// command takes (and `check` lets through): on another desktop, with the switch that goes there,
+// or in the Dock, with the restore that brings it back.
+struct ShownAway {
+    std::string text;
+    ui::Panel* window = nullptr;
+    bool inTheDock = false;
+};
+std::optional<ShownAway> elsewhereShowing(SimulatedSession& session, const std::string& name,
+                                          const std::string& command, const ActingControl& acting,
+                                          const ControlCheck& check = {}) {
+    const auto takes = [&](ui::Panel& panel) {
+        if (!takesCommand(panel, name, acting)) return false;
+        if (check) check(findControl(panel, name, command, acting));
+        return true;
+    };
+    for (auto* panel : session.windowSystem().panels())
+        if (!panel->title().empty())
+            if (auto away = windowElsewhere(session, *panel); away && takes(*panel))
+                return ShownAway{elsewhereText(*away), panel, false};
     for (auto* panel : nameableWindows(session.windowSystem(), true))
         if (takes(*panel))
-            return "the window " + quotedText(panel->title()) + " is in the Dock; restore " +
-                   typedWord(panel->title()) + " brings it back";
+            return ShownAway{"the window " + quotedText(panel->title()) + " is in the Dock; restore " +
+                                 typedWord(panel->title()) + " brings it back",
+                             panel, true};
     return std::nullopt;
+}
+
+// The command as typed, in the window named: "in "Tarnwick Settings" set "Launch at login" on".
+std::string commandIn(const CommandContext& context, const ui::Panel& panel) {
+    std::string command = "in " + quotedText(panel.title()) + " " + context.name;
+    for (const auto& word : context.arguments) command += " " + typedWord(word);
+    return command;
 }
 
 // Why a command that acts in the key window found none, with a command that works instead: the
@@ -104,8 +125,9 @@ std::optional<std::string> elsewhereShowing(SimulatedSession& session, const std
 std::string noKeyWindow(CommandContext& context, const ActingControl& acting, const ControlCheck& check) {
     auto& session = context.session;
     auto& windows = session.windowSystem();
-    const std::string opening = std::string("No window of ours is key") +
-                                (session.ownApplicationActive() ? "" : " while another application is active");
+    const bool active = session.ownApplicationActive();
+    const std::string opening =
+        std::string("No window of ours is key") + (active ? "" : " while another application is active");
     const std::string name = context.arguments.empty() ? std::string() : context.arguments.front();
     std::vector<ui::Panel*> withControls;
     for (auto* panel : windows.onScreenPanels())
@@ -115,30 +137,40 @@ std::string noKeyWindow(CommandContext& context, const ActingControl& acting, co
         if (!takesCommand(*panel, name, acting, &shown)) continue;
         // A command that would fail there for its other words says why instead.
         if (check) check(findControl(*panel, name, context.name, acting));
-        std::string command = "in " + quotedText(panel->title()) + " " + context.name;
-        for (const auto& word : context.arguments) command += " " + typedWord(word);
         // The command first, so that copying it takes no full stop with it.
-        return opening + "; " + command + " names the window to act in.";
+        return opening + "; " + commandIn(context, *panel) + " names the window to act in.";
     }
-    const std::string onScreen =
-        withControls.empty() ? ", and none with controls is on screen; "
-                             : ", and no window on screen shows anything with the identifier, label or text " +
-                                   quotedText(name) + (shown ? " that " + context.name + " works on" : std::string()) +
-                                   "; ";
-    if (auto elsewhere = elsewhereShowing(session, name, acting)) return opening + onScreen + *elsewhere + ".";
+    const std::string nothing = "shows anything with the identifier, label or text " + quotedText(name);
+    const std::string onScreen = withControls.empty()
+                                     ? ", and none with controls is on screen; "
+                                     : ", and no window on screen " + nothing +
+                                           (shown ? " that " + context.name + " works on" : std::string()) + "; ";
+    if (auto away = elsewhereShowing(session, name, context.name, acting, check)) {
+        // Where another application stays in front, the switch alone leaves no window of ours key.
+        if (!away->inTheDock && !active)
+            return opening + onScreen + away->text + ", then " + commandIn(context, *away->window) + " acts in it.";
+        return opening + onScreen + away->text + ".";
+    }
     if (!withControls.empty()) {
         const bool one = withControls.size() == 1;
         return opening + onScreen + "on screen " + (one ? "is " : "are ") + quotedTitles(withControls) +
                ": screen lists " + (one ? "its view tree." : "their view trees.");
     }
+    // Nothing of ours anywhere shows it: where a window is, without promising the command works there.
+    const std::string nowhere = ", and none with controls is on screen; nor does a window elsewhere " +
+                                (name.empty() ? std::string("show anything") : "show " + quotedText(name) +
+                                                                                   " as something " + context.name +
+                                                                                   " works on") +
+                                "; ";
     const auto hasControls = [](ui::Panel& panel) { return !hostingViews(panel).empty(); };
-    if (auto away = firstElsewhere(session, hasControls)) return opening + onScreen + elsewhereText(*away) + ".";
+    if (auto away = firstElsewhere(session, hasControls)) return opening + nowhere + elsewhereText(*away) + ".";
     for (auto* panel : nameableWindows(windows, true))
         if (hasControls(*panel))
-            return opening + onScreen + "restore " + typedWord(panel->title()) + " brings one back from the Dock.";
+            return opening + nowhere + "restore " + typedWord(panel->title()) + " brings one back from the Dock.";
     // Each command stands where copying it takes no full stop with it.
     return opening + onScreen +
-           "click status-item, wait 0.5, then menu \"Settings\u2026\" open the settings from the status menu.";
+           "click status-item, wait 0.5, then menu \"Settings\u2026\" or menu \"Desktop Names\" open a window from "
+           "the status menu.";
 }
 
 }  // namespace
@@ -183,7 +215,9 @@ ui::Panel& controlWindow(CommandContext& context, const ActingControl& acting, c
 
 std::optional<std::string> shownElsewhere(CommandContext& context, const std::string& name,
                                           const ActingControl& acting) {
-    return elsewhereShowing(context.session, name, acting);
+    auto away = elsewhereShowing(context.session, name, context.name, acting);
+    if (!away) return std::nullopt;
+    return away->text;
 }
 
 namespace {
