@@ -238,6 +238,17 @@ TEST_F(TitledWindowsTest, AnAutosavedFrameIsKeptWhileShownAndRestoredWhenFirstSh
     defaults.set(ui::Panel::autosaveKey("Fresh"), Value(std::string("1 2 3")));
     fresh.orderFrontRegardless();
     EXPECT_EQ(fresh.frame(), Rect(30, 40, 200, 100));
+
+    // One saved larger than the screen it comes back on shrinks to that screen's visible frame.
+    ui::Panel huge(Rect(30, 40, 200, 100), kTitledWindow);
+    ASSERT_TRUE(huge.setFrameAutosaveName("Huge"));
+    const Rect first = screens[0].visibleFrame;
+    defaults.set(ui::Panel::autosaveKey("Huge"), Value(std::to_string(first.origin.x) + " " +
+                                                        std::to_string(first.origin.y) + " 99999 " +
+                                                        std::to_string(first.height() / 2)));
+    huge.orderFrontRegardless();
+    EXPECT_EQ(huge.frame().size, (Size{first.width(), first.height() / 2}));
+    EXPECT_EQ(ui::displayID(*huge.screen()), ui::displayID(screens[0]));
 }
 
 // The minimum a window's declarative content declares is known only once it has rendered: the

@@ -257,7 +257,9 @@ void Panel::restoreFrame() {
         frame.size.height = std::max(frame.height(), minimum.height);
         // One saved larger than the screen it comes back on (an edited or foreign frame) shrinks
         // to that screen's visible frame, as the system reads a saved frame.
-        auto screen = frame.isFinite() ? screenContaining(frame) : std::nullopt;
+        // The screen that holds its title bar's leading end, else the one it overlaps most.
+        auto screen = frame.isFinite() ? screenAt(Point{frame.minX(), frame.maxY() - 1}) : std::nullopt;
+        if (!screen && frame.isFinite()) screen = screenContaining(frame);
         if (!screen) {
             const auto all = screens();
             if (!all.empty()) screen = all.front();
