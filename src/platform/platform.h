@@ -21,6 +21,7 @@
 #include "platform/shared_application.h"
 #include "platform/private_functions.h"
 #include "platform/system.h"
+#include "platform/text_input_context.h"
 #include "platform/text_recognition.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/status_item.h"
@@ -69,6 +70,8 @@ struct Platform {
     ui::TextMetrics* textMetrics = nullptr;
     // The user's input as the whole system sees it (monitors, the current event, held modifiers).
     Events* events = nullptr;
+    // The composition of what is typed (a dead key's accent waiting for the next key).
+    TextInputContext* textInputContext = nullptr;
     // The menu bar's status items, and the tracking of open menus.
     ui::StatusBar* statusBar = nullptr;
     ui::MenuTracking* menuTracking = nullptr;

@@ -82,6 +82,9 @@ protected:
         return testkit::parseXml(bytes.str()).value_or(testkit::XmlElement{});
     }
 
+    // Types a long name into the field and walks its caret from the start to the end.
+    void walkLongText(const std::string& field, const std::string& owner);
+
     testkit::TempFolder home;
     std::unique_ptr<testkit::ConsoleProcess> program;
 };
@@ -225,6 +228,151 @@ TEST_F(FieldKeyboardRoadsTest, ThePictureDrawsTheSelectionBehindTheTextAndTheCar
     EXPECT_EQ(selections[0]->value("fill"), "#464646");
     ok("keys right");  // the settings are key: the names window's field does not move
     EXPECT_TRUE(picture().all("rect", "caret").empty());
+}
+
+// A long text in the field being edited shows whole, scrolled so that the caret stays inside
+// the field: walked from the start to the end a character at a time, the caret never stops short
+// of the text's end, the text slides left under it once it reaches the trailing edge, and
+// the text, the caret and the field's clip agree. Left, the field cuts it short again.
+void FieldKeyboardRoadsTest::walkLongText(const std::string& field, const std::string& owner) {
+    const std::string name = "A very long desktop name that surely goes on past the right edge of the field yes";
+    ok("type " + field + " \"" + name + "\"");
+    // The drawn line of the name, the caret, and the clip the line is drawn in.
+    struct Drawn {
+        double textLeft = 0, textRight = 0, caret = 0;
+        Rect clip, field;
+    };
+    const auto drawn = [&] {
+        const testkit::XmlElement svg = picture();
+        Drawn d;
+        const auto* text = testkit::textShowing(svg, name);
+        const auto carets = svg.all("rect", "caret");
+        EXPECT_TRUE(text) << "the name is drawn whole, not cut short";
+        EXPECT_EQ(carets.size(), 1u);
+        if (!text || carets.size() != 1) return d;
+        d.textLeft = testkit::textLeft(*text);
+        d.textRight = testkit::textRight(*text);
+        d.caret = testkit::rectOf(*carets[0]).minX();
+        const auto clips = testkit::clipsAround(svg, *text);
+        if (!clips.empty()) d.clip = testkit::rectOf(*clips.back());
+        for (const auto* box : svg.all("rect", "text-field"))
+            if (testkit::rectOf(*box).contains(Point{d.caret, testkit::rectOf(*carets[0]).midY()}))
+                d.field = testkit::rectOf(*box);
+        // The caret is clipped as the line is: inside the field's text area.
+        const Rect caret = testkit::rectOf(*carets[0]);
+        const Rect shown = testkit::shownPart(svg, *carets[0], caret);
+        EXPECT_NEAR(shown.width(), caret.width(), 0.01);
+        EXPECT_NEAR(shown.height(), caret.height(), 0.01);
+        return d;
+    };
+    constexpr double kDrawn = 0.01;
+    Drawn at = drawn();
+    ASSERT_GT(at.field.width(), 0);
+    // Typed, the caret stands after the last character at the trailing edge; the start is hidden.
+    EXPECT_NEAR(at.caret, at.textRight, kDrawn);
+    EXPECT_LT(at.textLeft, at.field.minX());
+    EXPECT_GE(at.clip.minX(), at.field.minX());
+    EXPECT_LE(at.clip.maxX(), at.field.maxX());
+    EXPECT_LE(at.caret + 1, at.clip.maxX() + kDrawn);
+
+    ok("keys up");
+    at = drawn();
+    EXPECT_NEAR(at.caret, at.textLeft, kDrawn);
+    EXPECT_NEAR(at.textLeft, at.clip.minX(), kDrawn);
+    double along = 0;
+    bool slid = false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        ok("keys right");
+        const Drawn next = drawn();
+        // Each step the caret goes on through the text and stays inside the field.
+        EXPECT_GT(next.caret - next.textLeft, along + kDrawn) << i;
+        EXPECT_GE(next.caret, next.clip.minX() - kDrawn) << i;
+        EXPECT_LE(next.caret + 1, next.clip.maxX() + kDrawn) << i;
+        slid = slid || next.textLeft < at.textLeft - kDrawn;
+        along = next.caret - next.textLeft;
+        at = next;
+    }
+    EXPECT_TRUE(slid);
+    EXPECT_NEAR(at.caret, at.textRight, kDrawn);
+    EXPECT_TRUE(testkit::printed(send("screen"), "textField \"" + name + "\" id \"" + field + "\""));
+
+    // Another field takes the keyboard: this one shows its start again, cut short.
+    ok("keys tab");
+    const testkit::XmlElement svg = picture();
+    EXPECT_FALSE(testkit::textShowing(svg, name)) << owner;
+    bool cut = false;
+    for (const auto* text : svg.all("text", "text"))
+        cut = cut || (text->text.starts_with("A very long") && text->text.ends_with("\u2026"));
+    EXPECT_TRUE(cut) << owner;
+}
+
+TEST_F(FieldKeyboardRoadsTest, ALongNameScrollsUnderTheCaretWhileItIsEditedInTheNamesWindowAndTheSettings) {
+    choose("Desktop Names");
+    walkLongText(std::string("name.") + kDesktop1, "names window");
+    EXPECT_EQ(namesFile().at(kDesktop1),
+              "A very long desktop name that surely goes on past the right edge of the field yes");
+    ok("close \"Desktop Names\"");
+    choose("Settings\u2026");
+    ok("set \"Settings sections\" \"Desktop Names\"");
+    walkLongText("display-alias.37D8832A-2D66-02CA-B9F7-8F30A301B230", "settings");
+}
+
+TEST_F(FieldKeyboardRoadsTest, AWaitingAccentStaysWithTheFieldItWasTypedInNotTheNextFieldOrWindow) {
+    choose("Desktop Names");
+    const std::string first = std::string("name.") + kDesktop1;
+    const std::string second = std::string("name.") + kDesktop2;
+    ok("focus " + first);
+    ok("keys opt-e");
+    ok("focus " + second);
+    ok("keys e");
+    EXPECT_EQ(namesFile(), (Names{{kDesktop2, "e"}}));
+    // In the field it was typed in it composes as before.
+    ok("keys opt-e");
+    ok("keys e");
+    EXPECT_EQ(namesFile(), (Names{{kDesktop2, "e\u00e9"}}));
+    // The window closed takes it along: the settings' field gets the key as it is.
+    ok("keys opt-u");
+    ok("close \"Desktop Names\"");
+    choose("Settings\u2026");
+    ok("set \"Settings sections\" \"Desktop Names\"");
+    const std::string alias = "display-alias.37D8832A-2D66-02CA-B9F7-8F30A301B230";
+    ok("focus " + alias);
+    ok("keys o");
+    EXPECT_TRUE(testkit::printed(send("screen"), "textField \"o\" id \"" + alias + "\""));
+}
+
+TEST_F(FieldKeyboardRoadsTest, OptionAndCommandMoveSelectAndDeleteByWordsAndTheNamesFileFollowsEachChange) {
+    choose("Desktop Names");
+    const std::string first = std::string("name.") + kDesktop1;
+    ok("type " + first + " \"one two three\"");
+    // The field keeps the blank before the caret; the names file keeps the name without it.
+    ok("keys opt-delete");
+    EXPECT_TRUE(testkit::printed(send("screen"), "textField \"one two \" id \"" + first + "\""));
+    EXPECT_EQ(namesFile().at(kDesktop1), "one two");
+    ok("keys opt-delete");
+    EXPECT_TRUE(testkit::printed(send("screen"), "textField \"one \" id \"" + first + "\""));
+    EXPECT_EQ(namesFile().at(kDesktop1), "one");
+    // Both words come back in one step.
+    ok("keys cmd-z");
+    EXPECT_EQ(namesFile().at(kDesktop1), "one two three");
+    // Back a word, the word before it selected, typed over.
+    ok("keys opt-left");
+    ok("keys shift-opt-left");
+    ok("keys X");
+    EXPECT_EQ(namesFile().at(kDesktop1), "one Xthree");
+    // Command-Delete takes all before the caret; Option-Forward-Delete the word after it.
+    ok("keys cmd-delete");
+    EXPECT_EQ(namesFile().at(kDesktop1), "three");
+    ok("keys cmd-right");
+    ok("keys shift-left");
+    ok("keys shift-left");
+    ok("keys Y");
+    EXPECT_EQ(namesFile().at(kDesktop1), "thrY");
+    ok("keys cmd-left");
+    ok("keys opt-forward-delete");
+    EXPECT_FALSE(namesFile().contains(kDesktop1));
+    ok("keys cmd-z");
+    EXPECT_EQ(namesFile().at(kDesktop1), "thrY");
 }
 
 }  // namespace

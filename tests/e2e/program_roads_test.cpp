@@ -100,23 +100,6 @@ Rect extentOf(const testkit::XmlElement& text) {
     return Rect(left, text.number("y") - metrics.firstBaselineOffset(font), width, metrics.defaultLineHeight(font));
 }
 
-// The shapes of the clipping regions of the groups around an element, outermost first.
-std::vector<const testkit::XmlElement*> clipsAround(const testkit::XmlElement& picture, const testkit::XmlElement& element) {
-    std::vector<const testkit::XmlElement*> path, clips;
-    testkit::pathDown(picture, &element, path);
-    for (const auto* group : path)
-        if (const std::string* clip = group->attribute("clip-path"))
-            for (const auto* region : picture.all("clipPath"))
-                if ("url(#" + region->value("id") + ")" == *clip) clips.push_back(region->all("rect").at(0));
-    return clips;
-}
-
-// What shows of a part of an element: cut by the clipping region of each group around it.
-Rect shownPart(const testkit::XmlElement& picture, const testkit::XmlElement& element, Rect part) {
-    for (const auto* clip : clipsAround(picture, element)) part = part.intersection(frameOf(*clip));
-    return part;
-}
-
 // Whether `later` comes after `earlier` in the document, so it is drawn over it.
 bool drawnAfter(const testkit::XmlElement& root, const testkit::XmlElement& earlier, const testkit::XmlElement& later) {
     std::vector<const testkit::XmlElement*> toEarlier, toLater;
@@ -133,11 +116,11 @@ void expectEverythingInside(const testkit::XmlElement& picture, const testkit::X
     const Rect frame = frameOf(*window.all("rect", "window-frame").at(0));
     for (const auto* rect : window.all("rect")) {
         if (rect->value("class") == "window-frame" || rect->value("class") == "clip") continue;
-        const Rect shown = shownPart(picture, *rect, frameOf(*rect));
+        const Rect shown = testkit::shownPart(picture, *rect, frameOf(*rect));
         EXPECT_TRUE(shown.isNull() || holds(frame, shown)) << rect->value("class") << " " << frame.minX();
     }
     for (const auto* text : window.all("text")) {
-        const Rect shown = shownPart(picture, *text, extentOf(*text));
+        const Rect shown = testkit::shownPart(picture, *text, extentOf(*text));
         EXPECT_TRUE(shown.isNull() || holds(frame, shown)) << text->text;
     }
 }
@@ -468,9 +451,9 @@ TEST_F(ProgramRoadsTest, PicturesOfTheScreenPlaceTheBannerAndTheLabelsWhereTheyA
         // Its glass, grown past the label when it is not the current desktop's, shows only within
         // the label's rounded bounds.
         const auto* glass = window->all("rect", "glass").at(0);
-        EXPECT_TRUE(holds(label, shownPart(*labels, *glass, frameOf(*glass))));
+        EXPECT_TRUE(holds(label, testkit::shownPart(*labels, *glass, frameOf(*glass))));
         if (!holds(label, frameOf(*glass))) {
-            const auto clips = clipsAround(*labels, *glass);
+            const auto clips = testkit::clipsAround(*labels, *glass);
             EXPECT_TRUE(std::any_of(clips.begin(), clips.end(), [&](const auto* clip) {
                 return frameOf(*clip) == label && clip->attribute("rx") && clip->number("rx") > 0;
             })) << named.back();
@@ -691,21 +674,40 @@ TEST_F(ProgramRoadsTest, ADesktopNamedInTheNamesWindowIsLabelledOverItsCaption) 
                        " \"A name far too long for the field of the names window to show, however narrow its letters\"")
                   .back(),
               "ok");
-    EXPECT_EQ(app.send("screen svg " + (home.path() / "names.svg").string()), Lines{"ok"});
+    // While it is edited the long name shows whole, scrolled to its end where the caret is and
+    // clipped to its field; once the field is left, cut short with "…" inside it.
+    for (const bool edited : {true, false}) {
+        if (!edited) {
+            EXPECT_EQ(app.send("keys tab").back(), "ok");
+        }
+        EXPECT_EQ(app.send("screen svg " + (home.path() / "names.svg").string()), Lines{"ok"});
+        const auto drawn = testkit::parseXml(readFile(home.path() / "names.svg"));
+        ASSERT_TRUE(drawn);
+        const auto fields = drawn->all("g", "window").at(0)->all("rect", "text-field");
+        const auto texts = drawn->all("g", "window").at(0)->all("text", "text");
+        const auto typed =
+            std::find_if(texts.begin(), texts.end(), [](const auto* text) { return text->text.find("A name") == 0; });
+        ASSERT_NE(typed, texts.end());
+        const auto field = std::find_if(fields.begin(), fields.end(), [&](const auto* rect) {
+            return holds(frameOf(*rect), testkit::shownPart(*drawn, **typed, extentOf(**typed)));
+        });
+        ASSERT_NE(field, fields.end()) << (*typed)->text;
+        if (edited) {
+            EXPECT_TRUE((*typed)->text.ends_with("narrow its letters"));
+            EXPECT_LT(extentOf(**typed).minX(), frameOf(**field).minX());
+            EXPECT_LT(extentOf(**typed).maxX(), frameOf(**field).maxX());
+        } else {
+            EXPECT_TRUE((*typed)->text.ends_with("\u2026"));
+            EXPECT_TRUE(holds(frameOf(**field), extentOf(**typed)));
+        }
+    }
     const auto picture = testkit::parseXml(readFile(home.path() / "names.svg"));
     ASSERT_TRUE(picture);
     const auto* window = picture->all("g", "window").at(0);
-    // The placeholders grey, the long name cut short with "…" inside its field.
+    // The placeholders grey.
     const auto placeholders = window->all("text", "placeholder");
     EXPECT_EQ(placeholders.size(), 5u);
     for (const auto* placeholder : placeholders) EXPECT_EQ(placeholder->text, "Custom name");
-    const auto fields = window->all("rect", "text-field");
-    const auto texts = window->all("text", "text");
-    const auto typed = std::find_if(texts.begin(), texts.end(), [](const auto* text) { return text->text.rfind("A name", 0) == 0; });
-    ASSERT_NE(typed, texts.end());
-    EXPECT_EQ((*typed)->text.substr((*typed)->text.size() - 3), "…");
-    EXPECT_TRUE(std::any_of(fields.begin(), fields.end(), [&](const auto* rect) { return holds(frameOf(*rect), extentOf(**typed)); }))
-        << (*typed)->text;
     // The title over the glass, in the title bar.
     const auto* title = window->all("text", "window-title").at(0);
     EXPECT_EQ(title->text, "Desktop Names");

@@ -65,7 +65,7 @@ protected:
     ConsoleKeyboardTest() {
         env.session.loadDefaultSession();
         form = show(names, "Desktop Names");
-        show(settings, "Tarnwick Settings");
+        settingsForm = show(settings, "Tarnwick Settings");
         console = std::make_unique<testkit::ConsoleDriver>(env.session);
     }
     static NamesForm* show(ui::Panel& panel, const std::string& title) {
@@ -98,6 +98,7 @@ protected:
     ui::Panel names{Rect(100, 100, 400, 300), kTitledWindow};
     ui::Panel settings{Rect(600, 100, 400, 300), kTitledWindow};
     NamesForm* form = nullptr;
+    NamesForm* settingsForm = nullptr;
     std::unique_ptr<testkit::ConsoleDriver> console;
 };
 
@@ -276,6 +277,56 @@ TEST_F(ConsoleKeyboardTest, ADeadKeyComposesWithTheNextKeyOrTypesItsAccentBefore
     typed({"opt-e"});
     env.session.keyboardLayouts().current = sim::keyboard_layout_ids::kGerman;
     EXPECT_EQ(typed({"e"}), "e");
+}
+
+TEST_F(ConsoleKeyboardTest, AWaitingAccentBelongsToTheFieldItWasTypedInAndGoesWhenTheEditingMovesOrEnds) {
+    const auto waiting = [&] { return env.session.keyboardLayouts().waitingAccent(); };
+    const auto deadKey = [&] {
+        ASSERT_EQ(console->type("keys opt-e").back(), "ok");
+        ASSERT_EQ(waiting(), "\u00b4");
+    };
+    ASSERT_EQ(console->type("in \"Desktop Names\" focus name.1").back(), "ok");
+    // The field keeps it while nothing else happens.
+    deadKey();
+    ASSERT_EQ(console->type("keys e").back(), "ok");
+    EXPECT_EQ(form->name.get(), "\u00e9");
+
+    // Focus, or a text typed, in another window's field: the next key there types as it is.
+    deadKey();
+    ASSERT_EQ(console->type("in \"Tarnwick Settings\" focus name.1").back(), "ok");
+    EXPECT_EQ(waiting(), std::nullopt);
+    ASSERT_EQ(console->type("keys e").back(), "ok");
+    EXPECT_EQ(settingsForm->name.get(), "e");
+    deadKey();
+    ASSERT_EQ(console->type("in \"Desktop Names\" type name.1 Home").back(), "ok");
+    EXPECT_EQ(waiting(), std::nullopt);
+    ASSERT_EQ(console->type("keys e").back(), "ok");
+    EXPECT_EQ(form->name.get(), "Homee");
+
+    // A click into the field itself, or the field's editing ending, lets it go too.
+    auto& host = dynamic_cast<ui::HostingView*>(names.contentView().get())->host();
+    deadKey();
+    ASSERT_TRUE(host.click(*host.find("name.1")));
+    EXPECT_EQ(waiting(), std::nullopt);
+    deadKey();
+    names.makeFirstResponder(nullptr);
+    EXPECT_EQ(host.editingField(), nullptr);
+    EXPECT_EQ(waiting(), std::nullopt);
+
+    // The window resigning key and becoming key again: the field it was typed in is edited
+    // still, and what comes next types as it is.
+    ASSERT_EQ(console->type("in \"Desktop Names\" focus name.1").back(), "ok");
+    deadKey();
+    windows().resignKey();
+    names.makeKey();
+    ASSERT_EQ(host.editingField(), host.find("name.1"));
+    EXPECT_EQ(waiting(), std::nullopt);
+    ASSERT_EQ(console->type("keys o").back(), "ok");
+    EXPECT_EQ(form->name.get(), "Homeeo");
+    // Closed, it takes the accent with it.
+    deadKey();
+    names.close();
+    EXPECT_EQ(waiting(), std::nullopt);
 }
 
 TEST_F(ConsoleKeyboardTest, KeysSaysWhatACommentOrAStrayDashDidToTheCombination) {

@@ -125,12 +125,12 @@ TEST_F(FieldKeysTest, KeysTheFieldDoesNotTakePassOnAndAFieldThatLostTheKeyboardT
     ASSERT_TRUE(host().editField(field()));
     name.set("Work");
     writes.clear();
-    // Menu and window combinations, Option-Tab, Escape and the arrows with Option or Shift (a
-    // word's or a selection's moves, which the field does not make) are not the field's.
+    // Menu and window combinations (Command with any key but an arrow or Delete, Control with
+    // any, the arrows among them), Option-Tab and Escape are not the field's.
     for (const auto& event : {key(13, "w", flags::kCommand), key(0, "a", flags::kControl),
                               key(keys::kTab, "\t", flags::kOption), key(keys::kEscape, "\x1b"),
-                              key(keys::kLeftArrow, "\xEF\x9C\x82", flags::kOption),
-                              key(keys::kRightArrow, "\xEF\x9C\x83", flags::kShift), key(0, "")})
+                              key(keys::kLeftArrow, "\xEF\x9C\x82", flags::kControl),
+                              key(keys::kDelete, "\x7f", flags::kControl), key(0, "")})
         EXPECT_FALSE(host().keyDown(event)) << event.keyCode;
     EXPECT_TRUE(writes.empty());
     // Tab goes round to the only field there is: its text is selected, so typing replaces it.

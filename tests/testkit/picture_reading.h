@@ -48,6 +48,23 @@ inline double drawnOpacityOf(const XmlElement& root, const XmlElement& element) 
     return opacity;
 }
 
+// The shapes of the clipping regions of the groups around an element, outermost first.
+inline std::vector<const XmlElement*> clipsAround(const XmlElement& picture, const XmlElement& element) {
+    std::vector<const XmlElement*> path, clips;
+    pathDown(picture, &element, path);
+    for (const auto* group : path)
+        if (const std::string* clip = group->attribute("clip-path"))
+            for (const auto* region : picture.all("clipPath"))
+                if ("url(#" + region->value("id") + ")" == *clip) clips.push_back(region->all("rect").at(0));
+    return clips;
+}
+
+// What shows of a part of an element: cut by the clipping region of each group around it.
+inline Rect shownPart(const XmlElement& picture, const XmlElement& element, Rect part) {
+    for (const auto* clip : clipsAround(picture, element)) part = part.intersection(rectOf(*clip));
+    return part;
+}
+
 // The first element of the name and class with the attribute's value, or the text's text;
 // nothing when none.
 inline const XmlElement* findWith(const XmlElement& root, const std::string& name, const std::string& cls,

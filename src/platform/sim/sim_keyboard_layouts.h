@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "platform/event_modifier_flags.h"
 #include "platform/keyboard_layouts.h"
+#include "platform/text_input_context.h"
 
 namespace tarnwick::sim {
 
@@ -75,6 +77,8 @@ public:
                                                const std::string& characters);
     // The accent of the dead key pressed last, while it waits for the next key.
     const std::optional<std::string>& waitingAccent() const { return waitingAccent_; }
+    // The waiting accent goes untyped (the field it was typed for is edited no more).
+    void dropWaitingAccent() { waitingAccent_.reset(); }
 
     // U.S. (ANSI), German and French to begin with.
     std::vector<SimKeyboardLayout> layouts;
@@ -94,5 +98,20 @@ private:
 };
 
 std::vector<SimKeyboardLayout> builtInKeyboardLayouts();
+
+// The text input context of the session: what waits in it is the keyboard's waiting accent,
+// read and dropped under the session's lock.
+class SimTextInputContext final : public platform::TextInputContext {
+public:
+    SimTextInputContext(SimKeyboardLayouts& layouts, std::recursive_mutex& lock) : layouts_(layouts), lock_(lock) {}
+    void discardMarkedText() override {
+        std::lock_guard guard(lock_);
+        layouts_.dropWaitingAccent();
+    }
+
+private:
+    SimKeyboardLayouts& layouts_;
+    std::recursive_mutex& lock_;
+};
 
 }  // namespace tarnwick::sim

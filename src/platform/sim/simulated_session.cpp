@@ -65,6 +65,8 @@ SimulatedSession::SimulatedSession(RunLoop& loop, std::filesystem::path home, bo
     platform_.system = &system_;
     platform_.hotKeys = hotKeys_.get();
     platform_.keyboardLayouts = keyboardLayouts_.get();
+    textInputContext_ = std::make_unique<SimTextInputContext>(*keyboardLayouts_, mutex_);
+    platform_.textInputContext = textInputContext_.get();
     platform_.loginItem = loginItem_.get();
     // self-installation: the machine's root folder lives under the home folder unless the
     // session file names another one

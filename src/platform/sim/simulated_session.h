@@ -266,6 +266,7 @@ private:
     // keyboard and login item
     std::unique_ptr<SimHotKeys> hotKeys_;
     std::unique_ptr<SimKeyboardLayouts> keyboardLayouts_;
+    std::unique_ptr<platform::TextInputContext> textInputContext_;
     std::unique_ptr<SimLoginItem> loginItem_;
     // self-installation ports
     std::unique_ptr<SimFileManager> fileManager_;

@@ -296,6 +296,9 @@ void Panel::makeKeyAndOrderFront() {
 bool Panel::isKeyWindow() const { return system_ && system_->keyPanel() == this; }
 
 void Panel::keyStateChanged(bool key) {
+    // The keys go to another window now: an accent a dead key left waiting is not typed there,
+    // nor here once the keys come back.
+    if (auto* context = current().textInputContext) context->discardMarkedText();
     if (contentView_) contentView_->windowKeyStateChanged(key);
     // The window draws its new look at once, as one in front or in the background, even where
     // the loop does not turn meanwhile (an alert's modal run).

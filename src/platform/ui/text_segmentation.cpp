@@ -25,8 +25,8 @@ using IteratorHandle = std::unique_ptr<UBreakIterator, IteratorCloser>;
 // A break iterator of the kind for this thread: an iterator holds the text it walks, so threads
 // never share one, and opening one per text would cost more than the walk.
 UBreakIterator* breakIterator(UBreakIteratorType type) {
-    thread_local IteratorHandle characters, lines;
-    auto& slot = type == UBRK_CHARACTER ? characters : lines;
+    thread_local IteratorHandle characters, lines, words;
+    auto& slot = type == UBRK_CHARACTER ? characters : type == UBRK_WORD ? words : lines;
     if (!slot) {
         UErrorCode status = U_ZERO_ERROR;
         slot.reset(ubrk_open(type, "", nullptr, 0, &status));
@@ -192,6 +192,41 @@ std::vector<TextCluster> segmentText(std::string_view text, const std::vector<Te
         while (next < clusters.size() && clusters[next].from < endByte) clusters[next++].rightToLeft = rtl;
     });
     return clusters;
+}
+
+std::vector<TextWord> segmentWords(std::string_view text) {
+    std::vector<TextWord> words;
+    const auto scalars = decodeText(text);
+    if (scalars.empty()) return words;
+    const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
+    std::vector<bool> scalarStart(static_cast<std::size_t>(length) + 1, false);
+    for (const auto& s : scalars) scalarStart[s.at] = true;
+    scalarStart[static_cast<std::size_t>(length)] = true;
+
+    UBreakIterator* iterator = breakIterator(UBRK_WORD);
+    if (!iterator) return words;
+    UErrorCode status = U_ZERO_ERROR;
+    UText utext = UTEXT_INITIALIZER;
+    utext_openUTF8(&utext, text.data(), length, &status);
+    if (U_SUCCESS(status)) ubrk_setUText(iterator, &utext, &status);
+    if (U_SUCCESS(status)) {
+        // Each segment ends at a boundary whose rule status says whether it was a word. A boundary
+        // inside a scalar (never where the text is well formed) joins the segments on either side,
+        // a word where either was one.
+        std::uint32_t from = 0;
+        bool word = false;
+        for (int32_t at = ubrk_following(iterator, 0); at != UBRK_DONE; at = ubrk_next(iterator)) {
+            if (at <= 0 || at > length) continue;
+            word = word || ubrk_getRuleStatus(iterator) >= UBRK_WORD_NONE_LIMIT;
+            if (!scalarStart[static_cast<std::size_t>(at)]) continue;
+            const auto to = static_cast<std::uint32_t>(at);
+            if (word) words.push_back(TextWord{from, to});
+            from = to;
+            word = false;
+        }
+    }
+    utext_close(&utext);
+    return words;
 }
 
 }  // namespace tarnwick::platform::ui

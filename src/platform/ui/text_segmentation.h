@@ -37,4 +37,16 @@ std::vector<TextCluster> segmentText(std::string_view text);
 // The same, from the text's scalars as decodeText gives them.
 std::vector<TextCluster> segmentText(std::string_view text, const std::vector<TextScalar>& scalars);
 
+// One word of a UTF-8 text: the bytes [from, to) of a run that ICU's word break rules (UAX #29,
+// with its dictionaries for the scripts written without spaces) find to hold letters, numbers,
+// kana or ideographs. The spaces, punctuation and symbols between words belong to none; "don't"
+// and "3.14" are one word each.
+struct TextWord {
+    std::uint32_t from = 0, to = 0;
+    friend bool operator==(const TextWord&, const TextWord&) = default;
+};
+
+// The text's words in order, each beginning and ending where a scalar does. Safe from any thread.
+std::vector<TextWord> segmentWords(std::string_view text);
+
 }  // namespace tarnwick::platform::ui

@@ -19,8 +19,8 @@
 #include "platform/ui/button.h"
 #include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/hosting_view.h"
+#include "platform/ui/declarative/text_field_line.h"
 #include "platform/ui/panel.h"
-#include "platform/ui/shaped_text.h"
 #include "platform/ui/text_metrics.h"
 #include "platform/ui/text_segmentation.h"
 #include "support/text.h"
@@ -99,52 +99,34 @@ std::string nodeSymbolPicture(const ui::HostingView& hosting, const ui::Node& no
 
 constexpr double kFieldCornerRadius = 4;
 
-// Where the text of a field being edited stands before each of its bytes, as its one line is
-// drawn: from the leading edge inside the field (the trailing one where the text runs right to
-// left) by the shaped advances of the clusters before it.
-class FieldTextEdges {
-public:
-    FieldTextEdges(const std::string& text, const ui::Font& font, const Rect& inside)
-        : run_(ui::textMetrics().shape(text, font)), inside_(inside) {
-        rightToLeft_ = run_.size() > 0 && run_.cluster(0).rightToLeft;
-    }
-    // The x of the edge before the byte (tree coordinates), within the field.
-    double at(std::size_t offset) const {
-        std::size_t i = 0;
-        while (i < run_.size() && run_.offset(i + 1) <= offset) ++i;
-        const double advance = run_.width(0, i);
-        const double x = rightToLeft_ ? inside_.maxX() - advance : inside_.minX() + advance;
-        return std::clamp(x, inside_.minX(), std::max(inside_.maxX(), inside_.minX()));
-    }
-
-private:
-    ui::TextRun run_;
-    Rect inside_;
-    bool rightToLeft_ = false;
-};
-
 // The selection of the field being edited behind its text, in the selection colour of a key
 // window or grey in the background, or its caret where nothing is selected (only in the key
-// window, where the field has the keyboard).
+// window, where the field has the keyboard): where its line, scrolled so that the caret shows,
+// puts them (from the text area's leading edge, the trailing one where the text runs right to
+// left), within the text area.
 std::string fieldEditingPicture(const ui::HostingView& hosting, const ui::Node& node, const ui::TextFieldContent& field,
                                 bool windowIsKey, const std::function<Rect(const Rect&)>& clipped) {
     const auto selection = hosting.host().selection(node);
     if (!selection || (selection->isCaret() && !windowIsKey)) return {};
     const std::string text = field.text();
-    const Rect& frame = field.fieldFrame;
-    const Rect inside(frame.minX() + ui::TextFieldContent::kTextInset, frame.minY(),
-                      std::max(frame.width() - 2 * ui::TextFieldContent::kTextInset, 0.0), frame.height());
+    const Rect inside = field.textFrame();
     const ui::Font font = node.font();
     const double lineHeight = ui::textMetrics().defaultLineHeight(font);
     const double top = inside.midY() - lineHeight / 2;
-    const FieldTextEdges edges(text, font, inside);
+    const ui::FieldTextLine line(text, font);
+    const double scroll = hosting.host().textScroll(node);
+    const auto edge = [&](std::size_t offset) {
+        const double along = line.advance(offset) - scroll;
+        return line.rightToLeft() ? inside.maxX() - along : inside.minX() + along;
+    };
+    const auto within = [&](const Rect& part) { return clipped(part.intersection(inside)); };
     if (selection->isCaret()) {
-        constexpr double kCaretWidth = 1;
-        const double x = std::min(edges.at(selection->start), inside.maxX() - kCaretWidth);
-        return caretPicture(clipped(Rect(x, top, kCaretWidth, lineHeight)));
+        const double x = std::clamp(edge(selection->start), inside.minX(),
+                                    std::max(inside.maxX() - ui::kFieldCaretWidth, inside.minX()));
+        return caretPicture(within(Rect(x, top, ui::kFieldCaretWidth, lineHeight)));
     }
-    const double a = edges.at(selection->start), b = edges.at(selection->end);
-    return textSelectionPicture(clipped(Rect(std::min(a, b), top, std::abs(b - a), lineHeight)),
+    const double a = edge(selection->start), b = edge(selection->end);
+    return textSelectionPicture(within(Rect(std::min(a, b), top, std::abs(b - a), lineHeight)),
                                 text.substr(selection->start, selection->end - selection->start), windowIsKey);
 }
 

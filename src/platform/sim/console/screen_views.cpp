@@ -31,11 +31,13 @@ void nodeTexts(const ui::HostingView& hosting, const ui::Node& node, const Shown
     const Rect visible = scale == 1 ? hosting.host().visibleFrame(node) : presentedVisibleFrame(hosting, node);
     const double opacity = drawnOpacity(node);
     const bool dimmed = drawnDimmed(node);
-    const auto place = [&](std::string text, const Rect& box, PlacedText how) {
+    // A text in its box, showing within `shows` (by default the box itself).
+    const auto place = [&](std::string text, const Rect& box, PlacedText how,
+                           const std::optional<Rect>& shows = std::nullopt) {
         how.text = std::move(text);
         how.frame = screenFrame(hosting, scaled(box));
         how.font = font;
-        how.visible = screenFrame(hosting, scaled(box).intersection(visible));
+        how.visible = screenFrame(hosting, scaled(shows.value_or(box)).intersection(visible));
         how.colour = node.foregroundColor();
         how.opacity = opacity;
         how.disabled = dimmed;
@@ -53,12 +55,20 @@ void nodeTexts(const ui::HostingView& hosting, const ui::Node& node, const Shown
               PlacedText{.maximumLines = node.lineLimit(), .wraps = true});
     } else if (const auto* field = node.as<ui::TextFieldContent>()) {
         // One line inside the field, after its title.
-        const Rect& frame = field->fieldFrame;
-        const Rect inside(frame.minX() + ui::TextFieldContent::kTextInset, frame.minY(),
-                          std::max(frame.width() - 2 * ui::TextFieldContent::kTextInset, 0.0), frame.height());
+        const Rect inside = field->textFrame();
         const auto placeholder = field->shownPlaceholder();
-        place(placeholder ? *placeholder : field->text(), inside,
-              PlacedText{.centredVertically = true, .placeholder = placeholder.has_value()});
+        if (placeholder || !hosting.host().selection(node)) {
+            place(placeholder ? *placeholder : field->text(), inside,
+                  PlacedText{.centredVertically = true, .placeholder = placeholder.has_value()});
+            return;
+        }
+        // Being edited, the whole line shows, never cut short: scrolled along itself so that the
+        // caret shows (its start hidden past the leading edge, or in a right-to-left paragraph
+        // past the trailing one), and clipped to the text's area.
+        const double scroll = hosting.host().textScroll(node);
+        const Rect line(inside.minX() - scroll, inside.minY(), inside.width() + 2 * scroll, inside.height());
+        place(field->text(), line, PlacedText{.lineBreakMode = ui::LineBreakMode::clipping, .centredVertically = true},
+              inside);
     } else if (const auto* picker = node.as<ui::PickerContent>()) {
         if (picker->titleShown()) place(picker->title, picker->titleFrame, PlacedText{.centredVertically = true});
     } else {

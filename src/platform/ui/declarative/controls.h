@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -116,6 +117,11 @@ public:
     Binding<std::string> binding;
     TextFieldOptions options;
     Rect fieldFrame;  // set by the layout
+    // Where its text stands: inside the field, kTextInset from either side.
+    Rect textFrame() const {
+        return Rect(fieldFrame.minX() + kTextInset, fieldFrame.minY(), std::max(fieldFrame.width() - 2 * kTextInset, 0.0),
+                    fieldFrame.height());
+    }
 
     static constexpr double kIdealWidth = 120;
     static constexpr double kHeight = 22;

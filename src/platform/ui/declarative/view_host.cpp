@@ -451,11 +451,7 @@ void ViewHost::moveFocus(const Node& node) {
     const auto& focus = node.modifiers().focus;
     if (!focus) return;
     // The field being edited lets go of the keyboard too.
-    if (editing_ && *editing_ != node.identity()) {
-        editing_.reset();
-        caret_.reset();
-        endRun();
-    }
+    if (editing_ && *editing_ != node.identity()) forgetEditing();
     // One node of a window holds focus: whatever other binding held it lets go.
     for (const auto& [binding, representative] : focusBindings_)
         if (binding != focus->binding()) representative->clear();

@@ -129,11 +129,12 @@ public:
     // The pointer leaves the view.
     void unhover();
     // Offers a key press to the text field being edited (Return submits it and selects its text,
-    // the arrows move the caret, Delete and Forward Delete take back the selection or the
-    // character before or after the caret, a key that types text without Command or Control types
-    // it at the caret in place of the selection, Tab and Shift-Tab move to the next and previous
-    // text field), then to the key handlers from the focused node out to the root; true when one
-    // took it.
+    // the arrows move the caret, by a word with Option and to the start or end with Command, and
+    // with Shift extend the selection; Delete and Forward Delete take back the selection or the
+    // character, with Option the word, with Command all before or after the caret; a key that
+    // types text without Command or Control types it at the caret in place of the selection, Tab
+    // and Shift-Tab move to the next and previous text field), then to the key handlers from the
+    // focused node out to the root; true when one took it.
     bool keyDown(const KeyEvent& event);
     // Tab (Shift-Tab) where nothing in the tree took it and no field is edited, as in a window
     // whose first responder is the window itself: the first (last) enabled, shown text field of
@@ -176,6 +177,11 @@ public:
     // All left it, or the caret after the text once the field shows another text than it was
     // left in (the app set it). Nothing for a field not being edited.
     std::optional<TextSelection> selection(const Node& field) const;
+    // How far the line of the field being edited is scrolled along itself, so that its caret
+    // shows (FieldTextLine, scrolledToShow): by the least since the caret last moved, and no
+    // further than its text needs. 0 for a field not being edited, which shows its text from the
+    // start, cut short where it does not fit.
+    double textScroll(const Node& field) const;
     bool hasSelectedText() const;
     // False when no field is being edited (cut and copy also when nothing is selected, paste
     // when the pasteboard holds no text).
@@ -184,12 +190,13 @@ public:
     bool cutText();
     bool pasteText();
     // The field is no longer edited (its window's first responder moved elsewhere); a focused
-    // field lets go of focus.
+    // field lets go of focus, and an accent a dead key left waiting for it goes untyped.
     void endEditing();
     // Undo and Redo in the field being edited. Each field keeps its own history of changes: a
-    // run of typing is one change, and so is a run of deleting; a run ends when the field stops
-    // being edited or is clicked into, when typing turns to deleting or back, on Return, on
-    // Select All and on an undo or redo; a cut, a paste and a replaced text are changes of their
+    // run of typing is one change, and so is a run of deleting of one kind (characters, words,
+    // to the text's edge); a run ends when the field stops being edited or is clicked into, when
+    // the caret moves, when typing turns to deleting or back or deleting to another kind, on
+    // Return, on Select All and on an undo or redo; a cut, a paste and a replaced text are changes of their
     // own. Each change goes through the field's binding. A history whose field shows another
     // text than its last change left (the app changed it) is dropped, not restored over it.
     bool canUndoText() const;
@@ -286,10 +293,22 @@ private:
     bool tabInto(const Node& field);
     // The field as it is edited now: the text it shows with its selection.
     EditedText editedText(std::uint64_t field, const std::string& shown) const;
-    void setSelection(std::uint64_t field, const std::string& text, TextSelection selection);
+    // The selection's anchor, where Shift and the arrows left one in this text.
+    std::optional<std::size_t> selectionAnchor(std::uint64_t field, const std::string& shown) const;
+    // Leaves the selection (and the anchor of one the keys extend), scrolling the field's line
+    // the least that shows its caret.
+    void setSelection(std::uint64_t field, const std::string& text, TextSelection selection,
+                      std::optional<std::size_t> anchor = std::nullopt);
+    double fieldScroll(const Node& field, const std::string& text, TextSelection selection,
+                       std::optional<std::size_t> anchor, double from) const;
+    // An arrow key in the field being edited; false for one it does not take.
+    bool moveWithArrow(const Node& field, const KeyEvent& event, const EditedText& before);
+    // The field is edited no more: no caret, no run to join, and no accent of a dead key waiting.
+    void forgetEditing();
     // Sets an edit's text through the field's binding, the caret where the edit leaves it (after
-    // the text where the binding kept another text), and notes it in the field's history.
-    enum class EditKind { typing, deleting, other };
+    // the text where the binding kept another text), and notes it in the field's history. Each
+    // kind of deleting (characters, words, to the text's edge) makes runs of its own.
+    enum class EditKind { typing, deleting, deletingWords, deletingToEdge, other };
     void applyEdit(std::uint64_t field, const Binding<std::string>& binding, EditKind kind, const EditedText& before,
                    const EditedText& edited);
     // Notes an edit of the field from `before` to `after` (what it shows now) in its undo
@@ -330,6 +349,8 @@ private:
         std::uint64_t field;
         std::string text;  // what the field showed when the selection was left
         TextSelection selection;
+        std::optional<std::size_t> anchor;  // the end Shift and the arrows keep
+        double scroll = 0;                  // how far the field's line is scrolled
     };
     std::optional<Caret> caret_;
     std::unordered_map<std::uint64_t, TextFieldUndo> undoHistories_;  // by the field's identity

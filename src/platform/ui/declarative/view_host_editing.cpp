@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "platform/ui/declarative/controls.h"
+#include "platform/ui/declarative/text_field_line.h"
 #include "platform/ui/declarative/view_host.h"
 #include "platform/ui/panel.h"
 #include "platform/ui/text_segmentation.h"
@@ -42,14 +43,29 @@ bool isShown(const Node& node) {
     return true;
 }
 
+// An accent a dead key left waiting belongs to the field it was typed in: editing elsewhere, or
+// no more, lets it go untyped.
+void discardMarkedText() {
+    if (auto* context = current().textInputContext) context->discardMarkedText();
+}
+
+// How far a key with these modifiers moves the caret or deletes.
+TextStep stepOf(ModifierFlags flags) {
+    if (flags & modifier_flags::kCommand) return TextStep::edge;
+    if (flags & modifier_flags::kOption) return TextStep::word;
+    return TextStep::character;
+}
+
 }  // namespace
 
 // ---- clicking and typing into a field
 
 void ViewHost::beginEditing(const Node& field) {
     const std::uint64_t identity = field.identity();
-    // A click puts the caret somewhere new: what is typed next is a change of its own.
+    // A click puts the caret somewhere new: what is typed next is a change of its own, and an
+    // accent left waiting is not typed there.
     endRun();
+    discardMarkedText();
     // Clicking into the field gives it focus; whatever held focus lets go.
     if (field.modifiers().focus)
         moveFocus(field);
@@ -60,6 +76,7 @@ void ViewHost::beginEditing(const Node& field) {
     // Clicked into anew, a field takes the caret after its text; one already edited keeps its own.
     if (editing_ != identity || !caret_ || caret_->field != identity) {
         const std::string text = field.as<TextFieldContent>()->text();
+        caret_.reset();  // its line starts unscrolled
         setSelection(identity, text, TextSelection::caret(text.size()));
     }
     editing_ = identity;
@@ -166,8 +183,37 @@ std::optional<TextSelection> ViewHost::selection(const Node& field) const {
     return editedText(field.identity(), field.as<TextFieldContent>()->text()).selection;
 }
 
-void ViewHost::setSelection(std::uint64_t field, const std::string& text, TextSelection selection) {
-    caret_ = Caret{field, text, fittedSelection(text, selection)};
+std::optional<std::size_t> ViewHost::selectionAnchor(std::uint64_t field, const std::string& shown) const {
+    if (caret_ && caret_->field == field && caret_->text == shown) return caret_->anchor;
+    return std::nullopt;
+}
+
+double ViewHost::textScroll(const Node& field) const {
+    const auto selected = selection(field);
+    if (!selected) return 0;
+    const std::uint64_t identity = field.identity();
+    const std::string text = field.as<TextFieldContent>()->text();
+    // Read again at the field's size now: a window resized, a text the app set, scroll anew.
+    const double scroll = caret_ && caret_->field == identity ? caret_->scroll : 0;
+    return fieldScroll(field, text, *selected, selectionAnchor(identity, text), scroll);
+}
+
+double ViewHost::fieldScroll(const Node& field, const std::string& text, TextSelection selection,
+                             std::optional<std::size_t> anchor, double from) const {
+    const auto* content = field.as<TextFieldContent>();
+    if (!content) return 0;
+    // The caret shows; of a selection, the end the keys move (one made at once stays as it lies).
+    const std::optional<std::size_t> shown = selection.isCaret() ? selection.start : movingEnd(selection, anchor);
+    return scrolledToShow(FieldTextLine(text, field.font()), content->textFrame().width(), from, shown);
+}
+
+void ViewHost::setSelection(std::uint64_t field, const std::string& text, TextSelection selection,
+                            std::optional<std::size_t> anchor) {
+    const TextSelection fitted = fittedSelection(text, selection);
+    if (anchor && *anchor != fitted.start && *anchor != fitted.end) anchor.reset();
+    double scroll = caret_ && caret_->field == field ? caret_->scroll : 0;
+    if (const Node* node = nodeWithIdentity(field)) scroll = fieldScroll(*node, text, fitted, anchor, scroll);
+    caret_ = Caret{field, text, fitted, anchor, scroll};
 }
 
 bool ViewHost::hasSelectedText() const {
@@ -225,9 +271,14 @@ bool ViewHost::pasteText() {
 
 void ViewHost::endEditing() {
     if (const Node* focused = focusedNode(); focused && focused->as<TextFieldContent>()) dropFocus();
+    forgetEditing();
+}
+
+void ViewHost::forgetEditing() {
     editing_.reset();
     caret_.reset();
     endRun();
+    discardMarkedText();
 }
 
 void ViewHost::applyEdit(std::uint64_t field, const Binding<std::string>& binding, EditKind kind,
@@ -253,40 +304,73 @@ bool ViewHost::editWithKey(const Node& field, const KeyEvent& event) {
         if (!event.isRepeat) submit(field);
         return true;
     }
-    // Command and Control combinations are the menus' and the window's.
-    if (event.modifierFlags & (modifier_flags::kCommand | modifier_flags::kControl)) return false;
-    if (event.keyCode == key_codes::kTab) {
-        if (event.modifierFlags & modifier_flags::kOption) return false;
-        moveToNextField(field, event.modifierFlags & modifier_flags::kShift);
-        return true;
-    }
+    const ModifierFlags flags = event.modifierFlags;
+    // Control combinations are the window's and the menus'.
+    if (flags & modifier_flags::kControl) return false;
     const auto binding = content->binding;
     const std::uint64_t identity = field.identity();
     const EditedText before = editedText(identity, content->text());
-    const bool arrow = event.keyCode >= key_codes::kLeftArrow && event.keyCode <= key_codes::kUpArrow;
-    if (arrow) {
-        // With Option or Shift the arrows move by words or extend the selection, which the field
-        // does not do: they pass on.
-        if (event.modifierFlags & (modifier_flags::kOption | modifier_flags::kShift)) return false;
-        TextSelection moved = before.selection;
-        if (event.keyCode == key_codes::kLeftArrow) moved = movedLeft(before.text, before.selection);
-        if (event.keyCode == key_codes::kRightArrow) moved = movedRight(before.text, before.selection);
-        if (event.keyCode == key_codes::kUpArrow) moved = movedToStart(before.text, before.selection);
-        if (event.keyCode == key_codes::kDownArrow) moved = movedToEnd(before.text, before.selection);
-        // The caret elsewhere: what is typed next is a change of its own.
-        endRun();
-        editing_ = identity;
-        setSelection(identity, before.text, moved);
+    if (event.keyCode >= key_codes::kLeftArrow && event.keyCode <= key_codes::kUpArrow)
+        return moveWithArrow(field, event, before);
+    const bool deletes = event.keyCode == key_codes::kDelete || event.keyCode == key_codes::kForwardDelete;
+    if (!deletes) {
+        // Other Command combinations are the menus' and the window's.
+        if (flags & modifier_flags::kCommand) return false;
+        if (event.keyCode == key_codes::kTab) {
+            if (flags & modifier_flags::kOption) return false;
+            moveToNextField(field, flags & modifier_flags::kShift);
+            return true;
+        }
+        if (!typesText(event.characters)) return false;
+    }
+    if (!binding.get || !binding.set) return true;
+    if (!deletes) {
+        applyEdit(identity, binding, EditKind::typing, before,
+                  insertedText(before.text, before.selection, event.characters));
         return true;
     }
-    const bool deletes = event.keyCode == key_codes::kDelete || event.keyCode == key_codes::kForwardDelete;
-    if (!deletes && !typesText(event.characters)) return false;
-    if (!binding.get || !binding.set) return true;
-    const EditedText edited = event.keyCode == key_codes::kDelete       ? deletedBackward(before.text, before.selection)
-                              : event.keyCode == key_codes::kForwardDelete ? deletedForward(before.text, before.selection)
-                                                                          : insertedText(before.text, before.selection,
-                                                                                         event.characters);
-    applyEdit(identity, binding, deletes ? EditKind::deleting : EditKind::typing, before, edited);
+    // With Option a word goes, with Command all up to the text's edge; each kind of deleting
+    // makes a run of its own.
+    const TextStep step = stepOf(flags);
+    const EditKind kind = step == TextStep::edge   ? EditKind::deletingToEdge
+                          : step == TextStep::word ? EditKind::deletingWords
+                                                   : EditKind::deleting;
+    const EditedText edited = event.keyCode == key_codes::kDelete ? deletedBackward(before.text, before.selection, step)
+                                                                  : deletedForward(before.text, before.selection, step);
+    applyEdit(identity, binding, kind, before, edited);
+    return true;
+}
+
+bool ViewHost::moveWithArrow(const Node& field, const KeyEvent& event, const EditedText& before) {
+    const std::uint64_t identity = field.identity();
+    const ModifierFlags flags = event.modifierFlags;
+    // Option moves by words, Command to the start or the end; Up and Down go there with or
+    // without them, as the one line of a field has nothing above or below.
+    const bool vertical = event.keyCode == key_codes::kUpArrow || event.keyCode == key_codes::kDownArrow;
+    const TextStep step = vertical ? TextStep::edge : stepOf(flags);
+    const bool left = event.keyCode == key_codes::kLeftArrow;
+    TextSelection moved;
+    std::optional<std::size_t> anchor;
+    if (flags & modifier_flags::kShift) {
+        // Shift extends the selection from its anchor.
+        const auto kept = selectionAnchor(identity, before.text);
+        const ExtendedSelection grown =
+            vertical ? extended(before.text, before.selection, kept, step, event.keyCode == key_codes::kUpArrow)
+            : left   ? extendedLeft(before.text, before.selection, kept, step)
+                     : extendedRight(before.text, before.selection, kept, step);
+        moved = grown.selection;
+        anchor = grown.anchor;
+    } else if (event.keyCode == key_codes::kUpArrow) {
+        moved = movedToStart(before.text, before.selection);
+    } else if (event.keyCode == key_codes::kDownArrow) {
+        moved = movedToEnd(before.text, before.selection);
+    } else {
+        moved = left ? movedLeft(before.text, before.selection, step) : movedRight(before.text, before.selection, step);
+    }
+    // The caret elsewhere: what is typed next is a change of its own.
+    endRun();
+    editing_ = identity;
+    setSelection(identity, before.text, moved, anchor);
     return true;
 }
 
