@@ -110,10 +110,7 @@ protected:
     }
     ui::ViewHost& host() { return hosted->host(); }
     const ui::Node& node(const std::string& id) { return hosted->node(id); }
-    std::string keyFocus() {
-        const ui::Node* n = host().keyFocusNode();
-        return n ? n->modifiers().accessibility().identifier.value_or("?") : "none";
-    }
+    std::string keyFocus() { return hosted->keyFocus(); }
     void press(const platform::KeyEvent& event) { ASSERT_TRUE(host().keyDown(event)) << event.keyCode; }
     void typeKeys(const std::string& text) {
         for (char c : text) press(typed(std::string(1, c)));

@@ -49,11 +49,7 @@ protected:
     }
     ui::ViewHost& host() { return hosted->host(); }
     const ui::Node& node(const std::string& id) { return hosted->node(id); }
-    // The identifier of the node that has the keyboard.
-    std::string keyFocus() {
-        const ui::Node* n = host().keyFocusNode();
-        return n ? n->modifiers().accessibility().identifier.value_or("?") : "none";
-    }
+    std::string keyFocus() { return hosted->keyFocus(); }
     void typeKeys(const std::string& text) {
         for (char c : text) ASSERT_TRUE(host().keyDown(typed(std::string(1, c))));
     }

@@ -75,6 +75,11 @@ public:
         renderNow();
         return host().findText(shown);
     }
+    // The identifier of the node that has the keyboard: "none" when none has it.
+    std::string keyFocus() {
+        const platform::ui::Node* n = host().keyFocusNode();
+        return n ? n->modifiers().accessibility().identifier.value_or("?") : "none";
+    }
     // Clicks a button (scrolled into view first); false when nothing of it can be clicked.
     bool click(const std::string& identifier) {
         const auto& n = node(identifier);
