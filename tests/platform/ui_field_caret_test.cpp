@@ -15,6 +15,7 @@
 #include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/text_field_selection.h"
 #include "support/text.h"
+#include "testkit/field_keys.h"
 #include "testkit/hosted_view.h"
 #include "testkit/test_environment.h"
 
@@ -24,19 +25,10 @@ namespace {
 namespace ui = platform::ui;
 namespace flags = platform::modifier_flags;
 namespace keys = platform::key_codes;
+using namespace testkit::field_keys;
 using Texts = std::vector<std::string>;
 using ui::TextSelection;
 
-platform::KeyEvent key(std::uint16_t code, std::string characters = {}, platform::ModifierFlags modifiers = 0) {
-    return platform::KeyEvent{code, std::move(characters), modifiers};
-}
-platform::KeyEvent typed(std::string characters) { return key(0, std::move(characters)); }
-const platform::KeyEvent kLeft = key(keys::kLeftArrow, "\xEF\x9C\x82");
-const platform::KeyEvent kRight = key(keys::kRightArrow, "\xEF\x9C\x83");
-const platform::KeyEvent kUp = key(keys::kUpArrow, "\xEF\x9C\x80");
-const platform::KeyEvent kDown = key(keys::kDownArrow, "\xEF\x9C\x81");
-const platform::KeyEvent kDelete = key(keys::kDelete, "\x7f");
-const platform::KeyEvent kForwardDelete = key(keys::kForwardDelete, "\xEF\x9C\xA8");
 
 // "e" with a combining acute, a flag of two regional indicators, and a family joined by ZWJs:
 // each is one character on screen.

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ui/declarative/controls.h"
+#include "testkit/field_keys.h"
 #include "testkit/hosted_view.h"
 #include "testkit/test_environment.h"
 
@@ -21,11 +22,8 @@ namespace {
 namespace ui = platform::ui;
 namespace flags = platform::modifier_flags;
 namespace keys = platform::key_codes;
+using namespace testkit::field_keys;
 
-platform::KeyEvent key(std::uint16_t code, std::string characters, platform::ModifierFlags modifiers = 0) {
-    return platform::KeyEvent{code, std::move(characters), modifiers};
-}
-platform::KeyEvent typed(std::string characters) { return key(0, std::move(characters)); }
 
 class FieldKeysTest : public ::testing::Test {
 protected:

@@ -11,6 +11,7 @@
 
 #include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/text_field_line.h"
+#include "testkit/field_keys.h"
 #include "testkit/hosted_view.h"
 #include "testkit/test_environment.h"
 
@@ -20,15 +21,8 @@ namespace {
 namespace ui = platform::ui;
 namespace flags = platform::modifier_flags;
 namespace keys = platform::key_codes;
+using namespace testkit::field_keys;
 
-platform::KeyEvent key(std::uint16_t code, std::string characters = {}, platform::ModifierFlags modifiers = 0) {
-    return platform::KeyEvent{code, std::move(characters), modifiers};
-}
-const platform::KeyEvent kLeft = key(keys::kLeftArrow, "\xEF\x9C\x82");
-const platform::KeyEvent kRight = key(keys::kRightArrow, "\xEF\x9C\x83");
-const platform::KeyEvent kUp = key(keys::kUpArrow, "\xEF\x9C\x80");
-const platform::KeyEvent kDown = key(keys::kDownArrow, "\xEF\x9C\x81");
-const platform::KeyEvent kDelete = key(keys::kDelete, "\x7f");
 
 const std::string kLong = "A very long desktop name that surely goes on past the right edge of the field yes";
 constexpr double kNear = 1e-9;

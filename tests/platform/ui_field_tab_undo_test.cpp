@@ -12,6 +12,7 @@
 #include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/text_field_undo.h"
 #include "platform/ui/menu.h"
+#include "testkit/field_keys.h"
 #include "testkit/hosted_view.h"
 #include "testkit/test_environment.h"
 
@@ -21,15 +22,11 @@ namespace {
 namespace ui = platform::ui;
 namespace flags = platform::modifier_flags;
 namespace keys = platform::key_codes;
+using namespace testkit::field_keys;
 using Texts = std::vector<std::string>;
 
-platform::KeyEvent key(std::uint16_t code, std::string characters, platform::ModifierFlags modifiers = 0) {
-    return platform::KeyEvent{code, std::move(characters), modifiers};
-}
-platform::KeyEvent typed(std::string characters) { return key(0, std::move(characters)); }
 const platform::KeyEvent kTab = key(keys::kTab, "\t");
 const platform::KeyEvent kShiftTab = key(keys::kTab, "\t", flags::kShift);
-const platform::KeyEvent kDelete = key(keys::kDelete, "\x7f");
 
 class FieldTabUndoTest : public ::testing::Test {
 protected:

@@ -13,6 +13,7 @@
 #include "platform/ui/declarative/controls.h"
 #include "platform/ui/declarative/text_field_selection.h"
 #include "platform/ui/text_segmentation.h"
+#include "testkit/field_keys.h"
 #include "testkit/hosted_view.h"
 #include "testkit/test_environment.h"
 
@@ -22,24 +23,12 @@ namespace {
 namespace ui = platform::ui;
 namespace flags = platform::modifier_flags;
 namespace keys = platform::key_codes;
+using namespace testkit::field_keys;
 using Texts = std::vector<std::string>;
 using Words = std::vector<ui::TextWord>;
 using ui::TextSelection;
 using ui::TextStep;
 
-platform::KeyEvent key(std::uint16_t code, std::string characters = {}, platform::ModifierFlags modifiers = 0) {
-    return platform::KeyEvent{code, std::move(characters), modifiers};
-}
-platform::KeyEvent left(platform::ModifierFlags modifiers = 0) {
-    return key(keys::kLeftArrow, "\xEF\x9C\x82", modifiers);
-}
-platform::KeyEvent right(platform::ModifierFlags modifiers = 0) {
-    return key(keys::kRightArrow, "\xEF\x9C\x83", modifiers);
-}
-platform::KeyEvent backspace(platform::ModifierFlags modifiers = 0) { return key(keys::kDelete, "\x7f", modifiers); }
-platform::KeyEvent forwardDelete(platform::ModifierFlags modifiers = 0) {
-    return key(keys::kForwardDelete, "\xEF\x9C\xA8", modifiers);
-}
 
 TEST(TextWordsTest, ICUFindsTheWordsAndNotTheSpacesAndPunctuationBetweenThem) {
     EXPECT_EQ(ui::segmentWords("Hello, world!"), (Words{{0, 5}, {7, 12}}));
