@@ -26,19 +26,33 @@ SignalWatcher::~SignalWatcher() {
     thread_.join();
 }
 
+void SignalWatcher::forceEnd() {
+    if (beforeForcedEnd_) beforeForcedEnd_();
+    _exit(kSecondSignalStatus);
+}
+
 void SignalWatcher::watch() {
-    int received = 0;
+    bool signalled = false;
     while (true) {
         int signal = 0;
         if (sigwait(&signals_, &signal) != 0) continue;
         if (stopping_) return;
-        if (++received > 1) {
-            if (beforeForcedEnd_) beforeForcedEnd_();
-            _exit(kSecondSignalStatus);
-        }
+        // Signals that came together (two sent to a stopped process, say) are two signals: the
+        // second is taken here, before the loop hears of the first, so that the end is the same
+        // however the threads happen to be scheduled.
+        const bool another = !signalled && anotherPending();
+        // What was pending may be the destructor's own wake-up.
+        if (stopping_) return;
+        if (signalled || another) forceEnd();
+        signalled = true;
         loop_.post(onSignal_);
         if (interrupt_) interrupt_();
     }
+}
+
+bool SignalWatcher::anotherPending() {
+    const timespec none{};
+    return sigtimedwait(&signals_, nullptr, &none) > 0;
 }
 
 }  // namespace tarnwick

@@ -31,6 +31,8 @@ public:
 
 private:
     void watch();
+    bool anotherPending();
+    [[noreturn]] void forceEnd();
 
     RunLoop& loop_;
     std::function<void()> onSignal_;

@@ -1,6 +1,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -45,6 +47,36 @@ TEST_F(SignalWatcherTest, ASecondSignalWhileTheProgramEndsEndsItAtOnceWithStatus
             kill(getpid(), SIGHUP);
             loop.run();
             std::exit(0);
+        },
+        ::testing::ExitedWithCode(1), "put back");
+}
+
+// Two signals that wait together, as they do for a stopped process that is then continued, are
+// two signals whichever thread runs first. Here the loop would end the program the moment it hears
+// of the first, and the watcher is held until it has: the second must be taken before that.
+TEST_F(SignalWatcherTest, TwoSignalsThatArriveTogetherEndAtOnceHoweverTheThreadsAreScheduled) {
+    EXPECT_EXIT(
+        {
+            sigset_t both;
+            sigemptyset(&both);
+            sigaddset(&both, SIGINT);
+            sigaddset(&both, SIGTERM);
+            pthread_sigmask(SIG_BLOCK, &both, nullptr);
+            kill(getpid(), SIGINT);
+            kill(getpid(), SIGTERM);
+            SystemClock clock;
+            RunLoop loop(clock);
+            std::promise<void> heard;
+            std::shared_future<void> heardFirst = heard.get_future().share();
+            SignalWatcher watcher(
+                loop,
+                [&] {
+                    heard.set_value();
+                    std::_Exit(0);
+                },
+                [heardFirst] { heardFirst.wait(); }, [] { std::fputs("put back\n", stderr); });
+            loop.run();
+            std::exit(2);
         },
         ::testing::ExitedWithCode(1), "put back");
 }
