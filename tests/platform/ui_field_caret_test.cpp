@@ -29,7 +29,6 @@ using namespace testkit::field_keys;
 using Texts = std::vector<std::string>;
 using ui::TextSelection;
 
-
 // "e" with a combining acute, a flag of two regional indicators, and a family joined by ZWJs:
 // each is one character on screen.
 const std::string kAccented = "e\xCC\x81";

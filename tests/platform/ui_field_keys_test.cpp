@@ -24,7 +24,6 @@ namespace flags = platform::modifier_flags;
 namespace keys = platform::key_codes;
 using namespace testkit::field_keys;
 
-
 class FieldKeysTest : public ::testing::Test {
 protected:
     FieldKeysTest() {

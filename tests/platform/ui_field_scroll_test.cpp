@@ -23,7 +23,6 @@ namespace flags = platform::modifier_flags;
 namespace keys = platform::key_codes;
 using namespace testkit::field_keys;
 
-
 const std::string kLong = "A very long desktop name that surely goes on past the right edge of the field yes";
 constexpr double kNear = 1e-9;
 

@@ -29,7 +29,6 @@ using Words = std::vector<ui::TextWord>;
 using ui::TextSelection;
 using ui::TextStep;
 
-
 TEST(TextWordsTest, ICUFindsTheWordsAndNotTheSpacesAndPunctuationBetweenThem) {
     EXPECT_EQ(ui::segmentWords("Hello, world!"), (Words{{0, 5}, {7, 12}}));
     // An apostrophe and a decimal point inside stay in their word; a letter with a combining
